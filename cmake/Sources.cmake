@@ -1,0 +1,7 @@
+# Source sets of the deliverables. Each component folder's .cpp files belong
+# to the deliverable that holds the folder.
+file(GLOB_RECURSE VORNHAL_ENGINE_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/engine/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/os/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/net/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/ui/*.cpp)

@@ -1,0 +1,4 @@
+#pragma once
+
+// Symbols other deliverables bind to; everything else stays hidden.
+#define ENGINE_API __attribute__((visibility("default")))

@@ -1,0 +1,18 @@
+#pragma once
+
+// Message boxes. The console backend writes to standard error and answers
+// with the default; a windowed host installs its own backend at start.
+namespace Ui {
+
+enum class Icon { None, Information, Warning, Error, Question };
+enum class Buttons { Ok, OkCancel, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
+
+using MessageBackend = Answer (*)(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
+
+Answer ShowMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons = Buttons::Ok);
+// null restores the console backend.
+void SetMessageBackend(MessageBackend backend);
+Answer ConsoleMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
+
+} // namespace Ui
