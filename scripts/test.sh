@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds everything and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash .ci/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build
+ctest --test-dir build --output-on-failure -j"$(nproc)"
