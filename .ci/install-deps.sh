@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-  zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+  zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libexpat1-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,0 +1,204 @@
+// Package entry reads against plain file reads, and compressed section
+// reads against raw zlib inflate of the same bytes. The data is made once.
+#include "engine/core/StringKit.h"
+#include "engine/files/FileManager.h"
+#include "engine/files/IFile.h"
+#include "engine/files/MemoryFile.h"
+
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDataSize = 64 << 20;
+
+// Text-like bytes: words drawn from a small vocabulary compress about as
+// level data and scripts do.
+std::vector<uint8_t> MakeData()
+{
+    static const char* words[] = {"floor ", "wall ", "tile ", "light ", "object ", "team ", "flag ", "spawn ",
+                                  "0 ",     "1 ",    "255 ",  "-1 ",    "\n",      "x=",   "y=",    "angle "};
+    std::vector<uint8_t> out;
+    out.reserve(kDataSize);
+    uint32_t s = 12345;
+    while (out.size() < size_t(kDataSize)) {
+        s = s * 1103515245u + 12345u;
+        const char* w = words[(s >> 16) & 15];
+        for (; *w && out.size() < size_t(kDataSize); ++w)
+            out.push_back(uint8_t(*w));
+        if (((s >> 8) & 7) == 0 && out.size() < size_t(kDataSize))
+            out.push_back(uint8_t(s >> 24)); // a little noise
+    }
+    return out;
+}
+
+void RefreshPageCache(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0 || fsync(fd) != 0 || posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) != 0)
+        std::abort();
+    std::vector<uint8_t> buffer(1 << 20);
+    while (::read(fd, buffer.data(), buffer.size()) > 0) {
+    }
+    ::close(fd);
+}
+
+struct Fixture {
+    Fixture()
+    {
+        char dirName[] = "/tmp/vornhal-bench-files-XXXXXX";
+        if (!mkdtemp(dirName))
+            std::abort();
+        dir = dirName;
+        char old[4096];
+        if (!getcwd(old, sizeof old) || chdir(dir.c_str()) != 0)
+            std::abort();
+        manager.reset(new FileManager());
+        if (chdir(old) != 0)
+            std::abort();
+
+        std::vector<uint8_t> data = MakeData();
+        plainPath = dir + "/plain.bin";
+        FILE* f = std::fopen(plainPath.c_str(), "wb");
+        if (!f || std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fclose(f) != 0)
+            std::abort();
+
+        // The same bytes as the one entry of a package.
+        packagePath = Util::FromOs(dir + "/bench.data");
+        manager->BeginPackage(1);
+        manager->AddFileToPackage(u"plain.bin", 0);
+        if (!manager->SavePackage(packagePath.c_str(), nullptr))
+            std::abort();
+
+        // How a file was written shapes its page cache (folio sizes) and so
+        // the speed of later reads; drop both files' pages and read them
+        // back through readahead, so the rows compare read paths alone.
+        RefreshPageCache(plainPath);
+        RefreshPageCache(Util::ToOs(packagePath));
+
+        // The same bytes as a compressed section, as the engine writes it.
+        section.reset(new MemoryFile(0));
+        section->BeginCompression();
+        section->Write(data.data(), int(data.size()));
+        section->EndCompression();
+        compressed.resize(size_t(section->GetSize()));
+        section->Seek(0);
+        if (section->Read(compressed.data(), int(compressed.size())) != int(compressed.size()))
+            std::abort();
+    }
+    ~Fixture()
+    {
+        manager.reset();
+        std::remove(plainPath.c_str());
+        std::remove(Util::ToOs(packagePath).c_str());
+        rmdir(dir.c_str());
+    }
+
+    std::string dir;
+    std::string plainPath;
+    std::u16string packagePath;
+    std::unique_ptr<FileManager> manager;
+    std::unique_ptr<MemoryFile> section;
+    std::vector<uint8_t> compressed;
+};
+
+Fixture& Data()
+{
+    static Fixture fixture;
+    return fixture;
+}
+
+void BM_PackageEntryRead(benchmark::State& state)
+{
+    Fixture& fx = Data();
+    std::vector<uint8_t> buffer(size_t(state.range(0)));
+    for (auto _ : state) {
+        std::unique_ptr<IFile> entry(fx.manager->OpenInPackage(u"plain.bin", fx.packagePath.c_str()));
+        int64_t total = 0;
+        for (int n; (n = entry->Read(buffer.data(), int(buffer.size()))) > 0;)
+            total += n;
+        if (total != kDataSize)
+            state.SkipWithError("short entry");
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(kDataSize));
+}
+
+void BM_PlainFileRead(benchmark::State& state)
+{
+    Fixture& fx = Data();
+    std::vector<uint8_t> buffer(size_t(state.range(0)));
+    for (auto _ : state) {
+        int fd = ::open(fx.plainPath.c_str(), O_RDONLY);
+        int64_t total = 0;
+        for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
+            total += n;
+        ::close(fd);
+        if (total != kDataSize)
+            state.SkipWithError("short file");
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(kDataSize));
+}
+
+void BM_CompressedSectionRead(benchmark::State& state)
+{
+    Fixture& fx = Data();
+    std::vector<uint8_t> buffer(size_t(state.range(0)));
+    for (auto _ : state) {
+        fx.section->Seek(0);
+        fx.section->BeginCompression();
+        int64_t total = 0;
+        for (int n; (n = fx.section->Read(buffer.data(), int(buffer.size()))) > 0;)
+            total += n;
+        fx.section->EndCompression();
+        if (total != kDataSize)
+            state.SkipWithError("short section");
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(kDataSize));
+}
+
+void BM_RawZlibInflate(benchmark::State& state)
+{
+    Fixture& fx = Data();
+    std::vector<uint8_t> buffer(size_t(state.range(0)));
+    for (auto _ : state) {
+        z_stream zs{};
+        inflateInit(&zs);
+        zs.next_in = fx.compressed.data();
+        zs.avail_in = uInt(fx.compressed.size());
+        int64_t total = 0;
+        int rc = Z_OK;
+        while (rc == Z_OK) {
+            zs.next_out = buffer.data();
+            zs.avail_out = uInt(buffer.size());
+            rc = inflate(&zs, Z_NO_FLUSH);
+            total += int64_t(buffer.size() - zs.avail_out);
+        }
+        inflateEnd(&zs);
+        if (rc != Z_STREAM_END || total != kDataSize)
+            state.SkipWithError("bad stream");
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(kDataSize));
+}
+
+} // namespace
+
+BENCHMARK(BM_PackageEntryRead)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainFileRead)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompressedSectionRead)->Arg(64 << 10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawZlibInflate)->Arg(64 << 10)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

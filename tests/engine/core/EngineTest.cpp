@@ -1,0 +1,79 @@
+#include "engine/core/Engine.h"
+#include "engine/core/ITimer.h"
+#include "engine/core/StringKit.h"
+#include "engine/files/IFileManager.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+TEST(Engine, OneStaticObjectWithItsFileManager)
+{
+    IEngine* e = GetEngine();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e, GetEngine());
+    ASSERT_NE(e->GetFileManager(), nullptr);
+    EXPECT_EQ(e->GetFileManager(), GetEngine()->GetFileManager());
+    int marker = 0;
+    e->SetUserPointer(&marker);
+    EXPECT_EQ(e->GetUserPointer(), &marker);
+    e->SetUserPointer(nullptr);
+    EXPECT_TRUE(e->Init());
+    EXPECT_TRUE(e->InitNetwork());
+    EXPECT_TRUE(e->InitNetwork());
+}
+
+TEST(Engine, MasterServerOverrideKeepsSixtyThreeUnits)
+{
+    IEngine* e = GetEngine();
+    EXPECT_EQ(std::u16string(e->GetMasterServer()), u"");
+    std::u16string longHost(80, u'h');
+    e->SetMasterServer(longHost.c_str());
+    EXPECT_EQ(std::u16string(e->GetMasterServer()), std::u16string(63, u'h'));
+    e->SetMasterServer(nullptr);
+    EXPECT_EQ(std::u16string(e->GetMasterServer()), u"");
+}
+
+TEST(Engine, ScoreWeightSteps)
+{
+    struct Case { float players, bonus, weight; } cases[] = {
+        {0, 0, 0.2f}, {5.99f, 0, 0.2f}, {6, 0, 0.6f}, {14.9f, 0.1f, 0.7f}, {15, 0, 1.0f}, {40, 0.5f, 1.5f},
+    };
+    Engine* e = static_cast<Engine*>(GetEngine());
+    for (const Case& c : cases) {
+        e->SetScoreWeight(c.players, c.bonus);
+        EXPECT_FLOAT_EQ(e->GetScoreWeight(), c.weight) << c.players;
+    }
+}
+
+TEST(Engine, ClocksAreIndependentAndStartNearZero)
+{
+    IEngine* e = GetEngine();
+    e->UpdateFrameTime2();
+    EXPECT_LT(e->GetFrameTime2(), 0.01f);
+    EXPECT_EQ(e->GetFrameTime3(), 0.0f); // never updated
+    std::unique_ptr<ITimer> t(e->CreateTimer());
+    ASSERT_NE(t, nullptr);
+    t->Reset();
+    EXPECT_GE(t->GetElapsed(), 0.0f);
+}
+
+TEST(Engine, ServicesOfLaterSubsystemsAnswerNothingYet)
+{
+    IEngine* e = GetEngine();
+    EXPECT_EQ(e->CreateRenderer(1), nullptr);
+    EXPECT_EQ(e->GetInput(), nullptr);
+    Util::List<IUpdateFile>* updates = e->CheckUpdates();
+    ASSERT_NE(updates, nullptr);
+    EXPECT_EQ(updates->GetCount(), 0);
+    EXPECT_EQ(std::u16string(e->GetLoginNick()), u"");
+    EXPECT_EQ(std::u16string(e->GetLoginUid()), u"");
+    EXPECT_EQ(e->LoadTexture(u"gfx/none.png", false, 0), nullptr);
+}
+
+TEST(EngineDeathTest, FatalErrorShowsTextAndExits255)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(GetEngine()->FatalError("mpHandler not set"), testing::ExitedWithCode(255),
+                "Error!: mpHandler not set");
+}
