@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+
+namespace MPAPI {
+
+// Bit-packed body of one datagram. Values go into one continuous bit stream,
+// least significant bit first: stream bit i is bit (i mod 8) of byte (i div 8).
+// Writers OR bits in, so a buffer is cleared before it is written.
+//
+// Every write tests its room first and, when the value does not fit, writes
+// nothing and returns false. Every read is bounded by the bytes received: a
+// read past them yields 0 (false), moves nothing and sets a sticky overrun
+// flag that a parser checks to drop the rest.
+class PacketBuffer {
+public:
+    static constexpr int kCapacity = 1400;
+    static constexpr int kSpill = 8;
+
+    PacketBuffer();
+
+    // Zeroes the body and starts writing at bit 0 with the full limit.
+    void Clear();
+
+    bool WriteBit(bool value);
+    bool WriteBits(int count, uint32_t value);
+    bool WriteU8(uint8_t value);
+    bool WriteU16(uint16_t value);
+    bool WriteU32(uint32_t value);
+    bool WriteFloat(float value);
+    bool WriteBytes(int length, const void* bytes);
+
+    void SavePosition();
+    // Back to the saved position; everything written after it is cleared.
+    void RollBack();
+    void Finish();
+
+    // Reader over a copy of size bytes (at most kCapacity); false when the
+    // size is out of range, which leaves an empty reader.
+    bool SetupReader(const void* bytes, int size);
+    bool ReadBit();
+    int Read2Bits();
+    uint8_t ReadU8();
+    uint16_t ReadU16();
+    uint32_t ReadU32();
+    float ReadFloat();
+    bool ReadBytes(int length, void* out);
+    // Moves the reader over whole bytes, at a byte boundary.
+    bool SkipBytes(int length);
+
+    bool Overrun() const { return overrun_; }
+    int BitsLeft() const;
+
+    const uint8_t* GetData() const { return data_; }
+    int GetSize() const { return size_; }
+    int GetBytePosition() const { return bytePos_; }
+    int GetBitPosition() const { return bitPos_; }
+    int GetLimit() const { return limit_; }
+    // Narrows the room of the writers (never past kCapacity).
+    void SetLimit(int limit);
+
+private:
+    bool HasBits(int count);
+    uint32_t ReadValue(int count);
+    void WriteValue(int count, uint32_t value);
+    void Touch(int bytes);
+
+    uint8_t data_[kCapacity + kSpill];
+    int size_ = 0;
+    int bytePos_ = 0;
+    int bitPos_ = 0;
+    int savedBytePos_ = 0;
+    int savedBitPos_ = 0;
+    int limit_ = kCapacity;
+    int highWater_ = 0; // bytes that may hold written bits
+    bool overrun_ = false;
+};
+
+} // namespace MPAPI
