@@ -4,4 +4,5 @@ file(GLOB_RECURSE VORNHAL_ENGINE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/engine/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/os/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/net/*.cpp
-  ${CMAKE_SOURCE_DIR}/platform/ui/*.cpp)
+  ${CMAKE_SOURCE_DIR}/platform/ui/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/gl/*.cpp)

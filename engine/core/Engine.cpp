@@ -3,7 +3,23 @@
 #include "engine/core/Random.h"
 #include "engine/core/StringKit.h"
 #include "engine/core/Timer.h"
+#include "engine/files/IFile.h"
+#include "engine/png/PngImage.h"
+#include "engine/render/Texture.h"
+#ifndef VORNHAL_DEDICATED
+#include "engine/render/Renderer_SDL.h"
+#include "engine/render/Texture_SDL.h"
+#include "platform/gl/Video.h"
+#endif
 #include "engine/files/FileManager.h"
+#include "engine/physics/Physics.h"
+#ifndef VORNHAL_DEDICATED
+#include "engine/audio/Audio.h"
+#endif
+#include "engine/web/IUpdateFile.h"
+#include "engine/web/LoginParser.h"
+#include "engine/web/MasterServices.h"
+#include "engine/web/ServerList.h"
 #include "platform/net/Net.h"
 #include "platform/os/Os.h"
 #include "platform/ui/Ui.h"
@@ -12,16 +28,27 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <new>
 
+#ifndef VORNHAL_DEDICATED
+// The engine's one renderer, owned by the engine.
+static Renderer_SDL* g_renderer = nullptr;
+#endif
 static Engine g_engine;
 
 extern "C" ENGINE_API IEngine* GetEngine() { return &g_engine; }
 
-Engine::Engine() : fileManager_(new FileManager()) {}
+Engine::Engine() : fileManager_(new FileManager()), updater_(fileManager_) {}
 
 Engine::~Engine()
 {
+    StopPhysics();
+    // The updater thread may be inside a request; it ends within the
+    // requests' time-outs and must be gone before what it uses.
+    updater_.Stop();
+    updateFiles_.DeleteAll();
     delete fileManager_;
     fileManager_ = nullptr;
 }
@@ -29,10 +56,31 @@ Engine::~Engine()
 bool Engine::Init()
 {
     Util::SeedRandom(uint32_t(std::time(nullptr)));
+#ifndef VORNHAL_DEDICATED
+    return Gl::StartVideo();
+#else
     return true;
+#endif
 }
 
-void Engine::Shutdown() {}
+void Engine::Shutdown()
+{
+#ifndef VORNHAL_DEDICATED
+    // Shutting down twice (a fatal error during the shutdown) finds nothing.
+    if (g_renderer) {
+        g_renderer->Shutdown();
+        delete g_renderer;
+        g_renderer = nullptr;
+        rendererKind_ = 0;
+    }
+#endif
+    // The textures go after the renderer, which lists them without owning them.
+    for (Texture* texture : textureCache_)
+        delete texture;
+    textureCache_.clear();
+
+    StopPhysics();
+}
 
 void Engine::FatalError(const char* text)
 {
@@ -69,20 +117,25 @@ MPAPI::IServer* Engine::CreateServer() { return nullptr; }
 
 MPAPI::IClient* Engine::CreateClient() { return nullptr; }
 
-void Engine::MasterServerTick(float dt, const char16_t*, const char16_t*, int, int, int)
+void Engine::MasterServerTick(float dt, const char16_t* name, const char16_t* level, int gameMode, int players,
+                              int maxPlayers)
 {
-    // Announcements go out through the master-server updater; without a
-    // server there is nothing to announce, but the sum still restarts.
-    heartbeat_.Tick(dt);
+    // Without a server there is nothing to announce, but the sum still
+    // restarts.
+    if (!heartbeat_.Tick(dt))
+        return;
+    int port = updater_.GetServerPort();
+    if (port > 0)
+        updater_.QueueAnnouncement(name, level, gameMode, port, players, maxPlayers);
 }
 
 void Engine::ForceHeartbeat() { heartbeat_.Force(); }
 
-void Engine::SetMasterServer(const char16_t* host) { Util::StrCopy(masterServer_, 64, host ? host : u""); }
+void Engine::SetMasterServer(const char16_t* host) { updater_.SetHost(host); }
 
-const char16_t* Engine::GetMasterServer() { return masterServer_; }
+const char16_t* Engine::GetMasterServer() { return updater_.GetHostOverride(); }
 
-void Engine::SetStatusFilePath(const char16_t* path) { statusFilePath_ = path ? path : u""; }
+void Engine::SetStatusFilePath(const char16_t* path) { updater_.SetStatusFilePath(path); }
 
 float Engine::ScoreWeightFor(float averagePlayers)
 {
@@ -93,35 +146,90 @@ float Engine::ScoreWeightFor(float averagePlayers)
     return 1.0f;
 }
 
-void Engine::SetScoreWeight(float averagePlayers, float bonus) { scoreWeight_ = ScoreWeightFor(averagePlayers) + bonus; }
+void Engine::SetScoreWeight(float averagePlayers, float bonus)
+{
+    updater_.SetScoreWeight(ScoreWeightFor(averagePlayers) + bonus);
+}
 
-void Engine::FlushScores() {}
+void Engine::FlushScores() { updater_.FlushScores(true, 0); }
 
-IPlayerScores* Engine::AddPlayer(int, const char16_t*, const char*) { return nullptr; }
+IPlayerScores* Engine::AddPlayer(int id, const char16_t* name, const char* uid)
+{
+    return updater_.AddPlayer(id, name, uid);
+}
 
-void Engine::RemovePlayer(int) {}
+void Engine::RemovePlayer(int id) { updater_.RemovePlayer(id); }
 
-void Engine::ClearPlayers() {}
+void Engine::ClearPlayers() { updater_.ClearPlayers(); }
 
-bool Engine::Login(const char16_t*, const char16_t*, int*) { return false; }
+bool Engine::Login(const char16_t* user, const char16_t* password, int* status)
+{
+    if (status)
+        *status = 0;
+    LoginParser reply;
+    if (!MasterServices::Login(updater_.GetHost(), user, password, &reply))
+        return false;
+    if (status)
+        *status = reply.GetStatus();
+    // A reply without them keeps what an earlier login gave.
+    if (reply.HasNick())
+        loginNick_ = reply.GetNick();
+    if (reply.HasUid())
+        loginUid_ = reply.GetUid();
+    return true;
+}
 
 const char16_t* Engine::GetLoginNick() { return loginNick_.c_str(); }
 
 const char16_t* Engine::GetLoginUid() { return loginUid_.c_str(); }
 
 #ifndef VORNHAL_DEDICATED
-Util::List<IUpdateFile>* Engine::CheckUpdates() { return &updateFiles_; }
+Util::List<IUpdateFile>* Engine::CheckUpdates()
+{
+    updateFiles_.DeleteAll();
+    MasterServices::FetchUpdates(&updateFiles_); // a failed fetch leaves the list empty
+    return &updateFiles_;
+}
 
-bool Engine::DownloadFile(const char16_t*, const char16_t*, IDownloadListener*) { return false; }
+bool Engine::DownloadFile(const char16_t* url, const char16_t* localPath, IDownloadListener* listener)
+{
+    return MasterServices::DownloadFile(fileManager_, url, localPath, listener);
+}
 
-IRenderer* Engine::CreateRenderer(int) { return nullptr; }
+IRenderer* Engine::CreateRenderer(int kind)
+{
+    if (kind == 2 && !g_renderer) {
+        g_renderer = new Renderer_SDL(this);
+        rendererKind_ = 2;
+    }
+    return g_renderer;
+}
 
-IAudio* Engine::CreateAudio() { return nullptr; }
+IAudio* Engine::CreateAudio() { return new (std::nothrow) Audio(fileManager_); }
 
-IInput* Engine::GetInput() { return nullptr; }
+IInput* Engine::GetInput() { return rendererKind_ == 2 ? g_renderer : nullptr; }
 #endif
 
-IPhysics* Engine::CreatePhysics(int) { return nullptr; }
+void Engine::StopPhysics()
+{
+    if (physics_) {
+        physics_->Stop();
+        delete physics_;
+        physics_ = nullptr;
+    }
+}
+
+IPhysics* Engine::CreatePhysics(int)
+{
+    StopPhysics();
+#ifdef VORNHAL_DEDICATED
+    std::printf("Using software physics.\n");
+#endif
+    physics_ = new (std::nothrow) PhysicsSW::Physics();
+    if (physics_)
+        physics_->Start();
+    return physics_;
+}
 
 ITimer* Engine::CreateTimer() { return new Timer(); }
 
@@ -132,13 +240,61 @@ void Engine::UpdateFrameTime2() { clock2_.Update(); }
 float Engine::GetFrameTime3() { return float(clock3_.GetFrameTime()); }
 void Engine::UpdateFrameTime3() { clock3_.Update(); }
 
-bool Engine::LoadImagePixels(const char16_t*, int*, int*, uint32_t**) { return false; }
+bool Engine::LoadImagePixels(const char16_t* path, int* width, int* height, uint32_t** pixels)
+{
+    IFile* file = path ? fileManager_->Open(path, 0, 0) : nullptr;
+    if (!file)
+        return false;
+    PngImage png(file);
+    const bool ok = png.Read(true);
+    delete file;
+    if (!ok || !png.GetPixels() || png.GetWidth() <= 0 || png.GetHeight() <= 0)
+        return false;
+    const size_t count = size_t(png.GetWidth()) * size_t(png.GetHeight());
+    uint32_t* copy = new uint32_t[count]; // the caller's, freed with delete[]
+    std::memcpy(copy, png.GetPixels(), count * sizeof(uint32_t));
+    *width = png.GetWidth();
+    *height = png.GetHeight();
+    *pixels = copy;
+    return true;
+}
 
-ITexture* Engine::LoadTexture(const char16_t*, bool, int) { return nullptr; }
+ITexture* Engine::LoadTexture(const char16_t* path, bool packIntoAtlas, int atlasGroup)
+{
+    if (!path)
+        return nullptr;
+    for (Texture* texture : textureCache_)
+        if (Util::StrEqual(texture->GetName(), path))
+            return texture;
+    IFile* file = fileManager_->Open(path, 0, 0);
+    if (!file)
+        return nullptr;
+    PngImage png(file);
+    const bool ok = png.Read(false);
+    delete file;
+    if (!ok)
+        return nullptr;
+#ifndef VORNHAL_DEDICATED
+    if (!g_renderer)
+        return nullptr;
+    Texture* texture = g_renderer->NewTexture();
+#else
+    // The server draws nothing but keeps the sizes that objects are made of.
+    Texture* texture = new Texture(fileManager_);
+#endif
+    texture->SetPackIntoAtlas(packIntoAtlas);
+    texture->SetKind(atlasGroup);
+    texture->SetSize(png.GetWidth(), png.GetHeight());
+    texture->SetName(path);
+    texture->SetImagePath(path);
+    texture->SetOwnedByCache(true);
+    textureCache_.push_back(texture);
+    return texture;
+}
 
 ITexture* Engine::LoadTextureEx(const char16_t* path, bool packIntoAtlas, int atlasGroup)
 {
     return LoadTexture(path, packIntoAtlas, atlasGroup);
 }
 
-IServerList* Engine::GetServerList() { return nullptr; }
+IServerList* Engine::GetServerList() { return MasterServices::GetServerList(updater_.GetHost()); }

@@ -3,10 +3,16 @@
 #include "engine/core/FrameClock.h"
 #include "engine/core/Heartbeat.h"
 #include "engine/core/IEngine.h"
+#include "engine/web/MasterServerUpdater.h"
 
+#include <list>
 #include <string>
 
 class FileManager;
+namespace PhysicsSW {
+class Physics;
+}
+class Texture;
 
 // The engine library's one object behind IEngine.
 class Engine : public IEngine {
@@ -60,13 +66,19 @@ public:
     ITexture* LoadTextureEx(const char16_t* path, bool packIntoAtlas, int atlasGroup) override;
     IServerList* GetServerList() override;
 
-    float GetScoreWeight() const { return scoreWeight_; }
+    float GetScoreWeight() { return updater_.GetScoreWeight(); }
     float GetHeartbeatSum() const { return heartbeat_.GetSum(); }
 
     // Score weight by the average number of players, before the bonus.
     static float ScoreWeightFor(float averagePlayers);
 
+    // The game server's listen code tells the updater its UDP port here
+    // (SetServerPort), which also starts the updater thread.
+    MasterServerUpdater& GetMasterServerUpdater() { return updater_; }
+
 private:
+    void StopPhysics();
+
     void* userPointer_ = nullptr;
     FileManager* fileManager_;
     int rendererKind_ = 0;
@@ -75,11 +87,13 @@ private:
     FrameClock clock3_{false};
     MPAPI::IServer* lastServer_ = nullptr;
     Heartbeat heartbeat_;
-    char16_t masterServer_[64] = {};
-    std::u16string statusFilePath_;
-    float scoreWeight_ = 1.0f;
+    PhysicsSW::Physics* physics_ = nullptr;
+    // Declared after fileManager_, which it writes the status file through.
+    MasterServerUpdater updater_;
     std::u16string loginNick_;
     std::u16string loginUid_;
     Util::List<IUpdateFile> updateFiles_;
     const char* statusText_ = nullptr;
+    // Textures by name, made by LoadTexture; deleted in Shutdown.
+    std::list<Texture*> textureCache_;
 };

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "engine/physics/IPhysObject.h"
+
+#include <mutex>
+#include <vector>
+
+namespace PhysicsSW {
+
+class Physics;
+
+// One body: a circle, a box or a polygon, static (never moved) or moving.
+// The public operations take the world's lock; the world's own step calls
+// the unlocked forms while it holds it.
+class Object : public IPhysObject {
+public:
+    enum Kind { kStatic = 0, kMoving = 1 };
+    enum Shape { kCircle = 0, kBox = 1, kPolygon = 2 };
+
+    static constexpr float kInverseMass = 0.06666667f;
+    static constexpr float kInverseInertia = 0.027586207f;
+    static constexpr float kDegreesToRadians = 3.1416f / 180.0f;
+
+    static Object* MakeCircle(std::recursive_mutex* lock, Kind kind, float radius);
+    static Object* MakeBox(std::recursive_mutex* lock, Kind kind, const float* edges);
+    static Object* MakePolygon(std::recursive_mutex* lock, Kind kind, int pointCount, const float* points);
+
+    bool IsMoving() override;
+    void SetExclusionZone(float x, float y, float radius) override;
+    void SetEnabled(bool enabled) override;
+    void EnableZoneExclusion() override;
+    void SetRestitution(float restitution) override;
+    void SetRotation(float degrees) override;
+    float GetRotation() override;
+    void SetPosition(float x, float y) override;
+    void GetPosition(float* x, float* y) override;
+    void ApplyImpulse(float pointX, float pointY, float impulseX, float impulseY) override;
+    void ApplyFriction(float amount) override;
+
+    Kind GetKind() const { return kind_; }
+    Shape GetShape() const { return shape_; }
+    // Velocity x, y and angular velocity (degrees per second).
+    void GetVelocity(float* vx, float* vy, float* angular);
+
+private:
+    friend class Physics;
+    struct Contact {
+        float x, y, normalX, normalY;
+    };
+
+    Object(std::recursive_mutex* lock, Kind kind, Shape shape);
+
+    bool MovingUnlocked() const { return vx_ != 0.0f || vy_ != 0.0f || angular_ != 0.0f; }
+    void ImpulseUnlocked(float pointX, float pointY, float impulseX, float impulseY);
+    void FrictionUnlocked(float amount);
+    void SetAngleUnlocked(float degrees);
+    void Integrate(float dt);
+    bool BoundsOverlap(const Object& other) const;
+    // Outline corners placed at the pose, for boxes and polygons.
+    void PlacedOutline(std::vector<float>& out) const;
+    // The contact of a circle with this body's outline, if any: point and the
+    // normal that pushes `self` away (self is the circle or this body).
+    bool CircleContact(const Object& circle, bool normalTowardCircle, std::vector<float>& scratch,
+                       Contact& contact) const;
+
+    std::recursive_mutex* lock_;
+    Kind kind_;
+    Shape shape_;
+    float radius_ = 0.0f;
+    float edges_[4] = {0, 0, 0, 0};
+    std::vector<float> points_;
+    float x_ = 0.0f, y_ = 0.0f;
+    float angle_ = 0.0f, cos_ = 1.0f, sin_ = 0.0f;
+    float minX_ = 0.0f, minY_ = 0.0f, maxX_ = 0.0f, maxY_ = 0.0f;
+    float vx_ = 0.0f, vy_ = 0.0f, angular_ = 0.0f;
+    float inverseMass_ = kInverseMass;
+    float inverseInertia_ = kInverseInertia;
+    bool collides_ = true;
+    bool zoneExcludable_ = false;
+    float zoneX_ = 0.0f, zoneY_ = 0.0f, zoneRadius2_ = 0.0f;
+    float restitution_ = 1.0f;
+};
+
+} // namespace PhysicsSW

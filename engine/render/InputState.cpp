@@ -1,0 +1,179 @@
+#ifndef VORNHAL_DEDICATED
+
+#include "engine/render/InputState.h"
+
+namespace {
+
+constexpr int kReturn = 13;
+constexpr int kBackspace = 8;
+
+} // namespace
+
+InputState::InputState()
+{
+    for (int& a : keyToAction_)
+        a = -1;
+    struct Range { int firstKey, lastKey, firstAction; };
+    const Range table[] = {
+        {27, 27, 0},    {13, 13, 1},    {32, 32, 2},   {8, 8, 3},     {127, 127, 4},  {282, 293, 5},
+        {48, 54, 17},   {276, 276, 24}, {275, 275, 25}, {273, 273, 26}, {274, 274, 27}, {97, 122, 28},
+        {9, 9, 54},     {303, 303, 55}, {304, 304, 56}, {305, 305, 57}, {306, 306, 58}, {307, 307, 59},
+        {308, 308, 60}, {43, 43, 61},   {45, 45, 62},
+    };
+    for (const Range& r : table)
+        for (int k = r.firstKey; k <= r.lastKey; ++k)
+            keyToAction_[k] = r.firstAction + (k - r.firstKey);
+}
+
+void InputState::KeyDown(int key, char16_t unicode)
+{
+    if (key >= 0 && key < kKeyCount) {
+        if (keyToAction_[key] >= 0)
+            actions_[keyToAction_[key]] = 1;
+        keys_[key] = 1;
+    }
+    if (!ignoreHeldKey_) {
+        if (typedCount_ < kMaxTypedChars && unicode != 0)
+            typed_[typedCount_++] = unicode < 31 ? char16_t(key) : unicode;
+        if (key == kReturn) {
+            enterPressed_ = true;
+        } else if (key == kBackspace) {
+            if (lineLength_ > 0)
+                line_[--lineLength_] = 0;
+        } else if (unicode >= 32 && unicode != 127 && lineLength_ < kLineCapacity - 1) {
+            // Control characters (Escape, Tab, Ctrl+letter, Delete) are not text.
+            line_[lineLength_++] = unicode;
+            line_[lineLength_] = 0;
+        }
+    }
+    lastKey_ = short(key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key);
+    keyHeld_ = true;
+}
+
+void InputState::KeyUp(int key)
+{
+    if (key >= 0 && key < kKeyCount) {
+        if (keyToAction_[key] >= 0)
+            actions_[keyToAction_[key]] = 0;
+        keys_[key] = 0;
+    }
+    ignoreHeldKey_ = false;
+    keyHeld_ = false;
+    lastKey_ = 0;
+}
+
+void InputState::MouseMotion(int x, int y, int dx, int dy)
+{
+    mouseX_ = x;
+    mouseY_ = y;
+    deltaX_ += float(dx);
+    deltaY_ += float(dy);
+}
+
+void InputState::ButtonDown(int button)
+{
+    switch (button) {
+    case 1: left_ = 1; break;
+    case 2: middle_ = 1; break;
+    case 3: right_ = 1; break;
+    case 4: wheel_ += 1.0f; break;
+    case 5: wheel_ -= 1.0f; break;
+    default: break;
+    }
+}
+
+void InputState::ButtonUp(int button)
+{
+    switch (button) {
+    case 1: left_ = 0; break;
+    case 2: middle_ = 0; break;
+    case 3: right_ = 0; break;
+    default: break;
+    }
+}
+
+bool InputState::IsActionDown(int action) const
+{
+    return action >= 0 && action < kActionCount && actions_[action] == 1;
+}
+
+float InputState::TakeMouseDeltaX()
+{
+    float d = deltaX_;
+    deltaX_ = 0.0f;
+    return d;
+}
+
+float InputState::TakeMouseDeltaY()
+{
+    float d = deltaY_;
+    deltaY_ = 0.0f;
+    return d;
+}
+
+float InputState::TakeWheelDelta()
+{
+    float d = wheel_;
+    wheel_ = 0.0f;
+    return d;
+}
+
+bool InputState::IsMouseButtonDown(int button) const
+{
+    switch (button) {
+    case 0: return left_ == 1;
+    case 1: return right_ == 1;
+    case 2: return middle_ == 1;
+    default: return false;
+    }
+}
+
+bool InputState::IsKeyDown(int key) const
+{
+    if (key >= 0 && key < kKeyCount)
+        return keys_[key] == 1;
+    switch (key) {
+    case 1000: return left_ == 1;
+    case 1001: return middle_ == 1;
+    case 1002: return right_ == 1;
+    default: return false;
+    }
+}
+
+int InputState::GetKeyOfAction(int action) const
+{
+    for (int k = 0; k < kKeyCount; ++k)
+        if (keyToAction_[k] == action && action >= 0)
+            return k;
+    return -1;
+}
+
+void InputState::GetMousePosition(int* x, int* y) const
+{
+    if (x)
+        *x = mouseX_;
+    if (y)
+        *y = mouseY_;
+}
+
+void InputState::SetTextLine(const char16_t* text)
+{
+    lineLength_ = 0;
+    // The line keeps at most what its buffer holds.
+    for (const char16_t* p = text; p && *p && lineLength_ < kLineCapacity - 1; ++p)
+        line_[lineLength_++] = *p;
+    line_[lineLength_] = 0;
+    enterPressed_ = false;
+    ignoreHeldKey_ = keyHeld_;
+}
+
+void InputState::ClearTextLine() { SetTextLine(u""); }
+
+bool InputState::TakeEnterPressed()
+{
+    bool pressed = enterPressed_;
+    enterPressed_ = false;
+    return pressed;
+}
+
+#endif

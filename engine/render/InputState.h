@@ -1,0 +1,61 @@
+#pragma once
+
+#ifndef VORNHAL_DEDICATED
+
+#include <cstdint>
+
+// Keyboard, mouse and text-entry state that the frame pump fills from SDL's
+// events. Key codes are SDL 1.2 key symbols.
+class InputState {
+public:
+    static constexpr int kKeyCount = 500;
+    static constexpr int kActionCount = 256;
+    static constexpr int kMaxTypedChars = 1024;
+    static constexpr int kLineCapacity = 1024; // with the terminator
+
+    InputState();
+
+    // Mouse button numbers as SDL gives them: 1 left, 2 middle, 3 right,
+    // 4 wheel up, 5 wheel down.
+    void KeyDown(int key, char16_t unicode);
+    void KeyUp(int key);
+    void MouseMotion(int x, int y, int dx, int dy);
+    void ButtonDown(int button);
+    void ButtonUp(int button);
+
+    bool IsActionDown(int action) const;
+    float TakeMouseDeltaX();
+    float TakeMouseDeltaY();
+    float TakeWheelDelta();
+    bool IsMouseButtonDown(int button) const;
+    bool IsKeyDown(int key) const;
+    int GetKeyOfAction(int action) const;
+    void GetMousePosition(int* x, int* y) const;
+
+    void SetTextLine(const char16_t* text);
+    void ClearTextLine();
+    bool TakeEnterPressed();
+    const char16_t* GetTextLine() const { return line_; }
+    short GetLastKey() const { return lastKey_; }
+    const char16_t* GetTypedChars() const { return typed_; }
+    int GetTypedCharCount() const { return typedCount_; }
+    void ClearTypedChars() { typedCount_ = 0; }
+
+private:
+    int keyToAction_[kKeyCount];
+    int keys_[kKeyCount] = {};
+    int actions_[kActionCount] = {};
+    int left_ = 0, right_ = 0, middle_ = 0;
+    float deltaX_ = 0.0f, deltaY_ = 0.0f, wheel_ = 0.0f;
+    int mouseX_ = 0, mouseY_ = 0;
+    char16_t typed_[kMaxTypedChars] = {};
+    int typedCount_ = 0;
+    char16_t line_[kLineCapacity] = {};
+    int lineLength_ = 0;
+    bool enterPressed_ = false;
+    bool ignoreHeldKey_ = false;
+    bool keyHeld_ = false;
+    short lastKey_ = 0;
+};
+
+#endif

@@ -1,0 +1,237 @@
+#include "OggTestFiles.h"
+
+#include "support/TestSupport.h"
+
+#include <vorbis/codec.h>
+#include <vorbis/vorbisenc.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace AudioTest {
+
+int BytesFile::largestRead = 0;
+
+int BytesFile::Skip(int delta)
+{
+    Seek(int(pos_) + delta);
+    return int(pos_);
+}
+
+int BytesFile::Read(void* buffer, int length)
+{
+    largestRead = std::max(largestRead, length);
+    size_t n = std::min(bytes_.size() - pos_, size_t(length < 0 ? 0 : length));
+    if (n)
+        std::memcpy(buffer, bytes_.data() + pos_, n);
+    pos_ += n;
+    return int(n);
+}
+
+IFile* FakeFileManager::Open(const char16_t* path, int mode, int)
+{
+    ++opens;
+    auto it = files.find(path ? path : u"");
+    if (mode != kOpenRead || it == files.end())
+        return nullptr;
+    return new BytesFile(it->first, it->second);
+}
+
+float Sine(int64_t frame, int channel, int rate, float hz, float amplitude)
+{
+    // Channels differ in pitch so that a swap shows.
+    double f = hz * (1.0 + 0.5 * channel);
+    return float(amplitude * std::sin(2.0 * 3.141592653589793 * f * double(frame) / rate));
+}
+
+std::vector<uint8_t> EncodeOgg(int channels, int rate, int64_t frames, const Signal& signal, float quality)
+{
+    std::vector<uint8_t> out;
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) {
+        vorbis_info_clear(&vi);
+        return out;
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 0x5eed);
+    ogg_page og;
+    ogg_packet op;
+    auto put = [&](const ogg_page& page) {
+        out.insert(out.end(), page.header, page.header + page.header_len);
+        out.insert(out.end(), page.body, page.body + page.body_len);
+    };
+
+    ogg_packet header, comments, code;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &code);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comments);
+    ogg_stream_packetin(&os, &code);
+    while (ogg_stream_flush(&os, &og))
+        put(og);
+
+    const int chunk = 1024;
+    int64_t done = 0;
+    bool eos = false;
+    bool ended = false;
+    while (!eos) {
+        int n = int(std::min<int64_t>(chunk, frames - done));
+        if (n > 0) {
+            float** buffer = vorbis_analysis_buffer(&vd, n);
+            for (int i = 0; i < n; ++i)
+                for (int c = 0; c < channels; ++c)
+                    buffer[c][i] = signal(done + i, c);
+            vorbis_analysis_wrote(&vd, n);
+            done += n;
+        } else if (!ended) {
+            vorbis_analysis_wrote(&vd, 0);
+            ended = true;
+        }
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (!eos && ogg_stream_pageout(&os, &og)) {
+                    put(og);
+                    if (ogg_page_eos(&og))
+                        eos = true;
+                }
+            }
+        }
+        if (ended && !eos) {
+            while (ogg_stream_flush(&os, &og))
+                put(og);
+            break;
+        }
+    }
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+
+std::vector<uint8_t> EncodeSine(int channels, int rate, double seconds, float hz, float amplitude)
+{
+    int64_t frames = int64_t(std::llround(seconds * rate));
+    return EncodeOgg(channels, rate, frames,
+                     [=](int64_t f, int c) { return Sine(f, c, rate, hz, amplitude); });
+}
+
+namespace {
+
+struct Cursor {
+    const std::vector<uint8_t>* bytes;
+    size_t pos;
+};
+
+size_t ReadCursor(void* ptr, size_t size, size_t count, void* source)
+{
+    auto* c = static_cast<Cursor*>(source);
+    size_t n = std::min(size * count, c->bytes->size() - c->pos);
+    std::memcpy(ptr, c->bytes->data() + c->pos, n);
+    c->pos += n;
+    return size ? n / size : 0;
+}
+
+} // namespace
+
+bool DecodeWithVorbisfile(const std::vector<uint8_t>& bytes, Reference& out)
+{
+    Cursor cursor{&bytes, 0};
+    ov_callbacks callbacks{&ReadCursor, nullptr, nullptr, nullptr};
+    OggVorbis_File vf;
+    if (ov_open_callbacks(&cursor, &vf, nullptr, 0, callbacks) != 0)
+        return false;
+    vorbis_info* vi = ov_info(&vf, -1);
+    out.channels = vi->channels;
+    out.rate = int(vi->rate);
+    out.samples.clear();
+    for (;;) {
+        float** pcm = nullptr;
+        int section = 0;
+        long n = ov_read_float(&vf, &pcm, 4096, &section);
+        if (n < 0) {
+            ov_clear(&vf);
+            return false;
+        }
+        if (n == 0)
+            break;
+        for (long i = 0; i < n; ++i)
+            for (int c = 0; c < out.channels; ++c)
+                out.samples.push_back(pcm[c][i]);
+    }
+    ov_clear(&vf);
+    return true;
+}
+
+const std::string& WaveFilePath()
+{
+    static TestSupport::TempDir dir;
+    static const std::string path = dir.File("out.wav");
+    return path;
+}
+
+void UseWaveDevice()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    static TestSupport::TempDir dir;
+    std::string conf = dir.File("alsoft.conf");
+    std::string text = "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
+                       "[wave]\nfile = " + WaveFilePath() + "\n";
+    TestSupport::WriteAll(conf, text.data(), text.size());
+    setenv("ALSOFT_CONF", conf.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+    setenv("ALSOFT_LOGLEVEL", "0", 1);
+}
+
+namespace {
+uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+} // namespace
+
+bool ReadWave(const std::string& path, std::vector<int16_t>& samples, int& rate)
+{
+    std::vector<uint8_t> b = TestSupport::ReadAll(path);
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+        return false;
+    size_t pos = 12;
+    int channels = 0, bits = 0;
+    samples.clear();
+    while (pos + 8 <= b.size()) {
+        uint32_t size = U32(b.data() + pos + 4);
+        const uint8_t* body = b.data() + pos + 8;
+        size_t avail = std::min<size_t>(size, b.size() - pos - 8);
+        if (std::memcmp(b.data() + pos, "fmt ", 4) == 0 && avail >= 16) {
+            channels = U16(body + 2);
+            rate = int(U32(body + 4));
+            bits = U16(body + 14);
+        } else if (std::memcmp(b.data() + pos, "data", 4) == 0) {
+            if (channels != 2 || bits != 16)
+                return false;
+            samples.resize(avail / 2);
+            for (size_t i = 0; i < samples.size(); ++i)
+                samples[i] = int16_t(U16(body + 2 * i));
+            return true;
+        }
+        pos += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+} // namespace AudioTest
