@@ -1,0 +1,20 @@
+#pragma once
+
+class IAudio;
+class IFileManager;
+class IGameOptions;
+
+// "game.opt" lives in the game directory only, never in the data package.
+// The dedicated server may name another file.
+
+// False when the file cannot be opened or holds nothing; the options then
+// keep their defaults. When audio is given, its master volume follows the
+// loaded setting.
+bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio,
+                     const char16_t* path = u"game.opt");
+
+// masterServer is the engine's current master-server host (may be null).
+// The text goes to a temporary file that replaces the old one only when
+// everything was written, so a failed write keeps the last good settings.
+bool WriteOptionsFile(IFileManager* files, IGameOptions* options, const char16_t* masterServer,
+                      const char16_t* path = u"game.opt");
