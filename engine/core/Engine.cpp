@@ -20,6 +20,8 @@
 #include "engine/web/LoginParser.h"
 #include "engine/web/MasterServices.h"
 #include "engine/web/ServerList.h"
+#include "engine/net/ClientManager.h"
+#include "engine/net/ServerManager.h"
 #include "platform/net/Net.h"
 #include "platform/os/Os.h"
 #include "platform/ui/Ui.h"
@@ -113,9 +115,22 @@ IFileManager* Engine::GetFileManager() { return fileManager_; }
 
 bool Engine::InitNetwork() { return Net::Startup(); }
 
-MPAPI::IServer* Engine::CreateServer() { return nullptr; }
+MPAPI::IServer* Engine::CreateServer()
+{
+    auto* server = new MPAPI::ServerManager();
+    server->SetListenCallback([this](int port) { updater_.SetServerPort(port); });
+    // The engine remembers the last server only while it lives.
+    server->SetDestroyCallback([this, server] {
+        if (lastServer_ == server) {
+            lastServer_ = nullptr;
+            updater_.SetServerPort(0);
+        }
+    });
+    lastServer_ = server;
+    return server;
+}
 
-MPAPI::IClient* Engine::CreateClient() { return nullptr; }
+MPAPI::IClient* Engine::CreateClient() { return new MPAPI::ClientManager(); }
 
 void Engine::MasterServerTick(float dt, const char16_t* name, const char16_t* level, int gameMode, int players,
                               int maxPlayers)

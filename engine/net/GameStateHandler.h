@@ -134,6 +134,7 @@ protected:
     void SendControl(uint8_t code);
     void SetStateValue(int state) { state_ = state; }
     void SetResetPending() { resetPending_ = true; }
+    void SetOwnStream(bool on) { ownStream_ = on; }
     // The next Update writes a packet.
     void RequestSend() { sendTimer_ = kSendInterval; }
 

@@ -55,12 +55,11 @@ bool PacketBuffer::WriteBits(int count, uint32_t value)
 
 void PacketBuffer::WriteValue(int count, uint32_t value)
 {
-    for (int i = 0; i < count; ++i) {
-        int bit = bitPos_ + i;
-        int index = bytePos_ + bit / 8;
-        if ((value >> i) & 1u)
-            data_[index] = uint8_t(data_[index] | (1u << (bit % 8)));
-    }
+    // A whole value at once: at most five bytes from the byte position.
+    uint64_t bits = uint64_t(count >= 32 ? value : value & ((1u << count) - 1u)) << bitPos_;
+    int bytes = (bitPos_ + count + 7) / 8;
+    for (int k = 0; k < bytes; ++k)
+        data_[bytePos_ + k] = uint8_t(data_[bytePos_ + k] | uint8_t(bits >> (8 * k)));
     Touch(bytePos_ + (bitPos_ + count + 7) / 8);
     bytePos_ += count / 8;
 }
@@ -161,12 +160,12 @@ uint32_t PacketBuffer::ReadValue(int count)
 {
     if (!HasBits(count))
         return 0;
-    uint32_t value = 0;
-    for (int i = 0; i < count; ++i) {
-        int bit = bitPos_ + i;
-        if ((data_[bytePos_ + bit / 8] >> (bit % 8)) & 1u)
-            value |= 1u << i;
-    }
+    uint64_t bits = 0;
+    int bytes = (bitPos_ + count + 7) / 8;
+    for (int k = 0; k < bytes; ++k)
+        bits |= uint64_t(data_[bytePos_ + k]) << (8 * k);
+    bits >>= bitPos_;
+    uint32_t value = count >= 32 ? uint32_t(bits) : uint32_t(bits) & ((1u << count) - 1u);
     bytePos_ += count / 8;
     bitPos_ = (bitPos_ + count % 8);
     if (bitPos_ >= 8) {

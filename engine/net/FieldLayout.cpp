@@ -1,0 +1,107 @@
+#include "engine/net/FieldLayout.h"
+
+namespace MPAPI {
+
+bool FieldLayout::Parse(const FieldRecord* table)
+{
+    effect_ = false;
+    fields_ = nullptr;
+    count_ = 0;
+    if (!table)
+        return false;
+    int start = 0;
+    if (table[0].type == kHeaderReplicated || table[0].type == kHeaderEffect) {
+        effect_ = table[0].type == kHeaderEffect;
+        start = 1;
+    }
+    int n = 0;
+    while (table[start + n].type != kFieldEnd) {
+        if (table[start + n].type == kFieldVector) {
+            for (int k = 1; k < 4; ++k)
+                if (start + n + k >= kMaxRecords || table[start + n + k].type == kFieldEnd)
+                    return false;
+            n += 4;
+        } else {
+            ++n;
+        }
+        if (start + n >= kMaxRecords)
+            return false;
+    }
+    fields_ = table + start;
+    count_ = n;
+    return true;
+}
+
+uint32_t FieldLayout::ReadMember(Object* object, const FieldRecord& record)
+{
+    const uint8_t* p = object->MemberAt(record.member);
+    switch (record.type) {
+    case kFieldByte:
+        return *p;
+    case kFieldInt16: {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+    case kFieldBool:
+        return *p == 1 ? 1 : 0;
+    case kFieldInt32:
+    case kFieldWord:
+    case kFieldFloat:
+    case kFieldVector: {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    default:
+        return 0;
+    }
+}
+
+void FieldLayout::WriteMember(Object* object, const FieldRecord& record, uint32_t value)
+{
+    uint8_t* p = object->MemberAt(record.member);
+    switch (record.type) {
+    case kFieldByte:
+        *p = uint8_t(value);
+        break;
+    case kFieldInt16: {
+        uint16_t v = uint16_t(value);
+        std::memcpy(p, &v, 2);
+        break;
+    }
+    case kFieldBool: {
+        bool b = value == 1;
+        std::memcpy(p, &b, 1);
+        break;
+    }
+    case kFieldInt32:
+    case kFieldWord:
+    case kFieldFloat:
+    case kFieldVector:
+        std::memcpy(p, &value, 4);
+        break;
+    default:
+        break;
+    }
+}
+
+int FieldLayout::WireBits(int32_t type)
+{
+    switch (type) {
+    case kFieldByte:
+        return 8;
+    case kFieldInt16:
+        return 16;
+    case kFieldBool:
+        return 1;
+    case kFieldInt32:
+    case kFieldWord:
+    case kFieldFloat:
+        return 32;
+    default:
+        return 0;
+    }
+}
+
+} // namespace MPAPI

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "engine/net/Object.h"
+
+#include <cstdint>
+
+namespace MPAPI {
+
+// What the replication layer needs of a field table: its kind and its field
+// records past the header. Tables come from game code; a malformed one (no
+// end within kMaxRecords, a vector group cut short) is refused.
+class FieldLayout {
+public:
+    static constexpr int kMaxRecords = 256;
+
+    // False for a missing or malformed table.
+    bool Parse(const FieldRecord* table);
+
+    bool IsEffect() const { return effect_; }
+    const FieldRecord* GetFields() const { return fields_; }
+    int GetCount() const { return count_; }
+
+    // The value of field record i of object as 32 bits (a bool as 0 or 1,
+    // a float as its bits).
+    static uint32_t ReadMember(Object* object, const FieldRecord& record);
+    static void WriteMember(Object* object, const FieldRecord& record, uint32_t value);
+    // Bits of a value of this type on the wire, 0 for types that carry none.
+    static int WireBits(int32_t type);
+
+private:
+    bool effect_ = false;
+    const FieldRecord* fields_ = nullptr;
+    int count_ = 0;
+};
+
+} // namespace MPAPI

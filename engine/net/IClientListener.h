@@ -1,0 +1,18 @@
+#pragma once
+
+namespace MPAPI {
+
+class Object;
+
+// The game's object factory on a client. CreateObject and
+// CreateEffectObject are called on the receive thread and only make
+// objects; OnObjectReady comes on the game thread from IClient::Update.
+class IClientListener {
+public:
+    virtual ~IClientListener() {}
+    virtual Object* CreateObject(int typeId, int subTypeId) = 0;
+    virtual Object* CreateEffectObject(int typeId, int id) = 0;
+    virtual void OnObjectReady(Object* object) = 0;
+};
+
+} // namespace MPAPI

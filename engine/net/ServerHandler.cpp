@@ -1,0 +1,520 @@
+#include "engine/net/ServerHandler.h"
+
+#include "engine/net/IServerListener.h"
+#include "engine/net/ServerManager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace MPAPI {
+
+namespace {
+
+float AsFloat(uint32_t bits)
+{
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+} // namespace
+
+ServerHandler::ServerHandler() = default;
+
+ServerHandler::~ServerHandler() = default;
+
+void ServerHandler::Lock() { manager_->GetManagerMutex().lock(); }
+
+void ServerHandler::Unlock() { manager_->GetManagerMutex().unlock(); }
+
+void ServerHandler::Disconnect()
+{
+    ScopedLock lock(this);
+    if (HasPeer()) {
+        Drop();
+        return;
+    }
+    SetStateValue(kClosed);
+    SetResetPending();
+}
+
+void ServerHandler::FreeEntries()
+{
+    entries_.clear();
+    byObject_.clear();
+    effects_.clear();
+}
+
+void ServerHandler::Reset()
+{
+    ScopedLock lock(this);
+    FreeEntries();
+    peerAddress_ = 0;
+    peerPort_ = 0;
+    newConnection = false;
+    silence = 0;
+    lastBlockSequence_ = 0;
+    refreshTimer_ = 0;
+    refreshNow_ = false;
+    firstRefresh_ = true;
+    GameStateHandler::Reset();
+    if (manager_)
+        manager_->ShareBudget();
+}
+
+void ServerHandler::SetPeer(uint32_t ip, int port)
+{
+    peerAddress_ = ip;
+    peerPort_ = port;
+    silence = 0;
+    SetConnecting();
+}
+
+void ServerHandler::OnConnected()
+{
+    ScopedLock lock(this);
+    GameStateHandler::OnConnected();
+    newConnection = true;
+    lastBlockSequence_ = 0;
+    firstRefresh_ = true;
+}
+
+bool ServerHandler::SendDatagram(const uint8_t* data, int length)
+{
+    return manager_->SendToPeer(data, length, peerAddress_, peerPort_);
+}
+
+int ServerHandler::GetBandwidthShare() { return manager_->GetShare(); }
+
+void ServerHandler::Update(float seconds)
+{
+    ScopedLock lock(this);
+    for (auto& e : entries_)
+        e->timer += seconds;
+    refreshTimer_ += seconds;
+    if (refreshTimer_ >= kRefreshInterval) {
+        refreshTimer_ = 0;
+        refreshNow_ = true;
+    }
+    GameStateHandler::Update(seconds);
+}
+
+bool ServerHandler::HasPendingObjects()
+{
+    for (auto& ep : entries_) {
+        Entry& e = *ep;
+        if (!e.object || (e.flags & (kRemoved | kOutOfRange)))
+            continue;
+        if ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue))
+            continue;
+        const FieldRecord* f = e.layout.GetFields();
+        for (int i = 0; i < e.layout.GetCount(); ++i) {
+            if (f[i].type != kFieldVector)
+                continue;
+            if (FieldLayout::ReadMember(e.object, f[i + 2]) != e.shadow[size_t(i + 2)] ||
+                FieldLayout::ReadMember(e.object, f[i + 3]) != e.shadow[size_t(i + 3)])
+                return true;
+            i += 3;
+        }
+    }
+    return false;
+}
+
+void ServerHandler::ForgetObjectId(uint16_t sequence)
+{
+    for (auto& e : entries_) {
+        for (uint16_t& c : e->change)
+            if (c == sequence)
+                c = 0;
+        // A lost create, stale or remove form is written again.
+        if (e->formSequence == sequence)
+            e->formSequence = 0;
+    }
+    for (auto& fx : effects_)
+        if (fx->sequence == sequence)
+            fx->sequence = 0;
+}
+
+void ServerHandler::OnPacketAcked(uint16_t sequence)
+{
+    if (sequence <= 1)
+        return;
+    bool freed = false;
+    for (auto& ep : entries_) {
+        Entry& e = *ep;
+        if (e.formSequence == sequence) {
+            e.formSequence = 0;
+            if ((e.flags & kRemoved) && e.removeSent) {
+                e.object = nullptr;
+                e.id = 0;
+                freed = true;
+            } else {
+                e.ackedFlags = e.flags;
+            }
+        }
+        for (uint16_t& c : e.change)
+            if (c == sequence)
+                c = 1;
+    }
+    if (freed)
+        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                      [](const std::unique_ptr<Entry>& e) {
+                                          return (e->flags & kRemoved) && e->removeSent && e->id == 0;
+                                      }),
+                       entries_.end());
+    effects_.erase(std::remove_if(effects_.begin(), effects_.end(),
+                                  [sequence](const std::unique_ptr<ServerEffectObject>& fx) {
+                                      return fx->sequence == sequence;
+                                  }),
+                   effects_.end());
+}
+
+ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
+{
+    auto e = std::make_unique<Entry>();
+    if (!e->layout.Parse(object->GetFieldTable()))
+        return nullptr;
+    e->object = object;
+    e->id = object->GetNetworkId();
+    e->flags = flags;
+    e->change.assign(size_t(e->layout.GetCount()), 0);
+    e->shadow.assign(size_t(e->layout.GetCount()), 0);
+    Entry* raw = e.get();
+    entries_.push_back(std::move(e));
+    byObject_[object] = raw;
+    return raw;
+}
+
+void ServerHandler::AddRemovedEntry(int32_t id)
+{
+    auto e = std::make_unique<Entry>();
+    e->id = id;
+    e->flags = kRemoved | kCreateDue;
+    e->ackedFlags = kCreateDue;
+    entries_.push_back(std::move(e));
+}
+
+void ServerHandler::OnObjectRemoved(Object* object)
+{
+    if (GetPlayerObject() == object)
+        SetPlayerObject(nullptr);
+    auto it = byObject_.find(object);
+    if (it == byObject_.end())
+        return;
+    Entry* e = it->second;
+    e->flags |= kRemoved;
+    e->object = nullptr;
+    e->layout = FieldLayout();
+    e->change.clear();
+    e->shadow.clear();
+    byObject_.erase(it);
+}
+
+void ServerHandler::RemoveAllEntries(bool keepRemoves)
+{
+    if (!keepRemoves) {
+        FreeEntries();
+        return;
+    }
+    Object* player = GetPlayerObject();
+    for (auto& ep : entries_) {
+        Entry& e = *ep;
+        if (player && e.object == player)
+            SetPlayerObject(nullptr);
+        e.flags |= kRemoved;
+        e.object = nullptr;
+        e.layout = FieldLayout();
+        e.change.clear();
+        e.shadow.clear();
+    }
+    byObject_.clear();
+    // The player object leaves with the rest of the objects.
+    if (player && std::find(manager_->GetObjects().begin(), manager_->GetObjects().end(), player) !=
+                      manager_->GetObjects().end())
+        SetPlayerObject(nullptr);
+}
+
+void ServerHandler::QueueEffect(Object* effect, const FieldLayout& layout)
+{
+    if (!IsStreaming())
+        return;
+    if (effects_.size() >= kMaxEffects)
+        effects_.erase(effects_.begin());
+    effects_.push_back(std::make_unique<ServerEffectObject>(effect, layout));
+}
+
+void ServerHandler::StopObjectStream()
+{
+    SetOwnStream(false);
+    FreeEntries();
+}
+
+void ServerHandler::RelevancePass()
+{
+    Object* player = GetPlayerObject();
+    float px = player->GetX();
+    float py = player->GetY();
+    for (Object* o : manager_->GetObjects()) {
+        auto it = byObject_.find(o);
+        Entry* e = it == byObject_.end() ? nullptr : it->second;
+        if (!o->IsAlwaysRelevant()) {
+            bool far = false;
+            if (o->IsNear(px, py, &far)) {
+                if (!e)
+                    MakeEntry(o, kCreateDue);
+                else
+                    e->flags &= ~kOutOfRange;
+            } else if (far && e) {
+                e->flags |= kOutOfRange;
+            }
+        } else if (firstRefresh_ && !e) {
+            MakeEntry(o, kCreateDue | kNearOnly);
+        }
+    }
+    refreshNow_ = false;
+    firstRefresh_ = false;
+}
+
+bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried)
+{
+    const FieldRecord* f = e.layout.GetFields();
+    int n = e.layout.GetCount();
+    Object* o = e.object;
+    bool own = o == GetPlayerObject();
+    for (int i = 0; i < n; ++i) {
+        int32_t type = f[i].type;
+        if (type >= kFieldByte && type <= kFieldFloat) {
+            uint32_t v = FieldLayout::ReadMember(o, f[i]);
+            bool unchanged = e.change[size_t(i)] != 0 && (v == e.shadow[size_t(i)] || f[i].flags != 0);
+            if (!p.WriteBit(!unchanged))
+                return false;
+            if (!unchanged) {
+                if (!p.WriteBits(FieldLayout::WireBits(type), v))
+                    return false;
+                sent_[size_t(i)] = 1;
+                sentValue_[size_t(i)] = v;
+                *carried = true;
+            }
+            continue;
+        }
+        if (type != kFieldVector)
+            continue;
+        uint32_t val[4];
+        for (int k = 0; k < 4; ++k)
+            val[k] = FieldLayout::ReadMember(o, f[i + k]);
+        bool send = !own;
+        if (own && f[i].extra >= 0) {
+            bool force = false;
+            std::memcpy(&force, o->MemberAt(f[i].extra), 1);
+            send = force || e.change[size_t(i)] == 0;
+        }
+        if (!send) {
+            if (!p.WriteBits(4, 0))
+                return false;
+            i += 3;
+            continue;
+        }
+        for (int axis = 0; axis < 2; ++axis) {
+            size_t pos = size_t(i + axis), vel = size_t(i + 2 + axis);
+            bool changed = e.change[vel] == 0 || val[2 + axis] != e.shadow[vel];
+            if (!p.WriteBit(changed))
+                return false;
+            if (changed) {
+                if (!p.WriteU32(val[axis]) || !p.WriteU32(own ? 0u : val[2 + axis]))
+                    return false;
+                sent_[pos] = sent_[vel] = 1;
+                sentValue_[pos] = val[axis];
+                sentValue_[vel] = val[2 + axis];
+                *carried = true;
+            }
+        }
+        for (int axis = 0; axis < 2; ++axis) {
+            size_t pos = size_t(i + axis);
+            bool alone = false;
+            if (!sent_[pos]) {
+                float now = AsFloat(val[axis]);
+                float before = AsFloat(e.shadow[pos]);
+                bool changed = e.change[pos] == 0 || val[axis] != e.shadow[pos];
+                alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
+            }
+            if (!p.WriteBit(alone))
+                return false;
+            if (alone) {
+                if (!p.WriteU32(val[axis]))
+                    return false;
+                sent_[pos] = 1;
+                sentValue_[pos] = val[axis];
+                *carried = true;
+            }
+        }
+        i += 3;
+    }
+    return true;
+}
+
+void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
+{
+    for (size_t i = 0; i < e.change.size(); ++i) {
+        if (!sent_[i])
+            continue;
+        e.change[i] = sequence;
+        e.shadow[i] = sentValue_[i];
+    }
+}
+
+ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence)
+{
+    bool waiting = e.formSequence > 1 && e.timer < kFormWait;
+    if (e.flags & kRemoved) {
+        if (waiting)
+            return Written::Nothing;
+        if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 3))
+            return Written::NoRoom;
+        e.formSequence = sequence;
+        e.removeSent = true;
+        e.timer = 0;
+        return Written::Something;
+    }
+    Object* o = e.object;
+    if (!o)
+        return Written::Nothing;
+    if (e.flags & kNearOnly) {
+        bool far = false;
+        Object* player = GetPlayerObject();
+        if (!player || !o->IsNear(player->GetX(), player->GetY(), &far))
+            return Written::Nothing;
+    }
+    bool createPending = (e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue);
+    if (e.flags & kOutOfRange) {
+        if ((e.ackedFlags & kOutOfRange) || createPending || waiting)
+            return Written::Nothing;
+        if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 2))
+            return Written::NoRoom;
+        e.timer = 0;
+        e.formSequence = sequence;
+        return Written::Something;
+    }
+    bool force = false;
+    bool create = false;
+    if (e.ackedFlags & kOutOfRange) {
+        if (waiting)
+            return Written::Nothing;
+        e.timer = 0;
+        e.ackedFlags &= kCreateDue;
+        e.formSequence = sequence;
+        force = true;
+    }
+    std::fill(sent_.begin(), sent_.end(), 0);
+    sent_.resize(e.change.size(), 0);
+    sentValue_.resize(e.change.size(), 0);
+    if (createPending) {
+        if (waiting)
+            return Written::Nothing;
+        if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 1) || !p.WriteU32(uint32_t(o->GetTypeId())) ||
+            !p.WriteU32(uint32_t(o->GetSubTypeId())))
+            return Written::NoRoom;
+        e.timer = 0;
+        e.formSequence = sequence;
+        create = true;
+        // Every value goes with the create.
+        std::fill(e.change.begin(), e.change.end(), 0);
+    } else if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 0)) {
+        return Written::NoRoom;
+    }
+    bool full = force || create;
+    if (e.timer > kFullRefresh) {
+        e.timer = 0;
+        full = true;
+    }
+    if (force)
+        std::fill(e.change.begin(), e.change.end(), 0);
+    bool carried = create || force;
+    if (!WriteFields(p, e, full, &carried))
+        return Written::NoRoom;
+    if (!carried)
+        return Written::Nothing;
+    CommitFields(e, sequence);
+    return Written::Something;
+}
+
+bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object* only)
+{
+    if (!IsStreaming()) {
+        p.WriteU32(0);
+        return false;
+    }
+    if (!only && refreshNow_ && GetPlayerObject())
+        RelevancePass();
+    int limit = p.GetLimit();
+    int startBits = p.GetBytePosition() * 8 + p.GetBitPosition();
+    // The terminator always fits.
+    p.SetLimit(limit - 4);
+    bool full = false;
+    for (size_t k = 0; k < entries_.size() && !full; ++k) {
+        Entry& e = *entries_[k];
+        if (only && e.object != only)
+            continue;
+        struct {
+            int flags, ackedFlags;
+            uint16_t formSequence;
+            bool removeSent;
+            float timer;
+        } saved{e.flags, e.ackedFlags, e.formSequence, e.removeSent, e.timer};
+        p.SavePosition();
+        bool forcing = (e.ackedFlags & kOutOfRange) || ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue));
+        if (forcing)
+            savedChange_ = e.change;
+        Written w = WriteEntry(p, e, sequence);
+        if (w != Written::Something) {
+            p.RollBack();
+            e.flags = saved.flags;
+            e.ackedFlags = saved.ackedFlags;
+            e.formSequence = saved.formSequence;
+            e.removeSent = saved.removeSent;
+            e.timer = saved.timer;
+            if (forcing)
+                e.change = savedChange_;
+            full = w == Written::NoRoom;
+        }
+    }
+    for (size_t k = 0; k < effects_.size() && !full; ++k) {
+        ServerEffectObject& fx = *effects_[k];
+        if (fx.sequence != 0)
+            continue;
+        if (!fx.Write(p)) {
+            full = true;
+            break;
+        }
+        fx.sequence = sequence;
+    }
+    p.SetLimit(limit);
+    int bits = p.GetBytePosition() * 8 + p.GetBitPosition() - startBits;
+    p.WriteU32(0);
+    return bits > 32;
+}
+
+bool ServerHandler::WritePayload(PacketBuffer& p, int room, uint16_t sequence)
+{
+    return WriteObjects(p, room, sequence, nullptr);
+}
+
+void ServerHandler::ReadPayload(PacketBuffer& p, uint16_t)
+{
+    uint32_t sequence = 0;
+    ClientStateBlock block;
+    if (!ClientStateBlock::Read(p, &sequence, &block))
+        return;
+    if (ClientStateBlock::IsStale(sequence, lastBlockSequence_))
+        return;
+    lastBlockSequence_ = sequence;
+    clientState_ = block;
+    if (block.flags != lastFlags_) {
+        lastFlags_ = block.flags;
+        RequestSend();
+        if (IServerListener* listener = manager_->GetListener())
+            listener->OnClientFlagsChanged(this);
+    }
+}
+
+} // namespace MPAPI

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "engine/net/FieldLayout.h"
+#include "engine/net/GameStateHandler.h"
+#include "engine/net/ServerEffectObject.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace MPAPI {
+
+class ServerManager;
+
+// The server's end of one client connection: which replicated objects this
+// client knows, what it was last sent of each, and the effects queued for it.
+// Everything runs under the manager lock.
+class ServerHandler : public GameStateHandler {
+public:
+    // Replication entry flags.
+    static constexpr int kOutOfRange = 1;
+    static constexpr int kRemoved = 2;
+    static constexpr int kCreateDue = 8;
+    static constexpr int kNearOnly = 0x40;
+
+    static constexpr float kRefreshInterval = 0.2f;
+    static constexpr float kFullRefresh = 0.5f;
+    static constexpr float kFormWait = 1.0f;
+    static constexpr size_t kMaxEffects = 256;
+
+    ServerHandler();
+    ~ServerHandler() override;
+
+    void Attach(ServerManager* manager) { manager_ = manager; }
+
+    void Disconnect() override;
+    uint32_t GetRemoteAddress() override { return peerAddress_; }
+    int GetRemotePort() override { return peerPort_; }
+    double GetTime() override { return CounterSeconds(); }
+    void Lock() override;
+    void Unlock() override;
+    void Reset() override;
+    void OnConnected() override;
+    bool SendDatagram(const uint8_t* data, int length) override;
+    int GetBandwidthShare() override;
+    void Update(float seconds) override;
+    bool HasPendingObjects() override;
+    void ForgetObjectId(uint16_t sequence) override;
+    void OnPacketAcked(uint16_t sequence) override;
+    bool WriteObjects(PacketBuffer& packet, int room, uint16_t sequence, Object* object) override;
+    bool WritePayload(PacketBuffer& packet, int room, uint16_t sequence) override;
+    void ReadPayload(PacketBuffer& packet, uint16_t sequence) override;
+
+    // For the manager, under its lock.
+    bool HasPeer() const { return peerAddress_ != 0 || peerPort_ != 0; }
+    bool IsActive() const { return HasPeer() && !IsResetPending(); }
+    void SetPeer(uint32_t ip, int port);
+    void AddRemovedEntry(int32_t id);
+    void OnObjectRemoved(Object* object);
+    void RemoveAllEntries(bool keepRemoves);
+    void QueueEffect(Object* effect, const FieldLayout& layout);
+    void SetFirstRefresh() { firstRefresh_ = true; }
+    void StopObjectStream();
+
+    bool newConnection = false;
+    float silence = 0; // while handshaking or closing
+
+    // For tests.
+    int GetEntryCount()
+    {
+        ScopedLock lock(this);
+        return int(entries_.size());
+    }
+    int GetEffectCount()
+    {
+        ScopedLock lock(this);
+        return int(effects_.size());
+    }
+
+private:
+    struct Entry {
+        Object* object = nullptr;
+        int32_t id = 0;
+        int flags = 0;
+        int ackedFlags = 0;
+        uint16_t formSequence = 0;
+        bool removeSent = false;
+        float timer = 0;
+        FieldLayout layout;
+        std::vector<uint16_t> change;
+        std::vector<uint32_t> shadow;
+    };
+    enum class Written { Nothing, Something, NoRoom };
+
+    Entry* MakeEntry(Object* object, int flags);
+    void RelevancePass();
+    Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence);
+    bool WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried);
+    void CommitFields(Entry& e, uint16_t sequence);
+    void FreeEntries();
+
+    ServerManager* manager_ = nullptr;
+    uint32_t peerAddress_ = 0;
+    int peerPort_ = 0;
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::unordered_map<Object*, Entry*> byObject_;
+    std::vector<std::unique_ptr<ServerEffectObject>> effects_;
+    uint32_t lastBlockSequence_ = 0;
+    float refreshTimer_ = 0;
+    bool refreshNow_ = false;
+    bool firstRefresh_ = true;
+    // Values written for the entry being written, committed when it stays.
+    std::vector<uint8_t> sent_;
+    std::vector<uint32_t> sentValue_;
+    std::vector<uint16_t> savedChange_;
+};
+
+} // namespace MPAPI

@@ -1,0 +1,375 @@
+#include "engine/net/ServerManager.h"
+
+#include "engine/net/MpapiDatagram.h"
+#include "engine/net/ServerSocket.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace MPAPI {
+
+using D = MpapiDatagram;
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+namespace {
+
+void PrintAddress(const char* format, uint32_t ip)
+{
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(&ip);
+    std::printf(format, b[0], b[1], b[2], b[3]);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+ServerManager::ServerManager()
+{
+    for (ServerHandler& h : slots_)
+        h.Attach(this);
+}
+
+ServerManager::~ServerManager()
+{
+    StopReceiveThread();
+    if (onDestroy_)
+        onDestroy_();
+}
+
+void ServerManager::SetListener(IServerListener* listener)
+{
+    Guard lock(GetManagerMutex());
+    listener_ = listener;
+}
+
+int ServerManager::SetMaxPlayers(int count)
+{
+    Guard lock(GetManagerMutex());
+    maxPlayers_ = std::min(std::max(count, 1), kSlots);
+    return maxPlayers_;
+}
+
+void ServerManager::SetUpstreamBandwidth(int bytesPerSecond)
+{
+    Guard lock(GetManagerMutex());
+    budget_ = bytesPerSecond;
+    ShareBudget();
+}
+
+void ServerManager::SetPassword(const char16_t* password)
+{
+    Guard lock(GetManagerMutex());
+    password_.clear();
+    for (int i = 0; password && password[i] && i < D::kMaxPassword; ++i)
+        password_.push_back(password[i]);
+}
+
+int ServerManager::AddBan(uint32_t ip)
+{
+    Guard lock(GetManagerMutex());
+    auto it = std::find(bans_.begin(), bans_.end(), ip);
+    if (it != bans_.end())
+        return int(it - bans_.begin());
+    bans_.push_back(ip);
+    return int(bans_.size()) - 1;
+}
+
+void ServerManager::RemoveBan(uint32_t ip)
+{
+    Guard lock(GetManagerMutex());
+    bans_.erase(std::remove(bans_.begin(), bans_.end(), ip), bans_.end());
+}
+
+bool ServerManager::IsBanned(uint32_t ip) const { return std::find(bans_.begin(), bans_.end(), ip) != bans_.end(); }
+
+IConnection* ServerManager::NextNewConnection()
+{
+    Guard lock(GetManagerMutex());
+    for (ServerHandler& h : slots_) {
+        if (h.newConnection) {
+            h.newConnection = false;
+            return &h;
+        }
+    }
+    return nullptr;
+}
+
+bool ServerManager::Listen(int port)
+{
+    std::printf("Create socket.\n");
+    std::fflush(stdout);
+    auto* socket = new ServerSocket();
+    if (!socket->Open(port)) {
+        delete socket;
+        return false;
+    }
+    std::printf("Socket created.\n");
+    std::fflush(stdout);
+    SetSocket(socket);
+    port_ = socket->GetLocalPort();
+    StartReceiveThread();
+    if (onListen_)
+        onListen_(port_);
+    return true;
+}
+
+void ServerManager::DisconnectAll()
+{
+    Guard lock(GetManagerMutex());
+    for (ServerHandler& h : slots_) {
+        if (!h.HasPeer())
+            continue;
+        h.Disconnect();
+        h.Reset();
+    }
+}
+
+void ServerManager::ShareBudget()
+{
+    int active = 0;
+    for (ServerHandler& h : slots_)
+        active += h.IsActive() ? 1 : 0;
+    share_ = std::max(active > 0 ? budget_ / active : budget_, 0);
+}
+
+bool ServerManager::SendToPeer(const uint8_t* data, int length, uint32_t ip, int port)
+{
+    Guard lock(GetSocketMutex());
+    Socket* s = GetSocket();
+    return s && s->SendTo(data, length, ip, port) > 0;
+}
+
+void ServerManager::Reply(uint8_t reply, uint32_t ip, int port)
+{
+    uint8_t d[1];
+    SendToPeer(d, D::WriteReply(d, reply), ip, port);
+}
+
+void ServerManager::Update(float seconds)
+{
+    Guard lock(GetManagerMutex());
+    if (seconds > 10.0f) {
+        std::printf("Tick overflow: %1.3f\n", double(seconds));
+        std::fflush(stdout);
+    }
+    float dt = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0f;
+    for (ServerHandler& h : slots_) {
+        if (!h.HasPeer())
+            continue;
+        if (!h.IsHandshakeDone() || h.IsResetPending()) {
+            h.silence += dt;
+            float limit = h.IsHandshakeDone() || h.IsResetPending() ? kSlotTimeOut : kHandshakeTimeOut;
+            if (h.silence > limit) {
+                PrintAddress("Connection reset: %d.%d.%d.%d\n", h.GetRemoteAddress());
+                h.Reset();
+            }
+            continue;
+        }
+        h.Update(dt);
+    }
+}
+
+void ServerManager::ResetObjectStreams()
+{
+    Guard lock(GetManagerMutex());
+    for (ServerHandler& h : slots_)
+        if (h.HasPeer())
+            h.StopObjectStream();
+}
+
+void ServerManager::AddObject(Object* object)
+{
+    if (!object)
+        return;
+    Guard lock(GetManagerMutex());
+    FieldLayout layout;
+    if (!layout.Parse(object->GetFieldTable()))
+        return;
+    uint32_t id = nextDynamicId_;
+    while (dynamicIds_.count(id))
+        id = id == 0xFFFFFFFFu ? kFirstDynamicId : id + 1;
+    nextDynamicId_ = id == 0xFFFFFFFFu ? kFirstDynamicId : id + 1;
+    object->SetNetworkId(int32_t(id));
+    if (layout.IsEffect()) {
+        for (ServerHandler& h : slots_) {
+            if (!h.IsActive() || !h.IsHandshakeDone())
+                continue;
+            Object* player = h.GetPlayerObject();
+            bool far = false;
+            if (player && object->IsNear(player->GetX(), player->GetY(), &far))
+                h.QueueEffect(object, layout);
+        }
+        return;
+    }
+    dynamicIds_.insert(id);
+    objects_.push_back(object);
+    if (object->IsAlwaysRelevant())
+        for (ServerHandler& h : slots_)
+            h.SetFirstRefresh();
+}
+
+void ServerManager::AddObjectUnlocked(Object* object)
+{
+    if (!object)
+        return;
+    // Locked all the same: the receive thread reads the list too.
+    Guard lock(GetManagerMutex());
+    FieldLayout layout;
+    if (!layout.Parse(object->GetFieldTable()))
+        return;
+    object->SetNetworkId(nextLevelId_++);
+    objects_.push_back(object);
+    if (object->IsAlwaysRelevant())
+        for (ServerHandler& h : slots_)
+            h.SetFirstRefresh();
+}
+
+void ServerManager::RemoveObject(Object* object)
+{
+    if (!object)
+        return;
+    Guard lock(GetManagerMutex());
+    auto it = std::find(objects_.begin(), objects_.end(), object);
+    if (it == objects_.end())
+        return;
+    int32_t id = object->GetNetworkId();
+    if (id >= 0)
+        removedLevelIds_.push_back(id);
+    else
+        dynamicIds_.erase(uint32_t(id));
+    for (ServerHandler& h : slots_)
+        h.OnObjectRemoved(object);
+    objects_.erase(it);
+}
+
+void ServerManager::RemoveAllObjects()
+{
+    Guard lock(GetManagerMutex());
+    for (ServerHandler& h : slots_)
+        if (h.HasPeer())
+            h.RemoveAllEntries(true);
+    objects_.clear();
+    dynamicIds_.clear();
+    removedLevelIds_.clear();
+    nextLevelId_ = kFirstLevelId;
+}
+
+void ServerManager::SendNow(IConnection* connection, Object* object)
+{
+    Guard lock(GetManagerMutex());
+    for (ServerHandler& h : slots_) {
+        if (&h == connection) {
+            if (h.IsActive() && h.IsHandshakeDone())
+                h.SendObjectNow(object);
+            return;
+        }
+    }
+}
+
+ServerHandler* ServerManager::FindSlot(uint32_t ip, int port)
+{
+    for (ServerHandler& h : slots_)
+        if (h.IsActive() && h.GetRemoteAddress() == ip && h.GetRemotePort() == port)
+            return &h;
+    return nullptr;
+}
+
+int ServerManager::TakeSlot(uint32_t ip, int port)
+{
+    if (ServerHandler* h = FindSlot(ip, port)) {
+        if (!h->IsHandshakeDone())
+            return D::kReplyAccepted;
+        // The client started over: close the old link; its next request
+        // gets a fresh slot.
+        h->Drop();
+        ShareBudget();
+        return -1;
+    }
+    int active = 0;
+    for (ServerHandler& h : slots_)
+        active += h.IsActive() ? 1 : 0;
+    if (active >= maxPlayers_)
+        return D::kReplyFull;
+    for (ServerHandler& h : slots_) {
+        if (h.HasPeer() || h.IsResetPending())
+            continue;
+        h.Reset();
+        h.SetPeer(ip, port);
+        for (int32_t id : removedLevelIds_)
+            h.AddRemovedEntry(id);
+        ShareBudget();
+        return D::kReplyAccepted;
+    }
+    return D::kReplyFull;
+}
+
+void ServerManager::OnConnectRequest(const uint8_t* data, int length, uint32_t ip, int port)
+{
+    if (IsBanned(ip)) {
+        Reply(D::kReplyBanned, ip, port);
+        return;
+    }
+    int reply = -1;
+    if (data[1] == D::kConnectWithPassword) {
+        if (length < 3)
+            return;
+        if (data[2] != D::kProtocolVersion) {
+            reply = D::kReplyWrongVersion;
+        } else if (!password_.empty()) {
+            bool ok = size_t(length - 3) == password_.size();
+            for (size_t i = 0; ok && i < password_.size(); ++i)
+                ok = data[3 + i] == uint8_t(password_[i]);
+            reply = ok ? TakeSlot(ip, port) : D::kReplyWrongPassword;
+        } else {
+            reply = TakeSlot(ip, port);
+        }
+    } else {
+        PrintAddress("Connection packet from %d.%d.%d.%d\n", ip);
+        if (length != 3)
+            return;
+        if (data[2] != D::kProtocolVersion)
+            reply = D::kReplyWrongVersion;
+        else if (!password_.empty())
+            reply = D::kReplyWrongPassword;
+        else
+            reply = TakeSlot(ip, port);
+    }
+    if (reply >= 0)
+        Reply(uint8_t(reply), ip, port);
+}
+
+void ServerManager::OnDatagram(const uint8_t* data, int length, uint32_t ip, int port)
+{
+    if (!data || length < 1 || length > D::kMaxSize)
+        return;
+    bool isData = length > 1 && data[0] == D::kData;
+    bool isConfirm = D::IsConfirm(data, length);
+    if (isData || isConfirm) {
+        ServerHandler* h = FindSlot(ip, port);
+        if (!h)
+            return;
+        if (!h->IsHandshakeDone()) {
+            if (isConfirm) {
+                h->OnConnected();
+                return;
+            }
+            // A lost confirmation must not leave the link dead: the first
+            // well-formed data datagram confirms as well.
+            const uint8_t* body = data + 1;
+            int n = length - 1;
+            D::DataHeader header;
+            bool valid = (body[0] > D::kMaxAcks && body[0] < D::kFirstIgnoredCode) ||
+                         (body[0] <= D::kMaxAcks && D::ParseDataBody(body, n, &header));
+            if (!valid)
+                return;
+            h->OnConnected();
+        }
+        if (isData)
+            h->OnDataDatagram(data + 1, length - 1);
+        return;
+    }
+    if (length >= 2 && data[0] == D::kHandshake && (data[1] == D::kConnect || data[1] == D::kConnectWithPassword))
+        OnConnectRequest(data, length, ip, port);
+}
+
+} // namespace MPAPI

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/net/IServer.h"
+#include "engine/net/MultiplayerManager.h"
+#include "engine/net/ServerHandler.h"
+
+#include <functional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace MPAPI {
+
+class IServerListener;
+
+// The server: one UDP port, up to 32 client slots, and the list of
+// replicated objects that every slot's handler sends from. Every operation
+// takes the manager lock, the ones the game could call unlocked too.
+class ServerManager : public MultiplayerManager, public IServer {
+public:
+    static constexpr int kSlots = 32;
+    static constexpr int32_t kFirstLevelId = 100;
+    static constexpr uint32_t kFirstDynamicId = 0x80000000u;
+    static constexpr float kSlotTimeOut = 200.0f;
+    // A slot whose client never confirmed is freed sooner, so that a flood
+    // of connect requests cannot hold every slot for long.
+    static constexpr float kHandshakeTimeOut = 10.0f;
+
+    ServerManager();
+    ~ServerManager() override;
+
+    void SetListener(IServerListener* listener) override;
+    int SetMaxPlayers(int count) override;
+    void SetUpstreamBandwidth(int bytesPerSecond) override;
+    void SetPassword(const char16_t* password) override;
+    int AddBan(uint32_t ip) override;
+    void RemoveBan(uint32_t ip) override;
+    IConnection* NextNewConnection() override;
+    bool Listen(int port) override;
+    void DisconnectAll() override;
+    void Update(float seconds) override;
+    void ResetObjectStreams() override;
+    void AddObject(Object* object) override;
+    void AddObjectUnlocked(Object* object) override;
+    void RemoveObject(Object* object) override;
+    void RemoveAllObjects() override;
+    void SendNow(IConnection* connection, Object* object) override;
+
+    void OnDatagram(const uint8_t* data, int length, uint32_t ip, int port) override;
+
+    // The engine learns the port and forgets the server through these.
+    void SetListenCallback(std::function<void(int)> callback) { onListen_ = std::move(callback); }
+    void SetDestroyCallback(std::function<void()> callback) { onDestroy_ = std::move(callback); }
+
+    // For the handlers, under the manager lock.
+    IServerListener* GetListener() const { return listener_; }
+    int GetShare() const { return share_; }
+    void ShareBudget();
+    const std::vector<Object*>& GetObjects() const { return objects_; }
+    bool SendToPeer(const uint8_t* data, int length, uint32_t ip, int port);
+
+    // For tests and the benchmark.
+    int GetPort() const { return port_; }
+    ServerHandler* GetSlot(int index) { return index >= 0 && index < kSlots ? &slots_[index] : nullptr; }
+
+private:
+    ServerHandler* FindSlot(uint32_t ip, int port);
+    // The reply to a connect request, or -1 for none.
+    int TakeSlot(uint32_t ip, int port);
+    void OnConnectRequest(const uint8_t* data, int length, uint32_t ip, int port);
+    void Reply(uint8_t reply, uint32_t ip, int port);
+    bool IsBanned(uint32_t ip) const;
+
+    ServerHandler slots_[kSlots];
+    IServerListener* listener_ = nullptr;
+    int maxPlayers_ = kSlots;
+    int budget_ = 0;
+    int share_ = 0;
+    std::u16string password_;
+    std::vector<uint32_t> bans_;
+    int port_ = 0;
+    std::vector<Object*> objects_;
+    std::unordered_set<uint32_t> dynamicIds_;
+    std::vector<int32_t> removedLevelIds_;
+    uint32_t nextDynamicId_ = kFirstDynamicId;
+    int32_t nextLevelId_ = kFirstLevelId;
+    std::function<void(int)> onListen_;
+    std::function<void()> onDestroy_;
+};
+
+} // namespace MPAPI

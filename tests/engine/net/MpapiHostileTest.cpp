@@ -1,0 +1,193 @@
+// A hostile or broken client must not crash, stall or confuse the server.
+// Datagrams are injected the way the receive thread hands them over.
+#include "MpapiTestObjects.h"
+#include "engine/net/PacketBuffer.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+
+using namespace NetTest;
+using MPAPI::IConnection;
+using MPAPI::PacketBuffer;
+using MPAPI::ServerManager;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+const uint32_t kIp = htonl(0x0A000001u);
+
+void Inject(ServerManager& s, const Bytes& b, int port, uint32_t ip = kIp)
+{
+    s.InjectDatagram(b.data(), int(b.size()), ip, port);
+}
+
+int PeerCount(ServerManager& s)
+{
+    int n = 0;
+    for (int i = 0; i < ServerManager::kSlots; ++i)
+        n += s.GetSlot(i)->HasPeer() ? 1 : 0;
+    return n;
+}
+
+// A data datagram with no acknowledgements, packet sequence 1 and no chunk,
+// carrying a client-state block with these flags, cut to keep bytes.
+Bytes StateDatagram(uint32_t blockSequence, int flags, size_t keep = 1000)
+{
+    PacketBuffer p;
+    p.Clear();
+    p.WriteU8(0x40);
+    p.WriteU8(0);
+    p.WriteU16(1);
+    p.WriteU16(0);
+    MPAPI::ClientStateBlock block;
+    block.flags = flags;
+    block.x = 5;
+    block.Write(p, blockSequence);
+    p.Finish();
+    Bytes b(p.GetData(), p.GetData() + p.GetSize());
+    if (b.size() > keep)
+        b.resize(keep);
+    return b;
+}
+
+// A seed of the server fuzz target: records of a flags byte (0: from the
+// admitted client), a 16-bit length and the datagram.
+void WriteServerSeed(const std::string& name, const std::vector<Bytes>& datagrams)
+{
+    Bytes seed;
+    for (const Bytes& d : datagrams) {
+        seed.push_back(0);
+        seed.push_back(uint8_t(d.size()));
+        seed.push_back(uint8_t(d.size() >> 8));
+        seed.insert(seed.end(), d.begin(), d.end());
+    }
+    TestSupport::WriteFuzzSeed("mpapi_server", name, seed);
+}
+
+IConnection* Admit(ServerManager& s, int port)
+{
+    Inject(s, {0xB2, 0x60, 0x0A}, port);
+    Inject(s, {0xB2, 0x39}, port);
+    return s.NextNewConnection();
+}
+
+TEST(MpapiHostile, TruncatedAndStaleClientStateBlocksAreDropped)
+{
+    ServerManager s;
+    ServerListener sl;
+    s.SetListener(&sl);
+    IConnection* c = Admit(s, 4000);
+    ASSERT_NE(c, nullptr);
+    Bytes whole = StateDatagram(5, 0x11);
+    WriteServerSeed("state_blocks", {whole, StateDatagram(6, 0x44), StateDatagram(4, 1, 20)});
+    for (size_t keep = 1; keep < whole.size(); ++keep)
+        Inject(s, StateDatagram(5, 0x22, keep), 4000);
+    EXPECT_EQ(sl.changes.load(), 0);
+    EXPECT_EQ(c->GetClientFlags(), 0);
+    Inject(s, whole, 4000);
+    EXPECT_EQ(c->GetClientFlags(), 0x11);
+    EXPECT_EQ(c->GetClientX(), 5.0f);
+    Inject(s, StateDatagram(4, 0x33), 4000); // older: skipped
+    EXPECT_EQ(c->GetClientFlags(), 0x11);
+    Inject(s, StateDatagram(6, 0x44), 4000);
+    EXPECT_EQ(c->GetClientFlags(), 0x44);
+    EXPECT_EQ(sl.changes.load(), 2);
+}
+
+TEST(MpapiHostile, MalformedDataDatagramsDoNotHurt)
+{
+    ServerManager s;
+    IConnection* c = Admit(s, 4001);
+    ASSERT_NE(c, nullptr);
+    const Bytes cases[] = {
+        {0x40},
+        {0x40, 16},
+        {0x40, 16, 1, 2, 3},
+        {0x40, 0, 2, 0, 2, 0, 0xFF, 0xFF},      // chunk length past the body
+        {0x40, 0, 2, 0, 2, 0, 0, 0},            // chunk length 0
+        {0x40, 0, 2, 0, 0xFF, 0xFF, 1, 0, 'x'}, // chunk sequence off the ring
+        {0x40, 0x11},                           // ping cut short
+        {0x40, 0x12, 1, 2},                     // pong cut short
+        {0x40, 0xFF, 1, 2, 3, 4},
+        {0xB2},
+        {0xB2, 0x61},
+        {0x17, 0x17},
+    };
+    for (const Bytes& b : cases)
+        Inject(s, b, 4001);
+    WriteServerSeed("malformed", std::vector<Bytes>(std::begin(cases), std::end(cases)));
+    WriteServerSeed("chunk_and_acks", {{0x40, 0, 2, 0, 2, 0, 3, 0, 'a', 'b', 'c'}, {0x40, 2, 2, 0, 3, 0, 0, 0}});
+    Bytes big(1400, 0x40);
+    Inject(s, big, 4001);
+    s.Update(0.05f);
+    EXPECT_EQ(c->GetState(), IConnection::kConnected);
+    // Still talks: a valid chunk arrives in the stream.
+    Inject(s, {0x40, 0, 2, 0, 2, 0, 3, 0, 'a', 'b', 'c'}, 4001);
+    EXPECT_EQ(c->GetReceivedSize(), 3);
+}
+
+TEST(MpapiHostile, HandshakeFloodIsBoundedAndExpires)
+{
+    ServerManager s;
+    for (int port = 1; port <= 1000; ++port)
+        Inject(s, {0xB2, 0x60, 0x0A}, port);
+    EXPECT_EQ(PeerCount(s), ServerManager::kSlots);
+    EXPECT_EQ(s.NextNewConnection(), nullptr);
+    s.Update(ServerManager::kHandshakeTimeOut / 2);
+    EXPECT_EQ(PeerCount(s), ServerManager::kSlots);
+    s.Update(ServerManager::kHandshakeTimeOut / 2 + 0.5f);
+    EXPECT_EQ(PeerCount(s), 0);
+    EXPECT_NE(Admit(s, 5000), nullptr);
+}
+
+TEST(MpapiHostile, ReconnectFromTheSameAddressGetsAFreshSlot)
+{
+    ServerManager s;
+    // Asking twice while handshaking keeps the one slot.
+    Inject(s, {0xB2, 0x60, 0x0A}, 6000);
+    Inject(s, {0xB2, 0x60, 0x0A}, 6000);
+    EXPECT_EQ(PeerCount(s), 1);
+    Inject(s, {0xB2, 0x39}, 6000);
+    IConnection* old = s.NextNewConnection();
+    ASSERT_NE(old, nullptr);
+    // The client restarted: its old link is closed, its retry gets a slot.
+    Inject(s, {0xB2, 0x60, 0x0A}, 6000);
+    EXPECT_EQ(old->GetState(), IConnection::kClosed);
+    IConnection* fresh = Admit(s, 6000);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->GetState(), IConnection::kConnected);
+    EXPECT_EQ(fresh->GetRemotePort(), 6000);
+}
+
+TEST(MpapiHostile, RemoveAllObjectsLeavesNoDanglingPointers)
+{
+    ServerManager s;
+    IConnection* c = Admit(s, 7000);
+    ASSERT_NE(c, nullptr);
+    Inject(s, {0x40, 0x14}, 7000); // the client asks for the object stream
+    auto player = std::make_unique<Thing>();
+    c->SetPlayerObject(player.get());
+    std::vector<std::unique_ptr<Thing>> things;
+    for (int i = 0; i < 20; ++i) {
+        things.push_back(std::make_unique<Thing>());
+        things.back()->always = i % 2 == 0;
+        s.AddObjectUnlocked(things.back().get());
+    }
+    s.AddObject(player.get());
+    for (int i = 0; i < 10; ++i)
+        s.Update(0.05f);
+    EXPECT_GT(s.GetSlot(0)->GetEntryCount(), 0);
+    s.RemoveAllObjects();
+    EXPECT_EQ(c->GetPlayerObject(), nullptr);
+    things.clear();
+    player.reset();
+    // Writing the removes must not touch the deleted objects.
+    for (int i = 0; i < 50; ++i)
+        s.Update(0.05f);
+    // Nobody acknowledges here, so every entry waits as a remove.
+    EXPECT_EQ(s.GetSlot(0)->GetEntryCount(), 21);
+}
+
+} // namespace
