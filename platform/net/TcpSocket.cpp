@@ -43,26 +43,6 @@ int WaitFor(int fd, short events, int timeoutMs)
     }
 }
 
-uint32_t LookUpStream(const char* host)
-{
-    addrinfo hints;
-    std::memset(&hints, 0, sizeof hints);
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* res = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &res) != 0 || !res)
-        return 0;
-    uint32_t ip = 0;
-    for (addrinfo* p = res; p; p = p->ai_next) {
-        if (p->ai_family == AF_INET && p->ai_addr) {
-            ip = reinterpret_cast<sockaddr_in*>(p->ai_addr)->sin_addr.s_addr;
-            break;
-        }
-    }
-    freeaddrinfo(res);
-    return ip;
-}
-
 } // namespace
 
 TcpSocket::~TcpSocket() { Close(); }
@@ -78,7 +58,7 @@ bool TcpSocket::Connect(const char* host, int port, int timeoutMs)
 {
     if (!host || !*host)
         return false;
-    uint32_t ip = LookUpStream(host);
+    uint32_t ip = Resolve(host);
     if (ip == 0) {
         ip = ParseDotted(host);
         if (ip == kNoAddress)
