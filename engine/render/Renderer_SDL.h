@@ -16,6 +16,8 @@
 
 class IEngine;
 class IFileManager;
+class IFile;
+class PngImage;
 class Texture_SDL;
 union SDL_Event;
 
@@ -206,6 +208,12 @@ private:
     void CapturePendingScreenshot();
     void ForgetBoundTextures();
     bool HaveContext() const;
+    void DrawTextWith(int x, int y, const char16_t* text, bool small);
+    void SetUnitCombine(int unit, bool enable, unsigned rgbMode, unsigned source1);
+    void FloorTexCoords(int unit, int tx, int ty, int n, float* u0, float* v0, float* u1, float* v1);
+    bool WriteGameMapPng(IFile* file);
+    bool StoreGameMapPicture(PngImage& png);
+    void UploadGameMap();
     RenderWindow* FindWindow(NativeWindow window, int* index);
 
     IEngine* engine_;

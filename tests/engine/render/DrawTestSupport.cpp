@@ -1,0 +1,102 @@
+#include "DrawTestSupport.h"
+
+#include "engine/core/IEngine.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace DrawTest {
+
+std::vector<uint32_t> ReadWindow(int w, int h)
+{
+    std::vector<uint32_t> bottomUp(size_t(w) * h), topDown(size_t(w) * h);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(&bottomUp[size_t(h - 1 - y) * w], w, &topDown[size_t(y) * w]);
+    return topDown;
+}
+
+uint32_t PixelAt(const std::vector<uint32_t>& pixels, int w, int x, int y) { return pixels[size_t(y) * w + x]; }
+
+void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& pixels, int w, int h, int tolerance)
+{
+    const std::filesystem::path dir = std::filesystem::path(__FILE__).parent_path() / "golden";
+    const std::string path = (dir / (name + ".png")).string();
+    if (!std::filesystem::exists(path)) {
+        const char* ci = std::getenv("CI");
+        if (ci && std::string(ci) == "true") {
+            ADD_FAILURE() << "golden image missing: " << path;
+            return;
+        }
+        std::filesystem::create_directories(dir);
+        RenderTest::WritePng(path, w, h, pixels);
+        std::printf("wrote golden %s\n", path.c_str());
+        return;
+    }
+    int gw = 0, gh = 0;
+    std::vector<uint32_t> golden;
+    ASSERT_TRUE(RenderTest::ReadPng(path, &gw, &gh, &golden)) << path;
+    ASSERT_EQ(gw, w);
+    ASSERT_EQ(gh, h);
+    int bad = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint32_t p = pixels[i], g = golden[i]; // g is 0xAARRGGBB
+        const int d[3] = {Red(p) - int((g >> 16) & 255), Green(p) - int((g >> 8) & 255), Blue(p) - int(g & 255)};
+        for (int c : d)
+            if (c > tolerance || c < -tolerance) {
+                if (bad++ < 5)
+                    ADD_FAILURE() << name << ": pixel (" << i % w << ", " << i / w << ") differs by " << c;
+                break;
+            }
+    }
+    EXPECT_EQ(bad, 0) << name;
+}
+
+Quad Rect(float x0, float y0, float x1, float y1)
+{
+    Quad q;
+    q.topLeft = {x0, y0};
+    q.topRight = {x1, y0};
+    q.bottomLeft = {x0, y1};
+    q.bottomRight = {x1, y1};
+    q.texRight = q.texBottom = 1.0f;
+    return q;
+}
+
+void DrawFixture::SetUp()
+{
+    REQUIRE_DISPLAY();
+    renderer_.reset(new Renderer_SDL(GetEngine(), game_.Files()));
+    ASSERT_TRUE(renderer_->Init(1024, 768, 32, false, false));
+    ASSERT_TRUE(renderer_->LoadShaders());
+    glDisable(GL_BLEND);
+    renderer_->BeginScene();
+}
+
+void DrawFixture::TearDown()
+{
+    if (!renderer_)
+        return;
+    if (white_ != 0) {
+        GLuint t = white_;
+        glDeleteTextures(1, &t);
+    }
+    renderer_->Shutdown();
+}
+
+void DrawFixture::BindWhite()
+{
+    const uint32_t pixel = 0xFFFFFFFFu;
+    GLuint t = 0;
+    glGenTextures(1, &t);
+    white_ = t;
+    glBindTexture(GL_TEXTURE_2D, t);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
+}
+
+} // namespace DrawTest

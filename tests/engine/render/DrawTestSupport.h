@@ -1,0 +1,43 @@
+#pragma once
+
+#include "RenderTestSupport.h"
+
+#include "game/world/Quad.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace DrawTest {
+
+// The window read back as 0xAABBGGRR values, rows top to bottom.
+std::vector<uint32_t> ReadWindow(int w, int h);
+uint32_t PixelAt(const std::vector<uint32_t>& pixels, int w, int x, int y);
+inline int Red(uint32_t p) { return int(p & 255); }
+inline int Green(uint32_t p) { return int((p >> 8) & 255); }
+inline int Blue(uint32_t p) { return int((p >> 16) & 255); }
+// Compares with tests/engine/render/golden/<name>.png within a per-channel
+// tolerance; a missing golden is written and kept, except under CI=true
+// where it fails.
+void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& pixels, int w, int h,
+                         int tolerance = 8);
+Quad Rect(float x0, float y0, float x1, float y1);
+
+// A 1024 x 768 window with the shaders loaded and a plain starting state.
+class DrawFixture : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::vector<uint32_t> Read() { return ReadWindow(1024, 768); }
+    // A 1 x 1 white texture on unit 0, for the programs that sample it.
+    void BindWhite();
+
+    RenderTest::GameDir game_{true};
+    std::unique_ptr<Renderer_SDL> renderer_;
+    unsigned white_ = 0;
+};
+
+} // namespace DrawTest
