@@ -202,6 +202,12 @@ void ServerManager::AddObject(Object* object)
         return;
     }
     dynamicIds_.insert(id);
+    KeepObject(object);
+}
+
+// An always-relevant object reaches every client with its next refresh.
+void ServerManager::KeepObject(Object* object)
+{
     objects_.push_back(object);
     if (object->IsAlwaysRelevant())
         for (ServerHandler& h : slots_)
@@ -218,10 +224,7 @@ void ServerManager::AddObjectUnlocked(Object* object)
     if (!layout.Parse(object->GetFieldTable()))
         return;
     object->SetNetworkId(nextLevelId_++);
-    objects_.push_back(object);
-    if (object->IsAlwaysRelevant())
-        for (ServerHandler& h : slots_)
-            h.SetFirstRefresh();
+    KeepObject(object);
 }
 
 void ServerManager::RemoveObject(Object* object)
