@@ -78,12 +78,22 @@ bool Mesh_SDL::Upload()
     return true;
 }
 
-void Mesh_SDL::Bind() { buffer_->Bind(); }
+void Mesh_SDL::Bind()
+{
+    if (buffer_)
+        buffer_->Bind();
+}
 
-void Mesh_SDL::Unbind() { buffer_->Unbind(); }
+void Mesh_SDL::Unbind()
+{
+    if (buffer_)
+        buffer_->Unbind();
+}
 
 void Mesh_SDL::DrawRect(int x0, int y0, int x1, int y1)
 {
+    if (!buffer_)
+        return;
     for (const Batch& b : batches_) {
         if (b.cell >= 0) {
             const CellRect& c = cells_[size_t(b.cell)];

@@ -15,7 +15,7 @@ class VertexBuffer_SDL;
 // row bands so that a view draws one range a batch.
 class Mesh_SDL : public IMesh {
 public:
-    // Takes the buffer.
+    // Takes the buffer; without one the mesh stores quads and draws nothing.
     Mesh_SDL(IRenderer* renderer, VertexBuffer_SDL* buffer);
     ~Mesh_SDL() override;
 

@@ -27,6 +27,8 @@ public:
     int GetCellCount() const { return int(cells_.size()); }
     int GetParticleCount(int cell) const { return int(cells_[size_t(cell)].particles.size()); }
     int GetPoolSize() const { return int(pool_.size()); }
+    // Particles created outside every cell, held until Clear.
+    int GetUnfiledCount() const { return int(unfiled_.size()); }
     // The quads the last Draw handed to GL for that cell.
     int GetDrawnCount(int cell) const { return cells_[size_t(cell)].drawn; }
 

@@ -21,6 +21,10 @@ bool RenderTarget::Create(unsigned texture, int w, int h)
         texture_ = texture;
         textureBorrowed_ = true;
     } else {
+        // The renderer's bound-texture cache does not know of this texture:
+        // the unit keeps what it had.
+        GLint previous = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
         GLuint t = 0;
         glGenTextures(1, &t);
         glBindTexture(GL_TEXTURE_2D, t);
@@ -30,14 +34,18 @@ bool RenderTarget::Create(unsigned texture, int w, int h)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         g_gl.GenerateMipmap(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, GLuint(previous));
         texture_ = t;
         textureBorrowed_ = false;
     }
     g_gl.FramebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, texture_, 0);
-    if (g_gl.CheckFramebufferStatus(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT)
-        return false;
+    const bool complete = g_gl.CheckFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+    // An incomplete target left bound would swallow all later drawing, and
+    // its names would pass for a usable target.
     g_gl.BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
-    return true;
+    if (!complete)
+        Destroy();
+    return complete;
 }
 
 void RenderTarget::Destroy()

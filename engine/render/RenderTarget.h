@@ -11,7 +11,8 @@ public:
     RenderTarget& operator=(const RenderTarget&) = delete;
 
     // texture 0 makes a new RGBA8 texture of w x h with mipmaps; otherwise
-    // the given one is drawn into and stays its owner's.
+    // the given one is drawn into and stays its owner's. Leaves framebuffer
+    // 0 bound; an incomplete target keeps no names and gives false.
     bool Create(unsigned texture, int w, int h);
     // Deletes the framebuffer and an own texture (the context must be current).
     void Destroy();

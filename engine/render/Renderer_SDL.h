@@ -184,6 +184,9 @@ public:
     unsigned GetProgram(int slot) const { return slot >= 0 && slot < kProgramCount ? programs_[slot] : 0; }
     bool IsVideoModeSet() const { return videoModeSet_; }
     bool AreTargetsSupported() const { return targetsSupported_; }
+    // Behaves from now on as on a driver without framebuffer objects (the
+    // drivers here all have them); an active target is ended and both freed.
+    void DisableRenderTargets();
     int GetAlphaBits() const { return alphaBits_; }
     int GetWindowWidth() const { return windowWidth_; }
     int GetWindowHeight() const { return windowHeight_; }

@@ -45,6 +45,19 @@ bool Renderer_SDL::PrepareMiniMapTarget()
     return true;
 }
 
+void Renderer_SDL::DisableRenderTargets()
+{
+    EndTargetRender();
+    if (HaveContext()) {
+        miniMapTarget_.Destroy();
+        gameMapTarget_.Destroy();
+    } else {
+        miniMapTarget_.Forget();
+        gameMapTarget_.Forget();
+    }
+    targetsSupported_ = false;
+}
+
 bool Renderer_SDL::BeginMiniMapRender()
 {
     if (miniMapTargetActive_)
@@ -189,11 +202,20 @@ bool Renderer_SDL::SaveGameMapImage(const char16_t* path)
 {
     if (!gameMapPixels_ || !files_ || !path)
         return false;
-    IFile* file = files_->Open(path, kOpenWrite, kOpenFullPath);
+    // Written beside the old picture and renamed over it, so a failed write
+    // keeps the old one; a picture cut short would pass for a map: it goes.
+    const std::u16string temporary = std::u16string(path) + u".tmp";
+    IFile* file = files_->Open(temporary.c_str(), kOpenWrite, kOpenFullPath);
     if (!file)
         return false;
-    const bool ok = WriteGameMapPng(file);
+    bool ok = WriteGameMapPng(file);
+    if (!ok)
+        file->CloseAndDelete();
     delete file;
+    if (ok && !files_->MoveFile(temporary.c_str(), path)) {
+        files_->DeleteFile(temporary.c_str());
+        ok = false;
+    }
     return ok;
 }
 

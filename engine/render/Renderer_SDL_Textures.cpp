@@ -100,6 +100,10 @@ void Renderer_SDL::LoadTextureImage(Texture_SDL* texture)
     if (name == 0)
         glGenTextures(1, &name);
     texture->SetGlName(name);
+    // The load may come from a bind on another unit: the active unit keeps
+    // the texture its cache entry names.
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -108,6 +112,7 @@ void Renderer_SDL::LoadTextureImage(Texture_SDL* texture)
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    glBindTexture(GL_TEXTURE_2D, GLuint(previous));
 }
 
 void Renderer_SDL::BindTexture(int unit, ITexture* texture)

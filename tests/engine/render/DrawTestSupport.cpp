@@ -31,6 +31,11 @@ void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& p
             ADD_FAILURE() << "golden image missing: " << path;
             return;
         }
+        // A picture from a test that already failed is no reference.
+        if (testing::Test::HasFailure()) {
+            ADD_FAILURE() << "golden image not written, the test failed: " << path;
+            return;
+        }
         std::filesystem::create_directories(dir);
         RenderTest::WritePng(path, w, h, pixels);
         std::printf("wrote golden %s\n", path.c_str());
@@ -84,6 +89,9 @@ void DrawFixture::TearDown()
         GLuint t = white_;
         glDeleteTextures(1, &t);
     }
+    for (Texture_SDL* t : made_)
+        delete t;
+    made_.clear();
     renderer_->Shutdown();
 }
 
@@ -97,6 +105,16 @@ void DrawFixture::BindWhite()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
+}
+
+Texture_SDL* DrawFixture::MakeTexture(const std::string& file, int w, int h, const std::vector<uint32_t>& pixels)
+{
+    RenderTest::WritePng(game_.File(file), w, h, pixels);
+    Texture_SDL* t = renderer_->NewTexture();
+    t->SetImagePath(std::u16string(file.begin(), file.end()).c_str());
+    t->SetSize(w, h);
+    made_.push_back(t);
+    return t;
 }
 
 } // namespace DrawTest

@@ -2,6 +2,7 @@
 
 #include "RenderTestSupport.h"
 
+#include "engine/render/Texture_SDL.h"
 #include "game/world/Quad.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ inline int Green(uint32_t p) { return int((p >> 8) & 255); }
 inline int Blue(uint32_t p) { return int((p >> 16) & 255); }
 // Compares with tests/engine/render/golden/<name>.png within a per-channel
 // tolerance; a missing golden is written and kept, except under CI=true
-// where it fails.
+// or after a failure in the test, where it fails.
 void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& pixels, int w, int h,
                          int tolerance = 8);
 Quad Rect(float x0, float y0, float x1, float y1);
@@ -34,10 +35,15 @@ protected:
     std::vector<uint32_t> Read() { return ReadWindow(1024, 768); }
     // A 1 x 1 white texture on unit 0, for the programs that sample it.
     void BindWhite();
+    // A texture of the renderer holding those pixels (0xAABBGGRR, rows top
+    // to bottom, alpha 255 as the PNG keeps no alpha); it loads on its first
+    // bind and is deleted with the fixture.
+    Texture_SDL* MakeTexture(const std::string& file, int w, int h, const std::vector<uint32_t>& pixels);
 
     RenderTest::GameDir game_{true};
     std::unique_ptr<Renderer_SDL> renderer_;
     unsigned white_ = 0;
+    std::vector<Texture_SDL*> made_;
 };
 
 } // namespace DrawTest
