@@ -10,7 +10,8 @@
 #include <vector>
 
 #ifdef VORNHAL_HAVE_VORBISFILE
-#include <vorbis/vorbisenc.h>
+#include "tools/ogg/OggEncoder.h"
+
 #include <vorbis/vorbisfile.h>
 
 namespace {
@@ -19,70 +20,13 @@ namespace {
 const std::vector<uint8_t>& MinuteOfStereo()
 {
     static std::vector<uint8_t> out = [] {
-        std::vector<uint8_t> bytes;
-        const int rate = 44100, frames = 60 * rate;
-        vorbis_info vi;
-        vorbis_info_init(&vi);
-        vorbis_encode_init_vbr(&vi, 2, rate, 0.4f);
-        vorbis_comment vc;
-        vorbis_comment_init(&vc);
-        vorbis_dsp_state vd;
-        vorbis_block vb;
-        vorbis_analysis_init(&vd, &vi);
-        vorbis_block_init(&vd, &vb);
-        ogg_stream_state os;
-        ogg_stream_init(&os, 1);
-        ogg_page og;
-        ogg_packet op, h1, h2, h3;
-        auto put = [&] {
-            bytes.insert(bytes.end(), og.header, og.header + og.header_len);
-            bytes.insert(bytes.end(), og.body, og.body + og.body_len);
-        };
-        vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
-        ogg_stream_packetin(&os, &h1);
-        ogg_stream_packetin(&os, &h2);
-        ogg_stream_packetin(&os, &h3);
-        while (ogg_stream_flush(&os, &og))
-            put();
-        int done = 0;
-        bool eos = false;
-        while (!eos) {
-            int n = std::min(4096, frames - done);
-            if (n > 0) {
-                float** buf = vorbis_analysis_buffer(&vd, n);
-                for (int i = 0; i < n; ++i) {
-                    double t = double(done + i) / rate;
-                    buf[0][i] = float(0.5 * std::sin(2 * 3.14159265 * 440 * t) + 0.1 * std::sin(2 * 3.14159265 * 3000 * t));
-                    buf[1][i] = float(0.4 * std::sin(2 * 3.14159265 * 660 * t));
-                }
-                vorbis_analysis_wrote(&vd, n);
-                done += n;
-            } else {
-                vorbis_analysis_wrote(&vd, 0);
-            }
-            while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-                vorbis_analysis(&vb, nullptr);
-                vorbis_bitrate_addblock(&vb);
-                while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                    ogg_stream_packetin(&os, &op);
-                    while (!eos && ogg_stream_pageout(&os, &og)) {
-                        put();
-                        eos = ogg_page_eos(&og) != 0;
-                    }
-                }
-            }
-            if (n <= 0 && !eos) {
-                while (ogg_stream_flush(&os, &og))
-                    put();
-                break;
-            }
-        }
-        ogg_stream_clear(&os);
-        vorbis_block_clear(&vb);
-        vorbis_dsp_clear(&vd);
-        vorbis_comment_clear(&vc);
-        vorbis_info_clear(&vi);
-        return bytes;
+        const int rate = 44100;
+        return OggEncoder::Encode(2, rate, int64_t(60) * rate, [](int64_t frame, int channel) {
+            const double t = double(frame) / rate;
+            if (channel == 0)
+                return float(0.5 * std::sin(2 * 3.14159265 * 440 * t) + 0.1 * std::sin(2 * 3.14159265 * 3000 * t));
+            return float(0.4 * std::sin(2 * 3.14159265 * 660 * t));
+        }, 0.4f, 1);
     }();
     return out;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/core/EngineApi.h"
+
 // Message boxes. The console backend writes to standard error and answers
-// with the default; a windowed host installs its own backend at start.
+// with the default; a windowed host installs its own backend at start. The
+// engine library exports them, so every library of a process shares one
+// backend.
 namespace Ui {
 
 enum class Icon { None, Information, Warning, Error, Question };
@@ -10,9 +14,9 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 using MessageBackend = Answer (*)(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
 
-Answer ShowMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons = Buttons::Ok);
+ENGINE_API Answer ShowMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons = Buttons::Ok);
 // null restores the console backend.
-void SetMessageBackend(MessageBackend backend);
-Answer ConsoleMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
+ENGINE_API void SetMessageBackend(MessageBackend backend);
+ENGINE_API Answer ConsoleMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
 
 } // namespace Ui

@@ -1,0 +1,227 @@
+#include "ScriptFixture.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+using namespace ScriptTest;
+
+namespace {
+
+const char16_t kCritical[] = u"This is a critical error! resource script data could'n be written to the file.\n"
+                             u"The script is now absolutely corrupted. Sorry.";
+
+// A file of a given size whose bytes are blanks, up to `available` of them.
+class FakeReadFile : public IFile {
+public:
+    FakeReadFile(int size, int available) : size_(size), available_(available) {}
+    const char16_t* GetName() override { return u"fake"; }
+    int GetSize() override { return size_; }
+    bool IsWriting() override { return false; }
+    int Tell() override { return position_; }
+    void Seek(int p) override { position_ = p; }
+    int Skip(int d) override { return position_ += d; }
+    bool BeginCompression() override { return false; }
+    bool EndCompression() override { return true; }
+    int Read(void* buffer, int length) override
+    {
+        int n = std::max(0, std::min(length, available_ - position_));
+        std::memset(buffer, ' ', size_t(n));
+        position_ += n;
+        return n;
+    }
+    bool ReadLine(char*, int) override { return false; }
+    bool Write(const void*, int) override { return false; }
+    bool WriteString(const char16_t*) override { return false; }
+    bool WriteInt(int) override { return false; }
+    bool Flush() override { return true; }
+    void CloseAndDelete() override {}
+
+private:
+    int size_;
+    int available_;
+    int position_ = 0;
+};
+
+// A real file whose writes fail, as on a full disk.
+class FailingWriteFile : public IFile {
+public:
+    explicit FailingWriteFile(IFile* inner) : inner_(inner) {}
+    const char16_t* GetName() override { return inner_->GetName(); }
+    int GetSize() override { return inner_->GetSize(); }
+    bool IsWriting() override { return true; }
+    int Tell() override { return inner_->Tell(); }
+    void Seek(int p) override { inner_->Seek(p); }
+    int Skip(int d) override { return inner_->Skip(d); }
+    bool BeginCompression() override { return false; }
+    bool EndCompression() override { return true; }
+    int Read(void*, int) override { return 0; }
+    bool ReadLine(char*, int) override { return false; }
+    bool Write(const void* data, int length) override
+    {
+        inner_->Write(data, std::min(length, 5)); // a partial write
+        return false;
+    }
+    bool WriteString(const char16_t*) override { return false; }
+    bool WriteInt(int) override { return false; }
+    bool Flush() override { return inner_->Flush(); }
+    void CloseAndDelete() override {}
+
+private:
+    std::unique_ptr<IFile> inner_;
+};
+
+// Passes everything to a real file manager, but opening can be redirected.
+class ProxyFiles : public IFileManager {
+public:
+    explicit ProxyFiles(IFileManager* real) : real_(real) {}
+    std::function<IFile*(const char16_t*, int, int)> onOpen;
+
+    const char16_t* GetGameDir() override { return real_->GetGameDir(); }
+    bool DeleteFile(const char16_t* p) override { return real_->DeleteFile(p); }
+    bool MoveFile(const char16_t* a, const char16_t* b) override { return real_->MoveFile(a, b); }
+    bool FileExists(const char16_t* p) override { return real_->FileExists(p); }
+    IFile* CreateMemoryFile(int c) override { return real_->CreateMemoryFile(c); }
+    IFile* OpenHandle(int h, bool w, int u) override { return real_->OpenHandle(h, w, u); }
+    IFile* OpenInPackage(const char16_t* i, const char16_t* p) override { return real_->OpenInPackage(i, p); }
+    IFile* Open(const char16_t* path, int mode, int flags) override
+    {
+        return onOpen ? onOpen(path, mode, flags) : real_->Open(path, mode, flags);
+    }
+    const char16_t* FindFirst(const char16_t* p) override { return real_->FindFirst(p); }
+    const char16_t* FindNext() override { return real_->FindNext(); }
+    bool HasDataPackage() override { return real_->HasDataPackage(); }
+    int GetDataVersion() override { return real_->GetDataVersion(); }
+    void SetPackageVersion(int v) override { real_->SetPackageVersion(v); }
+    void BeginPackage(int v) override { real_->BeginPackage(v); }
+    void AddFileToPackage(const char16_t* p, int f) override { real_->AddFileToPackage(p, f); }
+    bool AddPackageToPackage(const char16_t* p) override { return real_->AddPackageToPackage(p); }
+    bool SavePackage(const char16_t* p, IFileProgressListener* l) override { return real_->SavePackage(p, l); }
+    bool ExtractFromPackage(const char16_t* p, const char16_t* i, const char16_t* d) override
+    {
+        return real_->ExtractFromPackage(p, i, d);
+    }
+    bool BuildPatchPackage(const char16_t* a, const char16_t* b, int u) override
+    {
+        return real_->BuildPatchPackage(a, b, u);
+    }
+
+private:
+    IFileManager* real_;
+};
+
+const char kScript[] = "weapon \"Gun\" ( objectgfx(\"body.png\", \"body\", main) )\n";
+
+class SaveBack : public ScriptFixture {
+protected:
+    SaveBack() : proxy_(files_.get()) {}
+
+    bool LoadThroughProxy(const std::string& text, bool editMode)
+    {
+        Write("test.cfg", text);
+        script_ = std::make_unique<ResourceScript>(&manager_, &proxy_);
+        script_->SetEditMode(editMode);
+        return script_->Load(u"test.cfg");
+    }
+
+    bool TmpExists() { return ::access(dir_.File("test.cfg.tmp").c_str(), F_OK) == 0; }
+
+    ProxyFiles proxy_;
+};
+
+TEST_F(SaveBack, FailedWriteKeepsTheOriginalAndShowsTheCriticalBox)
+{
+    ASSERT_TRUE(LoadThroughProxy(kScript, true));
+    proxy_.onOpen = [this](const char16_t* path, int mode, int flags) -> IFile* {
+        IFile* f = files_->Open(path, mode, flags);
+        return f && mode == kOpenWrite ? new FailingWriteFile(f) : f;
+    };
+    EXPECT_FALSE(script_->SaveBack());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].title, u"Error!");
+    EXPECT_EQ(Messages()[0].text, kCritical);
+    EXPECT_EQ(Messages()[0].icon, Ui::Icon::Error);
+    EXPECT_EQ(ReadText(dir_.File("test.cfg")), kScript);
+    EXPECT_FALSE(TmpExists());
+}
+
+TEST_F(SaveBack, FailedRenameKeepsTheOriginal)
+{
+    ASSERT_TRUE(LoadThroughProxy(kScript, true));
+    // The script's place is taken by a folder that cannot be replaced.
+    ASSERT_EQ(::unlink(dir_.File("test.cfg").c_str()), 0);
+    TestSupport::MakeDirs(dir_.File("test.cfg"));
+    Write("test.cfg/keep", "x");
+    EXPECT_FALSE(script_->SaveBack());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, kCritical);
+    EXPECT_FALSE(TmpExists());
+    EXPECT_EQ(ReadText(dir_.File("test.cfg/keep")), "x");
+}
+
+TEST_F(SaveBack, WriteGoesThroughTheTemporaryName)
+{
+    ASSERT_TRUE(LoadThroughProxy(kScript, true));
+    std::vector<std::u16string> writes;
+    proxy_.onOpen = [&](const char16_t* path, int mode, int flags) -> IFile* {
+        if (mode == kOpenWrite) {
+            writes.push_back(path);
+            EXPECT_EQ(flags, 0);
+        }
+        return files_->Open(path, mode, flags);
+    };
+    ASSERT_TRUE(script_->SaveBack());
+    EXPECT_EQ(writes, (std::vector<std::u16string>{u"test.cfg.tmp"}));
+    EXPECT_NE(ReadText(dir_.File("test.cfg")), kScript);
+    EXPECT_FALSE(TmpExists());
+}
+
+TEST_F(SaveBack, UnopenableTargetFailsSilently)
+{
+    ASSERT_TRUE(LoadThroughProxy(kScript, true));
+    proxy_.onOpen = [](const char16_t*, int, int) -> IFile* { return nullptr; };
+    EXPECT_FALSE(script_->SaveBack());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(ReadText(dir_.File("test.cfg")), kScript);
+}
+
+TEST_F(SaveBack, ReadsAreBoundedAndCompleteOrNothing)
+{
+    struct Case {
+        int size;
+        int available;
+        bool ok;
+    };
+    const int kLimit = 16 * 1024 * 1024;
+    const Case cases[] = {
+        {-1, 0, false},       {-2147483647 - 1, 0, false}, {kLimit + 1, kLimit + 1, false},
+        {2147483647, 0, false}, {100, 10, false},          {0, 0, true},
+        {kLimit, kLimit, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        ResourceScript script(&manager_, &proxy_);
+        proxy_.onOpen = [&](const char16_t*, int mode, int) -> IFile* {
+            return mode == kOpenRead ? new FakeReadFile(c.size, c.available) : nullptr;
+        };
+        EXPECT_EQ(script.Load(u"big.cfg"), c.ok);
+    }
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(manager_.Real().GetCount(), 0);
+}
+
+TEST_F(SaveBack, EditModeAsksForTheDiskCopyFirst)
+{
+    std::vector<int> flags;
+    proxy_.onOpen = [&](const char16_t* path, int mode, int f) -> IFile* {
+        flags.push_back(f);
+        return files_->Open(path, mode, f);
+    };
+    ASSERT_TRUE(LoadThroughProxy(kScript, false));
+    ASSERT_TRUE(LoadThroughProxy(kScript, true));
+    EXPECT_EQ(flags, (std::vector<int>{0, kOpenNoPackage}));
+}
+
+} // namespace

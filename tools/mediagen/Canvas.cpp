@@ -1,0 +1,220 @@
+#include "Canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+uint32_t Rng::Next()
+{
+    // xorshift32
+    uint32_t x = state_ ? state_ : 0x1234567u;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    state_ = x;
+    return x;
+}
+
+namespace {
+
+uint8_t Clamp8(float v)
+{
+    return uint8_t(std::lround(std::min(255.0f, std::max(0.0f, v))));
+}
+
+} // namespace
+
+Rgb Shade(Rgb c, float factor)
+{
+    return Rgb{Clamp8(c.r * factor), Clamp8(c.g * factor), Clamp8(c.b * factor)};
+}
+
+Rgb Mix(Rgb a, Rgb b, float t)
+{
+    return Rgb{Clamp8(a.r + (b.r - a.r) * t), Clamp8(a.g + (b.g - a.g) * t), Clamp8(a.b + (b.b - a.b) * t)};
+}
+
+Canvas::Canvas(int width, int height)
+    : width_(width), height_(height), pixels_(size_t(width) * height, kClear), clear_(size_t(width) * height, 1)
+{
+}
+
+Canvas::Canvas(int width, int height, Rgb fill) : Canvas(width, height) { Fill(fill); }
+
+bool Canvas::IsClear(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return true;
+    return clear_[size_t(y) * width_ + x] != 0;
+}
+
+Rgb Canvas::Get(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return kClear;
+    return pixels_[size_t(y) * width_ + x];
+}
+
+void Canvas::Set(int x, int y, Rgb c)
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return;
+    // Exact magenta would read back as a hole.
+    if (c.r == 255 && c.g == 0 && c.b == 255)
+        c.r = 254;
+    const size_t i = size_t(y) * width_ + x;
+    pixels_[i] = c;
+    clear_[i] = 0;
+}
+
+void Canvas::Erase(int x, int y)
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return;
+    const size_t i = size_t(y) * width_ + x;
+    pixels_[i] = kClear;
+    clear_[i] = 1;
+}
+
+void Canvas::Blend(int x, int y, Rgb c, float alpha)
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || alpha <= 0.0f)
+        return;
+    if (IsClear(x, y)) {
+        if (alpha >= 0.5f)
+            Set(x, y, c);
+        return;
+    }
+    Set(x, y, Mix(Get(x, y), c, std::min(1.0f, alpha)));
+}
+
+void Canvas::Fill(Rgb c) { FillRect(0, 0, width_, height_, c); }
+
+void Canvas::FillRect(int x, int y, int w, int h, Rgb c)
+{
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            Set(i, j, c);
+}
+
+void Canvas::FrameRect(int x, int y, int w, int h, Rgb c)
+{
+    FillRect(x, y, w, 1, c);
+    FillRect(x, y + h - 1, w, 1, c);
+    FillRect(x, y, 1, h, c);
+    FillRect(x + w - 1, y, 1, h, c);
+}
+
+void Canvas::FillEllipse(float cx, float cy, float rx, float ry, Rgb c)
+{
+    if (rx <= 0.0f || ry <= 0.0f)
+        return;
+    const int x0 = int(std::floor(cx - rx)), x1 = int(std::ceil(cx + rx));
+    const int y0 = int(std::floor(cy - ry)), y1 = int(std::ceil(cy + ry));
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+            const float dx = (x + 0.5f - cx) / rx, dy = (y + 0.5f - cy) / ry;
+            if (dx * dx + dy * dy <= 1.0f)
+                Set(x, y, c);
+        }
+}
+
+void Canvas::Ring(float cx, float cy, float r, float thickness, Rgb c)
+{
+    const int x0 = int(std::floor(cx - r)), x1 = int(std::ceil(cx + r));
+    const int y0 = int(std::floor(cy - r)), y1 = int(std::ceil(cy + r));
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+            const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+            if (d <= r && d >= r - thickness)
+                Set(x, y, c);
+        }
+}
+
+void Canvas::Line(float x0, float y0, float x1, float y1, float width, Rgb c)
+{
+    const float half = std::max(0.5f, width * 0.5f);
+    const int bx0 = int(std::floor(std::min(x0, x1) - half)), bx1 = int(std::ceil(std::max(x0, x1) + half));
+    const int by0 = int(std::floor(std::min(y0, y1) - half)), by1 = int(std::ceil(std::max(y0, y1) + half));
+    const float dx = x1 - x0, dy = y1 - y0;
+    const float len2 = dx * dx + dy * dy;
+    for (int y = by0; y <= by1; ++y)
+        for (int x = bx0; x <= bx1; ++x) {
+            const float px = x + 0.5f, py = y + 0.5f;
+            float t = len2 > 0.0f ? ((px - x0) * dx + (py - y0) * dy) / len2 : 0.0f;
+            t = std::min(1.0f, std::max(0.0f, t));
+            if (std::hypot(px - (x0 + t * dx), py - (y0 + t * dy)) <= half)
+                Set(x, y, c);
+        }
+}
+
+void Canvas::FillPolygon(const std::vector<float>& xy, Rgb c)
+{
+    const size_t n = xy.size() / 2;
+    if (n < 3)
+        return;
+    float minY = xy[1], maxY = xy[1];
+    for (size_t i = 0; i < n; ++i) {
+        minY = std::min(minY, xy[2 * i + 1]);
+        maxY = std::max(maxY, xy[2 * i + 1]);
+    }
+    for (int y = int(std::floor(minY)); y <= int(std::ceil(maxY)); ++y) {
+        const float py = y + 0.5f;
+        std::vector<float> xs;
+        for (size_t i = 0, j = n - 1; i < n; j = i++) {
+            const float yi = xy[2 * i + 1], yj = xy[2 * j + 1];
+            if ((yi > py) != (yj > py))
+                xs.push_back(xy[2 * i] + (py - yi) / (yj - yi) * (xy[2 * j] - xy[2 * i]));
+        }
+        std::sort(xs.begin(), xs.end());
+        for (size_t k = 0; k + 1 < xs.size(); k += 2)
+            for (int x = int(std::ceil(xs[k] - 0.5f)); x + 0.5f < xs[k + 1]; ++x)
+                Set(x, y, c);
+    }
+}
+
+void Canvas::Speckle(int x, int y, int w, int h, float amount, Rng& rng)
+{
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            if (!IsClear(i, j))
+                Set(i, j, Shade(Get(i, j), 1.0f + amount * rng.Signed()));
+}
+
+void Canvas::Outline(float factor)
+{
+    std::vector<uint8_t> edge(pixels_.size(), 0);
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x)
+            if (!IsClear(x, y) && (IsClear(x - 1, y) || IsClear(x + 1, y) || IsClear(x, y - 1) || IsClear(x, y + 1)))
+                edge[size_t(y) * width_ + x] = 1;
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x)
+            if (edge[size_t(y) * width_ + x])
+                Set(x, y, Shade(Get(x, y), factor));
+}
+
+void Canvas::Blit(const Canvas& source, int x, int y)
+{
+    for (int j = 0; j < source.Height(); ++j)
+        for (int i = 0; i < source.Width(); ++i)
+            if (!source.IsClear(i, j))
+                Set(x + i, y + j, source.Get(i, j));
+}
+
+std::vector<uint32_t> Canvas::WriterPixels() const
+{
+    std::vector<uint32_t> out(size_t(width_) * height_);
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(out.data());
+    for (int y = 0; y < height_; ++y) {
+        const int row = height_ - 1 - y;
+        for (int x = 0; x < width_; ++x) {
+            const Rgb c = pixels_[size_t(y) * width_ + x];
+            uint8_t* p = bytes + (size_t(row) * width_ + x) * 4;
+            p[0] = c.r;
+            p[1] = c.g;
+            p[2] = c.b;
+            p[3] = 255;
+        }
+    }
+    return out;
+}
