@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -42,21 +43,30 @@ public:
 
 Ui::Answer Silent(const char16_t*, const char16_t*, Ui::Icon, Ui::Buttons) { return Ui::Answer::Ok; }
 
+std::string g_folder;
+
+// The file manager is rooted in a folder of its own; the working directory
+// stays, since libFuzzer reads and writes its corpus through relative paths.
 FileManager* Files()
 {
     static FileManager* files = [] {
         char folder[] = "/tmp/fuzz-resource-script-XXXXXX";
-        if (!mkdtemp(folder) || chdir(folder) != 0)
+        char here[4096];
+        if (!mkdtemp(folder) || !getcwd(here, sizeof here) || chdir(folder) != 0)
             std::abort();
+        g_folder = folder;
         Ui::SetMessageBackend(Silent);
-        return new FileManager(); // rooted in the folder
+        FileManager* made = new FileManager();
+        if (chdir(here) != 0)
+            std::abort();
+        return made;
     }();
     return files;
 }
 
 void Put(const char* name, const uint8_t* data, size_t size)
 {
-    FILE* f = std::fopen(name, "wb");
+    FILE* f = std::fopen((g_folder + "/" + name).c_str(), "wb");
     if (!f || (size && std::fwrite(data, 1, size, f) != size))
         std::abort();
     std::fclose(f);
