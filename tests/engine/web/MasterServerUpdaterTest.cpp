@@ -31,7 +31,6 @@ bool WaitFor(F done)
     return true;
 }
 
-int I(const std::string& s) { return std::atoi(s.c_str()); }
 
 } // namespace
 
@@ -122,13 +121,15 @@ class UpdaterStandIn : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server_.reset(new StandIn(StandIn::Account("alice", "pw", "Alice", "uidA", 11, true, 100, 7, 3) +
-                                  StandIn::Account("bob", "pw", "Bob", "uidB", 12, true, 50, 1, 9)));
+        server_.reset(new StandIn({}, [](StandInState& s) {
+            StandIn::AddAccount(s, "alice", "pw", "Alice", "uidA", 11, true, 100, 7, 3);
+            StandIn::AddAccount(s, "bob", "pw", "Bob", "uidB", 12, true, 50, 1, 9);
+        }));
         ASSERT_TRUE(server_->Running());
         updater_.SetHost(server_->Host().c_str());
     }
 
-    std::vector<std::vector<std::string>> Scores() const { return server_->Records("score"); }
+    std::vector<AcceptedScore> Scores() const { return server_->State().Scores(); }
 
     std::unique_ptr<StandIn> server_;
     FileManager files_;
@@ -161,19 +162,18 @@ TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
 
     auto scores = Scores();
     ASSERT_EQ(scores.size(), 1u); // bob had nothing pending
-    const std::vector<std::string>& s = scores[0];
-    ASSERT_EQ(s.size(), 11u);
-    EXPECT_EQ(I(s[1]), 11);
-    EXPECT_EQ(I(s[2]), 103);
-    EXPECT_EQ(I(s[3]), 9);
-    EXPECT_EQ(I(s[4]), 70000 - 65536);
-    EXPECT_EQ(I(s[5]), 1);
-    EXPECT_EQ(I(s[6]), 4);
-    EXPECT_EQ(I(s[7]), 1);
-    EXPECT_EQ(I(s[8]), 2);
-    EXPECT_EQ(I(s[9]), 3);
-    EXPECT_EQ(I(s[10]), 9);
-    EXPECT_TRUE(server_->Records("rejected").empty());
+    const AcceptedScore& s = scores[0];
+    EXPECT_EQ(s.id, 11);
+    EXPECT_EQ(s.score, 103);
+    EXPECT_EQ(s.frags, 9);
+    EXPECT_EQ(s.deaths, 70000 - 65536);
+    EXPECT_EQ(s.suicides, 1);
+    EXPECT_EQ(s.captures, 4);
+    EXPECT_EQ(s.a, 1);
+    EXPECT_EQ(s.b, 2);
+    EXPECT_EQ(s.c, 3);
+    EXPECT_EQ(s.objective, 9);
+    EXPECT_TRUE(server_->State().Rejections().empty());
 
     // Nothing pending: nothing more goes up.
     updater_.FlushScores(true, 0);
@@ -186,8 +186,8 @@ TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
     EXPECT_EQ(updater_.GetPlayerCount(), 1);
     scores = Scores();
     ASSERT_EQ(scores.size(), 2u);
-    EXPECT_EQ(I(scores[1][1]), 12);
-    EXPECT_EQ(I(scores[1][2]), 60);
+    EXPECT_EQ(scores[1].id, 12);
+    EXPECT_EQ(scores[1].score, 60);
 }
 
 TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
@@ -203,8 +203,8 @@ TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
     IPlayerScores* again = updater_.AddPlayer(4, u"Alice", "uidA");
     auto scores = Scores();
     ASSERT_EQ(scores.size(), 1u);
-    EXPECT_EQ(I(scores[0][1]), 11);
-    EXPECT_EQ(I(scores[0][2]), 110);
+    EXPECT_EQ(scores[0].id, 11);
+    EXPECT_EQ(scores[0].score, 110);
     EXPECT_EQ(static_cast<MasterServerUpdater::PlayerInfo*>(first)->GetUid(), 0);
     EXPECT_EQ(static_cast<MasterServerUpdater::PlayerInfo*>(again)->GetUid(), 11);
     EXPECT_EQ(static_cast<MasterServerUpdater::PlayerInfo*>(stranger)->GetUid(), 0);
@@ -214,7 +214,7 @@ TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
     updater_.ClearPlayers();
     EXPECT_EQ(updater_.GetPlayerCount(), 0);
     EXPECT_EQ(Scores().size(), 1u); // neither the old record nor the stranger uploads
-    EXPECT_TRUE(server_->Records("rejected").empty());
+    EXPECT_TRUE(server_->State().Rejections().empty());
 }
 
 TEST_F(UpdaterStandIn, ThreadSendsAnnouncementsAndIsJoined)
@@ -224,15 +224,15 @@ TEST_F(UpdaterStandIn, ThreadSendsAnnouncementsAndIsJoined)
     updater_.AddPlayer(1, u"Alice", "uidA");
     updater_.QueueAnnouncement(u"Server & co", u"ctf_x", 1, 27015, 1, 12);
     ASSERT_TRUE(WaitFor([&] { return updater_.GetAnnouncementsSent() == 1; }));
-    auto servers = server_->Records("server");
+    auto servers = server_->State().Servers();
     ASSERT_EQ(servers.size(), 1u);
-    EXPECT_EQ(servers[0][1], "127.0.0.1");
-    EXPECT_EQ(I(servers[0][2]), 27015);
-    EXPECT_EQ(servers[0][3], "Server & co");
-    EXPECT_EQ(servers[0][4], "ctf_x");
-    EXPECT_EQ(I(servers[0][5]), 1);
-    EXPECT_EQ(I(servers[0][6]), 1);
-    EXPECT_EQ(I(servers[0][7]), 12);
+    EXPECT_EQ(servers[0].ip, "127.0.0.1");
+    EXPECT_EQ(servers[0].port, 27015);
+    EXPECT_EQ(servers[0].name, "Server & co");
+    EXPECT_EQ(servers[0].level, "ctf_x");
+    EXPECT_EQ(servers[0].mode, 1);
+    EXPECT_EQ(servers[0].players, 1);
+    EXPECT_EQ(servers[0].maxPlayers, 12);
     updater_.Stop();
     EXPECT_FALSE(updater_.IsRunning());
 }
@@ -271,11 +271,11 @@ TEST(EngineHeartbeat, AnnouncesEverySixtySecondsAndAtOnceWhenForced)
     EXPECT_EQ(updater.GetAnnouncementsQueued(), queued + 3);
     ASSERT_TRUE(WaitFor([&] { return updater.GetAnnouncementsSent() == sent + 3; }));
 
-    auto servers = server.Records("server");
+    auto servers = server.State().Servers();
     ASSERT_EQ(servers.size(), 1u);
-    EXPECT_EQ(I(servers[0][2]), 27999);
-    EXPECT_EQ(I(servers[0][6]), 5);
-    EXPECT_EQ(I(servers[0][8]), 3);
+    EXPECT_EQ(servers[0].port, 27999);
+    EXPECT_EQ(servers[0].players, 5);
+    EXPECT_EQ(servers[0].announcements, 3);
 
     updater.SetServerPort(0);
     e->SetMasterServer(nullptr);

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -104,11 +105,21 @@ class StandInTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server_.reset(new StandIn(StandIn::Account("alice", "s3cret&#%", "Alice", "uidA", 11) +
-                                  StandIn::Account("carol", "pw", "Carol", "uidC", 13, false) +
-                                  "server\t10.0.0.1\t27015\tFirst%20one\tdm_a\t0\t3\t16\t1\n"
-                                  "server\t10.0.0.2\t27016\tSecond\tctf_b\t1\t0\t8\t1\n"
-                                  "server\t10.0.0.3\t27017\tThird\tkoh_c\t2\t5\t5\t1\n"));
+        server_.reset(new StandIn({"--add-account", "alice", "s3cret&#%", "Alice", "uidA"}, [](StandInState& s) {
+            StandIn::AddAccount(s, "carol", "pw", "Carol", "uidC", 13, false);
+            const char* names[] = {"First one", "Second", "Third"};
+            const char* levels[] = {"dm_a", "ctf_b", "koh_c"};
+            int players[] = {3, 0, 5}, maxPlayers[] = {16, 8, 5};
+            for (int i = 0; i < 3; ++i) {
+                AnnouncedServer& a = s.ServerAt("10.0.0." + std::to_string(i + 1), 27015 + i);
+                a.name = names[i];
+                a.level = levels[i];
+                a.mode = i;
+                a.players = players[i];
+                a.maxPlayers = maxPlayers[i];
+                a.lastSeen = int64_t(std::time(nullptr));
+            }
+        }));
         ASSERT_TRUE(server_->Running());
         engine_ = static_cast<Engine*>(GetEngine());
         engine_->SetMasterServer(server_->Host().c_str());
