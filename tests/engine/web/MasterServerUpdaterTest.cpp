@@ -5,11 +5,13 @@
 #include "engine/web/ScoreRecord.h"
 #include "engine/web/ServerStatusFile.h"
 
+#include "ScriptedServer.h"
 #include "StandIn.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -103,7 +105,7 @@ TEST(MasterServerUpdater, StatusFileByteForByte)
                        "</players>\n";
     std::vector<uint8_t> got = TestSupport::ReadAll(dir.File("status.xml"));
     EXPECT_EQ(std::string(got.begin(), got.end()), want);
-    EXPECT_TRUE(updater.IsAnnouncementPending());
+    EXPECT_EQ(updater.GetAnnouncementsQueued(), 1);
 }
 
 TEST(MasterServerUpdater, StatusFileStopsListingPlayersAfter4000Units)
@@ -129,7 +131,13 @@ protected:
         updater_.SetHost(server_->Host().c_str());
     }
 
-    std::vector<AcceptedScore> Scores() const { return server_->State().Scores(); }
+    // What the stand-in holds once the updater thread is done.
+    std::vector<AcceptedScore> Scores()
+    {
+        EXPECT_TRUE(WaitFor([&] { return updater_.IsSettled(); }));
+        return server_->State().Scores();
+    }
+    void Settle() { ASSERT_TRUE(WaitFor([&] { return updater_.IsSettled(); })); }
 
     std::unique_ptr<StandIn> server_;
     FileManager files_;
@@ -139,6 +147,7 @@ protected:
 TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
 {
     IPlayerScores* alice = updater_.AddPlayer(1, u"Alice", "uidA");
+    Settle();
     EXPECT_EQ(alice->GetScore(), 100); // from the look-up
     EXPECT_EQ(alice->GetRank(), 3);
     alice->AddPoints(5);
@@ -146,6 +155,7 @@ TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
     EXPECT_EQ(alice->GetPoints(), 0); // alone on the server
 
     IPlayerScores* bob = updater_.AddPlayer(2, u"Bob", "uidB");
+    Settle();
     alice->AddPoints(5);
     alice->AddKillStats(2, 70000, 1);
     alice->AddCaptures(4);
@@ -156,6 +166,7 @@ TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
 
     updater_.SetScoreWeight(0.6f);
     updater_.FlushScores(true, 0);
+    Settle();
     EXPECT_EQ(alice->GetScore(), 103); // ceil(0.6f x 5) in float is 3
     EXPECT_EQ(alice->GetPoints(), 0);
     EXPECT_EQ(bob->GetScore(), 50);
@@ -195,6 +206,7 @@ TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
     IPlayerScores* first = updater_.AddPlayer(1, u"Alice", "uidA");
     updater_.AddPlayer(2, u"Bob", "uidB");
     IPlayerScores* stranger = updater_.AddPlayer(3, u"Who", "no&such=uid");
+    Settle();
     first->AddPoints(10);
     stranger->AddPoints(10);
     updater_.SetScoreWeight(1.0f);
@@ -279,4 +291,27 @@ TEST(EngineHeartbeat, AnnouncesEverySixtySecondsAndAtOnceWhenForced)
 
     updater.SetServerPort(0);
     e->SetMasterServer(nullptr);
+}
+
+TEST(MasterServerUpdater, JoinWaitsForNoLookUp)
+{
+    std::atomic<bool> answer{false};
+    std::string reply = "<user><id>11</id><score>100</score><rank>4</rank></user>";
+    ScriptedServer slow({"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(reply.size()) + "\r\n\r\n" + reply},
+                        false, &answer);
+    FileManager files;
+    MasterServerUpdater updater(&files);
+    updater.SetHost(U("127.0.0.1:" + std::to_string(slow.Port())).c_str());
+    // The master server has not answered, yet the join and the game's score
+    // calls go on.
+    auto* p = static_cast<MasterServerUpdater::PlayerInfo*>(updater.AddPlayer(1, u"Alice", "uidA"));
+    p->AddObjectivePoints(1);
+    EXPECT_EQ(p->GetScore(), 0);
+    EXPECT_FALSE(updater.IsSettled());
+    answer = true;
+    ASSERT_TRUE(WaitFor([&] { return updater.IsSettled(); }));
+    EXPECT_EQ(p->GetUid(), 11);
+    EXPECT_EQ(p->GetScore(), 100);
+    EXPECT_EQ(p->GetRank(), 4);
+    EXPECT_NE(slow.Request().find("/getuserid.php?uid=uidA "), std::string::npos);
 }
