@@ -2,6 +2,7 @@
 
 #include "engine/core/List.h"
 
+#include <cstdint>
 #include <string>
 
 class IDownloadListener;
@@ -18,8 +19,16 @@ class XMLInterface;
 
 // The requests to the master server and the update service, and the
 // reading of their XML replies.
+// How long a download may wait and how large it may grow.
+struct DownloadLimits {
+    int headerMs = 30000;   // for the whole reply header
+    int bodyIdleMs = 30000; // without a body byte
+    int64_t maxBytes = int64_t(1) << 30;
+};
+
 class MasterServices {
 public:
+
     static constexpr const char16_t* kDefaultUpdateHost = u"update.vornhal.net";
 
     // The update host: the one set here, else VORNHAL_UPDATE_HOST from the
@@ -37,7 +46,8 @@ public:
     // Appends the entries of the update list; false when there is no reply.
     static bool FetchUpdates(Util::List<IUpdateFile>* files);
     // True when the whole file arrived as the reply announced it, or when
-    // the listener stopped the transfer; a failed download leaves no file.
+    // the listener stopped the transfer; a failed download (also one that
+    // stalls or outgrows the limits) leaves no file.
     static bool DownloadFile(IFileManager* files, const char16_t* url, const char16_t* localPath,
-                             IDownloadListener* listener);
+                             IDownloadListener* listener, const DownloadLimits& limits = DownloadLimits());
 };

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -256,4 +257,45 @@ TEST(Download, TruncatedOrChunkedReplies)
     ScriptedServer closeDelimited({"HTTP/1.0 200 OK\r\n\r\nwhole", " file"});
     EXPECT_TRUE(MasterServices::DownloadFile(&files, U(closeDelimited.Url("/f")).c_str(), path.c_str(), nullptr));
     EXPECT_EQ(Bytes(TestSupport::ReadAll(out.File("f.data"))), "whole file");
+}
+
+TEST(Download, StallsAndOversizedRepliesEndInTime)
+{
+    FileManager files;
+    TestSupport::TempDir out;
+    std::u16string path = U(out.File("f.data"));
+    DownloadLimits limits;
+    limits.headerMs = 300;
+    limits.bodyIdleMs = 300;
+    limits.maxBytes = 3000;
+
+    // A header trickled a byte at a time, then a body of framing alone.
+    std::string header = "HTTP/1.1 200 OK\r\n" + std::string(60, 'X') + ": y\r\nContent-Length: 1\r\n\r\nz";
+    std::vector<std::string> bytes;
+    for (char c : header)
+        bytes.push_back(std::string(1, c));
+    ScriptedServer trickle(bytes, false, nullptr, 20);
+    Progress p;
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(trickle.Url("/f")).c_str(), path.c_str(), &p, limits));
+    EXPECT_LT(trickle.PiecesSent(), int(bytes.size()) / 2);
+
+    std::vector<std::string> trailers = {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n"};
+    for (int i = 0; i < 100; ++i)
+        trailers.push_back("X-Trailer: t\r\n");
+    ScriptedServer framing(trailers, false, nullptr, 20);
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(framing.Url("/f")).c_str(), path.c_str(), &p, limits));
+    EXPECT_LT(framing.PiecesSent(), 50);
+    EXPECT_EQ(p.totals, std::vector<int>{3});
+    EXPECT_FALSE(std::filesystem::exists(out.File("f.data")));
+
+    // Too large, announced or not: no listener call, no file.
+    ScriptedServer huge({"HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n\r\n" + std::string(100, 'x')}, true);
+    Progress none;
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(huge.Url("/f")).c_str(), path.c_str(), &none, limits));
+    EXPECT_TRUE(none.totals.empty());
+    ScriptedServer unannounced({"HTTP/1.0 200 OK\r\n\r\n", std::string(2000, 'x'), std::string(2000, 'y')});
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(unannounced.Url("/f")).c_str(), path.c_str(), &none, limits));
+    for (int total : none.totals)
+        EXPECT_LE(total, limits.maxBytes);
+    EXPECT_FALSE(std::filesystem::exists(out.File("f.data")));
 }
