@@ -48,8 +48,11 @@ bool MasterServices::FetchXml(HTTPUtils::HTTPConnection& connection, const char1
 {
     if (!connection.Get(url, true) || !connection.Succeeded())
         return false;
-    const char* body = connection.GetBody();
-    int length = connection.GetBodyLength();
+    return ReadReply(connection.GetBody(), connection.GetBodyLength(), handler);
+}
+
+bool MasterServices::ReadReply(const char* body, int length, nsParser::XMLInterface* handler)
+{
     if (!body || length <= 0)
         return false;
     std::u16string text = Util::Widen(body, size_t(length));

@@ -36,8 +36,11 @@ public:
     static void SetUpdateHost(const char16_t* host);
     static std::u16string GetUpdateHost();
 
-    // GETs url whole and hands a 2xx reply, widened byte by byte, to the
-    // handler; false when there was no such reply.
+    // Hands a reply body, widened byte by byte, to the handler; false when
+    // there is no body.
+    static bool ReadReply(const char* body, int length, nsParser::XMLInterface* handler);
+    // GETs url whole and hands a 2xx reply to ReadReply; false when there
+    // was no such reply.
     static bool FetchXml(HTTPUtils::HTTPConnection& connection, const char16_t* url, nsParser::XMLInterface* handler);
 
     static bool Login(const std::u16string& host, const char16_t* user, const char16_t* password, LoginParser* reply);

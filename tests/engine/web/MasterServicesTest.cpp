@@ -25,9 +25,15 @@ namespace {
 
 std::u16string U(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
-void Read(const std::u16string& text, nsParser::XMLInterface* handler)
+// kind: the fuzz target's handler (0 login, 1 server list, 2 updates).
+void Read(const std::u16string& text, nsParser::XMLInterface* handler, int kind)
 {
     ReadXml(text.c_str(), int(text.size()), handler);
+    std::string seed(1, char(0x80 | kind));
+    for (char16_t c : text)
+        seed.push_back(char(c));
+    TestSupport::WriteFuzzSeed("web_reply", std::to_string(kind) + "-" + std::to_string(text.size()), seed.data(),
+                               seed.size());
 }
 
 struct Progress : IDownloadListener {
@@ -59,14 +65,14 @@ TEST(ReplyParsers, ServerListEntriesComeFromEndTags)
         ServerList list;
         {
             ServerListParser parser(&list);
-            Read(c.reply, &parser);
+            Read(c.reply, &parser, 1);
         }
         ASSERT_EQ(list.GetCount(), c.count);
         EXPECT_EQ(list.GetServer(list.GetCount()), nullptr);
     }
     ServerList list;
     ServerListParser parser(&list);
-    Read(cases[0].reply, &parser);
+    Read(cases[0].reply, &parser, 1);
     IServerInfo* s = list.GetServer(0);
     EXPECT_EQ(std::u16string(s->GetName()), u"Alpha");
     EXPECT_EQ(std::u16string(s->GetLevel()), u"dm_one");
@@ -84,7 +90,7 @@ TEST(ReplyParsers, UpdateListAndLoginReply)
     Read(u"<updates><updateFile><name>a</name><notes>n1</notes><version>3</version><fileUrl>http://h/a</fileUrl>"
          u"<fileSize>12345</fileSize></updateFile><updateFile><name>b</name><version>4</version></updateFile>"
          u"<name>stray</name></updates>",
-         &parser);
+         &parser, 2);
     ASSERT_EQ(files.GetCount(), 2);
     EXPECT_EQ(std::u16string(files[0]->GetName()), u"a");
     EXPECT_EQ(std::u16string(files[0]->GetNotes()), u"n1");
@@ -96,7 +102,7 @@ TEST(ReplyParsers, UpdateListAndLoginReply)
     files.DeleteAll();
 
     LoginParser login;
-    Read(u"<login><status>1</status></login>", &login);
+    Read(u"<login><status>1</status></login>", &login, 0);
     EXPECT_EQ(login.GetStatus(), 1);
     EXPECT_FALSE(login.HasNick());
     EXPECT_FALSE(login.HasUid());
