@@ -245,6 +245,10 @@ StandInState StandInServer::Snapshot()
 
 StandInServer::Reply StandInServer::Handle(const Request& r)
 {
+    bool service = r.path == "/login.php" || r.path == "/servers.php" || r.path == "/getuserid.php" ||
+                   r.path == "/addserver.php" || (r.path == "/updatescores.php" && r.method == "POST");
+    if (!service)
+        return StaticFile(r.path); // files need no state, and may be large
     std::lock_guard<std::mutex> lock(mutex_);
     if (r.path == "/login.php")
         return Login(r);
@@ -254,9 +258,7 @@ StandInServer::Reply StandInServer::Handle(const Request& r)
         return UserId(r);
     if (r.path == "/addserver.php")
         return AddServer(r);
-    if (r.path == "/updatescores.php" && r.method == "POST")
-        return UpdateScores(r);
-    return StaticFile(r.path);
+    return UpdateScores(r);
 }
 
 StandInServer::Reply StandInServer::Login(const Request& r)
