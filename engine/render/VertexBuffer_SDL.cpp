@@ -4,7 +4,7 @@
 
 #include "engine/render/GlFunctions.h"
 #include "engine/render/Renderer_SDL.h"
-#include "game/world/Quad.h"
+#include "engine/render/Quad.h"
 
 #include <cstring>
 
