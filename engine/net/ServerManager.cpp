@@ -158,7 +158,8 @@ void ServerManager::Update(float seconds)
             continue;
         if (!h.IsHandshakeDone() || h.IsResetPending()) {
             h.silence += dt;
-            float limit = h.IsHandshakeDone() || h.IsResetPending() ? kSlotTimeOut : kHandshakeTimeOut;
+            float limit = h.quickRelease ? kQuickRelease
+                                         : (h.IsHandshakeDone() || h.IsResetPending() ? kSlotTimeOut : kHandshakeTimeOut);
             if (h.silence > limit) {
                 PrintAddress("Connection reset: %d.%d.%d.%d\n", h.GetRemoteAddress());
                 h.Reset();
@@ -166,6 +167,16 @@ void ServerManager::Update(float seconds)
             continue;
         }
         h.Update(dt);
+        if (h.HasPeerAnswered())
+            continue;
+        h.unanswered += dt;
+        if (h.unanswered > kUnansweredTimeOut) {
+            // Closed the usual way, so the game sees it go at GetState.
+            h.Drop();
+            h.silence = 0;
+            h.quickRelease = true;
+            ShareBudget();
+        }
     }
 }
 

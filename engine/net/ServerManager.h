@@ -25,6 +25,11 @@ public:
     // A slot whose client never confirmed is freed sooner, so that a flood
     // of connect requests cannot hold every slot for long.
     static constexpr float kHandshakeTimeOut = 10.0f;
+    // Likewise a confirmed client that neither acknowledged a packet nor
+    // answered a ping in this long never read a reply: it is closed, and
+    // its slot is free again soon after.
+    static constexpr float kUnansweredTimeOut = 10.0f;
+    static constexpr float kQuickRelease = 2.0f;
 
     ServerManager();
     ~ServerManager() override;
