@@ -180,10 +180,12 @@ TEST(MpapiLongMatch, PacketSequenceOffTheRingIsNeitherTakenNorAcknowledged)
     w.server.Update(0.1f);
     w.server.Update(0.1f);
     EXPECT_EQ(w.connection->GetReceivedSize(), 0);
-    for (auto& d : w.server.socket->outbox)
-        if (d.size() > 2 && d[0] == 0x40 && d[1] <= 16)
+    for (auto& d : w.server.socket->outbox) {
+        if (d.size() > 2 && d[0] == 0x40 && d[1] <= 16) {
             for (size_t k = 0; k < d[1] && 3 + 2 * k < d.size(); ++k)
                 EXPECT_FALSE(d[2 + 2 * k] == 0xFF && d[3 + 2 * k] == 0xFF);
+        }
+    }
     // The same chunk with a sequence on the ring is taken.
     w.ToServer({0x40, 0, 2, 0, 2, 0, 3, 0, 'a', 'b', 'c'});
     EXPECT_EQ(w.connection->GetReceivedSize(), 3);
