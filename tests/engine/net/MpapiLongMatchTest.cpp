@@ -3,6 +3,7 @@
 // packets take a moment.
 #include "WirePair.h"
 #include "engine/net/PacketBuffer.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,13 @@ TEST(MpapiLongMatch, SectionEndsWithItsTerminatorAtEveryRoomEdge)
         h->ForgetObjectId(sequence);
         p.Finish();
         ASSERT_TRUE(wrote);
+        if (limit % 100 == 0) {
+            // A seed of the client reader's fuzz target: sequence, length, section.
+            int n = p.GetSize() - 1;
+            std::vector<uint8_t> seed = {0x34, 0x12, uint8_t(n), uint8_t(n >> 8)};
+            seed.insert(seed.end(), p.GetData() + 1, p.GetData() + p.GetSize());
+            TestSupport::WriteFuzzSeed("mpapi_client_objects", "section_" + std::to_string(limit), seed);
+        }
         MPAPI::PacketBuffer r;
         r.SetupReader(p.GetData(), p.GetSize());
         r.SkipBytes(1);
