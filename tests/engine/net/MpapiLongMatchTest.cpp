@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -134,8 +135,12 @@ TEST(MpapiLongMatch, SectionEndsWithItsTerminatorAtEveryRoomEdge)
         if (limit % 100 == 0) {
             // A seed of the client reader's fuzz target: sequence, length, section.
             int n = p.GetSize() - 1;
-            std::vector<uint8_t> seed = {0x34, 0x12, uint8_t(n), uint8_t(n >> 8)};
-            seed.insert(seed.end(), p.GetData() + 1, p.GetData() + p.GetSize());
+            std::vector<uint8_t> seed(size_t(n) + 4);
+            std::memcpy(seed.data() + 4, p.GetData() + 1, size_t(n));
+            seed[0] = 0x34;
+            seed[1] = 0x12;
+            seed[2] = uint8_t(n);
+            seed[3] = uint8_t(n >> 8);
             TestSupport::WriteFuzzSeed("mpapi_client_objects", "section_" + std::to_string(limit), seed);
         }
         MPAPI::PacketBuffer r;
