@@ -183,6 +183,95 @@ public:
     BenchServer() { SetSocket(new NullSocket()); }
 };
 
+// The same frame without the kernel: 32 clients whose every packet is
+// acknowledged at once, so only the server's own work is timed.
+class AckingSocket : public MPAPI::Socket {
+public:
+    bool Send(const void*, int) override { return true; }
+    int SendTo(const void* data, int length, uint32_t, int port) override
+    {
+        auto* d = static_cast<const uint8_t*>(data);
+        if (length >= 4 && d[0] == 0x40 && d[1] <= 16 && length >= 4 + 2 * d[1]) {
+            int at = 2 + 2 * d[1];
+            uint16_t sequence = uint16_t(d[at] | d[at + 1] << 8);
+            if (sequence > 1 && port >= kFirstPort && port < kFirstPort + kClients)
+                pending[size_t(port - kFirstPort)] = sequence;
+        }
+        return length;
+    }
+    static constexpr int kFirstPort = 6000;
+    uint16_t pending[kClients] = {};
+};
+
+class AckingServer : public MPAPI::ServerManager {
+public:
+    AckingServer() : socket(new AckingSocket()) { SetSocket(socket); }
+    void AckAll()
+    {
+        for (int i = 0; i < kClients; ++i) {
+            uint16_t s = socket->pending[i];
+            if (!s)
+                continue;
+            const uint8_t ack[] = {0x40, 1, uint8_t(s), uint8_t(s >> 8), 0, 0};
+            InjectDatagram(ack, sizeof ack, 0x0100007Fu, AckingSocket::kFirstPort + i);
+            socket->pending[i] = 0;
+        }
+    }
+    AckingSocket* socket;
+};
+
+void BM_ServerUpdateWithoutKernel(benchmark::State& state)
+{
+    AckingServer server;
+    std::vector<std::unique_ptr<NetTest::Thing>> players(kClients);
+    for (int i = 0; i < kClients; ++i) {
+        const uint8_t connect[] = {0xB2, 0x60, 0x0A}, confirm[] = {0xB2, 0x39}, stream[] = {0x40, 0x14};
+        int port = AckingSocket::kFirstPort + i;
+        server.InjectDatagram(connect, 3, 0x0100007Fu, port);
+        server.InjectDatagram(confirm, 2, 0x0100007Fu, port);
+        server.InjectDatagram(stream, 2, 0x0100007Fu, port);
+        MPAPI::IConnection* c = server.NextNewConnection();
+        players[size_t(i)] = std::make_unique<NetTest::Thing>();
+        players[size_t(i)]->x = float(i % 8) * 600.0f;
+        players[size_t(i)]->y = float(i / 8) * 600.0f;
+        if (c)
+            c->SetPlayerObject(players[size_t(i)].get());
+    }
+    std::vector<std::unique_ptr<NetTest::Thing>> things(kObjects);
+    for (int i = 0; i < kObjects; ++i) {
+        things[size_t(i)] = std::make_unique<NetTest::Thing>();
+        things[size_t(i)]->x = float(i % 25) * 200.0f;
+        things[size_t(i)]->y = float(i / 25) * 100.0f;
+        server.AddObject(things[size_t(i)].get());
+    }
+    int frame = 0;
+    auto move = [&] {
+        for (size_t i = 0; i < things.size(); ++i) {
+            NetTest::Thing* t = things[i].get();
+            float a = float(frame) * 0.02f + float(i);
+            t->vx = 40.0f * std::cos(a);
+            t->vy = 40.0f * std::sin(a);
+            t->x += t->vx * kFrame;
+            t->y += t->vy * kFrame;
+        }
+        ++frame;
+    };
+    for (int i = 0; i < 200; ++i) {
+        move();
+        server.Update(kFrame);
+        server.AckAll();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        move();
+        state.ResumeTiming();
+        server.Update(kFrame);
+        server.AckAll();
+    }
+    server.RemoveAllObjects();
+}
+BENCHMARK(BM_ServerUpdateWithoutKernel)->Unit(benchmark::kMillisecond)->Iterations(500);
+
 enum BadKind { kMalformed, kNeverSentAcks, kWrongVersion };
 
 void BM_BadDatagram(benchmark::State& state)

@@ -30,38 +30,28 @@ void PacketBuffer::Touch(int bytes)
 }
 
 // Room tests as the format gives them: they keep one byte spare at the limit.
-bool PacketBuffer::WriteBit(bool value)
-{
-    if (bytePos_ >= limit_)
-        return false;
-    if (value)
-        data_[bytePos_] = uint8_t(data_[bytePos_] | (1u << bitPos_));
-    Touch(bytePos_ + 1);
-    if (++bitPos_ == 8) {
-        bitPos_ = 0;
-        ++bytePos_;
-    }
-    return true;
-}
-
 bool PacketBuffer::WriteBits(int count, uint32_t value)
 {
     if (count < 0 || count > 32 || (count + bitPos_) / 8 + bytePos_ >= limit_)
         return false;
-    for (int i = 0; i < count; ++i)
-        WriteBit(((value >> i) & 1u) != 0);
+    if (count > 0)
+        WriteValue(count, value);
     return true;
 }
 
 void PacketBuffer::WriteValue(int count, uint32_t value)
 {
-    // A whole value at once: at most five bytes from the byte position.
+    // A whole value at once, ORed into eight bytes from the byte position:
+    // the spill room behind the body takes what runs past it.
     uint64_t bits = uint64_t(count >= 32 ? value : value & ((1u << count) - 1u)) << bitPos_;
-    int bytes = (bitPos_ + count + 7) / 8;
-    for (int k = 0; k < bytes; ++k)
-        data_[bytePos_ + k] = uint8_t(data_[bytePos_ + k] | uint8_t(bits >> (8 * k)));
-    Touch(bytePos_ + (bitPos_ + count + 7) / 8);
-    bytePos_ += count / 8;
+    uint64_t word;
+    std::memcpy(&word, data_ + bytePos_, 8);
+    word |= bits;
+    std::memcpy(data_ + bytePos_, &word, 8);
+    int end = bitPos_ + count;
+    Touch(bytePos_ + (end + 7) / 8);
+    bytePos_ += end / 8;
+    bitPos_ = end % 8;
 }
 
 bool PacketBuffer::WriteU8(uint8_t value)

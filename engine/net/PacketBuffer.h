@@ -22,7 +22,19 @@ public:
     // Zeroes the body and starts writing at bit 0 with the full limit.
     void Clear();
 
-    bool WriteBit(bool value);
+    bool WriteBit(bool value)
+    {
+        if (bytePos_ >= limit_)
+            return false;
+        data_[bytePos_] = uint8_t(data_[bytePos_] | (value ? 1u << bitPos_ : 0u));
+        if (bytePos_ + 1 > highWater_)
+            highWater_ = bytePos_ + 1;
+        if (++bitPos_ == 8) {
+            bitPos_ = 0;
+            ++bytePos_;
+        }
+        return true;
+    }
     bool WriteBits(int count, uint32_t value);
     bool WriteU8(uint8_t value);
     bool WriteU16(uint16_t value);
