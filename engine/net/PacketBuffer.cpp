@@ -23,36 +23,8 @@ void PacketBuffer::SetLimit(int limit)
     limit_ = limit < 0 ? 0 : (limit > kCapacity ? kCapacity : limit);
 }
 
-void PacketBuffer::Touch(int bytes)
-{
-    if (bytes > highWater_)
-        highWater_ = bytes > kCapacity ? kCapacity : bytes;
-}
-
 // Room tests as the format gives them: they keep one byte spare at the limit.
-bool PacketBuffer::WriteBits(int count, uint32_t value)
-{
-    if (count < 0 || count > 32 || (count + bitPos_) / 8 + bytePos_ >= limit_)
-        return false;
-    if (count > 0)
-        WriteValue(count, value);
-    return true;
-}
 
-void PacketBuffer::WriteValue(int count, uint32_t value)
-{
-    // A whole value at once, ORed into eight bytes from the byte position:
-    // the spill room behind the body takes what runs past it.
-    uint64_t bits = uint64_t(count >= 32 ? value : value & ((1u << count) - 1u)) << bitPos_;
-    uint64_t word;
-    std::memcpy(&word, data_ + bytePos_, 8);
-    word |= bits;
-    std::memcpy(data_ + bytePos_, &word, 8);
-    int end = bitPos_ + count;
-    Touch(bytePos_ + (end + 7) / 8);
-    bytePos_ += end / 8;
-    bitPos_ = end % 8;
-}
 
 bool PacketBuffer::WriteU8(uint8_t value)
 {
@@ -70,13 +42,6 @@ bool PacketBuffer::WriteU16(uint16_t value)
     return true;
 }
 
-bool PacketBuffer::WriteU32(uint32_t value)
-{
-    if (bytePos_ + 4 >= limit_)
-        return false;
-    WriteValue(32, value);
-    return true;
-}
 
 bool PacketBuffer::WriteFloat(float value)
 {
