@@ -49,8 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (o->GetTypeId() != NetTest::kThingType)
                 continue;
             auto* t = static_cast<NetTest::Thing*>(o);
-            for (float v : {t->x, t->y, t->vx, t->vy, t->health})
-                if (!std::isfinite(v) || std::fabs(v) > 1.0e7f)
+            // Floats stay finite; positions and speeds inside the bounds.
+            if (!std::isfinite(t->health))
+                __builtin_trap();
+            for (float v : {t->x, t->y, t->vx, t->vy})
+                if (!std::isfinite(v) || std::fabs(v) > MPAPI::ClientHandler::kMaxCoordinate)
                     __builtin_trap();
         }
     }

@@ -522,7 +522,7 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
     bool full = false;
     // Effects are few and one-shot; they go first so moving objects cannot
     // hold them back.
-    for (size_t k = 0; k < effects_.size() && !only; ++k) {
+    for (size_t k = 0; k < effects_.size(); ++k) {
         ServerEffectObject& fx = *effects_[k];
         if (fx.sequence != 0)
             continue;
