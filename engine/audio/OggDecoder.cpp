@@ -151,18 +151,19 @@ bool VorbisStream::Emit(OggDecoder::Sound& out, int64_t maxFrames)
     int frames;
     const int channels = out.channels;
     while ((frames = vorbis_synthesis_pcmout(&dsp_, &pcm)) > 0) {
-        OggDecoder::Samples& samples = out.samples;
+        SampleBuffer& samples = out.samples;
         int64_t have = int64_t(samples.size()) / channels;
         int64_t need = have + frames;
         if (need > maxFrames)
             return false;
-        // Room doubles: growing by a fixed step copies a long sound over and
+        // Room doubles: growing by a fixed step moves a long sound over and
         // over.
         if (size_t(need * channels) > samples.capacity()) {
             int64_t room = std::max<int64_t>(int64_t(samples.capacity()) / channels * 2, need + 50000);
-            samples.reserve(size_t(std::min(room, maxFrames) * channels));
+            if (!samples.Reserve(size_t(std::min(room, maxFrames) * channels)))
+                return false;
         }
-        samples.resize(size_t(need * channels));
+        samples.Resize(size_t(need * channels));
         int16_t* dst = samples.data() + have * channels;
         // Channels past the second have no place in the output.
         scaler_.ScaleFrames(pcm[0], channels == 2 ? pcm[1] : nullptr, frames, dst);
@@ -272,7 +273,7 @@ void OggDecoder::Scaler::ScaleFrames(const float* left, const float* right, int 
 
 bool OggDecoder::Decode(ReadFunction read, void* context, Sound& out) const
 {
-    out.samples.clear();
+    out.samples.Release();
     out.channels = 0;
     out.rate = 0;
     bool ok;

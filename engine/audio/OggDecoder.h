@@ -1,11 +1,9 @@
 #pragma once
 
+#include "engine/audio/SampleBuffer.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <new>
-#include <utility>
-#include <vector>
 
 class IFile;
 
@@ -15,33 +13,8 @@ class IFile;
 // two channels.
 class OggDecoder {
 public:
-    // Storage that is not cleared before the decoder writes it.
-    template <typename T>
-    struct NoFillAllocator : std::allocator<T> {
-        template <typename U>
-        struct rebind {
-            using other = NoFillAllocator<U>;
-        };
-        NoFillAllocator() = default;
-        template <typename U>
-        NoFillAllocator(const NoFillAllocator<U>&) noexcept
-        {
-        }
-        template <typename U>
-        void construct(U* p) noexcept
-        {
-            ::new (static_cast<void*>(p)) U;
-        }
-        template <typename U, typename... Args>
-        void construct(U* p, Args&&... args)
-        {
-            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-        }
-    };
-    using Samples = std::vector<int16_t, NoFillAllocator<int16_t>>;
-
     struct Sound {
-        Samples samples; // frames of `channels` values each
+        SampleBuffer samples; // frames of `channels` values each
         int channels = 0; // 1 or 2
         int rate = 0;     // frames per second of the stream
         int64_t Frames() const { return channels > 0 ? int64_t(samples.size() / size_t(channels)) : 0; }

@@ -240,7 +240,7 @@ TEST(OggDecoder, BrokenInputFailsCleanly)
     };
     for (const Case& c : cases) {
         OggDecoder::Sound sound;
-        sound.samples.assign(10, 1);
+        ASSERT_TRUE(sound.samples.Resize(10));
         sound.rate = 5;
         EXPECT_FALSE(OggDecoder().DecodeMemory(c.bytes.data(), c.bytes.size(), sound)) << c.name;
         EXPECT_TRUE(sound.samples.empty()) << c.name;
