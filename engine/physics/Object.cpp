@@ -215,13 +215,16 @@ bool Object::CircleContact(const float* outline, size_t corners, const Object& c
     // went deep the first edge can be a side, whose push lets the body on.
     float nearest = circle.radius_;
     bool found = false;
-    int turns = 0; // inner side of every edge: the centre is inside
+    int turns = 0, edges = 0; // on the inner side of every edge: inside
     for (size_t i = 0; i < corners; ++i) {
         size_t j = (i + 1) % corners;
         float sx = outline[2 * i], sy = outline[2 * i + 1];
         float ex = outline[2 * j] - sx, ey = outline[2 * j + 1] - sy;
-        float side = ex * (cy - sy) - ey * (cx - sx);
-        turns += side > 0.0f ? 1 : side < 0.0f ? -1 : 0;
+        if (ex != 0.0f || ey != 0.0f) {
+            float side = ex * (cy - sy) - ey * (cx - sx);
+            turns += side > 0.0f ? 1 : side < 0.0f ? -1 : 0;
+            ++edges;
+        }
         float length = std::max(std::sqrt(ex * ex + ey * ey), kMinSegmentLength);
         float t = ((cx - sx) * ex + (cy - sy) * ey) / (length * length);
         t = std::min(1.0f, std::max(0.0f, t));
@@ -238,7 +241,7 @@ bool Object::CircleContact(const float* outline, size_t corners, const Object& c
     if (!found)
         return false;
     // A centre inside the outline leaves through the nearest edge.
-    bool inside = corners >= 3 && (turns == int(corners) || turns == -int(corners));
+    bool inside = edges >= 3 && (turns == edges || turns == -edges);
     float sign = (normalTowardCircle != inside) ? 1.0f : -1.0f;
     contact.normalX *= sign;
     contact.normalY *= sign;

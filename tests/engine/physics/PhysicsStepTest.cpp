@@ -244,6 +244,20 @@ TEST(PhysicsStep, MovingOutlinesNeverPassThroughARestingCircle)
     }
 }
 
+TEST(PhysicsStep, BallInsideAWallLeavesByTheNearestSide)
+{
+    // 4 units in from the right side and heading further in: pushed back
+    // out on the right, not drawn through to the left.
+    for (bool polygon : {false, true}) {
+        Physics world;
+        polygon ? world.AddStaticPolygon(4, kWallPolygon) : world.AddStaticBox(kWallEdges);
+        IPhysObject* ball = Ball(world, 28.0f, -100.0f);
+        for (int step = 0; step < 100; ++step)
+            world.StepOnce(kDt);
+        EXPECT_GT(PositionX(ball), 32.0f) << (polygon ? "polygon" : "box");
+    }
+}
+
 TEST(PhysicsStep, TurnedWallIsMetWhereItLies)
 {
     // Turned by 90 degrees the wall covers x from -32 to 0.
