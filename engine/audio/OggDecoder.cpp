@@ -216,10 +216,6 @@ int ReadMemory(void* context, void* buffer, int length)
 
 int ReadFile(void* context, void* buffer, int length) { return static_cast<IFile*>(context)->Read(buffer, length); }
 
-} // namespace
-
-namespace {
-
 // Frames converted together; a constant count lets the compiler use vectors.
 constexpr int kRun = 64;
 
