@@ -23,7 +23,7 @@ uint32_t PixelAt(const std::vector<uint32_t>& pixels, int w, int x, int y) { ret
 
 void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& pixels, int w, int h, int tolerance)
 {
-    const std::filesystem::path dir = std::filesystem::path(__FILE__).parent_path() / "golden";
+    const std::filesystem::path dir = std::filesystem::path(VORNHAL_SOURCE_DIR) / "tests" / "engine" / "render" / "golden";
     const std::string path = (dir / (name + ".png")).string();
     if (!std::filesystem::exists(path)) {
         const char* ci = std::getenv("CI");

@@ -28,8 +28,7 @@ bool HaveDisplay()
 
 std::string ShaderSourceDir()
 {
-    std::filesystem::path here(__FILE__);
-    return (here.parent_path().parent_path().parent_path().parent_path() / "data" / "shaders").string();
+    return (std::filesystem::path(VORNHAL_SOURCE_DIR) / "data" / "shaders").string();
 }
 
 void CopyShaders(const std::string& dir)
