@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <vector>
 
 class GameSystem;
@@ -28,10 +29,13 @@ public:
     void Clear();
     Object* FindObject(int networkId);
     Object* FindObjectByBody(const PhysEng::Object* body);
+    bool Contains(Object* object);
 
     // Lights are owned here once added.
     void AddLight(ILight* light);
     void RemoveLight(ILight* light);
+    // Deletes the lights whose Update says they are done.
+    void UpdateLights(float dt);
 
     // Runs f on every live object, then every live player.
     template <class F> void ForEach(F f);
@@ -57,10 +61,20 @@ private:
     template <class T, class F> void Walk(std::vector<T*>& list, F f);
     template <class T> void Unlink(std::vector<T*>& list, T* item);
     template <class T> static void Sweep(std::vector<T*>& list);
+    void SweepAll()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        holes_ = false;
+        Sweep(objects_);
+        Sweep(players_);
+        Sweep(lights_);
+    }
 
     std::vector<Object*> objects_;
     std::vector<Object*> players_;
     std::vector<ILight*> lights_;
+    // Guards list changes against FindObject from the receive thread.
+    std::mutex mutex_;
     int walking_ = 0;
     bool holes_ = false;
     bool clearing_ = false;
@@ -74,12 +88,8 @@ template <class T, class F> void ObjectManager::Walk(std::vector<T*>& list, F f)
         if (list[i])
             f(list[i]);
     }
-    if (--walking_ == 0 && holes_) {
-        holes_ = false;
-        Sweep(objects_);
-        Sweep(players_);
-        Sweep(lights_);
-    }
+    if (--walking_ == 0 && holes_)
+        SweepAll();
 }
 
 template <class F> void ObjectManager::ForEach(F f)
@@ -95,12 +105,8 @@ template <class F> void ObjectManager::ForEachObjectReversed(F f)
         if (i < objects_.size() && objects_[i])
             f(objects_[i]);
     }
-    if (--walking_ == 0 && holes_) {
-        holes_ = false;
-        Sweep(objects_);
-        Sweep(players_);
-        Sweep(lights_);
-    }
+    if (--walking_ == 0 && holes_)
+        SweepAll();
 }
 
 template <class T> void ObjectManager::Sweep(std::vector<T*>& list)
