@@ -101,12 +101,15 @@ public:
     float viewScale = 1.0f;
 
 private:
-    bool ReadLevelBody(IFile* file);
+    // Capture-the-flag and hill levels need their flags apart.
+    bool CheckFlagSpacing();
     void DeleteGameMode();
 #ifndef VORNHAL_DEDICATED
     void ApplyAmbient(int surface);
     void DrawObjectLayers();
     void DrawParticleBatch();
+    // The object sprites, then the particles.
+    void DrawSpriteBatch();
     void DrawLights();
     void DrawLightOccluders(float lx, float ly, float size);
     void DrawSunShadows();
