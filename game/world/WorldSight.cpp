@@ -97,11 +97,11 @@ float World::CastRay(float* hitX, float* hitY, float x0, float y0, float x1, flo
 {
     if (!Finite4(x0, y0, x1, y1))
         return -1.0f;
-    const float dx = x1 - x0, dy = y1 - y0;
-    const float length = std::sqrt(dx * dx + dy * dy);
-    if (!(length >= 0.0001f) || !std::isfinite(length))
+    const double ddx = double(x1) - x0, ddy = double(y1) - y0;
+    const double length = std::sqrt(ddx * ddx + ddy * ddy);
+    if (!(length >= 0.0001))
         return -1.0f;
-    const float ux = dx / length, uy = dy / length;
+    const float ux = float(ddx / length), uy = float(ddy / length);
     float px = x0 / kTile, py = y0 / kTile;
     const int endX = FloorTile(x1 / kTile), endY = FloorTile(y1 / kTile);
     for (int step = 0; step < 1000; ++step) {
@@ -201,13 +201,12 @@ float World::GetLineVisibility(float x0, float y0, float x1, float y1) const
 {
     if (!Finite4(x0, y0, x1, y1))
         return 0.0f;
-    const float dx = x1 - x0, dy = y1 - y0;
-    const float length = std::sqrt(dx * dx + dy * dy);
-    if (!(length >= 0.0001f))
+    const double ddx = double(x1) - x0, ddy = double(y1) - y0;
+    const double dlength = std::sqrt(ddx * ddx + ddy * ddy);
+    if (!(dlength >= 0.0001))
         return -1.0f;
-    if (!std::isfinite(length))
-        return 0.0f;
-    const float ux = dx / length, uy = dy / length;
+    const float length = float(std::min(dlength, 1.0e30));
+    const float ux = float(ddx / dlength), uy = float(ddy / dlength);
     const float ex = x1 + 5.0f * ux, ey = y1 + 5.0f * uy;
 
     // Classes 2..9: the classes each may follow, and the neighbours that
