@@ -65,8 +65,9 @@ void GameState::SetUpTestSuite()
         ASSERT_TRUE(loader.Load(script));
     }
     resources_->BuildIndex();
-    if (renderer_)
+    if (renderer_) {
         ASSERT_TRUE(renderer_->PrepareTextures());
+    }
     world_ = new World(resources_);
 }
 
