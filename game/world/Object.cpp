@@ -114,6 +114,13 @@ void Object::SetPositionAngle(float x, float y, float angle)
     angle_ = angle;
 }
 
+void Object::FillPositionRecords(MPAPI::FieldRecord* out)
+{
+    out[0] = {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0};
+    out[1] = {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0};
+    out[2] = {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0};
+}
+
 void Object::SetInputState(uint32_t, float, int, int, float) {}
 
 const DamageState* Object::GetDamageState(int i) const

@@ -101,6 +101,9 @@ public:
     PhysEng::Object* GetBody() const { return body_; }
     ISprite* GetSprite() const { return sprite_; }
     int GetDamageStateCount() const { return damageStateCount_; }
+    // Every world class's table starts with these: x, y (position), angle.
+    static constexpr int kPositionRecords = 3;
+    void FillPositionRecords(MPAPI::FieldRecord* out);
     const DamageState* GetDamageState(int i) const;
     bool drawn = false;
 

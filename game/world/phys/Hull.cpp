@@ -54,7 +54,15 @@ bool SweepCircleEdge(IntersectionPacket* packet, float cx, float cy, float moveX
     float contactX, contactY;
     ClosestPointOnSegment(sx, sy, ex, ey, aimX, aimY, &contactX, &contactY);
 
-    float f = IntersectRayCircle(contactX, contactY, -nx, -ny, cx, cy, radius);
+    // Back from the contact along the move: how far the circle travels until
+    // it touches it. Straight back along the normal would miss the circle on
+    // a long slanted move and let it pass through the edge.
+    float backX = -nx, backY = -ny;
+    if (dirX != 0.0f || dirY != 0.0f) {
+        backX = -dirX;
+        backY = -dirY;
+    }
+    float f = IntersectRayCircle(contactX, contactY, backX, backY, cx, cy, radius);
     if (f < 0.0f) {
         float g = std::hypot(contactX - cx, contactY - cy);
         if (radius < g || (radius == g && f == -1.0f))
