@@ -3,6 +3,7 @@
 #include "engine/audio/IAudio.h"
 #include "engine/audio/IAudioEnvironment.h"
 #include "engine/core/IEngine.h"
+#include "engine/core/Random.h"
 #include "engine/net/IServer.h"
 #include "game/shell/ClientHandler.h"
 #include "game/shell/ServerHandler.h"
@@ -128,6 +129,30 @@ void GameSystem::ApplyBlast(float x, float y, float power, float radius)
     // Only a serving machine tells the others.
     if (IsServing())
         server_->BroadcastBlast(x, y, power, radius);
+}
+
+void GameSystem::DamageEverything(float amount)
+{
+    if (!std::isfinite(amount))
+        return;
+    objects_->ForEachPlayer([amount](Object* player) {
+        player->TakeBlastDamage(player->GetX(), player->GetY(), amount * 10.0f, 0.0f, 0.0f);
+    });
+    objects_->ForEachObject([amount](Object* object) {
+        object->TakeHit(amount, false, 0, object->GetX(), object->GetY(), float(Util::Random() % 360));
+    });
+    World* world = Services().world;
+    if (!world)
+        return;
+    const int width = world->GetWidth() * 32, height = world->GetHeight() * 32;
+    for (int x = 0; x < width; x += 100) {
+        for (int y = 0; y < height; y += 100) {
+            world->ApplyBlastDamage(float(x), float(y), amount * 10.0f, 200.0f);
+            physics_->ApplyBlast(float(x), float(y), amount * 10.0f);
+            if (IsServing())
+                server_->BroadcastBlast(float(x), float(y), amount * 10.0f, 200.0f);
+        }
+    }
 }
 
 MPAPI::Object* GameSystem::CreateObject(int typeId, int subTypeId)

@@ -72,6 +72,8 @@ public:
 
     // Non-finite values (from the network) are ignored.
     void ApplyBlast(float x, float y, float power, float radius);
+    // Hits every object and blasts the whole map on a 100-unit grid.
+    void DamageEverything(float amount);
 
     // Once a frame, on the client and the dedicated server alike.
     void Update(float dt);
