@@ -280,6 +280,17 @@ void PhysicsEngine::MoveCircle(float x, float y, float* moveX, float* moveY, flo
             continue;
         if (owner && owner->GetKind() == ObjectKind::Window)
             continue;
+        // A circle that starts clear of a body travels at least the gap to its
+        // bounds, less the radius, before touching it: a body that cannot
+        // beat the contact already found is not swept.
+        if (packet->hit) {
+            float bx0, by0, bx1, by1;
+            body->GetBounds(&bx0, &by0, &bx1, &by1);
+            float gx = std::max({bx0 - x, 0.0f, x - bx1}), gy = std::max({by0 - y, 0.0f, y - by1});
+            float gap = std::sqrt(gx * gx + gy * gy);
+            if (gap > radius && gap - radius >= packet->distance)
+                continue;
+        }
         body->IntersectCircle(x, y, *moveX, *moveY, radius, packet);
     }
 

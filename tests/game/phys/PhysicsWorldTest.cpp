@@ -236,5 +236,10 @@ TEST(PhysicsWorld, GridAnswersAsAFullScan)
         ASSERT_EQ(ma.y, mb.y) << q;
         ASSERT_EQ(ma.sx, mb.sx) << q;
         ASSERT_EQ(indexed.GetBodies().IndexOf(ma.packet.hitBody), scanned.GetBodies().IndexOf(mb.packet.hitBody));
+        // Every body swept, none passed over: the same nearest contact.
+        IntersectionPacket all = IntersectionPacket();
+        for (int i = 0; i < scanned.GetBodyCount(); ++i)
+            scanned.GetBodies()[i]->IntersectCircle(x0, y0, mx, my, 10.0f, &all);
+        ASSERT_EQ(all.hitBody, mb.packet.hitBody) << q;
     }
 }
