@@ -48,6 +48,10 @@ struct FileDeleter {
 
 } // namespace
 
+namespace {
+bool ReadWholeLevel(IFile* file, IResourceManager* resources, LevelContents* out, LevelReadFailure* why);
+} // namespace
+
 int32_t LevelCheckValue(const uint8_t* bytes, size_t size)
 {
     uint32_t sum = 0xffffffffu;
@@ -62,14 +66,26 @@ bool ReadLevelHeader(IFile* file, LevelHeader* header)
     return header && ReadHeaderFields(in, header);
 }
 
-bool ReadLevel(IFile* file, IResourceManager* resources, LevelContents* out)
+bool ReadLevel(IFile* file, IResourceManager* resources, LevelContents* out, LevelReadFailure* why)
 {
-    if (!out)
-        return false;
+    LevelReadFailure failure = LevelReadFailure::Damaged;
+    const bool ok = out && ReadWholeLevel(file, resources, out, &failure);
+    if (why)
+        *why = ok ? LevelReadFailure::None : failure;
+    return ok;
+}
+
+namespace {
+
+bool ReadWholeLevel(IFile* file, IResourceManager* resources, LevelContents* out, LevelReadFailure* why)
+{
     LevelInput in(file);
     LevelContents level;
-    if (!ReadHeaderFields(in, &level.header))
+    if (!ReadHeaderFields(in, &level.header)) {
+        if (in.Ok())
+            *why = LevelReadFailure::Magic;
         return false;
+    }
     if (level.header.version >= 2) {
         const int32_t size = in.Int();
         if (!in.Ok() || size < 0 || size > kMaxLevelPicture || size > in.Remaining())
@@ -79,6 +95,10 @@ bool ReadLevel(IFile* file, IResourceManager* resources, LevelContents* out)
             return false;
     }
     level.worldVersion = in.Int();
+    if (in.Ok() && (level.worldVersion < 1000 || level.worldVersion > LevelContents::kWorldVersion)) {
+        *why = LevelReadFailure::WorldVersion;
+        return false;
+    }
     if (!in.Ok() || !level.world.Read(in, level.worldVersion, resources))
         return false;
 
@@ -127,6 +147,8 @@ bool ReadLevel(IFile* file, IResourceManager* resources, LevelContents* out)
     *out = std::move(level);
     return true;
 }
+
+} // namespace
 
 bool WriteLevel(IFile* out, IFileManager* files, const LevelHeader& header, const std::vector<uint8_t>& picture,
                 const World& world, const std::vector<LevelObject>& objects, const std::vector<LevelLight>& lights,

@@ -68,9 +68,12 @@ constexpr int kMaxLevelPicture = 16 * 1024 * 1024;
 // Header fields only (magic, version, check value, name, game mode).
 bool ReadLevelHeader(IFile* file, LevelHeader* header);
 
+enum class LevelReadFailure { None, Magic, WorldVersion, Damaged };
+
 // The whole level; false for a wrong magic, an unknown world version, a bad
-// size or count, a short read or a value that is not finite.
-bool ReadLevel(IFile* file, IResourceManager* resources, LevelContents* out);
+// size or count, a short read or a value that is not finite, with the
+// reason in *why when given. *out is only written on success.
+bool ReadLevel(IFile* file, IResourceManager* resources, LevelContents* out, LevelReadFailure* why = nullptr);
 
 // Writes a level of the current file version with the world's grid and
 // boxes and the given records, check value included. The level is composed
