@@ -197,3 +197,37 @@ TEST_F(GameState, MessagePanelsCutAndDropLines)
 }
 
 } // namespace StateTest
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace StateTest {
+
+// A port that is taken fails the start, leaves no handler active and does
+// not leak the server made for it.
+TEST_F(GameState, ServerStartsOnAFreePortOnly)
+{
+    int taken = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(taken, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length);
+    const int port = ntohs(address.sin_port);
+
+    game_->SetActiveHandler(&client_);
+    EXPECT_FALSE(game_->StartServer(port));
+    EXPECT_EQ(game_->GetActiveHandler(), nullptr);
+    EXPECT_EQ(server_.server, nullptr);
+    close(taken);
+
+    EXPECT_TRUE(game_->StartServer(port));
+    EXPECT_EQ(game_->GetActiveHandler(), &server_);
+    EXPECT_NE(server_.server, nullptr);
+}
+
+} // namespace StateTest
