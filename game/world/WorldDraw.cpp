@@ -136,8 +136,9 @@ void World::BuildMeshes(bool withRenderer)
                         flags = found;
                 }
             }
+            // 255: no neighbour blends in.
             if (flags == 255)
-                floorMesh_->SetLayeredBlock(&q, 0, zero, zero, zero, blend ? 255 : 0);
+                floorMesh_->SetLayeredBlock(&q, 0, zero, zero, zero, 255);
             else
                 floorMesh_->SetLayeredBlock(&q, 0, sets[0], sets[1], sets[2], flags);
         }
@@ -158,7 +159,7 @@ void World::BuildMeshes(bool withRenderer)
                 q.g = ColorByte(box->green * box->intensity * k);
                 q.b = ColorByte(box->blue * box->intensity * k);
                 q.a = 255;
-                floorMesh_->SetLayeredBlock(&q, 0, zero, zero, zero, 0);
+                floorMesh_->SetLayeredBlock(&q, 0, zero, zero, zero, 255);
             }
     }
     floorMesh_->Build();
