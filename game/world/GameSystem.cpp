@@ -94,6 +94,13 @@ void GameSystem::SetHandlers(ServerHandler* server, ClientHandler* client)
     client_ = client;
 }
 
+void GameSystem::SetEnginePhysics(IPhysics* physics)
+{
+    physics_->SetPhysics(physics);
+    if (World* world = Services().world)
+        world->SetPhysics(physics_.get(), physics);
+}
+
 void GameSystem::DeleteGameMode()
 {
     delete gameMode_;

@@ -18,6 +18,7 @@ class GameMod;
 class IAudio;
 class IEngine;
 class IFile;
+class IPhysics;
 class IRenderer;
 class IResourceManager;
 class LoadingListener;
@@ -54,6 +55,8 @@ public:
     ServerHandler* GetServerHandler() { return server_; }
     ClientHandler* GetClientHandler() { return client_; }
     void SetLoadingListener(LoadingListener* listener) { loading_ = listener; }
+    // The engine physics that mirrors the game's bodies (borrowed; may be null).
+    void SetEnginePhysics(IPhysics* physics);
 
     bool StartServer(int port);
 

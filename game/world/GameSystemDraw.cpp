@@ -256,9 +256,11 @@ void GameSystem::DrawLights()
                 break;
             }
         };
-        shape(false);
-        renderer->BeginLightPass();
+        // A kind the passes do not know adds no light: its square is cleared
+        // and shadowed, but no light pass is opened that would stay open.
         if (type >= 0 && type <= 3) {
+            shape(false);
+            renderer->BeginLightPass();
             if (objects_->batchedDrawing)
                 DrawSpriteBatch();
             shape(true);
