@@ -434,14 +434,16 @@ void World::DrawLightBoxes()
         q.bottomLeft = {x0, y1};
         q.bottomRight = {x1, y1};
         renderer_->DrawQuadShape(&q);
-        // Handles: bands along the top and left edges.
+        // Handles: bands along the top and left edges, kept inside the box
+        // so that the game's occluder pass shades the box and nothing else.
+        const float bx = std::min(x0 + 50.0f, x1), by = std::min(y0 + 50.0f, y1);
         Quad top = q;
-        top.bottomLeft = {x0 + 50.0f, y0 + 50.0f};
-        top.bottomRight = {x1 + 50.0f, y0 + 50.0f};
+        top.bottomLeft = {bx, by};
+        top.bottomRight = {x1, by};
         renderer_->DrawQuadShape(&top);
         Quad left = q;
-        left.topRight = {x0 + 50.0f, y0 + 50.0f};
-        left.bottomRight = {x0 + 50.0f, y1 + 50.0f};
+        left.topRight = {bx, by};
+        left.bottomRight = {bx, y1};
         renderer_->DrawQuadShape(&left);
     }
 }
