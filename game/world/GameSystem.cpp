@@ -64,6 +64,8 @@ GameSystem::~GameSystem()
     objects_.reset();
     WorldServices& services = Services();
     services.objects = nullptr;
+    // The wall bodies are the physics world's; they go with it.
+    physics_->Clear();
     if (services.world)
         services.world->SetPhysics(nullptr, nullptr);
     physics_.reset();
