@@ -29,9 +29,17 @@ PhysicsEngine::PhysicsEngine() { grid_.Reset(0.0f, 0.0f, 1.0f, 1.0f, kCellSize, 
 
 PhysicsEngine::~PhysicsEngine()
 {
-    // Bodies still held by their owners outlive the world without it.
-    for (int i = 0; i < bodies_.GetCount(); ++i)
-        bodies_[i]->world_ = nullptr;
+    // Bodies without an owner (the walls) are the world's; those still held
+    // by their owners outlive it without it.
+    clearing_ = true;
+    for (int i = 0; i < bodies_.GetCount(); ++i) {
+        Object* body = bodies_[i];
+        body->world_ = nullptr;
+        if (!body->owner_) {
+            body->engineBody_ = nullptr;
+            delete body;
+        }
+    }
 }
 
 void PhysicsEngine::SetArea(float width, float height)

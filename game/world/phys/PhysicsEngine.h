@@ -23,6 +23,8 @@ class StaticObject;
 class PhysicsEngine {
 public:
     PhysicsEngine();
+    // Deletes the bodies that have no owner; engine bodies stay with the
+    // engine physics, which deletes its own.
     ~PhysicsEngine();
     PhysicsEngine(const PhysicsEngine&) = delete;
     PhysicsEngine& operator=(const PhysicsEngine&) = delete;

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
 
 using namespace PhysEng;
@@ -83,7 +84,7 @@ TEST(PhysicsWorld, WindowsNeverStopAMoveAndBadInputMovesNothing)
     PhysicsEngine world;
     world.SetArea(640, 640);
     ProbeObject window(ObjectKind::Window);
-    Wall(world, 96, 320, &window);
+    std::unique_ptr<StaticObject> pane(Wall(world, 96, 320, &window));
     Move m = MoveFrom(world, 100, 300, 0, 100);
     EXPECT_FALSE(m.packet.hit);
     EXPECT_EQ(m.y, 100.0f);
