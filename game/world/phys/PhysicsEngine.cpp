@@ -201,7 +201,7 @@ const std::vector<Object*>& PhysicsEngine::Near(float x0, float y0, float x1, fl
     return found_;
 }
 
-const std::vector<Object*>& PhysicsEngine::AlongSegment(float x0, float y0, float x1, float y1)
+std::vector<Object*>& PhysicsEngine::AlongSegment(float x0, float y0, float x1, float y1)
 {
     FlushIndex();
     found_.clear();
@@ -230,8 +230,11 @@ bool PhysicsEngine::IntersectSegment(HitObjects* hitList, float x0, float y0, fl
     float rx1 = std::max(x0, x1), ry1 = std::max(y0, y1);
     bool result = false;
     // Only bodies that a hull can be hit on lie along the segment; the grid
-    // hands them over in list order.
-    for (Object* body : AlongSegment(x0, y0, x1, y1)) {
+    // hands them over in list order. The list is taken out of the world, as
+    // the owners' cover answers may query it again.
+    std::vector<Object*> visit;
+    visit.swap(AlongSegment(x0, y0, x1, y1));
+    for (Object* body : visit) {
         if (!body->enabled_ || !body->OverlapsRegion(rx0, ry0, rx1, ry1))
             continue;
         ::Object* owner = body->owner_;
@@ -251,6 +254,8 @@ bool PhysicsEngine::IntersectSegment(HitObjects* hitList, float x0, float y0, fl
         if (owner && hitList)
             hitList->Add(owner, cover);
     }
+    visit.clear();
+    found_.swap(visit);
     return result;
 }
 

@@ -71,7 +71,7 @@ private:
     void Reindex(Object* body);
     // Bodies near a box or a segment, in list order.
     const std::vector<Object*>& Near(float x0, float y0, float x1, float y1);
-    const std::vector<Object*>& AlongSegment(float x0, float y0, float x1, float y1);
+    std::vector<Object*>& AlongSegment(float x0, float y0, float x1, float y1);
     void SortFound();
 
     Util::List<Object> bodies_;
