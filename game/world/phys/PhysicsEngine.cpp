@@ -18,6 +18,8 @@ namespace PhysEng {
 namespace {
 constexpr float kCellSize = 64.0f;
 constexpr int kMaxCells = 512;
+// Rounding must never let a pruned body be one that would have tied.
+constexpr float kPruneSlack = 0.01f;
 
 bool Finite(float a, float b, float c = 0.0f, float d = 0.0f)
 {
@@ -237,6 +239,15 @@ bool PhysicsEngine::IntersectSegment(HitObjects* hitList, float x0, float y0, fl
     for (Object* body : visit) {
         if (!body->enabled_ || !body->OverlapsRegion(rx0, ry0, rx1, ry1))
             continue;
+        // Every crossing of a hull lies within its bounds: a body whose
+        // bounds are further than the hit in hand cannot be nearer.
+        if (packet->hit) {
+            float bx0, by0, bx1, by1;
+            body->GetBounds(&bx0, &by0, &bx1, &by1);
+            float gx = std::max({bx0 - x0, 0.0f, x0 - bx1}), gy = std::max({by0 - y0, 0.0f, y0 - by1});
+            if (std::sqrt(gx * gx + gy * gy) > packet->distance + kPruneSlack)
+                continue;
+        }
         ::Object* owner = body->owner_;
         if (owner && hitList && hitList->Contains(owner))
             continue;
@@ -301,7 +312,7 @@ void PhysicsEngine::MoveCircle(float x, float y, float* moveX, float* moveY, flo
             body->GetBounds(&bx0, &by0, &bx1, &by1);
             float gx = std::max({bx0 - x, 0.0f, x - bx1}), gy = std::max({by0 - y, 0.0f, y - by1});
             float gap = std::sqrt(gx * gx + gy * gy);
-            if (gap > radius && gap - radius >= packet->distance)
+            if (gap > radius && gap - radius >= packet->distance + kPruneSlack)
                 continue;
         }
         body->IntersectCircle(x, y, *moveX, *moveY, radius, packet);

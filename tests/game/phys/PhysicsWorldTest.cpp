@@ -231,6 +231,12 @@ TEST(PhysicsWorld, GridAnswersAsAFullScan)
             ASSERT_EQ(indexed.GetBodies().IndexOf(a.hitBody), scanned.GetBodies().IndexOf(b.hitBody)) << q;
             ASSERT_EQ(a.distance, b.distance);
         }
+        IntersectionPacket each = IntersectionPacket();
+        PhysEng::Object* nearest = nullptr;
+        for (int i = 0; i < scanned.GetBodyCount(); ++i)
+            if (scanned.GetBodies()[i]->IntersectSegment(x0, y0, x1, y1, &each))
+                nearest = scanned.GetBodies()[i];
+        ASSERT_EQ(nearest, b.hitBody) << q;
         float mx = (x1 - x0) / 8, my = (y1 - y0) / 8;
         Move ma = MoveFrom(indexed, x0, y0, mx, my), mb = MoveFrom(scanned, x0, y0, mx, my);
         ASSERT_EQ(ma.x, mb.x) << q;
