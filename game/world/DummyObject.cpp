@@ -3,6 +3,8 @@
 #include "game/world/IResource.h"
 #include "game/world/ParameterRecord.h"
 
+#include <cmath>
+
 const MPAPI::FieldRecord* DummyObject::GetFieldTable()
 {
     // Every instance has the same layout, so the first one gives the offsets.
@@ -42,4 +44,30 @@ void DummyObject::LoadProperties()
     else if (value->type == ParameterValue::Real)
         opacity = value->real;
     opacity_ = opacity < 0.0f ? 0.0f : (opacity > 1.0f ? 1.0f : opacity);
+}
+
+namespace {
+void KeepFinite(float& value, float& good)
+{
+    if (std::isfinite(value))
+        good = value;
+    else
+        value = good;
+}
+} // namespace
+
+void DummyObject::ServerUpdate(float dt)
+{
+    if (!std::isfinite(x_) || !std::isfinite(y_))
+        x_ = goodX_, y_ = goodY_;
+    goodX_ = x_, goodY_ = y_;
+    KeepFinite(angle_, goodAngle_);
+    KeepFinite(health_, goodHealth_);
+    Object::ServerUpdate(dt);
+}
+
+void DummyObject::SetPositionAngle(float x, float y, float angle)
+{
+    Object::SetPositionAngle(x, y, angle);
+    goodX_ = x_, goodY_ = y_, goodAngle_ = angle_;
 }

@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstring>
 #include <set>
 
 namespace StateTest {
@@ -25,6 +26,8 @@ Object* FindByDefinition(int id)
     });
     return found;
 }
+
+const float kNotFinite = NAN;
 
 const std::vector<LevelObject> kPlaced = {
     {kTable, 100, 100, 90}, {kBush, 200, 100, 0}, {kStartPoint, 400, 400, 0}, {kDoor, 500, 300, 0}, {12345, 1, 1, 0}};
@@ -156,6 +159,11 @@ TEST_F(GameState, ReplicationMakesTheClassOfTheTypeId)
     game_->OnObjectReady(ready);
     EXPECT_EQ(Services().objects->CountObjects(), 1);
     EXPECT_TRUE(static_cast<Object*>(static_cast<DummyObject*>(ready))->IsBreakable());
+    // A position that arrives not finite is never used.
+    const MPAPI::FieldRecord* fields = ready->GetFieldTable();
+    std::memcpy(ready->MemberAt(fields[1].member), &kNotFinite, 4);
+    game_->Update(0.01f);
+    EXPECT_FLOAT_EQ(ready->GetX(), -10000.0f);
 
     // On a client the level makes props, never what the server replicates.
     EXPECT_EQ(CreateObjectByType(kStartPoint, 5, 5), nullptr);
