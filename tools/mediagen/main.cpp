@@ -5,6 +5,7 @@
 #include "ItemArt.h"
 #include "MediaWriter.h"
 #include "ObjectArt.h"
+#include "SharedMediaArt.h"
 #include "SoundArt.h"
 #include "TileArt.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     ObjectArt::Write(out);
     ItemArt::Write(out);
     SoundArt::Write(out);
+    SharedMediaArt::Write(out);
     if (!out.Ok())
         return 1;
     std::printf("mediagen: %d files\n", out.Count());

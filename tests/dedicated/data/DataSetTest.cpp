@@ -93,4 +93,9 @@ TEST_F(DedicatedDataSet, BothTeamsHaveStartPointsAndFlags) { ExpectStartPointsAn
 
 TEST_F(DedicatedDataSet, LevelObjectsCarryWhatTheirClassesRead) { ExpectLevelObjects(*manager_, false); }
 
+TEST_F(DedicatedDataSet, DefaultLevelsSeatBothTeamsAndNameTheirFlags)
+{
+    ExpectDefaultLevels(*manager_, engine_->GetFileManager());
+}
+
 } // namespace

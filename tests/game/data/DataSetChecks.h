@@ -12,9 +12,12 @@
 #include "engine/xml/TextToken.h"
 #include "engine/xml/TextTokenizer.h"
 #include "game/world/BlockResource.h"
+#include "game/world/GameOptions.h"
 #include "game/world/GraphicsResource.h"
+#include "game/world/LevelFile.h"
 #include "game/world/ISoundResource.h"
 #include "game/world/ObjectResource.h"
+#include "game/world/OptionsFile.h"
 #include "game/world/ParameterRecord.h"
 #include "game/world/ResourceClass.h"
 #include "game/world/ResourceManager.h"
@@ -24,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -504,6 +508,79 @@ inline void ExpectLevelObjects(ResourceManager& manager, bool withShadows)
             EXPECT_NE(lamp->GetLinkImage(), nullptr) << Describe(lamp);
         }
         EXPECT_TRUE(IsNumber(FirstValue(lamp, u"height"))) << Describe(lamp);
+    }
+}
+
+// The shipped levels, read from "game.data" as a server reads them: each
+// seats 32 players, has cover, doors, windows, lights and pick-ups, and
+// its flags are far enough apart; "game.opt" names them.
+inline void ExpectDefaultLevels(ResourceManager& manager, IFileManager* files)
+{
+    struct Expected {
+        const char16_t* path;
+        int mode;
+    };
+    const Expected levels[] = {{u"levels/tdm_riotcity.lvl", 0}, {u"levels/ctf_harbour.lvl", 1}, {u"levels/koh_quarry.lvl", 2}};
+    const std::u16string package = Util::Widen((GameDir() + "/game.data").c_str());
+    for (const Expected& e : levels) {
+        SCOPED_TRACE(Narrow(e.path));
+        std::unique_ptr<IFile> file(files->OpenInPackage(e.path, package.c_str()));
+        ASSERT_NE(file, nullptr) << "not in game.data";
+        LevelContents level;
+        ASSERT_TRUE(ReadLevel(file.get(), &manager, &level));
+        EXPECT_EQ(level.header.gameMode, e.mode);
+        EXPECT_FALSE(level.header.name.empty());
+        EXPECT_FALSE(level.world.boxes.empty());
+        EXPECT_FALSE(level.lights.empty());
+        std::map<int, int> starts, classes;
+        std::map<std::string, std::vector<std::pair<float, float>>> flags;
+        const float w = float(level.world.width * 32), h = float(level.world.height * 32);
+        for (const LevelObject& o : level.objects) {
+            IResource* r = manager.GetById(o.definitionId);
+            ASSERT_NE(r, nullptr) << o.definitionId;
+            EXPECT_TRUE(o.x >= 0 && o.y >= 0 && o.x < w && o.y < h) << Describe(r);
+            ++classes[r->GetClassId()];
+            if (r->GetClassId() == ResourceClass::StartPoint)
+                ++starts[int(NumberOf(FirstValue(r, u"team_id")))];
+            if (r->GetClassId() == ResourceClass::MissionItem)
+                flags[Narrow(FirstValue(r, u"type")->text.c_str())].push_back({o.x, o.y});
+        }
+        ASSERT_EQ(starts.size(), 2u) << "start points of both teams";
+        for (const auto& team : starts)
+            EXPECT_GE(team.second, 16) << "team " << team.first;
+        for (int cls : {ResourceClass::Door, ResourceClass::Window, ResourceClass::Lamp, ResourceClass::Furniture,
+                        ResourceClass::Ammo, ResourceClass::Item})
+            EXPECT_GT(classes[cls], 0) << "class " << cls;
+        std::vector<std::pair<float, float>> spaced;
+        float minimum = 0;
+        if (e.mode == 1) {
+            EXPECT_EQ(flags["flag_fin"].size(), 1u);
+            EXPECT_EQ(flags["flag_rus"].size(), 1u);
+            spaced = flags["flag_fin"];
+            spaced.insert(spaced.end(), flags["flag_rus"].begin(), flags["flag_rus"].end());
+            minimum = 320;
+        } else if (e.mode == 2) {
+            EXPECT_GE(flags["flag_blank"].size(), 1u) << "hill flags";
+            spaced = flags["flag_blank"];
+            minimum = 100;
+        } else {
+            EXPECT_TRUE(flags.empty());
+        }
+        for (size_t i = 0; i < spaced.size(); ++i)
+            for (size_t j = i + 1; j < spaced.size(); ++j)
+                EXPECT_GE(std::hypot(spaced[i].first - spaced[j].first, spaced[i].second - spaced[j].second), minimum);
+    }
+    GameOptions options;
+    ASSERT_TRUE(ReadOptionsFile(files, &options, nullptr, u"game.opt"));
+    EXPECT_EQ(Narrow(options.GetServerLevel()), "levels/tdm_riotcity.lvl");
+    for (int mode = 0; mode < 3; ++mode) {
+        ASSERT_GT(options.GetMapCycleCount(mode), 0) << mode;
+        for (int i = 0; i < options.GetMapCycleCount(mode); ++i) {
+            std::unique_ptr<IFile> named(files->OpenInPackage(options.GetMapCycleLevel(mode, i), package.c_str()));
+            LevelHeader header;
+            ASSERT_TRUE(named && ReadLevelHeader(named.get(), &header)) << Narrow(options.GetMapCycleLevel(mode, i));
+            EXPECT_EQ(header.gameMode, mode);
+        }
     }
 }
 

@@ -1,0 +1,135 @@
+// Loading the largest default level from "game.data" the way the game does:
+// open it through the file manager, read and check the whole file, put the
+// grid into the world and make its wall bodies. The yardstick only reads
+// the same file's bytes out of the package.
+#include "engine/core/Engine.h"
+#include "engine/core/StringKit.h"
+#include "engine/files/IFile.h"
+#include "engine/files/IFileManager.h"
+#include "engine/render/ITexture.h"
+#include "game/world/LevelFile.h"
+#include "game/world/ResourceManager.h"
+#include "game/world/ResourceScript.h"
+#include "game/world/World.h"
+#include "game/world/phys/PhysicsEngine.h"
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Sheets without a renderer: the blocks only need to exist for their ids.
+class SizedTexture final : public ITexture {
+public:
+    ITexture* GetAtlas() override { return nullptr; }
+    void Release() override {}
+    void SetName(const char16_t*) override {}
+    const char16_t* GetName() override { return u""; }
+    int GetWidth() override { return 128; }
+    int GetHeight() override { return 512; }
+    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
+    void FreePixels() override {}
+    void GetTexCoords(int, int, int, int, float*, float*, float*, float*) override {}
+    void GetFullTexCoords(float*, float*, float*, float*) override {}
+    void Bind(int) override {}
+};
+
+class HeadlessResources final : public ResourceManager {
+public:
+    explicit HeadlessResources(IEngine* engine) : ResourceManager(nullptr, engine, nullptr) {}
+    ITexture* LoadTextureA(const char*, bool, int) override { return &sheet_; }
+
+private:
+    SizedTexture sheet_;
+};
+
+struct DataSet {
+    std::unique_ptr<Engine> engine;
+    std::unique_ptr<ResourceManager> resources;
+    std::u16string level; // the level with the most cells
+    int cells = 0;
+
+    DataSet()
+    {
+        char old[4096];
+        if (!getcwd(old, sizeof old) || chdir(VORNHAL_BUILD_DIR) != 0)
+            return;
+        engine.reset(new Engine());
+        if (chdir(old) != 0)
+            return;
+        resources.reset(new HeadlessResources(engine.get()));
+        {
+            ResourceScript blocks(resources.get(), engine->GetFileManager());
+            blocks.Load(u"blocks.cfg");
+        }
+        resources->BuildIndex();
+        for (const char16_t* name : {u"levels/tdm_riotcity.lvl", u"levels/ctf_harbour.lvl", u"levels/koh_quarry.lvl"}) {
+            std::unique_ptr<IFile> file(Open(name));
+            LevelContents contents;
+            if (file && ReadLevel(file.get(), resources.get(), &contents) &&
+                contents.world.width * contents.world.height > cells) {
+                cells = contents.world.width * contents.world.height;
+                level = name;
+            }
+        }
+    }
+    IFile* Open(const char16_t* name) { return engine->GetFileManager()->Open(name, kOpenRead, 0); }
+};
+
+DataSet& Data()
+{
+    static DataSet data;
+    return data;
+}
+
+void BM_LoadLargestLevel(benchmark::State& state)
+{
+    DataSet& data = Data();
+    if (data.level.empty()) {
+        state.SkipWithError("no default level in game.data");
+        return;
+    }
+    World world(data.resources.get());
+    PhysEng::PhysicsEngine physics;
+    world.SetPhysics(&physics, nullptr);
+    for (auto _ : state) {
+        std::unique_ptr<IFile> file(data.Open(data.level.c_str()));
+        LevelContents contents;
+        if (!ReadLevel(file.get(), data.resources.get(), &contents)) {
+            state.SkipWithError("the level does not read");
+            return;
+        }
+        physics.Clear();
+        contents.world.ApplyTo(world);
+        world.BuildMeshes(false);
+        world.BuildWallBodies();
+        benchmark::DoNotOptimize(world.GetWallBodyCount());
+    }
+    state.SetLabel(std::to_string(world.GetWidth()) + "x" + std::to_string(world.GetHeight()) + ", " +
+                   std::to_string(world.GetWallBodyCount()) + " wall bodies");
+}
+BENCHMARK(BM_LoadLargestLevel)->Unit(benchmark::kMillisecond);
+
+void BM_ReadLevelBytesYardstick(benchmark::State& state)
+{
+    DataSet& data = Data();
+    if (data.level.empty()) {
+        state.SkipWithError("no default level in game.data");
+        return;
+    }
+    std::vector<uint8_t> bytes(1 << 20);
+    for (auto _ : state) {
+        std::unique_ptr<IFile> file(data.Open(data.level.c_str()));
+        benchmark::DoNotOptimize(file->Read(bytes.data(), int(bytes.size())));
+    }
+}
+BENCHMARK(BM_ReadLevelBytesYardstick)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

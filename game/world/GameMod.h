@@ -1,0 +1,15 @@
+#pragma once
+
+class MissionItem;
+class Object;
+class Player;
+
+// The rules of one match kind; the game state owns the one of the level
+// being played.
+class GameMod {
+public:
+    virtual ~GameMod() {}
+    // Null lets the caller make a plain mission item.
+    virtual MissionItem* CreateFlagObject(int definitionId) = 0;
+    virtual void OnKill(Player* victim, Object* killer, int killDetail, int weaponId) = 0;
+};

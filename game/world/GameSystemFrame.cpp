@@ -1,0 +1,32 @@
+#include "game/world/GameSystem.h"
+
+#include "game/shell/ServerHandler.h"
+#include "game/world/Object.h"
+#include "game/world/ObjectKind.h"
+#include "game/world/ObjectManager.h"
+#include "game/world/WorldServices.h"
+#include "game/world/phys/PhysicsEngine.h"
+
+void GameSystem::Update(float dt)
+{
+    if (IsServing())
+        physics_->SyncFromEngine();
+    if (countdown > 0.0f) {
+        countdown -= dt;
+        if (countdown < 0.0f)
+            countdown = 0.0f;
+    }
+    playerStatusTimer += dt;
+    if (playerStatusTimer >= 3.0f) {
+        playerStatusTimer = 0.0f;
+        if (server_)
+            server_->SendPlayerStatus();
+    }
+    bool client = IsClient();
+    objects_->ForEach([dt, client](Object* object) {
+        if (client)
+            object->ServerUpdate(dt);
+        object->Update(dt);
+    });
+    objects_->UpdateLights(dt);
+}

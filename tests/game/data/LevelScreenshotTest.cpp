@@ -1,0 +1,133 @@
+// Each default level as the renderer draws it at noon and at night, read
+// from "game.data" and saved by the renderer's own screenshot operation
+// under <build>/screenshots/<level>_<time>/ for anyone to look at.
+#include "DataSetChecks.h"
+
+#include "engine/core/Engine.h"
+#include "engine/files/FileManager.h"
+#include "engine/render/IRenderer.h"
+#include "game/world/GameSystem.h"
+#include "game/world/IResourceHost.h"
+#include "game/world/ResourceScript.h"
+#include "game/world/World.h"
+
+#include <GL/gl.h>
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RendererHost : public IResourceHost {
+public:
+    IRenderer* GetRenderer() override { return renderer; }
+    void SetCurrentResource(int, IResource*) override {}
+    bool HasEditor() override { return false; }
+    void SelectBlockTool() override {}
+    void SelectObjectTool() override {}
+    IEditorListener* GetStartedEditorListener() override { return nullptr; }
+    IEditorSelectionPage* GetSelectionPage(Page) override { return nullptr; }
+    IRenderer* renderer = nullptr;
+};
+
+bool HaveDisplay()
+{
+    const char* name = std::getenv("DISPLAY");
+    Display* display = name && *name ? XOpenDisplay(name) : nullptr;
+    if (display)
+        XCloseDisplay(display);
+    return display != nullptr;
+}
+
+// Mean of red, green and blue over the picture, 0..255.
+double MeanBrightness(const std::string& path)
+{
+    FileManager files;
+    std::unique_ptr<IFile> file(files.Open(Util::Widen(path.c_str()).c_str(), kOpenRead, kOpenFullPath | kOpenNoPackage));
+    if (!file)
+        return -1.0;
+    PngImage png(file.get());
+    if (!png.Read(true))
+        return -1.0;
+    double sum = 0;
+    const int64_t n = int64_t(png.GetWidth()) * png.GetHeight();
+    for (int64_t i = 0; i < n; ++i) {
+        const uint32_t p = png.GetPixels()[i];
+        sum += ((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff);
+    }
+    return n ? sum / double(3 * n) : -1.0;
+}
+
+} // namespace
+
+TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no display";
+    const std::string gameDir = DataSet::GameDir();
+    ASSERT_TRUE(fs::exists(gameDir + "/game.data"));
+    std::unique_ptr<Engine> engine;
+    {
+        TestSupport::ScopedChdir in(gameDir);
+        engine.reset(new Engine());
+    }
+    ASSERT_TRUE(engine->Init());
+    IRenderer* renderer = engine->CreateRenderer(2);
+    ASSERT_NE(renderer, nullptr);
+    renderer->SetUseFonts(false);
+    ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
+    ASSERT_TRUE(renderer->LoadShaders());
+    renderer->CreateAtlas(0, 0);
+    renderer->CreateAtlas(1, 1);
+    renderer->CreateAtlas(2, 1);
+    RendererHost host;
+    host.renderer = renderer;
+    {
+        ResourceManager resources(&host, engine.get(), nullptr);
+        for (const std::string& name : DataSet::ScriptNames()) {
+            std::string message;
+            ASSERT_TRUE(DataSet::LoadScript(resources, engine->GetFileManager(), name, &message)) << message;
+        }
+        resources.BuildIndex();
+        ASSERT_TRUE(renderer->PrepareTextures());
+        World world(&resources);
+        GameSystem game(engine.get(), &world, &resources, nullptr, nullptr);
+        game.SetRenderer(renderer);
+        game.InitObjectRenderBuffers();
+        for (const char* level : {"tdm_riotcity", "ctf_harbour", "koh_quarry"}) {
+            const std::u16string path = u"levels/" + Util::Widen(level) + u".lvl";
+            ASSERT_TRUE(game.LoadLevel(path.c_str())) << level;
+            // The view over the middle of the map.
+            game.Camera().x = float(world.GetWidth() * 16 - 512);
+            game.Camera().y = float(world.GetHeight() * 16 - 384);
+            double brightness[2] = {0, 0};
+            for (int lighting : {0, 2}) {
+                const std::string dir =
+                    gameDir + "/screenshots/" + level + (lighting == 0 ? "_noon" : "_night");
+                fs::remove_all(dir);
+                fs::create_directories(dir);
+                world.SetLighting(lighting);
+                while (glGetError() != GL_NO_ERROR) {
+                }
+                renderer->BeginScene();
+                game.DrawWorld();
+                game.DrawLightsAndOverlays();
+                renderer->EndScene();
+                EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << level << " " << lighting;
+                renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
+                renderer->Present();
+                std::string shot;
+                for (const auto& entry : fs::directory_iterator(dir))
+                    shot = entry.path().string();
+                ASSERT_FALSE(shot.empty()) << dir;
+                brightness[lighting / 2] = MeanBrightness(shot);
+            }
+            EXPECT_GT(brightness[0], 20.0) << level << ": the map shows at noon";
+            EXPECT_LT(brightness[1], brightness[0]) << level << ": night is darker than noon";
+        }
+    }
+    renderer->Shutdown();
+    engine->Shutdown();
+}
