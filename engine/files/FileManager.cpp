@@ -3,6 +3,7 @@
 #include "engine/core/StringKit.h"
 #include "engine/files/MemoryFile.h"
 #include "engine/files/NativeFile.h"
+#include "engine/files/ReplacementFile.h"
 #include "engine/files/ZipFileHandler.h"
 #include "platform/os/Os.h"
 
@@ -203,6 +204,8 @@ IFile* FileManager::Open(const char16_t* path, int mode, int flags)
     std::u16string disk = (flags & kOpenFullPath) ? std::u16string(path) : UnderGameDir(path);
     if (mode == kOpenWrite && (flags & kOpenNumberedName))
         disk = NumberedName(disk);
+    if (mode == kOpenWrite && (flags & kOpenReplace))
+        return ReplacementFile::Create(disk, path);
 
     int fd = mode == kOpenWrite ? Os::OpenForWrite(disk.c_str()) : Os::OpenForRead(disk.c_str());
     if (fd < 0)

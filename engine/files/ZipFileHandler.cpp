@@ -4,17 +4,11 @@
 #include "engine/core/StringKit.h"
 #include "engine/files/IFileManager.h"
 #include "engine/files/IFileProgressListener.h"
-#include "engine/files/NativeFile.h"
 #include "engine/files/ZipFile.h"
-#include "platform/os/Os.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -225,37 +219,16 @@ bool ZipFileHandler::ReadDirectory(IFile* file)
 
 bool ZipFileHandler::Save(const char16_t* path, IFileProgressListener* listener)
 {
-    std::string target = Os::NativePath(path);
-    if (target.empty())
+    if (!path || !path[0])
         return false;
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + (slash == std::string::npos ? "/." : ".") + base + ".XXXXXX";
-    std::vector<char> tempName(temp.begin(), temp.end());
-    tempName.push_back(0);
-    int fd = mkstemp(tempName.data());
-    if (fd < 0)
+    std::unique_ptr<IFile> out(manager_->Open(path, kOpenWrite, kOpenFullPath | kOpenNoPackage | kOpenReplace));
+    if (!out)
         return false;
-    temp = tempName.data();
-
-    std::u16string tempPath = Util::FromOs(temp);
-    std::unique_ptr<NativeFile> out(new NativeFile(tempPath.c_str(), path, fd, true));
     bool ok = WriteContents(out.get(), listener);
-
-    struct stat st;
-    mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    ok = ok && out->Flush() && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    if (!ok) {
+    ok = ok && out->Flush();
+    if (!ok)
         out->CloseAndDelete();
-        return false;
-    }
-    out.reset();
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool ZipFileHandler::WriteContents(IFile* out, IFileProgressListener* listener)

@@ -165,8 +165,7 @@ bool ResourceScript::SaveBack()
         return true;
     if (!hasFileName_ || !files_)
         return false;
-    std::u16string temporary = fileName_ + u".tmp";
-    IFile* file = files_->Open(temporary.c_str(), kOpenWrite, 0);
+    IFile* file = files_->Open(fileName_.c_str(), kOpenWrite, kOpenReplace);
     if (!file)
         return false;
     const char16_t* text = tokenizer_.GetText();
@@ -174,18 +173,11 @@ bool ResourceScript::SaveBack()
     std::string bytes(size_t(length), '\0');
     for (int i = 0; i < length; ++i)
         bytes[size_t(i)] = char(text[i] & 0xFF);
-    bool ok = file->Write(bytes.data(), length);
-    ok = file->Flush() && ok;
+    bool ok = file->Write(bytes.data(), length) && file->Flush();
+    if (!ok)
+        file->CloseAndDelete(); // drops the new text, keeps the old script
     delete file;
-
-    // MoveFile and DeleteFile take paths as the system sees them.
-    std::u16string dir = files_->GetGameDir() ? files_->GetGameDir() : u"";
-    std::u16string prefix = dir.empty() ? u"" : dir + u"/";
-    std::u16string tempDisk = prefix + temporary;
-    if (ok)
-        ok = files_->MoveFile(tempDisk.c_str(), (prefix + fileName_).c_str());
     if (!ok) {
-        files_->DeleteFile(tempDisk.c_str());
         Ui::ShowMessage(u"Error!",
                         u"This is a critical error! resource script data could'n be written to the file.\n"
                         u"The script is now absolutely corrupted. Sorry.",
