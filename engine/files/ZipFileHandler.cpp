@@ -71,21 +71,6 @@ private:
     bool ok_ = true;
 };
 
-bool SameEntryName(const std::u16string& entry, const char16_t* request)
-{
-    size_t n = entry.size();
-    for (size_t i = 0; i < n; ++i) {
-        char16_t c = request[i];
-        if (c == 0)
-            return false;
-        if (c == u'\\')
-            c = u'/';
-        if (c != entry[i])
-            return false;
-    }
-    return request[n] == 0;
-}
-
 void PutInt(std::vector<uint8_t>& out, int32_t v)
 {
     uint8_t b[4];
@@ -99,19 +84,23 @@ ZipFileHandler::ZipFileHandler(IFileManager* manager) : manager_(manager) {}
 
 ZipFileHandler::~ZipFileHandler() { Clear(); }
 
-void ZipFileHandler::Clear() { entries_.DeleteAll(); }
+void ZipFileHandler::Clear()
+{
+    entries_.DeleteAll();
+    index_.clear();
+}
 
 void ZipFileHandler::Add(ZipFileHandler* source, const std::u16string& name, int32_t offset, int32_t size,
                          int32_t flags)
 {
     auto* entry = new FileInfo_t{source, name, offset, size, flags};
-    for (int i = 0; i < entries_.GetCount(); ++i) {
-        if (entries_[i]->name == name) {
-            delete entries_[i];
-            entries_.Set(i, entry);
-            return;
-        }
+    auto found = index_.find(name);
+    if (found != index_.end()) {
+        delete entries_[found->second];
+        entries_.Set(found->second, entry);
+        return;
     }
+    index_.emplace(name, entries_.GetCount());
     entries_.Add(entry);
 }
 
@@ -119,18 +108,15 @@ const ZipFileHandler::FileInfo_t* ZipFileHandler::Find(const char16_t* name) con
 {
     if (!name)
         return nullptr;
-    for (int i = 0; i < entries_.GetCount(); ++i)
-        if (SameEntryName(entries_[i]->name, name))
-            return entries_[i];
-    return nullptr;
+    std::u16string key(name);
+    std::replace(key.begin(), key.end(), u'\\', u'/');
+    return FindExact(key);
 }
 
 const ZipFileHandler::FileInfo_t* ZipFileHandler::FindExact(const std::u16string& name) const
 {
-    for (int i = 0; i < entries_.GetCount(); ++i)
-        if (entries_[i]->name == name)
-            return entries_[i];
-    return nullptr;
+    auto found = index_.find(name);
+    return found == index_.end() ? nullptr : entries_[found->second];
 }
 
 IFile* ZipFileHandler::OpenEntry(const FileInfo_t& entry) const
@@ -193,6 +179,7 @@ bool ZipFileHandler::ReadDirectory(IFile* file)
     if (!in.Ok() || count < 0 || count > in.Left() / smallest)
         return false;
     entries_.Reserve(count);
+    index_.reserve(size_t(count));
     std::u16string name;
     for (int32_t i = 0; i < count; ++i) {
         name.clear();
@@ -212,6 +199,9 @@ bool ZipFileHandler::ReadDirectory(IFile* file)
             return false;
         if (size < 0 || offset < headerSize || int64_t(offset) + size > fileSize)
             return false;
+        // A repeated name finds its first entry, as a search in directory
+        // order would.
+        index_.emplace(name, entries_.GetCount());
         entries_.Add(new FileInfo_t{this, name, offset, size, flags});
     }
     return true;
