@@ -13,6 +13,7 @@
 #include "platform/ui/Ui.h"
 
 #include <climits>
+#include <memory>
 #include <cstdio>
 
 namespace {
@@ -140,11 +141,23 @@ void ResourceScript::AssignPendingIds()
 {
     if (!editMode_)
         return;
+    // All ids are drawn and go into the text in one pass: one at a time,
+    // each looks at every resource and moves every later token.
+    size_t count = pendingIds_.size();
+    std::vector<IResource*> resources(count);
+    std::unique_ptr<bool[]> tiles(new bool[count + 1]);
+    for (size_t i = 0; i < count; ++i) {
+        resources[i] = pendingIds_[i].resource;
+        tiles[i] = pendingIds_[i].tile;
+    }
+    manager_->AssignNewIds(resources.data(), tiles.get(), int(count));
+
+    std::vector<TextTokenizer::PlaceholderText> edits;
+    edits.reserve(count);
     for (const PendingId& p : pendingIds_) {
-        int id = manager_->NewId(p.tile);
+        int id = p.resource->GetId();
         if (id == kNoId)
             continue; // every id taken: the definition stays without one
-        p.resource->SetId(id);
         // A name written right after the class word ("floor\"x\"") needs a
         // blank in front of the id, or the id joins the word.
         int at = p.place->GetStart();
@@ -154,8 +167,9 @@ void ResourceScript::AssignPendingIds()
                      before == 0xC692 || before == 0xCB86;
         char16_t buffer[64];
         Util::FormatTo(buffer, 64, p.separator ? u"%d, " : joins ? u" %d " : u"%d ", id);
-        p.place->SetText(buffer);
+        edits.push_back(TextTokenizer::PlaceholderText{p.place, buffer});
     }
+    tokenizer_.SetPlaceholderTexts(edits);
     pendingIds_.clear();
 }
 
@@ -226,7 +240,7 @@ int ResourceScript::CheckedId(const TextToken* t)
     int from = t->GetStart();
     int to = t->GetEnd();
     long long value = 0;
-    bool fits = to > from && to - from <= 10;
+    bool fits = to > from;
     for (int i = from; fits && i < to; ++i) {
         value = value * 10 + (text[i] - u'0');
         fits = text[i] >= u'0' && text[i] <= u'9' && value <= INT_MAX;
