@@ -33,6 +33,11 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <string>
+#include <thread>
+
+// How long a second fatal error waits for the first one's shutdown.
+constexpr int kFatalWaitMs = 5000;
 
 #ifndef VORNHAL_DEDICATED
 // The engine's one renderer, owned by the engine.
@@ -84,21 +89,50 @@ void Engine::Shutdown()
     StopPhysics();
 }
 
-void Engine::FatalError(const char* text)
+namespace {
+
+// The first fatal error is reported whole; a later one (from another thread,
+// or from the shutdown itself) waits for it to end the process.
+enum FatalStage { kNoFatal, kShuttingDown, kShowing };
+std::atomic<int> g_fatalStage{kNoFatal};
+std::atomic<std::thread::id> g_fatalReporter{};
+std::atomic<bool> g_fatalShown{false};
+std::string g_fatalText;
+
+[[noreturn]] void ShowFirstFatalError()
 {
-    // A second fatal error while the first is being reported (from another
-    // thread, or from the shutdown itself) only ends the process.
-    static std::atomic<bool> reporting{false};
-    if (!reporting.exchange(true)) {
-        // The renderer and physics belong to the main thread; from any other
-        // thread, leave them to the process exit.
-        if (Os::IsMainThread())
-            Shutdown();
-        std::u16string message = Util::Widen(text ? text : "");
+    if (!g_fatalShown.exchange(true)) {
+        std::u16string message = Util::Widen(g_fatalText.c_str());
         Ui::ShowMessage(u"Error!", message.c_str(), Ui::Icon::Error);
     }
     std::fflush(nullptr);
     _exit(255);
+}
+
+} // namespace
+
+void Engine::FatalError(const char* text)
+{
+    int none = kNoFatal;
+    if (g_fatalStage.compare_exchange_strong(none, kShuttingDown)) {
+        g_fatalReporter = std::this_thread::get_id();
+        g_fatalText = text ? text : "";
+        // The renderer and physics belong to the main thread; from any other
+        // thread, leave them to the process exit.
+        if (Os::IsMainThread())
+            Shutdown();
+        g_fatalStage = kShowing;
+        ShowFirstFatalError();
+    }
+    if (g_fatalReporter.load() != std::this_thread::get_id()) {
+        // A shutdown that waits for this very thread would never end: after
+        // a while this thread shows the first message itself.
+        for (int waited = 0; g_fatalStage.load() == kShuttingDown && waited < kFatalWaitMs; waited += 10)
+            Os::SleepMs(10);
+        while (g_fatalStage.load() == kShowing)
+            Os::SleepMs(100); // the first thread ends the process once its box is closed
+    }
+    ShowFirstFatalError();
 }
 
 void Engine::OpenLog() {}

@@ -3,6 +3,7 @@
 #include "engine/core/StringKit.h"
 #include "engine/files/MemoryFile.h"
 #include "engine/files/NativeFile.h"
+#include "engine/files/ReplacementFile.h"
 #include "engine/files/ZipFileHandler.h"
 #include "platform/os/Os.h"
 
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -203,6 +205,8 @@ IFile* FileManager::Open(const char16_t* path, int mode, int flags)
     std::u16string disk = (flags & kOpenFullPath) ? std::u16string(path) : UnderGameDir(path);
     if (mode == kOpenWrite && (flags & kOpenNumberedName))
         disk = NumberedName(disk);
+    if (mode == kOpenWrite && (flags & kOpenReplace))
+        return ReplacementFile::Create(disk, path);
 
     int fd = mode == kOpenWrite ? Os::OpenForWrite(disk.c_str()) : Os::OpenForRead(disk.c_str());
     if (fd < 0)
@@ -239,14 +243,6 @@ bool FileManager::MatchPattern(const char16_t* name, const char16_t* pattern)
     return true;
 }
 
-void FileManager::AddFound(const std::u16string& name)
-{
-    for (int i = 0; i < found_.GetCount(); ++i)
-        if (found_[i]->name == name)
-            return;
-    found_.Add(new FindFile{name});
-}
-
 const char16_t* FileManager::FindFirst(const char16_t* pattern)
 {
     found_.DeleteAll();
@@ -254,11 +250,14 @@ const char16_t* FileManager::FindFirst(const char16_t* pattern)
     if (!pattern)
         return nullptr;
 
+    std::unordered_set<std::u16string> seen;
     ZipFileHandler* package = DefaultPackage();
     for (int i = 0; i < package->GetCount(); ++i) {
         const std::u16string& name = package->GetEntry(i)->name;
-        if (MatchPattern(name.c_str(), pattern))
+        if (MatchPattern(name.c_str(), pattern)) {
             found_.Add(new FindFile{name});
+            seen.insert(name);
+        }
     }
 
     std::u16string text(pattern);
@@ -268,11 +267,18 @@ const char16_t* FileManager::FindFirst(const char16_t* pattern)
     std::u16string diskFolder = folder.empty() ? gameDir_ : UnderGameDir(folder.c_str());
     if (diskFolder.empty())
         diskFolder = u".";
+    // Found names use "/" as package names do, so a disk file that is also
+    // in the package is listed once.
+    std::replace(folder.begin(), folder.end(), u'\\', u'/');
     std::vector<std::u16string> files = Os::ListFiles(diskFolder.c_str());
     std::sort(files.begin(), files.end());
-    for (const std::u16string& file : files)
-        if (MatchDiskName(file.c_str(), namePattern.c_str()))
-            AddFound(folder.empty() ? file : folder + u"/" + file);
+    for (const std::u16string& file : files) {
+        if (!MatchDiskName(file.c_str(), namePattern.c_str()))
+            continue;
+        std::u16string name = folder.empty() ? file : folder + u"/" + file;
+        if (seen.insert(name).second)
+            found_.Add(new FindFile{name});
+    }
     return FindNext();
 }
 

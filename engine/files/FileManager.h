@@ -53,7 +53,6 @@ private:
     void DiscardBuild();
     bool BuildUses(const ZipFileHandler* handler) const;
     void ReloadHandlersOf(const char16_t* savedPath);
-    void AddFound(const std::u16string& name);
 
     std::u16string gameDir_;
     ZipFileHandler* building_ = nullptr;

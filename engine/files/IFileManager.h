@@ -12,6 +12,10 @@ enum : int {
     kOpenFullPath = 1,      // the path is complete, not under the game directory
     kOpenNoPackage = 2,     // never look into "game.data"
     kOpenNumberedName = 4,  // writing: pick the first free name_N.ext
+    // Writing: the bytes go to a temporary file beside the target, which
+    // takes the target's place at Flush (or when the file is deleted) once
+    // every write succeeded. Null when the target may not be written.
+    kOpenReplace = 16,
 };
 
 class IFileManager {

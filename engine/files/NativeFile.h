@@ -5,7 +5,7 @@
 #include <string>
 
 // A file on disk over a POSIX descriptor.
-class NativeFile final : public File {
+class NativeFile : public File {
 public:
     // fullPath: the disk path CloseAndDelete removes (may be empty).
     // ownsHandle false leaves the descriptor open for its owner.
@@ -23,6 +23,7 @@ protected:
     int RawRead(void* buffer, int length) override;
     bool RawWrite(const void* data, int length) override;
     void RawClose() override;
+    int Handle() const { return handle_; }
 
 private:
     int handle_;

@@ -4,17 +4,11 @@
 #include "engine/core/StringKit.h"
 #include "engine/files/IFileManager.h"
 #include "engine/files/IFileProgressListener.h"
-#include "engine/files/NativeFile.h"
 #include "engine/files/ZipFile.h"
-#include "platform/os/Os.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -77,21 +71,6 @@ private:
     bool ok_ = true;
 };
 
-bool SameEntryName(const std::u16string& entry, const char16_t* request)
-{
-    size_t n = entry.size();
-    for (size_t i = 0; i < n; ++i) {
-        char16_t c = request[i];
-        if (c == 0)
-            return false;
-        if (c == u'\\')
-            c = u'/';
-        if (c != entry[i])
-            return false;
-    }
-    return request[n] == 0;
-}
-
 void PutInt(std::vector<uint8_t>& out, int32_t v)
 {
     uint8_t b[4];
@@ -105,19 +84,23 @@ ZipFileHandler::ZipFileHandler(IFileManager* manager) : manager_(manager) {}
 
 ZipFileHandler::~ZipFileHandler() { Clear(); }
 
-void ZipFileHandler::Clear() { entries_.DeleteAll(); }
+void ZipFileHandler::Clear()
+{
+    entries_.DeleteAll();
+    index_.clear();
+}
 
 void ZipFileHandler::Add(ZipFileHandler* source, const std::u16string& name, int32_t offset, int32_t size,
                          int32_t flags)
 {
     auto* entry = new FileInfo_t{source, name, offset, size, flags};
-    for (int i = 0; i < entries_.GetCount(); ++i) {
-        if (entries_[i]->name == name) {
-            delete entries_[i];
-            entries_.Set(i, entry);
-            return;
-        }
+    auto found = index_.find(name);
+    if (found != index_.end()) {
+        delete entries_[found->second];
+        entries_.Set(found->second, entry);
+        return;
     }
+    index_.emplace(name, entries_.GetCount());
     entries_.Add(entry);
 }
 
@@ -125,18 +108,15 @@ const ZipFileHandler::FileInfo_t* ZipFileHandler::Find(const char16_t* name) con
 {
     if (!name)
         return nullptr;
-    for (int i = 0; i < entries_.GetCount(); ++i)
-        if (SameEntryName(entries_[i]->name, name))
-            return entries_[i];
-    return nullptr;
+    std::u16string key(name);
+    std::replace(key.begin(), key.end(), u'\\', u'/');
+    return FindExact(key);
 }
 
 const ZipFileHandler::FileInfo_t* ZipFileHandler::FindExact(const std::u16string& name) const
 {
-    for (int i = 0; i < entries_.GetCount(); ++i)
-        if (entries_[i]->name == name)
-            return entries_[i];
-    return nullptr;
+    auto found = index_.find(name);
+    return found == index_.end() ? nullptr : entries_[found->second];
 }
 
 IFile* ZipFileHandler::OpenEntry(const FileInfo_t& entry) const
@@ -199,6 +179,7 @@ bool ZipFileHandler::ReadDirectory(IFile* file)
     if (!in.Ok() || count < 0 || count > in.Left() / smallest)
         return false;
     entries_.Reserve(count);
+    index_.reserve(size_t(count));
     std::u16string name;
     for (int32_t i = 0; i < count; ++i) {
         name.clear();
@@ -218,6 +199,9 @@ bool ZipFileHandler::ReadDirectory(IFile* file)
             return false;
         if (size < 0 || offset < headerSize || int64_t(offset) + size > fileSize)
             return false;
+        // A repeated name finds its first entry, as a search in directory
+        // order would.
+        index_.emplace(name, entries_.GetCount());
         entries_.Add(new FileInfo_t{this, name, offset, size, flags});
     }
     return true;
@@ -225,37 +209,16 @@ bool ZipFileHandler::ReadDirectory(IFile* file)
 
 bool ZipFileHandler::Save(const char16_t* path, IFileProgressListener* listener)
 {
-    std::string target = Os::NativePath(path);
-    if (target.empty())
+    if (!path || !path[0])
         return false;
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + (slash == std::string::npos ? "/." : ".") + base + ".XXXXXX";
-    std::vector<char> tempName(temp.begin(), temp.end());
-    tempName.push_back(0);
-    int fd = mkstemp(tempName.data());
-    if (fd < 0)
+    std::unique_ptr<IFile> out(manager_->Open(path, kOpenWrite, kOpenFullPath | kOpenNoPackage | kOpenReplace));
+    if (!out)
         return false;
-    temp = tempName.data();
-
-    std::u16string tempPath = Util::FromOs(temp);
-    std::unique_ptr<NativeFile> out(new NativeFile(tempPath.c_str(), path, fd, true));
     bool ok = WriteContents(out.get(), listener);
-
-    struct stat st;
-    mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    ok = ok && out->Flush() && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    if (!ok) {
+    ok = ok && out->Flush();
+    if (!ok)
         out->CloseAndDelete();
-        return false;
-    }
-    out.reset();
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool ZipFileHandler::WriteContents(IFile* out, IFileProgressListener* listener)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class IFile;
@@ -73,4 +74,6 @@ private:
     int32_t dataVersion_ = 0;
     std::u16string path_;
     Util::List<FileInfo_t> entries_;
+    // Name to the position of the first entry of that name.
+    std::unordered_map<std::u16string, int> index_;
 };

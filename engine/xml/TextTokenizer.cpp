@@ -327,3 +327,87 @@ bool TextTokenizer::ShiftText(int newEnd, int oldEnd, TextToken* edited)
         move(s.start, s.end);
     return true;
 }
+
+void TextTokenizer::SetPlaceholderTexts(const std::vector<PlaceholderText>& edits)
+{
+    struct Insert {
+        int at;
+        size_t edit;
+    };
+    std::vector<Insert> inserts;
+    long long added = 0;
+    bool oneEach = true;
+    for (size_t i = 0; i < edits.size(); ++i) {
+        const TextToken* t = edits[i].place;
+        oneEach = oneEach && t && t->owner_ == this && t->start_ == t->end_ && t->start_ >= 0 &&
+                  t->start_ <= length_;
+        if (!oneEach)
+            break;
+        inserts.push_back(Insert{t->start_, i});
+        added += (long long)edits[i].text.size();
+    }
+    std::vector<const TextToken*> edited;
+    for (const PlaceholderText& e : edits)
+        edited.push_back(e.place);
+    std::sort(edited.begin(), edited.end());
+    oneEach = oneEach && std::adjacent_find(edited.begin(), edited.end()) == edited.end();
+    if (!oneEach || !text_ || (long long)length_ + added + kSlack >= INT_MAX) {
+        // Anything else edits one by one, with SetText's own checks.
+        for (const PlaceholderText& e : edits)
+            if (e.place)
+                e.place->SetText(e.text.c_str());
+        return;
+    }
+    if (edits.empty())
+        return;
+
+    // Texts at one place go in the order given, each behind the last.
+    std::stable_sort(inserts.begin(), inserts.end(), [](const Insert& a, const Insert& b) { return a.at < b.at; });
+    int newLength = length_ + int(added);
+    size_t capacity = std::max(capacity_, size_t(newLength) + 1);
+    std::unique_ptr<char16_t[]> text(new char16_t[capacity]);
+    std::vector<int> at(inserts.size());
+    std::vector<int> shift(inserts.size() + 1, 0); // added in front of the i-th insert
+    int from = 0;
+    int to = 0;
+    for (size_t i = 0; i < inserts.size(); ++i) {
+        const std::u16string& add = edits[inserts[i].edit].text;
+        std::copy(text_.get() + from, text_.get() + inserts[i].at, text.get() + to);
+        to += inserts[i].at - from;
+        from = inserts[i].at;
+        std::copy(add.begin(), add.end(), text.get() + to);
+        at[i] = inserts[i].at;
+        shift[i + 1] = shift[i] + int(add.size());
+        edits[inserts[i].edit].place->start_ = to;
+        to += int(add.size());
+    }
+    std::copy(text_.get() + from, text_.get() + length_, text.get() + to);
+    text_ = std::move(text);
+    view_ = text_.get();
+    capacity_ = capacity;
+    length_ = newLength;
+    text_[length_] = 0;
+    modified_ = true;
+
+    // Every other position moves by what was put at or in front of it.
+    auto moved = [&](int x) {
+        return x + shift[size_t(std::upper_bound(at.begin(), at.end(), x) - at.begin())];
+    };
+    // A place's text also takes in the texts put at the same place after
+    // it, as its end stands where they go.
+    for (const Insert& i : inserts)
+        edits[i.edit].place->end_ = moved(i.at);
+    auto isEdited = [&](const TextToken* t) { return std::binary_search(edited.begin(), edited.end(), t); };
+    for (std::deque<TextToken>* list : {&tokens_, &placeholders_}) {
+        for (TextToken& t : *list) {
+            if (!isEdited(&t)) {
+                t.start_ = moved(t.start_);
+                t.end_ = moved(t.end_);
+            }
+        }
+    }
+    for (TextSpan& s : spans_) {
+        s.start = moved(s.start);
+        s.end = moved(s.end);
+    }
+}

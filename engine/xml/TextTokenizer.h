@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <deque>
 #include <memory>
+#include <string>
+#include <vector>
 
 // True for the characters that are a Symbol token each.
 bool IsDelimiter(char16_t c);
@@ -39,6 +41,14 @@ public:
     // String); text set on it lands in front of that token and moves along
     // with later edits. It is never handed out by NextToken.
     TextToken* AddPlaceholder(const TextToken* at);
+
+    // Sets the texts of many placeholders in one pass over the text, with
+    // the result of SetText on each in the order given.
+    struct PlaceholderText {
+        TextToken* place;
+        std::u16string text;
+    };
+    void SetPlaceholderTexts(const std::vector<PlaceholderText>& edits);
     TextSpan* AddSpan(int start, int end);
 
     // Terminated after GetLength() characters, except while ReadXml reads

@@ -60,4 +60,9 @@ public:
     virtual void PrepareTileTexture(int i, int column) = 0;
     virtual ITexture* ReadTilePixels(int i, int column, Quad* quad) = 0;
     virtual bool ReadTilePixelsPart(int i0, int i1, int i2, int column, float* out0, float* out1, float* out2) = 0;
+
+    // NewId for each resource in turn, given to it with SetId (a resource
+    // stays as it is when every id is taken). A manager that holds many
+    // resources looks at them once, not once for each id.
+    virtual void AssignNewIds(IResource* const* resources, const bool* tiles, int count);
 };

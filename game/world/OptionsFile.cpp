@@ -25,16 +25,6 @@ int OpenFlags(const char16_t* path)
     return kOpenNoPackage | (path[0] == u'/' ? kOpenFullPath : 0);
 }
 
-std::u16string DiskPath(IFileManager* files, const char16_t* path)
-{
-    if (path[0] == u'/')
-        return path;
-    const char16_t* dir = files->GetGameDir();
-    if (!dir || !dir[0])
-        return path;
-    return std::u16string(dir) + u"/" + path;
-}
-
 void WriteText(XMLWriter& w, const char16_t* name, const char16_t* text)
 {
     w.WriteElement(name, EscapeOptionText(text).c_str());
@@ -156,17 +146,12 @@ bool WriteOptionsFile(IFileManager* files, IGameOptions* options, const char16_t
     BuildText(writer, options, masterServer);
     const std::string& bytes = writer.MakeNarrowCopy();
 
-    std::u16string temporary = std::u16string(path) + u".tmp";
-    IFile* file = files->Open(temporary.c_str(), kOpenWrite, OpenFlags(path));
+    IFile* file = files->Open(path, kOpenWrite, OpenFlags(path) | kOpenReplace);
     if (!file)
         return false;
-    bool ok = file->Write(bytes.data(), int(bytes.size()));
-    ok = file->Flush() && ok;
-    delete file;
-    std::u16string tempDisk = DiskPath(files, temporary.c_str());
-    if (ok)
-        ok = files->MoveFile(tempDisk.c_str(), DiskPath(files, path).c_str());
+    bool ok = file->Write(bytes.data(), int(bytes.size())) && file->Flush();
     if (!ok)
-        files->DeleteFile(tempDisk.c_str());
+        file->CloseAndDelete(); // drops the new text, keeps the old file
+    delete file;
     return ok;
 }

@@ -14,7 +14,8 @@ bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio,
                      const char16_t* path = u"game.opt");
 
 // masterServer is the engine's current master-server host (may be null).
-// The text goes to a temporary file that replaces the old one only when
-// everything was written, so a failed write keeps the last good settings.
+// False, with nothing written, when the file may not be written (a
+// read-only "game.opt" stays as it is); a failed write keeps the last good
+// settings.
 bool WriteOptionsFile(IFileManager* files, IGameOptions* options, const char16_t* masterServer,
                       const char16_t* path = u"game.opt");

@@ -6,9 +6,28 @@
 #include "game/world/KeyBindingTable.h"
 #include "game/world/OptionsText.h"
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 namespace {
+
+// Whether the number a text starts with is beyond a double, where reading
+// it gives no value at all.
+bool OutOfRange(const char16_t* text)
+{
+    std::string ascii;
+    for (; *text && *text < 0x80; ++text)
+        ascii.push_back(char(*text));
+    const char* p = ascii.c_str();
+    const char* end = p + ascii.size();
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    if (*p == '+')
+        ++p;
+    double v = 0;
+    return std::from_chars(p, end, v).ec == std::errc::result_out_of_range;
+}
 
 enum Code {
     kNone = 0,
@@ -93,8 +112,11 @@ void OptionsParser::Attribute(const char16_t* name, TextToken* value)
 
 void OptionsParser::ApplyFloat(int code, const char16_t* text)
 {
+    // A value that does not fit keeps the setting as it was; an absurd one
+    // would reach the renderer and the sound device.
+    if (OutOfRange(text))
+        return;
     double v = Util::AtoF(text);
-    // An absurd value would reach the renderer and the sound device.
     if (!std::isfinite(v) || std::fabs(v) > 3.4e38)
         return;
     if (code == kBrightness)

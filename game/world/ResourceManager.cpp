@@ -139,36 +139,77 @@ IResource* ResourceManager::GetByName(const char16_t* name)
     return nullptr;
 }
 
-int ResourceManager::NewId(bool tile)
-{
-    // One flag per value of the id space; ids held by anyone, indexed or
-    // pending, are taken.
-    const int space = tile ? 0x40000 : 0x2000;
-    std::vector<bool> taken(size_t(space), false);
-    auto mark = [&](int id) {
+// One flag per value of each id space; ids held by anyone, indexed or
+// pending, are taken.
+struct ResourceManager::TakenIds {
+    static constexpr int kTileSpace = 0x40000;
+    static constexpr int kObjectSpace = 0x2000;
+    std::vector<bool> tiles = std::vector<bool>(kTileSpace, false);
+    std::vector<bool> objects = std::vector<bool>(kObjectSpace, false);
+    // Where the last search of each space began and ended: a search from
+    // the same start (within one tick) goes on behind the last id found.
+    int lastStart[2] = {-1, -1};
+    int lastSteps[2] = {0, 0};
+
+    void Mark(int id)
+    {
         if (id < 0)
             return;
-        if (tile && id < space)
-            taken[size_t(id)] = true;
-        else if (!tile && (id & 0x3ffff) == 0)
-            taken[size_t(id >> 18)] = true;
-    };
-    for (int i = 0; i < indexCount_; ++i)
-        mark(index_[size_t(i)]->GetId());
-    for (int i = 0; i < pending_.GetCount(); ++i)
-        mark(pending_.Get(i)->GetId());
-
-    Util::SeedRandom(TickCount());
-    const int n = Util::Random() * 100;
-    // Every value of the id space is tried once at most.
-    for (int k = 0; k < space; ++k) {
-        const int value = (n + k) & (space - 1);
-        if (tile && value == kNoTile)
-            continue;
-        if (!taken[size_t(value)])
-            return tile ? value : value << 18;
+        if (id < kTileSpace)
+            tiles[size_t(id)] = true;
+        if ((id & 0x3ffff) == 0)
+            objects[size_t(id >> 18)] = true;
     }
-    return kNoId;
+
+    int Pick(bool tile)
+    {
+        const int space = tile ? kTileSpace : kObjectSpace;
+        const std::vector<bool>& taken = tile ? tiles : objects;
+        Util::SeedRandom(TickCount());
+        const int n = Util::Random() * 100;
+        int first = n == lastStart[tile] ? lastSteps[tile] : 0;
+        lastStart[tile] = n;
+        // Every value of the id space is tried once at most.
+        for (int k = first; k < space; ++k) {
+            const int value = (n + k) & (space - 1);
+            if (tile && value == kNoTile)
+                continue;
+            if (!taken[size_t(value)]) {
+                lastSteps[tile] = k;
+                return tile ? value : value << 18;
+            }
+        }
+        lastSteps[tile] = space;
+        return kNoId;
+    }
+};
+
+void ResourceManager::MarkTaken(TakenIds& taken)
+{
+    for (int i = 0; i < indexCount_; ++i)
+        taken.Mark(index_[size_t(i)]->GetId());
+    for (int i = 0; i < pending_.GetCount(); ++i)
+        taken.Mark(pending_.Get(i)->GetId());
+}
+
+int ResourceManager::NewId(bool tile)
+{
+    TakenIds taken;
+    MarkTaken(taken);
+    return taken.Pick(tile);
+}
+
+void ResourceManager::AssignNewIds(IResource* const* resources, const bool* tiles, int count)
+{
+    TakenIds taken;
+    MarkTaken(taken);
+    for (int i = 0; i < count; ++i) {
+        int id = taken.Pick(tiles[i]);
+        if (id == kNoId)
+            continue;
+        resources[i]->SetId(id);
+        taken.Mark(id);
+    }
 }
 
 ITexture* ResourceManager::LoadTextureA(const char* file, bool packIntoAtlas, int atlasGroup)

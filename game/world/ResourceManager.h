@@ -26,6 +26,7 @@ public:
     IResource* GetById(int id) override;
     IResource* GetByName(const char16_t* name) override;
     int NewId(bool tile) override;
+    void AssignNewIds(IResource* const* resources, const bool* tiles, int count) override;
     ITexture* LoadTextureA(const char* file, bool packIntoAtlas, int atlasGroup) override;
     ITexture* LoadTexture(const char16_t* file, bool packIntoAtlas, int atlasGroup) override;
     ITexture* LoadImageA(const char* file, bool packIntoAtlas, int atlasGroup) override;
@@ -62,6 +63,8 @@ public:
     int GetPendingCount() const { return pending_.GetCount(); }
 
 private:
+    struct TakenIds;
+    void MarkTaken(TakenIds& taken);
     // The list lookups search: the index once built, else the pending list.
     Resource** Active(int* count);
     void Add(Resource* resource);

@@ -13,6 +13,7 @@
 #include "platform/ui/Ui.h"
 
 #include <climits>
+#include <memory>
 #include <cstdio>
 
 namespace {
@@ -140,11 +141,23 @@ void ResourceScript::AssignPendingIds()
 {
     if (!editMode_)
         return;
+    // All ids are drawn and go into the text in one pass: one at a time,
+    // each looks at every resource and moves every later token.
+    size_t count = pendingIds_.size();
+    std::vector<IResource*> resources(count);
+    std::unique_ptr<bool[]> tiles(new bool[count + 1]);
+    for (size_t i = 0; i < count; ++i) {
+        resources[i] = pendingIds_[i].resource;
+        tiles[i] = pendingIds_[i].tile;
+    }
+    manager_->AssignNewIds(resources.data(), tiles.get(), int(count));
+
+    std::vector<TextTokenizer::PlaceholderText> edits;
+    edits.reserve(count);
     for (const PendingId& p : pendingIds_) {
-        int id = manager_->NewId(p.tile);
+        int id = p.resource->GetId();
         if (id == kNoId)
             continue; // every id taken: the definition stays without one
-        p.resource->SetId(id);
         // A name written right after the class word ("floor\"x\"") needs a
         // blank in front of the id, or the id joins the word.
         int at = p.place->GetStart();
@@ -154,8 +167,9 @@ void ResourceScript::AssignPendingIds()
                      before == 0xC692 || before == 0xCB86;
         char16_t buffer[64];
         Util::FormatTo(buffer, 64, p.separator ? u"%d, " : joins ? u" %d " : u"%d ", id);
-        p.place->SetText(buffer);
+        edits.push_back(TextTokenizer::PlaceholderText{p.place, buffer});
     }
+    tokenizer_.SetPlaceholderTexts(edits);
     pendingIds_.clear();
 }
 
@@ -165,8 +179,7 @@ bool ResourceScript::SaveBack()
         return true;
     if (!hasFileName_ || !files_)
         return false;
-    std::u16string temporary = fileName_ + u".tmp";
-    IFile* file = files_->Open(temporary.c_str(), kOpenWrite, 0);
+    IFile* file = files_->Open(fileName_.c_str(), kOpenWrite, kOpenReplace);
     if (!file)
         return false;
     const char16_t* text = tokenizer_.GetText();
@@ -174,18 +187,11 @@ bool ResourceScript::SaveBack()
     std::string bytes(size_t(length), '\0');
     for (int i = 0; i < length; ++i)
         bytes[size_t(i)] = char(text[i] & 0xFF);
-    bool ok = file->Write(bytes.data(), length);
-    ok = file->Flush() && ok;
+    bool ok = file->Write(bytes.data(), length) && file->Flush();
+    if (!ok)
+        file->CloseAndDelete(); // drops the new text, keeps the old script
     delete file;
-
-    // MoveFile and DeleteFile take paths as the system sees them.
-    std::u16string dir = files_->GetGameDir() ? files_->GetGameDir() : u"";
-    std::u16string prefix = dir.empty() ? u"" : dir + u"/";
-    std::u16string tempDisk = prefix + temporary;
-    if (ok)
-        ok = files_->MoveFile(tempDisk.c_str(), (prefix + fileName_).c_str());
     if (!ok) {
-        files_->DeleteFile(tempDisk.c_str());
         Ui::ShowMessage(u"Error!",
                         u"This is a critical error! resource script data could'n be written to the file.\n"
                         u"The script is now absolutely corrupted. Sorry.",
@@ -234,7 +240,7 @@ int ResourceScript::CheckedId(const TextToken* t)
     int from = t->GetStart();
     int to = t->GetEnd();
     long long value = 0;
-    bool fits = to > from && to - from <= 10;
+    bool fits = to > from;
     for (int i = from; fits && i < to; ++i) {
         value = value * 10 + (text[i] - u'0');
         fits = text[i] >= u'0' && text[i] <= u'9' && value <= INT_MAX;

@@ -33,7 +33,8 @@ public:
     bool Load(const char16_t* fileName);
     void AssignPendingIds();
     // Writes a changed script back (through a temporary file, so a failed
-    // write leaves the old script whole). True when nothing had to be done.
+    // write leaves the old script whole). True when nothing had to be done;
+    // false, silently, when the script file may not be written.
     bool SaveBack();
 
     // The line of the last token read.

@@ -1,5 +1,6 @@
 #include "platform/os/Os.h"
 
+#include "platform/os/FolderCache.h"
 #include "platform/os/OsText.h"
 
 #include <dirent.h>
@@ -62,18 +63,10 @@ static std::string ResolveCase(const std::string& path)
         if (comp.empty())
             continue;
         std::string candidate = out + (out.empty() || out.back() == '/' ? "" : "/") + comp;
-        if (!PathExists(candidate) && comp != "." && comp != "..") {
-            DIR* d = opendir(out.empty() ? "." : out.c_str());
-            if (d) {
-                while (dirent* e = readdir(d)) {
-                    if (Util::StrCompareNoCase(e->d_name, comp.c_str()) == 0) {
-                        candidate = out + (out.empty() || out.back() == '/' ? "" : "/") + e->d_name;
-                        break;
-                    }
-                }
-                closedir(d);
-            }
-        }
+        std::string match;
+        if (!PathExists(candidate) && comp != "." && comp != ".." &&
+            FindNameIgnoringCase(out.empty() ? "." : out, comp, &match))
+            candidate = out + (out.empty() || out.back() == '/' ? "" : "/") + match;
         out = candidate;
     }
     return out;

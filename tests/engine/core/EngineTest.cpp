@@ -5,10 +5,14 @@
 #include "engine/web/IUpdateFile.h"
 #include "engine/web/MasterServices.h"
 #include "engine/web/StandIn.h"
+#include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <thread>
 
 TEST(Engine, OneStaticObjectWithItsFileManager)
 {
@@ -81,6 +85,33 @@ TEST(Engine, ServicesOfLaterSubsystemsAnswerNothingYet)
     EXPECT_EQ(std::u16string(e->GetLoginNick()), u"");
     EXPECT_EQ(std::u16string(e->GetLoginUid()), u"");
     EXPECT_EQ(e->LoadTexture(u"gfx/none.png", false, 0), nullptr);
+}
+
+namespace {
+
+// A box that stays up for a while, as one waits for its reader.
+Ui::Answer SlowBox(const char16_t*, const char16_t* text, Ui::Icon, Ui::Buttons)
+{
+    std::fprintf(stderr, "box: %s\n", Util::ToUtf8(text).c_str());
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    std::fprintf(stderr, "box closed\n");
+    return Ui::Answer::Ok;
+}
+
+} // namespace
+
+TEST(EngineDeathTest, SecondFatalErrorLetsTheFirstMessageBeRead)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto twoErrors = [] {
+        Ui::SetMessageBackend(SlowBox);
+        std::thread late([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            GetEngine()->FatalError("second");
+        });
+        GetEngine()->FatalError("first");
+    };
+    EXPECT_EXIT(twoErrors(), testing::ExitedWithCode(255), "^box: first\nbox closed\n$");
 }
 
 TEST(EngineDeathTest, FatalErrorShowsTextAndExits255)

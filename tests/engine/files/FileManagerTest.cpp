@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -170,6 +171,18 @@ TEST_F(FileManagerTest, FindFirstListsPackageThenDiskOnce)
     EXPECT_EQ(fm_->FindFirst(u"nothing/*.none"), nullptr);
 }
 
+TEST_F(FileManagerTest, NestedBackslashPatternListsEachFileOnce)
+{
+    // The first of two entries of one name is the one found.
+    Put("game.data", BuildPackage(1, {{u"levels/sub/s.lvl", ToBytes("first"), 0},
+                                      {u"levels/sub/s.lvl", ToBytes("second"), 0}}));
+    Put("levels/sub/s.lvl", "disk s");
+    Put("levels/sub/t.lvl", "disk t");
+    EXPECT_EQ(FindAll(u"levels\\sub\\*.lvl"),
+              (std::vector<std::string>{"levels/sub/s.lvl", "levels/sub/s.lvl", "levels/sub/t.lvl"}));
+    EXPECT_EQ(ReadFile(*fm_, u"levels\\sub\\s.lvl"), ToBytes("first"));
+}
+
 TEST_F(FileManagerTest, AddPackageToPackageSkipsBitZero)
 {
     Put("src.data", BuildPackage(4, {{u"keep", ToBytes("from package"), 0},
@@ -268,6 +281,21 @@ TEST_F(FileManagerTest, HandlesStayTheCallers)
     EXPECT_EQ(TestSupport::ReadAll(At("doc.lvl")), ToBytes("level bytes!"));
     EXPECT_EQ(fm_->OpenHandle(-1, false, 0), nullptr);
     EXPECT_EQ(fm_->OpenHandle(fd, false, 0), nullptr); // closed now
+}
+
+TEST_F(FileManagerTest, OtherCaseNamesFollowFolderChanges)
+{
+    Put("data/Old.txt", "old");
+    // A folder left alone for a while, whose listing is kept.
+    struct timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, At("data").c_str(), past, 0), 0);
+    EXPECT_EQ(ReadFile(*fm_, u"DATA/OLD.TXT", kOpenNoPackage), ToBytes("old"));
+    EXPECT_FALSE(fm_->FileExists(u"data/NEW.TXT"));
+
+    ASSERT_EQ(::unlink(At("data/Old.txt").c_str()), 0);
+    Put("data/New.txt", "new");
+    EXPECT_EQ(ReadFile(*fm_, u"DATA/NEW.TXT", kOpenNoPackage), ToBytes("new"));
+    EXPECT_FALSE(fm_->FileExists(u"data/OLD.TXT"));
 }
 
 TEST_F(FileManagerTest, DeleteMoveAndExists)

@@ -120,6 +120,42 @@ TEST(TextEdit, PlaceholderInsertsInFrontAndKeepsMoving)
     EXPECT_EQ(w.tokens[1]->ToWideString(), u"file");
 }
 
+// Many placeholders filled at once leave text, tokens, placeholders and
+// spans exactly as filling them one by one does: at the first and last
+// token, at a word that ends where the next place starts, two at one
+// place, one left empty, one not filled.
+TEST(TextEdit, PlaceholdersFilledInOnePassMatchOneByOne)
+{
+    const std::u16string text = u"a\"x\"(\"f\", g) b \"y\" end";
+    auto fill = [&](bool onePass, std::vector<Range>* ranges) {
+        Loaded l(text);
+        std::vector<TextToken*> places;
+        for (size_t i : {size_t(0), size_t(1), size_t(3), size_t(3), size_t(8), size_t(9), size_t(7)})
+            places.push_back(l.t.AddPlaceholder(l.tokens[i]));
+        TextSpan* span = l.t.AddSpan(2, 12);
+        std::vector<TextTokenizer::PlaceholderText> edits = {
+            {places[4], u"4 "}, {places[0], u"0 "}, {places[2], u"2, "}, {places[1], u" 1 "},
+            {places[3], u"3, "}, {places[5], u""}};
+        if (onePass) {
+            l.t.SetPlaceholderTexts(edits);
+        } else {
+            for (const auto& e : edits)
+                e.place->SetText(e.text.c_str());
+        }
+        for (TextToken* t : l.tokens)
+            ranges->push_back(Of(t));
+        for (TextToken* t : places)
+            ranges->push_back(Of(t));
+        ranges->push_back(Of(span));
+        EXPECT_TRUE(l.t.IsModified());
+        return l.Text();
+    };
+    std::vector<Range> oneByOne, onePass;
+    EXPECT_EQ(fill(false, &oneByOne), u"0 a 1 \"x\"(2, 3, \"f\", g) b 4 \"y\" end");
+    EXPECT_EQ(fill(true, &onePass), u"0 a 1 \"x\"(2, 3, \"f\", g) b 4 \"y\" end");
+    EXPECT_EQ(onePass, oneByOne);
+}
+
 TEST(TextEdit, ShiftTextRefusesPositionsOutsideTheText)
 {
     Loaded l(u"abc def");

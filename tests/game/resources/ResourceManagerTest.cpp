@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 #include <string>
 
 TEST(ResourceManagerIds, TileIdsAvoidTheEmptyCellAndEveryPendingId)
@@ -75,6 +76,32 @@ TEST(ResourceManagerIds, IndexedIdsAreTakenToo)
         m.CreateSoundResource()->SetId(k << 18);
     m.BuildIndex();
     EXPECT_EQ(m.NewId(false), 0x1fff << 18);
+}
+
+TEST(ResourceManagerIds, IdsGivenAtOnceAreDistinctUntilTheSpaceIsFull)
+{
+    RecordingEngine engine;
+    ResourceManager m(nullptr, &engine, nullptr);
+    for (int k = 2; k < 0x2000; ++k)
+        m.CreateSoundResource()->SetId(k << 18);
+    m.CreateObjectResource(ResourceClass::Floor)->SetId(7);
+    std::vector<IResource*> fresh;
+    bool tiles[3003];
+    for (int i = 0; i < 3003; ++i) {
+        fresh.push_back(m.CreateObjectResource(i < 3 ? ResourceClass::Tree : ResourceClass::Floor));
+        tiles[i] = i >= 3;
+    }
+    m.AssignNewIds(fresh.data(), tiles, 3003);
+    std::set<int> objects, tileIds;
+    for (int i = 0; i < 3; ++i)
+        objects.insert(fresh[size_t(i)]->GetId());
+    EXPECT_EQ(objects, (std::set<int>{kNoId, 0, 1 << 18})); // two were free
+    for (size_t i = 3; i < fresh.size(); ++i) {
+        int id = fresh[i]->GetId();
+        EXPECT_TRUE(id >= 0 && id < kNoTile && id != 7) << id;
+        tileIds.insert(id);
+    }
+    EXPECT_EQ(tileIds.size(), 3000u);
 }
 
 TEST(ResourceManagerLookups, ByIdByNameAndContainsFollowPendingThenIndex)

@@ -311,6 +311,10 @@ TEST_F(ScriptParse, LongDigitRunsSaturateOrFail)
     EXPECT_EQ(Narrow(Messages().back().text), Failure("test.cfg", 1, "Id is out of range: '2147483648'"));
     EXPECT_FALSE(Load("item " + huge + " \"i\" ()"));
     EXPECT_EQ(Narrow(Messages().back().text), Failure("test.cfg", 1, "Id is out of range: '" + huge + "'"));
+    // Leading zeros do not count against an id that fits.
+    ASSERT_TRUE(Load("item 000000000007 \"i\" ( objectgfx(00000000000008, \"body.png\", \"b\", main) )"));
+    EXPECT_NE(Block(7), nullptr);
+    EXPECT_EQ(Block(7)->GetMainGraphics()->GetId(), 8);
     // Tile ids: the highest one below the empty cell is fine.
     manager_.AddTexture("tiles.png", 64, 128);
     ASSERT_TRUE(Load("wall 262142 \"w\" ( wallgfx(0, \"tiles.png\", \"n\", main, row(0)) )"));

@@ -1,5 +1,6 @@
 #include "ScriptFixture.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -67,7 +68,7 @@ public:
     bool WriteString(const char16_t*) override { return false; }
     bool WriteInt(int) override { return false; }
     bool Flush() override { return inner_->Flush(); }
-    void CloseAndDelete() override {}
+    void CloseAndDelete() override { inner_->CloseAndDelete(); }
 
 private:
     std::unique_ptr<IFile> inner_;
@@ -126,7 +127,18 @@ protected:
         return script_->Load(u"test.cfg");
     }
 
-    bool TmpExists() { return ::access(dir_.File("test.cfg.tmp").c_str(), F_OK) == 0; }
+    // Anything but the script left in the folder (a temporary file).
+    bool TmpExists()
+    {
+        bool found = false;
+        DIR* d = opendir(dir_.Path().c_str());
+        while (dirent* e = d ? readdir(d) : nullptr)
+            found = found || (std::string(e->d_name) != "." && std::string(e->d_name) != ".." &&
+                              std::string(e->d_name) != "test.cfg");
+        if (d)
+            closedir(d);
+        return found;
+    }
 
     ProxyFiles proxy_;
 };
@@ -150,10 +162,15 @@ TEST_F(SaveBack, FailedWriteKeepsTheOriginalAndShowsTheCriticalBox)
 TEST_F(SaveBack, FailedRenameKeepsTheOriginal)
 {
     ASSERT_TRUE(LoadThroughProxy(kScript, true));
-    // The script's place is taken by a folder that cannot be replaced.
-    ASSERT_EQ(::unlink(dir_.File("test.cfg").c_str()), 0);
-    TestSupport::MakeDirs(dir_.File("test.cfg"));
-    Write("test.cfg/keep", "x");
+    // While the new text is written, the script's place is taken by a
+    // folder that cannot be replaced.
+    proxy_.onOpen = [this](const char16_t* path, int mode, int flags) -> IFile* {
+        IFile* f = files_->Open(path, mode, flags);
+        EXPECT_EQ(::unlink(dir_.File("test.cfg").c_str()), 0);
+        TestSupport::MakeDirs(dir_.File("test.cfg"));
+        Write("test.cfg/keep", "x");
+        return f;
+    };
     EXPECT_FALSE(script_->SaveBack());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, kCritical);
@@ -168,12 +185,12 @@ TEST_F(SaveBack, WriteGoesThroughTheTemporaryName)
     proxy_.onOpen = [&](const char16_t* path, int mode, int flags) -> IFile* {
         if (mode == kOpenWrite) {
             writes.push_back(path);
-            EXPECT_EQ(flags, 0);
+            EXPECT_EQ(flags, kOpenReplace);
         }
         return files_->Open(path, mode, flags);
     };
     ASSERT_TRUE(script_->SaveBack());
-    EXPECT_EQ(writes, (std::vector<std::u16string>{u"test.cfg.tmp"}));
+    EXPECT_EQ(writes, (std::vector<std::u16string>{u"test.cfg"}));
     EXPECT_NE(ReadText(dir_.File("test.cfg")), kScript);
     EXPECT_FALSE(TmpExists());
 }
@@ -222,6 +239,33 @@ TEST_F(SaveBack, EditModeAsksForTheDiskCopyFirst)
     ASSERT_TRUE(LoadThroughProxy(kScript, false));
     ASSERT_TRUE(LoadThroughProxy(kScript, true));
     EXPECT_EQ(flags, (std::vector<int>{0, kOpenNoPackage}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SaveBack, ReadOnlyScriptStaysAndPrivateOrLinkedOnesKeepTheirForm)
+{
+    ASSERT_TRUE(Load(kScript, true));
+    ASSERT_EQ(::chmod(dir_.File("test.cfg").c_str(), 0444), 0);
+    EXPECT_FALSE(script_->SaveBack());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(ReadText(dir_.File("test.cfg")), kScript);
+
+    // The script behind a link, readable by its owner only.
+    TestSupport::MakeDirs(dir_.File("real"));
+    ASSERT_EQ(::rename(dir_.File("test.cfg").c_str(), dir_.File("real/test.cfg").c_str()), 0);
+    ASSERT_EQ(::chmod(dir_.File("real/test.cfg").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("real/test.cfg", dir_.File("test.cfg").c_str()), 0);
+    ASSERT_TRUE(script_->SaveBack());
+    struct stat st;
+    ASSERT_EQ(::lstat(dir_.File("test.cfg").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(dir_.File("real/test.cfg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(ReadText(dir_.File("real/test.cfg")), ScriptText(*script_));
+    EXPECT_NE(ScriptText(*script_), kScript);
 }
 
 } // namespace

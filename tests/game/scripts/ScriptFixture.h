@@ -81,6 +81,10 @@ public:
     IResource* GetById(int id) override { return real_.GetById(id); }
     IResource* GetByName(const char16_t* name) override { return real_.GetByName(name); }
     int NewId(bool tile) override { return real_.NewId(tile); }
+    void AssignNewIds(IResource* const* r, const bool* tiles, int count) override
+    {
+        real_.AssignNewIds(r, tiles, count);
+    }
     ITexture* LoadTextureA(const char* file, bool pack, int group) override
     {
         loads.push_back({"texture", file, pack, group});

@@ -8,7 +8,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <string>
@@ -93,6 +98,18 @@ protected:
         WriteAll(dir_.File("game.opt"), content.data(), content.size());
         o.SetAddressResolver(OfflineResolve);
         return ReadOptionsFile(&files_, &o, nullptr);
+    }
+
+    // Entries of the game folder: a failed write leaves no temporary behind.
+    int FolderCount()
+    {
+        int n = 0;
+        DIR* d = opendir(dir_.Path().c_str());
+        while (dirent* e = d ? readdir(d) : nullptr)
+            n += e->d_name[0] != '.' || (e->d_name[1] != 0 && e->d_name[1] != '.');
+        if (d)
+            closedir(d);
+        return n;
     }
 
     TestSupport::TempDir dir_;
@@ -252,7 +269,8 @@ TEST_F(OptionsFileTest, ReadingRules)
         {"<servername>a\"b</servername><serverport>10</serverport>", "port", 10},
         {"<brightness>nan</brightness>", "brightness%", 35},
         {"<brightness>inf</brightness>", "brightness%", 35},
-        {"<brightness>1e999</brightness>", "brightness%", 0},
+        {"<brightness>1e999</brightness>", "brightness%", 35},
+        {"<brightness>-1e999</brightness>", "brightness%", 35},
         {"<brightness>0.5</brightness>", "brightness%", 50},
         {"<serverport>12", "port", 12},
         {"<servername>x</servername", "port", 8887},
@@ -314,12 +332,48 @@ TEST_F(OptionsFileTest, MasterVolumeGoesToTheAudio)
 TEST_F(OptionsFileTest, FailedWriteKeepsTheOldFile)
 {
     WriteAll(dir_.File("game.opt"), kDefaultFile, sizeof kDefaultFile - 1);
-    ASSERT_EQ(mkdir(dir_.File("game.opt.tmp").c_str(), 0755), 0); // the temporary cannot be opened
     GameOptions o;
     o.SetServerName(u"changed");
-    EXPECT_FALSE(WriteOptionsFile(&files_, &o, nullptr));
+    // Cap the size of files this process may write, as a full disk would.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit cap = saved;
+    cap.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &cap), 0);
+    bool written = WriteOptionsFile(&files_, &o, nullptr);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
     auto bytes = ReadAll(dir_.File("game.opt"));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string(kDefaultFile));
+    EXPECT_EQ(FolderCount(), 1);
+}
+
+TEST_F(OptionsFileTest, ReadOnlyFileStaysAndPrivateOrLinkedOnesKeepTheirForm)
+{
+    GameOptions o;
+    o.SetServerPassword(u"secret");
+    WriteAll(dir_.File("game.opt"), "old", 3);
+    ASSERT_EQ(chmod(dir_.File("game.opt").c_str(), 0444), 0);
+    EXPECT_FALSE(WriteOptionsFile(&files_, &o, nullptr));
+    auto bytes = ReadAll(dir_.File("game.opt"));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old");
+    EXPECT_EQ(FolderCount(), 1);
+
+    // The settings behind a link, readable by their owner only.
+    ASSERT_EQ(mkdir(dir_.File("real").c_str(), 0755), 0);
+    ASSERT_EQ(rename(dir_.File("game.opt").c_str(), dir_.File("real/game.opt").c_str()), 0);
+    ASSERT_EQ(chmod(dir_.File("real/game.opt").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("real/game.opt", dir_.File("game.opt").c_str()), 0);
+    ASSERT_TRUE(WriteOptionsFile(&files_, &o, nullptr));
+    struct stat st;
+    ASSERT_EQ(lstat(dir_.File("game.opt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat(dir_.File("real/game.opt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    bytes = ReadAll(dir_.File("real/game.opt"));
+    EXPECT_EQ(Between(std::string(bytes.begin(), bytes.end()), "<serverpassword>", "</"), "secret");
 }
 
 TEST_F(OptionsFileTest, HostileFilesLoadWithoutHarm)
