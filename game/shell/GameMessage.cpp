@@ -312,9 +312,15 @@ bool ReadFirstChunk(GamePacket& p, FirstChunk* out)
     int nameBytes = int(static_cast<const uint8_t*>(end) - rest);
     out->name = Util::Widen(reinterpret_cast<const char*>(rest), size_t(nameBytes));
     p.Skip(nameBytes + 1);
-    out->data = p.GetPayload() + p.GetReadPosition();
-    out->size = p.GetRemaining();
+    ReadChunk(p, &out->data, &out->size);
     return true;
+}
+
+void ReadChunk(GamePacket& p, const uint8_t** data, int* size)
+{
+    *data = p.GetPayload() + p.GetReadPosition();
+    *size = p.GetRemaining();
+    p.Skip(*size);
 }
 
 void WriteChunk(GamePacket& p, const uint8_t* data, int size)

@@ -132,6 +132,8 @@ int ReadPlayerTable(GamePacket& p, SlotRecord* out);
 void WriteFirstChunk(GamePacket& p, uint32_t total, const char16_t* name, const uint8_t* data, int size);
 bool ReadFirstChunk(GamePacket& p, FirstChunk* out);
 void WriteChunk(GamePacket& p, const uint8_t* data, int size);
+// The rest of the payload, taken.
+void ReadChunk(GamePacket& p, const uint8_t** data, int* size);
 void WriteExplosion(GamePacket& p, float x, float y, uint8_t size);
 bool ReadExplosion(GamePacket& p, float* x, float* y, uint8_t* size);
 
