@@ -31,6 +31,7 @@ public:
     virtual MPAPI::Object* AsNetObject(Player* player) = 0;
     virtual void SetConnection(Player* player, MPAPI::IConnection* connection) = 0;
     virtual void SetScores(Player* player, IPlayerScores* scores) = 0;
+    virtual IPlayerScores* GetScores(Player* player) = 0;
     // Bit 0x40 of the player's flag word: the client moves relative to facing.
     virtual void SetRelativeMoving(Player* player, bool on) = 0;
     // The game mode's limits for a joining client.

@@ -3,6 +3,7 @@
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/net/IConnection.h"
+#include "engine/web/IPlayerScores.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/IPlayerRoster.h"
 #include "game/world/IGameOptions.h"
@@ -172,7 +173,9 @@ void MultiplayerHandler::HandleChat(const char16_t* text, Player* sender, bool t
     const char16_t* name = GetPlayerName(id);
     // A sender without a slot is nobody's operator, whatever "Unknown" is.
     bool hasSlot = name != kUnknown;
-    if (text[0] == u'!' && sender && hasSlot && options_ && options_->IsOperator(name)) {
+    IPlayerScores* scores = sender && roster_ ? roster_->GetScores(sender) : nullptr;
+    int32_t account = scores ? scores->GetAccountId() : 0;
+    if (text[0] == u'!' && sender && hasSlot && options_ && options_->IsOperatorAccount(name, account)) {
         if (runCommand_)
             runCommand_(text + 1);
         return;

@@ -3,6 +3,7 @@
 // Players as the handler sees them through its roster, and a handler that
 // records the texts it is asked to broadcast.
 #include "engine/net/Object.h"
+#include "engine/web/IPlayerScores.h"
 #include "game/shell/IPlayerRoster.h"
 #include "game/shell/MultiplayerHandler.h"
 
@@ -14,6 +15,7 @@ struct FakePlayer : MPAPI::Object {
     int32_t id = 0;
     IPlayerRoster::Figures figures;
     MPAPI::IConnection* connection = nullptr;
+    IPlayerScores* scores = nullptr;
     bool relativeMoving = false;
 
     const MPAPI::FieldRecord* GetFieldTable() override { return nullptr; }
@@ -57,9 +59,29 @@ public:
     Player* CreatePlayer() override { return hasMode ? AsPlayer(Add(nextId++, -1, 0)) : nullptr; }
     MPAPI::Object* AsNetObject(Player* p) override { return AsFake(p); }
     void SetConnection(Player* p, MPAPI::IConnection* c) override { AsFake(p)->connection = c; }
-    void SetScores(Player*, IPlayerScores*) override {}
+    void SetScores(Player* p, IPlayerScores* s) override { AsFake(p)->scores = s; }
+    IPlayerScores* GetScores(Player* p) override { return AsFake(p)->scores; }
     void SetRelativeMoving(Player* p, bool on) override { AsFake(p)->relativeMoving = on; }
     void SendModeInfo(MPAPI::IConnection*) override { ++modeInfos; }
+};
+
+// A score record whose account the master service confirmed.
+class ConfirmedAccount : public IPlayerScores {
+public:
+    explicit ConfirmedAccount(int id) : id_(id) {}
+    void AddPoints(int) override {}
+    int GetScore() override { return 0; }
+    int GetRank() override { return 0; }
+    int GetPoints() override { return 0; }
+    void AddKillStats(int, int, int) override {}
+    void AddCaptures(int) override {}
+    int GetCaptures() override { return 0; }
+    void AddObjectivePoints(int) override {}
+    void AddRoundStats(int, int, int) override {}
+    int GetAccountId() override { return id_; }
+
+private:
+    int id_;
 };
 
 struct SentText {

@@ -141,6 +141,22 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     // Nobody can join as "op" while Op plays, so the operator's name stays his.
     EXPECT_EQ(h.AcceptJoin(nullptr, u"OP", ""), nullptr);
 
+    // An entry bound to an account: the name alone is not enough.
+    options.AddOperator(u"Boss");
+    options.SetOperatorAccount(1, 77);
+    Player* impostor = h.AcceptJoin(nullptr, u"Boss", "");
+    h.HandleChat(u"!ban Op", impostor, false);
+    EXPECT_EQ(commands.size(), 1u);
+    h.RemovePlayer(AsFake(impostor)->id);
+    ConfirmedAccount wrong(5), right(77);
+    Player* boss = h.AcceptJoin(nullptr, u"Boss", "");
+    AsFake(boss)->scores = &wrong;
+    h.HandleChat(u"!ban Op", boss, false);
+    EXPECT_EQ(commands.size(), 1u);
+    AsFake(boss)->scores = &right;
+    h.HandleChat(u"!ban Op", boss, false);
+    EXPECT_EQ(commands.size(), 2u);
+
     // From the wire: control characters never reach the line.
     GamePacket chat;
     GameMessages::WriteFlaggedText(chat, GameMessage::Chat, 0, u"a\x1b[2Jb");
