@@ -34,6 +34,25 @@ struct Row {
     std::function<void(GamePacket&)> check;
 };
 
+std::function<void(GamePacket&)> Floats(std::vector<float> want)
+{
+    return [want](GamePacket& p) {
+        std::vector<float> got(want.size(), 0.0f);
+        EXPECT_TRUE(ReadFloats(p, got.data(), int(got.size())));
+        EXPECT_EQ(got, want);
+    };
+}
+
+std::function<void(GamePacket&)> Pair(uint32_t a, uint32_t b)
+{
+    return [a, b](GamePacket& p) {
+        uint32_t x = 0, y = 0;
+        ReadPair(p, &x, &y);
+        EXPECT_EQ(x, a);
+        EXPECT_EQ(y, b);
+    };
+}
+
 std::vector<Row> Rows()
 {
     return {
@@ -113,13 +132,7 @@ std::vector<Row> Rows()
         {"PlayerRemoved", [](GamePacket& p) { WritePlayerRemoved(p, 101); }, {0x0A, 0x00, 0x04, 0x00, 101, 0, 0, 0},
          [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 101u); }},
         {"Blast", [](GamePacket& p) { WriteBlast(p, 1.5f, 2.0f, 100.0f, 0.5f); },
-         Bytes{0x0B, 0x00, 0x10, 0x00} + F1_5 + F2 + F100 + F0_5,
-         [](GamePacket& p) {
-             float v[4] = {};
-             EXPECT_TRUE(ReadFloats(p, v, 4));
-             EXPECT_EQ(v[0], 1.5f);
-             EXPECT_EQ(v[3], 0.5f);
-         }},
+         Bytes{0x0B, 0x00, 0x10, 0x00} + F1_5 + F2 + F100 + F0_5, Floats({1.5f, 2.0f, 100.0f, 0.5f})},
         {"WallStateRequest", [](GamePacket& p) { WriteWallStateRequest(p, 9); },
          {0x0C, 0x00, 0x04, 0x00, 9, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 9u); }},
         {"WallState",
@@ -209,20 +222,9 @@ std::vector<Row> Rows()
         {"LevelMismatch", [](GamePacket& p) { WriteEmpty(p, GameMessage::LevelMismatch); },
          {0x1A, 0x00, 0x00, 0x00}, [](GamePacket&) {}},
         {"MissionItemTaken", [](GamePacket& p) { WriteMissionItemTaken(p, 101, 300); },
-         {0x1B, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0},
-         [](GamePacket& p) {
-             uint32_t a = 0, b = 0;
-             ReadPair(p, &a, &b);
-             EXPECT_EQ(a, 101u);
-             EXPECT_EQ(b, 300u);
-         }},
+         {0x1B, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0}, Pair(101, 300)},
         {"MissionItemRemoved", [](GamePacket& p) { WriteMissionItemRemoved(p, 101, 300); },
-         {0x1C, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0},
-         [](GamePacket& p) {
-             uint32_t a = 0, b = 0;
-             ReadPair(p, &a, &b);
-             EXPECT_EQ(b, 300u);
-         }},
+         {0x1C, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0}, Pair(101, 300)},
         {"MissionItemsDropped", [](GamePacket& p) { WriteMissionItemsDropped(p, 101); },
          {0x1D, 0x00, 0x04, 0x00, 101, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 101u); }},
         {"PlayerTable",
@@ -239,12 +241,7 @@ std::vector<Row> Rows()
              ASSERT_EQ(ReadPlayerTable(p, r), 1);
              EXPECT_EQ(r[0].team, 7);
          }},
-        {"Countdown", [](GamePacket& p) { WriteCountdown(p, 2.0f); }, Bytes{0x1F, 0x00, 0x04, 0x00} + F2,
-         [](GamePacket& p) {
-             float v = 0;
-             EXPECT_TRUE(ReadFloats(p, &v, 1));
-             EXPECT_EQ(v, 2.0f);
-         }},
+        {"Countdown", [](GamePacket& p) { WriteCountdown(p, 2.0f); }, Bytes{0x1F, 0x00, 0x04, 0x00} + F2, Floats({2.0f})},
         {"Explosion", [](GamePacket& p) { WriteExplosion(p, 1.5f, 2.0f, 3); },
          Bytes{0xE8, 0x03, 0x09, 0x00} + F1_5 + F2 + Bytes{3},
          [](GamePacket& p) {
@@ -255,35 +252,14 @@ std::vector<Row> Rows()
              EXPECT_EQ(size, 3);
          }},
         {"Blood", [](GamePacket& p) { WriteBlood(p, 1.5f, 2.0f, 0.5f); },
-         Bytes{0xE9, 0x03, 0x0C, 0x00} + F1_5 + F2 + F0_5,
-         [](GamePacket& p) {
-             float v[3] = {};
-             EXPECT_TRUE(ReadFloats(p, v, 3));
-             EXPECT_EQ(v[2], 0.5f);
-         }},
+         Bytes{0xE9, 0x03, 0x0C, 0x00} + F1_5 + F2 + F0_5, Floats({1.5f, 2.0f, 0.5f})},
         {"Smoke", [](GamePacket& p) { WriteSmoke(p, 1.5f, 2.0f, 100.0f); },
-         Bytes{0xEA, 0x03, 0x0C, 0x00} + F1_5 + F2 + F100,
-         [](GamePacket& p) {
-             float v[3] = {};
-             EXPECT_TRUE(ReadFloats(p, v, 3));
-             EXPECT_EQ(v[2], 100.0f);
-         }},
+         Bytes{0xEA, 0x03, 0x0C, 0x00} + F1_5 + F2 + F100, Floats({1.5f, 2.0f, 100.0f})},
         {"ObjectNotice", [](GamePacket& p) { WriteValue(p, GameMessage::ObjectNotice, 7); },
          {0xEB, 0x03, 0x04, 0x00, 7, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 7u); }},
-        {"GameModeTime", [](GamePacket& p) { WriteGameModeTime(p, 2.0f); }, Bytes{0xD1, 0x07, 0x04, 0x00} + F2,
-         [](GamePacket& p) {
-             float v = 0;
-             EXPECT_TRUE(ReadFloats(p, &v, 1));
-             EXPECT_EQ(v, 2.0f);
-         }},
+        {"GameModeTime", [](GamePacket& p) { WriteGameModeTime(p, 2.0f); }, Bytes{0xD1, 0x07, 0x04, 0x00} + F2, Floats({2.0f})},
         {"GameModeData", [](GamePacket& p) { WriteGameModeData(p, 20, 100); },
-         {0xD2, 0x07, 0x08, 0x00, 20, 0, 0, 0, 100, 0, 0, 0},
-         [](GamePacket& p) {
-             uint32_t a = 0, b = 0;
-             ReadPair(p, &a, &b);
-             EXPECT_EQ(a, 20u);
-             EXPECT_EQ(b, 100u);
-         }},
+         {0xD2, 0x07, 0x08, 0x00, 20, 0, 0, 0, 100, 0, 0, 0}, Pair(20, 100)},
         {"GameModeCapture", [](GamePacket& p) { WriteGameModeCapture(p, 7); },
          {0xD4, 0x07, 0x04, 0x00, 7, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 7u); }},
     };
