@@ -14,4 +14,7 @@ public:
     virtual int GetCaptures() = 0;
     virtual void AddObjectivePoints(int points) = 0;
     virtual void AddRoundStats(int a, int b, int c) = 0;
+    // The account id the master service confirmed for the player's login
+    // uid; 0 until it has answered or when it knows no such account.
+    virtual int GetAccountId() = 0;
 };

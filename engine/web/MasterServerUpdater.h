@@ -37,6 +37,7 @@ public:
         int GetCaptures() override;
         void AddObjectivePoints(int points) override;
         void AddRoundStats(int a, int b, int c) override;
+        int GetAccountId() override { return GetUid(); }
 
         int GetId() const { return id_; }
         int GetUid();

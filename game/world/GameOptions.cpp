@@ -239,12 +239,12 @@ uint32_t GameOptions::GetBanAddress(int32_t i)
 
 // ---- operators ----
 
-void GameOptions::AddOperator(const char16_t* name) { operators_.Add(new std::u16string(name ? name : u"")); }
+void GameOptions::AddOperator(const char16_t* name) { operators_.Add(new OperatorEntry{name ? name : u"", 0}); }
 
 void GameOptions::RemoveOperator(const char16_t* name)
 {
     for (int i = 0; name && i < operators_.GetCount(); ++i) {
-        if (*operators_[i] == name) {
+        if (operators_[i]->name == name) {
             delete operators_[i];
             operators_.RemoveAt(i);
             return;
@@ -255,13 +255,33 @@ void GameOptions::RemoveOperator(const char16_t* name)
 bool GameOptions::IsOperator(const char16_t* name)
 {
     for (int i = 0; name && i < operators_.GetCount(); ++i)
-        if (*operators_[i] == name)
+        if (operators_[i]->name == name)
+            return true;
+    return false;
+}
+
+void GameOptions::SetOperatorAccount(int32_t i, int32_t account)
+{
+    if (OperatorEntry* e = operators_.Get(i))
+        e->account = account < 0 ? 0 : account;
+}
+
+int32_t GameOptions::GetOperatorAccount(int32_t i)
+{
+    OperatorEntry* e = operators_.Get(i);
+    return e ? e->account : 0;
+}
+
+bool GameOptions::IsOperatorAccount(const char16_t* name, int32_t account)
+{
+    for (int i = 0; name && i < operators_.GetCount(); ++i)
+        if (operators_[i]->name == name && (operators_[i]->account == 0 || operators_[i]->account == account))
             return true;
     return false;
 }
 
 const char16_t* GameOptions::GetOperator(int32_t i)
 {
-    std::u16string* name = operators_.Get(i);
-    return name ? name->c_str() : u"";
+    OperatorEntry* e = operators_.Get(i);
+    return e ? e->name.c_str() : u"";
 }

@@ -123,6 +123,9 @@ public:
     bool IsOperator(const char16_t* name) override;
     int32_t GetOperatorCount() override { return operators_.GetCount(); }
     const char16_t* GetOperator(int32_t i) override;
+    void SetOperatorAccount(int32_t i, int32_t account) override;
+    int32_t GetOperatorAccount(int32_t i) override;
+    bool IsOperatorAccount(const char16_t* name, int32_t account) override;
 
     static const size_t kShortText = 64;
     static const size_t kPathText = 2047;
@@ -166,6 +169,10 @@ private:
     std::u16string returnedLevel_;
     std::u16string masterServer_;
     Util::List<BanInfo> bans_;
-    Util::List<std::u16string> operators_;
+    struct OperatorEntry {
+        std::u16string name;
+        int32_t account = 0; // 0: any account
+    };
+    Util::List<OperatorEntry> operators_;
     AddressResolver resolver_;
 };

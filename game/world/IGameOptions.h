@@ -102,4 +102,10 @@ public:
     virtual bool IsOperator(const char16_t* name) = 0;
     virtual int32_t GetOperatorCount() = 0;
     virtual const char16_t* GetOperator(int32_t i) = 0;
+    // An entry may be bound to an account id: only a player whose account
+    // the master service confirmed as that id is then the operator.
+    virtual void SetOperatorAccount(int32_t i, int32_t account) = 0;
+    virtual int32_t GetOperatorAccount(int32_t i) = 0;
+    // An entry of that name (exact) that is unbound or bound to the account.
+    virtual bool IsOperatorAccount(const char16_t* name, int32_t account) = 0;
 };

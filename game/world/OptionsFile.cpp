@@ -95,7 +95,11 @@ void BuildText(XMLWriter& w, IGameOptions* o, const char16_t* masterServer)
     if (o->GetOperatorCount() > 0) {
         w.OpenElement(u"operators");
         for (int i = 0; i < o->GetOperatorCount(); ++i)
-            WriteText(w, u"name", o->GetOperator(i));
+            if (int32_t account = o->GetOperatorAccount(i))
+                w.WriteElement(u"name", EscapeOptionText(o->GetOperator(i)).c_str(), u"account",
+                               Util::IntToString16(account).c_str());
+            else
+                WriteText(w, u"name", o->GetOperator(i));
         w.CloseElement(u"operators");
     }
 }

@@ -89,8 +89,10 @@ void OptionsParser::StartElement(const char16_t* name)
         element_ = kLevel;
     else if (inBans_ && Util::StrEqual(name, u"banplayer"))
         element_ = kBanPlayer;
-    else if (inOperators_ && Util::StrEqual(name, u"name"))
+    else if (inOperators_ && Util::StrEqual(name, u"name")) {
         element_ = kOperatorName;
+        operatorAccount_ = 0;
+    }
 }
 
 void OptionsParser::EndElement(const char16_t* name)
@@ -108,6 +110,8 @@ void OptionsParser::Attribute(const char16_t* name, TextToken* value)
 {
     if (value && Util::StrEqual(name, u"mode"))
         mapCycleMode_ = Util::AtoI(value->ToWideString().c_str());
+    else if (value && element_ == kOperatorName && Util::StrEqual(name, u"account"))
+        operatorAccount_ = Util::AtoI(value->ToWideString().c_str());
 }
 
 void OptionsParser::ApplyFloat(int code, const char16_t* text)
@@ -176,7 +180,11 @@ void OptionsParser::Text(const char16_t* raw)
     case kMasterServer: o->SetUpdaterString(t); break;
     case kLevel: o->AddMapCycleLevel(mapCycleMode_, t); break;
     case kBanPlayer: o->AddBanEntry(t); break;
-    case kOperatorName: o->AddOperator(t); break;
+    case kOperatorName:
+        o->AddOperator(t);
+        if (operatorAccount_ > 0)
+            o->SetOperatorAccount(o->GetOperatorCount() - 1, operatorAccount_);
+        break;
     default: break;
     }
 }

@@ -24,6 +24,7 @@ private:
     IGameOptions* options_;
     int element_ = 0;
     int32_t mapCycleMode_ = 0;
+    int32_t operatorAccount_ = 0;
     bool inMapCycle_ = false;
     bool inBans_ = false;
     bool inOperators_ = false;

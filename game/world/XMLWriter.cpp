@@ -10,11 +10,19 @@ void XMLWriter::Append(const char16_t* text)
         buffer_ += text;
 }
 
-void XMLWriter::WriteElement(const char16_t* name, const char16_t* text)
+void XMLWriter::WriteElement(const char16_t* name, const char16_t* text, const char16_t* attrName,
+                             const char16_t* attrValue)
 {
     Indent();
     buffer_ += u'<';
     Append(name);
+    if (attrName && attrValue) {
+        buffer_ += u' ';
+        Append(attrName);
+        buffer_ += u"=\"";
+        Append(attrValue);
+        buffer_ += u'"';
+    }
     buffer_ += u'>';
     Append(text);
     buffer_ += u"</";

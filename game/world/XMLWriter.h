@@ -10,7 +10,8 @@ public:
     XMLWriter() = default;
     virtual ~XMLWriter() {}
 
-    void WriteElement(const char16_t* name, const char16_t* text);
+    void WriteElement(const char16_t* name, const char16_t* text, const char16_t* attrName = nullptr,
+                      const char16_t* attrValue = nullptr);
     void WriteInt(const char16_t* name, int32_t value);
     void WriteFloat(const char16_t* name, double value);
     void WriteBool(const char16_t* name, bool value);

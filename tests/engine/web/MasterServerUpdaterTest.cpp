@@ -315,3 +315,14 @@ TEST(MasterServerUpdater, JoinWaitsForNoLookUp)
     EXPECT_EQ(p->GetRank(), 4);
     EXPECT_NE(slow.Request().find("/getuserid.php?uid=uidA "), std::string::npos);
 }
+
+// A login uid is the client's word: sent raw, "&uid=" in it would name
+// another account to the look-up and bind its operator rights.
+TEST_F(UpdaterStandIn, ClaimedUidCannotNameAnotherAccount)
+{
+    IPlayerScores* alice = updater_.AddPlayer(1, u"Alice", "uidA");
+    IPlayerScores* mallory = updater_.AddPlayer(2, u"Mallory", "x&uid=uidA");
+    Settle();
+    EXPECT_GT(alice->GetAccountId(), 0);
+    EXPECT_EQ(mallory->GetAccountId(), 0);
+}

@@ -415,3 +415,23 @@ TEST_F(OptionsFileTest, HostileFilesLoadWithoutHarm)
     ASSERT_TRUE(Load(again, out));
     EXPECT_EQ(Written(again), out);
 }
+
+// An operator entry may carry the account it is bound to; an entry without
+// one reads as before.
+TEST_F(OptionsFileTest, OperatorsKeepTheirAccounts)
+{
+    GameOptions o;
+    ASSERT_TRUE(Load(o, "<operators><name>Old</name><name account=\"77\">Boss</name></operators>"));
+    ASSERT_EQ(o.GetOperatorCount(), 2);
+    EXPECT_EQ(o.GetOperatorAccount(0), 0);
+    EXPECT_EQ(o.GetOperatorAccount(1), 77);
+    std::string text = Written(o);
+    EXPECT_NE(text.find("<name>Old</name>"), std::string::npos);
+    EXPECT_NE(text.find("<name account=\"77\">Boss</name>"), std::string::npos);
+    GameOptions again;
+    ASSERT_TRUE(Load(again, text));
+    EXPECT_TRUE(again.IsOperatorAccount(u"Old", 0));
+    EXPECT_TRUE(again.IsOperatorAccount(u"Boss", 77));
+    EXPECT_FALSE(again.IsOperatorAccount(u"Boss", 0));
+    EXPECT_FALSE(again.IsOperatorAccount(u"Boss", 5));
+}
