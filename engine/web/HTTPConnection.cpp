@@ -11,6 +11,8 @@ namespace HTTPUtils {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kPostPiece = 16000;
 constexpr int kWholeReplyDeadlineMs = 60000;
 
@@ -46,6 +48,12 @@ void HTTPConnection::SetTimeouts(int connectMs, int receiveMs)
 {
     connectTimeoutMs_ = connectMs;
     receiveTimeoutMs_ = receiveMs;
+}
+
+void HTTPConnection::SetStreamDeadlines(int headerMs, int bodyIdleMs)
+{
+    headerDeadlineMs_ = headerMs;
+    bodyIdleMs_ = bodyIdleMs;
 }
 
 std::u16string HTTPConnection::EncodeValue(const char16_t* value)
@@ -211,37 +219,35 @@ bool HTTPConnection::Post(const char16_t* url, int length, const char* data)
     return true;
 }
 
-bool HTTPConnection::ReceiveMore()
+bool HTTPConnection::ReceiveMore(Clock::time_point deadline, const char* late)
 {
     if (ended_ || !socket_ || !parser_)
         return false;
-    char buffer[kChunkSize];
-    int n = socket_->Receive(buffer, kChunkSize, receiveTimeoutMs_);
-    if (n > 0) {
-        parser_->Feed(buffer, size_t(n));
-        return true;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    int n = Net::TcpSocket::kTimedOut;
+    if (left > 0) {
+        char buffer[kChunkSize];
+        n = socket_->Receive(buffer, kChunkSize, int(std::min<int64_t>(left, receiveTimeoutMs_)));
+        if (n > 0) {
+            parser_->Feed(buffer, size_t(n));
+            return true;
+        }
     }
     ended_ = true;
     if (n == Net::TcpSocket::kClosed)
         parser_->Finish();
     else
-        parser_->Abort(n == Net::TcpSocket::kTimedOut ? "no answer in time" : "receive failed");
+        parser_->Abort(n != Net::TcpSocket::kTimedOut ? "receive failed" : left > 0 ? "no answer in time" : late);
     socket_->Close();
     return false;
 }
 
 void HTTPConnection::ReadWhole()
 {
-    using Clock = std::chrono::steady_clock;
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kWholeReplyDeadlineMs);
-    while (!parser_->IsDone() && !parser_->HasError()) {
-        if (Clock::now() > deadline) {
-            parser_->Abort("reply took too long");
+    while (!parser_->IsDone() && !parser_->HasError())
+        if (!ReceiveMore(deadline, "reply took too long"))
             break;
-        }
-        if (!ReceiveMore())
-            break;
-    }
     if (socket_)
         socket_->Close();
 }
@@ -250,8 +256,11 @@ bool HTTPConnection::WaitForHeader()
 {
     if (!parser_)
         return false;
+    // A trickled header would reset every receive's time-out; this bounds
+    // the whole of it.
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(headerDeadlineMs_);
     while (!parser_->HeaderComplete() && !parser_->HasError())
-        if (!ReceiveMore())
+        if (!ReceiveMore(deadline, "header took too long"))
             break;
     return parser_->HeaderComplete();
 }
@@ -260,12 +269,16 @@ int HTTPConnection::ReceiveChunk(char* buffer)
 {
     if (!parser_ || !buffer)
         return 0;
+    if (!parser_->HeaderComplete() && !WaitForHeader())
+        return 0;
+    // Framing bytes alone (chunk lines, trailers) do not keep a body alive.
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(bodyIdleMs_);
     for (;;) {
         if (parser_->BodySize() > 0)
             return int(parser_->TakeBody(buffer, kChunkSize));
         if (parser_->IsDone() || parser_->HasError() || ended_)
             return 0;
-        ReceiveMore();
+        ReceiveMore(deadline, "body stalled");
     }
 }
 

@@ -3,6 +3,7 @@
 #include "engine/core/List.h"
 #include "engine/web/HTTPResponseParser.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,10 @@ public:
     static constexpr int kDefaultConnectTimeoutMs = 5000;
     static constexpr int kDefaultReceiveTimeoutMs = 10000;
     static constexpr size_t kMaxReplyBytes = 16u << 20;
+    // A streamed reply's header must be in within this time, however it
+    // trickles, and its body may go this long without a byte.
+    static constexpr int kDefaultHeaderDeadlineMs = 30000;
+    static constexpr int kDefaultBodyIdleMs = 30000;
 
     HTTPConnection();
     ~HTTPConnection();
@@ -49,10 +54,11 @@ public:
     bool Post(const char16_t* url, int length, const char* data);
 
     // After Get(url, false): the next body bytes, at most kChunkSize, into
-    // buffer; 0 at the end of the body or when the reply failed.
+    // buffer; 0 at the end of the body, when the reply failed or when no
+    // body byte came within the body idle time.
     int ReceiveChunk(char* buffer);
     // After Get(url, false): reads until the reply's header is in; false
-    // when it never came.
+    // when it did not come within the header deadline.
     bool WaitForHeader();
 
     // After a whole read: the body, null when there is none.
@@ -66,6 +72,7 @@ public:
     bool Succeeded() const;
 
     void SetTimeouts(int connectMs, int receiveMs);
+    void SetStreamDeadlines(int headerMs, int bodyIdleMs);
 
     const Util::List<Param_t>& GetParams() const { return params_; }
 
@@ -81,14 +88,17 @@ public:
 private:
     bool Open(const char16_t* url, Url* split);
     void ReadWhole();
-    // One receive into the parser; false at the end of the stream.
-    bool ReceiveMore();
+    // One receive into the parser, waiting at most until deadline; false
+    // at the end of the stream.
+    bool ReceiveMore(std::chrono::steady_clock::time_point deadline, const char* late);
 
     std::unique_ptr<Net::TcpSocket> socket_;
     std::unique_ptr<HTTPResponseParser> parser_;
     Util::List<Param_t> params_;
     int connectTimeoutMs_ = kDefaultConnectTimeoutMs;
     int receiveTimeoutMs_ = kDefaultReceiveTimeoutMs;
+    int headerDeadlineMs_ = kDefaultHeaderDeadlineMs;
+    int bodyIdleMs_ = kDefaultBodyIdleMs;
     bool ended_ = false;
 };
 

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -135,6 +136,7 @@ MasterServerUpdater::~MasterServerUpdater()
 
 void MasterServerUpdater::Start()
 {
+    std::lock_guard<std::mutex> lock(wakeMutex_);
     if (thread_.joinable())
         return;
     stop_ = false;
@@ -144,13 +146,24 @@ void MasterServerUpdater::Start()
 
 void MasterServerUpdater::Stop()
 {
+    std::thread thread;
     {
         std::lock_guard<std::mutex> lock(wakeMutex_);
         stop_ = true;
+        thread = std::move(thread_);
     }
     wake_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
+    if (thread.joinable())
+        thread.join();
+}
+
+void MasterServerUpdater::Wake()
+{
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex_);
+        woken_ = true;
+    }
+    wake_.notify_all();
 }
 
 void MasterServerUpdater::ThreadMain()
@@ -158,8 +171,11 @@ void MasterServerUpdater::ThreadMain()
     while (!stop_) {
         RunPass();
         std::unique_lock<std::mutex> lock(wakeMutex_);
-        wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return stop_.load(); });
+        wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return stop_.load() || woken_; });
+        woken_ = false;
     }
+    // Scores handed over before the stop still go up.
+    SendUploads();
     stopped_ = true;
 }
 
@@ -180,6 +196,7 @@ void MasterServerUpdater::RunPass()
     if (send)
         Announce(a);
     FlushScores(false, 0);
+    SendUploads();
 }
 
 void MasterServerUpdater::SetServerPort(int port)
@@ -261,21 +278,80 @@ void MasterServerUpdater::Announce(const Announcement& a)
     ++sent_;
 }
 
-void MasterServerUpdater::LookUp(PlayerInfo* player)
+MasterServerUpdater::LookUpResult MasterServerUpdater::LookUp(const std::string& loginUid)
 {
     HTTPUtils::HTTPConnection c;
     // A client's claimed uid goes into the query encoded, never raw.
-    c.AddParam(u"uid", Util::Widen(player->loginUid_.c_str()).c_str());
+    c.AddParam(u"uid", Util::Widen(loginUid.c_str()).c_str());
     std::u16string url = u"http://" + GetHost() + u"/getuserid.php";
     PlayerInfoParser parser;
-    if (!MasterServices::FetchXml(c, url.c_str(), &parser)) {
-        player->uid_ = 0;
-        return;
+    LookUpResult r;
+    if (!MasterServices::FetchXml(c, url.c_str(), &parser))
+        return r;
+    r.answered = true;
+    r.uid = parser.Get(PlayerInfoParser::kId);
+    r.score = parser.Get(PlayerInfoParser::kScore);
+    r.frags = parser.Get(PlayerInfoParser::kFrags);
+    r.rank = parser.Get(PlayerInfoParser::kRank);
+    return r;
+}
+
+void MasterServerUpdater::LookUpNewPlayers()
+{
+    std::vector<std::pair<uint64_t, std::string>> wanted;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        for (int i = 0; i < players_.GetCount(); ++i)
+            if (!players_.Get(i)->lookedUp_)
+                wanted.emplace_back(players_.Get(i)->serial_, players_.Get(i)->loginUid_);
     }
-    player->uid_ = parser.Get(PlayerInfoParser::kId);
-    player->score_ = parser.Get(PlayerInfoParser::kScore);
-    player->fragsTotal_ = parser.Get(PlayerInfoParser::kFrags);
-    player->rank_ = parser.Get(PlayerInfoParser::kRank);
+    // An account that joins again reads the totals its earlier record
+    // uploaded, so those go first.
+    if (!wanted.empty())
+        SendUploads();
+    for (const auto& w : wanted) {
+        if (stop_)
+            return;
+        LookUpResult r = LookUp(w.second); // the lock stays free meanwhile
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        for (int i = 0; i < players_.GetCount(); ++i) {
+            PlayerInfo* p = players_.Get(i);
+            if (p->serial_ != w.first)
+                continue; // the record may have gone while its look-up ran
+            p->lookedUp_ = true;
+            p->uid_ = r.answered && !p->retired_ ? r.uid : 0;
+            if (r.answered) {
+                p->score_ = r.score;
+                p->fragsTotal_ = r.frags;
+                p->rank_ = r.rank;
+            }
+        }
+    }
+}
+
+void MasterServerUpdater::SendUploads()
+{
+    for (;;) {
+        std::vector<uint8_t> records;
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            if (uploads_.empty())
+                return;
+            records = uploads_.front();
+        }
+        Upload(records);
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        uploads_.pop_front();
+    }
+}
+
+bool MasterServerUpdater::IsSettled()
+{
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    for (int i = 0; i < players_.GetCount(); ++i)
+        if (!players_.Get(i)->lookedUp_)
+            return false;
+    return uploads_.empty();
 }
 
 void MasterServerUpdater::Upload(const std::vector<uint8_t>& records)
@@ -299,19 +375,21 @@ int MasterServerUpdater::ScoreIncrement(float weight, int points)
 
 void MasterServerUpdater::FlushScores(bool force, int id)
 {
-    if (!force && ++passCounter_ < kLookUpPasses)
+    if (!force) {
+        LookUpNewPlayers();
         return;
-    passCounter_ = 0;
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    for (int i = 0; i < players_.GetCount(); ++i) {
-        PlayerInfo* p = players_.Get(i);
-        if (!p->lookedUp_) {
-            LookUp(p);
-            p->lookedUp_ = true;
-        }
     }
-    if (!force)
-        return;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        QueueScores(id);
+    }
+    if (!stop_)
+        Start();
+    Wake();
+}
+
+void MasterServerUpdater::QueueScores(int id)
+{
     std::vector<uint8_t> bytes;
     for (int i = 0; i < players_.GetCount(); ++i) {
         PlayerInfo* p = players_.Get(i);
@@ -337,7 +415,7 @@ void MasterServerUpdater::FlushScores(bool force, int id)
         p->ClearPending();
     }
     if (!bytes.empty())
-        Upload(bytes);
+        uploads_.push_back(std::move(bytes));
 }
 
 MasterServerUpdater::PlayerInfo* MasterServerUpdater::Find(int id)
@@ -350,28 +428,30 @@ MasterServerUpdater::PlayerInfo* MasterServerUpdater::Find(int id)
 
 IPlayerScores* MasterServerUpdater::AddPlayer(int id, const char16_t* name, const char* loginUid)
 {
-    std::unique_lock<std::recursive_mutex> lock(mutex_);
-    if (PlayerInfo* old = Find(id)) {
-        players_.Remove(old);
-        delete old;
+    PlayerInfo* p = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        if (PlayerInfo* old = Find(id)) {
+            players_.Remove(old);
+            delete old;
+        }
+        std::string uid = loginUid ? std::string(loginUid, strnlen(loginUid, kLoginUidMax)) : std::string();
+        // The account's earlier record uploads what it has and then no more.
+        for (int i = 0; i < players_.GetCount(); ++i) {
+            PlayerInfo* other = players_.Get(i);
+            if (other->loginUid_ != uid)
+                continue;
+            QueueScores(other->id_);
+            other->uid_ = 0;
+            other->retired_ = true;
+        }
+        p = new PlayerInfo(this, id, name, uid.c_str());
+        p->serial_ = nextSerial_++;
+        players_.Add(p);
     }
-    std::string uid = loginUid ? std::string(loginUid, strnlen(loginUid, kLoginUidMax)) : std::string();
-    std::vector<int> sameAccount;
-    for (int i = 0; i < players_.GetCount(); ++i)
-        if (players_.Get(i)->loginUid_ == uid)
-            sameAccount.push_back(players_.Get(i)->id_);
-    // The account's earlier record uploads what it has and then no more.
-    for (int other : sameAccount) {
-        lock.unlock();
-        FlushScores(true, other);
-        lock.lock();
-        if (PlayerInfo* p = Find(other))
-            p->uid_ = 0;
-    }
-    PlayerInfo* p = new PlayerInfo(this, id, name, uid.c_str());
-    LookUp(p);
-    p->lookedUp_ = true;
-    players_.Add(p);
+    if (!stop_)
+        Start();
+    Wake();
     return p;
 }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,12 +16,12 @@ class IFileManager;
 
 // Announces a game server to the master server from its own thread, keeps
 // the players' score records, looks their accounts up and uploads their
-// scores. The thread is the updater's own: Stop (and the destructor) joins
-// it.
+// scores. Every request runs on that thread and never under the lock the
+// game's score calls take, so a slow master server holds up no game loop.
+// The thread is the updater's own: Stop (and the destructor) joins it.
 class MasterServerUpdater {
 public:
     static constexpr const char16_t* kDefaultHost = u"master.vornhal.net";
-    static constexpr int kLookUpPasses = 1000;
     static constexpr size_t kLoginUidMax = 64;
 
     class PlayerInfo : public IPlayerScores {
@@ -49,8 +50,10 @@ public:
 
         MasterServerUpdater* updater_;
         int id_;
+        uint64_t serial_ = 0; // tells a later record of the same id apart
         int uid_ = 0;
         bool lookedUp_ = false;
+        bool retired_ = false; // its account joined again: uploads nothing more
         std::u16string name_;
         std::string loginUid_;
         int points_ = 0;
@@ -74,7 +77,8 @@ public:
     MasterServerUpdater& operator=(const MasterServerUpdater&) = delete;
 
     void Start();
-    // Sets the stop flag and waits for the thread's current pass to end.
+    // Sets the stop flag and waits for the thread to send the uploads
+    // already made and end.
     void Stop();
     bool IsRunning() const { return thread_.joinable(); }
 
@@ -99,13 +103,18 @@ public:
     int GetAnnouncementsQueued() const { return queued_.load(); }
     int GetAnnouncementsSent() const { return sent_.load(); }
 
+    // The record comes back at once; its account is looked up on the
+    // thread (which this starts when it is not running).
     IPlayerScores* AddPlayer(int id, const char16_t* name, const char* loginUid);
     void RemovePlayer(int id);
     void ClearPlayers();
-    // force false: the thread's periodic pass (look-ups every 1000 calls);
-    // force true: uploads the pending scores of player id, or of all for 0.
+    // force false: the thread's pass, which looks up new records; force
+    // true: hands the pending scores of player id, or of all for 0, to the
+    // thread for upload.
     void FlushScores(bool force, int id);
     int GetPlayerCount();
+    // Every record looked up and every upload sent.
+    bool IsSettled();
 
     // One pass of the thread's loop.
     void RunPass();
@@ -123,10 +132,20 @@ private:
         int maxPlayers = 0;
     };
 
+    struct LookUpResult {
+        bool answered = false;
+        int uid = 0, score = 0, frags = 0, rank = 0;
+    };
+
     void ThreadMain();
+    void Wake();
     void Announce(const Announcement& a);
-    void LookUp(PlayerInfo* player);
+    void LookUpNewPlayers();
+    LookUpResult LookUp(const std::string& loginUid);
+    void SendUploads();
     void Upload(const std::vector<uint8_t>& records);
+    // Under the lock: the records of player id (0 all) for the thread.
+    void QueueScores(int id);
     void WriteStatusFile(const Announcement& a);
     PlayerInfo* Find(int id);
 
@@ -136,6 +155,7 @@ private:
     std::atomic<bool> stopped_{false};
     std::mutex wakeMutex_;
     std::condition_variable wake_;
+    bool woken_ = false;
 
     mutable std::recursive_mutex mutex_;
     char16_t host_[64] = {};
@@ -146,6 +166,7 @@ private:
     std::atomic<int> sent_{0};
     std::atomic<int> serverPort_{0};
     Util::List<PlayerInfo> players_;
-    std::atomic<int> passCounter_{0};
+    uint64_t nextSerial_ = 1;
+    std::deque<std::vector<uint8_t>> uploads_; // the front stays until it is sent
     float weight_ = 0.2f;
 };

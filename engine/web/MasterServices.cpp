@@ -11,6 +11,8 @@
 #include "engine/web/UpdateParser.h"
 #include "engine/xml/ReadXml.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -46,8 +48,11 @@ bool MasterServices::FetchXml(HTTPUtils::HTTPConnection& connection, const char1
 {
     if (!connection.Get(url, true) || !connection.Succeeded())
         return false;
-    const char* body = connection.GetBody();
-    int length = connection.GetBodyLength();
+    return ReadReply(connection.GetBody(), connection.GetBodyLength(), handler);
+}
+
+bool MasterServices::ReadReply(const char* body, int length, nsParser::XMLInterface* handler)
+{
     if (!body || length <= 0)
         return false;
     std::u16string text = Util::Widen(body, size_t(length));
@@ -87,32 +92,35 @@ bool MasterServices::FetchUpdates(Util::List<IUpdateFile>* files)
 }
 
 bool MasterServices::DownloadFile(IFileManager* files, const char16_t* url, const char16_t* localPath,
-                                  IDownloadListener* listener)
+                                  IDownloadListener* listener, const DownloadLimits& limits)
 {
     if (!files || !localPath)
         return false;
     HTTPUtils::HTTPConnection c;
+    c.SetStreamDeadlines(limits.headerMs, limits.bodyIdleMs);
     if (!c.Get(url, false))
         return false;
-    // An error page must not replace the file at the local path.
-    if (!c.WaitForHeader() || c.GetStatusCode() < 200 || c.GetStatusCode() >= 300)
+    // An error page must not replace the file at the local path, nor may a
+    // file larger than the limit start to.
+    if (!c.WaitForHeader() || c.GetStatusCode() < 200 || c.GetStatusCode() >= 300 ||
+        c.GetContentLength() > limits.maxBytes)
         return false;
     std::unique_ptr<IFile> file(files->Open(localPath, kOpenWrite, 11));
     if (!file)
         return false;
     char buffer[HTTPUtils::HTTPConnection::kChunkSize];
-    int total = 0;
+    int64_t total = 0;
     bool written = true;
     for (;;) {
         int n = c.ReceiveChunk(buffer);
         if (n <= 0)
             break;
-        if (!file->Write(buffer, n)) {
+        total += n;
+        if (total > limits.maxBytes || !file->Write(buffer, n)) {
             written = false;
             break;
         }
-        total += n;
-        if (listener && !listener->OnProgress(total))
+        if (listener && !listener->OnProgress(int(std::min<int64_t>(total, INT_MAX))))
             return file->Flush(), true; // stopped by the caller: what came stays
     }
     bool flushed = file->Flush();

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -14,37 +16,59 @@ namespace {
 
 constexpr size_t kMaxHead = 65536;
 constexpr size_t kMaxBody = 1 << 20;
-constexpr int kIdleMs = 5000;
+
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point deadline)
+{
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left < 0 ? 0 : int(left);
+}
 
 // The score records' additive key, position by position, as the game
 // servers apply it: added at even places, taken away at odd ones.
 constexpr unsigned char kKey[26] = {0x5B, 0x17, 0xC4, 0x29, 0x8E, 0x73, 0x06, 0xB1, 0x4D, 0xE2, 0x38, 0x9A, 0x61,
                                     0xF5, 0x0C, 0x87, 0x2E, 0xD3, 0x7A, 0x45, 0xBC, 0x10, 0x96, 0x6F, 0xA8, 0x3D};
 
-bool ReadSome(int fd, std::string* into)
+// False when the peer ended, failed or let the deadline pass.
+bool ReadSome(int fd, std::string* into, Clock::time_point deadline)
 {
-    pollfd p{fd, POLLIN, 0};
-    int r = ::poll(&p, 1, kIdleMs);
-    if (r <= 0)
-        return false;
-    char buffer[4096];
-    ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-    if (n <= 0)
-        return false;
-    into->append(buffer, size_t(n));
-    return true;
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        int r = ::poll(&p, 1, MsLeft(deadline));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        char buffer[4096];
+        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        into->append(buffer, size_t(n));
+        return true;
+    }
 }
 
+// A reader that takes nothing for kSendIdleMs is given up.
 void SendAll(int fd, const std::string& data)
 {
     size_t at = 0;
     while (at < data.size()) {
-        ssize_t n = ::send(fd, data.data() + at, data.size() - at, MSG_NOSIGNAL);
+        ssize_t n = ::send(fd, data.data() + at, data.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            at += size_t(n);
+            continue;
+        }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return;
-        at += size_t(n);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, StandInServer::kSendIdleMs) > 0)
+                continue;
+        }
+        return;
     }
 }
 
@@ -139,48 +163,67 @@ void StandInServer::Unscramble(unsigned char record[26])
         record[i] = (unsigned char)(i % 2 == 0 ? record[i] - kKey[i] : record[i] + kKey[i]);
 }
 
-void StandInServer::Serve(int fd, const std::string& peer)
+bool StandInServer::ParseHead(const std::string& head, Request* r, size_t* contentLength)
 {
-    std::string data;
-    size_t headEnd;
-    while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
-        if (data.size() > kMaxHead || !ReadSome(fd, &data))
-            return;
-    }
-    Request r;
-    r.peer = peer;
-    std::istringstream head(data.substr(0, headEnd));
+    std::istringstream in(head);
     std::string line, target, version;
-    std::getline(head, line);
+    std::getline(in, line);
     std::istringstream first(line);
-    first >> r.method >> target >> version;
-    size_t contentLength = 0;
-    while (std::getline(head, line)) {
+    first >> r->method >> target >> version;
+    if (r->method.empty() || target.empty())
+        return false;
+    *contentLength = 0;
+    while (std::getline(in, line)) {
         size_t colon = line.find(':');
-        if (colon != std::string::npos && Lower(line.substr(0, colon)) == "content-length")
-            contentLength = size_t(std::strtoul(line.c_str() + colon + 1, nullptr, 10));
+        if (colon == std::string::npos || Lower(line.substr(0, colon)) != "content-length")
+            continue;
+        const char* digits = line.c_str() + colon + 1;
+        while (*digits == ' ' || *digits == '\t')
+            ++digits;
+        if (*digits < '0' || *digits > '9')
+            return false;
+        errno = 0;
+        unsigned long long n = std::strtoull(digits, nullptr, 10);
+        if (errno || n > kMaxBody)
+            return false;
+        *contentLength = size_t(n);
     }
-    if (contentLength > kMaxBody)
-        return;
     // The game sends the absolute form: "http://host:port/path?query".
     if (target.compare(0, 7, "http://") == 0) {
         size_t slash = target.find('/', 7);
         target = slash == std::string::npos ? "/" : target.substr(slash);
     }
     size_t q = target.find('?');
-    r.path = target.substr(0, q);
+    r->path = target.substr(0, q);
     if (q != std::string::npos) {
         std::istringstream pairs(target.substr(q + 1));
         std::string pair;
         while (std::getline(pairs, pair, '&')) {
             size_t eq = pair.find('=');
             std::string name = PercentDecode(pair.substr(0, eq));
-            r.query[name] = eq == std::string::npos ? std::string() : PercentDecode(pair.substr(eq + 1));
+            r->query[name] = eq == std::string::npos ? std::string() : PercentDecode(pair.substr(eq + 1));
         }
     }
+    return true;
+}
+
+void StandInServer::Serve(int fd, const std::string& peer)
+{
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kRequestDeadlineMs);
+    std::string data;
+    size_t headEnd;
+    while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
+        if (data.size() > kMaxHead || !ReadSome(fd, &data, deadline))
+            return;
+    }
+    Request r;
+    r.peer = peer;
+    size_t contentLength = 0;
+    if (!ParseHead(data.substr(0, headEnd), &r, &contentLength))
+        return;
     r.body = data.substr(headEnd + 4);
     while (r.body.size() < contentLength)
-        if (!ReadSome(fd, &r.body))
+        if (!ReadSome(fd, &r.body, deadline))
             return;
     r.body.resize(contentLength);
 
@@ -192,8 +235,21 @@ void StandInServer::Serve(int fd, const std::string& peer)
     SendAll(fd, out);
 }
 
+int64_t StandInServer::Now() const { return clock_ ? clock_() : int64_t(std::time(nullptr)); }
+
+StandInState StandInServer::Snapshot()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return *state_;
+}
+
 StandInServer::Reply StandInServer::Handle(const Request& r)
 {
+    bool service = r.path == "/login.php" || r.path == "/servers.php" || r.path == "/getuserid.php" ||
+                   r.path == "/addserver.php" || (r.path == "/updatescores.php" && r.method == "POST");
+    if (!service)
+        return StaticFile(r.path); // files need no state, and may be large
+    std::lock_guard<std::mutex> lock(mutex_);
     if (r.path == "/login.php")
         return Login(r);
     if (r.path == "/servers.php")
@@ -202,9 +258,7 @@ StandInServer::Reply StandInServer::Handle(const Request& r)
         return UserId(r);
     if (r.path == "/addserver.php")
         return AddServer(r);
-    if (r.path == "/updatescores.php" && r.method == "POST")
-        return UpdateScores(r);
-    return StaticFile(r.path);
+    return UpdateScores(r);
 }
 
 StandInServer::Reply StandInServer::Login(const Request& r)
@@ -230,6 +284,7 @@ StandInServer::Reply StandInServer::Servers()
     // Each entry is the attributes of an end tag; no enclosing element,
     // whose end tag would make an empty entry.
     Reply reply;
+    state_->DropSilentServers(Now(), serverTimeout_);
     reply.body = "<?xml version=\"1.0\"?>\n";
     for (const AnnouncedServer& s : state_->Servers())
         reply.body += "</server name=\"" + Attr(s.name) + "\" level=\"" + Attr(s.level) + "\" mode=\"" +
@@ -275,6 +330,8 @@ StandInServer::Reply StandInServer::AddServer(const Request& r)
     s.players = std::atoi(field("players").c_str());
     s.maxPlayers = std::atoi(field("maxplayers").c_str());
     ++s.announcements;
+    s.lastSeen = Now();
+    state_->DropSilentServers(s.lastSeen, serverTimeout_);
     state_->Save();
     reply.body = "<result>ok</result>\n";
     return reply;
@@ -289,8 +346,17 @@ StandInServer::Reply StandInServer::UpdateScores(const Request& r)
         why = "bad base64";
     else if (bytes.empty() || bytes.size() % 26 != 0)
         why = "size " + std::to_string(bytes.size()) + " is no whole number of records";
-    std::vector<AcceptedScore> accepted;
-    for (size_t at = 0; why.empty() && at < bytes.size(); at += 26) {
+    if (!why.empty()) {
+        state_->AddRejection(why);
+        state_->Save();
+        reply.status = 400;
+        reply.body = "<result>" + why + "</result>\n";
+        return reply;
+    }
+    // Each record stands alone: one stale or unknown record costs only
+    // itself, the others of the upload count.
+    int accepted = 0, rejected = 0;
+    for (size_t at = 0; at < bytes.size(); at += 26) {
         unsigned char rec[26];
         std::memcpy(rec, bytes.data() + at, 26);
         Unscramble(rec);
@@ -306,30 +372,23 @@ StandInServer::Reply StandInServer::UpdateScores(const Request& r)
         s.c = Get16(rec + 22);
         s.objective = Get16(rec + 24);
         Account* a = state_->FindId(s.id);
-        if (!a)
-            why = "unknown account " + std::to_string(s.id);
-        else if (s.score < a->score || s.frags < a->frags)
-            why = "totals of account " + std::to_string(s.id) + " went down";
-        else
-            accepted.push_back(s);
-    }
-    if (!why.empty()) {
-        state_->AddRejection(why);
-        state_->Save();
-        reply.status = 400;
-        reply.body = "<result>" + why + "</result>\n";
-        return reply;
-    }
-    for (const AcceptedScore& s : accepted) {
-        Account* a = state_->FindId(s.id);
+        if (!a || s.score < a->score || s.frags < a->frags) {
+            state_->AddRejection(!a ? "unknown account " + std::to_string(s.id)
+                                    : "totals of account " + std::to_string(s.id) + " went down");
+            ++rejected;
+            continue;
+        }
         a->score = s.score;
         a->frags = s.frags;
         a->deaths += s.deaths;
         a->suicides += s.suicides;
         state_->AddScore(s);
+        ++accepted;
     }
     state_->Save();
-    reply.body = "<result>ok</result>\n";
+    reply.status = accepted ? 200 : 400;
+    reply.body = "<result><accepted>" + std::to_string(accepted) + "</accepted><rejected>" +
+                 std::to_string(rejected) + "</rejected></result>\n";
     return reply;
 }
 

@@ -2,11 +2,15 @@
 
 #include "StandInState.h"
 
+#include <cstdint>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
-// Answers the master-server and update-service requests on one
-// connection at a time.
+// Answers the master-server and update-service requests. Serve may run on
+// many connections at once: the state is kept under one lock, held only
+// while a request is handled, never while a peer is waited for.
 class StandInServer {
 public:
     struct Request {
@@ -22,11 +26,27 @@ public:
         std::string body;
     };
 
+    // A request must arrive whole within this time, however it trickles.
+    static constexpr int kRequestDeadlineMs = 10000;
+    // A reply must move on within this time, or its reader is dropped.
+    static constexpr int kSendIdleMs = 10000;
+    // Game servers announce every minute; three missed ones drop a server.
+    static constexpr int64_t kDefaultServerTimeout = 180;
+
     StandInServer(StandInState* state, std::string filesDir) : state_(state), filesDir_(std::move(filesDir)) {}
+
+    void SetServerTimeout(int64_t seconds) { serverTimeout_ = seconds; }
+    // Seconds since the epoch; the tests' clock instead of the wall clock.
+    void SetClock(std::function<int64_t()> clock) { clock_ = std::move(clock); }
 
     // Reads one request from the connected socket, answers it and returns.
     void Serve(int fd, const std::string& peer);
+    // Parses the head (up to the empty line) of a request.
+    static bool ParseHead(const std::string& head, Request* r, size_t* contentLength);
     Reply Handle(const Request& request);
+
+    // A copy of the state as it is between requests.
+    StandInState Snapshot();
 
     static std::string PercentDecode(const std::string& text);
     // Strict: only the alphabet, whole groups, padding at the end.
@@ -34,6 +54,7 @@ public:
     static void Unscramble(unsigned char record[26]);
 
 private:
+    int64_t Now() const;
     Reply Login(const Request& r);
     Reply Servers();
     Reply UserId(const Request& r);
@@ -41,6 +62,9 @@ private:
     Reply UpdateScores(const Request& r);
     Reply StaticFile(const std::string& path);
 
+    std::mutex mutex_;
     StandInState* state_;
     std::string filesDir_;
+    int64_t serverTimeout_ = kDefaultServerTimeout;
+    std::function<int64_t()> clock_;
 };

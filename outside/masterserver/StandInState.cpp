@@ -1,5 +1,11 @@
 #include "StandInState.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +24,7 @@ std::vector<std::string> Split(const std::string& line)
 }
 
 int Int(const std::vector<std::string>& f, size_t i) { return i < f.size() ? std::atoi(f[i].c_str()) : 0; }
+int64_t Int64(const std::vector<std::string>& f, size_t i) { return i < f.size() ? std::atoll(f[i].c_str()) : 0; }
 std::string Str(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
 
 void Put(std::ostream& out, std::initializer_list<std::string> fields)
@@ -32,7 +39,21 @@ void Put(std::ostream& out, std::initializer_list<std::string> fields)
     out << '\n';
 }
 
-std::string N(int v) { return std::to_string(v); }
+std::string N(int64_t v) { return std::to_string(v); }
+
+bool WriteAllTo(int fd, const std::string& data)
+{
+    size_t at = 0;
+    while (at < data.size()) {
+        ssize_t n = ::write(fd, data.data() + at, data.size() - at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += size_t(n);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -105,6 +126,7 @@ bool StandInState::Load()
             s.players = Int(f, 6);
             s.maxPlayers = Int(f, 7);
             s.announcements = Int(f, 8);
+            s.lastSeen = Int64(f, 9);
             servers_.push_back(s);
         } else if (f[0] == "score") {
             AcceptedScore s;
@@ -126,28 +148,52 @@ bool StandInState::Load()
     return true;
 }
 
+std::string StandInState::Text() const
+{
+    std::ostringstream out;
+    for (const Account& a : accounts_)
+        Put(out, {"account", a.user, a.password, a.nick, a.uid, N(a.id), N(a.activated), N(a.score), N(a.frags),
+                  N(a.deaths), N(a.suicides), N(a.rank)});
+    for (const AnnouncedServer& s : servers_)
+        Put(out, {"server", s.ip, N(s.port), s.name, s.level, N(s.mode), N(s.players), N(s.maxPlayers),
+                  N(s.announcements), N(s.lastSeen)});
+    for (const AcceptedScore& s : scores_)
+        Put(out, {"score", N(s.id), N(s.score), N(s.frags), N(s.deaths), N(s.suicides), N(s.captures), N(s.a),
+                  N(s.b), N(s.c), N(s.objective)});
+    for (const std::string& r : rejections_)
+        Put(out, {"rejected", r});
+    return out.str();
+}
+
 bool StandInState::Save() const
 {
-    std::string temp = path_ + ".new";
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        if (!out)
-            return false;
-        for (const Account& a : accounts_)
-            Put(out, {"account", a.user, a.password, a.nick, a.uid, N(a.id), N(a.activated), N(a.score), N(a.frags),
-                      N(a.deaths), N(a.suicides), N(a.rank)});
-        for (const AnnouncedServer& s : servers_)
-            Put(out, {"server", s.ip, N(s.port), s.name, s.level, N(s.mode), N(s.players), N(s.maxPlayers),
-                      N(s.announcements)});
-        for (const AcceptedScore& s : scores_)
-            Put(out, {"score", N(s.id), N(s.score), N(s.frags), N(s.deaths), N(s.suicides), N(s.captures), N(s.a),
-                      N(s.b), N(s.c), N(s.objective)});
-        for (const std::string& r : rejections_)
-            Put(out, {"rejected", r});
-        if (!out.flush())
-            return false;
+    if (path_.empty())
+        return true;
+    // The file holds passwords: a new one is the owner's alone, an old one
+    // keeps the bits its operator gave it.
+    mode_t mode = 0600;
+    struct stat st;
+    if (::stat(path_.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    std::string temp = path_ + ".XXXXXX";
+    int fd = ::mkstemp(&temp[0]);
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAllTo(fd, Text()) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
     }
-    return std::rename(temp.c_str(), path_.c_str()) == 0;
+    // The rename itself reaches the disk with the folder.
+    size_t slash = path_.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
 }
 
 Account* StandInState::FindUser(const std::string& user)
@@ -183,4 +229,30 @@ AnnouncedServer& StandInState::ServerAt(const std::string& ip, int port)
     servers_.back().ip = ip;
     servers_.back().port = port;
     return servers_.back();
+}
+
+Account& StandInState::SetAccount(const std::string& user, const std::string& password, const std::string& nick,
+                                  const std::string& uid)
+{
+    Account* a = FindUser(user);
+    if (!a) {
+        int id = 0;
+        for (const Account& other : accounts_)
+            id = std::max(id, other.id);
+        accounts_.push_back(Account());
+        a = &accounts_.back();
+        a->user = user;
+        a->id = id + 1;
+    }
+    a->password = password;
+    a->nick = nick;
+    a->uid = uid;
+    return *a;
+}
+
+void StandInState::DropSilentServers(int64_t now, int64_t timeout)
+{
+    servers_.erase(std::remove_if(servers_.begin(), servers_.end(),
+                                  [&](const AnnouncedServer& s) { return now - s.lastSeen > timeout; }),
+                   servers_.end());
 }

@@ -2,6 +2,9 @@
 #include "engine/core/ITimer.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/IFileManager.h"
+#include "engine/web/IUpdateFile.h"
+#include "engine/web/MasterServices.h"
+#include "engine/web/StandIn.h"
 
 #include <gtest/gtest.h>
 
@@ -63,9 +66,18 @@ TEST(Engine, ServicesOfLaterSubsystemsAnswerNothingYet)
     IEngine* e = GetEngine();
     EXPECT_EQ(e->CreateRenderer(1), nullptr);
     EXPECT_EQ(e->GetInput(), nullptr);
+    // The update list comes from the stand-in on this machine, never from
+    // the default host.
+    StandIn service;
+    ASSERT_TRUE(service.Running());
+    std::string xml = "<updates><updateFile><name>p</name><version>2</version></updateFile></updates>";
+    TestSupport::WriteAll(service.FilesDir() + "/updates.xml", xml.data(), xml.size());
+    MasterServices::SetUpdateHost(service.Host().c_str());
     Util::List<IUpdateFile>* updates = e->CheckUpdates();
+    MasterServices::SetUpdateHost(nullptr);
     ASSERT_NE(updates, nullptr);
-    EXPECT_EQ(updates->GetCount(), 0);
+    ASSERT_EQ(updates->GetCount(), 1);
+    EXPECT_EQ(updates->Get(0)->GetVersion(), 2);
     EXPECT_EQ(std::u16string(e->GetLoginNick()), u"");
     EXPECT_EQ(std::u16string(e->GetLoginUid()), u"");
     EXPECT_EQ(e->LoadTexture(u"gfx/none.png", false, 0), nullptr);

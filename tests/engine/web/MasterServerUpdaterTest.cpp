@@ -5,11 +5,13 @@
 #include "engine/web/ScoreRecord.h"
 #include "engine/web/ServerStatusFile.h"
 
+#include "ScriptedServer.h"
 #include "StandIn.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -31,7 +33,6 @@ bool WaitFor(F done)
     return true;
 }
 
-int I(const std::string& s) { return std::atoi(s.c_str()); }
 
 } // namespace
 
@@ -104,7 +105,7 @@ TEST(MasterServerUpdater, StatusFileByteForByte)
                        "</players>\n";
     std::vector<uint8_t> got = TestSupport::ReadAll(dir.File("status.xml"));
     EXPECT_EQ(std::string(got.begin(), got.end()), want);
-    EXPECT_TRUE(updater.IsAnnouncementPending());
+    EXPECT_EQ(updater.GetAnnouncementsQueued(), 1);
 }
 
 TEST(MasterServerUpdater, StatusFileStopsListingPlayersAfter4000Units)
@@ -122,13 +123,21 @@ class UpdaterStandIn : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server_.reset(new StandIn(StandIn::Account("alice", "pw", "Alice", "uidA", 11, true, 100, 7, 3) +
-                                  StandIn::Account("bob", "pw", "Bob", "uidB", 12, true, 50, 1, 9)));
+        server_.reset(new StandIn({}, [](StandInState& s) {
+            StandIn::AddAccount(s, "alice", "pw", "Alice", "uidA", 11, true, 100, 7, 3);
+            StandIn::AddAccount(s, "bob", "pw", "Bob", "uidB", 12, true, 50, 1, 9);
+        }));
         ASSERT_TRUE(server_->Running());
         updater_.SetHost(server_->Host().c_str());
     }
 
-    std::vector<std::vector<std::string>> Scores() const { return server_->Records("score"); }
+    // What the stand-in holds once the updater thread is done.
+    std::vector<AcceptedScore> Scores()
+    {
+        EXPECT_TRUE(WaitFor([&] { return updater_.IsSettled(); }));
+        return server_->State().Scores();
+    }
+    void Settle() { ASSERT_TRUE(WaitFor([&] { return updater_.IsSettled(); })); }
 
     std::unique_ptr<StandIn> server_;
     FileManager files_;
@@ -138,6 +147,7 @@ protected:
 TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
 {
     IPlayerScores* alice = updater_.AddPlayer(1, u"Alice", "uidA");
+    Settle();
     EXPECT_EQ(alice->GetScore(), 100); // from the look-up
     EXPECT_EQ(alice->GetRank(), 3);
     alice->AddPoints(5);
@@ -145,6 +155,7 @@ TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
     EXPECT_EQ(alice->GetPoints(), 0); // alone on the server
 
     IPlayerScores* bob = updater_.AddPlayer(2, u"Bob", "uidB");
+    Settle();
     alice->AddPoints(5);
     alice->AddKillStats(2, 70000, 1);
     alice->AddCaptures(4);
@@ -155,25 +166,25 @@ TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
 
     updater_.SetScoreWeight(0.6f);
     updater_.FlushScores(true, 0);
+    Settle();
     EXPECT_EQ(alice->GetScore(), 103); // ceil(0.6f x 5) in float is 3
     EXPECT_EQ(alice->GetPoints(), 0);
     EXPECT_EQ(bob->GetScore(), 50);
 
     auto scores = Scores();
     ASSERT_EQ(scores.size(), 1u); // bob had nothing pending
-    const std::vector<std::string>& s = scores[0];
-    ASSERT_EQ(s.size(), 11u);
-    EXPECT_EQ(I(s[1]), 11);
-    EXPECT_EQ(I(s[2]), 103);
-    EXPECT_EQ(I(s[3]), 9);
-    EXPECT_EQ(I(s[4]), 70000 - 65536);
-    EXPECT_EQ(I(s[5]), 1);
-    EXPECT_EQ(I(s[6]), 4);
-    EXPECT_EQ(I(s[7]), 1);
-    EXPECT_EQ(I(s[8]), 2);
-    EXPECT_EQ(I(s[9]), 3);
-    EXPECT_EQ(I(s[10]), 9);
-    EXPECT_TRUE(server_->Records("rejected").empty());
+    const AcceptedScore& s = scores[0];
+    EXPECT_EQ(s.id, 11);
+    EXPECT_EQ(s.score, 103);
+    EXPECT_EQ(s.frags, 9);
+    EXPECT_EQ(s.deaths, 70000 - 65536);
+    EXPECT_EQ(s.suicides, 1);
+    EXPECT_EQ(s.captures, 4);
+    EXPECT_EQ(s.a, 1);
+    EXPECT_EQ(s.b, 2);
+    EXPECT_EQ(s.c, 3);
+    EXPECT_EQ(s.objective, 9);
+    EXPECT_TRUE(server_->State().Rejections().empty());
 
     // Nothing pending: nothing more goes up.
     updater_.FlushScores(true, 0);
@@ -186,8 +197,8 @@ TEST_F(UpdaterStandIn, ScoresCountFromTwoPlayersAndUploadDecoded)
     EXPECT_EQ(updater_.GetPlayerCount(), 1);
     scores = Scores();
     ASSERT_EQ(scores.size(), 2u);
-    EXPECT_EQ(I(scores[1][1]), 12);
-    EXPECT_EQ(I(scores[1][2]), 60);
+    EXPECT_EQ(scores[1].id, 12);
+    EXPECT_EQ(scores[1].score, 60);
 }
 
 TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
@@ -195,6 +206,7 @@ TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
     IPlayerScores* first = updater_.AddPlayer(1, u"Alice", "uidA");
     updater_.AddPlayer(2, u"Bob", "uidB");
     IPlayerScores* stranger = updater_.AddPlayer(3, u"Who", "no&such=uid");
+    Settle();
     first->AddPoints(10);
     stranger->AddPoints(10);
     updater_.SetScoreWeight(1.0f);
@@ -203,8 +215,8 @@ TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
     IPlayerScores* again = updater_.AddPlayer(4, u"Alice", "uidA");
     auto scores = Scores();
     ASSERT_EQ(scores.size(), 1u);
-    EXPECT_EQ(I(scores[0][1]), 11);
-    EXPECT_EQ(I(scores[0][2]), 110);
+    EXPECT_EQ(scores[0].id, 11);
+    EXPECT_EQ(scores[0].score, 110);
     EXPECT_EQ(static_cast<MasterServerUpdater::PlayerInfo*>(first)->GetUid(), 0);
     EXPECT_EQ(static_cast<MasterServerUpdater::PlayerInfo*>(again)->GetUid(), 11);
     EXPECT_EQ(static_cast<MasterServerUpdater::PlayerInfo*>(stranger)->GetUid(), 0);
@@ -214,7 +226,7 @@ TEST_F(UpdaterStandIn, SameAccountAgainAndUnknownAccounts)
     updater_.ClearPlayers();
     EXPECT_EQ(updater_.GetPlayerCount(), 0);
     EXPECT_EQ(Scores().size(), 1u); // neither the old record nor the stranger uploads
-    EXPECT_TRUE(server_->Records("rejected").empty());
+    EXPECT_TRUE(server_->State().Rejections().empty());
 }
 
 TEST_F(UpdaterStandIn, ThreadSendsAnnouncementsAndIsJoined)
@@ -224,15 +236,15 @@ TEST_F(UpdaterStandIn, ThreadSendsAnnouncementsAndIsJoined)
     updater_.AddPlayer(1, u"Alice", "uidA");
     updater_.QueueAnnouncement(u"Server & co", u"ctf_x", 1, 27015, 1, 12);
     ASSERT_TRUE(WaitFor([&] { return updater_.GetAnnouncementsSent() == 1; }));
-    auto servers = server_->Records("server");
+    auto servers = server_->State().Servers();
     ASSERT_EQ(servers.size(), 1u);
-    EXPECT_EQ(servers[0][1], "127.0.0.1");
-    EXPECT_EQ(I(servers[0][2]), 27015);
-    EXPECT_EQ(servers[0][3], "Server & co");
-    EXPECT_EQ(servers[0][4], "ctf_x");
-    EXPECT_EQ(I(servers[0][5]), 1);
-    EXPECT_EQ(I(servers[0][6]), 1);
-    EXPECT_EQ(I(servers[0][7]), 12);
+    EXPECT_EQ(servers[0].ip, "127.0.0.1");
+    EXPECT_EQ(servers[0].port, 27015);
+    EXPECT_EQ(servers[0].name, "Server & co");
+    EXPECT_EQ(servers[0].level, "ctf_x");
+    EXPECT_EQ(servers[0].mode, 1);
+    EXPECT_EQ(servers[0].players, 1);
+    EXPECT_EQ(servers[0].maxPlayers, 12);
     updater_.Stop();
     EXPECT_FALSE(updater_.IsRunning());
 }
@@ -271,12 +283,35 @@ TEST(EngineHeartbeat, AnnouncesEverySixtySecondsAndAtOnceWhenForced)
     EXPECT_EQ(updater.GetAnnouncementsQueued(), queued + 3);
     ASSERT_TRUE(WaitFor([&] { return updater.GetAnnouncementsSent() == sent + 3; }));
 
-    auto servers = server.Records("server");
+    auto servers = server.State().Servers();
     ASSERT_EQ(servers.size(), 1u);
-    EXPECT_EQ(I(servers[0][2]), 27999);
-    EXPECT_EQ(I(servers[0][6]), 5);
-    EXPECT_EQ(I(servers[0][8]), 3);
+    EXPECT_EQ(servers[0].port, 27999);
+    EXPECT_EQ(servers[0].players, 5);
+    EXPECT_EQ(servers[0].announcements, 3);
 
     updater.SetServerPort(0);
     e->SetMasterServer(nullptr);
+}
+
+TEST(MasterServerUpdater, JoinWaitsForNoLookUp)
+{
+    std::atomic<bool> answer{false};
+    std::string reply = "<user><id>11</id><score>100</score><rank>4</rank></user>";
+    ScriptedServer slow({"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(reply.size()) + "\r\n\r\n" + reply},
+                        false, &answer);
+    FileManager files;
+    MasterServerUpdater updater(&files);
+    updater.SetHost(U("127.0.0.1:" + std::to_string(slow.Port())).c_str());
+    // The master server has not answered, yet the join and the game's score
+    // calls go on.
+    auto* p = static_cast<MasterServerUpdater::PlayerInfo*>(updater.AddPlayer(1, u"Alice", "uidA"));
+    p->AddObjectivePoints(1);
+    EXPECT_EQ(p->GetScore(), 0);
+    EXPECT_FALSE(updater.IsSettled());
+    answer = true;
+    ASSERT_TRUE(WaitFor([&] { return updater.IsSettled(); }));
+    EXPECT_EQ(p->GetUid(), 11);
+    EXPECT_EQ(p->GetScore(), 100);
+    EXPECT_EQ(p->GetRank(), 4);
+    EXPECT_NE(slow.Request().find("/getuserid.php?uid=uidA "), std::string::npos);
 }

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -23,9 +25,15 @@ namespace {
 
 std::u16string U(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
-void Read(const std::u16string& text, nsParser::XMLInterface* handler)
+// kind: the fuzz target's handler (0 login, 1 server list, 2 updates).
+void Read(const std::u16string& text, nsParser::XMLInterface* handler, int kind)
 {
     ReadXml(text.c_str(), int(text.size()), handler);
+    std::string seed(1, char(0x80 | kind));
+    for (char16_t c : text)
+        seed.push_back(char(c));
+    TestSupport::WriteFuzzSeed("web_reply", std::to_string(kind) + "-" + std::to_string(text.size()), seed.data(),
+                               seed.size());
 }
 
 struct Progress : IDownloadListener {
@@ -57,14 +65,14 @@ TEST(ReplyParsers, ServerListEntriesComeFromEndTags)
         ServerList list;
         {
             ServerListParser parser(&list);
-            Read(c.reply, &parser);
+            Read(c.reply, &parser, 1);
         }
         ASSERT_EQ(list.GetCount(), c.count);
         EXPECT_EQ(list.GetServer(list.GetCount()), nullptr);
     }
     ServerList list;
     ServerListParser parser(&list);
-    Read(cases[0].reply, &parser);
+    Read(cases[0].reply, &parser, 1);
     IServerInfo* s = list.GetServer(0);
     EXPECT_EQ(std::u16string(s->GetName()), u"Alpha");
     EXPECT_EQ(std::u16string(s->GetLevel()), u"dm_one");
@@ -82,7 +90,7 @@ TEST(ReplyParsers, UpdateListAndLoginReply)
     Read(u"<updates><updateFile><name>a</name><notes>n1</notes><version>3</version><fileUrl>http://h/a</fileUrl>"
          u"<fileSize>12345</fileSize></updateFile><updateFile><name>b</name><version>4</version></updateFile>"
          u"<name>stray</name></updates>",
-         &parser);
+         &parser, 2);
     ASSERT_EQ(files.GetCount(), 2);
     EXPECT_EQ(std::u16string(files[0]->GetName()), u"a");
     EXPECT_EQ(std::u16string(files[0]->GetNotes()), u"n1");
@@ -94,7 +102,7 @@ TEST(ReplyParsers, UpdateListAndLoginReply)
     files.DeleteAll();
 
     LoginParser login;
-    Read(u"<login><status>1</status></login>", &login);
+    Read(u"<login><status>1</status></login>", &login, 0);
     EXPECT_EQ(login.GetStatus(), 1);
     EXPECT_FALSE(login.HasNick());
     EXPECT_FALSE(login.HasUid());
@@ -104,11 +112,21 @@ class StandInTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server_.reset(new StandIn(StandIn::Account("alice", "s3cret&#%", "Alice", "uidA", 11) +
-                                  StandIn::Account("carol", "pw", "Carol", "uidC", 13, false) +
-                                  "server\t10.0.0.1\t27015\tFirst%20one\tdm_a\t0\t3\t16\t1\n"
-                                  "server\t10.0.0.2\t27016\tSecond\tctf_b\t1\t0\t8\t1\n"
-                                  "server\t10.0.0.3\t27017\tThird\tkoh_c\t2\t5\t5\t1\n"));
+        server_.reset(new StandIn({"--add-account", "alice", "s3cret&#%", "Alice", "uidA"}, [](StandInState& s) {
+            StandIn::AddAccount(s, "carol", "pw", "Carol", "uidC", 13, false);
+            const char* names[] = {"First one", "Second", "Third"};
+            const char* levels[] = {"dm_a", "ctf_b", "koh_c"};
+            int players[] = {3, 0, 5}, maxPlayers[] = {16, 8, 5};
+            for (int i = 0; i < 3; ++i) {
+                AnnouncedServer& a = s.ServerAt("10.0.0." + std::to_string(i + 1), 27015 + i);
+                a.name = names[i];
+                a.level = levels[i];
+                a.mode = i;
+                a.players = players[i];
+                a.maxPlayers = maxPlayers[i];
+                a.lastSeen = int64_t(std::time(nullptr));
+            }
+        }));
         ASSERT_TRUE(server_->Running());
         engine_ = static_cast<Engine*>(GetEngine());
         engine_->SetMasterServer(server_->Host().c_str());
@@ -245,4 +263,45 @@ TEST(Download, TruncatedOrChunkedReplies)
     ScriptedServer closeDelimited({"HTTP/1.0 200 OK\r\n\r\nwhole", " file"});
     EXPECT_TRUE(MasterServices::DownloadFile(&files, U(closeDelimited.Url("/f")).c_str(), path.c_str(), nullptr));
     EXPECT_EQ(Bytes(TestSupport::ReadAll(out.File("f.data"))), "whole file");
+}
+
+TEST(Download, StallsAndOversizedRepliesEndInTime)
+{
+    FileManager files;
+    TestSupport::TempDir out;
+    std::u16string path = U(out.File("f.data"));
+    DownloadLimits limits;
+    limits.headerMs = 300;
+    limits.bodyIdleMs = 300;
+    limits.maxBytes = 3000;
+
+    // A header trickled a byte at a time, then a body of framing alone.
+    std::string header = "HTTP/1.1 200 OK\r\n" + std::string(60, 'X') + ": y\r\nContent-Length: 1\r\n\r\nz";
+    std::vector<std::string> bytes;
+    for (char c : header)
+        bytes.push_back(std::string(1, c));
+    ScriptedServer trickle(bytes, false, nullptr, 20);
+    Progress p;
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(trickle.Url("/f")).c_str(), path.c_str(), &p, limits));
+    EXPECT_LT(trickle.PiecesSent(), int(bytes.size()) / 2);
+
+    std::vector<std::string> trailers = {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n"};
+    for (int i = 0; i < 100; ++i)
+        trailers.push_back("X-Trailer: t\r\n");
+    ScriptedServer framing(trailers, false, nullptr, 20);
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(framing.Url("/f")).c_str(), path.c_str(), &p, limits));
+    EXPECT_LT(framing.PiecesSent(), 50);
+    EXPECT_EQ(p.totals, std::vector<int>{3});
+    EXPECT_FALSE(std::filesystem::exists(out.File("f.data")));
+
+    // Too large, announced or not: no listener call, no file.
+    ScriptedServer huge({"HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n\r\n" + std::string(100, 'x')}, true);
+    Progress none;
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(huge.Url("/f")).c_str(), path.c_str(), &none, limits));
+    EXPECT_TRUE(none.totals.empty());
+    ScriptedServer unannounced({"HTTP/1.0 200 OK\r\n\r\n", std::string(2000, 'x'), std::string(2000, 'y')});
+    EXPECT_FALSE(MasterServices::DownloadFile(&files, U(unannounced.Url("/f")).c_str(), path.c_str(), &none, limits));
+    for (int total : none.totals)
+        EXPECT_LE(total, limits.maxBytes);
+    EXPECT_FALSE(std::filesystem::exists(out.File("f.data")));
 }

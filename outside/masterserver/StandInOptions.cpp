@@ -1,0 +1,83 @@
+#include "StandInOptions.h"
+
+#include "StandInState.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+const char* const kStandInUsage =
+    "usage: masterserver --state FILE [--files DIR] [--port N] [--server-timeout SECONDS]\n"
+    "                    [--add-account USER PASSWORD NICK UID]...\n";
+
+namespace {
+
+bool Number(const std::string& text, long long low, long long high, long long* out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno || *end || v < low || v > high)
+        return false;
+    *out = v;
+    return true;
+}
+
+} // namespace
+
+bool ParseStandInArguments(const std::vector<std::string>& args, StandInOptions* out, std::string* error)
+{
+    *out = StandInOptions();
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        size_t values = a == "--add-account" ? 4 : 1;
+        if (i + values >= args.size()) {
+            *error = a + " needs " + std::to_string(values) + (values == 1 ? " value" : " values");
+            return false;
+        }
+        long long n = 0;
+        if (a == "--state") {
+            out->statePath = args[++i];
+        } else if (a == "--files") {
+            out->filesDir = args[++i];
+        } else if (a == "--port") {
+            if (!Number(args[++i], 0, 65535, &n))
+                return *error = "bad port " + args[i], false;
+            out->port = int(n);
+        } else if (a == "--server-timeout") {
+            if (!Number(args[++i], 1, 1LL << 40, &n))
+                return *error = "bad server time-out " + args[i], false;
+            out->serverTimeout = n;
+        } else if (a == "--add-account") {
+            StandInOptions::NewAccount account{args[i + 1], args[i + 2], args[i + 3], args[i + 4]};
+            i += 4;
+            if (account.user.empty() || account.uid.empty())
+                return *error = "an account needs a user name and a uid", false;
+            out->accounts.push_back(account);
+        } else {
+            *error = "unknown option " + a;
+            return false;
+        }
+    }
+    if (out->statePath.empty()) {
+        *error = "--state is required";
+        return false;
+    }
+    return true;
+}
+
+bool PrepareStandInState(const StandInOptions& options, StandInState* state, std::string* error)
+{
+    if (!state->Load()) {
+        *error = "cannot read " + options.statePath;
+        return false;
+    }
+    for (const StandInOptions::NewAccount& a : options.accounts)
+        state->SetAccount(a.user, a.password, a.nick, a.uid);
+    if (!options.accounts.empty() && !state->Save()) {
+        *error = "cannot write " + options.statePath;
+        return false;
+    }
+    return true;
+}

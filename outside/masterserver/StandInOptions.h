@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The stand-in's command line:
+//   masterserver --state FILE [--files DIR] [--port N] [--server-timeout SECONDS]
+//                [--add-account USER PASSWORD NICK UID]...
+struct StandInOptions {
+    struct NewAccount {
+        std::string user, password, nick, uid;
+    };
+    std::string statePath;
+    std::string filesDir;
+    int port = 0;
+    int64_t serverTimeout = 180;
+    std::vector<NewAccount> accounts;
+};
+
+// False with the reason when the line is not one of the above.
+bool ParseStandInArguments(const std::vector<std::string>& args, StandInOptions* out, std::string* error);
+extern const char* const kStandInUsage;
+
+class StandInState;
+// Loads the state file and makes the accounts of the command line (saved
+// at once); false with the reason when either fails.
+bool PrepareStandInState(const StandInOptions& options, StandInState* state, std::string* error);
