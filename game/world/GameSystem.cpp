@@ -103,6 +103,14 @@ void GameSystem::SetEnginePhysics(IPhysics* physics)
         world->SetPhysics(physics_.get(), physics);
 }
 
+void GameSystem::SetGameMode(GameMod* mode)
+{
+    if (mode == gameMode_)
+        return;
+    DeleteGameMode();
+    gameMode_ = mode;
+}
+
 void GameSystem::DeleteGameMode()
 {
     delete gameMode_;

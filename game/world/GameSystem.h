@@ -72,6 +72,8 @@ public:
     // The level's check value, or 0 when the file is missing or foreign.
     int32_t CreateGameMode(const char16_t* path);
     GameMod* GetGameMode() { return gameMode_; }
+    // Takes the rules object over, dropping the previous one.
+    void SetGameMode(GameMod* mode);
 
     // Non-finite values (from the network) are ignored.
     void ApplyBlast(float x, float y, float power, float radius);

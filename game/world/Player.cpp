@@ -87,10 +87,8 @@ void Player::SetNetPosition(float x, float y, float dx, float dy)
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(dx) || !std::isfinite(dy))
         return;
     // Smoothed toward the replicated place through the sweep, not jumped.
-    float px = x, py = y, mx = dx, my = dy;
-    MoveWithCollision(&px, &py, &mx, &my);
-    x_ = px + mx;
-    y_ = py + my;
+    float mx = x + dx - x_, my = y + dy - y_;
+    Sweep(&mx, &my);
 }
 
 void Player::SetJoinFlag(int value)

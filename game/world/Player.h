@@ -51,6 +51,8 @@ public:
     static constexpr float kSprintSpeed = 210.0f;
     static constexpr float kCrouchFactor = 0.8f;
     static constexpr float kRespawnDelay = 5.0f;
+    // A point sweep slips past box corners; the player is a small circle.
+    static constexpr float kBodyRadius = 8.0f;
 
     Player();
     ~Player() override;
@@ -79,6 +81,9 @@ public:
     void ApplyMove(float vx, float vy, float dt, bool record);
     void AnimateWalk(float dx, float dy);
     bool IsStrafeStep(float dx, float dy, float* sign);
+    // Moves by the displacement against walls and bodies, sliding along
+    // them; the displacement made comes back.
+    void Sweep(float* dx, float* dy);
 
     // Firing, as the weapon-firing operation uses the player.
     float GetDispersion();

@@ -9,6 +9,8 @@
 #include "game/world/World.h"
 #include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
+#include "game/world/phys/IntersectionPacket.h"
+#include "game/world/phys/PhysicsEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,11 +102,40 @@ void Player::ApplyMove(float vx, float vy, float dt, bool record)
     if (vx == 0.0f && vy == 0.0f)
         return;
     float dx = vx * dt, dy = vy * dt;
-    MoveWithCollision(&x_, &y_, &dx, &dy);
-    x_ += dx;
-    y_ += dy;
+    Sweep(&dx, &dy);
     if (record)
         lastMoveX_ = dx, lastMoveY_ = dy;
+}
+
+void Player::Sweep(float* dx, float* dy)
+{
+    const float startX = x_, startY = y_;
+    PhysEng::PhysicsEngine* physics = Services().physics;
+    World* world = Services().world;
+    if (!Finite(*dx, *dy) || !Finite(x_, y_)) {
+        *dx = *dy = 0.0f;
+        return;
+    }
+    PhysEng::IntersectionPacket* packet = physics ? physics->NewPacket() : nullptr;
+    float stepX = *dx, stepY = *dy;
+    // The step, then what the contact leaves of it along the wall; the body
+    // that stopped the step is skipped by the slide (the packet keeps it).
+    for (int pass = 0; pass < 2 && (stepX != 0.0f || stepY != 0.0f); ++pass) {
+        if (world) {
+            const float maxX = std::max(16.0f, float(world->GetWidth()) * 32.0f - 16.0f);
+            const float maxY = std::max(16.0f, float(world->GetHeight()) * 32.0f - 16.0f);
+            stepX = std::clamp(x_ + stepX, 16.0f, maxX) - x_;
+            stepY = std::clamp(y_ + stepY, 16.0f, maxY) - y_;
+        }
+        float slideX = 0.0f, slideY = 0.0f;
+        if (packet)
+            physics->MoveCircle(x_, y_, &stepX, &stepY, kBodyRadius, true, false, false, &slideX, &slideY, packet);
+        x_ += stepX, y_ += stepY;
+        if (!packet || !packet->hit)
+            break;
+        stepX = slideX, stepY = slideY;
+    }
+    *dx = x_ - startX, *dy = y_ - startY;
 }
 
 bool Player::IsStrafeStep(float dx, float dy, float* sign)
@@ -260,7 +291,8 @@ void Player::UpdateClipChange(float dt)
         reloadRequested_ = false;
         if (ammo >= 1 && clip < table->GetClipSize(currentWeapon_)) {
             const float time = table->GetClipChangeTime(currentWeapon_);
-            reloadTimer_ = time;
+            // An instant clip change still completes, in this very update.
+            reloadTimer_ = std::max(time, 1e-6f);
             reloadRequested_ = true;
             reloadingWeapon_ = currentWeapon_;
             PlayReloadSound();
@@ -276,7 +308,7 @@ void Player::UpdateClipChange(float dt)
     }
     if (table && inventory_.GetWeaponAmmo(currentExplosive_, &ammo, &clip) && clip != -1 && clip < 1 &&
         reloadTimer_ <= 0.0f && ammo >= 1 && clip < table->GetClipSize(currentExplosive_)) {
-        reloadTimer_ = table->GetClipChangeTime(currentExplosive_);
+        reloadTimer_ = std::max(table->GetClipChangeTime(currentExplosive_), 1e-6f);
         reloadRequested_ = false;
         reloadingWeapon_ = currentExplosive_;
     }
