@@ -79,7 +79,8 @@ struct Match {
         resources.reset(new HeadlessResources(engine.get()));
         {
             ResourceScript scripts(resources.get(), engine->GetFileManager());
-            scripts.Load(u"blocks.cfg");
+            for (const char16_t* name : {u"blocks.cfg", u"items.cfg", u"objects.cfg", u"weapons_fin_vs_rus.cfg"})
+                scripts.Load(name);
         }
         resources->BuildIndex();
         world.reset(new World(resources.get()));
