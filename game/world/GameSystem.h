@@ -24,6 +24,7 @@ class IResourceManager;
 class LoadingListener;
 class Object;
 class ObjectManager;
+class PlayerRoster;
 class ServerHandler;
 class WeaponTable;
 class World;
@@ -140,4 +141,5 @@ private:
     std::unique_ptr<WeaponTable> weapons_;
     std::unique_ptr<ObjectManager> objects_;
     std::unique_ptr<PhysEng::PhysicsEngine> physics_;
+    std::unique_ptr<PlayerRoster> roster_;
 };

@@ -32,7 +32,8 @@ enum : int {
 
 class SilentServer : public ServerHandler {
 public:
-    void AddObject(MPAPI::Object*) override {}
+    void AddObject(MPAPI::Object* o) override { o->SetNetworkId(++lastId); }
+    int32_t lastId = 100;
     void AddLevelObject(MPAPI::Object*) override {}
     void RemoveObject(MPAPI::Object*) override {}
     void SetServer(MPAPI::IServer*) override {}

@@ -272,3 +272,18 @@ TEST(PlayerClientState, UntrustedValuesAreRejectedAndHeldKeysSendOnce)
     EXPECT_EQ(replica->GetKind(), 2);
     p->SetConnection(nullptr);
 }
+
+TEST(PlayerRoster, AJoinMakesAPlayerOfTheModeWithItsConnection)
+{
+    PlayerWorld w;
+    ClientStateConnection c;
+    Player* p = w.server.AcceptJoin(&c, u"Anna", "uid-1");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->GetConnection(), &c);
+    EXPECT_EQ(c.GetPlayerObject(), p);
+    EXPECT_FALSE(p->IsAlive()) << "a joined player is a spectator";
+    EXPECT_EQ(w.server.AcceptJoin(nullptr, u"anna", "uid-2"), nullptr) << "the name is taken";
+    p->SetConnection(nullptr);
+    w.game->SetGameMode(nullptr);
+    EXPECT_EQ(w.server.AcceptJoin(nullptr, u"Bert", "uid-3"), nullptr) << "no game mode, no player";
+}
