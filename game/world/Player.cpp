@@ -7,6 +7,7 @@
 #include "game/world/GameSystem.h"
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectKind.h"
+#include "game/world/ObjectManager.h"
 #include "game/world/WeaponFire.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/World.h"
@@ -164,9 +165,15 @@ void Player::TakeBulletDamage(float damage, float direction, Object* attacker, f
     }
 }
 
-void Player::TakeBlastDamage(float blastX, float blastY, float amount, float, float)
+void Player::TakeBlastDamage(float blastX, float blastY, float amount, float ownerId, float weaponId)
 {
-    TakeBlastDamageFrom(blastX, blastY, amount, nullptr, -1);
+    // The blast's owner and weapon come as numbers; unknown ones credit nobody.
+    Object* attacker = nullptr;
+    ObjectManager* objects = Services().objects;
+    if (objects && std::isfinite(ownerId) && std::fabs(ownerId) < 2e9f && ownerId != 0.0f)
+        attacker = objects->FindObject(int(ownerId));
+    const bool knownWeapon = std::isfinite(weaponId) && std::fabs(weaponId) < 2e9f;
+    TakeBlastDamageFrom(blastX, blastY, amount, attacker, knownWeapon ? int(weaponId) : -1);
 }
 
 void Player::TakeBlastDamageFrom(float, float, float amount, Object* attacker, int weaponId)
