@@ -12,4 +12,8 @@ public:
     // Null lets the caller make a plain mission item.
     virtual MissionItem* CreateFlagObject(int definitionId) = 0;
     virtual void OnKill(Player* victim, Object* killer, int killDetail, int weaponId) = 0;
+    virtual bool IsGameOver() { return false; }
+    virtual bool CanRespawn(Player*) { return true; }
+    // Places the player at a start point of its team.
+    virtual void SpawnPlayer(Player*) {}
 };

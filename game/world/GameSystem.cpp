@@ -12,6 +12,7 @@
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/PlayerRoster.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/World.h"
 #include "game/world/WorldServices.h"
@@ -94,6 +95,11 @@ void GameSystem::SetHandlers(ServerHandler* server, ClientHandler* client)
         active_ = nullptr;
     server_ = server;
     client_ = client;
+    if (!roster_)
+        roster_ = std::make_unique<PlayerRoster>();
+    for (MultiplayerHandler* handler : {static_cast<MultiplayerHandler*>(server), static_cast<MultiplayerHandler*>(client)})
+        if (handler)
+            handler->SetRoster(roster_.get());
 }
 
 void GameSystem::SetEnginePhysics(IPhysics* physics)
@@ -101,6 +107,14 @@ void GameSystem::SetEnginePhysics(IPhysics* physics)
     physics_->SetPhysics(physics);
     if (World* world = Services().world)
         world->SetPhysics(physics_.get(), physics);
+}
+
+void GameSystem::SetGameMode(GameMod* mode)
+{
+    if (mode == gameMode_)
+        return;
+    DeleteGameMode();
+    gameMode_ = mode;
 }
 
 void GameSystem::DeleteGameMode()

@@ -24,6 +24,7 @@ class IResourceManager;
 class LoadingListener;
 class Object;
 class ObjectManager;
+class PlayerRoster;
 class ServerHandler;
 class WeaponTable;
 class World;
@@ -72,6 +73,8 @@ public:
     // The level's check value, or 0 when the file is missing or foreign.
     int32_t CreateGameMode(const char16_t* path);
     GameMod* GetGameMode() { return gameMode_; }
+    // Takes the rules object over, dropping the previous one.
+    void SetGameMode(GameMod* mode);
 
     // Non-finite values (from the network) are ignored.
     void ApplyBlast(float x, float y, float power, float radius);
@@ -138,4 +141,5 @@ private:
     std::unique_ptr<WeaponTable> weapons_;
     std::unique_ptr<ObjectManager> objects_;
     std::unique_ptr<PhysEng::PhysicsEngine> physics_;
+    std::unique_ptr<PlayerRoster> roster_;
 };

@@ -6,6 +6,7 @@
 #include "game/world/IResourceManager.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/Player.h"
 #include "game/world/ResourceClass.h"
 #include "game/world/WorldServices.h"
 
@@ -72,11 +73,15 @@ Object* CreateObjectByType(int definitionId, float x, float y)
 
 Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
+    if (typeId == ObjectKind::Player) {
+        Player* player = new Player();
+        player->LoadProperties();
+        return player;
+    }
     switch (typeId) {
-    // Players, corpses, debris, projectiles, vehicles, windows, doors,
+    // Corpses, debris, projectiles, vehicles, windows, doors,
     // pick-ups, weapons, traps, fire, sound sources and mission items are
     // wired in here as their classes land.
-    case ObjectKind::Player:
     case ObjectKind::DeadPlayer:
     case ObjectKind::Mess:
     case ObjectKind::BreakParticle:
@@ -129,6 +134,43 @@ GameMod* CreateGameModeObject(int mode, GameSystem*)
     default:
         return nullptr;
     }
+}
+
+Player* CreatePlayer()
+{
+    Player* player = new Player();
+    player->LoadProperties();
+    player->SetPositionAngle(0.0f, 0.0f, 0.0f);
+    if (ObjectManager* objects = Services().objects)
+        objects->AddObject(player);
+    if (MultiplayerHandler* handler = ActiveHandler())
+        handler->AddObject(player);
+    return player;
+}
+
+Object* CreateCorpse(Player* player)
+{
+    Object* corpse = CreateEffectObjectOfType(ObjectKind::DeadPlayer);
+    if (!corpse)
+        return nullptr;
+    float x, y;
+    player->GetPosition(&x, &y);
+    corpse->SetPositionAngle(x, y, player->GetAngle());
+    if (ObjectManager* objects = Services().objects)
+        objects->AddObject(corpse);
+    return corpse;
+}
+
+Object* CreateProjectile(const WeaponDef&, Player*, float, float, float, int, float)
+{
+    // The projectile classes are wired in here as they land.
+    return nullptr;
+}
+
+Object* CreateDroppedWeapon(int, int, int, float, float, float)
+{
+    // The weapon pick-up class is wired in here as it lands.
+    return nullptr;
 }
 
 ILight* CreateLight(float, float)

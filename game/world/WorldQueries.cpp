@@ -181,7 +181,7 @@ void ApplyExplosionDamage(float x, float y, float damage, float radius, float a,
     objects->ForEachObject([&](Object* object) { hit(object, false); });
 }
 
-void MoveWithCollision(float* x, float* y, float* dx, float* dy)
+void MoveWithCollision(float* x, float* y, float* dx, float* dy, float radius)
 {
     World* world = Services().world;
     PhysEng::PhysicsEngine* physics = Services().physics;
@@ -201,7 +201,8 @@ void MoveWithCollision(float* x, float* y, float* dx, float* dy)
         float slideX = 0.0f, slideY = 0.0f;
         if ((stepX != 0.0f || stepY != 0.0f) && physics) {
             PhysEng::IntersectionPacket* packet = physics->NewPacket();
-            physics->MoveCircle(*x, *y, &stepX, &stepY, 0.0f, true, false, false, &slideX, &slideY, packet);
+            physics->MoveCircle(*x, *y, &stepX, &stepY, std::isfinite(radius) ? std::max(radius, 0.0f) : 0.0f, true,
+                                false, false, &slideX, &slideY, packet);
             if (packet->hit && (slideX != 0.0f || slideY != 0.0f)) {
                 // The slide is taken only when both probes along it are free.
                 float sl = std::max(std::hypot(slideX, slideY), 0.0001f);

@@ -25,5 +25,5 @@ float GetLineOfSight(float x1, float y1, float x2, float y2);
 // no wall hides from the blast.
 void ApplyExplosionDamage(float x, float y, float damage, float radius, float a, float b);
 // Moves a point with collision and sliding; dx, dy come back as the
-// displacement made.
-void MoveWithCollision(float* x, float* y, float* dx, float* dy);
+// displacement made. A circle of that radius is swept.
+void MoveWithCollision(float* x, float* y, float* dx, float* dy, float radius = 0.0f);

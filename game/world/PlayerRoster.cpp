@@ -1,0 +1,66 @@
+#include "game/world/PlayerRoster.h"
+
+#include "game/world/GameSystem.h"
+#include "game/world/ObjectFactory.h"
+#include "game/world/ObjectKind.h"
+#include "game/world/ObjectManager.h"
+#include "game/world/Player.h"
+#include "game/world/WorldServices.h"
+
+Player* PlayerRoster::FindPlayer(int32_t id)
+{
+    ObjectManager* objects = Services().objects;
+    if (!objects || id == 0)
+        return nullptr;
+    for (Object* object : objects->Players())
+        if (object && object->GetKind() == ObjectKind::Player && object->GetNetworkId() == id)
+            return static_cast<Player*>(object);
+    return nullptr;
+}
+
+int32_t PlayerRoster::GetPlayerId(Player* player)
+{
+    return player ? player->GetNetworkId() : 0;
+}
+
+IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
+{
+    Figures figures;
+    if (!player)
+        return figures;
+    figures.team = player->GetTeam();
+    figures.frags = player->GetFrags();
+    figures.health = player->GetHealth();
+    return figures;
+}
+
+Player* PlayerRoster::CreatePlayer()
+{
+    GameSystem* game = Services().game;
+    if (!game || !game->GetGameMode())
+        return nullptr;
+    return ::CreatePlayer();
+}
+
+MPAPI::Object* PlayerRoster::AsNetObject(Player* player)
+{
+    return player;
+}
+
+void PlayerRoster::SetConnection(Player* player, MPAPI::IConnection* connection)
+{
+    if (player)
+        player->SetConnection(connection);
+}
+
+void PlayerRoster::SetScores(Player* player, IPlayerScores* scores)
+{
+    if (player)
+        player->SetScores(scores);
+}
+
+void PlayerRoster::SetRelativeMoving(Player* player, bool on)
+{
+    if (player)
+        player->SetJoinFlag(on ? 1 : 0);
+}

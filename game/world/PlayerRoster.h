@@ -1,0 +1,17 @@
+#pragma once
+
+#include "game/shell/IPlayerRoster.h"
+
+// The protocol handlers' view of the world's players and match rules.
+class PlayerRoster : public IPlayerRoster {
+public:
+    Player* FindPlayer(int32_t id) override;
+    int32_t GetPlayerId(Player* player) override;
+    Figures GetFigures(Player* player) override;
+    Player* CreatePlayer() override;
+    MPAPI::Object* AsNetObject(Player* player) override;
+    void SetConnection(Player* player, MPAPI::IConnection* connection) override;
+    void SetScores(Player* player, IPlayerScores* scores) override;
+    void SetRelativeMoving(Player* player, bool on) override;
+    void SendModeInfo(MPAPI::IConnection*) override {}
+};
