@@ -9,6 +9,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
+#include <random>
 #include <string>
 
 namespace MPAPI {
@@ -18,6 +20,14 @@ using D = MpapiDatagram;
 GameStateHandler::GameStateHandler() { ClearAll(); }
 
 GameStateHandler::~GameStateHandler() = default;
+
+uint8_t GameStateHandler::RandomByte()
+{
+    static std::mutex mutex;
+    static std::mt19937 generator{std::random_device{}()};
+    std::lock_guard<std::mutex> lock(mutex);
+    return uint8_t(generator() >> 24);
+}
 
 double GameStateHandler::CounterSeconds()
 {
@@ -54,7 +64,11 @@ void GameStateHandler::ClearAll()
     receiveStream_.Reset();
     sendTimer_ = 0;
     pingTimer_ = 0;
-    pingSequence_ = 0;
+    // A peer that never reads our pings cannot guess the first number.
+    pingSequence_ = RandomByte();
+    pingStart_ = pingSequence_;
+    pingsSent_ = 0;
+    pongGuessed_ = false;
     pingSendTime_ = 0;
     lastPing_ = 0;
     lossTimer_ = 0;
@@ -515,6 +529,7 @@ void GameStateHandler::Update(float seconds)
         pingTimer_ = 0;
         pingSendTime_ = GetTime();
         ++pingSequence_;
+        pingsSent_ = std::min(pingsSent_ + 1, 256);
         uint8_t d[D::kPingSize];
         Transmit(d, D::WritePing(d, pingSequence_));
     }
@@ -578,14 +593,18 @@ bool GameStateHandler::HandleControl(uint8_t code, const uint8_t* body, int leng
     case D::kPong: {
         if (length != D::kPongSize - 1)
             return false;
-        if (body[1] == pingSequence_) {
+        if (pingsSent_ > 0 && body[1] == pingSequence_) {
             double ms = (GetTime() - pingSendTime_) * 1000.0;
             lastPing_ = !(ms > 0) ? 0 : (ms >= double(INT_MAX) ? INT_MAX : int(ms));
             float peer = Util::GetF32(body + 2);
             peerLoss_ = std::isfinite(peer) ? peer : 0.0f;
             silence_ = 0;
-            if (pingSequence_ != 0)
+            if (!pongGuessed_)
                 peerAnswered_ = true;
+        } else if (pingsSent_ < 256 && uint8_t(body[1] - pingStart_ - 1) >= pingsSent_) {
+            // An answer to a ping never sent: a guesser, whose later right
+            // guess proves nothing.
+            pongGuessed_ = true;
         }
         return true;
     }

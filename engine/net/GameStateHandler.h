@@ -134,6 +134,7 @@ protected:
     };
 
     static double CounterSeconds();
+    static uint8_t RandomByte();
     void SendControl(uint8_t code);
     void SetStateValue(int state) { state_ = state; }
     void SetResetPending() { resetPending_ = true; }
@@ -183,6 +184,9 @@ private:
     float sendTimer_ = 0;
     float pingTimer_ = 0;
     uint8_t pingSequence_ = 0;
+    uint8_t pingStart_ = 0;
+    int pingsSent_ = 0;
+    bool pongGuessed_ = false;
     double pingSendTime_ = 0;
     int lastPing_ = 0;
     float lossTimer_ = 0;
