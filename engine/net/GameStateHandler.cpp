@@ -66,7 +66,6 @@ void GameStateHandler::ClearAll()
     pingTimer_ = 0;
     // A peer that never reads our pings cannot guess the first number.
     pingSequence_ = RandomByte();
-    pingStart_ = pingSequence_;
     pingsSent_ = 0;
     pongGuessed_ = false;
     pingSendTime_ = 0;
@@ -525,7 +524,9 @@ void GameStateHandler::Update(float seconds)
     }
 
     pingTimer_ += dt;
-    if (pingTimer_ >= kPingInterval) {
+    // Until the peer answers one, pings go more often: only an answer to
+    // one proves the peer reads what we send.
+    if (pingTimer_ >= (peerAnswered_ ? kPingInterval : kFirstPingsInterval)) {
         pingTimer_ = 0;
         pingSendTime_ = GetTime();
         ++pingSequence_;
@@ -593,18 +594,21 @@ bool GameStateHandler::HandleControl(uint8_t code, const uint8_t* body, int leng
     case D::kPong: {
         if (length != D::kPongSize - 1)
             return false;
-        if (pingsSent_ > 0 && body[1] == pingSequence_) {
+        int age = uint8_t(pingSequence_ - body[1]);
+        if (age >= pingsSent_ && pingsSent_ < 256) {
+            // An answer to a ping never sent: a guesser, whose later right
+            // guess proves nothing.
+            pongGuessed_ = true;
+            return true;
+        }
+        if (age < kAnsweredPings && !pongGuessed_)
+            peerAnswered_ = true;
+        if (age == 0) {
             double ms = (GetTime() - pingSendTime_) * 1000.0;
             lastPing_ = !(ms > 0) ? 0 : (ms >= double(INT_MAX) ? INT_MAX : int(ms));
             float peer = Util::GetF32(body + 2);
             peerLoss_ = std::isfinite(peer) ? peer : 0.0f;
             silence_ = 0;
-            if (!pongGuessed_)
-                peerAnswered_ = true;
-        } else if (pingsSent_ < 256 && uint8_t(body[1] - pingStart_ - 1) >= pingsSent_) {
-            // An answer to a ping never sent: a guesser, whose later right
-            // guess proves nothing.
-            pongGuessed_ = true;
         }
         return true;
     }
@@ -652,7 +656,6 @@ bool GameStateHandler::OnDataDatagram(const uint8_t* body, int length)
         for (Slot& s : slots_) {
             if (s.inFlight && s.sequence == h.acks[i]) {
                 ClearSlot(s);
-                peerAnswered_ = true;
                 OnPacketAcked(h.acks[i]);
                 break;
             }
