@@ -9,6 +9,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
+#include <random>
 #include <string>
 
 namespace MPAPI {
@@ -18,6 +20,14 @@ using D = MpapiDatagram;
 GameStateHandler::GameStateHandler() { ClearAll(); }
 
 GameStateHandler::~GameStateHandler() = default;
+
+uint8_t GameStateHandler::RandomByte()
+{
+    static std::mutex mutex;
+    static std::mt19937 generator{std::random_device{}()};
+    std::lock_guard<std::mutex> lock(mutex);
+    return uint8_t(generator() >> 24);
+}
 
 double GameStateHandler::CounterSeconds()
 {
@@ -54,7 +64,10 @@ void GameStateHandler::ClearAll()
     receiveStream_.Reset();
     sendTimer_ = 0;
     pingTimer_ = 0;
-    pingSequence_ = 0;
+    // A peer that never reads our pings cannot guess the first number.
+    pingSequence_ = RandomByte();
+    pingsSent_ = 0;
+    pongGuessed_ = false;
     pingSendTime_ = 0;
     lastPing_ = 0;
     lossTimer_ = 0;
@@ -511,10 +524,13 @@ void GameStateHandler::Update(float seconds)
     }
 
     pingTimer_ += dt;
-    if (pingTimer_ >= kPingInterval) {
+    // Until the peer answers one, pings go more often: only an answer to
+    // one proves the peer reads what we send.
+    if (pingTimer_ >= (peerAnswered_ ? kPingInterval : kFirstPingsInterval)) {
         pingTimer_ = 0;
         pingSendTime_ = GetTime();
         ++pingSequence_;
+        pingsSent_ = std::min(pingsSent_ + 1, 256);
         uint8_t d[D::kPingSize];
         Transmit(d, D::WritePing(d, pingSequence_));
     }
@@ -578,14 +594,21 @@ bool GameStateHandler::HandleControl(uint8_t code, const uint8_t* body, int leng
     case D::kPong: {
         if (length != D::kPongSize - 1)
             return false;
-        if (body[1] == pingSequence_) {
+        int age = uint8_t(pingSequence_ - body[1]);
+        if (age >= pingsSent_ && pingsSent_ < 256) {
+            // An answer to a ping never sent: a guesser, whose later right
+            // guess proves nothing.
+            pongGuessed_ = true;
+            return true;
+        }
+        if (age < kAnsweredPings && !pongGuessed_)
+            peerAnswered_ = true;
+        if (age == 0) {
             double ms = (GetTime() - pingSendTime_) * 1000.0;
             lastPing_ = !(ms > 0) ? 0 : (ms >= double(INT_MAX) ? INT_MAX : int(ms));
             float peer = Util::GetF32(body + 2);
             peerLoss_ = std::isfinite(peer) ? peer : 0.0f;
             silence_ = 0;
-            if (pingSequence_ != 0)
-                peerAnswered_ = true;
         }
         return true;
     }
@@ -633,7 +656,6 @@ bool GameStateHandler::OnDataDatagram(const uint8_t* body, int length)
         for (Slot& s : slots_) {
             if (s.inFlight && s.sequence == h.acks[i]) {
                 ClearSlot(s);
-                peerAnswered_ = true;
                 OnPacketAcked(h.acks[i]);
                 break;
             }

@@ -26,6 +26,9 @@ public:
     static constexpr float kSendInterval = 0.05f;
     static constexpr float kResendAfter = 1.0f;
     static constexpr float kPingInterval = 2.0f;
+    static constexpr float kFirstPingsInterval = 0.5f;
+    // An answer to any of this many latest pings shows a reading peer.
+    static constexpr int kAnsweredPings = 8;
     static constexpr float kTimeOut = 200.0f;
     static constexpr int kStreamingTries = 10;
     static constexpr int kStreamingWaitMs = 500;
@@ -111,8 +114,10 @@ public:
     int PeekState() const { return state_.load(); }
     bool IsStreaming() const { return ownStream_.load(); }
     bool IsPeerStreaming() const { return peerStream_.load(); }
-    // The peer acknowledged one of our packets or answered a ping: it reads
-    // what we send, so it is more than a spoofed source address.
+    // The peer answered one of our latest pings, whose numbers start at
+    // random: it reads what we send, so it is more than a spoofed source
+    // address. Packet numbers start at 2, so an acknowledgement proves
+    // nothing.
     bool HasPeerAnswered() const { return peerAnswered_.load(); }
 
     int GetSlotsInFlight();
@@ -134,6 +139,7 @@ protected:
     };
 
     static double CounterSeconds();
+    static uint8_t RandomByte();
     void SendControl(uint8_t code);
     void SetStateValue(int state) { state_ = state; }
     void SetResetPending() { resetPending_ = true; }
@@ -183,6 +189,8 @@ private:
     float sendTimer_ = 0;
     float pingTimer_ = 0;
     uint8_t pingSequence_ = 0;
+    int pingsSent_ = 0;
+    bool pongGuessed_ = false;
     double pingSendTime_ = 0;
     int lastPing_ = 0;
     float lossTimer_ = 0;

@@ -154,6 +154,21 @@ void ServerManager::Update(float seconds)
         std::fflush(stdout);
     }
     float dt = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0f;
+    // Every client's packet of this pass leaves in one batch.
+    Socket* socket = GetSocket();
+    if (socket) {
+        Guard sending(GetSocketMutex());
+        socket->BeginBatch();
+    }
+    UpdateSlots(dt);
+    if (socket) {
+        Guard sending(GetSocketMutex());
+        socket->EndBatch();
+    }
+}
+
+void ServerManager::UpdateSlots(float dt)
+{
     for (ServerHandler& h : slots_) {
         if (!h.HasPeer())
             continue;

@@ -71,6 +71,7 @@ public:
     ServerHandler* GetSlot(int index) { return index >= 0 && index < kSlots ? &slots_[index] : nullptr; }
 
 private:
+    void UpdateSlots(float dt);
     void KeepObject(Object* object);
     ServerHandler* FindSlot(uint32_t ip, int port);
     // The reply to a connect request, or -1 for none.

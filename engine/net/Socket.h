@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 namespace MPAPI {
 
@@ -34,6 +35,11 @@ public:
     int GetLocalPort() const { return udp_.GetLocalPort(); }
     bool IsOpen() const { return udp_.IsOpen(); }
 
+    // Between these, SendTo only queues: the queue leaves with few system
+    // calls at EndBatch (or when it is full), in the order it was queued.
+    void BeginBatch();
+    void EndBatch();
+
     // Ends a waiting Receive at once so that its thread can stop.
     void Interrupt() { udp_.Wake(); }
     void ClearInterrupt() { udp_.ClearWake(); }
@@ -43,6 +49,16 @@ protected:
     std::atomic<int> bytesSent_{0};
     std::atomic<int> bytesReceived_{0};
     bool took_ = false; // the receive thread's own
+
+private:
+    void Flush();
+
+    static constexpr int kBatchDatagrams = 64;
+    static constexpr int kBatchDatagramSize = 1400;
+    bool batching_ = false;
+    int queued_ = 0;
+    std::vector<uint8_t> batchBytes_;
+    std::vector<Net::UdpSocket::Datagram> batch_;
 };
 
 } // namespace MPAPI

@@ -66,6 +66,47 @@ int UdpSocket::SendTo(const void* data, int length, uint32_t ip, int port)
     return n < 0 ? -1 : int(n);
 }
 
+int UdpSocket::SendBatch(const Datagram* datagrams, int count)
+{
+    if (fd_ < 0 || !datagrams || count <= 0)
+        return 0;
+    constexpr int kChunk = 64;
+    mmsghdr messages[kChunk];
+    iovec parts[kChunk];
+    sockaddr_in addresses[kChunk];
+    int sent = 0;
+    for (int base = 0; base < count; base += kChunk) {
+        int n = 0;
+        for (int i = base; i < count && n < kChunk; ++i) {
+            const Datagram& d = datagrams[i];
+            if (d.length < 0 || (!d.data && d.length > 0))
+                continue;
+            addresses[n] = MakeAddress(d.ip, d.port);
+            parts[n].iov_base = const_cast<void*>(d.data);
+            parts[n].iov_len = size_t(d.length);
+            std::memset(&messages[n], 0, sizeof messages[n]);
+            messages[n].msg_hdr.msg_name = &addresses[n];
+            messages[n].msg_hdr.msg_namelen = sizeof addresses[n];
+            messages[n].msg_hdr.msg_iov = &parts[n];
+            messages[n].msg_hdr.msg_iovlen = 1;
+            ++n;
+        }
+        int at = 0;
+        while (at < n) {
+            int r = sendmmsg(fd_, messages + at, unsigned(n - at), MSG_NOSIGNAL);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                ++at; // the first one failed: the rest still go
+                continue;
+            }
+            at += r;
+            sent += r;
+        }
+    }
+    return sent;
+}
+
 int UdpSocket::Wait(int timeoutMs)
 {
     if (fd_ < 0)

@@ -23,6 +23,16 @@ public:
     // What sendto returns: the bytes sent, or -1.
     int SendTo(const void* data, int length, uint32_t ip, int port);
 
+    struct Datagram {
+        const void* data;
+        int length;
+        uint32_t ip;
+        int port;
+    };
+    // Sends many datagrams with few system calls; one that fails is
+    // skipped, not retried. The number sent.
+    int SendBatch(const Datagram* datagrams, int count);
+
     // 1 when a datagram is waiting, 0 on time-out or when woken, -1 on error.
     int Wait(int timeoutMs);
     // Length of the datagram taken, which may exceed size when the datagram

@@ -317,10 +317,44 @@ TEST_F(Connected, ControlFormsAreAnsweredAndShortOnesDropped)
     EXPECT_EQ(server.outbox[0], (Datagram{0x40, 0x17}));
 }
 
+uint8_t SentPing(const TestConnection& c)
+{
+    for (const Datagram& d : c.outbox)
+        if (d.size() == 3 && d[1] == 0x11)
+            return d[2];
+    ADD_FAILURE() << "no ping sent";
+    return 0;
+}
+
+// Only a peer that reads our pings knows their numbers: a blind run through
+// every number proves nothing, even when it ends on the right one; nor does
+// acknowledging packet 2, which anyone can guess.
+TEST_F(Connected, OnlyTheRightPongCountsAsAnAnswer)
+{
+    ASSERT_TRUE(server.Send("hello", 5));
+    server.RequestSend();
+    server.Update(0.0f);
+    ASSERT_EQ(server.GetSlotsInFlight(), 1);
+    server.Deliver(AckPacket(2));
+    EXPECT_EQ(server.GetSlotsInFlight(), 0);
+    server.Update(2.0f);
+    uint8_t sent = SentPing(server);
+    EXPECT_FALSE(server.HasPeerAnswered());
+    for (int k = 1; k <= 256; ++k)
+        server.Deliver(Datagram{0x40, 0x12, uint8_t(sent + k), 0, 0, 0, 0});
+    EXPECT_FALSE(server.HasPeerAnswered());
+
+    TestConnection honest{true};
+    honest.OnConnected();
+    honest.Update(2.0f);
+    honest.Deliver(Datagram{0x40, 0x12, SentPing(honest), 0, 0, 0, 0});
+    EXPECT_TRUE(honest.HasPeerAnswered());
+}
+
 TEST_F(Connected, PongWithALossThatIsNotFiniteCountsAsNoLoss)
 {
-    server.Update(2.0f); // sends ping 1
-    Datagram pong = {0x40, 0x12, 0x01, 0, 0, 0, 0};
+    server.Update(2.0f);
+    Datagram pong = {0x40, 0x12, SentPing(server), 0, 0, 0, 0};
     float nan = std::numeric_limits<float>::quiet_NaN();
     std::memcpy(pong.data() + 3, &nan, 4);
     ASSERT_TRUE(server.Deliver(pong));
@@ -392,7 +426,8 @@ TEST_F(Connected, AResendWithNothingLeftToCarryFreesItsSlot)
     server.outbox.clear();
     server.Update(1.0f);
     EXPECT_EQ(server.GetSlotsInFlight(), 0);
-    EXPECT_TRUE(server.outbox.empty());
+    for (const Datagram& d : server.outbox)
+        EXPECT_EQ(d[1], 0x11) << "only a ping goes";
 }
 
 TEST_F(Connected, SequencesWrapFromFFFEToTwo)

@@ -27,6 +27,7 @@ void Inject(ServerManager& s, const Bytes& b, int port, uint32_t ip = kIp)
 
 int PeerCount(ServerManager& s)
 {
+    std::lock_guard<std::recursive_mutex> lock(s.GetManagerMutex());
     int n = 0;
     for (int i = 0; i < ServerManager::kSlots; ++i)
         n += s.GetSlot(i)->HasPeer() ? 1 : 0;

@@ -49,6 +49,27 @@ TEST(Socket, ClientAndServerExchangeDatagramsOnLoopback)
     EXPECT_EQ(from, port);
 }
 
+// A batch keeps its order past the point where it must flush, and one
+// datagram the system refuses (port 0) does not take the rest with it.
+TEST(Socket, ABatchArrivesWholeAndInOrder)
+{
+    ServerSocket sender, receiver;
+    ASSERT_TRUE(sender.Open(0) && receiver.Open(0));
+    sender.BeginBatch();
+    for (int i = 0; i < 150; ++i) {
+        uint8_t d[2] = {uint8_t(i), uint8_t(i >> 8)};
+        EXPECT_EQ(sender.SendTo(d, 2, Loopback(), i == 70 ? 0 : receiver.GetLocalPort()), 2);
+    }
+    sender.EndBatch();
+    uint8_t buffer[1400];
+    std::vector<int> got;
+    while (got.size() < 149 && receiver.Receive(buffer, sizeof buffer, nullptr, nullptr) == 2)
+        got.push_back(buffer[0] | buffer[1] << 8);
+    ASSERT_EQ(got.size(), 149u);
+    for (int i = 0; i < 149; ++i)
+        EXPECT_EQ(got[size_t(i)], i < 70 ? i : i + 1);
+}
+
 TEST(Socket, OversizeAndEmptyDatagramsAreDropped)
 {
     ServerSocket server;
