@@ -59,6 +59,8 @@ void PlayerRoster::SetScores(Player* player, IPlayerScores* scores)
         player->SetScores(scores);
 }
 
+IPlayerScores* PlayerRoster::GetScores(Player* player) { return player ? player->GetScores() : nullptr; }
+
 void PlayerRoster::SetRelativeMoving(Player* player, bool on)
 {
     if (player)

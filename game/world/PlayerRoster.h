@@ -12,6 +12,7 @@ public:
     MPAPI::Object* AsNetObject(Player* player) override;
     void SetConnection(Player* player, MPAPI::IConnection* connection) override;
     void SetScores(Player* player, IPlayerScores* scores) override;
+    IPlayerScores* GetScores(Player* player) override;
     void SetRelativeMoving(Player* player, bool on) override;
     void SendModeInfo(MPAPI::IConnection*) override {}
 };
