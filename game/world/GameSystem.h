@@ -24,7 +24,9 @@ class IResourceManager;
 class LoadingListener;
 class Object;
 class ObjectManager;
+class ParticleSystem;
 class ServerHandler;
+class SoundSystem;
 class WeaponTable;
 class World;
 struct CommonMedia;
@@ -138,4 +140,6 @@ private:
     std::unique_ptr<WeaponTable> weapons_;
     std::unique_ptr<ObjectManager> objects_;
     std::unique_ptr<PhysEng::PhysicsEngine> physics_;
+    std::unique_ptr<ParticleSystem> particles_;
+    std::unique_ptr<SoundSystem> sounds_;
 };
