@@ -157,7 +157,9 @@ void Door::Update(float dt)
                 cooldown_ -= dt;
         }
     }
-    solid_ = opening_ < 0.5f;
+    // A client has no opening of its own: solid arrives from the server.
+    if (!IsClient())
+        solid_ = opening_ < 0.5f;
     if (body_ && body_->GetEngineBody())
         body_->GetEngineBody()->SetEnabled(solid_ != 0);
 }
