@@ -108,6 +108,11 @@ void SoundSource::Trigger(int newVariant, float hold)
     freshTime = 1.0f;
 }
 
+int SoundSource::CountVoices() const
+{
+    return int(std::count_if(voices_, voices_ + kVoices, [](IAudioSource* v) { return v != nullptr; }));
+}
+
 void SoundSource::Update(float dt)
 {
     if (holdTime > 0.0f)

@@ -35,6 +35,7 @@ public:
 
     // Starts the sound once more, unless the same variant is still held.
     void Trigger(int variant, float hold);
+    int CountVoices() const;
 
     int soundId = 0;
     int32_t ownerId = 0;
