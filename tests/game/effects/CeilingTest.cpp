@@ -21,8 +21,9 @@ TEST(EffectCeilings, TimedLightsRampAndStopAtTheCeiling)
     for (int i = 0; i < 10; ++i) {
         const bool done = first->Update(0.1f);
         EXPECT_NEAR(first->GetPower(), expected[i], 1e-4f) << i;
-        if (i < 9)
+        if (i < 9) {
             EXPECT_FALSE(done) << i;
+        }
     }
     EXPECT_TRUE(first->Update(0.1f));
     delete first;
