@@ -6,7 +6,7 @@
 #include "game/world/ISoundResource.h"
 #include "game/world/SoundResource.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -135,4 +135,27 @@ void CommonMedia::Load()
     for (int i = 0; i < 3; ++i)
         gibs[i] = FirstSample(sounds[2 + i]);
     ammoPickup = FirstSample(sounds[7]);
+}
+
+IResource* CommonMedia::FindSoundByFile(const char16_t* file)
+{
+    if (!file)
+        return nullptr;
+    for (int i = 0; i < kSoundSlots; ++i) {
+        if (std::u16string_view(kSounds[i]) == file)
+            return sounds[i];
+    }
+    return nullptr;
+}
+
+IResource* CommonMedia::FindSoundBySample(IAudioBuffer* sample)
+{
+    for (IResource* sound : sounds) {
+        ISoundResource* s = sound ? sound->GetSoundInterface() : nullptr;
+        for (int i = 0, n = s ? s->GetSampleCount() : 0; i < n; ++i) {
+            if (s->GetSample(i) == sample)
+                return sound;
+        }
+    }
+    return nullptr;
 }

@@ -19,6 +19,9 @@ struct CommonMedia {
     // Loads the table; a file that fails leaves its slot empty. A second
     // call keeps the sound resources of the first and adds the samples again.
     void Load();
+    // Null when the table has no such sound or it did not load.
+    IResource* FindSoundByFile(const char16_t* file);
+    IResource* FindSoundBySample(IAudioBuffer* sample);
 
     IEngine* engine = nullptr;
     IResourceManager* resources = nullptr;

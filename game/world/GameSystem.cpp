@@ -12,6 +12,7 @@
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/EffectOutput.h"
 #include "game/world/ParticleSystem.h"
 #include "game/world/SoundSystem.h"
 #include "game/world/WeaponTable.h"
@@ -50,6 +51,8 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.particles = particles_.get();
     sounds_ = std::make_unique<SoundSystem>(this, resources);
     services.sounds = sounds_.get();
+    effectOutput_ = std::make_unique<EffectOutput>();
+    SetObjectOutput(effectOutput_.get());
     if (world)
         world->SetPhysics(physics_.get(), nullptr);
     services.audio = audio;
@@ -71,6 +74,9 @@ GameSystem::~GameSystem()
     WorldServices& services = Services();
     services.objects = nullptr;
     // Objects may hold sources; they went first.
+    if (ObjectOutput() == effectOutput_.get())
+        SetObjectOutput(nullptr);
+    effectOutput_.reset();
     sounds_.reset();
     services.sounds = nullptr;
     particles_.reset();

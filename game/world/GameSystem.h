@@ -30,6 +30,7 @@ class SoundSystem;
 class WeaponTable;
 class World;
 struct CommonMedia;
+class EffectOutput;
 namespace PhysEng {
 class PhysicsEngine;
 }
@@ -142,4 +143,5 @@ private:
     std::unique_ptr<PhysEng::PhysicsEngine> physics_;
     std::unique_ptr<ParticleSystem> particles_;
     std::unique_ptr<SoundSystem> sounds_;
+    std::unique_ptr<EffectOutput> effectOutput_;
 };
