@@ -1,6 +1,8 @@
 #include "ObjectFakes.h"
 #include "StateFixture.h"
 
+#include "engine/net/FieldLayout.h"
+#include "engine/render/IRenderer.h"
 #include "engine/render/ITexture.h"
 #include "game/world/Door.h"
 #include "game/world/IResource.h"
@@ -292,6 +294,38 @@ TEST_F(WorldObjects, DroppedFlagsGoWhenTaken)
     EXPECT_FLOAT_EQ(dropped->GetX(), 284.0f);
     dropped->PickUp(3);
     EXPECT_FALSE(Registered(dropped));
+}
+
+// Every replicated member of every kind a client makes, filled with what a
+// hostile server might send (not-a-number, infinities, huge values), then
+// run and drawn: nothing may crash or reach outside its arrays.
+TEST_F(WorldObjects, HostileMembersNeverCrashAClient)
+{
+    const std::pair<int, int> kinds[] = {{3, -1}, {4, -1}, {13, kWindow}, {14, kDoor}, {15, kAmmoBox},
+                                         {16, kMedkit}, {19, 0}, {21, kFinnishFlag}, {21, 4}, {12, kPine}};
+    const uint32_t patterns[] = {0xFFFFFFFFu, 0x7F800000u, 0xFF800000u, 0x4F000000u, 0xCF000000u, 0x7FFFFFFFu, 7u};
+    game_->SetActiveHandler(&client_);
+    for (uint32_t pattern : patterns) {
+        std::vector<MPAPI::Object*> made;
+        for (auto kind : kinds)
+            made.push_back(game_->CreateObject(kind.first, kind.second));
+        for (int type : {3, 5, 6})
+            made.push_back(game_->CreateEffectObject(type, 0));
+        for (MPAPI::Object* o : made) {
+            ASSERT_NE(o, nullptr);
+            for (const MPAPI::FieldRecord* f = o->GetFieldTable(); f->type != MPAPI::kFieldEnd; ++f)
+                if (f->type >= MPAPI::kFieldByte && f->type <= MPAPI::kFieldFloat)
+                    MPAPI::FieldLayout::WriteMember(o, *f, pattern);
+            game_->OnObjectReady(o);
+        }
+        for (int frame = 0; frame < 5; ++frame) {
+            game_->Update(0.25f);
+            renderer_->BeginScene();
+            game_->DrawWorld();
+            renderer_->EndScene();
+        }
+        Services().objects->Clear();
+    }
 }
 
 } // namespace StateTest
