@@ -245,6 +245,8 @@ SoundSource* SoundSystem::CreateAttached(int soundId, int ownerId)
 
 SoundSource* SoundSystem::GetShared(int soundId, float x, float y)
 {
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return nullptr;
     IResource* resource = resources_ ? resources_->GetById(soundId) : nullptr;
     if (!resource || !resource->GetSoundInterface())
         return nullptr;
