@@ -1,11 +1,35 @@
 #pragma once
 
 class IAudioBuffer;
+class IEngine;
+class IResource;
+class IResourceManager;
 class ITexture;
 
 // Pictures and sounds the world shares; any of them may be null and its
 // users then skip it.
 struct CommonMedia {
+    // 66 pictures and two slots nobody fills.
+    static constexpr int kTextureSlots = 68;
+    static constexpr int kSoundSlots = 10;
+
+    CommonMedia() = default;
+    CommonMedia(IEngine* e, IResourceManager* r) : engine(e), resources(r) {}
+
+    // Loads the table; a file that fails leaves its slot empty. A second
+    // call keeps the sound resources of the first and adds the samples again.
+    void Load();
+    // Null when the table has no such sound or it did not load.
+    IResource* FindSoundByFile(const char16_t* file);
+    IResource* FindSoundBySample(IAudioBuffer* sample);
+
+    IEngine* engine = nullptr;
+    IResourceManager* resources = nullptr;
+    // In table order; two slots after the wall wreck are never filled.
+    ITexture* textures[kTextureSlots] = {};
+    IResource* sounds[kSoundSlots] = {};
+
+    // Named views of the table, filled by Load.
     ITexture* explosionLarge = nullptr;
     ITexture* explosionSmall = nullptr;
     ITexture* bloodDrop = nullptr;

@@ -13,6 +13,9 @@
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/PlayerRoster.h"
+#include "game/world/EffectOutput.h"
+#include "game/world/ParticleSystem.h"
+#include "game/world/SoundSystem.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/World.h"
 #include "game/world/WorldServices.h"
@@ -45,6 +48,12 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.camera = &camera_;
     physics_ = std::make_unique<PhysEng::PhysicsEngine>();
     services.physics = physics_.get();
+    particles_ = std::make_unique<ParticleSystem>();
+    services.particles = particles_.get();
+    sounds_ = std::make_unique<SoundSystem>(this, resources);
+    services.sounds = sounds_.get();
+    effectOutput_ = std::make_unique<EffectOutput>();
+    SetObjectOutput(effectOutput_.get());
     if (world)
         world->SetPhysics(physics_.get(), nullptr);
     services.audio = audio;
@@ -65,6 +74,14 @@ GameSystem::~GameSystem()
     objects_.reset();
     WorldServices& services = Services();
     services.objects = nullptr;
+    // Objects may hold sources; they went first.
+    if (ObjectOutput() == effectOutput_.get())
+        SetObjectOutput(nullptr);
+    effectOutput_.reset();
+    sounds_.reset();
+    services.sounds = nullptr;
+    particles_.reset();
+    services.particles = nullptr;
     // The wall bodies are the physics world's; they go with it.
     physics_->Clear();
     if (services.world)
@@ -180,6 +197,9 @@ void GameSystem::DamageEverything(float amount)
 
 MPAPI::Object* GameSystem::CreateObject(int typeId, int subTypeId)
 {
+    // A sound of an id this machine does not know is skipped.
+    if (typeId == SoundSource::kTypeId)
+        return sounds_->CreateAttached(subTypeId, 0);
     return CreateReplicatedObject(typeId, subTypeId);
 }
 

@@ -25,10 +25,13 @@ class LoadingListener;
 class Object;
 class ObjectManager;
 class PlayerRoster;
+class ParticleSystem;
 class ServerHandler;
+class SoundSystem;
 class WeaponTable;
 class World;
 struct CommonMedia;
+class EffectOutput;
 namespace PhysEng {
 class PhysicsEngine;
 }
@@ -142,4 +145,7 @@ private:
     std::unique_ptr<ObjectManager> objects_;
     std::unique_ptr<PhysEng::PhysicsEngine> physics_;
     std::unique_ptr<PlayerRoster> roster_;
+    std::unique_ptr<ParticleSystem> particles_;
+    std::unique_ptr<SoundSystem> sounds_;
+    std::unique_ptr<EffectOutput> effectOutput_;
 };

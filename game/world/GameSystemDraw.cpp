@@ -8,6 +8,7 @@
 #include "engine/render/ISpritePainter.h"
 #include "game/shell/CommonMedia.h"
 #include "game/world/ILight.h"
+#include "game/world/ParticleSystem.h"
 #include "game/world/Object.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
@@ -199,6 +200,8 @@ void GameSystem::DrawLightsAndOverlays()
         });
     }
     renderer->SetAlphaBlend();
+    particles_->DrawGround();
+    particles_->Draw();
     renderer->EndAmbientPass();
     objects_->ForEachObjectReversed([this](Object* object) {
         if (object->GetKind() == ObjectKind::Bullet && InView(object, 200.0f, true))

@@ -4,6 +4,8 @@
 #include "game/world/Object.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/ParticleSystem.h"
+#include "game/world/SoundSystem.h"
 #include "game/world/WorldServices.h"
 #include "game/world/phys/PhysicsEngine.h"
 
@@ -29,4 +31,10 @@ void GameSystem::Update(float dt)
         object->Update(dt);
     });
     objects_->UpdateLights(dt);
+    particles_->Update(dt);
+    // Sounds play wherever there is audio; only the serving side expires
+    // them (clients lose theirs through replication).
+    sounds_->Update(dt);
+    if (IsServing())
+        sounds_->ExpireSources(dt);
 }

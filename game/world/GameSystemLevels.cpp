@@ -8,6 +8,9 @@
 #include "game/shell/ServerHandler.h"
 #include "game/world/GameMod.h"
 #include "game/world/ILight.h"
+#include "game/world/Light.h"
+#include "game/world/ParticleSystem.h"
+#include "game/world/SoundSystem.h"
 #include "game/world/LevelFile.h"
 #include "game/world/Object.h"
 #include "game/world/ObjectFactory.h"
@@ -125,6 +128,8 @@ bool GameSystem::LoadLevel(const char16_t* path)
 #endif
     countdown = 0.0f;
     objects_->Clear();
+    particles_->Clear();
+    sounds_->Clear();
     physics_->Clear();
     if (services.world) {
         level.world.ApplyTo(*services.world);

@@ -1,7 +1,13 @@
 #include "game/world/ObjectFactory.h"
 
 #include "game/shell/MultiplayerHandler.h"
+#include "game/world/Door.h"
 #include "game/world/DummyObject.h"
+#include "game/world/MissionItem.h"
+#include "game/world/Pickups.h"
+#include "game/world/Scenery.h"
+#include "game/world/StartPoint.h"
+#include "game/world/WorldEffects.h"
 #include "game/world/IResource.h"
 #include "game/world/IResourceManager.h"
 #include "game/world/ObjectKind.h"
@@ -39,69 +45,134 @@ Object* CreateObjectByType(int definitionId, float x, float y)
     if (!definition)
         return nullptr;
     bool client = IsClient();
+    Object* object = nullptr;
+    // Registration: 0 none, 1 replicated, 2 a level object every machine has.
+    int registration = 0;
     switch (definition->GetClassId()) {
     // Replicated to clients; the server makes them from the level.
     case ResourceClass::Vehicle:
+        return nullptr; // its class is wired in here when it lands
     case ResourceClass::Ammo:
-    case ResourceClass::Weapon:
+        if (client)
+            return nullptr;
+        object = new Ammo(definitionId);
+        registration = 1;
+        break;
     case ResourceClass::Item:
+        if (client)
+            return nullptr;
+        object = new Item(definitionId);
+        registration = 1;
+        break;
+    case ResourceClass::Weapon:
+        if (client)
+            return nullptr;
+        object = new Weapon(definitionId);
+        registration = 1;
+        break;
     case ResourceClass::StartPoint:
+        if (client)
+            return nullptr;
+        object = new StartPoint(definitionId);
+        break;
     case ResourceClass::MissionItem:
         if (client)
             return nullptr;
-        // Their classes are wired in here as they land.
-        return nullptr;
+        return CreateMissionItemOfType(definitionId, x, y);
     // Every machine builds these from the level.
     case ResourceClass::Tree:
+        object = new Tree(definitionId);
+        break;
     case ResourceClass::Door:
+        object = new Door(definitionId);
+        registration = 2;
+        break;
     case ResourceClass::Window:
-        return nullptr;
+        object = new Window(definitionId);
+        registration = 2;
+        break;
     default:
+        object = MakeDummy(definition, definitionId);
+        registration = HasHealth(definition) ? 2 : 0;
         break;
     }
-    bool breakable = HasHealth(definition);
-    Object* object = MakeDummy(definition, definitionId);
     object->LoadProperties();
     object->SetPositionAngle(x, y, 0.0f);
+    object->MarkTiles(x, y);
     if (ObjectManager* objects = Services().objects)
         objects->AddObject(object);
     MultiplayerHandler* handler = ActiveHandler();
-    if (handler && breakable)
+    if (handler && registration == 1)
+        handler->AddObject(object);
+    else if (handler && registration == 2)
         handler->AddLevelObject(object);
     return object;
 }
 
 Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
-    if (typeId == ObjectKind::Player) {
-        Player* player = new Player();
-        player->LoadProperties();
-        return player;
-    }
+    Object* made = nullptr;
     switch (typeId) {
-    // Corpses, debris, projectiles, vehicles, windows, doors,
-    // pick-ups, weapons, traps, fire, sound sources and mission items are
-    // wired in here as their classes land.
     case ObjectKind::DeadPlayer:
+        made = new DeadPlayer();
+        break;
     case ObjectKind::Mess:
+        made = new Mess();
+        break;
+    case ObjectKind::Fire:
+        made = new Fire();
+        break;
+    // These carry their definition: an unknown one makes nothing.
+    case ObjectKind::Window:
+    case ObjectKind::Door:
+    case ObjectKind::Ammo:
+    case ObjectKind::Item:
+    case ObjectKind::Weapon:
+    case ObjectKind::Tree:
+        if (!Definition(subTypeId))
+            return nullptr;
+        if (typeId == ObjectKind::Window)
+            made = new Window(subTypeId);
+        else if (typeId == ObjectKind::Door)
+            made = new Door(subTypeId);
+        else if (typeId == ObjectKind::Ammo)
+            made = new Ammo(subTypeId);
+        else if (typeId == ObjectKind::Item)
+            made = new Item(subTypeId);
+        else if (typeId == ObjectKind::Weapon)
+            made = new Weapon(subTypeId);
+        else
+            made = new Tree(subTypeId);
+        break;
+    case ObjectKind::MissionItem:
+        // A definition, or a type below 1000 for the dropped flags.
+        if (subTypeId >= 1000 && !Definition(subTypeId))
+            return nullptr;
+        made = new MissionItemImpl(subTypeId == -1 ? 0 : subTypeId);
+        if (subTypeId >= 0 && subTypeId < 1000)
+            static_cast<MissionItem*>(made)->SetType(subTypeId);
+        break;
+    case ObjectKind::Player:
+        made = new Player();
+        made->LoadProperties();
+        break;
+    // Projectiles, vehicles, traps and sound sources are wired in here as
+    // their classes land.
     case ObjectKind::BreakParticle:
     case ObjectKind::Dust:
     case ObjectKind::Missile:
     case ObjectKind::Grenade:
     case ObjectKind::Bullet:
     case ObjectKind::Vehicle:
-    case ObjectKind::Window:
-    case ObjectKind::Door:
-    case ObjectKind::Ammo:
-    case ObjectKind::Item:
-    case ObjectKind::Weapon:
     case ObjectKind::Trap:
-    case ObjectKind::Fire:
     case ObjectKind::SoundSource:
-    case ObjectKind::MissionItem:
         return nullptr;
     default:
         break;
+    }
+    if (made) {
+        made->SetPositionAngle(-10000.0f, -10000.0f, 0.0f);
+        return made;
     }
     IResource* definition = Definition(subTypeId);
     if (!definition)
@@ -114,10 +185,12 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
 Object* CreateEffectObjectOfType(int typeId)
 {
     switch (typeId) {
-    // Corpses, break fragments and dust are wired in here as they land.
     case ObjectKind::DeadPlayer:
+        return new DeadPlayer();
     case ObjectKind::BreakParticle:
+        return new BreakParticle();
     case ObjectKind::Dust:
+        return new Dust();
     default:
         return nullptr;
     }
@@ -173,8 +246,3 @@ Object* CreateDroppedWeapon(int, int, int, float, float, float)
     return nullptr;
 }
 
-ILight* CreateLight(float, float)
-{
-    // The light kinds are wired in here as they land.
-    return nullptr;
-}

@@ -53,8 +53,11 @@ TEST_F(GameState, SmallLevelLoadsPlaysAndDraws)
     EXPECT_EQ(dynamic_cast<DummyBreakableObject*>(bush), nullptr);
     EXPECT_FLOAT_EQ(table->GetAngle(), 90.0f);
     EXPECT_FLOAT_EQ(bush->GetOpacity(), 0.8f);
-    // Every machine builds the props; only the breakable one is replicated.
-    EXPECT_EQ(server_.levelAdded, std::vector<MPAPI::Object*>{table});
+    // Every machine builds the props and doors; the breakable prop and the
+    // door are level objects, the start point is the server's own.
+    Object* door = FindByDefinition(kDoor);
+    ASSERT_NE(door, nullptr);
+    EXPECT_EQ(server_.levelAdded, (std::vector<MPAPI::Object*>{table, door}));
     EXPECT_TRUE(server_.added.empty());
 
     LevelHeader header;

@@ -1,0 +1,37 @@
+#include "game/world/ObjectView.h"
+
+#include "game/shell/CameraPos.h"
+#include "game/world/Quad.h"
+#include "game/world/World.h"
+#include "game/world/WorldServices.h"
+
+namespace ObjectView {
+
+void CameraOffset(float* x, float* y)
+{
+    CameraPos* camera = Services().camera;
+    *x = camera ? camera->x : 0.0f;
+    *y = camera ? camera->y : 0.0f;
+}
+
+bool InView(float x, float y, float pad)
+{
+    float cx, cy;
+    CameraOffset(&cx, &cy);
+    return x >= cx - pad && x <= cx + 1024.0f + pad && y >= cy - pad && y <= cy + 768.0f + pad;
+}
+
+void Light(Quad* quad, float x, float y)
+{
+    float r = 1.0f, g = 1.0f, b = 1.0f;
+    // Finite and on a sane range before it becomes a pixel index.
+    if (Services().world && x > -1.0e9f && x < 1.0e9f && y > -1.0e9f && y < 1.0e9f)
+        Services().world->GetAmbientAt(int(x), int(y), &r, &g, &b);
+    auto channel = [](float v) { return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f))); };
+    quad->r = channel(r);
+    quad->g = channel(g);
+    quad->b = channel(b);
+    quad->a = 255;
+}
+
+} // namespace ObjectView

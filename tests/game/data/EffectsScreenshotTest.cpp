@@ -1,0 +1,149 @@
+// A default level at night with coloured lights, fire, smoke, an explosion
+// and debris, saved under <build>/screenshots/effects_night/; the effects
+// must brighten the night frame they are drawn into.
+#include "DataSetChecks.h"
+
+#include "engine/core/Engine.h"
+#include "engine/files/FileManager.h"
+#include "engine/render/IRenderer.h"
+#include "game/shell/CommonMedia.h"
+#include "game/state/StateFixture.h"
+#include "game/world/GameSystem.h"
+#include "game/world/Light.h"
+#include "game/world/ObjectManager.h"
+#include "game/world/ParticleSystem.h"
+#include "game/world/WorldEffects.h"
+#include "game/world/WorldServices.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool DisplayThere()
+{
+    const char* name = std::getenv("DISPLAY");
+    return name && *name;
+}
+
+double Brightness(const std::string& dir)
+{
+    std::string path;
+    for (const auto& entry : fs::directory_iterator(dir))
+        path = entry.path().string();
+    FileManager files;
+    std::unique_ptr<IFile> file(files.Open(Util::Widen(path.c_str()).c_str(), kOpenRead, kOpenFullPath | kOpenNoPackage));
+    if (!file)
+        return -1.0;
+    PngImage png(file.get());
+    if (!png.Read(true))
+        return -1.0;
+    double sum = 0;
+    const int64_t n = int64_t(png.GetWidth()) * png.GetHeight();
+    for (int64_t i = 0; i < n; ++i) {
+        const uint32_t p = png.GetPixels()[i];
+        sum += ((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff);
+    }
+    return n ? sum / double(3 * n) : -1.0;
+}
+
+} // namespace
+
+TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
+{
+    if (!DisplayThere())
+        GTEST_SKIP() << "no display";
+    const std::string gameDir = DataSet::GameDir();
+    ASSERT_TRUE(fs::exists(gameDir + "/game.data"));
+    std::unique_ptr<Engine> engine;
+    {
+        TestSupport::ScopedChdir in(gameDir);
+        engine.reset(new Engine());
+    }
+    ASSERT_TRUE(engine->Init());
+    IRenderer* renderer = engine->CreateRenderer(2);
+    ASSERT_NE(renderer, nullptr);
+    renderer->SetUseFonts(false);
+    ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
+    ASSERT_TRUE(renderer->LoadShaders());
+    renderer->CreateAtlas(0, 0);
+    renderer->CreateAtlas(1, 1);
+    renderer->CreateAtlas(2, 1);
+    StateTest::Host host;
+    host.renderer = renderer;
+    {
+        ResourceManager resources(&host, engine.get(), nullptr);
+        for (const std::string& name : DataSet::ScriptNames()) {
+            std::string message;
+            ASSERT_TRUE(DataSet::LoadScript(resources, engine->GetFileManager(), name, &message)) << message;
+        }
+        resources.BuildIndex();
+        CommonMedia media(engine.get(), &resources);
+        media.Load();
+        ASSERT_NE(media.explosionLarge, nullptr);
+        ASSERT_NE(media.flames[0], nullptr);
+        ASSERT_NE(media.smokePuff, nullptr);
+        ASSERT_TRUE(renderer->PrepareTextures());
+        World world(&resources);
+        StateTest::RecordingClient client;
+        GameSystem game(engine.get(), &world, &resources, &media, nullptr);
+        game.SetHandlers(nullptr, &client);
+        game.SetActiveHandler(&client);
+        game.SetRenderer(renderer);
+        game.InitObjectRenderBuffers();
+        ASSERT_TRUE(game.LoadLevel(u"levels/tdm_riotcity.lvl"));
+        world.SetLighting(2);
+        const float cx = float(world.GetWidth() * 16), cy = float(world.GetHeight() * 16);
+        game.Camera().x = cx - 512.0f;
+        game.Camera().y = cy - 384.0f;
+
+        auto shoot = [&](const char* name) {
+            const std::string dir = gameDir + "/screenshots/" + name;
+            fs::remove_all(dir);
+            fs::create_directories(dir);
+            while (glGetError() != GL_NO_ERROR) {
+            }
+            renderer->BeginScene();
+            game.DrawWorld();
+            game.DrawLightsAndOverlays();
+            renderer->EndScene();
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << name;
+            renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
+            renderer->Present();
+            return Brightness(dir);
+        };
+        const double plain = shoot("effects_night_plain");
+
+        const float colours[4][3] = {{1, 0.3f, 0.2f}, {0.2f, 1, 0.3f}, {0.3f, 0.4f, 1}, {1, 0.9f, 0.4f}};
+        for (int i = 0; i < 4; ++i) {
+            ILight* light = CreateLight(cx - 300.0f + 200.0f * i, cy - 150.0f);
+            ASSERT_NE(light, nullptr);
+            light->SetColor(colours[i][0], colours[i][1], colours[i][2]);
+            light->SetSize(400.0f);
+        }
+        CreateTimedLight(cx + 200.0f, cy + 100.0f, 1.0f, 500.0f, 2.0f);
+        auto* fire = new Fire();
+        Services().objects->AddObject(fire);
+        fire->Start(cx - 200.0f, cy + 100.0f, 0.0f, 0.0f, 0.0f, 40.0f, 30.0f, 0);
+        SpawnFireParticle(cx - 200.0f, cy + 100.0f);
+        SpawnSmoke(cx, cy + 150.0f, 0.0f, 40.0f);
+        SpawnExplosion(cx + 200.0f, cy + 100.0f, 2);
+        auto* debris = new BreakParticle();
+        debris->type = 2;
+        debris->blastX = cx + 180.0f;
+        debris->blastY = cy + 80.0f;
+        debris->amount = 50.0f;
+        debris->SetPositionAngle(cx + 200.0f, cy + 100.0f, 0.0f);
+        Services().objects->AddObject(debris);
+        for (int i = 0; i < 15; ++i)
+            game.Update(0.02f);
+        EXPECT_GT(Services().particles->Count(), 3);
+        const double lit = shoot("effects_night");
+        EXPECT_GT(lit, plain + 2.0) << "the lights and flames did not brighten the night";
+    }
+    renderer->Shutdown();
+    engine->Shutdown();
+}
