@@ -8,7 +8,7 @@
 #include "engine/render/ISprite.h"
 #include "engine/render/SpritePainter_SDL.h"
 #include "engine/render/Renderer_SDL.h"
-#include "game/world/Quad.h"
+#include "engine/render/Quad.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

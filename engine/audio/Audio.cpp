@@ -74,6 +74,9 @@ bool Audio::Init()
     if (!alcMakeContextCurrent(context_))
         return false;
     alGetError();
+    // Voices fade out over the distance at which the game stops sending
+    // sounds (see AudioBuffer::CreateSource).
+    alDistanceModel(AL_LINEAR_DISTANCE_CLAMPED);
     alGenBuffers(2, reservedBuffers_);
     if (alGetError() != AL_NO_ERROR)
         return false;
@@ -119,7 +122,9 @@ IAudioBuffer* Audio::LoadSound(const char16_t* path)
     alGenBuffers(1, &id);
     if (alGetError() != AL_NO_ERROR)
         return nullptr;
-    alBufferData(id, AL_FORMAT_STEREO16, sound.samples.data(), ALsizei(sound.samples.size() * sizeof(int16_t)),
+    // OpenAL places only mono buffers in the world.
+    ALenum format = sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    alBufferData(id, format, sound.samples.data(), ALsizei(sound.samples.size() * sizeof(int16_t)),
                  ALsizei(sound.rate));
     if (alGetError() != AL_NO_ERROR) {
         alDeleteBuffers(1, &id);
@@ -137,7 +142,7 @@ void Audio::SetListenerPosition(float x, float y)
     listenerY_ = y;
     if (!ready_)
         return;
-    alListener3f(AL_POSITION, x / 20.0f, 0.0f, y / 20.0f);
+    alListener3f(AL_POSITION, x / AudioSource::kUnitsPerAudioUnit, 0.0f, y / AudioSource::kUnitsPerAudioUnit);
     alListener3f(AL_VELOCITY, 0.0f, 0.0f, 0.0f);
     // Facing -z with +y up puts +x on the right, as on the screen.
     const ALfloat orientation[6] = {0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f};

@@ -40,6 +40,8 @@ IAudioSource* AudioBuffer::CreateSource()
     alSourcef(source, AL_GAIN, 1.0f);
     alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
     alSource3f(source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
+    alSourcef(source, AL_REFERENCE_DISTANCE, AudioSource::kFullVolumeDistance / AudioSource::kUnitsPerAudioUnit);
+    alSourcef(source, AL_MAX_DISTANCE, AudioSource::kSilentDistance / AudioSource::kUnitsPerAudioUnit);
     alSourcei(source, AL_BUFFER, ALint(id_));
     if (alGetError() != AL_NO_ERROR) {
         alDeleteSources(1, &source);

@@ -36,7 +36,7 @@ void AudioSource::DetachFromAudio()
 void AudioSource::SetPosition(float x, float y)
 {
     if (Alive())
-        alSource3f(id_, AL_POSITION, x / 20.0f, 0.0f, y / 20.0f);
+        alSource3f(id_, AL_POSITION, x / kUnitsPerAudioUnit, 0.0f, y / kUnitsPerAudioUnit);
 }
 
 void AudioSource::SetVolume(float volume)

@@ -7,6 +7,14 @@ class Audio;
 // One voice of the device.
 class AudioSource : public IAudioSource {
 public:
+    // Game units (pixels) per unit of the device's world.
+    static constexpr float kUnitsPerAudioUnit = 20.0f;
+    // A voice in the world plays at full volume up to the first distance, in
+    // game units, and fades to silence at the second, where the game stops
+    // sending sounds to a player.
+    static constexpr float kFullVolumeDistance = 100.0f;
+    static constexpr float kSilentDistance = 1000.0f;
+
     AudioSource(Audio* audio, unsigned int sourceId);
     ~AudioSource() override;
     AudioSource(const AudioSource&) = delete;

@@ -8,6 +8,7 @@
 #include <vorbis/codec.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -41,6 +42,7 @@ public:
     bool DecodeAudio(OggDecoder::Sound& out, int64_t maxFrames);
 
     long Rate() const { return info_.rate; }
+    int Channels() const { return info_.channels; }
 
 private:
     // One block of input into the sync layer: bytes added, 0 at the end,
@@ -147,35 +149,24 @@ bool VorbisStream::Emit(OggDecoder::Sound& out, int64_t maxFrames)
 {
     float** pcm = nullptr;
     int frames;
+    const int channels = out.channels;
     while ((frames = vorbis_synthesis_pcmout(&dsp_, &pcm)) > 0) {
-        std::vector<int16_t>& samples = out.samples;
-        int64_t have = int64_t(samples.size() / 2);
+        SampleBuffer& samples = out.samples;
+        int64_t have = int64_t(samples.size()) / channels;
         int64_t need = have + frames;
         if (need > maxFrames)
             return false;
-        // Room doubles: growing by a fixed step copies a long sound over and
+        // Room doubles: growing by a fixed step moves a long sound over and
         // over.
-        if (size_t(need) * 2 > samples.capacity()) {
-            int64_t room = std::max<int64_t>(int64_t(samples.capacity() / 2) * 2, need + 50000);
-            samples.reserve(size_t(std::min(room, maxFrames)) * 2);
+        if (size_t(need * channels) > samples.capacity()) {
+            int64_t room = std::max<int64_t>(int64_t(samples.capacity()) / channels * 2, need + 50000);
+            if (!samples.Reserve(size_t(std::min(room, maxFrames) * channels)))
+                return false;
         }
-        samples.resize(size_t(need) * 2);
-        int16_t* dst = samples.data() + have * 2;
-        const float* left = pcm[0];
-        if (info_.channels == 1) {
-            for (int i = 0; i < frames; ++i) {
-                int16_t v = scaler_.Scale(left[i]);
-                dst[2 * i] = v;
-                dst[2 * i + 1] = v;
-            }
-        } else {
-            // Channels past the second have no place in a stereo buffer.
-            const float* right = pcm[1];
-            for (int i = 0; i < frames; ++i) {
-                dst[2 * i] = scaler_.Scale(left[i]);
-                dst[2 * i + 1] = scaler_.Scale(right[i]);
-            }
-        }
+        samples.Resize(size_t(need * channels));
+        int16_t* dst = samples.data() + have * channels;
+        // Channels past the second have no place in the output.
+        scaler_.ScaleFrames(pcm[0], channels == 2 ? pcm[1] : nullptr, frames, dst);
         if (vorbis_synthesis_read(&dsp_, frames) != 0)
             return false;
     }
@@ -225,23 +216,75 @@ int ReadMemory(void* context, void* buffer, int length)
 
 int ReadFile(void* context, void* buffer, int length) { return static_cast<IFile*>(context)->Read(buffer, length); }
 
+// Frames converted together; a constant count lets the compiler use vectors.
+constexpr int kRun = 64;
+
+bool WithinPeak(const float* in, float peak)
+{
+    int outside = 0;
+    for (int k = 0; k < kRun; ++k)
+        outside |= std::fabs(in[k]) <= peak ? 0 : 1; // NaN is outside
+    return outside == 0;
+}
+
+// Within the peak every value stays inside 0.7 of full scale: no checks.
+inline int16_t Convert(float sample, float gain) { return int16_t(int32_t(double(sample * gain) * 0.7 * 32767)); }
+
+void ConvertMono(const float* __restrict in, int16_t* __restrict out, float gain)
+{
+    for (int k = 0; k < kRun; ++k)
+        out[k] = Convert(in[k], gain);
+}
+
+void ConvertStereo(const float* __restrict left, const float* __restrict right, int16_t* __restrict out, float gain)
+{
+    for (int k = 0; k < kRun; ++k) {
+        out[2 * k] = Convert(left[k], gain);
+        out[2 * k + 1] = Convert(right[k], gain);
+    }
+}
+
 } // namespace
+
+void OggDecoder::Scaler::ScaleFrames(const float* left, const float* right, int frames, int16_t* out)
+{
+    const int channels = right ? 2 : 1;
+    for (int f = 0; f < frames;) {
+        if (f + kRun <= frames && WithinPeak(left + f, peak_) && (!right || WithinPeak(right + f, peak_))) {
+            if (right)
+                ConvertStereo(left + f, right + f, out + 2 * f, gain_);
+            else
+                ConvertMono(left + f, out + f, gain_);
+            f += kRun;
+            continue;
+        }
+        // One value at a time where the peak may rise, and at the end.
+        for (int end = std::min(frames, f + kRun); f < end; ++f) {
+            out[channels * f] = Scale(left[f]);
+            if (right)
+                out[2 * f + 1] = Scale(right[f]);
+        }
+    }
+}
 
 bool OggDecoder::Decode(ReadFunction read, void* context, Sound& out) const
 {
-    out.samples.clear();
+    out.samples.Release();
+    out.channels = 0;
     out.rate = 0;
     bool ok;
     {
         VorbisStream stream(read, context);
-        ok = stream.ReadHeaders() && stream.DecodeAudio(out, maxFrames_);
+        ok = stream.ReadHeaders();
+        if (ok) {
+            out.channels = stream.Channels() == 1 ? 1 : 2;
+            ok = stream.DecodeAudio(out, maxFrames_);
+        }
         if (ok)
             out.rate = int(stream.Rate());
     }
-    if (!ok) {
-        std::vector<int16_t>().swap(out.samples);
-        out.rate = 0;
-    }
+    if (!ok)
+        out = Sound();
     return ok;
 }
 

@@ -1,19 +1,23 @@
 #pragma once
 
+#include "engine/audio/SampleBuffer.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class IFile;
 
-// Whole-stream Ogg Vorbis decoding into 16-bit interleaved stereo, apart
-// from any sound device so that it can be checked and fuzzed alone.
+// Whole-stream Ogg Vorbis decoding into 16-bit interleaved samples, apart
+// from any sound device so that it can be checked and fuzzed alone. Mono
+// stays mono, so that the device can place it; anything else keeps its first
+// two channels.
 class OggDecoder {
 public:
     struct Sound {
-        std::vector<int16_t> samples; // left, right, left, right, ...
-        int rate = 0;                 // frames per second of the stream
-        int64_t Frames() const { return int64_t(samples.size() / 2); }
+        SampleBuffer samples; // frames of `channels` values each
+        int channels = 0; // 1 or 2
+        int rate = 0;     // frames per second of the stream
+        int64_t Frames() const { return channels > 0 ? int64_t(samples.size() / size_t(channels)) : 0; }
     };
 
     // Bytes into buffer; 0 at the end, negative on a read error.
@@ -36,6 +40,9 @@ public:
                 return 0; // NaN; the gain keeps every finite value in range
             return int16_t(v);
         }
+        // The same for frames of one channel (right null) or two, in frame
+        // order, into interleaved output.
+        void ScaleFrames(const float* left, const float* right, int frames, int16_t* out);
         float Peak() const { return peak_; }
 
     private:

@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+// The conversions for the operating system's names (ToOs, FromOs, ToUtf8)
+// and the narrow case-insensitive compare sit below the engine, in the
+// platform layer that needs them first.
+#include "platform/os/OsText.h"
+
 // The system's text is UTF-16 (char16_t units); 8-bit text widens byte by
 // byte with sign extension and narrows to the low byte. Formats follow the
 // Windows printf rules: in a wide format %s is wide and %S narrow, in an
@@ -17,7 +22,6 @@ void StrCopy(char16_t* dst, size_t capacity, const char16_t* src);
 char16_t* StrDup(const char16_t* s); // new[]; null stays null
 int StrCompare(const char16_t* a, const char16_t* b);
 int StrCompareNoCase(const char16_t* a, const char16_t* b);
-int StrCompareNoCase(const char* a, const char* b);
 bool StrEqual(const char16_t* a, const char16_t* b);
 
 char16_t ToLower(char16_t c);
@@ -27,15 +31,6 @@ std::u16string Widen(const char* s);
 std::u16string Widen(const char* s, size_t n);
 std::string Narrow(const char16_t* s);
 std::string Narrow(const std::u16string& s);
-
-// Names for the operating system: units 0xFF80..0xFFFF are widened bytes and
-// go back to their byte, everything else becomes UTF-8. FromOs reverses it.
-std::string ToOs(const char16_t* s);
-std::string ToOs(const std::u16string& s);
-std::u16string FromOs(const char* s);
-std::u16string FromOs(const std::string& s);
-// Plain UTF-8 for peers that want Unicode text (window toolkits).
-std::string ToUtf8(const std::u16string& s);
 
 std::u16string Format(const char16_t* fmt, ...);
 std::u16string FormatV(const char16_t* fmt, va_list args);

@@ -27,19 +27,33 @@ uint32_t AsBits(float f)
     return bits;
 }
 
-// Whether packet a was sent before packet b.
-bool Older(uint16_t a, uint16_t b)
-{
-    if (!IsRingSequence(a) || !IsRingSequence(b))
-        return false;
-    return a != b && IsSequenceBehind(b, a);
-}
+float Bounded(float v, float limit) { return std::isfinite(v) ? std::clamp(v, -limit, limit) : 0.0f; }
 
 } // namespace
 
 ClientHandler::ClientHandler() = default;
 
 ClientHandler::~ClientHandler() = default;
+
+int64_t ClientHandler::Extend(uint16_t sequence)
+{
+    if (!IsRingSequence(sequence))
+        return newest_ ? newest_ : kFirstExtended;
+    if (!newest_) {
+        newest_ = kFirstExtended + sequence;
+        newestSequence_ = sequence;
+        return newest_;
+    }
+    // Packets arrive within a few hundred of the newest one, never half a
+    // ring apart, so the nearer reading of the distance is the true one.
+    int d = SequenceDistance(newestSequence_, sequence);
+    int64_t extended = d > kSequenceRing / 2 ? newest_ - (kSequenceRing - d) : newest_ + d;
+    if (extended > newest_) {
+        newest_ = extended;
+        newestSequence_ = sequence;
+    }
+    return extended;
+}
 
 void ClientHandler::Lock() { manager_->GetManagerMutex().lock(); }
 
@@ -102,6 +116,8 @@ void ClientHandler::Reset()
     DeleteUndelivered();
     FreeAll();
     blockSequence_ = 0;
+    newest_ = 0;
+    newestSequence_ = 0;
     GameStateHandler::Reset();
 }
 
@@ -170,7 +186,7 @@ bool ClientHandler::WritePayload(PacketBuffer& p, int, uint16_t)
     return clientState_.Write(p, blockSequence_);
 }
 
-ClientHandler::Parse ClientHandler::ReadFields(PacketBuffer& p, uint16_t sequence, Entry* e)
+ClientHandler::Parse ClientHandler::ReadFields(PacketBuffer& p, int64_t sequence, Entry* e)
 {
     const FieldRecord* f = e->layout.GetFields();
     if (!f)
@@ -178,7 +194,7 @@ ClientHandler::Parse ClientHandler::ReadFields(PacketBuffer& p, uint16_t sequenc
     int n = e->layout.GetCount();
     // Values from a packet older than the one that last changed a field
     // came late and are read but not kept.
-    auto keep = [&](int i) { return e->object && !(e->change[size_t(i)] != 0 && Older(sequence, e->change[size_t(i)])); };
+    auto keep = [&](int i) { return e->object && sequence >= e->change[size_t(i)]; };
     for (int i = 0; i < n; ++i) {
         int32_t type = f[i].type;
         if (type >= kFieldByte && type <= kFieldFloat) {
@@ -190,6 +206,8 @@ ClientHandler::Parse ClientHandler::ReadFields(PacketBuffer& p, uint16_t sequenc
                                                                   : (type == kFieldInt16 ? p.ReadU16() : p.ReadU32()));
             if (p.Overrun())
                 return Parse::Stop;
+            if (type == kFieldFloat && !std::isfinite(AsFloat(v)))
+                continue; // the game keeps its last good value
             if (keep(i)) {
                 e->change[size_t(i)] = sequence;
                 e->value[size_t(i)] = v;
@@ -211,9 +229,12 @@ ClientHandler::Parse ClientHandler::ReadFields(PacketBuffer& p, uint16_t sequenc
             if (!bits[k])
                 continue;
             float fp = AsFloat(pos), fv = AsFloat(vel);
-            // A position that is not finite would poison every world query.
+            // A position that is not finite would poison every world query;
+            // bounded ones keep the extrapolation finite too.
             if (!std::isfinite(fp) || !std::isfinite(fv))
                 continue;
+            pos = AsBits(std::clamp(fp, -kMaxCoordinate, kMaxCoordinate));
+            vel = AsBits(std::clamp(fv, -kMaxSpeed, kMaxSpeed));
             if (keep(i + axis)) {
                 e->change[size_t(i + axis)] = sequence;
                 e->value[size_t(i + axis)] = pos;
@@ -226,18 +247,18 @@ ClientHandler::Parse ClientHandler::ReadFields(PacketBuffer& p, uint16_t sequenc
         }
         i += 3;
     }
-    if (e->object && (!e->lastSequence || !Older(sequence, e->lastSequence)))
+    if (e->object && sequence >= e->lastSequence)
         e->lastSequence = sequence;
     return Parse::Ok;
 }
 
-ClientHandler::Parse ClientHandler::ReadCreate(PacketBuffer& p, uint16_t sequence, int32_t id, Entry* e)
+ClientHandler::Parse ClientHandler::ReadCreate(PacketBuffer& p, int64_t sequence, int32_t id, Entry* e)
 {
     int typeId = int(p.ReadU32());
     if (p.Overrun())
         return Parse::Stop;
     if (e && (e->tombstone || e->removed)) {
-        if (!Older(e->removeSequence, sequence) || e->effect) {
+        if (sequence <= e->removeSequence || e->effect) {
             // A late or repeated create of what is gone: read it, keep nothing.
             if (!e->effect) {
                 p.ReadU32();
@@ -305,8 +326,9 @@ ClientHandler::Parse ClientHandler::ReadCreate(PacketBuffer& p, uint16_t sequenc
     return ReadFields(p, sequence, n);
 }
 
-void ClientHandler::ReadPayload(PacketBuffer& p, uint16_t sequence)
+void ClientHandler::ReadPayload(PacketBuffer& p, uint16_t packetSequence)
 {
+    int64_t sequence = Extend(packetSequence);
     for (int count = 0; count < kMaxEntriesPerPacket; ++count) {
         int32_t id = int32_t(p.ReadU32());
         if (p.Overrun() || id == 0)
@@ -335,7 +357,7 @@ void ClientHandler::ReadPayload(PacketBuffer& p, uint16_t sequence)
             }
             break;
         case 2:
-            if (e && e->object && !e->tombstone && !e->removed && Older(e->lastSequence, sequence))
+            if (e && e->object && !e->tombstone && !e->removed && e->lastSequence < sequence)
                 e->stale = true;
             break;
         case 3:
@@ -367,9 +389,11 @@ void ClientHandler::ApplyVector(Entry& e, int i, float dt)
     for (int axis = 0; axis < 2; ++axis) {
         size_t pos = size_t(i + axis), vel = size_t(i + 2 + axis);
         float m = AsFloat(FieldLayout::ReadMember(o, f[pos]));
-        float mv = AsFloat(FieldLayout::ReadMember(o, f[vel]));
+        float mv = Bounded(AsFloat(FieldLayout::ReadMember(o, f[vel])), kMaxSpeed);
         float target = AsFloat(e.value[pos]);
         float rv = AsFloat(e.value[vel]);
+        if (!std::isfinite(m))
+            m = target;
         if (e.change[pos] != 0 && e.settled[pos] == 0.0f) {
             float err = std::fabs(m - target);
             if (err > 100.0f || err < 3.0f) {
@@ -383,11 +407,14 @@ void ClientHandler::ApplyVector(Entry& e, int i, float dt)
         }
         if (rv == 0.0f)
             mv = 0.0f;
+        // However long the frame, the extrapolated position stays inside
+        // the bounds of anything the server can send.
         float step = dt * mv;
         if (e.settled[pos] == 0.0f)
-            m += step;
+            m = Bounded(m + step, kMaxCoordinate);
         else
-            offset[axis] = step;
+            offset[axis] = Bounded(m + step, kMaxCoordinate) - m;
+        m = Bounded(m, kMaxCoordinate);
         member[axis] = m;
         FieldLayout::WriteMember(o, f[pos], AsBits(m));
         FieldLayout::WriteMember(o, f[vel], AsBits(mv));

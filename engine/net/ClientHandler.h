@@ -26,6 +26,10 @@ public:
     // How long the id of a removed object or delivered effect is remembered,
     // so that a late or repeated create does not bring it back.
     static constexpr float kTombstoneSeconds = 10.0f;
+    // Far beyond any level and any speed: received positions and
+    // velocities are held inside these, and so is every extrapolation.
+    static constexpr float kMaxCoordinate = 1.0e6f;
+    static constexpr float kMaxSpeed = 1.0e5f;
 
     ClientHandler();
     ~ClientHandler() override;
@@ -72,9 +76,10 @@ private:
         bool stale = false;   // OnNetStale due
         bool tombstone = false;
         float tombstoneAge = 0;
-        uint16_t lastSequence = 0;
-        uint16_t removeSequence = 0;
-        std::vector<uint16_t> change;
+        // Packet sequences counted without the wrap (see Extend); 0 never.
+        int64_t lastSequence = 0;
+        int64_t removeSequence = 0;
+        std::vector<int64_t> change;
         std::vector<uint32_t> value;
         std::vector<float> settled; // per vector record: x at i, y at i + 1
     };
@@ -82,8 +87,11 @@ private:
 
     Entry* NewEntry(int32_t id, Object* object, bool effect, bool owned);
     bool SetupFields(Entry& e);
-    Parse ReadCreate(PacketBuffer& p, uint16_t sequence, int32_t id, Entry* e);
-    Parse ReadFields(PacketBuffer& p, uint16_t sequence, Entry* e);
+    // The packet sequence as a count that never wraps, so the age of a
+    // value stays right however long the match runs.
+    int64_t Extend(uint16_t sequence);
+    Parse ReadCreate(PacketBuffer& p, int64_t sequence, int32_t id, Entry* e);
+    Parse ReadFields(PacketBuffer& p, int64_t sequence, Entry* e);
     void Apply(Entry& e, float dt);
     void ApplyVector(Entry& e, int i, float dt);
     void Bury(Entry& e);
@@ -95,6 +103,9 @@ private:
     std::vector<Object*> refused_;
     int32_t nextLocalId_ = kFirstLocalId;
     uint32_t blockSequence_ = 0;
+    static constexpr int64_t kFirstExtended = int64_t(1) << 20;
+    int64_t newest_ = 0;
+    uint16_t newestSequence_ = 0;
 };
 
 } // namespace MPAPI

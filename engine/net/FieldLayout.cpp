@@ -32,32 +32,6 @@ bool FieldLayout::Parse(const FieldRecord* table)
     return true;
 }
 
-uint32_t FieldLayout::ReadMember(Object* object, const FieldRecord& record)
-{
-    const uint8_t* p = object->MemberAt(record.member);
-    switch (record.type) {
-    case kFieldByte:
-        return *p;
-    case kFieldInt16: {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        return v;
-    }
-    case kFieldBool:
-        return *p == 1 ? 1 : 0;
-    case kFieldInt32:
-    case kFieldWord:
-    case kFieldFloat:
-    case kFieldVector: {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    }
-    default:
-        return 0;
-    }
-}
-
 void FieldLayout::WriteMember(Object* object, const FieldRecord& record, uint32_t value)
 {
     uint8_t* p = object->MemberAt(record.member);

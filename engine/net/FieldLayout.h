@@ -22,7 +22,7 @@ public:
 
     // The value of field record i of object as 32 bits (a bool as 0 or 1,
     // a float as its bits).
-    static uint32_t ReadMember(Object* object, const FieldRecord& record);
+    static uint32_t ReadMember(Object* object, const FieldRecord& record);  // inline below
     static void WriteMember(Object* object, const FieldRecord& record, uint32_t value);
     // Bits of a value of this type on the wire, 0 for types that carry none.
     static int WireBits(int32_t type);
@@ -32,5 +32,31 @@ private:
     const FieldRecord* fields_ = nullptr;
     int count_ = 0;
 };
+
+inline uint32_t FieldLayout::ReadMember(Object* object, const FieldRecord& record)
+{
+    const uint8_t* p = object->MemberAt(record.member);
+    switch (record.type) {
+    case kFieldByte:
+        return *p;
+    case kFieldInt16: {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+    case kFieldBool:
+        return *p == 1 ? 1 : 0;
+    case kFieldInt32:
+    case kFieldWord:
+    case kFieldFloat:
+    case kFieldVector: {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    default:
+        return 0;
+    }
+}
 
 } // namespace MPAPI

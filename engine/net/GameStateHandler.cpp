@@ -66,6 +66,7 @@ void GameStateHandler::ClearAll()
     bytesOut_ = bytesIn_ = 0;
     rateOut_ = rateIn_ = 0;
     packetsSent_ = packetsReceived_ = 0;
+    peerAnswered_ = false;
     clientState_.Clear();
     lastFlags_ = 0;
     playerObject_ = nullptr;
@@ -583,6 +584,8 @@ bool GameStateHandler::HandleControl(uint8_t code, const uint8_t* body, int leng
             float peer = Util::GetF32(body + 2);
             peerLoss_ = std::isfinite(peer) ? peer : 0.0f;
             silence_ = 0;
+            if (pingSequence_ != 0)
+                peerAnswered_ = true;
         }
         return true;
     }
@@ -624,11 +627,14 @@ bool GameStateHandler::OnDataDatagram(const uint8_t* body, int length)
     D::DataHeader h;
     if (!D::ParseDataBody(body, length, &h))
         return false;
+    // Only a packet still in flight is worth an acknowledgement: one never
+    // sent, or already acknowledged or resent, costs nothing further.
     for (int i = 0; i < h.ackCount; ++i) {
-        OnPacketAcked(h.acks[i]);
         for (Slot& s : slots_) {
             if (s.inFlight && s.sequence == h.acks[i]) {
                 ClearSlot(s);
+                peerAnswered_ = true;
+                OnPacketAcked(h.acks[i]);
                 break;
             }
         }

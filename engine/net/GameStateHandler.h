@@ -111,6 +111,9 @@ public:
     int PeekState() const { return state_.load(); }
     bool IsStreaming() const { return ownStream_.load(); }
     bool IsPeerStreaming() const { return peerStream_.load(); }
+    // The peer acknowledged one of our packets or answered a ping: it reads
+    // what we send, so it is more than a spoofed source address.
+    bool HasPeerAnswered() const { return peerAnswered_.load(); }
 
     int GetSlotsInFlight();
     int GetWaitingChunks();
@@ -167,6 +170,7 @@ private:
     std::atomic<bool> resetPending_{false};
     std::atomic<bool> ownStream_{false};
     std::atomic<bool> peerStream_{false};
+    std::atomic<bool> peerAnswered_{false};
     bool debug_ = false;
 
     Slot slots_[kReliableSlots];

@@ -24,7 +24,8 @@ bool MpapiDatagram::ParseDataBody(const uint8_t* body, int length, DataHeader* o
     h.chunkSequence = 0;
     h.chunkLength = 0;
     h.chunk = nullptr;
-    if (!r.Ok())
+    // 0xFFFF is off the ring: no peer of ours sends it.
+    if (!r.Ok() || h.packetSequence == 0xFFFF)
         return false;
     if (h.packetSequence != 0) {
         h.chunkSequence = r.U16();

@@ -62,7 +62,9 @@ void MultiplayerManager::ReceiveLoop()
         if (n > 0 && !stop_) {
             std::lock_guard<std::recursive_mutex> lock(managerMutex_);
             OnDatagram(buffer, n, ip, port);
-        } else {
+        } else if (!socket_ || !socket_->TookDatagram()) {
+            // Rest only when nothing came: an empty or oversize datagram
+            // must not keep the thread from the ones behind it.
             Os::SleepMs(10);
         }
     }

@@ -23,46 +23,8 @@ void PacketBuffer::SetLimit(int limit)
     limit_ = limit < 0 ? 0 : (limit > kCapacity ? kCapacity : limit);
 }
 
-void PacketBuffer::Touch(int bytes)
-{
-    if (bytes > highWater_)
-        highWater_ = bytes > kCapacity ? kCapacity : bytes;
-}
-
 // Room tests as the format gives them: they keep one byte spare at the limit.
-bool PacketBuffer::WriteBit(bool value)
-{
-    if (bytePos_ >= limit_)
-        return false;
-    if (value)
-        data_[bytePos_] = uint8_t(data_[bytePos_] | (1u << bitPos_));
-    Touch(bytePos_ + 1);
-    if (++bitPos_ == 8) {
-        bitPos_ = 0;
-        ++bytePos_;
-    }
-    return true;
-}
 
-bool PacketBuffer::WriteBits(int count, uint32_t value)
-{
-    if (count < 0 || count > 32 || (count + bitPos_) / 8 + bytePos_ >= limit_)
-        return false;
-    for (int i = 0; i < count; ++i)
-        WriteBit(((value >> i) & 1u) != 0);
-    return true;
-}
-
-void PacketBuffer::WriteValue(int count, uint32_t value)
-{
-    // A whole value at once: at most five bytes from the byte position.
-    uint64_t bits = uint64_t(count >= 32 ? value : value & ((1u << count) - 1u)) << bitPos_;
-    int bytes = (bitPos_ + count + 7) / 8;
-    for (int k = 0; k < bytes; ++k)
-        data_[bytePos_ + k] = uint8_t(data_[bytePos_ + k] | uint8_t(bits >> (8 * k)));
-    Touch(bytePos_ + (bitPos_ + count + 7) / 8);
-    bytePos_ += count / 8;
-}
 
 bool PacketBuffer::WriteU8(uint8_t value)
 {
@@ -80,13 +42,6 @@ bool PacketBuffer::WriteU16(uint16_t value)
     return true;
 }
 
-bool PacketBuffer::WriteU32(uint32_t value)
-{
-    if (bytePos_ + 4 >= limit_)
-        return false;
-    WriteValue(32, value);
-    return true;
-}
 
 bool PacketBuffer::WriteFloat(float value)
 {

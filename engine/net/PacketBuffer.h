@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace MPAPI {
 
@@ -22,11 +23,36 @@ public:
     // Zeroes the body and starts writing at bit 0 with the full limit.
     void Clear();
 
-    bool WriteBit(bool value);
-    bool WriteBits(int count, uint32_t value);
+    bool WriteBit(bool value)
+    {
+        if (bytePos_ >= limit_)
+            return false;
+        data_[bytePos_] = uint8_t(data_[bytePos_] | (value ? 1u << bitPos_ : 0u));
+        if (bytePos_ + 1 > highWater_)
+            highWater_ = bytePos_ + 1;
+        if (++bitPos_ == 8) {
+            bitPos_ = 0;
+            ++bytePos_;
+        }
+        return true;
+    }
+    bool WriteBits(int count, uint32_t value)
+    {
+        if (count < 0 || count > 32 || (count + bitPos_) / 8 + bytePos_ >= limit_)
+            return false;
+        if (count > 0)
+            WriteValue(count, value);
+        return true;
+    }
     bool WriteU8(uint8_t value);
     bool WriteU16(uint16_t value);
-    bool WriteU32(uint32_t value);
+    bool WriteU32(uint32_t value)
+    {
+        if (bytePos_ + 4 >= limit_)
+            return false;
+        WriteValue(32, value);
+        return true;
+    }
     bool WriteFloat(float value);
     bool WriteBytes(int length, const void* bytes);
 
@@ -62,8 +88,22 @@ public:
 private:
     bool HasBits(int count);
     uint32_t ReadValue(int count);
-    void WriteValue(int count, uint32_t value);
-    void Touch(int bytes);
+    // A whole value at once, ORed into eight bytes from the byte position:
+    // the spill room behind the body takes what runs past it.
+    void WriteValue(int count, uint32_t value)
+    {
+        uint64_t bits = uint64_t(count >= 32 ? value : value & ((1u << count) - 1u)) << bitPos_;
+        uint64_t word;
+        std::memcpy(&word, data_ + bytePos_, 8);
+        word |= bits;
+        std::memcpy(data_ + bytePos_, &word, 8);
+        int end = bitPos_ + count;
+        int touched = bytePos_ + (end + 7) / 8;
+        if (touched > highWater_)
+            highWater_ = touched > kCapacity ? kCapacity : touched;
+        bytePos_ += end / 8;
+        bitPos_ = end % 8;
+    }
 
     uint8_t data_[kCapacity + kSpill];
     int size_ = 0;

@@ -44,6 +44,12 @@ void ServerHandler::FreeEntries()
     entries_.clear();
     byObject_.clear();
     effects_.clear();
+    for (SentPacket& r : sentPackets_) {
+        r.sequence = 0;
+        r.effects = false;
+        r.entries.clear();
+    }
+    cursor_ = 0;
 }
 
 void ServerHandler::Reset()
@@ -54,6 +60,8 @@ void ServerHandler::Reset()
     peerPort_ = 0;
     newConnection = false;
     silence = 0;
+    unanswered = 0;
+    quickRelease = false;
     lastBlockSequence_ = 0;
     refreshTimer_ = 0;
     refreshNow_ = false;
@@ -121,9 +129,42 @@ bool ServerHandler::HasPendingObjects()
     return false;
 }
 
-void ServerHandler::ForgetObjectId(uint16_t sequence)
+ServerHandler::SentPacket* ServerHandler::FindSent(uint16_t sequence)
 {
-    for (auto& e : entries_) {
+    if (sequence <= 1)
+        return nullptr;
+    for (SentPacket& r : sentPackets_)
+        if (r.sequence == sequence)
+            return &r;
+    return nullptr;
+}
+
+ServerHandler::SentPacket& ServerHandler::StartSent(uint16_t sequence)
+{
+    SentPacket* r = FindSent(sequence);
+    if (!r) {
+        for (SentPacket& free : sentPackets_)
+            if (free.sequence == 0) {
+                r = &free;
+                break;
+            }
+    }
+    if (!r) {
+        // Never with at most four packets in flight; if it were, the oldest
+        // record counts as lost and its values are sent again.
+        r = &sentPackets_[0];
+        ForgetSent(*r);
+    }
+    r->sequence = sequence;
+    r->effects = false;
+    r->entries.clear();
+    return *r;
+}
+
+void ServerHandler::ForgetSent(SentPacket& r)
+{
+    uint16_t sequence = r.sequence;
+    for (Entry* e : r.entries) {
         for (uint16_t& c : e->change)
             if (c == sequence)
                 c = 0;
@@ -131,17 +172,38 @@ void ServerHandler::ForgetObjectId(uint16_t sequence)
         if (e->formSequence == sequence)
             e->formSequence = 0;
     }
-    for (auto& fx : effects_)
-        if (fx->sequence == sequence)
-            fx->sequence = 0;
+    if (r.effects)
+        for (auto& fx : effects_)
+            if (fx->sequence == sequence)
+                fx->sequence = 0;
+    r.sequence = 0;
+    r.effects = false;
+    r.entries.clear();
+}
+
+void ServerHandler::ForgetObjectId(uint16_t sequence)
+{
+    if (SentPacket* r = FindSent(sequence))
+        ForgetSent(*r);
+}
+
+void ServerHandler::EraseFreedEntries()
+{
+    auto freed = [](const Entry* e) { return (e->flags & kRemoved) && e->removeSent && e->id == 0; };
+    for (SentPacket& r : sentPackets_)
+        r.entries.erase(std::remove_if(r.entries.begin(), r.entries.end(), freed), r.entries.end());
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [&](const std::unique_ptr<Entry>& e) { return freed(e.get()); }),
+                   entries_.end());
 }
 
 void ServerHandler::OnPacketAcked(uint16_t sequence)
 {
-    if (sequence <= 1)
+    SentPacket* r = FindSent(sequence);
+    if (!r)
         return;
     bool freed = false;
-    for (auto& ep : entries_) {
+    for (Entry* ep : r->entries) {
         Entry& e = *ep;
         if (e.formSequence == sequence) {
             e.formSequence = 0;
@@ -157,17 +219,17 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
             if (c == sequence)
                 c = 1;
     }
-    if (freed)
-        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                      [](const std::unique_ptr<Entry>& e) {
-                                          return (e->flags & kRemoved) && e->removeSent && e->id == 0;
+    if (r->effects)
+        effects_.erase(std::remove_if(effects_.begin(), effects_.end(),
+                                      [sequence](const std::unique_ptr<ServerEffectObject>& fx) {
+                                          return fx->sequence == sequence;
                                       }),
-                       entries_.end());
-    effects_.erase(std::remove_if(effects_.begin(), effects_.end(),
-                                  [sequence](const std::unique_ptr<ServerEffectObject>& fx) {
-                                      return fx->sequence == sequence;
-                                  }),
-                   effects_.end());
+                       effects_.end());
+    r->sequence = 0;
+    r->effects = false;
+    r->entries.clear();
+    if (freed)
+        EraseFreedEntries();
 }
 
 ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
@@ -200,8 +262,13 @@ void ServerHandler::OnObjectRemoved(Object* object)
     if (GetPlayerObject() == object)
         SetPlayerObject(nullptr);
     auto it = byObject_.find(object);
-    if (it == byObject_.end())
+    if (it == byObject_.end()) {
+        // A level object this client built itself but was never sent: it
+        // must still hear of the removal.
+        if (object->GetNetworkId() >= 0 && HasPeer())
+            AddRemovedEntry(object->GetNetworkId());
         return;
+    }
     Entry* e = it->second;
     e->flags |= kRemoved;
     e->object = nullptr;
@@ -446,12 +513,30 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
     }
     if (!only && refreshNow_ && GetPlayerObject())
         RelevancePass();
+    SentPacket& record = StartSent(sequence);
     int limit = p.GetLimit();
     int startBits = p.GetBytePosition() * 8 + p.GetBitPosition();
-    // The terminator always fits.
-    p.SetLimit(limit - 4);
+    // Room for the terminator: a u32 needs its byte position 5 below the
+    // limit once the last entry may have ended on a byte boundary.
+    p.SetLimit(limit - 5);
     bool full = false;
-    for (size_t k = 0; k < entries_.size() && !full; ++k) {
+    // Effects are few and one-shot; they go first so moving objects cannot
+    // hold them back.
+    for (size_t k = 0; k < effects_.size(); ++k) {
+        ServerEffectObject& fx = *effects_[k];
+        if (fx.sequence != 0)
+            continue;
+        if (!fx.Write(p)) {
+            full = true;
+            break;
+        }
+        fx.sequence = sequence;
+        record.effects = true;
+    }
+    size_t n = entries_.size();
+    size_t start = only || n == 0 ? 0 : cursor_ % n;
+    for (size_t visited = 0; visited < n && !full; ++visited) {
+        size_t k = (start + visited) % n;
         Entry& e = *entries_[k];
         if (only && e.object != only)
             continue;
@@ -466,27 +551,24 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         if (forcing)
             savedChange_ = e.change;
         Written w = WriteEntry(p, e, sequence);
-        if (w != Written::Something) {
-            p.RollBack();
-            e.flags = saved.flags;
-            e.ackedFlags = saved.ackedFlags;
-            e.formSequence = saved.formSequence;
-            e.removeSent = saved.removeSent;
-            e.timer = saved.timer;
-            if (forcing)
-                e.change = savedChange_;
-            full = w == Written::NoRoom;
-        }
-    }
-    for (size_t k = 0; k < effects_.size() && !full; ++k) {
-        ServerEffectObject& fx = *effects_[k];
-        if (fx.sequence != 0)
+        if (w == Written::Something) {
+            record.entries.push_back(&e);
             continue;
-        if (!fx.Write(p)) {
-            full = true;
-            break;
         }
-        fx.sequence = sequence;
+        p.RollBack();
+        e.flags = saved.flags;
+        e.ackedFlags = saved.ackedFlags;
+        e.formSequence = saved.formSequence;
+        e.removeSent = saved.removeSent;
+        e.timer = saved.timer;
+        if (forcing)
+            e.change = savedChange_;
+        if (w == Written::NoRoom) {
+            full = true;
+            // The next packet starts with the entry that did not fit.
+            if (!only)
+                cursor_ = k;
+        }
     }
     p.SetLimit(limit);
     int bits = p.GetBytePosition() * 8 + p.GetBitPosition() - startBits;

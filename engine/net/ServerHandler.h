@@ -65,6 +65,8 @@ public:
 
     bool newConnection = false;
     float silence = 0; // while handshaking or closing
+    float unanswered = 0; // connected, while the peer has answered nothing
+    bool quickRelease = false; // closed for never answering
 
     // For tests.
     int GetEntryCount()
@@ -92,6 +94,14 @@ private:
         std::vector<uint32_t> shadow;
     };
     enum class Written { Nothing, Something, NoRoom };
+    // What one packet in flight carried, so that its acknowledgement or
+    // loss touches only those entries.
+    struct SentPacket {
+        uint16_t sequence = 0; // 0 free
+        bool effects = false;
+        std::vector<Entry*> entries;
+    };
+    static constexpr int kSentRecords = kReliableSlots + 1;
 
     Entry* MakeEntry(Object* object, int flags);
     void RelevancePass();
@@ -99,6 +109,10 @@ private:
     bool WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried);
     void CommitFields(Entry& e, uint16_t sequence);
     void FreeEntries();
+    SentPacket* FindSent(uint16_t sequence);
+    SentPacket& StartSent(uint16_t sequence);
+    void ForgetSent(SentPacket& record);
+    void EraseFreedEntries();
 
     ServerManager* manager_ = nullptr;
     uint32_t peerAddress_ = 0;
@@ -110,6 +124,10 @@ private:
     float refreshTimer_ = 0;
     bool refreshNow_ = false;
     bool firstRefresh_ = true;
+    SentPacket sentPackets_[kSentRecords];
+    // Where the next packet starts in the entry list, so every entry gets
+    // its turn when they do not all fit.
+    size_t cursor_ = 0;
     // Values written for the entry being written, committed when it stays.
     std::vector<uint8_t> sent_;
     std::vector<uint32_t> sentValue_;

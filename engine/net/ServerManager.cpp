@@ -4,6 +4,7 @@
 #include "engine/net/ServerSocket.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -158,7 +159,8 @@ void ServerManager::Update(float seconds)
             continue;
         if (!h.IsHandshakeDone() || h.IsResetPending()) {
             h.silence += dt;
-            float limit = h.IsHandshakeDone() || h.IsResetPending() ? kSlotTimeOut : kHandshakeTimeOut;
+            float limit = h.quickRelease ? kQuickRelease
+                                         : (h.IsHandshakeDone() || h.IsResetPending() ? kSlotTimeOut : kHandshakeTimeOut);
             if (h.silence > limit) {
                 PrintAddress("Connection reset: %d.%d.%d.%d\n", h.GetRemoteAddress());
                 h.Reset();
@@ -166,6 +168,16 @@ void ServerManager::Update(float seconds)
             continue;
         }
         h.Update(dt);
+        if (h.HasPeerAnswered())
+            continue;
+        h.unanswered += dt;
+        if (h.unanswered > kUnansweredTimeOut) {
+            // Closed the usual way, so the game sees it go at GetState.
+            h.Drop();
+            h.silence = 0;
+            h.quickRelease = true;
+            ShareBudget();
+        }
     }
 }
 
@@ -306,6 +318,17 @@ int ServerManager::TakeSlot(uint32_t ip, int port)
     return D::kReplyFull;
 }
 
+bool ServerManager::MayPrintConnectLine()
+{
+    // A flood of requests must not turn into a flood of console writes.
+    auto now = std::chrono::steady_clock::now();
+    if (now - printWindow_ >= std::chrono::seconds(1)) {
+        printWindow_ = now;
+        printsInWindow_ = 0;
+    }
+    return printsInWindow_++ < kConnectLinesPerSecond;
+}
+
 void ServerManager::OnConnectRequest(const uint8_t* data, int length, uint32_t ip, int port)
 {
     if (IsBanned(ip)) {
@@ -327,7 +350,8 @@ void ServerManager::OnConnectRequest(const uint8_t* data, int length, uint32_t i
             reply = TakeSlot(ip, port);
         }
     } else {
-        PrintAddress("Connection packet from %d.%d.%d.%d\n", ip);
+        if (MayPrintConnectLine())
+            PrintAddress("Connection packet from %d.%d.%d.%d\n", ip);
         if (length != 3)
             return;
         if (data[2] != D::kProtocolVersion)

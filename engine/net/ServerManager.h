@@ -4,6 +4,7 @@
 #include "engine/net/MultiplayerManager.h"
 #include "engine/net/ServerHandler.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <unordered_set>
@@ -25,6 +26,12 @@ public:
     // A slot whose client never confirmed is freed sooner, so that a flood
     // of connect requests cannot hold every slot for long.
     static constexpr float kHandshakeTimeOut = 10.0f;
+    // Likewise a confirmed client that neither acknowledged a packet nor
+    // answered a ping in this long never read a reply: it is closed, and
+    // its slot is free again soon after.
+    static constexpr float kUnansweredTimeOut = 10.0f;
+    static constexpr float kQuickRelease = 2.0f;
+    static constexpr int kConnectLinesPerSecond = 10;
 
     ServerManager();
     ~ServerManager() override;
@@ -71,6 +78,7 @@ private:
     void OnConnectRequest(const uint8_t* data, int length, uint32_t ip, int port);
     void Reply(uint8_t reply, uint32_t ip, int port);
     bool IsBanned(uint32_t ip) const;
+    bool MayPrintConnectLine();
 
     ServerHandler slots_[kSlots];
     IServerListener* listener_ = nullptr;
@@ -87,6 +95,8 @@ private:
     int32_t nextLevelId_ = kFirstLevelId;
     std::function<void(int)> onListen_;
     std::function<void()> onDestroy_;
+    std::chrono::steady_clock::time_point printWindow_{};
+    int printsInWindow_ = 0;
 };
 
 } // namespace MPAPI

@@ -16,6 +16,7 @@ int Socket::SendTo(const void* data, int length, uint32_t ip, int port)
 
 int Socket::Receive(void* buffer, int size, uint32_t* ip, int* port)
 {
+    took_ = false;
     if (!udp_.IsOpen() || size <= 0)
         return 0;
     if (udp_.Wait(kReceiveWaitMs) != 1)
@@ -23,6 +24,7 @@ int Socket::Receive(void* buffer, int size, uint32_t* ip, int* port)
     uint32_t fromIp = 0;
     int fromPort = 0;
     int n = udp_.ReceiveFrom(buffer, size, &fromIp, &fromPort);
+    took_ = n >= 0;
     if (n <= 0 || n > size)
         return 0;
     bytesReceived_ += n;

@@ -25,6 +25,10 @@ public:
     // empty datagram and for one longer than the buffer.
     virtual int Receive(void* buffer, int size, uint32_t* ip, int* port);
 
+    // Whether the last Receive took a datagram off the socket, even one it
+    // then refused: the receive thread has no reason to rest after those.
+    bool TookDatagram() const { return took_; }
+
     int GetBytesSent() const { return bytesSent_.load(); }
     int GetBytesReceived() const { return bytesReceived_.load(); }
     int GetLocalPort() const { return udp_.GetLocalPort(); }
@@ -38,6 +42,7 @@ protected:
     Net::UdpSocket udp_;
     std::atomic<int> bytesSent_{0};
     std::atomic<int> bytesReceived_{0};
+    bool took_ = false; // the receive thread's own
 };
 
 } // namespace MPAPI

@@ -149,7 +149,7 @@ void Object::SetAngleUnlocked(float degrees)
 
 void Object::ImpulseUnlocked(float pointX, float pointY, float impulseX, float impulseY)
 {
-    angular_ += ((pointX - x_) * impulseY - (pointY - y_) * impulseX) * inverseInertia_ * 0.3f;
+    angular_ += ((pointX - x_) * impulseY - (pointY - y_) * impulseX) * inverseInertia_ * kAngularImpulseFactor;
     vx_ += impulseX * inverseMass_;
     vy_ += impulseY * inverseMass_;
 }
@@ -191,7 +191,6 @@ bool Object::BoundsOverlap(const Object& other) const
 
 void Object::PlacedOutline(std::vector<float>& out) const
 {
-    out.clear();
     auto place = [&](float px, float py) {
         out.push_back(x_ + px * cos_ - py * sin_);
         out.push_back(y_ + py * cos_ + px * sin_);
@@ -208,30 +207,45 @@ void Object::PlacedOutline(std::vector<float>& out) const
     }
 }
 
-bool Object::CircleContact(const Object& circle, bool normalTowardCircle, std::vector<float>& scratch,
-                           Contact& contact) const
+bool Object::CircleContact(const float* outline, size_t corners, const Object& circle, bool normalTowardCircle,
+                           Contact& contact)
 {
-    PlacedOutline(scratch);
-    size_t corners = scratch.size() / 2;
     float cx = circle.x_, cy = circle.y_;
+    // The nearest edge within the radius, not the first: after a step that
+    // went deep the first edge can be a side, whose push lets the body on.
+    float nearest = circle.radius_;
+    bool found = false;
+    int turns = 0, edges = 0; // on the inner side of every edge: inside
     for (size_t i = 0; i < corners; ++i) {
         size_t j = (i + 1) % corners;
-        float sx = scratch[2 * i], sy = scratch[2 * i + 1];
-        float ex = scratch[2 * j] - sx, ey = scratch[2 * j + 1] - sy;
+        float sx = outline[2 * i], sy = outline[2 * i + 1];
+        float ex = outline[2 * j] - sx, ey = outline[2 * j + 1] - sy;
+        if (ex != 0.0f || ey != 0.0f) {
+            float side = ex * (cy - sy) - ey * (cx - sx);
+            turns += side > 0.0f ? 1 : side < 0.0f ? -1 : 0;
+            ++edges;
+        }
         float length = std::max(std::sqrt(ex * ex + ey * ey), kMinSegmentLength);
         float t = ((cx - sx) * ex + (cy - sy) * ey) / (length * length);
         t = std::min(1.0f, std::max(0.0f, t));
         float qx = sx + t * ex, qy = sy + t * ey;
         float dx = cx - qx, dy = cy - qy;
         float distance = std::sqrt(dx * dx + dy * dy);
-        if (distance >= circle.radius_)
+        if (!(distance < nearest))
             continue;
+        nearest = distance;
         float d = std::max(distance, kMinDistance);
-        float sign = normalTowardCircle ? 1.0f : -1.0f;
-        contact = Contact{qx, qy, sign * dx / d, sign * dy / d};
-        return true;
+        contact = Contact{qx, qy, dx / d, dy / d};
+        found = true;
     }
-    return false;
+    if (!found)
+        return false;
+    // A centre inside the outline leaves through the nearest edge.
+    bool inside = edges >= 3 && (turns == edges || turns == -edges);
+    float sign = (normalTowardCircle != inside) ? 1.0f : -1.0f;
+    contact.normalX *= sign;
+    contact.normalY *= sign;
+    return true;
 }
 
 } // namespace PhysicsSW

@@ -20,6 +20,7 @@ public:
     static constexpr float kInverseMass = 0.06666667f;
     static constexpr float kInverseInertia = 0.027586207f;
     static constexpr float kDegreesToRadians = 3.1416f / 180.0f;
+    static constexpr float kAngularImpulseFactor = 0.3f;
 
     static Object* MakeCircle(std::recursive_mutex* lock, Kind kind, float radius);
     static Object* MakeBox(std::recursive_mutex* lock, Kind kind, const float* edges);
@@ -44,6 +45,7 @@ public:
 
 private:
     friend class Physics;
+    friend class BroadPhase;
     struct Contact {
         float x, y, normalX, normalY;
     };
@@ -56,12 +58,14 @@ private:
     void SetAngleUnlocked(float degrees);
     void Integrate(float dt);
     bool BoundsOverlap(const Object& other) const;
-    // Outline corners placed at the pose, for boxes and polygons.
+    // Outline corners placed at the pose, for boxes and polygons, appended
+    // to out as x/y pairs.
     void PlacedOutline(std::vector<float>& out) const;
-    // The contact of a circle with this body's outline, if any: point and the
-    // normal that pushes `self` away (self is the circle or this body).
-    bool CircleContact(const Object& circle, bool normalTowardCircle, std::vector<float>& scratch,
-                       Contact& contact) const;
+    // The contact of a circle with an outline of placed corners, if any:
+    // point and the normal that pushes the circle (toward it) or the outline
+    // body (away from it).
+    static bool CircleContact(const float* outline, size_t corners, const Object& circle,
+                              bool normalTowardCircle, Contact& contact);
 
     std::recursive_mutex* lock_;
     Kind kind_;

@@ -1,18 +1,20 @@
 #include "engine/physics/Physics.h"
 
 #include "engine/core/Timer.h"
-#include "platform/os/Os.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace PhysicsSW {
 
 namespace {
 using WorldLock = std::lock_guard<std::recursive_mutex>;
+// Turn per unit of angular impulse, in radians per second.
+constexpr float kTurnPerImpulse = Object::kAngularImpulseFactor * Object::kDegreesToRadians;
 } // namespace
 
 Physics::Physics(ITimer* timer, Sleeper sleeper)
-    : timer_(timer ? timer : new Timer()), sleeper_(sleeper ? std::move(sleeper) : Sleeper(&Os::SleepMs))
+    : timer_(timer ? timer : new Timer()), sleeper_(std::move(sleeper))
 {
 }
 
@@ -146,6 +148,17 @@ void Physics::ThreadMain()
     changed_.notify_all();
 }
 
+bool Physics::Wait(int milliseconds)
+{
+    if (sleeper_) {
+        sleeper_(milliseconds);
+        return true;
+    }
+    std::unique_lock<std::mutex> hold(control_);
+    return !changed_.wait_for(hold, std::chrono::milliseconds(milliseconds),
+                              [this] { return pauseRequested_ || stop_; });
+}
+
 float Physics::RunPass(float dt)
 {
     timer_->Reset();
@@ -153,25 +166,34 @@ float Physics::RunPass(float dt)
     float taken = timer_->GetElapsed();
     ++passes_;
     if (taken > dt)
-        return taken;
+        return std::min(taken, kMaxStep);
     timer_->Reset();
     float wanted = std::max(dt - taken, kNominalStep);
     // Whole milliseconds; the small margin keeps 0.015 s from becoming 14 ms.
     int ms = int(wanted * 1000.0f + 0.001f);
-    sleeper_(ms);
+    if (!Wait(ms))
+        return kNominalStep; // cut short: the next pass is a fresh start
     float slept = timer_->GetElapsed();
     float next = kNominalStep + (slept - float(ms) / 1000.0f);
-    return next > 0.0f ? next : 0.0f;
+    return std::min(std::max(next, 0.0f), kMaxStep);
 }
 
 void Physics::StepOnce(float dt)
 {
     WorldLock hold(world_);
     int count = bodies_.GetCount();
+    bool filed = false;
     for (int i = 0; i < count; ++i) {
         Object* body = bodies_.Get(i);
-        if (body->kind_ == Object::kMoving && body->MovingUnlocked() && body->collides_)
-            Collide(*body);
+        if (body->kind_ == Object::kMoving && body->MovingUnlocked() && body->collides_) {
+            // Positions hold still until the integration: one filing serves
+            // every body of the step.
+            if (!filed) {
+                broadPhase_.Build(bodies_.GetItems(), count);
+                filed = true;
+            }
+            Collide(*body, i);
+        }
     }
     for (int i = 0; i < count; ++i) {
         Object* body = bodies_.Get(i);
@@ -180,11 +202,15 @@ void Physics::StepOnce(float dt)
     }
 }
 
-void Physics::Collide(Object& a)
+void Physics::Collide(Object& a, int index)
 {
     contactCount_ = 0;
-    int count = bodies_.GetCount();
-    for (int i = 0; i < count && contactCount_ < kMaxContacts; ++i) {
+    size_t ownCorners = 0;
+    const float* ownOutline = broadPhase_.Outline(index, ownCorners);
+    // Only the bodies a can touch, in the order of the list.
+    for (int i : broadPhase_.Candidates(index)) {
+        if (contactCount_ >= kMaxContacts)
+            break;
         Object* b = bodies_.Get(i);
         if (b == &a || !b->collides_)
             continue;
@@ -197,13 +223,14 @@ void Physics::Collide(Object& a)
             continue;
         Object::Contact contact;
         bool found = false;
-        bool bOutline = b->shape_ == Object::kBox || b->shape_ == Object::kPolygon;
-        bool aOutline = a.shape_ == Object::kBox || a.shape_ == Object::kPolygon;
-        if (a.shape_ == Object::kCircle && bOutline)
-            found = b->CircleContact(a, true, outline_, contact);
-        else if (aOutline && b->shape_ == Object::kCircle)
+        if (a.shape_ == Object::kCircle) {
+            size_t corners = 0;
+            const float* outline = broadPhase_.Outline(i, corners);
+            found = Object::CircleContact(outline, corners, a, true, contact);
+        } else {
             // The normal must push the outline body, not the circle.
-            found = a.CircleContact(*b, false, outline_, contact);
+            found = Object::CircleContact(ownOutline, ownCorners, *b, false, contact);
+        }
         if (found)
             contacts_[contactCount_++] = contact;
     }
@@ -218,11 +245,16 @@ void Physics::Resolve(Object& a)
         for (int i = 0; i < contactCount_; ++i) {
             const Object::Contact& c = contacts_[i];
             float rx = c.x - a.x_, ry = c.y - a.y_;
-            float vx = a.vx_ - a.angular_ * ry;
-            float vy = a.vy_ + a.angular_ * rx;
+            // The turn rate is in degrees and an impulse turns the body by
+            // 0.3 of its inverse inertia: the point's speed and the body's
+            // answer to j must count both, or a body hit off-centre soaks
+            // the impulse up in a turn it never makes and goes on.
+            float turn = a.angular_ * Object::kDegreesToRadians;
+            float vx = a.vx_ - turn * ry;
+            float vy = a.vy_ + turn * rx;
             float lever = rx * c.normalY - ry * c.normalX;
             float j = -(c.normalX * vx + c.normalY * vy) * (1.0f + a.restitution_) /
-                      (a.inverseMass_ + a.inverseInertia_ * lever * lever);
+                      (a.inverseMass_ + kTurnPerImpulse * a.inverseInertia_ * lever * lever);
             // A zero impulse changes nothing and must not keep the passes going.
             if (j > 0.0f) {
                 a.ImpulseUnlocked(c.x, c.y, j * c.normalX, j * c.normalY);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/List.h"
+#include "engine/physics/BroadPhase.h"
 #include "engine/physics/IPhysics.h"
 #include "engine/physics/Object.h"
 
@@ -24,10 +25,14 @@ public:
     using Sleeper = std::function<void(int milliseconds)>;
 
     static constexpr float kNominalStep = 0.005f;
+    // The longest step: after a stall the world goes on from where it was
+    // rather than moving every body seconds at once.
+    static constexpr float kMaxStep = 0.05f;
     static constexpr int kMaxContacts = 100;
     static constexpr int kMaxPasses = 100;
 
-    // timer: owned, null for the steady clock; sleeper: null really sleeps.
+    // timer: owned, null for the steady clock; sleeper: null waits for the
+    // time or for Pause or Stop, whichever comes first.
     explicit Physics(ITimer* timer = nullptr, Sleeper sleeper = nullptr);
     ~Physics() override;
     Physics(const Physics&) = delete;
@@ -63,8 +68,10 @@ public:
 private:
     void ThreadMain();
     IPhysObject* Append(Object* body);
-    void Collide(Object& body);
+    void Collide(Object& body, int index);
     void Resolve(Object& body);
+    // The wait between passes; false when Pause or Stop cut it short.
+    bool Wait(int milliseconds);
 
     std::recursive_mutex world_;
     Util::List<Object> bodies_;
@@ -82,9 +89,9 @@ private:
     std::mutex joinLock_;
     std::thread thread_;
 
+    BroadPhase broadPhase_;
     Object::Contact contacts_[kMaxContacts];
     int contactCount_ = 0;
-    std::vector<float> outline_;
 };
 
 } // namespace PhysicsSW

@@ -3,7 +3,7 @@
 #ifndef VORNHAL_DEDICATED
 
 #include "engine/render/IBlockMesh.h"
-#include "game/world/Quad.h"
+#include "engine/render/Quad.h"
 
 #include <memory>
 #include <vector>

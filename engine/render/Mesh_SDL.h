@@ -3,7 +3,7 @@
 #ifndef VORNHAL_DEDICATED
 
 #include "engine/render/IMesh.h"
-#include "game/world/Quad.h"
+#include "engine/render/Quad.h"
 
 #include <memory>
 #include <vector>

@@ -36,6 +36,9 @@ public:
     static constexpr int kTextureUnits = 4;
     static constexpr int kLargeFontBase = 1000;
     static constexpr int kSmallFontBase = 1256;
+    // Floors lie behind everything, shadow shapes (depth 0) included, so
+    // that the light pass's depth test leaves shadowed floor dark.
+    static constexpr float kFloorDepth = 1.0f;
 
     // files: where shaders and images come from; null takes the engine's.
     explicit Renderer_SDL(IEngine* engine, IFileManager* files = nullptr);

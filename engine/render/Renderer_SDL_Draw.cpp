@@ -13,7 +13,7 @@
 #include "engine/render/ParticlePainter_SDL.h"
 #include "engine/render/SpritePainter_SDL.h"
 #include "engine/render/VertexBuffer_SDL.h"
-#include "game/world/Quad.h"
+#include "engine/render/Quad.h"
 
 #include <GL/freeglut.h>
 

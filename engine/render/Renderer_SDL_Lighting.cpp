@@ -214,7 +214,7 @@ void Renderer_SDL::DrawTileLit(float x, float y, int tx, int ty, float ox, float
     for (int i = 0; i < 4; ++i) {
         g_gl.MultiTexCoord2f(GL_TEXTURE0, us[i], vs[i]);
         g_gl.MultiTexCoord2f(GL_TEXTURE1, (xs[i] - ox) * inv, (ys[i] - oy) * inv);
-        glVertex3f(xs[i], ys[i], 0);
+        glVertex3f(xs[i], ys[i], kFloorDepth);
     }
     glEnd();
 }
@@ -262,7 +262,7 @@ void Renderer_SDL::DrawFloorTile(float x, float y, int tx, int ty, int layer1y, 
             g_gl.MultiTexCoord2f(GL_TEXTURE0 + unit, rect[unit][uSide[c]], rect[unit][vSide[c]]);
         if (!big)
             g_gl.MultiTexCoord3f(GL_TEXTURE4, weights[c][0], weights[c][1], weights[c][2]);
-        glVertex3f(xs[c], ys[c], 0);
+        glVertex3f(xs[c], ys[c], kFloorDepth);
     }
     glEnd();
 }
@@ -285,7 +285,7 @@ void Renderer_SDL::DrawFloorTileDetail(float x, float y, int tx, int ty, int dx,
     for (int c = 0; c < 4; ++c) {
         g_gl.MultiTexCoord2f(GL_TEXTURE0, us[c], vs[c]);
         g_gl.MultiTexCoord2f(GL_TEXTURE1, dus[c], dvs[c]);
-        glVertex3f(xs[c], ys[c], 0);
+        glVertex3f(xs[c], ys[c], kFloorDepth);
     }
     glEnd();
     SetUnitCombine(1, false, GL_MODULATE, GL_PREVIOUS);

@@ -3,7 +3,7 @@
 #ifndef VORNHAL_DEDICATED
 
 #include "engine/render/ISprite.h"
-#include "game/world/Quad.h"
+#include "engine/render/Quad.h"
 
 class SpritePainter_SDL;
 

@@ -6,7 +6,7 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
@@ -56,37 +56,51 @@ void Texture_SDL::WritePixels(const uint32_t* pixels, int x, int y, int w, int h
 {
     if (!pixels || width_ <= 0 || height_ <= 0 || w <= 0 || h <= 0)
         return;
-    if (!staging_)
-        staging_.reset(new uint32_t[size_t(width_) * size_t(height_)]());
-    for (int row = 0; row < h; ++row) {
-        const int ty = y + row;
-        if (ty < 0 || ty >= height_)
-            continue;
-        // Columns outside the texture are cut off.
-        const int from = x < 0 ? -x : 0;
-        const int to = x + w > width_ ? width_ - x : w;
-        if (to > from)
-            std::memcpy(&staging_[size_t(ty) * width_ + size_t(x + from)], pixels + size_t(row) * w + from,
-                        sizeof(uint32_t) * size_t(to - from));
+    // Rows and columns outside the texture are cut off.
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = int(std::min<int64_t>(int64_t(x) + w, width_));
+    const int y1 = int(std::min<int64_t>(int64_t(y) + h, height_));
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    pending_.push_back({x0, y0, x1 - x0, y1 - y0, pendingPixels_.size()});
+    for (int row = y0; row < y1; ++row) {
+        const uint32_t* from = pixels + size_t(row - y) * size_t(w) + size_t(x0 - x);
+        pendingPixels_.insert(pendingPixels_.end(), from, from + (x1 - x0));
     }
+}
+
+void Texture_SDL::SetGlName(unsigned name)
+{
+    if (name != glName_)
+        storageMade_ = false;
+    glName_ = name;
 }
 
 void Texture_SDL::Upload()
 {
-    if (!staging_)
+    if (pending_.empty())
         return;
     if (glName_ == 0)
         glGenTextures(1, &glName_);
     glBindTexture(GL_TEXTURE_2D, glName_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    // Storage is made once per GL name; later uploads send only the blocks
+    // written since, which is all the picture the atlas's users sample.
+    if (!storageMade_) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        storageMade_ = true;
+    }
+    for (const Block& b : pending_)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, b.x, b.y, b.w, b.h, GL_RGBA, GL_UNSIGNED_BYTE, &pendingPixels_[b.first]);
     glEnable(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE, staging_.get());
-    staging_.reset();
+    pending_.clear();
+    pendingPixels_.clear();
+    pendingPixels_.shrink_to_fit();
 }
 
 void Texture_SDL::Unload(bool deleteName)
@@ -94,6 +108,7 @@ void Texture_SDL::Unload(bool deleteName)
     if (glName_ != 0 && deleteName)
         glDeleteTextures(1, &glName_);
     glName_ = 0;
+    storageMade_ = false;
     loaded_ = false;
 }
 
@@ -114,6 +129,7 @@ void Texture_SDL::Detach()
     renderer_ = nullptr;
     atlas_ = nullptr;
     glName_ = 0;
+    storageMade_ = false;
     loaded_ = false;
 }
 

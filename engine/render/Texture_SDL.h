@@ -4,6 +4,8 @@
 
 #include "engine/render/Texture.h"
 
+#include <vector>
+
 class Renderer_SDL;
 
 // A texture of the GL renderer: its own GL name, or a place in an atlas.
@@ -21,7 +23,7 @@ public:
     void Upload() override;
 
     unsigned GetGlName() const { return glName_; }
-    void SetGlName(unsigned name) { glName_ = name; }
+    void SetGlName(unsigned name);
     // Marks the texture unloaded, so that it loads again on a new context;
     // deleteName: the GL name is deleted (its context is current).
     void Unload(bool deleteName);
@@ -29,7 +31,7 @@ public:
     void PlaceInAtlas(Texture_SDL* atlas, int x, int y);
     int GetAtlasX() const { return atlasX_; }
     int GetAtlasY() const { return atlasY_; }
-    bool HasStagingPixels() const { return staging_ != nullptr; }
+    bool HasStagingPixels() const { return !pending_.empty(); }
     // The renderer and its atlases are gone; the texture keeps its data only.
     void Detach();
 
@@ -37,7 +39,15 @@ private:
     Renderer_SDL* renderer_;
     Texture_SDL* atlas_ = nullptr;
     unsigned glName_ = 0;
-    std::unique_ptr<uint32_t[]> staging_;
+    // Blocks written since the last upload, in order: an atlas uploads only
+    // those, over storage made once (zeroed) for its GL name.
+    struct Block {
+        int x, y, w, h;
+        size_t first; // into pendingPixels_
+    };
+    std::vector<Block> pending_;
+    std::vector<uint32_t> pendingPixels_;
+    bool storageMade_ = false;
     int atlasX_ = 0;
     int atlasY_ = 0;
     float u0_ = 0.0f, v0_ = 0.0f, u1_ = 1.0f, v1_ = 1.0f;

@@ -3,7 +3,8 @@
 #include "engine/render/VertexBuffer_SDL.h"
 
 #include "engine/render/GlFunctions.h"
-#include "game/world/Quad.h"
+#include "engine/render/Renderer_SDL.h"
+#include "engine/render/Quad.h"
 
 #include <cstring>
 
@@ -79,7 +80,7 @@ void VertexBuffer_SDL::WriteQuad(const Quad& q, float* out) const
         float* v = out + c * stride;
         v[0] = corners[c]->x;
         v[1] = corners[c]->y;
-        v[2] = 1.0f;
+        v[2] = Renderer_SDL::kFloorDepth;
         SetColour(v + 3, q);
         RectCorner(rect, c, v + 4);
         if (kind_ == 2)

@@ -1,11 +1,5 @@
 #pragma once
 
-// A plain 2-D vector of world pixels.
-struct Vector2 {
-    float x = 0.0f;
-    float y = 0.0f;
-
-    // Makes the vector unit length and returns the length it divided by; a
-    // zero vector divides by 0.0001 and so stays (0, 0).
-    float Normalize();
-};
+// The vector lives in the engine tree with the drawing record that uses it;
+// Normalize is defined in Vector2.cpp beside this header.
+#include "engine/core/Vector2.h"

@@ -1,6 +1,6 @@
 #include "platform/os/Os.h"
 
-#include "engine/core/StringKit.h"
+#include "platform/os/OsText.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include "platform/ui/Ui.h"
 
-#include "engine/core/StringKit.h"
+#include "platform/os/OsText.h"
 
 #include <atomic>
 #include <cstdio>

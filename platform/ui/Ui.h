@@ -1,6 +1,7 @@
 #pragma once
 
-#include "engine/core/EngineApi.h"
+// Exported from the engine library, which compiles this layer in.
+#define UI_API __attribute__((visibility("default")))
 
 // Message boxes. The console backend writes to standard error and answers
 // with the default; a windowed host installs its own backend at start. The
@@ -14,9 +15,9 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 using MessageBackend = Answer (*)(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
 
-ENGINE_API Answer ShowMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons = Buttons::Ok);
+UI_API Answer ShowMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons = Buttons::Ok);
 // null restores the console backend.
-ENGINE_API void SetMessageBackend(MessageBackend backend);
-ENGINE_API Answer ConsoleMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
+UI_API void SetMessageBackend(MessageBackend backend);
+UI_API Answer ConsoleMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);
 
 } // namespace Ui

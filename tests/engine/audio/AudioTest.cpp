@@ -70,14 +70,15 @@ TEST_F(AudioDevice, LoadsEachFileOnce)
     EXPECT_EQ(audio->GetBufferCount(), 1);
 }
 
-TEST_F(AudioDevice, BufferIsStereoAtTheFilesOwnRate)
+TEST_F(AudioDevice, BufferKeepsTheFilesChannelsAndRate)
 {
     struct Case {
         const char16_t* name;
+        int channels;
         int rate;
         int frames;
     };
-    const Case cases[] = {{u"sfx\\beep.ogg", 44100, 13230}, {u"sfx\\stereo22k.ogg", 22050, 11025}};
+    const Case cases[] = {{u"sfx\\beep.ogg", 1, 44100, 13230}, {u"sfx\\stereo22k.ogg", 2, 22050, 11025}};
     for (const Case& c : cases) {
         auto* buffer = dynamic_cast<AudioBuffer*>(audio->LoadSound(c.name));
         ASSERT_NE(buffer, nullptr);
@@ -87,9 +88,9 @@ TEST_F(AudioDevice, BufferIsStereoAtTheFilesOwnRate)
         alGetBufferi(buffer->GetId(), AL_FREQUENCY, &rate);
         alGetBufferi(buffer->GetId(), AL_SIZE, &size);
         EXPECT_EQ(bits, 16);
-        EXPECT_EQ(channels, 2);
+        EXPECT_EQ(channels, c.channels);
         EXPECT_EQ(rate, c.rate);
-        EXPECT_EQ(size, c.frames * 4);
+        EXPECT_EQ(size, c.frames * 2 * c.channels);
     }
 }
 
@@ -246,19 +247,30 @@ TEST_F(AudioDevice, VoicesAndBuffersMayOutliveOrPrecedeTheAudio)
     delete voice;
 }
 
-// The wave-file device writes what was mixed; closing it completes the file.
-double PlayAndMeasure(AudioTest::FakeFileManager& files, float masterVolume)
+// Peak levels of the two channels of what the device wrote.
+struct Levels {
+    double left = -1, right = -1;
+    double Peak() const { return std::max(left, right); }
+};
+
+// Plays the mono beep once and measures the wave file the device wrote
+// (closing the device completes it). atListener false places the voice at
+// (x, y) with the listener at (listenerX, listenerY).
+Levels PlayAndMeasure(AudioTest::FakeFileManager& files, float masterVolume, bool atListener = true, float x = 0,
+                      float y = 0, float listenerX = 0, float listenerY = 0)
 {
+    Levels levels;
     std::vector<int16_t> samples;
     {
         Audio audio(&files);
         if (!audio.Init())
-            return -1;
+            return levels;
         audio.SetMasterVolume(masterVolume);
-        audio.SetListenerPosition(0.0f, 0.0f);
+        audio.SetListenerPosition(listenerX, listenerY);
         std::unique_ptr<IAudioSource> source(audio.LoadSound(u"sfx\\beep.ogg")->CreateSource());
         source->SetVolume(50.0f);
-        source->Play(false, true);
+        source->SetPosition(x, y);
+        source->Play(false, atListener);
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (source->IsPlaying() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -267,22 +279,40 @@ double PlayAndMeasure(AudioTest::FakeFileManager& files, float masterVolume)
     }
     int rate = 0;
     if (!AudioTest::ReadWave(AudioTest::WaveFilePath(), samples, rate))
-        return -1;
-    double peak = 0;
-    for (int16_t s : samples)
-        peak = std::max(peak, std::fabs(double(s)));
-    return peak;
+        return levels;
+    levels.left = levels.right = 0;
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+        levels.left = std::max(levels.left, std::fabs(double(samples[i])));
+        levels.right = std::max(levels.right, std::fabs(double(samples[i + 1])));
+    }
+    return levels;
 }
 
 TEST_F(AudioDevice, PlayedVoicesReachTheDevice)
 {
     audio.reset(); // one device at a time writes the wave file
-    double normal = PlayAndMeasure(files, 0.0f);
-    double louder = PlayAndMeasure(files, 3.0f);
-    double softer = PlayAndMeasure(files, -6.0f);
+    double normal = PlayAndMeasure(files, 0.0f).Peak();
+    double louder = PlayAndMeasure(files, 3.0f).Peak();
+    double softer = PlayAndMeasure(files, -6.0f).Peak();
     ASSERT_GT(normal, 1000.0) << "the voice produced samples";
     EXPECT_NEAR(louder / normal, 1.5, 0.08);
     EXPECT_NEAR(softer / normal, 0.5, 0.05);
+}
+
+TEST_F(AudioDevice, VoicesInTheWorldArePlacedAndFadeWithDistance)
+{
+    audio.reset();
+    const float lx = 1000.0f, ly = 2000.0f;
+    Levels left = PlayAndMeasure(files, 0.0f, false, lx - 300.0f, ly, lx, ly);
+    Levels right = PlayAndMeasure(files, 0.0f, false, lx + 300.0f, ly, lx, ly);
+    Levels far = PlayAndMeasure(files, 0.0f, false, lx, ly - 800.0f, lx, ly);
+    Levels beyond = PlayAndMeasure(files, 0.0f, false, lx + 5000.0f, ly, lx, ly);
+    ASSERT_GT(left.Peak(), 1000.0) << "the voice produced samples";
+    EXPECT_GT(left.left, 2.0 * left.right);
+    EXPECT_GT(right.right, 2.0 * right.left);
+    EXPECT_LT(far.left + far.right, 0.5 * (left.left + left.right));
+    EXPECT_GT(far.Peak(), 100.0) << "still heard within the fading distance";
+    EXPECT_LT(beyond.Peak(), 50.0);
 }
 
 TEST(AudioPresets, NamesByIndex)

@@ -2,11 +2,13 @@
 // Datagrams are injected the way the receive thread hands them over.
 #include "MpapiTestObjects.h"
 #include "engine/net/PacketBuffer.h"
+#include "platform/net/UdpSocket.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <chrono>
 
 using namespace NetTest;
 using MPAPI::IConnection;
@@ -140,6 +142,61 @@ TEST(MpapiHostile, HandshakeFloodIsBoundedAndExpires)
     s.Update(ServerManager::kHandshakeTimeOut / 2 + 0.5f);
     EXPECT_EQ(PeerCount(s), 0);
     EXPECT_NE(Admit(s, 5000), nullptr);
+}
+
+TEST(MpapiHostile, ConfirmedFloodThatNeverReadsGivesItsSlotsBack)
+{
+    ServerManager s;
+    ASSERT_TRUE(s.Listen(0));
+    const uint32_t lo = htonl(0x7F000001u);
+    std::vector<std::unique_ptr<Net::UdpSocket>> flood;
+    for (int i = 0; i < ServerManager::kSlots; ++i) {
+        flood.push_back(std::make_unique<Net::UdpSocket>());
+        ASSERT_TRUE(flood.back()->Open() && flood.back()->Bind(lo, 0));
+        const uint8_t request[] = {0xB2, 0x60, 0x0A}, confirm[] = {0xB2, 0x39};
+        flood.back()->SendTo(request, 3, lo, s.GetPort());
+        flood.back()->SendTo(confirm, 2, lo, s.GetPort());
+    }
+    for (int i = 0; i < 200 && PeerCount(s) < ServerManager::kSlots; ++i)
+        Os::SleepMs(10);
+    ASSERT_EQ(PeerCount(s), ServerManager::kSlots);
+    Listener listener;
+    MPAPI::ClientManager client;
+    client.SetListener(&listener);
+    float waited = 0;
+    IConnection* c = nullptr;
+    for (; waited <= 15.0f && !c; waited += 0.5f) {
+        s.Update(0.5f);
+        c = client.Connect(u"127.0.0.1", s.GetPort(), nullptr);
+    }
+    EXPECT_NE(c, nullptr) << "still refused after " << waited << " s";
+}
+
+TEST(MpapiHostile, EmptyAndOversizeDatagramsDoNotDeafenTheServer)
+{
+    ServerManager s;
+    ASSERT_TRUE(s.Listen(0));
+    const uint32_t lo = htonl(0x7F000001u);
+    Net::UdpSocket junk, peer;
+    ASSERT_TRUE(junk.Open() && junk.Bind(lo, 0) && peer.Open() && peer.Bind(lo, 0));
+    // Paced so that the kernel keeps them all for a server that reads.
+    std::vector<uint8_t> big(1500, 0x40);
+    for (int i = 0; i < 500; ++i) {
+        junk.SendTo(big.data(), i % 20 == 19 ? int(big.size()) : 0, lo, s.GetPort());
+        if (i % 10 == 9)
+            Os::SleepMs(5);
+    }
+    const uint8_t request[] = {0xB2, 0x60, 0x0A};
+    auto start = std::chrono::steady_clock::now();
+    uint8_t reply[4] = {9};
+    bool answered = false;
+    for (int attempt = 0; attempt < 2 && !answered; ++attempt) {
+        peer.SendTo(request, 3, lo, s.GetPort());
+        answered = peer.Wait(600) == 1 && peer.ReceiveFrom(reply, sizeof reply, nullptr, nullptr) == 1;
+    }
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(reply[0], 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
 }
 
 TEST(MpapiHostile, ReconnectFromTheSameAddressGetsAFreshSlot)

@@ -149,6 +149,32 @@ TEST(PhysicsThread, OverrunningPassesDoNotSleep)
     EXPECT_TRUE(log.Taken().empty());
 }
 
+TEST(PhysicsThread, StallsAreCappedAndPauseOrStopEndTheWait)
+{
+    // Every sleep seems to take 2 s, as when the process was stopped: each
+    // pass then asks for the longest step, and the longest wait after it.
+    Physics world(new ScriptedClock(0.0f, 2.0f));
+    IPhysObject* body = Runner(world);
+    world.Start();
+    auto waited = std::chrono::steady_clock::duration::zero();
+    for (int round = 0; round < 10; ++round) {
+        world.Resume();
+        ASSERT_TRUE(WaitFor([&, n = world.GetPassCount()] { return world.GetPassCount() >= n + 2; }));
+        auto start = std::chrono::steady_clock::now();
+        if (round < 9)
+            world.Pause();
+        else
+            world.Stop();
+        waited += std::chrono::steady_clock::now() - start;
+    }
+    // Waiting the sleeps out would take about 10 x 50 ms.
+    EXPECT_LT(waited, 200ms);
+    // No step went further than the longest step allows (one 2 s step alone
+    // would outrun them all).
+    float speed = 1.0e6f * Object::kInverseMass;
+    EXPECT_LE(X(body), speed * Physics::kMaxStep * float(world.GetPassCount()));
+}
+
 TEST(PhysicsThread, StopFromAnotherThread)
 {
     Physics world;

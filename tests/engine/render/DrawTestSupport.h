@@ -3,7 +3,7 @@
 #include "RenderTestSupport.h"
 
 #include "engine/render/Texture_SDL.h"
-#include "game/world/Quad.h"
+#include "engine/render/Quad.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 // Last: Xlib defines macros such as None and Bool.
 #include <X11/Xlib.h>
@@ -18,7 +20,14 @@ bool HaveDisplay()
     static int answer = -1;
     if (answer < 0) {
         const char* name = std::getenv("DISPLAY");
-        Display* dpy = name && *name ? XOpenDisplay(name) : nullptr;
+        Display* dpy = nullptr;
+        // A named display that refuses for a moment (a server busy with
+        // many clients connecting at once) is tried again for a while.
+        for (int attempt = 0; name && *name && !dpy && attempt < 50; ++attempt) {
+            if (attempt > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            dpy = XOpenDisplay(name);
+        }
         answer = dpy != nullptr;
         if (dpy)
             XCloseDisplay(dpy);

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Includes run one way: platform/ at the floor, then engine/, then game/.
+set -uo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+cd "$root"
+bad=$(grep -rnE '^\s*#\s*include\s*"(engine|game)/' platform; grep -rnE '^\s*#\s*include\s*"game/' engine)
+if [ -n "$bad" ]; then
+  echo "includes that run up a layer:"
+  echo "$bad"
+  exit 1
+fi
+echo "layers: ok"
