@@ -29,9 +29,7 @@ public:
     void AddObject(MPAPI::Object*) override {}
     void AddLevelObject(MPAPI::Object*) override {}
     void RemoveObject(MPAPI::Object*) override {}
-    void SendClearEffects(Player*) override {}
-    PlayerSlot* GetOrAddPlayerSlot(int) override { return nullptr; }
-    int GetLocalPlayerId() override { return 0; }
+    void SendInventoryClear(Player*) override {}
     void SetServer(MPAPI::IServer*) override {}
     MPAPI::IServer* GetServer() override { return nullptr; }
     void SetLevelCheckValue(int32_t) override {}

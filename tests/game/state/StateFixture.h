@@ -34,9 +34,7 @@ public:
     void AddObject(MPAPI::Object* o) override { added.push_back(o); }
     void AddLevelObject(MPAPI::Object* o) override { levelAdded.push_back(o); }
     void RemoveObject(MPAPI::Object* o) override { removed.push_back(o); }
-    void SendClearEffects(Player*) override {}
-    PlayerSlot* GetOrAddPlayerSlot(int) override { return nullptr; }
-    int GetLocalPlayerId() override { return 0; }
+    void SendInventoryClear(Player*) override {}
     std::vector<MPAPI::Object*> added, levelAdded, removed;
 };
 
