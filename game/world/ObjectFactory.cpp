@@ -1,12 +1,17 @@
 #include "game/world/ObjectFactory.h"
 
 #include "game/shell/MultiplayerHandler.h"
+#include "game/world/ArmsFactory.h"
+#include "game/world/BulletProjectile.h"
 #include "game/world/DummyObject.h"
 #include "game/world/IResource.h"
 #include "game/world/IResourceManager.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/Projectile.h"
 #include "game/world/ResourceClass.h"
+#include "game/world/Trap.h"
+#include "game/world/Vehicle.h"
 #include "game/world/WorldServices.h"
 
 namespace {
@@ -30,6 +35,13 @@ Object* MakeDummy(IResource* definition, int id)
     return new DummyObject(id);
 }
 
+// A replicated object whose definition gives it a body or images.
+Object* Loaded(Object* object)
+{
+    object->LoadProperties();
+    return object;
+}
+
 } // namespace
 
 Object* CreateObjectByType(int definitionId, float x, float y)
@@ -39,8 +51,9 @@ Object* CreateObjectByType(int definitionId, float x, float y)
         return nullptr;
     bool client = IsClient();
     switch (definition->GetClassId()) {
-    // Replicated to clients; the server makes them from the level.
     case ResourceClass::Vehicle:
+        return client ? nullptr : CreateVehicle(definitionId, x, y);
+    // Replicated to clients; the server makes them from the level.
     case ResourceClass::Ammo:
     case ResourceClass::Weapon:
     case ResourceClass::Item:
@@ -73,6 +86,16 @@ Object* CreateObjectByType(int definitionId, float x, float y)
 Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
     switch (typeId) {
+    case ObjectKind::Missile:
+        return new MissileProjectile(subTypeId, false);
+    case ObjectKind::Grenade:
+        return new GrenadeProjectile(subTypeId, 255);
+    case ObjectKind::Bullet:
+        return new BulletProjectile(subTypeId);
+    case ObjectKind::Vehicle:
+        return Loaded(new Vehicle(subTypeId));
+    case ObjectKind::Trap:
+        return Loaded(new Trap(subTypeId));
     // Players, corpses, debris, projectiles, vehicles, windows, doors,
     // pick-ups, weapons, traps, fire, sound sources and mission items are
     // wired in here as their classes land.
@@ -81,16 +104,11 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
     case ObjectKind::Mess:
     case ObjectKind::BreakParticle:
     case ObjectKind::Dust:
-    case ObjectKind::Missile:
-    case ObjectKind::Grenade:
-    case ObjectKind::Bullet:
-    case ObjectKind::Vehicle:
     case ObjectKind::Window:
     case ObjectKind::Door:
     case ObjectKind::Ammo:
     case ObjectKind::Item:
     case ObjectKind::Weapon:
-    case ObjectKind::Trap:
     case ObjectKind::Fire:
     case ObjectKind::SoundSource:
     case ObjectKind::MissionItem:
