@@ -15,6 +15,7 @@ public:
     const MPAPI::FieldRecord* GetFieldTable() override;
     void Update(float dt) override;
     void OnNetUpdate() override;
+    void DrawExtra() override;
 
     void SetRange(float range) { range_ = std::isfinite(range) && range > 0.0f ? range : 0.0f; }
     void SetOwnerId(int id) { ownerId_ = id; }

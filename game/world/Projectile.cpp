@@ -189,6 +189,14 @@ void Projectile::Fire()
     delete this;
 }
 
+void Projectile::LoadProperties()
+{
+    Object::LoadProperties();
+    image_ = ProjectileImage(definition_);
+    if (kind_ == ObjectKind::Grenade)
+        MakeArmsSprite(&sprite_, height_);
+}
+
 MissileProjectile::MissileProjectile(int definitionId, bool trail)
     : Projectile(ObjectKind::Missile, definitionId), trail_(trail ? 1 : 0)
 {

@@ -9,9 +9,11 @@ class ITexture;
 class Projectile : public Object {
 public:
     Projectile(int kind, int definitionId);
+    void LoadProperties() override;
     void TakeBlastDamage(float blastX, float blastY, float amount, float extraA, float extraB) override;
     void Update(float dt) override;
     void OnNetUpdate() override;
+    void DrawExtra() override;
 
     void SetOwnerId(int id) { ownerId_ = id; }
     int GetOwnerId() const { return ownerId_; }
@@ -68,6 +70,7 @@ public:
     GrenadeProjectile(int definitionId, uint8_t strength);
     const MPAPI::FieldRecord* GetFieldTable() override;
     void Update(float dt) override;
+    void DrawExtra() override;
 
 private:
     void MakeBody();

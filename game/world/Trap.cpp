@@ -40,6 +40,7 @@ void Trap::LoadProperties()
 {
     Object::LoadProperties();
     image_ = ProjectileImage(definition_);
+    MakeArmsSprite(&sprite_, height_);
 }
 
 void Trap::OnNetUpdate()

@@ -15,6 +15,7 @@ public:
     void TakeBlastDamage(float blastX, float blastY, float amount, float extraA, float extraB) override;
     void Update(float dt) override;
     void OnNetUpdate() override;
+    void Draw() override;
 
     void SetOwnerId(int id) { ownerId_ = id; }
     int GetOwnerId() const { return ownerId_; }

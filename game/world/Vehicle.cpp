@@ -60,6 +60,7 @@ void Vehicle::LoadProperties()
         body->Attach(new PhysEng::BoxHull(float(image_->GetWidth()), float(image_->GetHeight())));
         body_ = body;
     }
+    MakeArmsSprite(&sprite_, height_);
     if (definition_)
         BuildParts(definition_->GetGraphics(), nullptr, 0);
 }

@@ -37,6 +37,8 @@ public:
     void SetAngle(float degrees) override;
     void Update(float dt) override;
     void OnNetUpdate() override;
+    void Draw() override;
+    void DrawExtra() override {}
 
     int GetPartCount() const { return int(parts_.size()); }
     const VehiclePart_s* GetPart(int i) const { return parts_[size_t(i)]; }
