@@ -30,9 +30,8 @@ const MPAPI::FieldRecord* BulletProjectile::GetFieldTable()
     return table;
 }
 
-void BulletProjectile::OnNetUpdate()
+void BulletProjectile::BoundMembers()
 {
-    Object::OnNetUpdate();
     x_ = Bounded(x_, -kMaxCoordinate, kMaxCoordinate, 0.0f);
     y_ = Bounded(y_, -kMaxCoordinate, kMaxCoordinate, 0.0f);
     angle_ = Bounded(angle_, -3600.0f, 3600.0f, 0.0f);
@@ -56,6 +55,7 @@ void BulletProjectile::Update(float dt)
 {
     if (!std::isfinite(dt))
         return;
+    BoundMembers();
     age_ += dt;
     if (age_ >= 1.0f || Trace(dt)) {
         delete this;

@@ -14,7 +14,6 @@ public:
     explicit BulletProjectile(int definitionId);
     const MPAPI::FieldRecord* GetFieldTable() override;
     void Update(float dt) override;
-    void OnNetUpdate() override;
     void DrawExtra() override;
 
     void SetRange(float range) { range_ = std::isfinite(range) && range > 0.0f ? range : 0.0f; }
@@ -26,6 +25,8 @@ public:
     static float DistanceFactor(float distance);
 
 private:
+    // Keeps replicated values usable whatever a peer sent.
+    void BoundMembers();
     // True when the bullet meets something that stops it.
     bool Trace(float dt);
 

@@ -56,12 +56,6 @@ void Projectile::BoundMembers()
     speed_ = Bounded(speed_, 0.0f, kMaxSpeed, 0.0f);
 }
 
-void Projectile::OnNetUpdate()
-{
-    Object::OnNetUpdate();
-    BoundMembers();
-}
-
 void Projectile::TakeBlastDamage(float, float, float amount, float, float)
 {
     if (health_ > 0.0f && health_ <= amount)
@@ -72,6 +66,8 @@ void Projectile::Update(float dt)
 {
     if (exploded_ || !std::isfinite(dt))
         return;
+    if (!IsServing())
+        BoundMembers();
     float dx, dy;
     Direction(&dx, &dy);
     x_ += dx * dt * speed_;
@@ -292,7 +288,11 @@ void GrenadeProjectile::MakeBody()
 
 void GrenadeProjectile::Update(float dt)
 {
-    if (!IsServing() || exploded_ || !std::isfinite(dt))
+    if (!IsServing()) {
+        BoundMembers();
+        return;
+    }
+    if (exploded_ || !std::isfinite(dt))
         return;
     if (!body_)
         MakeBody();

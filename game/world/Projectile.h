@@ -12,7 +12,6 @@ public:
     void LoadProperties() override;
     void TakeBlastDamage(float blastX, float blastY, float amount, float extraA, float extraB) override;
     void Update(float dt) override;
-    void OnNetUpdate() override;
     void DrawExtra() override;
 
     void SetOwnerId(int id) { ownerId_ = id; }

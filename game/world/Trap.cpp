@@ -43,9 +43,8 @@ void Trap::LoadProperties()
     MakeArmsSprite(&sprite_, height_);
 }
 
-void Trap::OnNetUpdate()
+void Trap::BoundMembers()
 {
-    Object::OnNetUpdate();
     x_ = Bounded(x_, -1.0e6f, 1.0e6f, 0.0f);
     y_ = Bounded(y_, -1.0e6f, 1.0e6f, 0.0f);
     angle_ = Bounded(angle_, -3600.0f, 3600.0f, 0.0f);
@@ -62,7 +61,12 @@ void Trap::TakeBlastDamage(float, float, float amount, float, float)
 
 void Trap::Update(float dt)
 {
-    if (!IsServing() || spent_ || !std::isfinite(dt))
+    if (!IsServing()) {
+        // Replicated values are drawn here; keep them usable.
+        BoundMembers();
+        return;
+    }
+    if (spent_ || !std::isfinite(dt))
         return;
     if (placementMode_ == 2) {
         UpdateMine(dt);

@@ -14,7 +14,6 @@ public:
     void LoadProperties() override;
     void TakeBlastDamage(float blastX, float blastY, float amount, float extraA, float extraB) override;
     void Update(float dt) override;
-    void OnNetUpdate() override;
     void Draw() override;
 
     void SetOwnerId(int id) { ownerId_ = id; }
@@ -28,6 +27,7 @@ public:
     bool IsSpent() const { return spent_; }
 
 private:
+    void BoundMembers();
     void UpdateMine(float dt);
     void Detonate();
 

@@ -107,9 +107,8 @@ void Vehicle::SetAngle(float degrees)
     PlaceBody();
 }
 
-void Vehicle::OnNetUpdate()
+void Vehicle::BoundMembers()
 {
-    Object::OnNetUpdate();
     x_ = Bounded(x_, -1.0e6f, 1.0e6f, 0.0f);
     y_ = Bounded(y_, -1.0e6f, 1.0e6f, 0.0f);
     angle_ = Bounded(angle_, -3600.0f, 3600.0f, 0.0f);
@@ -128,6 +127,7 @@ void Vehicle::Update(float)
             }
         }
     } else {
+        BoundMembers();
         PlaceBody();
     }
     if (serving && health_ <= 0.0f && !wrecked_)

@@ -36,7 +36,6 @@ public:
     void LoadProperties() override;
     void SetAngle(float degrees) override;
     void Update(float dt) override;
-    void OnNetUpdate() override;
     void Draw() override;
     void DrawExtra() override {}
 
@@ -46,6 +45,7 @@ public:
     Seat* GetSeat(int i) { return i >= 0 && i < kSeatsUsed ? &seats_[i] : nullptr; }
 
 private:
+    void BoundMembers();
     void PlaceBody();
     void BuildParts(IResource* graphics, VehiclePart_s* parent, int depth);
 

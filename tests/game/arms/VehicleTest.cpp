@@ -3,9 +3,12 @@
 #include "game/shell/ClientHandler.h"
 #include "game/world/ArmsFactory.h"
 #include "game/world/GraphicsResource.h"
+#include "game/world/BulletProjectile.h"
 #include "game/world/Projectile.h"
 #include "game/world/Vehicle.h"
 #include "game/world/phys/Object.h"
+
+#include <cmath>
 
 using namespace armstest;
 
@@ -89,4 +92,13 @@ TEST(Arms, MissileTrailAfterALongFrameIsCapped)
     missile.Update(30.0f);
     EXPECT_EQ(puffs, MissileProjectile::kMaxTrailPuffs);
     MissileProjectile::spawnTrailPuff = nullptr;
+
+    // Whatever the server sent, what a client flies and draws stays finite.
+    GrenadeProjectile grenade(rocket, 255);
+    BulletProjectile bullet(1);
+    for (Object* o : {static_cast<Object*>(&missile), static_cast<Object*>(&grenade), static_cast<Object*>(&bullet)}) {
+        o->SetPositionAngle(std::nanf(""), 1.0e30f, INFINITY);
+        o->Update(0.01f);
+        EXPECT_TRUE(std::isfinite(o->GetX()) && std::isfinite(o->GetY()) && std::isfinite(o->GetAngle()));
+    }
 }
