@@ -1,6 +1,8 @@
 #include "game/world/ObjectFactory.h"
 
 #include "game/shell/MultiplayerHandler.h"
+#include "game/world/ArmsFactory.h"
+#include "game/world/BulletProjectile.h"
 #include "game/world/Door.h"
 #include "game/world/DummyObject.h"
 #include "game/world/MissionItem.h"
@@ -13,7 +15,10 @@
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Player.h"
+#include "game/world/Projectile.h"
 #include "game/world/ResourceClass.h"
+#include "game/world/Trap.h"
+#include "game/world/Vehicle.h"
 #include "game/world/WorldServices.h"
 
 namespace {
@@ -37,6 +42,13 @@ Object* MakeDummy(IResource* definition, int id)
     return new DummyObject(id);
 }
 
+// A replicated object whose definition gives it a body or images.
+Object* Loaded(Object* object)
+{
+    object->LoadProperties();
+    return object;
+}
+
 } // namespace
 
 Object* CreateObjectByType(int definitionId, float x, float y)
@@ -49,9 +61,9 @@ Object* CreateObjectByType(int definitionId, float x, float y)
     // Registration: 0 none, 1 replicated, 2 a level object every machine has.
     int registration = 0;
     switch (definition->GetClassId()) {
-    // Replicated to clients; the server makes them from the level.
     case ResourceClass::Vehicle:
-        return nullptr; // its class is wired in here when it lands
+        return client ? nullptr : CreateVehicle(definitionId, x, y);
+    // Replicated to clients; the server makes them from the level.
     case ResourceClass::Ammo:
         if (client)
             return nullptr;
@@ -113,6 +125,16 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
     Object* made = nullptr;
     switch (typeId) {
+    case ObjectKind::Missile:
+        return new MissileProjectile(subTypeId, false);
+    case ObjectKind::Grenade:
+        return new GrenadeProjectile(subTypeId, 255);
+    case ObjectKind::Bullet:
+        return new BulletProjectile(subTypeId);
+    case ObjectKind::Vehicle:
+        return Loaded(new Vehicle(subTypeId));
+    case ObjectKind::Trap:
+        return Loaded(new Trap(subTypeId));
     case ObjectKind::DeadPlayer:
         made = new DeadPlayer();
         break;
@@ -156,15 +178,9 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
         made = new Player();
         made->LoadProperties();
         break;
-    // Projectiles, vehicles, traps and sound sources are wired in here as
-    // their classes land.
+    // Effect objects and sound sources are made by their own calls.
     case ObjectKind::BreakParticle:
     case ObjectKind::Dust:
-    case ObjectKind::Missile:
-    case ObjectKind::Grenade:
-    case ObjectKind::Bullet:
-    case ObjectKind::Vehicle:
-    case ObjectKind::Trap:
     case ObjectKind::SoundSource:
         return nullptr;
     default:

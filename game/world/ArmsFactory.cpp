@@ -1,0 +1,54 @@
+#include "game/world/ArmsFactory.h"
+
+#include "game/shell/MultiplayerHandler.h"
+#include "game/world/BulletProjectile.h"
+#include "game/world/ObjectManager.h"
+#include "game/world/Projectile.h"
+#include "game/world/Trap.h"
+#include "game/world/Vehicle.h"
+#include "game/world/WorldServices.h"
+
+namespace {
+
+template <class T> T* Register(T* object, float x, float y, float angle)
+{
+    object->LoadProperties();
+    object->SetPositionAngle(x, y, angle);
+    if (ObjectManager* objects = Services().objects)
+        objects->AddObject(object);
+    if (MultiplayerHandler* handler = ActiveHandler())
+        handler->AddObject(object);
+    return object;
+}
+
+} // namespace
+
+MissileProjectile* CreateMissile(int definitionId, float x, float y, bool trail)
+{
+    return Register(new MissileProjectile(definitionId, trail), x, y, 0.0f);
+}
+
+GrenadeProjectile* CreateGrenade(int definitionId, float x, float y, uint8_t strength)
+{
+    return Register(new GrenadeProjectile(definitionId, strength), x, y, 0.0f);
+}
+
+BulletProjectile* CreateBullet(float x, float y, float angle, int definitionId, float range)
+{
+    auto* bullet = new BulletProjectile(definitionId);
+    bullet->SetRange(range);
+    return Register(bullet, x, y, angle);
+}
+
+Trap* CreateTrap(int definitionId, float x, float y)
+{
+    return Register(new Trap(definitionId), x, y, 0.0f);
+}
+
+Vehicle* CreateVehicle(int definitionId, float x, float y)
+{
+    auto* vehicle = Register(new Vehicle(definitionId), x, y, 0.0f);
+    // Places the body at the pose just set.
+    vehicle->SetAngle(vehicle->GetAngle());
+    return vehicle;
+}

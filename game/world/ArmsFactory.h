@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+class BulletProjectile;
+class GrenadeProjectile;
+class MissileProjectile;
+class Trap;
+class Vehicle;
+
+// Factories of what weapons fire and of vehicles: each loads, places,
+// registers the object and adds it to the server's replication. The firing
+// code then sets angle, owner and damage.
+MissileProjectile* CreateMissile(int definitionId, float x, float y, bool trail);
+GrenadeProjectile* CreateGrenade(int definitionId, float x, float y, uint8_t strength);
+// range 0 flies until the bullet's age runs out.
+BulletProjectile* CreateBullet(float x, float y, float angle, int definitionId, float range);
+Trap* CreateTrap(int definitionId, float x, float y);
+Vehicle* CreateVehicle(int definitionId, float x, float y);

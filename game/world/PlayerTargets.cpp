@@ -1,0 +1,117 @@
+#include "game/world/PlayerTargets.h"
+
+#include "game/shell/MultiplayerHandler.h"
+#include "game/world/Object.h"
+#include "game/world/ObjectKind.h"
+#include "game/world/ObjectManager.h"
+#include "game/world/World.h"
+#include "game/world/WorldQueries.h"
+#include "game/world/WorldServices.h"
+
+#include <cmath>
+
+namespace {
+
+bool Finite(float a, float b, float c, float d)
+{
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+int TeamOf(Object* player)
+{
+    MultiplayerHandler* handler = ActiveHandler();
+    return handler && player ? handler->GetPlayerTeam(player->GetNetworkId()) : -1;
+}
+
+} // namespace
+
+Object* FindPlayerById(int id)
+{
+    ObjectManager* objects = Services().objects;
+    Object* found = objects && id != 0 ? objects->FindObject(id) : nullptr;
+    return found && found->GetKind() == ObjectKind::Player ? found : nullptr;
+}
+
+bool SameTeam(Object* a, Object* b)
+{
+    if (!a || !b || a->GetKind() != ObjectKind::Player || b->GetKind() != ObjectKind::Player)
+        return false;
+    int team = TeamOf(a);
+    return team >= 0 && team == TeamOf(b);
+}
+
+Object* FindPlayerOnRay(float x, float y, float dx, float dy, float length, Object* shooter, float* distance)
+{
+    ObjectManager* objects = Services().objects;
+    if (!objects || !Finite(x, y, dx, dy) || !std::isfinite(length))
+        return nullptr;
+    const float radius = 20.0f;
+    Object* best = nullptr;
+    float bestT = 0.0f;
+    objects->ForEachPlayer([&](Object* player) {
+        if (player == shooter || !player->IsAlive() || SameTeam(player, shooter))
+            return;
+        float cx = player->GetX() - x, cy = player->GetY() - y;
+        float along = cx * dx + cy * dy;
+        float miss2 = cx * cx + cy * cy - along * along;
+        if (miss2 > radius * radius)
+            return;
+        float t = along - std::sqrt(radius * radius - miss2);
+        if (t < 0.0f)
+            t = 0.0f;
+        if (along < 0.0f || t > length || (best && t >= bestT))
+            return;
+        best = player;
+        bestT = t;
+    });
+    if (best && distance)
+        *distance = bestT;
+    return best;
+}
+
+Object* FindLivingPlayerNear(float x, float y, float r, Object* friendOf)
+{
+    ObjectManager* objects = Services().objects;
+    Object* found = nullptr;
+    if (!objects)
+        return nullptr;
+    objects->ForEachPlayer([&](Object* player) {
+        if (found || !player->IsAlive() || SameTeam(player, friendOf))
+            return;
+        if (std::fabs(player->GetX() - x) <= r && std::fabs(player->GetY() - y) <= r)
+            found = player;
+    });
+    return found;
+}
+
+void DamageInBlast(float x, float y, float damage, float radius, int ownerId, int definitionId)
+{
+    ObjectManager* objects = Services().objects;
+    World* world = Services().world;
+    if (!objects || !Finite(x, y, damage, radius) || radius <= 0.0f)
+        return;
+    auto hit = [&](Object* object) {
+        if (!object->IsAlive())
+            return;
+        float ox = object->GetX(), oy = object->GetY();
+        float d = std::hypot(ox - x, oy - y);
+        if (d >= radius || IsShieldedFromBlast(x, y, ox, oy) <= 0.0f)
+            return;
+        if (world) {
+            float hx, hy;
+            int tx, ty, side;
+            float wall = world->CastRay(&hx, &hy, x, y, ox, oy, &tx, &ty, &side);
+            if (wall >= 0.0f && wall <= d)
+                return;
+        }
+        object->TakeBlastDamage(x, y, (1.0f - d / radius) * damage, float(ownerId), float(definitionId));
+    };
+    objects->ForEachPlayer(hit);
+    objects->ForEachObject(hit);
+}
+
+void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY)
+{
+    // The owner's id rides in the source field of the hit.
+    player->TakeHit(damage, true, ownerId, hitX, hitY, angle);
+}

@@ -1,0 +1,58 @@
+#include "game/world/ProjectileShared.h"
+
+#include "game/shell/GameMessage.h"
+#include "game/shell/GamePacket.h"
+#include "game/shell/MultiplayerHandler.h"
+#include "game/world/IResource.h"
+#include "game/world/Resource.h"
+#include "game/world/WeaponTable.h"
+#include "game/world/WorldServices.h"
+
+#include <cmath>
+
+const WeaponDef* FindWeaponDef(int definitionId)
+{
+    WeaponTable* weapons = Services().weapons;
+    return weapons ? weapons->FindWeapon(definitionId) : nullptr;
+}
+
+ITexture* ProjectileImage(IResource* definition)
+{
+    Resource* graphics = definition ? definition->FindGraphicsByName(u"projectile") : nullptr;
+    return graphics ? static_cast<IResource*>(graphics)->GetImage() : nullptr;
+}
+
+bool BroadcastExplosion(float x, float y, int sizeCode)
+{
+    MultiplayerHandler* handler = ActiveHandler();
+    if (!handler)
+        return false;
+    GamePacket packet;
+    GameMessages::WriteExplosion(packet, x, y, uint8_t(sizeCode));
+    handler->Broadcast(&packet, nullptr);
+    return true;
+}
+
+bool BroadcastSmoke(float x, float y, float angle)
+{
+    MultiplayerHandler* handler = ActiveHandler();
+    if (!handler)
+        return false;
+    GamePacket packet;
+    const float values[3] = {x, y, angle};
+    GameMessages::WriteFloats(packet, GameMessage::Smoke, values, 3);
+    handler->Broadcast(&packet, nullptr);
+    return true;
+}
+
+void PlayDetonationSound(IResource*, float, float)
+{
+    // Sounds at a point join once the sound system is in the library.
+}
+
+float Bounded(float value, float lo, float hi, float fallback)
+{
+    if (!std::isfinite(value))
+        return fallback;
+    return value < lo ? lo : (value > hi ? hi : value);
+}
