@@ -24,48 +24,16 @@
 
 #include <memory>
 
+#include "bench/GameBenchSupport.h"
+
 namespace {
+
+using GameBench::HeadlessResources;
+using GameBench::SilentServer;
 
 constexpr int kBullets = 200;
 constexpr int kGrenades = 20;
 constexpr int kGrenadeId = 7 << 18;
-
-class SizedTexture final : public ITexture {
-public:
-    ITexture* GetAtlas() override { return nullptr; }
-    void Release() override {}
-    void SetName(const char16_t*) override {}
-    const char16_t* GetName() override { return u""; }
-    int GetWidth() override { return 128; }
-    int GetHeight() override { return 512; }
-    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
-    void FreePixels() override {}
-    void GetTexCoords(int, int, int, int, float*, float*, float*, float*) override {}
-    void GetFullTexCoords(float*, float*, float*, float*) override {}
-    void Bind(int) override {}
-};
-
-class HeadlessResources final : public ResourceManager {
-public:
-    explicit HeadlessResources(IEngine* engine) : ResourceManager(nullptr, engine, nullptr) {}
-    ITexture* LoadTextureA(const char*, bool, int) override { return &sheet_; }
-
-private:
-    SizedTexture sheet_;
-};
-
-class SilentServer : public ServerHandler {
-public:
-    void AddObject(MPAPI::Object*) override {}
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-    void SendInventoryClear(Player*) override {}
-    void SetServer(MPAPI::IServer*) override {}
-    MPAPI::IServer* GetServer() override { return nullptr; }
-    void SetLevelCheckValue(int32_t) override {}
-    void BroadcastBlast(float, float, float, float) override {}
-    void SendPlayerStatus() override {}
-};
 
 void AddParam(IResource* block, const char16_t* name, std::initializer_list<ParameterValue> values)
 {

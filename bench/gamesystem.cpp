@@ -19,23 +19,15 @@
 #include <memory>
 #include <vector>
 
+#include "bench/GameBenchSupport.h"
+
 namespace {
+
+using GameBench::HeadlessResources;
+using GameBench::SilentServer;
 
 constexpr int kObjects = 500;
 constexpr int kDefinitions = 8;
-
-class SilentServer : public ServerHandler {
-public:
-    void AddObject(MPAPI::Object*) override {}
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-    void SendInventoryClear(Player*) override {}
-    void SetServer(MPAPI::IServer*) override {}
-    MPAPI::IServer* GetServer() override { return nullptr; }
-    void SetLevelCheckValue(int32_t) override {}
-    void BroadcastBlast(float, float, float, float) override {}
-    void SendPlayerStatus() override {}
-};
 
 struct Match {
     ResourceManager resources{nullptr, nullptr, nullptr};

@@ -21,32 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/GameBenchSupport.h"
+
 namespace {
 
-// Sheets without a renderer: the blocks only need to exist for their ids.
-class SizedTexture final : public ITexture {
-public:
-    ITexture* GetAtlas() override { return nullptr; }
-    void Release() override {}
-    void SetName(const char16_t*) override {}
-    const char16_t* GetName() override { return u""; }
-    int GetWidth() override { return 128; }
-    int GetHeight() override { return 512; }
-    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
-    void FreePixels() override {}
-    void GetTexCoords(int, int, int, int, float*, float*, float*, float*) override {}
-    void GetFullTexCoords(float*, float*, float*, float*) override {}
-    void Bind(int) override {}
-};
-
-class HeadlessResources final : public ResourceManager {
-public:
-    explicit HeadlessResources(IEngine* engine) : ResourceManager(nullptr, engine, nullptr) {}
-    ITexture* LoadTextureA(const char*, bool, int) override { return &sheet_; }
-
-private:
-    SizedTexture sheet_;
-};
+using GameBench::HeadlessResources;
+using GameBench::SilentServer;
 
 struct DataSet {
     std::unique_ptr<Engine> engine;
