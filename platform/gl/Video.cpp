@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace Gl {
@@ -14,12 +15,14 @@ bool StartVideo()
         return true;
     const char* display = std::getenv("DISPLAY");
     setenv("SDL_VIDEODRIVER", display && *display ? "x11" : "dummy", 0);
-    // A busy X server may refuse a connection for a moment.
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    // A busy X server (many programs connecting at once) may refuse a
+    // connection for a while.
+    for (int attempt = 0; attempt < 10; ++attempt) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
             return true;
-        SDL_Delay(50);
+        SDL_Delay(Uint32(50 * (attempt + 1)));
     }
+    std::fprintf(stderr, "Video start failed: %s\n", SDL_GetError());
     return false;
 }
 
