@@ -148,7 +148,7 @@ void BindPicture(IRenderer* renderer, ITexture* picture)
 void Player::MakeDrawing()
 {
     ISpritePainter* painter = Services().spritePainter;
-    if (!painter || sprite_)
+    if (!painter || legsSprite_ || sprite_)
         return;
     // One order for all; the legs go first so that the body covers them.
     const int order = height_ + 1;
