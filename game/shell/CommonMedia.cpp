@@ -131,6 +131,17 @@ void CommonMedia::Load()
     missionItemBase = textures[60];
     droppedFlags[0] = textures[63];
     droppedFlags[1] = textures[64];
+    // The engine keeps its textures by name: asking again finds them.
+    for (int i = 0; i < 4; ++i)
+        playerBodies[i] = engine->LoadTexture(kPlayerPictures[i], true, 2);
+    playerOverlay = engine->LoadTexture(kPlayerPictures[4], true, 2);
+    muzzleFlash = engine->LoadTexture(kPlayerPictures[5], true, 2);
+    for (int i = 0; i < 3; ++i)
+        playerLegs[i] = textures[26 + i];
+    ranks[0] = textures[35];
+    ranks[1] = textures[36];
+    carriedFlags[0] = textures[61];
+    carriedFlags[1] = textures[62];
     doorHit = FirstSample(sounds[1]);
     for (int i = 0; i < 3; ++i)
         gibs[i] = FirstSample(sounds[2 + i]);

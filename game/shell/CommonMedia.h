@@ -45,6 +45,15 @@ struct CommonMedia {
     ITexture* fragmentGlass = nullptr;
     ITexture* missionItemBase = nullptr;
     ITexture* droppedFlags[2] = {};
+    // The player: bodies (Finnish standing, crouching, Russian standing,
+    // crouching), leg strips (running, to the left, to the right), the
+    // muzzle-flash strip, the overlay, rank strips and carried flags by team.
+    ITexture* playerBodies[4] = {};
+    ITexture* playerLegs[3] = {};
+    ITexture* muzzleFlash = nullptr;
+    ITexture* playerOverlay = nullptr;
+    ITexture* ranks[2] = {};
+    ITexture* carriedFlags[2] = {};
     IAudioBuffer* doorHit = nullptr;
     IAudioBuffer* gibs[3] = {};
     IAudioBuffer* ammoPickup = nullptr;

@@ -9,6 +9,7 @@
 #include "game/shell/CommonMedia.h"
 #include "game/world/ILight.h"
 #include "game/world/ParticleSystem.h"
+#include "game/world/Player.h"
 #include "game/world/Object.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
@@ -207,8 +208,11 @@ void GameSystem::DrawLightsAndOverlays()
         if (object->GetKind() == ObjectKind::Bullet && InView(object, 200.0f, true))
             object->DrawExtra();
     });
-    // The player overlays and the mission-item indicators come with their
-    // classes, through DrawExtra of their own.
+    objects_->ForEachPlayer([this](Object* object) {
+        if (object->GetKind() == ObjectKind::Player && InView(object, 200.0f, true))
+            static_cast<Player*>(object)->DrawNameTag();
+    });
+    // The mission-item indicators come with their class, through DrawExtra.
 }
 
 void GameSystem::DrawLights()

@@ -5,6 +5,7 @@
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
+#include "game/world/Light.h"
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
@@ -40,6 +41,11 @@ Player::Player() : Object(ObjectKind::Player, -1), inventory_(Services().weapons
 
 Player::~Player()
 {
+    // While the registry clears it deletes every light itself, this one too.
+    ObjectManager* objects = Services().objects;
+    if (flashlight_ && !(objects && objects->IsClearing()))
+        delete flashlight_;
+    FreeDrawing();
     inventory_.Clear();
 }
 
@@ -70,6 +76,17 @@ void Player::LoadProperties()
 {
     Object::LoadProperties();
     height_ = 10;
+    if (!flashlight_) {
+        flashlight_ = static_cast<Light*>(CreateLight(x_, y_));
+        if (flashlight_) {
+            flashlight_->SetAngle(angle_);
+            flashlight_->SetSize(500.0f);
+            flashlight_->SetPower(1.4f);
+            flashlight_->SetType(1);
+            flashlight_->SetEnabled(false);
+        }
+    }
+    MakeDrawing();
 }
 
 void Player::SetPosition(float x, float y)

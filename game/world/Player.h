@@ -7,6 +7,8 @@
 #include <cstdint>
 
 class IPlayerScores;
+class ISprite;
+class Light;
 class MissionItem;
 namespace MPAPI {
 class IConnection;
@@ -66,6 +68,15 @@ public:
     void Update(float dt) override;
     void ServerUpdate(float dt) override { ClientUpdate(dt); }
     void ClientUpdate(float dt);
+
+    // Drawing, on clients only.
+    void Draw() override;
+    // Name, health and rank while the mouse pointer is over the player.
+    void DrawNameTag();
+    void DrawShadowCaster(float lightX, float lightY, float extra) override;
+    void DrawUpperLayer(float viewX, float viewY, float extra, bool asShadow) override;
+    // How well the local viewer sees this player, 0..1, as last drawn.
+    float GetViewerVisibility() const { return visibility_; }
 
     void SetJoinFlag(int value);
     void ResetForSpawn();
@@ -162,6 +173,11 @@ private:
     void RemoveCarried(int weaponId);
     int DetonatorId();
     void ScoreAlive();
+    void MakeDrawing();
+    void FreeDrawing();
+    float ComputeVisibility();
+    void PlaceFlashlight(bool on);
+    int CarriedFlagType();
 
     MPAPI::IConnection* connection_ = nullptr;
     uint32_t inputFlags_ = 0;
@@ -201,6 +217,11 @@ private:
     float dispersion_ = 0.0f;
     float dispersionFactor_ = 1.0f;
     IPlayerScores* scores_ = nullptr;
+    Light* flashlight_ = nullptr;
+    ISprite* weaponSprite_ = nullptr;
+    ISprite* legsSprite_ = nullptr;
+    ISprite* flashSprite_ = nullptr;
+    ISprite* flagSprite_ = nullptr;
 };
 
 // The facing from (x1, y1) toward (x2, y2), in degrees; 0 is up the screen.

@@ -117,21 +117,52 @@ Canvas ExplosionSheet(uint32_t seed, Rgb core)
     return sheet;
 }
 
-Canvas Foot(bool left, bool running)
+// Boots under the body, frames of 64 pixels side by side with the body's
+// centre at (32, 37): seven running frames, or eight stepping sideways.
+Canvas Legs(int side)
 {
-    Canvas c(16, 16);
-    const float x = left ? 6.0f : 10.0f;
-    c.FillEllipse(x, 6, 2.5f, running ? 4.0f : 3.5f, Rgb{52, 44, 36});
-    c.FillEllipse(x, 12, 2.0f, 2.0f, Rgb{52, 44, 36});
+    const int frames = side == 0 ? 7 : 8;
+    const Rgb boot{52, 44, 36};
+    Canvas c(64 * frames, 64);
+    for (int f = 0; f < frames; ++f) {
+        const float phase = std::sin(f * 6.2832f / frames), x0 = f * 64.0f;
+        if (side == 0) {
+            c.FillEllipse(x0 + 26, 37 - 11 * phase, 3.0f, 5.0f, boot);
+            c.FillEllipse(x0 + 38, 37 + 11 * phase, 3.0f, 5.0f, boot);
+        } else {
+            const float step = side == 1 ? -1.0f : 1.0f;
+            c.FillEllipse(x0 + 32 - 15 + step * 4 * phase, 38, 4.0f, 3.0f, boot);
+            c.FillEllipse(x0 + 32 + 15 - step * 4 * phase, 38, 4.0f, 3.0f, boot);
+        }
+    }
     return c;
 }
 
+// Insignia 11 pixels apart: one to four bars, then gold.
 Canvas Ranks(Rgb colour)
 {
-    Canvas c(128, 16);
-    for (int rank = 0; rank < 8; ++rank)
-        for (int bar = 0; bar <= rank % 4; ++bar)
-            c.FillRect(rank * 16 + 2, 2 + bar * 3 + (rank >= 4 ? 1 : 0), 12, 2, rank >= 4 ? kGold : colour);
+    Canvas c(11 * 10, 11);
+    for (int rank = 0; rank < 10; ++rank) {
+        const Rgb bars = rank >= 5 ? kGold : colour;
+        c.FillRect(rank * 11 + 1, 1, 9, 9, Rgb{30, 32, 36});
+        for (int bar = 0; bar <= rank % 5 && bar < 4; ++bar)
+            c.FillRect(rank * 11 + 2, 2 + bar * 2, 7, 1, bars);
+        if (rank % 5 == 4)
+            c.FillRect(rank * 11 + 4, 2, 3, 7, bars);
+    }
+    return c;
+}
+
+// Four flashes 32 pixels apart; the barrel's tip meets the bottom of the
+// frame four pixels from its left edge.
+Canvas MuzzleFlashes()
+{
+    Canvas c(128, 32);
+    for (int f = 0; f < 4; ++f) {
+        const float x = f * 32 + 4.0f, reach = 16.0f + 4 * f, width = 3.0f + (f % 2);
+        c.FillPolygon({x - width, 31, x, 31 - reach, x + width, 31, x, 29}, Rgb{255, 200, 90});
+        c.FillEllipse(x, 27, 2.0f, 4.0f, Rgb{255, 250, 220});
+    }
     return c;
 }
 
@@ -234,9 +265,9 @@ void Write(MediaWriter& out)
         wreck.Blit(Blob(32, Rgb{110, 100, 90}, 0.8f, 100 + uint32_t(i), 6), (i % 4) * 32, (i / 4) * 32);
     out.Picture("effects/wall_wreck.png", wreck);
 
-    out.Picture("player_foot_run.png", Foot(true, true));
-    out.Picture("player_foot_left.png", Foot(true, false));
-    out.Picture("player_foot_right.png", Foot(false, false));
+    out.Picture("player_foot_run.png", Legs(0));
+    out.Picture("player_foot_left.png", Legs(1));
+    out.Picture("player_foot_right.png", Legs(2));
     for (int i = 1; i <= 6; ++i)
         out.Picture("effects/gib0" + std::to_string(i) + ".png", Blob(16, Shade(kBlood, 0.9f + i * 0.1f), 0.8f, 200 + uint32_t(i), 3));
     out.Picture("player/ranks_fin.png", Ranks(Rgb{120, 160, 230}));
@@ -268,10 +299,7 @@ void Write(MediaWriter& out)
     stand.FillCircle(32, 30, 6, Rgb{60, 64, 44});
     stand.Outline(0.5f);
     out.Picture("player_stand_c.png", stand);
-    Canvas muzzle(32, 16);
-    muzzle.FillPolygon({0, 8, 20, 2, 31, 8, 20, 14}, Rgb{255, 220, 120});
-    muzzle.FillEllipse(8, 8, 6, 3, Rgb{255, 250, 220});
-    out.Picture("muzzle_rifle.png", muzzle);
+    out.Picture("muzzle_rifle.png", MuzzleFlashes());
     out.Picture("shadow.png", Shadow());
     out.Picture("player/player_fin_die01.png", Fallen(Rgb{200, 200, 196}));
     out.Picture("player/player_rus_die01.png", Fallen(Rgb{96, 90, 60}));

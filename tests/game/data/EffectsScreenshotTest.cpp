@@ -1,13 +1,10 @@
 // A default level at night with coloured lights, fire, smoke, an explosion
 // and debris, saved under <build>/screenshots/effects_night/; the effects
 // must brighten the night frame they are drawn into.
-#include "DataSetChecks.h"
+#include "ScreenRig.h"
 
-#include "engine/core/Engine.h"
 #include "engine/files/FileManager.h"
-#include "engine/render/IRenderer.h"
 #include "game/shell/CommonMedia.h"
-#include "game/state/StateFixture.h"
 #include "game/world/GameSystem.h"
 #include "game/world/Light.h"
 #include "game/world/ObjectManager.h"
@@ -17,17 +14,9 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
-
 namespace {
 
 namespace fs = std::filesystem;
-
-bool DisplayThere()
-{
-    const char* name = std::getenv("DISPLAY");
-    return name && *name;
-}
 
 double Brightness(const std::string& dir)
 {
@@ -54,34 +43,15 @@ double Brightness(const std::string& dir)
 
 TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
 {
-    if (!DisplayThere())
+    if (!ScreenRig::HaveDisplay())
         GTEST_SKIP() << "no display";
     const std::string gameDir = DataSet::GameDir();
-    ASSERT_TRUE(fs::exists(gameDir + "/game.data"));
-    std::unique_ptr<Engine> engine;
+    ScreenRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open());
+    IRenderer* renderer = rig.renderer;
+    ResourceManager& resources = *rig.resources;
     {
-        TestSupport::ScopedChdir in(gameDir);
-        engine.reset(new Engine());
-    }
-    ASSERT_TRUE(engine->Init());
-    IRenderer* renderer = engine->CreateRenderer(2);
-    ASSERT_NE(renderer, nullptr);
-    renderer->SetUseFonts(false);
-    ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
-    ASSERT_TRUE(renderer->LoadShaders());
-    renderer->CreateAtlas(0, 0);
-    renderer->CreateAtlas(1, 1);
-    renderer->CreateAtlas(2, 1);
-    StateTest::Host host;
-    host.renderer = renderer;
-    {
-        ResourceManager resources(&host, engine.get(), nullptr);
-        for (const std::string& name : DataSet::ScriptNames()) {
-            std::string message;
-            ASSERT_TRUE(DataSet::LoadScript(resources, engine->GetFileManager(), name, &message)) << message;
-        }
-        resources.BuildIndex();
-        CommonMedia media(engine.get(), &resources);
+        CommonMedia media(rig.engine.get(), &resources);
         media.Load();
         ASSERT_NE(media.explosionLarge, nullptr);
         ASSERT_NE(media.flames[0], nullptr);
@@ -89,7 +59,7 @@ TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
         ASSERT_TRUE(renderer->PrepareTextures());
         World world(&resources);
         StateTest::RecordingClient client;
-        GameSystem game(engine.get(), &world, &resources, &media, nullptr);
+        GameSystem game(rig.engine.get(), &world, &resources, &media, nullptr);
         game.SetHandlers(nullptr, &client);
         game.SetActiveHandler(&client);
         game.SetRenderer(renderer);
@@ -144,6 +114,4 @@ TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
         const double lit = shoot("effects_night");
         EXPECT_GT(lit, plain + 2.0) << "the lights and flames did not brighten the night";
     }
-    renderer->Shutdown();
-    engine->Shutdown();
 }

@@ -1,45 +1,17 @@
 // Each default level as the renderer draws it at noon and at night, read
 // from "game.data" and saved by the renderer's own screenshot operation
 // under <build>/screenshots/<level>_<time>/ for anyone to look at.
-#include "DataSetChecks.h"
+#include "ScreenRig.h"
 
-#include "engine/core/Engine.h"
 #include "engine/files/FileManager.h"
-#include "engine/render/IRenderer.h"
 #include "game/world/GameSystem.h"
-#include "game/world/IResourceHost.h"
-#include "game/world/ResourceScript.h"
 #include "game/world/World.h"
 
 #include <GL/gl.h>
-#include <X11/Xlib.h>
-
-#include <cstdlib>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class RendererHost : public IResourceHost {
-public:
-    IRenderer* GetRenderer() override { return renderer; }
-    void SetCurrentResource(int, IResource*) override {}
-    bool HasEditor() override { return false; }
-    void SelectBlockTool() override {}
-    void SelectObjectTool() override {}
-    IEditorListener* GetStartedEditorListener() override { return nullptr; }
-    IEditorSelectionPage* GetSelectionPage(Page) override { return nullptr; }
-    IRenderer* renderer = nullptr;
-};
-
-bool HaveDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    Display* display = name && *name ? XOpenDisplay(name) : nullptr;
-    if (display)
-        XCloseDisplay(display);
-    return display != nullptr;
-}
 
 // Mean of red, green and blue over the picture, 0..255.
 double MeanBrightness(const std::string& path)
@@ -64,36 +36,17 @@ double MeanBrightness(const std::string& path)
 
 TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
 {
-    if (!HaveDisplay())
+    if (!ScreenRig::HaveDisplay())
         GTEST_SKIP() << "no display";
     const std::string gameDir = DataSet::GameDir();
-    ASSERT_TRUE(fs::exists(gameDir + "/game.data"));
-    std::unique_ptr<Engine> engine;
+    ScreenRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open());
+    IRenderer* renderer = rig.renderer;
+    ResourceManager& resources = *rig.resources;
     {
-        TestSupport::ScopedChdir in(gameDir);
-        engine.reset(new Engine());
-    }
-    ASSERT_TRUE(engine->Init());
-    IRenderer* renderer = engine->CreateRenderer(2);
-    ASSERT_NE(renderer, nullptr);
-    renderer->SetUseFonts(false);
-    ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
-    ASSERT_TRUE(renderer->LoadShaders());
-    renderer->CreateAtlas(0, 0);
-    renderer->CreateAtlas(1, 1);
-    renderer->CreateAtlas(2, 1);
-    RendererHost host;
-    host.renderer = renderer;
-    {
-        ResourceManager resources(&host, engine.get(), nullptr);
-        for (const std::string& name : DataSet::ScriptNames()) {
-            std::string message;
-            ASSERT_TRUE(DataSet::LoadScript(resources, engine->GetFileManager(), name, &message)) << message;
-        }
-        resources.BuildIndex();
         ASSERT_TRUE(renderer->PrepareTextures());
         World world(&resources);
-        GameSystem game(engine.get(), &world, &resources, nullptr, nullptr);
+        GameSystem game(rig.engine.get(), &world, &resources, nullptr, nullptr);
         game.SetRenderer(renderer);
         game.InitObjectRenderBuffers();
         for (const char* level : {"tdm_riotcity", "ctf_harbour", "koh_quarry"}) {
@@ -128,6 +81,4 @@ TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
             EXPECT_LT(brightness[1], brightness[0]) << level << ": night is darker than noon";
         }
     }
-    renderer->Shutdown();
-    engine->Shutdown();
 }

@@ -1,0 +1,64 @@
+#pragma once
+
+// A 1024 x 768 window over the build tree's game folder with the shipped
+// scripts loaded, for the tests that look at drawn frames.
+#include "DataSetChecks.h"
+
+#include "engine/core/Engine.h"
+#include "engine/render/IRenderer.h"
+#include "game/state/StateFixture.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+
+struct ScreenRig {
+    static bool HaveDisplay()
+    {
+        const char* name = std::getenv("DISPLAY");
+        Display* display = name && *name ? XOpenDisplay(name) : nullptr;
+        if (display)
+            XCloseDisplay(display);
+        return display != nullptr;
+    }
+
+    // Fails the test when anything does not start; call with ASSERT_NO_FATAL_FAILURE.
+    void Open()
+    {
+        ASSERT_TRUE(std::filesystem::exists(DataSet::GameDir() + "/game.data"));
+        {
+            TestSupport::ScopedChdir in(DataSet::GameDir());
+            engine.reset(new Engine());
+        }
+        ASSERT_TRUE(engine->Init());
+        renderer = engine->CreateRenderer(2);
+        ASSERT_NE(renderer, nullptr);
+        renderer->SetUseFonts(false);
+        ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
+        ASSERT_TRUE(renderer->LoadShaders());
+        renderer->CreateAtlas(0, 0);
+        renderer->CreateAtlas(1, 1);
+        renderer->CreateAtlas(2, 1);
+        host.renderer = renderer;
+        resources = std::make_unique<ResourceManager>(&host, engine.get(), nullptr);
+        for (const std::string& name : DataSet::ScriptNames()) {
+            std::string message;
+            ASSERT_TRUE(DataSet::LoadScript(*resources, engine->GetFileManager(), name, &message)) << message;
+        }
+        resources->BuildIndex();
+    }
+
+    ~ScreenRig()
+    {
+        resources.reset();
+        if (renderer)
+            renderer->Shutdown();
+        if (engine)
+            engine->Shutdown();
+    }
+
+    std::unique_ptr<Engine> engine;
+    IRenderer* renderer = nullptr;
+    StateTest::Host host;
+    std::unique_ptr<ResourceManager> resources;
+};
