@@ -3,11 +3,15 @@
 #include "engine/core/List.h"
 #include "game/world/Inventory.h"
 #include "game/world/Object.h"
+#include "game/world/SoundSystem.h"
 
 #include <cstdint>
 
 class IPlayerScores;
+class IResource;
 class MissionItem;
+class Vehicle;
+struct WeaponDef;
 namespace MPAPI {
 class IConnection;
 }
@@ -91,9 +95,10 @@ public:
     void SetDispersion(float crouchValue, float standValue, float movingValue);
     bool CanFire(int* shots, int weaponId);
     void SpendAmmo(int shots, int weaponId);
-    void PlayShotSound() {}
-    void PlayReloadSound() {}
-    void PlayHitSound() {}
+    // The three sound holders; each replays its source (serving only).
+    void PlayShotSound(const WeaponDef& weapon);
+    void PlayReloadSound(const WeaponDef& weapon);
+    void PlayHitSound(IResource* sound, float x, float y);
 
     // Inventory and pick-ups.
     bool PickUpWeapon(int weaponId, int clip);
@@ -102,8 +107,24 @@ public:
     void DropWeapon(int selector);
     void RemoveDetonator();
     void ReleaseHeldExplosive();
-    // Death: drops what is carried, tells the game mode. Serving only.
-    void Kill(Object* attacker, bool headShot, int weaponId, bool blast);
+    // Death: drops what is carried, leaves a corpse (or gibs) unless in
+    // water, tells the game mode. Serving only; health still holds the blow.
+    void Kill(Object* attacker, bool headShot, int weaponId, bool blast, float blastX = 0.0f,
+              float blastY = 0.0f, float force = -1.0f);
+    void SwitchOffLight() { stateFlags_ &= uint16_t(~FlashlightOn); }
+
+    // Mission items carried (the world owns them).
+    bool TakeMissionItem(MissionItem* item);
+    void RemoveMissionItem(MissionItem* item);
+    bool HasMissionItemOfType(int type);
+    bool RemoveMissionItemOfType(int type);
+    // spawn: a dropped team flag leaves its dropped marker (serving only).
+    void DropMissionItems(bool spawn);
+    int GetMissionItemCount() const { return missionItems_.GetCount(); }
+    MissionItem* GetMissionItem(int i) const { return missionItems_.Get(i); }
+
+    Vehicle* GetVehicle() const { return vehicle_; }
+    void SetVehicle(Vehicle* vehicle) { vehicle_ = vehicle; }
     void SelectWeapon(int weaponId);
 
     MPAPI::IConnection* GetConnection() const { return connection_; }
@@ -197,10 +218,12 @@ private:
     float throwTimer_ = 0.0f;
     int32_t throwPower_ = 0;
     int32_t throwWeapon_ = 0;
-    Util::List<MissionItem*> missionItems_;
+    Vehicle* vehicle_ = nullptr;
+    Util::List<MissionItem> missionItems_;
     float dispersion_ = 0.0f;
     float dispersionFactor_ = 1.0f;
     IPlayerScores* scores_ = nullptr;
+    SoundSourcePtr shotSound_, reloadSound_, hitSound_;
 };
 
 // The facing from (x1, y1) toward (x2, y2), in degrees; 0 is up the screen.
