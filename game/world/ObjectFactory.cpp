@@ -47,13 +47,6 @@ Object* MakeDummy(IResource* definition, int id)
     return new DummyObject(id);
 }
 
-// A replicated object whose definition gives it a body or images.
-Object* Loaded(Object* object)
-{
-    object->LoadProperties();
-    return object;
-}
-
 } // namespace
 
 Object* CreateObjectByType(int definitionId, float x, float y)
@@ -128,6 +121,9 @@ Object* CreateObjectByType(int definitionId, float x, float y)
 
 Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
+    // Loaded once, when the replication layer has filled the members in
+    // (GameSystem::OnObjectReady): loading here as well would give a
+    // vehicle two bodies and two part trees.
     Object* made = nullptr;
     switch (typeId) {
     case ObjectKind::Missile:
@@ -137,9 +133,9 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
     case ObjectKind::Bullet:
         return new BulletProjectile(subTypeId);
     case ObjectKind::Vehicle:
-        return Loaded(new Vehicle(subTypeId));
+        return new Vehicle(subTypeId);
     case ObjectKind::Trap:
-        return Loaded(new Trap(subTypeId));
+        return new Trap(subTypeId);
     case ObjectKind::DeadPlayer:
         made = new DeadPlayer();
         break;
@@ -181,7 +177,6 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
         break;
     case ObjectKind::Player:
         made = new Player();
-        made->LoadProperties();
         break;
     // Effect objects and sound sources are made by their own calls.
     case ObjectKind::BreakParticle:
