@@ -4,6 +4,7 @@
 #include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/ObjectContacts.h"
+#include "game/world/ObjectKind.h"
 #include "game/world/Player.h"
 #include "game/world/WeaponFire.h"
 #include "game/world/WeaponTable.h"
@@ -203,6 +204,9 @@ bool Player::CanFire(int* shots, int weaponId)
         return false;
     Inventory::WeaponEntry* entry = inventory_.FindWeapon(weaponId, false);
     if (!entry || entry->clip < 1)
+        return false;
+    // No charge is placed beside a flag.
+    if ((entry->type == 2 || entry->type == 3) && !IsPlaceFree(x_, y_, 300.0f, ObjectKind::MissionItem, nullptr))
         return false;
     *shots = std::min(*shots, entry->clip);
     return *shots >= 1;

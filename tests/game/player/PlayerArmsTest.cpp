@@ -5,12 +5,14 @@
 #include "game/world/ArmsFactory.h"
 #include "game/world/BulletProjectile.h"
 #include "game/world/GraphicsResource.h"
+#include "game/world/MissionItem.h"
 #include "game/world/ObjectContacts.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Pickups.h"
 #include "game/world/StartPoint.h"
 #include "game/world/Trap.h"
+#include "game/world/Vehicle.h"
 #include "game/world/WeaponFire.h"
 #include "game/world/WeaponTable.h"
 
@@ -258,4 +260,46 @@ TEST(PlayerArms, DeathLeavesACorpseAndRespawnIsAtAStartPointOfTheTeam)
     Player* swimmer = w.Spawn(0, 3 * 32 + 16, 12 * 32 + 16);
     swimmer->TakeBulletDamage(500, 0, nullptr, 0, 0, false, kGun);
     EXPECT_EQ(w.CountKind(ObjectKind::DeadPlayer), 1);
+}
+
+TEST(PlayerArms, AFlagIsCarriedUntilDeathAndAVehicleSeatNeverOutlivesItsPlayer)
+{
+    Armed w;
+    weapontest::FakeTexture texture;
+    ObjectResource* flag = w.Block(ResourceClass::MissionItem, 60 << 18);
+    flag->SetGraphics(w.resources.CreateGraphicsResource(&texture, 0, 0, 32, 32));
+    Param(flag, u"type", {}, u"flag_blank");
+    w.resources.BuildIndex();
+    Player* carrier = w.Spawn(0, 216, 116);
+    Object* item = CreateObjectByType(60 << 18, 200, 100);
+    ASSERT_NE(item, nullptr);
+    w.Frames(1);
+    ASSERT_EQ(carrier->GetMissionItemCount(), 1);
+    EXPECT_EQ(static_cast<Object*>(carrier->GetMissionItem(0)), item);
+    Pull(w, carrier, kMine);
+    EXPECT_EQ(w.CountKind(ObjectKind::Trap), 0) << "no charge beside a flag";
+
+    carrier->SetPositionAngle(100, 140, 0);
+    w.server.broadcasts.clear();
+    carrier->TakeBulletDamage(500, 0, nullptr, 0, 0, false, kGun);
+    EXPECT_EQ(carrier->GetMissionItemCount(), 0);
+    EXPECT_FLOAT_EQ(item->GetX(), 112.0f) << "dropped on the centre of the tile underfoot";
+    EXPECT_FLOAT_EQ(item->GetY(), 144.0f);
+    EXPECT_NE(std::find(w.server.broadcasts.begin(), w.server.broadcasts.end(),
+                        int(GameMessage::MissionItemsDropped)),
+              w.server.broadcasts.end());
+
+    // Seats and players let go of each other whichever goes first.
+    auto* car = new Vehicle(-1);
+    Player* driver = w.Spawn(0, 300, 300);
+    car->GetSeat(0)->occupant = driver;
+    driver->SetVehicle(car);
+    delete car;
+    EXPECT_EQ(driver->GetVehicle(), nullptr);
+    auto* bus = new Vehicle(-1);
+    bus->GetSeat(1)->occupant = driver;
+    driver->SetVehicle(bus);
+    delete driver;
+    EXPECT_EQ(bus->GetSeat(1)->occupant, nullptr);
+    delete bus;
 }
