@@ -7,9 +7,9 @@
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
+#include "game/world/ObjectFactory.h"
 #include "game/world/IResource.h"
 #include "game/world/ObjectContacts.h"
-#include "game/world/ObjectFactory.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Vehicle.h"
@@ -46,10 +46,10 @@ Player::Player() : Object(ObjectKind::Player, -1), inventory_(Services().weapons
 
 Player::~Player()
 {
+    inventory_.Clear();
     if (vehicle_)
         vehicle_->ReleaseOccupant(this);
     missionItems_.Clear();
-    inventory_.Clear();
 }
 
 const MPAPI::FieldRecord* Player::GetFieldTable()

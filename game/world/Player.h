@@ -8,8 +8,8 @@
 #include <cstdint>
 
 class IPlayerScores;
-class IResource;
 class MissionItem;
+class IResource;
 class Vehicle;
 struct WeaponDef;
 namespace MPAPI {
@@ -185,6 +185,7 @@ private:
     void ScoreAlive();
 
     MPAPI::IConnection* connection_ = nullptr;
+    SoundSourcePtr shotSound_, reloadSound_, hitSound_;
     uint32_t inputFlags_ = 0;
     float aimX_ = 0.0f, aimY_ = 0.0f;
     float visibility_ = 1.0f;
@@ -223,7 +224,6 @@ private:
     float dispersion_ = 0.0f;
     float dispersionFactor_ = 1.0f;
     IPlayerScores* scores_ = nullptr;
-    SoundSourcePtr shotSound_, reloadSound_, hitSound_;
 };
 
 // The facing from (x1, y1) toward (x2, y2), in degrees; 0 is up the screen.
