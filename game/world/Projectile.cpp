@@ -25,7 +25,7 @@ constexpr float kMaxSpeed = 100000.0f;
 constexpr float kMaxCoordinate = 1.0e6f;
 } // namespace
 
-void (*MissileProjectile::spawnTrailPuff)(float, float, float, float) = nullptr;
+void (*MissileProjectile::spawnTrailPuff)(float, float, float, float) = SpawnSmokeTrail;
 
 Projectile::Projectile(int kind, int definitionId) : Object(kind, definitionId)
 {
