@@ -94,7 +94,9 @@ void Player::DropMissionItems(bool spawn)
     for (int i = 0; i < missionItems_.GetCount(); ++i) {
         MissionItem* item = missionItems_.Get(i);
         item->Drop(cx, cy, spawn);
-        item->SetPosition(cx, cy);
+        // A team flag that left its dropped marker there stays as it is.
+        if (!item->IsCarried())
+            item->SetPosition(cx, cy);
         if (mode)
             mode->OnFlagDropped(this, item);
     }
