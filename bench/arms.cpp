@@ -61,11 +61,12 @@ ParameterValue Word(const char16_t* w)
 }
 
 struct Server {
+    // Outlives the game state, whose objects leave the handler as they go.
+    SilentServer handler;
     std::unique_ptr<Engine> engine;
     std::unique_ptr<ResourceManager> resources;
     std::unique_ptr<World> world;
     std::unique_ptr<GameSystem> game;
-    SilentServer handler;
     bool loaded = false;
     unsigned seed = 1;
 

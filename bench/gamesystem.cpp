@@ -30,9 +30,10 @@ constexpr int kObjects = 500;
 constexpr int kDefinitions = 8;
 
 struct Match {
+    // Outlives the game state, whose objects leave the handler as they go.
+    SilentServer server;
     ResourceManager resources{nullptr, nullptr, nullptr};
     std::unique_ptr<GameSystem> game;
-    SilentServer server;
 
     Match()
     {

@@ -32,11 +32,12 @@ constexpr int kPlayers = 32;
 constexpr float kFrame = 1.0f / 60.0f;
 
 struct Match {
+    // Outlives the game state, whose objects leave the handler as they go.
+    SilentServer server;
     std::unique_ptr<Engine> engine;
     std::unique_ptr<ResourceManager> resources;
     std::unique_ptr<World> world;
     std::unique_ptr<GameSystem> game;
-    SilentServer server;
     std::vector<Player*> players;
 
     Match()

@@ -1,7 +1,11 @@
 #include "game/world/BulletProjectile.h"
 
+#include "engine/core/Random.h"
+#include "game/world/IResource.h"
+#include "game/world/IResourceManager.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/Player.h"
 #include "game/world/PlayerTargets.h"
 #include "game/world/ProjectileShared.h"
 #include "game/world/World.h"
@@ -112,7 +116,7 @@ bool BulletProjectile::Trace(float dt)
             if (hits_.maxCover > 0.0f)
                 factor *= hits_.maxCover;
             if (target->GetKind() == ObjectKind::Player)
-                HitPlayerWithBullet(target, damage_ * factor, angle_, ownerId_, hitX, hitY);
+                HitPlayerWithBullet(target, damage_ * factor, angle_, ownerId_, hitX, hitY, definitionId_);
             else
                 target->TakeHit(damage_ * factor, true, GetNetworkId(), hitX, hitY, angle_ + 180.0f);
             if (target->BlocksBullets())
@@ -125,10 +129,21 @@ bool BulletProjectile::Trace(float dt)
         float p = 0.0f;
         Object* player = FindPlayerOnRay(x_, y_, dx, dy, length, owner, &p);
         if (player && p <= length && (p <= w || w < 0.0f)) {
-            HitPlayerWithBullet(player, damage_ * DistanceFactor(p), angle_, ownerId_, x_ + dx * p, y_ + dy * p);
+            HitPlayerWithBullet(player, damage_ * DistanceFactor(p), angle_, ownerId_, x_ + dx * p, y_ + dy * p,
+                                definitionId_);
             return true;
         }
     }
-    // Wall sounds join with the player's hit sounds.
-    return w > 0.0f && w < first;
+    if (!(w > 0.0f && w < first))
+        return false;
+    // Now and then the wall that stopped it is heard, through the shooter.
+    Player* shooter = dynamic_cast<Player*>(owner);
+    if (Util::Random() % 5 == 1 && shooter && world) {
+        IResourceManager* resources = Services().resources;
+        const int block = world->GetBlockAt(tileX, tileY);
+        IResource* wall = resources && block >= 0 ? resources->GetAt(block) : nullptr;
+        if (IResource* sound = wall ? wall->GetIndexedLink(10) : nullptr)
+            shooter->PlayHitSound(sound, x_, y_);
+    }
+    return true;
 }

@@ -16,4 +16,8 @@ public:
     virtual bool CanRespawn(Player*) { return true; }
     // Places the player at a start point of its team.
     virtual void SpawnPlayer(Player*) {}
+    // Whether the player may take the mission item.
+    virtual bool OnFlagTouched(Player*, MissionItem*) { return true; }
+    virtual void OnFlagTaken(Player*, MissionItem*) {}
+    virtual void OnFlagDropped(Player*, MissionItem*) {}
 };

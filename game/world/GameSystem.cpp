@@ -14,6 +14,8 @@
 #include "game/world/ObjectManager.h"
 #include "game/world/PlayerRoster.h"
 #include "game/world/EffectOutput.h"
+#include "game/world/Player.h"
+#include "game/world/WorldPlayerContacts.h"
 #include "game/world/ParticleSystem.h"
 #include "game/world/SoundSystem.h"
 #include "game/world/WeaponTable.h"
@@ -54,6 +56,8 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.sounds = sounds_.get();
     effectOutput_ = std::make_unique<EffectOutput>();
     SetObjectOutput(effectOutput_.get());
+    contacts_ = std::make_unique<WorldPlayerContacts>();
+    SetPlayerContacts(contacts_.get());
     if (world)
         world->SetPhysics(physics_.get(), nullptr);
     services.audio = audio;
@@ -77,6 +81,8 @@ GameSystem::~GameSystem()
     // Objects may hold sources; they went first.
     if (ObjectOutput() == effectOutput_.get())
         SetObjectOutput(nullptr);
+    if (PlayerContacts() == contacts_.get())
+        SetPlayerContacts(nullptr);
     effectOutput_.reset();
     sounds_.reset();
     services.sounds = nullptr;
@@ -169,6 +175,17 @@ void GameSystem::ApplyBlast(float x, float y, float power, float radius)
     // Only a serving machine tells the others.
     if (IsServing())
         server_->BroadcastBlast(x, y, power, radius);
+}
+
+void GameSystem::GiveSpawnWeapons(Player* player)
+{
+    if (!player || !weapons_)
+        return;
+    for (int i = 0; i < weapons_->GetWeaponCount(); ++i) {
+        const WeaponDef* def = weapons_->GetWeaponAt(i);
+        if (def->addOnSpawn)
+            player->PickUpWeapon(def->id, -1);
+    }
 }
 
 void GameSystem::DamageEverything(float amount)

@@ -24,6 +24,7 @@ class IResourceManager;
 class LoadingListener;
 class Object;
 class ObjectManager;
+class Player;
 class PlayerRoster;
 class ParticleSystem;
 class ServerHandler;
@@ -32,6 +33,7 @@ class WeaponTable;
 class World;
 struct CommonMedia;
 class EffectOutput;
+class WorldPlayerContacts;
 namespace PhysEng {
 class PhysicsEngine;
 }
@@ -78,6 +80,9 @@ public:
     GameMod* GetGameMode() { return gameMode_; }
     // Takes the rules object over, dropping the previous one.
     void SetGameMode(GameMod* mode);
+
+    // Every weapon handed out at spawn ("w_addonspawn"), clip from the pack.
+    void GiveSpawnWeapons(Player* player);
 
     // Non-finite values (from the network) are ignored.
     void ApplyBlast(float x, float y, float power, float radius);
@@ -148,4 +153,5 @@ private:
     std::unique_ptr<ParticleSystem> particles_;
     std::unique_ptr<SoundSystem> sounds_;
     std::unique_ptr<EffectOutput> effectOutput_;
+    std::unique_ptr<WorldPlayerContacts> contacts_;
 };

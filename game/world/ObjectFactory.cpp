@@ -1,5 +1,6 @@
 #include "game/world/ObjectFactory.h"
 
+#include "engine/core/Random.h"
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/ArmsFactory.h"
 #include "game/world/BulletProjectile.h"
@@ -19,7 +20,11 @@
 #include "game/world/ResourceClass.h"
 #include "game/world/Trap.h"
 #include "game/world/Vehicle.h"
+#include "game/world/WeaponTable.h"
 #include "game/world/WorldServices.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -40,13 +45,6 @@ Object* MakeDummy(IResource* definition, int id)
     if (HasHealth(definition))
         return new DummyBreakableObject(id);
     return new DummyObject(id);
-}
-
-// A replicated object whose definition gives it a body or images.
-Object* Loaded(Object* object)
-{
-    object->LoadProperties();
-    return object;
 }
 
 } // namespace
@@ -123,6 +121,9 @@ Object* CreateObjectByType(int definitionId, float x, float y)
 
 Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
+    // Loaded once, when the replication layer has filled the members in
+    // (GameSystem::OnObjectReady): loading here as well would give a
+    // vehicle two bodies and two part trees.
     Object* made = nullptr;
     switch (typeId) {
     case ObjectKind::Missile:
@@ -132,9 +133,9 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
     case ObjectKind::Bullet:
         return new BulletProjectile(subTypeId);
     case ObjectKind::Vehicle:
-        return Loaded(new Vehicle(subTypeId));
+        return new Vehicle(subTypeId);
     case ObjectKind::Trap:
-        return Loaded(new Trap(subTypeId));
+        return new Trap(subTypeId);
     case ObjectKind::DeadPlayer:
         made = new DeadPlayer();
         break;
@@ -176,7 +177,6 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
         break;
     case ObjectKind::Player:
         made = new Player();
-        made->LoadProperties();
         break;
     // Effect objects and sound sources are made by their own calls.
     case ObjectKind::BreakParticle:
@@ -245,20 +245,101 @@ Object* CreateCorpse(Player* player)
     float x, y;
     player->GetPosition(&x, &y);
     corpse->SetPositionAngle(x, y, player->GetAngle());
+    static_cast<DeadPlayer*>(corpse)->playerId = uint8_t(player->GetNetworkId());
+    corpse->LoadProperties();
     if (ObjectManager* objects = Services().objects)
         objects->AddObject(corpse);
+    if (MultiplayerHandler* handler = ActiveHandler())
+        handler->AddObject(corpse);
     return corpse;
 }
 
-Object* CreateProjectile(const WeaponDef&, Player*, float, float, float, int, float)
+Object* CreateProjectile(const WeaponDef& weapon, Player* shooter, float x, float y, float angle, int power,
+                         float aimDistance)
 {
-    // The projectile classes are wired in here as they land.
-    return nullptr;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
+        return nullptr;
+    const int owner = shooter ? shooter->GetNetworkId() : 0;
+    const float facing = shooter ? shooter->GetAngle() : angle;
+    switch (weapon.type) {
+    case 1: {
+        // Thrown from 20 units ahead so that it clears the thrower.
+        const float a = (angle - 90.0f) / 180.0f * 3.1516f;
+        GrenadeProjectile* grenade = CreateGrenade(weapon.id, x + 20.0f * std::cos(a), y + 20.0f * std::sin(a),
+                                                   uint8_t(std::clamp(power, 0, 255)));
+        grenade->SetAngle(angle);
+        grenade->SetOwnerId(owner);
+        return grenade;
+    }
+    case 2:
+    case 3: {
+        Trap* trap = CreateTrap(weapon.id, x, y);
+        trap->SetAngle(facing);
+        trap->SetOwnerId(owner);
+        trap->SetPlacementMode(weapon.type);
+        if (weapon.type == 2)
+            trap->Trigger();
+        return trap;
+    }
+    case 4:
+        return nullptr;
+    default:
+        break;
+    }
+    if (weapon.hasProjectile) {
+        MissileProjectile* missile = CreateMissile(weapon.id, x, y, weapon.effect == 1);
+        missile->SetAngle(angle);
+        missile->SetOwnerId(owner);
+        return missile;
+    }
+    // A shot scattered far off its facing flies short.
+    const float range = 2.0f * (angle - facing) > 5.0f ? 200.0f : aimDistance;
+    BulletProjectile* bullet = CreateBullet(x, y, angle, weapon.id, range);
+    bullet->SetOwnerId(owner);
+    bullet->SetDamage(weapon.damage);
+    return bullet;
 }
 
-Object* CreateDroppedWeapon(int, int, int, float, float, float)
+Object* CreateDroppedWeapon(int weaponId, int clip, int detonatorTag, float x, float y, float angle)
 {
-    // The weapon pick-up class is wired in here as it lands.
-    return nullptr;
+    return CreateThrownWeapon(weaponId, x, y, angle, clip, detonatorTag);
 }
 
+namespace {
+
+Object* Placed(Object* object)
+{
+    if (ObjectManager* objects = Services().objects)
+        objects->AddObject(object);
+    if (MultiplayerHandler* handler = ActiveHandler())
+        handler->AddObject(object);
+    return object;
+}
+
+} // namespace
+
+Object* CreateMess(int variant, float x, float y, float angle)
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
+        return nullptr;
+    Mess* mess = new Mess();
+    mess->variant = uint16_t(variant);
+    // 1.0 to 2.4 in tenths.
+    mess->scale = variant == 1 ? 1.0f + float(Util::Random() % 15) / 10.0f : 1.0f;
+    mess->SetPositionAngle(x, y, angle);
+    mess->LoadProperties();
+    mess->StartUp();
+    return Placed(mess);
+}
+
+Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
+                   int ownerId, int definitionId)
+{
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return nullptr;
+    Fire* fire = new Fire(definitionId);
+    fire->Start(x, y, dirX, dirY, speed, size, lifetime, ownerId);
+    fire->value = std::isfinite(damage) ? damage : 0.0f;
+    fire->LoadProperties();
+    return Placed(fire);
+}

@@ -7,8 +7,7 @@ class Object;
 class Player;
 struct WeaponDef;
 
-// The one place where world objects come into being. Kinds whose classes
-// are not in the library yet answer null here, and nowhere else.
+// The one place where world objects come into being.
 
 // A level object by definition id, as the level loader and the editor make
 // them; null for an unknown id and for kinds a client gets by replication.
@@ -23,11 +22,16 @@ GameMod* CreateGameModeObject(int mode, GameSystem* game);
 ILight* CreateLight(float x, float y);
 // A new player on the server, registered and handed to the handler.
 Player* CreatePlayer();
-// The dead body a killed player leaves; null until the corpse class lands.
+// The dead body a killed player leaves, registered and replicated.
 Object* CreateCorpse(Player* player);
-// One projectile of a shot; null until the projectile classes land.
+// One projectile (or placed charge) of a shot by the weapon's type; null
+// for a weapon that fires nothing.
 Object* CreateProjectile(const WeaponDef& weapon, Player* shooter, float x, float y, float angle, int power,
                          float aimDistance);
-// A weapon thrown from a player onto the ground; null until the weapon
-// pick-up class lands.
+// A weapon thrown from a player onto the ground.
 Object* CreateDroppedWeapon(int weaponId, int clip, int detonatorTag, float x, float y, float angle);
+// A patch on the ground (variant 1, a scorch of random size) or a piece.
+Object* CreateMess(int variant, float x, float y, float angle);
+// A fire moving from (x, y) along the direction, burning for its owner.
+Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
+                   int ownerId, int definitionId);

@@ -1,17 +1,23 @@
 #include "game/world/Player.h"
 
+#include "engine/core/Random.h"
 #include "engine/web/IPlayerScores.h"
+#include "game/shell/CommonMedia.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/Light.h"
 #include "game/world/ObjectFactory.h"
+#include "game/world/IResource.h"
+#include "game/world/ObjectContacts.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/Vehicle.h"
 #include "game/world/WeaponFire.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/World.h"
+#include "game/world/WorldEffects.h"
 #include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 
@@ -47,6 +53,9 @@ Player::~Player()
         delete flashlight_;
     FreeDrawing();
     inventory_.Clear();
+    if (vehicle_)
+        vehicle_->ReleaseOccupant(this);
+    missionItems_.Clear();
 }
 
 const MPAPI::FieldRecord* Player::GetFieldTable()
@@ -171,8 +180,8 @@ void Player::TakeBulletDamage(float damage, float direction, Object* attacker, f
         return;
     ApplyArmour(damage, 0.8f);
     if (health_ <= 0.0f) {
-        health_ = 0.0f;
         Kill(attacker, headShot, weaponId, false);
+        health_ = 0.0f;
     }
     if (MultiplayerHandler* handler = ActiveHandler()) {
         GamePacket& p = handler->Outgoing();
@@ -193,14 +202,14 @@ void Player::TakeBlastDamage(float blastX, float blastY, float amount, float own
     TakeBlastDamageFrom(blastX, blastY, amount, attacker, knownWeapon ? int(weaponId) : -1);
 }
 
-void Player::TakeBlastDamageFrom(float, float, float amount, Object* attacker, int weaponId)
+void Player::TakeBlastDamageFrom(float blastX, float blastY, float amount, Object* attacker, int weaponId)
 {
     if (!IsServing() || !IsAlive() || GameOver() || !std::isfinite(amount))
         return;
     ApplyArmour(amount, 0.5f);
     if (health_ <= 0.0f) {
+        Kill(attacker, false, weaponId, true, blastX, blastY, 20.0f * amount + 20.0f);
         health_ = 0.0f;
-        Kill(attacker, false, weaponId, true);
     }
 }
 
@@ -211,8 +220,8 @@ void Player::TakeDrowningDamage(float dt)
     if (drowningTimer_ <= 0.0f) {
         health_ -= 12.0f;
         if (health_ <= 0.0f) {
-            health_ = 0.0f;
             Kill(this, false, -1, false);
+            health_ = 0.0f;
         }
         drowningTimer_ = 1.0f;
     } else {
@@ -220,7 +229,8 @@ void Player::TakeDrowningDamage(float dt)
     }
 }
 
-void Player::Kill(Object* attacker, bool headShot, int weaponId, bool)
+void Player::Kill(Object* attacker, bool headShot, int weaponId, bool blast, float blastX, float blastY,
+                  float force)
 {
     // Only the server decides deaths; a client hears of them by replication.
     if (!IsServing())
@@ -228,12 +238,70 @@ void Player::Kill(Object* attacker, bool headShot, int weaponId, bool)
     DropWeapon(-1);
     DropWeapon(8);
     ReleaseHeldExplosive();
-    missionItems_.Clear();
-    CreateCorpse(this);
+    SwitchOffLight();
+    DropMissionItems(true);
+    float factor;
+    if (!GetWater(&factor)) {
+        const WeaponTable* table = Services().weapons;
+        const WeaponDef* weapon = table ? table->FindWeapon(weaponId) : nullptr;
+        if ((blast && health_ < -40.0f) || (weapon && weapon->exploding)) {
+            if (!blast || !std::isfinite(blastX) || !std::isfinite(blastY))
+                blastX = x_, blastY = y_;
+            if (!(force >= 0.0f) || !std::isfinite(force))
+                force = -health_ * 20.0f + 20.0f;
+            SpawnDebris(x_, y_, blastX, blastY, force);
+            CommonMedia* media = Services().media;
+            if (IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr; gib && ObjectOutput())
+                ObjectOutput()->PlayAt(gib, x_, y_, 0.3f);
+        } else {
+            CreateCorpse(this);
+        }
+    }
     currentWeapon_ = -1;
     inventory_.Clear();
+    if (MultiplayerHandler* handler = ActiveHandler())
+        handler->SendInventoryClear(this);
     if (GameMod* mode = Mode())
         mode->OnKill(this, attacker, headShot ? 1 : 0, weaponId);
+}
+
+namespace {
+
+// Replays the holder's source at (x, y), made anew for another sound.
+void Replay(SoundSourcePtr& holder, IResource* sound, int ownerId, float x, float y)
+{
+    SoundSystem* sounds = Services().sounds;
+    // Sources are the server's: clients hear them by replication.
+    if (!sound || !sounds || !IsServing() || !std::isfinite(x) || !std::isfinite(y))
+        return;
+    if (!holder || holder->soundId != sound->GetId())
+        holder.Reset(sounds->CreateAttached(sound->GetId(), ownerId));
+    if (!holder)
+        return;
+    holder->x = x;
+    holder->y = y;
+    holder->Trigger(0, 0.0f);
+}
+
+} // namespace
+
+void Player::PlayShotSound(const WeaponDef& weapon)
+{
+    Replay(shotSound_, weapon.shotSound, GetNetworkId(), x_, y_);
+    if (weapon.shotSound && weapon.shellSound && Services().sounds && IsServing())
+        Services().sounds->PlayAt(weapon.shellSound->GetId(), x_, y_, 10.0f);
+}
+
+void Player::PlayReloadSound(const WeaponDef& weapon)
+{
+    IResource* sound = weapon.clipChangeMode == 1 && weapon.reloadPartsSound ? weapon.reloadPartsSound
+                                                                             : weapon.reloadSound;
+    Replay(reloadSound_, sound, GetNetworkId(), x_, y_);
+}
+
+void Player::PlayHitSound(IResource* sound, float x, float y)
+{
+    Replay(hitSound_, sound, GetNetworkId(), x, y);
 }
 
 void Player::ScoreTicks(float dt)

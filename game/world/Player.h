@@ -3,6 +3,7 @@
 #include "engine/core/List.h"
 #include "game/world/Inventory.h"
 #include "game/world/Object.h"
+#include "game/world/SoundSystem.h"
 
 #include <cstdint>
 
@@ -10,6 +11,9 @@ class IPlayerScores;
 class ISprite;
 class Light;
 class MissionItem;
+class IResource;
+class Vehicle;
+struct WeaponDef;
 namespace MPAPI {
 class IConnection;
 }
@@ -102,9 +106,10 @@ public:
     void SetDispersion(float crouchValue, float standValue, float movingValue);
     bool CanFire(int* shots, int weaponId);
     void SpendAmmo(int shots, int weaponId);
-    void PlayShotSound() {}
-    void PlayReloadSound() {}
-    void PlayHitSound() {}
+    // The three sound holders; each replays its source (serving only).
+    void PlayShotSound(const WeaponDef& weapon);
+    void PlayReloadSound(const WeaponDef& weapon);
+    void PlayHitSound(IResource* sound, float x, float y);
 
     // Inventory and pick-ups.
     bool PickUpWeapon(int weaponId, int clip);
@@ -113,8 +118,24 @@ public:
     void DropWeapon(int selector);
     void RemoveDetonator();
     void ReleaseHeldExplosive();
-    // Death: drops what is carried, tells the game mode. Serving only.
-    void Kill(Object* attacker, bool headShot, int weaponId, bool blast);
+    // Death: drops what is carried, leaves a corpse (or gibs) unless in
+    // water, tells the game mode. Serving only; health still holds the blow.
+    void Kill(Object* attacker, bool headShot, int weaponId, bool blast, float blastX = 0.0f,
+              float blastY = 0.0f, float force = -1.0f);
+    void SwitchOffLight() { stateFlags_ &= uint16_t(~FlashlightOn); }
+
+    // Mission items carried (the world owns them).
+    bool TakeMissionItem(MissionItem* item);
+    void RemoveMissionItem(MissionItem* item);
+    bool HasMissionItemOfType(int type);
+    bool RemoveMissionItemOfType(int type);
+    // spawn: a dropped team flag leaves its dropped marker (serving only).
+    void DropMissionItems(bool spawn);
+    int GetMissionItemCount() const { return missionItems_.GetCount(); }
+    MissionItem* GetMissionItem(int i) const { return missionItems_.Get(i); }
+
+    Vehicle* GetVehicle() const { return vehicle_; }
+    void SetVehicle(Vehicle* vehicle) { vehicle_ = vehicle; }
     void SelectWeapon(int weaponId);
 
     MPAPI::IConnection* GetConnection() const { return connection_; }
@@ -180,6 +201,7 @@ private:
     int CarriedFlagType();
 
     MPAPI::IConnection* connection_ = nullptr;
+    SoundSourcePtr shotSound_, reloadSound_, hitSound_;
     uint32_t inputFlags_ = 0;
     float aimX_ = 0.0f, aimY_ = 0.0f;
     float visibility_ = 1.0f;
@@ -213,7 +235,8 @@ private:
     float throwTimer_ = 0.0f;
     int32_t throwPower_ = 0;
     int32_t throwWeapon_ = 0;
-    Util::List<MissionItem*> missionItems_;
+    Vehicle* vehicle_ = nullptr;
+    Util::List<MissionItem> missionItems_;
     float dispersion_ = 0.0f;
     float dispersionFactor_ = 1.0f;
     IPlayerScores* scores_ = nullptr;

@@ -4,6 +4,7 @@
 #include "game/world/GameSystem.h"
 #include "game/world/IResource.h"
 #include "game/world/IResourceManager.h"
+#include "game/world/ObjectContacts.h"
 #include "game/world/ObjectFactory.h"
 #include "game/world/ParameterRecord.h"
 #include "game/world/Player.h"
@@ -148,6 +149,8 @@ bool Player::PickUpItem(int itemDefinitionId)
     }
     if (NumberOf(item, u"armor_add", &add) && armour_ < 100.0f) {
         armour_ = std::clamp(armour_ + add, 0.0f, 100.0f);
+        if (IObjectOutput* out = ObjectOutput())
+            out->PlayNamed(u"weapons/pick_armor.ogg", x_, y_, 20.0f);
         taken = true;
     }
     return taken;
@@ -168,15 +171,8 @@ void Player::RemoveCarried(int weaponId)
 void Player::DropWeapon(int selector)
 {
     int weaponId = -1;
-    bool makePickUp = true;
-    int tag = 0;
     if (selector == 8) {
         weaponId = DetonatorId();
-        if (weaponId == -1)
-            return;
-        // Only this player's own charges follow the dropped detonator.
-        tag = DetonatorTag();
-        makePickUp = RetagRemoteCharges(this, tag) > 0;
     } else if (selector == -1) {
         weaponId = currentWeapon_;
     } else {
@@ -188,6 +184,15 @@ void Player::DropWeapon(int selector)
     }
     if (!Carries(weaponId))
         return;
+    bool makePickUp = true;
+    int tag = 0;
+    const WeaponTable* table = Services().weapons;
+    // A detonator, however it leaves the hand, carries only this player's
+    // charges under a tag of its own; without any it is simply gone.
+    if (table && table->GetWeaponClass(weaponId) == 8) {
+        tag = DetonatorTag();
+        makePickUp = RetagRemoteCharges(this, tag) > 0;
+    }
     if (makePickUp) {
         int ammo = 0, clip = 0;
         inventory_.GetWeaponAmmo(weaponId, &ammo, &clip);

@@ -4,6 +4,7 @@
 #include "game/world/Object.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/Player.h"
 #include "game/world/World.h"
 #include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
@@ -17,10 +18,19 @@ bool Finite(float a, float b, float c, float d)
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
+// A Player knows its team; any other kind-2 object is asked of the handler.
 int TeamOf(Object* player)
 {
+    if (Player* real = dynamic_cast<Player*>(player))
+        return real->GetTeam();
     MultiplayerHandler* handler = ActiveHandler();
     return handler && player ? handler->GetPlayerTeam(player->GetNetworkId()) : -1;
+}
+
+bool Seated(Object* player)
+{
+    Player* real = dynamic_cast<Player*>(player);
+    return real && (real->GetStateFlags() & Player::InVehicle);
 }
 
 } // namespace
@@ -49,7 +59,7 @@ Object* FindPlayerOnRay(float x, float y, float dx, float dy, float length, Obje
     Object* best = nullptr;
     float bestT = 0.0f;
     objects->ForEachPlayer([&](Object* player) {
-        if (player == shooter || !player->IsAlive() || SameTeam(player, shooter))
+        if (player == shooter || !player->IsAlive() || Seated(player) || SameTeam(player, shooter))
             return;
         float cx = player->GetX() - x, cy = player->GetY() - y;
         float along = cx * dx + cy * dy;
@@ -110,8 +120,13 @@ void DamageInBlast(float x, float y, float damage, float radius, int ownerId, in
     objects->ForEachObject(hit);
 }
 
-void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY)
+void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY,
+                         int weaponId)
 {
+    if (Player* real = dynamic_cast<Player*>(player)) {
+        real->TakeBulletDamage(damage, angle, FindPlayerById(ownerId), hitX, hitY, false, weaponId);
+        return;
+    }
     // The owner's id rides in the source field of the hit.
     player->TakeHit(damage, true, ownerId, hitX, hitY, angle);
 }

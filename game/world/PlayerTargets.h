@@ -20,4 +20,5 @@ Object* FindLivingPlayerNear(float x, float y, float r, Object* friendOf);
 // the owner (extras: owner id, definition id).
 void DamageInBlast(float x, float y, float damage, float radius, int ownerId, int definitionId);
 // A bullet's damage to a player, credited to the owner.
-void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY);
+void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY,
+                         int weaponId);

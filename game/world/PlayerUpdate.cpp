@@ -3,6 +3,8 @@
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
+#include "game/world/ObjectContacts.h"
+#include "game/world/ObjectKind.h"
 #include "game/world/Player.h"
 #include "game/world/WeaponFire.h"
 #include "game/world/WeaponTable.h"
@@ -203,6 +205,9 @@ bool Player::CanFire(int* shots, int weaponId)
     Inventory::WeaponEntry* entry = inventory_.FindWeapon(weaponId, false);
     if (!entry || entry->clip < 1)
         return false;
+    // No charge is placed beside a flag.
+    if ((entry->type == 2 || entry->type == 3) && !IsPlaceFree(x_, y_, 300.0f, ObjectKind::MissionItem, nullptr))
+        return false;
     *shots = std::min(*shots, entry->clip);
     return *shots >= 1;
 }
@@ -295,7 +300,8 @@ void Player::UpdateClipChange(float dt)
             reloadTimer_ = std::max(time, 1e-6f);
             reloadRequested_ = true;
             reloadingWeapon_ = currentWeapon_;
-            PlayReloadSound();
+            if (const WeaponDef* def = Weapon(currentWeapon_))
+                PlayReloadSound(*def);
             GameSystem* game = Services().game;
             if (IsLocal() && game)
                 game->countdown = time;
@@ -374,8 +380,11 @@ void Player::UpdateShooting()
     }
     int ammo = 0, clip = 0;
     if (!dryFireLatch_ && def && def->type != 2 && def->type != 3 &&
-        inventory_.GetWeaponAmmo(currentWeapon_, &ammo, &clip) && clip < 1 && ammo < 1)
+        inventory_.GetWeaponAmmo(currentWeapon_, &ammo, &clip) && clip < 1 && ammo < 1) {
+        if (IObjectOutput* out = ObjectOutput())
+            out->PlayNamed(u"weapons/empty_shot.ogg", x_, y_, 20.0f);
         dryFireLatch_ = true;
+    }
 }
 
 void Player::UpdateDispersion(float dt)
@@ -452,6 +461,10 @@ void Player::Update(float dt)
     AnimateWalk(velocityX_ * dt, velocityY_ * dt);
     if (connection_)
         ReadClientState();
+    if (vehicle_)
+        stateFlags_ |= InVehicle;
+    else
+        stateFlags_ &= uint16_t(~InVehicle);
     if (health_ <= 0.0f) {
         UpdateDead(dt);
         Object::Update(dt);
@@ -526,9 +539,12 @@ void Player::ClientUpdate(float dt)
         fireCooldown_ -= dt;
     const WeaponDef* def = Weapon(currentWeapon_);
     if (fireCooldown_ <= 0.0f && (stateFlags_ & Firing) && def) {
-        fireCooldown_ = float(def->shotInterval) / 1000.0f;
-        StartMuzzleFlash();
-        PlayShotSound();
+        // The server's sounds arrive by replication; only the look is local.
+        if (def->type != 1 && def->type != 3 && !def->hasProjectile) {
+            fireCooldown_ = float(def->shotInterval) / 1000.0f;
+            if (def->type != 2 && def->type != 4)
+                StartMuzzleFlash();
+        }
         dispersionFactor_ = 2.0f;
     } else {
         dispersionFactor_ = 1.0f;

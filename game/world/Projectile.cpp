@@ -1,8 +1,11 @@
 #include "game/world/Projectile.h"
 
 #include "engine/physics/IPhysObject.h"
+#include "engine/core/Random.h"
 #include "game/world/GameSystem.h"
-#include "game/world/ObjectEffects.h"
+#include "game/world/Light.h"
+#include "game/world/ObjectFactory.h"
+#include "game/world/ParticleSystem.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/PlayerTargets.h"
 #include "game/world/ProjectileShared.h"
@@ -22,7 +25,7 @@ constexpr float kMaxSpeed = 100000.0f;
 constexpr float kMaxCoordinate = 1.0e6f;
 } // namespace
 
-void (*MissileProjectile::spawnTrailPuff)(float, float, float, float) = nullptr;
+void (*MissileProjectile::spawnTrailPuff)(float, float, float, float) = SpawnSmokeTrail;
 
 Projectile::Projectile(int kind, int definitionId) : Object(kind, definitionId)
 {
@@ -164,23 +167,32 @@ void Projectile::Explode(int code)
     if (GameSystem* game = Services().game)
         game->ApplyBlast(x_, y_, damage_, float(effectRadius_));
     DamageInBlast(x_, y_, damage_, float(effectRadius_), owner ? ownerId_ : 0, definitionId_);
-    IObjectEffects* effects = GetObjectEffects();
-    if (IsServing() && Services().renderer && effects)
-        effects->Flash(x_, y_, 0.5f, 300.0f, 0.8f);
+    // A host with a screen sees what its clients make of message 1000.
+    if (IsServing() && Services().renderer) {
+        SpawnExplosion(x_, y_, code);
+        World* world = Services().world;
+        if (!world || !world->GetWaterAt(int(x_), int(y_), nullptr))
+            CreateMess(1, x_, y_, float(Util::Random() % 360));
+        CreateTimedLight(x_, y_, 0.5f, 300.0f, 0.8f);
+    }
     delete this;
 }
 
 void Projectile::Smoke()
 {
     float b = (angle_ - 180.0f) * kRadiansPerDegree;
-    BroadcastSmoke(x_ + 10.0f * std::cos(b), y_ + 10.0f * std::sin(b), angle_);
+    const float sx = x_ + 10.0f * std::cos(b), sy = y_ + 10.0f * std::sin(b);
+    BroadcastSmoke(sx, sy, angle_);
+    if (IsServing() && Services().renderer)
+        SpawnSmoke(sx, sy, angle_, 10.0f);
     exploded_ = true;
 }
 
 void Projectile::Fire()
 {
-    // Fire objects join the library later; until then the projectile only
-    // goes out.
+    float dx, dy;
+    Direction(&dx, &dy);
+    CreateFire(x_, y_, dx, dy, speed_, float(effectRadius_), effectValue_, damage_, ownerId_, definitionId_);
     exploded_ = true;
     delete this;
 }

@@ -56,7 +56,7 @@ public:
     // Puffs a trail makes over a frame; a long frame is capped.
     static int TrailPuffs(float dt, float speed);
     static constexpr int kMaxTrailPuffs = 20;
-    // Set by whoever owns the particles; null spawns nothing.
+    // The smoke-trail particle by default; null spawns nothing.
     static void (*spawnTrailPuff)(float x, float y, float angle, float speed);
 
 private:

@@ -5,6 +5,7 @@
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/IResource.h"
 #include "game/world/Resource.h"
+#include "game/world/SoundSystem.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/WorldServices.h"
 
@@ -45,9 +46,13 @@ bool BroadcastSmoke(float x, float y, float angle)
     return true;
 }
 
-void PlayDetonationSound(IResource*, float, float)
+void PlayDetonationSound(IResource* definition, float x, float y)
 {
-    // Sounds at a point join once the sound system is in the library.
+    IResource* sound = definition ? definition->GetIndexedLink(9) : nullptr;
+    SoundSystem* sounds = Services().sounds;
+    // The server's source reaches the clients by replication.
+    if (sound && sounds && IsServing())
+        sounds->PlayAt(sound->GetId(), x, y, 10.0f);
 }
 
 float Bounded(float value, float lo, float hi, float fallback)

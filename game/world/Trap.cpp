@@ -3,6 +3,7 @@
 #include "game/world/GameSystem.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/ParticleSystem.h"
 #include "game/world/PlayerTargets.h"
 #include "game/world/ProjectileShared.h"
 #include "game/world/WeaponTable.h"
@@ -102,6 +103,8 @@ void Trap::Detonate()
     if (behaviour_ == 0) {
         BroadcastExplosion(x_, y_, 2);
         Object* owner = FindPlayerById(ownerId_);
+        if (Services().renderer)
+            SpawnExplosion(x_, y_, 2);
         if (GameSystem* game = Services().game)
             game->ApplyBlast(x_, y_, damage_, blastRange_);
         spent_ = true;
@@ -111,6 +114,8 @@ void Trap::Detonate()
     }
     if (behaviour_ == 1) {
         BroadcastSmoke(x_, y_, angle_);
+        if (Services().renderer)
+            SpawnSmoke(x_, y_, angle_, 10.0f);
         delete this;
         return;
     }

@@ -5,6 +5,7 @@
 #include "game/world/GraphicsResource.h"
 #include "game/world/IResource.h"
 #include "game/world/ObjectKind.h"
+#include "game/world/Player.h"
 #include "game/world/ProjectileShared.h"
 #include "game/world/WorldServices.h"
 #include "game/world/phys/BoxHull.h"
@@ -29,10 +30,22 @@ Vehicle::~Vehicle()
             painter->DestroySprite(part->sprite);
         delete part;
     }
-    // Seated players are let go of by the seating code, which lands with
-    // the player; the seats only hold borrowed pointers.
-    for (int i = 0; i < kSeatsUsed; ++i)
+    // The seats only borrow their players, who must not keep pointing here.
+    for (int i = 0; i < kSeatsUsed; ++i) {
+        if (Object* occupant = seats_[i].occupant; occupant && occupant->GetKind() == ObjectKind::Player) {
+            Player* player = static_cast<Player*>(occupant);
+            if (player->GetVehicle() == this)
+                player->SetVehicle(nullptr);
+        }
         seats_[i] = Seat();
+    }
+}
+
+void Vehicle::ReleaseOccupant(Object* occupant)
+{
+    for (int i = 0; i < kSeatsUsed; ++i)
+        if (seats_[i].occupant == occupant)
+            seats_[i] = Seat();
 }
 
 const MPAPI::FieldRecord* Vehicle::GetFieldTable()

@@ -43,6 +43,8 @@ public:
     const VehiclePart_s* GetPart(int i) const { return parts_[size_t(i)]; }
     bool IsWrecked() const { return wrecked_; }
     Seat* GetSeat(int i) { return i >= 0 && i < kSeatsUsed ? &seats_[i] : nullptr; }
+    // Frees every seat that refers to the occupant (it is going away).
+    void ReleaseOccupant(Object* occupant);
 
 private:
     void BoundMembers();

@@ -1,7 +1,10 @@
 #include "game/world/WeaponFire.h"
 
 #include "game/world/ObjectFactory.h"
+#include "game/world/ObjectKind.h"
+#include "game/world/ObjectManager.h"
 #include "game/world/Player.h"
+#include "game/world/Trap.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/WorldServices.h"
 
@@ -46,18 +49,41 @@ bool FireWeapon(Player* player, int weaponId, int power, float aimDistance, floa
         player->AddDispersion(def->dispersion[1], def->dispersion[2] - def->dispersion[0]);
     if (def->type == 1)
         player->ClearGrenadeArmed();
-    player->StartMuzzleFlash();
-    player->PlayShotSound();
+    if ((def->type < 1 || def->type > 4) && !def->hasProjectile)
+        player->StartMuzzleFlash();
+    player->PlayShotSound(*def);
     return true;
 }
 
-int DetonateRemoteCharges(Player*)
+namespace {
+
+int CountTrapsOf(int ownerId)
 {
-    // The charge class answers here once it lands; none exist before.
-    return 0;
+    ObjectManager* objects = Services().objects;
+    int n = 0;
+    if (objects && ownerId != 0)
+        objects->ForEachObject([&](Object* o) {
+            n += o->GetKind() == ObjectKind::Trap && static_cast<Trap*>(o)->GetOwnerId() == ownerId;
+        });
+    return n;
 }
 
-int RetagRemoteCharges(Player*, int)
+} // namespace
+
+int DetonateRemoteCharges(Player* owner)
 {
-    return 0;
+    const int id = owner ? owner->GetNetworkId() : 0;
+    const int n = CountTrapsOf(id);
+    if (n > 0)
+        TriggerOwnedTraps(id);
+    return n;
+}
+
+int RetagRemoteCharges(Player* owner, int tag)
+{
+    const int id = owner ? owner->GetNetworkId() : 0;
+    const int n = CountTrapsOf(id);
+    if (n > 0 && !ParkOwnedTraps(id, tag))
+        return 0;
+    return n;
 }

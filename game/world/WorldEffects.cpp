@@ -34,7 +34,7 @@ float AngleBetweenPoints(float x0, float y0, float x1, float y1)
 
 // ---- Fire
 
-Fire::Fire() : Object(19, 0) {}
+Fire::Fire(int definitionId) : Object(19, definitionId) {}
 
 const MPAPI::FieldRecord* Fire::GetFieldTable()
 {

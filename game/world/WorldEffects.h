@@ -8,7 +8,8 @@ class IParticle;
 // throws flames on clients, and goes after its lifetime everywhere.
 class Fire : public Object {
 public:
-    Fire();
+    // The definition is the weapon that lit it, credited with its damage.
+    explicit Fire(int definitionId = 0);
     const MPAPI::FieldRecord* GetFieldTable() override;
     void Update(float dt) override;
     void Draw() override {}

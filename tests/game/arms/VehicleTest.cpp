@@ -72,6 +72,11 @@ TEST(Arms, VehicleFollowsItsBodyWhenServingAndLeadsItOnAClient)
     m.Frames(1);
     EXPECT_FLOAT_EQ(v->GetBody()->GetPose().x, 400.0f);
     EXPECT_FLOAT_EQ(v->GetBody()->GetPose().y, 300.0f);
+
+    // A client's copy is built once, when its members have arrived.
+    MPAPI::Object* copy = m.game->CreateObject(ObjectKind::Vehicle, 300 << 18);
+    m.game->OnObjectReady(copy);
+    EXPECT_EQ(static_cast<Vehicle*>(copy)->GetPartCount(), 3);
 }
 
 TEST(Arms, MissileTrailAfterALongFrameIsCapped)

@@ -53,6 +53,9 @@ protected:
         ASSERT_TRUE(world_->ReplaceCells(20, 20, {}));
         Services().physics->SetArea(640.0f, 640.0f);
         game_->SetActiveHandler(&server_);
+        // The game state installs the real player side; the scripted one
+        // stands in for it here.
+        SetPlayerContacts(&players_);
     }
     FakePlayers players_;
 };
