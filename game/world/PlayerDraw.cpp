@@ -47,8 +47,7 @@ int Player::CarriedFlagType()
 {
     int type = 0;
     for (int i = 0; i < missionItems_.GetCount(); ++i) {
-        MissionItem* const* entry = missionItems_.Get(i);
-        const MissionItem* item = entry ? *entry : nullptr;
+        const MissionItem* item = missionItems_.Get(i);
         if (!item)
             continue;
         if (item->GetType() == MissionItem::Finnish)
