@@ -59,6 +59,7 @@ public:
     ServerHandler* GetServerHandler() { return server_; }
     ClientHandler* GetClientHandler() { return client_; }
     void SetLoadingListener(LoadingListener* listener) { loading_ = listener; }
+    LoadingListener* GetLoadingListener() { return loading_; }
     // The engine physics that mirrors the game's bodies (borrowed; may be null).
     void SetEnginePhysics(IPhysics* physics);
 
