@@ -1,10 +1,9 @@
 // A level download is a file a stranger's server writes on the player's
 // disk: hostile paths and chunk sequences must leave nothing outside
 // "levels/", no partial file, and the old level as it was.
-#include "../net/MemoryConnection.h"
+#include "../net/MemoryClient.h"
 #include "HeadlessGame.h"
 #include "engine/core/StringKit.h"
-#include "engine/net/IClient.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/LoadingListener.h"
 #include "game/world/WorldServices.h"
@@ -19,25 +18,6 @@ namespace {
 
 using TestGame::HeadlessGame;
 namespace fs = std::filesystem;
-
-class FakeClient : public MPAPI::IClient {
-public:
-    explicit FakeClient(MemoryConnection* c) : c_(c) {}
-    void SetListener(MPAPI::IClientListener*) override {}
-    int GetStatus() override { return kStatusConnected; }
-    MPAPI::IConnection* GetConnection() override { return c_; }
-    MPAPI::IConnection* Connect(const char16_t*, int, const char16_t*) override { return c_; }
-    MPAPI::IConnection* ConnectDefaultPort(const char16_t*, const char16_t*) override { return c_; }
-    void Disconnect() override { c_->Disconnect(); }
-    void Update(float) override {}
-    void AddObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-    void RemoveAllObjects() override {}
-    void SetClientState(int, float, float, float, int, int, float, float) override {}
-
-private:
-    MemoryConnection* c_;
-};
 
 class Lines : public LoadingListener {
 public:
@@ -122,7 +102,7 @@ protected:
 
     TestSupport::TempDir tmp_;
     MemoryConnection conn_;
-    FakeClient client_{&conn_};
+    MemoryClient client_{&conn_};
     Lines lines_;
     GamePacket packet_;
     std::unique_ptr<HeadlessGame> game_;
