@@ -9,7 +9,6 @@
 #include "game/world/GameSystem.h"
 #include "game/world/Inventory.h"
 #include "game/world/ParticleSystem.h"
-#include "game/world/SoundSystem.h"
 #include "game/world/World.h"
 #include "game/world/WorldServices.h"
 
@@ -130,8 +129,7 @@ void ClientHandler::SetClientState(int flags, float x, float y, float value, int
 
 void ClientHandler::Update(float dt)
 {
-    if (SoundSystem* sounds = Services().sounds)
-        sounds->Update(dt);
+    // The sound sources play from the game state's update.
     if (client_)
         client_->Update(dt);
 }
@@ -255,6 +253,8 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
     // A started download that did not bring the whole level: the local copy
     // (if any) is not the server's.
     bool broken = download_.Failed() || download_.GetState() == LevelDownload::State::Writing;
+    // A level just fetched is on disk; a copy in the package must not hide it.
+    bool fetched = download_.GetState() == LevelDownload::State::Done;
     download_.Reset();
     if (broken) {
         levelMismatch_ = true;
@@ -264,9 +264,9 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
     if (World* world = Services().world)
         world->SetLighting(int(lighting));
     GameSystem* game = GameOf(game_);
-    if (game && !game->GetGameMode())
-        game->CreateGameMode(levelPath_.c_str());
-    if (!game || !game->LoadLevel(levelPath_.c_str())) {
+    if (game && (!game->GetGameMode() || fetched))
+        game->CreateGameMode(levelPath_.c_str(), fetched);
+    if (!game || !game->LoadLevel(levelPath_.c_str(), fetched)) {
         Refuse(u"Level %s not found");
         return;
     }

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <set>
 
@@ -35,6 +37,10 @@ class Download : public testing::Test {
 protected:
     void SetUp() override
     {
+        // With the shipped package, which holds levels of its own.
+        TestSupport::MakeDirs(tmp_.File("game"));
+        const std::string package = std::string(VORNHAL_BUILD_DIR) + "/game.data";
+        ASSERT_EQ(symlink(package.c_str(), tmp_.File("game/game.data").c_str()), 0);
         game_ = std::make_unique<HeadlessGame>(tmp_.File("game"));
         ASSERT_TRUE(game_->Ok());
         handler().SetClient(&client_);
@@ -212,6 +218,16 @@ TEST_F(Download, ALevelWithANonAsciiNameIsFetchedLoadedAndJoined)
     EXPECT_EQ(SentTypes(), std::vector<uint16_t>({22, 2, 12}));
     EXPECT_EQ(handler().GetLocalPlayerId(), 5);
     EXPECT_EQ(Services().world->GetLighting(), 1);
+}
+
+TEST_F(Download, AFetchedLevelIsLoadedFromDiskNotFromThePackageCopy)
+{
+    LevelStart(u"levels/tdm_riotcity.lvl");
+    Upload(u"levels/tdm_riotcity.lvl", HeadlessGame::ShippedLevel("koh_quarry.lvl"));
+    Value(GameMessage::LevelReady, 0);
+    Value(GameMessage::PlayerId, 5);
+    EXPECT_TRUE(handler().WaitForLevel());
+    EXPECT_EQ(game_->Game().GetLevelGameMode(), 2);
 }
 
 TEST_F(Download, ALevelThatFailsToLoadDisconnectsWithAMessage)
