@@ -33,6 +33,14 @@ ClientHandler::ClientHandler(GameSystem* game) : MultiplayerHandler(game)
 
 ClientHandler::~ClientHandler() { download_.Reset(); }
 
+void ClientHandler::SetClient(MPAPI::IClient* client)
+{
+    download_.Reset();
+    client_ = client;
+    levelLoaded_ = playerIdReceived_ = joined_ = localCopy_ = false;
+    levelMismatch_ = refused_ = progressChanged_ = false;
+}
+
 MPAPI::IConnection* ClientHandler::Connection() { return client_ ? client_->GetConnection() : nullptr; }
 
 void ClientHandler::Send()

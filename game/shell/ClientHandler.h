@@ -22,8 +22,8 @@ public:
     explicit ClientHandler(GameSystem* game = nullptr);
     ~ClientHandler() override;
 
-    // The client of a joined game; not owned.
-    void SetClient(MPAPI::IClient* client) { client_ = client; }
+    // The client of a joined game; not owned. Starts afresh.
+    void SetClient(MPAPI::IClient* client);
     MPAPI::IClient* GetClient() { return client_; }
 
     void RemoveObject(MPAPI::Object* object) override;
