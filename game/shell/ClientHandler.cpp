@@ -200,6 +200,7 @@ void ClientHandler::HandleMessage(GamePacket& packet)
     case GameMessage::PlayerId: OnPlayerId(packet); return;
     case GameMessage::LevelReady: OnLevelReady(packet); return;
     case GameMessage::FileChunk:
+        ++joinSteps_;
         progressChanged_ = true;
         download_.TakeChunk(packet);
         return;
@@ -225,6 +226,7 @@ void ClientHandler::OnLevelStart(GamePacket& packet)
     std::u16string path;
     if (!GameMessages::ReadLevelStart(packet, &path))
         return;
+    ++joinSteps_;
     MPAPI::IConnection* connection = Connection();
     if (connection)
         connection->SetStreaming(false);
@@ -258,6 +260,7 @@ void ClientHandler::OnLevelStart(GamePacket& packet)
 void ClientHandler::OnLevelReady(GamePacket& packet)
 {
     uint32_t lighting = GameMessages::ReadLevelReady(packet);
+    ++joinSteps_;
     // A started download that did not bring the whole level: the local copy
     // (if any) is not the server's.
     bool broken = download_.Failed() || download_.GetState() == LevelDownload::State::Writing;
@@ -295,6 +298,7 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
 void ClientHandler::OnPlayerId(GamePacket& packet)
 {
     ownPlayerId_ = int32_t(GameMessages::ReadValue(packet));
+    ++joinSteps_;
     GameMessages::WriteWallStateRequest(outgoing_, 0);
     Send();
     playerIdReceived_ = true;
@@ -353,13 +357,16 @@ bool ClientHandler::WaitForLevel()
         connection->SetStreaming(false);
     levelLoaded_ = playerIdReceived_ = joined_ = localCopy_ = false;
     progressShown_ = false;
-    double lastHeard = Now();
+    double lastStep = Now();
+    unsigned steps = joinSteps_;
     for (;;) {
         Pump();
-        if (ProcessNetwork())
-            lastHeard = Now();
-        else
+        if (!ProcessNetwork())
             Sleep(kIdleSleepMs);
+        // Other messages do not count: a server that only chats is not
+        // bringing the level.
+        if (steps != joinSteps_)
+            steps = joinSteps_, lastStep = Now();
         if (levelMismatch_) {
             if (!refused_)
                 ShowText(Util::Format(u"Level %s is not same than on server.", levelPath_.c_str()).c_str(), true);
@@ -382,7 +389,7 @@ bool ClientHandler::WaitForLevel()
             ShowText(state == MPAPI::IConnection::kClosed ? u"Disconnected" : u"Dropped", true);
             return false;
         }
-        if (Now() - lastHeard > kLevelWaitSeconds) {
+        if (Now() - lastStep > kLevelWaitSeconds) {
             Stop();
             ShowText(u"Dropped", true);
             return false;

@@ -16,7 +16,8 @@ class IClient;
 // state and sends the player's chat, team choice and actions.
 class ClientHandler : public MultiplayerHandler {
 public:
-    // Waiting for a level ends after this long without any message.
+    // Waiting for a level ends after this long without a step towards it
+    // (a level start, a chunk, the level ready, the player id).
     static constexpr double kLevelWaitSeconds = 30.0;
 
     explicit ClientHandler(GameSystem* game = nullptr);
@@ -93,6 +94,7 @@ private:
     bool localCopy_ = false;
     bool refused_ = false;
     bool progressShown_ = false;
+    unsigned joinSteps_ = 0;
     std::function<void(int)> sleep_;
     std::function<double()> now_;
 };

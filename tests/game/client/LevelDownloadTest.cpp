@@ -242,11 +242,17 @@ TEST_F(Download, ALevelThatFailsToLoadDisconnectsWithAMessage)
     EXPECT_EQ(SentTypes(), std::vector<uint16_t>({22}));
 }
 
-TEST_F(Download, WaitingGivesUpOnASilentServerAndOnALostConnection)
+TEST_F(Download, WaitingGivesUpOnAServerThatOnlyChatsAndOnALostConnection)
 {
     double now = 0.0;
     handler().SetClock([&] { return now; });
-    handler().SetSleep([&](int ms) { now += ms / 1000.0; });
+    handler().SetSleep([&](int ms) {
+        now += ms / 1000.0;
+        if (now < 100.0) {
+            GameMessages::WriteNotice(packet_, u"still here");
+            Queue(packet_);
+        }
+    });
     EXPECT_FALSE(handler().WaitForLevel());
     EXPECT_GE(now, ClientHandler::kLevelWaitSeconds);
     EXPECT_LT(now, ClientHandler::kLevelWaitSeconds + 1.0);
