@@ -177,11 +177,10 @@ bool ClientHandler::ProcessNetwork()
     MPAPI::IConnection* connection = Connection();
     if (!connection)
         return false;
-    if (connection->GetState() != MPAPI::IConnection::kConnected) {
-        // The rest of a download will not come.
-        if (download_.IsOpen())
-            download_.Reset();
-    }
+    // The rest of a download will not come; a level ready still waiting
+    // in the stream must not load what the cut-off download left.
+    if (connection->GetState() != MPAPI::IConnection::kConnected)
+        download_.Cancel();
     bool handled = false;
     while (GamePacket* packet = ReceiveNext(connection)) {
         HandleMessage(*packet);

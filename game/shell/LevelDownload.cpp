@@ -67,6 +67,12 @@ void LevelDownload::Fail()
     state_ = State::Discarding;
 }
 
+void LevelDownload::Cancel()
+{
+    if (state_ == State::Writing)
+        Fail();
+}
+
 int LevelDownload::Percent() const
 {
     return total_ ? int(uint64_t(written_) * 100 / total_) : 0;

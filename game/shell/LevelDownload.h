@@ -39,6 +39,9 @@ public:
     // Drops an open download (its partial file with it) and waits for
     // nothing.
     void Reset();
+    // The rest will not come: an open download is dropped and counts as
+    // failed.
+    void Cancel();
     // One FileChunk message.
     void TakeChunk(GamePacket& packet);
 

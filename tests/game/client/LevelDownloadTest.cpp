@@ -132,11 +132,13 @@ TEST_F(Download, LevelPathsOutsideTheLevelsFolderAreRefused)
 
 TEST_F(Download, OnlyTheWholeAnnouncedLevelTakesThePlaceOfTheOldOne)
 {
-    TestSupport::WriteAll(Old(), "OLD", 3);
+    // A loadable old level: loading it would hide a cut-off download.
+    const std::vector<uint8_t> old = HeadlessGame::ShippedLevel("koh_quarry.lvl");
+    TestSupport::WriteAll(Old(), old);
     const std::set<std::string> before = Listing();
     const std::vector<uint8_t> level = TestSupport::PseudoRandomBytes(3000, 7);
     auto oldIntact = [&](const char* why) {
-        EXPECT_EQ(TestSupport::ReadAll(Old()), std::vector<uint8_t>({'O', 'L', 'D'})) << why;
+        EXPECT_EQ(TestSupport::ReadAll(Old()), old) << why;
         EXPECT_EQ(Listing(), before) << why;
     };
     // Cut off mid-download, aborted, ended early, or longer than announced.
@@ -148,6 +150,9 @@ TEST_F(Download, OnlyTheWholeAnnouncedLevelTakesThePlaceOfTheOldOne)
     conn_.state = MPAPI::IConnection::kTimedOut;
     handler().ProcessNetwork();
     oldIntact("connection lost");
+    Value(GameMessage::LevelReady, 0);
+    handler().ProcessNetwork();
+    EXPECT_FALSE(handler().IsLevelLoaded());
 
     Reconnect();
     LevelStart(u"levels/old.lvl");
