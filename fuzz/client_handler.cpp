@@ -19,6 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string g_root;
+
+void RemoveRoot()
+{
+    std::error_code ignored;
+    fs::remove_all(g_root, ignored);
+}
+
 struct ClientGame {
     std::string root;
     Engine* engine = nullptr;
@@ -32,7 +40,8 @@ struct ClientGame {
         char pattern[] = "/tmp/vornhal-fuzz-XXXXXX";
         if (!mkdtemp(pattern))
             abort();
-        root = pattern;
+        root = g_root = pattern;
+        std::atexit(RemoveRoot);
         fs::create_directories(root + "/game/levels");
         char old[4096];
         if (!getcwd(old, sizeof old) || chdir((root + "/game").c_str()) != 0)
