@@ -28,9 +28,11 @@ public:
         if (newLine || shown.empty())
             shown.emplace_back();
         shown.back() = text;
+        history.emplace_back(text, newLine);
     }
     bool Has(const std::u16string& text) const { return std::find(shown.begin(), shown.end(), text) != shown.end(); }
     std::vector<std::u16string> shown;
+    std::vector<std::pair<std::u16string, bool>> history;
 };
 
 class Download : public testing::Test {
@@ -223,6 +225,34 @@ TEST_F(Download, ALevelWithANonAsciiNameIsFetchedLoadedAndJoined)
     EXPECT_EQ(SentTypes(), std::vector<uint16_t>({22, 2, 12}));
     EXPECT_EQ(handler().GetLocalPlayerId(), 5);
     EXPECT_EQ(Services().world->GetLighting(), 1);
+}
+
+TEST_F(Download, ProgressIsShownOnOneLineAsTheWaitSeesEachChunk)
+{
+    LevelStart(u"levels/abcdefghi.lvl");
+    Upload(u"levels/abcdefghi.lvl", TestSupport::PseudoRandomBytes(3000, 4));
+    Value(GameMessage::LevelReady, 0);
+    // One message per idle wait.
+    std::vector<uint8_t> stream;
+    stream.swap(conn_.inbound);
+    size_t at = 0;
+    handler().SetSleep([&](int) {
+        if (at + 4 > stream.size())
+            return;
+        size_t n = 4 + size_t(stream[at + 2] | stream[at + 3] << 8);
+        conn_.inbound.insert(conn_.inbound.end(), stream.begin() + long(at), stream.begin() + long(at + n));
+        at += n;
+    });
+    EXPECT_FALSE(handler().WaitForLevel());
+    std::vector<std::pair<std::u16string, bool>> progress;
+    for (const auto& line : lines_.history)
+        if (line.first.rfind(u"Downloading", 0) == 0)
+            progress.push_back(line);
+    const std::vector<std::pair<std::u16string, bool>> expected = {
+        {u"Downloading levels/abcdefghi.lvl: 32%", true},
+        {u"Downloading levels/abcdefghi.lvl: 65%", false},
+        {u"Downloading levels/abcdefghi.lvl: 99%", false}};
+    EXPECT_EQ(progress, expected);
 }
 
 TEST_F(Download, AFetchedLevelIsLoadedFromDiskNotFromThePackageCopy)
