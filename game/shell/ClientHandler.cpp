@@ -214,8 +214,8 @@ void ClientHandler::HandleMessage(GamePacket& packet)
     }
     if (HandleTableMessage(&packet) || HandleInventoryMessage(packet) || HandleWorldMessage(packet))
         return;
-    // The game modes' own messages and unknown types: the rules of the
-    // match take what they know.
+    // The game modes' own messages (2001, 2002, 2004) and unknown types
+    // are dropped until the match rules read messages of their own.
 }
 
 // ---- joining a level ---------------------------------------------------------
