@@ -61,6 +61,7 @@ public:
     ServerHandler* GetServerHandler() { return server_; }
     ClientHandler* GetClientHandler() { return client_; }
     void SetLoadingListener(LoadingListener* listener) { loading_ = listener; }
+    LoadingListener* GetLoadingListener() { return loading_; }
     // The engine physics that mirrors the game's bodies (borrowed; may be null).
     void SetEnginePhysics(IPhysics* physics);
 
@@ -74,9 +75,10 @@ public:
     const char16_t* GetLevelFile(int mode, int n);
 
     // A bad file fails cleanly; the world may already have been replaced.
-    bool LoadLevel(const char16_t* path);
+    // diskOnly: the file on disk even when the package has one of that name.
+    bool LoadLevel(const char16_t* path, bool diskOnly = false);
     // The level's check value, or 0 when the file is missing or foreign.
-    int32_t CreateGameMode(const char16_t* path);
+    int32_t CreateGameMode(const char16_t* path, bool diskOnly = false);
     GameMod* GetGameMode() { return gameMode_; }
     // Takes the rules object over, dropping the previous one.
     void SetGameMode(GameMod* mode);

@@ -24,11 +24,11 @@
 
 namespace {
 
-IFile* OpenLevel(const char16_t* path)
+IFile* OpenLevel(const char16_t* path, bool diskOnly)
 {
     IEngine* engine = Services().engine;
     IFileManager* files = engine ? engine->GetFileManager() : nullptr;
-    return files && path ? files->Open(path, kOpenRead, 0) : nullptr;
+    return files && path ? files->Open(path, kOpenRead, diskOnly ? kOpenNoPackage : 0) : nullptr;
 }
 
 struct FileCloser {
@@ -99,14 +99,14 @@ const char16_t* GameSystem::GetLevelFile(int mode, int n)
     return level ? level->path.c_str() : u"";
 }
 
-bool GameSystem::LoadLevel(const char16_t* path)
+bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
 {
     if (loading_)
         loading_->ShowLoadingText(u"Loading level...", true);
     WorldServices& services = Services();
     LevelContents level;
     {
-        FileCloser file{OpenLevel(path)};
+        FileCloser file{OpenLevel(path, diskOnly)};
         // The whole file is parsed before anything is replaced, so a bad
         // one leaves the level being played as it was.
         if (!file.file || !ReadLevel(file.file, services.resources, &level))
@@ -169,12 +169,12 @@ bool GameSystem::CheckFlagSpacing()
     return true;
 }
 
-int32_t GameSystem::CreateGameMode(const char16_t* path)
+int32_t GameSystem::CreateGameMode(const char16_t* path, bool diskOnly)
 {
     LevelHeader header;
     bool read = false;
     {
-        FileCloser file{OpenLevel(path)};
+        FileCloser file{OpenLevel(path, diskOnly)};
         read = file.file && ReadLevelHeader(file.file, &header);
     }
     // A failed look-up drops the old rules too, so that a level is never

@@ -1,0 +1,97 @@
+#include "HeadlessGame.h"
+
+#include "bench/GameBenchSupport.h"
+#include "engine/files/IFile.h"
+#include "engine/files/IFileManager.h"
+#include "game/world/LevelFile.h"
+#include "game/world/ResourceScript.h"
+#include "game/world/WorldServices.h"
+#include "support/TestSupport.h"
+
+#include <unistd.h>
+
+#include <random>
+
+namespace TestGame {
+
+namespace {
+
+std::vector<uint8_t> FileBytes(IFile* file)
+{
+    std::vector<uint8_t> bytes(size_t(file->GetSize() > 0 ? file->GetSize() : 0));
+    file->Seek(0);
+    if (!bytes.empty() && file->Read(bytes.data(), int(bytes.size())) != int(bytes.size()))
+        bytes.clear();
+    return bytes;
+}
+
+} // namespace
+
+HeadlessGame::HeadlessGame(const std::string& gameDir) : dir_(gameDir)
+{
+    TestSupport::MakeDirs(File("levels"));
+    for (const char* entry : {"gfx", "sfx", "blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg"}) {
+        std::string from = std::string(VORNHAL_BUILD_DIR) + "/" + entry;
+        if (access(File(entry).c_str(), F_OK) != 0 && symlink(from.c_str(), File(entry).c_str()) != 0)
+            return;
+    }
+    {
+        TestSupport::ScopedChdir in(dir_);
+        engine_ = std::make_unique<Engine>();
+    }
+    resources_ = std::make_unique<GameBench::HeadlessResources>(engine_.get());
+    for (const char16_t* name : {u"blocks.cfg", u"items.cfg", u"objects.cfg", u"weapons_fin_vs_rus.cfg"}) {
+        ResourceScript script(resources_.get(), engine_->GetFileManager());
+        if (!script.Load(name))
+            return;
+    }
+    resources_->BuildIndex();
+    world_ = std::make_unique<World>(resources_.get());
+    game_ = std::make_unique<GameSystem>(engine_.get(), world_.get(), resources_.get(), nullptr, nullptr);
+    resources_->ApplyItemDefinitions(Services().weapons);
+    handler_ = std::make_unique<ClientHandler>(game_.get());
+    game_->SetHandlers(nullptr, handler_.get());
+    ok_ = true;
+}
+
+HeadlessGame::~HeadlessGame()
+{
+    if (handler_)
+        handler_->Stop();
+    if (game_)
+        game_->SetActiveHandler(nullptr);
+    game_.reset();
+    handler_.reset();
+    world_.reset();
+    resources_.reset();
+    engine_.reset();
+}
+
+std::vector<uint8_t> HeadlessGame::ShippedLevel(const std::string& name)
+{
+    return TestSupport::ReadAll(std::string(VORNHAL_BUILD_DIR) + "/levels/" + name);
+}
+
+std::vector<uint8_t> HeadlessGame::MakeLevel(const std::string& shipped, size_t size, uint32_t seed)
+{
+    IFileManager* files = engine_->GetFileManager();
+    std::vector<uint8_t> original = ShippedLevel(shipped);
+    std::unique_ptr<IFile> in(files->CreateMemoryFile(int(original.size())));
+    in->Write(original.data(), int(original.size()));
+    in->Seek(0);
+    LevelContents level;
+    if (original.empty() || !ReadLevel(in.get(), resources_.get(), &level))
+        return {};
+    World world(resources_.get());
+    level.world.ApplyTo(world);
+    std::mt19937 random(seed);
+    std::vector<uint8_t> picture(size > original.size() ? size - original.size() : 1);
+    for (uint8_t& b : picture)
+        b = uint8_t(random());
+    std::unique_ptr<IFile> out(files->CreateMemoryFile(int(size + 4096)));
+    if (!WriteLevel(out.get(), files, level.header, picture, world, level.objects, level.lights, nullptr))
+        return {};
+    return FileBytes(out.get());
+}
+
+} // namespace TestGame

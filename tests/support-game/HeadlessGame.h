@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/core/Engine.h"
+#include "game/shell/ClientHandler.h"
+#include "game/world/GameSystem.h"
+#include "game/world/ResourceManager.h"
+#include "game/world/World.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace TestGame {
+
+// The client's game state without a window: the engine, the data set's
+// definitions (sheets stood in for), a world, the game state and its client
+// handler, working in a game folder of its own with an empty "levels"
+// folder. Only one lives at a time: the game state is process-wide.
+class HeadlessGame {
+public:
+    explicit HeadlessGame(const std::string& gameDir);
+    ~HeadlessGame();
+    HeadlessGame(const HeadlessGame&) = delete;
+    HeadlessGame& operator=(const HeadlessGame&) = delete;
+
+    bool Ok() const { return ok_; }
+    Engine& GetEngine() { return *engine_; }
+    GameSystem& Game() { return *game_; }
+    ClientHandler& Handler() { return *handler_; }
+    const std::string& Dir() const { return dir_; }
+    // A file of the game folder.
+    std::string File(const std::string& relative) const { return dir_ + "/" + relative; }
+
+    // The bytes of a shipped level (from the build tree).
+    static std::vector<uint8_t> ShippedLevel(const std::string& name);
+    // A loadable level of at least `size` bytes: a shipped level's world and
+    // objects with a map picture of pseudo-random bytes.
+    std::vector<uint8_t> MakeLevel(const std::string& shipped, size_t size, uint32_t seed);
+
+private:
+    std::string dir_;
+    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<ResourceManager> resources_;
+    std::unique_ptr<World> world_;
+    std::unique_ptr<GameSystem> game_;
+    std::unique_ptr<ClientHandler> handler_;
+    bool ok_ = false;
+};
+
+} // namespace TestGame
