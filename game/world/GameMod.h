@@ -16,4 +16,6 @@ public:
     virtual bool CanRespawn(Player*) { return true; }
     // Places the player at a start point of its team.
     virtual void SpawnPlayer(Player*) {}
+    // The operator's "balance": the teams are evened out at the next chance.
+    virtual void ToggleBalance() {}
 };
