@@ -1,0 +1,182 @@
+// Level starts and the periodic player status of the serving side.
+#include "game/shell/ServerHandler.h"
+
+#include "engine/core/IEngine.h"
+#include "engine/core/StringKit.h"
+#include "engine/net/IConnection.h"
+#include "engine/net/IServer.h"
+#include "engine/physics/IPhysics.h"
+#include "engine/web/IPlayerScores.h"
+#include "game/shell/GameMessage.h"
+#include "game/shell/IPlayerRoster.h"
+#include "game/world/GameSystem.h"
+#include "game/world/IGameOptions.h"
+#include "game/world/World.h"
+#include "game/world/WorldServices.h"
+#include "game/world/phys/PhysicsEngine.h"
+
+#include <algorithm>
+
+namespace {
+
+IPhysics* EnginePhysics()
+{
+    PhysEng::PhysicsEngine* physics = Services().physics;
+    return physics ? physics->GetPhysics() : nullptr;
+}
+
+// Pauses the engine physics for the scope of a level change.
+struct PhysicsPause {
+    IPhysics* physics = EnginePhysics();
+    PhysicsPause()
+    {
+        if (physics)
+            physics->Pause();
+    }
+    ~PhysicsPause()
+    {
+        if (physics)
+            physics->Resume();
+    }
+};
+
+} // namespace
+
+bool ServerHandler::StartLevel()
+{
+    PhysicsPause pause;
+    IGameOptions* options = Settings();
+    const char16_t* next = options ? options->NextMapCycleLevel(options->GetServerMode()) : nullptr;
+    if (!next || !*next)
+        return false;
+    levelPath_ = next;
+    if (server_) {
+        AbortUploads();
+        server_->ResetObjectStreams();
+    }
+    IPlayerRoster* roster = GetRoster();
+    if (roster && roster->IsMatchOver())
+        AddRoundStats();
+    // Loading deletes every player: no connection may keep pointing at one.
+    ForgetPlayerObjects();
+    ResetObjects();
+    ClearPlayerSlots();
+    ownPlayerId_ = 0;
+    if (World* world = Services().world)
+        world->SetLighting(options->GetServerLighting());
+    if (!LoadNextLevel())
+        return false;
+    peers_.erase(std::remove_if(peers_.begin(), peers_.end(),
+                                [](const Peer& p) {
+                                    int state = p.connection->GetState();
+                                    return state == MPAPI::IConnection::kClosed ||
+                                           state == MPAPI::IConnection::kTimedOut;
+                                }),
+                 peers_.end());
+    for (Peer& peer : peers_)
+        SendLevelStart(peer);
+    if (roster)
+        roster->StartMatch();
+    if (hostsOwnPlayer_)
+        JoinOwnPlayer();
+    Print(Util::Format(u"Playing level %s.\n", levelPath_.c_str()));
+    if (IEngine* engine = Services().engine)
+        engine->ForceHeartbeat();
+    return true;
+}
+
+bool ServerHandler::LoadNextLevel()
+{
+    IGameOptions* options = Settings();
+    if (!game_ || !options)
+        return false;
+    const int mode = options->GetServerMode();
+    // Clients are told only of a level this machine has loaded.
+    const int tries = std::max(1, int(options->GetMapCycleCount(mode)));
+    for (int i = 0; i < tries; ++i) {
+        if (levelPath_.size() <= size_t(kMaxPathUnits)) {
+            game_->CreateGameMode(levelPath_.c_str());
+            if (game_->LoadLevel(levelPath_.c_str()))
+                return true;
+        }
+        std::u16string failed = Util::Format(u"[%s]: Invalid map file\n", levelPath_.c_str());
+        game_->Messages(0).AddMessage(failed.c_str(), false);
+        Print(failed);
+        const char16_t* next = options->NextMapCycleLevel(mode);
+        if (!next || !*next || levelPath_ == next)
+            return false;
+        levelPath_ = next;
+    }
+    return false;
+}
+
+void ServerHandler::ForgetPlayerObjects()
+{
+    for (Peer& peer : peers_) {
+        peer.connection->SetPlayerObject(nullptr);
+        peer.ready = false;
+    }
+}
+
+void ServerHandler::AddRoundStats()
+{
+    IPlayerRoster* roster = GetRoster();
+    for (const PlayerSlot& s : slots_) {
+        Player* player = s.id != 0 ? roster->FindPlayer(s.id) : nullptr;
+        if (IPlayerScores* scores = player ? roster->GetScores(player) : nullptr)
+            scores->AddRoundStats(0, 1, 0);
+    }
+}
+
+void ServerHandler::JoinOwnPlayer()
+{
+    IEngine* engine = Services().engine;
+    IGameOptions* options = Settings();
+    const char16_t* uid = engine ? engine->GetLoginUid() : nullptr;
+    char uidBytes[GameMessages::kUidBytes + 1] = {};
+    for (int i = 0; uid && i < GameMessages::kUidBytes && uid[i]; ++i)
+        uidBytes[i] = char(uid[i] & 0xFF);
+    Player* own = AcceptJoin(nullptr, options ? options->GetPlayerName() : u"", uidBytes);
+    if (own)
+        GetRoster()->AdoptOwnPlayer(own);
+}
+
+void ServerHandler::SendPlayerStatus()
+{
+    IPlayerRoster* roster = GetRoster();
+    if (!server_ || !roster)
+        return;
+    for (PlayerSlot& s : slots_) {
+        Player* player = s.id != 0 ? roster->FindPlayer(s.id) : nullptr;
+        if (player) {
+            IPlayerRoster::Figures f = roster->GetFigures(player);
+            s.x = f.x;
+            s.y = f.y;
+        }
+    }
+    for (Peer& peer : peers_) {
+        Player* receiver = PlayerOf(peer.connection);
+        if (!receiver)
+            continue;
+        const int team = roster->GetFigures(receiver).team;
+        GameMessages::SlotRecord records[kSlotCount];
+        int n = 0;
+        for (PlayerSlot& s : slots_) {
+            if (s.id == 0)
+                continue;
+            Player* player = roster->FindPlayer(s.id);
+            if (MPAPI::IConnection* c = player ? ConnectionOf(s.id) : nullptr)
+                s.value = uint16_t(std::clamp(c->GetPing(), 0, 9999));
+            const bool ally = player && roster->GetFigures(player).team == team;
+            records[n].id = uint32_t(s.id);
+            records[n].x = ally ? s.x : PlayerSlot::kNoPosition;
+            records[n].y = ally ? s.y : PlayerSlot::kNoPosition;
+            records[n].value = s.value;
+            ++n;
+        }
+        if (n == 0)
+            continue;
+        GameMessages::WritePlayerStatus(outgoing_, records, n);
+        outgoing_.Send(peer.connection);
+    }
+}
