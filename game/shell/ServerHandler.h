@@ -105,9 +105,11 @@ private:
     void DropUploadsOf(MPAPI::IConnection* connection);
     void AbortUploads();
     void DropLostConnection(size_t index);
-    // Loads the level at the path and the ones after it in the cycle until
-    // one loads; false when none does.
-    bool LoadNextLevel();
+    // The path, or the first after it in the map cycle, that reads as a
+    // level; false when none does.
+    bool ChooseLoadableLevel(std::u16string* path);
+    bool LevelParses(const std::u16string& path);
+    void ReportInvalidLevel(const std::u16string& path);
     void ForgetPlayerObjects();
     void JoinOwnPlayer();
     void AddRoundStats();

@@ -3,6 +3,8 @@
 
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/files/IFile.h"
+#include "engine/files/IFileManager.h"
 #include "engine/net/IConnection.h"
 #include "engine/net/IServer.h"
 #include "engine/physics/IPhysics.h"
@@ -11,6 +13,7 @@
 #include "game/shell/IPlayerRoster.h"
 #include "game/world/GameSystem.h"
 #include "game/world/IGameOptions.h"
+#include "game/world/LevelFile.h"
 #include "game/world/World.h"
 #include "game/world/WorldServices.h"
 #include "game/world/phys/PhysicsEngine.h"
@@ -47,9 +50,14 @@ bool ServerHandler::StartLevel()
     PhysicsPause pause;
     IGameOptions* options = Settings();
     const char16_t* next = options ? options->NextMapCycleLevel(options->GetServerMode()) : nullptr;
-    if (!next || !*next)
+    if (!game_ || !next || !*next)
         return false;
-    levelPath_ = next;
+    // Chosen before anything is torn down: when no level loads, the one
+    // being played and its clients stay as they were.
+    std::u16string path = next;
+    if (!ChooseLoadableLevel(&path))
+        return false;
+    levelPath_ = path;
     if (server_) {
         AbortUploads();
         server_->ResetObjectStreams();
@@ -64,8 +72,11 @@ bool ServerHandler::StartLevel()
     ownPlayerId_ = 0;
     if (World* world = Services().world)
         world->SetLighting(options->GetServerLighting());
-    if (!LoadNextLevel())
+    game_->CreateGameMode(levelPath_.c_str());
+    if (!game_->LoadLevel(levelPath_.c_str())) {
+        ReportInvalidLevel(levelPath_);
         return false;
+    }
     peers_.erase(std::remove_if(peers_.begin(), peers_.end(),
                                 [](const Peer& p) {
                                     int state = p.connection->GetState();
@@ -85,29 +96,41 @@ bool ServerHandler::StartLevel()
     return true;
 }
 
-bool ServerHandler::LoadNextLevel()
+bool ServerHandler::ChooseLoadableLevel(std::u16string* path)
 {
     IGameOptions* options = Settings();
-    if (!game_ || !options)
-        return false;
     const int mode = options->GetServerMode();
-    // Clients are told only of a level this machine has loaded.
     const int tries = std::max(1, int(options->GetMapCycleCount(mode)));
     for (int i = 0; i < tries; ++i) {
-        if (levelPath_.size() <= size_t(kMaxPathUnits)) {
-            game_->CreateGameMode(levelPath_.c_str());
-            if (game_->LoadLevel(levelPath_.c_str()))
-                return true;
-        }
-        std::u16string failed = Util::Format(u"[%s]: Invalid map file\n", levelPath_.c_str());
-        game_->Messages(0).AddMessage(failed.c_str(), false);
-        Print(failed);
+        if (LevelParses(*path))
+            return true;
+        ReportInvalidLevel(*path);
         const char16_t* next = options->NextMapCycleLevel(mode);
-        if (!next || !*next || levelPath_ == next)
+        if (!next || !*next || *path == next)
             return false;
-        levelPath_ = next;
+        *path = next;
     }
     return false;
+}
+
+bool ServerHandler::LevelParses(const std::u16string& path)
+{
+    IEngine* engine = Services().engine;
+    IFileManager* files = engine ? engine->GetFileManager() : nullptr;
+    if (!files || path.size() > size_t(kMaxPathUnits))
+        return false;
+    IFile* file = files->Open(path.c_str(), kOpenRead, 0);
+    LevelContents level;
+    bool read = file && ReadLevel(file, Services().resources, &level);
+    delete file;
+    return read && level.header.gameMode >= 0 && level.header.gameMode <= 2;
+}
+
+void ServerHandler::ReportInvalidLevel(const std::u16string& path)
+{
+    std::u16string line = Util::Format(u"[%s]: Invalid map file\n", path.c_str());
+    game_->Messages(0).AddMessage(line.c_str(), false);
+    Print(line);
 }
 
 void ServerHandler::ForgetPlayerObjects()

@@ -127,9 +127,12 @@ void ServerHandler::DropLostConnection(size_t index)
 void ServerHandler::HandleMessages(MPAPI::IConnection* connection)
 {
     IPlayerRoster* roster = GetRoster();
-    while (GamePacket* packet = ReceiveNext(connection)) {
-        // Looked up per message: a command run from chat may change the list.
-        Peer* peer = FindPeer(connection);
+    // Looked up per message: a command run from chat may change the list or
+    // stop the server, which deletes the connections.
+    for (Peer* peer = FindPeer(connection); peer; peer = FindPeer(connection)) {
+        GamePacket* packet = ReceiveNext(connection);
+        if (!packet)
+            return;
         Player* player = PlayerOf(connection);
         switch (GameMessage(packet->GetType())) {
         case GameMessage::Join:

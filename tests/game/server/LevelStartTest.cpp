@@ -90,8 +90,11 @@ TEST_F(Joined, ALevelStartAbortsUploadsFirstAndLoadsBeforeItAnnounces)
 
     // Nothing loads: no client is told of a level the server does not hold.
     TestSupport::WriteAll(dir_.File("levels/a.lvl"), std::vector<uint8_t>(100, 0xAB));
+    ASSERT_TRUE(handler_->StartUpload(c, u"levels/a.lvl"));
+    Drain(c);
     EXPECT_FALSE(handler_->StartLevel());
-    EXPECT_TRUE(Drain(c).empty());
+    EXPECT_TRUE(Drain(c).empty()) << "clients were sent away from the level still played";
+    EXPECT_EQ(handler_->CountUploads(), 1);
 }
 
 TEST_F(Joined, LostConnectionsAreHandledOneAFrameWithTheirTexts)
