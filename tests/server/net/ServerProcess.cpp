@@ -1,13 +1,11 @@
 #include "ServerProcess.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
+#include <iterator>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -30,7 +28,7 @@ ServerProcess::ServerProcess(const std::string& folder, const std::vector<std::s
     cfmakeraw(&mode);
     mode.c_lflag |= ISIG; // Ctrl+C typed on the terminal interrupts
     mode.c_cc[VINTR] = 3;
-    std::string binary = Binary();
+    std::string binary = std::string(VORNHAL_BUILD_DIR) + "/server";
     pid_ = forkpty(&master_, nullptr, &mode, nullptr);
     if (pid_ == 0) {
         if (chdir(folder.c_str()) != 0)
@@ -46,15 +44,10 @@ ServerProcess::ServerProcess(const std::string& folder, const std::vector<std::s
 
 ServerProcess::~ServerProcess()
 {
-    if (Running()) {
-        kill(pid_, SIGKILL);
+    if (Running() && kill(pid_, SIGKILL) == 0)
         WaitExit(5000);
-    }
-    if (master_ >= 0)
-        close(master_);
+    close(master_);
 }
-
-std::string ServerProcess::Binary() { return std::string(VORNHAL_BUILD_DIR) + "/server"; }
 
 void ServerProcess::LayOutGameFolder(const std::string& folder)
 {
@@ -73,27 +66,23 @@ void ServerProcess::LayOutGameFolder(const std::string& folder)
 std::string ServerProcess::ReadText(const std::string& path)
 {
     std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void ServerProcess::SetOption(const std::string& folder, const std::string& key, const std::string& value)
 {
+    std::regex element("<" + key + ">[^<]*</" + key + ">");
     std::string text = ReadText(folder + "/game.opt");
-    text = std::regex_replace(text, std::regex("<" + key + ">[^<]*</" + key + ">"),
-                              "<" + key + ">" + value + "</" + key + ">");
-    std::ofstream(folder + "/game.opt") << text;
+    std::ofstream(folder + "/game.opt") << std::regex_replace(text, element, "<" + key + ">" + value + "</" + key + ">");
 }
 
 void ServerProcess::Type(const std::string& keys)
 {
-    size_t done = 0;
-    while (done < keys.size()) {
+    for (size_t done = 0; done < keys.size();) {
         ssize_t n = write(master_, keys.data() + done, keys.size() - done);
-        if (n <= 0 && errno != EINTR)
+        if (n <= 0)
             return;
-        done += n > 0 ? size_t(n) : 0;
+        done += size_t(n);
     }
 }
 
@@ -104,8 +93,7 @@ bool ServerProcess::Drain(int timeoutMs)
         return false;
     char buffer[4096];
     ssize_t n = read(master_, buffer, sizeof buffer);
-    if (n > 0)
-        output_.append(buffer, size_t(n));
+    output_.append(buffer, n > 0 ? size_t(n) : 0);
     return n > 0;
 }
 

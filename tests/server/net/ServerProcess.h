@@ -8,8 +8,6 @@ class ServerProcess {
 public:
     ServerProcess(const std::string& folder, const std::vector<std::string>& args = {});
     ~ServerProcess();
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
 
     void Type(const std::string& keys);
     // Reads until the output holds text (after what earlier waits consumed),
@@ -22,7 +20,6 @@ public:
     // Output since the last WaitFor's match.
     std::string Unread() const { return output_.substr(readPos_); }
 
-    static std::string Binary();
     // A game folder with the generated default data, game.opt included,
     // listening on a port the system picks and announcing to port 1.
     static void LayOutGameFolder(const std::string& folder);
