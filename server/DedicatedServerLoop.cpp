@@ -1,6 +1,7 @@
 #include "server/DedicatedServer.h"
 
 #include "engine/core/IEngine.h"
+#include "engine/core/StringKit.h"
 #include "game/shell/ConsoleCommand.h"
 #include "game/world/GameSystem.h"
 #include "platform/console/Console.h"
@@ -30,7 +31,10 @@ DedicatedServer::Ending DedicatedServer::RunConsole()
         writer_.Print("\n");
         commandRunning_ = true;
         bool levelLost = false;
-        bool quit = ExecuteConsoleCommand(line_.Text(), &writer_, game_, &levelLost);
+        // Keys come as the terminal's bytes; names typed in UTF-8 must match
+        // the players' UTF-16 names.
+        std::u16string line = Util::FromOs(Util::ToOs(line_.Text()));
+        bool quit = ExecuteConsoleCommand(line.c_str(), &writer_, game_, &levelLost);
         std::fflush(stdout);
         if (quit)
             return Ending::Quit;
