@@ -89,6 +89,7 @@ private:
     // A greeted connection and where it stands in the level hand-over.
     struct Peer {
         MPAPI::IConnection* connection = nullptr;
+        uint32_t address = 0;       // kept: a closed connection forgets it
         bool awaitingCheck = false; // told the level, its check not yet taken
         bool ready = false;         // told the level is ready: it may join
     };

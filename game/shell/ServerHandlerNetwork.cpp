@@ -49,7 +49,7 @@ void ServerHandler::AcceptConnection(MPAPI::IConnection* connection)
     }
     if (FindPeer(connection))
         return;
-    peers_.push_back(Peer{connection});
+    peers_.push_back(Peer{connection, connection->GetRemoteAddress()});
     SendLevelStart(peers_.back());
 }
 
@@ -94,6 +94,7 @@ bool ServerHandler::ProcessNetwork()
 void ServerHandler::DropLostConnection(size_t index)
 {
     MPAPI::IConnection* connection = peers_[index].connection;
+    const uint32_t a = peers_[index].address;
     peers_.erase(peers_.begin() + long(index));
     // Its slot may be reused by the next client: the upload must not follow.
     DropUploadsOf(connection);
@@ -111,7 +112,6 @@ void ServerHandler::DropLostConnection(size_t index)
         if (engine)
             engine->RemovePlayer(id);
     } else if (!object) {
-        uint32_t a = connection->GetRemoteAddress();
         Print(Util::Format(closed ? u"Player from %d.%d.%d.%d disconnected.\n" : u"Player from %d.%d.%d.%d dropped.\n",
                            int(a & 0xFF), int((a >> 8) & 0xFF), int((a >> 16) & 0xFF), int(a >> 24)));
     }
