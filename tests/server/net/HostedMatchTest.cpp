@@ -18,9 +18,7 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     StandIn master;
     ASSERT_TRUE(master.Running());
     TestSupport::TempDir dir;
-    ServerProcess::LayOutGameFolder(dir.Path());
-    const int port = 20000 + getpid() % 20000;
-    ServerProcess::SetOption(dir.Path(), "serverport", std::to_string(port));
+    const int port = ServerProcess::LayOutGameFolder(dir.Path());
     ServerProcess::SetOption(dir.Path(), "masterserver", "127.0.0.1:" + std::to_string(master.Port()));
 
     ServerProcess server(dir.Path());
@@ -32,7 +30,6 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     // its own, then the prompt with the half-typed command.
     Engine engine;
     MPAPI::IClient* client = engine.CreateClient();
-    ASSERT_NE(client, nullptr);
     ASSERT_NE(client->Connect(u"127.0.0.1", port, u""), nullptr);
     for (int i = 0; i < 20; ++i) {
         client->Update(0.05f);
@@ -40,9 +37,7 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     }
     client->Disconnect();
     delete client;
-    ASSERT_TRUE(server.WaitFor(" disconnected.\n> playerinf")) << server.Unread();
-    EXPECT_NE(server.Output().find("\rPlayer from 127.0.0.1 disconnected.\n> playerinf"), std::string::npos)
-        << server.Output();
+    ASSERT_TRUE(server.WaitFor("\rPlayer from 127.0.0.1 disconnected.\n> playerinf")) << server.Unread();
 
     // Nobody has joined: the list is empty.
     server.Type("o\r");

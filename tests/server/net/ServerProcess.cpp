@@ -6,8 +6,11 @@
 #include <fstream>
 #include <regex>
 #include <iterator>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -49,8 +52,15 @@ ServerProcess::~ServerProcess()
     close(master_);
 }
 
-void ServerProcess::LayOutGameFolder(const std::string& folder)
+int ServerProcess::LayOutGameFolder(const std::string& folder)
 {
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    socklen_t size = sizeof a;
+    bind(s, reinterpret_cast<sockaddr*>(&a), size);
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+    close(s);
     namespace fs = std::filesystem;
     const fs::path build = VORNHAL_BUILD_DIR;
     fs::create_directories(fs::path(folder) / "levels");
@@ -59,8 +69,9 @@ void ServerProcess::LayOutGameFolder(const std::string& folder)
     for (const auto& entry : fs::directory_iterator(build / "levels"))
         if (entry.path().extension() == ".lvl")
             fs::copy_file(entry.path(), fs::path(folder) / "levels" / entry.path().filename());
-    SetOption(folder, "serverport", "0");
+    SetOption(folder, "serverport", std::to_string(ntohs(a.sin_port)));
     SetOption(folder, "masterserver", "127.0.0.1:1");
+    return ntohs(a.sin_port);
 }
 
 std::string ServerProcess::ReadText(const std::string& path)

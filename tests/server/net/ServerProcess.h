@@ -21,8 +21,8 @@ public:
     std::string Unread() const { return output_.substr(readPos_); }
 
     // A game folder with the generated default data, game.opt included,
-    // listening on a port the system picks and announcing to port 1.
-    static void LayOutGameFolder(const std::string& folder);
+    // announcing to port 1; the UDP port it is set to listen on, free now.
+    static int LayOutGameFolder(const std::string& folder);
     static std::string ReadText(const std::string& path);
     // Replaces the value of one element of the folder's game.opt.
     static void SetOption(const std::string& folder, const std::string& key, const std::string& value);
