@@ -124,6 +124,10 @@ void InstallInterruptFlag()
     action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal ends the server in order too; a console that went
+    // away must not end it in the middle of a write.
+    sigaction(SIGHUP, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
 }
 
 bool InterruptRequested() { return g_interrupted != 0; }

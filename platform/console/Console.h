@@ -21,8 +21,8 @@ int PollKey();
 // Waits for one key; returns at once when the input has ended.
 void WaitKey();
 
-// Ctrl+C and termination requests only raise a flag, which the program's
-// loop reads on its main thread.
+// Ctrl+C, termination requests and a hang-up only raise a flag, which the
+// program's loop reads on its main thread.
 void InstallInterruptFlag();
 bool InterruptRequested();
 
