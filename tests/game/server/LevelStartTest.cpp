@@ -163,3 +163,21 @@ TEST_F(Joined, BanByNameReachesServerAndSettingsAndKickDisconnects)
     EXPECT_EQ(game_->Options().GetBanCount(), 0);
     EXPECT_FALSE(handler_->UnbanPlayer(u"anna"));
 }
+
+TEST_F(Joined, TeamTextsReachOnlyThatTeam)
+{
+    Link* a = Join(u"anna");
+    Link* b = Join(u"boris");
+    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(a->GetPlayerObject()), 1);
+    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(b->GetPlayerObject()), 2);
+    Drain(a);
+    Drain(b);
+    handler_->BroadcastMessage(u"north", 0, false, true);
+    std::vector<Msg> m = Drain(a);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].type, GameMessage::Message);
+    EXPECT_EQ(m[0].payload.at(0), 1) << "the team flag";
+    EXPECT_TRUE(Drain(b).empty());
+    handler_->BroadcastMessage(u"all", -1, true, false);
+    EXPECT_EQ(Drain(b).at(0).type, GameMessage::Notice);
+}
