@@ -19,6 +19,8 @@ public:
         int32_t captures = 0;
         int32_t rank = 0;
         float health = 0.0f;
+        float x = 0.0f;
+        float y = 0.0f;
     };
 
     virtual ~IPlayerRoster() {}
@@ -36,4 +38,20 @@ public:
     virtual void SetRelativeMoving(Player* player, bool on) = 0;
     // The game mode's limits for a joining client.
     virtual void SendModeInfo(MPAPI::IConnection* connection) = 0;
+
+    // The serving side's needs; a side that never serves keeps the defaults.
+    // The Player behind a connection's object; null when it is something else.
+    virtual Player* PlayerOf(MPAPI::Object*) { return nullptr; }
+    // Takes the object out of the world and of replication.
+    virtual void DeleteObject(MPAPI::Object*) {}
+    virtual void DropMissionItems(Player*) {}
+    // Choice 1 or 2 as a client asks for it.
+    virtual void SetTeam(Player*, int /*choice*/, bool /*respawn*/, bool /*force*/) {}
+    virtual void RequestThrow(Player*, int /*power*/) {}
+    virtual void SetInput(Player*, int /*flags*/, float /*angle*/, int /*a*/, int /*b*/, float /*u*/, float /*v*/) {}
+    // The hosting client's own player: its inventory and moving mode.
+    virtual void AdoptOwnPlayer(Player*) {}
+    virtual void UpdateMatch(float /*dt*/) {}
+    virtual void StartMatch() {}
+    virtual bool IsMatchOver() { return false; }
 };

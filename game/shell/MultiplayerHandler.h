@@ -131,6 +131,8 @@ public:
     // Where the handler reaches players and the match rules.
     void SetRoster(IPlayerRoster* roster) { roster_ = roster; }
     void SetOptions(IGameOptions* options) { options_ = options; }
+    IPlayerRoster* GetRoster() { return roster_; }
+    IGameOptions* GetOptions() { return options_; }
     // The console command interpreter that runs operators' "!" lines.
     void SetCommandRunner(std::function<void(const char16_t*)> runner) { runCommand_ = std::move(runner); }
     GameSystem* GetGame() { return game_; }

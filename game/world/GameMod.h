@@ -20,4 +20,6 @@ public:
     virtual bool OnFlagTouched(Player*, MissionItem*) { return true; }
     virtual void OnFlagTaken(Player*, MissionItem*) {}
     virtual void OnFlagDropped(Player*, MissionItem*) {}
+    // The operator's "balance": the teams are evened out at the next chance.
+    virtual void ToggleBalance() {}
 };

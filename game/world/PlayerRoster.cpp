@@ -1,11 +1,14 @@
 #include "game/world/PlayerRoster.h"
 
+#include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Player.h"
 #include "game/world/WorldServices.h"
+
+#include <cmath>
 
 Player* PlayerRoster::FindPlayer(int32_t id)
 {
@@ -31,6 +34,8 @@ IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
     figures.team = player->GetTeam();
     figures.frags = player->GetFrags();
     figures.health = player->GetHealth();
+    figures.x = player->GetX();
+    figures.y = player->GetY();
     return figures;
 }
 
@@ -65,4 +70,47 @@ void PlayerRoster::SetRelativeMoving(Player* player, bool on)
 {
     if (player)
         player->SetJoinFlag(on ? 1 : 0);
+}
+
+Player* PlayerRoster::PlayerOf(MPAPI::Object* object)
+{
+    Object* o = dynamic_cast<Object*>(object);
+    return o && o->GetKind() == ObjectKind::Player ? static_cast<Player*>(o) : nullptr;
+}
+
+void PlayerRoster::DeleteObject(MPAPI::Object* object) { delete object; }
+
+void PlayerRoster::SetTeam(Player* player, int choice, bool, bool)
+{
+    if (player && (choice == 1 || choice == 2))
+        player->SetTeam(choice == 1 ? 0 : 7);
+}
+
+void PlayerRoster::RequestThrow(Player* player, int power)
+{
+    if (player && player->GetTeam() >= 0)
+        player->RequestThrow(power);
+}
+
+void PlayerRoster::SetInput(Player* player, int flags, float angle, int, int b, float, float)
+{
+    if (!player)
+        return;
+    player->SetInputState(uint32_t(flags), angle, 0, b, 0.0f);
+    if (std::isfinite(angle))
+        player->SetAngle(angle);
+    player->SetCurrentExplosive(b);
+}
+
+void PlayerRoster::AdoptOwnPlayer(Player* player)
+{
+    GameSystem* game = Services().game;
+    if (player && game)
+        player->SetJoinFlag(game->Options().GetMovingMode());
+}
+
+bool PlayerRoster::IsMatchOver()
+{
+    GameSystem* game = Services().game;
+    return game && game->GetGameMode() && game->GetGameMode()->IsGameOver();
 }

@@ -15,4 +15,11 @@ public:
     IPlayerScores* GetScores(Player* player) override;
     void SetRelativeMoving(Player* player, bool on) override;
     void SendModeInfo(MPAPI::IConnection*) override {}
+    Player* PlayerOf(MPAPI::Object* object) override;
+    void DeleteObject(MPAPI::Object* object) override;
+    void SetTeam(Player* player, int choice, bool respawn, bool force) override;
+    void RequestThrow(Player* player, int power) override;
+    void SetInput(Player* player, int flags, float angle, int a, int b, float u, float v) override;
+    void AdoptOwnPlayer(Player* player) override;
+    bool IsMatchOver() override;
 };

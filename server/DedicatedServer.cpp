@@ -1,0 +1,167 @@
+#include "server/DedicatedServer.h"
+
+#include "engine/core/IEngine.h"
+#include "engine/core/StringKit.h"
+#include "engine/physics/IPhysics.h"
+#include "game/shell/CommonMedia.h"
+#include "game/shell/ConsoleCommand.h"
+#include "game/shell/ServerHandler.h"
+#include "game/world/GameSystem.h"
+#include "game/world/OptionsFile.h"
+#include "game/world/ResourceManager.h"
+#include "game/world/ResourceScript.h"
+#include "game/world/World.h"
+#include "game/world/WorldServices.h"
+#include "platform/console/Console.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* const kScripts[] = {"blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg"};
+
+void DestroyResourceScript(ResourceScript* script) { delete script; }
+
+} // namespace
+
+DedicatedServer::DedicatedServer(IEngine* engine) : engine_(engine) {}
+
+DedicatedServer::~DedicatedServer() { delete resources_; }
+
+int DedicatedServer::Main(int argc, char** argv)
+{
+    if (argc > 1 && argv[1]) {
+        optionsName_ = argv[1];
+        optionsPath_ = Util::Widen(argv[1]);
+    }
+    Console::InstallInterruptFlag();
+    Console::Open();
+    int exitCode = 0;
+    if (!Start(&exitCode)) {
+        std::fflush(stdout);
+        Console::Restore();
+        return exitCode;
+    }
+    Ending ending = RunConsole();
+    // Ctrl+C and a lost level leave the score reports unsent.
+    if (ending == Ending::Quit)
+        engine_->FlushScores();
+    Shutdown();
+    return 0;
+}
+
+bool DedicatedServer::LoadScripts()
+{
+    for (const char* name : kScripts) {
+        auto* script = new ResourceScript(resources_, engine_->GetFileManager());
+        if (!script->Load(Util::Widen(name).c_str())) {
+            delete script;
+            writer_.Print("Unable to load %s resources.\n", name);
+            std::fflush(stdout);
+            Console::WaitKey();
+            return false;
+        }
+        DestroyResourceScript(script);
+    }
+    return true;
+}
+
+bool DedicatedServer::Start(int* exitCode)
+{
+    *exitCode = -1;
+    if (!engine_->Init())
+        return false;
+    resources_ = new ResourceManager(nullptr, engine_, nullptr);
+    media_ = new CommonMedia(engine_, resources_);
+    world_ = new World(resources_);
+    game_ = new GameSystem(engine_, world_, resources_, media_, nullptr);
+    handler_ = new ServerHandler(game_);
+    game_->SetHandlers(handler_, nullptr);
+    media_->Load();
+    if (!LoadScripts())
+        return false;
+    writer_.Print("Resources loaded.\n");
+    resources_->BuildIndex();
+    resources_->ApplyItemDefinitions(Services().weapons);
+    IGameOptions& options = game_->Options();
+    if (!ReadOptionsFile(engine_->GetFileManager(), &options, nullptr, optionsPath_.c_str())) {
+        writer_.Print("Loading %s failed.\n", optionsName_.c_str());
+        return false;
+    }
+    engine_->SetMasterServer(options.GetUpdaterString());
+    std::fflush(stdout);
+    IPhysics* physics = engine_->CreatePhysics(1);
+    if (physics)
+        physics->Resume();
+    game_->SetEnginePhysics(physics);
+    writer_.Print("Listening.\n");
+    if (!game_->StartServer(options.GetServerPort())) {
+        writer_.Print("Unable to listen UDP port %d.\n", options.GetServerPort());
+        *exitCode = 0;
+        return false;
+    }
+    ConfigureHandler();
+    if (!game_->GetActiveHandler()->StartLevel()) {
+        writer_.Print("Unable to load level.\n");
+        std::fflush(stdout);
+        Console::WaitKey();
+        return false;
+    }
+    *exitCode = 0;
+    return true;
+}
+
+void DedicatedServer::ConfigureHandler()
+{
+    IGameOptions& options = game_->Options();
+    handler_->SetOptions(&options);
+    handler_->SetConsolePrinter([this](const std::u16string& text) { PrintMessage(text); });
+    // Operators' chat lines print nothing, and neither "quit" nor a level
+    // that fails to load may end a public server from a chat line.
+    GameSystem* game = game_;
+    handler_->SetCommandRunner([game](const char16_t* line) { ExecuteConsoleCommand(line, nullptr, game); });
+    handler_->SetMaxPlayers(options.GetServerMaxPlayers());
+    if (options.GetServerLocked())
+        handler_->SetPassword(options.GetServerPassword());
+    for (int32_t i = 0; i < options.GetBanCount(); ++i)
+        handler_->BanAddress(options.GetBanAddress(i));
+}
+
+void DedicatedServer::Shutdown()
+{
+    engine_->Log("Deinitializing everything...\n");
+    if (game_) {
+        MultiplayerHandler* active = game_->GetActiveHandler();
+        if (!active && !game_->GetServerHandler())
+            engine_->FatalError("mpHandler not set");
+        if (active && active == game_->GetServerHandler())
+            active->Stop();
+        WriteOptionsFile(engine_->GetFileManager(), &game_->Options(), engine_->GetMasterServer(),
+                         optionsPath_.c_str());
+        delete game_;
+        game_ = nullptr;
+    }
+    delete handler_;
+    handler_ = nullptr;
+    delete world_;
+    world_ = nullptr;
+    delete media_;
+    media_ = nullptr;
+    engine_->Shutdown();
+    writer_.Print("Server closed.\n");
+    std::fflush(stdout);
+    Console::Restore();
+}
+
+void DedicatedServer::PrintMessage(const std::u16string& text)
+{
+    writer_.Print("%c", 13);
+    writer_.PrintDirect(u"%s", text.c_str());
+    if (prompting_ && !commandRunning_) {
+        writer_.Print("> ");
+        const char16_t* typed = line_.Text();
+        for (int i = 0; i < LineEditor::kCapacity && typed[i] != 0; ++i)
+            writer_.Print("%c", int(char(typed[i])));
+        std::fflush(stdout);
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "server/ConsoleWriter.h"
+#include "server/LineEditor.h"
+
+#include <string>
+
+class GameSystem;
+class IEngine;
+class ResourceManager;
+class ServerHandler;
+class World;
+struct CommonMedia;
+
+// The dedicated server's process: start-up, the console loop, the console
+// printer and the shutdown.
+class DedicatedServer {
+public:
+    explicit DedicatedServer(IEngine* engine);
+    ~DedicatedServer();
+    DedicatedServer(const DedicatedServer&) = delete;
+    DedicatedServer& operator=(const DedicatedServer&) = delete;
+
+    // The program's exit code.
+    int Main(int argc, char** argv);
+    void Shutdown();
+    // Puts a message of the handlers on its own console line and shows the
+    // prompt with the typed text again, unless a command is running.
+    void PrintMessage(const std::u16string& text);
+
+private:
+    enum class Ending { Quit, Interrupt, LevelLost };
+
+    // False with the exit code when the program must end.
+    bool Start(int* exitCode);
+    bool LoadScripts();
+    void ConfigureHandler();
+    Ending RunConsole();
+    // One pass of the loop: true when a typed line is complete.
+    bool Pass();
+
+    IEngine* engine_;
+    std::u16string optionsPath_ = u"game.opt";
+    std::string optionsName_ = "game.opt";
+    LineEditor line_;
+    bool commandRunning_ = false;
+    // No prompt is shown before the console loop first shows one.
+    bool prompting_ = false;
+    ResourceManager* resources_ = nullptr;
+    CommonMedia* media_ = nullptr;
+    World* world_ = nullptr;
+    GameSystem* game_ = nullptr;
+    ServerHandler* handler_ = nullptr;
+    ConsoleWriter writer_;
+};

@@ -1,0 +1,64 @@
+// The real server hosting the default data: a client connecting over
+// loopback, console lines arriving while a command is typed, commands, the
+// settings written at "quit" and the announcement at the stand-in master.
+#include "../../engine/web/StandIn.h"
+#include "ServerProcess.h"
+
+#include "engine/core/Engine.h"
+#include "engine/net/IClient.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
+{
+    StandIn master;
+    ASSERT_TRUE(master.Running());
+    TestSupport::TempDir dir;
+    const int port = ServerProcess::LayOutGameFolder(dir.Path());
+    ServerProcess::SetOption(dir.Path(), "masterserver", "127.0.0.1:" + std::to_string(master.Port()));
+
+    ServerProcess server(dir.Path());
+    ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_riotcity.lvl.\n> ")) << server.Output();
+    server.Type("playerinf");
+    ASSERT_TRUE(server.WaitFor("playerinf"));
+
+    // A connection that leaves without joining: its line comes on a line of
+    // its own, then the prompt with the half-typed command.
+    Engine engine;
+    MPAPI::IClient* client = engine.CreateClient();
+    ASSERT_NE(client->Connect(u"127.0.0.1", port, u""), nullptr);
+    for (int i = 0; i < 20; ++i) {
+        client->Update(0.05f);
+        usleep(50 * 1000);
+    }
+    client->Disconnect();
+    delete client;
+    ASSERT_TRUE(server.WaitFor("\rPlayer from 127.0.0.1 disconnected.\n> playerinf")) << server.Unread();
+
+    // Nobody has joined: the list is empty.
+    server.Type("o\r");
+    ASSERT_TRUE(server.WaitFor("o\n> ")) << server.Unread();
+    server.Type("kick nobody\r");
+    ASSERT_TRUE(server.WaitFor("kick nobody\nPlayer not found.\n> ")) << server.Unread();
+    // While a command runs, its console lines come without the prompt.
+    server.Type("changemap\r");
+    ASSERT_TRUE(server.WaitFor("changemap\n\rPlaying level levels/tdm_riotcity.lvl.\n> ")) << server.Unread();
+    server.Type("timelimit 7\r");
+    ASSERT_TRUE(server.WaitFor("Time limit changed to 7\n> "));
+    server.Type("quit\r");
+    EXPECT_EQ(server.WaitExit(), 0);
+    EXPECT_NE(server.Output().find("quit\nServer closed.\n"), std::string::npos) << server.Unread();
+    EXPECT_NE(ServerProcess::ReadText(dir.File("game.opt")).find("<servertimelimit>7</servertimelimit>"), std::string::npos);
+
+    StandInState state = master.State();
+    ASSERT_EQ(state.Servers().size(), 1u);
+    EXPECT_EQ(state.Servers()[0].port, port);
+    EXPECT_EQ(state.Servers()[0].level, "Riot City");
+    EXPECT_GE(state.Servers()[0].announcements, 1);
+}
+
+} // namespace

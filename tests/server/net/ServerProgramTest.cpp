@@ -1,0 +1,119 @@
+// The real "server" program: its start-up failures with their messages and
+// exit codes, and its console line editor, on a pseudo-terminal.
+#include "ServerProcess.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <filesystem>
+#include <fstream>
+#include <netinet/in.h>
+#include <regex>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+class ServerProgram : public testing::Test {
+protected:
+    void SetUp() override { ServerProcess::LayOutGameFolder(dir_.Path()); }
+    TestSupport::TempDir dir_;
+};
+
+TEST_F(ServerProgram, MissingScriptWaitsForAKeyAndEndsWithMinusOne)
+{
+    std::filesystem::remove(dir_.File("game.data"));
+    ServerProcess server(dir_.Path());
+    ASSERT_TRUE(server.WaitFor("Unable to load blocks.cfg resources.\n")) << server.Output();
+    usleep(200 * 1000);
+    EXPECT_TRUE(server.Running()) << "ended without waiting for a key";
+    server.Type("x");
+    EXPECT_EQ(server.WaitExit(), 255);
+}
+
+TEST_F(ServerProgram, MissingOrEmptySettingsFileEndsWithMinusOneAtOnce)
+{
+    {
+        ServerProcess server(dir_.Path(), {"other.opt"});
+        EXPECT_EQ(server.WaitExit(), 255);
+        EXPECT_NE(server.Output().find("Resources loaded.\nLoading other.opt failed.\n"), std::string::npos)
+            << server.Output();
+    }
+    std::ofstream(dir_.File("game.opt"), std::ios::trunc).close();
+    ServerProcess server(dir_.Path());
+    EXPECT_EQ(server.WaitExit(), 255);
+    EXPECT_NE(server.Output().find("Loading game.opt failed.\n"), std::string::npos) << server.Output();
+}
+
+TEST_F(ServerProgram, PortInUseEndsWithZero)
+{
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    int port = ntohs(a.sin_port);
+    ServerProcess::SetOption(dir_.Path(), "serverport", std::to_string(port));
+    ServerProcess server(dir_.Path());
+    EXPECT_EQ(server.WaitExit(), 0);
+    EXPECT_NE(server.Output().find("Unable to listen UDP port " + std::to_string(port) + ".\n"), std::string::npos);
+    close(s);
+}
+
+TEST_F(ServerProgram, MissingFirstLevelWaitsForAKeyAndEndsWithMinusOne)
+{
+    std::string text = std::regex_replace(ServerProcess::ReadText(dir_.File("game.opt")), std::regex("levels/[a-z_]+\\.lvl"),
+                                          "levels/missing.lvl");
+    std::ofstream(dir_.File("game.opt")) << text;
+    ServerProcess server(dir_.Path());
+    ASSERT_TRUE(server.WaitFor("Unable to load level.\n")) << server.Output();
+    usleep(200 * 1000);
+    EXPECT_TRUE(server.Running());
+    server.Type("\r");
+    EXPECT_EQ(server.WaitExit(), 255);
+}
+
+TEST_F(ServerProgram, LineEditorOnTheTerminal)
+{
+    ServerProcess server(dir_.Path());
+    ASSERT_TRUE(server.WaitFor("> ")) << server.Output();
+    // Backspace on an empty line shows and changes nothing; Enter on an
+    // empty line runs nothing and shows no new prompt.
+    server.Type("\x7f\r");
+    server.Type("gamemode kohx\x7f\r");
+    ASSERT_TRUE(server.WaitFor("Game mode changed.\n> ")) << server.Output();
+    EXPECT_EQ(server.Output().substr(server.Output().rfind("> ", server.Output().size() - 3)),
+              "> gamemode kohx\b \b\nGame mode changed.\n> ");
+    // The 1001st character is shown but not kept: after it, 1000 Backspaces
+    // empty the line and the next one shows nothing. (One key per pass.)
+    std::string keys = std::string(1000, 'a') + "X" + std::string(1001, '\x7f') + "lighting evening\r";
+    server.Type(keys);
+    ASSERT_TRUE(server.WaitFor("Lighting changed.\n> ", 60000)) << server.Unread().size();
+    std::string erased;
+    for (int i = 0; i < 1000; ++i)
+        erased += "\b \b";
+    EXPECT_NE(server.Output().find("\n> " + std::string(1000, 'a') + "X" + erased + "lighting evening\nLighting"),
+              std::string::npos);
+    server.Type("quit\r");
+    EXPECT_EQ(server.WaitExit(), 0);
+    EXPECT_NE(server.Output().find("quit\nServer closed.\n"), std::string::npos) << server.Unread();
+    std::string opt = ServerProcess::ReadText(dir_.File("game.opt"));
+    EXPECT_NE(opt.find("<servermode>2</servermode>"), std::string::npos);
+    EXPECT_NE(opt.find("<serverlighting>evening</serverlighting>"), std::string::npos);
+}
+
+TEST_F(ServerProgram, InterruptShutsDownOnTheMainThreadWithZero)
+{
+    ServerProcess server(dir_.Path());
+    ASSERT_TRUE(server.WaitFor("> ")) << server.Output();
+    server.Type("lighting night\r");
+    ASSERT_TRUE(server.WaitFor("Lighting changed.\n> "));
+    server.Type("\x03");
+    EXPECT_EQ(server.WaitExit(), 0);
+    EXPECT_NE(server.Output().find("Server closed.\n"), std::string::npos) << server.Output();
+    EXPECT_NE(ServerProcess::ReadText(dir_.File("game.opt")).find("<serverlighting>night</serverlighting>"), std::string::npos);
+}
+
+} // namespace
