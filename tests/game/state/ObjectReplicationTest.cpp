@@ -1,8 +1,8 @@
 // A door opened, closed and broken by the server reaches a client over
 // real UDP on loopback, each side a whole game state. The world's services
 // are process-wide, so each side's are put in place before it runs.
+#include "LoopbackHandlers.h"
 #include "ObjectFakes.h"
-#include "StateFixture.h"
 
 #include "engine/net/IClient.h"
 #include "engine/net/IConnection.h"
@@ -15,36 +15,6 @@
 
 namespace StateTest {
 namespace {
-
-class LoopServer : public RecordingServer {
-public:
-    void AddLevelObject(MPAPI::Object* o) override
-    {
-        levelAdded.push_back(o);
-        if (server)
-            server->AddObjectUnlocked(o);
-    }
-    void RemoveObject(MPAPI::Object* o) override
-    {
-        if (server)
-            server->RemoveObject(o);
-    }
-};
-
-class LoopClient : public RecordingClient {
-public:
-    void AddLevelObject(MPAPI::Object* o) override
-    {
-        if (client)
-            client->AddObject(o);
-    }
-    void RemoveObject(MPAPI::Object* o) override
-    {
-        if (client)
-            client->RemoveObject(o);
-    }
-    MPAPI::IClient* client = nullptr;
-};
 
 Door* FindDoor()
 {
