@@ -1,5 +1,5 @@
-// The particles' quads of a pass reach the renderer in one upload and one
-// draw per run of a texture, in the order they came, each with its alpha.
+// A pass's particle quads reach the renderer in one upload and one draw per
+// run of a texture, in the order they came, each with its alpha.
 #include "engine/render/IVertexBuffer.h"
 #include "game/resources/RecordingRenderer.h"
 #include "game/resources/ResourceFakes.h"
@@ -9,28 +9,18 @@
 
 namespace {
 
-class RecordingBuffer : public IVertexBuffer {
+class BufferRenderer : public RecordingRenderer, public IVertexBuffer {
 public:
-    explicit RecordingBuffer(RecordingRenderer* r) : renderer(r) {}
+    IVertexBuffer* CreateVertexBuffer(int) override { return made++ ? nullptr : this; }
     void NoOp() override {}
     void SetLayeredQuads(const Quad*, const float*, const float*, const float*, const int*, int) override {}
     void SetQuads(const Quad* q, int count) override { quads.assign(q, q + count); }
     void DrawAll() override {}
-    void Bind() override { renderer->calls.push_back({"Bind", {}, {}, {}}); }
-    void Unbind() override { renderer->calls.push_back({"Unbind", {}, {}, {}}); }
-    void DrawRange(int first, int count) override { renderer->calls.push_back({"DrawRange", {first, count}, {}, {}}); }
-    RecordingRenderer* renderer;
+    void Bind() override { calls.push_back({"Bind", {}, {}, {}}); }
+    void Unbind() override { calls.push_back({"Unbind", {}, {}, {}}); }
+    void DrawRange(int first, int count) override { calls.push_back({"Draw", {first, count}, {}, {}}); }
+    int made = 0;
     std::vector<Quad> quads;
-};
-
-class BufferRenderer : public RecordingRenderer {
-public:
-    IVertexBuffer* CreateVertexBuffer(int kind) override
-    {
-        EXPECT_EQ(kind, 1);
-        return buffer = new RecordingBuffer(this);
-    }
-    RecordingBuffer* buffer = nullptr;
 };
 
 } // namespace
@@ -38,36 +28,28 @@ public:
 TEST(ParticleBatch, DrawsRunsOfATextureInOrderWithTheirAlpha)
 {
     FakeTexture smoke(32, 32), flame(16, 16);
-    BufferRenderer renderer;
-    ParticleBatch batch;
-    Quad q;
-    for (auto [texture, alpha] : {std::pair<ITexture*, float>{&smoke, 0.5f}, {&smoke, 1.0f}, {&flame, 0.0f},
-                                  {&flame, 1.0f}, {&smoke, 3.0f}}) {
-        q.topLeft.x += 1.0f;
-        batch.Add(texture, q, alpha);
+    auto* renderer = new BufferRenderer(); // the batch deletes its buffer
+    {
+        ParticleBatch batch;
+        Quad q;
+        for (auto [texture, alpha] : {std::pair<ITexture*, float>{&smoke, 0.5f}, {&smoke, 1.0f}, {&flame, 0.0f},
+                                      {&flame, 1.0f}, {&smoke, 3.0f}}) {
+            q.topLeft.x += 1.0f;
+            batch.Add(texture, q, alpha);
+        }
+        batch.Flush(renderer);
+        ASSERT_EQ(renderer->quads.size(), 4u); // the invisible one is dropped
+        EXPECT_EQ(renderer->quads[0].a, 128);
+        EXPECT_EQ(renderer->quads[3].a, 255);
+        EXPECT_EQ(renderer->quads[2].topLeft.x, 4.0f);
+        std::vector<std::string> order;
+        for (const RecordingRenderer::Call& c : renderer->calls)
+            order.push_back(c.name == "SetTexture" ? (c.pointers[0] == &smoke ? "smoke" : "flame")
+                            : c.name == "Draw"     ? std::to_string(c.ints[0]) + "+" + std::to_string(c.ints[1])
+                                                   : c.name);
+        EXPECT_EQ(order, (std::vector<std::string>{"Bind", "smoke", "0+2", "flame", "2+1", "smoke", "3+1", "Unbind"}));
+        renderer->Clear();
+        batch.Flush(renderer);
+        EXPECT_TRUE(renderer->calls.empty()) << "an empty pass drew";
     }
-    batch.Flush(&renderer);
-    ASSERT_NE(renderer.buffer, nullptr);
-    const std::vector<Quad>& sent = renderer.buffer->quads;
-    ASSERT_EQ(sent.size(), 4u); // the invisible one is dropped
-    EXPECT_EQ(sent[0].a, 128);
-    EXPECT_EQ(sent[1].a, 255);
-    EXPECT_EQ(sent[3].a, 255);
-    EXPECT_EQ(sent[2].topLeft.x, 4.0f);
-
-    std::vector<std::string> order;
-    for (const RecordingRenderer::Call& c : renderer.calls) {
-        order.push_back(c.name);
-        if (c.name == "SetTexture")
-            order.back() += c.pointers[0] == &smoke ? " smoke" : " flame";
-        if (c.name == "DrawRange")
-            order.back() += " " + std::to_string(c.ints[0]) + "+" + std::to_string(c.ints[1]);
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"Bind", "SetTexture smoke", "DrawRange 0+2", "SetTexture flame",
-                                               "DrawRange 2+1", "SetTexture smoke", "DrawRange 3+1", "Unbind"}));
-
-    // A pass with nothing to draw touches nothing.
-    renderer.Clear();
-    batch.Flush(&renderer);
-    EXPECT_TRUE(renderer.calls.empty());
 }
