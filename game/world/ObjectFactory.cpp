@@ -42,13 +42,6 @@ Object* MakeDummy(IResource* definition, int id)
     return new DummyObject(id);
 }
 
-// A replicated object whose definition gives it a body or images.
-Object* Loaded(Object* object)
-{
-    object->LoadProperties();
-    return object;
-}
-
 } // namespace
 
 Object* CreateObjectByType(int definitionId, float x, float y)
@@ -121,6 +114,9 @@ Object* CreateObjectByType(int definitionId, float x, float y)
     return object;
 }
 
+// Runs on the network's receive thread: the objects are only made here. Their
+// bodies, sprites and parts come from LoadProperties once they are ready,
+// on the game thread.
 Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
     Object* made = nullptr;
@@ -132,9 +128,9 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
     case ObjectKind::Bullet:
         return new BulletProjectile(subTypeId);
     case ObjectKind::Vehicle:
-        return Loaded(new Vehicle(subTypeId));
+        return new Vehicle(subTypeId);
     case ObjectKind::Trap:
-        return Loaded(new Trap(subTypeId));
+        return new Trap(subTypeId);
     case ObjectKind::DeadPlayer:
         made = new DeadPlayer();
         break;
@@ -176,7 +172,6 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
         break;
     case ObjectKind::Player:
         made = new Player();
-        made->LoadProperties();
         break;
     // Effect objects and sound sources are made by their own calls.
     case ObjectKind::BreakParticle:

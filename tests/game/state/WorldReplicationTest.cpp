@@ -14,6 +14,7 @@
 #include "game/world/Player.h"
 #include "game/world/Scenery.h"
 #include "game/world/SoundSystem.h"
+#include "game/world/Vehicle.h"
 #include "game/world/WeaponTable.h"
 
 #include <tuple>
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int kWindow = 34078720, kPine = 36700160, kRussiaStart = 26476544, kFinnishFlag = 29097984;
 constexpr int kAmmoBox = 55050240, kMedkit = 57671680, kPistol = 78643200, kPistolShot = 838860800;
+constexpr int kJeep = 44564480;
 
 // The pick-ups meet one real player, who takes a weapon by its own rules.
 class StandingPlayer : public FakePlayers {
@@ -63,6 +65,7 @@ void ExpectSame(Object* s, Object* c)
     Same<MissionItem>(s, c, [](MissionItem* m) { return std::make_pair(m->IsCarried(), m->GetType()); });
     Same<Player>(s, c, [](Player* p) { return std::make_pair(p->GetTeam(), p->GetHealth()); });
     Same<DummyBreakableObject>(s, c, [](Object* o) { return o->GetHealth(); });
+    Same<Vehicle>(s, c, [](Vehicle* v) { return v->GetPartCount(); });
 }
 
 } // namespace
@@ -72,7 +75,7 @@ TEST_F(GameState, WorldObjectsReachAClientMemberByMember)
     WriteTestLevel("r_world.lvl", 20, 15, u"World", 0,
                    {{kDoor, 200, 200, 90}, {kWindow, 260, 120, 0}, {kPine, 120, 300, 0}, {kTable, 300, 260, 45},
                     {kBush, 340, 200, 0}, {kAmmoBox, 150, 150, 0}, {kMedkit, 250, 320, 0}, {kPistol, 400, 300, 0},
-                    {kRussiaStart, 500, 100, 180}, {kFinnishFlag, 450, 380, 0}});
+                    {kRussiaStart, 500, 100, 180}, {kFinnishFlag, 450, 380, 0}, {kJeep, 520, 220, 0}});
     LoopbackPair pair(engine_, resources_, game_, 300, 250);
     ASSERT_TRUE(pair.Start(u"levels/r_world.lvl"));
     pair.ServerSide();
@@ -84,7 +87,7 @@ TEST_F(GameState, WorldObjectsReachAClientMemberByMember)
     ASSERT_NE(shot, nullptr);
     std::vector<Object*> serverObjects;
     Services().objects->ForEach([&](Object* o) { serverObjects.push_back(o); });
-    ASSERT_EQ(serverObjects.size(), 11u);
+    ASSERT_EQ(serverObjects.size(), 12u);
     auto copyOf = [&](Object* o) {
         pair.ClientSide();
         return Services().objects->FindObject(o->GetNetworkId());
@@ -112,7 +115,7 @@ TEST_F(GameState, WorldObjectsReachAClientMemberByMember)
         else
             ExpectSame(s, c);
     }
-    EXPECT_EQ(replicated, 8); // door, window, table, ammo, medkit, pistol, flag, player
+    EXPECT_EQ(replicated, 9); // door, window, table, ammo, medkit, pistol, flag, jeep, player
     auto& handler = dynamic_cast<MPAPI::ClientManager&>(*pair.client).GetHandler();
     auto* shotCopy = dynamic_cast<SoundSource*>(handler.FindObject(shot->GetNetworkId()));
     ASSERT_NE(shotCopy, nullptr);
