@@ -216,7 +216,7 @@ MPAPI::Object* GameSystem::CreateObject(int typeId, int subTypeId)
 {
     // A sound of an id this machine does not know is skipped.
     if (typeId == SoundSource::kTypeId)
-        return sounds_->CreateAttached(subTypeId, 0);
+        return sounds_->CreateCopy(subTypeId);
     return CreateReplicatedObject(typeId, subTypeId);
 }
 
@@ -236,6 +236,10 @@ MPAPI::Object* GameSystem::CreateEffectObject(int typeId, int id)
 
 void GameSystem::OnObjectReady(MPAPI::Object* object)
 {
+    if (SoundSource* copy = dynamic_cast<SoundSource*>(object)) {
+        sounds_->Adopt(copy);
+        return;
+    }
     Object* game = dynamic_cast<Object*>(object);
     if (!game || objects_->Contains(game))
         return;

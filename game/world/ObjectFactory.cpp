@@ -119,6 +119,9 @@ Object* CreateObjectByType(int definitionId, float x, float y)
     return object;
 }
 
+// Runs on the network's receive thread: the objects are only made here. Their
+// bodies, sprites and parts come from LoadProperties once they are ready,
+// on the game thread.
 Object* CreateReplicatedObject(int typeId, int subTypeId)
 {
     // Loaded once, when the replication layer has filled the members in

@@ -1,5 +1,7 @@
 #include "game/world/ParticleSystem.h"
 
+#include "game/world/WorldServices.h"
+
 ParticleObject::ParticleObject(ParticleSystem* system, float x0, float y0) : x(x0), y(y0), system_(system) {}
 
 ParticleObject::~ParticleObject()
@@ -98,10 +100,12 @@ void ParticleSystem::Draw()
 {
     for (ParticleObject* p = head_; p; p = p->next_)
         p->Draw();
+    batch_.Flush(Services().renderer);
 }
 
 void ParticleSystem::DrawGround()
 {
     for (ParticleObject* p = head_; p; p = p->next_)
         p->DrawGround();
+    batch_.Flush(Services().renderer);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/world/ParticleBatch.h"
+
 class ParticleSystem;
 
 // A local visual effect; never replicated. A particle whose time is over
@@ -54,6 +56,8 @@ public:
     void Draw();
     void DrawGround();
     int Count() const { return count_; }
+    // Where the particles put their quads while a draw pass runs.
+    ParticleBatch& GetBatch() { return batch_; }
 
 private:
     void Trim(int keep);
@@ -63,6 +67,7 @@ private:
     int count_ = 0;
     bool clearing_ = false;
     bool updating_ = false;
+    ParticleBatch batch_;
 };
 
 // Spawns into the process-wide system; nothing without one or with a

@@ -5,7 +5,6 @@
 #include "game/world/Quad.h"
 #include "game/world/WorldServices.h"
 #ifndef VORNHAL_DEDICATED
-#include "engine/render/IRenderer.h"
 #include "engine/render/ITexture.h"
 #endif
 
@@ -30,12 +29,13 @@ float Jitter() { return float(Rand() % 200 - 100) / 100.0f * 5.0f; }
 
 CommonMedia* Media() { return Services().media; }
 
-// A textured rectangle at a world position (top-left corner), sized w x h.
+// A textured rectangle at a world position (top-left corner), sized w x h,
+// into the pass's batch.
 void DrawRect(ITexture* texture, int u0, int v0, int u1, int v1, float x, float y, float w, float h, float alpha)
 {
 #ifndef VORNHAL_DEDICATED
-    IRenderer* renderer = Services().renderer;
-    if (!texture || !renderer || alpha <= 0.0f)
+    ParticleSystem* system = Services().particles;
+    if (!texture || !system || !Services().renderer || alpha <= 0.0f)
         return;
     CameraPos* camera = Services().camera;
     const float cx = camera ? camera->x : 0.0f, cy = camera ? camera->y : 0.0f;
@@ -44,8 +44,7 @@ void DrawRect(ITexture* texture, int u0, int v0, int u1, int v1, float x, float 
     q.Scale(w / float(std::max(1, u1 - u0)), h / float(std::max(1, v1 - v0)));
     q.Translate(x - cx, y - cy);
     q.depth = 0.0f;
-    renderer->SetTexture(0, texture);
-    renderer->DrawQuad(&q, std::min(1.0f, alpha));
+    system->GetBatch().Add(texture, q, alpha);
 #else
     (void)texture, (void)u0, (void)v0, (void)u1, (void)v1, (void)x, (void)y, (void)w, (void)h, (void)alpha;
 #endif

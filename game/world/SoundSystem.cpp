@@ -201,14 +201,28 @@ void SoundSourcePtr::Reset(SoundSource* source)
 
 SoundSystem::SoundSystem(GameSystem* game, IResourceManager* resources) : game_(game), resources_(resources) {}
 
-SoundSystem::~SoundSystem() { Clear(); }
+SoundSystem::~SoundSystem()
+{
+    Clear();
+    // The copies outlive us in the networking layer: they must not call back.
+    for (SoundSource* source : sources_)
+        if (source)
+            source->system_ = nullptr;
+}
 
-SoundSource* SoundSystem::Make(int soundId)
+SoundSource* SoundSystem::MakeUnlisted(int soundId)
 {
     IResource* resource = resources_ ? resources_->GetById(soundId) : nullptr;
     if (!resource || !resource->GetSoundInterface())
         return nullptr;
-    SoundSource* source = new SoundSource(this, soundId, resource);
+    return new SoundSource(this, soundId, resource);
+}
+
+SoundSource* SoundSystem::Make(int soundId)
+{
+    SoundSource* source = MakeUnlisted(soundId);
+    if (!source)
+        return nullptr;
     // Without a handler (an editor or a test) the source is simply local.
     if (MultiplayerHandler* handler = game_ ? game_->GetActiveHandler() : nullptr)
         handler->AddObject(source);
@@ -236,11 +250,33 @@ SoundSource* SoundSystem::CreateAttached(int soundId, int ownerId)
     if (!source)
         return nullptr;
     source->ownerId = ownerId;
+    TakeSoundSettings(source);
+    return source;
+}
+
+void SoundSystem::TakeSoundSettings(SoundSource* source)
+{
     source->attached = true;
     ISoundResource* sound = source->resource_->GetSoundInterface();
     source->delay = std::isfinite(sound->GetVolume()) ? sound->GetVolume() : 0.0f;
     source->volume = VolumeByte(sound->GetRange());
-    return source;
+}
+
+SoundSource* SoundSystem::CreateCopy(int soundId)
+{
+    SoundSource* copy = MakeUnlisted(soundId);
+    if (!copy)
+        return nullptr;
+    copy->replica_ = true;
+    TakeSoundSettings(copy);
+    return copy;
+}
+
+void SoundSystem::Adopt(SoundSource* copy)
+{
+    if (copy && copy->replica_ && copy->system_ == this &&
+        std::find(sources_.begin(), sources_.end(), copy) == sources_.end())
+        sources_.push_back(copy);
 }
 
 SoundSource* SoundSystem::GetShared(int soundId, float x, float y)
@@ -285,6 +321,8 @@ void SoundSystem::Unlink(SoundSource* source)
     } else {
         sources_.erase(it);
     }
+    if (source->replica_)
+        return;
     if (MultiplayerHandler* handler = game_ ? game_->GetActiveHandler() : nullptr)
         handler->RemoveObject(source);
 }
@@ -321,6 +359,10 @@ void SoundSystem::Clear()
     for (SoundSource* source : doomed) {
         if (!source)
             continue;
+        if (source->replica_) {
+            sources_.push_back(source);
+            continue;
+        }
         if (handler)
             handler->RemoveObject(source);
         delete source;

@@ -62,6 +62,9 @@ private:
 
     SoundSystem* system_;
     IResource* resource_;
+    // A client's copy of a server's source: the networking layer made it and
+    // deletes it, so the sound system only lists it.
+    bool replica_ = false;
     std::vector<IAudioBuffer*> samples_;
     IAudioSource* voices_[kVoices] = {};
     // The holder that owns this source, told when someone else destroys it.
@@ -103,17 +106,24 @@ public:
     // A pooled source within 500 units of (x, y), else a new one; the caller
     // places and triggers it.
     SoundSource* GetShared(int soundId, float x, float y);
+    // The copy of a replicated source: made on the network's receive thread,
+    // listed by Adopt on the game thread, deleted only by the networking layer.
+    SoundSource* CreateCopy(int soundId);
+    void Adopt(SoundSource* copy);
 
     // Plays what the counters ask for; every machine that outputs sound.
     void Update(float dt);
     // Destroys one-shots after 4 s and shared sources after 20 s; serving.
     void ExpireSources(float dt);
+    // Destroys every source this machine made; copies stay the network's.
     void Clear();
     int Count() const { return int(sources_.size()); }
 
 private:
     friend class SoundSource;
     SoundSource* Make(int soundId);
+    SoundSource* MakeUnlisted(int soundId);
+    void TakeSoundSettings(SoundSource* source);
     void Unlink(SoundSource* source);
     template <class F> void Walk(F f);
 

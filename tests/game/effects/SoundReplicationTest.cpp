@@ -59,6 +59,10 @@ TEST_F(Effects, SoundSourcesReachTheClientThroughTheGameListener)
     EXPECT_EQ(copyOf(unknown), nullptr);
     EXPECT_EQ(Services().sounds->Count(), 1) << "the client made a source for a sound it does not know";
 
+    // A level load clears the client's sounds; the copy stays the network's.
+    Services().sounds->Clear();
+    EXPECT_EQ(Services().sounds->Count(), 1) << "the client freed a copy the networking layer owns";
+
     // A second trigger moves the client's counter on, and the client plays it.
     known->x = 310.0f;
     known->Trigger(3, 0.0f);

@@ -40,7 +40,8 @@ void GameState::SetUpTestSuite()
         return;
     dir_ = new TestSupport::TempDir();
     // The data set of the build tree, with a levels folder of our own.
-    for (const char* entry : {"gfx", "sfx", "shaders", "blocks.cfg", "objects.cfg", "items.cfg"}) {
+    for (const char* entry :
+         {"gfx", "sfx", "shaders", "blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg"}) {
         std::string from = std::string(VORNHAL_BUILD_DIR) + "/" + entry;
         ASSERT_EQ(symlink(from.c_str(), dir_->File(entry).c_str()), 0) << from;
     }
@@ -61,7 +62,7 @@ void GameState::SetUpTestSuite()
     renderer_->CreateAtlas(2, 1);
     host_->renderer = renderer_;
     resources_ = new ResourceManager(host_, engine_, nullptr);
-    for (const char16_t* script : {u"blocks.cfg", u"objects.cfg", u"items.cfg"}) {
+    for (const char16_t* script : {u"blocks.cfg", u"objects.cfg", u"items.cfg", u"weapons_fin_vs_rus.cfg"}) {
         ResourceScript loader(resources_, engine_->GetFileManager());
         ASSERT_TRUE(loader.Load(script));
     }
