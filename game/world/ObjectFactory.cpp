@@ -9,6 +9,7 @@
 #include "game/world/Pickups.h"
 #include "game/world/Scenery.h"
 #include "game/world/StartPoint.h"
+#include "game/world/TeamDM.h"
 #include "game/world/WorldEffects.h"
 #include "game/world/IResource.h"
 #include "game/world/IResourceManager.h"
@@ -212,12 +213,12 @@ Object* CreateEffectObjectOfType(int typeId)
     }
 }
 
-GameMod* CreateGameModeObject(int mode, GameSystem*)
+GameMod* CreateGameModeObject(int mode, GameSystem* game)
 {
     switch (mode) {
-    // Team deathmatch, capture the flag and king of the hill are wired in
-    // here as they land.
     case 0:
+        return new TeamDM(game);
+    // Capture the flag and king of the hill are wired in here as they land.
     case 1:
     case 2:
     default:

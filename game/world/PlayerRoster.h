@@ -14,5 +14,5 @@ public:
     void SetScores(Player* player, IPlayerScores* scores) override;
     IPlayerScores* GetScores(Player* player) override;
     void SetRelativeMoving(Player* player, bool on) override;
-    void SendModeInfo(MPAPI::IConnection*) override {}
+    void SendModeInfo(MPAPI::IConnection* connection) override;
 };
