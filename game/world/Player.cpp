@@ -211,7 +211,7 @@ void Player::Kill(Object* attacker, bool headShot, int weaponId, bool)
     DropWeapon(-1);
     DropWeapon(8);
     ReleaseHeldExplosive();
-    missionItems_.Clear();
+    DropMissionItems();
     CreateCorpse(this);
     currentWeapon_ = -1;
     inventory_.Clear();

@@ -106,6 +106,17 @@ public:
     void Kill(Object* attacker, bool headShot, int weaponId, bool blast);
     void SelectWeapon(int weaponId);
 
+    // Mission items (flags). The game mode decides whether a touched item
+    // is taken; the items belong to the world, the list only points at them.
+    bool TakeMissionItem(MissionItem* item);
+    void RemoveMissionItem(MissionItem* item);
+    bool HasMissionItemOfType(int type);
+    // Gives up the first carried item of the type where the player stands.
+    bool RemoveMissionItemOfType(int type);
+    // Each carried item to the centre of the tile under the player.
+    void DropMissionItems();
+    int GetMissionItemCount() const { return missionItems_.GetCount(); }
+
     MPAPI::IConnection* GetConnection() const { return connection_; }
     void SetConnection(MPAPI::IConnection* connection) { connection_ = connection; }
     IPlayerScores* GetScores() const { return scores_; }
@@ -135,6 +146,8 @@ public:
     uint16_t GetDeaths() const { return deaths_; }
     void AddFrags(int n) { frags_ = int16_t(frags_ + n); }
     void AddDeath() { deaths_ = uint16_t(deaths_ + 1); }
+    int16_t GetCaptures() const { return captures_; }
+    void AddCapture() { captures_ = int16_t(captures_ + 1); }
     bool IsLocal();
     bool IsCrouching() const { return (stateFlags_ & Crouching) != 0; }
     // The server's answer to a throw request.
@@ -175,6 +188,7 @@ private:
     int16_t frags_ = 0;
     uint16_t deaths_ = 0;
     uint8_t rank_ = 0;
+    int16_t captures_ = 0;
     float presenceTimer_ = 0.0f;
     float aliveTimer_ = 0.0f;
     uint16_t stateFlags_ = 0;
@@ -197,7 +211,7 @@ private:
     float throwTimer_ = 0.0f;
     int32_t throwPower_ = 0;
     int32_t throwWeapon_ = 0;
-    Util::List<MissionItem*> missionItems_;
+    Util::List<MissionItem> missionItems_;
     float dispersion_ = 0.0f;
     float dispersionFactor_ = 1.0f;
     IPlayerScores* scores_ = nullptr;

@@ -33,6 +33,7 @@ IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
         return figures;
     figures.team = player->GetTeam();
     figures.frags = player->GetFrags();
+    figures.captures = player->GetCaptures();
     figures.health = player->GetHealth();
     return figures;
 }
