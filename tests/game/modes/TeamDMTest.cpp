@@ -1,0 +1,197 @@
+#include "ModeFixture.h"
+
+#include "game/shell/GameMessage.h"
+#include "game/world/TeamDM.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace modetest;
+
+namespace {
+
+// Message types in a connection's byte stream, in order.
+std::vector<int> Types(const std::vector<uint8_t>& bytes)
+{
+    std::vector<int> types;
+    for (size_t at = 0; at + 4 <= bytes.size(); at += 4 + size_t(bytes[at + 2] | bytes[at + 3] << 8))
+        types.push_back(bytes[at] | bytes[at + 1] << 8);
+    return types;
+}
+
+int Count(const std::vector<int>& types, GameMessage type)
+{
+    return int(std::count(types.begin(), types.end(), int(type)));
+}
+
+// The n-th float of the last message of that type.
+float LastFloat(const std::vector<uint8_t>& bytes, GameMessage type, int n)
+{
+    float v = -1.0f;
+    for (size_t at = 0; at + 4 <= bytes.size(); at += 4 + size_t(bytes[at + 2] | bytes[at + 3] << 8))
+        if ((bytes[at] | bytes[at + 1] << 8) == int(type))
+            std::memcpy(&v, &bytes[at + 4 + 4 * size_t(n)], 4);
+    return v;
+}
+
+} // namespace
+
+TEST(TeamDM, MatchPlaysToTheFragLimitThenTwentySecondsOfGameOver)
+{
+    ModeWorld w(0);
+    w.Options().SetServerTimeLimit(10);
+    w.Options().SetServerFragLimit(3);
+    w.Options().SetServerTeamFragLimit(0);
+    w.Options().SetServerBalanced(false);
+    w.Mode()->Start();
+    Player* anna = w.Join(u"Anna", 1);
+    Player* boris = w.Join(u"Boris", 2);
+    Player* vera = w.Join(u"Vera", 2);
+    w.Join(u"Dmitri", 2);
+    ASSERT_NE(dynamic_cast<TeamDM*>(w.Mode()), nullptr);
+    EXPECT_EQ(anna->GetTeam(), 0);
+    EXPECT_EQ(boris->GetTeam(), 7);
+    EXPECT_EQ(w.server.notices.size(), 0u);
+    EXPECT_EQ(w.server.messages[0], u"Playing team death match");
+    EXPECT_EQ(w.server.messages[1], u"Player Anna entered the game");
+
+    w.Run(61.0f);
+    EXPECT_EQ(w.Mode()->GetPhase(), 1);
+    // Time messages every five seconds carry the time left and the limit.
+    std::vector<int> types = Types(w.connections[0]->sent);
+    EXPECT_GE(Count(types, GameMessage::GameModeTime), 11);
+    EXPECT_LE(Count(types, GameMessage::GameModeTime), 12);
+    EXPECT_EQ(Count(types, GameMessage::GameModeData), 1);
+    EXPECT_NEAR(LastFloat(w.connections[0]->sent, GameMessage::GameModeTime, 0), 540.0f, 5.5f);
+    EXPECT_EQ(LastFloat(w.connections[0]->sent, GameMessage::GameModeTime, 1), 600.0f);
+
+    w.Kill(boris, anna, true);
+    EXPECT_EQ(w.server.notices.back(), u"Anna killed Boris with head shot");
+    // Russia still has a living player, so its respawns wait.
+    EXPECT_FALSE(w.Mode()->CanRespawn(boris));
+    w.Kill(vera, anna);
+    w.Run(11.0f);
+    EXPECT_TRUE(w.Mode()->CanRespawn(vera));
+    EXPECT_FALSE(w.Mode()->IsGameOver());
+    w.Kill(anna, anna);
+    EXPECT_EQ(w.server.notices.back(), u"Anna did suicide");
+    EXPECT_EQ(anna->GetFrags(), 1);
+    w.Kill(boris, anna);
+    w.Kill(vera, anna);
+    EXPECT_EQ(anna->GetFrags(), 3);
+    EXPECT_EQ(w.ScoresOf(anna).frags, 4);
+    EXPECT_EQ(w.ScoresOf(anna).deaths, 1);
+    EXPECT_EQ(w.ScoresOf(anna).suicides, 1);
+    EXPECT_EQ(w.ScoresOf(boris).deaths, 2);
+
+    w.Run(0.1f);
+    EXPECT_TRUE(w.Mode()->IsGameOver());
+    EXPECT_EQ(w.server.levelStarts, 0);
+    w.Run(19.5f);
+    EXPECT_EQ(w.server.levelStarts, 0);
+    w.Run(1.0f);
+    EXPECT_EQ(w.server.levelStarts, 1);
+    EXPECT_EQ(static_cast<TeamDM*>(w.Mode())->GetResultImage(), std::u16string(u"gui/finland_wins.png"));
+}
+
+TEST(TeamDM, MatchEndsByTimeWithPhasesAndAKeptPlayedTime)
+{
+    ModeWorld w(0);
+    w.Options().SetServerTimeLimit(2);
+    w.Options().SetServerFragLimit(0);
+    w.Options().SetServerTeamFragLimit(0);
+    w.Mode()->Start();
+    w.Join(u"Anna", 1);
+    w.Run(30.0f);
+    // A limit raised mid-match keeps the half minute played.
+    w.Options().SetServerTimeLimit(3);
+    w.Run(0.1f);
+    EXPECT_NEAR(w.Mode()->GetTimeLeft(), 149.9f, 0.05f);
+    w.Run(29.0f);
+    EXPECT_EQ(w.Mode()->GetPhase(), 0);
+    w.Run(1.0f);
+    EXPECT_EQ(w.Mode()->GetPhase(), 1);
+    w.Run(29.5f);
+    EXPECT_EQ(w.Mode()->GetPhase(), 1);
+    w.Run(0.5f);
+    EXPECT_EQ(w.Mode()->GetPhase(), 2);
+    w.Run(69.0f);
+    EXPECT_FALSE(w.Mode()->IsGameOver());
+    w.Run(1.0f);
+    EXPECT_TRUE(w.Mode()->IsGameOver());
+    EXPECT_EQ(w.Mode()->GetPhase(), 3);
+    w.Run(19.5f);
+    EXPECT_EQ(w.server.levelStarts, 0);
+    w.Run(1.0f);
+    EXPECT_EQ(w.server.levelStarts, 1);
+}
+
+TEST(TeamDM, KillIsScoredOnlyWhereServed)
+{
+    ModeWorld w(0);
+    w.Mode()->Start();
+    Player* anna = w.Join(u"Anna", 1);
+    Player* boris = w.Join(u"Boris", 2);
+    // The client hears of the same death: it keeps no score and says nothing.
+    w.game->SetActiveHandler(&w.client);
+    w.Mode()->OnKill(boris, anna, 0, -1);
+    w.Mode()->AwardFrag(anna);
+    EXPECT_EQ(anna->GetFrags(), 0);
+    EXPECT_EQ(w.ScoresOf(anna).points, 0);
+    EXPECT_TRUE(w.server.notices.empty());
+    w.game->SetActiveHandler(&w.server);
+    w.Kill(boris, anna);
+    EXPECT_EQ(anna->GetFrags(), 1);
+    EXPECT_EQ(w.ScoresOf(anna).points, 1);
+    EXPECT_EQ(w.ScoresOf(boris).deaths, 1);
+    EXPECT_EQ(w.server.notices.size(), 1u);
+}
+
+TEST(TeamDM, ClientLearnsTheServersLimitsAtEveryLevel)
+{
+    ModeWorld w(0);
+    // The server plays without a time limit to 32 frags; the client's own
+    // settings say 20 minutes.
+    w.Options().SetServerTimeLimit(0);
+    w.Options().SetServerFragLimit(32);
+    w.Options().SetServerTeamFragLimit(0);
+    Player* anna = w.Join(u"Anna", 1);
+    w.Join(u"Boris", 2);
+    w.connections[0]->sent.clear();
+    // A later level: the joined client learns the limits from its start.
+    w.Mode()->Start();
+    w.Run(6.0f);
+    for (int i = 0; i < 12; ++i)
+        anna->AddFrags(1);
+
+    w.game->SetActiveHandler(&w.client);
+    w.client.AddPlayer(anna->GetNetworkId(), u"Anna", nullptr);
+    w.client.UpdatePlayer(anna->GetNetworkId(), 0, 0, 0, 0, nullptr);
+    w.Options().SetServerTimeLimit(20);
+    TeamDM clientMode(w.game.get());
+    clientMode.Restart();
+    EXPECT_FALSE(clientMode.IsGameOver());
+    EXPECT_EQ(w.Deliver(w.connections[0].get(), &clientMode), 2);
+    EXPECT_EQ(clientMode.GetReceivedFragLimit(), 32);
+    EXPECT_FALSE(clientMode.IsWaitingForTime());
+    EXPECT_EQ(clientMode.GetTimeLimit(), 0.0f);
+    for (int i = 0; i < 100; ++i)
+        clientMode.CheckLimits(0.1f);
+    EXPECT_FALSE(clientMode.IsGameOver());
+    for (int i = 0; i < 20; ++i)
+        anna->AddFrags(1);
+    clientMode.CheckLimits(0.1f);
+    EXPECT_TRUE(clientMode.IsGameOver());
+
+    // A server of old sends only the time left; a short one reads as 0.
+    TeamDM older(w.game.get());
+    older.Restart();
+    GamePacket p;
+    p.SetReceived(uint16_t(GameMessage::GameModeTime), 0);
+    EXPECT_TRUE(older.HandleMessage(nullptr, &p));
+    EXPECT_FALSE(older.IsWaitingForTime());
+    EXPECT_EQ(older.GetTimeLeft(), 0.0f);
+    EXPECT_EQ(older.GetTimeLimit(), 1200.0f);
+    p.SetReceived(uint16_t(GameMessage::GameModeCapture), 0);
+    EXPECT_FALSE(older.HandleMessage(nullptr, &p));
+}
