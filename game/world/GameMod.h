@@ -131,6 +131,9 @@ protected:
     ITexture* Image(const char16_t* file);
     // Draws a picture at its own size with its top-left corner at (x, y).
     void DrawImage(ITexture* image, float x, float y, float alpha);
+    // "gui/finland_scores.png" (team 0) or "gui/russia_scores.png" (team 7)
+    // at its own size, centred on x 512 with its top at y 200.
+    void DrawScoringBanner(int team, float alpha);
     // Capture the flag drops the carried items before a team change.
     virtual void BeforeTeamChange(Player*) {}
 

@@ -45,6 +45,15 @@ void GameMod::DrawImage(ITexture* image, float x, float y, float alpha)
     renderer->DrawQuad(&quad, alpha);
 }
 
+void GameMod::DrawScoringBanner(int team, float alpha)
+{
+    if (team != kFinland && team != kRussia)
+        return;
+    ITexture* banner = Image(team == kFinland ? u"gui/finland_scores.png" : u"gui/russia_scores.png");
+    if (banner)
+        DrawImage(banner, 512.0f - float(banner->GetWidth() / 2), 200.0f, alpha);
+}
+
 void GameMod::DrawTeamSelect()
 {
     IRenderer* renderer = Services().renderer;
@@ -103,6 +112,7 @@ ITexture* GameMod::Image(const char16_t*)
 }
 
 void GameMod::DrawImage(ITexture*, float, float, float) {}
+void GameMod::DrawScoringBanner(int, float) {}
 void GameMod::DrawTeamSelect() {}
 void GameMod::DrawScoreboardFrame(int, int) {}
 
