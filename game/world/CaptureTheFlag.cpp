@@ -1,7 +1,6 @@
 #include "game/world/CaptureTheFlag.h"
 
 #include "engine/core/StringKit.h"
-#include "engine/render/ITexture.h"
 #include "engine/web/IPlayerScores.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/MultiplayerHandler.h"
@@ -191,22 +190,14 @@ bool CaptureTheFlag::HandleMessage(MPAPI::IConnection*, GamePacket* packet)
 }
 
 #ifdef VORNHAL_DEDICATED
-void CaptureTheFlag::DrawBanner(int, float) {}
 void CaptureTheFlag::DrawHud() {}
 void CaptureTheFlag::DrawScoreboard() {}
 void CaptureTheFlag::DrawMapFlags(float, float, float, float) {}
 #else
-void CaptureTheFlag::DrawBanner(int team, float alpha)
-{
-    ITexture* banner = Image(team == kFinland ? u"gui/finland_scores.png" : u"gui/russia_scores.png");
-    if (banner)
-        DrawImage(banner, 512.0f - banner->GetWidth() / 2.0f, 200.0f, alpha);
-}
-
 void CaptureTheFlag::DrawHud()
 {
     if (scoringTeam_ != -1)
-        DrawBanner(scoringTeam_, GetBannerAlpha());
+        DrawScoringBanner(scoringTeam_, GetBannerAlpha());
 }
 
 void CaptureTheFlag::DrawScoreboard()

@@ -36,7 +36,6 @@ protected:
     void BeforeTeamChange(Player* player) override;
 
 private:
-    void DrawBanner(int team, float alpha);
     // The player of team T gives up the enemy flag it carries at its base.
     void Capture(Player* player, int carriedType);
     // A team's dropped flag touched by a player.

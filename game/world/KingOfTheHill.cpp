@@ -1,7 +1,6 @@
 #include "game/world/KingOfTheHill.h"
 
 #include "engine/core/StringKit.h"
-#include "engine/render/ITexture.h"
 #include "engine/web/IPlayerScores.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/MultiplayerHandler.h"
@@ -197,22 +196,14 @@ bool KingOfTheHill::HandleMessage(MPAPI::IConnection*, GamePacket* packet)
 }
 
 #ifdef VORNHAL_DEDICATED
-void KingOfTheHill::DrawBanner(int, float) {}
 void KingOfTheHill::DrawHud() {}
 void KingOfTheHill::DrawScoreboard() {}
 void KingOfTheHill::DrawMapFlags(float, float, float, float) {}
 #else
-void KingOfTheHill::DrawBanner(int team, float alpha)
-{
-    ITexture* banner = Image(team == kFinland ? u"gui/finland_scores.png" : u"gui/russia_scores.png");
-    if (banner)
-        DrawImage(banner, 512.0f - banner->GetWidth() / 2.0f, 200.0f, alpha);
-}
-
 void KingOfTheHill::DrawHud()
 {
     if (roundWinner_ != -1)
-        DrawBanner(roundWinner_, 0.7f);
+        DrawScoringBanner(roundWinner_, 0.7f);
 }
 
 void KingOfTheHill::DrawScoreboard()

@@ -39,7 +39,6 @@ protected:
     int ScoreboardScore(int, int frags, int captures) override { return captures * 5 + frags; }
 
 private:
-    void DrawBanner(int team, float alpha);
     template <class F> void ForEachHillFlag(F f);
     void AdvanceRoundWin(float dt);
     void ScoreRound(int team);
