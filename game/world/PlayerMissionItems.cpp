@@ -93,6 +93,9 @@ bool Player::RemoveMissionItemOfType(int type)
 
 void Player::DropMissionItems()
 {
+    // Nothing carried, nothing for the clients to drop.
+    if (missionItems_.GetCount() == 0)
+        return;
     const float x = std::floor(x_ / 32.0f) * 32.0f + 16.0f;
     const float y = std::floor(y_ / 32.0f) * 32.0f + 16.0f;
     GameMod* mode = IsServing() ? CurrentMode() : nullptr;

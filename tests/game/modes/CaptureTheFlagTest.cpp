@@ -101,3 +101,19 @@ TEST(CaptureTheFlag, FlagTakenDroppedReturnedRetakenAndCapturedThenTimeEndsTheMa
     EXPECT_EQ(w.server.levelStarts, 1);
     EXPECT_NEAR(w.Mode()->GetElapsedTime(), 120.0f, 0.15f);
 }
+
+TEST(CaptureTheFlag, AnyoneTakesItemsInTeamDeathmatchAndADroppedFlagTakenIsNeverCarried)
+{
+    ModeWorld w(0);
+    DefineFlagLevel(w);
+    MissionItem* finFlag = Place(kFlagFin, 100.0f, 100.0f);
+    Player* anna = w.Join(u"Anna", 1);
+    EXPECT_TRUE(anna->TakeMissionItem(finFlag));
+    w.Kill(anna, nullptr);
+    std::vector<MissionItem*> dropped = ItemsOfType(MissionItem::DroppedFinnish);
+    ASSERT_EQ(dropped.size(), 1u);
+    // It goes away on pick-up: listing it would leave a dangling carried item.
+    EXPECT_TRUE(anna->TakeMissionItem(dropped[0]));
+    EXPECT_EQ(anna->GetMissionItemCount(), 0);
+    EXPECT_TRUE(ItemsOfType(MissionItem::DroppedFinnish).empty());
+}
