@@ -221,6 +221,8 @@ void GameMod::ReadTimeMessage(GamePacket* packet)
     }
     clock_.SetTimeLeft(left);
     waitingForTime_ = false;
+    if (packet->GetRemaining() >= 8)
+        ReadLimitsMessage(packet);
 }
 
 void GameMod::ReadLimitsMessage(GamePacket* packet)
@@ -236,10 +238,17 @@ void GameMod::BroadcastTime()
     MultiplayerHandler* handler = Handler();
     if (!handler || !Serving())
         return;
-    // The limit rides behind the time left, which is all older clients read.
+    // Behind the time left, which is all older clients read, ride the time
+    // limit and the frag limits: a client that missed message 2002 (it had
+    // no mode yet while it fetched the level) learns them within 5 s.
     const float values[2] = {clock_.GetTimeLeft(), clock_.GetTimeLimit()};
+    IGameOptions* options = Options(game_);
     GamePacket& packet = handler->Outgoing();
     GameMessages::WriteFloats(packet, GameMessage::GameModeTime, values, 2);
+    if (options) {
+        packet.Write32(uint32_t(options->GetServerFragLimit()));
+        packet.Write32(uint32_t(options->GetServerTeamFragLimit()));
+    }
     handler->Broadcast(&packet, nullptr);
 }
 

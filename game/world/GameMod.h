@@ -105,7 +105,8 @@ protected:
     void UpdateMatchEnd(float dt);
     // Frag-limited modes, client: the clock, then the received limits.
     void CheckReceivedLimits(float dt);
-    // Message 2001: the server's time left and, when sent, its limit.
+    // Message 2001: the server's time left and, when sent, its time limit
+    // and its frag limits.
     void ReadTimeMessage(GamePacket* packet);
     // Message 2002: the frag limit and the team frag limit.
     void ReadLimitsMessage(GamePacket* packet);

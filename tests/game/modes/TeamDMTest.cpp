@@ -178,6 +178,16 @@ TEST(TeamDM, ClientLearnsTheServersLimitsAtEveryLevel)
     for (int i = 0; i < 100; ++i)
         clientMode.CheckLimits(0.1f);
     EXPECT_FALSE(clientMode.IsGameOver());
+
+    // A client that made its mode only once it had fetched the level missed
+    // message 2002; the next time message tells it the limits.
+    TeamDM late(w.game.get());
+    late.Restart();
+    w.game->SetActiveHandler(&w.server);
+    w.Run(5.5f);
+    w.game->SetActiveHandler(&w.client);
+    EXPECT_EQ(w.Deliver(w.connections[0].get(), &late), 1);
+    EXPECT_EQ(late.GetReceivedFragLimit(), 32);
     for (int i = 0; i < 20; ++i)
         anna->AddFrags(1);
     clientMode.CheckLimits(0.1f);
