@@ -1,8 +1,7 @@
 #pragma once
 
-// A serving game state on an empty 16 x 16 map whose handler keeps what it
-// would have sent: the bytes for each joined connection, the notices and the
-// level starts. Clients read those bytes back through their own handler.
+// A serving game state on an empty map whose handler keeps what it sent:
+// bytes per joined connection, notices, level starts.
 #include "engine/web/IPlayerScores.h"
 #include "game/net/MemoryConnection.h"
 #include "game/shell/ClientHandler.h"
@@ -105,6 +104,11 @@ struct ModeWorld {
 
     GameMod* Mode() { return game->GetGameMode(); }
     GameOptions& Options() { return game->Options(); }
+    void Limits(int minutes, int frags, int teamFrags)
+    {
+        Options().SetServerTimeLimit(minutes), Options().SetServerFragLimit(frags);
+        Options().SetServerTeamFragLimit(teamFrags);
+    }
 
     // A client joining over its connection, then taking a team (1, 2).
     Player* Join(const char16_t* name, int choice)
@@ -126,12 +130,11 @@ struct ModeWorld {
         victim->ResetForSpawn();
     }
 
-    // Server frames of dt until `seconds` have passed or a level starts.
-    void Run(float seconds, float dt = 0.1f)
+    // Server frames of 0.1 s until `seconds` have passed or a level starts.
+    void Run(float seconds)
     {
-        int starts = server.levelStarts;
-        for (float t = 0.0f; t < seconds - dt * 0.5f && server.levelStarts == starts; t += dt)
-            Mode()->Update(dt);
+        for (int i = 0, starts = server.levelStarts; i < int(seconds * 10.0f + 0.5f) && server.levelStarts == starts; ++i)
+            Mode()->Update(0.1f);
     }
 
     // Hands every message a client has been sent so far to `mode`.
