@@ -65,7 +65,7 @@ void GameMod::Start()
 void GameMod::Restart()
 {
     timeMessageTimer_ = 0.0f;
-    // A limit the server told stays: the level's new mode object knows none.
+    // A time limit the server has told outlasts a restart.
     clock_.Reset(serverTimeLimit_ >= 0.0f ? serverTimeLimit_ : clock_.GetOptionLimit(), 0.0f);
     waitingForTime_ = true;
     gameOver_ = false;
