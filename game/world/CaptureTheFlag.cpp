@@ -102,7 +102,8 @@ void CaptureTheFlag::TouchDropped(Player* player, int flagTeam, MissionItem* dro
 {
     MissionItem* flag = GetTeamFlag(flagTeam);
     if (player->GetTeam() == flagTeam) {
-        Announce(flagTeam == kFinland ? u"Finnish flag is returned to the base" : u"Russian flag is returned to the base",
+        Announce(flagTeam == kFinland ? u"Finnish flag is returned to the base"
+                                      : u"Russian flag is returned to the base",
                  player);
         if (flag)
             flag->Drop(0.0f, 0.0f, false);

@@ -1,7 +1,7 @@
 #pragma once
 
-// Flags and start points of both teams for a mode's level, made through the
-// level factory as the level loader makes them.
+// Flags and start points of both teams, made through the level factory as
+// the level loader makes them.
 #include "ModeFixture.h"
 
 #include "game/world/MissionItem.h"
@@ -11,29 +11,26 @@
 
 namespace modetest {
 
-enum : int { kFlagFin = 40 << 18, kFlagRus = 41 << 18, kFlagBlank = 42 << 18, kStartFin = 43 << 18, kStartRus = 44 << 18 };
-
-inline void Define(ResourceManager& r, int classId, int id, const char16_t* name, const char16_t* word, int number)
-{
-    ObjectResource* block = r.CreateObjectResource(classId);
-    block->SetId(id);
-    auto* record = new ParameterRecord();
-    record->name = name;
-    ParameterValue& v = record->values[record->valueCount++];
-    v.type = word ? ParameterValue::Word : ParameterValue::Integer;
-    if (word)
-        v.text = word;
-    v.integer = number;
-    block->AddItem(record);
-}
+enum : int { kFlagFin = 40 << 18, kFlagRus, kFlagBlank, kStartFin, kStartRus };
 
 inline void DefineFlagLevel(ModeWorld& w)
 {
-    Define(w.resources, ResourceClass::MissionItem, kFlagFin, u"type", u"flag_fin", 0);
-    Define(w.resources, ResourceClass::MissionItem, kFlagRus, u"type", u"flag_rus", 0);
-    Define(w.resources, ResourceClass::MissionItem, kFlagBlank, u"type", u"flag_blank", 0);
-    Define(w.resources, ResourceClass::StartPoint, kStartFin, u"team_id", nullptr, 1);
-    Define(w.resources, ResourceClass::StartPoint, kStartRus, u"team_id", nullptr, 8);
+    auto define = [&](int classId, int id, const char16_t* name, const char16_t* word, int number) {
+        auto* record = new ParameterRecord();
+        record->name = name;
+        ParameterValue& v = record->values[record->valueCount++];
+        v.type = word ? ParameterValue::Word : ParameterValue::Integer;
+        v.text = word ? word : u"";
+        v.integer = number;
+        ObjectResource* block = w.resources.CreateObjectResource(classId);
+        block->SetId(id);
+        block->AddItem(record);
+    };
+    define(ResourceClass::MissionItem, kFlagFin, u"type", u"flag_fin", 0);
+    define(ResourceClass::MissionItem, kFlagRus, u"type", u"flag_rus", 0);
+    define(ResourceClass::MissionItem, kFlagBlank, u"type", u"flag_blank", 0);
+    define(ResourceClass::StartPoint, kStartFin, u"team_id", nullptr, 1);
+    define(ResourceClass::StartPoint, kStartRus, u"team_id", nullptr, 8);
     w.resources.BuildIndex();
 }
 
@@ -42,7 +39,6 @@ template <class T = MissionItem> T* Place(int definitionId, float x, float y)
     return dynamic_cast<T*>(CreateObjectByType(definitionId, x, y));
 }
 
-// The world's mission items of a type.
 inline std::vector<MissionItem*> ItemsOfType(int type)
 {
     std::vector<MissionItem*> items;
