@@ -142,11 +142,14 @@ void MissionItemFlag::Update(float dt)
             ++helpers;
         }
     }
+    const int32_t previous = capturer_;
     capturer_ = capturer ? capturer->GetNetworkId() : 0;
-    if (!capturer) {
+    // A capturer who takes over from one who left starts from nothing: the
+    // time stood there is nobody else's.
+    if (!capturer || capturer_ != previous)
         progress_ = timer_ = 0.0f;
+    if (!capturer)
         return;
-    }
     timer_ += dt;
     progress_ = (timer_ + helpers) / kCaptureSeconds;
     if (progress_ >= 1.0f)

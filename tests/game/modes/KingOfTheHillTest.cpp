@@ -73,12 +73,18 @@ TEST(KingOfTheHill, HillHeldByTimeWinsRoundsUntilTheMatchIsOver)
     EXPECT_EQ(w.server.messages[0], u"Playing king of the hill");
     EXPECT_EQ(hill->FindHolder(), -1);
 
-    // Alone, half way in five seconds; an enemy at the flag loses it all.
+    // Alone, half way in five seconds; one who steps in as he walks off
+    // starts from nothing; an enemy at the flag loses it all.
     boris->SetPosition(540.0f, 460.0f);
     Frames(w, 5.0f, {neutral, finnish});
     EXPECT_NEAR(neutral->GetProgress(), 0.5f, 0.011f);
     EXPECT_EQ(neutral->GetCapturer(), boris->GetNetworkId());
+    boris->SetPosition(540.0f, 600.0f);
     anna->SetPosition(440.0f, 520.0f);
+    Frames(w, 0.1f, {neutral, finnish});
+    EXPECT_EQ(neutral->GetCapturer(), anna->GetNetworkId());
+    EXPECT_NEAR(neutral->GetProgress(), 0.01f, 0.001f);
+    boris->SetPosition(540.0f, 460.0f);
     Frames(w, 0.1f, {neutral, finnish});
     EXPECT_EQ(neutral->GetProgress(), 0.0f);
     EXPECT_EQ(neutral->GetCapturer(), 0);
