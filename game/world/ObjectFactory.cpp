@@ -4,15 +4,19 @@
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/ArmsFactory.h"
 #include "game/world/BulletProjectile.h"
+#include "game/world/CaptureTheFlag.h"
 #include "game/world/Door.h"
 #include "game/world/DummyObject.h"
+#include "game/world/GameSystem.h"
 #include "game/world/MissionItem.h"
 #include "game/world/Pickups.h"
 #include "game/world/Scenery.h"
 #include "game/world/StartPoint.h"
+#include "game/world/TeamDM.h"
 #include "game/world/WorldEffects.h"
 #include "game/world/IResource.h"
 #include "game/world/IResourceManager.h"
+#include "game/world/KingOfTheHill.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Player.h"
@@ -45,6 +49,14 @@ Object* MakeDummy(IResource* definition, int id)
     if (HasHealth(definition))
         return new DummyBreakableObject(id);
     return new DummyObject(id);
+}
+
+// The level mode's own kind of mission item, when it has one.
+MissionItem* ModeFlag(int definitionId)
+{
+    GameSystem* game = Services().game;
+    GameMod* mode = game ? game->GetGameMode() : nullptr;
+    return mode ? mode->CreateFlagObject(definitionId) : nullptr;
 }
 
 } // namespace
@@ -88,7 +100,11 @@ Object* CreateObjectByType(int definitionId, float x, float y)
     case ResourceClass::MissionItem:
         if (client)
             return nullptr;
-        return CreateMissionItemOfType(definitionId, x, y);
+        object = ModeFlag(definitionId);
+        if (!object)
+            return CreateMissionItemOfType(definitionId, x, y);
+        registration = 1;
+        break;
     // Every machine builds these from the level.
     case ResourceClass::Tree:
         object = new Tree(definitionId);
@@ -174,7 +190,11 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
         // A definition, or a type below 1000 for the dropped flags.
         if (subTypeId >= 1000 && !Definition(subTypeId))
             return nullptr;
-        made = new MissionItemImpl(subTypeId == -1 ? 0 : subTypeId);
+        made = ModeFlag(subTypeId);
+        if (made)
+            made->LoadProperties();
+        else
+            made = new MissionItemImpl(subTypeId == -1 ? 0 : subTypeId);
         if (subTypeId >= 0 && subTypeId < 1000)
             static_cast<MissionItem*>(made)->SetType(subTypeId);
         break;
@@ -215,14 +235,15 @@ Object* CreateEffectObjectOfType(int typeId)
     }
 }
 
-GameMod* CreateGameModeObject(int mode, GameSystem*)
+GameMod* CreateGameModeObject(int mode, GameSystem* game)
 {
     switch (mode) {
-    // Team deathmatch, capture the flag and king of the hill are wired in
-    // here as they land.
     case 0:
+        return new TeamDM(game);
     case 1:
+        return new CaptureTheFlag(game);
     case 2:
+        return new KingOfTheHill(game);
     default:
         return nullptr;
     }

@@ -167,6 +167,8 @@ public:
     uint16_t GetDeaths() const { return deaths_; }
     void AddFrags(int n) { frags_ = int16_t(frags_ + n); }
     void AddDeath() { deaths_ = uint16_t(deaths_ + 1); }
+    int16_t GetCaptures() const { return captures_; }
+    void AddCapture() { captures_ = int16_t(captures_ + 1); }
     bool IsLocal();
     bool IsCrouching() const { return (stateFlags_ & Crouching) != 0; }
     // The server's answer to a throw request.
@@ -213,6 +215,7 @@ private:
     int16_t frags_ = 0;
     uint16_t deaths_ = 0;
     uint8_t rank_ = 0;
+    int16_t captures_ = 0;
     float presenceTimer_ = 0.0f;
     float aliveTimer_ = 0.0f;
     uint16_t stateFlags_ = 0;

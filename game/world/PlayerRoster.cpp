@@ -1,5 +1,7 @@
 #include "game/world/PlayerRoster.h"
 
+#include "engine/net/IConnection.h"
+#include "engine/net/Object.h"
 #include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/ObjectFactory.h"
@@ -33,6 +35,7 @@ IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
         return figures;
     figures.team = player->GetTeam();
     figures.frags = player->GetFrags();
+    figures.captures = player->GetCaptures();
     figures.health = player->GetHealth();
     figures.x = player->GetX();
     figures.y = player->GetY();
@@ -42,9 +45,17 @@ IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
 Player* PlayerRoster::CreatePlayer()
 {
     GameSystem* game = Services().game;
-    if (!game || !game->GetGameMode())
-        return nullptr;
-    return ::CreatePlayer();
+    GameMod* mode = game ? game->GetGameMode() : nullptr;
+    return mode ? mode->CreatePlayer() : nullptr;
+}
+
+void PlayerRoster::SendModeInfo(MPAPI::IConnection* connection)
+{
+    GameSystem* game = Services().game;
+    GameMod* mode = game ? game->GetGameMode() : nullptr;
+    MPAPI::Object* player = connection ? connection->GetPlayerObject() : nullptr;
+    if (mode && player)
+        mode->SendModeInfo(connection, player->GetNetworkId());
 }
 
 MPAPI::Object* PlayerRoster::AsNetObject(Player* player)

@@ -14,7 +14,7 @@ public:
     void SetScores(Player* player, IPlayerScores* scores) override;
     IPlayerScores* GetScores(Player* player) override;
     void SetRelativeMoving(Player* player, bool on) override;
-    void SendModeInfo(MPAPI::IConnection*) override {}
+    void SendModeInfo(MPAPI::IConnection* connection) override;
     Player* PlayerOf(MPAPI::Object* object) override;
     void DeleteObject(MPAPI::Object* object) override;
     void SetTeam(Player* player, int choice, bool respawn, bool force) override;

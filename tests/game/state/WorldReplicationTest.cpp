@@ -116,9 +116,9 @@ TEST_F(GameState, WorldObjectsReachAClientMemberByMember)
             ExpectSame(s, c);
     }
     EXPECT_EQ(replicated, 9); // door, window, table, ammo, medkit, pistol, flag, jeep, player
-    // Lights are each machine's own, from the level.
-    EXPECT_EQ(pair.clientSide.objects->CountLights(), 1);
-    EXPECT_EQ(pair.serverSide.objects->CountLights(), 1);
+    // Lights are each machine's own: the level's lamp and the player's flashlight.
+    EXPECT_EQ(pair.clientSide.objects->CountLights(), 2);
+    EXPECT_EQ(pair.serverSide.objects->CountLights(), 2);
     auto& handler = dynamic_cast<MPAPI::ClientManager&>(*pair.client).GetHandler();
     auto* shotCopy = dynamic_cast<SoundSource*>(handler.FindObject(shot->GetNetworkId()));
     ASSERT_NE(shotCopy, nullptr);
