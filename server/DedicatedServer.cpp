@@ -39,6 +39,8 @@ int DedicatedServer::Main(int argc, char** argv)
     int exitCode = 0;
     if (!Start(&exitCode)) {
         std::fflush(stdout);
+        // Nothing of a failed start outlives it; "game.opt" stays as it was.
+        ReleaseGame();
         Console::Restore();
         return exitCode;
     }
@@ -136,11 +138,27 @@ void DedicatedServer::Shutdown()
             engine_->FatalError("mpHandler not set");
         if (active && active == game_->GetServerHandler())
             active->Stop();
+        stopped_ = true;
         WriteOptionsFile(engine_->GetFileManager(), &game_->Options(), engine_->GetMasterServer(),
                          optionsPath_.c_str());
-        delete game_;
-        game_ = nullptr;
     }
+    ReleaseGame();
+    writer_.Print("Server closed.\n");
+    std::fflush(stdout);
+    Console::Restore();
+}
+
+void DedicatedServer::ReleaseGame()
+{
+    if (game_) {
+        MultiplayerHandler* active = game_->GetActiveHandler();
+        if (active && active == game_->GetServerHandler() && !stopped_)
+            active->Stop();
+        stopped_ = true;
+    }
+    // The handler outlives the game state, which still reaches it while it goes.
+    delete game_;
+    game_ = nullptr;
     delete handler_;
     handler_ = nullptr;
     delete world_;
@@ -148,9 +166,6 @@ void DedicatedServer::Shutdown()
     delete media_;
     media_ = nullptr;
     engine_->Shutdown();
-    writer_.Print("Server closed.\n");
-    std::fflush(stdout);
-    Console::Restore();
 }
 
 void DedicatedServer::PrintMessage(const std::u16string& text)

@@ -38,6 +38,8 @@ private:
     Ending RunConsole();
     // One pass of the loop: true when a typed line is complete.
     bool Pass();
+    // Stops the handler once and frees the game, newest first.
+    void ReleaseGame();
 
     IEngine* engine_;
     std::u16string optionsPath_ = u"game.opt";
@@ -51,5 +53,6 @@ private:
     World* world_ = nullptr;
     GameSystem* game_ = nullptr;
     ServerHandler* handler_ = nullptr;
+    bool stopped_ = false;
     ConsoleWriter writer_;
 };
