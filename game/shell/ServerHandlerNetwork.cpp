@@ -10,6 +10,7 @@
 #include "engine/net/IServer.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/IPlayerRoster.h"
+#include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/IGameOptions.h"
 #include "game/world/World.h"
@@ -170,7 +171,11 @@ void ServerHandler::HandleMessages(MPAPI::IConnection* connection)
                     return;
             }
             break;
-        default: break;
+        default:
+            // The rules of the match read what the protocol does not.
+            if (GameMod* mode = game_ ? game_->GetGameMode() : nullptr)
+                mode->HandleMessage2(connection, packet);
+            break;
         }
     }
 }

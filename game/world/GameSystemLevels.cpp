@@ -16,6 +16,7 @@
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/World.h"
+#include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 #include "game/world/phys/PhysicsEngine.h"
 #ifndef VORNHAL_DEDICATED
@@ -164,8 +165,10 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
 
 bool GameSystem::CheckFlagSpacing()
 {
-    // Mission items arrive with their class; until then no level holds one,
-    // and both the flag and the hill rules hold.
+    if (levelGameMode_ == 1)
+        return CheckCaptureFlagSpacing();
+    if (levelGameMode_ == 2)
+        return CheckHillFlagSpacing();
     return true;
 }
 

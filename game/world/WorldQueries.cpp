@@ -1,5 +1,6 @@
 #include "game/world/WorldQueries.h"
 
+#include "game/world/MissionItem.h"
 #include "game/world/Object.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
@@ -91,6 +92,64 @@ bool IsPlaceFree(float x, float y, float radius, int kind, const Object* exclude
         });
     }
     return free;
+}
+
+namespace {
+
+bool IsFlagType(int type, bool withBlank)
+{
+    return type == MissionItem::Finnish || type == MissionItem::Russian || (withBlank && type == MissionItem::Blank);
+}
+
+template <class F> void ForEachMissionItem(F f)
+{
+    if (ObjectManager* objects = Services().objects)
+        objects->ForEachObject([&](Object* object) {
+            if (object->GetKind() == ObjectKind::MissionItem)
+                f(static_cast<MissionItem*>(object));
+        });
+}
+
+bool Closer(Object* a, float x, float y, float distance)
+{
+    const float dx = a->GetX() - x, dy = a->GetY() - y;
+    // NaN compares false: a flag without a place is never "far enough".
+    return !(dx * dx + dy * dy >= distance * distance);
+}
+
+} // namespace
+
+bool IsFlagSpacingFree(float x, float y, float distance, const Object* excluded)
+{
+    bool free = true;
+    ForEachMissionItem([&](MissionItem* item) {
+        if (free && item != excluded && IsFlagType(item->GetType(), distance <= 150.0f) && Closer(item, x, y, distance))
+            free = false;
+    });
+    return free;
+}
+
+bool CheckCaptureFlagSpacing()
+{
+    bool apart = true;
+    ForEachMissionItem([&](MissionItem* item) {
+        if (apart && IsFlagType(item->GetType(), false))
+            apart = IsFlagSpacingFree(item->GetX(), item->GetY(), 320.0f, item);
+    });
+    return apart;
+}
+
+bool CheckHillFlagSpacing()
+{
+    bool apart = true;
+    ForEachMissionItem([&](MissionItem* item) {
+        if (apart && IsFlagType(item->GetType(), true))
+            ForEachMissionItem([&](MissionItem* other) {
+                if (other != item && IsFlagType(other->GetType(), true) && Closer(other, item->GetX(), item->GetY(), 100.0f))
+                    apart = false;
+            });
+    });
+    return apart;
 }
 
 float GetCoverVisibility(float x1, float y1, float x2, float y2)

@@ -13,6 +13,13 @@ void ClosestPointOnSegment(float x1, float y1, float x2, float y2, float px, flo
 // False when an object of that kind, other than excluded, stands within
 // radius of (x, y).
 bool IsPlaceFree(float x, float y, float radius, int kind, const Object* excluded);
+// False when a team flag other than excluded, or a blank flag when distance
+// is 150 or less, lies closer than distance to (x, y).
+bool IsFlagSpacingFree(float x, float y, float distance, const Object* excluded);
+// Capture-the-flag levels: every team flag 320 from every other flag.
+bool CheckCaptureFlagSpacing();
+// Hill levels: no two flags closer than 100.
+bool CheckHillFlagSpacing();
 // 0 when a prop's cover circle hides (x2, y2) from (x1, y1); else 1.
 float GetCoverVisibility(float x1, float y1, float x2, float y2);
 // 0 when a prop's cover lies between a blast and a point; else 1.
