@@ -30,7 +30,9 @@ GameSystem* GameOf(GameSystem* game) { return game ? game : Services().game; }
 Object* FindKind(uint32_t id, int kind)
 {
     ObjectManager* objects = Services().objects;
-    Object* object = objects && id != 0 && id <= uint32_t(INT32_MAX) ? objects->FindObject(int(id)) : nullptr;
+    // Objects made after the level (players among them) have ids from
+    // 0x80000000 on: the id is the same 32 bits as the object's int.
+    Object* object = objects && id != 0 ? objects->FindObject(int32_t(id)) : nullptr;
     return object && object->GetKind() == kind ? object : nullptr;
 }
 
