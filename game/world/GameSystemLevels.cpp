@@ -165,11 +165,7 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
 
 bool GameSystem::CheckFlagSpacing()
 {
-    if (levelGameMode_ == 1)
-        return CheckCaptureFlagSpacing();
-    if (levelGameMode_ == 2)
-        return CheckHillFlagSpacing();
-    return true;
+    return FlagSpacingHolds(levelGameMode_, LiveFlags());
 }
 
 int32_t GameSystem::CreateGameMode(const char16_t* path, bool diskOnly)

@@ -101,55 +101,59 @@ bool IsFlagType(int type, bool withBlank)
     return type == MissionItem::Finnish || type == MissionItem::Russian || (withBlank && type == MissionItem::Blank);
 }
 
-template <class F> void ForEachMissionItem(F f)
+bool Closer(const FlagPlace& a, float x, float y, float distance)
 {
-    if (ObjectManager* objects = Services().objects)
-        objects->ForEachObject([&](Object* object) {
-            if (object->GetKind() == ObjectKind::MissionItem)
-                f(static_cast<MissionItem*>(object));
-        });
-}
-
-bool Closer(Object* a, float x, float y, float distance)
-{
-    const float dx = a->GetX() - x, dy = a->GetY() - y;
+    const float dx = a.x - x, dy = a.y - y;
     // NaN compares false: a flag without a place is never "far enough".
     return !(dx * dx + dy * dy >= distance * distance);
 }
 
 } // namespace
 
-bool IsFlagSpacingFree(float x, float y, float distance, const Object* excluded)
+bool IsFlagSpacingFree(const std::vector<FlagPlace>& flags, float x, float y, float distance, size_t excluded)
 {
-    bool free = true;
-    ForEachMissionItem([&](MissionItem* item) {
-        if (free && item != excluded && IsFlagType(item->GetType(), distance <= 150.0f) && Closer(item, x, y, distance))
-            free = false;
-    });
-    return free;
+    for (size_t i = 0; i < flags.size(); ++i)
+        if (i != excluded && IsFlagType(flags[i].type, distance <= 150.0f) && Closer(flags[i], x, y, distance))
+            return false;
+    return true;
 }
 
-bool CheckCaptureFlagSpacing()
+bool CheckCaptureFlagSpacing(const std::vector<FlagPlace>& flags)
 {
-    bool apart = true;
-    ForEachMissionItem([&](MissionItem* item) {
-        if (apart && IsFlagType(item->GetType(), false))
-            apart = IsFlagSpacingFree(item->GetX(), item->GetY(), 320.0f, item);
-    });
-    return apart;
+    for (size_t i = 0; i < flags.size(); ++i)
+        if (IsFlagType(flags[i].type, false) && !IsFlagSpacingFree(flags, flags[i].x, flags[i].y, 320.0f, i))
+            return false;
+    return true;
 }
 
-bool CheckHillFlagSpacing()
+bool CheckHillFlagSpacing(const std::vector<FlagPlace>& flags)
 {
-    bool apart = true;
-    ForEachMissionItem([&](MissionItem* item) {
-        if (apart && IsFlagType(item->GetType(), true))
-            ForEachMissionItem([&](MissionItem* other) {
-                if (other != item && IsFlagType(other->GetType(), true) && Closer(other, item->GetX(), item->GetY(), 100.0f))
-                    apart = false;
-            });
-    });
-    return apart;
+    for (size_t i = 0; i < flags.size(); ++i)
+        for (size_t j = i + 1; j < flags.size(); ++j)
+            if (IsFlagType(flags[i].type, true) && IsFlagType(flags[j].type, true) &&
+                Closer(flags[j], flags[i].x, flags[i].y, 100.0f))
+                return false;
+    return true;
+}
+
+bool FlagSpacingHolds(int gameMode, const std::vector<FlagPlace>& flags)
+{
+    if (gameMode == 1)
+        return CheckCaptureFlagSpacing(flags);
+    if (gameMode == 2)
+        return CheckHillFlagSpacing(flags);
+    return true;
+}
+
+std::vector<FlagPlace> LiveFlags()
+{
+    std::vector<FlagPlace> flags;
+    if (ObjectManager* objects = Services().objects)
+        objects->ForEachObject([&](Object* object) {
+            if (object->GetKind() == ObjectKind::MissionItem)
+                flags.push_back({static_cast<MissionItem*>(object)->GetType(), object->GetX(), object->GetY()});
+        });
+    return flags;
 }
 
 float GetCoverVisibility(float x1, float y1, float x2, float y2)

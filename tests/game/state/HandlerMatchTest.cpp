@@ -54,6 +54,14 @@ TEST_F(HandlerMatch, FlagLevelsWithFlagsTooCloseAreRefused)
     WriteTestLevel("h_ctf_far.lvl", 30, 15, u"Far", 1, {{kFinnishFlag, 100, 240, 0}, {kRussianFlag, 430, 240, 0}});
     WriteTestLevel("h_koh_near.lvl", 20, 15, u"Near", 2, {{kWhiteFlag, 100, 100, 0}, {kWhiteFlag, 190, 140, 0}});
     WriteTestLevel("h_koh_far.lvl", 20, 15, u"Far", 2, {{kWhiteFlag, 100, 100, 0}, {kWhiteFlag, 190, 150, 0}});
+    // A server passes over such a level before it lets go of the one it plays.
+    game_->Options().SetServerMode(1);
+    game_->Options().AddMapCycleLevel(1, u"levels/h_ctf_near.lvl");
+    game_->Options().AddMapCycleLevel(1, u"levels/h_ctf_far.lvl");
+    handler_ = std::make_unique<ServerHandler>(game_);
+    game_->SetHandlers(handler_.get(), &client_);
+    ASSERT_TRUE(handler_->StartLevel());
+    EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/h_ctf_far.lvl");
     for (auto [level, loads] : {std::pair{u"levels/h_ctf_near.lvl", false}, {u"levels/h_ctf_far.lvl", true},
                                 {u"levels/h_koh_near.lvl", false}, {u"levels/h_koh_far.lvl", true}}) {
         ASSERT_NE(game_->CreateGameMode(level), 0);
