@@ -11,16 +11,20 @@ constexpr int kWhiteFlag = 28835840;
 constexpr int kFinnishFlag = 29097984;
 constexpr int kRussianFlag = 29360128;
 
-TEST_F(HandlerMatch, ClientsSeeTheFlagCarriedAndDroppedWhenItsCarrierDies)
+TEST_F(HandlerMatch, ClientsSeeTheFlagCarriedAndDroppedWhenItsCarrierDiesOrLeaves)
 {
     WriteTestLevel("h_ctf.lvl", 30, 15, u"Flags", 1, {{kFinnishFlag, 100, 240, 0}, {kRussianFlag, 860, 240, 0}});
     game_->Options().AddMapCycleLevel(1, u"levels/h_ctf.lvl");
     ASSERT_NO_FATAL_FAILURE(Serve(1));
-    MissionItem* flag = nullptr;
-    Services().objects->ForEachObject([&](Object* o) {
-        if (auto* item = dynamic_cast<MissionItem*>(o); item && item->GetType() == MissionItem::Finnish)
-            flag = item;
-    });
+    auto ofType = [](int type) {
+        MissionItem* found = nullptr;
+        Services().objects->ForEachObject([&](Object* o) {
+            if (auto* item = dynamic_cast<MissionItem*>(o); item && item->GetType() == type)
+                found = item;
+        });
+        return found;
+    };
+    MissionItem* flag = ofType(MissionItem::Finnish);
     ASSERT_NE(flag, nullptr);
     const int flagId = flag->GetNetworkId();
     const int carrierId = Server(1)->GetNetworkId();
@@ -46,6 +50,11 @@ TEST_F(HandlerMatch, ClientsSeeTheFlagCarriedAndDroppedWhenItsCarrierDies)
         return o ? static_cast<MissionItem*>(o)->GetCarrierId() : -1;
     }),
               0);
+
+    // A carrier that leaves leaves the flag where it stood.
+    ASSERT_TRUE(Server(0)->TakeMissionItem(ofType(MissionItem::Russian)));
+    OnPeer<bool>(0, [&] { return peers_[0].handler->Stop(), true; });
+    EXPECT_TRUE(Run(5.0f, [&] { return ofType(MissionItem::DroppedRussian) != nullptr && !Server(0); }));
 }
 
 TEST_F(HandlerMatch, FlagLevelsWithFlagsTooCloseAreRefused)
