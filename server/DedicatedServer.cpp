@@ -98,8 +98,8 @@ bool DedicatedServer::Start(int* exitCode)
     game_->SetEnginePhysics(physics);
     writer_.Print("Listening.\n");
     if (!game_->StartServer(options.GetServerPort())) {
+        // A server that cannot listen has failed like any other start-up.
         writer_.Print("Unable to listen UDP port %d.\n", options.GetServerPort());
-        *exitCode = 0;
         return false;
     }
     ConfigureHandler();

@@ -6,6 +6,7 @@
 #include "engine/net/IConnection.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/LoadingListener.h"
+#include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/Inventory.h"
 #include "game/world/ParticleSystem.h"
@@ -138,8 +139,12 @@ void ClientHandler::SetClientState(int flags, float x, float y, float value, int
 void ClientHandler::Update(float dt)
 {
     // The sound sources play from the game state's update.
-    if (client_)
-        client_->Update(dt);
+    if (!client_)
+        return;
+    client_->Update(dt);
+    GameSystem* game = GameOf(game_);
+    if (GameMod* mode = game ? game->GetGameMode() : nullptr)
+        mode->CheckLimits(dt);
 }
 
 void ClientHandler::SendChat(const char16_t* text, bool teamOnly)
@@ -214,8 +219,10 @@ void ClientHandler::HandleMessage(GamePacket& packet)
     }
     if (HandleTableMessage(&packet) || HandleInventoryMessage(packet) || HandleWorldMessage(packet))
         return;
-    // The game modes' own messages (2001, 2002, 2004) and unknown types
-    // are dropped until the match rules read messages of their own.
+    // The game modes' own messages (2001, 2002, 2004); the mode drops the rest.
+    GameSystem* game = GameOf(game_);
+    if (GameMod* mode = game ? game->GetGameMode() : nullptr)
+        mode->HandleMessage(Connection(), &packet);
 }
 
 // ---- joining a level ---------------------------------------------------------
@@ -276,6 +283,8 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
     GameSystem* game = GameOf(game_);
     if (game && (!game->GetGameMode() || fetched))
         game->CreateGameMode(levelPath_.c_str(), fetched);
+    if (GameMod* mode = game ? game->GetGameMode() : nullptr)
+        mode->Restart();
     if (!game || !game->LoadLevel(levelPath_.c_str(), fetched)) {
         Refuse(u"Level %s not found");
         return;

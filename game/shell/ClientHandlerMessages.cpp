@@ -9,6 +9,7 @@
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/ParticleSystem.h"
+#include "game/world/Player.h"
 #include "game/world/WorldEffects.h"
 #include "game/world/World.h"
 #include "game/world/WorldServices.h"
@@ -29,7 +30,9 @@ GameSystem* GameOf(GameSystem* game) { return game ? game : Services().game; }
 Object* FindKind(uint32_t id, int kind)
 {
     ObjectManager* objects = Services().objects;
-    Object* object = objects && id != 0 && id <= uint32_t(INT32_MAX) ? objects->FindObject(int(id)) : nullptr;
+    // Objects made after the level (players among them) have ids from
+    // 0x80000000 on: the id is the same 32 bits as the object's int.
+    Object* object = objects && id != 0 ? objects->FindObject(int32_t(id)) : nullptr;
     return object && object->GetKind() == kind ? object : nullptr;
 }
 
@@ -149,22 +152,29 @@ bool ClientHandler::HandleWorldMessage(GamePacket& packet)
         GameMessages::ReadPair(packet, &playerId, &itemId);
         // Both are checked for their kinds: an id the server names may be
         // any object.
-        Object* player = FindKind(playerId, ObjectKind::Player);
+        auto* player = static_cast<Player*>(FindKind(playerId, ObjectKind::Player));
         auto* item = static_cast<MissionItem*>(FindKind(itemId, ObjectKind::MissionItem));
         if (!player || !item)
             return true;
-        if (GameMessage(packet.GetType()) == GameMessage::MissionItemTaken)
-            item->PickUp(int(playerId));
-        else if (item->GetCarrierId() == int(playerId))
+        if (GameMessage(packet.GetType()) == GameMessage::MissionItemTaken) {
+            // The player's own list, so that the flag it carries shows and a
+            // later drop finds it.
+            player->TakeMissionItem(item);
+            return true;
+        }
+        player->RemoveMissionItem(item);
+        if (item->GetCarrierId() == int(playerId))
             item->Drop(player->GetX(), player->GetY(), false);
         return true;
     }
     case GameMessage::MissionItemsDropped: {
         uint32_t playerId = GameMessages::ReadValue(packet);
-        Object* player = FindKind(playerId, ObjectKind::Player);
+        auto* player = static_cast<Player*>(FindKind(playerId, ObjectKind::Player));
         ObjectManager* objects = Services().objects;
         if (!player || !objects)
             return true;
+        // Not serving: no game mode hears of it and no dropped flag is made.
+        player->DropMissionItems(false);
         objects->ForEachObject([&](Object* object) {
             if (object->GetKind() != ObjectKind::MissionItem)
                 return;

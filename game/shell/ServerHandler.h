@@ -105,7 +105,8 @@ private:
     void AdvanceUploads();
     void DropUploadsOf(MPAPI::IConnection* connection);
     void AbortUploads();
-    void DropLostConnection(size_t index);
+    // object: the connection's player object as it was before its state was read.
+    void DropLostConnection(size_t index, MPAPI::Object* object);
     // The path, or the first after it in the map cycle, that reads as a
     // level; false when none does.
     bool ChooseLoadableLevel(std::u16string* path);

@@ -13,8 +13,13 @@
 #include "game/shell/IPlayerRoster.h"
 #include "game/world/GameSystem.h"
 #include "game/world/IGameOptions.h"
+#include "game/world/IResource.h"
+#include "game/world/IResourceManager.h"
 #include "game/world/LevelFile.h"
+#include "game/world/MissionItem.h"
+#include "game/world/ResourceClass.h"
 #include "game/world/World.h"
+#include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 #include "game/world/phys/PhysicsEngine.h"
 
@@ -120,10 +125,20 @@ bool ServerHandler::LevelParses(const std::u16string& path)
     if (!files || path.size() > size_t(kMaxPathUnits))
         return false;
     IFile* file = files->Open(path.c_str(), kOpenRead, 0);
+    IResourceManager* resources = Services().resources;
     LevelContents level;
-    bool read = file && ReadLevel(file, Services().resources, &level);
+    bool read = file && ReadLevel(file, resources, &level);
     delete file;
-    return read && level.header.gameMode >= 0 && level.header.gameMode <= 2;
+    if (!read || level.header.gameMode < 0 || level.header.gameMode > 2)
+        return false;
+    // Loading would refuse it too, but only after the level played had gone.
+    std::vector<FlagPlace> flags;
+    for (const LevelObject& placed : level.objects) {
+        IResource* definition = resources ? resources->GetById(placed.definitionId) : nullptr;
+        if (definition && definition->GetClassId() == ResourceClass::MissionItem)
+            flags.push_back({MissionItem::TypeOf(definition), placed.x, placed.y});
+    }
+    return FlagSpacingHolds(level.header.gameMode, flags);
 }
 
 void ServerHandler::ReportInvalidLevel(const std::u16string& path)

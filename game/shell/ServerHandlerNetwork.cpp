@@ -10,6 +10,7 @@
 #include "engine/net/IServer.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/IPlayerRoster.h"
+#include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/IGameOptions.h"
 #include "game/world/World.h"
@@ -79,19 +80,22 @@ bool ServerHandler::ProcessNetwork()
     if (!server_)
         return false;
     for (size_t i = 0; i < peers_.size(); ++i) {
+        // Reading a lost connection's state resets it, its player object
+        // with it: the player must be known before.
+        MPAPI::Object* object = peers_[i].connection->GetPlayerObject();
         int state = peers_[i].connection->GetState();
         if (state != MPAPI::IConnection::kClosed && state != MPAPI::IConnection::kTimedOut) {
             HandleMessages(peers_[i].connection);
             continue;
         }
         // One loss a frame; the rest wait for the next.
-        DropLostConnection(i);
+        DropLostConnection(i, object);
         break;
     }
     return false;
 }
 
-void ServerHandler::DropLostConnection(size_t index)
+void ServerHandler::DropLostConnection(size_t index, MPAPI::Object* object)
 {
     MPAPI::IConnection* connection = peers_[index].connection;
     const uint32_t a = peers_[index].address;
@@ -100,9 +104,8 @@ void ServerHandler::DropLostConnection(size_t index)
     DropUploadsOf(connection);
     const bool closed = connection->GetState() == MPAPI::IConnection::kClosed;
     IPlayerRoster* roster = GetRoster();
-    MPAPI::Object* object = connection->GetPlayerObject();
     IEngine* engine = Services().engine;
-    if (Player* player = PlayerOf(connection)) {
+    if (Player* player = roster ? roster->PlayerOf(object) : nullptr) {
         roster->DropMissionItems(player);
         int32_t id = roster->GetPlayerId(player);
         std::u16string name = GetPlayerName(id);
@@ -170,7 +173,11 @@ void ServerHandler::HandleMessages(MPAPI::IConnection* connection)
                     return;
             }
             break;
-        default: break;
+        default:
+            // The rules of the match read what the protocol does not.
+            if (GameMod* mode = game_ ? game_->GetGameMode() : nullptr)
+                mode->HandleMessage2(connection, packet);
+            break;
         }
     }
 }

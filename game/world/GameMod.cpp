@@ -378,19 +378,8 @@ void GameMod::SpawnPlayer(Player* player)
     if (!point)
         return;
     player->SetPosition(point->GetX(), point->GetY());
-    GiveStartWeapons(player);
-}
-
-void GameMod::GiveStartWeapons(Player* player)
-{
-    const WeaponTable* table = Services().weapons;
-    if (!table)
-        return;
-    for (int i = 0; i < table->GetWeaponCount(); ++i) {
-        const WeaponDef* def = table->GetWeaponAt(i);
-        if (def && def->addOnSpawn)
-            player->PickUpWeapon(def->id, -1);
-    }
+    if (game_)
+        game_->GiveSpawnWeapons(player);
 }
 
 bool GameMod::ToggleBalance()

@@ -162,7 +162,6 @@ private:
     };
 
     void ReportPhase();
-    void GiveStartWeapons(Player* player);
 
     std::vector<CachedImage> images_;
 };

@@ -16,6 +16,7 @@
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/World.h"
+#include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 #include "game/world/phys/PhysicsEngine.h"
 #ifndef VORNHAL_DEDICATED
@@ -164,9 +165,7 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
 
 bool GameSystem::CheckFlagSpacing()
 {
-    // Mission items arrive with their class; until then no level holds one,
-    // and both the flag and the hill rules hold.
-    return true;
+    return FlagSpacingHolds(levelGameMode_, LiveFlags());
 }
 
 int32_t GameSystem::CreateGameMode(const char16_t* path, bool diskOnly)

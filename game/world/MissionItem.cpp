@@ -14,19 +14,26 @@
 #include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 
+int MissionItem::TypeOf(IResource* definition)
+{
+    const ParameterRecord* record = definition ? definition->FindItem(u"type") : nullptr;
+    const ParameterValue* v = record ? record->Value(0) : nullptr;
+    if (!v || (v->type != ParameterValue::Word && v->type != ParameterValue::String))
+        return None;
+    if (v->text == u"flag_blank")
+        return Blank;
+    if (v->text == u"flag_fin")
+        return Finnish;
+    if (v->text == u"flag_rus")
+        return Russian;
+    return None;
+}
+
 void MissionItem::LoadProperties()
 {
     Object::LoadProperties();
-    const ParameterRecord* record = definition_ ? definition_->FindItem(u"type") : nullptr;
-    const ParameterValue* v = record ? record->Value(0) : nullptr;
-    if (v && (v->type == ParameterValue::Word || v->type == ParameterValue::String)) {
-        if (v->text == u"flag_blank")
-            type_ = Blank;
-        else if (v->text == u"flag_fin")
-            type_ = Finnish;
-        else if (v->text == u"flag_rus")
-            type_ = Russian;
-    }
+    if (int type = TypeOf(definition_))
+        type_ = type;
 #ifndef VORNHAL_DEDICATED
     if (!sprite_ && Services().spritePainter)
         sprite_ = Services().spritePainter->CreateSprite(height_);

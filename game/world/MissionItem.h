@@ -2,12 +2,16 @@
 
 #include "game/world/Object.h"
 
+class IResource;
+
 // The common base of a level's mission item and the modes' own flags.
 class MissionItem : public Object {
 public:
     enum Type { None = 0, Blank = 1, Finnish = 2, Russian = 3, DroppedFinnish = 4, DroppedRussian = 5 };
 
     explicit MissionItem(int definitionId) : Object(21, definitionId) {}
+    // The type a definition's "type" parameter gives; None without one.
+    static int TypeOf(IResource* definition);
     void LoadProperties() override;
     bool IsNear(float, float, bool* far) override;
     void Update(float dt) override;

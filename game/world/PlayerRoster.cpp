@@ -12,6 +12,16 @@
 
 #include <cmath>
 
+namespace {
+
+GameMod* Mode()
+{
+    GameSystem* game = Services().game;
+    return game ? game->GetGameMode() : nullptr;
+}
+
+} // namespace
+
 Player* PlayerRoster::FindPlayer(int32_t id)
 {
     ObjectManager* objects = Services().objects;
@@ -44,15 +54,13 @@ IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
 
 Player* PlayerRoster::CreatePlayer()
 {
-    GameSystem* game = Services().game;
-    GameMod* mode = game ? game->GetGameMode() : nullptr;
+    GameMod* mode = Mode();
     return mode ? mode->CreatePlayer() : nullptr;
 }
 
 void PlayerRoster::SendModeInfo(MPAPI::IConnection* connection)
 {
-    GameSystem* game = Services().game;
-    GameMod* mode = game ? game->GetGameMode() : nullptr;
+    GameMod* mode = Mode();
     MPAPI::Object* player = connection ? connection->GetPlayerObject() : nullptr;
     if (mode && player)
         mode->SendModeInfo(connection, player->GetNetworkId());
@@ -91,9 +99,17 @@ Player* PlayerRoster::PlayerOf(MPAPI::Object* object)
 
 void PlayerRoster::DeleteObject(MPAPI::Object* object) { delete object; }
 
-void PlayerRoster::SetTeam(Player* player, int choice, bool, bool)
+void PlayerRoster::DropMissionItems(Player* player)
 {
-    if (player && (choice == 1 || choice == 2))
+    if (player)
+        player->DropMissionItems(true);
+}
+
+void PlayerRoster::SetTeam(Player* player, int choice, bool respawn, bool force)
+{
+    if (GameMod* mode = Mode())
+        mode->SetPlayerTeam(player, choice, respawn, force);
+    else if (player && (choice == 1 || choice == 2))
         player->SetTeam(choice == 1 ? 0 : 7);
 }
 
@@ -120,8 +136,22 @@ void PlayerRoster::AdoptOwnPlayer(Player* player)
         player->SetJoinFlag(game->Options().GetMovingMode());
 }
 
+void PlayerRoster::UpdateMatch(float dt)
+{
+    // The mode may start the next level, which replaces it: nothing of it
+    // is touched after the call.
+    if (GameMod* mode = Mode())
+        mode->Update(dt);
+}
+
+void PlayerRoster::StartMatch()
+{
+    if (GameMod* mode = Mode())
+        mode->Start();
+}
+
 bool PlayerRoster::IsMatchOver()
 {
-    GameSystem* game = Services().game;
-    return game && game->GetGameMode() && game->GetGameMode()->IsGameOver();
+    GameMod* mode = Mode();
+    return mode && mode->IsGameOver();
 }

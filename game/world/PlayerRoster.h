@@ -17,9 +17,12 @@ public:
     void SendModeInfo(MPAPI::IConnection* connection) override;
     Player* PlayerOf(MPAPI::Object* object) override;
     void DeleteObject(MPAPI::Object* object) override;
+    void DropMissionItems(Player* player) override;
     void SetTeam(Player* player, int choice, bool respawn, bool force) override;
     void RequestThrow(Player* player, int power) override;
     void SetInput(Player* player, int flags, float angle, int a, int b, float u, float v) override;
     void AdoptOwnPlayer(Player* player) override;
+    void UpdateMatch(float dt) override;
+    void StartMatch() override;
     bool IsMatchOver() override;
 };

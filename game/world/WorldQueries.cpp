@@ -1,5 +1,6 @@
 #include "game/world/WorldQueries.h"
 
+#include "game/world/MissionItem.h"
 #include "game/world/Object.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
@@ -91,6 +92,68 @@ bool IsPlaceFree(float x, float y, float radius, int kind, const Object* exclude
         });
     }
     return free;
+}
+
+namespace {
+
+bool IsFlagType(int type, bool withBlank)
+{
+    return type == MissionItem::Finnish || type == MissionItem::Russian || (withBlank && type == MissionItem::Blank);
+}
+
+bool Closer(const FlagPlace& a, float x, float y, float distance)
+{
+    const float dx = a.x - x, dy = a.y - y;
+    // NaN compares false: a flag without a place is never "far enough".
+    return !(dx * dx + dy * dy >= distance * distance);
+}
+
+} // namespace
+
+bool IsFlagSpacingFree(const std::vector<FlagPlace>& flags, float x, float y, float distance, size_t excluded)
+{
+    for (size_t i = 0; i < flags.size(); ++i)
+        if (i != excluded && IsFlagType(flags[i].type, distance <= 150.0f) && Closer(flags[i], x, y, distance))
+            return false;
+    return true;
+}
+
+bool CheckCaptureFlagSpacing(const std::vector<FlagPlace>& flags)
+{
+    for (size_t i = 0; i < flags.size(); ++i)
+        if (IsFlagType(flags[i].type, false) && !IsFlagSpacingFree(flags, flags[i].x, flags[i].y, 320.0f, i))
+            return false;
+    return true;
+}
+
+bool CheckHillFlagSpacing(const std::vector<FlagPlace>& flags)
+{
+    for (size_t i = 0; i < flags.size(); ++i)
+        for (size_t j = i + 1; j < flags.size(); ++j)
+            if (IsFlagType(flags[i].type, true) && IsFlagType(flags[j].type, true) &&
+                Closer(flags[j], flags[i].x, flags[i].y, 100.0f))
+                return false;
+    return true;
+}
+
+bool FlagSpacingHolds(int gameMode, const std::vector<FlagPlace>& flags)
+{
+    if (gameMode == 1)
+        return CheckCaptureFlagSpacing(flags);
+    if (gameMode == 2)
+        return CheckHillFlagSpacing(flags);
+    return true;
+}
+
+std::vector<FlagPlace> LiveFlags()
+{
+    std::vector<FlagPlace> flags;
+    if (ObjectManager* objects = Services().objects)
+        objects->ForEachObject([&](Object* object) {
+            if (object->GetKind() == ObjectKind::MissionItem)
+                flags.push_back({static_cast<MissionItem*>(object)->GetType(), object->GetX(), object->GetY()});
+        });
+    return flags;
 }
 
 float GetCoverVisibility(float x1, float y1, float x2, float y2)

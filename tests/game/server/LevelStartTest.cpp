@@ -65,7 +65,8 @@ TEST_F(Joined, AClientLeavingRightAfterALevelStartDeletesNothingTwice)
     ASSERT_EQ(Services().objects->CountPlayers(), 1);
     ASSERT_TRUE(handler_->StartLevel()); // loading deletes the player
     EXPECT_EQ(c->GetPlayerObject(), nullptr) << "the connection points at a deleted player";
-    EXPECT_EQ(Types(Drain(c)), std::vector<GameMessage>{GameMessage::LevelStart});
+    // The level, then the new match's limits.
+    EXPECT_EQ(Types(Drain(c)), (std::vector<GameMessage>{GameMessage::LevelStart, GameMessage::GameModeData}));
     c->state = MPAPI::IConnection::kClosed;
     Frame(); // under the address sanitizer, a second delete stops here
     EXPECT_EQ(handler_->CountConnections(), 0);
@@ -85,7 +86,8 @@ TEST_F(Joined, ALevelStartAbortsUploadsFirstAndLoadsBeforeItAnnounces)
     ASSERT_TRUE(handler_->StartLevel());
     EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/a.lvl");
     std::vector<Msg> m = Drain(c);
-    ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::DownloadAbort, GameMessage::LevelStart}));
+    ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::DownloadAbort, GameMessage::LevelStart,
+                                                   GameMessage::GameModeData}));
     EXPECT_EQ(handler_->CountUploads(), 0);
 
     // Nothing loads: no client is told of a level the server does not hold.

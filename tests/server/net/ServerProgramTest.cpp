@@ -46,7 +46,7 @@ TEST_F(ServerProgram, MissingOrEmptySettingsFileEndsWithMinusOneAtOnce)
     EXPECT_NE(server.Output().find("Loading game.opt failed.\n"), std::string::npos) << server.Output();
 }
 
-TEST_F(ServerProgram, PortInUseEndsWithZero)
+TEST_F(ServerProgram, PortInUseEndsWithMinusOne)
 {
     int s = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a{};
@@ -57,7 +57,7 @@ TEST_F(ServerProgram, PortInUseEndsWithZero)
     int port = ntohs(a.sin_port);
     ServerProcess::SetOption(dir_.Path(), "serverport", std::to_string(port));
     ServerProcess server(dir_.Path());
-    EXPECT_EQ(server.WaitExit(), 0);
+    EXPECT_EQ(server.WaitExit(), 255);
     EXPECT_NE(server.Output().find("Unable to listen UDP port " + std::to_string(port) + ".\n"), std::string::npos);
     close(s);
 }
