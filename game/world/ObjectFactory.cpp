@@ -190,10 +190,11 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
         // A definition, or a type below 1000 for the dropped flags.
         if (subTypeId >= 1000 && !Definition(subTypeId))
             return nullptr;
+        // The flag loads on the game thread like every other kind: loading
+        // here would add a body to the physics and a sprite to the painter
+        // while the game thread runs them.
         made = ModeFlag(subTypeId);
-        if (made)
-            made->LoadProperties();
-        else
+        if (!made)
             made = new MissionItemImpl(subTypeId == -1 ? 0 : subTypeId);
         if (subTypeId >= 0 && subTypeId < 1000)
             static_cast<MissionItem*>(made)->SetType(subTypeId);

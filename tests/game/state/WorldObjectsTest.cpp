@@ -7,6 +7,7 @@
 #include "engine/render/ITexture.h"
 #include "game/world/Door.h"
 #include "game/world/IResource.h"
+#include "game/world/MissionItemFlag.h"
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Pickups.h"
@@ -334,14 +335,15 @@ TEST_F(WorldObjects, HostileMembersNeverCrashAClient)
 }
 
 // A client makes replicated objects on its receive thread: they draw no
-// number there, so the game thread's sequence is its own; the tree's sway
-// and the corpse's pool are drawn once the objects are ready.
-TEST_F(WorldObjects, ReceiveThreadFactoryDrawsNoRandomNumber)
+// number and load nothing there (no body, no sprite), so the game thread's
+// sequence and structures are its own; all that once the objects are ready.
+TEST_F(WorldObjects, ReceiveThreadFactoryOnlyMakesObjects)
 {
     const std::pair<int, int> kinds[] = {{2, -1}, {3, -1}, {4, -1}, {7, -1}, {8, -1}, {9, -1}, {11, -1},
                                          {12, kPine}, {13, kWindow}, {14, kDoor}, {15, kAmmoBox}, {16, kMedkit},
                                          {18, -1}, {19, 0}, {21, kFinnishFlag}, {21, 4}, {0, kTable}};
     game_->SetActiveHandler(&client_);
+    game_->SetGameMode(CreateGameModeObject(2, game_)); // its flags are the mode's own
     Util::SeedRandom(4321);
     const int first = Util::Random();
     Util::SeedRandom(4321);
@@ -356,13 +358,17 @@ TEST_F(WorldObjects, ReceiveThreadFactoryDrawsNoRandomNumber)
     EXPECT_EQ(Util::Random(), first);
 
     Tree* tree = dynamic_cast<Tree*>(made[7]);
-    ASSERT_NE(tree, nullptr);
+    MissionItemFlag* flag = dynamic_cast<MissionItemFlag*>(made[15]);
+    ASSERT_TRUE(tree && flag);
+    EXPECT_EQ(flag->GetSprite(), nullptr);
     for (MPAPI::Object* o : made)
         if (o)
             game_->OnObjectReady(o);
     EXPECT_GE(tree->GetSwayPhase(), 0.0f);
     EXPECT_LE(tree->GetSwayPhase(), 1.0f);
+    EXPECT_NE(flag->GetSprite(), nullptr);
     Services().objects->Clear();
+    game_->SetGameMode(nullptr);
 }
 
 } // namespace StateTest
