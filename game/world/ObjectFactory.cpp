@@ -250,15 +250,21 @@ GameMod* CreateGameModeObject(int mode, GameSystem* game)
     }
 }
 
+Object* AddToWorld(Object* object)
+{
+    if (ObjectManager* objects = Services().objects)
+        objects->AddObject(object);
+    if (MultiplayerHandler* handler = ActiveHandler())
+        handler->AddObject(object);
+    return object;
+}
+
 Player* CreatePlayer()
 {
     Player* player = new Player();
     player->LoadProperties();
     player->SetPositionAngle(0.0f, 0.0f, 0.0f);
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(player);
-    if (MultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(player);
+    AddToWorld(player);
     return player;
 }
 
@@ -272,11 +278,7 @@ Object* CreateCorpse(Player* player)
     corpse->SetPositionAngle(x, y, player->GetAngle());
     static_cast<DeadPlayer*>(corpse)->playerId = uint8_t(player->GetNetworkId());
     corpse->LoadProperties();
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(corpse);
-    if (MultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(corpse);
-    return corpse;
+    return AddToWorld(corpse);
 }
 
 Object* CreateProjectile(const WeaponDef& weapon, Player* shooter, float x, float y, float angle, int power,
@@ -330,19 +332,6 @@ Object* CreateDroppedWeapon(int weaponId, int clip, int detonatorTag, float x, f
     return CreateThrownWeapon(weaponId, x, y, angle, clip, detonatorTag);
 }
 
-namespace {
-
-Object* Placed(Object* object)
-{
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(object);
-    if (MultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(object);
-    return object;
-}
-
-} // namespace
-
 Object* CreateMess(int variant, float x, float y, float angle)
 {
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
@@ -354,7 +343,7 @@ Object* CreateMess(int variant, float x, float y, float angle)
     mess->SetPositionAngle(x, y, angle);
     mess->LoadProperties();
     mess->StartUp();
-    return Placed(mess);
+    return AddToWorld(mess);
 }
 
 Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
@@ -366,5 +355,5 @@ Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float 
     fire->Start(x, y, dirX, dirY, speed, size, lifetime, ownerId);
     fire->value = std::isfinite(damage) ? damage : 0.0f;
     fire->LoadProperties();
-    return Placed(fire);
+    return AddToWorld(fire);
 }
