@@ -7,7 +7,10 @@ if [ -n "${DISPLAY:-}" ]; then
   exec "$@"
 fi
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/number" 2>"$dir/log" &
+# -noreset: by default the server resets whenever its last client leaves,
+# and a test connecting during that reset is refused; with tests starting
+# and ending in parallel that happens now and then.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/number" 2>"$dir/log" &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$dir"' EXIT
 # The number is written once the server accepts connections.

@@ -23,6 +23,7 @@
 #include "engine/net/ClientManager.h"
 #include "engine/net/ServerManager.h"
 #include "platform/net/Net.h"
+#include "platform/os/ExitHooks.h"
 #include "platform/os/Os.h"
 #include "platform/ui/Ui.h"
 
@@ -105,8 +106,7 @@ std::string g_fatalText;
         std::u16string message = Util::Widen(g_fatalText.c_str());
         Ui::ShowMessage(u"Error!", message.c_str(), Ui::Icon::Error);
     }
-    std::fflush(nullptr);
-    _exit(255);
+    Os::ExitNow(255);
 }
 
 } // namespace

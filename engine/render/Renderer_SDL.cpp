@@ -11,6 +11,7 @@
 #include "engine/render/Texture_SDL.h"
 #include "platform/gl/GlxContext.h"
 #include "platform/gl/Video.h"
+#include "platform/os/ExitHooks.h"
 #include "platform/ui/Ui.h"
 
 #include <GL/freeglut.h>
@@ -330,8 +331,7 @@ unsigned Renderer_SDL::LoadProgram(const char16_t* path, unsigned target)
         Shutdown();
         Ui::ShowMessage(u"Error!", u"All shader features are not supported by the graphics card or driver",
                         Ui::Icon::Error);
-        std::fflush(nullptr);
-        _exit(255);
+        Os::ExitNow(255);
     }
     g_gl.BindProgram(target, 0);
     return program;

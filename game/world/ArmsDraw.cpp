@@ -9,12 +9,11 @@
 #include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
-#include "game/shell/CameraPos.h"
 #include "game/shell/MultiplayerHandler.h"
 #include "game/world/IResource.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/ObjectView.h"
 #include "game/world/Quad.h"
-#include "game/world/World.h"
 #include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 
@@ -29,51 +28,13 @@ void Vehicle::Draw() {}
 void MakeArmsSprite(ISprite**, int) {}
 #else
 
-namespace {
-
-constexpr float kViewWidth = 1024.0f, kViewHeight = 768.0f;
-
-void CameraOf(float* x, float* y)
-{
-    CameraPos* camera = Services().camera;
-    *x = camera ? camera->x : 0.0f;
-    *y = camera ? camera->y : 0.0f;
-}
-
-bool InView(float x, float y, float margin)
-{
-    float cx, cy;
-    CameraOf(&cx, &cy);
-    return x >= cx - margin && x <= cx + kViewWidth + margin && y >= cy - margin && y <= cy + kViewHeight + margin;
-}
-
-int Pixel(float v)
-{
-    return v > -1.0e9f && v < 1.0e9f ? int(v) : 0;
-}
-
-// The world's light at a point as the quad's colour, fully opaque.
-void LightQuad(Quad* quad, float x, float y)
-{
-    float r = 1.0f, g = 1.0f, b = 1.0f;
-    if (World* world = Services().world)
-        world->GetAmbientAt(Pixel(x), Pixel(y), &r, &g, &b);
-    auto channel = [](float v) { return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f))); };
-    quad->r = channel(r);
-    quad->g = channel(g);
-    quad->b = channel(b);
-    quad->a = 255;
-}
-
-} // namespace
-
 void Projectile::DrawExtra()
 {
     IRenderer* renderer = Services().renderer;
     if (!renderer || !image_ || exploded_)
         return;
     float cx, cy;
-    CameraOf(&cx, &cy);
+    ObjectView::CameraOffset(&cx, &cy);
     Quad quad;
     quad.SetFromTexture(image_);
     quad.Rotate(2.0f, 0.0f, angle_);
@@ -86,7 +47,7 @@ void GrenadeProjectile::DrawExtra()
     if (!sprite_)
         return;
     sprite_->SetVisible(false);
-    if (!image_ || stale_ || !InView(x_, y_, 50.0f))
+    if (!image_ || stale_ || !ObjectView::InView(x_, y_, 50.0f))
         return;
     // Nothing turns the strip yet, so the counter stays on one frame.
     int k = int(std::floor(frame_)) % 8;
@@ -96,7 +57,7 @@ void GrenadeProjectile::DrawExtra()
     quad.SetFromTextureRect(image_, (7 - k) * 8, 0, (8 - k) * 8, image_->GetHeight());
     quad.Rotate(4.0f, 0.0f, angle_ - 90.0f);
     quad.Translate(x_, y_);
-    LightQuad(&quad, x_, y_);
+    ObjectView::Light(&quad, x_, y_);
     sprite_->SetVisible(true);
     sprite_->SetParams(x_, y_, 40.0f);
     sprite_->Set(&quad, height_ / 256.0f);
@@ -108,9 +69,10 @@ void BulletProjectile::DrawExtra()
     if (!renderer)
         return;
     float cx, cy;
-    CameraOf(&cx, &cy);
+    ObjectView::CameraOffset(&cx, &cy);
     float a = (angle_ - 90.0f) * (3.1416f / 180.0f);
     float sx = x_ - cx, sy = y_ - cy;
+    using ObjectView::Pixel;
     renderer->DrawLineAlpha(Pixel(sx), Pixel(sy), Pixel(sx + std::cos(a) * 100.0f), Pixel(sy + std::sin(a) * 100.0f),
                             255, 252, 25, 0.2f);
 }
@@ -120,7 +82,7 @@ void Trap::Draw()
     if (!sprite_)
         return;
     sprite_->SetVisible(false);
-    if (!image_ || stale_ || !InView(x_, y_, 100.0f))
+    if (!image_ || stale_ || !ObjectView::InView(x_, y_, 100.0f))
         return;
     if (MultiplayerHandler* handler = ActiveHandler()) {
         ObjectManager* objects = Services().objects;
@@ -132,7 +94,7 @@ void Trap::Draw()
     Quad quad;
     quad.SetFromTexture(image_);
     quad.Translate(x_ - image_->GetWidth() / 2.0f, y_ - image_->GetHeight() / 2.0f);
-    LightQuad(&quad, x_, y_);
+    ObjectView::Light(&quad, x_, y_);
     sprite_->SetVisible(true);
     sprite_->SetParams(x_, y_, 40.0f);
     sprite_->Set(&quad, height_ / 256.0f);
@@ -145,14 +107,14 @@ void Vehicle::Draw()
     for (VehiclePart_s* part : parts_)
         if (part->sprite)
             part->sprite->SetVisible(false);
-    if (stale_ || !image_ || !InView(x_, y_, radius_))
+    if (stale_ || !image_ || !ObjectView::InView(x_, y_, radius_))
         return;
     if (sprite_) {
         Quad quad;
         quad.SetFromTexture(image_);
         quad.Rotate(0.0f, 0.0f, angle_);
         quad.Translate(x_, y_);
-        LightQuad(&quad, x_, y_);
+        ObjectView::Light(&quad, x_, y_);
         sprite_->SetVisible(true);
         sprite_->SetParams(x_, y_, 200.0f);
         sprite_->Set(&quad, height_ / 256.0f);
@@ -167,7 +129,7 @@ void Vehicle::Draw()
         quad.Translate(part->offsetX - part->pivotX, part->offsetY - part->pivotY);
         quad.Rotate(0.0f, 0.0f, angle_);
         quad.Translate(x_, y_);
-        LightQuad(&quad, x_, y_);
+        ObjectView::Light(&quad, x_, y_);
         part->sprite->SetVisible(true);
         part->sprite->SetParams(x_, y_, 200.0f);
         part->sprite->Set(&quad, height_ / 256.0f);

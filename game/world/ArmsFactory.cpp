@@ -1,12 +1,10 @@
 #include "game/world/ArmsFactory.h"
 
-#include "game/shell/MultiplayerHandler.h"
 #include "game/world/BulletProjectile.h"
-#include "game/world/ObjectManager.h"
+#include "game/world/ObjectFactory.h"
 #include "game/world/Projectile.h"
 #include "game/world/Trap.h"
 #include "game/world/Vehicle.h"
-#include "game/world/WorldServices.h"
 
 namespace {
 
@@ -14,10 +12,7 @@ template <class T> T* Register(T* object, float x, float y, float angle)
 {
     object->LoadProperties();
     object->SetPositionAngle(x, y, angle);
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(object);
-    if (MultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(object);
+    AddToWorld(object);
     return object;
 }
 

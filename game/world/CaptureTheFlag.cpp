@@ -63,7 +63,7 @@ float CaptureTheFlag::GetBannerAlpha() const
 MissionItem* CaptureTheFlag::GetTeamFlag(int team)
 {
     MissionItem*& flag = teamFlags_[Slot(team)];
-    ObjectManager* objects = objects_ ? objects_ : Services().objects;
+    ObjectManager* objects = Objects();
     // An item the world no longer holds is forgotten, never followed.
     if (flag && (!objects || !objects->Contains(flag)))
         flag = nullptr;
@@ -210,7 +210,7 @@ void CaptureTheFlag::DrawScoreboard()
 
 void CaptureTheFlag::DrawMapFlags(float x, float y, float scaleX, float scaleY)
 {
-    ObjectManager* objects = objects_ ? objects_ : Services().objects;
+    ObjectManager* objects = Objects();
     if (!objects)
         return;
     objects->ForEachObject([&](Object* object) {

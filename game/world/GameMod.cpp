@@ -43,6 +43,11 @@ MultiplayerHandler* GameMod::Handler()
     return game_ ? game_->GetActiveHandler() : nullptr;
 }
 
+ObjectManager* GameMod::Objects()
+{
+    return objects_ ? objects_ : Services().objects;
+}
+
 bool GameMod::Serving()
 {
     return IsServing();
@@ -179,15 +184,21 @@ void GameMod::UpdateMatchEnd(float dt)
         gameOverTimer_ = 0.0f;
         return;
     }
-    if (!waitingForTime_ && clock_.GetTimeLimit() > 0.0f && clock_.GetTimeLeft() <= 0.0f) {
+    EndAtTimeLimit(dt, handler);
+}
+
+bool GameMod::EndAtTimeLimit(float dt, MultiplayerHandler* handler)
+{
+    if (handler && !waitingForTime_ && clock_.GetTimeLimit() > 0.0f && clock_.GetTimeLeft() <= 0.0f) {
         handler->StartLevel();
-        return;
+        return true;
     }
     timeMessageTimer_ += dt;
     if (timeMessageTimer_ > kTimeMessageInterval) {
         timeMessageTimer_ = 0.0f;
         BroadcastTime();
     }
+    return false;
 }
 
 void GameMod::CheckReceivedLimits(float dt)
@@ -301,7 +312,7 @@ void GameMod::BroadcastNotice(const char16_t* text, bool notice)
 
 Player* GameMod::FindPlayer(int32_t id)
 {
-    ObjectManager* objects = objects_ ? objects_ : Services().objects;
+    ObjectManager* objects = Objects();
     if (!objects || id == 0)
         return nullptr;
     for (Object* object : objects->Players())

@@ -90,6 +90,8 @@ public:
 protected:
     // The handler of the side this runs on; null without one.
     MultiplayerHandler* Handler();
+    // The registry given at creation, else the game's; null without either.
+    ObjectManager* Objects();
     GameTiming& Clock() { return clock_; }
     static bool Serving();
 
@@ -103,6 +105,10 @@ protected:
     // Frag-limited modes, server: game over after a limit, the next level
     // 20 s later or when the time is up, and message 2001 every 5 s.
     void UpdateMatchEnd(float dt);
+    // Server: at the time limit, starts the next level and answers true
+    // (the next level replaces this object: the caller returns at once);
+    // otherwise sends message 2001 every 5 s.
+    bool EndAtTimeLimit(float dt, MultiplayerHandler* handler);
     // Frag-limited modes, client: the clock, then the received limits.
     void CheckReceivedLimits(float dt);
     // Message 2001: the server's time left and, when sent, its time limit

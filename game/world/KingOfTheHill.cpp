@@ -24,13 +24,24 @@ KingOfTheHill::KingOfTheHill(GameSystem* game) : GameMod(game) {}
 
 template <class F> void KingOfTheHill::ForEachHillFlag(F f)
 {
-    ObjectManager* objects = objects_ ? objects_ : Services().objects;
+    ObjectManager* objects = Objects();
     if (!objects)
         return;
     objects->ForEachObject([&](Object* object) {
         if (object->GetKind() == ObjectKind::MissionItem)
             if (MissionItemFlag* flag = dynamic_cast<MissionItemFlag*>(object))
                 f(flag);
+    });
+}
+
+template <class F> void KingOfTheHill::ForEachPlayer(F f)
+{
+    ObjectManager* objects = Objects();
+    if (!objects)
+        return;
+    objects->ForEachPlayer([&](Object* object) {
+        if (object->GetKind() == ObjectKind::Player)
+            f(static_cast<Player*>(object));
     });
 }
 
@@ -68,17 +79,8 @@ void KingOfTheHill::Update(float dt)
     AdvanceRoundWin(dt);
     UpdateCooldowns(dt);
     UpdateBalanceFlag();
-    MultiplayerHandler* handler = Handler();
-    if (handler && !waitingForTime_ && clock_.GetTimeLimit() > 0.0f && clock_.GetTimeLeft() <= 0.0f) {
-        // The next level replaces this object: nothing may follow the call.
-        handler->StartLevel();
+    if (EndAtTimeLimit(dt, Handler()))
         return;
-    }
-    timeMessageTimer_ += dt;
-    if (timeMessageTimer_ > kTimeMessageInterval) {
-        timeMessageTimer_ = 0.0f;
-        BroadcastTime();
-    }
     if (roundWinner_ != -1)
         return;
     const int holder = FindHolder();
@@ -117,13 +119,7 @@ void KingOfTheHill::ScoreRound(int team)
 {
     if (!Serving())
         return;
-    ObjectManager* objects = objects_ ? objects_ : Services().objects;
-    if (!objects)
-        return;
-    objects->ForEachPlayer([&](Object* object) {
-        if (object->GetKind() != ObjectKind::Player)
-            return;
-        Player* player = static_cast<Player*>(object);
+    ForEachPlayer([&](Player* player) {
         // A player without a score record (a bot, a test) keeps no score.
         IPlayerScores* scores = player->GetScores();
         if (player->GetTeam() == team && scores) {
@@ -136,13 +132,7 @@ void KingOfTheHill::ScoreRound(int team)
 void KingOfTheHill::StartNextRound()
 {
     ForEachHillFlag([](MissionItemFlag* flag) { flag->ResetToStart(); });
-    ObjectManager* objects = objects_ ? objects_ : Services().objects;
-    if (!objects)
-        return;
-    objects->ForEachPlayer([&](Object* object) {
-        if (object->GetKind() != ObjectKind::Player)
-            return;
-        Player* player = static_cast<Player*>(object);
+    ForEachPlayer([&](Player* player) {
         player->ResetForSpawn();
         SpawnPlayer(player);
     });

@@ -40,6 +40,7 @@ protected:
 
 private:
     template <class F> void ForEachHillFlag(F f);
+    template <class F> void ForEachPlayer(F f);
     void AdvanceRoundWin(float dt);
     void ScoreRound(int team);
     void StartNextRound();

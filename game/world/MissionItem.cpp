@@ -118,6 +118,11 @@ MissionItem* CreateMissionItemOfType(int type, float x, float y)
     return item;
 }
 
+void MissionItem::ShapeQuad(Quad* quad, ITexture* image)
+{
+    quad->SetFromTexture(image);
+}
+
 #ifdef VORNHAL_DEDICATED
 void MissionItem::Draw() {}
 void MissionItem::DrawUpperLayer(float, float, float, bool) {}
@@ -138,7 +143,7 @@ void MissionItem::Draw()
     if (visibility_ <= 0.01f)
         return;
     Quad quad;
-    quad.SetFromTexture(image);
+    ShapeQuad(&quad, image);
     quad.Translate(x_, y_);
     ObjectView::Light(&quad, cx, cy);
     sprite_->SetVisible(true);

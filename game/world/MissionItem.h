@@ -3,6 +3,7 @@
 #include "game/world/Object.h"
 
 class IResource;
+struct Quad;
 
 // The common base of a level's mission item and the modes' own flags.
 class MissionItem : public Object {
@@ -30,6 +31,10 @@ public:
     ITexture* CurrentImage();
 
 protected:
+    // The picture drawn for the item's own image; the modes' flags show
+    // their team's instead.
+    virtual void ShapeQuad(Quad* quad, ITexture* image);
+
     // A byte on the wire in a 32-bit slot: kept whole so no padding is sent.
     int32_t carried_ = 0;
     uint32_t word_ = 0;

@@ -169,42 +169,22 @@ void MissionItemFlag::Capture(Object* capturer)
     team_ = player->GetTeam();
 }
 
-#ifdef VORNHAL_DEDICATED
-void MissionItemFlag::Draw() {}
-void MissionItemFlag::DrawIndicator() {}
-#else
-void MissionItemFlag::Draw()
+// The team's picture stretched over the size of the item's own.
+void MissionItemFlag::ShapeQuad(Quad* quad, ITexture* image)
 {
-    if (!sprite_)
-        return;
-    sprite_->SetVisible(false);
-    ITexture* image = CurrentImage();
-    if (stale_ || !image || !ObjectView::InView(x_, y_, 100.0f))
-        return;
-    const float cx = x_ + image->GetWidth() / 2.0f, cy = y_ + image->GetHeight() / 2.0f;
-    visibility_ = 1.0f;
-    float px, py;
-    if (PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
-        visibility_ = GetLineOfSight(px, py, cx, cy);
-    if (visibility_ <= 0.01f)
-        return;
-    // The team's picture stretched over the size of the item's own.
     ITexture* shown = image;
     if (owned_ && team_ == 0 && finnishImage_)
         shown = finnishImage_;
     else if (owned_ && team_ == 7 && russianImage_)
         shown = russianImage_;
-    Quad quad;
-    quad.SetFromTexture(shown);
-    quad.topRight.x = quad.bottomRight.x = float(image->GetWidth());
-    quad.bottomLeft.y = quad.bottomRight.y = float(image->GetHeight());
-    quad.Translate(x_, y_);
-    ObjectView::Light(&quad, cx, cy);
-    sprite_->SetVisible(true);
-    sprite_->SetParams(x_, y_, 40.0f);
-    sprite_->Set(&quad, height_ / 256.0f);
+    quad->SetFromTexture(shown);
+    quad->topRight.x = quad->bottomRight.x = float(image->GetWidth());
+    quad->bottomLeft.y = quad->bottomRight.y = float(image->GetHeight());
 }
 
+#ifdef VORNHAL_DEDICATED
+void MissionItemFlag::DrawIndicator() {}
+#else
 void MissionItemFlag::DrawIndicator()
 {
     IRenderer* renderer = Services().renderer;

@@ -17,7 +17,6 @@ public:
     void LoadProperties() override;
     void OnNetUpdate() override;
     void Update(float dt) override;
-    void Draw() override;
     void DrawIndicator() override;
 
     // Back to the owner its item type gives, no capture under way.
@@ -27,6 +26,9 @@ public:
     float GetProgress() const { return progress_; }
     int GetCapturer() const { return capturer_; }
     void GetCentre(float* x, float* y);
+
+protected:
+    void ShapeQuad(Quad* quad, ITexture* image) override;
 
 private:
     void Capture(Object* capturer);

@@ -6,12 +6,11 @@
 #include "engine/render/ITexture.h"
 #include "game/shell/CameraPos.h"
 #include "game/world/IResource.h"
+#include "game/world/ObjectView.h"
 #include "game/world/Quad.h"
-#include "game/world/World.h"
 #include "game/world/WorldServices.h"
 
 #include <cmath>
-
 
 #ifdef VORNHAL_DEDICATED
 
@@ -23,30 +22,11 @@ bool Object::ContainsPoint(float, float) { return false; }
 
 #else
 
-namespace {
-
-// Ambient is sampled on whole pixels; a position far off the map reads as
-// the map's edge rather than as an undefined conversion.
-int PixelOf(float v)
-{
-    if (!(v > -1.0e9f))
-        return -1000000000;
-    if (v > 1.0e9f)
-        return 1000000000;
-    return int(v);
-}
-
-} // namespace
-
 void Object::Draw()
 {
     if (!sprite_ || !definition_)
         return;
-    CameraPos* camera = Services().camera;
-    float cx = camera ? camera->x : 0.0f, cy = camera ? camera->y : 0.0f;
-    bool inView = x_ >= cx - radius_ && x_ <= cx + 1024.0f + radius_ && y_ >= cy - radius_ &&
-                  y_ <= cy + 768.0f + radius_;
-    ITexture* image = (!stale_ && inView) ? CurrentImage() : nullptr;
+    ITexture* image = (!stale_ && ObjectView::InView(x_, y_, radius_)) ? CurrentImage() : nullptr;
     if (!image) {
         sprite_->SetVisible(false);
         return;
@@ -57,14 +37,8 @@ void Object::Draw()
     quad.SetFromTexture(image);
     quad.Rotate(px, py, angle_);
     quad.Translate(x_, y_);
-    float r = 1.0f, g = 1.0f, b = 1.0f;
-    if (Services().world)
-        Services().world->GetAmbientAt(PixelOf(x_), PixelOf(y_), &r, &g, &b);
-    auto channel = [](float v) { return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f))); };
-    quad.r = channel(r);
-    quad.g = channel(g);
-    quad.b = channel(b);
-    quad.a = channel(GetOpacity());
+    ObjectView::Light(&quad, x_, y_);
+    quad.a = ObjectView::Channel(GetOpacity());
     sprite_->SetVisible(true);
     sprite_->SetParams(x_, y_, 100.0f);
     sprite_->Set(&quad, height_ / 256.0f);
@@ -120,8 +94,9 @@ void Object::DrawEditorMarker(int mode)
     float sx = x_ - (camera ? camera->x : 0.0f), sy = y_ - (camera ? camera->y : 0.0f);
     if (image) {
         int g = mode == 1 ? 255 : 0, r = mode == 2 ? 255 : 0;
-        renderer->DrawRect(PixelOf(sx), PixelOf(sy), PixelOf(sx + image->GetWidth()),
-                           PixelOf(sy + image->GetHeight()), r, g, 0);
+        using ObjectView::Pixel;
+        renderer->DrawRect(Pixel(sx), Pixel(sy), Pixel(sx + image->GetWidth()), Pixel(sy + image->GetHeight()), r, g,
+                           0);
     }
     if (!cover_)
         return;

@@ -190,10 +190,11 @@ Object* CreateReplicatedObject(int typeId, int subTypeId)
         // A definition, or a type below 1000 for the dropped flags.
         if (subTypeId >= 1000 && !Definition(subTypeId))
             return nullptr;
+        // The flag loads on the game thread like every other kind: loading
+        // here would add a body to the physics and a sprite to the painter
+        // while the game thread runs them.
         made = ModeFlag(subTypeId);
-        if (made)
-            made->LoadProperties();
-        else
+        if (!made)
             made = new MissionItemImpl(subTypeId == -1 ? 0 : subTypeId);
         if (subTypeId >= 0 && subTypeId < 1000)
             static_cast<MissionItem*>(made)->SetType(subTypeId);
@@ -249,15 +250,21 @@ GameMod* CreateGameModeObject(int mode, GameSystem* game)
     }
 }
 
+Object* AddToWorld(Object* object)
+{
+    if (ObjectManager* objects = Services().objects)
+        objects->AddObject(object);
+    if (MultiplayerHandler* handler = ActiveHandler())
+        handler->AddObject(object);
+    return object;
+}
+
 Player* CreatePlayer()
 {
     Player* player = new Player();
     player->LoadProperties();
     player->SetPositionAngle(0.0f, 0.0f, 0.0f);
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(player);
-    if (MultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(player);
+    AddToWorld(player);
     return player;
 }
 
@@ -271,11 +278,7 @@ Object* CreateCorpse(Player* player)
     corpse->SetPositionAngle(x, y, player->GetAngle());
     static_cast<DeadPlayer*>(corpse)->playerId = uint8_t(player->GetNetworkId());
     corpse->LoadProperties();
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(corpse);
-    if (MultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(corpse);
-    return corpse;
+    return AddToWorld(corpse);
 }
 
 Object* CreateProjectile(const WeaponDef& weapon, Player* shooter, float x, float y, float angle, int power,
@@ -329,19 +332,6 @@ Object* CreateDroppedWeapon(int weaponId, int clip, int detonatorTag, float x, f
     return CreateThrownWeapon(weaponId, x, y, angle, clip, detonatorTag);
 }
 
-namespace {
-
-Object* Placed(Object* object)
-{
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(object);
-    if (MultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(object);
-    return object;
-}
-
-} // namespace
-
 Object* CreateMess(int variant, float x, float y, float angle)
 {
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
@@ -353,7 +343,7 @@ Object* CreateMess(int variant, float x, float y, float angle)
     mess->SetPositionAngle(x, y, angle);
     mess->LoadProperties();
     mess->StartUp();
-    return Placed(mess);
+    return AddToWorld(mess);
 }
 
 Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
@@ -365,5 +355,5 @@ Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float 
     fire->Start(x, y, dirX, dirY, speed, size, lifetime, ownerId);
     fire->value = std::isfinite(damage) ? damage : 0.0f;
     fire->LoadProperties();
-    return Placed(fire);
+    return AddToWorld(fire);
 }

@@ -18,6 +18,8 @@ Object* CreateReplicatedObject(int typeId, int subTypeId);
 Object* CreateEffectObjectOfType(int typeId);
 // The rules object of a level's mode (0, 1, 2).
 GameMod* CreateGameModeObject(int mode, GameSystem* game);
+// Into the registry and, with a handler active, replicated; the object.
+Object* AddToWorld(Object* object);
 // A light at (x, y), owned by the registry once made.
 ILight* CreateLight(float x, float y);
 // A new player on the server, registered and handed to the handler.

@@ -21,16 +21,28 @@ bool InView(float x, float y, float pad)
     return x >= cx - pad && x <= cx + 1024.0f + pad && y >= cy - pad && y <= cy + 768.0f + pad;
 }
 
+int Pixel(float v)
+{
+    if (!(v > -1.0e9f))
+        return -1000000000;
+    if (v > 1.0e9f)
+        return 1000000000;
+    return int(v);
+}
+
+uint8_t Channel(float v)
+{
+    return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f)));
+}
+
 void Light(Quad* quad, float x, float y)
 {
     float r = 1.0f, g = 1.0f, b = 1.0f;
-    // Finite and on a sane range before it becomes a pixel index.
-    if (Services().world && x > -1.0e9f && x < 1.0e9f && y > -1.0e9f && y < 1.0e9f)
-        Services().world->GetAmbientAt(int(x), int(y), &r, &g, &b);
-    auto channel = [](float v) { return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f))); };
-    quad->r = channel(r);
-    quad->g = channel(g);
-    quad->b = channel(b);
+    if (Services().world)
+        Services().world->GetAmbientAt(Pixel(x), Pixel(y), &r, &g, &b);
+    quad->r = Channel(r);
+    quad->g = Channel(g);
+    quad->b = Channel(b);
     quad->a = 255;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 struct Quad;
 
 // Shared bits of the world objects' drawing.
@@ -9,4 +11,9 @@ bool InView(float x, float y, float pad);
 // The world's ambient light at (x, y) into the quad's colour, full alpha.
 void Light(Quad* quad, float x, float y);
 void CameraOffset(float* x, float* y);
+// A position as a whole pixel; far off the map (or not a number) it reads
+// as the far edge rather than as an undefined conversion.
+int Pixel(float v);
+// 0..1 as a colour channel 0..255.
+uint8_t Channel(float v);
 } // namespace ObjectView

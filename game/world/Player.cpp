@@ -84,6 +84,9 @@ const MPAPI::FieldRecord* Player::GetFieldTable()
 void Player::LoadProperties()
 {
     Object::LoadProperties();
+    // A client makes its players on the receive thread; the weapon table
+    // is the one the game thread holds now.
+    inventory_.SetWeaponTable(Services().weapons);
     height_ = 10;
     if (!flashlight_) {
         flashlight_ = static_cast<Light*>(CreateLight(x_, y_));

@@ -15,6 +15,7 @@
 #include "game/world/MissionItem.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
+#include "game/world/ObjectView.h"
 #include "game/world/Quad.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/World.h"
@@ -106,15 +107,8 @@ constexpr float kPivotX = 32.0f, kPivotY = 37.0f;
 const int kFinlandColour[3] = {151, 145, 253};
 const int kRussiaColour[3] = {252, 81, 90};
 
-int Pixel(float v)
-{
-    return v > -1.0e9f && v < 1.0e9f ? int(v) : 0;
-}
-
-uint8_t Channel(float v)
-{
-    return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f)));
-}
+using ObjectView::Channel;
+using ObjectView::Pixel;
 
 void Show(ISprite* sprite, Quad* quad, float x, float y, float size, float depth)
 {

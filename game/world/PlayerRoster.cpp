@@ -8,6 +8,7 @@
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Player.h"
+#include "game/world/PlayerTargets.h"
 #include "game/world/WorldServices.h"
 
 #include <cmath>
@@ -24,13 +25,7 @@ GameMod* Mode()
 
 Player* PlayerRoster::FindPlayer(int32_t id)
 {
-    ObjectManager* objects = Services().objects;
-    if (!objects || id == 0)
-        return nullptr;
-    for (Object* object : objects->Players())
-        if (object && object->GetKind() == ObjectKind::Player && object->GetNetworkId() == id)
-            return static_cast<Player*>(object);
-    return nullptr;
+    return static_cast<Player*>(FindPlayerById(id));
 }
 
 int32_t PlayerRoster::GetPlayerId(Player* player)

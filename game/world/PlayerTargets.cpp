@@ -5,8 +5,6 @@
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Player.h"
-#include "game/world/World.h"
-#include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 
 #include <cmath>
@@ -92,32 +90,6 @@ Object* FindLivingPlayerNear(float x, float y, float r, Object* friendOf)
             found = player;
     });
     return found;
-}
-
-void DamageInBlast(float x, float y, float damage, float radius, int ownerId, int definitionId)
-{
-    ObjectManager* objects = Services().objects;
-    World* world = Services().world;
-    if (!objects || !Finite(x, y, damage, radius) || radius <= 0.0f)
-        return;
-    auto hit = [&](Object* object) {
-        if (!object->IsAlive())
-            return;
-        float ox = object->GetX(), oy = object->GetY();
-        float d = std::hypot(ox - x, oy - y);
-        if (d >= radius || IsShieldedFromBlast(x, y, ox, oy) <= 0.0f)
-            return;
-        if (world) {
-            float hx, hy;
-            int tx, ty, side;
-            float wall = world->CastRay(&hx, &hy, x, y, ox, oy, &tx, &ty, &side);
-            if (wall >= 0.0f && wall <= d)
-                return;
-        }
-        object->TakeBlastDamage(x, y, (1.0f - d / radius) * damage, float(ownerId), float(definitionId));
-    };
-    objects->ForEachPlayer(hit);
-    objects->ForEachObject(hit);
 }
 
 void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY,

@@ -15,10 +15,6 @@ bool SameTeam(Object* a, Object* b);
 Object* FindPlayerOnRay(float x, float y, float dx, float dy, float length, Object* shooter, float* distance);
 // The first living player within r on both axes, skipping friend's team.
 Object* FindLivingPlayerNear(float x, float y, float r, Object* friendOf);
-// Blast damage falling off with distance to every living object in the
-// radius that neither a wall nor cover shields; players get it credited to
-// the owner (extras: owner id, definition id).
-void DamageInBlast(float x, float y, float damage, float radius, int ownerId, int definitionId);
 // A bullet's damage to a player, credited to the owner.
 void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY,
                          int weaponId);

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -223,7 +222,9 @@ void Player::SpendAmmo(int shots, int weaponId)
 void Player::StartMuzzleFlash()
 {
     muzzleFlashTimer_ = 0.1f;
-    muzzleFlashFrame_ = std::rand() % 4;
+    // The drawing picks the frame, so a shot on a serving machine draws no
+    // number it never shows.
+    muzzleFlashFrame_ = -1;
 }
 
 void Player::RequestThrow(int power)

@@ -11,6 +11,7 @@
 #include "game/world/ProjectileShared.h"
 #include "game/world/WeaponTable.h"
 #include "game/world/World.h"
+#include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/MovingObject.h"
@@ -166,7 +167,7 @@ void Projectile::Explode(int code)
     Object* owner = FindPlayerById(ownerId_);
     if (GameSystem* game = Services().game)
         game->ApplyBlast(x_, y_, damage_, float(effectRadius_));
-    DamageInBlast(x_, y_, damage_, float(effectRadius_), owner ? ownerId_ : 0, definitionId_);
+    ApplyExplosionDamage(x_, y_, damage_, float(effectRadius_), float(owner ? ownerId_ : 0), float(definitionId_));
     // A host with a screen sees what its clients make of message 1000.
     if (IsServing() && Services().renderer) {
         SpawnExplosion(x_, y_, code);

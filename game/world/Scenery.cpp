@@ -17,7 +17,9 @@
 
 // ---- Tree
 
-Tree::Tree(int definitionId) : Object(12, definitionId), phase_(float(Util::Random() % 10001) / 10000.0f)
+// Clients make trees on the receive thread: the phase is drawn on the game
+// thread, once the tree is ready.
+Tree::Tree(int definitionId) : Object(12, definitionId), phase_(-1.0f)
 {
     if (definition_)
         crown_ = definition_->GetImage();
@@ -36,6 +38,8 @@ const MPAPI::FieldRecord* Tree::GetFieldTable()
 
 void Tree::LoadProperties()
 {
+    if (phase_ < 0.0f)
+        phase_ = float(Util::Random() % 10001) / 10000.0f;
     Object::LoadProperties();
     Resource* trunk = definition_ ? definition_->FindGraphicsByName(u"trunk") : nullptr;
     trunk_ = trunk ? trunk->GetImage() : nullptr;

@@ -7,6 +7,7 @@
 #include "game/world/PlayerTargets.h"
 #include "game/world/ProjectileShared.h"
 #include "game/world/WeaponTable.h"
+#include "game/world/WorldQueries.h"
 #include "game/world/WorldServices.h"
 
 #include <cmath>
@@ -108,7 +109,7 @@ void Trap::Detonate()
         if (GameSystem* game = Services().game)
             game->ApplyBlast(x_, y_, damage_, blastRange_);
         spent_ = true;
-        DamageInBlast(x_, y_, damage_, blastRange_, owner ? ownerId_ : 0, definitionId_);
+        ApplyExplosionDamage(x_, y_, damage_, blastRange_, float(owner ? ownerId_ : 0), float(definitionId_));
         delete this;
         return;
     }

@@ -1,5 +1,6 @@
 #include "game/world/WeaponFire.h"
 
+#include "engine/core/Random.h"
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
@@ -9,15 +10,13 @@
 #include "game/world/WorldServices.h"
 
 #include <algorithm>
-#include <random>
 
 namespace {
 
 // u in -1..1 in steps of 1/10000.
 float Scatter()
 {
-    static std::minstd_rand random(12345);
-    return float(int(random() % 20001u) - 10000) / 10000.0f;
+    return float(Util::Random() % 20001 - 10000) / 10000.0f;
 }
 
 } // namespace

@@ -99,7 +99,9 @@ void Fire::Update(float dt)
 
 // ---- DeadPlayer
 
-DeadPlayer::DeadPlayer() : Object(3, -1), variant_(Util::Random() % 3) {}
+// Clients make corpses on the receive thread: the variant is drawn on the
+// game thread, once the corpse is ready.
+DeadPlayer::DeadPlayer() : Object(3, -1), variant_(-1) {}
 
 DeadPlayer::~DeadPlayer()
 {
@@ -122,6 +124,8 @@ const MPAPI::FieldRecord* DeadPlayer::GetFieldTable()
 
 void DeadPlayer::LoadProperties()
 {
+    if (variant_ < 0)
+        variant_ = Util::Random() % 3;
     Object::LoadProperties();
 #ifndef VORNHAL_DEDICATED
     if (ISpritePainter* painter = Services().spritePainter) {

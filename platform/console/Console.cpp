@@ -1,5 +1,7 @@
 #include "platform/console/Console.h"
 
+#include "platform/os/ExitHooks.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -84,6 +86,8 @@ void Open()
     if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0) {
         g_saved = true;
         std::atexit(Restore);
+        // A fatal error ends the process without the exit handlers.
+        Os::AddExitHook(Restore);
     }
 }
 

@@ -21,8 +21,8 @@ bool HaveDisplay()
     if (answer < 0) {
         const char* name = std::getenv("DISPLAY");
         Display* dpy = nullptr;
-        // A named display that refuses for a moment (a server busy with
-        // many clients connecting at once) is tried again for a while.
+        // A named display that refuses for a moment (a server resetting as
+        // its last client left) is tried again for a while.
         for (int attempt = 0; name && *name && !dpy && attempt < 50; ++attempt) {
             if (attempt > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));

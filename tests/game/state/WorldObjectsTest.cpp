@@ -1,11 +1,13 @@
 #include "ObjectFakes.h"
 #include "StateFixture.h"
 
+#include "engine/core/Random.h"
 #include "engine/net/FieldLayout.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/ITexture.h"
 #include "game/world/Door.h"
 #include "game/world/IResource.h"
+#include "game/world/MissionItemFlag.h"
 #include "game/world/ObjectFactory.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Pickups.h"
@@ -18,6 +20,7 @@
 #include "game/world/phys/PhysicsEngine.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace StateTest {
 namespace {
@@ -329,6 +332,43 @@ TEST_F(WorldObjects, HostileMembersNeverCrashAClient)
         }
         Services().objects->Clear();
     }
+}
+
+// A client makes replicated objects on its receive thread: they draw no
+// number and load nothing there (no body, no sprite), so the game thread's
+// sequence and structures are its own; all that once the objects are ready.
+TEST_F(WorldObjects, ReceiveThreadFactoryOnlyMakesObjects)
+{
+    const std::pair<int, int> kinds[] = {{2, -1}, {3, -1}, {4, -1}, {7, -1}, {8, -1}, {9, -1}, {11, -1},
+                                         {12, kPine}, {13, kWindow}, {14, kDoor}, {15, kAmmoBox}, {16, kMedkit},
+                                         {18, -1}, {19, 0}, {21, kFinnishFlag}, {21, 4}, {0, kTable}};
+    game_->SetActiveHandler(&client_);
+    game_->SetGameMode(CreateGameModeObject(2, game_)); // its flags are the mode's own
+    Util::SeedRandom(4321);
+    const int first = Util::Random();
+    Util::SeedRandom(4321);
+    std::vector<MPAPI::Object*> made;
+    std::thread receive([&] {
+        for (auto kind : kinds)
+            made.push_back(game_->CreateObject(kind.first, kind.second));
+        for (int type : {3, 5, 6})
+            made.push_back(game_->CreateEffectObject(type, 0));
+    });
+    receive.join();
+    EXPECT_EQ(Util::Random(), first);
+
+    Tree* tree = dynamic_cast<Tree*>(made[7]);
+    MissionItemFlag* flag = dynamic_cast<MissionItemFlag*>(made[15]);
+    ASSERT_TRUE(tree && flag);
+    EXPECT_EQ(flag->GetSprite(), nullptr);
+    for (MPAPI::Object* o : made)
+        if (o)
+            game_->OnObjectReady(o);
+    EXPECT_GE(tree->GetSwayPhase(), 0.0f);
+    EXPECT_LE(tree->GetSwayPhase(), 1.0f);
+    EXPECT_NE(flag->GetSprite(), nullptr);
+    Services().objects->Clear();
+    game_->SetGameMode(nullptr);
 }
 
 } // namespace StateTest
