@@ -301,10 +301,8 @@ void ServerHandler::ChangeTeam(Player* player, int team)
     IPlayerRoster* roster = GetRoster();
     if (!server_ || !player || !roster)
         return;
+    // The rules refresh the player table whenever they move a player.
     roster->SetTeam(player, team, true, true);
-    IPlayerRoster::Figures f = roster->GetFigures(player);
-    MPAPI::IConnection* c = roster->GetPlayerId(player) != 0 ? ConnectionOf(roster->GetPlayerId(player)) : nullptr;
-    UpdatePlayer(roster->GetPlayerId(player), f.x, f.y, c ? c->GetPing() : 0, f.team, nullptr);
 }
 
 void ServerHandler::RequestTeamChange(int team)
@@ -314,8 +312,6 @@ void ServerHandler::RequestTeamChange(int team)
     if (!server_ || !own)
         return;
     roster->SetTeam(own, team, true, false);
-    IPlayerRoster::Figures f = roster->GetFigures(own);
-    UpdatePlayer(roster->GetPlayerId(own), f.x, f.y, 0, f.team, nullptr);
 }
 
 void ServerHandler::SendPlayerAction(int power)

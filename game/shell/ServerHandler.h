@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/shell/MultiplayerHandler.h"
+#include "game/shell/RequestBudget.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,9 @@ public:
     static constexpr int kUploadSendSpace = 5000;
     // Longer level paths are refused: the first chunk must carry the name.
     static constexpr int kMaxPathUnits = 255;
+    // After no level of the cycle would load, the end of a match asks
+    // again only this often.
+    static constexpr float kLevelRetrySeconds = 5.0f;
 
     explicit ServerHandler(GameSystem* game = nullptr);
     ~ServerHandler() override;
@@ -92,6 +96,14 @@ private:
         uint32_t address = 0;       // kept: a closed connection forgets it
         bool awaitingCheck = false; // told the level, its check not yet taken
         bool ready = false;         // told the level is ready: it may join
+        // Requests a client may repeat at will. A wall-state request over
+        // budget waits (its answer drives the client's chain); the others
+        // are dropped.
+        RequestBudget wallState{8.0f, 8.0f};
+        RequestBudget teamChange{2.0f, 1.0f};
+        RequestBudget chat{4.0f, 2.0f};
+        bool wallStatePending = false;
+        uint32_t wallStateStart = 0;
     };
 
     Peer* FindPeer(MPAPI::IConnection* connection);
@@ -102,6 +114,10 @@ private:
     void SendLevelStart(Peer& peer);
     void SendLevelReady(MPAPI::IConnection* connection);
     void HandleLevelCheck(Peer& peer, uint32_t check);
+    // Answers the peer's waiting wall-state request when its budget and its
+    // outgoing stream allow.
+    void AnswerWallState(Peer& peer);
+    void RefillBudgets(float dt);
     void AdvanceUploads();
     void DropUploadsOf(MPAPI::IConnection* connection);
     void AbortUploads();
@@ -111,6 +127,10 @@ private:
     // level; false when none does.
     bool ChooseLoadableLevel(std::u16string* path);
     bool LevelParses(const std::u16string& path);
+    // Makes the mode and loads the level; after a failure, the level played
+    // before, then the rest of the cycle. False when none loaded.
+    bool LoadWithFallback(std::u16string* path, const std::u16string& previous);
+    bool Load(const std::u16string& path);
     void ReportInvalidLevel(const std::u16string& path);
     void ForgetPlayerObjects();
     void JoinOwnPlayer();
@@ -123,4 +143,10 @@ private:
     std::vector<std::unique_ptr<UploadInfo>> uploads_;
     std::function<void(const std::u16string&)> printer_;
     bool hostsOwnPlayer_ = false;
+    // Set while the match rules run: a level start asked for from there
+    // is the automatic one at a match end.
+    bool inMatchUpdate_ = false;
+    float levelRetryWait_ = 0.0f;
+    // Paths already reported invalid since the last level that started.
+    std::vector<std::u16string> reportedInvalid_;
 };

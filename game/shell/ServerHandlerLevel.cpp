@@ -52,17 +52,20 @@ struct PhysicsPause {
 
 bool ServerHandler::StartLevel()
 {
+    // A match end that found no level would ask again every frame.
+    if (inMatchUpdate_ && levelRetryWait_ > 0.0f)
+        return false;
     PhysicsPause pause;
     IGameOptions* options = Settings();
     const char16_t* next = options ? options->NextMapCycleLevel(options->GetServerMode()) : nullptr;
-    if (!game_ || !next || !*next)
-        return false;
     // Chosen before anything is torn down: when no level loads, the one
     // being played and its clients stay as they were.
-    std::u16string path = next;
-    if (!ChooseLoadableLevel(&path))
+    std::u16string path = next ? next : u"";
+    if (!game_ || path.empty() || !ChooseLoadableLevel(&path)) {
+        levelRetryWait_ = kLevelRetrySeconds;
         return false;
-    levelPath_ = path;
+    }
+    const std::u16string previous = levelPath_;
     if (server_) {
         AbortUploads();
         server_->ResetObjectStreams();
@@ -77,11 +80,16 @@ bool ServerHandler::StartLevel()
     ownPlayerId_ = 0;
     if (World* world = Services().world)
         world->SetLighting(options->GetServerLighting());
-    game_->CreateGameMode(levelPath_.c_str());
-    if (!game_->LoadLevel(levelPath_.c_str())) {
-        ReportInvalidLevel(levelPath_);
+    if (!LoadWithFallback(&path, previous)) {
+        // Nothing is held: new clients are turned away rather than sent a
+        // level the server does not play.
+        levelPath_.clear();
+        levelRetryWait_ = kLevelRetrySeconds;
         return false;
     }
+    levelPath_ = path;
+    levelRetryWait_ = 0.0f;
+    reportedInvalid_.clear();
     peers_.erase(std::remove_if(peers_.begin(), peers_.end(),
                                 [](const Peer& p) {
                                     int state = p.connection->GetState();
@@ -99,6 +107,44 @@ bool ServerHandler::StartLevel()
     if (IEngine* engine = Services().engine)
         engine->ForceHeartbeat();
     return true;
+}
+
+bool ServerHandler::LoadWithFallback(std::u16string* path, const std::u16string& previous)
+{
+    if (Load(*path))
+        return true;
+    ReportInvalidLevel(*path);
+    // The level played until now loaded before: the likeliest to load again.
+    if (!previous.empty() && previous != *path) {
+        if (Load(previous)) {
+            *path = previous;
+            return true;
+        }
+        ReportInvalidLevel(previous);
+    }
+    IGameOptions* options = Settings();
+    const int mode = options->GetServerMode();
+    const int tries = int(options->GetMapCycleCount(mode));
+    for (int i = 0; i < tries; ++i) {
+        const char16_t* next = options->NextMapCycleLevel(mode);
+        if (!next || !*next)
+            return false;
+        std::u16string candidate = next;
+        if (candidate == *path || candidate == previous)
+            continue;
+        if (Load(candidate)) {
+            *path = candidate;
+            return true;
+        }
+        ReportInvalidLevel(candidate);
+    }
+    return false;
+}
+
+bool ServerHandler::Load(const std::u16string& path)
+{
+    game_->CreateGameMode(path.c_str());
+    return game_->LoadLevel(path.c_str());
 }
 
 bool ServerHandler::ChooseLoadableLevel(std::u16string* path)
@@ -143,6 +189,10 @@ bool ServerHandler::LevelParses(const std::u16string& path)
 
 void ServerHandler::ReportInvalidLevel(const std::u16string& path)
 {
+    // Once per path until a level starts: a retried start repeats none.
+    if (std::find(reportedInvalid_.begin(), reportedInvalid_.end(), path) != reportedInvalid_.end())
+        return;
+    reportedInvalid_.push_back(path);
     std::u16string line = Util::Format(u"[%s]: Invalid map file\n", path.c_str());
     game_->Messages(0).AddMessage(line.c_str(), false);
     Print(line);
@@ -153,6 +203,7 @@ void ServerHandler::ForgetPlayerObjects()
     for (Peer& peer : peers_) {
         peer.connection->SetPlayerObject(nullptr);
         peer.ready = false;
+        peer.wallStatePending = false;
     }
 }
 

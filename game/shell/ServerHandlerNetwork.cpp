@@ -21,10 +21,16 @@
 void ServerHandler::Update(float dt)
 {
     // Sound sources are played and expired by the game state's own update.
-    if (IPlayerRoster* roster = GetRoster())
+    if (levelRetryWait_ > 0.0f)
+        levelRetryWait_ = dt > 0.0f ? std::max(0.0f, levelRetryWait_ - dt) : levelRetryWait_;
+    if (IPlayerRoster* roster = GetRoster()) {
+        inMatchUpdate_ = true;
         roster->UpdateMatch(dt);
+        inMatchUpdate_ = false;
+    }
     if (!server_)
         return;
+    RefillBudgets(dt);
     AdvanceUploads();
     server_->Update(dt);
     IEngine* engine = Services().engine;
@@ -144,17 +150,17 @@ void ServerHandler::HandleMessages(MPAPI::IConnection* connection)
                 HandleJoinMessage(packet, connection);
             break;
         case GameMessage::Chat:
-            if (player)
+            // Every line goes to every client: a flood would fill all streams.
+            if (player && peer->chat.Take())
                 HandleChatMessage(packet, player);
             break;
         case GameMessage::WallStateRequest:
-            if (World* world = Services().world; world && player) {
-                uint32_t start = GameMessages::ReadValue(*packet);
-                uint8_t encoded[World::kWallDamageBytes];
-                int next = 0;
-                int n = world->EncodeWallDamage(int(start), encoded, &next);
-                GameMessages::WriteWallState(outgoing_, start, uint32_t(next), encoded, n);
-                outgoing_.Send(connection);
+            // Only the latest waits: a client asks for the next part after
+            // each answer, so one outstanding request is all it needs.
+            if (player) {
+                peer->wallStateStart = GameMessages::ReadValue(*packet);
+                peer->wallStatePending = true;
+                AnswerWallState(*peer);
             }
             break;
         case GameMessage::ThrowRequest:
@@ -162,7 +168,7 @@ void ServerHandler::HandleMessages(MPAPI::IConnection* connection)
                 roster->RequestThrow(player, GameMessages::ReadThrowRequest(*packet));
             break;
         case GameMessage::TeamChange:
-            if (player)
+            if (player && peer->teamChange.Take())
                 ChangeTeam(player, int(GameMessages::ReadValue(*packet)));
             break;
         case GameMessage::LevelCheck:
@@ -179,6 +185,32 @@ void ServerHandler::HandleMessages(MPAPI::IConnection* connection)
                 mode->HandleMessage2(connection, packet);
             break;
         }
+    }
+}
+
+void ServerHandler::AnswerWallState(Peer& peer)
+{
+    World* world = Services().world;
+    if (!peer.wallStatePending || !world || !PlayerOf(peer.connection))
+        return;
+    // The answer must leave room for the game's own traffic to that client.
+    if (peer.connection->GetSendSpace() < kUploadSendSpace || !peer.wallState.Take())
+        return;
+    peer.wallStatePending = false;
+    uint8_t encoded[World::kWallDamageBytes];
+    int next = 0;
+    int n = world->EncodeWallDamage(int(peer.wallStateStart), encoded, &next);
+    GameMessages::WriteWallState(outgoing_, peer.wallStateStart, uint32_t(next), encoded, n);
+    outgoing_.Send(peer.connection);
+}
+
+void ServerHandler::RefillBudgets(float dt)
+{
+    for (Peer& peer : peers_) {
+        peer.wallState.Refill(dt);
+        peer.teamChange.Refill(dt);
+        peer.chat.Refill(dt);
+        AnswerWallState(peer);
     }
 }
 

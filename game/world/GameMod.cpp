@@ -2,6 +2,7 @@
 
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/net/IConnection.h"
 #include "engine/web/IPlayerScores.h"
 #include "game/shell/GameMessage.h"
 #include "game/shell/MultiplayerHandler.h"
@@ -369,6 +370,13 @@ void GameMod::SetPlayerTeam(Player* player, int choice, bool respawn, bool force
     Util::FormatTo(text, sizeof text / sizeof text[0], format, PlayerName(player));
     BroadcastNotice(text, false);
     player->SetTeam(team);
+    // Whoever moved the player, the clients' player table must follow.
+    MultiplayerHandler* handler = Handler();
+    if (handler && Serving()) {
+        MPAPI::IConnection* connection = player->GetConnection();
+        handler->UpdatePlayer(player->GetNetworkId(), player->GetX(), player->GetY(),
+                              connection ? connection->GetPing() : 0, team, nullptr);
+    }
     if (respawn)
         SpawnPlayer(player);
 }

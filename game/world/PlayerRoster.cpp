@@ -102,10 +102,9 @@ void PlayerRoster::DropMissionItems(Player* player)
 
 void PlayerRoster::SetTeam(Player* player, int choice, bool respawn, bool force)
 {
+    // Teams are the rules' to give: they also keep the player table true.
     if (GameMod* mode = Mode())
         mode->SetPlayerTeam(player, choice, respawn, force);
-    else if (player && (choice == 1 || choice == 2))
-        player->SetTeam(choice == 1 ? 0 : 7);
 }
 
 void PlayerRoster::RequestThrow(Player* player, int power)
