@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ public:
     std::vector<MPAPI::IConnection*> waiting;
     std::vector<uint32_t> bans;
     int32_t nextId = 100;
+    // Runs where a level start has torn the old level down, before it loads.
+    std::function<void()> onResetStreams;
     void SetListener(MPAPI::IServerListener*) override {}
     int SetMaxPlayers(int n) override { return n; }
     void SetUpstreamBandwidth(int) override {}
@@ -48,7 +51,11 @@ public:
     bool Listen(int) override { return true; }
     void DisconnectAll() override {}
     void Update(float) override {}
-    void ResetObjectStreams() override {}
+    void ResetObjectStreams() override
+    {
+        if (onResetStreams)
+            onResetStreams();
+    }
     void AddObject(MPAPI::Object* o) override { o->SetNetworkId(nextId++); }
     void AddObjectUnlocked(MPAPI::Object*) override {}
     void RemoveObject(MPAPI::Object*) override {}
