@@ -20,9 +20,9 @@
 
 void ServerHandler::Update(float dt)
 {
+    if (levelRetryWait_ > 0.0f && dt > 0.0f)
+        levelRetryWait_ = std::max(0.0f, levelRetryWait_ - dt);
     // Sound sources are played and expired by the game state's own update.
-    if (levelRetryWait_ > 0.0f)
-        levelRetryWait_ = dt > 0.0f ? std::max(0.0f, levelRetryWait_ - dt) : levelRetryWait_;
     if (IPlayerRoster* roster = GetRoster()) {
         inMatchUpdate_ = true;
         roster->UpdateMatch(dt);

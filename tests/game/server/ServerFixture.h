@@ -32,7 +32,7 @@ public:
     std::vector<MPAPI::IConnection*> waiting;
     std::vector<uint32_t> bans;
     int32_t nextId = 100;
-    // Runs where a level start has torn the old level down, before it loads.
+    // Runs in a level start after the old level is torn down.
     std::function<void()> onResetStreams;
     void SetListener(MPAPI::IServerListener*) override {}
     int SetMaxPlayers(int n) override { return n; }
@@ -51,11 +51,7 @@ public:
     bool Listen(int) override { return true; }
     void DisconnectAll() override {}
     void Update(float) override {}
-    void ResetObjectStreams() override
-    {
-        if (onResetStreams)
-            onResetStreams();
-    }
+    void ResetObjectStreams() override { if (onResetStreams) onResetStreams(); }
     void AddObject(MPAPI::Object* o) override { o->SetNetworkId(nextId++); }
     void AddObjectUnlocked(MPAPI::Object*) override {}
     void RemoveObject(MPAPI::Object*) override {}
