@@ -2,13 +2,13 @@
 // process-wide, so each player of a match is a process): joins a server,
 // follows its levels and, when told to fight, walks at the nearest enemy
 // and shoots. Prints what a supervisor waits for, one line each:
-//   joined <level>   frags <n>   lost   left   rates in <B/s> out <B/s>
+//   join took <ms>   joined <level>   frags <n>   lost   left
+//   rates in <B/s> out <B/s>   at <x> <y> ... (with --trace)
 #include "HeadlessClient.h"
 
 #include "engine/net/IConnection.h"
 #include "game/world/BlockResource.h"
 #include "game/world/Inventory.h"
-#include "game/world/ObjectKind.h"
 #include "game/world/ObjectManager.h"
 #include "game/world/Player.h"
 #include "game/world/World.h"
@@ -52,6 +52,7 @@ struct Settings {
     std::string name = "Player";
     bool levels = false;
     bool fight = false;
+    bool trace = false;
     double seconds = 0.0;
     int team = 0;
     std::string user, password, master;
@@ -76,6 +77,8 @@ bool Parse(int argc, char** argv, Settings* s)
             s->levels = true;
         else if (a == "--fight")
             s->fight = true;
+        else if (a == "--trace")
+            s->trace = true;
         else if (a == "--login" && i + 3 < argc)
             s->user = argv[i + 1], s->password = argv[i + 2], s->master = argv[i + 3], i += 3;
         else
@@ -112,6 +115,19 @@ public:
         float ax = target ? target->GetX() : own->GetX();
         float ay = target ? target->GetY() : own->GetY() - 100.0f;
         float dx = ax - own->GetX(), dy = ay - own->GetY();
+        // Far enemies are not brought up to date: a place that has not
+        // changed for a while is stale, and both sides then make for the
+        // middle between the places they first saw each other at.
+        if (target) {
+            if (!meetSet_)
+                meetX_ = (own->GetX() + ax) * 0.5f, meetY_ = (own->GetY() + ay) * 0.5f, meetSet_ = true;
+            still_ = (ax == seenX_ && ay == seenY_) ? still_ + dt : 0.0f;
+            seenX_ = ax, seenY_ = ay;
+        }
+        float gx = ax, gy = ay;
+        if (target && still_ > 1.5f && dx * dx + dy * dy > 200.0f * 200.0f)
+            gx = meetX_, gy = meetY_;
+        float gdx = gx - own->GetX(), gdy = gy - own->GetY();
         uint32_t flags = PlayerInputFlags::Aiming;
         int weapon = -1, clip = 0;
         ChooseWeapon(client, &weapon, &clip);
@@ -120,10 +136,10 @@ public:
         if (weapon >= 0 && clip == 0 && frame_ % 30 == 0)
             flags |= PlayerInputFlags::Reload;
         uint32_t walk = 0;
-        if (target && dx * dx + dy * dy > 120.0f * 120.0f) {
+        if (target && gdx * gdx + gdy * gdy > 120.0f * 120.0f) {
             // Towards the next tile of the way round the walls.
-            float wx = ax, wy = ay;
-            Waypoint(own, ax, ay, &wx, &wy);
+            float wx = gx, wy = gy;
+            Waypoint(own, gx, gy, &wx, &wy);
             float mx = wx - own->GetX(), my = wy - own->GetY();
             if (mx > 4.0f)
                 walk |= PlayerInputFlags::Right;
@@ -133,7 +149,7 @@ public:
                 walk |= PlayerInputFlags::Down;
             if (my < -4.0f)
                 walk |= PlayerInputFlags::Up;
-        } else if (!target) {
+        } else if (!target || gx != ax || gy != ay) {
             walk = wander_;
         }
         // Once a second: a walk that moved less than a body's width is
@@ -143,7 +159,7 @@ public:
             float mx = own->GetX() - lastX_, my = own->GetY() - lastY_;
             bool stuck = walk != 0 && mx * mx + my * my < 16.0f * 16.0f;
             lastX_ = own->GetX(), lastY_ = own->GetY(), sinceCheck_ = 0.0f;
-            if (stuck || (!target && random_() % 3 == 0))
+            if (stuck || ((!target || gx != ax || gy != ay) && random_() % 3 == 0))
                 wander_ = Way();
             // A door in the way opens to one press; else step aside.
             if (stuck && ++stuckCount_ % 2 == 1)
@@ -265,6 +281,8 @@ private:
     float sinceCheck_ = 0.0f, aside_ = 0.0f;
     float lastX_ = 0.0f, lastY_ = 0.0f;
     unsigned stuckCount_ = 0;
+    bool meetSet_ = false;
+    float meetX_ = 0.0f, meetY_ = 0.0f, seenX_ = 0.0f, seenY_ = 0.0f, still_ = 0.0f;
     int useFrames_ = 0;
     uint32_t wander_ = PlayerInputFlags::Up;
 };
@@ -275,7 +293,7 @@ int main(int argc, char** argv)
 {
     Settings s;
     if (!Parse(argc, argv, &s)) {
-        std::fprintf(stderr, "usage: %s --port N [--host H] [--name N] [--levels] [--fight] [--seconds S] [--team 1|2] "
+        std::fprintf(stderr, "usage: %s --port N [--host H] [--name N] [--levels] [--fight] [--seconds S] [--team 1|2] [--trace] "
                              "[--login USER PASSWORD MASTER]\n", argv[0]);
         return 2;
     }
@@ -302,11 +320,14 @@ int main(int argc, char** argv)
         bool in = engine.Login(Wide(s.user).c_str(), Wide(s.password).c_str(), &status);
         Say(in && engine.GetLoginUid() && *engine.GetLoginUid() ? "login ok" : "login failed");
     }
+    const auto joinStart = std::chrono::steady_clock::now();
     if (!client.Join(Wide(s.host).c_str(), s.port)) {
         Say("join failed");
         return 1;
     }
     ClientHandler& handler = client.Handler();
+    std::printf("join took %.0f ms\n",
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - joinStart).count());
 
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
@@ -323,6 +344,7 @@ int main(int argc, char** argv)
         // A level change mid-play runs through the handler's own messages.
         bool inLevel = handler.IsLevelLoaded() && handler.HasPlayerId();
         if (inLevel && !wasInLevel) {
+            fighter = Fighter{uint32_t(getpid()) + frags};
             Say("joined " + Narrow(handler.GetLevelPath()));
             if (s.team)
                 handler.RequestTeamChange(s.team);
@@ -341,6 +363,18 @@ int main(int argc, char** argv)
         int own = handler.GetPlayerFrags(handler.GetLocalPlayerId());
         if (own != frags)
             frags = own, Say("frags " + std::to_string(frags));
+        if (now >= nextSample && s.trace) {
+            // Where the player is and whom it sees, once a second.
+            Player* own = handler.GetOwnPlayer();
+            std::string line = own ? "at " + std::to_string(int(own->GetX())) + " " + std::to_string(int(own->GetY())) +
+                                         (own->IsAlive() ? "" : " dead")
+                                   : "at nowhere";
+            if (ObjectManager* objects = Services().objects)
+                for (Object* p : objects->Players())
+                    if (p != own)
+                        line += " | " + std::to_string(int(p->GetX())) + " " + std::to_string(int(p->GetY()));
+            Say(line);
+        }
         if (now >= nextSample) {
             inSum += handler.GetBytesInPerSecond(), outSum += handler.GetBytesOutPerSecond(), ++samples;
             nextSample += std::chrono::seconds(1);
