@@ -27,6 +27,18 @@ bool ScoresReached(StandIn& master, int id)
     return false;
 }
 
+// Waits for the server's console while the players' output is read too.
+bool ServerShows(MatchRig& rig, const std::string& text, int timeoutMs, std::vector<TestGame::ChildProcess*> players)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 200) {
+        if (rig.Server().WaitFor(text, 200))
+            return true;
+        for (TestGame::ChildProcess* p : players)
+            p->Drain(0);
+    }
+    return false;
+}
+
 void LeaveAndQuit(MatchRig& rig, std::vector<TestGame::ChildProcess*> players)
 {
     for (TestGame::ChildProcess* p : players) {
@@ -39,31 +51,46 @@ void LeaveAndQuit(MatchRig& rig, std::vector<TestGame::ChildProcess*> players)
     EXPECT_NE(rig.Server().Output().find("Server closed."), std::string::npos) << rig.Server().Unread();
 }
 
-TEST(WholeMatch, TeamDeathmatchToTheFragLimitThenTheNextLevel)
+// One match of a mode on a cycle of two levels: a player with the levels
+// and one without play it to its end and follow the server to the second.
+void PlayRound(int mode, const std::string& prefix, bool toFragLimit)
 {
-    MatchRig rig(0, {"tdm_first.lvl", "tdm_second.lvl"}, {kAho, kBob});
-    rig.SetOption("serverfraglimit", "1");
-    rig.SetOption("serverteamfraglimit", "1");
-    rig.SetOption("servertimelimit", "5");
+    const std::string first = prefix + "_first.lvl", second = prefix + "_second.lvl";
+    MatchRig rig(mode, {first, second}, {kAho, kBob});
+    rig.SetOption("serverfraglimit", toFragLimit ? "1" : "50");
+    rig.SetOption("serverteamfraglimit", toFragLimit ? "1" : "50");
+    // In minutes: the shortest a match runs by the clock.
+    rig.SetOption("servertimelimit", toFragLimit ? "5" : "1");
     ASSERT_TRUE(rig.StartServer()) << rig.Server().Output();
     TestGame::ChildProcess& aho = rig.AddPlayer(kAho, 1, true);
     TestGame::ChildProcess& bob = rig.AddPlayer(kBob, 2, false);
     for (TestGame::ChildProcess* p : {&aho, &bob}) {
         ASSERT_TRUE(p->WaitFor("login ok\n", 20000)) << p->Output();
-        ASSERT_TRUE(p->WaitFor("joined levels/tdm_first.lvl\n", 60000)) << p->Output();
+        ASSERT_TRUE(p->WaitFor("joined levels/" + first + "\n", 60000)) << p->Output();
     }
     // Bob had no levels: his copy came from the server, whole.
-    EXPECT_EQ(TestSupport::ReadAll(rig.PlayerFile(1, "levels/tdm_first.lvl")),
-              TestSupport::ReadAll(rig.PlayerFile(0, "levels/tdm_first.lvl")));
+    EXPECT_EQ(TestSupport::ReadAll(rig.PlayerFile(1, "levels/" + first)),
+              TestSupport::ReadAll(rig.PlayerFile(0, "levels/" + first)));
 
     TestGame::ChildProcess& server = rig.Server();
-    ASSERT_TRUE(server.WaitFor(" killed ", 150000)) << server.Output();
-    ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_second.lvl.", 150000)) << server.Output();
+    if (toFragLimit) {
+        ASSERT_TRUE(ServerShows(rig, " killed ", 150000, {&aho, &bob}))
+            << server.Output() << aho.Output() << bob.Output();
+    }
+    ASSERT_TRUE(ServerShows(rig, "Playing level levels/" + second + ".", 150000, {&aho, &bob})) << server.Output();
     for (TestGame::ChildProcess* p : {&aho, &bob})
-        ASSERT_TRUE(p->WaitFor("joined levels/tdm_second.lvl\n", 60000)) << p->Output();
-    EXPECT_FALSE(TestSupport::ReadAll(rig.PlayerFile(1, "levels/tdm_second.lvl")).empty());
-    EXPECT_TRUE(ScoresReached(rig.Master(), kAho.id) || ScoresReached(rig.Master(), kBob.id));
+        ASSERT_TRUE(p->WaitFor("joined levels/" + second + "\n", 60000)) << p->Output();
+    EXPECT_FALSE(TestSupport::ReadAll(rig.PlayerFile(1, "levels/" + second)).empty());
+    // The level's end uploads the players' scores.
+    EXPECT_TRUE(ScoresReached(rig.Master(), kAho.id));
+    EXPECT_TRUE(ScoresReached(rig.Master(), kBob.id));
     LeaveAndQuit(rig, {&aho, &bob});
 }
+
+TEST(WholeMatch, TeamDeathmatchToTheFragLimitThenTheNextLevel) { PlayRound(0, "tdm", true); }
+
+TEST(WholeMatch, CaptureTheFlagToTheTimeLimitThenTheNextLevel) { PlayRound(1, "ctf", false); }
+
+TEST(WholeMatch, KingOfTheHillToTheTimeLimitThenTheNextLevel) { PlayRound(2, "koh", false); }
 
 } // namespace

@@ -127,6 +127,21 @@ public:
         float gx = ax, gy = ay;
         if (target && still_ > 1.5f && dx * dx + dy * dy > 200.0f * 200.0f)
             gx = meetX_, gy = meetY_;
+        // Nobody in sight: back and forth between the own start and its
+        // mirror image across the map, where the other side starts.
+        if (!patrolSet_) {
+            homeX_ = own->GetX(), homeY_ = own->GetY(), patrolSet_ = true;
+            World* world = Services().world;
+            awayX_ = world ? float(world->GetWidth() * BlockResource::kTileSize) - homeX_ : homeX_;
+            awayY_ = homeY_;
+            NearestOpen(&awayX_, &awayY_);
+        }
+        if (!target) {
+            gx = outbound_ ? awayX_ : homeX_, gy = outbound_ ? awayY_ : homeY_;
+            if ((gx - own->GetX()) * (gx - own->GetX()) + (gy - own->GetY()) * (gy - own->GetY()) < 120.0f * 120.0f)
+                outbound_ = !outbound_;
+        }
+        const bool chasing = target && gx == ax && gy == ay;
         float gdx = gx - own->GetX(), gdy = gy - own->GetY();
         uint32_t flags = PlayerInputFlags::Aiming;
         int weapon = -1, clip = 0;
@@ -136,7 +151,7 @@ public:
         if (weapon >= 0 && clip == 0 && frame_ % 30 == 0)
             flags |= PlayerInputFlags::Reload;
         uint32_t walk = 0;
-        if (target && gdx * gdx + gdy * gdy > 120.0f * 120.0f) {
+        if (gdx * gdx + gdy * gdy > 120.0f * 120.0f) {
             // Towards the next tile of the way round the walls.
             float wx = gx, wy = gy;
             Waypoint(own, gx, gy, &wx, &wy);
@@ -149,7 +164,7 @@ public:
                 walk |= PlayerInputFlags::Down;
             if (my < -4.0f)
                 walk |= PlayerInputFlags::Up;
-        } else if (!target || gx != ax || gy != ay) {
+        } else if (!chasing) {
             walk = wander_;
         }
         // Once a second: a walk that moved less than a body's width is
@@ -159,7 +174,7 @@ public:
             float mx = own->GetX() - lastX_, my = own->GetY() - lastY_;
             bool stuck = walk != 0 && mx * mx + my * my < 16.0f * 16.0f;
             lastX_ = own->GetX(), lastY_ = own->GetY(), sinceCheck_ = 0.0f;
-            if (stuck || ((!target || gx != ax || gy != ay) && random_() % 3 == 0))
+            if (stuck || (!chasing && random_() % 3 == 0))
                 wander_ = Way();
             // A door in the way opens to one press; else step aside.
             if (stuck && ++stuckCount_ % 2 == 1)
@@ -185,6 +200,23 @@ private:
                                         PlayerInputFlags::Down | PlayerInputFlags::Left,
                                         PlayerInputFlags::Down | PlayerInputFlags::Right};
         return ways[random_() % 8];
+    }
+
+    // The centre of the open tile nearest a point.
+    static void NearestOpen(float* x, float* y)
+    {
+        World* world = Services().world;
+        if (!world || !world->HasCells())
+            return;
+        const int w = world->GetWidth(), h = world->GetHeight(), tile = BlockResource::kTileSize;
+        const int cx = int(*x) / tile, cy = int(*y) / tile;
+        for (int r = 0; r < 8; ++r)
+            for (int ty = cy - r; ty <= cy + r; ++ty)
+                for (int tx = cx - r; tx <= cx + r; ++tx)
+                    if (tx >= 0 && ty >= 0 && tx < w && ty < h && !(world->GetCell(tx, ty) & World::kWall)) {
+                        *x = float(tx * tile + tile / 2), *y = float(ty * tile + tile / 2);
+                        return;
+                    }
     }
 
     // A gun of the inventory, one with a loaded clip first.
@@ -230,10 +262,17 @@ private:
         const int from = index(own->GetX(), own->GetY()), goal = index(gx, gy);
         if (from < 0 || goal < 0 || from == goal)
             return;
-        // Breadth first from the goal, so each tile knows its step towards it.
-        std::vector<int> next(size_t(w) * size_t(h), -2);
+        // Breadth first from the goal, so each tile knows its step towards
+        // it; kept while the goal stays on its tile (the walls change little).
+        std::vector<int>& next = ways_;
+        if (goal != wayGoal_ || next.size() != size_t(w) * size_t(h) || next[size_t(from)] == -2) {
+            next.assign(size_t(w) * size_t(h), -2);
+            next[size_t(goal)] = -1;
+            wayGoal_ = goal;
+        } else {
+            return Step(from, w, tile, wx, wy);
+        }
         std::deque<int> queue{goal};
-        next[size_t(goal)] = -1;
         while (!queue.empty() && next[size_t(from)] == -2) {
             int at = queue.front();
             queue.pop_front();
@@ -249,9 +288,14 @@ private:
                 queue.push_back(ny * w + nx);
             }
         }
+        Step(from, w, tile, wx, wy);
+    }
+
+    void Step(int from, int w, int tile, float* wx, float* wy) const
+    {
         int at = from;
-        for (int i = 0; i < 2 && at >= 0 && next[size_t(at)] >= 0; ++i)
-            at = next[size_t(at)];
+        for (int i = 0; i < 2 && at >= 0 && ways_[size_t(at)] >= 0; ++i)
+            at = ways_[size_t(at)];
         if (at < 0 || at == from)
             return;
         *wx = float((at % w) * tile + tile / 2), *wy = float((at / w) * tile + tile / 2);
@@ -281,6 +325,10 @@ private:
     float sinceCheck_ = 0.0f, aside_ = 0.0f;
     float lastX_ = 0.0f, lastY_ = 0.0f;
     unsigned stuckCount_ = 0;
+    bool patrolSet_ = false, outbound_ = true;
+    float homeX_ = 0.0f, homeY_ = 0.0f, awayX_ = 0.0f, awayY_ = 0.0f;
+    std::vector<int> ways_;
+    int wayGoal_ = -1;
     bool meetSet_ = false;
     float meetX_ = 0.0f, meetY_ = 0.0f, seenX_ = 0.0f, seenY_ = 0.0f, still_ = 0.0f;
     int useFrames_ = 0;
