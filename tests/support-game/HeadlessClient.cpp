@@ -79,15 +79,20 @@ void HeadlessClient::Frame(float dt)
             ++step_, held_ = 0;
         }
     }
-    float x = 0.0f, y = 0.0f;
-    if (Object* own = handler.GetOwnPlayer())
-        x = own->GetX(), y = own->GetY();
-    // 0 faces up the screen, 90 to the right.
-    float facing = std::atan2(aimX_ - x, y - aimY_) * 180.0f / 3.1416f;
-    handler.SetClientState(int(flags_), x, y, facing, weapon_, -1, aimX_, aimY_);
     handler.Update(dt);
     handler.ProcessNetwork();
+    // The own player moves by the client's prediction, as the scene step
+    // drives it; the server takes the predicted place from the client state.
+    Player* own = handler.GetOwnPlayer();
+    float x = own ? own->GetX() : 0.0f, y = own ? own->GetY() : 0.0f;
+    // 0 faces up the screen, 90 to the right.
+    float facing = std::atan2(aimX_ - x, y - aimY_) * 180.0f / 3.1416f;
+    if (own)
+        own->SetInputState(flags_, facing, weapon_, -1, 0.0f);
     game_.Game().Update(dt);
+    if ((own = handler.GetOwnPlayer()) != nullptr)
+        x = own->GetX(), y = own->GetY();
+    handler.SetClientState(int(flags_), x, y, facing, weapon_, -1, aimX_, aimY_);
 }
 
 } // namespace TestGame

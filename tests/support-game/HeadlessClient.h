@@ -37,6 +37,13 @@ public:
     void Frame(float dt);
     void SetScript(std::vector<ScriptStep> script) { script_ = std::move(script), step_ = 0, held_ = 0; }
     bool ScriptDone() const { return step_ >= script_.size(); }
+    // Input held from now on, for a player steered frame by frame instead
+    // of by a script: the flags as they are, the point aimed at, the weapon
+    // in hand (-1 none).
+    void Hold(uint32_t flags, float aimX, float aimY, int weapon)
+    {
+        flags_ = flags, aimX_ = aimX, aimY_ = aimY, weapon_ = weapon;
+    }
     void Leave();
 
     HeadlessGame& Game() { return game_; }

@@ -4,6 +4,8 @@
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
 #include "game/world/LevelFile.h"
+#include "game/world/IResource.h"
+#include "game/world/ResourceClass.h"
 #include "game/world/ResourceScript.h"
 #include "game/world/WorldServices.h"
 #include "support/TestSupport.h"
@@ -90,6 +92,30 @@ std::vector<uint8_t> HeadlessGame::MakeLevel(const std::string& shipped, size_t 
         b = uint8_t(random());
     std::unique_ptr<IFile> out(files->CreateMemoryFile(int(size + 4096)));
     if (!WriteLevel(out.get(), files, level.header, picture, world, level.objects, level.lights, nullptr))
+        return {};
+    return FileBytes(out.get());
+}
+
+std::vector<uint8_t> HeadlessGame::WithoutDoors(const std::string& shipped)
+{
+    IFileManager* files = engine_->GetFileManager();
+    std::vector<uint8_t> original = ShippedLevel(shipped);
+    std::unique_ptr<IFile> in(files->CreateMemoryFile(int(original.size())));
+    in->Write(original.data(), int(original.size()));
+    in->Seek(0);
+    LevelContents level;
+    if (original.empty() || !ReadLevel(in.get(), resources_.get(), &level))
+        return {};
+    World world(resources_.get());
+    level.world.ApplyTo(world);
+    std::vector<LevelObject> kept;
+    for (const LevelObject& o : level.objects) {
+        IResource* definition = resources_->GetById(o.definitionId);
+        if (!definition || definition->GetClassId() != ResourceClass::Door)
+            kept.push_back(o);
+    }
+    std::unique_ptr<IFile> out(files->CreateMemoryFile(int(original.size() + 4096)));
+    if (!WriteLevel(out.get(), files, level.header, level.picture, world, kept, level.lights, nullptr))
         return {};
     return FileBytes(out.get());
 }

@@ -36,6 +36,9 @@ public:
     // A loadable level of at least `size` bytes: a shipped level's world and
     // objects with a map picture of pseudo-random bytes.
     std::vector<uint8_t> MakeLevel(const std::string& shipped, size_t size, uint32_t seed);
+    // A shipped level with its doors taken out: scripted players walk the
+    // open ways between the bases.
+    std::vector<uint8_t> WithoutDoors(const std::string& shipped);
 
 private:
     std::string dir_;

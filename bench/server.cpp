@@ -1,0 +1,206 @@
+// The dedicated server as a whole process: 32 headless players (each a
+// process of its own) moving and firing on the default level, and the time
+// a player takes to fetch the level. VORNHAL_BENCH_SECONDS sets how long the
+// hosting is measured (3 s unless set; 60 s for the figures).
+#include "ChildProcess.h"
+#include "engine/net/LossyRelay.h"
+#include "support/TestSupport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using TestGame::ChildProcess;
+
+double Seconds()
+{
+    const char* text = std::getenv("VORNHAL_BENCH_SECONDS");
+    double s = text ? std::atof(text) : 0.0;
+    return s > 0.0 ? s : 3.0;
+}
+
+int FreeUdpPort()
+{
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    socklen_t size = sizeof a;
+    bind(s, reinterpret_cast<sockaddr*>(&a), size);
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+    close(s);
+    return ntohs(a.sin_port);
+}
+
+// A server folder on the generated default data, listening on a free port
+// and announcing nowhere.
+int LayOut(const std::string& folder)
+{
+    const fs::path build = VORNHAL_BUILD_DIR;
+    fs::create_directories(fs::path(folder) / "levels");
+    fs::copy_file(build / "game.data", fs::path(folder) / "game.data");
+    fs::copy_file(build / "levels" / "tdm_riotcity.lvl", fs::path(folder) / "levels" / "tdm_riotcity.lvl");
+    std::ifstream in(build / "game.opt");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const int port = FreeUdpPort();
+    text = std::regex_replace(text, std::regex("<serverport>[^<]*</serverport>"),
+                              "<serverport>" + std::to_string(port) + "</serverport>");
+    text = std::regex_replace(text, std::regex("<masterserver>[^<]*</masterserver>"),
+                              "<masterserver>127.0.0.1:1</masterserver>");
+    std::ofstream(fs::path(folder) / "game.opt") << text;
+    return port;
+}
+
+std::unique_ptr<ChildProcess> StartServer(const std::string& folder)
+{
+    auto server = std::make_unique<ChildProcess>(std::string(VORNHAL_BUILD_DIR) + "/server",
+                                                 std::vector<std::string>{}, folder);
+    if (!server->WaitFor("Playing level levels/tdm_riotcity.lvl.", 30000))
+        return nullptr;
+    return server;
+}
+
+std::unique_ptr<ChildProcess> StartPlayer(const std::string& folder, int port, const std::string& name,
+                                          std::vector<std::string> more = {})
+{
+    fs::create_directories(folder);
+    std::vector<std::string> args = {"--port", std::to_string(port), "--name", name};
+    args.insert(args.end(), more.begin(), more.end());
+    return std::make_unique<ChildProcess>(std::string(VORNHAL_BUILD_DIR) + "/tests/headless_player", args, folder);
+}
+
+// User plus system time of a process, in seconds.
+double CpuSeconds(int pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t close = text.rfind(')');
+    if (close == std::string::npos)
+        return 0.0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14)
+            utime = std::stoull(field);
+        if (i == 15)
+            stime = std::stoull(field);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+double ResidentMiB(int pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return 0.0;
+}
+
+// The number after a label in a player's output, or -1.
+double After(const std::string& output, const std::string& label)
+{
+    size_t at = output.rfind(label);
+    return at == std::string::npos ? -1.0 : std::atof(output.c_str() + at + label.size());
+}
+
+void BM_ServerHosting32Players(benchmark::State& state)
+{
+    const int players = int(state.range(0));
+    const double seconds = Seconds();
+    for (auto _ : state) {
+        TestSupport::TempDir dir;
+        const int port = LayOut(dir.File("server"));
+        std::unique_ptr<ChildProcess> server = StartServer(dir.File("server"));
+        if (!server) {
+            state.SkipWithError("the server did not start");
+            return;
+        }
+        std::vector<std::unique_ptr<ChildProcess>> clients;
+        for (int i = 0; i < players; ++i)
+            clients.push_back(StartPlayer(dir.File("p" + std::to_string(i)), port, "P" + std::to_string(i),
+                                          {"--levels", "--fight", "--team", std::to_string(1 + i % 2)}));
+        for (auto& c : clients)
+            if (!c->WaitFor("joined ", 60000)) {
+                state.SkipWithError("a player did not join");
+                return;
+            }
+        // Every player in: measure the hosting from here.
+        const double cpu0 = CpuSeconds(server->Pid());
+        const auto t0 = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - t0 < std::chrono::duration<double>(seconds)) {
+            for (auto& c : clients)
+                c->Drain(0);
+            server->Drain(100);
+        }
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        state.counters["server_cpu_percent_of_core"] = 100.0 * (CpuSeconds(server->Pid()) - cpu0) / wall;
+        state.counters["server_resident_MiB"] = ResidentMiB(server->Pid());
+        double in = 0.0, out = 0.0;
+        int reported = 0;
+        for (auto& c : clients) {
+            c->Signal(SIGTERM);
+            c->WaitExit(20000);
+            if (After(c->Output(), "rates in ") >= 0.0)
+                in += After(c->Output(), "rates in "), out += After(c->Output(), " out "), ++reported;
+        }
+        state.counters["client_bytes_in_per_s"] = reported ? in / reported : 0.0;
+        state.counters["client_bytes_out_per_s"] = reported ? out / reported : 0.0;
+        state.counters["players_reporting"] = reported;
+        server->Type("quit\n");
+        server->WaitExit(20000);
+    }
+}
+BENCHMARK(BM_ServerHosting32Players)->Arg(32)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// Connect, fetch the default level whole and load it, through a relay
+// losing the given per cent of datagrams each way.
+void BM_LevelDownload(benchmark::State& state)
+{
+    const double loss = double(state.range(0)) / 100.0;
+    for (auto _ : state) {
+        TestSupport::TempDir dir;
+        const int port = LayOut(dir.File("server"));
+        std::unique_ptr<ChildProcess> server = StartServer(dir.File("server"));
+        if (!server) {
+            state.SkipWithError("the server did not start");
+            return;
+        }
+        NetTest::LossProfile profile;
+        profile.loss = loss;
+        NetTest::LossyRelay relay(port, profile, 11);
+        std::unique_ptr<ChildProcess> player = StartPlayer(dir.File("p"), relay.GetPort(), "Fetcher");
+        if (!player->WaitFor("joined ", 120000)) {
+            state.SkipWithError("the player did not join");
+            return;
+        }
+        state.counters["join_ms"] = After(player->Output(), "join took ");
+        state.counters["level_bytes"] =
+            double(TestSupport::ReadAll(dir.File("p/levels/tdm_riotcity.lvl")).size());
+        player->Signal(SIGTERM);
+        player->WaitExit(20000);
+        server->Type("quit\n");
+        server->WaitExit(20000);
+    }
+}
+BENCHMARK(BM_LevelDownload)->Arg(0)->Arg(10)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
