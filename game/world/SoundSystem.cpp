@@ -204,10 +204,16 @@ SoundSystem::SoundSystem(GameSystem* game, IResourceManager* resources) : game_(
 SoundSystem::~SoundSystem()
 {
     Clear();
-    // The copies outlive us in the networking layer: they must not call back.
-    for (SoundSource* source : sources_)
-        if (source)
-            source->system_ = nullptr;
+    // Once the game state goes, the copies are ours like every other
+    // replicated object: the client has let go of them by then.
+    std::vector<SoundSource*> copies;
+    copies.swap(sources_);
+    for (SoundSource* source : copies) {
+        if (!source)
+            continue;
+        source->system_ = nullptr;
+        delete source;
+    }
 }
 
 SoundSource* SoundSystem::MakeUnlisted(int soundId)
