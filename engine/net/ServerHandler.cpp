@@ -61,6 +61,7 @@ void ServerHandler::Reset()
     newConnection = false;
     silence = 0;
     unanswered = 0;
+    quiet = 0;
     quickRelease = false;
     lastBlockSequence_ = 0;
     refreshTimer_ = 0;

@@ -66,6 +66,7 @@ public:
     bool newConnection = false;
     float silence = 0; // while handshaking or closing
     float unanswered = 0; // connected, while the peer has answered nothing
+    float quiet = 0; // since the peer's last datagram
     bool quickRelease = false; // closed for never answering
 
     // For tests.

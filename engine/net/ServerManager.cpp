@@ -172,6 +172,7 @@ void ServerManager::UpdateSlots(float dt)
     for (ServerHandler& h : slots_) {
         if (!h.HasPeer())
             continue;
+        h.quiet += dt;
         if (!h.IsHandshakeDone() || h.IsResetPending()) {
             h.silence += dt;
             float limit = h.quickRelease ? kQuickRelease
@@ -309,6 +310,10 @@ int ServerManager::TakeSlot(uint32_t ip, int port)
     if (ServerHandler* h = FindSlot(ip, port)) {
         if (!h->IsHandshakeDone())
             return D::kReplyAccepted;
+        // A late or duplicated copy of the first request while the link is
+        // alive changes nothing.
+        if (h->quiet < kRestartQuiet)
+            return -1;
         // The client started over: close the old link; its next request
         // gets a fresh slot.
         h->Drop();
@@ -390,6 +395,7 @@ void ServerManager::OnDatagram(const uint8_t* data, int length, uint32_t ip, int
         ServerHandler* h = FindSlot(ip, port);
         if (!h)
             return;
+        h->quiet = 0;
         if (!h->IsHandshakeDone()) {
             if (isConfirm) {
                 h->OnConnected();

@@ -31,6 +31,9 @@ public:
     // its slot is free again soon after.
     static constexpr float kUnansweredTimeOut = 10.0f;
     static constexpr float kQuickRelease = 2.0f;
+    // A connected peer that asks to connect again has started over only if
+    // its old session has gone quiet; a client retries every second.
+    static constexpr float kRestartQuiet = 1.0f;
     static constexpr int kConnectLinesPerSecond = 10;
 
     ServerManager();

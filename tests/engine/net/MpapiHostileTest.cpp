@@ -210,7 +210,13 @@ TEST(MpapiHostile, ReconnectFromTheSameAddressGetsAFreshSlot)
     Inject(s, {0xB2, 0x39}, 6000);
     IConnection* old = s.NextNewConnection();
     ASSERT_NE(old, nullptr);
-    // The client restarted: its old link is closed, its retry gets a slot.
+    // A duplicated or late copy of the request leaves the live link alone.
+    s.Update(0.5f);
+    Inject(s, {0xB2, 0x60, 0x0A}, 6000);
+    EXPECT_EQ(old->GetState(), IConnection::kConnected);
+    // The client restarted: once its old session is quiet, the old link is
+    // closed and its retry gets a slot.
+    s.Update(0.6f);
     Inject(s, {0xB2, 0x60, 0x0A}, 6000);
     EXPECT_EQ(old->GetState(), IConnection::kClosed);
     IConnection* fresh = Admit(s, 6000);
