@@ -96,7 +96,7 @@ TEST(MpapiSoak, ThirtyTwoLossyClientsStayConsistent)
         t.join();
     std::vector<ClientManager*> clients;
     for (auto& p : peers) {
-        ASSERT_NE(p->link, nullptr);
+        ASSERT_NE(p->link, nullptr) << "status " << p->client.GetStatus();
         clients.push_back(&p->client);
     }
     int accepted = 0;
