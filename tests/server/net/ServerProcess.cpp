@@ -6,6 +6,7 @@
 #include <fstream>
 #include <regex>
 #include <iterator>
+#include <random>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -52,15 +53,34 @@ ServerProcess::~ServerProcess()
     close(master_);
 }
 
-int ServerProcess::LayOutGameFolder(const std::string& folder)
+// A free UDP port the program binds later. Found below the kernel's range
+// for unnamed binds, so that no other test's socket can take it meanwhile.
+int ServerProcess::FreePort()
 {
+    int low = 0, high = 0;
+    std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> low >> high;
+    std::mt19937 pick{std::random_device{}()};
     int s = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
+    bool found = false;
+    for (int attempt = 0; attempt < 100 && low > 12000 && !found; ++attempt) {
+        a.sin_port = htons(uint16_t(low - 1 - int(pick() % 10000u)));
+        found = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    if (!found) {
+        a.sin_port = 0;
+        bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    }
     socklen_t size = sizeof a;
-    bind(s, reinterpret_cast<sockaddr*>(&a), size);
     getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
     close(s);
+    return ntohs(a.sin_port);
+}
+
+int ServerProcess::LayOutGameFolder(const std::string& folder)
+{
+    const int port = FreePort();
     namespace fs = std::filesystem;
     const fs::path build = VORNHAL_BUILD_DIR;
     fs::create_directories(fs::path(folder) / "levels");
@@ -69,9 +89,9 @@ int ServerProcess::LayOutGameFolder(const std::string& folder)
     for (const auto& entry : fs::directory_iterator(build / "levels"))
         if (entry.path().extension() == ".lvl")
             fs::copy_file(entry.path(), fs::path(folder) / "levels" / entry.path().filename());
-    SetOption(folder, "serverport", std::to_string(ntohs(a.sin_port)));
+    SetOption(folder, "serverport", std::to_string(port));
     SetOption(folder, "masterserver", "127.0.0.1:1");
-    return ntohs(a.sin_port);
+    return port;
 }
 
 std::string ServerProcess::ReadText(const std::string& path)

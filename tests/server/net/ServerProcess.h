@@ -28,6 +28,7 @@ public:
     static void SetOption(const std::string& folder, const std::string& key, const std::string& value);
 
 private:
+    static int FreePort();
     bool Drain(int timeoutMs);
 
     int pid_ = -1;
