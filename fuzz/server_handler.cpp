@@ -17,12 +17,22 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+std::string g_folder;
+
+void RemoveFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(g_folder, ignored);
+}
 
 class Server : public MPAPI::IServer {
 public:
@@ -67,10 +77,17 @@ struct Serving {
 
     Serving()
     {
+        // The engine takes the folder it starts in as its game folder; the
+        // fuzzer's own paths (its corpus) stay relative to where it began.
         char dir[] = "/tmp/vornhal-fuzz-XXXXXX";
-        if (!mkdtemp(dir) || chdir(dir) != 0 || mkdir("levels", 0700) != 0)
+        char old[4096];
+        if (!getcwd(old, sizeof old) || !mkdtemp(dir) || chdir(dir) != 0 || mkdir("levels", 0700) != 0)
             abort();
+        g_folder = dir;
+        std::atexit(RemoveFolder);
         engine = std::make_unique<Engine>();
+        if (chdir(old) != 0)
+            abort();
         resources.CreateObjectResource(ResourceClass::Floor)->SetId(1);
         resources.CreateObjectResource(ResourceClass::Wall)->SetId(51);
         resources.BuildIndex();
