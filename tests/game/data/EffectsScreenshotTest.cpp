@@ -18,25 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The picture a screenshot call wrote into an empty folder.
 double Brightness(const std::string& dir)
 {
     std::string path;
     for (const auto& entry : fs::directory_iterator(dir))
         path = entry.path().string();
-    FileManager files;
-    std::unique_ptr<IFile> file(files.Open(Util::Widen(path.c_str()).c_str(), kOpenRead, kOpenFullPath | kOpenNoPackage));
-    if (!file)
-        return -1.0;
-    PngImage png(file.get());
-    if (!png.Read(true))
-        return -1.0;
-    double sum = 0;
-    const int64_t n = int64_t(png.GetWidth()) * png.GetHeight();
-    for (int64_t i = 0; i < n; ++i) {
-        const uint32_t p = png.GetPixels()[i];
-        sum += ((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff);
-    }
-    return n ? sum / double(3 * n) : -1.0;
+    return MeanBrightness(path);
 }
 
 } // namespace

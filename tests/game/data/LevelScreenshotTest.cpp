@@ -13,25 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Mean of red, green and blue over the picture, 0..255.
-double MeanBrightness(const std::string& path)
-{
-    FileManager files;
-    std::unique_ptr<IFile> file(files.Open(Util::Widen(path.c_str()).c_str(), kOpenRead, kOpenFullPath | kOpenNoPackage));
-    if (!file)
-        return -1.0;
-    PngImage png(file.get());
-    if (!png.Read(true))
-        return -1.0;
-    double sum = 0;
-    const int64_t n = int64_t(png.GetWidth()) * png.GetHeight();
-    for (int64_t i = 0; i < n; ++i) {
-        const uint32_t p = png.GetPixels()[i];
-        sum += ((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff);
-    }
-    return n ? sum / double(3 * n) : -1.0;
-}
-
 } // namespace
 
 TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
