@@ -53,6 +53,10 @@ public:
 
     int32_t GetNetworkId() const { return networkId_; }
     void SetNetworkId(int32_t id) { networkId_ = id; }
+    // The server's index of the object while it is listed for replication,
+    // so that its connections find their entry for it without a search.
+    uint32_t GetReplicaSlot() const { return replicaSlot_; }
+    void SetReplicaSlot(uint32_t slot) { replicaSlot_ = slot; }
 
     // Offset of a member of this object from its MPAPI::Object base, for
     // building field tables.
@@ -64,6 +68,7 @@ public:
 
 protected:
     int32_t networkId_ = 0;
+    uint32_t replicaSlot_ = UINT32_MAX;
 };
 
 } // namespace MPAPI

@@ -42,7 +42,9 @@ void ServerHandler::Disconnect()
 void ServerHandler::FreeEntries()
 {
     entries_.clear();
-    byObject_.clear();
+    dirty_.clear();
+    writtenFor_ = nullptr;
+    bySlot_.clear();
     effects_.clear();
     for (SentPacket& r : sentPackets_) {
         r.sequence = 0;
@@ -67,6 +69,7 @@ void ServerHandler::Reset()
     refreshTimer_ = 0;
     refreshNow_ = false;
     firstRefresh_ = true;
+    clock_ = 0;
     GameStateHandler::Reset();
     if (manager_)
         manager_->ShareBudget();
@@ -99,8 +102,7 @@ int ServerHandler::GetBandwidthShare() { return manager_->GetShare(); }
 void ServerHandler::Update(float seconds)
 {
     ScopedLock lock(this);
-    for (auto& e : entries_)
-        e->timer += seconds;
+    clock_ += seconds;
     refreshTimer_ += seconds;
     if (refreshTimer_ >= kRefreshInterval) {
         refreshTimer_ = 0;
@@ -111,8 +113,11 @@ void ServerHandler::Update(float seconds)
 
 bool ServerHandler::HasPendingObjects()
 {
-    for (auto& ep : entries_) {
-        Entry& e = *ep;
+    // A settled entry's vectors equal what was sent.
+    for (size_t k = 0; k < entries_.size(); ++k) {
+        if (!dirty_[k])
+            continue;
+        Entry& e = *entries_[k];
         if (!e.object || (e.flags & (kRemoved | kOutOfRange)))
             continue;
         if ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue))
@@ -166,6 +171,7 @@ void ServerHandler::ForgetSent(SentPacket& r)
 {
     uint16_t sequence = r.sequence;
     for (Entry* e : r.entries) {
+        MarkDirty(*e);
         for (uint16_t& c : e->change)
             if (c == sequence)
                 c = 0;
@@ -193,9 +199,19 @@ void ServerHandler::EraseFreedEntries()
     auto freed = [](const Entry* e) { return (e->flags & kRemoved) && e->removeSent && e->id == 0; };
     for (SentPacket& r : sentPackets_)
         r.entries.erase(std::remove_if(r.entries.begin(), r.entries.end(), freed), r.entries.end());
-    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                  [&](const std::unique_ptr<Entry>& e) { return freed(e.get()); }),
-                   entries_.end());
+    size_t kept = 0;
+    for (size_t k = 0; k < entries_.size(); ++k) {
+        if (freed(entries_[k].get()))
+            continue;
+        if (kept != k) {
+            entries_[kept] = std::move(entries_[k]);
+            dirty_[kept] = dirty_[k];
+        }
+        entries_[kept]->pos = kept;
+        ++kept;
+    }
+    entries_.erase(entries_.begin() + std::ptrdiff_t(kept), entries_.end());
+    dirty_.resize(kept);
 }
 
 void ServerHandler::OnPacketAcked(uint16_t sequence)
@@ -207,6 +223,7 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
     for (Entry* ep : r->entries) {
         Entry& e = *ep;
         if (e.formSequence == sequence) {
+            MarkDirty(e);
             e.formSequence = 0;
             if ((e.flags & kRemoved) && e.removeSent) {
                 e.object = nullptr;
@@ -233,6 +250,30 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
         EraseFreedEntries();
 }
 
+ServerHandler::Entry* ServerHandler::AddEntry(std::unique_ptr<Entry> entry)
+{
+    entry->pos = entries_.size();
+    entry->since = clock_;
+    Entry* raw = entry.get();
+    entries_.push_back(std::move(entry));
+    dirty_.push_back(1);
+    return raw;
+}
+
+ServerHandler::Entry* ServerHandler::FindEntry(Object* object) const
+{
+    uint32_t slot = object->GetReplicaSlot();
+    Entry* e = slot < bySlot_.size() ? bySlot_[slot] : nullptr;
+    return e && e->object == object ? e : nullptr;
+}
+
+void ServerHandler::Unbind(Object* object)
+{
+    uint32_t slot = object->GetReplicaSlot();
+    if (slot < bySlot_.size() && bySlot_[slot] && bySlot_[slot]->object == object)
+        bySlot_[slot] = nullptr;
+}
+
 ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
 {
     auto e = std::make_unique<Entry>();
@@ -243,9 +284,13 @@ ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
     e->flags = flags;
     e->change.assign(size_t(e->layout.GetCount()), 0);
     e->shadow.assign(size_t(e->layout.GetCount()), 0);
-    Entry* raw = e.get();
-    entries_.push_back(std::move(e));
-    byObject_[object] = raw;
+    Entry* raw = AddEntry(std::move(e));
+    uint32_t slot = object->GetReplicaSlot();
+    if (slot != UINT32_MAX) {
+        if (slot >= bySlot_.size())
+            bySlot_.resize(size_t(slot) + 1, nullptr);
+        bySlot_[slot] = raw;
+    }
     return raw;
 }
 
@@ -255,28 +300,28 @@ void ServerHandler::AddRemovedEntry(int32_t id)
     e->id = id;
     e->flags = kRemoved | kCreateDue;
     e->ackedFlags = kCreateDue;
-    entries_.push_back(std::move(e));
+    AddEntry(std::move(e));
 }
 
 void ServerHandler::OnObjectRemoved(Object* object)
 {
     if (GetPlayerObject() == object)
         SetPlayerObject(nullptr);
-    auto it = byObject_.find(object);
-    if (it == byObject_.end()) {
+    Entry* e = FindEntry(object);
+    if (!e) {
         // A level object this client built itself but was never sent: it
         // must still hear of the removal.
         if (object->GetNetworkId() >= 0 && HasPeer())
             AddRemovedEntry(object->GetNetworkId());
         return;
     }
-    Entry* e = it->second;
+    Unbind(object);
+    MarkDirty(*e);
     e->flags |= kRemoved;
     e->object = nullptr;
     e->layout = FieldLayout();
     e->change.clear();
     e->shadow.clear();
-    byObject_.erase(it);
 }
 
 void ServerHandler::RemoveAllEntries(bool keepRemoves)
@@ -286,6 +331,7 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
         return;
     }
     Object* player = GetPlayerObject();
+    std::fill(dirty_.begin(), dirty_.end(), 1);
     for (auto& ep : entries_) {
         Entry& e = *ep;
         if (player && e.object == player)
@@ -296,7 +342,7 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
         e.change.clear();
         e.shadow.clear();
     }
-    byObject_.clear();
+    bySlot_.clear();
     // The player object leaves with the rest of the objects.
     if (player && std::find(manager_->GetObjects().begin(), manager_->GetObjects().end(), player) !=
                       manager_->GetObjects().end())
@@ -312,6 +358,12 @@ void ServerHandler::QueueEffect(Object* effect, const FieldLayout& layout)
     effects_.push_back(std::make_unique<ServerEffectObject>(effect, layout));
 }
 
+void ServerHandler::OnObjectChanged(Object* object)
+{
+    if (Entry* e = FindEntry(object))
+        MarkDirty(*e);
+}
+
 void ServerHandler::StopObjectStream()
 {
     SetOwnStream(false);
@@ -324,27 +376,34 @@ void ServerHandler::RelevancePass()
     float px = player->GetX();
     float py = player->GetY();
     for (Object* o : manager_->GetObjects()) {
-        auto it = byObject_.find(o);
-        Entry* e = it == byObject_.end() ? nullptr : it->second;
+        Entry* e = FindEntry(o);
         if (!o->IsAlwaysRelevant()) {
             bool far = false;
             if (o->IsNear(px, py, &far)) {
-                if (!e)
+                if (!e) {
                     MakeEntry(o, kCreateDue);
-                else
+                } else if (e->flags & kOutOfRange) {
                     e->flags &= ~kOutOfRange;
-            } else if (far && e) {
+                    MarkDirty(*e);
+                }
+            } else if (far && e && !(e->flags & kOutOfRange)) {
                 e->flags |= kOutOfRange;
+                MarkDirty(*e);
             }
         } else if (firstRefresh_ && !e) {
             MakeEntry(o, kCreateDue | kNearOnly);
+        } else if (e && e->parked) {
+            e->parked = false;
+            MarkDirty(*e);
         }
     }
     refreshNow_ = false;
     firstRefresh_ = false;
 }
 
-bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried)
+// deferred: something differs from what was sent that this packet leaves
+// for a later one (a full refresh, or the own player's vector).
+bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred)
 {
     const FieldRecord* f = e.layout.GetFields();
     int n = e.layout.GetCount();
@@ -380,6 +439,8 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, boo
         if (!send) {
             if (!p.WriteBits(4, 0))
                 return false;
+            if (val[2] != e.shadow[size_t(i + 2)] || val[3] != e.shadow[size_t(i + 3)])
+                *deferred = true;
             i += 3;
             continue;
         }
@@ -405,6 +466,8 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, boo
                 float before = AsFloat(e.shadow[pos]);
                 bool changed = e.change[pos] == 0 || val[axis] != e.shadow[pos];
                 alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
+                if (changed && !alone)
+                    *deferred = true;
             }
             if (!p.WriteBit(alone))
                 return false;
@@ -431,9 +494,13 @@ void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
     }
 }
 
-ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence)
+// settled: Nothing was written and nothing will be until the entry's
+// object, packets or flags change.
+ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled)
 {
-    bool waiting = e.formSequence > 1 && e.timer < kFormWait;
+    *settled = false;
+    e.parked = false;
+    bool waiting = e.formSequence > 1 && Age(e) < kFormWait;
     if (e.flags & kRemoved) {
         if (waiting)
             return Written::Nothing;
@@ -441,25 +508,33 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
             return Written::NoRoom;
         e.formSequence = sequence;
         e.removeSent = true;
-        e.timer = 0;
+        e.since = clock_;
         return Written::Something;
     }
     Object* o = e.object;
     if (!o)
         return Written::Nothing;
+    bool createPending = (e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue);
     if (e.flags & kNearOnly) {
         bool far = false;
         Object* player = GetPlayerObject();
-        if (!player || !o->IsNear(player->GetX(), player->GetY(), &far))
+        if (!player || !o->IsNear(player->GetX(), player->GetY(), &far)) {
+            // Never sent, so nothing else can be due: the relevance
+            // refresh looks again, as it does for every other object.
+            e.parked = createPending;
             return Written::Nothing;
+        }
     }
-    bool createPending = (e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue);
     if (e.flags & kOutOfRange) {
-        if ((e.ackedFlags & kOutOfRange) || createPending || waiting)
+        if ((e.ackedFlags & kOutOfRange) || createPending) {
+            *settled = true;
+            return Written::Nothing;
+        }
+        if (waiting)
             return Written::Nothing;
         if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 2))
             return Written::NoRoom;
-        e.timer = 0;
+        e.since = clock_;
         e.formSequence = sequence;
         return Written::Something;
     }
@@ -468,10 +543,14 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
     if (e.ackedFlags & kOutOfRange) {
         if (waiting)
             return Written::Nothing;
-        e.timer = 0;
+        e.since = clock_;
         e.ackedFlags &= kCreateDue;
         e.formSequence = sequence;
         force = true;
+    }
+    if ((force || createPending) && !waiting) {
+        savedChange_ = e.change;
+        changeSaved_ = true;
     }
     std::fill(sent_.begin(), sent_.end(), 0);
     sent_.resize(e.change.size(), 0);
@@ -482,7 +561,7 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 1) || !p.WriteU32(uint32_t(o->GetTypeId())) ||
             !p.WriteU32(uint32_t(o->GetSubTypeId())))
             return Written::NoRoom;
-        e.timer = 0;
+        e.since = clock_;
         e.formSequence = sequence;
         create = true;
         // Every value goes with the create.
@@ -491,17 +570,20 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         return Written::NoRoom;
     }
     bool full = force || create;
-    if (e.timer > kFullRefresh) {
-        e.timer = 0;
+    if (Age(e) > kFullRefresh) {
+        e.since = clock_;
         full = true;
     }
     if (force)
         std::fill(e.change.begin(), e.change.end(), 0);
     bool carried = create || force;
-    if (!WriteFields(p, e, full, &carried))
+    bool deferred = false;
+    if (!WriteFields(p, e, full, &carried, &deferred))
         return Written::NoRoom;
-    if (!carried)
+    if (!carried) {
+        *settled = !deferred;
         return Written::Nothing;
+    }
     CommitFields(e, sequence);
     return Written::Something;
 }
@@ -511,6 +593,11 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
     if (!IsStreaming()) {
         p.WriteU32(0);
         return false;
+    }
+    // Whether an entry is the own player's changes what is due for it.
+    if (GetPlayerObject() != writtenFor_) {
+        writtenFor_ = GetPlayerObject();
+        std::fill(dirty_.begin(), dirty_.end(), 1);
     }
     if (!only && refreshNow_ && GetPlayerObject())
         RelevancePass();
@@ -535,25 +622,31 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         record.effects = true;
     }
     size_t n = entries_.size();
-    size_t start = only || n == 0 ? 0 : cursor_ % n;
-    for (size_t visited = 0; visited < n && !full; ++visited) {
+    size_t start = n == 0 ? 0 : cursor_ % n;
+    size_t count = n;
+    if (only) {
+        Entry* e = FindEntry(only);
+        count = e ? 1 : 0;
+        start = e ? e->pos : 0;
+    }
+    for (size_t visited = 0; visited < count && !full; ++visited) {
         size_t k = (start + visited) % n;
-        Entry& e = *entries_[k];
-        if (only && e.object != only)
+        if (!only && !dirty_[k])
             continue;
+        Entry& e = *entries_[k];
         struct {
             int flags, ackedFlags;
             uint16_t formSequence;
             bool removeSent;
-            float timer;
-        } saved{e.flags, e.ackedFlags, e.formSequence, e.removeSent, e.timer};
+            double since;
+        } saved{e.flags, e.ackedFlags, e.formSequence, e.removeSent, e.since};
         p.SavePosition();
-        bool forcing = (e.ackedFlags & kOutOfRange) || ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue));
-        if (forcing)
-            savedChange_ = e.change;
-        Written w = WriteEntry(p, e, sequence);
+        changeSaved_ = false;
+        bool settled = false;
+        Written w = WriteEntry(p, e, sequence, &settled);
         if (w == Written::Something) {
             record.entries.push_back(&e);
+            dirty_[k] = 1;
             continue;
         }
         p.RollBack();
@@ -561,9 +654,11 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         e.ackedFlags = saved.ackedFlags;
         e.formSequence = saved.formSequence;
         e.removeSent = saved.removeSent;
-        e.timer = saved.timer;
-        if (forcing)
-            e.change = savedChange_;
+        e.since = saved.since;
+        if (changeSaved_)
+            e.change.swap(savedChange_);
+        if (settled || e.parked)
+            dirty_[k] = 0;
         if (w == Written::NoRoom) {
             full = true;
             // The next packet starts with the entry that did not fit.

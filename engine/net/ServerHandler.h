@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace MPAPI {
@@ -60,6 +59,8 @@ public:
     void OnObjectRemoved(Object* object);
     void RemoveAllEntries(bool keepRemoves);
     void QueueEffect(Object* effect, const FieldLayout& layout);
+    // A replicated member of object changed since the last pass.
+    void OnObjectChanged(Object* object);
     void SetFirstRefresh() { firstRefresh_ = true; }
     void StopObjectStream();
 
@@ -75,6 +76,7 @@ public:
         ScopedLock lock(this);
         return int(entries_.size());
     }
+    int DirtyCount() { int n=0; for(auto d:dirty_) n+=d; return n; }
     int GetEffectCount()
     {
         ScopedLock lock(this);
@@ -89,7 +91,9 @@ private:
         int ackedFlags = 0;
         uint16_t formSequence = 0;
         bool removeSent = false;
-        float timer = 0;
+        double since = 0; // handler clock when the entry's timer last started
+        size_t pos = 0; // index in entries_
+        bool parked = false; // near-only, unsent and not near: looked at again by the next refresh
         FieldLayout layout;
         std::vector<uint16_t> change;
         std::vector<uint32_t> shadow;
@@ -104,10 +108,15 @@ private:
     };
     static constexpr int kSentRecords = kReliableSlots + 1;
 
+    Entry* AddEntry(std::unique_ptr<Entry> entry);
+    Entry* FindEntry(Object* object) const;
+    void Unbind(Object* object);
     Entry* MakeEntry(Object* object, int flags);
+    void MarkDirty(Entry& e) { dirty_[e.pos] = 1; }
+    float Age(const Entry& e) const { return float(clock_ - e.since); }
     void RelevancePass();
-    Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence);
-    bool WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried);
+    Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
+    bool WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred);
     void CommitFields(Entry& e, uint16_t sequence);
     void FreeEntries();
     SentPacket* FindSent(uint16_t sequence);
@@ -119,7 +128,14 @@ private:
     uint32_t peerAddress_ = 0;
     int peerPort_ = 0;
     std::vector<std::unique_ptr<Entry>> entries_;
-    std::unordered_map<Object*, Entry*> byObject_;
+    // Per entry of entries_: 0 while nothing can be due for it until its
+    // object changes, a packet of it is lost or acknowledged, or its flags
+    // change. Most entries of a pass are settled, so a pass reads this
+    // instead of every entry and object.
+    std::vector<uint8_t> dirty_;
+    Object* writtenFor_ = nullptr; // the player object settled entries were judged for
+    double clock_ = 0;
+    std::vector<Entry*> bySlot_; // by the object's replica slot
     std::vector<std::unique_ptr<ServerEffectObject>> effects_;
     uint32_t lastBlockSequence_ = 0;
     float refreshTimer_ = 0;
@@ -132,7 +148,10 @@ private:
     // Values written for the entry being written, committed when it stays.
     std::vector<uint8_t> sent_;
     std::vector<uint32_t> sentValue_;
+    // The entry's change slots before a create or forced write cleared
+    // them, for the roll-back.
     std::vector<uint16_t> savedChange_;
+    bool changeSaved_ = false;
 };
 
 } // namespace MPAPI

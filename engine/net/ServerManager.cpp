@@ -22,6 +22,38 @@ void PrintAddress(const char* format, uint32_t ip)
     std::fflush(stdout);
 }
 
+// Reads the object's replicated values into values; true when any differs
+// from what values held.
+bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>& values)
+{
+    const FieldRecord* f = layout.GetFields();
+    int n = layout.GetCount();
+    size_t at = 0;
+    bool changed = false;
+    auto note = [&](uint32_t v) {
+        if (at == values.size()) {
+            values.push_back(v);
+            changed = true;
+        } else if (values[at] != v) {
+            values[at] = v;
+            changed = true;
+        }
+        ++at;
+    };
+    for (int i = 0; i < n; ++i) {
+        if (f[i].type == kFieldVector && i + 3 < n) {
+            for (int k = 0; k < 4; ++k)
+                note(FieldLayout::ReadMember(object, f[i + k]));
+            if (f[i].extra >= 0)
+                note(*object->MemberAt(f[i].extra));
+            i += 3;
+            continue;
+        }
+        note(FieldLayout::ReadMember(object, f[i]));
+    }
+    return changed;
+}
+
 } // namespace
 
 ServerManager::ServerManager()
@@ -160,10 +192,22 @@ void ServerManager::Update(float seconds)
         Guard sending(GetSocketMutex());
         socket->BeginBatch();
     }
+    NoteChangedObjects();
     UpdateSlots(dt);
     if (socket) {
         Guard sending(GetSocketMutex());
         socket->EndBatch();
+    }
+}
+
+void ServerManager::NoteChangedObjects()
+{
+    for (size_t k = 0; k < objects_.size(); ++k) {
+        if (!ReadValues(objects_[k], watched_[k].layout, watched_[k].values))
+            continue;
+        for (ServerHandler& h : slots_)
+            if (h.HasPeer())
+                h.OnObjectChanged(objects_[k]);
     }
 }
 
@@ -230,13 +274,27 @@ void ServerManager::AddObject(Object* object)
         return;
     }
     dynamicIds_.insert(id);
-    KeepObject(object);
+    KeepObject(object, layout);
 }
 
 // An always-relevant object reaches every client with its next refresh.
-void ServerManager::KeepObject(Object* object)
+void ServerManager::KeepObject(Object* object, const FieldLayout& layout)
 {
+    uint32_t slot = object->GetReplicaSlot();
+    if (slot >= slotObjects_.size() || slotObjects_[slot] != object) {
+        if (freeSlots_.empty()) {
+            slot = uint32_t(slotObjects_.size());
+            slotObjects_.push_back(object);
+        } else {
+            slot = freeSlots_.back();
+            freeSlots_.pop_back();
+            slotObjects_[slot] = object;
+        }
+        object->SetReplicaSlot(slot);
+    }
     objects_.push_back(object);
+    watched_.push_back(Watched{layout, {}});
+    ReadValues(object, layout, watched_.back().values);
     if (object->IsAlwaysRelevant())
         for (ServerHandler& h : slots_)
             h.SetFirstRefresh();
@@ -252,7 +310,7 @@ void ServerManager::AddObjectUnlocked(Object* object)
     if (!layout.Parse(object->GetFieldTable()))
         return;
     object->SetNetworkId(nextLevelId_++);
-    KeepObject(object);
+    KeepObject(object, layout);
 }
 
 void ServerManager::RemoveObject(Object* object)
@@ -270,7 +328,14 @@ void ServerManager::RemoveObject(Object* object)
         dynamicIds_.erase(uint32_t(id));
     for (ServerHandler& h : slots_)
         h.OnObjectRemoved(object);
+    watched_.erase(watched_.begin() + (it - objects_.begin()));
     objects_.erase(it);
+    uint32_t slot = object->GetReplicaSlot();
+    if (slot < slotObjects_.size() && slotObjects_[slot] == object &&
+        std::find(objects_.begin(), objects_.end(), object) == objects_.end()) {
+        slotObjects_[slot] = nullptr;
+        freeSlots_.push_back(slot);
+    }
 }
 
 void ServerManager::RemoveAllObjects()
@@ -280,6 +345,9 @@ void ServerManager::RemoveAllObjects()
         if (h.HasPeer())
             h.RemoveAllEntries(true);
     objects_.clear();
+    watched_.clear();
+    slotObjects_.clear();
+    freeSlots_.clear();
     dynamicIds_.clear();
     removedLevelIds_.clear();
     nextLevelId_ = kFirstLevelId;

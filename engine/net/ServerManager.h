@@ -71,11 +71,19 @@ public:
 
     // For tests and the benchmark.
     int GetPort() const { return port_; }
+    // Update starts each pass with this; a test writing packets through a
+    // handler itself calls it after changing objects.
+    void NoteChanges()
+    {
+        std::lock_guard<std::recursive_mutex> lock(GetManagerMutex());
+        NoteChangedObjects();
+    }
     ServerHandler* GetSlot(int index) { return index >= 0 && index < kSlots ? &slots_[index] : nullptr; }
 
 private:
     void UpdateSlots(float dt);
-    void KeepObject(Object* object);
+    void KeepObject(Object* object, const FieldLayout& layout);
+    void NoteChangedObjects();
     ServerHandler* FindSlot(uint32_t ip, int port);
     // The reply to a connect request, or -1 for none.
     int TakeSlot(uint32_t ip, int port);
@@ -93,6 +101,17 @@ private:
     std::vector<uint32_t> bans_;
     int port_ = 0;
     std::vector<Object*> objects_;
+    // Per object of objects_: its layout and replicated values as the last
+    // pass saw them (and the bytes that force its vectors), so that a pass
+    // tells the handlers only of the objects that changed.
+    struct Watched {
+        FieldLayout layout;
+        std::vector<uint32_t> values;
+    };
+    std::vector<Watched> watched_;
+    // Listed objects by replica slot (null for a free one), and the free slots.
+    std::vector<Object*> slotObjects_;
+    std::vector<uint32_t> freeSlots_;
     std::unordered_set<uint32_t> dynamicIds_;
     std::vector<int32_t> removedLevelIds_;
     uint32_t nextDynamicId_ = kFirstDynamicId;

@@ -124,6 +124,7 @@ TEST(MpapiLongMatch, SectionEndsWithItsTerminatorAtEveryRoomEdge)
     for (int limit = 60; limit < 420; ++limit) {
         for (auto& t : things)
             t->intValue += 1;
+        w.server.NoteChanges();
         MPAPI::PacketBuffer p;
         p.Clear();
         p.WriteU8(0x40);

@@ -33,6 +33,8 @@ protected:
     void SetUp() override
     {
         GameState::SetUp();
+        if (IsSkipped())
+            return;
         GameOptions& o = game_->Options();
         o.SetServerTimeLimit(0);
         o.SetServerFragLimit(12);
