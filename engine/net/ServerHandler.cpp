@@ -43,6 +43,7 @@ void ServerHandler::FreeEntries()
 {
     entries_.clear();
     dirty_.clear();
+    holes_ = 0;
     writtenFor_ = nullptr;
     bySlot_.clear();
     effects_.clear();
@@ -115,7 +116,7 @@ bool ServerHandler::HasPendingObjects()
 {
     // A settled entry's vectors equal what was sent.
     for (size_t k = 0; k < entries_.size(); ++k) {
-        if (!dirty_[k])
+        if (!dirty_[k] || !entries_[k])
             continue;
         Entry& e = *entries_[k];
         if (!e.object || (e.flags & (kRemoved | kOutOfRange)))
@@ -194,24 +195,39 @@ void ServerHandler::ForgetObjectId(uint16_t sequence)
         ForgetSent(*r);
 }
 
-void ServerHandler::EraseFreedEntries()
+void ServerHandler::FreeEntry(Entry* e)
 {
-    auto freed = [](const Entry* e) { return (e->flags & kRemoved) && e->removeSent && e->id == 0; };
     for (SentPacket& r : sentPackets_)
-        r.entries.erase(std::remove_if(r.entries.begin(), r.entries.end(), freed), r.entries.end());
+        r.entries.erase(std::remove(r.entries.begin(), r.entries.end(), e), r.entries.end());
+    size_t pos = e->pos;
+    entries_[pos].reset();
+    dirty_[pos] = 0;
+    if (++holes_ * 4 > entries_.size())
+        CompactEntries();
+}
+
+void ServerHandler::CompactEntries()
+{
     size_t kept = 0;
     for (size_t k = 0; k < entries_.size(); ++k) {
-        if (freed(entries_[k].get()))
+        if (!entries_[k])
             continue;
         if (kept != k) {
             entries_[kept] = std::move(entries_[k]);
             dirty_[kept] = dirty_[k];
         }
-        entries_[kept]->pos = kept;
+        Entry& e = *entries_[kept];
+        e.pos = kept;
+        if (e.object) {
+            uint32_t slot = e.object->GetReplicaSlot();
+            if (slot < bySlot_.size())
+                bySlot_[slot] = uint32_t(kept);
+        }
         ++kept;
     }
     entries_.erase(entries_.begin() + std::ptrdiff_t(kept), entries_.end());
     dirty_.resize(kept);
+    holes_ = 0;
 }
 
 void ServerHandler::OnPacketAcked(uint16_t sequence)
@@ -219,7 +235,7 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
     SentPacket* r = FindSent(sequence);
     if (!r)
         return;
-    bool freed = false;
+    freed_.clear();
     for (Entry* ep : r->entries) {
         Entry& e = *ep;
         if (e.formSequence == sequence) {
@@ -228,7 +244,7 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
             if ((e.flags & kRemoved) && e.removeSent) {
                 e.object = nullptr;
                 e.id = 0;
-                freed = true;
+                freed_.push_back(&e);
             } else {
                 e.ackedFlags = e.flags;
             }
@@ -246,8 +262,8 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
     r->sequence = 0;
     r->effects = false;
     r->entries.clear();
-    if (freed)
-        EraseFreedEntries();
+    for (Entry* e : freed_)
+        FreeEntry(e);
 }
 
 ServerHandler::Entry* ServerHandler::AddEntry(std::unique_ptr<Entry> entry)
@@ -263,15 +279,16 @@ ServerHandler::Entry* ServerHandler::AddEntry(std::unique_ptr<Entry> entry)
 ServerHandler::Entry* ServerHandler::FindEntry(Object* object) const
 {
     uint32_t slot = object->GetReplicaSlot();
-    Entry* e = slot < bySlot_.size() ? bySlot_[slot] : nullptr;
+    uint32_t pos = slot < bySlot_.size() ? bySlot_[slot] : kNoEntry;
+    Entry* e = pos < entries_.size() ? entries_[pos].get() : nullptr;
     return e && e->object == object ? e : nullptr;
 }
 
 void ServerHandler::Unbind(Object* object)
 {
     uint32_t slot = object->GetReplicaSlot();
-    if (slot < bySlot_.size() && bySlot_[slot] && bySlot_[slot]->object == object)
-        bySlot_[slot] = nullptr;
+    if (FindEntry(object))
+        bySlot_[slot] = kNoEntry;
 }
 
 ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
@@ -288,8 +305,8 @@ ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
     uint32_t slot = object->GetReplicaSlot();
     if (slot != UINT32_MAX) {
         if (slot >= bySlot_.size())
-            bySlot_.resize(size_t(slot) + 1, nullptr);
-        bySlot_[slot] = raw;
+            bySlot_.resize(size_t(slot) + 1, kNoEntry);
+        bySlot_[slot] = uint32_t(raw->pos);
     }
     return raw;
 }
@@ -333,6 +350,8 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
     Object* player = GetPlayerObject();
     std::fill(dirty_.begin(), dirty_.end(), 1);
     for (auto& ep : entries_) {
+        if (!ep)
+            continue;
         Entry& e = *ep;
         if (player && e.object == player)
             SetPlayerObject(nullptr);
@@ -360,8 +379,11 @@ void ServerHandler::QueueEffect(Object* effect, const FieldLayout& layout)
 
 void ServerHandler::OnObjectChanged(Object* object)
 {
-    if (Entry* e = FindEntry(object))
-        MarkDirty(*e);
+    // A stale index only costs the entry there a look.
+    uint32_t slot = object->GetReplicaSlot();
+    uint32_t pos = slot < bySlot_.size() ? bySlot_[slot] : kNoEntry;
+    if (pos < dirty_.size())
+        dirty_[pos] = 1;
 }
 
 void ServerHandler::StopObjectStream()
@@ -622,17 +644,20 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         record.effects = true;
     }
     size_t n = entries_.size();
-    size_t start = n == 0 ? 0 : cursor_ % n;
+    size_t k = n == 0 ? 0 : cursor_ % n;
     size_t count = n;
     if (only) {
         Entry* e = FindEntry(only);
         count = e ? 1 : 0;
-        start = e ? e->pos : 0;
+        k = e ? e->pos : 0;
     }
-    for (size_t visited = 0; visited < count && !full; ++visited) {
-        size_t k = (start + visited) % n;
+    for (size_t visited = 0; visited < count && !full; ++visited, k = k + 1 == n ? 0 : k + 1) {
         if (!only && !dirty_[k])
             continue;
+        if (!entries_[k]) {
+            dirty_[k] = 0;
+            continue;
+        }
         Entry& e = *entries_[k];
         struct {
             int flags, ackedFlags;

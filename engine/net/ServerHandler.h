@@ -74,7 +74,7 @@ public:
     int GetEntryCount()
     {
         ScopedLock lock(this);
-        return int(entries_.size());
+        return int(entries_.size() - holes_);
     }
     int DirtyCount() { int n=0; for(auto d:dirty_) n+=d; return n; }
     int GetEffectCount()
@@ -122,7 +122,8 @@ private:
     SentPacket* FindSent(uint16_t sequence);
     SentPacket& StartSent(uint16_t sequence);
     void ForgetSent(SentPacket& record);
-    void EraseFreedEntries();
+    void FreeEntry(Entry* e);
+    void CompactEntries();
 
     ServerManager* manager_ = nullptr;
     uint32_t peerAddress_ = 0;
@@ -133,9 +134,15 @@ private:
     // change. Most entries of a pass are settled, so a pass reads this
     // instead of every entry and object.
     std::vector<uint8_t> dirty_;
+    // Freed entries leave an empty place (never dirty) until a quarter of
+    // the list is empty: the rest keep their order without a move per free.
+    size_t holes_ = 0;
     Object* writtenFor_ = nullptr; // the player object settled entries were judged for
     double clock_ = 0;
-    std::vector<Entry*> bySlot_; // by the object's replica slot
+    // Index in entries_ of the entry of the object in each replica slot
+    // (kNoEntry for none), so that marking an entry dirty reads no entry.
+    static constexpr uint32_t kNoEntry = UINT32_MAX;
+    std::vector<uint32_t> bySlot_;
     std::vector<std::unique_ptr<ServerEffectObject>> effects_;
     uint32_t lastBlockSequence_ = 0;
     float refreshTimer_ = 0;
@@ -152,6 +159,7 @@ private:
     // them, for the roll-back.
     std::vector<uint16_t> savedChange_;
     bool changeSaved_ = false;
+    std::vector<Entry*> freed_; // by the acknowledgement being read
 };
 
 } // namespace MPAPI

@@ -128,7 +128,8 @@ void PhysicsEngine::SyncFromEngine()
     for (int i = 0; i < bodies_.GetCount(); ++i) {
         Object* body = bodies_[i];
         IPhysObject* engineBody = body->engineBody_;
-        if (!engineBody)
+        // Only the game places a static body, and it keeps both poses.
+        if (!engineBody || !body->moving_)
             continue;
         float x, y;
         engineBody->GetPosition(&x, &y);
