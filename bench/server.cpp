@@ -157,14 +157,17 @@ void BM_ServerHosting32Players(benchmark::State& state)
         state.counters["server_cpu_percent_of_core"] = 100.0 * (cpu1.all - cpu0.all) / wall;
         state.counters["server_main_thread_percent"] = 100.0 * (cpu1.main - cpu0.main) / wall;
         state.counters["server_resident_MiB"] = ResidentMiB(server->Pid());
-        double in = 0.0, out = 0.0;
+        double in = 0.0, out = 0.0, datagrams = 0.0;
         int reported = 0;
         for (auto& c : clients) {
             c->Signal(SIGTERM);
             c->WaitExit(20000);
-            if (After(c->Output(), "rates in ") >= 0.0)
+            if (After(c->Output(), "rates in ") >= 0.0) {
                 in += After(c->Output(), "rates in "), out += After(c->Output(), " out "), ++reported;
+                datagrams += std::max(After(c->Output(), "datagrams in "), 0.0);
+            }
         }
+        state.counters["server_datagrams_per_s"] = datagrams;
         state.counters["client_bytes_in_per_s"] = reported ? in / reported : 0.0;
         state.counters["client_bytes_out_per_s"] = reported ? out / reported : 0.0;
         state.counters["players_reporting"] = reported;

@@ -3,7 +3,7 @@
 // follows its levels and, when told to fight, plays as a Fighter (walks at
 // the enemy and shoots). Prints what a supervisor waits for, one a line:
 //   join took <ms>   joined <level>   frags <n>   lost   left
-//   rates in <B/s> out <B/s>   at <x> <y> ... (with --trace)
+//   rates in <B/s> out <B/s> datagrams in <per s>   at <x> <y> ... (with --trace)
 #include "Fighter.h"
 #include "HeadlessClient.h"
 
@@ -133,9 +133,11 @@ int main(int argc, char** argv)
     const auto frameTime = std::chrono::microseconds(1000000 / 30);
     Fighter fighter{uint32_t(getpid())};
     double inSum = 0.0, outSum = 0.0;
+    int datagrams0 = 0, datagrams1 = 0;
     int samples = 0, frags = 0;
     bool wasInLevel = false;
     auto last = Clock::now(), nextSample = last + std::chrono::seconds(1);
+    auto sampleStart = last, sampleEnd = last;
     while (!stopRequested) {
         auto now = Clock::now();
         if (s.seconds > 0.0 && now - start >= std::chrono::duration<double>(s.seconds))
@@ -175,13 +177,18 @@ int main(int argc, char** argv)
             Say(line);
         }
         if (now >= nextSample) {
+            if (samples == 0)
+                datagrams0 = handler.GetPacketsReceived(), sampleStart = now;
+            datagrams1 = handler.GetPacketsReceived(), sampleEnd = now;
             inSum += handler.GetBytesInPerSecond(), outSum += handler.GetBytesOutPerSecond(), ++samples;
             nextSample += std::chrono::seconds(1);
         }
         std::this_thread::sleep_until(now + frameTime);
     }
+    const double sampled = std::chrono::duration<double>(sampleEnd - sampleStart).count();
     if (samples > 0)
-        std::printf("rates in %.0f out %.0f\n", inSum / samples, outSum / samples);
+        std::printf("rates in %.0f out %.0f datagrams in %.1f\n", inSum / samples, outSum / samples,
+                    sampled > 0 ? double(datagrams1 - datagrams0) / sampled : 0.0);
     client.Leave();
     Say("left");
     return 0;
