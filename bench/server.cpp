@@ -3,13 +3,12 @@
 // a player takes to fetch the level. VORNHAL_BENCH_SECONDS sets how long the
 // hosting is measured (3 s unless set; 60 s for the figures).
 #include "ChildProcess.h"
+#include "support/GameFolder.h"
 #include "engine/net/LossyRelay.h"
 #include "support/TestSupport.h"
 
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,9 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -33,37 +30,6 @@ double Seconds()
     const char* text = std::getenv("VORNHAL_BENCH_SECONDS");
     double s = text ? std::atof(text) : 0.0;
     return s > 0.0 ? s : 3.0;
-}
-
-int FreeUdpPort()
-{
-    int s = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    socklen_t size = sizeof a;
-    bind(s, reinterpret_cast<sockaddr*>(&a), size);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
-// A server folder on the generated default data, listening on a free port
-// and announcing nowhere.
-int LayOut(const std::string& folder)
-{
-    const fs::path build = VORNHAL_BUILD_DIR;
-    fs::create_directories(fs::path(folder) / "levels");
-    fs::copy_file(build / "game.data", fs::path(folder) / "game.data");
-    fs::copy_file(build / "levels" / "tdm_riotcity.lvl", fs::path(folder) / "levels" / "tdm_riotcity.lvl");
-    std::ifstream in(build / "game.opt");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const int port = FreeUdpPort();
-    text = std::regex_replace(text, std::regex("<serverport>[^<]*</serverport>"),
-                              "<serverport>" + std::to_string(port) + "</serverport>");
-    text = std::regex_replace(text, std::regex("<masterserver>[^<]*</masterserver>"),
-                              "<masterserver>127.0.0.1:1</masterserver>");
-    std::ofstream(fs::path(folder) / "game.opt") << text;
-    return port;
 }
 
 std::unique_ptr<ChildProcess> StartServer(const std::string& folder)
@@ -129,7 +95,7 @@ void BM_ServerHosting32Players(benchmark::State& state)
     const double seconds = Seconds();
     for (auto _ : state) {
         TestSupport::TempDir dir;
-        const int port = LayOut(dir.File("server"));
+        const int port = TestSupport::LayOutGameFolder(dir.File("server"));
         std::unique_ptr<ChildProcess> server = StartServer(dir.File("server"));
         if (!server) {
             state.SkipWithError("the server did not start");
@@ -184,7 +150,7 @@ void BM_LevelDownload(benchmark::State& state)
     const double loss = double(state.range(0)) / 100.0;
     for (auto _ : state) {
         TestSupport::TempDir dir;
-        const int port = LayOut(dir.File("server"));
+        const int port = TestSupport::LayOutGameFolder(dir.File("server"));
         std::unique_ptr<ChildProcess> server = StartServer(dir.File("server"));
         if (!server) {
             state.SkipWithError("the server did not start");

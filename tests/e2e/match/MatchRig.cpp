@@ -1,38 +1,13 @@
 #include "MatchRig.h"
 
+#include "support/GameFolder.h"
 #include "HeadlessGame.h"
 
-#include <arpa/inet.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-int FreeUdpPort()
-{
-    int s = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    socklen_t size = sizeof a;
-    bind(s, reinterpret_cast<sockaddr*>(&a), size);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-} // namespace
 
 std::vector<uint8_t> MatchRig::OpenLevel(const std::string& shipped)
 {
@@ -62,12 +37,12 @@ MatchRig::MatchRig(int mode, const std::vector<std::string>& levels, const std::
         TestSupport::WriteAll((folder / "levels" / levels[i]).string(), levelBytes_.back());
         cycle += "<level>levels/" + levels[i] + "</level>";
     }
-    port_ = FreeUdpPort();
+    port_ = TestSupport::FreeUdpPort();
     SetOption("serverport", std::to_string(port_));
     SetOption("masterserver", "127.0.0.1:" + std::to_string(master_.Port()));
     SetOption("servermode", std::to_string(mode));
     SetOption("serverlevel", "levels/" + levels.front());
-    std::string text = ReadText((folder / "game.opt").string());
+    std::string text = TestSupport::ReadText((folder / "game.opt").string());
     text = std::regex_replace(text, std::regex("<mapcycle mode=\"" + std::to_string(mode) + "\">[^]*?</mapcycle>"),
                               "<mapcycle mode=\"" + std::to_string(mode) + "\">" + cycle + "</mapcycle>");
     std::ofstream((folder / "game.opt").string()) << text;
@@ -75,10 +50,7 @@ MatchRig::MatchRig(int mode, const std::vector<std::string>& levels, const std::
 
 void MatchRig::SetOption(const std::string& key, const std::string& value)
 {
-    const std::string path = dir_.File("server/game.opt");
-    std::regex element("<" + key + ">[^<]*</" + key + ">");
-    std::string text = std::regex_replace(ReadText(path), element, "<" + key + ">" + value + "</" + key + ">");
-    std::ofstream(path) << text;
+    TestSupport::SetGameOption(dir_.File("server"), key, value);
 }
 
 bool MatchRig::StartServer()

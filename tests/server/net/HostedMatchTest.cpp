@@ -2,6 +2,7 @@
 // loopback, console lines arriving while a command is typed, commands, the
 // settings written at "quit" and the announcement at the stand-in master.
 #include "../../engine/web/StandIn.h"
+#include "support/GameFolder.h"
 #include "ServerProcess.h"
 
 #include "engine/core/Engine.h"
@@ -18,8 +19,8 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     StandIn master;
     ASSERT_TRUE(master.Running());
     TestSupport::TempDir dir;
-    const int port = ServerProcess::LayOutGameFolder(dir.Path());
-    ServerProcess::SetOption(dir.Path(), "masterserver", "127.0.0.1:" + std::to_string(master.Port()));
+    const int port = TestSupport::LayOutGameFolder(dir.Path());
+    TestSupport::SetGameOption(dir.Path(), "masterserver", "127.0.0.1:" + std::to_string(master.Port()));
 
     ServerProcess server(dir.Path());
     ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_riotcity.lvl.\n> ")) << server.Output();
@@ -52,7 +53,7 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     server.Type("quit\r");
     EXPECT_EQ(server.WaitExit(), 0);
     EXPECT_NE(server.Output().find("quit\nServer closed.\n"), std::string::npos) << server.Unread();
-    EXPECT_NE(ServerProcess::ReadText(dir.File("game.opt")).find("<servertimelimit>7</servertimelimit>"), std::string::npos);
+    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<servertimelimit>7</servertimelimit>"), std::string::npos);
 
     StandInState state = master.State();
     ASSERT_EQ(state.Servers().size(), 1u);

@@ -4,14 +4,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <iterator>
-#include <random>
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -51,60 +46,6 @@ ServerProcess::~ServerProcess()
     if (Running() && kill(pid_, SIGKILL) == 0)
         WaitExit(5000);
     close(master_);
-}
-
-// A free UDP port the program binds later. Found below the kernel's range
-// for unnamed binds, so that no other test's socket can take it meanwhile.
-int ServerProcess::FreePort()
-{
-    int low = 0, high = 0;
-    std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> low >> high;
-    std::mt19937 pick{std::random_device{}()};
-    int s = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    bool found = false;
-    for (int attempt = 0; attempt < 100 && low > 12000 && !found; ++attempt) {
-        a.sin_port = htons(uint16_t(low - 1 - int(pick() % 10000u)));
-        found = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    }
-    if (!found) {
-        a.sin_port = 0;
-        bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    }
-    socklen_t size = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
-int ServerProcess::LayOutGameFolder(const std::string& folder)
-{
-    const int port = FreePort();
-    namespace fs = std::filesystem;
-    const fs::path build = VORNHAL_BUILD_DIR;
-    fs::create_directories(fs::path(folder) / "levels");
-    fs::copy_file(build / "game.data", fs::path(folder) / "game.data");
-    fs::copy_file(build / "game.opt", fs::path(folder) / "game.opt");
-    for (const auto& entry : fs::directory_iterator(build / "levels"))
-        if (entry.path().extension() == ".lvl")
-            fs::copy_file(entry.path(), fs::path(folder) / "levels" / entry.path().filename());
-    SetOption(folder, "serverport", std::to_string(port));
-    SetOption(folder, "masterserver", "127.0.0.1:1");
-    return port;
-}
-
-std::string ServerProcess::ReadText(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void ServerProcess::SetOption(const std::string& folder, const std::string& key, const std::string& value)
-{
-    std::regex element("<" + key + ">[^<]*</" + key + ">");
-    std::string text = ReadText(folder + "/game.opt");
-    std::ofstream(folder + "/game.opt") << std::regex_replace(text, element, "<" + key + ">" + value + "</" + key + ">");
 }
 
 void ServerProcess::Type(const std::string& keys)

@@ -20,15 +20,7 @@ public:
     // Output since the last WaitFor's match.
     std::string Unread() const { return output_.substr(readPos_); }
 
-    // A game folder with the generated default data, game.opt included,
-    // announcing to port 1; the UDP port it is set to listen on, free now.
-    static int LayOutGameFolder(const std::string& folder);
-    static std::string ReadText(const std::string& path);
-    // Replaces the value of one element of the folder's game.opt.
-    static void SetOption(const std::string& folder, const std::string& key, const std::string& value);
-
 private:
-    static int FreePort();
     bool Drain(int timeoutMs);
 
     int pid_ = -1;

@@ -1,5 +1,6 @@
 // The real "server" program: its start-up failures with their messages and
 // exit codes, and its console line editor, on a pseudo-terminal.
+#include "support/GameFolder.h"
 #include "ServerProcess.h"
 #include "support/TestSupport.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 class ServerProgram : public testing::Test {
 protected:
-    void SetUp() override { ServerProcess::LayOutGameFolder(dir_.Path()); }
+    void SetUp() override { TestSupport::LayOutGameFolder(dir_.Path()); }
     TestSupport::TempDir dir_;
 };
 
@@ -55,7 +56,7 @@ TEST_F(ServerProgram, PortInUseEndsWithMinusOne)
     socklen_t len = sizeof a;
     getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
     int port = ntohs(a.sin_port);
-    ServerProcess::SetOption(dir_.Path(), "serverport", std::to_string(port));
+    TestSupport::SetGameOption(dir_.Path(), "serverport", std::to_string(port));
     ServerProcess server(dir_.Path());
     EXPECT_EQ(server.WaitExit(), 255);
     EXPECT_NE(server.Output().find("Unable to listen UDP port " + std::to_string(port) + ".\n"), std::string::npos);
@@ -64,7 +65,7 @@ TEST_F(ServerProgram, PortInUseEndsWithMinusOne)
 
 TEST_F(ServerProgram, MissingFirstLevelWaitsForAKeyAndEndsWithMinusOne)
 {
-    std::string text = std::regex_replace(ServerProcess::ReadText(dir_.File("game.opt")), std::regex("levels/[a-z_]+\\.lvl"),
+    std::string text = std::regex_replace(TestSupport::ReadText(dir_.File("game.opt")), std::regex("levels/[a-z_]+\\.lvl"),
                                           "levels/missing.lvl");
     std::ofstream(dir_.File("game.opt")) << text;
     ServerProcess server(dir_.Path());
@@ -99,7 +100,7 @@ TEST_F(ServerProgram, LineEditorOnTheTerminal)
     server.Type("quit\r");
     EXPECT_EQ(server.WaitExit(), 0);
     EXPECT_NE(server.Output().find("quit\nServer closed.\n"), std::string::npos) << server.Unread();
-    std::string opt = ServerProcess::ReadText(dir_.File("game.opt"));
+    std::string opt = TestSupport::ReadText(dir_.File("game.opt"));
     EXPECT_NE(opt.find("<servermode>2</servermode>"), std::string::npos);
     EXPECT_NE(opt.find("<serverlighting>evening</serverlighting>"), std::string::npos);
 }
@@ -113,7 +114,7 @@ TEST_F(ServerProgram, InterruptShutsDownOnTheMainThreadWithZero)
     server.Type("\x03");
     EXPECT_EQ(server.WaitExit(), 0);
     EXPECT_NE(server.Output().find("Server closed.\n"), std::string::npos) << server.Output();
-    EXPECT_NE(ServerProcess::ReadText(dir_.File("game.opt")).find("<serverlighting>night</serverlighting>"), std::string::npos);
+    EXPECT_NE(TestSupport::ReadText(dir_.File("game.opt")).find("<serverlighting>night</serverlighting>"), std::string::npos);
 }
 
 } // namespace
