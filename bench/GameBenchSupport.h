@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/render/ITexture.h"
-#include "game/shell/ServerHandler.h"
-#include "game/world/ResourceManager.h"
+#include "game/shell/protocol/ServerHandler.h"
+#include "game/world/resources/ResourceManager.h"
 
 // Pieces the game's benchmarks share: resources without a renderer and a
 // serving handler that sends nothing.

@@ -6,9 +6,9 @@
 #include "engine/render/GlFunctions.h"
 #include "engine/render/IBlockMesh.h"
 #include "engine/render/ISprite.h"
-#include "engine/render/SpritePainter_SDL.h"
-#include "engine/render/Renderer_SDL.h"
 #include "engine/render/Quad.h"
+#include "engine/render/Renderer_SDL.h"
+#include "engine/render/SpritePainter_SDL.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

@@ -3,16 +3,16 @@
 // the effects: the yardstick is the empty frame of the same run.
 #include "engine/core/Engine.h"
 #include "engine/render/IRenderer.h"
-#include "game/shell/CommonMedia.h"
-#include "game/world/GameSystem.h"
-#include "game/world/IResourceHost.h"
-#include "game/world/Light.h"
-#include "game/world/ObjectManager.h"
-#include "game/world/ParticleSystem.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/ResourceScript.h"
-#include "game/world/World.h"
-#include "game/world/WorldServices.h"
+#include "game/world/map/Light.h"
+#include "game/world/map/World.h"
+#include "game/world/objects/ParticleSystem.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/IResourceHost.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

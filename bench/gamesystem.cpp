@@ -1,18 +1,18 @@
 // One frame of the game state while serving: 500 breakable props with
 // polygon bodies (target 0.3 ms or less). The yardstick is the same objects
 // updated from a plain array, which is what the registry's walk costs over.
-#include "game/shell/ServerHandler.h"
-#include "game/world/GameSystem.h"
-#include "game/world/IResource.h"
-#include "game/world/Object.h"
-#include "game/world/ObjectFactory.h"
-#include "game/world/ObjectManager.h"
-#include "game/world/ObjectResource.h"
-#include "game/world/ParameterRecord.h"
-#include "game/world/ResourceClass.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/WorldServices.h"
+#include "game/shell/protocol/ServerHandler.h"
+#include "game/world/objects/Object.h"
 #include "game/world/phys/PhysicsEngine.h"
+#include "game/world/resources/IResource.h"
+#include "game/world/resources/ObjectResource.h"
+#include "game/world/resources/ParameterRecord.h"
+#include "game/world/resources/ResourceClass.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/ObjectFactory.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
 
 #include <benchmark/benchmark.h>
 

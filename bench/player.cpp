@@ -3,17 +3,17 @@
 // physics sweep of the same 32 steps, which every player step includes.
 #include "engine/core/Engine.h"
 #include "engine/render/ITexture.h"
-#include "game/shell/ServerHandler.h"
-#include "game/world/GameSystem.h"
-#include "game/world/ObjectFactory.h"
-#include "game/world/Player.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/ResourceScript.h"
-#include "game/world/WeaponTable.h"
-#include "game/world/World.h"
-#include "game/world/WorldServices.h"
+#include "game/shell/protocol/ServerHandler.h"
+#include "game/world/map/World.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/PhysicsEngine.h"
+#include "game/world/player/Player.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/resources/WeaponTable.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/ObjectFactory.h"
+#include "game/world/state/WorldServices.h"
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

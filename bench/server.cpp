@@ -3,8 +3,8 @@
 // a player takes to fetch the level. VORNHAL_BENCH_SECONDS sets how long the
 // hosting is measured (3 s unless set; 60 s for the figures).
 #include "ChildProcess.h"
-#include "support/GameFolder.h"
 #include "engine/net/LossyRelay.h"
+#include "support/GameFolder.h"
 #include "support/TestSupport.h"
 
 #include <benchmark/benchmark.h>

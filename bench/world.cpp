@@ -7,11 +7,11 @@
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
 #include "engine/render/ITexture.h"
-#include "game/world/LevelFile.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/ResourceScript.h"
-#include "game/world/World.h"
+#include "game/world/map/LevelFile.h"
+#include "game/world/map/World.h"
 #include "game/world/phys/PhysicsEngine.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

@@ -2,10 +2,10 @@
 // included: nothing may be written outside the game folder's "levels", and
 // no partial file may stay behind once the handler stops.
 #include "engine/core/Engine.h"
-#include "game/shell/ClientHandler.h"
-#include "game/world/GameSystem.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/World.h"
+#include "game/shell/protocol/ClientHandler.h"
+#include "game/world/map/World.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/state/GameSystem.h"
 #include "tests/game/net/MemoryClient.h"
 
 #include <unistd.h>

@@ -1,11 +1,11 @@
 // Arbitrary console lines: the word tokenizer at every length, then the
 // interpreter on a game state with a few players and a handler that only
 // counts what it is asked, both without and with a writer.
-#include "game/shell/ConsoleCommand.h"
-#include "game/shell/ConsoleWords.h"
-#include "game/shell/IMessageWriter.h"
-#include "game/shell/MultiplayerHandler.h"
-#include "game/world/GameSystem.h"
+#include "game/shell/console/ConsoleCommand.h"
+#include "game/shell/console/ConsoleWords.h"
+#include "game/shell/console/IMessageWriter.h"
+#include "game/shell/protocol/MultiplayerHandler.h"
+#include "game/world/state/GameSystem.h"
 
 #include <cstddef>
 #include <cstdint>

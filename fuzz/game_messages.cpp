@@ -1,7 +1,7 @@
 // Random message streams into both sides of the multiplayer handler: the
 // framing, every message reader, join, chat and the player table.
-#include "game/shell/GameMessage.h"
-#include "game/world/GameOptions.h"
+#include "game/world/net/GameMessage.h"
+#include "game/world/settings/GameOptions.h"
 #include "tests/game/net/FakeRoster.h"
 #include "tests/game/net/MemoryConnection.h"
 

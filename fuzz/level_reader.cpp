@@ -3,11 +3,11 @@
 // the wall-damage decoder and encoder of that world.
 #include "engine/files/FileManager.h"
 #include "engine/files/IFile.h"
-#include "game/world/LevelFile.h"
-#include "game/world/ObjectResource.h"
-#include "game/world/ResourceClass.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/World.h"
+#include "game/world/map/LevelFile.h"
+#include "game/world/map/World.h"
+#include "game/world/resources/ObjectResource.h"
+#include "game/world/resources/ResourceClass.h"
+#include "game/world/resources/ResourceManager.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 #include "engine/files/File.h"
 #include "engine/files/IFileManager.h"
 #include "engine/files/MemoryFile.h"
-#include "game/world/GameOptions.h"
-#include "game/world/OptionsFile.h"
+#include "game/world/settings/GameOptions.h"
+#include "game/world/settings/OptionsFile.h"
 
 #include <cstddef>
 #include <cstdint>

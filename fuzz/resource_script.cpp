@@ -2,8 +2,8 @@
 // mode, save the edited text back and check that it loads again unchanged.
 #include "engine/files/FileManager.h"
 #include "engine/render/ITexture.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/ResourceScript.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
 #include "platform/ui/Ui.h"
 
 #include <unistd.h>

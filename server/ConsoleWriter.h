@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/shell/IMessageWriter.h"
+#include "game/shell/console/IMessageWriter.h"
 
 // The server's console output: 8-bit text as its bytes, UTF-16 text as the
 // operating system's text.

@@ -3,15 +3,15 @@
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/physics/IPhysics.h"
-#include "game/shell/CommonMedia.h"
-#include "game/shell/ConsoleCommand.h"
-#include "game/shell/ServerHandler.h"
-#include "game/world/GameSystem.h"
-#include "game/world/OptionsFile.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/ResourceScript.h"
-#include "game/world/World.h"
-#include "game/world/WorldServices.h"
+#include "game/shell/console/ConsoleCommand.h"
+#include "game/shell/protocol/ServerHandler.h"
+#include "game/world/map/World.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/settings/OptionsFile.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/WorldServices.h"
 #include "platform/console/Console.h"
 
 #include <cstdio>
@@ -133,11 +133,11 @@ void DedicatedServer::Shutdown()
 {
     engine_->Log("Deinitializing everything...\n");
     if (game_) {
-        MultiplayerHandler* active = game_->GetActiveHandler();
+        IMultiplayerHandler* active = game_->GetActiveHandler();
         if (!active && !game_->GetServerHandler())
             engine_->FatalError("mpHandler not set");
         if (active && active == game_->GetServerHandler())
-            active->Stop();
+            handler_->Stop();
         stopped_ = true;
         WriteOptionsFile(engine_->GetFileManager(), &game_->Options(), engine_->GetMasterServer(),
                          optionsPath_.c_str());
@@ -151,9 +151,9 @@ void DedicatedServer::Shutdown()
 void DedicatedServer::ReleaseGame()
 {
     if (game_) {
-        MultiplayerHandler* active = game_->GetActiveHandler();
+        IMultiplayerHandler* active = game_->GetActiveHandler();
         if (active && active == game_->GetServerHandler() && !stopped_)
-            active->Stop();
+            handler_->Stop();
         stopped_ = true;
     }
     // The handler outlives the game state, which still reaches it while it goes.

@@ -2,8 +2,9 @@
 
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
-#include "game/shell/ConsoleCommand.h"
-#include "game/world/GameSystem.h"
+#include "game/shell/console/ConsoleCommand.h"
+#include "game/shell/protocol/MultiplayerHandler.h"
+#include "game/world/state/GameSystem.h"
 #include "platform/console/Console.h"
 #include "platform/os/Os.h"
 
@@ -50,7 +51,7 @@ bool DedicatedServer::Pass()
     engine_->UpdateFrameTime3();
     float dt = engine_->GetFrameTime1();
     game_->Update(dt);
-    MultiplayerHandler* handler = game_->GetActiveHandler();
+    MultiplayerHandler* handler = ActiveHandlerOf(game_);
     if (!handler)
         engine_->FatalError("mpHandler not set");
     handler->Update(dt);

@@ -8,6 +8,6 @@ struct Vector2 {
 
     // Makes the vector unit length and returns the length it divided by; a
     // zero vector divides by 0.0001 and so stays (0, 0). Defined with the
-    // game's geometry (game/world/Vector2.cpp).
+    // game's geometry (game/world/geometry/Vector2.cpp).
     float Normalize();
 };

@@ -30,7 +30,7 @@ struct Quad {
     uint8_t a = 255;
     float depth = -1.0f;
 
-    // The game's geometry on the record, defined in game/world/Quad.cpp:
+    // The game's geometry on the record, defined in game/world/geometry/Quad.cpp:
     // the renderer only reads the fields. Builders write the corners, the
     // first texture rectangle, the colour and the depth; the second
     // rectangle is left as it was.

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Includes run one way: platform/ at the floor, then engine/, then game/.
+# Includes run one way: platform/ at the floor, then engine/, then the game's
+# world, then its shell.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
-bad=$(grep -rnE '^\s*#\s*include\s*"(engine|game)/' platform; grep -rnE '^\s*#\s*include\s*"game/' engine)
+bad=$(grep -rnE '^\s*#\s*include\s*"(engine|game)/' platform
+      grep -rnE '^\s*#\s*include\s*"game/' engine
+      grep -rnE '^\s*#\s*include\s*"game/shell/' game/world)
 if [ -n "$bad" ]; then
   echo "includes that run up a layer:"
   echo "$bad"

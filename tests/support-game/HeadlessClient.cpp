@@ -1,7 +1,7 @@
 #include "HeadlessClient.h"
 
 #include "engine/net/IClient.h"
-#include "game/world/Player.h"
+#include "game/world/player/Player.h"
 
 #include <cmath>
 

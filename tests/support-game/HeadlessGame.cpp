@@ -3,11 +3,11 @@
 #include "bench/GameBenchSupport.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
-#include "game/world/LevelFile.h"
-#include "game/world/IResource.h"
-#include "game/world/ResourceClass.h"
-#include "game/world/ResourceScript.h"
-#include "game/world/WorldServices.h"
+#include "game/world/map/LevelFile.h"
+#include "game/world/resources/IResource.h"
+#include "game/world/resources/ResourceClass.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/state/WorldServices.h"
 #include "support/TestSupport.h"
 
 #include <unistd.h>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/core/Engine.h"
-#include "game/shell/ClientHandler.h"
-#include "game/world/GameSystem.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/World.h"
+#include "game/shell/protocol/ClientHandler.h"
+#include "game/world/map/World.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/state/GameSystem.h"
 
 #include <memory>
 #include <string>

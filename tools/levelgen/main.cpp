@@ -8,12 +8,12 @@
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
-#include "game/world/IResource.h"
-#include "game/world/LevelFile.h"
-#include "game/world/ResourceClass.h"
-#include "game/world/ResourceManager.h"
-#include "game/world/ResourceScript.h"
-#include "game/world/World.h"
+#include "game/world/map/LevelFile.h"
+#include "game/world/map/World.h"
+#include "game/world/resources/IResource.h"
+#include "game/world/resources/ResourceClass.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
 
 #include <unistd.h>
 

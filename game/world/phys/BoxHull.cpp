@@ -1,7 +1,7 @@
 #include "game/world/phys/BoxHull.h"
 
-#include "game/world/Intersect.h"
-#include "game/world/Position.h"
+#include "game/world/geometry/Intersect.h"
+#include "game/world/geometry/Position.h"
 #include "game/world/phys/Geometry.h"
 #include "game/world/phys/IntersectionPacket.h"
 

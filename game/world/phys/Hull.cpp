@@ -1,6 +1,6 @@
 #include "game/world/phys/Hull.h"
 
-#include "game/world/Intersect.h"
+#include "game/world/geometry/Intersect.h"
 #include "game/world/phys/Geometry.h"
 #include "game/world/phys/IntersectionPacket.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/physics/IPhysObject.h"
 #include "engine/physics/IPhysics.h"
-#include "game/world/Angle.h"
+#include "game/world/geometry/Angle.h"
 #include "game/world/phys/BoxHull.h"
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/phys/PolygonHull.h"

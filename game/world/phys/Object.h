@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/world/Position.h"
+#include "game/world/geometry/Position.h"
 
 class IPhysObject;
 class Object;

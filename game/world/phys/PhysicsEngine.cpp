@@ -2,9 +2,9 @@
 
 #include "engine/physics/IPhysObject.h"
 #include "engine/physics/IPhysics.h"
-#include "game/world/Angle.h"
-#include "game/world/Object.h"
-#include "game/world/ObjectKind.h"
+#include "game/world/geometry/Angle.h"
+#include "game/world/objects/Object.h"
+#include "game/world/objects/ObjectKind.h"
 #include "game/world/phys/Geometry.h"
 #include "game/world/phys/HitObjects.h"
 #include "game/world/phys/MovingObject.h"

@@ -1,11 +1,11 @@
 #include "game/world/phys/PolygonHull.h"
 
 #include "engine/render/IRenderer.h"
-#include "game/world/IResource.h"
-#include "game/world/Intersect.h"
-#include "game/world/Position.h"
+#include "game/world/geometry/Intersect.h"
+#include "game/world/geometry/Position.h"
 #include "game/world/phys/Geometry.h"
 #include "game/world/phys/IntersectionPacket.h"
+#include "game/world/resources/IResource.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
 // The operator's commands: replies byte for byte, and what each one asks of
 // the handler and the settings.
-#include "game/shell/ConsoleCommand.h"
-#include "game/shell/ConsoleWords.h"
-#include "game/shell/IMessageWriter.h"
-#include "game/shell/MultiplayerHandler.h"
-#include "game/world/GameSystem.h"
 #include "engine/core/StringKit.h"
+#include "game/shell/console/ConsoleCommand.h"
+#include "game/shell/console/ConsoleWords.h"
+#include "game/shell/console/IMessageWriter.h"
+#include "game/shell/protocol/MultiplayerHandler.h"
+#include "game/world/state/GameSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "../../game/data/DataSetChecks.h"
 
 #include "engine/core/Engine.h"
-#include "game/world/ResourceScript.h"
+#include "game/world/resources/ResourceScript.h"
 
 namespace DataSet {
 

@@ -1,11 +1,11 @@
-#include "../../game/resources/RecordingRenderer.h"
-#include "../../game/resources/ResourceFakes.h"
+#include "../../game/world/resources/RecordingRenderer.h"
+#include "../../game/world/resources/ResourceFakes.h"
 
-#include "game/world/BlockResource.h"
-#include "game/world/ObjectResource.h"
-#include "game/world/Quad.h"
-#include "game/world/ResourceClass.h"
-#include "game/world/ResourceManager.h"
+#include "game/world/geometry/Quad.h"
+#include "game/world/resources/BlockResource.h"
+#include "game/world/resources/ObjectResource.h"
+#include "game/world/resources/ResourceClass.h"
+#include "game/world/resources/ResourceManager.h"
 
 #include <gtest/gtest.h>
 

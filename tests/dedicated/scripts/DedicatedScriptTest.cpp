@@ -1,8 +1,8 @@
 // The dedicated server's compilation of the script reader.
-#include "../../game/scripts/ScriptCases.h"
-#include "../../game/scripts/ScriptFixture.h"
+#include "../../game/world/resources/ScriptCases.h"
+#include "../../game/world/resources/ScriptFixture.h"
 
-#include "game/world/ResourceClass.h"
+#include "game/world/resources/ResourceClass.h"
 
 using namespace ScriptTest;
 

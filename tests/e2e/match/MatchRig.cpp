@@ -1,7 +1,7 @@
 #include "MatchRig.h"
 
-#include "support/GameFolder.h"
 #include "HeadlessGame.h"
+#include "support/GameFolder.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 // Admission: who the server lets in, and every status the client reports.
-#include "MpapiTestObjects.h"
 #include "LossyRelay.h"
+#include "MpapiTestObjects.h"
 #include "platform/net/UdpSocket.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "engine/png/PngBuilder.h"
 
-#include "support/TestSupport.h"
 #include "engine/files/MemoryFile.h"
 #include "engine/png/PngImage.h"
+#include "support/TestSupport.h"
 
 #include <zlib.h>
 

@@ -1,9 +1,9 @@
-#include "engine/png/PngBuilder.h"
-#include "support/TestSupport.h"
 #include "engine/files/File.h"
 #include "engine/files/FileManager.h"
 #include "engine/files/MemoryFile.h"
+#include "engine/png/PngBuilder.h"
 #include "engine/png/PngImage.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,11 +1,11 @@
 #include "DrawTestSupport.h"
 
-#include "engine/render/BlockMesh_SDL.h"
-#include "engine/render/Sprite_SDL.h"
-#include "engine/render/SpritePainter_SDL.h"
-#include "engine/render/VertexBuffer_SDL.h"
-#include "engine/files/IFile.h"
 #include "engine/core/StringKit.h"
+#include "engine/files/IFile.h"
+#include "engine/render/BlockMesh_SDL.h"
+#include "engine/render/SpritePainter_SDL.h"
+#include "engine/render/Sprite_SDL.h"
+#include "engine/render/VertexBuffer_SDL.h"
 
 #include <GL/gl.h>
 

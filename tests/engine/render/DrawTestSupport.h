@@ -2,8 +2,8 @@
 
 #include "RenderTestSupport.h"
 
-#include "engine/render/Texture_SDL.h"
 #include "engine/render/Quad.h"
+#include "engine/render/Texture_SDL.h"
 
 #include <gtest/gtest.h>
 

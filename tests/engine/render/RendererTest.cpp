@@ -1,7 +1,7 @@
 #include "RenderTestSupport.h"
 
-#include "engine/render/GlFunctions.h"
 #include "engine/core/StringKit.h"
+#include "engine/render/GlFunctions.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "engine/web/HTTPConnection.h"
 
 #include "ScriptedServer.h"
-#include "support/TestSupport.h"
 #include "platform/net/TcpListener.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

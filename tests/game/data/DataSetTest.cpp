@@ -7,7 +7,7 @@
 #include "engine/core/Engine.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/Texture_SDL.h"
-#include "game/world/ResourceScript.h"
+#include "game/world/resources/ResourceScript.h"
 #include "platform/ui/Ui.h"
 
 #include <cstdlib>

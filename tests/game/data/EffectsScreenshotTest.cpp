@@ -4,13 +4,13 @@
 #include "ScreenRig.h"
 
 #include "engine/files/FileManager.h"
-#include "game/shell/CommonMedia.h"
-#include "game/world/GameSystem.h"
-#include "game/world/Light.h"
-#include "game/world/ObjectManager.h"
-#include "game/world/ParticleSystem.h"
-#include "game/world/WorldEffects.h"
-#include "game/world/WorldServices.h"
+#include "game/world/map/Light.h"
+#include "game/world/objects/ParticleSystem.h"
+#include "game/world/objects/WorldEffects.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
 
 #include <GL/gl.h>
 

@@ -4,8 +4,8 @@
 #include "ScreenRig.h"
 
 #include "engine/files/FileManager.h"
-#include "game/world/GameSystem.h"
-#include "game/world/World.h"
+#include "game/world/map/World.h"
+#include "game/world/state/GameSystem.h"
 
 #include <GL/gl.h>
 

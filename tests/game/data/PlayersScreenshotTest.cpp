@@ -3,12 +3,12 @@
 // the name tag under the mouse pointer, checked on the frame's pixels.
 #include "ScreenRig.h"
 
-#include "game/shell/CommonMedia.h"
-#include "game/world/GameSystem.h"
-#include "game/world/ObjectFactory.h"
-#include "game/world/Player.h"
-#include "game/world/WorldQueries.h"
-#include "game/world/WorldServices.h"
+#include "game/world/player/Player.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/ObjectFactory.h"
+#include "game/world/state/WorldQueries.h"
+#include "game/world/state/WorldServices.h"
 
 #include <GL/gl.h>
 #include <SDL.h>

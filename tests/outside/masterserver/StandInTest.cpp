@@ -1,10 +1,10 @@
 #include "engine/web/Base64.h"
 #include "engine/web/HTTPConnection.h"
+#include "engine/web/IServerInfo.h"
 #include "engine/web/LoginParser.h"
 #include "engine/web/MasterServices.h"
 #include "engine/web/ScoreRecord.h"
 #include "engine/web/ServerList.h"
-#include "engine/web/IServerInfo.h"
 #include "platform/net/TcpSocket.h"
 
 #include "engine/web/StandIn.h"

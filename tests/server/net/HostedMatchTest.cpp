@@ -2,8 +2,8 @@
 // loopback, console lines arriving while a command is typed, commands, the
 // settings written at "quit" and the announcement at the stand-in master.
 #include "../../engine/web/StandIn.h"
-#include "support/GameFolder.h"
 #include "ServerProcess.h"
+#include "support/GameFolder.h"
 
 #include "engine/core/Engine.h"
 #include "engine/net/IClient.h"

@@ -1,7 +1,7 @@
 // The real "server" program: its start-up failures with their messages and
 // exit codes, and its console line editor, on a pseudo-terminal.
-#include "support/GameFolder.h"
 #include "ServerProcess.h"
+#include "support/GameFolder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 #include "Fighter.h"
 
-#include "game/world/BlockResource.h"
-#include "game/world/Inventory.h"
-#include "game/world/ObjectManager.h"
-#include "game/world/Player.h"
-#include "game/world/World.h"
-#include "game/world/WorldServices.h"
+#include "game/world/map/World.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/PhysicsEngine.h"
+#include "game/world/player/Player.h"
+#include "game/world/resources/BlockResource.h"
+#include "game/world/resources/Inventory.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
 
 #include <deque>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "HeadlessClient.h"
-#include "game/world/Player.h"
+#include "game/world/player/Player.h"
 
 #include <cstdint>
 #include <random>

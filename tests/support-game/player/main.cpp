@@ -8,9 +8,9 @@
 #include "HeadlessClient.h"
 
 #include "engine/net/IConnection.h"
-#include "game/world/ObjectManager.h"
-#include "game/world/Player.h"
-#include "game/world/WorldServices.h"
+#include "game/world/player/Player.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,0 +1,149 @@
+#include "game/world/objects/Pickups.h"
+
+#include "engine/render/ISprite.h"
+#include "engine/render/ISpritePainter.h"
+#include "engine/render/ITexture.h"
+#include "game/world/geometry/Quad.h"
+#include "game/world/objects/ObjectContacts.h"
+#include "game/world/objects/ObjectView.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/IResource.h"
+#include "game/world/resources/ParameterRecord.h"
+#include "game/world/state/WorldQueries.h"
+#include "game/world/state/WorldServices.h"
+
+#include <cmath>
+
+namespace {
+
+float NumberOf(IResource* definition, const char16_t* name)
+{
+    const ParameterRecord* record = definition ? definition->FindItem(name) : nullptr;
+    const ParameterValue* v = record ? record->Value(0) : nullptr;
+    if (!v)
+        return 0.0f;
+    float value = v->type == ParameterValue::Integer ? float(v->integer)
+                  : v->type == ParameterValue::Real  ? v->real
+                                                     : 0.0f;
+    return std::isfinite(value) ? value : 0.0f;
+}
+
+} // namespace
+
+void PickupObject::LoadProperties()
+{
+    Object::LoadProperties();
+    if (!image_ && definition_)
+        image_ = definition_->GetImage();
+#ifndef VORNHAL_DEDICATED
+    if (!sprite_ && Services().spritePainter)
+        sprite_ = Services().spritePainter->CreateSprite(height_);
+#endif
+}
+
+void PickupObject::Update(float dt)
+{
+    if (!IsServing())
+        return;
+    if (IsTaken()) {
+        respawn_ -= dt;
+        if (respawn_ <= 0.0f)
+            SetTaken(false);
+        return;
+    }
+    IPlayerContacts* players = PlayerContacts();
+    if (!image_ || !players)
+        return;
+    Object* player = players->FindPlayerNear(x_ + image_->GetWidth() / 2.0f, y_ + image_->GetHeight() / 2.0f, 15.0f);
+    if (player && Offer(player)) {
+        SetTaken(true);
+        respawn_ = kRespawnSeconds;
+    }
+}
+
+bool Ammo::Offer(Object* player)
+{
+    if (!PlayerContacts()->OfferAmmo(player, this))
+        return false;
+    CommonMedia* media = Services().media;
+    if (media && media->ammoPickup && ObjectOutput())
+        ObjectOutput()->PlayAt(media->ammoPickup, x_, y_, 20.0f);
+    return true;
+}
+
+bool Item::Offer(Object* player)
+{
+    return PlayerContacts()->OfferItem(player, this, NumberOf(definition_, u"health_add"),
+                                       NumberOf(definition_, u"armor_add"));
+}
+
+const MPAPI::FieldRecord* Ammo::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
+        {MPAPI::kFieldBool, OffsetOf(&taken_), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+const MPAPI::FieldRecord* Item::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&taken_), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+#ifdef VORNHAL_DEDICATED
+
+void PickupObject::Draw() {}
+void PickupObject::DrawUpperLayer(float, float, float, bool) {}
+void Ammo::DrawUpperLayer(float, float, float, bool) {}
+
+#else
+
+void PickupObject::Draw()
+{
+    if (!sprite_)
+        return;
+    sprite_->SetVisible(false);
+    if (stale_ || !image_ || IsTaken() || !ObjectView::InView(x_, y_, 100.0f))
+        return;
+    float cx = x_ + image_->GetWidth() / 2.0f, cy = y_ + image_->GetHeight() / 2.0f;
+    visibility_ = 1.0f;
+    float px, py;
+    if (PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
+        visibility_ = GetLineOfSight(px, py, cx, cy);
+    if (visibility_ < 1.0f)
+        return;
+    Quad quad;
+    quad.SetFromTexture(image_);
+    quad.Translate(x_, y_);
+    ObjectView::Light(&quad, cx, cy);
+    sprite_->SetVisible(true);
+    sprite_->SetParams(x_, y_, 40.0f);
+    sprite_->Set(&quad, height_ / 256.0f);
+}
+
+void PickupObject::DrawUpperLayer(float viewX, float viewY, float extra, bool asShadow)
+{
+    if (!IsTaken() && visibility_ >= 1.0f)
+        Object::DrawUpperLayer(viewX, viewY, extra, asShadow);
+}
+
+void Ammo::DrawUpperLayer(float viewX, float viewY, float extra, bool asShadow)
+{
+    if (IsTaken() || visibility_ < 1.0f)
+        return;
+    angle_ = 0.0f;
+    Object::DrawUpperLayer(viewX, viewY, extra, asShadow);
+}
+
+#endif

@@ -1,0 +1,241 @@
+#include "game/world/objects/Scenery.h"
+
+#include "engine/core/Random.h"
+#include "engine/render/IRenderer.h"
+#include "engine/render/ITexture.h"
+#include "game/world/geometry/Quad.h"
+#include "game/world/map/World.h"
+#include "game/world/objects/ObjectContacts.h"
+#include "game/world/objects/ObjectView.h"
+#include "game/world/phys/Object.h"
+#include "game/world/resources/IResource.h"
+#include "game/world/resources/Resource.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
+
+#include <cmath>
+
+// ---- Tree
+
+// Clients make trees on the receive thread: the phase is drawn on the game
+// thread, once the tree is ready.
+Tree::Tree(int definitionId) : Object(12, definitionId), phase_(-1.0f)
+{
+    if (definition_)
+        crown_ = definition_->GetImage();
+}
+
+const MPAPI::FieldRecord* Tree::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+void Tree::LoadProperties()
+{
+    if (phase_ < 0.0f)
+        phase_ = float(Util::Random() % 10001) / 10000.0f;
+    Object::LoadProperties();
+    Resource* trunk = definition_ ? definition_->FindGraphicsByName(u"trunk") : nullptr;
+    trunk_ = trunk ? trunk->GetImage() : nullptr;
+}
+
+void Tree::TakeBlastDamage(float blastX, float blastY, float amount, float, float)
+{
+    if (!crown_ || !std::isfinite(blastX) || !std::isfinite(blastY) || !std::isfinite(amount))
+        return;
+    shakeTimer_ = 1.0f;
+    shakeStrength_ += amount * 0.1f;
+    if (shakeStrength_ > 100.0f)
+        shakeStrength_ = 100.0f;
+    float dx = x_ + crown_->GetWidth() / 2.0f - blastX, dy = y_ + crown_->GetHeight() / 2.0f - blastY;
+    float length = std::sqrt(dx * dx + dy * dy);
+    if (length < 0.001f)
+        length = 0.001f;
+    shakeX_ = dx / length;
+    shakeY_ = dy / length;
+}
+
+void Tree::Update(float dt)
+{
+    if (!std::isfinite(dt))
+        return;
+    phase_ += dt * 0.8f;
+    if (phase_ > 6.2832f)
+        phase_ -= 6.2832f;
+    shakeTimer_ -= dt;
+    if (shakeTimer_ < 0.0f)
+        shakeTimer_ = 0.0f;
+    if (body_ && crown_) {
+        body_->ResetPose(0.0f, 0.0f);
+        body_->SetAngle(0.0f);
+        body_->MoveBy(x_ + crown_->GetWidth() / 4.0f, y_ + crown_->GetHeight() / 4.0f);
+    }
+}
+
+void Tree::DrawExtra()
+{
+#ifndef VORNHAL_DEDICATED
+    IRenderer* renderer = Services().renderer;
+    if (!crown_ || !renderer)
+        return;
+    float cx, cy;
+    ObjectView::CameraOffset(&cx, &cy);
+    float sx = std::floor(x_ - cx), sy = std::floor(y_ - cy);
+    float centreX = sx + crown_->GetWidth() / 2.0f * 1.5f, centreY = sy + crown_->GetHeight() / 2.0f * 1.5f;
+    Quad light;
+    ObjectView::Light(&light, x_ + crown_->GetWidth() / 2.0f, y_ + crown_->GetHeight() / 2.0f);
+    auto draw = [&](ITexture* image, float offsetX, float offsetY, float alpha) {
+        float w = image->GetWidth() * 1.5f, h = image->GetHeight() * 1.5f;
+        Quad quad;
+        quad.SetFromTexture(image);
+        quad.Scale(1.5f, 1.5f);
+        quad.Rotate(w / 2.0f, h / 2.0f, angle_);
+        quad.Translate(centreX - w / 2.0f + offsetX, centreY - h / 2.0f + offsetY);
+        quad.r = light.r;
+        quad.g = light.g;
+        quad.b = light.b;
+        renderer->SetTexture(0, image);
+        renderer->DrawQuad(&quad, alpha);
+    };
+    if (trunk_)
+        draw(trunk_, 0.0f, 0.0f, 1.0f);
+    float ox = 3.0f * std::cos(phase_), oy = 2.0f * std::cos(phase_);
+    if (shakeTimer_ > 0.0f) {
+        ox += shakeX_ * shakeStrength_ * shakeTimer_;
+        oy += shakeY_ * shakeStrength_ * shakeTimer_;
+    }
+    draw(crown_, ox, oy, 0.7f);
+#endif
+}
+
+// ---- Window
+
+const MPAPI::FieldRecord* Window::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kHeaderReplicated, 0, 0, 0, 0},
+        {MPAPI::kFieldBool, OffsetOf(&broken_), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+void Window::LoadProperties()
+{
+    Object::LoadProperties();
+    if (body_)
+        body_->SetEnabled(true);
+}
+
+void Window::TakeHit(float damage, bool playSounds, int soundVariant, float hitX, float hitY, float direction)
+{
+    Object::TakeHit(damage, playSounds, soundVariant, hitX, hitY, direction);
+    if (!broken_ && playSounds && ObjectOutput())
+        ObjectOutput()->PlayNamed(u"weapons/hit_glass.ogg", x_, y_, 100.0f);
+}
+
+void Window::Update(float dt)
+{
+    Object::Update(dt);
+    if (breakable_ && !(health_ > 0.0f))
+        broken_ = 1;
+    // Also reached when the broken flag arrives from the server.
+    if (broken_ && !bodyDisabled_) {
+        if (body_)
+            body_->SetEnabled(false);
+        bodyDisabled_ = 1;
+        // A broken pane no longer holds its cell.
+        Unmark(column_, row_);
+        column_ = row_ = -1;
+    }
+}
+
+bool Window::CellAt(float x, float y, int* column, int* row)
+{
+    World* world = Services().world;
+    ITexture* image = definition_ ? definition_->GetImage() : nullptr;
+    float w = image ? float(image->GetWidth()) : 0.0f, h = image ? float(image->GetHeight()) : 0.0f;
+    // The corners turned about the image's centre average to that centre.
+    float cx = (x + w / 2.0f) / 32.0f, cy = (y + h / 2.0f) / 32.0f;
+    if (!world || !(cx >= 0.0f) || !(cy >= 0.0f) || !(cx < float(world->GetWidth())) ||
+        !(cy < float(world->GetHeight())))
+        return false;
+    *column = int(cx);
+    *row = int(cy);
+    return true;
+}
+
+void Window::Mark(int column, int row)
+{
+    World* world = Services().world;
+    if (world && column >= 0 && row >= 0 && column < world->GetWidth() && row < world->GetHeight())
+        world->SetCell(column, row, world->GetCell(column, row) | World::kWindow);
+}
+
+void Window::Unmark(int column, int row)
+{
+    World* world = Services().world;
+    if (!world || column < 0 || row < 0 || column >= world->GetWidth() || row >= world->GetHeight())
+        return;
+    bool covered = false;
+    if (ObjectManager* objects = Services().objects) {
+        objects->ForEachObject([&](Object* object) {
+            Window* other = dynamic_cast<Window*>(object);
+            if (other && other != this && !other->broken_ && other->column_ == column && other->row_ == row)
+                covered = true;
+        });
+    }
+    if (!covered)
+        world->SetCell(column, row, world->GetCell(column, row) & ~World::kWindow);
+}
+
+void Window::MarkTiles(float x, float y)
+{
+    int column, row;
+    if (!CellAt(x, y, &column, &row))
+        return;
+    Mark(column, row);
+    column_ = column;
+    row_ = row;
+}
+
+void Window::MoveTileMark(float oldX, float oldY, float newX, float newY)
+{
+    int column = -1, row = -1;
+    if (CellAt(oldX, oldY, &column, &row)) {
+        // Not counted as its own cover while it moves.
+        column_ = row_ = -1;
+        Unmark(column, row);
+    }
+    column_ = row_ = -1;
+    if (!broken_)
+        MarkTiles(newX, newY);
+}
+
+void Window::DrawExtra()
+{
+#ifndef VORNHAL_DEDICATED
+    IRenderer* renderer = Services().renderer;
+    ITexture* image = definition_ ? definition_->GetImage() : nullptr;
+    if (broken_ || !image || !renderer)
+        return;
+    float cx, cy;
+    ObjectView::CameraOffset(&cx, &cy);
+    float w = float(image->GetWidth()), h = float(image->GetHeight());
+    Quad quad;
+    quad.SetFromTexture(image);
+    quad.Rotate(w / 2.0f, h / 2.0f, angle_);
+    quad.Translate(x_ - cx, y_ - cy);
+    Quad light;
+    ObjectView::Light(&light, x_ + w / 2.0f, y_ + h / 2.0f);
+    renderer->SetAmbientColor(light.r / 255.0f, light.g / 255.0f, light.b / 255.0f);
+    renderer->SetTexture(0, image);
+    renderer->DrawQuad(&quad, 1.0f);
+#endif
+}

@@ -1,0 +1,471 @@
+#include "game/world/objects/WorldEffects.h"
+
+#include "engine/core/Random.h"
+#include "engine/render/IParticle.h"
+#include "engine/render/IParticlePainter.h"
+#include "engine/render/ISprite.h"
+#include "engine/render/ISpritePainter.h"
+#include "engine/render/ITexture.h"
+#include "game/world/geometry/Quad.h"
+#include "game/world/net/IMultiplayerHandler.h"
+#include "game/world/objects/ObjectContacts.h"
+#include "game/world/objects/ObjectView.h"
+#include "game/world/phys/MovingObject.h"
+#include "game/world/phys/PhysicsEngine.h"
+#include "game/world/phys/SphereHull.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/IResource.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
+
+#include <cmath>
+
+namespace {
+
+bool Finite(float a, float b) { return std::isfinite(a) && std::isfinite(b); }
+
+// Degrees, 0 pointing up, of the direction from (x0, y0) to (x1, y1).
+float AngleBetweenPoints(float x0, float y0, float x1, float y1)
+{
+    return std::atan2(y1 - y0, x1 - x0) * 180.0f / 3.1416f + 90.0f;
+}
+
+} // namespace
+
+// ---- Fire
+
+Fire::Fire(int definitionId) : Object(19, definitionId) {}
+
+const MPAPI::FieldRecord* Fire::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&dirX), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&dirY), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&speed), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&size), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&lifetime), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+void Fire::Start(float x, float y, float dx, float dy, float v, float s, float life, int ownerId)
+{
+    if (!Finite(x, y) || !Finite(dx, dy) || !Finite(v, s) || !std::isfinite(life))
+        return;
+    x_ = originX = x;
+    y_ = originY = y;
+    dirX = dx;
+    dirY = dy;
+    speed = v;
+    size = s;
+    lifetime = life;
+    owner = ownerId;
+}
+
+void Fire::Update(float dt)
+{
+    float nx = x_ + dt * speed * dirX, ny = y_ + dt * speed * dirY;
+    // Replicated values may be anything; a position stays finite.
+    if (Finite(nx, ny)) {
+        x_ = nx;
+        y_ = ny;
+    }
+    if (IsClient()) {
+        particleTimer += dt;
+        if (burstsLeft > 0 && particleTimer >= 0.15f) {
+            particleTimer = 0.0f;
+            --burstsLeft;
+            if (IObjectOutput* out = ObjectOutput())
+                out->SpawnFireParticle(x_, y_, x_ + size * dirX * speed * 0.3f, y_ + size * dirY * speed * 0.3f,
+                                       size, lifetime);
+        }
+    }
+    if (IsServing()) {
+        damageTimer += dt;
+        if (damageTimer > 0.4f) {
+            damageTimer = 0.0f;
+            if (IPlayerContacts* players = PlayerContacts())
+                players->ApplyFireDamage(owner, originX, originY, definitionId_);
+        }
+    }
+    age += dt;
+    // Also ends a fire whose replicated lifetime is not a number.
+    if (!(age <= lifetime))
+        delete this;
+}
+
+// ---- DeadPlayer
+
+// Clients make corpses on the receive thread: the variant is drawn on the
+// game thread, once the corpse is ready.
+DeadPlayer::DeadPlayer() : Object(3, -1), variant_(-1) {}
+
+DeadPlayer::~DeadPlayer()
+{
+    if (pool_ && Services().spritePainter)
+        Services().spritePainter->DestroySprite(pool_);
+}
+
+const MPAPI::FieldRecord* DeadPlayer::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kFieldWord, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&age_), 0, 0, 0},
+        {MPAPI::kFieldByte, OffsetOf(&playerId), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+void DeadPlayer::LoadProperties()
+{
+    if (variant_ < 0)
+        variant_ = Util::Random() % 3;
+    Object::LoadProperties();
+#ifndef VORNHAL_DEDICATED
+    if (ISpritePainter* painter = Services().spritePainter) {
+        if (!sprite_)
+            sprite_ = painter->CreateSprite(height_);
+        if (!pool_)
+            pool_ = painter->CreateSprite(height_);
+    }
+#endif
+}
+
+void DeadPlayer::TakeBlastDamage(float blastX, float blastY, float amount, float, float)
+{
+    if (!IsServing() || gibbed_ || !Finite(blastX, blastY) || !std::isfinite(amount))
+        return;
+    SpawnDebris(x_, y_, blastX, blastY, amount * 20.0f + 20.0f);
+    CommonMedia* media = Services().media;
+    IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr;
+    if (gib && ObjectOutput())
+        ObjectOutput()->TriggerShared(gib, x_, y_, 0, 0.1f);
+    gibbed_ = 1;
+}
+
+void DeadPlayer::Update(float dt)
+{
+    if (IsServing() && gibbed_) {
+        delete this;
+        return;
+    }
+    // The age arrives from the network too: anything but a number in range
+    // counts as the end.
+    age_ = age_ + dt;
+    if (!(age_ < 10.0f))
+        age_ = 10.0f;
+    if (age_ < 0.0f)
+        age_ = 0.0f;
+}
+
+#ifdef VORNHAL_DEDICATED
+void DeadPlayer::Draw() {}
+#else
+void DeadPlayer::Draw()
+{
+    if (sprite_)
+        sprite_->SetVisible(false);
+    if (pool_)
+        pool_->SetVisible(false);
+    if (stale_ || !ObjectView::InView(x_, y_, 200.0f))
+        return;
+    int frame = int(std::floor(age_ * 8.0f));
+    frame = frame < 0 ? 0 : (frame > 7 ? 7 : frame);
+    CommonMedia* media = Services().media;
+    ITexture* poolImage = media ? media->bloodPools[variant_ < 0 || variant_ > 2 ? 0 : variant_] : nullptr;
+    if (age_ > 2.0f && pool_ && poolImage) {
+        Quad quad;
+        quad.SetFromTexture(poolImage);
+        quad.Translate(-32.0f, -32.0f);
+        quad.Scale((age_ - 2.0f) * 0.25f, (age_ - 2.0f) * 0.25f);
+        quad.Translate(x_, y_ - 5.0f);
+        ObjectView::Light(&quad, x_, y_);
+        pool_->SetVisible(true);
+        pool_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
+        pool_->Set(&quad, height_ / 256.0f);
+    }
+    ITexture* body = definition_ ? definition_->GetImage() : nullptr;
+    if (sprite_ && body) {
+        Quad quad;
+        quad.SetFromTextureRect(body, frame * 64, 0, frame * 64 + 64, body->GetHeight());
+        quad.Rotate(32.0f, 37.0f, angle_);
+        quad.Translate(x_ - 32.0f, y_ - 37.0f);
+        ObjectView::Light(&quad, x_, y_);
+        sprite_->SetVisible(true);
+        sprite_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
+        sprite_->Set(&quad, height_ / 256.0f);
+    }
+}
+#endif
+
+// ---- Mess
+
+Mess::Mess() : Object(4, -1) {}
+
+const MPAPI::FieldRecord* Mess::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
+        {MPAPI::kFieldInt16, OffsetOf(&variant), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&scale), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+void Mess::LoadProperties()
+{
+    Object::LoadProperties();
+#ifndef VORNHAL_DEDICATED
+    if (!sprite_ && Services().spritePainter)
+        sprite_ = Services().spritePainter->CreateSprite(0);
+#endif
+}
+
+void Mess::StartUp()
+{
+    PhysEng::PhysicsEngine* physics = Services().physics;
+    if (variant < 2 || variant > 7 || !physics)
+        return;
+    delete body_;
+    PhysEng::MovingObject* body = physics->NewMovingObject();
+    body->SetOwner(this);
+    body->Attach(new PhysEng::SphereHull(10.0f));
+    body->ResetPose(0.0f, 0.0f);
+    body->SetAngle(angle_);
+    body->MoveBy(x_, y_);
+    body_ = body;
+}
+
+void Mess::ApplyFriction()
+{
+    if (variant >= 2 && variant <= 7 && body_)
+        body_->ApplyFriction(300.0f);
+}
+
+void Mess::Update(float)
+{
+    if (variant >= 2 && variant <= 7 && body_) {
+        const Position& pose = body_->GetPose();
+        if (Finite(pose.x, pose.y) && std::isfinite(pose.angle)) {
+            x_ = pose.x;
+            y_ = pose.y;
+            angle_ = pose.angle;
+        }
+    }
+}
+
+#ifdef VORNHAL_DEDICATED
+void Mess::Draw() {}
+#else
+void Mess::Draw()
+{
+    if (!sprite_)
+        return;
+    sprite_->SetVisible(false);
+    CommonMedia* media = Services().media;
+    if (stale_ || !media || !ObjectView::InView(x_, y_, 300.0f))
+        return;
+    Quad quad;
+    if (variant == 1 && media->bloodPools[0]) {
+        float s = (std::isfinite(scale) ? scale : 1.0f) * 1.5f;
+        quad.SetFromTexture(media->bloodPools[0]);
+        quad.Translate(-32.0f, -32.0f);
+        quad.Scale(s, s);
+        quad.Translate(x_, y_);
+    } else if (variant >= 2 && variant <= 7 && media->fragmentWall) {
+        int cell = (variant - 2) * 8;
+        quad.SetFromTextureRect(media->fragmentWall, cell, 0, cell + 8, 8);
+        quad.Scale(2.0f, 2.0f);
+        quad.Rotate(8.0f, 8.0f, angle_);
+        quad.Translate(x_ - 8.0f, y_ - 8.0f);
+    } else {
+        return;
+    }
+    ObjectView::Light(&quad, x_, y_);
+    sprite_->SetVisible(true);
+    sprite_->SetParams(x_ - 8.0f, y_ - 8.0f, 10.0f);
+    sprite_->Set(&quad, 0.0f);
+}
+#endif
+
+void SpawnDebris(float x, float y, float blastX, float blastY, float power)
+{
+    if (!Finite(x, y) || !Finite(blastX, blastY) || !std::isfinite(power))
+        return;
+    ObjectManager* objects = Services().objects;
+    for (int variant = 2; variant <= 7; ++variant) {
+        Mess* piece = new Mess();
+        piece->variant = uint16_t(variant);
+        piece->SetPositionAngle(x, y, float(Util::Random() % 360));
+        piece->LoadProperties();
+        piece->StartUp();
+        if (PhysEng::Object* body = piece->GetBody()) {
+            // Away from the blast, spread a little per piece.
+            float heading = std::atan2(y - blastY, x - blastX) + float(Util::Random() % 100 - 50) / 100.0f;
+            float impulse[2] = {std::cos(heading) * power, std::sin(heading) * power};
+            float point[2] = {x, y};
+            body->ApplyImpulse(point, impulse);
+        }
+        if (objects)
+            objects->AddObject(piece);
+        if (IMultiplayerHandler* handler = ActiveHandler())
+            handler->AddObject(piece);
+    }
+}
+
+// ---- BreakParticle
+
+BreakParticle::BreakParticle() : Object(5, -1) {}
+
+BreakParticle::~BreakParticle()
+{
+    IParticlePainter* painter = Services().particlePainter;
+    for (int i = 0; i < count_; ++i)
+        if (particles_[i].sprite && painter)
+            painter->DestroyParticle(particles_[i].sprite);
+}
+
+const MPAPI::FieldRecord* BreakParticle::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kHeaderEffect, 0, 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&blastX), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&blastY), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&amount), 0, 0, 0},
+        {MPAPI::kFieldByte, OffsetOf(&type), 0, 0, 0},
+        {MPAPI::kFieldBool, OffsetOf(&settled_), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+void BreakParticle::Spawn()
+{
+    bool small = type >= 21 && type <= 24;
+    int material = small ? type - 20 : type;
+    CommonMedia* media = Services().media;
+    if (media) {
+        ITexture* images[] = {media->fragmentWood, media->fragmentMetal, media->fragmentWall, media->fragmentGlass};
+        texture_ = material >= 1 && material <= 4 ? images[material - 1] : media->fragmentWood;
+    }
+    count_ = small ? Util::Random() % 2 + 1 : kMaxFragments;
+    bool pushed = amount > 0.0f && Finite(blastX, blastY);
+    IParticlePainter* painter = Services().particlePainter;
+    for (int i = 0; i < count_; ++i) {
+        Particle& p = particles_[i];
+        p.angle = float(Util::Random() % 360);
+        if (small) {
+            p.x = x_ - 2.0f + Util::Random() % 5;
+            p.y = y_ - 2.0f + Util::Random() % 5;
+        } else {
+            p.x = x_ - 16.0f + Util::Random() % 32;
+            p.y = y_ - 16.0f + Util::Random() % 32;
+        }
+        float heading = small ? float(Util::Random() % 360)
+                              : AngleBetweenPoints(pushed ? blastX : x_, pushed ? blastY : y_, p.x, p.y) -
+                                    float(Util::Random() % 10 + 5);
+        float r = (heading - 90.0f) / 180.0f * 3.1416f;
+        p.dirX = std::cos(r);
+        p.dirY = std::sin(r);
+        p.speed = pushed ? amount * 0.03f + float(Util::Random() % 5 + 1) : float(Util::Random() % 5 + 1);
+        if (!std::isfinite(p.speed))
+            p.speed = 1.0f;
+        if (settled_) {
+            p.x += p.speed * p.dirX * 5.0f;
+            p.y += p.speed * p.dirY * 5.0f;
+            p.speed = 0.0f;
+        }
+        p.frame = Util::Random() % 6;
+        if (painter && texture_) {
+            p.sprite = painter->CreateParticle(p.x, p.y, p.frame * 8, 0, p.frame * 8 + 8, 8, texture_);
+            if (p.sprite)
+                p.sprite->SetAngle(p.angle);
+        }
+    }
+}
+
+void BreakParticle::Update(float dt)
+{
+#ifdef VORNHAL_DEDICATED
+    (void)dt;
+    delete this;
+#else
+    if (age_ < 3.0f) {
+        age_ += dt;
+        if (age_ >= 3.0f)
+            settled_ = 1;
+    }
+    // Positions from the network must be finite and on a sane range.
+    if (count_ == 0 && x_ > 0.0f && y_ > 0.0f && x_ < 1.0e6f && y_ < 1.0e6f)
+        Spawn();
+    if (frozen_ || count_ == 0)
+        return;
+    bool moved = false;
+    for (int i = 0; i < count_; ++i) {
+        Particle& p = particles_[i];
+        if (p.speed > 0.0f) {
+            p.x += p.dirX * p.speed * dt * 35.0f;
+            p.y += p.dirY * p.speed * dt * 35.0f;
+            p.speed -= 15.0f * dt;
+            if (p.speed < 0.0f)
+                p.speed = 0.0f;
+            moved = true;
+        }
+    }
+    if (moved)
+        drawn = true;
+    else
+        frozen_ = 1;
+#endif
+}
+
+void BreakParticle::Draw()
+{
+    if (!drawn || !texture_ || !ObjectView::InView(x_, y_, 300.0f))
+        return;
+    for (int i = 0; i < count_; ++i)
+        if (particles_[i].sprite)
+            particles_[i].sprite->SetPosition(particles_[i].x, particles_[i].y);
+}
+
+// ---- Dust
+
+Dust::Dust() : Object(6, -1) {}
+
+const MPAPI::FieldRecord* Dust::GetFieldTable()
+{
+    static const MPAPI::FieldRecord table[] = {
+        {MPAPI::kHeaderEffect, 0, 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
+        {MPAPI::kFieldByte, OffsetOf(&type), 0, 0, 0},
+        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+    };
+    return table;
+}
+
+void Dust::Update(float)
+{
+#ifndef VORNHAL_DEDICATED
+    if (done_ || type == 0)
+        return;
+    done_ = 1;
+    if (IObjectOutput* out = ObjectOutput())
+        if (Finite(x_, y_) && std::isfinite(angle_))
+            out->SpawnDust(x_, y_, angle_, type);
+    if (!IsServing())
+        delete this;
+#endif
+}

@@ -1,0 +1,508 @@
+#include "game/world/resources/ResourceManager.h"
+
+#include "engine/audio/IAudio.h"
+#include "engine/core/IEngine.h"
+#include "engine/core/Random.h"
+#include "engine/core/StringKit.h"
+#include "engine/render/IRenderer.h"
+#include "engine/render/ITexture.h"
+#include "game/world/geometry/Quad.h"
+#include "game/world/resources/BlockResource.h"
+#include "game/world/resources/GraphicsResource.h"
+#include "game/world/resources/IEditorListener.h"
+#include "game/world/resources/IResourceHost.h"
+#include "game/world/resources/ObjectResource.h"
+#include "game/world/resources/ResourceClass.h"
+#include "game/world/resources/SoundResource.h"
+#include "game/world/resources/WeaponTable.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Paths of loaded files are at most 511 characters.
+constexpr size_t kPathCapacity = 512;
+
+// Milliseconds of a monotonic clock: the system's tick count.
+uint32_t TickCount()
+{
+    using namespace std::chrono;
+    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::u16string Prefixed(const char16_t* prefix, const char16_t* file)
+{
+    char16_t path[kPathCapacity];
+    Util::FormatTo(path, kPathCapacity, u"%s%s", prefix, file);
+    return path;
+}
+
+#ifndef VORNHAL_DEDICATED
+// Pixel offset of a tile row or column; script values may be anything.
+int TilePixels(int n, int plus = 0) { return int(int64_t(n) * BlockResource::kTileSize + plus); }
+#endif
+
+} // namespace
+
+ResourceManager::ResourceManager(IResourceHost* host, IEngine* engine, IAudio* audio)
+    : host_(host), engine_(engine), audio_(audio)
+{
+}
+
+ResourceManager::~ResourceManager()
+{
+    for (int i = 0; i < indexCount_; ++i)
+        delete index_[size_t(i)];
+    index_.reset();
+    indexCount_ = 0;
+    // Resources made after the index was built never reached it.
+    for (int i = 0; i < pending_.GetCount(); ++i)
+        delete pending_.Get(i);
+    if (engine_)
+        engine_->Log("Resource manager closed.\n");
+}
+
+void ResourceManager::BuildIndex()
+{
+    // A second build keeps what the first indexed and appends the rest.
+    const int total = indexCount_ + pending_.GetCount();
+    std::unique_ptr<Resource*[]> index(new Resource*[size_t(total > 0 ? total : 1)]);
+    for (int i = 0; i < indexCount_; ++i)
+        index[size_t(i)] = index_[size_t(i)];
+    for (int i = 0; i < pending_.GetCount(); ++i)
+        index[size_t(indexCount_ + i)] = pending_.Get(i);
+    index_ = std::move(index);
+    indexCount_ = total;
+    pending_.Clear();
+}
+
+int ResourceManager::GetCount() { return index_ ? indexCount_ : pending_.GetCount(); }
+
+Resource** ResourceManager::Active(int* count)
+{
+    if (index_) {
+        *count = indexCount_;
+        return index_.get();
+    }
+    *count = pending_.GetCount();
+    return pending_.GetItems();
+}
+
+void ResourceManager::Add(Resource* resource)
+{
+    // Grow by doubling: the list's own steps of 100 copy it over and over
+    // for a large data set.
+    if (pending_.GetCount() == pending_.GetCapacity())
+        pending_.Reserve(pending_.GetCapacity() < 100 ? 100 : pending_.GetCapacity() * 2);
+    pending_.Add(resource);
+}
+
+bool ResourceManager::Contains(IResource* resource)
+{
+    if (!resource)
+        return false;
+    int count;
+    Resource** list = Active(&count);
+    for (int i = 0; i < count; ++i)
+        if (list[i] == resource)
+            return true;
+    return false;
+}
+
+IResource* ResourceManager::GetById(int id)
+{
+    if (id == kNoId)
+        return nullptr;
+    int count;
+    Resource** list = Active(&count);
+    for (int i = 0; i < count; ++i)
+        if (list[i]->GetId() == id)
+            return list[i];
+    return nullptr;
+}
+
+IResource* ResourceManager::GetByName(const char16_t* name)
+{
+    if (!name)
+        return nullptr;
+    int count;
+    Resource** list = Active(&count);
+    for (int i = 0; i < count; ++i) {
+        const char16_t* own = list[i]->GetNameOrNull();
+        if (own && Util::StrEqual(own, name))
+            return list[i];
+    }
+    return nullptr;
+}
+
+// One flag per value of each id space; ids held by anyone, indexed or
+// pending, are taken.
+struct ResourceManager::TakenIds {
+    static constexpr int kTileSpace = 0x40000;
+    static constexpr int kObjectSpace = 0x2000;
+    std::vector<bool> tiles = std::vector<bool>(kTileSpace, false);
+    std::vector<bool> objects = std::vector<bool>(kObjectSpace, false);
+    // Where the last search of each space began and ended: a search from
+    // the same start (within one tick) goes on behind the last id found.
+    int lastStart[2] = {-1, -1};
+    int lastSteps[2] = {0, 0};
+
+    void Mark(int id)
+    {
+        if (id < 0)
+            return;
+        if (id < kTileSpace)
+            tiles[size_t(id)] = true;
+        if ((id & 0x3ffff) == 0)
+            objects[size_t(id >> 18)] = true;
+    }
+
+    int Pick(bool tile)
+    {
+        const int space = tile ? kTileSpace : kObjectSpace;
+        const std::vector<bool>& taken = tile ? tiles : objects;
+        Util::SeedRandom(TickCount());
+        const int n = Util::Random() * 100;
+        int first = n == lastStart[tile] ? lastSteps[tile] : 0;
+        lastStart[tile] = n;
+        // Every value of the id space is tried once at most.
+        for (int k = first; k < space; ++k) {
+            const int value = (n + k) & (space - 1);
+            if (tile && value == kNoTile)
+                continue;
+            if (!taken[size_t(value)]) {
+                lastSteps[tile] = k;
+                return tile ? value : value << 18;
+            }
+        }
+        lastSteps[tile] = space;
+        return kNoId;
+    }
+};
+
+void ResourceManager::MarkTaken(TakenIds& taken)
+{
+    for (int i = 0; i < indexCount_; ++i)
+        taken.Mark(index_[size_t(i)]->GetId());
+    for (int i = 0; i < pending_.GetCount(); ++i)
+        taken.Mark(pending_.Get(i)->GetId());
+}
+
+int ResourceManager::NewId(bool tile)
+{
+    TakenIds taken;
+    MarkTaken(taken);
+    return taken.Pick(tile);
+}
+
+void ResourceManager::AssignNewIds(IResource* const* resources, const bool* tiles, int count)
+{
+    TakenIds taken;
+    MarkTaken(taken);
+    for (int i = 0; i < count; ++i) {
+        int id = taken.Pick(tiles[i]);
+        if (id == kNoId)
+            continue;
+        resources[i]->SetId(id);
+        taken.Mark(id);
+    }
+}
+
+ITexture* ResourceManager::LoadTextureA(const char* file, bool packIntoAtlas, int atlasGroup)
+{
+    if (!file)
+        return nullptr;
+    std::u16string wide = Util::Widen(file);
+    return LoadTexture(wide.c_str(), packIntoAtlas, atlasGroup);
+}
+
+ITexture* ResourceManager::LoadTexture(const char16_t* file, bool packIntoAtlas, int atlasGroup)
+{
+    if (!file || !engine_)
+        return nullptr;
+    std::u16string path = Prefixed(u"gfx\\", file);
+    return engine_->LoadTexture(path.c_str(), packIntoAtlas, atlasGroup);
+}
+
+ITexture* ResourceManager::LoadImageA(const char* file, bool packIntoAtlas, int atlasGroup)
+{
+    if (!file)
+        return nullptr;
+    std::u16string wide = Util::Widen(file);
+    return LoadImage(wide.c_str(), packIntoAtlas, atlasGroup);
+}
+
+ITexture* ResourceManager::LoadImage(const char16_t* file, bool packIntoAtlas, int atlasGroup)
+{
+#ifdef VORNHAL_DEDICATED
+    (void)file, (void)packIntoAtlas, (void)atlasGroup;
+    return nullptr;
+#else
+    if (!file || !engine_)
+        return nullptr;
+    std::u16string path = Prefixed(u"gfx\\", file);
+    return engine_->LoadTextureEx(path.c_str(), packIntoAtlas, atlasGroup);
+#endif
+}
+
+IAudioBuffer* ResourceManager::LoadSound(const char16_t* file)
+{
+    if (!audio_ || !file)
+        return nullptr;
+    std::u16string path = Prefixed(u"sfx\\", file);
+    return audio_->LoadSound(path.c_str());
+}
+
+GraphicsResource* ResourceManager::CreateGraphicsResource(ITexture* texture, int left, int top, int right,
+                                                          int bottom)
+{
+    auto* r = new GraphicsResource(this, texture, left, top, right, bottom);
+    r->SetCreationIndex(pending_.GetCount());
+    Add(r);
+    return r;
+}
+
+SoundResource* ResourceManager::CreateSoundResource()
+{
+    auto* r = new SoundResource(this);
+    Add(r);
+    return r;
+}
+
+BlockResource* ResourceManager::CreateBlockResource(ITexture* sheet, int row)
+{
+    auto* r = new BlockResource(this, sheet, row);
+    Add(r);
+    return r;
+}
+
+ObjectResource* ResourceManager::CreateObjectResource(int classId)
+{
+    auto* r = new ObjectResource(this, classId);
+    Add(r);
+    return r;
+}
+
+void ResourceManager::SetCurrentResource(IResource* resource)
+{
+    if (!host_)
+        return;
+    int count;
+    Resource** list = Active(&count);
+    int position = -1;
+    for (int i = 0; resource && i < count; ++i)
+        if (list[i] == resource) {
+            position = i;
+            break;
+        }
+    if (position < 0) {
+        host_->SetCurrentResource(-1, nullptr);
+        return;
+    }
+    host_->SetCurrentResource(position, resource);
+    if (!host_->HasEditor())
+        return;
+    const int cls = resource->GetClassId();
+    if (cls == ResourceClass::Floor || cls == ResourceClass::Wall)
+        host_->SelectBlockTool();
+    else
+        host_->SelectObjectTool();
+}
+
+int ResourceManager::GetIdAt(int i)
+{
+    int count;
+    Resource** list = Active(&count);
+    if (i < 0 || i >= count)
+        return kNoTile;
+    return list[i]->GetId();
+}
+
+int ResourceManager::GetIndexOfId(int id)
+{
+    for (int i = 0; i < indexCount_; ++i)
+        if (index_[size_t(i)]->GetId() == id)
+            return i;
+    return 0;
+}
+
+IResource* ResourceManager::GetAt(int i)
+{
+    if (!index_ || i < 0 || i >= indexCount_)
+        return nullptr;
+    return index_[size_t(i)];
+}
+
+int ResourceManager::GetClassAt(int i)
+{
+    int count;
+    Resource** list = Active(&count);
+    if (i >= 0 && i < count)
+        return list[i]->GetClassId();
+    if (!index_ && i >= count)
+        return ResourceClass::Floor;
+    return -1;
+}
+
+int ResourceManager::NoOpA() { return 0; }
+
+void ResourceManager::NoOpB() {}
+
+bool ResourceManager::ApplyItemDefinitions(WeaponTable* table)
+{
+    if (!table)
+        return true;
+    int count;
+    Resource** list = Active(&count);
+    for (int i = 0; i < count; ++i) {
+        switch (list[i]->GetClassId()) {
+        case ResourceClass::Ammo:
+            table->AddAmmoPickup(list[i]);
+            break;
+        case ResourceClass::AmmoDef:
+            table->AddAmmoType(list[i]);
+            break;
+        case ResourceClass::Weapon:
+            table->AddWeapon(list[i]);
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+void ResourceManager::Notify(int page, IResource* resource)
+{
+    if (!host_ || !host_->HasEditor())
+        return;
+    IEditorListener* listener = host_->GetStartedEditorListener();
+    if (!listener)
+        return;
+    listener->AddSelectionItem(host_->GetSelectionPage(IResourceHost::Page(page)), resource);
+}
+
+void ResourceManager::NotifyListenerA(IResource* resource) { Notify(IResourceHost::FloorsPage, resource); }
+
+void ResourceManager::NotifyListenerB(IResource* resource) { Notify(IResourceHost::WallsPage, resource); }
+
+void ResourceManager::NotifyListenerC(IResource* resource) { Notify(IResourceHost::ObjectsPage, resource); }
+
+BlockResource* ResourceManager::TileAt(int i)
+{
+    if (!index_ || i < 0 || i >= indexCount_)
+        return nullptr;
+    auto* block = dynamic_cast<ObjectResource*>(index_[size_t(i)]);
+    if (!block)
+        return nullptr;
+    auto* tile = dynamic_cast<BlockResource*>(block->GetMainGraphics());
+    // A tile whose sheet failed to load draws nothing.
+    if (!tile || !tile->GetSheet())
+        return nullptr;
+    return tile;
+}
+
+IRenderer* ResourceManager::Renderer() { return host_ ? host_->GetRenderer() : nullptr; }
+
+#ifndef VORNHAL_DEDICATED
+
+void ResourceManager::DrawTileMasked(int i, float x, float y, int column, float ox, float oy, float scale)
+{
+    BlockResource* tile = TileAt(i);
+    IRenderer* renderer = Renderer();
+    if (!tile || !renderer)
+        return;
+    auto* block = static_cast<ObjectResource*>(index_[size_t(i)]);
+    renderer->SetTexture(0, tile->GetSheet());
+    renderer->SetBumpTexture(dynamic_cast<BlockResource*>(block->GetBumpGraphics()));
+    renderer->DrawTileLit(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), ox, oy,
+                          scale);
+}
+
+void ResourceManager::DrawTileQuad(int i0, int i1, int i2, int i3, float x, float y, int column, int blendFlags)
+{
+    BlockResource* tiles[4] = {TileAt(i0), TileAt(i1), TileAt(i2), TileAt(i3)};
+    IRenderer* renderer = Renderer();
+    if (!tiles[0] || !tiles[1] || !tiles[2] || !tiles[3] || !renderer)
+        return;
+    for (int unit = 0; unit < 4; ++unit)
+        renderer->SetTexture(unit, tiles[unit]->GetSheet());
+    renderer->DrawFloorTile(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tiles[0]->GetRow()),
+                            TilePixels(tiles[1]->GetRow()), TilePixels(tiles[2]->GetRow()),
+                            TilePixels(tiles[3]->GetRow()), false, blendFlags);
+}
+
+void ResourceManager::DrawTileAt(int i, float x, float y, bool)
+{
+    IRenderer* renderer = Renderer();
+    if (!TileAt(i) || !renderer)
+        return;
+    // Draws what unit 0 holds: the tile itself is only checked.
+    renderer->DrawFloorTile(std::trunc(x) - 16.0f, std::trunc(y) - 16.0f, 0, 0, 0, 0, 0, true, 0);
+}
+
+void ResourceManager::DrawTileTinted(int i, float x, float y, int column, int dx, int dy)
+{
+    BlockResource* tile = TileAt(i);
+    IRenderer* renderer = Renderer();
+    if (!tile || !renderer)
+        return;
+    renderer->SetTexture(0, tile->GetSheet());
+    renderer->DrawFloorTileDetail(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), dx,
+                                  dy);
+}
+
+void ResourceManager::PrepareTileTexture(int i, int)
+{
+    BlockResource* tile = TileAt(i);
+    IRenderer* renderer = Renderer();
+    if (!tile || !renderer)
+        return;
+    renderer->BindTexture(0, tile->GetSheet());
+}
+
+ITexture* ResourceManager::ReadTilePixels(int i, int column, Quad* quad)
+{
+    BlockResource* tile = TileAt(i);
+    if (!tile || !quad || !tile->RowInSheet())
+        return nullptr;
+    const int size = BlockResource::kTileSize;
+    tile->GetSheet()->GetTexCoords(TilePixels(column), TilePixels(tile->GetRow()), TilePixels(column, size),
+                                   TilePixels(tile->GetRow(), size), &quad->texLeft, &quad->texTop, &quad->texRight,
+                                   &quad->texBottom);
+    return tile->GetSheet();
+}
+
+bool ResourceManager::ReadTilePixelsPart(int i0, int i1, int i2, int column, float* out0, float* out1, float* out2)
+{
+    BlockResource* tiles[3] = {TileAt(i0), TileAt(i1), TileAt(i2)};
+    float* outs[3] = {out0, out1, out2};
+    for (int k = 0; k < 3; ++k)
+        if (!tiles[k] || !outs[k] || !tiles[k]->RowInSheet())
+            return false;
+    const int size = BlockResource::kTileSize;
+    for (int k = 0; k < 3; ++k) {
+        const int row = tiles[k]->GetRow();
+        float* o = outs[k];
+        tiles[k]->GetSheet()->GetTexCoords(TilePixels(column), TilePixels(row), TilePixels(column, size),
+                                           TilePixels(row, size), &o[0], &o[1], &o[2], &o[3]);
+    }
+    return true;
+}
+
+#else
+
+// The dedicated server draws nothing and reads no tile pixels.
+void ResourceManager::DrawTileMasked(int, float, float, int, float, float, float) {}
+void ResourceManager::DrawTileQuad(int, int, int, int, float, float, int, int) {}
+void ResourceManager::DrawTileAt(int, float, float, bool) {}
+void ResourceManager::DrawTileTinted(int, float, float, int, int, int) {}
+void ResourceManager::PrepareTileTexture(int, int) {}
+ITexture* ResourceManager::ReadTilePixels(int, int, Quad*) { return nullptr; }
+bool ResourceManager::ReadTilePixelsPart(int, int, int, int, float*, float*, float*) { return false; }
+
+#endif

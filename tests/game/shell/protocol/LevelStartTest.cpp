@@ -1,0 +1,261 @@
+// Level starts with clients in every stage of joining, lost connections,
+// the player status and the operator's kick and ban.
+#include "ServerFixture.h"
+
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
+
+#include <cstring>
+
+using namespace ServerTest;
+
+namespace {
+
+std::vector<GameMessage> Types(const std::vector<Msg>& m)
+{
+    std::vector<GameMessage> t;
+    for (const Msg& x : m)
+        t.push_back(x.type);
+    return t;
+}
+
+std::vector<Msg> OfType(const std::vector<Msg>& m, GameMessage type)
+{
+    std::vector<Msg> out;
+    std::copy_if(m.begin(), m.end(), std::back_inserter(out), [type](const Msg& x) { return x.type == type; });
+    return out;
+}
+
+} // namespace
+
+class Joined : public Serving {
+protected:
+    void SetUp() override
+    {
+        Serving::SetUp();
+        level_ = WriteLevelFile("levels/a.lvl");
+        WriteLevelFile("levels/b.lvl");
+        Cycle({u"levels/a.lvl", u"levels/b.lvl"});
+        ASSERT_TRUE(handler_->StartLevel());
+    }
+    // A client that checked its level and joined under that name.
+    Link* Join(const char16_t* name)
+    {
+        game_->SetGameMode(new PlainMode());
+        Link* c = Connect();
+        GameMessages::WriteLevelCheck(packet_, uint32_t(LevelCheckValue(level_.data(), level_.size())));
+        Deliver(c, packet_);
+        GameMessages::WriteJoin(packet_, u"uid", name, 0);
+        Deliver(c, packet_);
+        Frame();
+        Drain(c);
+        return c;
+    }
+    std::vector<uint8_t> level_;
+};
+
+TEST_F(Joined, AJoinBeforeTheLevelIsReadyIsIgnored)
+{
+    game_->SetGameMode(new PlainMode());
+    Link* c = Connect();
+    GameMessages::WriteJoin(packet_, u"uid", u"early", 0);
+    Deliver(c, packet_);
+    Frame();
+    EXPECT_EQ(c->GetPlayerObject(), nullptr);
+    EXPECT_EQ(handler_->FindPlayerIdByName(u"early"), 0);
+}
+
+TEST_F(Joined, AClientLeavingRightAfterALevelStartDeletesNothingTwice)
+{
+    Link* c = Join(u"anna");
+    ASSERT_NE(c->GetPlayerObject(), nullptr);
+    ASSERT_EQ(Services().objects->CountPlayers(), 1);
+    ASSERT_TRUE(handler_->StartLevel()); // loading deletes the player
+    EXPECT_EQ(c->GetPlayerObject(), nullptr) << "the connection points at a deleted player";
+    // The level, then the new match's limits.
+    EXPECT_EQ(Types(Drain(c)), (std::vector<GameMessage>{GameMessage::LevelStart, GameMessage::GameModeData}));
+    c->state = MPAPI::IConnection::kClosed;
+    Frame(); // under the address sanitizer, a second delete stops here
+    EXPECT_EQ(handler_->CountConnections(), 0);
+    // Status and messages in that window touch no stale player either.
+    handler_->SendPlayerStatus();
+}
+
+TEST_F(Joined, ALevelStartAbortsUploadsFirstAndLoadsBeforeItAnnounces)
+{
+    Link* c = Connect();
+    Drain(c);
+    ASSERT_TRUE(handler_->StartUpload(c, u"levels/a.lvl"));
+    c->sendSpace = 4999;
+    Drain(c);
+    // The next in the cycle is broken; the one after it is played.
+    TestSupport::WriteAll(dir_.File("levels/b.lvl"), std::vector<uint8_t>(100, 0xAB));
+    ASSERT_TRUE(handler_->StartLevel());
+    EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/a.lvl");
+    std::vector<Msg> m = Drain(c);
+    ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::DownloadAbort, GameMessage::LevelStart,
+                                                   GameMessage::GameModeData}));
+    EXPECT_EQ(handler_->CountUploads(), 0);
+
+    // Nothing loads: no client is told of a level the server does not hold.
+    TestSupport::WriteAll(dir_.File("levels/a.lvl"), std::vector<uint8_t>(100, 0xAB));
+    ASSERT_TRUE(handler_->StartUpload(c, u"levels/a.lvl"));
+    Drain(c);
+    EXPECT_FALSE(handler_->StartLevel());
+    EXPECT_TRUE(Drain(c).empty()) << "clients were sent away from the level still played";
+    EXPECT_EQ(handler_->CountUploads(), 1);
+}
+
+TEST_F(Joined, LostConnectionsAreHandledOneAFrameWithTheirTexts)
+{
+    std::vector<std::u16string> lines;
+    handler_->SetConsolePrinter([&](const std::u16string& l) { lines.push_back(l); });
+    Link* a = Join(u"anna");
+    Link* b = Join(u"boris");
+    Link* watcher = Join(u"carl");
+    a->state = MPAPI::IConnection::kClosed;
+    b->state = MPAPI::IConnection::kTimedOut;
+    lines.clear();
+    Frame();
+    EXPECT_EQ(lines, std::vector<std::u16string>{u"Player anna disconnected.\n"});
+    Frame();
+    EXPECT_EQ(lines.back(), u"Player boris dropped.\n");
+    EXPECT_EQ(handler_->CountConnections(), 1);
+    EXPECT_EQ(Services().objects->CountPlayers(), 1);
+    int removed = 0;
+    for (const Msg& m : Drain(watcher))
+        removed += m.type == GameMessage::PlayerRemoved;
+    EXPECT_EQ(removed, 2);
+}
+
+TEST_F(Joined, PlayerStatusEveryThreeSecondsHidesEnemies)
+{
+    Link* a = Join(u"anna");
+    Link* b = Join(u"boris");
+    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(a->GetPlayerObject()), 1);
+    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(b->GetPlayerObject()), 2);
+    auto statuses = [&] {
+        std::vector<Msg> m;
+        for (Msg& x : Drain(a))
+            if (x.type == GameMessage::PlayerStatus)
+                m.push_back(x);
+        return m;
+    };
+    statuses();
+    game_->Update(1.5f);
+    game_->Update(1.4f);
+    EXPECT_TRUE(statuses().empty());
+    game_->Update(0.2f);
+    std::vector<Msg> m = statuses();
+    ASSERT_EQ(m.size(), 1u);
+    ASSERT_EQ(m[0].payload.size(), 28u);
+    float hidden = 0;
+    std::memcpy(&hidden, m[0].payload.data() + 14 + 4, 4); // boris's x
+    EXPECT_EQ(hidden, -1000.0f);
+}
+
+TEST_F(Joined, BanByNameReachesServerAndSettingsAndKickDisconnects)
+{
+    Link* a = Join(u"anna");
+    a->address = 0x0A00000A;
+    EXPECT_FALSE(handler_->BanPlayer(u"nobody"));
+    EXPECT_TRUE(server_->bans.empty());
+    ASSERT_TRUE(handler_->BanPlayer(u"ANNA"));
+    EXPECT_EQ(server_->bans, std::vector<uint32_t>{0x0A00000A});
+    ASSERT_EQ(game_->Options().GetBanCount(), 1);
+    EXPECT_EQ(game_->Options().GetBanAddress(0), 0x0A00000Au);
+    EXPECT_EQ(a->state, MPAPI::IConnection::kConnected);
+    handler_->KickPlayer(handler_->FindPlayerIdByName(u"anna"));
+    EXPECT_EQ(a->state, MPAPI::IConnection::kClosed);
+    EXPECT_TRUE(handler_->UnbanPlayer(u"anna"));
+    EXPECT_TRUE(server_->bans.empty());
+    EXPECT_EQ(game_->Options().GetBanCount(), 0);
+    EXPECT_FALSE(handler_->UnbanPlayer(u"anna"));
+}
+
+TEST_F(Joined, TeamTextsReachOnlyThatTeam)
+{
+    Link* a = Join(u"anna");
+    Link* b = Join(u"boris");
+    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(a->GetPlayerObject()), 1);
+    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(b->GetPlayerObject()), 2);
+    Drain(a);
+    Drain(b);
+    handler_->BroadcastMessage(u"north", 0, false, true);
+    std::vector<Msg> m = Drain(a);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].type, GameMessage::Message);
+    EXPECT_EQ(m[0].payload.at(0), 1) << "the team flag";
+    EXPECT_TRUE(Drain(b).empty());
+    handler_->BroadcastMessage(u"all", -1, true, false);
+    EXPECT_EQ(Drain(b).at(0).type, GameMessage::Notice);
+}
+
+TEST_F(Joined, AMatchEndWithoutALoadableLevelPlaysOnAndRetriesEveryFewSeconds)
+{
+    std::u16string out;
+    handler_->SetConsolePrinter([&](const std::u16string& l) { out += l; });
+    game_->Options().SetServerTimeLimit(1);
+    GameMod* mode = game_->GetGameMode();
+    const std::vector<uint8_t> b = TestSupport::ReadAll(dir_.File("levels/b.lvl"));
+    for (const char* bad : {"levels/a.lvl", "levels/b.lvl"})
+        TestSupport::WriteAll(dir_.File(bad), std::vector<uint8_t>(100, 0xAB));
+    auto run = [&](float s) { for (int i = 0; i < int(s * 20.0f + 0.5f); ++i) handler_->Update(0.05f); };
+    run(72.0f); // the time limit ends the match at 60 s; retries at 65 and 70
+    EXPECT_EQ(out, u"[levels/b.lvl]: Invalid map file\n[levels/a.lvl]: Invalid map file\n");
+    EXPECT_EQ(game_->GetGameMode(), mode) << "the match played was torn down";
+    TestSupport::WriteAll(dir_.File("levels/b.lvl"), b);
+    run(2.5f);
+    EXPECT_EQ(out.find(u"Playing"), std::u16string::npos) << "retried before its interval";
+    run(1.5f);
+    EXPECT_NE(out.find(u"Playing level levels/b.lvl.\n"), std::u16string::npos);
+}
+
+TEST_F(Joined, ALevelFailingItsLoadAfterTheOldOneIsGoneFallsBackToTheOldOne)
+{
+    Link* c = Join(u"anna");
+    // The next level changes on disk between its check and its load.
+    server_->onResetStreams = [&] { TestSupport::WriteAll(dir_.File("levels/b.lvl"), std::vector<uint8_t>(9, 1)); };
+    ASSERT_TRUE(handler_->StartLevel());
+    EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/a.lvl");
+    EXPECT_EQ(OfType(Drain(c), GameMessage::LevelStart).size(), 1u);
+}
+
+TEST_F(Joined, APlayerMovedByTheBalanceAtRespawnIsMovedInThePlayerTable)
+{
+    game_->Options().SetServerBalanced(false);
+    Link* links[3] = {Join(u"anna"), Join(u"boris"), Join(u"carl")};
+    IPlayerRoster* roster = handler_->GetRoster();
+    for (Link* l : links)
+        handler_->ChangeTeam(roster->PlayerOf(l->GetPlayerObject()), 1);
+    Drain(links[2]);
+    game_->Options().SetServerBalanced(true);
+    Player* moved = roster->PlayerOf(links[0]->GetPlayerObject());
+    game_->GetGameMode()->SpawnPlayer(moved);
+    ASSERT_EQ(roster->GetFigures(moved).team, GameMod::kRussia);
+    EXPECT_EQ(handler_->GetPlayerTeamAt(0), GameMod::kRussia);
+    std::vector<Msg> m = OfType(Drain(links[2]), GameMessage::PlayerSlotUpdate);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].payload.at(6), GameMod::kRussia) << "the team field of the update";
+}
+
+TEST_F(Joined, RequestsAClientCanRepeatAtWillAreBudgeted)
+{
+    Link *a = Join(u"anna"), *watcher = Join(u"boris");
+    for (uint32_t i = 0; i < 50; ++i) {
+        GameMessages::WriteWallStateRequest(packet_, i), Deliver(a, packet_);
+        GameMessages::WriteTeamChange(packet_, 1 + i % 2), Deliver(a, packet_);
+        GameMessages::WriteFlaggedText(packet_, GameMessage::Chat, 0, u"spam"), Deliver(a, packet_);
+    }
+    Frame();
+    EXPECT_EQ(OfType(Drain(a), GameMessage::WallState).size(), 8u);
+    EXPECT_EQ(OfType(Drain(watcher), GameMessage::Message).size(), 6u) << "two team changes, four chat lines";
+    // The latest request waits for room in the asker's stream.
+    a->sendSpace = 4000;
+    for (int i = 0; i < 40; ++i)
+        Frame();
+    EXPECT_TRUE(Drain(a).empty());
+    a->sendSpace = 13000;
+    Frame();
+    EXPECT_EQ(OfType(Drain(a), GameMessage::WallState).at(0).U32(0), 49u);
+}

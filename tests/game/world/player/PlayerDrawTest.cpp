@@ -1,0 +1,118 @@
+// Which of a player's sprites and lights the local viewer gets, through a
+// sprite painter that only keeps what it is given.
+#include "PlayerFixture.h"
+
+#include "engine/render/ISprite.h"
+#include "engine/render/ISpritePainter.h"
+#include "engine/render/ITexture.h"
+#include "game/world/geometry/Quad.h"
+#include "game/world/map/ILight.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/state/ObjectManager.h"
+
+using namespace playertest;
+
+namespace {
+
+struct KeptSprite : ISprite {
+    void Set(const Quad* q, float) override { quad = *q; }
+    void SetCorners(const Quad* q) override { quad = *q; }
+    void SetParams(float, float, float) override {}
+    void SetVisible(bool v) override { visible = v; }
+    bool IsVisible() override { return visible; }
+    Quad quad;
+    bool visible = false;
+};
+
+struct KeptPainter : ISpritePainter {
+    bool Init(int) override { return true; }
+    void Clear() override {}
+    ISprite* CreateSprite(int) override { return sprites.emplace_back(new KeptSprite()).get(); }
+    void DestroySprite(ISprite*) override {}
+    void Draw(int, int, int, int, bool) override {}
+    std::vector<std::unique_ptr<KeptSprite>> sprites;
+};
+
+// Only its size is read.
+struct Picture : ITexture {
+    Picture(int w, int h) : w(w), h(h) {}
+    ITexture* GetAtlas() override { return nullptr; }
+    void Release() override {}
+    void SetName(const char16_t*) override {}
+    const char16_t* GetName() override { return u""; }
+    int GetWidth() override { return w; }
+    int GetHeight() override { return h; }
+    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
+    void FreePixels() override {}
+    void GetTexCoords(int, int, int, int, float*, float*, float*, float*) override {}
+    void GetFullTexCoords(float*, float*, float*, float*) override {}
+    void Bind(int) override {}
+    int w, h;
+};
+
+KeptSprite* Body(Player* p) { return static_cast<KeptSprite*>(p->GetSprite()); }
+
+} // namespace
+
+TEST(PlayerDrawing, MatesWholeEnemiesOnlyInSightAndTheDiverOnlyToHimself)
+{
+    PlayerWorld w;
+    auto* painter = new KeptPainter(); // the game state's to delete
+    Services().spritePainter = painter;
+    Picture body{64, 64}, legStrip{512, 64};
+    CommonMedia media;
+    for (ITexture*& picture : media.playerBodies)
+        picture = &body;
+    for (ITexture*& picture : media.playerLegs)
+        picture = &legStrip;
+    Services().media = &media;
+    Player* me = w.Spawn(0, 100, 200);
+    Player* mate = w.Spawn(0, 150, 300);
+    Player* enemy = w.Spawn(7, 200, 250);
+    Player* hidden = w.Spawn(7, 400, 200); // beyond the wall
+    Player* diver = w.Spawn(0, 112, 400);  // crouching in the water
+    Player* spectator = w.Spawn(-1, 50, 50);
+    for (Player* p : {enemy, hidden, diver}) {
+        p->SetInputState(p == diver ? PlayerInputFlags::Crouch : PlayerInputFlags::Light, 0, 0, 0, 0);
+        p->Update(0.01f);
+    }
+    w.game->SetActiveHandler(&w.client);
+    auto legs = [&](Player* p) {
+        for (size_t i = 1; i < painter->sprites.size(); ++i)
+            if (painter->sprites[i].get() == Body(p))
+                return painter->sprites[i - 1].get();
+        return static_cast<KeptSprite*>(nullptr);
+    };
+    auto lights = [] {
+        std::vector<ILight*> on;
+        Services().objects->ForEachLight([&](ILight* l) { if (l->IsEnabled()) on.push_back(l); });
+        return on;
+    };
+    auto drawAs = [&](Player* viewer) {
+        w.client.SetLocalPlayerId(viewer->GetNetworkId());
+        for (Player* p : {me, mate, enemy, hidden, diver})
+            p->Draw();
+    };
+
+    drawAs(me);
+    EXPECT_TRUE(Body(me)->visible && Body(mate)->visible && Body(enemy)->visible);
+    EXPECT_FALSE(Body(hidden)->visible) << "seen through the wall";
+    EXPECT_FALSE(Body(diver)->visible) << "seen under water";
+    // The picture's (32, 37) on the position, opaque, legs under it.
+    EXPECT_FLOAT_EQ(Body(enemy)->quad.topLeft.x, 168.0f);
+    EXPECT_FLOAT_EQ(Body(enemy)->quad.topLeft.y, 213.0f);
+    EXPECT_EQ(Body(enemy)->quad.a, 255);
+    EXPECT_TRUE(legs(enemy)->visible);
+    // Only the enemy in sight lights his way: 20 ahead, 3 to his right.
+    ASSERT_EQ(lights().size(), 1u);
+    EXPECT_NEAR(lights()[0]->GetX(), 203.0f, 0.01f);
+    EXPECT_NEAR(lights()[0]->GetY(), 230.0f, 0.01f);
+
+    drawAs(diver);
+    EXPECT_EQ(Body(diver)->quad.a, 127) << "himself at half";
+    EXPECT_FALSE(legs(diver)->visible);
+
+    drawAs(spectator);
+    EXPECT_TRUE(Body(hidden)->visible && legs(hidden)->visible);
+    EXPECT_EQ(lights().size(), 2u);
+}
