@@ -89,7 +89,7 @@ const Glyph kGlyphs[] = {
     {'z', "...../...../#####/...#./..#../.#.../#####"},
 };
 
-struct Cells {
+struct GlyphCells {
     int width = 0;
     std::vector<std::string> rows;
     bool On(int x, int y) const
@@ -100,14 +100,14 @@ struct Cells {
 };
 
 // Unknown characters draw as a box, so a gap in the table shows.
-const Cells& Find(char ch)
+const GlyphCells& Find(char ch)
 {
-    static std::vector<Cells> table;
-    static Cells box;
+    static std::vector<GlyphCells> table;
+    static GlyphCells box;
     if (table.empty()) {
         table.resize(128);
         for (const Glyph& g : kGlyphs) {
-            Cells& cells = table[size_t(g.ch)];
+            GlyphCells& cells = table[size_t(g.ch)];
             std::string row;
             for (const char* p = g.rows;; ++p) {
                 if (*p == '/' || *p == 0) {
