@@ -218,3 +218,85 @@ std::vector<uint32_t> Canvas::WriterPixels() const
     }
     return out;
 }
+
+namespace {
+
+float Coverage(float distanceInside) { return std::min(1.0f, std::max(0.0f, distanceInside + 0.5f)); }
+
+} // namespace
+
+void Canvas::SmoothLine(float x0, float y0, float x1, float y1, float width, Rgb c)
+{
+    const float half = std::max(0.5f, width * 0.5f);
+    const int bx0 = int(std::floor(std::min(x0, x1) - half - 1)), bx1 = int(std::ceil(std::max(x0, x1) + half + 1));
+    const int by0 = int(std::floor(std::min(y0, y1) - half - 1)), by1 = int(std::ceil(std::max(y0, y1) + half + 1));
+    const float dx = x1 - x0, dy = y1 - y0;
+    const float len2 = dx * dx + dy * dy;
+    for (int y = by0; y <= by1; ++y)
+        for (int x = bx0; x <= bx1; ++x) {
+            const float px = x + 0.5f, py = y + 0.5f;
+            float t = len2 > 0.0f ? ((px - x0) * dx + (py - y0) * dy) / len2 : 0.0f;
+            t = std::min(1.0f, std::max(0.0f, t));
+            const float a = Coverage(half - std::hypot(px - (x0 + t * dx), py - (y0 + t * dy)));
+            if (a >= 1.0f)
+                Set(x, y, c);
+            else
+                Blend(x, y, c, a);
+        }
+}
+
+void Canvas::SmoothPolygon(const std::vector<float>& xy, Rgb c)
+{
+    const size_t n = xy.size() / 2;
+    if (n < 3)
+        return;
+    float minX = xy[0], maxX = xy[0], minY = xy[1], maxY = xy[1];
+    for (size_t i = 0; i < n; ++i) {
+        minX = std::min(minX, xy[2 * i]);
+        maxX = std::max(maxX, xy[2 * i]);
+        minY = std::min(minY, xy[2 * i + 1]);
+        maxY = std::max(maxY, xy[2 * i + 1]);
+    }
+    auto inside = [&](float px, float py) {
+        bool in = false;
+        for (size_t i = 0, j = n - 1; i < n; j = i++) {
+            const float xi = xy[2 * i], yi = xy[2 * i + 1], xj = xy[2 * j], yj = xy[2 * j + 1];
+            if ((yi > py) != (yj > py) && px < xi + (py - yi) / (yj - yi) * (xj - xi))
+                in = !in;
+        }
+        return in;
+    };
+    // Four by four samples a pixel.
+    for (int y = int(std::floor(minY)); y <= int(std::ceil(maxY)); ++y)
+        for (int x = int(std::floor(minX)); x <= int(std::ceil(maxX)); ++x) {
+            int hits = 0;
+            for (int sy = 0; sy < 4; ++sy)
+                for (int sx = 0; sx < 4; ++sx)
+                    hits += inside(x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4);
+            if (hits == 16)
+                Set(x, y, c);
+            else
+                Blend(x, y, c, hits / 16.0f);
+        }
+}
+
+void Canvas::SmoothRoundRect(float x, float y, float w, float h, float radius, Rgb top, Rgb bottom)
+{
+    radius = std::max(0.0f, std::min(radius, std::min(w, h) / 2));
+    for (int j = int(std::floor(y)); j < int(std::ceil(y + h)); ++j)
+        for (int i = int(std::floor(x)); i < int(std::ceil(x + w)); ++i) {
+            const float px = i + 0.5f, py = j + 0.5f;
+            // Distance inside the rounded outline: the box shrunk by the
+            // radius, grown back round.
+            const float qx = std::max(std::fabs(px - (x + w / 2)) - (w / 2 - radius), 0.0f);
+            const float qy = std::max(std::fabs(py - (y + h / 2)) - (h / 2 - radius), 0.0f);
+            const float edge = std::min(std::min(px - x, x + w - px), std::min(py - y, y + h - py));
+            const float inside = (qx > 0.0f && qy > 0.0f) ? radius - std::hypot(qx, qy) : edge;
+            const Rgb colour = Mix(top, bottom, h > 1 ? (py - y) / h : 0.0f);
+            const float a = Coverage(inside);
+            if (a >= 1.0f)
+                Set(i, j, colour);
+            else
+                Blend(i, j, colour, a);
+        }
+}

@@ -59,6 +59,12 @@ public:
     void Line(float x0, float y0, float x1, float y1, float width, Rgb c);
     // Even-odd fill of a closed polygon given as x, y pairs.
     void FillPolygon(const std::vector<float>& xy, Rgb c);
+
+    // Anti-aliased shapes: edge pixels are blended by their coverage.
+    void SmoothLine(float x0, float y0, float x1, float y1, float width, Rgb c);
+    void SmoothPolygon(const std::vector<float>& xy, Rgb c);
+    // A rounded rectangle shaded from top to bottom.
+    void SmoothRoundRect(float x, float y, float w, float h, float radius, Rgb top, Rgb bottom);
     // Brightness noise over the painted pixels of a rectangle.
     void Speckle(int x, int y, int w, int h, float amount, Rng& rng);
     // Darkens painted pixels next to clear ones, which reads as an outline.

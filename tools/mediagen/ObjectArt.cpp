@@ -337,7 +337,10 @@ void Write(MediaWriter& out)
     for (int kind = 0; kind < 3; ++kind) {
         const std::string name = kFlagNames[kind];
         out.Picture("mission/flag_" + name + ".png", Flag(kind, 32));
-        out.Picture("mission/flag_" + name + "_s.png", Flag(kind, 16));
+        // The map view draws it 16 pixels up and left of the flag's place.
+        Canvas mapIcon(32, 32);
+        mapIcon.Blit(Flag(kind, 16), 8, 8);
+        out.Picture("mission/flag_" + name + "_s.png", mapIcon);
         if (kind) {
             out.Picture("mission/flag_" + name + "_dr.png", DroppedFlag(kind));
             out.Picture("mission/flag_ctf_player_" + name + ".png", CarriedFlag(kind));

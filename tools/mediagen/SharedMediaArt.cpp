@@ -9,82 +9,10 @@
 
 namespace {
 
-constexpr Rgb kPanel{40, 46, 52};
-constexpr Rgb kPanelLight{92, 104, 112};
-constexpr Rgb kFinBlue{24, 60, 150};
-constexpr Rgb kRusRed{170, 28, 24};
 constexpr Rgb kGold{230, 196, 60};
 constexpr Rgb kWhite{240, 240, 236};
 constexpr Rgb kBlood{120, 8, 10};
 constexpr Rgb kSmoke{150, 150, 146};
-
-Canvas Panel(int w, int h, Rgb fill, Rgb edge, uint32_t seed)
-{
-    Canvas c(w, h, fill);
-    Rng rng(seed);
-    c.Speckle(0, 0, w, h, 0.06f, rng);
-    c.FrameRect(0, 0, w, h, edge);
-    c.FrameRect(1, 1, w - 2, h - 2, Shade(edge, 0.7f));
-    return c;
-}
-
-// A button: a bevelled bar with a row of blocks standing in for its label.
-Canvas Button(int w, int h, Rgb tint, int marks)
-{
-    Canvas c = Panel(w, h, tint, kPanelLight, uint32_t(w * 31 + marks));
-    for (int i = 0; i < marks; ++i)
-        c.FillRect(w / 2 - marks * 5 + i * 10, h / 2 - 3, 7, 7, kWhite);
-    return c;
-}
-
-Canvas Banner(int w, int h, Rgb colour, bool star)
-{
-    Canvas c = Panel(w, h, Shade(colour, 0.8f), kGold, uint32_t(w + h + (star ? 7 : 3)));
-    c.FillRect(8, h / 2 - 2, w - 16, 4, kGold);
-    if (star)
-        c.FillCircle(float(w) / 2, float(h) / 2, float(h) / 4, kGold);
-    return c;
-}
-
-Canvas FinnishFlag(int w, int h)
-{
-    Canvas c(w, h, kWhite);
-    c.FillRect(w * 5 / 18, 0, w * 3 / 18, h, kFinBlue);
-    c.FillRect(0, h * 4 / 11, w, h * 3 / 11, kFinBlue);
-    return c;
-}
-
-Canvas RedFlag(int w, int h)
-{
-    Canvas c(w, h, kRusRed);
-    c.FillCircle(float(w) / 5, float(h) / 4, float(h) / 8, kGold);
-    c.Line(float(w) / 8, float(h) / 2, float(w) / 4, float(h) / 3, 2.0f, kGold);
-    return c;
-}
-
-// A grid of filled cells: glyph sheets and sprite strips.
-Canvas Grid(int w, int h, int cell, Rgb colour, uint32_t seed)
-{
-    Canvas c(w, h);
-    Rng rng(seed);
-    for (int y = 0; y + cell <= h; y += cell)
-        for (int x = 0; x + cell <= w; x += cell) {
-            const int inset = 1 + rng.Below(cell / 4 + 1);
-            c.FillRect(x + inset, y + inset, cell - 2 * inset, cell - 2 * inset, Shade(colour, 0.7f + rng.Unit() * 0.5f));
-        }
-    return c;
-}
-
-Canvas Crosshair()
-{
-    Canvas c(32, 32);
-    c.Ring(16, 16, 9, 1.5f, Rgb{80, 255, 80});
-    c.Line(16, 1, 16, 9, 1.5f, Rgb{80, 255, 80});
-    c.Line(16, 23, 16, 31, 1.5f, Rgb{80, 255, 80});
-    c.Line(1, 16, 9, 16, 1.5f, Rgb{80, 255, 80});
-    c.Line(23, 16, 31, 16, 1.5f, Rgb{80, 255, 80});
-    return c;
-}
 
 // A blob of soft noise: blood, smoke, flames and dust.
 Canvas Blob(int size, Rgb colour, float fill, uint32_t seed, int lumps)
@@ -235,31 +163,6 @@ namespace SharedMediaArt {
 
 void Write(MediaWriter& out)
 {
-    out.Picture("gui/gui.png", Grid(256, 256, 32, kPanelLight, 1));
-    out.Picture("gui/oxygen.png", Panel(64, 16, Rgb{40, 110, 200}, kPanelLight, 2));
-    out.Picture("gui/captured.png", Banner(128, 32, kGold, false));
-    out.Picture("menu.png", Panel(512, 512, kPanel, kPanelLight, 3));
-    const char* const buttons[] = {"exit_btn", "join_game_btn", "join_btn", "host_game_btn", "host_btn", "refresh_btn"};
-    int marks = 2;
-    for (const char* name : buttons)
-        out.Picture(std::string(name) + ".png", Button(128, 32, kPanel, marks++));
-    out.Picture("join_texts.png", Grid(256, 64, 16, kWhite, 4));
-    out.Picture("host_texts.png", Grid(256, 64, 16, kWhite, 5));
-    Canvas arrows(64, 32);
-    arrows.FillPolygon({4, 16, 28, 4, 28, 28}, kWhite);
-    arrows.FillPolygon({60, 16, 36, 4, 36, 28}, kWhite);
-    out.Picture("arrows.png", arrows);
-    out.Picture("gui/gui font.png", Grid(256, 256, 16, kWhite, 6));
-    out.Picture("crosshair.png", Crosshair());
-    out.Picture("finland.png", FinnishFlag(64, 40));
-    out.Picture("soviet.png", RedFlag(64, 40));
-    out.Picture("map_sprites.png", Grid(64, 16, 8, kGold, 7));
-    out.Picture("gui/finland_wins.png", Banner(256, 64, kFinBlue, false));
-    out.Picture("gui/finland_scores.png", Banner(256, 64, Shade(kFinBlue, 1.3f), false));
-    out.Picture("gui/russia_wins.png", Banner(256, 64, kRusRed, true));
-    out.Picture("gui/russia_scores.png", Banner(256, 64, Shade(kRusRed, 1.3f), true));
-    out.Picture("gui/draw.png", Banner(256, 64, kPanelLight, false));
-
     Canvas wreck(128, 128);
     for (int i = 0; i < 16; ++i)
         wreck.Blit(Blob(32, Rgb{110, 100, 90}, 0.8f, 100 + uint32_t(i), 6), (i % 4) * 32, (i / 4) * 32);

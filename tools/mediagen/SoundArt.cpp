@@ -111,6 +111,8 @@ void Write(MediaWriter& out)
     }());
     out.Sound("weapons/explosion_small.ogg", Explosion(27, 1.4f));
     out.Sound("weapons/explosion_large.ogg", Explosion(28, 2.2f));
+    // The editor plays it to try a sound environment.
+    out.Sound("weapons/explosive1.ogg", Explosion(35, 1.8f));
     out.Sound("weapons/smoke_hiss.ogg", [] {
         SoundSynth s(2.0f, 29);
         s.Click(0.0f, 0.6f, 500.0f);

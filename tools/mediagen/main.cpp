@@ -2,9 +2,13 @@
 //   mediagen <game folder>
 // The output depends on nothing but this program, so every build writes the
 // same files.
+#include "EditorArt.h"
+#include "HudArt.h"
 #include "ItemArt.h"
 #include "MediaWriter.h"
+#include "MenuArt.h"
 #include "ObjectArt.h"
+#include "ScreenArt.h"
 #include "SharedMediaArt.h"
 #include "SoundArt.h"
 #include "TileArt.h"
@@ -23,6 +27,10 @@ int main(int argc, char** argv)
     ItemArt::Write(out);
     SoundArt::Write(out);
     SharedMediaArt::Write(out);
+    MenuArt::Write(out);
+    HudArt::Write(out);
+    ScreenArt::Write(out);
+    EditorArt::Write(out);
     if (!out.Ok())
         return 1;
     std::printf("mediagen: %d files\n", out.Count());
