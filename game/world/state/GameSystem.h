@@ -112,6 +112,12 @@ public:
     CameraPos& Camera() { return camera_; }
     GamePacket& Packet() { return packet_; }
 
+    // The client's run mode: 0 main menu, 1 host menu, 3 join and play,
+    // 4 host and play; 2 and anything above 4 leave the client.
+    int32_t runMode = 0;
+    // Where a join goes: host (at most 255 units) and UDP port.
+    char16_t connectAddress[256] = {};
+    int32_t connectPort = 0;
     float countdown = 0.0f;
     float playerStatusTimer = 0.0f;
     int32_t lastWeaponCategory = 0;

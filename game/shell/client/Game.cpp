@@ -1,0 +1,218 @@
+#include "game/shell/client/Game.h"
+
+#include "engine/audio/IAudio.h"
+#include "engine/core/IEngine.h"
+#include "engine/core/StringKit.h"
+#include "engine/physics/IPhysics.h"
+#include "engine/render/IRenderer.h"
+#include "game/shell/protocol/ClientHandler.h"
+#include "game/shell/protocol/ServerHandler.h"
+#include "game/world/map/World.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/settings/OptionsFile.h"
+#include "game/world/state/GameSystem.h"
+
+#include <cstdio>
+
+Game& TheGame()
+{
+    static Game game;
+    return game;
+}
+
+extern "C" IGame* GetGame() { return &TheGame(); }
+
+Game::Game() = default;
+
+Game::~Game() = default;
+
+void Game::Init(IEngine* engine)
+{
+    engine_ = engine;
+    if (!engine_)
+        return;
+#ifndef VORNHAL_DEDICATED
+    // A machine without sound plays silent.
+    audio_.reset(engine_->CreateAudio());
+    if (audio_ && !audio_->Init())
+        audio_.reset();
+#endif
+    resources_ = new ResourceManager(this, engine_, audio_.get());
+    world_ = new World(resources_);
+    files_ = engine_->GetFileManager();
+    media_ = new CommonMedia(engine_, resources_);
+    game_ = new GameSystem(engine_, world_, resources_, media_, audio_.get());
+    game_->SetLoadingListener(this);
+    server_ = std::make_unique<ServerHandler>(game_);
+    client_ = std::make_unique<ClientHandler>(game_);
+    game_->SetHandlers(server_.get(), client_.get());
+    physics_ = engine_->CreatePhysics(1);
+    game_->SetEnginePhysics(physics_);
+}
+
+void Game::SetRenderer(IRenderer* renderer)
+{
+    if (!renderer)
+        return;
+    renderer->CreateAtlas(0, 0);
+    renderer->CreateAtlas(1, 1);
+    renderer->CreateAtlas(2, 1);
+    if (media_)
+        media_->Load();
+    renderer_ = renderer;
+#ifndef VORNHAL_DEDICATED
+    if (game_)
+        game_->SetRenderer(renderer);
+#endif
+}
+
+IEditorUI* Game::GetEditorUI() { return nullptr; }
+
+bool Game::LoadOptions()
+{
+    if (!game_ || !files_)
+        return false;
+    IGameOptions& options = game_->Options();
+    if (!ReadOptionsFile(files_, &options, audio_.get()))
+        return false;
+    engine_->SetMasterServer(options.GetUpdaterString());
+    engine_->SetStatusFilePath(options.GetServerInfoFile());
+    return true;
+}
+
+bool Game::SaveOptions()
+{
+    if (game_ && files_)
+        WriteOptionsFile(files_, &game_->Options(), engine_->GetMasterServer());
+    return true;
+}
+
+void Game::Shutdown()
+{
+    if (!engine_)
+        return;
+    engine_->Log("Deinitializing everything...\n");
+    // The handlers outlive the game state, which still reaches them while it goes.
+    if (server_)
+        server_->Stop();
+    if (client_)
+        client_->Stop();
+    delete game_;
+    game_ = nullptr;
+    server_.reset();
+    client_.reset();
+    files_ = nullptr;
+    delete world_;
+    world_ = nullptr;
+    delete resources_;
+    resources_ = nullptr;
+    // Sources and buffers made from the device went with the resources.
+    audio_.reset();
+    if (renderer_)
+        renderer_->Shutdown();
+    renderer_ = nullptr;
+    input_ = nullptr;
+    delete media_;
+    media_ = nullptr;
+    for (ResourceScript*& script : scripts_) {
+        if (!script)
+            continue;
+        script->SaveBack();
+        delete script;
+        script = nullptr;
+    }
+    // The engine stops the physics it made.
+    physics_ = nullptr;
+    engine_->Shutdown();
+    engine_->Log("Game shutdown.\n");
+    engine_ = nullptr;
+}
+
+// ---- settings and the level catalogue ---------------------------------------
+
+IGameOptions* Game::GetGameOptions() { return game_ ? &game_->Options() : nullptr; }
+
+const char16_t* Game::GetPlayerName() { return game_ ? game_->Options().GetPlayerName() : u""; }
+
+void Game::SetPlayerName(const char16_t* name)
+{
+    if (game_)
+        game_->Options().SetPlayerName(name ? name : u"");
+}
+
+void Game::ListLevels()
+{
+    if (game_)
+        game_->RefreshLevelList();
+}
+
+int Game::CountLevelsOfMode(int mode)
+{
+    int count = 0;
+    for (int i = 0; i < LevelCount(); ++i)
+        if (game_->GetLevel(i)->gameMode == mode)
+            ++count;
+    return count;
+}
+
+int Game::LevelCount() { return game_ ? game_->GetLevelCount() : 0; }
+
+int Game::LevelMode(int index)
+{
+    const GameSystem::LevelInfo* level = game_ ? game_->GetLevel(index) : nullptr;
+    return level ? level->gameMode : 0;
+}
+
+const char16_t* Game::ModeLevelName(int mode, int n) { return game_ ? game_->GetLevelName(mode, n) : u""; }
+
+const char16_t* Game::LevelName(int index)
+{
+    const GameSystem::LevelInfo* level = game_ ? game_->GetLevel(index) : nullptr;
+    return level ? level->name : u"";
+}
+
+const char16_t* Game::ModeLevelFile(int mode, int n) { return game_ ? game_->GetLevelFile(mode, n) : u""; }
+
+const char16_t* Game::LevelFile(int index)
+{
+    const GameSystem::LevelInfo* level = game_ ? game_->GetLevel(index) : nullptr;
+    return level ? level->path.c_str() : u"";
+}
+
+// ---- loading log -------------------------------------------------------------
+
+void Game::ShowLoadingText(const char16_t* text, bool newLine)
+{
+    if (newLine) {
+        for (int i = 0; i + 1 < kLoadingLines; ++i)
+            Util::StrCopy(loadingLog_[i], kLoadingUnits, loadingLog_[i + 1]);
+        loadingLog_[kLoadingLines - 1][0] = 0;
+    }
+    Util::StrCopy(loadingLog_[kLoadingLines - 1], kLoadingUnits, text ? text : u"");
+}
+
+const char16_t* Game::GetLoadingLine(int i) const
+{
+    return i >= 0 && i < kLoadingLines ? loadingLog_[i] : u"";
+}
+
+void Game::ClearLoadingLog()
+{
+    for (auto& line : loadingLog_)
+        line[0] = 0;
+}
+
+void Game::SetCurrentResource(int position, IResource* resource)
+{
+    currentPosition_ = position;
+    currentResource_ = resource;
+}
+
+void Game::FailRun(int exitCode, const char* why)
+{
+    runExitCode_ = exitCode;
+    runError_ = why ? why : "";
+    std::fprintf(stderr, "%s\n", runError_.c_str());
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "game/shell/client/IGame.h"
+#include "game/world/resources/IResourceHost.h"
+#include "game/world/state/LoadingListener.h"
+
+#include <memory>
+#include <string>
+
+class ClientHandler;
+class IAudio;
+class IFileManager;
+class IInput;
+class IPhysics;
+class ResourceManager;
+class ResourceScript;
+class ServerHandler;
+class World;
+class GameSystem;
+struct CommonMedia;
+
+// The one object through which every host reaches the game library: it
+// owns the client's pieces below the engine (audio through the resource
+// manager, the world, the shared media, the game state and its protocol
+// handlers) and runs the client.
+class Game : public IGame, public LoadingListener, public IResourceHost {
+public:
+    static constexpr int kLoadingLines = 5;
+    static constexpr int kLoadingUnits = 1024;
+    static constexpr int kScriptCount = 4;
+    // The run's exit code when a start-up step failed.
+    static constexpr int kStartFailed = 1;
+
+    Game();
+    ~Game() override;
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // IGame
+    void Shutdown() override;
+    void Init(IEngine* engine) override;
+    void SetRenderer(IRenderer* renderer) override;
+    IEditorUI* GetEditorUI() override;
+    bool LoadOptions() override;
+    bool SaveOptions() override;
+    void Run(const char16_t* first, const char16_t* second, bool fullScreen) override;
+    IGameOptions* GetGameOptions() override;
+    const char16_t* GetPlayerName() override;
+    void SetPlayerName(const char16_t* name) override;
+    void ListLevels() override;
+    int CountLevelsOfMode(int mode) override;
+    int LevelCount() override;
+    int LevelMode(int index) override;
+    const char16_t* ModeLevelName(int mode, int n) override;
+    const char16_t* LevelName(int index) override;
+    const char16_t* ModeLevelFile(int mode, int n) override;
+    const char16_t* LevelFile(int index) override;
+    int GetRunExitCode() override { return runExitCode_; }
+    const char* GetRunError() override { return runError_.c_str(); }
+
+    // LoadingListener: the loading screen's log, newest line last.
+    void ShowLoadingText(const char16_t* text, bool newLine) override;
+    const char16_t* GetLoadingLine(int i) const;
+    void ClearLoadingLog();
+
+    // IResourceHost
+    IRenderer* GetRenderer() override { return renderer_; }
+    void SetCurrentResource(int position, IResource* resource) override;
+    bool HasEditor() override { return false; }
+    void SelectBlockTool() override {}
+    void SelectObjectTool() override {}
+    IEditorListener* GetStartedEditorListener() override { return nullptr; }
+    IEditorSelectionPage* GetSelectionPage(Page) override { return nullptr; }
+
+    IEngine* GetEngine() { return engine_; }
+    IInput* GetInput() { return input_; }
+    IPhysics* GetPhysics() { return physics_; }
+    IFileManager* GetFileManager() { return files_; }
+    GameSystem* GetGameSystem() { return game_; }
+    World* GetWorld() { return world_; }
+    ResourceManager* GetResources() { return resources_; }
+    CommonMedia* GetMedia() { return media_; }
+    ServerHandler* GetServerHandler() { return server_.get(); }
+    ClientHandler* GetClientHandler() { return client_.get(); }
+    bool IsFullScreen() const { return fullScreen_; }
+    // The palette's current resource: position in the manager (-1 none).
+    int GetCurrentPosition() const { return currentPosition_; }
+    IResource* GetCurrentResource() { return currentResource_; }
+
+private:
+    // A start that failed: the launcher reports the line and exits with the code.
+    void FailRun(int exitCode, const char* why);
+    // The run's stages: the update check returns only when no update is
+    // being installed now; the log-in answers false when the player cancelled.
+    void RunUpdateCheck();
+    bool RunLogin();
+    void CreateInGameMenus();
+    void RunMainMenu();
+    void RunHostMenu();
+    // Joins or hosts as the run mode says and plays until the player leaves.
+    void Play();
+
+    IEngine* engine_ = nullptr;
+    IRenderer* renderer_ = nullptr;
+    IFileManager* files_ = nullptr;
+    IInput* input_ = nullptr;
+    IPhysics* physics_ = nullptr;
+    std::unique_ptr<IAudio> audio_;
+    ResourceManager* resources_ = nullptr;
+    ResourceScript* scripts_[kScriptCount] = {};
+    CommonMedia* media_ = nullptr;
+    World* world_ = nullptr;
+    GameSystem* game_ = nullptr;
+    std::unique_ptr<ServerHandler> server_;
+    std::unique_ptr<ClientHandler> client_;
+    char16_t loadingLog_[kLoadingLines][kLoadingUnits] = {};
+    bool fullScreen_ = false;
+    int currentPosition_ = -1;
+    IResource* currentResource_ = nullptr;
+    int runExitCode_ = 0;
+    std::string runError_;
+};
+
+// The library's one game; GetGame hands it out.
+Game& TheGame();

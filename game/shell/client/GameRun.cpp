@@ -1,0 +1,148 @@
+#include "game/shell/client/Game.h"
+
+#include "engine/core/IEngine.h"
+#include "engine/core/StringKit.h"
+#include "engine/render/IInput.h"
+#include "engine/render/IRenderer.h"
+#include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/settings/OptionsFile.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/WorldServices.h"
+#include "platform/ui/Ui.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The system's own server, joined when the launcher names no second argument.
+constexpr const char16_t* kDefaultServerAddress = u"127.0.0.1";
+constexpr int kDefaultServerPort = 8887;
+
+const char16_t* const kScripts[] = {u"blocks.cfg", u"objects.cfg", u"items.cfg", u"weapons_fin_vs_rus.cfg"};
+
+void CrashExit(int) { _exit(3); }
+
+void InstallCrashHandlers()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = CrashExit;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGSEGV, &action, nullptr);
+    sigaction(SIGILL, &action, nullptr);
+}
+
+void ErrorBox(const char16_t* text) { Ui::ShowMessage(u"Error!", text, Ui::Icon::Error); }
+
+} // namespace
+
+void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
+{
+    runExitCode_ = 0;
+    runError_.clear();
+    if (!engine_ || !game_) {
+        FailRun(kStartFailed, "The game was not initialised.");
+        return;
+    }
+    first = first ? first : u"";
+    second = second ? second : u"";
+    InstallCrashHandlers();
+    fullScreen_ = fullScreen;
+    engine_->OpenLog();
+    engine_->SetStatusText("Initializing winsock");
+    if (!engine_->InitNetwork()) {
+        ErrorBox(u"Winsock initialization failed");
+        FailRun(kStartFailed, "Networking could not be started.");
+        return;
+    }
+    // Returns only when no update is being installed now.
+    RunUpdateCheck();
+    if (!RunLogin())
+        return;
+    IGameOptions& options = game_->Options();
+    options.SetPlayerName(engine_->GetLoginNick());
+
+    const bool debug = Util::StrEqual(second, u"debug");
+    IRenderer* renderer = engine_->CreateRenderer(debug ? 4 : 2);
+    if (!renderer) {
+        ErrorBox(u"Unable to create renderer.");
+        FailRun(kStartFailed, "Unable to create renderer.");
+        return;
+    }
+    renderer_ = renderer;
+    if (media_)
+        media_->Load();
+    for (const char16_t* name : kScripts) {
+        auto* script = new ResourceScript(resources_, files_);
+        if (!script->Load(name)) {
+            renderer_->Shutdown();
+            delete script;
+            std::fprintf(stderr, "The resource script %s could not be loaded.\n", Util::Narrow(name).c_str());
+            std::fflush(nullptr);
+            _exit(255);
+        }
+        delete script;
+    }
+    resources_->BuildIndex();
+    resources_->ApplyItemDefinitions(Services().weapons);
+    if (options.GetWindowed())
+        fullScreen_ = false;
+    renderer_->SetUseFonts(options.GetUseFonts() != 0);
+    if (!renderer_->Init(1024, 768, 32, fullScreen_, options.GetVSync())) {
+        ErrorBox(u"Unable to initialize renderer.");
+        FailRun(kStartFailed, "Unable to initialize renderer.");
+        return;
+    }
+    if (!renderer_->LoadShaders()) {
+        engine_->Log("Loading shaders failed.\n");
+        FailRun(kStartFailed, "Loading shaders failed.");
+        return;
+    }
+    renderer_->SetBrightness(options.GetBrightness());
+    SetRenderer(renderer_);
+    game_->InitObjectRenderBuffers();
+    engine_->Log("Renderer initialized.\n");
+    input_ = engine_->GetInput();
+    if (!input_ || !input_->InitKeyboard()) {
+        engine_->Log("Keyboard init failed.\n");
+        FailRun(kStartFailed, "Keyboard init failed.");
+        return;
+    }
+    if (!input_->InitMouse()) {
+        engine_->Log("Mouse init failed.\n");
+        FailRun(kStartFailed, "Mouse init failed.");
+        return;
+    }
+    if (first[0])
+        options.SetPlayerName(first);
+    if (!second[0]) {
+        Util::StrCopy(game_->connectAddress, 256, kDefaultServerAddress);
+        game_->connectPort = kDefaultServerPort;
+    }
+    CreateInGameMenus();
+
+    while (game_->runMode >= 0 && game_->runMode <= 4 && game_->runMode != 2) {
+        switch (game_->runMode) {
+        case 0:
+            renderer_->SetCursorVisible(true);
+            RunMainMenu();
+            break;
+        case 1:
+            renderer_->SetCursorVisible(true);
+            RunHostMenu();
+            break;
+        default:
+            Play();
+            break;
+        }
+    }
+    engine_->FlushScores();
+    WriteOptionsFile(files_, &options, engine_->GetMasterServer());
+    Shutdown();
+}
