@@ -204,6 +204,22 @@ void Game::ClearLoadingLog()
         line[0] = 0;
 }
 
+float Game::GetMenuFrameTime() { return engine_ ? engine_->GetFrameTime2() : 0.0f; }
+
+void Game::UpdateMenuFrameTime()
+{
+    if (engine_)
+        engine_->UpdateFrameTime2();
+}
+
+void Game::SetRunMode(int mode)
+{
+    if (game_)
+        game_->runMode = mode;
+}
+
+ITexture* Game::GetMenuArrows() { return media_ ? media_->textures[CommonMedia::Arrows] : nullptr; }
+
 void Game::SetCurrentResource(int position, IResource* resource)
 {
     currentPosition_ = position;

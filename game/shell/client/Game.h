@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/shell/client/IGame.h"
+#include "game/shell/menu/IMenuHost.h"
 #include "game/world/resources/IResourceHost.h"
 #include "game/world/state/LoadingListener.h"
 
@@ -23,7 +24,7 @@ struct CommonMedia;
 // owns the client's pieces below the engine (audio through the resource
 // manager, the world, the shared media, the game state and its protocol
 // handlers) and runs the client.
-class Game : public IGame, public LoadingListener, public IResourceHost {
+class Game : public IGame, public LoadingListener, public IResourceHost, public IMenuHost {
 public:
     static constexpr int kLoadingLines = 5;
     static constexpr int kLoadingUnits = 1024;
@@ -71,6 +72,14 @@ public:
     void SelectObjectTool() override {}
     IEditorListener* GetStartedEditorListener() override { return nullptr; }
     IEditorSelectionPage* GetSelectionPage(Page) override { return nullptr; }
+
+    // IMenuHost
+    IRenderer* GetMenuRenderer() override { return renderer_; }
+    IInput* GetMenuInput() override { return input_; }
+    float GetMenuFrameTime() override;
+    void UpdateMenuFrameTime() override;
+    void SetRunMode(int mode) override;
+    ITexture* GetMenuArrows() override;
 
     IEngine* GetEngine() { return engine_; }
     IInput* GetInput() { return input_; }

@@ -44,6 +44,7 @@ const MediaEntry kTable[] = {
     {u"gfx/mission/flag_rus_s.png", 2}, {u"gfx/mission/flag_white_s.png", 2},
 };
 static_assert(sizeof(kTable) / sizeof(kTable[0]) == CommonMedia::kTextureSlots, "texture slots");
+static_assert(CommonMedia::DrawBanner == 22, "the screens' slots follow the table");
 
 const char16_t* const kSounds[] = {
     u"weapons/hit_glass.ogg",      u"weapons/hit_wood.ogg",      u"weapons/break_player_1.ogg",

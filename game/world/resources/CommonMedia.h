@@ -13,6 +13,33 @@ struct CommonMedia {
     static constexpr int kTextureSlots = 68;
     static constexpr int kSoundSlots = 10;
 
+    // The screens' pictures by their place in the table.
+    enum Slot {
+        GuiBar = 0,
+        Oxygen,
+        Captured,
+        MenuBackground,
+        ExitButton,
+        JoinGameTab,
+        JoinButton,
+        HostGameTab,
+        JoinTexts,
+        HostTexts,
+        HostButton,
+        RefreshButton,
+        Arrows,
+        GuiFont,
+        Crosshair,
+        FinlandFlag,
+        SovietFlag,
+        MapSprites,
+        FinlandWins,
+        FinlandScores,
+        RussiaWins,
+        RussiaScores,
+        DrawBanner,
+    };
+
     CommonMedia() = default;
     CommonMedia(IEngine* e, IResourceManager* r) : engine(e), resources(r) {}
 
