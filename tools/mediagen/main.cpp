@@ -2,6 +2,7 @@
 //   mediagen <game folder>
 // The output depends on nothing but this program, so every build writes the
 // same files.
+#include "DialogArt.h"
 #include "ItemArt.h"
 #include "MediaWriter.h"
 #include "ObjectArt.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
     ItemArt::Write(out);
     SoundArt::Write(out);
     SharedMediaArt::Write(out);
+    DialogArt::Write(out);
     if (!out.Ok())
         return 1;
     std::printf("mediagen: %d files\n", out.Count());

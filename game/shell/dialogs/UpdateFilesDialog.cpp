@@ -52,7 +52,8 @@ void UpdateFilesDialog::Open()
 
 void UpdateFilesDialog::OnInitDialog()
 {
-    window_->SetProgress(0);
+    if (window_)
+        window_->SetProgress(0);
     running_ = true;
 }
 

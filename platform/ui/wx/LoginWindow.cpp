@@ -58,6 +58,7 @@ public:
         ok->SetDefault();
         user_->SetFocus();
         Bind(wxEVT_BUTTON, &LoginWindow::OnOk, this, wxID_OK);
+        link->Bind(wxEVT_HYPERLINK, [page = view.link](wxHyperlinkEvent&) { OpenPage(page); });
         CentreOnScreen();
     }
 
