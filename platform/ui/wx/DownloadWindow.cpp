@@ -22,14 +22,17 @@ public:
     {
         const wxSize area = PictureBox::AreaFor(picture, ConvertDialogToPixels(wxSize(277, 43)));
         PictureBox* box = new PictureBox(this, picture, area);
+        // As wide as the picture allows, in the dialog's proportions.
+        const int inner = area.x * 259 / 277;
         status_ = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition,
-                                   ConvertDialogToPixels(wxSize(259, 20)), wxST_NO_AUTORESIZE);
-        bar_ = new wxGauge(this, wxID_ANY, kProgressRange, wxDefaultPosition, ConvertDialogToPixels(wxSize(259, 11)));
+                                   wxSize(inner, ConvertDialogToPixels(wxSize(259, 20)).y), wxST_NO_AUTORESIZE);
+        bar_ = new wxGauge(this, wxID_ANY, kProgressRange, wxDefaultPosition,
+                           wxSize(inner, ConvertDialogToPixels(wxSize(259, 11)).y));
         wxButton* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
         wxStaticText* footer = new wxStaticText(this, wxID_ANY, ToWx(footerText));
         footer->Disable();
 
-        const int margin = ConvertDialogToPixels(wxSize(9, 9)).x;
+        const int margin = (area.x - inner) / 2;
         wxBoxSizer* top = new wxBoxSizer(wxVERTICAL);
         top->Add(box, 0, wxEXPAND);
         top->Add(status_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, margin);
