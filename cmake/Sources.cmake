@@ -6,3 +6,6 @@ file(GLOB_RECURSE VORNHAL_ENGINE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/net/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/ui/*.cpp
   ${CMAKE_SOURCE_DIR}/platform/gl/*.cpp)
+# The client's dialogs over wxWidgets are a library of their own (UiWx),
+# which the engine never links.
+list(FILTER VORNHAL_ENGINE_SOURCES EXCLUDE REGEX "/platform/ui/wx/")

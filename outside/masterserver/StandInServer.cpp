@@ -175,7 +175,16 @@ bool StandInServer::ParseHead(const std::string& head, Request* r, size_t* conte
     *contentLength = 0;
     while (std::getline(in, line)) {
         size_t colon = line.find(':');
-        if (colon == std::string::npos || Lower(line.substr(0, colon)) != "content-length")
+        if (colon == std::string::npos)
+            continue;
+        const std::string name = Lower(line.substr(0, colon));
+        if (name == "host") {
+            size_t from = line.find_first_not_of(" \t", colon + 1);
+            size_t to = line.find_last_not_of(" \t\r");
+            r->host = from == std::string::npos || to < from ? std::string() : line.substr(from, to - from + 1);
+            continue;
+        }
+        if (name != "content-length")
             continue;
         const char* digits = line.c_str() + colon + 1;
         while (*digits == ' ' || *digits == '\t')
@@ -247,8 +256,13 @@ StandInServer::Reply StandInServer::Handle(const Request& r)
 {
     bool service = r.path == "/login.php" || r.path == "/servers.php" || r.path == "/getuserid.php" ||
                    r.path == "/addserver.php" || (r.path == "/updatescores.php" && r.method == "POST");
-    if (!service)
-        return StaticFile(r.path); // files need no state, and may be large
+    if (!service) {
+        // Files need no state, and may be large.
+        Reply file = StaticFile(r.path);
+        if (file.status == 404 && r.path == "/updates.xml")
+            return UpdateList(r.host);
+        return file;
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     if (r.path == "/login.php")
         return Login(r);

@@ -19,6 +19,7 @@ public:
         std::map<std::string, std::string> query;
         std::string body;
         std::string peer;
+        std::string host; // as the Host header gave it
     };
     struct Reply {
         int status = 200;
@@ -61,6 +62,10 @@ private:
     Reply AddServer(const Request& r);
     Reply UpdateScores(const Request& r);
     Reply StaticFile(const std::string& path);
+    // Without an "updates.xml" in the files folder: every package there
+    // (a "*.data" file with a package header), by data version, offered
+    // from this service.
+    Reply UpdateList(const std::string& host);
 
     std::mutex mutex_;
     StandInState* state_;
