@@ -13,6 +13,7 @@
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
 #include "game/world/state/GameSystem.h"
+#include "platform/ui/wx/Dialogs.h"
 
 #include <cstdio>
 
@@ -128,6 +129,7 @@ void Game::Shutdown()
     engine_->Shutdown();
     engine_->Log("Game shutdown.\n");
     engine_ = nullptr;
+    Ui::StopDialogs();
 }
 
 // ---- settings and the level catalogue ---------------------------------------

@@ -3,10 +3,6 @@
 #include "game/world/state/GameSystem.h"
 
 // The stages that the menus, the dialogs and play fill in.
-void Game::RunUpdateCheck() {}
-
-bool Game::RunLogin() { return true; }
-
 void Game::CreateInGameMenus() {}
 
 void Game::RunMainMenu() { game_->runMode = 5; }
