@@ -3,12 +3,12 @@
 #include "engine/net/GameStateHandler.h"
 
 #include "engine/core/ByteReader.h"
+#include "engine/core/ConsoleLog.h"
 #include "engine/net/Sequence.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 
 namespace MPAPI {
 
@@ -127,8 +127,7 @@ void GameStateHandler::Update(float seconds)
 
     silence_ += dt;
     if (silence_ > kTimeOut) {
-        std::printf("Connection time out: %1.3f", double(silence_));
-        std::fflush(stdout);
+        Util::ConsolePrint("Connection time out: %1.3f\n", double(silence_));
         state_ = kTimedOut;
         resetPending_ = true;
         return;
@@ -202,9 +201,9 @@ void GameStateHandler::Update(float seconds)
         sendTimer_ = kSendInterval;
     if (debug_) {
         if (due || written)
-            std::printf("do_update=%s, updated=%s\n", due ? "true" : "false", written ? "true" : "false");
+            Util::ConsolePrint("do_update=%s, updated=%s\n", due ? "true" : "false", written ? "true" : "false");
         else
-            std::printf("No update.\n");
+            Util::ConsolePrint("No update.\n");
     }
 }
 

@@ -1,12 +1,12 @@
 #include "engine/net/ServerManager.h"
 
+#include "engine/core/ConsoleLog.h"
 #include "engine/net/MpapiDatagram.h"
 #include "engine/net/ServerSocket.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 
 namespace MPAPI {
 
@@ -18,8 +18,7 @@ namespace {
 void PrintAddress(const char* format, uint32_t ip)
 {
     const uint8_t* b = reinterpret_cast<const uint8_t*>(&ip);
-    std::printf(format, b[0], b[1], b[2], b[3]);
-    std::fflush(stdout);
+    Util::ConsolePrint(format, b[0], b[1], b[2], b[3]);
 }
 
 // Reads the object's replicated values into values; true when any differs
@@ -129,15 +128,13 @@ IConnection* ServerManager::NextNewConnection()
 
 bool ServerManager::Listen(int port)
 {
-    std::printf("Create socket.\n");
-    std::fflush(stdout);
+    Util::ConsolePrint("Create socket.\n");
     auto* socket = new ServerSocket();
     if (!socket->Open(port)) {
         delete socket;
         return false;
     }
-    std::printf("Socket created.\n");
-    std::fflush(stdout);
+    Util::ConsolePrint("Socket created.\n");
     SetSocket(socket);
     port_ = socket->GetLocalPort();
     StartReceiveThread();
@@ -182,8 +179,7 @@ void ServerManager::Update(float seconds)
 {
     Guard lock(GetManagerMutex());
     if (seconds > 10.0f) {
-        std::printf("Tick overflow: %1.3f\n", double(seconds));
-        std::fflush(stdout);
+        Util::ConsolePrint("Tick overflow: %1.3f\n", double(seconds));
     }
     float dt = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0f;
     // Every client's packet of this pass leaves in one batch.

@@ -3,9 +3,11 @@
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/net/IConnection.h"
+#include "engine/web/IPlayerScores.h"
 #include "game/shell/ConsoleWords.h"
 #include "game/shell/IMessageWriter.h"
 #include "game/shell/MultiplayerHandler.h"
+#include "game/shell/ServerHandler.h"
 #include "game/world/GameMod.h"
 #include "game/world/GameSystem.h"
 #include "game/world/Player.h"
@@ -71,11 +73,16 @@ public:
         va_end(args);
         writer_->Print("%s", text.c_str());
     }
-    // Names and debug texts go out one unit at a time, as their low bytes.
-    void PrintUnits(const char16_t* text, int limit)
+    // Names and debug texts go out as the console's text (UTF-8), at most
+    // limit units of them.
+    void PrintText(const char16_t* text, int limit)
     {
-        for (int i = 0; writer_ && i < limit && text[i] != 0; ++i)
-            writer_->Print("%c", int(char(text[i])));
+        if (!writer_)
+            return;
+        int n = 0;
+        while (n < limit && text[n] != 0)
+            ++n;
+        writer_->Print("%s", Util::ToOs(std::u16string(text, size_t(n))).c_str());
     }
 
     MultiplayerHandler* Handler()
@@ -139,7 +146,7 @@ void ListPlayers(Command& c)
             ping = connection->GetPing();
             loss = connection->GetPacketLoss();
         }
-        c.PrintUnits(slot->name, MultiplayerHandler::kSlotCount);
+        c.PrintText(slot->name, MultiplayerHandler::kSlotCount);
         c.Print(", %s, %d frags, ping: %d, loss: %1.2f\n", TeamName(slot->team), handler->GetPlayerFrags(slot->id),
                 ping, double(loss));
     }
@@ -168,7 +175,7 @@ void ShowPlayer(Command& c, const char16_t* name)
         char16_t text[kDebugTextUnits] = {};
         connection->GetDebugText(text, kDebugTextUnits);
         text[kDebugTextUnits - 1] = 0;
-        c.PrintUnits(text, kDebugTextUnits);
+        c.PrintText(text, kDebugTextUnits);
     }
 }
 
@@ -330,10 +337,16 @@ bool ExecuteConsoleCommand(const char16_t* line, IMessageWriter* writer, GameSys
         c.Print("%s", kHelpText);
     } else if (SetChoice(c) || ManagePlayers(c)) {
     } else if (c.Is(u"changemap")) {
-        if (!c.Handler()->StartLevel()) {
+        MultiplayerHandler* handler = c.Handler();
+        if (!handler->StartLevel()) {
             c.Print("Unable to load level.\n");
+            // A level that would not load is found before the one played is
+            // torn down: the server goes on with it. Only a server left with
+            // no level at all has nothing more to offer.
+            ServerHandler* server = game->GetServerHandler();
+            bool playing = server && server == handler && server->GetLevelPath()[0] != 0;
             if (levelLost)
-                *levelLost = true;
+                *levelLost = !playing;
         }
     } else if (c.Is(u"balance")) {
         if (GameMod* mode = game->GetGameMode())
