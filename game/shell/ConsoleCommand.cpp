@@ -213,6 +213,37 @@ void RemovePlayer(Command& c, bool ban)
     handler->KickPlayer(id);
 }
 
+// The account the master service confirmed for the player who holds the
+// name becomes an operator: a name alone anybody may join under.
+void MakeOperator(Command& c)
+{
+    int32_t id = c.Handler()->FindPlayerIdByName(c.First());
+    Player* player = id != 0 ? FindPlayer(id) : nullptr;
+    if (!player) {
+        c.Print(kNotFound);
+        return;
+    }
+    IPlayerScores* scores = player->GetScores();
+    int32_t account = scores ? scores->GetAccountId() : 0;
+    if (account <= 0) {
+        c.Print("Player has no confirmed account.\n");
+        return;
+    }
+    IGameOptions& o = c.Options();
+    // An entry of that name without an account (an older file's) takes it.
+    for (int32_t i = 0; i < o.GetOperatorCount(); ++i) {
+        if (!Same(o.GetOperator(i), c.First()))
+            continue;
+        int32_t bound = o.GetOperatorAccount(i);
+        if (bound == 0)
+            o.SetOperatorAccount(i, account);
+        if (bound == 0 || bound == account)
+            return;
+    }
+    o.AddOperator(c.First());
+    o.SetOperatorAccount(o.GetOperatorCount() - 1, account);
+}
+
 void SetPassword(Command& c)
 {
     const char16_t* word = c.First();
@@ -310,7 +341,7 @@ bool ManagePlayers(Command& c)
         if (Empty(c.First()))
             c.Print(add ? "Command syntax is: op playername/ip\n" : "Command syntax is: deop playername/ip\n");
         else if (add)
-            c.Options().AddOperator(c.First());
+            MakeOperator(c);
         else
             c.Options().RemoveOperator(c.First());
     } else if (c.Is(u"giveallammo"))

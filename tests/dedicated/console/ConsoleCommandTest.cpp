@@ -120,6 +120,7 @@ TEST_F(ConsoleCommand, EveryReplyAndCallByteForByte)
         {u"unban stranger", "Player not found.\n", "unban stranger"},
         {u"unban known", "", "unban known"},
         {u"op", "Command syntax is: op playername/ip\n", ""},
+        {u"op nobody", "Player not found.\n", ""},
         {u"deop", "Command syntax is: deop playername/ip\n", ""},
         {u"balance", "", ""},
         {u"autobalance", "Command syntax is: autobalance 0/1\n", ""},
@@ -165,8 +166,8 @@ TEST_F(ConsoleCommand, SettingsFollowTheWords)
     EXPECT_TRUE(o.GetServerLocked() && Util::StrEqual(o.GetServerPassword(), u"pw"));
     Run(u"password");
     EXPECT_FALSE(o.GetServerLocked());
-    Run(u"op Alice");
-    Run(u"op Boris");
+    o.AddOperator(u"Alice");
+    o.AddOperator(u"Boris");
     Run(u"deop Alice");
     EXPECT_TRUE(!o.IsOperator(u"Alice") && o.IsOperator(u"Boris"));
 }

@@ -114,11 +114,14 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     FakeRoster roster;
     GameOptions options;
     options.AddOperator(u"Op");
+    options.SetOperatorAccount(0, 5);
     h.SetRoster(&roster);
     h.SetOptions(&options);
     std::vector<std::u16string> commands;
     h.SetCommandRunner([&](const char16_t* line) { commands.push_back(line); });
+    ConfirmedAccount opAccount(5);
     Player* op = h.AcceptJoin(nullptr, u"Op", "");
+    AsFake(op)->scores = &opAccount;
     Player* guest = h.AcceptJoin(nullptr, u"Guest", "");
     AsFake(guest)->figures.team = 7;
 
@@ -141,9 +144,16 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     // Nobody can join as "op" while Op plays, so the operator's name stays his.
     EXPECT_EQ(h.AcceptJoin(nullptr, u"OP", ""), nullptr);
 
+    // An entry without an account (an older file's) is nobody's.
+    options.AddOperator(u"Old");
+    Player* old = h.AcceptJoin(nullptr, u"Old", "");
+    AsFake(old)->scores = &opAccount;
+    h.HandleChat(u"!ban Op", old, false);
+    EXPECT_EQ(commands.size(), 1u);
+
     // An entry bound to an account: the name alone is not enough.
     options.AddOperator(u"Boss");
-    options.SetOperatorAccount(1, 77);
+    options.SetOperatorAccount(2, 77);
     Player* impostor = h.AcceptJoin(nullptr, u"Boss", "");
     h.HandleChat(u"!ban Op", impostor, false);
     EXPECT_EQ(commands.size(), 1u);
