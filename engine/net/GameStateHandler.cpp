@@ -74,6 +74,7 @@ void GameStateHandler::ClearAll()
     bytesOut_ = bytesIn_ = 0;
     rateOut_ = rateIn_ = 0;
     packetsSent_ = packetsReceived_ = 0;
+    deliveredBytes_ = 0;
     peerAnswered_ = false;
     clientState_.Clear();
     lastFlags_ = 0;
@@ -354,6 +355,18 @@ int GameStateHandler::GetReceivedSize()
 {
     ScopedLock lock(this);
     return receiveStream_.GetUnread();
+}
+
+int GameStateHandler::GetPingsSent()
+{
+    ScopedLock lock(this);
+    return pingsSent_;
+}
+
+int64_t GameStateHandler::GetDeliveredBytes()
+{
+    ScopedLock lock(this);
+    return deliveredBytes_;
 }
 
 int GameStateHandler::GetSlotsInFlight()

@@ -281,6 +281,8 @@ bool GameStateHandler::OnDataDatagram(const uint8_t* body, int length)
     for (int i = 0; i < h.ackCount; ++i) {
         for (Slot& s : slots_) {
             if (s.inFlight && s.sequence == h.acks[i]) {
+                if (s.chunkSequence != 0)
+                    deliveredBytes_ += s.chunkLength;
                 ClearSlot(s);
                 OnPacketAcked(h.acks[i]);
                 break;

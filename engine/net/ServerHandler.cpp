@@ -49,9 +49,10 @@ void ServerHandler::Reset()
     peerPort_ = 0;
     newConnection = false;
     silence = 0;
-    unanswered = 0;
     quiet = 0;
     quickRelease = false;
+    unjoined = 0;
+    joinCreditFrom = 0;
     lastBlockSequence_ = 0;
     refreshTimer_ = 0;
     refreshNow_ = false;

@@ -224,17 +224,35 @@ void ServerManager::UpdateSlots(float dt)
             continue;
         }
         h.Update(dt);
-        if (h.HasPeerAnswered())
+        if (h.IsResetPending())
             continue;
-        h.unanswered += dt;
-        if (h.unanswered > kUnansweredTimeOut) {
-            // Closed the usual way, so the game sees it go at GetState.
-            h.Drop();
-            h.silence = 0;
-            h.quickRelease = true;
-            ShareBudget();
-        }
+        if (!h.HasPeerAnswered() && h.GetPingsSent() >= kUnansweredPings)
+            Release(h);
+        else if (!JoinedInTime(h, dt))
+            Release(h);
     }
+}
+
+bool ServerManager::JoinedInTime(ServerHandler& h, float dt)
+{
+    int64_t delivered = h.GetDeliveredBytes();
+    if (h.GetPlayerObject()) {
+        h.unjoined = 0;
+        h.joinCreditFrom = delivered;
+        return true;
+    }
+    h.unjoined += std::min(dt, kMaxPassCredit);
+    double allowed = double(kJoinDeadline) + double(delivered - h.joinCreditFrom) / kJoinCreditBytes;
+    return h.unjoined <= allowed;
+}
+
+void ServerManager::Release(ServerHandler& h)
+{
+    // Closed the usual way, so the game sees it go at GetState.
+    h.Drop();
+    h.silence = 0;
+    h.quickRelease = true;
+    ShareBudget();
 }
 
 void ServerManager::ResetObjectStreams()
@@ -385,9 +403,13 @@ int ServerManager::TakeSlot(uint32_t ip, int port)
         return -1;
     }
     int active = 0;
-    for (ServerHandler& h : slots_)
+    int fromAddress = 0;
+    for (ServerHandler& h : slots_) {
         active += h.IsActive() ? 1 : 0;
-    if (active >= maxPlayers_)
+        fromAddress += h.IsActive() && h.GetRemoteAddress() == ip ? 1 : 0;
+    }
+    const bool loopback = reinterpret_cast<const uint8_t*>(&ip)[0] == 127;
+    if (active >= maxPlayers_ || (fromAddress >= kSlotsPerAddress && !loopback))
         return D::kReplyFull;
     for (ServerHandler& h : slots_) {
         if (h.HasPeer() || h.IsResetPending())
