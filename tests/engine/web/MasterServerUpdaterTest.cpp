@@ -342,7 +342,7 @@ TEST(MasterServerUpdater, StopBoundsTheWaitOnATricklingMasterServer)
     ASSERT_TRUE(WaitFor([&] { return trickler.PiecesSent() >= 3; }));
     auto start = std::chrono::steady_clock::now();
     updater.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - start,
-              std::chrono::milliseconds(MasterServerUpdater::kStopWaitMs + 2000));
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(ms.count(), MasterServerUpdater::kStopWaitMs + 2000);
     EXPECT_LT(trickler.PiecesSent(), 100);
 }
