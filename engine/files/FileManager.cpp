@@ -1,5 +1,6 @@
 #include "engine/files/FileManager.h"
 
+#include "engine/core/ConsoleLog.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/MemoryFile.h"
 #include "engine/files/NativeFile.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <unordered_set>
@@ -115,8 +115,7 @@ bool SameBytes(const ZipFileHandler::FileInfo_t& a, const ZipFileHandler::FileIn
 
 FileManager::FileManager() : gameDir_(Os::CurrentDirectory())
 {
-    std::printf("GameDir: %s\n", Util::ToUtf8(gameDir_).c_str());
-    std::fflush(stdout);
+    Util::ConsolePrint("GameDir: %s\n", Util::ToUtf8(gameDir_).c_str());
 }
 
 FileManager::~FileManager()
