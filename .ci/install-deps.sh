@@ -6,6 +6,7 @@ pkgs=(
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libexpat1-dev
   libopenal-dev libvorbis-dev libogg-dev
   libsdl1.2-dev libgl-dev libglu1-mesa-dev freeglut3-dev libx11-dev libgl1-mesa-dri xvfb xauth
+  libwxgtk3.2-dev libxtst-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do
