@@ -231,6 +231,12 @@ void Game::SetCurrentResource(int position, IResource* resource)
 void Game::FailRun(int exitCode, const char* why)
 {
     runExitCode_ = exitCode;
-    runError_ = why ? why : "";
-    std::fprintf(stderr, "%s\n", runError_.c_str());
+    runError_ = Util::Widen(why ? why : "");
+}
+
+int Game::GetRunResult(const char16_t** reason)
+{
+    if (reason)
+        *reason = runError_.c_str();
+    return runExitCode_;
 }

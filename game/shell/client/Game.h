@@ -29,8 +29,7 @@ public:
     static constexpr int kLoadingLines = 5;
     static constexpr int kLoadingUnits = 1024;
     static constexpr int kScriptCount = 4;
-    // The run's exit code when a start-up step failed.
-    static constexpr int kStartFailed = 1;
+    static constexpr int kStartFailed = kRunFailedExitCode;
 
     Game();
     ~Game() override;
@@ -56,8 +55,7 @@ public:
     const char16_t* LevelName(int index) override;
     const char16_t* ModeLevelFile(int mode, int n) override;
     const char16_t* LevelFile(int index) override;
-    int GetRunExitCode() override { return runExitCode_; }
-    const char* GetRunError() override { return runError_.c_str(); }
+    int GetRunResult(const char16_t** reason) override;
 
     // LoadingListener: the loading screen's log, newest line last.
     void ShowLoadingText(const char16_t* text, bool newLine) override;
@@ -127,7 +125,7 @@ private:
     int currentPosition_ = -1;
     IResource* currentResource_ = nullptr;
     int runExitCode_ = 0;
-    std::string runError_;
+    std::u16string runError_;
 };
 
 // The library's one game; GetGame hands it out.
