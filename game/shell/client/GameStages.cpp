@@ -7,10 +7,9 @@ void Game::RunUpdateCheck() {}
 
 bool Game::RunLogin() { return true; }
 
-void Game::CreateInGameMenus() {}
-
 void Game::RunMainMenu() { game_->runMode = 5; }
 
 void Game::RunHostMenu() { game_->runMode = 5; }
 
-void Game::Play() { game_->runMode = 0; }
+// The HUD's frame of play; weak so that the HUD's own takes its place.
+__attribute__((weak)) void Game::DrawScene() {}
