@@ -3,8 +3,10 @@
 #include "engine/audio/IAudio.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/net/IClient.h"
 #include "engine/physics/IPhysics.h"
 #include "engine/render/IRenderer.h"
+#include "game/shell/client/ScreenLog.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
@@ -63,6 +65,9 @@ void Game::SetRenderer(IRenderer* renderer)
     if (media_)
         media_->Load();
     renderer_ = renderer;
+    // The renderer's window brings the keyboard and mouse with it.
+    if (!input_ && engine_)
+        input_ = engine_->GetInput();
 #ifndef VORNHAL_DEDICATED
     if (game_)
         game_->SetRenderer(renderer);
@@ -98,8 +103,12 @@ void Game::Shutdown()
     // The handlers outlive the game state, which still reaches them while it goes.
     if (server_)
         server_->Stop();
-    if (client_)
+    if (client_) {
         client_->Stop();
+        client_->SetClient(nullptr);
+    }
+    // Its receive thread writes into the game state.
+    play_.client.reset();
     delete game_;
     game_ = nullptr;
     server_.reset();
@@ -114,6 +123,8 @@ void Game::Shutdown()
     if (renderer_)
         renderer_->Shutdown();
     renderer_ = nullptr;
+    // The engine's textures go with it.
+    play_.loadingPicture = nullptr;
     input_ = nullptr;
     delete media_;
     media_ = nullptr;
@@ -193,6 +204,8 @@ void Game::ShowLoadingText(const char16_t* text, bool newLine)
         loadingLog_[kLoadingLines - 1][0] = 0;
     }
     Util::StrCopy(loadingLog_[kLoadingLines - 1], kLoadingUnits, text ? text : u"");
+    ScreenLog::Write("loading", loadingLog_[kLoadingLines - 1]);
+    DrawLoadingScreen(false);
 }
 
 const char16_t* Game::GetLoadingLine(int i) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/shell/client/IGame.h"
+#include "game/shell/client/PlayState.h"
 #include "game/shell/menu/IMenuHost.h"
 #include "game/world/resources/IResourceHost.h"
 #include "game/world/state/LoadingListener.h"
@@ -89,6 +90,25 @@ public:
     CommonMedia* GetMedia() { return media_; }
     ServerHandler* GetServerHandler() { return server_.get(); }
     ClientHandler* GetClientHandler() { return client_.get(); }
+    // Play's own state; the play frame's state and the in-game menus are
+    // shared with the HUD.
+    PlayState& GetPlayState() { return play_; }
+    SceneState& Scene() { return play_.scene; }
+    ChatMenu* GetChatMenu() { return play_.chat.get(); }
+    KickMenu* GetKickMenu() { return play_.kick.get(); }
+
+    // The chat input, the password prompt and the kick table, made once.
+    void CreateInGameMenus();
+    // Joins or hosts as the run mode says and plays until the player leaves;
+    // sets the run mode that follows.
+    void Play();
+    // One frame's input, overlays, client state and camera; true ends play.
+    bool StepScene();
+    // One frame of play as the player sees it.
+    void DrawScene();
+    // The loading picture and log; with input, one frame of the password
+    // prompt. True when the window was asked to close.
+    bool DrawLoadingScreen(bool withInput);
     bool IsFullScreen() const { return fullScreen_; }
     // The palette's current resource: position in the manager (-1 none).
     int GetCurrentPosition() const { return currentPosition_; }
@@ -101,11 +121,8 @@ private:
     // being installed now; the log-in answers false when the player cancelled.
     void RunUpdateCheck();
     bool RunLogin();
-    void CreateInGameMenus();
     void RunMainMenu();
     void RunHostMenu();
-    // Joins or hosts as the run mode says and plays until the player leaves.
-    void Play();
 
     IEngine* engine_ = nullptr;
     IRenderer* renderer_ = nullptr;
@@ -120,6 +137,7 @@ private:
     GameSystem* game_ = nullptr;
     std::unique_ptr<ServerHandler> server_;
     std::unique_ptr<ClientHandler> client_;
+    PlayState play_;
     char16_t loadingLog_[kLoadingLines][kLoadingUnits] = {};
     bool fullScreen_ = false;
     int currentPosition_ = -1;

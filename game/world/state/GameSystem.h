@@ -106,6 +106,9 @@ public:
 
     GameOptions& Options() { return options_; }
     Inventory* GetInventory() { return inventory_; }
+    // The inventory the local side plays with: a host's own player's, or
+    // (null) the one the client mirrors from the server.
+    void SetInventory(Inventory* inventory) { inventory_ = inventory ? inventory : &ownInventory_; }
     MessageContainer& Messages(int i) { return messages_[i < 0 ? 0 : (i > 2 ? 2 : i)]; }
     const char16_t* GetLevelTitle() const { return levelName_; }
     int32_t GetLevelGameMode() const { return levelGameMode_; }
@@ -118,10 +121,17 @@ public:
     // Where a join goes: host (at most 255 units) and UDP port.
     char16_t connectAddress[256] = {};
     int32_t connectPort = 0;
+    // The reload display: the clip change's remaining time and its total.
     float countdown = 0.0f;
+    float countdownTotal = 0.0f;
     float playerStatusTimer = 0.0f;
     int32_t lastWeaponCategory = 0;
     float viewScale = 1.0f;
+    // The aim point from the view's centre, and a shift of the whole view.
+    float aimOffsetX = 0.0f;
+    float aimOffsetY = 0.0f;
+    float viewOffsetX = 0.0f;
+    float viewOffsetY = 0.0f;
 
 private:
     // Capture-the-flag and hill levels need their flags apart.

@@ -128,6 +128,8 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
         services.renderer->DecodeGameMapImage(level.picture.data(), int(level.picture.size()));
 #endif
     countdown = 0.0f;
+    // The host's player, whose inventory may be the one in use, goes now.
+    SetInventory(nullptr);
     objects_->Clear();
     particles_->Clear();
     sounds_->Clear();
