@@ -5,6 +5,7 @@
 #include "engine/core/StringKit.h"
 #include "engine/physics/IPhysics.h"
 #include "engine/render/IRenderer.h"
+#include "game/shell/editor/EditorUI.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
@@ -23,6 +24,9 @@ Game& TheGame()
 }
 
 extern "C" IGame* GetGame() { return &TheGame(); }
+
+const char16_t* const Game::kScriptNames[kScriptCount] = {u"blocks.cfg", u"objects.cfg", u"items.cfg",
+                                                          u"weapons_fin_vs_rus.cfg"};
 
 Game::Game() = default;
 
@@ -68,7 +72,12 @@ void Game::SetRenderer(IRenderer* renderer)
 #endif
 }
 
-IEditorUI* Game::GetEditorUI() { return nullptr; }
+IEditorUI* Game::GetEditorUI()
+{
+    if (!editor_)
+        editor_ = std::make_unique<EditorUI>(this);
+    return editor_.get();
+}
 
 bool Game::LoadOptions()
 {

@@ -14,3 +14,12 @@ void Game::RunMainMenu() { game_->runMode = 5; }
 void Game::RunHostMenu() { game_->runMode = 5; }
 
 void Game::Play() { game_->runMode = 0; }
+
+// Until the screens' map rendering is in: the level editor calls these.
+void Game::RenderMiniMap(unsigned long) {}
+
+void Game::DrawMiniMap(unsigned long, int, int) {}
+
+void Game::RenderGameMap() {}
+
+void Game::DrawGameMap(unsigned long, int, int) {}
