@@ -227,6 +227,17 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
             EXPECT_EQ(ui->GetTool(), 3);
             drive.Click(p.x, p.y);
         }
+        // A resize moves the placed objects with the map; sizes nobody can
+        // hold move nothing.
+        Object* flag = OnlyObjectOf(placed[u"finland flag"]);
+        ASSERT_NE(flag, nullptr);
+        ui->ResizeLevel(41, 30, 1, 0);
+        EXPECT_EQ(flag->GetX(), 192.0f);
+        ui->ResizeLevel(0, 30, 5, 5);
+        ui->ResizeLevel(5000, 30, 5, 5);
+        ui->ResizeLevel(40, 30, 0, 0);
+        EXPECT_EQ(flag->GetX(), 160.0f);
+        EXPECT_EQ(flag->GetY(), 96.0f);
         int windowCells = 0;
         for (int y = 0; y < 30; ++y)
             windowCells += (world->GetCell(10, y) & World::kWindow) ? 1 : 0;
@@ -331,7 +342,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         // A save that cannot be written whole keeps the file it was to replace.
         drive.Key(Letter('B'));
         pick(u"Walls", u"brick wall");
-        drive.Click(30 * 32, 3 * 32);
+        drive.Click(20 * 32 + 200 + 5, 3 * 32 + 100 + 5); // the view starts at (-200, -100)
+        ASSERT_TRUE(world->GetCell(20, 3) & World::kWall);
         struct rlimit was;
         getrlimit(RLIMIT_FSIZE, &was);
         auto previous = std::signal(SIGXFSZ, SIG_IGN);
