@@ -117,6 +117,9 @@ void Game::Shutdown()
     world_ = nullptr;
     delete resources_;
     resources_ = nullptr;
+    // The palette's pick went with the resources.
+    currentPosition_ = -1;
+    currentResource_ = nullptr;
     // Sources and buffers made from the device went with the resources.
     audio_.reset();
     if (renderer_)

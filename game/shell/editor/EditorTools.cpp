@@ -63,7 +63,10 @@ bool EditorUI::SelectBlockBrush() { return ChangeTool(BlockBrush), true; }
 bool EditorUI::SelectBlockTool()
 {
     // A palette pick keeps the fill tool, which paints with the pick too.
-    ChangeTool(tool_ == FillTool ? FillTool : BlockBrush);
+    if (tool_ != FillTool)
+        return SelectBlockBrush();
+    objectBrush_.Clear();
+    scatter_.Clear();
     return true;
 }
 
