@@ -362,6 +362,22 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ::close(fd);
         ASSERT_TRUE(SaveTo(ui, folder + "/again.lvl"));
         EXPECT_EQ(TestSupport::ReadAll(folder + "/again.lvl"), level);
+        // The scatter brush with no radius: one pine per stroke, and none
+        // where a pine already stands within the range.
+        IResource* pine = palette.Find(u"Objects", u"pine");
+        ASSERT_NE(pine, nullptr);
+        ui->AddClipboardItem(pine->GetId());
+        ui->SetScatterOptions(true, 0, 2, 32);
+        drive.Key(Letter('S'));
+        for (int stroke = 0; stroke < 2; ++stroke) {
+            drive.Click(700, 300);
+            drive.Key(Letter('B')); // drops the preview shown after the stroke
+            drive.Key(Letter('S'));
+        }
+        drive.Key(Letter('B'));
+        int pines = 0;
+        Services().objects->ForEachObject([&](Object* o) { pines += o->GetDefinitionId() == pine->GetId(); });
+        EXPECT_EQ(pines, 1);
         finland = placed[u"finland start"]->GetId();
         russia = placed[u"russia start"]->GetId();
         blank = placed[u"finland flag"]->GetId();
