@@ -7,6 +7,7 @@
 #include "engine/physics/IPhysics.h"
 #include "engine/render/IRenderer.h"
 #include "game/shell/client/ScreenLog.h"
+#include "game/shell/editor/EditorUI.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
@@ -26,6 +27,9 @@ Game& TheGame()
 }
 
 extern "C" IGame* GetGame() { return &TheGame(); }
+
+const char16_t* const Game::kScriptNames[kScriptCount] = {u"blocks.cfg", u"objects.cfg", u"items.cfg",
+                                                          u"weapons_fin_vs_rus.cfg"};
 
 Game::Game() = default;
 
@@ -74,7 +78,12 @@ void Game::SetRenderer(IRenderer* renderer)
 #endif
 }
 
-IEditorUI* Game::GetEditorUI() { return nullptr; }
+IEditorUI* Game::GetEditorUI()
+{
+    if (!editor_)
+        editor_ = std::make_unique<EditorUI>(this);
+    return editor_.get();
+}
 
 bool Game::LoadOptions()
 {
@@ -118,6 +127,9 @@ void Game::Shutdown()
     world_ = nullptr;
     delete resources_;
     resources_ = nullptr;
+    // The palette's pick went with the resources.
+    currentPosition_ = -1;
+    currentResource_ = nullptr;
     // Sources and buffers made from the device went with the resources.
     audio_.reset();
     if (renderer_)

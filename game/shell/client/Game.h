@@ -10,6 +10,7 @@
 #include <string>
 
 class ClientHandler;
+class EditorUI;
 class IAudio;
 class IFileManager;
 class IInput;
@@ -30,6 +31,8 @@ public:
     static constexpr int kLoadingLines = 5;
     static constexpr int kLoadingUnits = 1024;
     static constexpr int kScriptCount = 4;
+    // The resource-definition scripts, in the order they load.
+    static const char16_t* const kScriptNames[kScriptCount];
     static constexpr int kStartFailed = kRunFailedExitCode;
 
     Game();
@@ -66,11 +69,22 @@ public:
     // IResourceHost
     IRenderer* GetRenderer() override { return renderer_; }
     void SetCurrentResource(int position, IResource* resource) override;
-    bool HasEditor() override { return false; }
-    void SelectBlockTool() override {}
-    void SelectObjectTool() override {}
-    IEditorListener* GetStartedEditorListener() override { return nullptr; }
-    IEditorSelectionPage* GetSelectionPage(Page) override { return nullptr; }
+    bool HasEditor() override;
+    void SelectBlockTool() override;
+    void SelectObjectTool() override;
+    IEditorListener* GetStartedEditorListener() override;
+    IEditorSelectionPage* GetSelectionPage(Page page) override;
+
+    // The level editor (game/shell/editor): the palettes from the four
+    // scripts, and the view of the level with the editing overlays.
+    void BuildEditorPalettes();
+    void DrawEditorView(unsigned long window);
+    void DrawEditorGrid();
+    // The minimap and the game-map picture (game/shell/hud).
+    void RenderMiniMap(unsigned long window);
+    void DrawMiniMap(unsigned long window, int width, int height);
+    void RenderGameMap();
+    void DrawGameMap(unsigned long window, int width, int height);
 
     // IMenuHost
     IRenderer* GetMenuRenderer() override { return renderer_; }
@@ -83,6 +97,8 @@ public:
     IEngine* GetEngine() { return engine_; }
     IInput* GetInput() { return input_; }
     IPhysics* GetPhysics() { return physics_; }
+    // Null while there is no game state, or no sound.
+    IAudio* GetAudio() { return game_ ? audio_.get() : nullptr; }
     IFileManager* GetFileManager() { return files_; }
     GameSystem* GetGameSystem() { return game_; }
     World* GetWorld() { return world_; }
@@ -138,6 +154,7 @@ private:
     std::unique_ptr<ServerHandler> server_;
     std::unique_ptr<ClientHandler> client_;
     PlayState play_;
+    std::unique_ptr<EditorUI> editor_;
     char16_t loadingLog_[kLoadingLines][kLoadingUnits] = {};
     bool fullScreen_ = false;
     int currentPosition_ = -1;

@@ -78,6 +78,9 @@ public:
     bool LoadLevel(const char16_t* path, bool diskOnly = false);
     // The level's check value, or 0 when the file is missing or foreign.
     int32_t CreateGameMode(const char16_t* path, bool diskOnly = false);
+    // Objects, lights, particles, sounds and bodies of the level go; the
+    // map stays.
+    void ClearLevelObjects();
     GameMod* GetGameMode() { return gameMode_; }
     // Takes the rules object over, dropping the previous one.
     void SetGameMode(GameMod* mode);
@@ -111,7 +114,10 @@ public:
     void SetInventory(Inventory* inventory) { inventory_ = inventory ? inventory : &ownInventory_; }
     MessageContainer& Messages(int i) { return messages_[i < 0 ? 0 : (i > 2 ? 2 : i)]; }
     const char16_t* GetLevelTitle() const { return levelName_; }
+    // Keeps the first 64 units.
+    void SetLevelTitle(const char16_t* name);
     int32_t GetLevelGameMode() const { return levelGameMode_; }
+    void SetLevelGameMode(int32_t mode) { levelGameMode_ = mode; }
     CameraPos& Camera() { return camera_; }
     GamePacket& Packet() { return packet_; }
 

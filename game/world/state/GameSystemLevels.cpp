@@ -130,10 +130,7 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
     countdown = 0.0f;
     // The host's player, whose inventory may be the one in use, goes now.
     SetInventory(nullptr);
-    objects_->Clear();
-    particles_->Clear();
-    sounds_->Clear();
-    physics_->Clear();
+    ClearLevelObjects();
     if (services.world) {
         level.world.ApplyTo(*services.world);
         physics_->SetArea(float(services.world->GetWidth()) * 32.0f, float(services.world->GetHeight()) * 32.0f);
@@ -163,6 +160,21 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
         light->SetSize(placed.size);
     }
     return true;
+}
+
+void GameSystem::ClearLevelObjects()
+{
+    objects_->Clear();
+    particles_->Clear();
+    sounds_->Clear();
+    physics_->Clear();
+    if (World* world = Services().world)
+        world->ForgetWallBodies();
+}
+
+void GameSystem::SetLevelTitle(const char16_t* name)
+{
+    CopyName(levelName_, name ? std::u16string(name) : std::u16string());
 }
 
 bool GameSystem::CheckFlagSpacing()
