@@ -5,7 +5,7 @@ pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libexpat1-dev
   libopenal-dev libvorbis-dev libogg-dev
-  libsdl1.2-dev libgl-dev libglu1-mesa-dev freeglut3-dev libx11-dev libgl1-mesa-dri xvfb xauth
+  libsdl1.2-dev libgl-dev libglu1-mesa-dev freeglut3-dev libx11-dev libxtst-dev libgl1-mesa-dri xvfb xauth
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "game/shell/client/IGame.h"
+#include "game/shell/client/SceneState.h"
+#include "game/shell/client/ScreenState.h"
 #include "game/shell/menu/IMenuHost.h"
+#include "game/shell/menu/ScreenContext.h"
 #include "game/world/resources/IResourceHost.h"
 #include "game/world/state/LoadingListener.h"
 
@@ -83,6 +86,9 @@ public:
 
     IEngine* GetEngine() { return engine_; }
     IInput* GetInput() { return input_; }
+    // The run attaches the engine's input; a host that draws play itself
+    // hands it in.
+    void SetInput(IInput* input) { input_ = input; }
     IPhysics* GetPhysics() { return physics_; }
     IFileManager* GetFileManager() { return files_; }
     GameSystem* GetGameSystem() { return game_; }
@@ -92,6 +98,19 @@ public:
     ServerHandler* GetServerHandler() { return server_.get(); }
     ClientHandler* GetClientHandler() { return client_.get(); }
     bool IsFullScreen() const { return fullScreen_; }
+    // One frame of play drawn: the world, then the HUD on top.
+    void DrawScene();
+    // Everything DrawScene puts over the world, inside its scene.
+    void DrawHud();
+    // The whole level drawn small: the editor's minimap (a 256 x 256 target
+    // shown in a window of at most 200 x 200) and the 512 x 512 map picture.
+    void RenderMiniMap(unsigned long window);
+    void DrawMiniMap(unsigned long window, int width, int height);
+    void RenderGameMap();
+    void DrawGameMap(unsigned long window, int width, int height);
+    SceneState& GetScene() { return scene_; }
+    ScreenState& GetScreens() { return screens_; }
+    ScreenContext GetScreenContext();
     // The palette's current resource: position in the manager (-1 none).
     int GetCurrentPosition() const { return currentPosition_; }
     IResource* GetCurrentResource() { return currentResource_; }
@@ -128,6 +147,8 @@ private:
     IResource* currentResource_ = nullptr;
     int runExitCode_ = 0;
     std::string runError_;
+    SceneState scene_;
+    ScreenState screens_;
 };
 
 // The library's one game; GetGame hands it out.

@@ -9,8 +9,4 @@ bool Game::RunLogin() { return true; }
 
 void Game::CreateInGameMenus() {}
 
-void Game::RunMainMenu() { game_->runMode = 5; }
-
-void Game::RunHostMenu() { game_->runMode = 5; }
-
 void Game::Play() { game_->runMode = 0; }

@@ -60,6 +60,15 @@ public:
     void SelectWeapon(int id);
     int CycleWeaponClass(int category);
     int CycleExplosive();
+    // The explosive selection given up (its last one went).
+    void ClearSelectedExplosive() { selectedExplosive_ = -1; }
+    // Whatever weapon was being cycled to is forgotten.
+    void CancelCycle()
+    {
+        repeatTimer_ = 0.0f;
+        currentWeapon_ = -1;
+        currentCategory_ = 0;
+    }
 
     const std::list<WeaponEntry>& GetWeapons() const { return weapons_; }
     const std::list<AmmoEntry>& GetAmmo() const { return ammo_; }
