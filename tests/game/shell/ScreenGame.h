@@ -1,8 +1,8 @@
 #pragma once
 
 // A whole Game over the build tree's game folder in a real 1024 x 768
-// window, real X input into that window through XTEST, and the pictures it
-// shows read back from screenshots.
+// window on an X server of its own, real X input into that window through
+// XTEST, and the pictures it shows read back from screenshots.
 #include "engine/core/Engine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
@@ -27,12 +27,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-inline bool HaveDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    return name && *name;
-}
 
 // A PNG read whole: from a path on disk, or from the game folder (package first).
 struct Picture {
@@ -73,6 +67,10 @@ inline bool Near(uint32_t a, uint32_t b, int tolerance)
 
 class ScreenGame {
 public:
+    // An X server of the test's own: the pointer and keys of this test
+    // disturb no other. False when none starts.
+    bool StartDisplay() { return display_.Start(); }
+
     void Open()
     {
         ASSERT_TRUE(std::filesystem::exists(std::string(VORNHAL_BUILD_DIR) + "/game.data"));
@@ -164,6 +162,8 @@ public:
     IInput* input = nullptr;
 
 private:
+    // Outlives the window.
+    PrivateDisplay display_;
     std::unique_ptr<Engine> engine_;
     std::unique_ptr<Game> game_;
     std::filesystem::path staging_, kept_;

@@ -20,8 +20,8 @@ class HudScreen : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!HaveDisplay())
-            GTEST_SKIP() << "no X display";
+        if (!screen.StartDisplay())
+            GTEST_SKIP() << "no Xvfb";
         ASSERT_NO_FATAL_FAILURE(screen.Open());
         Game& game = screen.GetGame();
         state = game.GetGameSystem();
