@@ -22,6 +22,13 @@ ITexture* HudFrame::Picture(int slot) const
 
 namespace Hud {
 
+int Truncate(float value, int lo, int hi)
+{
+    if (!(value >= float(lo)))
+        return lo;
+    return value >= float(hi) ? hi : int(value);
+}
+
 MultiplayerHandler* ActiveHandler(GameSystem* game)
 {
     return game ? dynamic_cast<MultiplayerHandler*>(game->GetActiveHandler()) : nullptr;

@@ -40,6 +40,10 @@ struct HudFrame {
 
 namespace Hud {
 
+// A value of the world (some come from the network) truncated into
+// lo..hi; one that is not a number at all gives lo.
+int Truncate(float value, int lo, int hi);
+
 // The handler the game state uses, as the shell's handler; null when none.
 MultiplayerHandler* ActiveHandler(GameSystem* game);
 // The handler's local player when it is a player of the world, else null.

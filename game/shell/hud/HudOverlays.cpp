@@ -251,7 +251,7 @@ void DrawCrosshair(HudFrame& f)
     ITexture* arm = f.Picture(CommonMedia::Crosshair);
     if (IsAdminPage(s.overlay) || !arm)
         return;
-    const int spread = f.local ? int(f.local->GetDispersion() * f.local->GetDispersionFactor()) : 0;
+    const int spread = f.local ? Truncate(f.local->GetDispersion() * f.local->GetDispersionFactor(), 0, 1000) : 0;
     const float scale = f.game->viewScale > 0.0f ? f.game->viewScale : 1.0f;
     const float cx = s.cursorX / scale + 512.0f - 4.0f, cy = s.cursorY / scale + 384.0f - 4.0f;
     struct Piece {

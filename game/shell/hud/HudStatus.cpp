@@ -16,7 +16,6 @@
 #include "game/world/state/WorldServices.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -110,9 +109,8 @@ void DrawNumber(HudFrame& f, float value, int x, int y)
     ITexture* digits = f.Picture(CommonMedia::GuiFont);
     if (!digits)
         return;
-    const float clamped = std::isfinite(value) ? std::min(999.0f, std::max(0.0f, value)) : 0.0f;
     char16_t text[8];
-    Util::FormatTo(text, 8, u"%d", int(clamped));
+    Util::FormatTo(text, 8, u"%d", Truncate(value, 0, 999));
     for (int i = 0; text[i]; ++i) {
         // Cell k holds the digit k + 1; the last cell holds 0.
         const int cell = text[i] == u'0' ? 9 : text[i] - u'1';
@@ -183,7 +181,7 @@ void DrawWeaponIcons(HudFrame& f)
         s.reloadTotal = left;
     s.reloadSeen = left;
     if (left > 0.0f && s.reloadTotal > 0.0f) {
-        const int w = int((1.0f - left / s.reloadTotal) * 128.0f);
+        const int w = Truncate((1.0f - left / s.reloadTotal) * 128.0f, 0, 128);
         Fill(f, 730, 705, float(730 + w), 710, 255, 64, 5, 0.5f);
     }
 
@@ -195,7 +193,7 @@ void DrawWeaponIcons(HudFrame& f)
     DrawGrenadeRow(f);
 
     if (f.actions[GameAction::ThrowGrenade] && explosive != -1) {
-        const int w = int(std::min(255.0f, std::max(0.0f, s.grenadeCharge)) / 255.0f * 171.0f);
+        const int w = Truncate(s.grenadeCharge / 255.0f * 171.0f, 0, 171);
         Fill(f, 480, 748, float(480 + w), 751, 255, 43, 83, 0.7f);
     }
 }
@@ -211,7 +209,7 @@ void DrawStamina(HudFrame& f)
         s.stamina = std::max(0.0f, s.stamina - step);
     else
         s.stamina = std::min(kStaminaFull, s.stamina + step);
-    const int w = int(s.stamina / kStaminaFull * 175.0f);
+    const int w = Truncate(s.stamina / kStaminaFull * 175.0f, 0, 175);
     Fill(f, 250, 736, float(250 + w), 744, 7, 57, 185, 0.7f);
 }
 
@@ -226,7 +224,7 @@ void DrawBreath(HudFrame& f)
         return;
     if (ITexture* oxygen = f.Picture(CommonMedia::Oxygen))
         DrawPicture(f, oxygen, 0, 0, oxygen->GetWidth(), oxygen->GetHeight(), 250, 683, false, s.breathFade * 0.75f);
-    const int w = int(std::max(0.0f, f.breath) / 100.0f * 175.0f);
+    const int w = Truncate(f.breath / 100.0f * 175.0f, 0, 175);
     Fill(f, 251, 697, float(251 + w), 707, 176, 176, 176, s.breathFade * 0.8f);
 }
 
