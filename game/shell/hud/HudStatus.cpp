@@ -141,8 +141,8 @@ void KeepExplosives(HudFrame& f)
         return;
     }
     const auto& weapons = inventory->GetWeapons();
-    const bool carriesExplosive = std::any_of(weapons.begin(), weapons.end(),
-                                              [](const Inventory::WeaponEntry& w) { return w.category == kExplosives; });
+    auto isExplosive = [](const Inventory::WeaponEntry& w) { return w.category == kExplosives; };
+    const bool carriesExplosive = std::any_of(weapons.begin(), weapons.end(), isExplosive);
     if (!carriesExplosive)
         return;
     const int pending = inventory->CycleWeapon(kExplosives);

@@ -37,7 +37,8 @@ TEST(JoinAddress, HostPortAndRefusals)
         EXPECT_EQ(a.verdict, c.verdict) << Util::Narrow(c.text);
         EXPECT_EQ(a.host, c.host) << Util::Narrow(c.text);
         EXPECT_EQ(a.port, c.port) << Util::Narrow(c.text);
-        EXPECT_EQ(a.Refusal() != nullptr, c.verdict != JoinAddress::Verdict::Join && c.verdict != JoinAddress::Verdict::Empty);
+        const bool refused = c.verdict != JoinAddress::Verdict::Join && c.verdict != JoinAddress::Verdict::Empty;
+        EXPECT_EQ(a.Refusal() != nullptr, refused);
     }
 }
 
