@@ -2,8 +2,8 @@
 // process of its own) moving and firing on the default level, and the time
 // a player takes to fetch the level. VORNHAL_BENCH_SECONDS sets how long the
 // hosting is measured (3 s unless set; 60 s for the figures).
-#include "ChildProcess.h"
 #include "engine/net/LossyRelay.h"
+#include "support/ChildProcess.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 
@@ -23,7 +23,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using TestGame::ChildProcess;
+using TestSupport::ChildProcess;
 
 double Seconds()
 {

@@ -1,12 +1,13 @@
 // Arbitrary server message streams into the client handler, level download
 // included: nothing may be written outside the game folder's "levels", and
 // no partial file may stay behind once the handler stops.
+#include "ScratchFolder.h"
 #include "engine/core/Engine.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/world/map/World.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/state/GameSystem.h"
-#include "tests/game/net/MemoryClient.h"
+#include "tests/game/shell/protocol/MemoryClient.h"
 
 #include <unistd.h>
 
@@ -19,14 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string g_root;
-
-void RemoveRoot()
-{
-    std::error_code ignored;
-    fs::remove_all(g_root, ignored);
-}
-
 struct ClientGame {
     std::string root;
     Engine* engine = nullptr;
@@ -37,11 +30,7 @@ struct ClientGame {
 
     ClientGame()
     {
-        char pattern[] = "/tmp/vornhal-fuzz-XXXXXX";
-        if (!mkdtemp(pattern))
-            abort();
-        root = g_root = pattern;
-        std::atexit(RemoveRoot);
+        root = Fuzz::ScratchFolder();
         fs::create_directories(root + "/game/levels");
         char old[4096];
         if (!getcwd(old, sizeof old) || chdir((root + "/game").c_str()) != 0)

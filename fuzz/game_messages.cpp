@@ -2,8 +2,8 @@
 // framing, every message reader, join, chat and the player table.
 #include "game/world/net/GameMessage.h"
 #include "game/world/settings/GameOptions.h"
-#include "tests/game/net/FakeRoster.h"
-#include "tests/game/net/MemoryConnection.h"
+#include "tests/game/shell/protocol/FakeRoster.h"
+#include "tests/game/shell/protocol/MemoryConnection.h"
 
 #include <cstdint>
 #include <cstdlib>

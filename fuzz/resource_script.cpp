@@ -1,5 +1,6 @@
 // Arbitrary bytes as a resource script: load them in normal and in edit
 // mode, save the edited text back and check that it loads again unchanged.
+#include "ScratchFolder.h"
 #include "engine/files/FileManager.h"
 #include "engine/render/ITexture.h"
 #include "game/world/resources/ResourceManager.h"
@@ -50,11 +51,10 @@ std::string g_folder;
 FileManager* Files()
 {
     static FileManager* files = [] {
-        char folder[] = "/tmp/fuzz-resource-script-XXXXXX";
+        g_folder = Fuzz::ScratchFolder();
         char here[4096];
-        if (!mkdtemp(folder) || !getcwd(here, sizeof here) || chdir(folder) != 0)
+        if (!getcwd(here, sizeof here) || chdir(g_folder.c_str()) != 0)
             std::abort();
-        g_folder = folder;
         Ui::SetMessageBackend(Silent);
         FileManager* made = new FileManager();
         if (chdir(here) != 0)

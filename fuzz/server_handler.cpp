@@ -1,5 +1,6 @@
 // Arbitrary client message streams, connection losses, stream pressure and
 // operator actions against a serving game state with a real level.
+#include "ScratchFolder.h"
 #include "engine/core/Engine.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
@@ -13,11 +14,10 @@
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/state/GameSystem.h"
-#include "tests/game/net/MemoryConnection.h"
+#include "tests/game/shell/protocol/MemoryConnection.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -25,14 +25,6 @@
 #include <vector>
 
 namespace {
-
-std::string g_folder;
-
-void RemoveFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(g_folder, ignored);
-}
 
 class Server : public MPAPI::IServer {
 public:
@@ -79,12 +71,9 @@ struct Serving {
     {
         // The engine takes the folder it starts in as its game folder; the
         // fuzzer's own paths (its corpus) stay relative to where it began.
-        char dir[] = "/tmp/vornhal-fuzz-XXXXXX";
         char old[4096];
-        if (!getcwd(old, sizeof old) || !mkdtemp(dir) || chdir(dir) != 0 || mkdir("levels", 0700) != 0)
+        if (!getcwd(old, sizeof old) || chdir(Fuzz::ScratchFolder().c_str()) != 0 || mkdir("levels", 0700) != 0)
             abort();
-        g_folder = dir;
-        std::atexit(RemoveFolder);
         engine = std::make_unique<Engine>();
         if (chdir(old) != 0)
             abort();

@@ -66,7 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int i = 0; i < list.GetCount(); ++i) {
             IServerInfo* s = list.GetServer(i);
             sum += Length(s->GetName()) + Length(s->GetLevel()) + Length(s->GetAddress());
-            sum += size_t(s->GetPort() + s->GetPlayers() + s->GetMaxPlayers() + s->GetGameMode());
+            // Each field on its own: the reply may hold any number in them.
+            sum += size_t(s->GetPort()) + size_t(s->GetPlayers());
+            sum += size_t(s->GetMaxPlayers()) + size_t(s->GetGameMode());
         }
         if (list.GetServer(list.GetCount()) || list.GetServer(-1))
             std::abort();
@@ -81,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int i = 0; i < files.GetCount(); ++i) {
             IUpdateFile* f = files.Get(i);
             sum += Length(f->GetName()) + Length(f->GetNotes()) + Length(f->GetFileUrl());
-            sum += size_t(f->GetVersion() + f->GetFileSize());
+            sum += size_t(f->GetVersion()) + size_t(f->GetFileSize());
         }
         files.DeleteAll();
         break;

@@ -74,7 +74,8 @@ std::vector<uint8_t> HeadlessGame::ShippedLevel(const std::string& name)
     return TestSupport::ReadAll(std::string(VORNHAL_BUILD_DIR) + "/levels/" + name);
 }
 
-std::vector<uint8_t> HeadlessGame::MakeLevel(const std::string& shipped, size_t size, uint32_t seed)
+std::vector<uint8_t> HeadlessGame::RewriteShipped(const std::string& shipped,
+                                                  const std::function<void(LevelContents&)>& change)
 {
     IFileManager* files = engine_->GetFileManager();
     std::vector<uint8_t> original = ShippedLevel(shipped);
@@ -84,40 +85,37 @@ std::vector<uint8_t> HeadlessGame::MakeLevel(const std::string& shipped, size_t 
     LevelContents level;
     if (original.empty() || !ReadLevel(in.get(), resources_.get(), &level))
         return {};
+    change(level);
     World world(resources_.get());
     level.world.ApplyTo(world);
-    std::mt19937 random(seed);
-    std::vector<uint8_t> picture(size > original.size() ? size - original.size() : 1);
-    for (uint8_t& b : picture)
-        b = uint8_t(random());
-    std::unique_ptr<IFile> out(files->CreateMemoryFile(int(size + 4096)));
-    if (!WriteLevel(out.get(), files, level.header, picture, world, level.objects, level.lights, nullptr))
+    std::unique_ptr<IFile> out(files->CreateMemoryFile(int(original.size() + level.picture.size() + 4096)));
+    if (!WriteLevel(out.get(), files, level.header, level.picture, world, level.objects, level.lights, nullptr))
         return {};
     return FileBytes(out.get());
 }
 
+std::vector<uint8_t> HeadlessGame::MakeLevel(const std::string& shipped, size_t size, uint32_t seed)
+{
+    const size_t original = ShippedLevel(shipped).size();
+    return RewriteShipped(shipped, [&](LevelContents& level) {
+        std::mt19937 random(seed);
+        level.picture.assign(size > original ? size - original : 1, 0);
+        for (uint8_t& b : level.picture)
+            b = uint8_t(random());
+    });
+}
+
 std::vector<uint8_t> HeadlessGame::WithoutDoors(const std::string& shipped)
 {
-    IFileManager* files = engine_->GetFileManager();
-    std::vector<uint8_t> original = ShippedLevel(shipped);
-    std::unique_ptr<IFile> in(files->CreateMemoryFile(int(original.size())));
-    in->Write(original.data(), int(original.size()));
-    in->Seek(0);
-    LevelContents level;
-    if (original.empty() || !ReadLevel(in.get(), resources_.get(), &level))
-        return {};
-    World world(resources_.get());
-    level.world.ApplyTo(world);
-    std::vector<LevelObject> kept;
-    for (const LevelObject& o : level.objects) {
-        IResource* definition = resources_->GetById(o.definitionId);
-        if (!definition || definition->GetClassId() != ResourceClass::Door)
-            kept.push_back(o);
-    }
-    std::unique_ptr<IFile> out(files->CreateMemoryFile(int(original.size() + 4096)));
-    if (!WriteLevel(out.get(), files, level.header, level.picture, world, kept, level.lights, nullptr))
-        return {};
-    return FileBytes(out.get());
+    return RewriteShipped(shipped, [&](LevelContents& level) {
+        std::vector<LevelObject> kept;
+        for (const LevelObject& o : level.objects) {
+            IResource* definition = resources_->GetById(o.definitionId);
+            if (!definition || definition->GetClassId() != ResourceClass::Door)
+                kept.push_back(o);
+        }
+        level.objects = kept;
+    });
 }
 
 } // namespace TestGame

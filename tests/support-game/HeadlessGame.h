@@ -2,10 +2,12 @@
 
 #include "engine/core/Engine.h"
 #include "game/shell/protocol/ClientHandler.h"
+#include "game/world/map/LevelFile.h"
 #include "game/world/map/World.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/state/GameSystem.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +43,10 @@ public:
     std::vector<uint8_t> WithoutDoors(const std::string& shipped);
 
 private:
+    // A shipped level read, changed and written again; empty when it does
+    // not read or write.
+    std::vector<uint8_t> RewriteShipped(const std::string& shipped, const std::function<void(LevelContents&)>& change);
+
     std::string dir_;
     std::unique_ptr<Engine> engine_;
     std::unique_ptr<ResourceManager> resources_;

@@ -7,7 +7,8 @@
 
 namespace TestSupport {
 
-// A fresh folder under /tmp, removed with everything in it at the end.
+// A fresh folder under /tmp, removed with everything in it at the end of
+// its scope, or when the process ends first (exit, a crash).
 class TempDir {
 public:
     TempDir();
@@ -19,6 +20,7 @@ public:
 
 private:
     std::string path_;
+    int slot_ = -1;
 };
 
 // Runs the scope in another current directory and returns to the old one.

@@ -6,10 +6,13 @@
 #include "game/shell/console/IMessageWriter.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
 #include "game/world/state/GameSystem.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -81,6 +84,11 @@ protected:
     {
         CapturingWriter writer;
         handler_.calls.clear();
+        // The console fuzz target reads a line as UTF-16 units, low byte first.
+        std::vector<uint8_t> seed;
+        for (const char16_t* c = line; *c; ++c)
+            seed.insert(seed.end(), {uint8_t(*c), uint8_t(*c >> 8)});
+        TestSupport::WriteFuzzSeed("console_command", "line_" + std::to_string(std::hash<std::u16string>()(line)), seed);
         bool q = ExecuteConsoleCommand(line, &writer, &game_, &levelLost_);
         for (size_t i = 0; calls && i < handler_.calls.size(); ++i)
             *calls += (i ? ";" : "") + handler_.calls[i];

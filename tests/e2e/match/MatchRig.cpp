@@ -55,12 +55,12 @@ void MatchRig::SetOption(const std::string& key, const std::string& value)
 
 bool MatchRig::StartServer()
 {
-    server_ = std::make_unique<TestGame::ChildProcess>(std::string(VORNHAL_BUILD_DIR) + "/server",
+    server_ = std::make_unique<TestSupport::ChildProcess>(std::string(VORNHAL_BUILD_DIR) + "/server",
                                                        std::vector<std::string>{}, dir_.File("server"));
     return server_->Started() && server_->WaitFor("Playing level levels/" + levels_.front() + ".", 30000);
 }
 
-TestGame::ChildProcess& MatchRig::AddPlayer(const Account& who, int team, bool withLevels)
+TestSupport::ChildProcess& MatchRig::AddPlayer(const Account& who, int team, bool withLevels)
 {
     NetTest::LossProfile loss;
     loss.loss = 0.1, loss.duplicate = 0.05, loss.reorder = 0.05, loss.maxDelay = 20;
@@ -77,7 +77,7 @@ TestGame::ChildProcess& MatchRig::AddPlayer(const Account& who, int team, bool w
     std::vector<std::string> args = {"--port", std::to_string(relays_.back()->GetPort()), "--name", who.nick,
                                      "--team", std::to_string(team), "--fight", "--trace",
                                      "--login", who.user, "pw", "127.0.0.1:" + std::to_string(master_.Port())};
-    players_.push_back(std::make_unique<TestGame::ChildProcess>(
+    players_.push_back(std::make_unique<TestSupport::ChildProcess>(
         std::string(VORNHAL_BUILD_DIR) + "/tests/headless_player", args, folder));
     return *players_.back();
 }

@@ -2,7 +2,7 @@
 
 #include "../../engine/net/LossyRelay.h"
 #include "../../engine/web/StandIn.h"
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <memory>
 #include <string>
@@ -25,9 +25,9 @@ public:
     bool StartServer();
     // A player through its own relay; withLevels gives it the match's levels
     // beforehand, else it downloads them.
-    TestGame::ChildProcess& AddPlayer(const Account& who, int team, bool withLevels);
+    TestSupport::ChildProcess& AddPlayer(const Account& who, int team, bool withLevels);
 
-    TestGame::ChildProcess& Server() { return *server_; }
+    TestSupport::ChildProcess& Server() { return *server_; }
     StandIn& Master() { return master_; }
     std::string PlayerFile(size_t player, const std::string& relative) const;
 
@@ -41,7 +41,7 @@ private:
     int mode_ = 0;
     std::vector<std::string> levels_;
     std::vector<std::vector<uint8_t>> levelBytes_;
-    std::unique_ptr<TestGame::ChildProcess> server_;
+    std::unique_ptr<TestSupport::ChildProcess> server_;
     std::vector<std::unique_ptr<NetTest::LossyRelay>> relays_;
-    std::vector<std::unique_ptr<TestGame::ChildProcess>> players_;
+    std::vector<std::unique_ptr<TestSupport::ChildProcess>> players_;
 };

@@ -28,20 +28,20 @@ bool ScoresReached(StandIn& master, int id)
 }
 
 // Waits for the server's console while the players' output is read too.
-bool ServerShows(MatchRig& rig, const std::string& text, int timeoutMs, std::vector<TestGame::ChildProcess*> players)
+bool ServerShows(MatchRig& rig, const std::string& text, int timeoutMs, std::vector<TestSupport::ChildProcess*> players)
 {
     for (int waited = 0; waited < timeoutMs; waited += 200) {
         if (rig.Server().WaitFor(text, 200))
             return true;
-        for (TestGame::ChildProcess* p : players)
+        for (TestSupport::ChildProcess* p : players)
             p->Drain(0);
     }
     return false;
 }
 
-void LeaveAndQuit(MatchRig& rig, std::vector<TestGame::ChildProcess*> players)
+void LeaveAndQuit(MatchRig& rig, std::vector<TestSupport::ChildProcess*> players)
 {
-    for (TestGame::ChildProcess* p : players) {
+    for (TestSupport::ChildProcess* p : players) {
         p->Signal(SIGTERM);
         EXPECT_EQ(p->WaitExit(20000), 0) << p->Output();
         EXPECT_NE(p->Output().find("\nleft\n"), std::string::npos) << p->Output();
@@ -62,9 +62,9 @@ void PlayRound(int mode, const std::string& prefix, bool toFragLimit)
     // In minutes: the shortest a match runs by the clock.
     rig.SetOption("servertimelimit", toFragLimit ? "5" : "1");
     ASSERT_TRUE(rig.StartServer()) << rig.Server().Output();
-    TestGame::ChildProcess& aho = rig.AddPlayer(kAho, 1, true);
-    TestGame::ChildProcess& bob = rig.AddPlayer(kBob, 2, false);
-    for (TestGame::ChildProcess* p : {&aho, &bob}) {
+    TestSupport::ChildProcess& aho = rig.AddPlayer(kAho, 1, true);
+    TestSupport::ChildProcess& bob = rig.AddPlayer(kBob, 2, false);
+    for (TestSupport::ChildProcess* p : {&aho, &bob}) {
         ASSERT_TRUE(p->WaitFor("login ok\n", 20000)) << p->Output();
         ASSERT_TRUE(p->WaitFor("joined levels/" + first + "\n", 60000)) << p->Output();
     }
@@ -72,13 +72,13 @@ void PlayRound(int mode, const std::string& prefix, bool toFragLimit)
     EXPECT_EQ(TestSupport::ReadAll(rig.PlayerFile(1, "levels/" + first)),
               TestSupport::ReadAll(rig.PlayerFile(0, "levels/" + first)));
 
-    TestGame::ChildProcess& server = rig.Server();
+    TestSupport::ChildProcess& server = rig.Server();
     if (toFragLimit) {
         ASSERT_TRUE(ServerShows(rig, " killed ", 150000, {&aho, &bob}))
             << server.Output() << aho.Output() << bob.Output();
     }
     ASSERT_TRUE(ServerShows(rig, "Playing level levels/" + second + ".", 150000, {&aho, &bob})) << server.Output();
-    for (TestGame::ChildProcess* p : {&aho, &bob})
+    for (TestSupport::ChildProcess* p : {&aho, &bob})
         ASSERT_TRUE(p->WaitFor("joined levels/" + second + "\n", 60000)) << p->Output();
     EXPECT_FALSE(TestSupport::ReadAll(rig.PlayerFile(1, "levels/" + second)).empty());
     // The level's end uploads the players' scores.

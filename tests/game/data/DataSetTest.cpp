@@ -1,10 +1,9 @@
 // The shipped data set as the game loads it: a real renderer under X (so the
 // pictures become textures), sounds on OpenAL's silent device, failures in
 // message boxes.
-#include "DataSetChecks.h"
+#include "DataSetSuite.h"
 
 #include "engine/audio/IAudio.h"
-#include "engine/core/Engine.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/Texture_SDL.h"
 #include "game/world/resources/ResourceScript.h"
@@ -54,117 +53,68 @@ bool LoadScript(ResourceManager& manager, IFileManager* files, const std::string
     return ok && reported->empty();
 }
 
+struct GameLoading {
+    static constexpr bool kMedia = true;
+    static constexpr const char* kSkip = "no X display: run under xvfb-run -a -s \"-screen 0 1280x1024x24\"";
+    static bool Prepare()
+    {
+        if (!HaveDisplay())
+            return false;
+        // A silent device: the samples decode and load as they would play.
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        setenv("ALSOFT_LOGLEVEL", "0", 1);
+        return true;
+    }
+    static void Start(Engine* engine)
+    {
+        ASSERT_TRUE(engine->Init());
+        renderer = engine->CreateRenderer(2);
+        ASSERT_NE(renderer, nullptr);
+        renderer->SetUseFonts(false);
+        ASSERT_TRUE(renderer->Init(128, 128, 32, false, false));
+        // The atlases the game makes before its first textures.
+        renderer->CreateAtlas(0, 0);
+        renderer->CreateAtlas(1, 1);
+        renderer->CreateAtlas(2, 1);
+        audio = engine->CreateAudio();
+        if (audio && !audio->Init()) {
+            delete audio;
+            audio = nullptr;
+        }
+    }
+    static IAudio* Audio() { return audio; }
+    static void Stop()
+    {
+        delete audio;
+        audio = nullptr;
+    }
+
+    static IRenderer* renderer;
+    static IAudio* audio;
+};
+
+IRenderer* GameLoading::renderer = nullptr;
+IAudio* GameLoading::audio = nullptr;
+
 } // namespace DataSet
 
 namespace {
 
 using namespace DataSet;
 
-class GameDataSet : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        if (!HaveDisplay())
-            return;
-        // A silent device: the samples decode and load as they would play.
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        setenv("ALSOFT_LOGLEVEL", "0", 1);
-        {
-            TestSupport::ScopedChdir in(GameDir());
-            engine_ = new Engine();
-        }
-        ASSERT_TRUE(engine_->Init());
-        renderer_ = engine_->CreateRenderer(2);
-        ASSERT_NE(renderer_, nullptr);
-        renderer_->SetUseFonts(false);
-        ASSERT_TRUE(renderer_->Init(128, 128, 32, false, false));
-        // The atlases the game makes before its first textures.
-        renderer_->CreateAtlas(0, 0);
-        renderer_->CreateAtlas(1, 1);
-        renderer_->CreateAtlas(2, 1);
-        audio_ = engine_->CreateAudio();
-        if (audio_ && !audio_->Init()) {
-            delete audio_;
-            audio_ = nullptr;
-        }
-        manager_ = new ResourceManager(nullptr, engine_, audio_);
-        for (const std::string& name : ScriptNames()) {
-            std::string message;
-            const bool ok = LoadScript(*manager_, engine_->GetFileManager(), name, &message);
-            results_->push_back(name + (ok ? ": ok" : ": " + message));
-        }
-        manager_->BuildIndex();
-        table_ = new WeaponTable(nullptr, manager_);
-        manager_->ApplyItemDefinitions(table_);
-    }
-    static void TearDownTestSuite()
-    {
-        delete table_;
-        delete manager_;
-        delete audio_;
-        if (engine_) {
-            engine_->Shutdown();
-            delete engine_;
-        }
-        results_->clear();
-    }
-    void SetUp() override
-    {
-        if (!engine_)
-            GTEST_SKIP() << "no X display: run under xvfb-run -a -s \"-screen 0 1280x1024x24\"";
-        ASSERT_NE(manager_, nullptr);
-    }
+INSTANTIATE_TYPED_TEST_SUITE_P(GameDataSet, DataSetTest, GameLoading);
 
-    static Engine* engine_;
-    static IRenderer* renderer_;
-    static IAudio* audio_;
-    static ResourceManager* manager_;
-    static WeaponTable* table_;
-    static std::vector<std::string>* results_;
-};
+using GameDataSet = DataSetTest<GameLoading>;
 
-Engine* GameDataSet::engine_ = nullptr;
-IRenderer* GameDataSet::renderer_ = nullptr;
-IAudio* GameDataSet::audio_ = nullptr;
-ResourceManager* GameDataSet::manager_ = nullptr;
-WeaponTable* GameDataSet::table_ = nullptr;
-std::vector<std::string>* GameDataSet::results_ = new std::vector<std::string>;
-
-TEST_F(GameDataSet, EveryScriptLoadsWithoutAMessage)
+TEST_F(GameDataSet, LinkedSoundsHaveSamples)
 {
-    std::vector<std::string> expected;
-    for (const std::string& name : ScriptNames())
-        expected.push_back(name + ": ok");
-    EXPECT_EQ(*results_, expected);
-    EXPECT_GT(manager_->GetCount(), 150);
-}
-
-TEST_F(GameDataSet, IdsAreExplicitUniqueAndInTheirRanges) { ExpectIdsExplicitUniqueAndInRange(*manager_); }
-
-TEST_F(GameDataSet, EveryReferencedFileExists) { ExpectReferencedFilesExist(); }
-
-TEST_F(GameDataSet, WallAlphaMasksFollowTheNeighbours) { ExpectWallAlphaMasks(); }
-
-TEST_F(GameDataSet, EveryImageIsATexture) { ExpectImagesLoaded(*manager_, true); }
-
-TEST_F(GameDataSet, LinkedSoundsHaveIdsAndSamples)
-{
-    ASSERT_NE(audio_, nullptr) << "the silent OpenAL device did not open";
-    ExpectLinkedSounds(*manager_, true);
+    ASSERT_NE(GameLoading::audio, nullptr) << "the silent OpenAL device did not open";
     // Every sound resource, linked or not, has all its files.
     for (IResource* r : AllResources(*manager_))
         if (ISoundResource* s = r->GetSoundInterface()) {
             EXPECT_GE(s->GetSampleCount(), 1) << Describe(r);
         }
 }
-
-TEST_F(GameDataSet, WeaponsAreComplete) { ExpectWeapons(*manager_, *table_); }
-
-TEST_F(GameDataSet, PickUpsResolveAndHaveImages) { ExpectPickUps(*manager_, *table_); }
-
-TEST_F(GameDataSet, BothTeamsHaveStartPointsAndFlags) { ExpectStartPointsAndFlags(*manager_); }
-
-TEST_F(GameDataSet, LevelObjectsCarryWhatTheirClassesRead) { ExpectLevelObjects(*manager_, true); }
 
 // Tile thumbnails read the sheets' pixels back through the textures.
 TEST_F(GameDataSet, TilesReadTheirPixelsFromTheSheets)
@@ -212,7 +162,7 @@ TEST_F(GameDataSet, PicturesFitTheirAtlases)
     // Leave at least half of the smallest atlas to the common media.
     EXPECT_LE(area[1], 512L * 1024);
     EXPECT_LE(area[2], 512L * 1024);
-    ASSERT_TRUE(renderer_->PrepareTextures());
+    ASSERT_TRUE(GameLoading::renderer->PrepareTextures());
     for (Texture* texture : packed)
         EXPECT_NE(texture->GetAtlas(), nullptr) << Narrow(texture->GetName());
 }

@@ -3,6 +3,7 @@
 #include "FakeRoster.h"
 #include "MemoryConnection.h"
 #include "game/world/net/GameMessage.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -268,6 +269,7 @@ std::vector<Row> Rows()
 TEST(GameMessageGolden, EveryTypeHasItsLayoutAndReadsBack)
 {
     RecordingHandler handler;
+    std::vector<uint8_t> stream;
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.name);
         MemoryConnection link;
@@ -275,6 +277,8 @@ TEST(GameMessageGolden, EveryTypeHasItsLayoutAndReadsBack)
         row.write(packet);
         ASSERT_TRUE(packet.Send(&link));
         EXPECT_EQ(link.sent, row.wire);
+        TestSupport::WriteFuzzSeed("game_messages", row.name, row.wire);
+        stream.insert(stream.end(), row.wire.begin(), row.wire.end());
         link.inbound = link.sent;
         GamePacket* in = handler.ReceiveNext(&link);
         ASSERT_NE(in, nullptr);
@@ -283,6 +287,7 @@ TEST(GameMessageGolden, EveryTypeHasItsLayoutAndReadsBack)
         EXPECT_EQ(in->GetRemaining(), 0);
         EXPECT_TRUE(link.inbound.empty());
     }
+    TestSupport::WriteFuzzSeed("game_messages", "every_type", stream);
 }
 
 // Short messages read as the defaults; texts over their limit are ignored.

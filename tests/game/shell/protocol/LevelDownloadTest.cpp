@@ -51,10 +51,18 @@ protected:
     }
     ClientHandler& handler() { return game_->Handler(); }
 
+    void TearDown() override
+    {
+        TestSupport::WriteFuzzSeed("client_handler", testing::UnitTest::GetInstance()->current_test_info()->name(),
+                                   seed_);
+    }
+
     void Queue(GamePacket& p)
     {
         p.SealHeader();
         conn_.inbound.insert(conn_.inbound.end(), p.GetBlock(), p.GetBlock() + p.GetLength() + 4);
+        // Every stream the test sends, as one input of the client fuzz target.
+        seed_.insert(seed_.end(), p.GetBlock(), p.GetBlock() + p.GetLength() + 4);
     }
     void LevelStart(const char16_t* path)
     {
@@ -114,6 +122,7 @@ protected:
     Lines lines_;
     GamePacket packet_;
     std::unique_ptr<HeadlessGame> game_;
+    std::vector<uint8_t> seed_;
 };
 
 TEST_F(Download, LevelPathsOutsideTheLevelsFolderAreRefused)

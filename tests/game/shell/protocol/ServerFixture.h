@@ -99,6 +99,8 @@ protected:
     }
     void TearDown() override
     {
+        TestSupport::WriteFuzzSeed("server_handler", testing::UnitTest::GetInstance()->current_test_info()->name(),
+                                   seed_);
         handler_->SetServer(nullptr);
         game_.reset();
         handler_.reset();
@@ -125,15 +127,33 @@ protected:
     // A client greeted by the next handler frame.
     Link* Connect()
     {
+        seed_.push_back(0);
+        if (!links_.empty())
+            seed_.push_back(0);
         links_.push_back(std::make_unique<Link>());
         server_->waiting.push_back(links_.back().get());
         handler_->Update(0.01f);
         return links_.back().get();
     }
-    static void Deliver(Link* link, GamePacket& p)
+    void Deliver(Link* link, GamePacket& p)
     {
         p.SealHeader();
         link->inbound.insert(link->inbound.end(), p.GetBlock(), p.GetBlock() + p.GetLength() + 4);
+        RecordDelivery(link, p.GetBlock(), size_t(p.GetLength()) + 4);
+    }
+    // The test's client streams as the server handler fuzz target reads
+    // them: an operation byte, a link byte once there are links, then the
+    // operation's bytes; deliveries go in pieces of at most 255.
+    void RecordDelivery(Link* link, const uint8_t* data, size_t size)
+    {
+        uint8_t index = 0;
+        while (index < links_.size() && links_[index].get() != link)
+            ++index;
+        for (size_t at = 0; at < size; at += 255) {
+            const size_t n = std::min<size_t>(255, size - at);
+            seed_.insert(seed_.end(), {1, index, uint8_t(n)});
+            seed_.insert(seed_.end(), data + at, data + at + n);
+        }
     }
     // What the client was sent since the last call.
     static std::vector<Msg> Drain(Link* link)
@@ -162,6 +182,7 @@ protected:
     FakeServer* server_ = nullptr;
     std::vector<std::unique_ptr<Link>> links_;
     GamePacket packet_;
+    std::vector<uint8_t> seed_;
 };
 
 } // namespace ServerTest

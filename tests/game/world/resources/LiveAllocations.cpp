@@ -6,7 +6,9 @@
 
 // Counting replacements of the global allocation functions: a test compares
 // the count around a piece of code to see that it frees what it allocates.
-// The array and nothrow forms of the library call these.
+// The standard library's array forms call these; the nothrow ones are
+// replaced too, since a sanitizer's runtime has its own that would not pair
+// with the delete here.
 namespace {
 std::atomic<long> g_live{0};
 }
@@ -31,3 +33,13 @@ void operator delete(void* p) noexcept
 }
 
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    void* p = std::malloc(size ? size : 1);
+    if (p)
+        ++g_live;
+    return p;
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
