@@ -87,14 +87,14 @@ void Trap::UpdateMine(float dt)
 {
     if (timer_ <= 2.0f)
         timer_ += dt;
-    Object* owner = FindPlayerById(ownerId_);
     if (!armed_ && !forced_) {
         // Nobody at all (the placer included) may stand on it to arm it.
-        if (!FindLivingPlayerNear(x_, y_, 10.0f, nullptr))
+        if (!FindLivingPlayerNear(x_, y_, 10.0f))
             armed_ = true;
         return;
     }
-    if ((timer_ >= 2.0f || forced_) && (forced_ || FindLivingPlayerNear(x_, y_, 15.0f, owner)))
+    // Whoever steps on an armed mine sets it off, the placer's side too.
+    if ((timer_ >= 2.0f || forced_) && (forced_ || FindLivingPlayerNear(x_, y_, 15.0f)))
         Detonate();
 }
 

@@ -235,6 +235,38 @@ void GameMod::ReadTimeMessage(GamePacket* packet)
     waitingForTime_ = false;
     if (packet->GetRemaining() >= 8)
         ReadLimitsMessage(packet);
+    ReadCaptureCounts(packet);
+}
+
+void GameMod::WriteCaptureCounts(GamePacket& packet)
+{
+    ObjectManager* objects = Objects();
+    if (!CountsCaptures() || !objects)
+        return;
+    std::vector<Player*> players;
+    for (Object* object : objects->Players())
+        if (object && object->GetKind() == ObjectKind::Player && players.size() < IMultiplayerHandler::kSlotCount)
+            players.push_back(static_cast<Player*>(object));
+    packet.WriteByte(uint8_t(players.size()));
+    for (Player* player : players) {
+        packet.Write32(uint32_t(player->GetNetworkId()));
+        packet.Write16(uint16_t(player->GetCaptures()));
+    }
+}
+
+void GameMod::ReadCaptureCounts(GamePacket* packet)
+{
+    uint8_t count = 0;
+    if (!CountsCaptures() || Serving() || !packet->ReadByte(&count))
+        return;
+    for (int i = 0; i < count && packet->GetRemaining() >= 6; ++i) {
+        uint32_t id = 0;
+        uint16_t captures = 0;
+        packet->Read32(&id);
+        packet->Read16(&captures);
+        if (Player* player = FindPlayer(int32_t(id)))
+            player->SetCaptures(int16_t(captures));
+    }
 }
 
 void GameMod::ReadLimitsMessage(GamePacket* packet)
@@ -257,10 +289,9 @@ void GameMod::BroadcastTime()
     IGameOptions* options = Options(game_);
     GamePacket& packet = handler->Outgoing();
     GameMessages::WriteFloats(packet, GameMessage::GameModeTime, values, 2);
-    if (options) {
-        packet.Write32(uint32_t(options->GetServerFragLimit()));
-        packet.Write32(uint32_t(options->GetServerTeamFragLimit()));
-    }
+    packet.Write32(uint32_t(options ? options->GetServerFragLimit() : 0));
+    packet.Write32(uint32_t(options ? options->GetServerTeamFragLimit() : 0));
+    WriteCaptureCounts(packet);
     handler->Broadcast(&packet, nullptr);
 }
 
@@ -293,6 +324,7 @@ void GameMod::BroadcastScoringTeam(int team)
         return;
     GamePacket& packet = handler->Outgoing();
     GameMessages::WriteGameModeCapture(packet, team);
+    WriteCaptureCounts(packet);
     handler->Broadcast(&packet, nullptr);
 }
 

@@ -117,6 +117,13 @@ protected:
     // Message 2002: the frag limit and the team frag limit.
     void ReadLimitsMessage(GamePacket* packet);
 
+    // Modes whose scoreboard counts captures send every player's count
+    // behind what older readers of messages 2001 and 2004 read: a client's
+    // copy of a player is never sent the count.
+    virtual bool CountsCaptures() const { return false; }
+    void WriteCaptureCounts(GamePacket& packet);
+    void ReadCaptureCounts(GamePacket* packet);
+
     // Messages. Nothing is sent unless serving.
     void BroadcastTime();
     void BroadcastLimits();

@@ -51,7 +51,7 @@ Object* WorldPlayerContacts::FindPlayerNear(float x, float y, float distance)
 
 Object* WorldPlayerContacts::FindPlayerInSquare(float x, float y, float distance)
 {
-    return FindLivingPlayerNear(x, y, distance, nullptr);
+    return FindLivingPlayerNear(x, y, distance);
 }
 
 Object* WorldPlayerContacts::FindPlayerInHull(PhysEng::Object* body, float distance)
