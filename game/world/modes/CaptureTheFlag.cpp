@@ -204,9 +204,7 @@ void CaptureTheFlag::DrawHud()
 
 void CaptureTheFlag::DrawScoreboard()
 {
-    IMultiplayerHandler* handler = Handler();
-    DrawScoreboardFrame(handler ? handler->GetTeamCaptures(kFinland) : 0,
-                        handler ? handler->GetTeamCaptures(kRussia) : 0);
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
 }
 
 void CaptureTheFlag::DrawMapFlags(float x, float y, float scaleX, float scaleY)

@@ -259,14 +259,26 @@ void GameMod::ReadCaptureCounts(GamePacket* packet)
     uint8_t count = 0;
     if (!CountsCaptures() || Serving() || !packet->ReadByte(&count))
         return;
+    toldCaptures_.clear();
     for (int i = 0; i < count && packet->GetRemaining() >= 6; ++i) {
         uint32_t id = 0;
         uint16_t captures = 0;
         packet->Read32(&id);
         packet->Read16(&captures);
-        if (Player* player = FindPlayer(int32_t(id)))
-            player->SetCaptures(int16_t(captures));
+        toldCaptures_.emplace_back(int32_t(id), int(int16_t(captures)));
     }
+}
+
+int GameMod::CapturesOf(int32_t playerId)
+{
+    if (Serving()) {
+        Player* player = FindPlayer(playerId);
+        return player ? player->GetCaptures() : 0;
+    }
+    for (const auto& told : toldCaptures_)
+        if (told.first == playerId)
+            return told.second;
+    return 0;
 }
 
 void GameMod::ReadLimitsMessage(GamePacket* packet)
@@ -499,6 +511,22 @@ void GameMod::OnKill(Player* victim, Object* killerObject, int killDetail, int w
                            weaponName);
     }
     BroadcastNotice(text, true);
+}
+
+int GameMod::GetScoreboardNumber(int team)
+{
+    IMultiplayerHandler* handler = Handler();
+    if (!handler)
+        return 0;
+    if (!CountsCaptures())
+        return handler->GetTeamFrags(team);
+    int sum = 0;
+    for (int i = 0; i < IMultiplayerHandler::kSlotCount; ++i) {
+        const PlayerSlot* slot = handler->GetSlot(i);
+        if (slot && slot->IsUsed() && slot->team == team)
+            sum += CapturesOf(slot->id);
+    }
+    return sum;
 }
 
 void GameMod::AwardFrag(Player* player)

@@ -202,9 +202,7 @@ void KingOfTheHill::DrawHud()
 
 void KingOfTheHill::DrawScoreboard()
 {
-    IMultiplayerHandler* handler = Handler();
-    DrawScoreboardFrame(handler ? handler->GetTeamCaptures(kFinland) : 0,
-                        handler ? handler->GetTeamCaptures(kRussia) : 0);
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
 }
 
 void KingOfTheHill::DrawMapFlags(float x, float y, float scaleX, float scaleY)

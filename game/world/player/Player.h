@@ -169,8 +169,6 @@ public:
     void AddDeath() { deaths_ = uint16_t(deaths_ + 1); }
     int16_t GetCaptures() const { return captures_; }
     void AddCapture() { captures_ = int16_t(captures_ + 1); }
-    // A client takes the server's count, which its copy is not sent.
-    void SetCaptures(int16_t captures) { captures_ = captures; }
     int GetRank() const { return rank_; }
     bool IsLocal();
     bool IsCrouching() const { return (stateFlags_ & Crouching) != 0; }

@@ -44,6 +44,8 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.media = media;
     weapons_ = std::make_unique<WeaponTable>(this, resources);
     services.weapons = weapons_.get();
+    // The local player's weapons are told by id: their kinds come from here.
+    ownInventory_.SetWeaponTable(weapons_.get());
     objects_ = std::make_unique<ObjectManager>(this, engine, &camera_);
     services.objects = objects_.get();
     services.camera = &camera_;

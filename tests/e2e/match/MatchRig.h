@@ -24,8 +24,10 @@ public:
     void SetOption(const std::string& key, const std::string& value);
     bool StartServer();
     // A player through its own relay; withLevels gives it the match's levels
-    // beforehand, else it downloads them.
-    TestGame::ChildProcess& AddPlayer(const Account& who, int team, bool withLevels);
+    // beforehand, else it downloads them. role: "--fight" plays the mode,
+    // "--chase" walks at the enemy without firing, "" stands where it
+    // spawns.
+    TestGame::ChildProcess& AddPlayer(const Account& who, int team, bool withLevels, const std::string& role);
 
     TestGame::ChildProcess& Server() { return *server_; }
     StandIn& Master() { return master_; }
