@@ -45,7 +45,7 @@ void Tree::LoadProperties()
     trunk_ = trunk ? trunk->GetImage() : nullptr;
 }
 
-void Tree::TakeBlastDamage(float blastX, float blastY, float amount, float, float)
+void Tree::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t)
 {
     if (!crown_ || !std::isfinite(blastX) || !std::isfinite(blastY) || !std::isfinite(amount))
         return;

@@ -10,7 +10,7 @@ public:
     explicit Tree(int definitionId);
     const MPAPI::FieldRecord* GetFieldTable() override;
     void LoadProperties() override;
-    void TakeBlastDamage(float blastX, float blastY, float amount, float, float) override;
+    void TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t) override;
     bool IsAlive() override { return true; }
     void Update(float dt) override;
     void Draw() override {}

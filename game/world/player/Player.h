@@ -87,7 +87,7 @@ public:
     void GiveAllAmmo();
     void TakeBulletDamage(float damage, float direction, Object* attacker, float hitX, float hitY, bool headShot,
                           int weaponId);
-    void TakeBlastDamage(float blastX, float blastY, float amount, float attacker, float weaponId) override;
+    void TakeBlastDamage(float blastX, float blastY, float amount, int32_t ownerId, int32_t weaponId) override;
     void TakeBlastDamageFrom(float blastX, float blastY, float amount, Object* attacker, int weaponId);
     void TakeDrowningDamage(float dt);
 

@@ -194,7 +194,7 @@ void GameSystem::DamageEverything(float amount)
     if (!std::isfinite(amount))
         return;
     objects_->ForEachPlayer([amount](Object* player) {
-        player->TakeBlastDamage(player->GetX(), player->GetY(), amount * 10.0f, 0.0f, 0.0f);
+        player->TakeBlastDamage(player->GetX(), player->GetY(), amount * 10.0f, 0, 0);
     });
     objects_->ForEachObject([amount](Object* object) {
         object->TakeHit(amount, false, 0, object->GetX(), object->GetY(), float(Util::Random() % 360));

@@ -125,7 +125,7 @@ bool WorldPlayerContacts::ApplyFireDamage(int playerNetworkId, float x, float y,
             if (wall >= 0.0f && wall <= d)
                 return;
         }
-        p->TakeBlastDamage(x, y, 200.0f - d, float(playerNetworkId), float(definitionId));
+        p->TakeBlastDamage(x, y, 200.0f - d, playerNetworkId, definitionId);
     });
     return true;
 }

@@ -222,7 +222,7 @@ float GetLineOfSight(float x1, float y1, float x2, float y2)
     return particles ? std::min(seen, particles->GetVisibility(x1, y1, x2, y2)) : seen;
 }
 
-void ApplyExplosionDamage(float x, float y, float damage, float radius, float a, float b)
+void ApplyExplosionDamage(float x, float y, float damage, float radius, int32_t ownerId, int32_t weaponId)
 {
     ObjectManager* objects = Services().objects;
     World* world = Services().world;
@@ -243,7 +243,7 @@ void ApplyExplosionDamage(float x, float y, float damage, float radius, float a,
             if (wall >= 0.0f && wall <= d)
                 return;
         }
-        object->TakeBlastDamage(x, y, (1.0f - d / radius) * damage, a, b);
+        object->TakeBlastDamage(x, y, (1.0f - d / radius) * damage, ownerId, weaponId);
     };
     objects->ForEachPlayer([&](Object* player) { hit(player, true); });
     objects->ForEachObject([&](Object* object) { hit(object, false); });

@@ -126,6 +126,8 @@ TEST(PlayerArms, AThrownGrenadeKillsInTheOpenButNotThroughAWall)
 {
     Armed w;
     Player* thrower = w.Spawn(0, 200, 100);
+    // A server numbers the objects it makes while playing from 0x80000000.
+    thrower->SetNetworkId(int32_t(0x80000005u));
     thrower->SetAngle(180); // down the screen
     Player* open = w.Spawn(7, 200, 180);
     Player* covered = w.Spawn(7, 310, 120); // beyond the wall column
