@@ -166,17 +166,6 @@ uint32_t Walker::Towards(Player* own, float gx, float gy, float dt, bool exact)
     return Unstick(own, walk, dt);
 }
 
-uint32_t Walker::Wander(Player* own, float dt)
-{
-    wanderFor_ -= dt;
-    if (wanderFor_ <= 0.0f) {
-        wanderFor_ = 1.0f;
-        if (random_() % 3 == 0)
-            wander_ = Way();
-    }
-    return Unstick(own, wander_, dt);
-}
-
 uint32_t Walker::Unstick(Player* own, uint32_t walk, float dt)
 {
     // Once a second: a walk that moved less than a body's width is

@@ -18,9 +18,6 @@ public:
     // The movement bits toward (gx, gy); exact steers onto the point itself
     // once near, else it is enough to come within about a tile.
     uint32_t Towards(Player* own, float gx, float gy, float dt, bool exact);
-    // Something to do while standing about: a random way, changed now and
-    // then, with the same unsticking.
-    uint32_t Wander(Player* own, float dt);
     // The use key's share of the unsticking, held for a few frames.
     bool WantsUse();
 
@@ -47,9 +44,10 @@ private:
     std::mt19937 random_;
     std::vector<int> ways_;
     int wayGoal_ = -1;
-    float sinceCheck_ = 0.0f, aside_ = 0.0f, wanderFor_ = 0.0f;
+    float sinceCheck_ = 0.0f, aside_ = 0.0f;
     float lastX_ = 0.0f, lastY_ = 0.0f;
     unsigned stuckCount_ = 0;
     int useFrames_ = 0;
+    // The random way taken to get unstuck.
     uint32_t wander_ = 0x4;
 };
