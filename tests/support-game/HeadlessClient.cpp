@@ -88,11 +88,11 @@ void HeadlessClient::Frame(float dt)
     // 0 faces up the screen, 90 to the right.
     float facing = std::atan2(aimX_ - x, y - aimY_) * 180.0f / 3.1416f;
     if (own)
-        own->SetInputState(flags_, facing, weapon_, -1, 0.0f);
+        own->SetInputState(flags_, facing, weapon_, explosive_, 0.0f);
     game_.Game().Update(dt);
     if ((own = handler.GetOwnPlayer()) != nullptr)
         x = own->GetX(), y = own->GetY();
-    handler.SetClientState(int(flags_), x, y, facing, weapon_, -1, aimX_, aimY_);
+    handler.SetClientState(int(flags_), x, y, facing, weapon_, explosive_, aimX_, aimY_);
 }
 
 } // namespace TestGame

@@ -39,11 +39,13 @@ public:
     bool ScriptDone() const { return step_ >= script_.size(); }
     // Input held from now on, for a player steered frame by frame instead
     // of by a script: the flags as they are, the point aimed at, the weapon
-    // in hand (-1 none).
-    void Hold(uint32_t flags, float aimX, float aimY, int weapon)
+    // in hand and the explosive chosen (-1 none).
+    void Hold(uint32_t flags, float aimX, float aimY, int weapon, int explosive = -1)
     {
-        flags_ = flags, aimX_ = aimX, aimY_ = aimY, weapon_ = weapon;
+        flags_ = flags, aimX_ = aimX, aimY_ = aimY, weapon_ = weapon, explosive_ = explosive;
     }
+    // Throws (or lays) the explosive held, with a power of 0..255.
+    void Throw(int power) { game_.Handler().SendPlayerAction(power); }
     void Leave();
 
     HeadlessGame& Game() { return game_; }
@@ -60,6 +62,7 @@ private:
     uint32_t flags_ = 0;
     float aimX_ = 0.0f, aimY_ = 0.0f;
     int weapon_ = -1;
+    int explosive_ = -1;
 };
 
 } // namespace TestGame

@@ -60,7 +60,7 @@ void Projectile::BoundMembers()
     speed_ = Bounded(speed_, 0.0f, kMaxSpeed, 0.0f);
 }
 
-void Projectile::TakeBlastDamage(float, float, float amount, float, float)
+void Projectile::TakeBlastDamage(float, float, float amount, int32_t, int32_t)
 {
     if (health_ > 0.0f && health_ <= amount)
         timer_ = detonationTime_;
@@ -167,7 +167,7 @@ void Projectile::Explode(int code)
     Object* owner = FindPlayerById(ownerId_);
     if (GameSystem* game = Services().game)
         game->ApplyBlast(x_, y_, damage_, float(effectRadius_));
-    ApplyExplosionDamage(x_, y_, damage_, float(effectRadius_), float(owner ? ownerId_ : 0), float(definitionId_));
+    ApplyExplosionDamage(x_, y_, damage_, float(effectRadius_), owner ? ownerId_ : 0, definitionId_);
     // A host with a screen sees what its clients make of message 1000.
     if (IsServing() && Services().renderer) {
         SpawnExplosion(x_, y_, code);

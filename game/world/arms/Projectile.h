@@ -10,7 +10,7 @@ class Projectile : public Object {
 public:
     Projectile(int kind, int definitionId);
     void LoadProperties() override;
-    void TakeBlastDamage(float blastX, float blastY, float amount, float extraA, float extraB) override;
+    void TakeBlastDamage(float blastX, float blastY, float amount, int32_t ownerId, int32_t weaponId) override;
     void Update(float dt) override;
     void DrawExtra() override;
 

@@ -52,7 +52,7 @@ void Trap::BoundMembers()
     angle_ = Bounded(angle_, -3600.0f, 3600.0f, 0.0f);
 }
 
-void Trap::TakeBlastDamage(float, float, float amount, float, float)
+void Trap::TakeBlastDamage(float, float, float amount, int32_t, int32_t)
 {
     if (health_ > 0.0f && health_ <= amount) {
         timer_ = detonationTime_;
@@ -87,14 +87,14 @@ void Trap::UpdateMine(float dt)
 {
     if (timer_ <= 2.0f)
         timer_ += dt;
-    Object* owner = FindPlayerById(ownerId_);
     if (!armed_ && !forced_) {
         // Nobody at all (the placer included) may stand on it to arm it.
-        if (!FindLivingPlayerNear(x_, y_, 10.0f, nullptr))
+        if (!FindLivingPlayerNear(x_, y_, 10.0f))
             armed_ = true;
         return;
     }
-    if ((timer_ >= 2.0f || forced_) && (forced_ || FindLivingPlayerNear(x_, y_, 15.0f, owner)))
+    // Whoever steps on an armed mine sets it off, the placer's side too.
+    if ((timer_ >= 2.0f || forced_) && (forced_ || FindLivingPlayerNear(x_, y_, 15.0f)))
         Detonate();
 }
 
@@ -109,7 +109,7 @@ void Trap::Detonate()
         if (GameSystem* game = Services().game)
             game->ApplyBlast(x_, y_, damage_, blastRange_);
         spent_ = true;
-        ApplyExplosionDamage(x_, y_, damage_, blastRange_, float(owner ? ownerId_ : 0), float(definitionId_));
+        ApplyExplosionDamage(x_, y_, damage_, blastRange_, owner ? ownerId_ : 0, definitionId_);
         delete this;
         return;
     }

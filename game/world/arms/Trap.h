@@ -12,7 +12,7 @@ public:
     explicit Trap(int definitionId);
     const MPAPI::FieldRecord* GetFieldTable() override;
     void LoadProperties() override;
-    void TakeBlastDamage(float blastX, float blastY, float amount, float extraA, float extraB) override;
+    void TakeBlastDamage(float blastX, float blastY, float amount, int32_t ownerId, int32_t weaponId) override;
     void Update(float dt) override;
     void Draw() override;
 

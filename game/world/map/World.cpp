@@ -350,14 +350,9 @@ void World::ClearLightBoxBits(const LightBox* box)
     changed_ = true;
 }
 
-void World::GetAmbientAt(int px, int py, float* r, float* g, float* b) const
+void World::GetFloorTintAt(int px, int py, float* r, float* g, float* b) const
 {
-    switch (lighting_) {
-    case 0: *r = 1.0f, *g = 1.0f, *b = 1.0f; break;
-    case 1: *r = 0.5f, *g = 0.5f, *b = 0.5f; break;
-    case 2: *r = 0.2f, *g = 0.2f, *b = 0.6f; break;
-    default: return;
-    }
+    *r = *g = *b = 1.0f;
     const float k = AmbientScale();
     for (const auto& box : lightBoxes_)
         if (box->Contains(float(px), float(py))) {

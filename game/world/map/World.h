@@ -113,7 +113,10 @@ public:
     int GetBlockAt(int tx, int ty) const;
     bool IsSolidWallAt(int tx, int ty) const;
     bool IsInLightBox(int tx, int ty) const;
-    void GetAmbientAt(int px, int py, float* r, float* g, float* b) const;
+    // The colour the floor mesh gives a point before the ambient pass
+    // darkens it: white outside every light box. Whatever is drawn in that
+    // pass is tinted with this, so the lighting's ambient darkens it once.
+    void GetFloorTintAt(int px, int py, float* r, float* g, float* b) const;
     bool GetWaterAt(int px, int py, float* depth) const;
 
     // Light boxes, owned, in insertion order.
@@ -187,6 +190,7 @@ private:
     void DrawShadowEdge(float ax, float ay, float bx, float by, float lx, float ly, float size);
     ITexture* WallAlphaTexture();
     float AmbientScale() const { return lighting_ == 0 ? 1.0f : 0.5f; }
+
 
     IResourceManager* resources_;
     IRenderer* renderer_ = nullptr;

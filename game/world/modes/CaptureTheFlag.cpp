@@ -121,9 +121,6 @@ void CaptureTheFlag::Capture(Player* player, int carriedType)
     player->RemoveMissionItemOfType(carriedType);
     Announce(team == kFinland ? u"Player %s captured the Russian flag" : u"Player %s captured the Finnish flag",
              player);
-    scoringTeam_ = team;
-    scoringTimer_ = 0.0f;
-    BroadcastScoringTeam(team);
     // A player without a score record (a bot, a test) keeps no score.
     if (IPlayerScores* scores = player->GetScores()) {
         scores->AddCaptures(1);
@@ -131,6 +128,9 @@ void CaptureTheFlag::Capture(Player* player, int carriedType)
         scores->AddPoints(kCapturePoints);
     }
     player->AddCapture();
+    scoringTeam_ = team;
+    scoringTimer_ = 0.0f;
+    BroadcastScoringTeam(team);
     teamFlags_[Slot(carriedType == MissionItem::Finnish ? kFinland : kRussia)] = nullptr;
 }
 
@@ -187,6 +187,7 @@ bool CaptureTheFlag::HandleMessage(MPAPI::IConnection*, GamePacket* packet)
     // Anything but a team from the wire shows no banner.
     scoringTeam_ = team == 0 || team == 7 ? int32_t(team) : -1;
     scoringTimer_ = 0.0f;
+    ReadCaptureCounts(packet);
     return true;
 }
 
@@ -203,9 +204,7 @@ void CaptureTheFlag::DrawHud()
 
 void CaptureTheFlag::DrawScoreboard()
 {
-    IMultiplayerHandler* handler = Handler();
-    DrawScoreboardFrame(handler ? handler->GetTeamCaptures(kFinland) : 0,
-                        handler ? handler->GetTeamCaptures(kRussia) : 0);
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
 }
 
 void CaptureTheFlag::DrawMapFlags(float x, float y, float scaleX, float scaleY)

@@ -33,6 +33,7 @@ public:
 
 protected:
     int ScoreboardScore(int, int frags, int captures) override { return captures * 10 + frags; }
+    bool CountsCaptures() const override { return true; }
     void BeforeTeamChange(Player* player) override;
 
 private:

@@ -235,6 +235,50 @@ void GameMod::ReadTimeMessage(GamePacket* packet)
     waitingForTime_ = false;
     if (packet->GetRemaining() >= 8)
         ReadLimitsMessage(packet);
+    ReadCaptureCounts(packet);
+}
+
+void GameMod::WriteCaptureCounts(GamePacket& packet)
+{
+    ObjectManager* objects = Objects();
+    if (!CountsCaptures() || !objects)
+        return;
+    std::vector<Player*> players;
+    for (Object* object : objects->Players())
+        if (object && object->GetKind() == ObjectKind::Player && players.size() < IMultiplayerHandler::kSlotCount)
+            players.push_back(static_cast<Player*>(object));
+    packet.WriteByte(uint8_t(players.size()));
+    for (Player* player : players) {
+        packet.Write32(uint32_t(player->GetNetworkId()));
+        packet.Write16(uint16_t(player->GetCaptures()));
+    }
+}
+
+void GameMod::ReadCaptureCounts(GamePacket* packet)
+{
+    uint8_t count = 0;
+    if (!CountsCaptures() || Serving() || !packet->ReadByte(&count))
+        return;
+    toldCaptures_.clear();
+    for (int i = 0; i < count && packet->GetRemaining() >= 6; ++i) {
+        uint32_t id = 0;
+        uint16_t captures = 0;
+        packet->Read32(&id);
+        packet->Read16(&captures);
+        toldCaptures_.emplace_back(int32_t(id), int(int16_t(captures)));
+    }
+}
+
+int GameMod::CapturesOf(int32_t playerId)
+{
+    if (Serving()) {
+        Player* player = FindPlayer(playerId);
+        return player ? player->GetCaptures() : 0;
+    }
+    for (const auto& told : toldCaptures_)
+        if (told.first == playerId)
+            return told.second;
+    return 0;
 }
 
 void GameMod::ReadLimitsMessage(GamePacket* packet)
@@ -257,10 +301,9 @@ void GameMod::BroadcastTime()
     IGameOptions* options = Options(game_);
     GamePacket& packet = handler->Outgoing();
     GameMessages::WriteFloats(packet, GameMessage::GameModeTime, values, 2);
-    if (options) {
-        packet.Write32(uint32_t(options->GetServerFragLimit()));
-        packet.Write32(uint32_t(options->GetServerTeamFragLimit()));
-    }
+    packet.Write32(uint32_t(options ? options->GetServerFragLimit() : 0));
+    packet.Write32(uint32_t(options ? options->GetServerTeamFragLimit() : 0));
+    WriteCaptureCounts(packet);
     handler->Broadcast(&packet, nullptr);
 }
 
@@ -293,6 +336,7 @@ void GameMod::BroadcastScoringTeam(int team)
         return;
     GamePacket& packet = handler->Outgoing();
     GameMessages::WriteGameModeCapture(packet, team);
+    WriteCaptureCounts(packet);
     handler->Broadcast(&packet, nullptr);
 }
 
@@ -467,6 +511,22 @@ void GameMod::OnKill(Player* victim, Object* killerObject, int killDetail, int w
                            weaponName);
     }
     BroadcastNotice(text, true);
+}
+
+int GameMod::GetScoreboardNumber(int team)
+{
+    IMultiplayerHandler* handler = Handler();
+    if (!handler)
+        return 0;
+    if (!CountsCaptures())
+        return handler->GetTeamFrags(team);
+    int sum = 0;
+    for (int i = 0; i < IMultiplayerHandler::kSlotCount; ++i) {
+        const PlayerSlot* slot = handler->GetSlot(i);
+        if (slot && slot->IsUsed() && slot->team == team)
+            sum += CapturesOf(slot->id);
+    }
+    return sum;
 }
 
 void GameMod::AwardFrag(Player* player)

@@ -81,6 +81,10 @@ public:
     virtual bool HandleMessage(MPAPI::IConnection*, GamePacket*) { return false; }
     virtual bool HandleMessage2(MPAPI::IConnection*, GamePacket*) { return false; }
 
+    // The team's number on the scoreboard: its frags, or its captures in
+    // the modes that count them.
+    virtual int GetScoreboardNumber(int team);
+
     int GetPhase() const { return phase_; }
     bool IsWaitingForTime() const { return waitingForTime_; }
     int GetReceivedFragLimit() const { return fragLimit_; }
@@ -116,6 +120,15 @@ protected:
     void ReadTimeMessage(GamePacket* packet);
     // Message 2002: the frag limit and the team frag limit.
     void ReadLimitsMessage(GamePacket* packet);
+
+    // Modes whose scoreboard counts captures send every player's count
+    // behind what older readers of messages 2001 and 2004 read: a client is
+    // never sent a player's count with the player, nor sent far players.
+    virtual bool CountsCaptures() const { return false; }
+    void WriteCaptureCounts(GamePacket& packet);
+    void ReadCaptureCounts(GamePacket* packet);
+    // A player's captures: the server's count, or a client's as last told.
+    int CapturesOf(int32_t playerId);
 
     // Messages. Nothing is sent unless serving.
     void BroadcastTime();
@@ -170,4 +183,6 @@ private:
     void ReportPhase();
 
     std::vector<CachedImage> images_;
+    // A client's copy of the server's capture counts: player id, count.
+    std::vector<std::pair<int32_t, int>> toldCaptures_;
 };

@@ -94,7 +94,7 @@ void GameMod::DrawScoreboardFrame(int finlandNumber, int russiaNumber)
             continue;
         // Teams outside 0..7 are listed with Finland.
         bool russian = slot->team == kRussia;
-        int frags = handler->GetPlayerFragsAt(n), captures = handler->GetPlayerCapturesAt(n);
+        int frags = handler->GetPlayerFragsAt(n), captures = CapturesOf(slot->id);
         ++n;
         int y = 281 + 15 * rows[russian ? 1 : 0]++;
         const int* rgb = russian ? kRussiaRgb : kFinlandRgb;

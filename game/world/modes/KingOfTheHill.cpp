@@ -120,9 +120,12 @@ void KingOfTheHill::ScoreRound(int team)
     if (!Serving())
         return;
     ForEachPlayer([&](Player* player) {
+        if (player->GetTeam() != team)
+            return;
+        // The scoreboard weighs a round won as one capture.
+        player->AddCapture();
         // A player without a score record (a bot, a test) keeps no score.
-        IPlayerScores* scores = player->GetScores();
-        if (player->GetTeam() == team && scores) {
+        if (IPlayerScores* scores = player->GetScores()) {
             scores->AddObjectivePoints(kRoundWinPoints);
             scores->AddPoints(kRoundWinPoints);
         }
@@ -175,6 +178,7 @@ bool KingOfTheHill::HandleMessage(MPAPI::IConnection*, GamePacket* packet)
         packet->Read32(&team);
         roundWinner_ = TeamOrNone(team);
         roundWinTimer_ = 0.0f;
+        ReadCaptureCounts(packet);
         return true;
     }
     case uint16_t(GameMessage::GameModeTime):
@@ -198,9 +202,7 @@ void KingOfTheHill::DrawHud()
 
 void KingOfTheHill::DrawScoreboard()
 {
-    IMultiplayerHandler* handler = Handler();
-    DrawScoreboardFrame(handler ? handler->GetTeamCaptures(kFinland) : 0,
-                        handler ? handler->GetTeamCaptures(kRussia) : 0);
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
 }
 
 void KingOfTheHill::DrawMapFlags(float x, float y, float scaleX, float scaleY)

@@ -36,7 +36,8 @@ public:
     int GetRoundWinner() const { return roundWinner_; }
 
 protected:
-    int ScoreboardScore(int, int frags, int captures) override { return captures * 5 + frags; }
+    int ScoreboardScore(int, int frags, int captures) override { return captures * kRoundWinPoints + frags; }
+    bool CountsCaptures() const override { return true; }
 
 private:
     template <class F> void ForEachHillFlag(F f);

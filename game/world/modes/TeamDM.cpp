@@ -71,13 +71,10 @@ const char16_t* TeamDM::GetResultImage()
 void TeamDM::DrawScoreboard()
 {
 #ifndef VORNHAL_DEDICATED
-    IMultiplayerHandler* handler = Handler();
-    int finland = handler ? handler->GetTeamFrags(kFinland) : 0;
-    int russia = handler ? handler->GetTeamFrags(kRussia) : 0;
     if (IsGameOver()) {
         if (ITexture* banner = Image(GetResultImage()))
             DrawImage(banner, 500.0f - float(banner->GetWidth() / 2), 51.0f, 1.0f);
     }
-    DrawScoreboardFrame(finland, russia);
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
 #endif
 }

@@ -267,7 +267,7 @@ void Object::TakeHit(float damage, bool playSounds, int soundVariant, float hitX
     }
 }
 
-void Object::TakeBlastDamage(float blastX, float blastY, float amount, float, float)
+void Object::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t)
 {
     if (!std::isfinite(blastX) || !std::isfinite(blastY) || !std::isfinite(amount))
         return;

@@ -64,7 +64,7 @@ public:
     virtual void SetAngle(float degrees) { angle_ = degrees; }
     virtual float GetAngle() { return angle_; }
     virtual void TakeHit(float damage, bool playSounds, int soundVariant, float hitX, float hitY, float direction);
-    virtual void TakeBlastDamage(float blastX, float blastY, float amount, float extraA, float extraB);
+    virtual void TakeBlastDamage(float blastX, float blastY, float amount, int32_t ownerId, int32_t weaponId);
     virtual bool IsAlive() { return health_ > 0.0f; }
     // Asked by the shot query for an object whose hull the shot crosses:
     // true stops the shot here; cover gets the cover factor (0..1).

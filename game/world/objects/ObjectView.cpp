@@ -39,7 +39,7 @@ void Light(Quad* quad, float x, float y)
 {
     float r = 1.0f, g = 1.0f, b = 1.0f;
     if (Services().world)
-        Services().world->GetAmbientAt(Pixel(x), Pixel(y), &r, &g, &b);
+        Services().world->GetFloorTintAt(Pixel(x), Pixel(y), &r, &g, &b);
     quad->r = Channel(r);
     quad->g = Channel(g);
     quad->b = Channel(b);

@@ -8,7 +8,8 @@ struct Quad;
 namespace ObjectView {
 // Inside the 1024 x 768 view widened by pad on every side.
 bool InView(float x, float y, float pad);
-// The world's ambient light at (x, y) into the quad's colour, full alpha.
+// The floor's tint at (x, y) into the quad's colour, full alpha: objects
+// are drawn in the ambient pass that darkens the floor, once.
 void Light(Quad* quad, float x, float y);
 void CameraOffset(float* x, float* y);
 // A position as a whole pixel; far off the map (or not a number) it reads

@@ -45,7 +45,7 @@ void Tree::LoadProperties()
     trunk_ = trunk ? trunk->GetImage() : nullptr;
 }
 
-void Tree::TakeBlastDamage(float blastX, float blastY, float amount, float, float)
+void Tree::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t)
 {
     if (!crown_ || !std::isfinite(blastX) || !std::isfinite(blastY) || !std::isfinite(amount))
         return;
@@ -150,10 +150,26 @@ void Window::Update(float dt)
         if (body_)
             body_->SetEnabled(false);
         bodyDisabled_ = 1;
-        // A broken pane no longer holds its cell.
-        Unmark(column_, row_);
-        column_ = row_ = -1;
+        // The empty frame stays a window cell: seen, shot and blasted
+        // through. A client's wall under the pane goes with the glass.
+        World* world = Services().world;
+        if (world && !OtherWindowCovers(column_, row_, true))
+            world->RemoveWallBody(column_, row_);
     }
+}
+
+bool Window::OtherWindowCovers(int column, int row, bool intactOnly)
+{
+    bool covered = false;
+    if (ObjectManager* objects = Services().objects) {
+        objects->ForEachObject([&](Object* object) {
+            Window* other = dynamic_cast<Window*>(object);
+            if (other && other != this && !(intactOnly && other->broken_) && other->column_ == column &&
+                other->row_ == row)
+                covered = true;
+        });
+    }
+    return covered;
 }
 
 bool Window::CellAt(float x, float y, int* column, int* row)
@@ -183,15 +199,7 @@ void Window::Unmark(int column, int row)
     World* world = Services().world;
     if (!world || column < 0 || row < 0 || column >= world->GetWidth() || row >= world->GetHeight())
         return;
-    bool covered = false;
-    if (ObjectManager* objects = Services().objects) {
-        objects->ForEachObject([&](Object* object) {
-            Window* other = dynamic_cast<Window*>(object);
-            if (other && other != this && !other->broken_ && other->column_ == column && other->row_ == row)
-                covered = true;
-        });
-    }
-    if (!covered)
+    if (!OtherWindowCovers(column, row, false))
         world->SetCell(column, row, world->GetCell(column, row) & ~World::kWindow);
 }
 
@@ -214,8 +222,7 @@ void Window::MoveTileMark(float oldX, float oldY, float newX, float newY)
         Unmark(column, row);
     }
     column_ = row_ = -1;
-    if (!broken_)
-        MarkTiles(newX, newY);
+    MarkTiles(newX, newY);
 }
 
 void Window::DrawExtra()
@@ -232,9 +239,9 @@ void Window::DrawExtra()
     quad.SetFromTexture(image);
     quad.Rotate(w / 2.0f, h / 2.0f, angle_);
     quad.Translate(x_ - cx, y_ - cy);
-    Quad light;
-    ObjectView::Light(&light, x_ + w / 2.0f, y_ + h / 2.0f);
-    renderer->SetAmbientColor(light.r / 255.0f, light.g / 255.0f, light.b / 255.0f);
+    // Tinted like every object of the pass; its ambient is left alone,
+    // or the trees drawn next would be darkened by the pane's light too.
+    ObjectView::Light(&quad, x_ + w / 2.0f, y_ + h / 2.0f);
     renderer->SetTexture(0, image);
     renderer->DrawQuad(&quad, 1.0f);
 #endif

@@ -10,7 +10,7 @@ public:
     explicit Tree(int definitionId);
     const MPAPI::FieldRecord* GetFieldTable() override;
     void LoadProperties() override;
-    void TakeBlastDamage(float blastX, float blastY, float amount, float, float) override;
+    void TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t) override;
     bool IsAlive() override { return true; }
     void Update(float dt) override;
     void Draw() override {}
@@ -32,7 +32,8 @@ private:
 };
 
 // A pane that blocks until shot to pieces, then stays broken and lets
-// everything through. It marks the world cell under its centre.
+// everything through. It marks the world cell under its centre, broken or
+// not: a window cell is never an opaque wall.
 class Window : public Object {
 public:
     explicit Window(int definitionId) : Object(13, definitionId) {}
@@ -57,8 +58,9 @@ public:
 
 private:
     void Mark(int column, int row);
-    // Clears the bit unless another unbroken window still covers the cell.
+    // Clears the bit unless another window still covers the cell.
     void Unmark(int column, int row);
+    bool OtherWindowCovers(int column, int row, bool intactOnly);
 
     int32_t column_ = -1, row_ = -1;
     uint8_t broken_ = 0;

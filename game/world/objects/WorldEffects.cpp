@@ -137,7 +137,7 @@ void DeadPlayer::LoadProperties()
 #endif
 }
 
-void DeadPlayer::TakeBlastDamage(float blastX, float blastY, float amount, float, float)
+void DeadPlayer::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t)
 {
     if (!IsServing() || gibbed_ || !Finite(blastX, blastY) || !std::isfinite(amount))
         return;

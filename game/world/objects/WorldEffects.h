@@ -38,7 +38,7 @@ public:
     ~DeadPlayer() override;
     const MPAPI::FieldRecord* GetFieldTable() override;
     void LoadProperties() override;
-    void TakeBlastDamage(float blastX, float blastY, float amount, float, float) override;
+    void TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t) override;
     bool IsAlive() override { return true; }
     void Update(float dt) override;
     void Draw() override;

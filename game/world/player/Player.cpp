@@ -194,15 +194,12 @@ void Player::TakeBulletDamage(float damage, float direction, Object* attacker, f
     }
 }
 
-void Player::TakeBlastDamage(float blastX, float blastY, float amount, float ownerId, float weaponId)
+void Player::TakeBlastDamage(float blastX, float blastY, float amount, int32_t ownerId, int32_t weaponId)
 {
-    // The blast's owner and weapon come as numbers; unknown ones credit nobody.
-    Object* attacker = nullptr;
+    // Ids come whole: a server's ids reach past what a float holds exactly.
     ObjectManager* objects = Services().objects;
-    if (objects && std::isfinite(ownerId) && std::fabs(ownerId) < 2e9f && ownerId != 0.0f)
-        attacker = objects->FindObject(int(ownerId));
-    const bool knownWeapon = std::isfinite(weaponId) && std::fabs(weaponId) < 2e9f;
-    TakeBlastDamageFrom(blastX, blastY, amount, attacker, knownWeapon ? int(weaponId) : -1);
+    Object* attacker = objects && ownerId != 0 ? objects->FindObject(ownerId) : nullptr;
+    TakeBlastDamageFrom(blastX, blastY, amount, attacker, weaponId);
 }
 
 void Player::TakeBlastDamageFrom(float blastX, float blastY, float amount, Object* attacker, int weaponId)

@@ -87,7 +87,7 @@ public:
     void GiveAllAmmo();
     void TakeBulletDamage(float damage, float direction, Object* attacker, float hitX, float hitY, bool headShot,
                           int weaponId);
-    void TakeBlastDamage(float blastX, float blastY, float amount, float attacker, float weaponId) override;
+    void TakeBlastDamage(float blastX, float blastY, float amount, int32_t ownerId, int32_t weaponId) override;
     void TakeBlastDamageFrom(float blastX, float blastY, float amount, Object* attacker, int weaponId);
     void TakeDrowningDamage(float dt);
 
@@ -169,6 +169,7 @@ public:
     void AddDeath() { deaths_ = uint16_t(deaths_ + 1); }
     int16_t GetCaptures() const { return captures_; }
     void AddCapture() { captures_ = int16_t(captures_ + 1); }
+    int GetRank() const { return rank_; }
     bool IsLocal();
     bool IsCrouching() const { return (stateFlags_ & Crouching) != 0; }
     // The server's answer to a throw request.

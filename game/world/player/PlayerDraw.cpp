@@ -194,7 +194,7 @@ void Player::Draw()
         return;
     float r = 1.0f, g = 1.0f, b = 1.0f;
     if (World* world = Services().world)
-        world->GetAmbientAt(Pixel(x_), Pixel(y_), &r, &g, &b);
+        world->GetFloorTintAt(Pixel(x_), Pixel(y_), &r, &g, &b);
     const float depth = height_ / 256.0f;
     auto tint = [&](Quad* quad) {
         quad->r = Channel(r);

@@ -77,14 +77,14 @@ Object* FindPlayerOnRay(float x, float y, float dx, float dy, float length, Obje
     return best;
 }
 
-Object* FindLivingPlayerNear(float x, float y, float r, Object* friendOf)
+Object* FindLivingPlayerNear(float x, float y, float r)
 {
     ObjectManager* objects = Services().objects;
     Object* found = nullptr;
     if (!objects)
         return nullptr;
     objects->ForEachPlayer([&](Object* player) {
-        if (found || !player->IsAlive() || SameTeam(player, friendOf))
+        if (found || !player->IsAlive())
             return;
         if (std::fabs(player->GetX() - x) <= r && std::fabs(player->GetY() - y) <= r)
             found = player;

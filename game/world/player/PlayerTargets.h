@@ -13,8 +13,8 @@ bool SameTeam(Object* a, Object* b);
 // whose 20-unit hit circle the ray from (x, y) along the unit (dx, dy) meets
 // within length; its distance along the ray goes to distance.
 Object* FindPlayerOnRay(float x, float y, float dx, float dy, float length, Object* shooter, float* distance);
-// The first living player within r on both axes, skipping friend's team.
-Object* FindLivingPlayerNear(float x, float y, float r, Object* friendOf);
+// The first living player within r on both axes.
+Object* FindLivingPlayerNear(float x, float y, float r);
 // A bullet's damage to a player, credited to the owner.
 void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY,
                          int weaponId);

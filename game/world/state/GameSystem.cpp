@@ -44,6 +44,8 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.media = media;
     weapons_ = std::make_unique<WeaponTable>(this, resources);
     services.weapons = weapons_.get();
+    // The local player's weapons are told by id: their kinds come from here.
+    ownInventory_.SetWeaponTable(weapons_.get());
     objects_ = std::make_unique<ObjectManager>(this, engine, &camera_);
     services.objects = objects_.get();
     services.camera = &camera_;
@@ -192,7 +194,7 @@ void GameSystem::DamageEverything(float amount)
     if (!std::isfinite(amount))
         return;
     objects_->ForEachPlayer([amount](Object* player) {
-        player->TakeBlastDamage(player->GetX(), player->GetY(), amount * 10.0f, 0.0f, 0.0f);
+        player->TakeBlastDamage(player->GetX(), player->GetY(), amount * 10.0f, 0, 0);
     });
     objects_->ForEachObject([amount](Object* object) {
         object->TakeHit(amount, false, 0, object->GetX(), object->GetY(), float(Util::Random() % 360));

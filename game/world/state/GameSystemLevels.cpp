@@ -145,6 +145,9 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
         loading_->ShowLoadingText(u"Optimizing level...", true);
     if (services.world) {
         services.world->BuildMeshes(services.renderer != nullptr);
+        // The host's windows are their own bodies; a client keeps a wall
+        // under each intact pane until it learns the pane broke.
+        services.world->SetIsHost(IsServing());
         services.world->BuildWallBodies();
     }
     for (const LevelLight& placed : level.lights) {

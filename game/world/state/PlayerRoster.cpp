@@ -41,6 +41,7 @@ IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
     figures.team = player->GetTeam();
     figures.frags = player->GetFrags();
     figures.captures = player->GetCaptures();
+    figures.rank = player->GetRank();
     figures.health = player->GetHealth();
     figures.x = player->GetX();
     figures.y = player->GetY();

@@ -51,7 +51,7 @@ Object* WorldPlayerContacts::FindPlayerNear(float x, float y, float distance)
 
 Object* WorldPlayerContacts::FindPlayerInSquare(float x, float y, float distance)
 {
-    return FindLivingPlayerNear(x, y, distance, nullptr);
+    return FindLivingPlayerNear(x, y, distance);
 }
 
 Object* WorldPlayerContacts::FindPlayerInHull(PhysEng::Object* body, float distance)
@@ -125,7 +125,7 @@ bool WorldPlayerContacts::ApplyFireDamage(int playerNetworkId, float x, float y,
             if (wall >= 0.0f && wall <= d)
                 return;
         }
-        p->TakeBlastDamage(x, y, 200.0f - d, float(playerNetworkId), float(definitionId));
+        p->TakeBlastDamage(x, y, 200.0f - d, playerNetworkId, definitionId);
     });
     return true;
 }

@@ -4,6 +4,7 @@
 #include "game/world/objects/MissionItem.h"
 #include "game/world/objects/Object.h"
 #include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ParticleSystem.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/state/ObjectManager.h"
@@ -225,14 +226,18 @@ float GetLineOfSight(float x1, float y1, float x2, float y2)
     if (std::fabs(x1 - x2) < 2.0f && std::fabs(y1 - y2) < 2.0f)
         return 1.0f;
     World* world = Services().world;
+    ParticleSystem* particles = Services().particles;
+    // Whoever stands in a cloud sees nothing and is not seen.
+    if (particles && (particles->IsInside(x1, y1, 32.0f) || particles->IsInside(x2, y2, 32.0f)))
+        return 0.0f;
     float walls = world ? world->GetLineVisibility(x1, y1, x2, y2) : 1.0f;
     if (walls <= 0.0f)
         return 0.0f;
-    // Smoke joins in once the particle system is in the library.
-    return std::min(walls, GetObjectsVisibility(x1, y1, x2, y2));
+    float seen = std::min(walls, GetObjectsVisibility(x1, y1, x2, y2));
+    return particles ? std::min(seen, particles->GetVisibility(x1, y1, x2, y2)) : seen;
 }
 
-void ApplyExplosionDamage(float x, float y, float damage, float radius, float a, float b)
+void ApplyExplosionDamage(float x, float y, float damage, float radius, int32_t ownerId, int32_t weaponId)
 {
     ObjectManager* objects = Services().objects;
     World* world = Services().world;
@@ -253,7 +258,7 @@ void ApplyExplosionDamage(float x, float y, float damage, float radius, float a,
             if (wall >= 0.0f && wall <= d)
                 return;
         }
-        object->TakeBlastDamage(x, y, (1.0f - d / radius) * damage, a, b);
+        object->TakeBlastDamage(x, y, (1.0f - d / radius) * damage, ownerId, weaponId);
     };
     objects->ForEachPlayer([&](Object* player) { hit(player, true); });
     objects->ForEachObject([&](Object* object) { hit(object, false); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class Object;
@@ -45,7 +46,7 @@ float GetObjectsVisibility(float x1, float y1, float x2, float y2);
 float GetLineOfSight(float x1, float y1, float x2, float y2);
 // Damage falling off with distance to every live object within radius that
 // no wall hides from the blast.
-void ApplyExplosionDamage(float x, float y, float damage, float radius, float a, float b);
+void ApplyExplosionDamage(float x, float y, float damage, float radius, int32_t ownerId, int32_t weaponId);
 // Moves a point with collision and sliding; dx, dy come back as the
 // displacement made. A circle of that radius is swept.
 void MoveWithCollision(float* x, float* y, float* dx, float* dy, float radius = 0.0f);

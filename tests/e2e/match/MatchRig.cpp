@@ -60,7 +60,7 @@ bool MatchRig::StartServer()
     return server_->Started() && server_->WaitFor("Playing level levels/" + levels_.front() + ".", 30000);
 }
 
-TestSupport::ChildProcess& MatchRig::AddPlayer(const Account& who, int team, bool withLevels)
+TestSupport::ChildProcess& MatchRig::AddPlayer(const Account& who, int team, bool withLevels, const std::string& role)
 {
     NetTest::LossProfile loss;
     loss.loss = 0.1, loss.duplicate = 0.05, loss.reorder = 0.05, loss.maxDelay = 20;
@@ -75,8 +75,10 @@ TestSupport::ChildProcess& MatchRig::AddPlayer(const Account& who, int team, boo
         for (size_t i = 0; i < levels_.size(); ++i)
             TestSupport::WriteAll(folder + "/levels/" + levels_[i], levelBytes_[i]);
     std::vector<std::string> args = {"--port", std::to_string(relays_.back()->GetPort()), "--name", who.nick,
-                                     "--team", std::to_string(team), "--fight", "--trace",
+                                     "--team", std::to_string(team), "--trace",
                                      "--login", who.user, "pw", "127.0.0.1:" + std::to_string(master_.Port())};
+    if (!role.empty())
+        args.push_back(role);
     players_.push_back(std::make_unique<TestSupport::ChildProcess>(
         std::string(VORNHAL_BUILD_DIR) + "/tests/headless_player", args, folder));
     return *players_.back();

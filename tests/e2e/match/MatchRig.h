@@ -2,7 +2,7 @@
 
 #include "../../engine/net/LossyRelay.h"
 #include "../../engine/web/StandIn.h"
-#include "support/ChildProcess.h"
+#include "ChildProcess.h"
 
 #include <memory>
 #include <string>
@@ -24,8 +24,10 @@ public:
     void SetOption(const std::string& key, const std::string& value);
     bool StartServer();
     // A player through its own relay; withLevels gives it the match's levels
-    // beforehand, else it downloads them.
-    TestSupport::ChildProcess& AddPlayer(const Account& who, int team, bool withLevels);
+    // beforehand, else it downloads them. role: "--fight" plays the mode,
+    // "--chase" walks at the enemy without firing, "" stands where it
+    // spawns.
+    TestSupport::ChildProcess& AddPlayer(const Account& who, int team, bool withLevels, const std::string& role);
 
     TestSupport::ChildProcess& Server() { return *server_; }
     StandIn& Master() { return master_; }

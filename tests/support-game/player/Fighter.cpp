@@ -1,132 +1,381 @@
 #include "Fighter.h"
 
 #include "game/world/map/World.h"
-#include "game/world/phys/IntersectionPacket.h"
-#include "game/world/phys/PhysicsEngine.h"
-#include "game/world/player/Player.h"
+#include "game/world/modes/MissionItemFlag.h"
+#include "game/world/objects/MissionItem.h"
+#include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/StartPoint.h"
 #include "game/world/resources/BlockResource.h"
 #include "game/world/resources/Inventory.h"
+#include "game/world/resources/WeaponTable.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 
-#include <deque>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float kTile = float(BlockResource::kTileSize);
+// Close enough to shoot at, and where a chase stops to do so.
+constexpr float kFiringRange = 400.0f;
+constexpr float kStandOff = 120.0f;
+
+float Distance(float ax, float ay, float bx, float by)
+{
+    return std::hypot(bx - ax, by - ay);
+}
+
+// Where to stand to touch an object lying about: the middle of a picture
+// of 32 pixels, within reach of the middle of any up to twice that.
+void ReachPoint(Object* object, float* x, float* y)
+{
+    *x = object->GetX() + 16.0f;
+    *y = object->GetY() + 16.0f;
+}
+
+// The level's mission items as this client knows them; it is told of every
+// one.
+template <class F> void ForEachMissionItem(F f)
+{
+    if (ObjectManager* objects = Services().objects)
+        objects->ForEachObject([&](Object* object) {
+            if (object->GetKind() == ObjectKind::MissionItem)
+                if (MissionItem* item = dynamic_cast<MissionItem*>(object))
+                    f(item);
+        });
+}
+
+} // namespace
 
 void Fighter::Steer(TestGame::HeadlessClient& client, float dt)
 {
+    clock_ += dt;
     Player* own = client.Handler().GetOwnPlayer();
     if (!own) {
         client.Hold(0, 0.0f, 0.0f, -1);
         return;
     }
-    ++frame_;
+    Orders o;
+    o.aimX = own->GetX(), o.aimY = own->GetY() - 100.0f;
     if (!own->IsAlive()) {
-        client.Hold(frame_ % 2 ? PlayerInputFlags::Respawn : 0, own->GetX(), own->GetY() - 100.0f, -1);
+        wasAlive_ = false, laid_ = false, fleeing_ = false;
+        // The respawn key is a press: held every other frame.
+        respawnPress_ = !respawnPress_;
+        client.Hold(respawnPress_ ? PlayerInputFlags::Respawn : 0, o.aimX, o.aimY, -1);
         return;
     }
-    Player* target = Nearest(own);
-    float ax = target ? target->GetX() : own->GetX();
-    float ay = target ? target->GetY() : own->GetY() - 100.0f;
-    float dx = ax - own->GetX(), dy = ay - own->GetY();
-    // Far enemies are not brought up to date: a place that has not
-    // changed for a while is stale, and both sides then make for the
-    // middle between the places they first saw each other at.
-    if (target) {
-        if (!meetSet_)
-            meetX_ = (own->GetX() + ax) * 0.5f, meetY_ = (own->GetY() + ay) * 0.5f, meetSet_ = true;
-        still_ = (ax == seenX_ && ay == seenY_) ? still_ + dt : 0.0f;
-        seenX_ = ax, seenY_ = ay;
-    }
-    float gx = ax, gy = ay;
-    if (target && still_ > 1.5f && dx * dx + dy * dy > 200.0f * 200.0f)
-        gx = meetX_, gy = meetY_;
-    // Nobody in sight: back and forth between the own start and its
-    // mirror image across the map, where the other side starts.
+    if (!wasAlive_)
+        homeTouched_ = false, wasAlive_ = true;
+    if (role_ == Role::Chase)
+        Chase(own, dt, &o);
+    else if (client.Game().Game().GetLevelGameMode() == 1)
+        CaptureFlag(own, dt, &o);
+    else if (client.Game().Game().GetLevelGameMode() == 2)
+        HoldHill(own, dt, &o);
+    else
+        Deathmatch(client, own, dt, &o);
+    if (walker_.WantsUse())
+        o.flags |= PlayerInputFlags::Use;
+    heldFor_ = o.explosive == heldExplosive_ ? heldFor_ + dt : 0.0f;
+    heldExplosive_ = o.explosive;
+    client.Hold(o.flags, o.aimX, o.aimY, o.weapon, o.explosive);
+    if (o.throwPower >= 0)
+        client.Throw(o.throwPower);
+}
+
+std::string Fighter::Describe() const
+{
+    return "goal " + std::to_string(int(goalX_)) + " " + std::to_string(int(goalY_)) + " stage " +
+           std::to_string(stage_) + (laid_ ? " laid" : "") + (fleeing_ ? " fleeing" : "");
+}
+
+void Fighter::GoTo(Player* own, float x, float y, float dt, bool exact, bool sprint, Orders* o)
+{
+    goalX_ = x, goalY_ = y;
+    o->flags |= walker_.Towards(own, x, y, dt, exact);
+    if (sprint)
+        o->flags |= PlayerInputFlags::Sprint;
+}
+
+void Fighter::Patrol(Player* own, float dt, Orders* o)
+{
+    // Back and forth between the own start and its mirror image across the
+    // map, where the other side starts.
     if (!patrolSet_) {
         homeX_ = own->GetX(), homeY_ = own->GetY(), patrolSet_ = true;
         World* world = Services().world;
-        awayX_ = world ? float(world->GetWidth() * BlockResource::kTileSize) - homeX_ : homeX_;
+        awayX_ = world ? float(world->GetWidth()) * kTile - homeX_ : homeX_;
         awayY_ = homeY_;
-        NearestOpen(&awayX_, &awayY_);
+        Walker::NearestOpen(&awayX_, &awayY_);
     }
-    if (!target) {
-        gx = outbound_ ? awayX_ : homeX_, gy = outbound_ ? awayY_ : homeY_;
-        if ((gx - own->GetX()) * (gx - own->GetX()) + (gy - own->GetY()) * (gy - own->GetY()) < 120.0f * 120.0f)
-            outbound_ = !outbound_;
-    }
-    const bool chasing = target && gx == ax && gy == ay;
-    float gdx = gx - own->GetX(), gdy = gy - own->GetY();
-    uint32_t flags = PlayerInputFlags::Aiming;
+    const float gx = outbound_ ? awayX_ : homeX_, gy = outbound_ ? awayY_ : homeY_;
+    if (Distance(own->GetX(), own->GetY(), gx, gy) < kStandOff)
+        outbound_ = !outbound_;
+    GoTo(own, gx, gy, dt, false, false, o);
+}
+
+void Fighter::Engage(TestGame::HeadlessClient& client, Player* own, Player* target, float dt, bool fire, Orders* o)
+{
+    const float d = Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY());
+    o->aimX = target->GetX(), o->aimY = target->GetY();
+    if (d > kStandOff)
+        GoTo(own, target->GetX(), target->GetY(), dt, false, false, o);
     int weapon = -1, clip = 0;
     ChooseWeapon(client, &weapon, &clip);
-    if (target && weapon >= 0 && clip > 0 && frame_ % 4 != 0)
-        flags |= PlayerInputFlags::Shoot;
-    if (weapon >= 0 && clip == 0 && frame_ % 30 == 0)
-        flags |= PlayerInputFlags::Reload;
-    uint32_t walk = 0;
-    if (gdx * gdx + gdy * gdy > 120.0f * 120.0f) {
-        // Towards the next tile of the way round the walls.
-        float wx = gx, wy = gy;
-        Waypoint(own, gx, gy, &wx, &wy);
-        float mx = wx - own->GetX(), my = wy - own->GetY();
-        if (mx > 4.0f)
-            walk |= PlayerInputFlags::Right;
-        if (mx < -4.0f)
-            walk |= PlayerInputFlags::Left;
-        if (my > 4.0f)
-            walk |= PlayerInputFlags::Down;
-        if (my < -4.0f)
-            walk |= PlayerInputFlags::Up;
-    } else if (!chasing) {
-        walk = wander_;
-    }
-    // Once a second: a walk that moved less than a body's width is
-    // blocked; try a random way for a moment.
-    sinceCheck_ += dt;
-    if (sinceCheck_ >= 1.0f) {
-        float mx = own->GetX() - lastX_, my = own->GetY() - lastY_;
-        bool stuck = walk != 0 && mx * mx + my * my < 16.0f * 16.0f;
-        lastX_ = own->GetX(), lastY_ = own->GetY(), sinceCheck_ = 0.0f;
-        if (stuck || (!chasing && random_() % 3 == 0))
-            wander_ = Way();
-        // A door in the way opens to one press; else step aside.
-        if (stuck && ++stuckCount_ % 2 == 1)
-            useFrames_ = 8;
-        else if (stuck)
-            aside_ = 0.5f;
-    }
-    if (aside_ > 0.0f) {
-        aside_ -= dt;
-        walk = wander_;
-    }
-    if (useFrames_ > 0 && useFrames_-- > 0)
-        flags |= PlayerInputFlags::Use;
-    client.Hold(flags | walk, ax, ay, weapon);
+    o->weapon = weapon;
+    ++trigger_;
+    if (fire && weapon >= 0 && clip > 0 && d < kFiringRange && trigger_ % 4 != 0)
+        o->flags |= PlayerInputFlags::Shoot;
+    if (weapon >= 0 && clip == 0 && trigger_ % 30 == 0)
+        o->flags |= PlayerInputFlags::Reload;
 }
 
-uint32_t Fighter::Way()
+void Fighter::Chase(Player* own, float dt, Orders* o)
 {
-    static const uint32_t ways[] = {PlayerInputFlags::Up, PlayerInputFlags::Down, PlayerInputFlags::Left,
-                                    PlayerInputFlags::Right, PlayerInputFlags::Up | PlayerInputFlags::Left,
-                                    PlayerInputFlags::Up | PlayerInputFlags::Right,
-                                    PlayerInputFlags::Down | PlayerInputFlags::Left,
-                                    PlayerInputFlags::Down | PlayerInputFlags::Right};
-    return ways[random_() % 8];
-}
-
-void Fighter::NearestOpen(float* x, float* y)
-{
-    World* world = Services().world;
-    if (!world || !world->HasCells())
+    Player* target = Nearest(own);
+    if (!target) {
+        Patrol(own, dt, o);
         return;
-    const int w = world->GetWidth(), h = world->GetHeight(), tile = BlockResource::kTileSize;
-    const int cx = int(*x) / tile, cy = int(*y) / tile;
-    for (int r = 0; r < 8; ++r)
-        for (int ty = cy - r; ty <= cy + r; ++ty)
-            for (int tx = cx - r; tx <= cx + r; ++tx)
-                if (tx >= 0 && ty >= 0 && tx < w && ty < h && !(world->GetCell(tx, ty) & World::kWall)) {
-                    *x = float(tx * tile + tile / 2), *y = float(ty * tile + tile / 2);
-                    return;
-                }
+    }
+    o->aimX = target->GetX(), o->aimY = target->GetY();
+    if (Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY()) > kStandOff)
+        GoTo(own, target->GetX(), target->GetY(), dt, false, false, o);
+}
+
+void Fighter::Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt, Orders* o)
+{
+    const int frags = client.Handler().GetPlayerFrags(client.Handler().GetLocalPlayerId());
+    if (frags > frags_) {
+        stage_ = stage_ < 3 ? stage_ + 1 : 3;
+        laid_ = fleeing_ = false;
+    }
+    frags_ = frags;
+    Player* target = Nearest(own);
+    const bool close =
+        target && Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY()) < kFiringRange;
+    const int grenade = Explosive(client, 1, false), mine = Explosive(client, 2, false);
+    // Armed before the fight: a mine for the third kill, and grenades for
+    // the second when they are gone.
+    if (stage_ <= 2 && mine < 0 && (!close || stage_ == 2) && Fetch(own, 2, dt, o))
+        return;
+    if (stage_ == 1 && grenade < 0 && Fetch(own, 1, dt, o))
+        return;
+    if (!target) {
+        Patrol(own, dt, o);
+        return;
+    }
+    if (stage_ == 1 && grenade >= 0) {
+        // Wounded by bullets, finished by the grenade, thrown from out of
+        // its blast.
+        o->explosive = grenade;
+        const float dx = own->GetX() - target->GetX(), dy = own->GetY() - target->GetY();
+        const float d = std::hypot(dx, dy);
+        if (d < 90.0f) {
+            float bx = own->GetX() + dx / std::max(d, 1.0f) * 160.0f, by = own->GetY() + dy / std::max(d, 1.0f) * 160.0f;
+            Walker::NearestOpen(&bx, &by);
+            GoTo(own, bx, by, dt, false, true, o);
+            o->aimX = target->GetX(), o->aimY = target->GetY();
+            return;
+        }
+        Engage(client, own, target, dt, target->GetHealth() > 60.0f, o);
+        ThrowGrenade(client, own, target, grenade, o);
+        return;
+    }
+    if (stage_ == 2 && mine >= 0) {
+        LureOnto(own, target, mine, dt, o);
+        return;
+    }
+    Engage(client, own, target, dt, true, o);
+}
+
+void Fighter::ThrowGrenade(TestGame::HeadlessClient& client, Player* own, Player* target, int grenade, Orders* o)
+{
+    // One at a time, and only at someone standing still.
+    if (clock_ - lastThrow_ < 3.5f || heldFor_ < 0.5f || Explosive(client, 1, true) != grenade)
+        return;
+    float vx = 0.0f, vy = 0.0f;
+    target->GetVelocity(&vx, &vy);
+    const float d = Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY());
+    if (d < 70.0f || d > 260.0f || vx * vx + vy * vy > 20.0f * 20.0f)
+        return;
+    // It leaves 20 units ahead at 500 x power / 255 twice over and rolls
+    // to a stop against a drag of 2000 / 15.
+    const float speedPerPower = 2.0f * 500.0f / 255.0f, drag = 2000.0f / 15.0f;
+    const float power = std::sqrt(std::max(d - 20.0f, 0.0f) * 2.0f * drag) / speedPerPower;
+    o->throwPower = int(std::clamp(power + 0.5f, 1.0f, 255.0f));
+    lastThrow_ = clock_;
+}
+
+void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* o)
+{
+    o->explosive = mine;
+    o->aimX = target->GetX(), o->aimY = target->GetY();
+    if (laid_) {
+        GoTo(own, backX_, backY_, dt, true, true, o);
+        // It went round the mine: the next one is laid elsewhere.
+        if (clock_ - laidAt_ > 15.0f)
+            laid_ = false;
+        return;
+    }
+    if (fleeing_) {
+        GoTo(own, fleeX_, fleeY_, dt, false, true, o);
+        if (Distance(own->GetX(), own->GetY(), fleeX_, fleeY_) < kTile || clock_ - fledAt_ > 6.0f)
+            fleeing_ = false;
+        return;
+    }
+    const int at = Walker::TileOf(own->GetX(), own->GetY()), enemy = Walker::TileOf(target->GetX(), target->GetY());
+    float cx = own->GetX(), cy = own->GetY();
+    Walker::TileCentre(at, &cx, &cy);
+    if (std::fabs(cx - own->GetX()) > 3.0f || std::fabs(cy - own->GetY()) > 3.0f) {
+        GoTo(own, cx, cy, dt, true, false, o);
+        return;
+    }
+    if (clock_ - lastPlan_ < 0.3f)
+        return;
+    lastPlan_ = clock_;
+    const std::vector<int> way = walker_.Route(enemy, at);
+    if (way.empty())
+        return;
+    if (way.size() <= kMineLead) {
+        // Too near to arm in time: away along the axis the enemy is
+        // farther on, so that it follows down a street.
+        const float dx = own->GetX() - target->GetX(), dy = own->GetY() - target->GetY();
+        const float reach = 14.0f * kTile;
+        fleeX_ = own->GetX(), fleeY_ = own->GetY();
+        if (std::fabs(dx) >= std::fabs(dy))
+            fleeX_ += dx >= 0.0f ? reach : -reach;
+        else
+            fleeY_ += dy >= 0.0f ? reach : -reach;
+        World* world = Services().world;
+        fleeX_ = std::clamp(fleeX_, kTile, float(world->GetWidth() - 1) * kTile);
+        fleeY_ = std::clamp(fleeY_, kTile, float(world->GetHeight() - 1) * kTile);
+        Walker::NearestOpen(&fleeX_, &fleeY_);
+        fleeing_ = true, fledAt_ = clock_;
+        return;
+    }
+    int back = -1;
+    if (heldFor_ >= 0.5f && MinePlanHolds(at, enemy, &back)) {
+        o->throwPower = 1;
+        laid_ = true, laidAt_ = clock_;
+        Walker::TileCentre(back, &backX_, &backY_);
+    }
+}
+
+bool Fighter::MinePlanHolds(int at, int enemy, int* back)
+{
+    // The enemy's way to the fighter, and to every tile behind it on the
+    // line it comes along, must run straight through here: a walker cuts
+    // corners, and a mine goes off only within 15 units.
+    const std::vector<int> way = walker_.Route(enemy, at);
+    World* world = Services().world;
+    if (way.size() <= kMineLead || !world)
+        return false;
+    const int w = world->GetWidth(), step = at - way[way.size() - 2];
+    int goal = at;
+    for (int j = 0; j < 6; ++j) {
+        const int next = goal + step;
+        if ((step == 1 || step == -1) && next / w != goal / w)
+            return false;
+        if (!Walker::IsOpen(next))
+            return false;
+        goal = next;
+        const std::vector<int> through = walker_.Route(enemy, goal);
+        auto it = std::find(through.begin(), through.end(), at);
+        if (it == through.end() || it == through.begin() || it + 1 == through.end() || *(it - 1) != at - step ||
+            *(it + 1) != at + step)
+            return false;
+    }
+    *back = goal;
+    return true;
+}
+
+bool Fighter::Fetch(Player* own, int weaponType, float dt, Orders* o)
+{
+    ObjectManager* objects = Services().objects;
+    WeaponTable* table = Services().weapons;
+    if (!objects || !table)
+        return false;
+    float bestX = 0.0f, bestY = 0.0f, best = 40.0f * kTile;
+    objects->ForEachObject([&](Object* object) {
+        Weapon* lying = object->GetKind() == ObjectKind::Weapon ? dynamic_cast<Weapon*>(object) : nullptr;
+        const WeaponDef* def = lying ? table->FindWeapon(lying->GetDefinitionId()) : nullptr;
+        if (!def || def->type != weaponType || lying->IsTaken() || lying->IsStale())
+            return;
+        float x, y;
+        ReachPoint(lying, &x, &y);
+        const float d = Distance(own->GetX(), own->GetY(), x, y);
+        if (d < best)
+            best = d, bestX = x, bestY = y;
+    });
+    if (best >= 40.0f * kTile)
+        return false;
+    GoTo(own, bestX, bestY, dt, true, true, o);
+    return true;
+}
+
+void Fighter::HoldHill(Player* own, float dt, Orders* o)
+{
+    // The nearest flag the own team does not hold.
+    MissionItemFlag* goal = nullptr;
+    float best = 0.0f;
+    ForEachMissionItem([&](MissionItem* item) {
+        MissionItemFlag* flag = dynamic_cast<MissionItemFlag*>(item);
+        const float d = flag ? Distance(own->GetX(), own->GetY(), flag->GetX(), flag->GetY()) : 0.0f;
+        if (flag && flag->GetTeam() != own->GetTeam() && (!goal || d < best))
+            goal = flag, best = d;
+    });
+    if (!goal)
+        return;
+    float x, y;
+    ReachPoint(goal, &x, &y);
+    GoTo(own, x, y, dt, true, true, o);
+}
+
+void Fighter::CaptureFlag(Player* own, float dt, Orders* o)
+{
+    const bool finn = own->GetTeam() == 0;
+    const int ownType = finn ? MissionItem::Finnish : MissionItem::Russian;
+    const int enemyType = finn ? MissionItem::Russian : MissionItem::Finnish;
+    const int droppedEnemy = finn ? MissionItem::DroppedRussian : MissionItem::DroppedFinnish;
+    MissionItem* home = nullptr;
+    MissionItem* away = nullptr;
+    ForEachMissionItem([&](MissionItem* item) {
+        if (item->GetType() == ownType)
+            home = item;
+        // A flag dropped in the field goes before the one at its base.
+        if ((item->GetType() == enemyType && !away) || (item->GetType() == droppedEnemy && !item->IsCarried()))
+            away = item;
+    });
+    if (!home || !away) {
+        Patrol(own, dt, o);
+        return;
+    }
+    float x, y;
+    // Out from the own flag; the enemy flag home to it.
+    if (own->HasMissionItemOfType(enemyType) || !homeTouched_) {
+        ReachPoint(home, &x, &y);
+        GoTo(own, x, y, dt, true, true, o);
+        if (Distance(own->GetX(), own->GetY(), x, y) < 6.0f)
+            homeTouched_ = true;
+        return;
+    }
+    ReachPoint(away, &x, &y);
+    GoTo(own, x, y, dt, true, true, o);
+}
+
+int Fighter::Explosive(TestGame::HeadlessClient& client, int weaponType, bool loaded)
+{
+    Inventory* inventory = client.Game().Game().GetInventory();
+    if (!inventory)
+        return -1;
+    for (const Inventory::WeaponEntry& e : inventory->GetWeapons()) {
+        int ammo = 0, clip = 0;
+        inventory->GetWeaponAmmo(e.id, &ammo, &clip);
+        if (e.category == 4 && e.type == weaponType && (loaded ? clip > 0 : clip + ammo > 0))
+            return e.id;
+    }
+    return -1;
 }
 
 void Fighter::ChooseWeapon(TestGame::HeadlessClient& client, int* weapon, int* clip)
@@ -134,78 +383,13 @@ void Fighter::ChooseWeapon(TestGame::HeadlessClient& client, int* weapon, int* c
     Inventory* inventory = client.Game().Game().GetInventory();
     if (!inventory)
         return;
+    // A gun, one with a loaded clip first.
     for (const Inventory::WeaponEntry& e : inventory->GetWeapons()) {
         if (e.category == 4 || e.type == 8)
             continue;
         if (*weapon < 0 || (*clip <= 0 && e.clip > 0))
             *weapon = e.id, *clip = e.clip;
     }
-}
-
-void Fighter::Waypoint(Player* own, float gx, float gy, float* wx, float* wy)
-{
-    World* world = Services().world;
-    PhysEng::PhysicsEngine* physics = Services().physics;
-    const int w = world ? world->GetWidth() : 0, h = world ? world->GetHeight() : 0;
-    const int tile = BlockResource::kTileSize;
-    if (!world || !world->HasCells() || !physics)
-        return;
-    PhysEng::IntersectionPacket* packet = physics->NewPacket();
-    // A step from one tile's centre to the next that no body stops.
-    auto open = [&](int from, int to) {
-        if ((world->GetCell(to % w, to / w) & World::kWall) != 0)
-            return false;
-        float cx = float((from % w) * tile + tile / 2), cy = float((from / w) * tile + tile / 2);
-        float mx = float((to % w - from % w) * tile), my = float((to / w - from / w) * tile);
-        float sx = 0.0f, sy = 0.0f;
-        packet->Clear();
-        physics->MoveCircle(cx, cy, &mx, &my, Player::kBodyRadius + 2.0f, false, false, false, &sx, &sy, packet);
-        return !packet->hit;
-    };
-    auto index = [&](float x, float y) {
-        int tx = int(x) / tile, ty = int(y) / tile;
-        return tx >= 0 && ty >= 0 && tx < w && ty < h ? ty * w + tx : -1;
-    };
-    const int from = index(own->GetX(), own->GetY()), goal = index(gx, gy);
-    if (from < 0 || goal < 0 || from == goal)
-        return;
-    // Breadth first from the goal, so each tile knows its step towards
-    // it; kept while the goal stays on its tile (the walls change little).
-    std::vector<int>& next = ways_;
-    if (goal != wayGoal_ || next.size() != size_t(w) * size_t(h) || next[size_t(from)] == -2) {
-        next.assign(size_t(w) * size_t(h), -2);
-        next[size_t(goal)] = -1;
-        wayGoal_ = goal;
-    } else {
-        return Step(from, w, tile, wx, wy);
-    }
-    std::deque<int> queue{goal};
-    while (!queue.empty() && next[size_t(from)] == -2) {
-        int at = queue.front();
-        queue.pop_front();
-        const int x = at % w, y = at / w;
-        const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-        for (const auto& d : steps) {
-            int nx = x + d[0], ny = y + d[1];
-            if (nx < 0 || ny < 0 || nx >= w || ny >= h || next[size_t(ny * w + nx)] != -2)
-                continue;
-            if (ny * w + nx != from && !open(ny * w + nx, at))
-                continue;
-            next[size_t(ny * w + nx)] = at;
-            queue.push_back(ny * w + nx);
-        }
-    }
-    Step(from, w, tile, wx, wy);
-}
-
-void Fighter::Step(int from, int w, int tile, float* wx, float* wy) const
-{
-    int at = from;
-    for (int i = 0; i < 2 && at >= 0 && ways_[size_t(at)] >= 0; ++i)
-        at = ways_[size_t(at)];
-    if (at < 0 || at == from)
-        return;
-    *wx = float((at % w) * tile + tile / 2), *wy = float((at / w) * tile + tile / 2);
 }
 
 Player* Fighter::Nearest(Player* own)
@@ -215,12 +399,12 @@ Player* Fighter::Nearest(Player* own)
     ObjectManager* objects = Services().objects;
     if (!objects)
         return nullptr;
+    // Enemies out of the server's reach are not brought up to date.
     for (Object* o : objects->Players()) {
         Player* p = static_cast<Player*>(o);
-        if (!p || p == own || !p->IsAlive() || p->GetTeam() == own->GetTeam())
+        if (!p || p == own || !p->IsAlive() || p->IsStale() || p->GetTeam() == own->GetTeam())
             continue;
-        float dx = p->GetX() - own->GetX(), dy = p->GetY() - own->GetY();
-        float d = dx * dx + dy * dy;
+        const float d = Distance(own->GetX(), own->GetY(), p->GetX(), p->GetY());
         if (!best || d < bestDistance)
             best = p, bestDistance = d;
     }

@@ -1,50 +1,92 @@
 #pragma once
 
 #include "HeadlessClient.h"
+#include "Walker.h"
 #include "game/world/player/Player.h"
 
 #include <cstdint>
-#include <random>
+#include <string>
 #include <vector>
 
-// A scripted player for whole matches: walks round the walls at the
-// nearest enemy it sees and shoots at it; with nobody in sight it goes back
-// and forth between its start and the other side's; steps aside or tries a
-// door when the walk gets nowhere.
+// A scripted player for whole matches, playing the level's mode:
+// - team deathmatch: kills the nearest enemy with bullets, then with a
+//   grenade, then with a mine it lays where the enemy will walk, then with
+//   anything; it fetches the explosives lying about when it has none;
+// - capture the flag: touches its own flag, takes the enemy flag and carries
+//   it home;
+// - king of the hill: stands at each hill flag its team does not hold until
+//   the flag is taken.
+// A chaser only walks at the nearest enemy it sees and never fires. With
+// nobody to go for, either goes back and forth between its start and the
+// other side's.
 class Fighter {
 public:
-    explicit Fighter(uint32_t seed) : random_(seed) {}
+    enum class Role { Fight, Chase };
+
+    Fighter(uint32_t seed, Role role) : walker_(seed), role_(role) {}
 
     void Steer(TestGame::HeadlessClient& client, float dt);
+    // Where it is heading and what for, for a trace.
+    std::string Describe() const;
 
 private:
-    uint32_t Way();
+    struct Orders {
+        uint32_t flags = PlayerInputFlags::Aiming;
+        float aimX = 0.0f, aimY = 0.0f;
+        int weapon = -1;
+        int explosive = -1;
+        int throwPower = -1; // throws (or lays) the explosive held
+    };
+    // A mine on the enemy's way is armed before it arrives when this many
+    // tiles lie between.
+    static constexpr size_t kMineLead = 10;
 
-    // The centre of the open tile nearest a point.
-    static void NearestOpen(float* x, float* y);
 
-    // A gun of the inventory, one with a loaded clip first.
+    // The modes.
+    void Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt, Orders* o);
+    void Chase(Player* own, float dt, Orders* o);
+    void CaptureFlag(Player* own, float dt, Orders* o);
+    void HoldHill(Player* own, float dt, Orders* o);
+
+    // Walks to within 120 of the target, aims at it and fires when told to.
+    void Engage(TestGame::HeadlessClient& client, Player* own, Player* target, float dt, bool fire, Orders* o);
+    void Patrol(Player* own, float dt, Orders* o);
+    void GoTo(Player* own, float x, float y, float dt, bool exact, bool sprint, Orders* o);
+    // Goes for a weapon of that type lying about; false when there is none.
+    bool Fetch(Player* own, int weaponType, float dt, Orders* o);
+    void ThrowGrenade(TestGame::HeadlessClient& client, Player* own, Player* target, int grenade, Orders* o);
+    // Lays the mine where the target's way to the fighter runs straight
+    // through, then steps back along that way and waits.
+    void LureOnto(Player* own, Player* target, int mine, float dt, Orders* o);
+    bool MinePlanHolds(int at, int enemyTile, int* back);
+
+    // An explosive of the weapon type carried with a round to throw; -1 none.
+    static int Explosive(TestGame::HeadlessClient& client, int weaponType, bool loaded);
     static void ChooseWeapon(TestGame::HeadlessClient& client, int* weapon, int* clip);
-
-    // The centre of a tile a few steps along the shortest way over open
-    // tiles from the player to the goal; the goal itself without a way.
-    void Waypoint(Player* own, float gx, float gy, float* wx, float* wy);
-
-    void Step(int from, int w, int tile, float* wx, float* wy) const;
-
     static Player* Nearest(Player* own);
 
-    std::mt19937 random_;
-    unsigned frame_ = 0;
-    float sinceCheck_ = 0.0f, aside_ = 0.0f;
-    float lastX_ = 0.0f, lastY_ = 0.0f;
-    unsigned stuckCount_ = 0;
+    Walker walker_;
+    Role role_;
+    float clock_ = 0.0f;
+    float goalX_ = 0.0f, goalY_ = 0.0f;
+    bool respawnPress_ = false;
+    unsigned trigger_ = 0;
+    // The explosive chosen and for how long: the server must know it before
+    // a throw is asked for.
+    int heldExplosive_ = -1;
+    float heldFor_ = 0.0f;
+    // Patrol.
     bool patrolSet_ = false, outbound_ = true;
     float homeX_ = 0.0f, homeY_ = 0.0f, awayX_ = 0.0f, awayY_ = 0.0f;
-    std::vector<int> ways_;
-    int wayGoal_ = -1;
-    bool meetSet_ = false;
-    float meetX_ = 0.0f, meetY_ = 0.0f, seenX_ = 0.0f, seenY_ = 0.0f, still_ = 0.0f;
-    int useFrames_ = 0;
-    uint32_t wander_ = PlayerInputFlags::Up;
+    // Deathmatch: 0 bullets, 1 grenade, 2 mine, 3 anything; moves on with
+    // each frag.
+    int stage_ = 0, frags_ = 0;
+    float lastThrow_ = -100.0f, lastPlan_ = -100.0f;
+    bool laid_ = false;
+    float laidAt_ = 0.0f, backX_ = 0.0f, backY_ = 0.0f;
+    bool fleeing_ = false;
+    float fleeX_ = 0.0f, fleeY_ = 0.0f, fledAt_ = 0.0f;
+    // Capture the flag: the own flag touched since the last spawn.
+    bool homeTouched_ = false;
+    bool wasAlive_ = false;
 };

@@ -1,14 +1,18 @@
 // A headless player as a program of its own (the game state is
 // process-wide, so each player of a match is a process): joins a server,
-// follows its levels and, when told to fight, plays as a Fighter (walks at
-// the enemy and shoots). Prints what a supervisor waits for, one a line:
+// follows its levels and, when told to fight, plays the level's mode as a
+// Fighter; told to chase, it only walks at the enemy. Prints what a
+// supervisor waits for, one a line:
 //   join took <ms>   joined <level>   frags <n>   lost   left
+//   score <Finland> <Russia>   (the team numbers of its scoreboard)
 //   rates in <B/s> out <B/s> datagrams in <per s>   at <x> <y> ... (with --trace)
 #include "Fighter.h"
 #include "HeadlessClient.h"
 
 #include "engine/net/IConnection.h"
+#include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
+#include "game/world/resources/Inventory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 
@@ -44,6 +48,7 @@ struct Settings {
     std::string name = "Player";
     bool levels = false;
     bool fight = false;
+    bool chase = false;
     bool trace = false;
     double seconds = 0.0;
     int team = 0;
@@ -69,6 +74,8 @@ bool Parse(int argc, char** argv, Settings* s)
             s->levels = true;
         else if (a == "--fight")
             s->fight = true;
+        else if (a == "--chase")
+            s->chase = true;
         else if (a == "--trace")
             s->trace = true;
         else if (a == "--login" && i + 3 < argc)
@@ -92,7 +99,7 @@ int main(int argc, char** argv)
 {
     Settings s;
     if (!Parse(argc, argv, &s)) {
-        std::fprintf(stderr, "usage: %s --port N [--host H] [--name N] [--levels] [--fight] [--seconds S] [--team 1|2] [--trace] "
+        std::fprintf(stderr, "usage: %s --port N [--host H] [--name N] [--levels] [--fight | --chase] [--seconds S] [--team 1|2] [--trace] "
                              "[--login USER PASSWORD MASTER]\n", argv[0]);
         return 2;
     }
@@ -131,11 +138,14 @@ int main(int argc, char** argv)
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto frameTime = std::chrono::microseconds(1000000 / 30);
-    Fighter fighter{uint32_t(getpid())};
+    const Fighter::Role role = s.chase ? Fighter::Role::Chase : Fighter::Role::Fight;
+    Fighter fighter{uint32_t(getpid()), role};
+    int shownScore[2] = {-1, -1};
     double inSum = 0.0, outSum = 0.0;
     int datagrams0 = 0, datagrams1 = 0;
     int samples = 0, frags = 0;
     bool wasInLevel = false;
+    std::u16string joined;
     auto last = Clock::now(), nextSample = last + std::chrono::seconds(1);
     auto sampleStart = last, sampleEnd = last;
     while (!stopRequested) {
@@ -145,7 +155,8 @@ int main(int argc, char** argv)
         // A level change mid-play runs through the handler's own messages.
         bool inLevel = handler.IsLevelLoaded() && handler.HasPlayerId();
         if (inLevel && !wasInLevel) {
-            fighter = Fighter{uint32_t(getpid()) + frags};
+            joined = handler.GetLevelPath();
+            fighter = Fighter{uint32_t(getpid()) + frags, role};
             Say("joined " + Narrow(handler.GetLevelPath()));
             if (s.team)
                 handler.RequestTeamChange(s.team);
@@ -158,22 +169,40 @@ int main(int argc, char** argv)
         }
         float dt = std::chrono::duration<float>(now - last).count();
         last = now;
-        if (s.fight)
+        if (s.fight || s.chase)
             fighter.Steer(client, dt);
         client.Frame(dt > 0.1f ? 0.1f : dt);
         int own = handler.GetPlayerFrags(handler.GetLocalPlayerId());
         if (own != frags)
             frags = own, Say("frags " + std::to_string(frags));
+        // The scoreboard of the level joined, not of one being changed to.
+        const bool sameLevel = inLevel && joined == handler.GetLevelPath();
+        if (GameMod* mode = sameLevel ? client.Game().Game().GetGameMode() : nullptr) {
+            const int score[2] = {mode->GetScoreboardNumber(GameMod::kFinland),
+                                  mode->GetScoreboardNumber(GameMod::kRussia)};
+            if (score[0] != shownScore[0] || score[1] != shownScore[1]) {
+                shownScore[0] = score[0], shownScore[1] = score[1];
+                Say("score " + std::to_string(score[0]) + " " + std::to_string(score[1]));
+            }
+        }
         if (now >= nextSample && s.trace) {
             // Where the player is and whom it sees, once a second.
             Player* own = handler.GetOwnPlayer();
             std::string line = own ? "at " + std::to_string(int(own->GetX())) + " " + std::to_string(int(own->GetY())) +
                                          (own->IsAlive() ? "" : " dead")
                                    : "at nowhere";
+            if (s.fight || s.chase)
+                line += " " + fighter.Describe();
+            if (Inventory* inventory = client.Game().Game().GetInventory())
+                for (const Inventory::WeaponEntry& e : inventory->GetWeapons()) {
+                    int ammo = 0, clip = 0;
+                    inventory->GetWeaponAmmo(e.id, &ammo, &clip);
+                    line += " w" + std::to_string(e.type) + ":" + std::to_string(clip) + "+" + std::to_string(ammo);
+                }
             if (ObjectManager* objects = Services().objects)
                 for (Object* p : objects->Players())
                     if (p != own)
-                        line += " | " + std::to_string(int(p->GetX())) + " " + std::to_string(int(p->GetY()));
+                        line += " | " + std::to_string(int(p->GetX())) + " " + std::to_string(int(p->GetY())) + " h" + std::to_string(int(p->GetHealth()));
             Say(line);
         }
         if (now >= nextSample) {

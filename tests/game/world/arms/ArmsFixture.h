@@ -63,7 +63,7 @@ public:
         taken += damage;
         creditedTo = source;
     }
-    void TakeBlastDamage(float, float, float amount, float owner, float) override
+    void TakeBlastDamage(float, float, float amount, int32_t owner, int32_t) override
     {
         taken += amount;
         creditedTo = int(owner);

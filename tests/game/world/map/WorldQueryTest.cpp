@@ -123,12 +123,14 @@ TEST(WorldQueries, WaterAmbientAndNegativePixels)
     w.AddLightBox(first);
     w.AddLightBox(new World::LightBox(32, 32, 100, 100));
     float r, g, b;
-    w.GetAmbientAt(40, 40, &r, &g, &b);
+    w.GetFloorTintAt(40, 40, &r, &g, &b);
     EXPECT_FLOAT_EQ(r, 0.4f);
     EXPECT_FLOAT_EQ(g, 0.2f);
     EXPECT_FLOAT_EQ(b, 0.4f) << "colour clamped to 1, first box wins, halved at night";
-    w.GetAmbientAt(110, 110, &r, &g, &b);
-    EXPECT_FLOAT_EQ(b, 0.6f);
+    // Outside the boxes the night is the ambient pass's alone.
+    w.GetFloorTintAt(110, 110, &r, &g, &b);
+    EXPECT_FLOAT_EQ(r, 1.0f);
+    EXPECT_FLOAT_EQ(b, 1.0f);
 }
 
 TEST(WorldBlast, DamageReachesOnlyOpenWallsAndDestroysBodies)

@@ -27,7 +27,7 @@ namespace modetest {
 struct Scores : IPlayerScores {
     void AddPoints(int n) override { points += n; }
     int GetScore() override { return points; }
-    int GetRank() override { return 0; }
+    int GetRank() override { return rank; }
     int GetPoints() override { return points; }
     void AddKillStats(int f, int d, int s) override { frags += f, deaths += d, suicides += s; }
     void AddCaptures(int n) override { captures += n; }
@@ -35,7 +35,7 @@ struct Scores : IPlayerScores {
     void AddObjectivePoints(int n) override { objective += n; }
     void AddRoundStats(int, int, int) override {}
     int GetAccountId() override { return 0; }
-    int points = 0, frags = 0, deaths = 0, suicides = 0, captures = 0, objective = 0;
+    int points = 0, frags = 0, deaths = 0, suicides = 0, captures = 0, objective = 0, rank = 0;
 };
 
 class ModeServer : public ServerHandler {

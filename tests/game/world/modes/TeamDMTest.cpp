@@ -163,3 +163,14 @@ TEST(TeamDM, ClientLearnsTheServersLimitsAtEveryLevel)
     EXPECT_EQ(older.GetTimeLeft(), 0.0f);
     EXPECT_EQ(older.GetTimeLimit(), 1200.0f);
 }
+
+// The score weight's rank bonus reads the ranks of the player table: each
+// the rank the master gave the player's account.
+TEST(TeamDM, PlayerTableCarriesTheAccountsRank)
+{
+    ModeWorld w(0);
+    Player* anna = w.Join(u"Anna", 1);
+    w.ScoresOf(anna).rank = 6;
+    anna->Update(0.01f);
+    EXPECT_EQ(w.server.GetPlayerRankAt(0), 6);
+}

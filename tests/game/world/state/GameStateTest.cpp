@@ -205,6 +205,21 @@ TEST_F(GameState, MessagePanelsCutAndDropLines)
     EXPECT_EQ(std::u16string(panel.GetLine(5)), u"");
 }
 
+// The server names the local player's weapons by id only: the client's
+// own inventory knows their kinds from the weapon table.
+TEST_F(GameState, TheLocalInventoryKnowsWhatItsWeaponsAre)
+{
+    ASSERT_TRUE(resources_->ApplyItemDefinitions(Services().weapons));
+    const int grenade = 79691776, mine = 80478208;
+    game_->GetInventory()->SetWeapon(grenade, 1, 1);
+    game_->GetInventory()->SetWeapon(mine, 1, 1);
+    const Inventory::WeaponEntry* g = game_->GetInventory()->FindWeapon(grenade, false);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->category, 4);
+    EXPECT_EQ(g->type, 1);
+    EXPECT_NE(g->ammoType, game_->GetInventory()->FindWeapon(mine, false)->ammoType);
+}
+
 } // namespace StateTest
 
 #include <arpa/inet.h>
