@@ -2,7 +2,7 @@
 
 #include "../../engine/net/LossyRelay.h"
 #include "../../engine/web/StandIn.h"
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <memory>
 #include <string>

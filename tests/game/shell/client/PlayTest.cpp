@@ -1,9 +1,9 @@
 // A player joins a password-protected dedicated server through the client's
 // connect flow, fetches its copy of the level, plays it, stays through a level
 // change and leaves from the exit question.
-#include "ChildProcess.h"
 #include "HeadlessGame.h"
 #include "PlayRig.h"
+#include "support/ChildProcess.h"
 
 #include "engine/files/FileManager.h"
 #include "platform/os/OsText.h"
@@ -63,7 +63,7 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
     TestSupport::WriteAll(serverDir.File(kLevel), level);
     TestSupport::SetGameOption(serverDir.Path(), "serverlevel", kLevel);
     TestSupport::SetGameOption(serverDir.Path(), "level", kLevel);
-    TestGame::ChildProcess server(VORNHAL_BUILD_DIR "/server", {}, serverDir.Path());
+    TestSupport::ChildProcess server(VORNHAL_BUILD_DIR "/server", {}, serverDir.Path());
     ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_fetched.lvl.", 30000)) << server.Output();
     ASSERT_NO_FATAL_FAILURE(PackClientData(clientDir.Path(), TestGame::HeadlessGame::ShippedLevel("tdm_riotcity.lvl")));
     PlayRig rig;

@@ -6,7 +6,6 @@
 // headless players download it and play.
 #include "EditorRig.h"
 
-#include "ChildProcess.h"
 #include "HeadlessGame.h"
 #include "engine/core/ByteReader.h"
 #include "engine/core/StringKit.h"
@@ -22,6 +21,7 @@
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 #include "platform/ui/Ui.h"
+#include "support/ChildProcess.h"
 #include "support/GameFolder.h"
 
 #include <gtest/gtest.h>
@@ -438,13 +438,13 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
     ASSERT_NE(options.find(cycle), std::string::npos);
     std::ofstream(host.File("game.opt"))
         << std::string(options).replace(options.find(cycle), cycle.size(), "<level>levels/editor_made.lvl</level>");
-    TestGame::ChildProcess server(std::string(VORNHAL_BUILD_DIR) + "/server", {}, host.Path());
+    TestSupport::ChildProcess server(std::string(VORNHAL_BUILD_DIR) + "/server", {}, host.Path());
     ASSERT_TRUE(server.WaitFor("Playing level levels/editor_made.lvl.", 30000)) << server.Output();
-    std::vector<std::unique_ptr<TestGame::ChildProcess>> players;
+    std::vector<std::unique_ptr<TestSupport::ChildProcess>> players;
     for (int team : {1, 2}) {
         const std::string home = host.File("player" + std::to_string(team));
         fs::create_directories(home + "/levels");
-        players.push_back(std::make_unique<TestGame::ChildProcess>(
+        players.push_back(std::make_unique<TestSupport::ChildProcess>(
             std::string(VORNHAL_BUILD_DIR) + "/tests/headless_player",
             std::vector<std::string>{"--port", std::to_string(port), "--name", "P" + std::to_string(team),
                                      "--team", std::to_string(team), "--fight", "--trace"},
