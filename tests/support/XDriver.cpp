@@ -1,4 +1,4 @@
-#include "XDriver.h"
+#include "support/XDriver.h"
 
 #include <X11/Xlib.h>
 
@@ -10,7 +10,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -35,6 +37,26 @@ bool Within(int ms, F done)
 
 } // namespace
 
+bool XShot::SameIn(const XShot& other, int x, int y, int w, int h) const
+{
+    if (width != other.width || height != other.height)
+        return false;
+    for (int row = std::max(y, 0); row < std::min(y + h, height); ++row)
+        for (int col = std::max(x, 0); col < std::min(x + w, width); ++col)
+            if (At(col, row) != other.At(col, row))
+                return false;
+    return true;
+}
+
+int XShot::CountOther(uint32_t colour, int x, int y, int w, int h) const
+{
+    int n = 0;
+    for (int row = std::max(y, 0); row < std::min(y + h, height); ++row)
+        for (int col = std::max(x, 0); col < std::min(x + w, width); ++col)
+            n += At(col, row) != colour;
+    return n;
+}
+
 XDriver::XDriver() : dpy_(kThreads ? XOpenDisplay(nullptr) : nullptr) {}
 
 XDriver::~XDriver()
@@ -42,6 +64,8 @@ XDriver::~XDriver()
     if (dpy_)
         XCloseDisplay(dpy_);
 }
+
+XWindow XDriver::Screen() const { return DefaultRootWindow(dpy_); }
 
 std::string XDriver::Title(XWindow w)
 {
@@ -57,6 +81,12 @@ std::string XDriver::Title(XWindow w)
         title.assign(reinterpret_cast<char*>(data), count);
     if (data)
         XFree(data);
+    // Older toolkits name their windows only the old way.
+    char* name = nullptr;
+    if (title.empty() && XFetchName(dpy_, w, &name) && name)
+        title = name;
+    if (name)
+        XFree(name);
     return title;
 }
 
@@ -94,14 +124,22 @@ bool XDriver::WaitGone(XWindow w, int ms)
     });
 }
 
-bool XDriver::WaitForPixel(XWindow w, int x, int y, uint32_t rgb, int ms)
+bool XDriver::WaitUntil(XWindow w, const std::function<bool(const XShot&)>& seen, int ms)
 {
     return Within(ms, [&] {
-        int width = 0, height = 0;
-        std::vector<uint32_t> pixels;
-        return Capture(w, &width, &height, &pixels) && x < width && y < height &&
-               pixels[size_t(y) * size_t(width) + size_t(x)] == rgb;
+        XShot shot;
+        return Capture(w, &shot) && seen(shot);
     });
+}
+
+bool XDriver::WaitForPixel(XWindow w, int x, int y, uint32_t rgb, int ms)
+{
+    return WaitUntil(w, [&](const XShot& s) { return s.Contains(x, y) && s.At(x, y) == rgb; }, ms);
+}
+
+bool XDriver::WaitForChange(XWindow w, const XShot& before, int x, int y, int width, int height, int ms)
+{
+    return WaitUntil(w, [&](const XShot& s) { return !s.SameIn(before, x, y, width, height); }, ms);
 }
 
 void XDriver::Focus(XWindow w)
@@ -121,8 +159,46 @@ void XDriver::Key(const char* keysym)
 
 void XDriver::Type(const std::string& text)
 {
-    for (char c : text)
-        Key(std::string(1, c).c_str());
+    const KeyCode shift = XKeysymToKeycode(dpy_, XK_Shift_L);
+    for (char c : text) {
+        const bool upper = c >= 'A' && c <= 'Z';
+        const KeySym symbol = c == '\n' ? XK_Return : upper ? KeySym(c - 'A' + 'a') : KeySym(c);
+        const KeyCode code = XKeysymToKeycode(dpy_, symbol);
+        if (upper)
+            XTestFakeKeyEvent(dpy_, shift, True, CurrentTime);
+        XTestFakeKeyEvent(dpy_, code, True, CurrentTime);
+        XTestFakeKeyEvent(dpy_, code, False, CurrentTime);
+        if (upper)
+            XTestFakeKeyEvent(dpy_, shift, False, CurrentTime);
+    }
+    XSync(dpy_, False);
+}
+
+void XDriver::MoveTo(XWindow w, int x, int y)
+{
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy_, w, DefaultRootWindow(dpy_), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(dpy_, -1, rootX, rootY, CurrentTime);
+    XSync(dpy_, False);
+}
+
+void XDriver::Button(bool down)
+{
+    XTestFakeButtonEvent(dpy_, 1, down ? True : False, CurrentTime);
+    XSync(dpy_, False);
+}
+
+void XDriver::Click(XWindow w, int x, int y)
+{
+    MoveTo(w, x, y);
+    Button(true);
+    Button(false);
+}
+
+bool XDriver::Capture(XWindow w, XShot* shot)
+{
+    return Capture(w, &shot->width, &shot->height, &shot->pixels);
 }
 
 bool XDriver::Capture(XWindow w, int* width, int* height, std::vector<uint32_t>* pixels)
@@ -161,6 +237,8 @@ bool SavePng(const std::string& path, int width, int height, const std::vector<u
     png.SetPixels(width, height, rows.data());
     return png.Write() && out->Flush();
 }
+
+bool SavePng(const std::string& path, const XShot& shot) { return SavePng(path, shot.width, shot.height, shot.pixels); }
 
 bool LoadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels)
 {
