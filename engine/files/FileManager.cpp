@@ -151,10 +151,14 @@ bool FileManager::FileExists(const char16_t* path) { return path && Os::IsReadab
 
 IFile* FileManager::CreateMemoryFile(int capacity) { return new MemoryFile(capacity); }
 
-IFile* FileManager::OpenHandle(int handle, bool writing, int /*unused*/)
+IFile* FileManager::OpenHandle(int handle, bool writing, int flags)
 {
     if (handle < 0 || fcntl(handle, F_GETFD) == -1)
         return nullptr;
+    if (writing && (flags & kOpenReplace)) {
+        const std::u16string path = Os::PathOfHandle(handle);
+        return path.empty() ? nullptr : ReplacementFile::Create(path, path.c_str());
+    }
     auto* file = new NativeFile(u"", u"none", handle, false);
     file->SetWriting(writing);
     return file;
