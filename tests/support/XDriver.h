@@ -3,12 +3,32 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct _XDisplay;
 
 // An X window id; Xlib's own header stays out, its macros clash.
 using XWindow = unsigned long;
+
+// An X server of the test's own (Xvfb), made the display of the process
+// and ended with it: the pointer and keys it moves then reach no other
+// test's window.
+class PrivateDisplay {
+public:
+    PrivateDisplay() = default;
+    ~PrivateDisplay();
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+    // False when no Xvfb starts; DISPLAY is left as it was then.
+    bool Start();
+
+private:
+    pid_t pid_ = -1;
+    bool hadDisplay_ = false;
+    std::string oldDisplay_;
+};
 
 // A window's pixels, 0xRRGGBB, rows top to bottom.
 struct XShot {
@@ -24,8 +44,8 @@ struct XShot {
     int CountOther(uint32_t colour, int x, int y, int w, int h) const;
 };
 
-// Finds programs' windows on the X display (the test's own, see
-// scripts/with-display.sh) and works them with real input through XTEST,
+// Finds programs' windows on the X display (the test's own: see
+// scripts/with-display.sh and PrivateDisplay) and works them with real input through XTEST,
 // as a person at the screen would: the programs cannot tell it from a
 // keyboard and a mouse. Everything that waits polls what the display
 // shows, bounded by ms. Programs that use it link X11 and Xtst.
@@ -64,6 +84,13 @@ public:
     void Button(bool down);
     void Click(XWindow w, int x, int y);
 
+    // For a test that runs the game in its own process: aims MoveTo(x, y)
+    // at the window SDL made there; false without a display or one.
+    bool Open();
+    void MoveTo(int x, int y) { MoveTo(sdlWindow_, x, y); }
+    // A press or release of the key with this X key symbol (XK_Tab, ...).
+    void Key(unsigned long keysym, bool down);
+
     bool Capture(XWindow w, XShot* shot);
     bool Capture(XWindow w, int* width, int* height, std::vector<uint32_t>* pixels);
 
@@ -72,6 +99,7 @@ private:
     bool Viewable(XWindow w);
 
     _XDisplay* dpy_ = nullptr;
+    XWindow sdlWindow_ = 0;
 };
 
 // PNG files through the engine's codec: 0xRRGGBB pixels written, pixels
