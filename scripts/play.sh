@@ -16,6 +16,11 @@ user=${VORNHAL_USER:-player}
 password=${VORNHAL_PASSWORD:-vornhal}
 nick=${VORNHAL_NICK:-$user}
 
+if [ -z "${DISPLAY:-}" ]; then
+  echo "play.sh: the game shows its windows on an X display, and DISPLAY is not set" >&2
+  exit 1
+fi
+
 bash "$root/.ci/install-deps.sh"
 [ -f "$build/build.ninja" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --target game updater masterserver GameData Shaders
@@ -61,5 +66,16 @@ INFO
 cd "$run"
 status=0
 ./game "$@" || status=$?
+# An accepted update ends the game, and the updater starts it again on its
+# own: the service stays while the updater or a game works in the folder.
+here=$(pwd -P)
+running() {
+  for p in /proc/[0-9]*; do
+    case $(cat "$p/comm" 2>/dev/null) in game | vnupd.exe) ;; *) continue ;; esac
+    [ "$(readlink "$p/cwd" 2>/dev/null)" = "$here" ] && return 0
+  done
+  return 1
+}
+while running; do sleep 1; done
 [ "$status" -eq 0 ] || echo "play.sh: the game ended with exit code $status (see README.md)" >&2
 exit "$status"

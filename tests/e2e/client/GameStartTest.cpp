@@ -148,7 +148,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
 
     // No "game.opt": the options dialog answers, the game saves its settings.
     setenv("VORNHAL_OPTIONS", "start", 1);
-    setenv("VORNHAL_OPTIONS_SET", ("windowed=1;name=Nobody;masterserver=" + masterAddress).c_str(), 1);
+    setenv("VORNHAL_OPTIONS_SET", ("windowed=1;masterserver=" + masterAddress).c_str(), 1);
     setenv("VORNHAL_UPDATE_HOST", masterAddress.c_str(), 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
     unsetenv("VORNHAL_UI");
