@@ -40,10 +40,12 @@ void LayOutPlayerFolder(const std::string& folder)
     fs::copy_file(kBuild + "/game.data", folder + "/game.data");
 }
 
+// The data version in a package's header.
 int PackageVersion(const std::string& path)
 {
     const std::vector<uint8_t> b = TestSupport::ReadAll(path);
-    return b.size() < 12 ? -1 : int(uint32_t(b[8]) | uint32_t(b[9]) << 8 | uint32_t(b[10]) << 16 | uint32_t(b[11]) << 24);
+    return b.size() < 12 ? -1
+                         : int(uint32_t(b[8]) | uint32_t(b[9]) << 8 | uint32_t(b[10]) << 16 | uint32_t(b[11]) << 24);
 }
 
 // A process the test took over (it is the subreaper) when the program that
