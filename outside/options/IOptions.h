@@ -14,8 +14,8 @@ class IEngine;
 // "Save and quit" false with *save set, "Cancel" (or closing it) false with
 // *save clear and the settings as they were.
 //
-// With VORNHAL_UI=headless, or without DISPLAY, no window opens and the
-// environment answers:
+// With VORNHAL_UI=headless, without DISPLAY, or with VORNHAL_OPTIONS set,
+// no window opens and the environment answers:
 //   VORNHAL_OPTIONS      "start" (also when unset), "save" or "cancel";
 //   VORNHAL_OPTIONS_SET  "key=value;key=value..." applied for start and save,
 //                        keys as in "game.opt" ("windowed=1;brightness=0.5;

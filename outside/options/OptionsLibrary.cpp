@@ -13,7 +13,10 @@ bool WantsWindow()
 {
     const char* ui = std::getenv("VORNHAL_UI");
     const char* display = std::getenv("DISPLAY");
-    return !(ui && std::strcmp(ui, "headless") == 0) && display && *display;
+    // An answer given beforehand is taken, also where the game's own
+    // dialogs open windows.
+    const char* answer = std::getenv("VORNHAL_OPTIONS");
+    return !(ui && std::strcmp(ui, "headless") == 0) && !(answer && *answer) && display && *display;
 }
 
 class OptionsLibrary : public IOptions {

@@ -6,16 +6,43 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include <SDL/SDL.h>
 #include <SDL/SDL_syswm.h>
 #include <X11/Xlib.h>
+
+#include "engine/files/FileManager.h"
+#include "engine/files/IFile.h"
+#include "engine/png/PngImage.h"
+#include "platform/os/OsText.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
 
 namespace {
 
-Display* Of(void* display) { return static_cast<Display*>(display); }
+// The driver's thread talks to the display beside the toolkit's.
+const bool kThreads = XInitThreads() != 0;
+
+template <typename F>
+bool Within(int ms, F done)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
 
 } // namespace
 
@@ -69,41 +96,234 @@ bool PrivateDisplay::Start()
     return true;
 }
 
-XDriver::XDriver() = default;
-
-XDriver::~XDriver()
+bool XShot::SameIn(const XShot& other, int x, int y, int w, int h) const
 {
-    if (display_)
-        XCloseDisplay(Of(display_));
-}
-
-bool XDriver::Open()
-{
-    display_ = XOpenDisplay(nullptr);
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!display_ || SDL_GetWMInfo(&info) != 1)
+    if (width != other.width || height != other.height)
         return false;
-    Window child;
-    XTranslateCoordinates(Of(display_), info.info.x11.window, DefaultRootWindow(Of(display_)), 0, 0, &originX_,
-                          &originY_, &child);
+    for (int row = std::max(y, 0); row < std::min(y + h, height); ++row)
+        for (int col = std::max(x, 0); col < std::min(x + w, width); ++col)
+            if (At(col, row) != other.At(col, row))
+                return false;
     return true;
 }
 
-void XDriver::MoveTo(int x, int y)
+int XShot::CountOther(uint32_t colour, int x, int y, int w, int h) const
 {
-    XTestFakeMotionEvent(Of(display_), -1, originX_ + x, originY_ + y, CurrentTime);
-    XSync(Of(display_), False);
+    int n = 0;
+    for (int row = std::max(y, 0); row < std::min(y + h, height); ++row)
+        for (int col = std::max(x, 0); col < std::min(x + w, width); ++col)
+            n += At(col, row) != colour;
+    return n;
+}
+
+XDriver::XDriver() : dpy_(kThreads ? XOpenDisplay(nullptr) : nullptr) {}
+
+XDriver::~XDriver()
+{
+    if (dpy_)
+        XCloseDisplay(dpy_);
+}
+
+XWindow XDriver::Screen() const { return DefaultRootWindow(dpy_); }
+
+std::string XDriver::Title(XWindow w)
+{
+    Atom utf8 = XInternAtom(dpy_, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(dpy_, w, XInternAtom(dpy_, "_NET_WM_NAME", False), 0, 1024, False, utf8, &type, &format,
+                           &count, &after, &data) == Success &&
+        data && type == utf8)
+        title.assign(reinterpret_cast<char*>(data), count);
+    if (data)
+        XFree(data);
+    // Older toolkits name their windows only the old way.
+    char* name = nullptr;
+    if (title.empty() && XFetchName(dpy_, w, &name) && name)
+        title = name;
+    if (name)
+        XFree(name);
+    return title;
+}
+
+bool XDriver::Viewable(XWindow w)
+{
+    XWindowAttributes a;
+    return XGetWindowAttributes(dpy_, w, &a) && a.map_state == IsViewable;
+}
+
+XWindow XDriver::WaitForWindow(const std::string& title, int ms)
+{
+    XWindow found = 0;
+    Within(ms, [&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &n)) {
+            for (unsigned int i = n; i-- > 0 && !found;)
+                if (Viewable(children[i]) && Title(children[i]) == title)
+                    found = children[i];
+            XFree(children);
+        }
+        return found != 0;
+    });
+    return found;
+}
+
+bool XDriver::WaitGone(XWindow w, int ms)
+{
+    return Within(ms, [&] {
+        XErrorHandler old = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        bool gone = !Viewable(w);
+        XSync(dpy_, False);
+        XSetErrorHandler(old);
+        return gone;
+    });
+}
+
+bool XDriver::WaitUntil(XWindow w, const std::function<bool(const XShot&)>& seen, int ms)
+{
+    return Within(ms, [&] {
+        XShot shot;
+        return Capture(w, &shot) && seen(shot);
+    });
+}
+
+bool XDriver::WaitForPixel(XWindow w, int x, int y, uint32_t rgb, int ms)
+{
+    return WaitUntil(w, [&](const XShot& s) { return s.Contains(x, y) && s.At(x, y) == rgb; }, ms);
+}
+
+bool XDriver::WaitForChange(XWindow w, const XShot& before, int x, int y, int width, int height, int ms)
+{
+    return WaitUntil(w, [&](const XShot& s) { return !s.SameIn(before, x, y, width, height); }, ms);
+}
+
+void XDriver::Focus(XWindow w)
+{
+    XRaiseWindow(dpy_, w);
+    XSetInputFocus(dpy_, w, RevertToPointerRoot, CurrentTime);
+    XSync(dpy_, False);
+}
+
+void XDriver::Key(const char* keysym)
+{
+    KeyCode code = XKeysymToKeycode(dpy_, XStringToKeysym(keysym));
+    XTestFakeKeyEvent(dpy_, code, True, CurrentTime);
+    XTestFakeKeyEvent(dpy_, code, False, CurrentTime);
+    XSync(dpy_, False);
+}
+
+void XDriver::Type(const std::string& text)
+{
+    const KeyCode shift = XKeysymToKeycode(dpy_, XK_Shift_L);
+    for (char c : text) {
+        const bool upper = c >= 'A' && c <= 'Z';
+        const KeySym symbol = c == '\n' ? XK_Return : upper ? KeySym(c - 'A' + 'a') : KeySym(c);
+        const KeyCode code = XKeysymToKeycode(dpy_, symbol);
+        if (upper)
+            XTestFakeKeyEvent(dpy_, shift, True, CurrentTime);
+        XTestFakeKeyEvent(dpy_, code, True, CurrentTime);
+        XTestFakeKeyEvent(dpy_, code, False, CurrentTime);
+        if (upper)
+            XTestFakeKeyEvent(dpy_, shift, False, CurrentTime);
+    }
+    XSync(dpy_, False);
+}
+
+void XDriver::MoveTo(XWindow w, int x, int y)
+{
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy_, w, DefaultRootWindow(dpy_), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(dpy_, -1, rootX, rootY, CurrentTime);
+    XSync(dpy_, False);
 }
 
 void XDriver::Button(bool down)
 {
-    XTestFakeButtonEvent(Of(display_), 1, down, CurrentTime);
-    XSync(Of(display_), False);
+    XTestFakeButtonEvent(dpy_, 1, down ? True : False, CurrentTime);
+    XSync(dpy_, False);
+}
+
+bool XDriver::Open()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!dpy_ || SDL_GetWMInfo(&info) != 1)
+        return false;
+    sdlWindow_ = info.info.x11.window;
+    return true;
 }
 
 void XDriver::Key(unsigned long keysym, bool down)
 {
-    XTestFakeKeyEvent(Of(display_), XKeysymToKeycode(Of(display_), keysym), down, CurrentTime);
-    XSync(Of(display_), False);
+    XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, keysym), down ? True : False, CurrentTime);
+    XSync(dpy_, False);
+}
+
+void XDriver::Click(XWindow w, int x, int y)
+{
+    MoveTo(w, x, y);
+    Button(true);
+    Button(false);
+}
+
+bool XDriver::Capture(XWindow w, XShot* shot)
+{
+    return Capture(w, &shot->width, &shot->height, &shot->pixels);
+}
+
+bool XDriver::Capture(XWindow w, int* width, int* height, std::vector<uint32_t>* pixels)
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy_, w, &a) || a.map_state != IsViewable)
+        return false;
+    XImage* image = XGetImage(dpy_, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!image)
+        return false;
+    *width = a.width;
+    *height = a.height;
+    pixels->resize(size_t(a.width) * size_t(a.height));
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            (*pixels)[size_t(y) * size_t(a.width) + size_t(x)] = uint32_t(XGetPixel(image, x, y)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return true;
+}
+
+bool SavePng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels)
+{
+    // The writer takes bytes red, green, blue, alpha, rows bottom to top.
+    std::vector<uint32_t> rows(pixels.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t p = pixels[size_t(height - 1 - y) * size_t(width) + size_t(x)];
+            rows[size_t(y) * size_t(width) + size_t(x)] =
+                ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16) | 0xFF000000u;
+        }
+    FileManager files;
+    std::unique_ptr<IFile> out(files.Open(Util::FromOs(path).c_str(), kOpenWrite, kOpenFullPath | kOpenNoPackage));
+    if (!out)
+        return false;
+    PngImage png(out.get());
+    png.SetPixels(width, height, rows.data());
+    return png.Write() && out->Flush();
+}
+
+bool SavePng(const std::string& path, const XShot& shot) { return SavePng(path, shot.width, shot.height, shot.pixels); }
+
+bool LoadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels)
+{
+    FileManager files;
+    std::unique_ptr<IFile> in(files.Open(Util::FromOs(path).c_str(), kOpenRead, kOpenFullPath | kOpenNoPackage));
+    PngImage png(in.get());
+    if (!in || !png.Read(true))
+        return false;
+    *width = png.GetWidth();
+    *height = png.GetHeight();
+    pixels->assign(png.GetPixels(), png.GetPixels() + size_t(*width) * size_t(*height));
+    return true;
 }

@@ -99,8 +99,12 @@ bool Game::LoadOptions()
 
 bool Game::SaveOptions()
 {
-    if (game_ && files_)
+    if (game_ && files_) {
+        // The file keeps the engine's master server: one the options dialog
+        // set since the file was read would be lost, and not used.
+        engine_->SetMasterServer(game_->Options().GetUpdaterString());
         WriteOptionsFile(files_, &game_->Options(), engine_->GetMasterServer());
+    }
     return true;
 }
 

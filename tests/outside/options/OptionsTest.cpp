@@ -4,12 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/XKBlib.h>
-#include <X11/extensions/XTest.h>
+#include "support/XDriver.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -127,70 +123,27 @@ TEST_F(ScriptedOptions, WhatIsNotUnderstoodChangesNothing)
     }
 }
 
-// Finds the top-level window of that title, once it is on the screen.
-Window FindWindow(Display* display, Window under, const char* title)
-{
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, under, &root, &parent, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        char* name = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(display, children[i], &name) && name && std::string(name) == title &&
-            XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
-            found = children[i];
-        if (name)
-            XFree(name);
-        if (!found)
-            found = FindWindow(display, children[i], title);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
 // Types into the options window as a player would, once it shows.
-void TypeIntoDialog(const std::string& keys)
+void TypeIntoDialog(const std::string& keys, const char* lastKey)
 {
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    Window window = 0;
-    for (int i = 0; i < 2000 && !window; ++i) {
-        window = FindWindow(display, DefaultRootWindow(display), "Vornhal Options");
-        if (!window)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    XDriver x;
+    ASSERT_TRUE(x.Ok());
+    const XWindow window = x.WaitForWindow("Vornhal Options");
     ASSERT_NE(window, 0u) << "the options window did not show";
-    XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
-    XSync(display, False);
-    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
-    for (char c : keys) {
-        const KeySym symbol = c == '\n' ? XK_Return : c == '\x1b' ? XK_Escape : KeySym(c);
-        const KeyCode code = XKeysymToKeycode(display, symbol);
-        const bool upper = XkbKeycodeToKeysym(display, code, 0, 0) != symbol;
-        if (upper)
-            XTestFakeKeyEvent(display, shift, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, False, CurrentTime);
-        if (upper)
-            XTestFakeKeyEvent(display, shift, False, CurrentTime);
-    }
-    XSync(display, False);
-    XCloseDisplay(display);
+    x.Focus(window);
+    x.Type(keys);
+    x.Key(lastKey);
 }
 
 TEST(OptionsWindow, TypedNameStartsTheGameAndEscapeCancels)
 {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no display";
-    XInitThreads();
     unsetenv("VORNHAL_UI");
     FakeGame game;
     game.options.SetBrightness(0.123f);
 
-    std::thread player(TypeIntoDialog, "Ville\n");
+    std::thread player(TypeIntoDialog, "Ville", "Return");
     Answer a = Show(game);
     player.join();
     EXPECT_TRUE(a.start && a.save && !a.failed);
@@ -198,7 +151,7 @@ TEST(OptionsWindow, TypedNameStartsTheGameAndEscapeCancels)
     // What the player did not touch keeps its exact value.
     EXPECT_EQ(game.options.GetBrightness(), 0.123f);
 
-    player = std::thread(TypeIntoDialog, "Nobody\x1b");
+    player = std::thread(TypeIntoDialog, "Nobody", "Escape");
     a = Show(game);
     player.join();
     EXPECT_FALSE(a.start || a.save || a.failed);

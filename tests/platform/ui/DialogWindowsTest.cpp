@@ -1,6 +1,6 @@
 // Each dialog as a real window on the X display, worked with real keys.
 
-#include "XDriver.h"
+#include "support/XDriver.h"
 
 #include "platform/ui/Ui.h"
 #include "platform/ui/wx/Dialogs.h"

@@ -1,0 +1,229 @@
+// The game program's start as a player meets it: the real game, updater,
+// server and stand-in master service as programs, on a display of the
+// test's own, worked through the X server as a person would.
+
+#include "ChildProcess.h"
+#include "StandInState.h"
+#include "engine/files/FileManager.h"
+#include "platform/os/OsText.h"
+#include "support/GameFolder.h"
+#include "support/TestSupport.h"
+#include "support/XDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBuild = VORNHAL_BUILD_DIR;
+constexpr int kWait = 60000;
+
+// A game folder as a player has it: the program beside its libraries and
+// the package, no settings yet.
+void LayOutPlayerFolder(const std::string& folder)
+{
+    fs::create_directories(folder);
+    for (const char* f : {"game", "libEngine.so", "libGame.so", "libOptions.so"})
+        fs::create_symlink(kBuild + "/" + f, folder + "/" + f);
+    fs::copy_file(kBuild + "/game.data", folder + "/game.data");
+}
+
+// The data version in a package's header.
+int PackageVersion(const std::string& path)
+{
+    const std::vector<uint8_t> b = TestSupport::ReadAll(path);
+    return b.size() < 12 ? -1
+                         : int(uint32_t(b[8]) | uint32_t(b[9]) << 8 | uint32_t(b[10]) << 16 | uint32_t(b[11]) << 24);
+}
+
+// A process the test took over (it is the subreaper) when the program that
+// started it ended, found by its name; killed unless it ended.
+struct Adopted {
+    pid_t pid = -1;
+
+    explicit Adopted(const std::string& name)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWait);
+        while (pid < 0 && std::chrono::steady_clock::now() < end) {
+            for (const auto& e : fs::directory_iterator("/proc")) {
+                // "pid (name) state ppid ..."
+                std::string line;
+                std::getline(std::ifstream(e.path() / "stat"), line);
+                const size_t open = line.find('('), close = line.rfind(')');
+                if (open != std::string::npos && close != std::string::npos &&
+                    line.substr(open + 1, close - open - 1) == name &&
+                    std::atoi(line.c_str() + close + 4) == int(getpid()))
+                    pid = std::atoi(line.c_str());
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ~Adopted()
+    {
+        if (pid > 0 && kill(pid, SIGKILL) == 0)
+            waitpid(pid, nullptr, 0);
+    }
+    int WaitExit()
+    {
+        int status = 0;
+        for (int i = 0; pid > 0 && i < kWait / 20; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        return -1;
+    }
+};
+
+// The dialog is up and drawn: its picture, from the data set, is on the screen.
+bool WaitForPicture(XDriver& x, XWindow w, const std::string& picture)
+{
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    return w && LoadPng(kBuild + "/" + picture, &width, &height, &pixels) &&
+           x.WaitForPixel(w, 4, 4, pixels[size_t(4) * size_t(width) + 4] & 0xFFFFFF, kWait);
+}
+
+void Screenshot(XDriver& x, XWindow w, const std::string& name)
+{
+    XShot shot;
+    TestSupport::MakeDirs(kBuild + "/screenshots/client");
+    EXPECT_TRUE(x.Capture(w, &shot) && SavePng(kBuild + "/screenshots/client/" + name, shot)) << name;
+}
+
+} // namespace
+
+TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
+{
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    TestSupport::TempDir dir;
+    const std::string folder = dir.File("player"), offers = dir.File("offers"), stage = dir.File("stage");
+    LayOutPlayerFolder(folder);
+
+    // On offer: data version 2, carrying the updater built here.
+    fs::create_directories(offers);
+    fs::create_directories(stage);
+    fs::copy_file(kBuild + "/updater", stage + "/updater.exe");
+    {
+        TestSupport::ScopedChdir in(stage);
+        FileManager files;
+        files.BeginPackage(2);
+        files.AddFileToPackage(u"updater.exe", 0);
+        ASSERT_TRUE(files.SavePackage(Util::FromOs(offers + "/vornhal-2.data").c_str(), nullptr));
+    }
+    std::ofstream(offers + "/vornhal-2.txt") << "Boats on the lake\n";
+
+    TestGame::ChildProcess master(kBuild + "/outside/masterserver/masterserver",
+                                  {"--state", dir.File("master.state"), "--files", offers, "--add-account", "ville",
+                                   "sisu1939", "Ville", "uid-ville"},
+                                  dir.Path());
+    ASSERT_TRUE(master.WaitFor("port ", kWait) && master.WaitFor("\n", kWait)) << master.Output();
+    const std::string masterAddress =
+        "127.0.0.1:" + std::to_string(std::atoi(master.Output().c_str() + master.Output().find("port ") + 5));
+
+    // A real server, announced to the stand-in before the game asks for the list.
+    const std::string serverFolder = dir.File("server");
+    const int serverPort = TestSupport::LayOutGameFolder(serverFolder);
+    TestSupport::SetGameOption(serverFolder, "masterserver", masterAddress);
+    TestGame::ChildProcess server(kBuild + "/server", {}, serverFolder);
+    ASSERT_TRUE(server.WaitFor("Playing level", kWait)) << server.Output();
+    bool announced = false;
+    for (int i = 0; i < kWait / 50 && !announced; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+        StandInState state(dir.File("master.state"));
+        state.Load();
+        for (const AnnouncedServer& s : state.Servers())
+            announced = announced || s.port == serverPort;
+    }
+    ASSERT_TRUE(announced) << server.Output();
+
+    // No "game.opt": the options dialog answers, the game saves its settings.
+    setenv("VORNHAL_OPTIONS", "start", 1);
+    setenv("VORNHAL_OPTIONS_SET", ("windowed=1;masterserver=" + masterAddress).c_str(), 1);
+    setenv("VORNHAL_UPDATE_HOST", masterAddress.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    unsetenv("VORNHAL_UI");
+    TestGame::ChildProcess game(folder + "/game", {}, folder);
+    XDriver x;
+    ASSERT_TRUE(x.Ok());
+
+    const XWindow question = x.WaitForWindow("Update Vornhal", kWait);
+    ASSERT_TRUE(WaitForPicture(x, question, "gfx/update1.png")) << game.Output();
+    EXPECT_NE(TestSupport::ReadText(folder + "/game.opt").find("<masterserver>" + masterAddress + "</masterserver>"),
+              std::string::npos);
+    x.Focus(question);
+    x.Key("Return"); // Yes is the default
+    ASSERT_EQ(game.WaitExit(kWait), 0) << game.Output();
+
+    Adopted updater("vnupd.exe");
+    EXPECT_EQ(updater.WaitExit(), 0) << game.Output();
+    EXPECT_EQ(PackageVersion(folder + "/game.data"), 2);
+    EXPECT_EQ(PackageVersion(folder + "/game.data.bak"), 1);
+    Adopted again("game");
+    ASSERT_GT(again.pid, 0) << game.Output();
+
+    // Started again on version 2: no question this time, the log-in.
+    const XWindow login = x.WaitForWindow("Login To Vornhal", kWait);
+    ASSERT_TRUE(WaitForPicture(x, login, "gfx/login.png")) << game.Output();
+    EXPECT_EQ(x.WaitForWindow("Update Vornhal", 0), 0u);
+    Screenshot(x, login, "login.png");
+    x.Focus(login);
+    x.Type("ville");
+    x.Key("Tab");
+    x.Type("sisu1939\n");
+    EXPECT_TRUE(x.WaitGone(login, kWait));
+
+    // The server browser: one row, the server the stand-in lists.
+    const XWindow menu = x.WaitForWindow("Vornhal", kWait);
+    auto rowHasText = [](const XShot& s, int row) {
+        const int top = 185 + 26 + 5 + 18 * row;
+        return s.Contains(700, top + 17) && s.CountOther(s.At(17, top + 1), 20, top, 280, 18) > 20;
+    };
+    ASSERT_TRUE(x.WaitUntil(menu, [&](const XShot& s) { return rowHasText(s, 0); }, kWait)) << game.Output();
+    XShot before;
+    ASSERT_TRUE(x.Capture(menu, &before));
+    EXPECT_FALSE(rowHasText(before, 1));
+    Screenshot(x, menu, "main_menu.png");
+    // A press on the row puts its address into the field.
+    x.MoveTo(menu, 120, 224);
+    x.Button(true);
+    EXPECT_TRUE(x.WaitForChange(menu, before, 400, 717, 180, 20, kWait));
+    x.Button(false);
+    // Quit: pointed at, pressed and let go, as the button shows.
+    x.MoveTo(menu, 949, 39);
+    ASSERT_TRUE(x.WaitForChange(menu, before, 890, 21, 118, 36, kWait));
+    ASSERT_TRUE(x.Capture(menu, &before));
+    x.Button(true);
+    EXPECT_TRUE(x.WaitForChange(menu, before, 890, 21, 118, 36, kWait));
+    x.Button(false);
+    ASSERT_EQ(again.WaitExit(), 0) << game.Output();
+    const std::string options = TestSupport::ReadText(folder + "/game.opt");
+    EXPECT_NE(options.find("<defaultaddress>127.0.0.1:" + std::to_string(serverPort) + "</defaultaddress>"),
+              std::string::npos)
+        << options;
+}
+
+TEST(GameStart, WithoutAUsableDisplayItSaysWhyAndEndsNonZero)
+{
+    TestSupport::TempDir dir;
+    LayOutPlayerFolder(dir.File("player"));
+    const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    setenv("DISPLAY", ":65000", 1); // no X server
+    TestGame::ChildProcess game(dir.File("player/game"), {"-windowed"}, dir.File("player"));
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(game.WaitExit(kWait), 5);
+    EXPECT_NE(game.Output().find("game: the engine cannot start its video (is there a display?)"), std::string::npos)
+        << game.Output();
+    EXPECT_FALSE(fs::exists(dir.File("player/game.opt")));
+}
