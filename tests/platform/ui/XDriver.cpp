@@ -119,6 +119,27 @@ void XDriver::Key(const char* keysym)
     XSync(dpy_, False);
 }
 
+void XDriver::Chord(const char* modifier, const char* keysym)
+{
+    KeyCode held = XKeysymToKeycode(dpy_, XStringToKeysym(modifier));
+    XTestFakeKeyEvent(dpy_, held, True, CurrentTime);
+    Key(keysym);
+    XTestFakeKeyEvent(dpy_, held, False, CurrentTime);
+    XSync(dpy_, False);
+}
+
+void XDriver::PointerTo(int x, int y)
+{
+    XTestFakeMotionEvent(dpy_, -1, x, y, CurrentTime);
+    XSync(dpy_, False);
+}
+
+void XDriver::Button(int button, bool down)
+{
+    XTestFakeButtonEvent(dpy_, unsigned(button), down ? True : False, CurrentTime);
+    XSync(dpy_, False);
+}
+
 void XDriver::Type(const std::string& text)
 {
     for (char c : text)

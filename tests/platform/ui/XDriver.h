@@ -31,6 +31,11 @@ public:
     // Gives the window the keyboard, as a window manager would.
     void Focus(XWindow w);
     void Key(const char* keysym);
+    // The key pressed and released while the modifier is held.
+    void Chord(const char* modifier, const char* keysym);
+    // The pointer to a point of the screen; buttons 1 left, 3 right.
+    void PointerTo(int x, int y);
+    void Button(int button, bool down);
     // Lower-case letters and digits.
     void Type(const std::string& text);
 
