@@ -120,5 +120,7 @@ int EditorApp::FilterEvent(wxEvent& event)
     const wxEventType type = event.GetEventType();
     if ((type != wxEVT_KEY_DOWN && type != wxEVT_KEY_UP) || !Program().frame)
         return -1;
-    return Program().frame->FilterKey(static_cast<wxKeyEvent&>(event), wxWindow::FindFocus());
+    // The window the key is addressed to is the one with the keyboard.
+    wxWindow* target = wxDynamicCast(event.GetEventObject(), wxWindow);
+    return Program().frame->FilterKey(static_cast<wxKeyEvent&>(event), target ? target : wxWindow::FindFocus());
 }

@@ -4,33 +4,35 @@
 
 namespace KeyRouting {
 
-Route Decide(bool down, unsigned key, bool ctrlHeld, bool inputAttached, Focus focus, bool shownShortcut)
+Route Decide(const Key& key, bool inputAttached, Focus focus)
 {
     Route r;
-    if (inputAttached || key == 0)
+    if (inputAttached || key.code == 0)
         return r;
     // Ctrl reaches the level whatever has the focus, so that its held state
     // never sticks.
-    if (key == EditorKeys::Ctrl) {
+    if (key.code == EditorKeys::Ctrl) {
         r.toLevel = true;
         return r;
     }
+    if (key.forMenu)
+        return r;
     switch (focus) {
     case Focus::Clipboard:
-        r.toggleClipboard = down && !ctrlHeld && key == EditorKeys::Letter('B');
+        r.toggleClipboard = key.down && !key.ctrlHeld && key.code == EditorKeys::Letter('B');
         return r;
     case Focus::TextField:
         // Typed text is the field's: a letter must not switch tools, nor
         // Delete remove what is selected in the level. A shown shortcut
         // with Ctrl acts nowhere.
-        r.swallow = shownShortcut && ctrlHeld;
+        r.swallow = key.shownShortcut && key.ctrlHeld;
         return r;
     case Focus::OtherWindow:
         return r;
     case Focus::View:
     case Focus::FrameControl:
         r.toLevel = true;
-        r.swallow = shownShortcut;
+        r.swallow = key.shownShortcut;
         return r;
     }
     return r;

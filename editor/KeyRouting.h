@@ -21,9 +21,16 @@ struct Route {
     bool swallow = false;
 };
 
-// key: the editor's key code (EditorKeys), 0 for keys it has none for.
-// shownShortcut: the key is one the menus show without it being an
-// accelerator.
-Route Decide(bool down, unsigned key, bool ctrlHeld, bool inputAttached, Focus focus, bool shownShortcut);
+struct Key {
+    bool down = true;
+    unsigned code = 0; // the editor's key code (EditorKeys), 0 for keys it has none for
+    bool ctrlHeld = false;
+    // With Alt held a letter opens a menu, and an open menu takes the keys.
+    bool forMenu = false;
+    // A key the menus show without it being an accelerator.
+    bool shownShortcut = false;
+};
+
+Route Decide(const Key& key, bool inputAttached, Focus focus);
 
 } // namespace KeyRouting

@@ -47,10 +47,8 @@ bool LevelDocument::Load(IEditorUI* ui, const std::u16string& path, std::u16stri
     const bool ok = ui->LoadLevel(fd);
     close(fd);
     if (!ok) {
-        // What the failed read left (the editor's lists were emptied before
-        // reading) is not the file: start from an empty level instead.
-        ui->NewLevel();
-        Reset();
+        // The editing interface reads a file whole before it replaces the
+        // level: the open level and its name stay as they were.
         *why = Util::FromOs("Failed to load level " + native);
         return false;
     }

@@ -19,8 +19,8 @@ public:
 
     // An empty untitled level.
     void Reset();
-    // On failure the editor's level is emptied and the document untitled;
-    // why says what went wrong.
+    // On failure the open level stays the document; why says what went
+    // wrong.
     bool Load(IEditorUI* ui, const std::u16string& path, std::u16string* why);
     bool SaveAs(IEditorUI* ui, const std::u16string& path, std::u16string* why);
 

@@ -23,6 +23,8 @@
 #include <wx/textentry.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+
 namespace {
 
 struct Tool {
@@ -115,6 +117,14 @@ MainFrame::MainFrame(wxFileConfig* config)
     Bind(wxEVT_MENU, &MainFrame::OnRecentFile, this, wxID_FILE1, wxID_FILE9);
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
     Bind(wxEVT_TIMER, &MainFrame::OnLockTimer, this);
+    Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& e) {
+        ++menusOpen_;
+        e.Skip();
+    });
+    Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& e) {
+        menusOpen_ = std::max(0, menusOpen_ - 1);
+        e.Skip();
+    });
     lockTimer_.Start(250);
 }
 
@@ -293,11 +303,21 @@ int MainFrame::FilterKey(wxKeyEvent& e, wxWindow* focus)
     EditorProgram& p = Program();
     if (!p.ui || !p.view || shutDown_)
         return -1;
+    // A list passes its keys on to its own parent window: one key, one
+    // route.
+    const LastKey now{e.GetEventType(), e.GetRawKeyCode(), e.GetTimestamp()};
+    if (now.type == lastKey_.type && now.raw == lastKey_.raw && now.time == lastKey_.time)
+        return -1;
+    lastKey_ = now;
     const bool down = e.GetEventType() == wxEVT_KEY_DOWN;
     const unsigned key = EditorKeyFromKeysym(e.GetRawKeyCode());
-    const KeyRouting::Route route =
-        KeyRouting::Decide(down, key, e.ControlDown(), p.ui->IsInputAttached(), FocusOf(focus, this),
-                           IsShownShortcut(key, e.ControlDown(), e.AltDown()));
+    KeyRouting::Key k;
+    k.down = down;
+    k.code = key;
+    k.ctrlHeld = e.ControlDown();
+    k.forMenu = menusOpen_ > 0 || (e.AltDown() && key != EditorKeys::Alt && key != EditorKeys::Shift);
+    k.shownShortcut = IsShownShortcut(key, e.ControlDown(), e.AltDown());
+    const KeyRouting::Route route = KeyRouting::Decide(k, p.ui->IsInputAttached(), FocusOf(focus, this));
     if (route.toggleClipboard && p.clipboard)
         p.clipboard->ToggleShown();
     if (route.toLevel) {

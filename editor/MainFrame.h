@@ -68,4 +68,10 @@ private:
     wxTimer lockTimer_;
     LevelDocument document_;
     bool shutDown_ = false;
+    int menusOpen_ = 0;
+    struct LastKey {
+        int type = 0;
+        unsigned raw = 0;
+        long time = -1;
+    } lastKey_;
 };

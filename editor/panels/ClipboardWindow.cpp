@@ -82,7 +82,7 @@ ClipboardWindow::ClipboardWindow(wxWindow* parent)
     jitter_ = new wxCheckBox(this, wxID_ANY, "Angle jitter", wxPoint(x, 28));
     jitter_->SetValue(true);
     jitter_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { SendSettings(); });
-    list_ = new wxListCtrl(this, wxID_ANY, wxPoint(0, kListTop), wxDefaultSize,
+    list_ = new wxListCtrl(this, wxID_ANY, wxPoint(0, kListTop), wxSize(300, 240),
                            wxLC_ICON | wxLC_SINGLE_SEL | wxLC_AUTOARRANGE | wxVSCROLL);
     list_->SetImageList(&images_, wxIMAGE_LIST_NORMAL);
     list_->SetDropTarget(new PaletteDrop(this));
@@ -107,6 +107,9 @@ ClipboardWindow::~ClipboardWindow()
 void ClipboardWindow::ToggleShown()
 {
     Show(!IsShown());
+    // The list has the keyboard first, where B hides the window again.
+    if (IsShown())
+        list_->SetFocus();
     DrawView();
 }
 

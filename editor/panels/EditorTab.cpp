@@ -16,6 +16,7 @@ namespace {
 constexpr int kBarMargin = 10;
 constexpr int kMiniMapSide = 200;
 constexpr int kTabsTop = 205;
+constexpr int kMinPage = 64;
 
 } // namespace
 
@@ -54,8 +55,12 @@ void EditorTab::OnSize(wxSizeEvent& e)
 void EditorTab::Layout_()
 {
     const wxSize size = GetClientSize();
+    // Not laid out before the bar has its size: the toolkit's scroll bars
+    // take no size below their arrows.
+    if (size.x < kMinPage || size.y < kTabsTop + kMinPage)
+        return;
     miniMap_->SetSize(0, 0, std::min(size.x, kMiniMapSide), kMiniMapSide);
-    tabs_->SetSize(0, kTabsTop, size.x, std::max(0, size.y - kTabsTop));
+    tabs_->SetSize(0, kTabsTop, size.x, size.y - kTabsTop);
 }
 
 SideBar::SideBar(wxWindow* parent) : wxPanel(parent)

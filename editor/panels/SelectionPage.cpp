@@ -38,7 +38,7 @@ wxString LabelOf(IResource* resource) { return Ui::ToWx(resource ? resource->Get
 SelectionPage::SelectionPage(wxWindow* parent, int pageIndex)
     : wxPanel(parent), pageIndex_(pageIndex), images_(kThumbnailSize, kThumbnailSize, false, 1)
 {
-    list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+    list_ = new wxListCtrl(this, wxID_ANY, wxPoint(kMargin, kMargin), wxSize(160, 160),
                            wxLC_ICON | wxLC_SINGLE_SEL | wxLC_EDIT_LABELS | wxLC_AUTOARRANGE);
     list_->SetImageList(&images_, wxIMAGE_LIST_NORMAL);
     Bind(wxEVT_SIZE, &SelectionPage::OnSize, this);
@@ -86,7 +86,8 @@ bool SelectionPage::PickItem(long item)
 void SelectionPage::OnSize(wxSizeEvent& e)
 {
     const wxSize size = GetClientSize();
-    list_->SetSize(kMargin, kMargin, std::max(0, size.x - 2 * kMargin), std::max(0, size.y - 2 * kMargin));
+    if (size.x > 4 * kMargin && size.y > 4 * kMargin)
+        list_->SetSize(kMargin, kMargin, size.x - 2 * kMargin, size.y - 2 * kMargin);
     e.Skip();
 }
 
@@ -104,7 +105,7 @@ void SelectionPage::OnEndLabelEdit(wxListEvent& e)
     }
     if (!ResourceNames::Acceptable(typed)) {
         e.Veto();
-        Ui::ShowMessage(u"Error!", u"A name can't be blank or hold quotes or control characters.", Ui::Icon::Error);
+        Ui::ShowMessage(u"Error!", u"A name must have 1 to 64 characters, without quotes or control characters.", Ui::Icon::Error);
         return;
     }
     resource->SetName(ResourceNames::FromTyped(typed).c_str());

@@ -1,5 +1,6 @@
 #include "editor/script/Screenshot.h"
 
+#include <wx/app.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/window.h>
@@ -30,6 +31,11 @@ bool SaveWindowPicture(wxWindow* window, const std::string& path)
 {
     if (!window || !window->IsShownOnScreen())
         return false;
+    // What changed last is drawn before the picture is taken.
+    window->Refresh();
+    window->Update();
+    if (wxTheApp)
+        wxTheApp->Yield(true);
     const wxRect r = window->GetScreenRect();
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy)

@@ -304,6 +304,7 @@ bool ScriptRunner::Key(const std::string& name, bool down, bool up, wxWindow* fo
         e.SetShiftDown(shift_);
         e.SetAltDown(alt_);
         e.SetEventObject(focus);
+        e.SetTimestamp(++keyTime_);
         frame_->FilterKey(e, focus);
         const bool on = isDown;
         if (sym == XK_Control_L || sym == XK_Control_R)

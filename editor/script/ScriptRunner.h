@@ -49,4 +49,5 @@ private:
     bool busy_ = false;
     long waitDraws_ = -1;
     bool ctrl_ = false, shift_ = false, alt_ = false;
+    long keyTime_ = 0;
 };

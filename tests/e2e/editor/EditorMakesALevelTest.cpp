@@ -8,6 +8,7 @@
 
 #include "engine/files/FileManager.h"
 #include "engine/files/IFile.h"
+#include "game/world/map/LevelFile.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 
 namespace fs = std::filesystem;
 
@@ -50,6 +52,14 @@ std::vector<Entry> Directory(const std::vector<uint8_t>& b)
         entries.push_back(e);
     }
     return entries;
+}
+
+bool ReadLevelFile(const std::string& path, LevelContents* level)
+{
+    FileManager files;
+    std::unique_ptr<IFile> in(files.Open(std::u16string(path.begin(), path.end()).c_str(), kOpenRead,
+                                         kOpenFullPath | kOpenNoPackage));
+    return in && ReadLevel(in.get(), nullptr, level);
 }
 
 std::string Script(const std::string& shots, const std::string& package)
@@ -88,8 +98,12 @@ shot )" + shots + R"(/main_window.png
 dialog "Map Properties" "Name=Editor Riot" "Game mode=Team Deathmatch" shot=)" + shots +
            R"(/map_properties.png press=OK
 menu Map/Properties
-dialog "Game Map" press=Render shot=)" + shots + R"(/game_map.png press=Close
+dialog "Game Map" press=Render press=Close
 menu "Map/Game Map"
+menu "Tools/Move Tool"
+click 300 100
+dialog "Light Properties" "Type=Spot" "R=-5" shot=)" + shots + R"(/light_properties.png press=OK
+context Properties
 file levels/editor_riot.lvl
 menu "File/Save As..."
 expect modified 0
@@ -118,8 +132,25 @@ TEST(EditorMakesALevel, ScriptedEditorThenServerHostsItAndThePackageReadsBack)
     ASSERT_TRUE(editor.Started());
     ASSERT_EQ(editor.WaitExit(120000), 0) << editor.Output();
     EXPECT_NE(editor.Output().find("script: exit"), std::string::npos);
-    for (const char* shot : {"main_window.png", "map_properties.png", "game_map.png"})
+    for (const char* shot : {"main_window.png", "map_properties.png", "light_properties.png"})
         EXPECT_TRUE(fs::file_size(fs::path(shots) / shot) > 0) << shot;
+    // The level holds what was placed and the properties set; the light
+    // took the dialog's type and colour.
+    LevelContents old, made;
+    ASSERT_TRUE(ReadLevelFile((kBuild / "levels" / "tdm_riotcity.lvl").string(), &old));
+    ASSERT_TRUE(ReadLevelFile((folder / "levels" / "editor_riot.lvl").string(), &made));
+    EXPECT_EQ(made.header.name, u"Editor Riot");
+    EXPECT_EQ(made.header.gameMode, 0);
+    ASSERT_EQ(made.objects.size(), old.objects.size() + 5);
+    std::vector<int> placed;
+    for (size_t i = old.objects.size(); i < made.objects.size(); ++i)
+        placed.push_back(made.objects[i].definitionId);
+    EXPECT_EQ(placed, (std::vector<int>{26214400, 26476544, 29097984, 29360128, 31457280}));
+    ASSERT_EQ(made.lights.size(), old.lights.size() + 1);
+    EXPECT_EQ(made.lights.back().type, 1);
+    EXPECT_EQ(made.lights.back().red, 0.0f);
+    EXPECT_EQ(made.lights.back().green, 1.0f);
+    EXPECT_NE(made.world.cells, old.world.cells);
     // The recent files keep the new level.
     EXPECT_NE(TestSupport::ReadText(dir.File("vornhal/editor.ini")).find("editor_riot.lvl"), std::string::npos);
 
@@ -163,6 +194,10 @@ TEST(EditorMakesALevel, ScriptedEditorThenServerHostsItAndThePackageReadsBack)
     fs::copy_file(folder / "levels" / "editor_riot.lvl", fs::path(host) / "levels" / "editor_riot.lvl");
     TestSupport::SetGameOption(host, "serverlevel", "levels/editor_riot.lvl");
     TestSupport::SetGameOption(host, "servermode", "0");
+    const std::string options = TestSupport::ReadText(host + "/game.opt");
+    std::ofstream(host + "/game.opt") << std::regex_replace(
+        options, std::regex("<mapcycle mode=\"0\">[^]*?</mapcycle>"),
+        "<mapcycle mode=\"0\"><level>levels/editor_riot.lvl</level></mapcycle>");
     TestGame::ChildProcess server((kBuild / "server").string(), {}, host);
     ASSERT_TRUE(server.WaitFor("Playing level levels/editor_riot.lvl.", 30000)) << server.Output();
     const std::string playerDir = dir.File("player");

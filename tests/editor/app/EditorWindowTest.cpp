@@ -173,7 +173,7 @@ exit
     ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
     const std::string& out = editor->Output();
     EXPECT_NE(out.find("box: Error!: Failed to load level levels/broken.lvl"), std::string::npos) << out;
-    EXPECT_NE(out.find("box: Error!: Failed to save level /nonexistent/folder/x.lvl"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: Cannot write /nonexistent/folder/x.lvl"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: refused\n"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: taken\n"), std::string::npos) << out;
     EXPECT_NE(out.find("box: Editor: Save changes to tdm_riotcity.lvl?"), std::string::npos) << out;

@@ -7,10 +7,17 @@
 
 namespace {
 
-using KeyRouting::Decide;
 using KeyRouting::Focus;
 
 const unsigned B = EditorKeys::Letter('B');
+
+KeyRouting::Route Decide(bool down, unsigned code, bool ctrl, bool attached, Focus focus, bool shown,
+                         bool forMenu = false)
+{
+    KeyRouting::Key k;
+    k.down = down, k.code = code, k.ctrlHeld = ctrl, k.shownShortcut = shown, k.forMenu = forMenu;
+    return KeyRouting::Decide(k, attached, focus);
+}
 
 TEST(KeyRouting, TypedTextStaysInItsFieldAndTheLevelGetsTheRest)
 {
@@ -34,6 +41,8 @@ TEST(KeyRouting, TypedTextStaysInItsFieldAndTheLevelGetsTheRest)
         EXPECT_TRUE(Decide(false, EditorKeys::Ctrl, true, false, f, false).toLevel);
     }
     EXPECT_FALSE(Decide(true, B, false, false, Focus::OtherWindow, true).toLevel);
+    // Alt+V opens the View menu and picks no tool.
+    EXPECT_FALSE(Decide(true, EditorKeys::Letter('V'), false, false, Focus::View, true, true).toLevel);
     EXPECT_FALSE(Decide(true, B, false, true, Focus::View, true).toLevel);
 }
 
