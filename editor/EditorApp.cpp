@@ -88,8 +88,11 @@ bool EditorApp::OnInit()
         std::fprintf(stderr, "Editor: the editor could not start\n");
         return false;
     }
-    if (!levelPath_.empty())
-        frame->OpenLevel(FileChooser::FromWxPath(levelPath_));
+    // A level named on the command line that does not open ends the program.
+    if (!levelPath_.empty() && !frame->OpenLevel(FileChooser::FromWxPath(levelPath_))) {
+        frame->Close(true);
+        return false;
+    }
     frame->UpdateTitle();
     if (!scriptPath_.empty()) {
         script_ = std::make_unique<ScriptRunner>(frame, std::move(lines));

@@ -2,6 +2,7 @@
 
 #include "editor/Commands.h"
 #include "editor/EditorProgram.h"
+#include "editor/FileChooser.h"
 #include "editor/KeyRouting.h"
 #include "editor/LevelView.h"
 #include "editor/ToolbarArt.h"
@@ -116,6 +117,12 @@ MainFrame::MainFrame(wxFileConfig* config)
     Bind(wxEVT_UPDATE_UI, &MainFrame::OnUpdateUi, this);
     Bind(wxEVT_MENU, &MainFrame::OnRecentFile, this, wxID_FILE1, wxID_FILE9);
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+    // A level file dropped on the window is opened.
+    DragAcceptFiles(true);
+    Bind(wxEVT_DROP_FILES, [this](wxDropFilesEvent& e) {
+        if (e.GetNumberOfFiles() > 0 && Program().ui && SaveModified())
+            OpenLevel(FileChooser::FromWxPath(e.GetFiles()[0]));
+    });
     Bind(wxEVT_TIMER, &MainFrame::OnLockTimer, this);
     Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& e) {
         ++menusOpen_;
