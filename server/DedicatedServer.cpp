@@ -1,5 +1,6 @@
 #include "server/DedicatedServer.h"
 
+#include "engine/core/ConsoleLog.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/physics/IPhysics.h"
@@ -13,12 +14,16 @@
 #include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
 #include "platform/console/Console.h"
+#include "platform/os/Os.h"
 
 #include <cstdio>
 
 namespace {
 
 const char* const kScripts[] = {"blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg"};
+// Lines of other threads waiting for the console loop; a flood beyond this
+// is dropped.
+constexpr size_t kMaxWaitingLines = 256;
 
 void DestroyResourceScript(ResourceScript* script) { delete script; }
 
@@ -26,7 +31,11 @@ void DestroyResourceScript(ResourceScript* script) { delete script; }
 
 DedicatedServer::DedicatedServer(IEngine* engine) : engine_(engine) {}
 
-DedicatedServer::~DedicatedServer() { delete resources_; }
+DedicatedServer::~DedicatedServer()
+{
+    Util::SetConsoleSink(nullptr);
+    delete resources_;
+}
 
 int DedicatedServer::Main(int argc, char** argv)
 {
@@ -34,10 +43,13 @@ int DedicatedServer::Main(int argc, char** argv)
         optionsName_ = argv[1];
         optionsPath_ = Util::Widen(argv[1]);
     }
+    // The engine's lines must not land in the middle of a typed command.
+    Util::SetConsoleSink([this](const std::string& text) { PrintEngineLine(text); });
     Console::InstallInterruptFlag();
     Console::Open();
     int exitCode = 0;
     if (!Start(&exitCode)) {
+        PrintEngineLines();
         std::fflush(stdout);
         // Nothing of a failed start outlives it; "game.opt" stays as it was.
         ReleaseGame();
@@ -143,6 +155,7 @@ void DedicatedServer::Shutdown()
                          optionsPath_.c_str());
     }
     ReleaseGame();
+    PrintEngineLines();
     writer_.Print("Server closed.\n");
     std::fflush(stdout);
     Console::Restore();
@@ -179,4 +192,37 @@ void DedicatedServer::PrintMessage(const std::u16string& text)
             writer_.Print("%c", int(char(typed[i])));
         std::fflush(stdout);
     }
+}
+
+void DedicatedServer::PrintEngineLine(const std::string& text)
+{
+    if (Os::IsMainThread()) {
+        PrintEngineText(text);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(engineLinesMutex_);
+    if (engineLines_.size() < kMaxWaitingLines)
+        engineLines_.push_back(text);
+}
+
+void DedicatedServer::PrintEngineLines()
+{
+    std::vector<std::string> lines;
+    {
+        std::lock_guard<std::mutex> lock(engineLinesMutex_);
+        lines.swap(engineLines_);
+    }
+    for (const std::string& text : lines)
+        PrintEngineText(text);
+}
+
+void DedicatedServer::PrintEngineText(const std::string& text)
+{
+    // Before the first prompt there is no typed line to restore.
+    if (prompting_) {
+        PrintMessage(Util::Widen(text.c_str()));
+        return;
+    }
+    writer_.Print("%s", text.c_str());
+    std::fflush(stdout);
 }

@@ -3,7 +3,9 @@
 #include "server/ConsoleWriter.h"
 #include "server/LineEditor.h"
 
+#include <mutex>
 #include <string>
+#include <vector>
 
 class GameSystem;
 class IEngine;
@@ -27,6 +29,9 @@ public:
     // Puts a message of the handlers on its own console line and shows the
     // prompt with the typed text again, unless a command is running.
     void PrintMessage(const std::u16string& text);
+    // The engine's console lines: printed at once on the main thread, kept
+    // for the console loop from any other (the receive thread's).
+    void PrintEngineLine(const std::string& text);
 
 private:
     enum class Ending { Quit, Interrupt, LevelLost };
@@ -40,6 +45,8 @@ private:
     bool Pass();
     // Stops the handler once and frees the game, newest first.
     void ReleaseGame();
+    void PrintEngineLines();
+    void PrintEngineText(const std::string& text);
 
     IEngine* engine_;
     std::u16string optionsPath_ = u"game.opt";
@@ -55,4 +62,6 @@ private:
     ServerHandler* handler_ = nullptr;
     bool stopped_ = false;
     ConsoleWriter writer_;
+    std::mutex engineLinesMutex_;
+    std::vector<std::string> engineLines_;
 };

@@ -47,6 +47,7 @@ DedicatedServer::Ending DedicatedServer::RunConsole()
 
 bool DedicatedServer::Pass()
 {
+    PrintEngineLines();
     engine_->UpdateFrameTime1();
     engine_->UpdateFrameTime3();
     float dt = engine_->GetFrameTime1();

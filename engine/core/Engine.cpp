@@ -1,5 +1,6 @@
 #include "engine/core/Engine.h"
 
+#include "engine/core/ConsoleLog.h"
 #include "engine/core/Random.h"
 #include "engine/core/StringKit.h"
 #include "engine/core/Timer.h"
@@ -30,7 +31,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -272,7 +272,7 @@ IPhysics* Engine::CreatePhysics(int)
 {
     StopPhysics();
 #ifdef VORNHAL_DEDICATED
-    std::printf("Using software physics.\n");
+    Util::ConsolePrint("Using software physics.\n");
 #endif
     physics_ = new (std::nothrow) PhysicsSW::Physics();
     if (physics_)

@@ -1,5 +1,6 @@
 #include "engine/files/FileManager.h"
 
+#include "engine/core/ConsoleLog.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/MemoryFile.h"
 #include "engine/files/NativeFile.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <unordered_set>
@@ -115,8 +115,7 @@ bool SameBytes(const ZipFileHandler::FileInfo_t& a, const ZipFileHandler::FileIn
 
 FileManager::FileManager() : gameDir_(Os::CurrentDirectory())
 {
-    std::printf("GameDir: %s\n", Util::ToUtf8(gameDir_).c_str());
-    std::fflush(stdout);
+    Util::ConsolePrint("GameDir: %s\n", Util::ToUtf8(gameDir_).c_str());
 }
 
 FileManager::~FileManager()
@@ -152,10 +151,14 @@ bool FileManager::FileExists(const char16_t* path) { return path && Os::IsReadab
 
 IFile* FileManager::CreateMemoryFile(int capacity) { return new MemoryFile(capacity); }
 
-IFile* FileManager::OpenHandle(int handle, bool writing, int /*unused*/)
+IFile* FileManager::OpenHandle(int handle, bool writing, int flags)
 {
     if (handle < 0 || fcntl(handle, F_GETFD) == -1)
         return nullptr;
+    if (writing && (flags & kOpenReplace)) {
+        const std::u16string path = Os::PathOfHandle(handle);
+        return path.empty() ? nullptr : ReplacementFile::Create(path, path.c_str());
+    }
     auto* file = new NativeFile(u"", u"none", handle, false);
     file->SetWriting(writing);
     return file;

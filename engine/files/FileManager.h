@@ -26,7 +26,7 @@ public:
     bool MoveFile(const char16_t* from, const char16_t* to) override;
     bool FileExists(const char16_t* path) override;
     IFile* CreateMemoryFile(int capacity) override;
-    IFile* OpenHandle(int handle, bool writing, int unused) override;
+    IFile* OpenHandle(int handle, bool writing, int flags) override;
     IFile* OpenInPackage(const char16_t* innerName, const char16_t* packagePath) override;
     IFile* Open(const char16_t* path, int mode, int flags) override;
     const char16_t* FindFirst(const char16_t* pattern) override;

@@ -26,8 +26,11 @@ public:
     virtual bool MoveFile(const char16_t* from, const char16_t* to) = 0;
     virtual bool FileExists(const char16_t* path) = 0;
     virtual IFile* CreateMemoryFile(int capacity) = 0;
-    // handle: a file descriptor that stays the caller's.
-    virtual IFile* OpenHandle(int handle, bool writing, int unused) = 0;
+    // handle: a file descriptor that stays the caller's. Writing with
+    // kOpenReplace: a replacement of the plain file the descriptor names
+    // (see Open), null when it names none; the descriptor itself is left
+    // on the old file.
+    virtual IFile* OpenHandle(int handle, bool writing, int flags) = 0;
     virtual IFile* OpenInPackage(const char16_t* innerName, const char16_t* packagePath) = 0;
     virtual IFile* Open(const char16_t* path, int mode, int flags) = 0;
     virtual const char16_t* FindFirst(const char16_t* pattern) = 0;

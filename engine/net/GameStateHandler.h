@@ -119,6 +119,10 @@ public:
     // address. Packet numbers start at 2, so an acknowledgement proves
     // nothing.
     bool HasPeerAnswered() const { return peerAnswered_.load(); }
+    // Pings sent since the last reset (counted up to 256).
+    int GetPingsSent();
+    // Bytes of the outgoing stream the peer acknowledged since the last reset.
+    int64_t GetDeliveredBytes();
 
     int GetSlotsInFlight();
     int GetWaitingChunks();
@@ -205,6 +209,7 @@ private:
     float rateIn_ = 0;
     int packetsSent_ = 0;
     int packetsReceived_ = 0;
+    int64_t deliveredBytes_ = 0;
     Object* playerObject_ = nullptr;
 };
 

@@ -66,9 +66,12 @@ public:
 
     bool newConnection = false;
     float silence = 0; // while handshaking or closing
-    float unanswered = 0; // connected, while the peer has answered nothing
     float quiet = 0; // since the peer's last datagram
-    bool quickRelease = false; // closed for never answering
+    bool quickRelease = false; // closed for never answering or never joining
+    // Connected without a player object: how long, and the delivered bytes
+    // counted from.
+    float unjoined = 0;
+    int64_t joinCreditFrom = 0;
 
     // For tests.
     int GetEntryCount()

@@ -1,12 +1,12 @@
 #include "engine/net/ServerManager.h"
 
+#include "engine/core/ConsoleLog.h"
 #include "engine/net/MpapiDatagram.h"
 #include "engine/net/ServerSocket.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 
 namespace MPAPI {
 
@@ -18,8 +18,7 @@ namespace {
 void PrintAddress(const char* format, uint32_t ip)
 {
     const uint8_t* b = reinterpret_cast<const uint8_t*>(&ip);
-    std::printf(format, b[0], b[1], b[2], b[3]);
-    std::fflush(stdout);
+    Util::ConsolePrint(format, b[0], b[1], b[2], b[3]);
 }
 
 // Reads the object's replicated values into values; true when any differs
@@ -129,15 +128,13 @@ IConnection* ServerManager::NextNewConnection()
 
 bool ServerManager::Listen(int port)
 {
-    std::printf("Create socket.\n");
-    std::fflush(stdout);
+    Util::ConsolePrint("Create socket.\n");
     auto* socket = new ServerSocket();
     if (!socket->Open(port)) {
         delete socket;
         return false;
     }
-    std::printf("Socket created.\n");
-    std::fflush(stdout);
+    Util::ConsolePrint("Socket created.\n");
     SetSocket(socket);
     port_ = socket->GetLocalPort();
     StartReceiveThread();
@@ -182,8 +179,7 @@ void ServerManager::Update(float seconds)
 {
     Guard lock(GetManagerMutex());
     if (seconds > 10.0f) {
-        std::printf("Tick overflow: %1.3f\n", double(seconds));
-        std::fflush(stdout);
+        Util::ConsolePrint("Tick overflow: %1.3f\n", double(seconds));
     }
     float dt = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0f;
     // Every client's packet of this pass leaves in one batch.
@@ -228,17 +224,35 @@ void ServerManager::UpdateSlots(float dt)
             continue;
         }
         h.Update(dt);
-        if (h.HasPeerAnswered())
+        if (h.IsResetPending())
             continue;
-        h.unanswered += dt;
-        if (h.unanswered > kUnansweredTimeOut) {
-            // Closed the usual way, so the game sees it go at GetState.
-            h.Drop();
-            h.silence = 0;
-            h.quickRelease = true;
-            ShareBudget();
-        }
+        if (!h.HasPeerAnswered() && h.GetPingsSent() >= kUnansweredPings)
+            Release(h);
+        else if (!JoinedInTime(h, dt))
+            Release(h);
     }
+}
+
+bool ServerManager::JoinedInTime(ServerHandler& h, float dt)
+{
+    int64_t delivered = h.GetDeliveredBytes();
+    if (h.GetPlayerObject()) {
+        h.unjoined = 0;
+        h.joinCreditFrom = delivered;
+        return true;
+    }
+    h.unjoined += std::min(dt, kMaxPassCredit);
+    double allowed = double(kJoinDeadline) + double(delivered - h.joinCreditFrom) / kJoinCreditBytes;
+    return h.unjoined <= allowed;
+}
+
+void ServerManager::Release(ServerHandler& h)
+{
+    // Closed the usual way, so the game sees it go at GetState.
+    h.Drop();
+    h.silence = 0;
+    h.quickRelease = true;
+    ShareBudget();
 }
 
 void ServerManager::ResetObjectStreams()
@@ -389,9 +403,13 @@ int ServerManager::TakeSlot(uint32_t ip, int port)
         return -1;
     }
     int active = 0;
-    for (ServerHandler& h : slots_)
+    int fromAddress = 0;
+    for (ServerHandler& h : slots_) {
         active += h.IsActive() ? 1 : 0;
-    if (active >= maxPlayers_)
+        fromAddress += h.IsActive() && h.GetRemoteAddress() == ip ? 1 : 0;
+    }
+    const bool loopback = reinterpret_cast<const uint8_t*>(&ip)[0] == 127;
+    if (active >= maxPlayers_ || (fromAddress >= kSlotsPerAddress && !loopback))
         return D::kReplyFull;
     for (ServerHandler& h : slots_) {
         if (h.HasPeer() || h.IsResetPending())

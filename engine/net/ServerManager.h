@@ -26,11 +26,24 @@ public:
     // A slot whose client never confirmed is freed sooner, so that a flood
     // of connect requests cannot hold every slot for long.
     static constexpr float kHandshakeTimeOut = 10.0f;
-    // Likewise a confirmed client that neither acknowledged a packet nor
-    // answered a ping in this long never read a reply: it is closed, and
-    // its slot is free again soon after.
-    static constexpr float kUnansweredTimeOut = 10.0f;
+    // Likewise a confirmed client that answered none of this many pings
+    // (about 10 s of them) never read a reply: it is closed, and its slot
+    // is free again soon after. Counted in pings, each sent by a pass of its
+    // own, so a pass that took long judges nobody.
+    static constexpr int kUnansweredPings = 20;
     static constexpr float kQuickRelease = 2.0f;
+    // A client the game has bound no player object to (one that has not
+    // joined the game) is closed after this long, plus a second for every
+    // kilobyte of the stream it acknowledged meanwhile (a level download).
+    // A pass counts for at most kMaxPassCredit: while the server stalled
+    // nobody could join.
+    static constexpr float kJoinDeadline = 15.0f;
+    static constexpr int kJoinCreditBytes = 1024;
+    static constexpr float kMaxPassCredit = 1.0f;
+    // No address holds more slots than this. Loopback peers are this
+    // machine itself (a relay or proxy in front of the server, a local test
+    // rig), which no outside peer can claim to be: they are not held to it.
+    static constexpr int kSlotsPerAddress = 4;
     // A connected peer that asks to connect again has started over only if
     // its old session has gone quiet; a client retries every second.
     static constexpr float kRestartQuiet = 1.0f;
@@ -82,6 +95,9 @@ public:
 
 private:
     void UpdateSlots(float dt);
+    bool JoinedInTime(ServerHandler& h, float dt);
+    // Closes a connection the game has not welcomed; its slot is free soon.
+    void Release(ServerHandler& h);
     void KeepObject(Object* object, const FieldLayout& layout);
     void NoteChangedObjects();
     ServerHandler* FindSlot(uint32_t ip, int port);

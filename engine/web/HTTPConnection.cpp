@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
 
 namespace HTTPUtils {
@@ -32,6 +33,20 @@ bool IsHostByte(char c)
 
 } // namespace
 
+void HTTPConnection::GiveUp::At(Clock::time_point when) { at_ = when.time_since_epoch().count(); }
+
+void HTTPConnection::GiveUp::Never() { at_ = INT64_MAX; }
+
+int HTTPConnection::GiveUp::LeftMs() const
+{
+    int64_t at = at_.load();
+    if (at == INT64_MAX)
+        return INT_MAX;
+    auto left = Clock::time_point(Clock::duration(at)) - Clock::now();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
+    return ms <= 0 ? 0 : ms >= INT_MAX ? INT_MAX - 1 : int(ms);
+}
+
 HTTPConnection::HTTPConnection() = default;
 
 HTTPConnection::~HTTPConnection()
@@ -49,6 +64,8 @@ void HTTPConnection::SetTimeouts(int connectMs, int receiveMs)
     connectTimeoutMs_ = connectMs;
     receiveTimeoutMs_ = receiveMs;
 }
+
+int HTTPConnection::GiveUpLeftMs() const { return giveUp_ ? giveUp_->LeftMs() : INT_MAX; }
 
 void HTTPConnection::SetStreamDeadlines(int headerMs, int bodyIdleMs)
 {
@@ -173,10 +190,11 @@ bool HTTPConnection::Open(const char16_t* url, Url* split)
     parser_.reset();
     ended_ = false;
     std::u16string full = BuildRequestUrl(url);
-    if (!SplitUrl(full.c_str(), split))
+    int giveUpLeft = GiveUpLeftMs();
+    if (!SplitUrl(full.c_str(), split) || giveUpLeft == 0)
         return false;
     socket_.reset(new Net::TcpSocket());
-    if (!socket_->Connect(split->host.c_str(), split->port, connectTimeoutMs_)) {
+    if (!socket_->Connect(split->host.c_str(), split->port, std::min(connectTimeoutMs_, giveUpLeft))) {
         socket_.reset();
         return false;
     }
@@ -190,7 +208,7 @@ bool HTTPConnection::Get(const char16_t* url, bool readWhole)
         return false;
     parser_.reset(new HTTPResponseParser(readWhole ? kMaxReplyBytes : 0));
     std::string request = GetRequestText(split);
-    if (!socket_->SendAll(request.data(), int(request.size()), receiveTimeoutMs_)) {
+    if (!socket_->SendAll(request.data(), int(request.size()), std::min(receiveTimeoutMs_, GiveUpLeftMs()))) {
         parser_->Abort("request not sent");
         ended_ = true;
         return true;
@@ -207,9 +225,9 @@ bool HTTPConnection::Post(const char16_t* url, int length, const char* data)
         return false;
     parser_.reset(new HTTPResponseParser(kMaxReplyBytes));
     std::string head = PostRequestHead(split, length);
-    bool sent = socket_->SendAll(head.data(), int(head.size()), receiveTimeoutMs_);
+    bool sent = socket_->SendAll(head.data(), int(head.size()), std::min(receiveTimeoutMs_, GiveUpLeftMs()));
     for (int at = 0; sent && at < length; at += kPostPiece)
-        sent = socket_->SendAll(data + at, std::min(kPostPiece, length - at), receiveTimeoutMs_);
+        sent = socket_->SendAll(data + at, std::min(kPostPiece, length - at), std::min(receiveTimeoutMs_, GiveUpLeftMs()));
     if (!sent) {
         parser_->Abort("request not sent");
         ended_ = true;
@@ -225,19 +243,38 @@ bool HTTPConnection::ReceiveMore(Clock::time_point deadline, const char* late)
         return false;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     int n = Net::TcpSocket::kTimedOut;
+    bool gaveUp = false;
     if (left > 0) {
-        char buffer[kChunkSize];
-        n = socket_->Receive(buffer, kChunkSize, int(std::min<int64_t>(left, receiveTimeoutMs_)));
-        if (n > 0) {
-            parser_->Feed(buffer, size_t(n));
-            return true;
+        // One wait of the receive time-out, in slices while the owner may
+        // give up meanwhile.
+        Clock::time_point quietEnd = Clock::now() + std::chrono::milliseconds(std::min<int64_t>(left, receiveTimeoutMs_));
+        for (;;) {
+            int quiet = int(std::chrono::duration_cast<std::chrono::milliseconds>(quietEnd - Clock::now()).count());
+            int giveUpLeft = GiveUpLeftMs();
+            gaveUp = giveUpLeft == 0;
+            if (quiet <= 0 || gaveUp)
+                break;
+            int wait = std::min(quiet, giveUpLeft);
+            if (giveUp_)
+                wait = std::min(wait, kGiveUpSliceMs);
+            char buffer[kChunkSize];
+            n = socket_->Receive(buffer, kChunkSize, wait);
+            if (n > 0) {
+                parser_->Feed(buffer, size_t(n));
+                return true;
+            }
+            if (n != Net::TcpSocket::kTimedOut)
+                break;
         }
     }
     ended_ = true;
     if (n == Net::TcpSocket::kClosed)
         parser_->Finish();
     else
-        parser_->Abort(n != Net::TcpSocket::kTimedOut ? "receive failed" : left > 0 ? "no answer in time" : late);
+        parser_->Abort(n != Net::TcpSocket::kTimedOut ? "receive failed"
+                       : gaveUp                       ? "given up"
+                       : left > 0                     ? "no answer in time"
+                                                      : late);
     socket_->Close();
     return false;
 }

@@ -3,6 +3,7 @@
 #include "engine/core/List.h"
 #include "engine/web/HTTPResponseParser.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,22 @@ public:
     static constexpr int kDefaultHeaderDeadlineMs = 30000;
     static constexpr int kDefaultBodyIdleMs = 30000;
 
+    // The moment an owner stops waiting on its requests (its shutdown): no
+    // request starts after it, and one under way ends then, whatever its
+    // time-outs still allow. Waits for data are cut into slices of
+    // kGiveUpSliceMs to notice it; a connect under way runs its time-out out.
+    class GiveUp {
+    public:
+        void At(std::chrono::steady_clock::time_point when);
+        void Never();
+        // Milliseconds left, INT_MAX while none is set, 0 once it passed.
+        int LeftMs() const;
+
+    private:
+        std::atomic<int64_t> at_{INT64_MAX}; // steady clock ticks
+    };
+    static constexpr int kGiveUpSliceMs = 100;
+
     HTTPConnection();
     ~HTTPConnection();
     HTTPConnection(const HTTPConnection&) = delete;
@@ -72,6 +89,8 @@ public:
     bool Succeeded() const;
 
     void SetTimeouts(int connectMs, int receiveMs);
+    // giveUp: the owner's, which outlives the request; null for none.
+    void SetGiveUp(const GiveUp* giveUp) { giveUp_ = giveUp; }
     void SetStreamDeadlines(int headerMs, int bodyIdleMs);
 
     const Util::List<Param_t>& GetParams() const { return params_; }
@@ -91,6 +110,8 @@ private:
     // One receive into the parser, waiting at most until deadline; false
     // at the end of the stream.
     bool ReceiveMore(std::chrono::steady_clock::time_point deadline, const char* late);
+    // The owner's time left, INT_MAX without one; 0 once it gave up.
+    int GiveUpLeftMs() const;
 
     std::unique_ptr<Net::TcpSocket> socket_;
     std::unique_ptr<HTTPResponseParser> parser_;
@@ -100,6 +121,7 @@ private:
     int headerDeadlineMs_ = kDefaultHeaderDeadlineMs;
     int bodyIdleMs_ = kDefaultBodyIdleMs;
     bool ended_ = false;
+    const GiveUp* giveUp_ = nullptr;
 };
 
 } // namespace HTTPUtils

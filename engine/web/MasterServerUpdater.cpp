@@ -141,6 +141,7 @@ void MasterServerUpdater::Start()
         return;
     stop_ = false;
     stopped_ = false;
+    giveUp_.Never();
     thread_ = std::thread(&MasterServerUpdater::ThreadMain, this);
 }
 
@@ -149,6 +150,9 @@ void MasterServerUpdater::Stop()
     std::thread thread;
     {
         std::lock_guard<std::mutex> lock(wakeMutex_);
+        // A master server that trickles its replies holds no shutdown for
+        // long.
+        giveUp_.At(std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopWaitMs));
         stop_ = true;
         thread = std::move(thread_);
     }
@@ -267,6 +271,7 @@ void MasterServerUpdater::WriteStatusFile(const Announcement& a)
 void MasterServerUpdater::Announce(const Announcement& a)
 {
     HTTPUtils::HTTPConnection c;
+    c.SetGiveUp(&giveUp_);
     c.AddParam(u"name", a.name.c_str());
     c.AddParam(u"level", a.level.c_str());
     c.AddParam(u"gamemode", a.gameMode);
@@ -281,6 +286,7 @@ void MasterServerUpdater::Announce(const Announcement& a)
 MasterServerUpdater::LookUpResult MasterServerUpdater::LookUp(const std::string& loginUid)
 {
     HTTPUtils::HTTPConnection c;
+    c.SetGiveUp(&giveUp_);
     // A client's claimed uid goes into the query encoded, never raw.
     c.AddParam(u"uid", Util::Widen(loginUid.c_str()).c_str());
     std::u16string url = u"http://" + GetHost() + u"/getuserid.php";
@@ -358,6 +364,7 @@ void MasterServerUpdater::Upload(const std::vector<uint8_t>& records)
 {
     std::string text = Util::Base64Encode(records.data(), records.size());
     HTTPUtils::HTTPConnection c;
+    c.SetGiveUp(&giveUp_);
     std::u16string url = u"http://" + GetHost() + u"/updatescores.php";
     c.Post(url.c_str(), int(text.size()), text.data()); // not repeated when it fails
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/List.h"
+#include "engine/web/HTTPConnection.h"
 #include "engine/web/IPlayerScores.h"
 
 #include <atomic>
@@ -23,6 +24,9 @@ class MasterServerUpdater {
 public:
     static constexpr const char16_t* kDefaultHost = u"master.vornhal.net";
     static constexpr size_t kLoginUidMax = 64;
+    // How long Stop lets the thread finish what it was handed (the last
+    // uploads) before every request still under way is given up.
+    static constexpr int kStopWaitMs = 3000;
 
     class PlayerInfo : public IPlayerScores {
     public:
@@ -79,7 +83,7 @@ public:
 
     void Start();
     // Sets the stop flag and waits for the thread to send the uploads
-    // already made and end.
+    // already made and end, at most about kStopWaitMs.
     void Stop();
     bool IsRunning() const { return thread_.joinable(); }
 
@@ -154,6 +158,7 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> stopped_{false};
+    HTTPUtils::HTTPConnection::GiveUp giveUp_;
     std::mutex wakeMutex_;
     std::condition_variable wake_;
     bool woken_ = false;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -123,6 +124,25 @@ int OpenForRead(const char16_t* path) { return ::open(NativePath(path).c_str(), 
 int OpenForWrite(const char16_t* path)
 {
     return ::open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+
+std::u16string PathOfHandle(int fd)
+{
+    struct stat open, named;
+    if (fstat(fd, &open) != 0 || !S_ISREG(open.st_mode))
+        return {};
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    std::string path(4096, '\0');
+    const ssize_t n = readlink(link, &path[0], path.size());
+    if (n <= 0 || size_t(n) >= path.size())
+        return {};
+    path.resize(size_t(n));
+    // A file removed or renamed since it was opened has no name to give.
+    if (path[0] != '/' || ::stat(path.c_str(), &named) != 0 || named.st_dev != open.st_dev ||
+        named.st_ino != open.st_ino)
+        return {};
+    return Util::FromOs(path);
 }
 
 static const std::thread::id g_mainThread = std::this_thread::get_id();

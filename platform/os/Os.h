@@ -33,6 +33,9 @@ std::vector<std::u16string> ListFiles(const char16_t* folder);
 // POSIX descriptors; -1 on failure.
 int OpenForRead(const char16_t* path);
 int OpenForWrite(const char16_t* path); // create or truncate
+// The full path that names the plain file open on the descriptor now;
+// empty when there is none (a pipe, a removed file).
+std::u16string PathOfHandle(int fd);
 
 bool IsMainThread();
 

@@ -47,13 +47,20 @@ void Text(Canvas& c, float x, float y, const std::string& text, float scale, flo
 }
 
 // Dialog units of "MS Shell Dlg" 8 taken at 1.5 pixels across and 1.625
-// down. The login dialog shows the top 58 of 105 rows, 227 units wide.
+// down, but for the log-in picture, which is taken at 2 down so that the two
+// fields on it (at rows 60 and 78 of its 105 units) fit a desktop's text
+// fields: 341 x 210 shown, the bottom 47 rows hidden. The fields' labels are
+// the picture's, right-aligned before column 130 (87 units).
 Canvas Login()
 {
-    Canvas c = DialogBanner(341, 105, 58, 31);
-    Text(c, 60, 10, "VORNHAL", 4.0f, 3.4f);
-    SidesLine(c, 61, 42, 1.2f, 1.2f);
-    Darken(c, 0, 58, 341, 47, 0.6f);
+    Canvas c = DialogBanner(341, 257, 210, 31);
+    Text(c, 60, 14, "VORNHAL", 4.0f, 3.4f);
+    SidesLine(c, 61, 48, 1.2f, 1.2f);
+    const char* labels[] = {"User name", "Password"};
+    const int rows[] = {120, 156};
+    for (int i = 0; i < 2; ++i)
+        Text(c, 124 - PixelFont::Width(labels[i], 2.0f), float(rows[i] + 10), labels[i], 2.0f, 1.6f);
+    Darken(c, 0, 210, 341, 47, 0.6f);
     return c;
 }
 

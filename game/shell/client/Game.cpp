@@ -3,8 +3,11 @@
 #include "engine/audio/IAudio.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/net/IClient.h"
 #include "engine/physics/IPhysics.h"
 #include "engine/render/IRenderer.h"
+#include "game/shell/client/ScreenLog.h"
+#include "game/shell/editor/EditorUI.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
@@ -13,6 +16,7 @@
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
 #include "game/world/state/GameSystem.h"
+#include "platform/ui/wx/Dialogs.h"
 
 #include <cstdio>
 
@@ -23,6 +27,9 @@ Game& TheGame()
 }
 
 extern "C" IGame* GetGame() { return &TheGame(); }
+
+const char16_t* const Game::kScriptNames[kScriptCount] = {u"blocks.cfg", u"objects.cfg", u"items.cfg",
+                                                          u"weapons_fin_vs_rus.cfg"};
 
 Game::Game() = default;
 
@@ -62,13 +69,21 @@ void Game::SetRenderer(IRenderer* renderer)
     if (media_)
         media_->Load();
     renderer_ = renderer;
+    // The renderer's window brings the keyboard and mouse with it.
+    if (!input_ && engine_)
+        input_ = engine_->GetInput();
 #ifndef VORNHAL_DEDICATED
     if (game_)
         game_->SetRenderer(renderer);
 #endif
 }
 
-IEditorUI* Game::GetEditorUI() { return nullptr; }
+IEditorUI* Game::GetEditorUI()
+{
+    if (!editor_)
+        editor_ = std::make_unique<EditorUI>(this);
+    return editor_.get();
+}
 
 bool Game::LoadOptions()
 {
@@ -97,8 +112,12 @@ void Game::Shutdown()
     // The handlers outlive the game state, which still reaches them while it goes.
     if (server_)
         server_->Stop();
-    if (client_)
+    if (client_) {
         client_->Stop();
+        client_->SetClient(nullptr);
+    }
+    // Its receive thread writes into the game state.
+    play_.client.reset();
     delete game_;
     game_ = nullptr;
     server_.reset();
@@ -108,11 +127,16 @@ void Game::Shutdown()
     world_ = nullptr;
     delete resources_;
     resources_ = nullptr;
+    // The palette's pick went with the resources.
+    currentPosition_ = -1;
+    currentResource_ = nullptr;
     // Sources and buffers made from the device went with the resources.
     audio_.reset();
     if (renderer_)
         renderer_->Shutdown();
     renderer_ = nullptr;
+    // The engine's textures go with it.
+    play_.loadingPicture = nullptr;
     input_ = nullptr;
     delete media_;
     media_ = nullptr;
@@ -128,6 +152,7 @@ void Game::Shutdown()
     engine_->Shutdown();
     engine_->Log("Game shutdown.\n");
     engine_ = nullptr;
+    Ui::StopDialogs();
 }
 
 // ---- settings and the level catalogue ---------------------------------------
@@ -191,6 +216,8 @@ void Game::ShowLoadingText(const char16_t* text, bool newLine)
         loadingLog_[kLoadingLines - 1][0] = 0;
     }
     Util::StrCopy(loadingLog_[kLoadingLines - 1], kLoadingUnits, text ? text : u"");
+    ScreenLog::Write("loading", loadingLog_[kLoadingLines - 1]);
+    DrawLoadingScreen(false);
 }
 
 const char16_t* Game::GetLoadingLine(int i) const
@@ -229,6 +256,12 @@ void Game::SetCurrentResource(int position, IResource* resource)
 void Game::FailRun(int exitCode, const char* why)
 {
     runExitCode_ = exitCode;
-    runError_ = why ? why : "";
-    std::fprintf(stderr, "%s\n", runError_.c_str());
+    runError_ = Util::Widen(why ? why : "");
+}
+
+int Game::GetRunResult(const char16_t** reason)
+{
+    if (reason)
+        *reason = runError_.c_str();
+    return runExitCode_;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/shell/client/IGame.h"
+#include "game/shell/client/PlayState.h"
 #include "game/shell/menu/IMenuHost.h"
 #include "game/world/resources/IResourceHost.h"
 #include "game/world/state/LoadingListener.h"
@@ -9,6 +10,7 @@
 #include <string>
 
 class ClientHandler;
+class EditorUI;
 class IAudio;
 class IFileManager;
 class IInput;
@@ -29,8 +31,9 @@ public:
     static constexpr int kLoadingLines = 5;
     static constexpr int kLoadingUnits = 1024;
     static constexpr int kScriptCount = 4;
-    // The run's exit code when a start-up step failed.
-    static constexpr int kStartFailed = 1;
+    // The resource-definition scripts, in the order they load.
+    static const char16_t* const kScriptNames[kScriptCount];
+    static constexpr int kStartFailed = kRunFailedExitCode;
 
     Game();
     ~Game() override;
@@ -56,8 +59,7 @@ public:
     const char16_t* LevelName(int index) override;
     const char16_t* ModeLevelFile(int mode, int n) override;
     const char16_t* LevelFile(int index) override;
-    int GetRunExitCode() override { return runExitCode_; }
-    const char* GetRunError() override { return runError_.c_str(); }
+    int GetRunResult(const char16_t** reason) override;
 
     // LoadingListener: the loading screen's log, newest line last.
     void ShowLoadingText(const char16_t* text, bool newLine) override;
@@ -67,11 +69,22 @@ public:
     // IResourceHost
     IRenderer* GetRenderer() override { return renderer_; }
     void SetCurrentResource(int position, IResource* resource) override;
-    bool HasEditor() override { return false; }
-    void SelectBlockTool() override {}
-    void SelectObjectTool() override {}
-    IEditorListener* GetStartedEditorListener() override { return nullptr; }
-    IEditorSelectionPage* GetSelectionPage(Page) override { return nullptr; }
+    bool HasEditor() override;
+    void SelectBlockTool() override;
+    void SelectObjectTool() override;
+    IEditorListener* GetStartedEditorListener() override;
+    IEditorSelectionPage* GetSelectionPage(Page page) override;
+
+    // The level editor (game/shell/editor): the palettes from the four
+    // scripts, and the view of the level with the editing overlays.
+    void BuildEditorPalettes();
+    void DrawEditorView(unsigned long window);
+    void DrawEditorGrid();
+    // The minimap and the game-map picture (game/shell/hud).
+    void RenderMiniMap(unsigned long window);
+    void DrawMiniMap(unsigned long window, int width, int height);
+    void RenderGameMap();
+    void DrawGameMap(unsigned long window, int width, int height);
 
     // IMenuHost
     IRenderer* GetMenuRenderer() override { return renderer_; }
@@ -84,6 +97,8 @@ public:
     IEngine* GetEngine() { return engine_; }
     IInput* GetInput() { return input_; }
     IPhysics* GetPhysics() { return physics_; }
+    // Null while there is no game state, or no sound.
+    IAudio* GetAudio() { return game_ ? audio_.get() : nullptr; }
     IFileManager* GetFileManager() { return files_; }
     GameSystem* GetGameSystem() { return game_; }
     World* GetWorld() { return world_; }
@@ -91,6 +106,25 @@ public:
     CommonMedia* GetMedia() { return media_; }
     ServerHandler* GetServerHandler() { return server_.get(); }
     ClientHandler* GetClientHandler() { return client_.get(); }
+    // Play's own state; the play frame's state and the in-game menus are
+    // shared with the HUD.
+    PlayState& GetPlayState() { return play_; }
+    SceneState& Scene() { return play_.scene; }
+    ChatMenu* GetChatMenu() { return play_.chat.get(); }
+    KickMenu* GetKickMenu() { return play_.kick.get(); }
+
+    // The chat input, the password prompt and the kick table, made once.
+    void CreateInGameMenus();
+    // Joins or hosts as the run mode says and plays until the player leaves;
+    // sets the run mode that follows.
+    void Play();
+    // One frame's input, overlays, client state and camera; true ends play.
+    bool StepScene();
+    // One frame of play as the player sees it.
+    void DrawScene();
+    // The loading picture and log; with input, one frame of the password
+    // prompt. True when the window was asked to close.
+    bool DrawLoadingScreen(bool withInput);
     bool IsFullScreen() const { return fullScreen_; }
     // The palette's current resource: position in the manager (-1 none).
     int GetCurrentPosition() const { return currentPosition_; }
@@ -103,11 +137,8 @@ private:
     // being installed now; the log-in answers false when the player cancelled.
     void RunUpdateCheck();
     bool RunLogin();
-    void CreateInGameMenus();
     void RunMainMenu();
     void RunHostMenu();
-    // Joins or hosts as the run mode says and plays until the player leaves.
-    void Play();
 
     IEngine* engine_ = nullptr;
     IRenderer* renderer_ = nullptr;
@@ -122,12 +153,14 @@ private:
     GameSystem* game_ = nullptr;
     std::unique_ptr<ServerHandler> server_;
     std::unique_ptr<ClientHandler> client_;
+    PlayState play_;
+    std::unique_ptr<EditorUI> editor_;
     char16_t loadingLog_[kLoadingLines][kLoadingUnits] = {};
     bool fullScreen_ = false;
     int currentPosition_ = -1;
     IResource* currentResource_ = nullptr;
     int runExitCode_ = 0;
-    std::string runError_;
+    std::u16string runError_;
 };
 
 // The library's one game; GetGame hands it out.

@@ -24,8 +24,6 @@ namespace {
 constexpr const char16_t* kDefaultServerAddress = u"127.0.0.1";
 constexpr int kDefaultServerPort = 8887;
 
-const char16_t* const kScripts[] = {u"blocks.cfg", u"objects.cfg", u"items.cfg", u"weapons_fin_vs_rus.cfg"};
-
 void CrashExit(int) { _exit(3); }
 
 void InstallCrashHandlers()
@@ -78,7 +76,7 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
     renderer_ = renderer;
     if (media_)
         media_->Load();
-    for (const char16_t* name : kScripts) {
+    for (const char16_t* name : kScriptNames) {
         auto* script = new ResourceScript(resources_, files_);
         if (!script->Load(name)) {
             renderer_->Shutdown();

@@ -3,9 +3,11 @@
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/net/IConnection.h"
+#include "engine/web/IPlayerScores.h"
 #include "game/shell/console/ConsoleWords.h"
 #include "game/shell/console/IMessageWriter.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
+#include "game/shell/protocol/ServerHandler.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
 #include "game/world/state/GameSystem.h"
@@ -71,11 +73,16 @@ public:
         va_end(args);
         writer_->Print("%s", text.c_str());
     }
-    // Names and debug texts go out one unit at a time, as their low bytes.
-    void PrintUnits(const char16_t* text, int limit)
+    // Names and debug texts go out as the console's text (UTF-8), at most
+    // limit units of them.
+    void PrintText(const char16_t* text, int limit)
     {
-        for (int i = 0; writer_ && i < limit && text[i] != 0; ++i)
-            writer_->Print("%c", int(char(text[i])));
+        if (!writer_)
+            return;
+        int n = 0;
+        while (n < limit && text[n] != 0)
+            ++n;
+        writer_->Print("%s", Util::ToOs(std::u16string(text, size_t(n))).c_str());
     }
 
     MultiplayerHandler* Handler()
@@ -139,7 +146,7 @@ void ListPlayers(Command& c)
             ping = connection->GetPing();
             loss = connection->GetPacketLoss();
         }
-        c.PrintUnits(slot->name, MultiplayerHandler::kSlotCount);
+        c.PrintText(slot->name, MultiplayerHandler::kSlotCount);
         c.Print(", %s, %d frags, ping: %d, loss: %1.2f\n", TeamName(slot->team), handler->GetPlayerFrags(slot->id),
                 ping, double(loss));
     }
@@ -168,7 +175,7 @@ void ShowPlayer(Command& c, const char16_t* name)
         char16_t text[kDebugTextUnits] = {};
         connection->GetDebugText(text, kDebugTextUnits);
         text[kDebugTextUnits - 1] = 0;
-        c.PrintUnits(text, kDebugTextUnits);
+        c.PrintText(text, kDebugTextUnits);
     }
 }
 
@@ -204,6 +211,37 @@ void RemovePlayer(Command& c, bool ban)
     if (ban)
         handler->BanPlayer(c.First());
     handler->KickPlayer(id);
+}
+
+// The account the master service confirmed for the player who holds the
+// name becomes an operator: a name alone anybody may join under.
+void MakeOperator(Command& c)
+{
+    int32_t id = c.Handler()->FindPlayerIdByName(c.First());
+    Player* player = id != 0 ? FindPlayer(id) : nullptr;
+    if (!player) {
+        c.Print(kNotFound);
+        return;
+    }
+    IPlayerScores* scores = player->GetScores();
+    int32_t account = scores ? scores->GetAccountId() : 0;
+    if (account <= 0) {
+        c.Print("Player has no confirmed account.\n");
+        return;
+    }
+    IGameOptions& o = c.Options();
+    // An entry of that name without an account (an older file's) takes it.
+    for (int32_t i = 0; i < o.GetOperatorCount(); ++i) {
+        if (!Same(o.GetOperator(i), c.First()))
+            continue;
+        int32_t bound = o.GetOperatorAccount(i);
+        if (bound == 0)
+            o.SetOperatorAccount(i, account);
+        if (bound == 0 || bound == account)
+            return;
+    }
+    o.AddOperator(c.First());
+    o.SetOperatorAccount(o.GetOperatorCount() - 1, account);
 }
 
 void SetPassword(Command& c)
@@ -303,7 +341,7 @@ bool ManagePlayers(Command& c)
         if (Empty(c.First()))
             c.Print(add ? "Command syntax is: op playername/ip\n" : "Command syntax is: deop playername/ip\n");
         else if (add)
-            c.Options().AddOperator(c.First());
+            MakeOperator(c);
         else
             c.Options().RemoveOperator(c.First());
     } else if (c.Is(u"giveallammo"))
@@ -330,10 +368,16 @@ bool ExecuteConsoleCommand(const char16_t* line, IMessageWriter* writer, GameSys
         c.Print("%s", kHelpText);
     } else if (SetChoice(c) || ManagePlayers(c)) {
     } else if (c.Is(u"changemap")) {
-        if (!c.Handler()->StartLevel()) {
+        MultiplayerHandler* handler = c.Handler();
+        if (!handler->StartLevel()) {
             c.Print("Unable to load level.\n");
+            // A level that would not load is found before the one played is
+            // torn down: the server goes on with it. Only a server left with
+            // no level at all has nothing more to offer.
+            bool serving = handler == game->GetServerHandler();
+            bool playing = serving && static_cast<ServerHandler*>(handler)->GetLevelPath()[0] != 0;
             if (levelLost)
-                *levelLost = true;
+                *levelLost = !playing;
         }
     } else if (c.Is(u"balance")) {
         if (GameMod* mode = game->GetGameMode())

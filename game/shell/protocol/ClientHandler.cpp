@@ -254,7 +254,8 @@ void ClientHandler::OnLevelStart(GamePacket& packet)
         return;
     }
     levelPath_ = safe;
-    int32_t check = game ? game->CreateGameMode(levelPath_.c_str()) : 0;
+    const bool fetched = fetched_.count(levelPath_) != 0;
+    int32_t check = game ? game->CreateGameMode(levelPath_.c_str(), fetched) : 0;
     localCopy_ = check != 0;
     IEngine* engine = Services().engine;
     download_.Expect(levelPath_, engine ? engine->GetFileManager() : nullptr);
@@ -271,7 +272,9 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
     // (if any) is not the server's.
     bool broken = download_.Failed() || download_.GetState() == LevelDownload::State::Writing;
     // A level just fetched is on disk; a copy in the package must not hide it.
-    bool fetched = download_.GetState() == LevelDownload::State::Done;
+    if (download_.GetState() == LevelDownload::State::Done)
+        fetched_.insert(levelPath_);
+    const bool fetched = fetched_.count(levelPath_) != 0;
     download_.Reset();
     if (broken) {
         levelMismatch_ = true;
@@ -364,6 +367,11 @@ bool ClientHandler::WaitForLevel()
     if (MPAPI::IConnection* connection = Connection())
         connection->SetStreaming(false);
     levelLoaded_ = playerIdReceived_ = joined_ = localCopy_ = false;
+    return AwaitLevel();
+}
+
+bool ClientHandler::AwaitLevel()
+{
     progressShown_ = false;
     double lastStep = Now();
     unsigned steps = joinSteps_;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 namespace MPAPI {
@@ -49,6 +50,11 @@ public:
     // arrived (true), or the level cannot be had, the connection ends, or
     // nothing arrives for kLevelWaitSeconds (false).
     bool WaitForLevel();
+    // The same wait for a level start that already came in the middle of
+    // play; it keeps what has arrived of it.
+    bool AwaitLevel();
+    // A level start came and its level is not yet played.
+    bool IsAwaitingLevel() const { return client_ && !(levelLoaded_ && playerIdReceived_); }
     // Handles one message from the server.
     void HandleMessage(GamePacket& packet);
 
@@ -95,6 +101,9 @@ private:
     bool refused_ = false;
     bool progressShown_ = false;
     unsigned joinSteps_ = 0;
+    // Levels fetched from a server: their copy on disk is the one to play,
+    // whatever the package holds under the same name.
+    std::set<std::u16string> fetched_;
     std::function<void(int)> sleep_;
     std::function<double()> now_;
 };

@@ -114,7 +114,7 @@ bool ClientHandler::HandleInventoryMessage(GamePacket& packet)
     case GameMessage::Countdown: {
         float seconds = 0.0f;
         if (game && GameMessages::ReadFloats(packet, &seconds, 1) && seconds >= 0.0f)
-            game->countdown = seconds;
+            game->countdown = game->countdownTotal = seconds;
         return true;
     }
     default: return false;

@@ -23,6 +23,9 @@ public:
     // The game-map picture as PNG bytes; false leaves the picture out.
     virtual bool EncodePicture(std::vector<uint8_t>* png) = 0;
     virtual bool DecodePicture(const uint8_t* png, int size) = 0;
+    // A file read whole replaces the level: the placed objects, lights and
+    // everything they made in the world go first.
+    virtual void EmptyLevel() = 0;
     virtual std::vector<LevelObject> GetPlacedObjects() = 0;
     virtual std::vector<LevelLight> GetPlacedLights() = 0;
     // Replace the editor's lists; lights of tags 4000 and 4001 carry only
@@ -39,6 +42,7 @@ public:
 // False when the level could not be written; the file then holds nothing.
 bool SaveEditorLevel(IFile* file, IFileManager* files, const World& world, ILevelShell& shell);
 
-// The editor's level load. A file that cannot be read changes nothing;
-// an unknown world version says so in a message box.
+// The editor's level load. A file that cannot be read changes nothing (the
+// shell is not asked to empty its level); an unknown world version says so
+// in a message box.
 bool LoadEditorLevel(IFile* file, World& world, ILevelShell& shell);

@@ -35,6 +35,7 @@ bool LoadEditorLevel(IFile* file, World& world, ILevelShell& shell)
             shell.ShowMessage(u"Unknown level version", u"Error!", true);
         return false;
     }
+    shell.EmptyLevel();
     shell.SetLevelName(level.header.name);
     shell.SetLevelMode(level.header.gameMode);
     shell.SetCurrentPicture(false);

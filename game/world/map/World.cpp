@@ -143,14 +143,18 @@ void World::GetUsedBounds(int* x0, int* y0, int* x1, int* y1) const
         *x0 = 0, *y0 = 0, *x1 = width_, *y1 = height_;
         return;
     }
-    // An unused grid answers (width, height, 0, 0): x0 > x1 means empty.
-    *x0 = width_, *y0 = height_, *x1 = 0, *y1 = 0;
+    int left = width_, top = height_, right = -1, bottom = -1;
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x)
             if ((At(x, y) & kBlockMask) != kEmpty) {
-                *x0 = std::min(*x0, x), *y0 = std::min(*y0, y);
-                *x1 = std::max(*x1, x), *y1 = std::max(*y1, y);
+                left = std::min(left, x), top = std::min(top, y);
+                right = std::max(right, x), bottom = std::max(bottom, y);
             }
+    // An unused grid counts as used whole: callers size and copy by this
+    // rectangle, and an inverted one would make them negative.
+    if (right < 0)
+        left = 0, top = 0, right = width_ - 1, bottom = height_ - 1;
+    *x0 = left, *y0 = top, *x1 = right, *y1 = bottom;
 }
 
 void World::SetTile(int x, int y, int block) { SetTileVariant(x, y, block, -1); }

@@ -99,6 +99,8 @@ public:
     // Replaces the grid with w x h cells (the words given, or empty ones);
     // false and nothing changed for sizes outside 1..kMaxSide.
     bool ReplaceCells(int w, int h, std::vector<uint32_t> cells);
+    // The tile rectangle (inclusive) of the non-empty cells; the whole grid
+    // when every cell is empty.
     void GetUsedBounds(int* x0, int* y0, int* x1, int* y1) const;
 
     // Painting (editor).

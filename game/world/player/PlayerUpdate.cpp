@@ -305,7 +305,7 @@ void Player::UpdateClipChange(float dt)
                 PlayReloadSound(*def);
             GameSystem* game = Services().game;
             if (IsLocal() && game)
-                game->countdown = time;
+                game->countdown = game->countdownTotal = time;
             else if (connection_ && ActiveHandler()) {
                 GamePacket& p = ActiveHandler()->Outgoing();
                 GameMessages::WriteCountdown(p, time);

@@ -257,6 +257,13 @@ void Inventory::SetCurrentWeapon(int id)
     }
 }
 
+void Inventory::CancelCycle()
+{
+    repeatTimer_ = 0.0f;
+    currentWeapon_ = -1;
+    currentCategory_ = 0;
+}
+
 void Inventory::SelectWeapon(int id)
 {
     if (id != -1) {

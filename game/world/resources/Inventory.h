@@ -55,6 +55,10 @@ public:
     int CyclePrevious();
     int FindUsableWeapon() const;
     void SetCurrentWeapon(int id);
+    // No weapon is being cycled to any more.
+    void CancelCycle();
+    // The next cycle steps at once.
+    void ResetRepeatTimer() { repeatTimer_ = 0.0f; }
 
     // The local player's weapon selection, for the game system.
     void SelectWeapon(int id);

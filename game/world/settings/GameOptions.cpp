@@ -274,8 +274,12 @@ int32_t GameOptions::GetOperatorAccount(int32_t i)
 
 bool GameOptions::IsOperatorAccount(const char16_t* name, int32_t account)
 {
+    // A name anybody may join under proves nothing; only a confirmed account
+    // does. The name, as "op" was typed, is matched as player names are.
+    if (account <= 0)
+        return false;
     for (int i = 0; name && i < operators_.GetCount(); ++i)
-        if (operators_[i]->name == name && (operators_[i]->account == 0 || operators_[i]->account == account))
+        if (operators_[i]->account == account && Util::StrCompareNoCase(operators_[i]->name.c_str(), name) == 0)
             return true;
     return false;
 }

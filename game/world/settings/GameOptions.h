@@ -171,7 +171,9 @@ private:
     Util::List<BanInfo> bans_;
     struct OperatorEntry {
         std::u16string name;
-        int32_t account = 0; // 0: any account
+        // The account the master service confirmed for the player "op" named;
+        // 0 for an entry without one (an older file's), which chat never honours.
+        int32_t account = 0;
     };
     Util::List<OperatorEntry> operators_;
     AddressResolver resolver_;

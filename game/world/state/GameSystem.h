@@ -78,6 +78,9 @@ public:
     bool LoadLevel(const char16_t* path, bool diskOnly = false);
     // The level's check value, or 0 when the file is missing or foreign.
     int32_t CreateGameMode(const char16_t* path, bool diskOnly = false);
+    // Objects, lights, particles, sounds and bodies of the level go; the
+    // map stays.
+    void ClearLevelObjects();
     GameMod* GetGameMode() { return gameMode_; }
     // Takes the rules object over, dropping the previous one.
     void SetGameMode(GameMod* mode);
@@ -106,9 +109,15 @@ public:
 
     GameOptions& Options() { return options_; }
     Inventory* GetInventory() { return inventory_; }
+    // The inventory the local side plays with: a host's own player's, or
+    // (null) the one the client mirrors from the server.
+    void SetInventory(Inventory* inventory) { inventory_ = inventory ? inventory : &ownInventory_; }
     MessageContainer& Messages(int i) { return messages_[i < 0 ? 0 : (i > 2 ? 2 : i)]; }
     const char16_t* GetLevelTitle() const { return levelName_; }
+    // Keeps the first 64 units.
+    void SetLevelTitle(const char16_t* name);
     int32_t GetLevelGameMode() const { return levelGameMode_; }
+    void SetLevelGameMode(int32_t mode) { levelGameMode_ = mode; }
     CameraPos& Camera() { return camera_; }
     GamePacket& Packet() { return packet_; }
 
@@ -118,10 +127,17 @@ public:
     // Where a join goes: host (at most 255 units) and UDP port.
     char16_t connectAddress[256] = {};
     int32_t connectPort = 0;
+    // The reload display: the clip change's remaining time and its total.
     float countdown = 0.0f;
+    float countdownTotal = 0.0f;
     float playerStatusTimer = 0.0f;
     int32_t lastWeaponCategory = 0;
     float viewScale = 1.0f;
+    // The aim point from the view's centre, and a shift of the whole view.
+    float aimOffsetX = 0.0f;
+    float aimOffsetY = 0.0f;
+    float viewOffsetX = 0.0f;
+    float viewOffsetY = 0.0f;
 
 private:
     // Capture-the-flag and hill levels need their flags apart.

@@ -128,10 +128,9 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
         services.renderer->DecodeGameMapImage(level.picture.data(), int(level.picture.size()));
 #endif
     countdown = 0.0f;
-    objects_->Clear();
-    particles_->Clear();
-    sounds_->Clear();
-    physics_->Clear();
+    // The host's player, whose inventory may be the one in use, goes now.
+    SetInventory(nullptr);
+    ClearLevelObjects();
     if (services.world) {
         level.world.ApplyTo(*services.world);
         physics_->SetArea(float(services.world->GetWidth()) * 32.0f, float(services.world->GetHeight()) * 32.0f);
@@ -161,6 +160,21 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
         light->SetSize(placed.size);
     }
     return true;
+}
+
+void GameSystem::ClearLevelObjects()
+{
+    objects_->Clear();
+    particles_->Clear();
+    sounds_->Clear();
+    physics_->Clear();
+    if (World* world = Services().world)
+        world->ForgetWallBodies();
+}
+
+void GameSystem::SetLevelTitle(const char16_t* name)
+{
+    CopyName(levelName_, name ? std::u16string(name) : std::u16string());
 }
 
 bool GameSystem::CheckFlagSpacing()

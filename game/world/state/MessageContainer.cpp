@@ -23,10 +23,10 @@ void MessageContainer::AddMessage(const char16_t* text, bool highlight)
     line[kLineLength - 1] = 0;
 }
 
-void MessageContainer::Age(float dt)
+void MessageContainer::Age(float dt, float period)
 {
     ageTimer += dt;
-    if (ageTimer < 10.0f)
+    if (ageTimer < period)
         return;
     ageTimer = 0.0f;
     int n = linesInUse < 1 ? 1 : (linesInUse > kMaxLines ? kMaxLines : linesInUse);

@@ -10,8 +10,8 @@ public:
     virtual ~MessageContainer() {}
     void AddMessage(const char16_t* text, bool highlight);
     const char16_t* GetLine(int i) const { return i >= 0 && i < kMaxLines ? lines_[i] : u""; }
-    // Ages the panel; every 10 s the oldest line goes.
-    void Age(float dt);
+    // Ages the panel; every period the oldest line goes.
+    void Age(float dt, float period = 10.0f);
 
     float ageTimer = 0.0f;
     int linesInUse = 5;

@@ -126,8 +126,11 @@ void PlayerRoster::SetInput(Player* player, int flags, float angle, int, int b, 
 void PlayerRoster::AdoptOwnPlayer(Player* player)
 {
     GameSystem* game = Services().game;
-    if (player && game)
-        player->SetJoinFlag(game->Options().GetMovingMode());
+    if (!player || !game)
+        return;
+    player->SetJoinFlag(game->Options().GetMovingMode());
+    // The host plays with its player's own inventory.
+    game->SetInventory(&player->GetInventory());
 }
 
 void PlayerRoster::UpdateMatch(float dt)

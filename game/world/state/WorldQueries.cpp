@@ -77,12 +77,14 @@ void ClosestPointOnSegment(float x1, float y1, float x2, float y2, float px, flo
     ProjectOntoSegment(x1, y1, x2, y2, px, py, x, y);
 }
 
-bool IsPlaceFree(float x, float y, float radius, int kind, const Object* excluded)
+namespace {
+
+template <class Matches> bool NothingWithin(float x, float y, float radius, const Object* excluded, Matches matches)
 {
     bool free = true;
     if (ObjectManager* objects = Services().objects) {
         objects->ForEachObject([&](Object* object) {
-            if (!free || object == excluded || object->GetKind() != kind)
+            if (!free || object == excluded || !matches(object))
                 return;
             float ox, oy;
             object->GetPosition(&ox, &oy);
@@ -92,6 +94,19 @@ bool IsPlaceFree(float x, float y, float radius, int kind, const Object* exclude
         });
     }
     return free;
+}
+
+} // namespace
+
+bool IsPlaceFree(float x, float y, float radius, int kind, const Object* excluded)
+{
+    return NothingWithin(x, y, radius, excluded, [kind](Object* o) { return o->GetKind() == kind; });
+}
+
+bool IsPlaceFreeOfDefinition(float x, float y, float radius, int definitionId, const Object* excluded)
+{
+    return NothingWithin(x, y, radius, excluded,
+                         [definitionId](Object* o) { return o->GetDefinitionId() == definitionId; });
 }
 
 namespace {

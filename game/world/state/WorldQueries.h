@@ -16,6 +16,8 @@ void ClosestPointOnSegment(float x1, float y1, float x2, float y2, float px, flo
 // False when an object of that kind, other than excluded, stands within
 // radius of (x, y).
 bool IsPlaceFree(float x, float y, float radius, int kind, const Object* excluded);
+// The same for objects of one definition (the editor's scatter spacing).
+bool IsPlaceFreeOfDefinition(float x, float y, float radius, int definitionId, const Object* excluded);
 // A mission item as the flag spacing rules see it.
 struct FlagPlace {
     int type;

@@ -10,6 +10,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 namespace Ui {
 namespace {
 
@@ -27,13 +29,21 @@ public:
         PictureBox* picture = new PictureBox(this, view.picture, area);
         user_ = new wxTextCtrl(picture, wxID_ANY);
         password_ = new wxTextCtrl(picture, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxTE_PASSWORD);
+        // Each field's top at its row of the area; a field taller than the
+        // gap between the rows pushes the next one down rather than over it.
         wxBoxSizer* fields = new wxBoxSizer(wxVERTICAL);
-        fields->AddSpacer(area.y * 60 / 105);
-        for (wxTextCtrl* field : {user_, password_}) {
+        int y = 0;
+        const int rows[] = {area.y * 60 / 105, area.y * 78 / 105};
+        wxTextCtrl* const order[] = {user_, password_};
+        for (int i = 0; i < 2; ++i) {
+            wxTextCtrl* field = order[i];
             field->SetMaxLength(kMaxTyped);
             field->SetMinSize(wxSize(area.x * 120 / 227, -1));
+            if (rows[i] > y)
+                fields->AddSpacer(rows[i] - y);
+            y = std::max(y, rows[i]);
             fields->Add(field, 0, wxLEFT, area.x * 87 / 227);
-            fields->AddSpacer(area.y * 5 / 105);
+            y += field->GetBestSize().y;
         }
         picture->SetSizer(fields);
 

@@ -283,6 +283,33 @@ TEST_F(FileManagerTest, HandlesStayTheCallers)
     EXPECT_EQ(fm_->OpenHandle(fd, false, 0), nullptr); // closed now
 }
 
+TEST_F(FileManagerTest, AHandlesFileIsReplacedOnlyWhenWhole)
+{
+    Put("doc.lvl", "old level");
+    int fd = ::open(At("doc.lvl").c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    {
+        std::unique_ptr<IFile> out(fm_->OpenHandle(fd, true, kOpenReplace));
+        ASSERT_TRUE(out);
+        EXPECT_TRUE(out->Write("new", 3));
+        out->CloseAndDelete(); // given up: the old file stays
+    }
+    EXPECT_EQ(TestSupport::ReadAll(At("doc.lvl")), ToBytes("old level"));
+    {
+        std::unique_ptr<IFile> out(fm_->OpenHandle(fd, true, kOpenReplace));
+        ASSERT_TRUE(out);
+        EXPECT_TRUE(out->Write("new", 3));
+        EXPECT_TRUE(out->Flush());
+    }
+    ::close(fd);
+    EXPECT_EQ(TestSupport::ReadAll(At("doc.lvl")), ToBytes("new"));
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    EXPECT_EQ(fm_->OpenHandle(fds[1], true, kOpenReplace), nullptr) << "a pipe names no file";
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
 TEST_F(FileManagerTest, OtherCaseNamesFollowFolderChanges)
 {
     Put("data/Old.txt", "old");

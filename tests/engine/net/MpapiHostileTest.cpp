@@ -69,12 +69,13 @@ void WriteServerSeed(const std::string& name, const std::vector<Bytes>& datagram
     TestSupport::WriteFuzzSeed("mpapi_server", name, seed);
 }
 
-IConnection* Admit(ServerManager& s, int port)
+IConnection* Admit(ServerManager& s, int port, uint32_t ip = kIp)
 {
-    Inject(s, {0xB2, 0x60, 0x0A}, port);
-    Inject(s, {0xB2, 0x39}, port);
+    Inject(s, {0xB2, 0x60, 0x0A}, port, ip);
+    Inject(s, {0xB2, 0x39}, port, ip);
     return s.NextNewConnection();
 }
+
 
 TEST(MpapiHostile, TruncatedAndStaleClientStateBlocksAreDropped)
 {
@@ -135,7 +136,7 @@ TEST(MpapiHostile, HandshakeFloodIsBoundedAndExpires)
 {
     ServerManager s;
     for (int port = 1; port <= 1000; ++port)
-        Inject(s, {0xB2, 0x60, 0x0A}, port);
+        Inject(s, {0xB2, 0x60, 0x0A}, port, htonl(0x0A000000u + uint32_t(port)));
     EXPECT_EQ(PeerCount(s), ServerManager::kSlots);
     EXPECT_EQ(s.NextNewConnection(), nullptr);
     s.Update(ServerManager::kHandshakeTimeOut / 2);
@@ -171,6 +172,75 @@ TEST(MpapiHostile, ConfirmedFloodThatNeverReadsGivesItsSlotsBack)
         c = client.Connect(u"127.0.0.1", s.GetPort(), nullptr);
     }
     EXPECT_NE(c, nullptr) << "still refused after " << waited << " s";
+}
+
+// One machine cannot fill the server; the machine itself may.
+TEST(MpapiHostile, OneAddressHoldsAtMostAFewSlots)
+{
+    ServerManager s;
+    const uint32_t loopback = htonl(0x7F000001u);
+    for (int port = 1; port <= 10; ++port) {
+        Admit(s, port);
+        Admit(s, port, loopback);
+    }
+    EXPECT_EQ(PeerCount(s), ServerManager::kSlotsPerAddress + 10);
+    EXPECT_NE(Admit(s, 1, htonl(0x0A000002u)), nullptr);
+}
+
+// Clients that answer every ping but never join hold their slots until the
+// join deadline, no longer; one that joins stays.
+TEST(MpapiHostile, ConnectionsThatNeverJoinAreClosedAtTheDeadline)
+{
+    ServerManager s;
+    ASSERT_TRUE(s.Listen(0));
+    std::vector<std::unique_ptr<MPAPI::ClientManager>> flood(ServerManager::kSlots);
+    std::vector<MPAPI::ClientManager*> all;
+    std::vector<std::thread> connecting;
+    for (auto& c : flood) {
+        all.push_back((c = std::make_unique<MPAPI::ClientManager>()).get());
+        connecting.emplace_back([&s, p = c.get()] { p->Connect(u"127.0.0.1", s.GetPort(), nullptr); });
+    }
+    for (std::thread& t : connecting)
+        t.join();
+    ASSERT_EQ(PeerCount(s), ServerManager::kSlots);
+    MPAPI::ClientManager late;
+    EXPECT_EQ(late.Connect(u"127.0.0.1", s.GetPort(), nullptr), nullptr);
+    int passes = 0;
+    ASSERT_TRUE(Pump(s, all, [&] { return ++passes, PeerCount(s) < ServerManager::kSlots; }, 60, 0.5f));
+    EXPECT_GT(passes * 0.5f, ServerManager::kJoinDeadline) << "pings were answered: nothing else may close them";
+    IConnection* up = late.Connect(u"127.0.0.1", s.GetPort(), nullptr);
+    ASSERT_NE(up, nullptr);
+    IConnection* down = nullptr;
+    ASSERT_TRUE(Pump(s, {&late}, [&] { return (down = s.NextNewConnection()) != nullptr; }));
+    Thing player;
+    down->SetPlayerObject(&player);
+    Pump(s, {&late}, [] { return false; }, 2 * int(ServerManager::kJoinDeadline) + 10, 0.5f);
+    EXPECT_EQ(down->GetState(), IConnection::kConnected);
+    EXPECT_EQ(up->GetState(), IConnection::kConnected);
+}
+
+// A client that joined just before a pass that took long is judged by the
+// pings it was sent and answered, not by the length of that pass.
+TEST(MpapiHostile, ASlowPassRightAfterAJoinClosesNobody)
+{
+    ServerManager s;
+    ASSERT_TRUE(s.Listen(0));
+    Listener listener;
+    MPAPI::ClientManager client;
+    client.SetListener(&listener);
+    IConnection* up = client.Connect(u"127.0.0.1", s.GetPort(), nullptr);
+    ASSERT_NE(up, nullptr);
+    IConnection* down = nullptr;
+    for (int i = 0; i < 500 && !down; ++i, Os::SleepMs(2))
+        down = s.NextNewConnection();
+    ASSERT_NE(down, nullptr);
+    Thing player;
+    down->SetPlayerObject(&player);
+    s.Update(12.0f);
+    auto* slot = static_cast<MPAPI::ServerHandler*>(down);
+    ASSERT_TRUE(Pump(s, {&client}, [&] { return slot->HasPeerAnswered(); }));
+    EXPECT_EQ(down->GetState(), IConnection::kConnected);
+    EXPECT_EQ(up->GetState(), IConnection::kConnected);
 }
 
 TEST(MpapiHostile, EmptyAndOversizeDatagramsDoNotDeafenTheServer)

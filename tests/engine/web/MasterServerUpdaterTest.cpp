@@ -326,3 +326,23 @@ TEST_F(UpdaterStandIn, ClaimedUidCannotNameAnotherAccount)
     EXPECT_GT(alice->GetAccountId(), 0);
     EXPECT_EQ(mallory->GetAccountId(), 0);
 }
+
+// A master server that trickles its reply (a byte every 200 ms, a minute in
+// all) holds the shutdown a few seconds, not the minute.
+TEST(MasterServerUpdater, StopBoundsTheWaitOnATricklingMasterServer)
+{
+    std::vector<std::string> pieces(300, "x");
+    pieces.front() = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n";
+    ScriptedServer trickler(pieces, false, nullptr, 200);
+    FileManager files;
+    MasterServerUpdater updater(&files);
+    updater.SetHost(U("127.0.0.1:" + std::to_string(trickler.Port())).c_str());
+    updater.SetServerPort(27015);
+    updater.QueueAnnouncement(u"S", u"L", 0, 27015, 0, 8);
+    ASSERT_TRUE(WaitFor([&] { return trickler.PiecesSent() >= 3; }));
+    auto start = std::chrono::steady_clock::now();
+    updater.Stop();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(ms.count(), MasterServerUpdater::kStopWaitMs + 2000);
+    EXPECT_LT(trickler.PiecesSent(), 100);
+}

@@ -40,9 +40,9 @@ const Size kPictures[] = {
     {"gfx/join_game_btn.png", 187, 148}, {"gfx/host_game_btn.png", 204, 148}, {"gfx/refresh_btn.png", 105, 84},
     {"gfx/join_btn.png", 91, 112}, {"gfx/host_btn.png", 91, 84}, {"gfx/join_texts.png", 60, 10},
     {"gfx/host_texts.png", 119, 110}, {"gfx/arrows.png", 18, 8},
-    // Dialog pictures: login 105 rows (58 shown); the update dialogs at 1.5
+    // Dialog pictures: login 257 rows (210 shown); the update dialogs at 1.5
     // pixels a dialog unit across and 1.625 down.
-    {"gfx/login.png", 341, 105}, {"gfx/update1.png", 423, 98}, {"gfx/update2.png", 416, 70},
+    {"gfx/login.png", 341, 257}, {"gfx/update1.png", 423, 98}, {"gfx/update2.png", 416, 70},
     // Editor toolbar: eleven 16 x 16 images, normal and hot.
     {"gfx/editor/toolbar.png", 176, 16}, {"gfx/editor/toolbar_hot.png", 176, 16},
     // The rest of the shared media and the players' pictures.

@@ -12,6 +12,9 @@
 
 #include <unistd.h>
 
+#include <fstream>
+#include <regex>
+
 namespace {
 
 TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
@@ -21,6 +24,10 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     TestSupport::TempDir dir;
     const int port = TestSupport::LayOutGameFolder(dir.Path());
     TestSupport::SetGameOption(dir.Path(), "masterserver", "127.0.0.1:" + std::to_string(master.Port()));
+    std::string options = TestSupport::ReadText(dir.File("game.opt"));
+    options = std::regex_replace(options, std::regex("<mapcycle mode=\"1\">[^]*?</mapcycle>"),
+                                 "<mapcycle mode=\"1\"><level>levels/missing.lvl</level></mapcycle>");
+    std::ofstream(dir.File("game.opt")) << options;
 
     ServerProcess server(dir.Path());
     ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_riotcity.lvl.\n> ")) << server.Output();
@@ -36,6 +43,8 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
         client->Update(0.05f);
         usleep(50 * 1000);
     }
+    // The engine's own line comes the same way, from its receive thread.
+    ASSERT_TRUE(server.WaitFor("\rConnection packet from 127.0.0.1\n> playerinf")) << server.Unread();
     client->Disconnect();
     delete client;
     ASSERT_TRUE(server.WaitFor("\rPlayer from 127.0.0.1 disconnected.\n> playerinf")) << server.Unread();
@@ -48,6 +57,10 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     // While a command runs, its console lines come without the prompt.
     server.Type("changemap\r");
     ASSERT_TRUE(server.WaitFor("changemap\n\rPlaying level levels/tdm_riotcity.lvl.\n> ")) << server.Unread();
+    // A level that will not load leaves the one played: the server goes on.
+    server.Type("gamemode ctf\rchangemap\r");
+    ASSERT_TRUE(server.WaitFor("changemap\n\r[levels/missing.lvl]: Invalid map file\nUnable to load level.\n> "))
+        << server.Unread();
     server.Type("timelimit 7\r");
     ASSERT_TRUE(server.WaitFor("Time limit changed to 7\n> "));
     server.Type("quit\r");

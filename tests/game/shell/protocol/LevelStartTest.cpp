@@ -1,9 +1,15 @@
 // Level starts with clients in every stage of joining, lost connections,
-// the player status and the operator's kick and ban.
+// the player status and the operator's kick and ban, and who an operator is.
+#include "../../../engine/web/StandIn.h"
 #include "ServerFixture.h"
 
+#include "engine/web/IPlayerScores.h"
+#include "game/shell/console/ConsoleCommand.h"
+#include "game/world/player/Player.h"
 #include "game/world/state/ObjectManager.h"
+#include "game/world/state/PlayerRoster.h"
 #include "game/world/state/WorldServices.h"
+#include "platform/os/Os.h"
 
 #include <cstring>
 
@@ -39,13 +45,13 @@ protected:
         ASSERT_TRUE(handler_->StartLevel());
     }
     // A client that checked its level and joined under that name.
-    Link* Join(const char16_t* name)
+    Link* Join(const char16_t* name, const char16_t* uid = u"uid")
     {
         game_->SetGameMode(new PlainMode());
         Link* c = Connect();
         GameMessages::WriteLevelCheck(packet_, uint32_t(LevelCheckValue(level_.data(), level_.size())));
         Deliver(c, packet_);
-        GameMessages::WriteJoin(packet_, u"uid", name, 0);
+        GameMessages::WriteJoin(packet_, uid, name, 0);
         Deliver(c, packet_);
         Frame();
         Drain(c);
@@ -258,4 +264,47 @@ TEST_F(Joined, RequestsAClientCanRepeatAtWillAreBudgeted)
     a->sendSpace = 13000;
     Frame();
     EXPECT_EQ(OfType(Drain(a), GameMessage::WallState).at(0).U32(0), 49u);
+}
+
+// An operator is an account the master service confirmed: "op" binds the
+// account of the player holding the name, and only that account runs
+// commands from chat. Whoever joins under the name later is refused them.
+TEST_F(Joined, OperatorsAreConfirmedAccountsNotNames)
+{
+    StandIn master({}, [](StandInState& s) { StandIn::AddAccount(s, "boss", "pw", "Boss", "uid-boss", 77); });
+    ASSERT_TRUE(master.Running());
+    engine_->SetMasterServer(master.Host().c_str());
+    IGameOptions& options = game_->Options();
+    options.AddOperator(u"Old"); // an older file's entry, without an account
+    handler_->SetOptions(&options);
+    handler_->SetCommandRunner([this](const char16_t* line) { ExecuteConsoleCommand(line, nullptr, game_.get()); });
+    std::vector<std::u16string> lines;
+    handler_->SetConsolePrinter([&](const std::u16string& l) { lines.push_back(l); });
+    auto say = [&](Link* c, const char16_t* text) {
+        GameMessages::WriteFlaggedText(packet_, GameMessage::Chat, 0, text);
+        Deliver(c, packet_);
+        lines.clear();
+        Frame();
+        return lines;
+    };
+    using Lines = std::vector<std::u16string>;
+
+    Link* boss = Join(u"Boss", u"uid-boss");
+    Player* player = PlayerRoster().FindPlayer(handler_->FindPlayerIdByName(u"Boss"));
+    ASSERT_NE(player, nullptr);
+    for (int i = 0; i < 1000 && player->GetScores()->GetAccountId() == 0; ++i)
+        Os::SleepMs(5);
+    ExecuteConsoleCommand(u"op boss", nullptr, game_.get());
+    EXPECT_EQ(options.GetOperatorAccount(1), 77);
+    EXPECT_EQ(say(boss, u"!chat hello"), Lines{u"(Console) hello\n"});
+
+    // The operator leaves and somebody takes the name.
+    boss->state = MPAPI::IConnection::kClosed;
+    Frame();
+    Link* impostor = Join(u"Boss", u"uid-nobody");
+    EXPECT_EQ(say(impostor, u"!chat takeover"), Lines{u"<Boss> !chat takeover\n"});
+    ExecuteConsoleCommand(u"op Boss", nullptr, game_.get()); // refused: nothing confirmed
+    EXPECT_EQ(options.GetOperatorCount(), 2);
+    EXPECT_EQ(options.GetOperatorAccount(1), 77);
+    EXPECT_EQ(say(Join(u"Old"), u"!chat old"), Lines{u"<Old> !chat old\n"});
 }

@@ -114,11 +114,14 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     FakeRoster roster;
     GameOptions options;
     options.AddOperator(u"Op");
+    options.SetOperatorAccount(0, 5);
     h.SetRoster(&roster);
     h.SetOptions(&options);
     std::vector<std::u16string> commands;
     h.SetCommandRunner([&](const char16_t* line) { commands.push_back(line); });
+    ConfirmedAccount opAccount(5);
     Player* op = h.AcceptJoin(nullptr, u"Op", "");
+    AsFake(op)->scores = &opAccount;
     Player* guest = h.AcceptJoin(nullptr, u"Guest", "");
     AsFake(guest)->figures.team = 7;
 

@@ -12,7 +12,7 @@ struct RecordingShell : ILevelShell {
     std::u16string name = u"Dock";
     int mode = 1;
     bool picture = false, spacingHolds = false;
-    int renders = 0;
+    int renders = 0, emptied = 0;
     std::vector<uint8_t> decoded;
     std::vector<LevelObject> objects{{29097984, 10, 10, 0}, {29360128, 300, 10, 0}};
     std::vector<LevelLight> lights{LevelLight()};
@@ -28,6 +28,7 @@ struct RecordingShell : ILevelShell {
     void RenderGameMap() override { ++renders; }
     bool EncodePicture(std::vector<uint8_t>* png) override { return *png = {1, 2, 3, 4}, true; }
     bool DecodePicture(const uint8_t* png, int size) override { return decoded.assign(png, png + size), true; }
+    void EmptyLevel() override { ++emptied; }
     std::vector<LevelObject> GetPlacedObjects() override { return objects; }
     std::vector<LevelLight> GetPlacedLights() override { return lights; }
     void SetPlacedObjects(const std::vector<LevelObject>& o) override { objects = o; }
@@ -65,6 +66,7 @@ TEST(EditorLevel, CrowdedFlagsWarnButSaveAndLoadBack)
     EXPECT_EQ(loaded.decoded, (std::vector<uint8_t>{1, 2, 3, 4}));
     EXPECT_TRUE(loaded.picture);
     EXPECT_EQ(loaded.objects.size(), 2u);
+    EXPECT_EQ(loaded.emptied, 1);
     EXPECT_EQ(loaded.lightTag, 4002);
     EXPECT_EQ(other.world->GetWidth(), 5);
     EXPECT_EQ(other.world->GetBlockAt(2, 2), MapFixture::kBrick);
@@ -82,5 +84,6 @@ TEST(EditorLevel, CrowdedFlagsWarnButSaveAndLoadBack)
     EXPECT_FALSE(LoadEditorLevel(bad.get(), *other.world, untouched));
     EXPECT_EQ(untouched.messages, std::vector<std::u16string>{u"Error!: Unknown level version"});
     EXPECT_EQ(untouched.name, u"Before");
+    EXPECT_EQ(untouched.emptied, 0) << "a file that fails keeps the placed things";
     EXPECT_EQ(other.world->GetWidth(), 5);
 }

@@ -417,7 +417,7 @@ TEST_F(OptionsFileTest, HostileFilesLoadWithoutHarm)
 }
 
 // An operator entry may carry the account it is bound to; an entry without
-// one reads as before.
+// one reads and writes as before, and is honoured for nobody.
 TEST_F(OptionsFileTest, OperatorsKeepTheirAccounts)
 {
     GameOptions o;
@@ -430,8 +430,10 @@ TEST_F(OptionsFileTest, OperatorsKeepTheirAccounts)
     EXPECT_NE(text.find("<name account=\"77\">Boss</name>"), std::string::npos);
     GameOptions again;
     ASSERT_TRUE(Load(again, text));
-    EXPECT_TRUE(again.IsOperatorAccount(u"Old", 0));
+    EXPECT_FALSE(again.IsOperatorAccount(u"Old", 0));
+    EXPECT_FALSE(again.IsOperatorAccount(u"Old", 77));
     EXPECT_TRUE(again.IsOperatorAccount(u"Boss", 77));
+    EXPECT_TRUE(again.IsOperatorAccount(u"boss", 77));
     EXPECT_FALSE(again.IsOperatorAccount(u"Boss", 0));
     EXPECT_FALSE(again.IsOperatorAccount(u"Boss", 5));
 }

@@ -1,0 +1,158 @@
+#pragma once
+
+// The client as its run starts it, in a game folder of its own: a window, the
+// shipped scripts, the game object with its in-game menus. Input arrives as
+// the window's events, pushed from another thread while the game runs; what
+// the game shows is read back from its screen log.
+#include "engine/core/Engine.h"
+#include "engine/core/StringKit.h"
+#include "engine/render/IRenderer.h"
+#include "game/shell/client/Game.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/WorldServices.h"
+#include "support/GameFolder.h"
+#include "support/TestSupport.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace PlayTest {
+
+inline bool HaveDisplay()
+{
+    const char* name = std::getenv("DISPLAY");
+    return name && *name;
+}
+
+// The lines the game has shown since the watch began.
+class ScreenWatch {
+public:
+    // Named to the game before it writes its first line.
+    static const std::string& Path()
+    {
+        static const std::string path = [] {
+            std::string p = (std::filesystem::temp_directory_path() / ("vornhal-screen-" + std::to_string(getpid()) + ".log")).string();
+            setenv("VORNHAL_SCREEN_LOG", p.c_str(), 1);
+            return p;
+        }();
+        return path;
+    }
+
+    ScreenWatch() : from_(TestSupport::ReadText(Path()).size()) {}
+
+    std::vector<std::string> Lines() const
+    {
+        std::istringstream in(TestSupport::ReadText(Path()).substr(from_));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    // A line beginning with text after the one the last wait found.
+    bool WaitFor(const std::string& text, int timeoutMs)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        do {
+            const std::vector<std::string> lines = Lines();
+            for (size_t i = next_; i < lines.size(); ++i)
+                if (lines[i].compare(0, text.size(), text) == 0) {
+                    next_ = i + 1;
+                    return true;
+                }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        } while (std::chrono::steady_clock::now() < end);
+        return false;
+    }
+
+private:
+    size_t from_;
+    size_t next_ = 0;
+};
+
+inline void PushKey(Uint8 type, SDLKey sym, Uint16 unicode = 0)
+{
+    SDL_Event e = {};
+    e.type = type;
+    e.key.keysym.sym = sym;
+    e.key.keysym.unicode = unicode;
+    SDL_PushEvent(&e);
+}
+
+// Held over several frames, as a person presses a key.
+inline void Press(SDLKey sym, Uint16 unicode = 0)
+{
+    PushKey(SDL_KEYDOWN, sym, unicode);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    PushKey(SDL_KEYUP, sym);
+}
+
+inline void Type(const std::string& text)
+{
+    for (char c : text) {
+        const SDLKey sym = c == '\r' ? SDLK_RETURN : SDLKey(c);
+        PushKey(SDL_KEYDOWN, sym, Uint16(c));
+        PushKey(SDL_KEYUP, sym);
+    }
+}
+
+class PlayRig {
+public:
+    // folder: a laid-out game folder; the game runs in it.
+    void Open(const std::string& folder)
+    {
+        ScreenWatch::Path();
+        {
+            TestSupport::ScopedChdir in(folder);
+            engine.reset(new Engine());
+        }
+        ASSERT_TRUE(engine->Init());
+        game.Init(engine.get());
+        opened_ = true;
+        ASSERT_TRUE(game.LoadOptions());
+        IRenderer* renderer = engine->CreateRenderer(2);
+        ASSERT_NE(renderer, nullptr);
+        renderer->SetUseFonts(false);
+        ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
+        ASSERT_TRUE(renderer->LoadShaders());
+        for (const char16_t* name : {u"blocks.cfg", u"objects.cfg", u"items.cfg", u"weapons_fin_vs_rus.cfg"}) {
+            ResourceScript script(game.GetResources(), engine->GetFileManager());
+            ASSERT_TRUE(script.Load(name)) << Util::Narrow(name);
+        }
+        game.GetResources()->BuildIndex();
+        game.GetResources()->ApplyItemDefinitions(Services().weapons);
+        game.SetRenderer(renderer);
+        game.GetGameSystem()->InitObjectRenderBuffers();
+        ASSERT_NE(game.GetInput(), nullptr);
+        game.CreateInGameMenus();
+    }
+
+    ~PlayRig()
+    {
+        if (opened_)
+            game.Shutdown();
+    }
+
+    IRenderer* Renderer() { return game.GetRenderer(); }
+    GameSystem& State() { return *game.GetGameSystem(); }
+
+    std::unique_ptr<Engine> engine;
+    Game game;
+
+private:
+    bool opened_ = false;
+};
+
+} // namespace PlayTest

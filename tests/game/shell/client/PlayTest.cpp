@@ -1,0 +1,122 @@
+// A player joins a password-protected dedicated server through the client's
+// connect flow, fetches its copy of the level, plays it, stays through a level
+// change and leaves from the exit question.
+#include "ChildProcess.h"
+#include "HeadlessGame.h"
+#include "PlayRig.h"
+
+#include "engine/files/FileManager.h"
+#include "platform/os/OsText.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace PlayTest;
+namespace fs = std::filesystem;
+
+constexpr const char* kLevel = "levels/tdm_fetched.lvl";
+
+// A client's game folder whose package holds the shipped data and, as
+// kLevel, another level than the server's.
+void PackClientData(const std::string& dir, const std::vector<uint8_t>& packedLevel)
+{
+    fs::create_directories(dir + "/levels");
+    fs::copy_file(fs::path(VORNHAL_BUILD_DIR) / "game.opt", dir + "/game.opt");
+    TestSupport::WriteAll(dir + "/" + kLevel, packedLevel);
+    std::unique_ptr<FileManager> files;
+    {
+        TestSupport::ScopedChdir in(dir);
+        files.reset(new FileManager());
+    }
+    files->BeginPackage(1);
+    ASSERT_TRUE(files->AddPackageToPackage(Util::FromOs(VORNHAL_BUILD_DIR "/game.data").c_str()));
+    files->AddFileToPackage(Util::FromOs(kLevel).c_str(), 0);
+    ASSERT_TRUE(files->SavePackage(Util::FromOs(dir + "/game.data").c_str(), nullptr));
+    fs::remove(dir + "/" + kLevel);
+}
+
+size_t CountFrom(const std::vector<std::string>& lines, size_t from, size_t to, const std::string& prefix)
+{
+    return size_t(std::count_if(lines.begin() + long(std::min(from, lines.size())),
+                                lines.begin() + long(std::min(to, lines.size())),
+                                [&](const std::string& l) { return l.compare(0, prefix.size(), prefix) == 0; }));
+}
+
+TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no X display";
+    TestSupport::TempDir serverDir, clientDir, scratch;
+    const int port = TestSupport::LayOutGameFolder(serverDir.Path());
+    TestSupport::SetGameOption(serverDir.Path(), "serverlocked", "true");
+    TestSupport::SetGameOption(serverDir.Path(), "serverpassword", "secret");
+    // The server plays a level that the client's package holds under the
+    // same name with other contents.
+    std::vector<uint8_t> level;
+    {
+        TestGame::HeadlessGame maker(scratch.Path());
+        ASSERT_TRUE(maker.Ok());
+        level = maker.MakeLevel("tdm_riotcity.lvl", 9000, 7);
+    }
+    ASSERT_FALSE(level.empty());
+    TestSupport::WriteAll(serverDir.File(kLevel), level);
+    TestSupport::SetGameOption(serverDir.Path(), "serverlevel", kLevel);
+    TestSupport::SetGameOption(serverDir.Path(), "level", kLevel);
+    TestGame::ChildProcess server(VORNHAL_BUILD_DIR "/server", {}, serverDir.Path());
+    ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_fetched.lvl.", 30000)) << server.Output();
+    ASSERT_NO_FATAL_FAILURE(PackClientData(clientDir.Path(), TestGame::HeadlessGame::ShippedLevel("tdm_riotcity.lvl")));
+    PlayRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open(clientDir.Path()));
+    GameSystem& state = rig.State();
+    Util::StrCopy(state.connectAddress, 256, u"127.0.0.1");
+    state.connectPort = port;
+    state.runMode = 3;
+
+    ScreenWatch watch;
+    bool prompted = false, played = false, changed = false, asked = false, left = false;
+    std::thread person([&] {
+        prompted = watch.WaitFor("password", 20000);
+        if (prompted)
+            Type("secret\r");
+        played = prompted && watch.WaitFor("playing", 60000);
+        if (played)
+            server.Type("changemap\n");
+        changed = played && watch.WaitFor("playing", 60000);
+        Press(SDLK_ESCAPE, 27);
+        asked = watch.WaitFor("overlay: exit question", 5000);
+        Press(SDLK_y, 'y');
+        left = watch.WaitFor("left", 20000);
+        // A game stuck anywhere else is closed.
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        for (int i = 0; !left && i < 3; ++i, std::this_thread::sleep_for(std::chrono::seconds(1)))
+            SDL_PushEvent(&quit);
+    });
+    rig.game.Play();
+    person.join();
+
+    EXPECT_TRUE(prompted);
+    EXPECT_TRUE(played);
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(left);
+    EXPECT_EQ(state.runMode, 0);
+    const std::vector<std::string> lines = watch.Lines();
+    const size_t firstPlay = size_t(std::find(lines.begin(), lines.end(), "playing") - lines.begin());
+    std::string shown;
+    for (const std::string& line : lines)
+        shown += line + "\n";
+    // Refused without a password, asked once, let in with it.
+    EXPECT_EQ(CountFrom(lines, 0, lines.size(), "loading: Enter password:"), 1u) << shown;
+    EXPECT_EQ(CountFrom(lines, 0, lines.size(), "loading: Invalid password."), 0u) << shown;
+    // The download's progress is on the loading screen before play; the
+    // level change finds the fetched copy and fetches nothing.
+    const std::string downloading = "loading: Downloading levels/tdm_fetched.lvl: ";
+    EXPECT_GE(CountFrom(lines, 0, firstPlay, downloading), 1u) << shown;
+    EXPECT_EQ(CountFrom(lines, firstPlay, lines.size(), downloading), 0u) << shown;
+    EXPECT_GE(CountFrom(lines, firstPlay, lines.size(), "loading: Loading level..."), 1u) << shown;
+    EXPECT_EQ(TestSupport::ReadAll(clientDir.File(kLevel)), level);
+}
+
+} // namespace

@@ -1,0 +1,165 @@
+// The loading screen, the grenade charge and the kick table on the client in
+// a real window over the build tree's game folder.
+#include "../protocol/MemoryClient.h"
+#include "PlayRig.h"
+
+#include "engine/files/FileManager.h"
+#include "engine/files/IFile.h"
+#include "engine/png/PngImage.h"
+#include "game/shell/menu/KickMenu.h"
+#include "game/shell/menu/MenuList.h"
+#include "game/shell/protocol/ClientHandler.h"
+#include "game/world/net/GameMessage.h"
+
+namespace {
+
+using namespace PlayTest;
+namespace fs = std::filesystem;
+
+// Pixels 0xAARRGGBB, rows top first, of the one picture in the folder.
+std::vector<uint32_t> Screenshot(const std::string& dir)
+{
+    std::vector<uint32_t> pixels;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        FileManager files;
+        std::unique_ptr<IFile> file(files.Open(Util::FromOs(entry.path().string()).c_str(), 0, 1 | 2));
+        PngImage png(file.get());
+        if (file && png.Read(true) && png.GetWidth() == 1024 && png.GetHeight() == 768)
+            pixels.assign(png.GetPixels(), png.GetPixels() + 1024 * 768);
+    }
+    return pixels;
+}
+
+class Scene : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveDisplay())
+            GTEST_SKIP() << "no X display";
+        ASSERT_NO_FATAL_FAILURE(rig_.Open(VORNHAL_BUILD_DIR));
+    }
+
+    // One frame of the window, to take its events.
+    void Pump()
+    {
+        IRenderer* r = rig_.Renderer();
+        if (r->PrepareTextures()) {
+            r->BeginScene();
+            r->EndScene();
+        }
+        r->Present();
+    }
+
+    PlayRig rig_;
+};
+
+TEST_F(Scene, TheLoadingScreenShowsItsPictureAndTheLastFiveLines)
+{
+    const fs::path shots = fs::path(VORNHAL_BUILD_DIR) / "screenshots" / "loading";
+    fs::remove_all(shots);
+    fs::create_directories(shots / "plain");
+    fs::create_directories(shots / "log");
+    rig_.game.ClearLoadingLog();
+    rig_.Renderer()->SaveScreenshot(Util::FromOs((shots / "plain").string()).c_str());
+    rig_.game.DrawLoadingScreen(false);
+    for (int i = 1; i <= 6; ++i) {
+        if (i == 6)
+            rig_.Renderer()->SaveScreenshot(Util::FromOs((shots / "log").string()).c_str());
+        rig_.game.ShowLoadingText(Util::Format(u"Line %d of the log", i).c_str(), true);
+    }
+    EXPECT_EQ(std::u16string(rig_.game.GetLoadingLine(0)), u"Line 2 of the log");
+    EXPECT_EQ(std::u16string(rig_.game.GetLoadingLine(4)), u"Line 6 of the log");
+
+    const std::vector<uint32_t> plain = Screenshot((shots / "plain").string());
+    const std::vector<uint32_t> log = Screenshot((shots / "log").string());
+    ASSERT_EQ(plain.size(), 1024u * 768u);
+    ASSERT_EQ(log.size(), plain.size());
+    // The picture fills the screen; the text changes only the log's rows.
+    EXPECT_NE(std::count(plain.begin(), plain.end(), plain[0]), long(plain.size()));
+    int inLog = 0, elsewhere = 0;
+    for (size_t i = 0; i < plain.size(); ++i)
+        if ((plain[i] & 0xFFFFFF) != (log[i] & 0xFFFFFF))
+            ++(i / 1024 >= 688 && i % 1024 >= 10 ? inLog : elsewhere);
+    EXPECT_GT(inLog, 500);
+    EXPECT_EQ(elsewhere, 0);
+}
+
+TEST_F(Scene, AGrenadeChargesAtAnyFrameRate)
+{
+    MemoryConnection connection;
+    MemoryClient client(&connection);
+    ClientHandler* handler = rig_.game.GetClientHandler();
+    handler->SetClient(&client);
+    rig_.State().SetActiveHandler(handler);
+    SDL_Event e = {};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_RIGHT;
+    SDL_PushEvent(&e);
+    Pump();
+    // Held for 0.2 s of steps far faster than 600 a second.
+    rig_.engine->UpdateFrameTime1();
+    const auto start = std::chrono::steady_clock::now();
+    int steps = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(200)) {
+        EXPECT_FALSE(rig_.game.StepScene());
+        ++steps;
+    }
+    e.type = SDL_MOUSEBUTTONUP;
+    SDL_PushEvent(&e);
+    Pump();
+    rig_.game.StepScene();
+    handler->SetClient(nullptr);
+    rig_.State().SetActiveHandler(nullptr);
+
+    EXPECT_GT(steps, 200);
+    int throws = 0, power = -1;
+    for (size_t at = 0; at + 4 <= connection.sent.size();) {
+        const int type = connection.sent[at] | connection.sent[at + 1] << 8;
+        const size_t length = size_t(connection.sent[at + 2] | connection.sent[at + 3] << 8);
+        if (type == int(GameMessage::ThrowRequest) && length == 1 && at + 5 <= connection.sent.size())
+            ++throws, power = connection.sent[at + 4];
+        at += 4 + length;
+    }
+    EXPECT_EQ(throws, 1);
+    // 600 a second for the time held, whole or not per step.
+    EXPECT_GE(power, 100);
+    EXPECT_LE(power, 200);
+}
+
+TEST_F(Scene, TheKickTableOutlivesTheHandlerItShowed)
+{
+    ClientHandler* handler = rig_.game.GetClientHandler();
+    rig_.State().SetActiveHandler(handler);
+    const char16_t* names[] = {u"Ville", u"Aino", u"Olli"};
+    for (int i = 0; i < 3; ++i) {
+        handler->AddPlayer(i + 1, names[i], nullptr);
+        handler->UpdatePlayer(i + 1, -1000.0f, -1000.0f, 0, 0, nullptr);
+    }
+    KickMenu* kick = rig_.game.GetKickMenu();
+    ASSERT_NE(kick, nullptr);
+    auto frame = [&] {
+        IRenderer* r = rig_.Renderer();
+        ASSERT_TRUE(r->PrepareTextures());
+        r->BeginScene();
+        kick->Step();
+        r->EndScene();
+        r->Present();
+    };
+    ASSERT_NO_FATAL_FAILURE(frame());
+    ASSERT_EQ(kick->GetLastCount(), 3);
+    EXPECT_EQ(std::u16string(kick->GetCellText(kick->GetDataRow(0), 0)), u"Aino");
+    kick->SetSelectedRow(2);
+
+    // The next join begins with no handler; the table drawn meanwhile keeps
+    // its rows until it is stepped.
+    rig_.State().SetActiveHandler(nullptr);
+    EXPECT_EQ(std::u16string(kick->GetCellText(2, 0)), u"");
+    EXPECT_EQ(kick->CompareRows(0, 1, 0), 0);
+    ASSERT_NO_FATAL_FAILURE(frame());
+    EXPECT_EQ(kick->GetLastCount(), 0);
+    EXPECT_TRUE(kick->table->rowOrder.empty());
+    EXPECT_EQ(kick->GetSelectedRow(), -1);
+    handler->ClearPlayerSlots();
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#pragma once
+
+// The editing interface started the way the editor program starts it: an
+// engine in a game folder, a renderer on a plain X window, the game bound
+// to both, and a view and a listener of our own that record what the game
+// asks of them.
+
+#include "engine/core/Engine.h"
+#include "engine/render/IRenderer.h"
+#include "game/shell/client/Game.h"
+#include "game/shell/editor/IEditorUI.h"
+#include "game/shell/editor/IEditorView.h"
+#include "game/world/resources/IEditorListener.h"
+#include "game/world/resources/IEditorSelectionPage.h"
+#include "game/world/resources/IResource.h"
+#include "support/TestSupport.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace EditorTest {
+
+// Windows of a double-buffered RGBA visual with alpha, as a toolkit's GL
+// canvas makes them (EditorWindows.cpp).
+class Windows {
+public:
+    Windows();
+    ~Windows();
+    Windows(const Windows&) = delete;
+    Windows& operator=(const Windows&) = delete;
+    bool HaveDisplay() const { return display_ != nullptr; }
+    // 0 when no such window can be made.
+    unsigned long Make(int width, int height);
+
+private:
+    void* display_;
+    std::vector<unsigned long> windows_;
+};
+
+struct View : IEditorView {
+    explicit View(unsigned long w) : window(w) {}
+    unsigned long GetWindowHandle() override { return window; }
+    void CaptureMouse() override { ++captures; }
+    void ReleaseMouse() override { ++releases; }
+    void ShowCursor(bool) override {}
+    void SetCursorPosition(int x, int y) override { warps.push_back({x, y}); }
+    void SetCursorShape(int s) override { shape = s; }
+    void ShowCoordinates(int x, int y) override { coordinates.push_back({x, y}); }
+    void ShowLightAreaMenu(int, int) override { ++areaMenus; }
+    void ShowObjectMenu(int, int) override { ++objectMenus; }
+
+    unsigned long window;
+    int captures = 0, releases = 0, shape = 0, areaMenus = 0, objectMenus = 0;
+    std::vector<std::pair<int, int>> warps, coordinates;
+};
+
+struct Palette : IEditorListener {
+    struct Page : IEditorSelectionPage {
+        std::u16string title;
+        std::vector<IResource*> items;
+    };
+    IEditorSelectionPage* AddSelectionPage(const char16_t* title) override
+    {
+        pages.push_back(std::make_unique<Page>());
+        pages.back()->title = title;
+        return pages.back().get();
+    }
+    void AddSelectionItem(IEditorSelectionPage* page, IResource* item) override
+    {
+        for (auto& p : pages)
+            if (p.get() == page)
+                p->items.push_back(item);
+    }
+    // The item of that name on the page of that title.
+    IResource* Find(const std::u16string& page, const std::u16string& name) const
+    {
+        for (const auto& p : pages)
+            if (p->title == page)
+                for (IResource* r : p->items)
+                    if (name == r->GetName())
+                        return r;
+        return nullptr;
+    }
+    std::vector<std::unique_ptr<Page>> pages;
+};
+
+// One editing session; the game state is process-wide, so one at a time.
+struct Session {
+    // Everything up to IEditorUI::Start on a 1024 x 768 view; false and why
+    // when a step fails.
+    bool Open(const std::string& folder, std::string* why)
+    {
+        {
+            TestSupport::ScopedChdir in(folder);
+            engine = std::make_unique<Engine>();
+        }
+        window = windows.Make(1024, 768);
+        if (!window)
+            return *why = "no GLX window", false;
+        if (!engine->Init())
+            return *why = "engine", false;
+        renderer = engine->CreateRenderer(2);
+        game = &TheGame();
+        ui = game->GetEditorUI();
+        if (!renderer || !ui)
+            return *why = "renderer or editor interface", false;
+        ui->SetListener(&palette);
+        if (!renderer->InitForWindow(1024, 768, window))
+            return *why = "renderer on the window", false;
+        game->Init(engine.get());
+        game->SetRenderer(renderer);
+        ui->SetViewSize(1024, 768);
+        ui->Start(window);
+        view = std::make_unique<View>(window);
+        return true;
+    }
+    ~Session()
+    {
+        if (ui)
+            ui->Shutdown();
+    }
+
+    Windows windows;
+    std::unique_ptr<Engine> engine;
+    IRenderer* renderer = nullptr;
+    Game* game = nullptr;
+    IEditorUI* ui = nullptr;
+    Palette palette;
+    unsigned long window = 0;
+    std::unique_ptr<View> view;
+};
+
+} // namespace EditorTest
