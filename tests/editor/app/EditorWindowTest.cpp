@@ -130,6 +130,7 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     setenv("VORNHAL_UI", "headless", 1);
     TestSupport::WriteAll(Level("broken.lvl"), std::vector<uint8_t>(40, 7));
     const std::vector<uint8_t> level = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
+    const std::vector<uint8_t> data = TestSupport::ReadAll(folder_ + "/game.data");
     const std::string longName(70, 'x');
     auto editor = Start(R"(# a level that does not load: said, and nothing taken for it
 file levels/broken.lvl
@@ -165,6 +166,13 @@ dialog "Game Map" press=Render press=Close
 menu "Map/Game Map"
 dialog "Game Map" press=Close
 menu "Map/Game Map"
+# the package: the version is checked before anything is asked or written,
+# and the game.data the editor reads is never the target
+dialog "Make Package" Version=2000000 press=OK press=Cancel
+menu "Map/Make Package"
+dialog "Make Package" Version=3 press=OK press=Cancel
+file game.data
+menu "Map/Make Package"
 # leaving asks first
 answer No
 exit
@@ -177,6 +185,9 @@ exit
     EXPECT_NE(out.find("rename: refused\n"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: taken\n"), std::string::npos) << out;
     EXPECT_NE(out.find("box: Editor: Save changes to tdm_riotcity.lvl?"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: Enter a version between 0 and 1000000."), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: The editor reads its data from this game.data"), std::string::npos) << out;
+    EXPECT_EQ(TestSupport::ReadAll(folder_ + "/game.data"), data);
     // Nothing was saved over the level; the script holds the new name.
     EXPECT_EQ(TestSupport::ReadAll(Level("tdm_riotcity.lvl")), level);
     const std::string objects = TestSupport::ReadText(folder_ + "/objects.cfg");
