@@ -212,7 +212,7 @@ void MainFrame::BuildToolbar()
         int image;
         const char* tip;
     };
-    const Button files3[] = {{wxID_NEW, 0, "Create a new document\nNew"},
+    const Button documents[] = {{wxID_NEW, 0, "Create a new document\nNew"},
                              {wxID_OPEN, 1, "Open an existing document\nOpen"},
                              {wxID_SAVE, 2, "Save the active document\nSave"}};
     auto add = [&](int id, int i, const char* tip, wxItemKind kind) {
@@ -222,7 +222,7 @@ void MainFrame::BuildToolbar()
         if (item && !hot.empty())
             item->SetHoverBitmap(image(hot, i));
     };
-    for (const Button& b : files3)
+    for (const Button& b : documents)
         add(b.id, b.image, b.tip, wxITEM_NORMAL);
     // The strip's order after the document buttons, in groups.
     const int order[] = {Command::BlockBrush, Command::FillTool, 0, Command::LightTool, Command::LightAreaTool,

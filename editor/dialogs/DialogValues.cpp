@@ -36,7 +36,8 @@ bool CutsBlocks(int width, int height, int left, int top, const Area& used)
 {
     const long long needW = (long long)left + (used.right - used.left + 1);
     const long long needH = (long long)top + (used.bottom - used.top + 1);
-    return needW > width || needH > height;
+    // A centred area wider than the new size starts left of it.
+    return left < 0 || top < 0 || needW > width || needH > height;
 }
 
 int FieldNumber(const std::u16string& text)

@@ -19,7 +19,8 @@ constexpr int kMaxNameLength = 64;
 
 // The offsets after a change of alignment or size; Free keeps them.
 void AlignOffsets(Alignment alignment, int width, int height, const Area& used, int* left, int* top);
-// True when the used area placed at (left, top) does not fit the size.
+// True when the used area placed at (left, top) does not fit the size
+// (an offset below 0 cuts its left or top part).
 bool CutsBlocks(int width, int height, int left, int top, const Area& used);
 // A field as the dialog reads it: a decimal number, or 0.
 int FieldNumber(const std::u16string& text);

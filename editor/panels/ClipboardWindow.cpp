@@ -13,6 +13,7 @@
 #include <wx/dataobj.h>
 #include <wx/dnd.h>
 #include <wx/listctrl.h>
+#include <wx/sizer.h>
 #include <wx/spinbutt.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -61,29 +62,36 @@ private:
 } // namespace
 
 ClipboardWindow::ClipboardWindow(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Clipboard", wxDefaultPosition, wxSize(300, 320),
+    : wxDialog(parent, wxID_ANY, "Clipboard", wxDefaultPosition, wxSize(440, 340),
                wxCAPTION | wxRESIZE_BORDER | wxCLOSE_BOX),
       images_(kThumbnailSize, kThumbnailSize, false, 1)
 {
-    int x = 6;
+    // The list first: it has the keyboard when the window opens.
+    list_ = new wxListCtrl(this, wxID_ANY, wxPoint(0, kListTop), wxSize(300, 240),
+                           wxLC_ICON | wxLC_SINGLE_SEL | wxLC_AUTOARRANGE | wxVSCROLL);
+    auto* fields = new wxFlexGridSizer(4, 4, 2);
     for (int f = 0; f < ClipboardModel::kFields; ++f) {
-        new wxStaticText(this, wxID_ANY, kFieldLabels[f], wxPoint(x, 10));
-        edits_[f] = new wxTextCtrl(this, wxID_ANY, kFieldDefaults[f], wxPoint(x, 26), wxSize(52, -1));
+        fields->Add(new wxStaticText(this, wxID_ANY, kFieldLabels[f]), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+        edits_[f] = new wxTextCtrl(this, wxID_ANY, kFieldDefaults[f], wxDefaultPosition, wxSize(56, -1));
         edits_[f]->SetName(wxString(kFieldLabels[f]).BeforeLast(':'));
-        spins_[f] = new wxSpinButton(this, wxID_ANY, wxPoint(x + 53, 26), wxSize(-1, edits_[f]->GetSize().y),
-                                     wxSP_VERTICAL | wxSP_ARROW_KEYS);
+        spins_[f] = new wxSpinButton(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS);
         spins_[f]->SetRange(-1, 1);
         spins_[f]->SetValue(0);
         spins_[f]->Bind(wxEVT_SPIN, &ClipboardWindow::OnSpin, this);
         edits_[f]->Bind(wxEVT_TEXT, &ClipboardWindow::OnText, this);
         edits_[f]->Bind(wxEVT_KILL_FOCUS, &ClipboardWindow::OnFieldLeft, this);
-        x += 96;
+        auto* pair = new wxBoxSizer(wxHORIZONTAL);
+        pair->Add(edits_[f], 0, wxALIGN_CENTER_VERTICAL);
+        pair->Add(spins_[f], 0, wxALIGN_CENTER_VERTICAL);
+        fields->Add(pair);
     }
-    jitter_ = new wxCheckBox(this, wxID_ANY, "Angle jitter", wxPoint(x, 28));
+    jitter_ = new wxCheckBox(this, wxID_ANY, "Angle jitter");
     jitter_->SetValue(true);
     jitter_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { SendSettings(); });
-    list_ = new wxListCtrl(this, wxID_ANY, wxPoint(0, kListTop), wxSize(300, 240),
-                           wxLC_ICON | wxLC_SINGLE_SEL | wxLC_AUTOARRANGE | wxVSCROLL);
+    fields->Add(jitter_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+    // The settings at the top; the list is placed below them by hand.
+    SetSizer(fields);
+    fieldsHeight_ = fields->GetMinSize().y + 4;
     list_->SetImageList(&images_, wxIMAGE_LIST_NORMAL);
     list_->SetDropTarget(new PaletteDrop(this));
     list_->Bind(wxEVT_LIST_KEY_DOWN, &ClipboardWindow::OnListKey, this);
@@ -134,13 +142,14 @@ void ClipboardWindow::AddResource(IResource* resource)
     if (!resource || !model_.Add(resource->GetId()))
         return;
     const int image = images_.Add(MakeThumbnail(resource, list_->GetBackgroundColour()));
-    // Kept in the order of the labels.
-    const wxString label = LabelOf(resource);
-    long at = 0;
-    while (at < list_->GetItemCount() && list_->GetItemText(at).CmpNoCase(label) <= 0)
-        ++at;
-    const long item = list_->InsertItem(at, label, image);
+    const long item = list_->InsertItem(list_->GetItemCount(), LabelOf(resource), image);
     list_->SetItemPtrData(item, wxUIntPtr(resource));
+    // Kept in the order of the labels.
+    list_->SortItems(
+        [](wxIntPtr a, wxIntPtr b, wxIntPtr) {
+            return LabelOf(reinterpret_cast<IResource*>(a)).CmpNoCase(LabelOf(reinterpret_cast<IResource*>(b)));
+        },
+        0);
     if (ui)
         ui->AddClipboardItem(resource->GetId());
 }
@@ -250,8 +259,12 @@ void ClipboardWindow::OnActivated(wxListEvent& e)
 void ClipboardWindow::OnSize(wxSizeEvent& e)
 {
     if (initialised_) {
+        // The list below the settings, 60 pixels down or more when the
+        // toolkit's controls are taller.
         const wxSize size = GetClientSize();
-        list_->SetSize(0, kListTop, size.x, std::max(0, size.y - kListTop));
+        const int top = std::max(kListTop, fieldsHeight_);
+        if (size.y > top + 16)
+            list_->SetSize(0, top, size.x, size.y - top);
     }
     e.Skip();
 }

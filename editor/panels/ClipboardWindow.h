@@ -53,6 +53,7 @@ private:
     wxTextCtrl* edits_[ClipboardModel::kFields];
     wxSpinButton* spins_[ClipboardModel::kFields];
     wxCheckBox* jitter_;
+    int fieldsHeight_ = 0;
     bool enterPressed_ = false;
     bool initialised_ = false;
 };

@@ -215,8 +215,17 @@ bool ScriptRunner::Run(const ScriptLine& line)
         p.view->Refresh(false);
         return true;
     }
-    if (c == "shot" && n == 2)
-        return SaveWindowPicture(frame_, w[1]);
+    if (c == "shot" && (n == 2 || n == 3)) {
+        // The main window, or the top-level window of that title.
+        wxWindow* window = frame_;
+        if (n == 3) {
+            window = nullptr;
+            for (wxWindow* top : wxTopLevelWindows)
+                if (top->GetLabel() == wxString::FromUTF8(w[2]))
+                    window = top;
+        }
+        return window && SaveWindowPicture(window, w[1]);
+    }
     if (c == "where" && n == 2) {
         wxWindow* window = WindowNamed(w[1]);
         if (!window)

@@ -32,6 +32,7 @@ TEST(MapProperties, AlignmentPlacesTheUsedAreaAndFlagsCuts)
     EXPECT_FALSE(CutsBlocks(10, 6, 0, 0, used));
     EXPECT_TRUE(CutsBlocks(10, 6, 1, 0, used));
     EXPECT_TRUE(CutsBlocks(9, 6, 0, 0, used));
+    EXPECT_TRUE(CutsBlocks(40, 30, -1, 0, used));
     EXPECT_EQ(FieldNumber(u"abc"), 0);
     EXPECT_EQ(FieldNumber(u"99999999999"), 0);
     EXPECT_FALSE(ValidSide(0));
