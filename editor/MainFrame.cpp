@@ -18,6 +18,7 @@
 
 #include <wx/app.h>
 #include <wx/aui/auibar.h>
+#include <wx/aui/floatpane.h>
 #include <wx/fileconf.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -83,7 +84,9 @@ KeyRouting::Focus FocusOf(wxWindow* focus, wxFrame* frame)
             return Focus::Clipboard;
     if (focus == Program().view)
         return Focus::View;
-    return wxGetTopLevelParent(focus) == frame ? Focus::FrameControl : Focus::OtherWindow;
+    // The side bar floated off the frame is still the frame's.
+    wxWindow* top = wxGetTopLevelParent(focus);
+    return top == frame || dynamic_cast<wxAuiFloatingFrame*>(top) ? Focus::FrameControl : Focus::OtherWindow;
 }
 
 } // namespace
