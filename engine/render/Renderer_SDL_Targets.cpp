@@ -92,6 +92,13 @@ void Renderer_SDL::EndTargetRender()
         return;
     g_gl.BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
     miniMapTargetActive_ = gameMapTargetActive_ = false;
+    // The target's size and y-up projection give way to the window's.
+    glViewport(0, 0, windowWidth_, windowHeight_);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, windowWidth_, windowHeight_, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
     SetViewScale(viewScale_);
     g_gl.ActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);

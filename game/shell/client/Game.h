@@ -2,7 +2,9 @@
 
 #include "game/shell/client/IGame.h"
 #include "game/shell/client/PlayState.h"
+#include "game/shell/client/ScreenState.h"
 #include "game/shell/menu/IMenuHost.h"
+#include "game/shell/menu/ScreenContext.h"
 #include "game/world/resources/IResourceHost.h"
 #include "game/world/state/LoadingListener.h"
 
@@ -80,7 +82,9 @@ public:
     void BuildEditorPalettes();
     void DrawEditorView(unsigned long window);
     void DrawEditorGrid();
-    // The minimap and the game-map picture (game/shell/hud).
+    // The whole level drawn small (game/shell/hud): the editor's minimap (a
+    // 256 x 256 target shown in a window of at most 200 x 200) and the
+    // 512 x 512 map picture.
     void RenderMiniMap(unsigned long window);
     void DrawMiniMap(unsigned long window, int width, int height);
     void RenderGameMap();
@@ -96,6 +100,9 @@ public:
 
     IEngine* GetEngine() { return engine_; }
     IInput* GetInput() { return input_; }
+    // The run attaches the engine's input; a host that draws play itself
+    // hands it in.
+    void SetInput(IInput* input) { input_ = input; }
     IPhysics* GetPhysics() { return physics_; }
     // Null while there is no game state, or no sound.
     IAudio* GetAudio() { return game_ ? audio_.get() : nullptr; }
@@ -120,12 +127,16 @@ public:
     void Play();
     // One frame's input, overlays, client state and camera; true ends play.
     bool StepScene();
-    // One frame of play as the player sees it.
-    void DrawScene();
     // The loading picture and log; with input, one frame of the password
     // prompt. True when the window was asked to close.
     bool DrawLoadingScreen(bool withInput);
     bool IsFullScreen() const { return fullScreen_; }
+    // One frame of play drawn: the world, then the HUD on top.
+    void DrawScene();
+    // Everything DrawScene puts over the world, inside its scene.
+    void DrawHud();
+    ScreenState& GetScreens() { return screens_; }
+    ScreenContext GetScreenContext();
     // The palette's current resource: position in the manager (-1 none).
     int GetCurrentPosition() const { return currentPosition_; }
     IResource* GetCurrentResource() { return currentResource_; }
@@ -161,6 +172,7 @@ private:
     IResource* currentResource_ = nullptr;
     int runExitCode_ = 0;
     std::u16string runError_;
+    ScreenState screens_;
 };
 
 // The library's one game; GetGame hands it out.

@@ -373,6 +373,9 @@ void Game::CreateInGameMenus()
     play_.password->Create(150, 745, 200);
     play_.kick = std::make_unique<KickMenu>(this, game_);
     play_.kick->Build();
+    // The HUD runs them for one frame while their overlay shows.
+    play_.scene.stepChatMenu = [this] { MenuSystem::Step(play_.chat.get(), false); };
+    play_.scene.stepKickMenu = [this] { play_.kick->Step(); };
 }
 
 void Game::Play()

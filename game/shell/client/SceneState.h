@@ -1,6 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+
+class IGameOptions;
+class IInput;
 
 // The game actions of the settings' key bindings, in their order.
 namespace GameAction {
@@ -45,6 +49,14 @@ enum : int {
     Count,
 };
 } // namespace GameAction
+
+// The game actions read once at the start of a frame and tested throughout.
+struct ActionSnapshot {
+    bool down[GameAction::Count] = {};
+
+    void Read(IGameOptions* options, IInput* input);
+    bool operator[](int action) const { return action >= 0 && action < GameAction::Count && down[action]; }
+};
 
 // Keys of the engine's fixed key table that play reads directly.
 namespace FixedKey {
@@ -110,6 +122,14 @@ struct SceneState {
     float lastHealth = 0.0f;
     float damageFlash = 0.0f;
     float breathFade = 0.0f;
+    // The view's size in pixels as the world was last drawn.
+    int32_t screenWidth = 1024;
+    int32_t screenHeight = 768;
+
+    // The in-game menus the HUD runs for one frame while their overlay
+    // shows; play makes them. Empty: nothing is run.
+    std::function<void()> stepChatMenu;
+    std::function<void()> stepKickMenu;
 
     uint8_t GrenadeChargeByte() const
     {

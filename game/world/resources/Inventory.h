@@ -64,6 +64,8 @@ public:
     void SelectWeapon(int id);
     int CycleWeaponClass(int category);
     int CycleExplosive();
+    // The explosive selection given up (its last one went).
+    void ClearSelectedExplosive() { selectedExplosive_ = -1; }
 
     const std::list<WeaponEntry>& GetWeapons() const { return weapons_; }
     const std::list<AmmoEntry>& GetAmmo() const { return ammo_; }

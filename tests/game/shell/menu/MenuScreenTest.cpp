@@ -198,7 +198,9 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     Click(150, 267 + 18 + 5, screen.script, 14);  // its second item
     Click(460, 110, screen.script, 17);           // sort by team
     Click(460, 126 + 5 + 18 + 4, screen.script, 20); // select the second row
-    const std::string shots = (std::filesystem::path(VORNHAL_BUILD_DIR) / "screenshots" / "menu").string();
+    // Taken into a folder of its own: other tests keep theirs beside it.
+    const std::string kept = (std::filesystem::path(VORNHAL_BUILD_DIR) / "screenshots" / "menu").string();
+    const std::string shots = kept + "/.taking-menu";
     std::filesystem::remove_all(shots);
     std::filesystem::create_directories(shots);
     screen.script[24] = [&] { r.SaveScreenshot(Util::FromOs(shots).c_str()); };
@@ -220,9 +222,10 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     for (const auto& entry : std::filesystem::directory_iterator(shots))
         taken = entry.path();
     ASSERT_FALSE(taken.empty());
-    std::filesystem::rename(taken, shots + "/menu.png");
+    std::filesystem::rename(taken, kept + "/menu.png");
+    std::filesystem::remove_all(shots);
     FileManager shotFiles;
-    std::unique_ptr<IFile> shot(shotFiles.Open(Util::FromOs(shots + "/menu.png").c_str(), 0, 1 | 2));
+    std::unique_ptr<IFile> shot(shotFiles.Open(Util::FromOs(kept + "/menu.png").c_str(), 0, 1 | 2));
     ASSERT_NE(shot, nullptr);
     PngImage png(shot.get());
     ASSERT_TRUE(png.Read(true));

@@ -1,0 +1,25 @@
+#include "game/shell/client/Game.h"
+
+#include "game/shell/menu/HostMenu.h"
+#include "game/shell/menu/MainMenu.h"
+
+ScreenContext Game::GetScreenContext()
+{
+    ScreenContext context;
+    context.engine = engine_;
+    context.game = game_;
+    context.media = media_;
+    return context;
+}
+
+void Game::RunMainMenu()
+{
+    MainMenu menu(this, GetScreenContext(), &screens_.smoke);
+    MenuSystem::Run(&menu);
+}
+
+void Game::RunHostMenu()
+{
+    HostMenu menu(this, GetScreenContext());
+    MenuSystem::Run(&menu);
+}

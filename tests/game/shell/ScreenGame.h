@@ -1,0 +1,207 @@
+#pragma once
+
+// A whole Game over the build tree's game folder in a real 1024 x 768
+// window on an X server of its own, real X input into that window through
+// XTEST, and the pictures it shows read back from screenshots.
+#include "engine/core/Engine.h"
+#include "engine/core/StringKit.h"
+#include "engine/files/FileManager.h"
+#include "engine/files/IFile.h"
+#include "engine/files/IFileManager.h"
+#include "engine/png/PngImage.h"
+#include "engine/render/IInput.h"
+#include "engine/render/IRenderer.h"
+#include "game/shell/client/Game.h"
+#include "game/world/resources/ResourceManager.h"
+#include "game/world/resources/ResourceScript.h"
+#include "game/world/state/GameSystem.h"
+#include "game/world/state/WorldServices.h"
+#include "support/TestSupport.h"
+#include "support/XDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A PNG read whole: from a path on disk, or from the game folder (package first).
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+
+    bool Read(IFileManager* files, const std::u16string& path, int flags)
+    {
+        std::unique_ptr<IFile> file(files->Open(path.c_str(), kOpenRead, flags));
+        if (!file)
+            return false;
+        PngImage png(file.get());
+        if (!png.Read(true))
+            return false;
+        width = png.GetWidth();
+        height = png.GetHeight();
+        pixels.assign(png.GetPixels(), png.GetPixels() + size_t(width) * size_t(height));
+        return true;
+    }
+    // 0xRRGGBB; 0 outside.
+    uint32_t At(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < width && y < height ? pixels[size_t(y) * size_t(width) + size_t(x)] & 0xFFFFFFu
+                                                           : 0u;
+    }
+};
+
+inline int Channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF); }
+
+// Whether two colours differ by at most the tolerance in every channel.
+inline bool Near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance)
+            return false;
+    return true;
+}
+
+class ScreenGame {
+public:
+    // An X server of the test's own: the pointer and keys of this test
+    // disturb no other. False when none starts.
+    bool StartDisplay() { return display_.Start(); }
+
+    void Open()
+    {
+        ASSERT_TRUE(std::filesystem::exists(std::string(VORNHAL_BUILD_DIR) + "/game.data"));
+        {
+            TestSupport::ScopedChdir in(VORNHAL_BUILD_DIR);
+            engine_.reset(new Engine());
+        }
+        ASSERT_TRUE(engine_->Init());
+        game_.reset(new Game());
+        game_->Init(engine_.get());
+        renderer = engine_->CreateRenderer(2);
+        ASSERT_NE(renderer, nullptr);
+        renderer->SetUseFonts(false);
+        ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
+        ASSERT_TRUE(renderer->LoadShaders());
+        for (const char16_t* name : {u"blocks.cfg", u"objects.cfg", u"items.cfg", u"weapons_fin_vs_rus.cfg"}) {
+            ResourceScript script(game_->GetResources(), engine_->GetFileManager());
+            ASSERT_TRUE(script.Load(name)) << Util::Narrow(name);
+        }
+        game_->GetResources()->BuildIndex();
+        game_->GetResources()->ApplyItemDefinitions(Services().weapons);
+        game_->SetRenderer(renderer);
+        game_->GetGameSystem()->InitObjectRenderBuffers();
+        // As the menus do before play: a level's meshes read the packed sheets.
+        ASSERT_TRUE(renderer->PrepareTextures());
+        input = engine_->GetInput();
+        ASSERT_TRUE(input->InitKeyboard() && input->InitMouse());
+        game_->SetInput(input);
+    }
+
+    ~ScreenGame()
+    {
+        if (game_)
+            game_->Shutdown();
+    }
+
+    // Asks for the picture of the frame being drawn, taken at the next
+    // Present and kept as <build>/screenshots/<area>/<name>.png.
+    void TakeScreenshot(const std::string& area, const std::string& name)
+    {
+        namespace fs = std::filesystem;
+        const fs::path dir = fs::path(VORNHAL_BUILD_DIR) / "screenshots" / area;
+        staging_ = dir / (".taking-" + name);
+        kept_ = dir / (name + ".png");
+        fs::remove_all(staging_);
+        fs::create_directories(staging_);
+        renderer->SaveScreenshot(Util::FromOs(staging_.string()).c_str());
+    }
+    // The kept picture once it was taken, else "".
+    std::string TakenScreenshot()
+    {
+        namespace fs = std::filesystem;
+        fs::path taken;
+        if (fs::exists(staging_))
+            for (const auto& entry : fs::directory_iterator(staging_))
+                taken = entry.path();
+        if (taken.empty())
+            return std::string();
+        fs::rename(taken, kept_);
+        fs::remove_all(staging_);
+        return kept_.string();
+    }
+    // Presents the frame drawn and keeps its picture.
+    std::string KeepScreenshot(const std::string& area, const std::string& name)
+    {
+        TakeScreenshot(area, name);
+        renderer->Present();
+        return TakenScreenshot();
+    }
+
+    Picture Shot(const std::string& path)
+    {
+        Picture p;
+        EXPECT_TRUE(p.Read(engine_->GetFileManager(), Util::FromOs(path), kOpenFullPath | kOpenNoPackage)) << path;
+        return p;
+    }
+    // A picture of the shipped data set.
+    Picture Shipped(const char16_t* path)
+    {
+        Picture p;
+        EXPECT_TRUE(p.Read(engine_->GetFileManager(), path, 0)) << Util::Narrow(path);
+        return p;
+    }
+
+    Engine& GetEngine() { return *engine_; }
+    Game& GetGame() { return *game_; }
+
+    IRenderer* renderer = nullptr;
+    IInput* input = nullptr;
+
+private:
+    // Outlives the window.
+    PrivateDisplay display_;
+    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<Game> game_;
+    std::filesystem::path staging_, kept_;
+};
+
+// What a person does, step by step: each step acts once and the next waits
+// until the screen shows that it took effect.
+class Script {
+public:
+    void Add(std::function<void()> act, std::function<bool()> done) { steps_.push_back({act, done}); }
+    // One frame; false once the steps have waited too long.
+    bool Frame()
+    {
+        if (Finished())
+            return true;
+        Step& step = steps_[at_];
+        if (!acted_) {
+            step.act();
+            acted_ = true;
+        }
+        if (step.done()) {
+            ++at_;
+            acted_ = false;
+        }
+        return ++frames_ < kFrameLimit;
+    }
+    bool Finished() const { return at_ >= steps_.size(); }
+    size_t StepsDone() const { return at_; }
+
+private:
+    static constexpr int kFrameLimit = 1500;
+    struct Step {
+        std::function<void()> act;
+        std::function<bool()> done;
+    };
+    std::vector<Step> steps_;
+    size_t at_ = 0;
+    bool acted_ = false;
+    int frames_ = 0;
+};
+
