@@ -15,6 +15,9 @@ Answer ConsoleMessage(const char16_t* title, const char16_t* text, Icon, Buttons
     std::string m = Util::ToOs(text ? text : u"");
     std::fprintf(stderr, "%s: %s\n", t.c_str(), m.c_str());
     std::fflush(stderr);
+    // Nobody can answer: a question that may discard work is cancelled.
+    if (buttons == Buttons::YesNoCancel)
+        return Answer::Cancel;
     return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
 }
 

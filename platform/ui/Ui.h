@@ -10,7 +10,7 @@
 namespace Ui {
 
 enum class Icon { None, Information, Warning, Error, Question };
-enum class Buttons { Ok, OkCancel, YesNo };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 using MessageBackend = Answer (*)(const char16_t* title, const char16_t* text, Icon icon, Buttons buttons);

@@ -75,4 +75,17 @@ inline int LayOutGameFolder(const std::string& folder)
     return port;
 }
 
+// A game folder as a level designer has it: the scripts, pictures, sounds,
+// shaders and levels on disk beside the package and the settings.
+inline void LayOutEditorFolder(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    const fs::path build = VORNHAL_BUILD_DIR;
+    fs::create_directories(folder);
+    for (const char* name : {"blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg", "game.data", "game.opt"})
+        fs::copy_file(build / name, fs::path(folder) / name);
+    for (const char* dir : {"gfx", "sfx", "shaders", "levels"})
+        fs::copy(build / dir, fs::path(folder) / dir, fs::copy_options::recursive);
+}
+
 } // namespace TestSupport

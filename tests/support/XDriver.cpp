@@ -216,6 +216,15 @@ void XDriver::Key(const char* keysym)
     XSync(dpy_, False);
 }
 
+void XDriver::Chord(const char* modifier, const char* keysym)
+{
+    const KeyCode held = XKeysymToKeycode(dpy_, XStringToKeysym(modifier));
+    XTestFakeKeyEvent(dpy_, held, True, CurrentTime);
+    Key(keysym);
+    XTestFakeKeyEvent(dpy_, held, False, CurrentTime);
+    XSync(dpy_, False);
+}
+
 void XDriver::Type(const std::string& text)
 {
     const KeyCode shift = XKeysymToKeycode(dpy_, XK_Shift_L);

@@ -76,6 +76,8 @@ public:
     void Focus(XWindow w);
     // A press and release of the key with this X key symbol name ("Return").
     void Key(const char* keysym);
+    // The key pressed and released while the modifier ("Control_L") is held.
+    void Chord(const char* modifier, const char* keysym);
     // Letters (capitals with Shift), digits, blanks and "\n" for Return.
     void Type(const std::string& text);
 

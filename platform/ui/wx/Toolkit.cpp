@@ -38,6 +38,7 @@ Answer WxMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons
     case Buttons::Ok: style |= wxOK; break;
     case Buttons::OkCancel: style |= wxOK | wxCANCEL; break;
     case Buttons::YesNo: style |= wxYES_NO; break;
+    case Buttons::YesNoCancel: style |= wxYES_NO | wxCANCEL; break;
     }
     switch (icon) {
     case Icon::None: break;

@@ -2,10 +2,10 @@
 // server and stand-in master service as programs, on a display of the
 // test's own, worked through the X server as a person would.
 
-#include "ChildProcess.h"
 #include "StandInState.h"
 #include "engine/files/FileManager.h"
 #include "platform/os/OsText.h"
+#include "support/ChildProcess.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
@@ -125,7 +125,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     }
     std::ofstream(offers + "/vornhal-2.txt") << "Boats on the lake\n";
 
-    TestGame::ChildProcess master(kBuild + "/outside/masterserver/masterserver",
+    TestSupport::ChildProcess master(kBuild + "/outside/masterserver/masterserver",
                                   {"--state", dir.File("master.state"), "--files", offers, "--add-account", "ville",
                                    "sisu1939", "Ville", "uid-ville"},
                                   dir.Path());
@@ -137,7 +137,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     const std::string serverFolder = dir.File("server");
     const int serverPort = TestSupport::LayOutGameFolder(serverFolder);
     TestSupport::SetGameOption(serverFolder, "masterserver", masterAddress);
-    TestGame::ChildProcess server(kBuild + "/server", {}, serverFolder);
+    TestSupport::ChildProcess server(kBuild + "/server", {}, serverFolder);
     ASSERT_TRUE(server.WaitFor("Playing level", kWait)) << server.Output();
     bool announced = false;
     for (int i = 0; i < kWait / 50 && !announced; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
@@ -154,7 +154,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     setenv("VORNHAL_UPDATE_HOST", masterAddress.c_str(), 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
     unsetenv("VORNHAL_UI");
-    TestGame::ChildProcess game(folder + "/game", {}, folder);
+    TestSupport::ChildProcess game(folder + "/game", {}, folder);
     XDriver x;
     ASSERT_TRUE(x.Ok());
 
@@ -220,7 +220,7 @@ TEST(GameStart, WithoutAUsableDisplayItSaysWhyAndEndsNonZero)
     LayOutPlayerFolder(dir.File("player"));
     const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
     setenv("DISPLAY", ":65000", 1); // no X server
-    TestGame::ChildProcess game(dir.File("player/game"), {"-windowed"}, dir.File("player"));
+    TestSupport::ChildProcess game(dir.File("player/game"), {"-windowed"}, dir.File("player"));
     setenv("DISPLAY", display.c_str(), 1);
     EXPECT_EQ(game.WaitExit(kWait), 5);
     EXPECT_NE(game.Output().find("game: the engine cannot start its video (is there a display?)"), std::string::npos)

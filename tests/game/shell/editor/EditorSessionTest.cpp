@@ -113,7 +113,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
     const std::string folder = dir.File("editor");
     TestSupport::LayOutGameFolder(folder);
     const std::string saved = folder + "/levels/editor_made.lvl";
-    const std::string shots = std::string(VORNHAL_BUILD_DIR) + "/screenshots/editor";
+    // A folder of its own: the Editor program's tests keep theirs beside it.
+    const std::string shots = std::string(VORNHAL_BUILD_DIR) + "/screenshots/editor/session";
     fs::remove_all(shots);
     fs::create_directories(shots);
     g_boxes.clear();

@@ -1,0 +1,221 @@
+#include "editor/LevelView.h"
+
+#include "editor/Commands.h"
+#include "editor/EditorProgram.h"
+#include "editor/MainFrame.h"
+#include "game/shell/editor/IEditorUI.h"
+#include "platform/ui/wx/Dialogs.h"
+
+#include <wx/dcclient.h>
+#include <wx/menu.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+IEditorUI* EditUi() { return Program().ui; }
+
+} // namespace
+
+// The view as the editing interface drives it.
+class LevelView::Callbacks_ : public IEditorView {
+public:
+    explicit Callbacks_(LevelView* view) : view_(view) {}
+
+    unsigned long GetWindowHandle() override { return view_->GetWindowHandle(); }
+    void CaptureMouse() override
+    {
+        if (!view_->HasCapture())
+            view_->wxWindow::CaptureMouse();
+    }
+    void ReleaseMouse() override
+    {
+        if (view_->HasCapture())
+            view_->wxWindow::ReleaseMouse();
+    }
+    void ShowCursor(bool show) override
+    {
+        view_->cursorHidden_ = !show;
+        view_->SetCursor(show ? view_->cursor_ : wxCursor(wxCURSOR_BLANK));
+    }
+    void SetCursorPosition(int x, int y) override { view_->WarpPointer(x, y); }
+    void SetCursorShape(int shape) override
+    {
+        if (shape != 0 && shape != 1)
+            return;
+        view_->cursor_ = wxCursor(shape == 1 ? wxCURSOR_HAND : wxCURSOR_ARROW);
+        if (!view_->cursorHidden_)
+            view_->SetCursor(view_->cursor_);
+    }
+    void ShowCoordinates(int tileX, int tileY) override
+    {
+        if (MainFrame* frame = Program().frame)
+            frame->SetStatusText(wxString::Format("X: %d, Y: %d", tileX, tileY), 4);
+    }
+    void ShowLightAreaMenu(int x, int y) override
+    {
+        if (EditUi() && EditUi()->GetLightBoxAtCursor())
+            view_->PopupContextMenu(142, x, y);
+    }
+    void ShowObjectMenu(int x, int y) override { view_->PopupContextMenu(143, x, y); }
+
+private:
+    LevelView* view_;
+};
+
+wxGLAttributes LevelView::RendererAttributes()
+{
+    wxGLAttributes a;
+    // The lighting passes blend with destination alpha.
+    a.PlatformDefaults().RGBA().MinRGBA(8, 8, 8, 8).DoubleBuffer().Depth(16).EndList();
+    return a;
+}
+
+LevelView::LevelView(wxWindow* parent)
+    : wxGLCanvas(parent, RendererAttributes(), wxID_ANY, wxDefaultPosition, wxSize(640, 480), wxWANTS_CHARS),
+      callbacks_(new Callbacks_(this)), timer_(this), cursor_(wxCURSOR_ARROW)
+{
+    SetName("LevelView");
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &LevelView::OnPaint, this);
+    Bind(wxEVT_SIZE, &LevelView::OnSize, this);
+    Bind(wxEVT_TIMER, &LevelView::OnTimer, this);
+    Bind(wxEVT_MOTION, &LevelView::OnMotion, this);
+    Bind(wxEVT_LEFT_DOWN, &LevelView::OnLeftDown, this);
+    Bind(wxEVT_LEFT_DCLICK, &LevelView::OnLeftDown, this);
+    Bind(wxEVT_LEFT_UP, &LevelView::OnLeftUp, this);
+    Bind(wxEVT_RIGHT_DOWN, &LevelView::OnRightDown, this);
+    Bind(wxEVT_RIGHT_DCLICK, &LevelView::OnRightDown, this);
+    Bind(wxEVT_RIGHT_UP, &LevelView::OnRightUp, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &LevelView::OnCaptureLost, this);
+    Program().view = this;
+}
+
+LevelView::~LevelView()
+{
+    timer_.Stop();
+    if (HasCapture())
+        wxWindow::ReleaseMouse();
+    if (Program().view == this)
+        Program().view = nullptr;
+}
+
+unsigned long LevelView::GetWindowHandle() const { return GetXWindow(); }
+
+void LevelView::Draw()
+{
+    if (!EditUi())
+        return;
+    EditUi()->Draw(GetWindowHandle());
+    ++draws_;
+}
+
+void LevelView::StartTimerOnce()
+{
+    if (!timer_.IsRunning() && EditUi())
+        timer_.Start(20);
+}
+
+void LevelView::OnPaint(wxPaintEvent&)
+{
+    wxPaintDC dc(this);
+    StartTimerOnce();
+    Draw();
+}
+
+void LevelView::OnSize(wxSizeEvent& e)
+{
+    const wxSize size = GetClientSize();
+    if (EditUi())
+        EditUi()->SetViewSize(size.x, size.y);
+    e.Skip();
+}
+
+void LevelView::OnTimer(wxTimerEvent&)
+{
+    IEditorUI* ui = EditUi();
+    if (!ui)
+        return;
+    const bool update = ui->Update();
+    if (update || ui->NeedsRedraw())
+        Draw();
+}
+
+void LevelView::OnCaptureLost(wxMouseCaptureLostEvent&) {}
+
+void LevelView::OnMotion(wxMouseEvent& e)
+{
+    IEditorUI* ui = EditUi();
+    if (!ui)
+        return;
+    int x = e.GetX(), y = e.GetY();
+    if (ui->IsInputAttached()) {
+        // The engine reads the mouse itself: keep the pointer in the view.
+        callbacks_->CaptureMouse();
+        callbacks_->ShowCursor(false);
+        const wxSize size = GetClientSize();
+        const int cx = std::clamp(x, 0, std::max(0, size.x - 1)), cy = std::clamp(y, 0, std::max(0, size.y - 1));
+        if (cx != x || cy != y) {
+            callbacks_->SetCursorPosition(cx, cy);
+            x = cx;
+            y = cy;
+        }
+        ui->MouseMove(callbacks_.get(), float(x), float(y));
+        return;
+    }
+    if (ui->MouseMove(callbacks_.get(), float(x), float(y)))
+        Draw();
+}
+
+void LevelView::OnLeftDown(wxMouseEvent& e)
+{
+    SetFocus();
+    MarkLevelModified();
+    IEditorUI* ui = EditUi();
+    if (ui && !ui->IsInputAttached() && ui->LeftButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())))
+        Draw();
+}
+
+void LevelView::OnLeftUp(wxMouseEvent& e)
+{
+    IEditorUI* ui = EditUi();
+    if (ui && !ui->IsInputAttached() && ui->LeftButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())))
+        Draw();
+}
+
+void LevelView::OnRightDown(wxMouseEvent& e)
+{
+    SetFocus();
+    MarkLevelModified();
+    IEditorUI* ui = EditUi();
+    if (ui && !ui->IsInputAttached() && ui->RightButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())))
+        Draw();
+}
+
+void LevelView::OnRightUp(wxMouseEvent& e)
+{
+    IEditorUI* ui = EditUi();
+    if (ui && !ui->IsInputAttached() && ui->RightButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())))
+        Draw();
+}
+
+void LevelView::PopupContextMenu(int which, int x, int y)
+{
+    // A run without a person to pick an entry only says that it came; the
+    // script picks the entry as a command of its own.
+    if (Ui::DialogsScripted()) {
+        std::printf("view: %s menu at %d %d\n", which == 142 ? "light area" : "object", x, y);
+        std::fflush(stdout);
+        return;
+    }
+    // Shown once the editing interface has returned: the entries call it again.
+    CallAfter([this, which, x, y] {
+        wxMenu menu;
+        menu.Append(Command::Properties, "&Properties");
+        if (which == 143)
+            menu.Append(Command::Clone, "&Clone");
+        menu.Append(Command::Delete, "&Delete");
+        PopupMenu(&menu, x, y);
+    });
+}

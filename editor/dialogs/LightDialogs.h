@@ -1,0 +1,37 @@
+#pragma once
+
+#include "editor/dialogs/EditorDialog.h"
+
+class ILight;
+class ILightBox;
+class wxChoice;
+class wxSlider;
+class wxTextCtrl;
+
+// "Light Area Properties": the brightness of one light area, applied while
+// the slider moves.
+class LightAreaDialog : public EditorDialog {
+public:
+    LightAreaDialog(wxWindow* parent, ILightBox* box);
+
+private:
+    ILightBox* box_;
+    wxSlider* light_;
+};
+
+// "Light Properties": type, size, angle, power and colour of one light,
+// each applied as it is changed. Opening the dialog changes nothing.
+class LightDialog : public EditorDialog {
+public:
+    LightDialog(wxWindow* parent, ILight* light);
+
+private:
+    void OnColourLeft(int channel);
+
+    ILight* light_;
+    wxChoice* type_;
+    wxSlider* size_;
+    wxSlider* angle_;
+    wxSlider* power_;
+    wxTextCtrl* colour_[3];
+};

@@ -1,0 +1,13 @@
+#include "editor/EditorApp.h"
+
+#include <cstdlib>
+
+wxIMPLEMENT_APP_NO_MAIN(EditorApp);
+
+int main(int argc, char** argv)
+{
+    // The engine draws into the editor's windows through GLX: they must be
+    // X11 windows whatever the desktop prefers.
+    setenv("GDK_BACKEND", "x11", 1);
+    return wxEntry(argc, argv);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <wx/glcanvas.h>
+#include <wx/timer.h>
+
+// The minimap: the editing interface draws the level's picture and the
+// view's frame into it; a press or a drag moves the view there.
+class MiniMapWindow : public wxGLCanvas {
+public:
+    explicit MiniMapWindow(wxWindow* parent);
+    ~MiniMapWindow() override;
+
+    unsigned long GetWindowHandle() const { return GetXWindow(); }
+    void OnLeftDown(wxMouseEvent& e);
+    void OnMotion(wxMouseEvent& e);
+    void OnLeftUp(wxMouseEvent& e);
+
+private:
+    void OnPaint(wxPaintEvent& e);
+    void OnTimer(wxTimerEvent& e);
+    void MoveViewTo(int x, int y, bool press);
+
+    wxTimer timer_;
+    bool dragging_ = false;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/panel.h>
+
+#include <string>
+
+class IResource;
+
+// The data format of a palette item dragged out of its list: "page item",
+// the indexes of the page and of the item in it.
+extern const char* const kPaletteItemFormat;
+
+// The resource becomes the game's selected one and its tool is chosen: the
+// block brush for floors and walls, the object tool for the rest.
+void PickResource(IResource* resource);
+// The label as the list shows it.
+wxString LabelOf(IResource* resource);
+
+// One palette page: an icon list of 64 x 64 thumbnails of the resources
+// the game added, from which a resource is picked, renamed or dragged to
+// the Clipboard window.
+class SelectionPage : public wxPanel {
+public:
+    SelectionPage(wxWindow* parent, int pageIndex);
+
+    void AddItem(IResource* resource);
+    int GetItemCount() const { return list_->GetItemCount(); }
+    IResource* GetResource(long item) const;
+    // The first item with this label, -1 when none.
+    long FindItem(const wxString& label) const;
+    // As a double click on the item does.
+    bool PickItem(long item);
+    wxListCtrl* GetList() { return list_; }
+
+private:
+    void OnSize(wxSizeEvent& e);
+    void OnSelected(wxListEvent& e);
+    void OnEndLabelEdit(wxListEvent& e);
+    void OnBeginDrag(wxListEvent& e);
+
+    int pageIndex_;
+    wxListCtrl* list_;
+    wxImageList images_;
+};

@@ -1,0 +1,327 @@
+#include "editor/script/ScriptRunner.h"
+
+#include "editor/EditorProgram.h"
+#include "editor/LevelView.h"
+#include "editor/MainFrame.h"
+#include "editor/Commands.h"
+#include "editor/panels/ClipboardWindow.h"
+#include "editor/panels/EditorListener.h"
+#include "editor/panels/EditorTab.h"
+#include "editor/panels/MiniMapWindow.h"
+#include "editor/panels/SelectionPage.h"
+#include "editor/script/Answers.h"
+#include "editor/script/Screenshot.h"
+#include "game/shell/editor/IEditorUI.h"
+#include "platform/os/OsText.h"
+#include "platform/ui/wx/WxText.h"
+
+#include <wx/app.h>
+#include <wx/listctrl.h>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int Number(const std::string& word) { return std::atoi(word.c_str()); }
+
+SelectionPage* PageNamed(const std::string& title)
+{
+    EditorSelectionPage* page = TheEditorListener().FindPage(Util::FromOs(title));
+    return page ? page->GetPage() : nullptr;
+}
+
+wxWindow* WindowNamed(const std::string& name)
+{
+    for (wxWindow* top : wxTopLevelWindows)
+        if (wxWindow* w = wxWindow::FindWindowByName(wxString::FromUTF8(name), top))
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+ScriptRunner::ScriptRunner(MainFrame* frame, std::vector<ScriptLine> lines)
+    : frame_(frame), lines_(std::move(lines)), timer_(this)
+{
+    Bind(wxEVT_TIMER, &ScriptRunner::OnTick, this);
+}
+
+ScriptRunner::~ScriptRunner() { timer_.Stop(); }
+
+void ScriptRunner::Start() { timer_.Start(5); }
+
+void ScriptRunner::Stop(bool failed)
+{
+    timer_.Stop();
+    if (!failed)
+        return;
+    // A failed run ends without asking anything.
+    if (MainFrame* frame = Program().frame) {
+        frame->GetDocument().SetModified(false);
+        frame->Close(true);
+    }
+}
+
+void ScriptRunner::OnTick(wxTimerEvent&)
+{
+    // A dialog that plays its steps turns the event loop itself.
+    if (busy_ || !Program().frame)
+        return;
+    if (waitDraws_ >= 0) {
+        if (!Program().view || Program().view->GetDrawCount() <= waitDraws_)
+            return;
+        waitDraws_ = -1;
+    }
+    if (next_ >= lines_.size()) {
+        Answers::Fail("the script ended without exit or stay");
+        Stop(true);
+        return;
+    }
+    const ScriptLine& line = lines_[next_++];
+    std::printf("script: %s\n", line.text.c_str());
+    std::fflush(stdout);
+    busy_ = true;
+    const bool ok = Run(line) && !Answers::HasFailed();
+    busy_ = false;
+    if (!ok) {
+        if (!Answers::HasFailed())
+            Answers::Fail("line " + std::to_string(line.number) + " failed: " + line.text);
+        Stop(true);
+    }
+}
+
+bool ScriptRunner::Run(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    const std::string& c = w[0];
+    const size_t n = w.size();
+    EditorProgram& p = Program();
+    if (c == "menu" && n == 2) {
+        const int id = frame_->FindCommand(wxString::FromUTF8(w[1]));
+        if (id == wxID_NONE)
+            return false;
+        wxCommandEvent e(wxEVT_MENU, id);
+        e.SetEventObject(frame_);
+        frame_->GetEventHandler()->ProcessEvent(e);
+        return true;
+    }
+    if (c == "command" && n == 2) {
+        wxCommandEvent e(wxEVT_MENU, Number(w[1]) - Command::kBase);
+        frame_->GetEventHandler()->ProcessEvent(e);
+        return true;
+    }
+    if ((c == "pick" || c == "drop" || c == "rename") && n >= 3) {
+        SelectionPage* page = PageNamed(w[1]);
+        const long item = page ? page->FindItem(wxString::FromUTF8(w[2])) : -1;
+        if (item < 0)
+            return false;
+        if (c == "pick")
+            return page->PickItem(item);
+        if (c == "drop") {
+            if (!p.clipboard)
+                return false;
+            p.clipboard->AddResource(page->GetResource(item));
+            return true;
+        }
+        if (n != 4)
+            return false;
+        // As a label edit ends with the typed text.
+        wxListEvent e(wxEVT_LIST_END_LABEL_EDIT, page->GetList()->GetId());
+        e.SetEventObject(page->GetList());
+        e.SetIndex(item);
+        e.m_item.SetId(item);
+        e.m_item.SetText(wxString::FromUTF8(w[3]));
+        page->GetList()->GetEventHandler()->ProcessEvent(e);
+        if (e.IsAllowed())
+            page->GetList()->SetItemText(item, wxString::FromUTF8(w[3]));
+        std::printf("rename: %s\n", e.IsAllowed() ? "taken" : "refused");
+        return true;
+    }
+    if (c == "clipboard" && n == 3 && p.clipboard) {
+        if (w[1] == "Angle jitter") {
+            p.clipboard->SetAngleJitter(w[2] == "1");
+            return true;
+        }
+        const char* const fields[] = {"Scatter", "Count", "Range"};
+        for (int f = 0; f < ClipboardModel::kFields; ++f)
+            if (w[1] == fields[f]) {
+                p.clipboard->TypeField(ClipboardModel::Field(f), wxString::FromUTF8(w[2]));
+                return true;
+            }
+        return false;
+    }
+    if ((c == "move" || c == "press" || c == "release" || c == "click" || c == "rpress" || c == "rrelease") && n == 3)
+        return Mouse(c, Number(w[1]), Number(w[2]));
+    if (c == "drag" && (n == 5 || n == 6)) {
+        const int x0 = Number(w[1]), y0 = Number(w[2]), x1 = Number(w[3]), y1 = Number(w[4]);
+        const int steps = n == 6 ? std::max(1, Number(w[5])) : 8;
+        Mouse("move", x0, y0);
+        Mouse("press", x0, y0);
+        for (int i = 1; i <= steps; ++i)
+            Mouse("move", x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
+        return Mouse("release", x1, y1);
+    }
+    if (c == "minimap" && n == 3 && p.tab) {
+        wxMouseEvent press(wxEVT_LEFT_DOWN), release(wxEVT_LEFT_UP);
+        press.m_x = release.m_x = Number(w[1]);
+        press.m_y = release.m_y = Number(w[2]);
+        p.tab->GetMiniMap()->OnLeftDown(press);
+        p.tab->GetMiniMap()->OnLeftUp(release);
+        return true;
+    }
+    if (c == "key" && (n == 2 || (n == 4 && w[2] == "in"))) {
+        wxWindow* focus = n == 4 ? WindowNamed(w[3]) : p.view;
+        return focus && Key(w[1], true, true, focus);
+    }
+    if ((c == "keydown" || c == "keyup") && n == 2)
+        return Key(w[1], c == "keydown", c == "keyup", p.view);
+    if (c == "context" && n == 2) {
+        const int id = w[1] == "Properties" ? Command::Properties
+                     : w[1] == "Clone"      ? Command::Clone
+                     : w[1] == "Delete"     ? Command::Delete
+                                            : 0;
+        if (!id)
+            return false;
+        frame_->RunCommand(id);
+        return true;
+    }
+    if (c == "dialog" && n >= 2) {
+        std::vector<Answers::DialogStep> steps;
+        for (size_t i = 2; i < n; ++i) {
+            const size_t eq = w[i].find('=');
+            if (eq == std::string::npos)
+                return false;
+            steps.push_back({w[i].substr(0, eq), w[i].substr(eq + 1)});
+        }
+        Answers::QueueDialog(w[1], steps);
+        return true;
+    }
+    if (c == "answer" && n == 2) {
+        Answers::QueueMessageAnswer(w[1]);
+        return true;
+    }
+    if (c == "file" && n == 2) {
+        Answers::QueueFile(w[1]);
+        return true;
+    }
+    if (c == "wait-draw" && n == 1 && p.view) {
+        waitDraws_ = p.view->GetDrawCount();
+        p.view->Refresh(false);
+        return true;
+    }
+    if (c == "shot" && (n == 2 || n == 3)) {
+        // The main window, or the top-level window of that title.
+        wxWindow* window = frame_;
+        if (n == 3) {
+            window = nullptr;
+            for (wxWindow* top : wxTopLevelWindows)
+                if (top->GetLabel() == wxString::FromUTF8(w[2]))
+                    window = top;
+        }
+        return window && SaveWindowPicture(window, w[1]);
+    }
+    if (c == "where" && n == 2) {
+        wxWindow* window = WindowNamed(w[1]);
+        if (!window)
+            return false;
+        const wxRect r = window->GetScreenRect();
+        std::printf("where %s %d %d %d %d\n", w[1].c_str(), r.x, r.y, r.width, r.height);
+        std::fflush(stdout);
+        return true;
+    }
+    if (c == "print") {
+        std::printf("%s\n", line.text.substr(line.text.find("print") + 6).c_str());
+        std::fflush(stdout);
+        return true;
+    }
+    if (c == "expect" && n == 3) {
+        std::string actual;
+        if (w[1] == "tool")
+            actual = std::to_string(p.ui ? p.ui->GetTool() : -1);
+        else if (w[1] == "modified")
+            actual = frame_->GetDocument().IsModified() ? "1" : "0";
+        else if (w[1] == "title")
+            actual = frame_->GetTitle().utf8_string();
+        else
+            return false;
+        if (actual != w[2])
+            Answers::Fail("line " + std::to_string(line.number) + ": " + w[1] + " is " + actual + ", not " + w[2]);
+        return actual == w[2];
+    }
+    if (c == "exit" && n == 1) {
+        Stop(false);
+        // A close the answers kept open ends the run here.
+        if (!frame_->Close()) {
+            Answers::Fail("the editor did not close");
+            return false;
+        }
+        return true;
+    }
+    if (c == "stay" && n == 1) {
+        Stop(false);
+        std::printf("script: staying\n");
+        std::fflush(stdout);
+        return true;
+    }
+    return false;
+}
+
+bool ScriptRunner::Mouse(const std::string& what, int x, int y)
+{
+    LevelView* view = Program().view;
+    if (!view)
+        return false;
+    const bool click = what == "click";
+    wxEventType type = wxEVT_LEFT_UP;
+    if (what == "move")
+        type = wxEVT_MOTION;
+    else if (what == "press" || click)
+        type = wxEVT_LEFT_DOWN;
+    else if (what == "rpress")
+        type = wxEVT_RIGHT_DOWN;
+    else if (what == "rrelease")
+        type = wxEVT_RIGHT_UP;
+    for (int pass = 0; pass < (click ? 2 : 1); ++pass) {
+        wxMouseEvent e(pass == 1 ? wxEventType(wxEVT_LEFT_UP) : type);
+        e.m_x = x;
+        e.m_y = y;
+        e.SetEventObject(view);
+        view->GetEventHandler()->ProcessEvent(e);
+    }
+    return true;
+}
+
+bool ScriptRunner::Key(const std::string& name, bool down, bool up, wxWindow* focus)
+{
+    const KeySym sym = XStringToKeysym(name.c_str());
+    if (sym == NoSymbol || !Program().frame)
+        return false;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool isDown = pass == 0;
+        if ((isDown && !down) || (!isDown && !up))
+            continue;
+        wxKeyEvent e(isDown ? wxEVT_KEY_DOWN : wxEVT_KEY_UP);
+        e.m_rawCode = wxUint32(sym);
+        e.m_keyCode = sym < 0x80 ? long(std::toupper(int(sym))) : 0;
+        e.SetControlDown(ctrl_);
+        e.SetShiftDown(shift_);
+        e.SetAltDown(alt_);
+        e.SetEventObject(focus);
+        e.SetTimestamp(++keyTime_);
+        frame_->FilterKey(e, focus);
+        const bool on = isDown;
+        if (sym == XK_Control_L || sym == XK_Control_R)
+            ctrl_ = on;
+        else if (sym == XK_Shift_L || sym == XK_Shift_R)
+            shift_ = on;
+        else if (sym == XK_Alt_L || sym == XK_Alt_R)
+            alt_ = on;
+    }
+    return true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "editor/script/Script.h"
+
+#include <wx/event.h>
+#include <wx/timer.h>
+
+#include <string>
+#include <vector>
+
+class MainFrame;
+class wxWindow;
+
+// Plays a script against the running editor, one line per turn of the
+// event loop so that the windows draw between them: menu commands, tool
+// and palette picks, mouse and keys in the view, and the answers the next
+// dialogs, boxes and file choosers take. Commands:
+//   menu File/Open...        command 32804
+//   pick Floors grass        rename Objects barrel "old barrel"
+//   drop Objects barrel      clipboard Count 3 | clipboard "Angle jitter" 0
+//   move X Y  press X Y  release X Y  click X Y  rpress X Y  rrelease X Y
+//   drag X0 Y0 X1 Y1 [steps]            minimap X Y
+//   key NAME [in WINDOW]  keydown NAME  keyup NAME   (X key names: b, Delete, Control_L)
+//   context Properties|Clone|Delete
+//   dialog TITLE name=value... press=BUTTON shot=FILE
+//   answer Yes|No|Cancel|Ok   file PATH (or "" to cancel)
+//   wait-draw   shot FILE   where WINDOW   print TEXT
+//   expect tool N | modified 0|1 | title TEXT
+//   exit   stay
+class ScriptRunner : public wxEvtHandler {
+public:
+    ScriptRunner(MainFrame* frame, std::vector<ScriptLine> lines);
+    ~ScriptRunner() override;
+
+    void Start();
+
+private:
+    void OnTick(wxTimerEvent& e);
+    // False: the line failed (the run ends).
+    bool Run(const ScriptLine& line);
+    bool Mouse(const std::string& what, int x, int y);
+    bool Key(const std::string& name, bool down, bool up, wxWindow* focus);
+    void Stop(bool failed);
+
+    MainFrame* frame_;
+    std::vector<ScriptLine> lines_;
+    size_t next_ = 0;
+    wxTimer timer_;
+    bool busy_ = false;
+    long waitDraws_ = -1;
+    bool ctrl_ = false, shift_ = false, alt_ = false;
+    long keyTime_ = 0;
+};

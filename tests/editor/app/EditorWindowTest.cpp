@@ -1,0 +1,198 @@
+// The Editor program on a display: real keys and mouse through XTEST on its
+// menus and its view, and the faults a level designer would lose work to.
+#include "support/ChildProcess.h"
+#include "support/GameFolder.h"
+#include "support/TestSupport.h"
+#include "support/XDriver.h"
+
+#include "engine/files/FileManager.h"
+#include "engine/files/IFile.h"
+#include "game/world/map/LevelFile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+namespace {
+
+const std::string kBuild = VORNHAL_BUILD_DIR;
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+Rect Where(const std::string& output, const std::string& name)
+{
+    Rect r;
+    const size_t at = output.find("where " + name + " ");
+    if (at != std::string::npos)
+        std::sscanf(output.c_str() + at + 7 + name.size(), "%d %d %d %d", &r.x, &r.y, &r.w, &r.h);
+    return r;
+}
+
+bool ReadLevelFile(const std::string& path, LevelContents* level)
+{
+    FileManager files;
+    std::unique_ptr<IFile> in(files.Open(std::u16string(path.begin(), path.end()).c_str(), kOpenRead,
+                                         kOpenFullPath | kOpenNoPackage));
+    return in && ReadLevel(in.get(), nullptr, level);
+}
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "the editor needs an X display";
+        folder_ = dir_.File("game");
+        TestSupport::LayOutEditorFolder(folder_);
+        setenv("XDG_CONFIG_HOME", dir_.Path().c_str(), 1);
+        setenv("ALSOFT_DRIVERS", "null", 1);
+    }
+
+    std::unique_ptr<TestSupport::ChildProcess> Start(const std::string& script, std::vector<std::string> args)
+    {
+        std::ofstream(dir_.File("run.script")) << script;
+        args.push_back("--script");
+        args.push_back(dir_.File("run.script"));
+        return std::make_unique<TestSupport::ChildProcess>(kBuild + "/Editor", args, folder_);
+    }
+
+    std::string Level(const std::string& name) const { return folder_ + "/levels/" + name; }
+
+    TestSupport::TempDir dir_;
+    std::string folder_;
+};
+
+TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
+{
+    unsetenv("VORNHAL_UI");
+    const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
+    auto editor = Start("where LevelView\nwhere Floors\nstay\n", {"levels/tdm_riotcity.lvl"});
+    ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
+    const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors");
+    ASSERT_GT(view.w, 300);
+    ASSERT_GT(floors.w, 60);
+
+    XDriver x;
+    ASSERT_TRUE(x.Ok());
+    const XWindow main = x.WaitForWindow("tdm_riotcity.lvl - Editor");
+    ASSERT_NE(main, 0u);
+    x.Focus(main);
+    // The first floor of the palette, then a stroke across the view.
+    x.MoveTo(x.Screen(), floors.x + 40, floors.y + 40);
+    x.Button(true);
+    x.Button(false);
+    x.MoveTo(x.Screen(), view.x + 60, view.y + 80);
+    x.Button(true);
+    for (int i = 1; i <= 10; ++i) {
+        x.MoveTo(x.Screen(), view.x + 60 + i * 24, view.y + 80);
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    }
+    x.Button(false);
+    // View > Clipboard through the menu's keys.
+    x.Chord("Alt_L", "v");
+    x.Key("c");
+    const XWindow clipboard = x.WaitForWindow("Clipboard");
+    EXPECT_NE(clipboard, 0u);
+    // The Clipboard has the keyboard: B hides it, and picks no tool.
+    if (clipboard) {
+        x.Focus(clipboard);
+        x.Key("b");
+        EXPECT_TRUE(x.WaitGone(clipboard));
+    }
+    // File > Save by its accelerator, then File > Exit, which asks nothing
+    // once the level is saved.
+    x.Focus(main);
+    x.Chord("Control_L", "s");
+    for (int i = 0; i < 300 && TestSupport::ReadAll(Level("tdm_riotcity.lvl")) == before; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    x.Chord("Alt_L", "f");
+    x.Key("x");
+    EXPECT_EQ(editor->WaitExit(30000), 0) << editor->Output();
+
+    LevelContents old, now;
+    TestSupport::WriteAll(dir_.File("old.lvl"), before);
+    ASSERT_TRUE(ReadLevelFile(dir_.File("old.lvl"), &old));
+    ASSERT_TRUE(ReadLevelFile(Level("tdm_riotcity.lvl"), &now));
+    EXPECT_NE(now.world.cells, old.world.cells);
+    EXPECT_EQ(now.objects.size(), old.objects.size());
+    EXPECT_EQ(now.header.name, old.header.name);
+}
+
+TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
+{
+    setenv("VORNHAL_UI", "headless", 1);
+    TestSupport::WriteAll(Level("broken.lvl"), std::vector<uint8_t>(40, 7));
+    const std::vector<uint8_t> level = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
+    const std::vector<uint8_t> data = TestSupport::ReadAll(folder_ + "/game.data");
+    const std::string longName(70, 'x');
+    auto editor = Start(R"(# a level that does not load: said, and nothing taken for it
+file levels/broken.lvl
+menu File/Open...
+expect title "Untitled - Editor"
+file levels/tdm_riotcity.lvl
+menu File/Open...
+expect modified 0
+# keys typed into a text field stay there; the level gets them from the view
+pick Floors grass
+expect tool 2
+key v in Scatter
+expect tool 2
+key v
+expect tool 4
+# a key that edits marks the level changed
+menu "Tools/Block Brush"
+move 200 200
+key 1
+expect modified 1
+# a save that cannot be written is said, and the changes stay unsaved
+file /nonexistent/folder/x.lvl
+menu "File/Save As..."
+expect modified 1
+expect title "tdm_riotcity.lvl - Editor"
+# names the script could not hold are refused
+rename Objects "metal barrel" )" + longName + R"(
+rename Objects "metal barrel" "steel barrel"
+# the environment dialog and the game map twice: each leaves nothing behind
+dialog "Environment Properties" "Size=500" press=Defaults press=Test press=OK
+command 32804
+dialog "Game Map" press=Render press=Close
+menu "Map/Game Map"
+dialog "Game Map" press=Close
+menu "Map/Game Map"
+# the package: the version is checked before anything is asked or written,
+# and the game.data the editor reads is never the target
+dialog "Make Package" Version=2000000 press=OK press=Cancel
+menu "Map/Make Package"
+dialog "Make Package" Version=3 press=OK press=Cancel
+file game.data
+menu "Map/Make Package"
+# leaving asks first
+answer No
+exit
+)",
+                        {});
+    ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
+    const std::string& out = editor->Output();
+    EXPECT_NE(out.find("box: Error!: Failed to load level levels/broken.lvl"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: Cannot write /nonexistent/folder/x.lvl"), std::string::npos) << out;
+    EXPECT_NE(out.find("rename: refused\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("rename: taken\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Editor: Save changes to tdm_riotcity.lvl?"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: Enter a version between 0 and 1000000."), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: The editor reads its data from this game.data"), std::string::npos) << out;
+    EXPECT_EQ(TestSupport::ReadAll(folder_ + "/game.data"), data);
+    // Nothing was saved over the level; the script holds the new name.
+    EXPECT_EQ(TestSupport::ReadAll(Level("tdm_riotcity.lvl")), level);
+    const std::string objects = TestSupport::ReadText(folder_ + "/objects.cfg");
+    EXPECT_NE(objects.find("\"steel barrel\""), std::string::npos);
+    EXPECT_EQ(objects.find(longName), std::string::npos);
+}
+
+} // namespace
