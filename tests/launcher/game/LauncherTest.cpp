@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -74,13 +73,12 @@ TEST(LauncherProgram, MissingLibrariesAndFactoriesEndWithTheirCodes)
     EXPECT_EQ(RunIn(dir.File("game"), dir.Path(), &output), 127);
     EXPECT_NE(output.find("error while loading shared libraries"), std::string::npos) << output;
 
-    void* library = dlopen((build + "/libGame.so").c_str(), RTLD_LAZY | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    const bool hasGame = dlsym(library, "GetGame") != nullptr;
-    dlclose(library);
-    if (hasGame)
-        GTEST_SKIP() << "the game library has its game object now";
-    EXPECT_EQ(RunIn(build + "/game", dir.Path(), &output), 2);
+    // Beside a game library that gives no game object (any other library
+    // under its name), it says so and ends with 2.
+    for (const char* lib : {"libEngine.so", "libOptions.so"})
+        fs::copy_file(build + "/" + lib, dir.File(lib));
+    fs::copy_file(build + "/libOptions.so", dir.File("libGame.so"));
+    EXPECT_EQ(RunIn(dir.File("game"), dir.Path(), &output), 2);
     EXPECT_NE(output.find("game: the game library (libGame.so) gives no game"), std::string::npos) << output;
 }
 
