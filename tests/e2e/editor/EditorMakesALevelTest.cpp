@@ -2,13 +2,13 @@
 // default one and packs the game folder; then the real server hosts the
 // level, a headless player plays it, and the package reads back as the
 // files it was made from.
+#include "HostedLevel.h"
 #include "support/ChildProcess.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 
 #include "engine/files/FileManager.h"
 #include "engine/files/IFile.h"
-#include "game/world/map/LevelFile.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <regex>
 
 namespace fs = std::filesystem;
 
@@ -52,14 +51,6 @@ std::vector<Entry> Directory(const std::vector<uint8_t>& b)
         entries.push_back(e);
     }
     return entries;
-}
-
-bool ReadLevelFile(const std::string& path, LevelContents* level)
-{
-    FileManager files;
-    std::unique_ptr<IFile> in(files.Open(std::u16string(path.begin(), path.end()).c_str(), kOpenRead,
-                                         kOpenFullPath | kOpenNoPackage));
-    return in && ReadLevel(in.get(), nullptr, level);
 }
 
 std::string Script(const std::string& shots, const std::string& package)
@@ -137,8 +128,8 @@ TEST(EditorMakesALevel, ScriptedEditorThenServerHostsItAndThePackageReadsBack)
     // The level holds what was placed and the properties set; the light
     // took the dialog's type and colour.
     LevelContents old, made;
-    ASSERT_TRUE(ReadLevelFile((kBuild / "levels" / "tdm_riotcity.lvl").string(), &old));
-    ASSERT_TRUE(ReadLevelFile((folder / "levels" / "editor_riot.lvl").string(), &made));
+    ASSERT_TRUE(TestGame::ReadLevelFile((kBuild / "levels" / "tdm_riotcity.lvl").string(), &old));
+    ASSERT_TRUE(TestGame::ReadLevelFile((folder / "levels" / "editor_riot.lvl").string(), &made));
     EXPECT_EQ(made.header.name, u"Editor Riot");
     EXPECT_EQ(made.header.gameMode, 0);
     ASSERT_EQ(made.objects.size(), old.objects.size() + 5);
@@ -187,32 +178,10 @@ TEST(EditorMakesALevel, ScriptedEditorThenServerHostsItAndThePackageReadsBack)
         }
     }
 
-    // The real server hosts the new level and a headless player joins it,
-    // downloading it, and plays.
-    const std::string host = dir.File("host");
-    const int port = TestSupport::LayOutGameFolder(host);
-    fs::copy_file(folder / "levels" / "editor_riot.lvl", fs::path(host) / "levels" / "editor_riot.lvl");
-    TestSupport::SetGameOption(host, "serverlevel", "levels/editor_riot.lvl");
-    TestSupport::SetGameOption(host, "servermode", "0");
-    const std::string options = TestSupport::ReadText(host + "/game.opt");
-    std::ofstream(host + "/game.opt") << std::regex_replace(
-        options, std::regex("<mapcycle mode=\"0\">[^]*?</mapcycle>"),
-        "<mapcycle mode=\"0\"><level>levels/editor_riot.lvl</level></mapcycle>");
-    TestSupport::ChildProcess server((kBuild / "server").string(), {}, host);
-    ASSERT_TRUE(server.WaitFor("Playing level levels/editor_riot.lvl.", 30000)) << server.Output();
-    const std::string playerDir = dir.File("player");
-    fs::create_directories(playerDir);
-    TestSupport::ChildProcess player((kBuild / "tests" / "headless_player").string(),
-                                  {"--port", std::to_string(port), "--name", "Tester", "--team", "1", "--fight",
-                                   "--trace", "--seconds", "6"},
-                                  playerDir);
-    ASSERT_TRUE(player.WaitFor("joined levels/editor_riot.lvl", 30000)) << player.Output();
-    EXPECT_EQ(player.WaitExit(30000), 0) << player.Output();
-    EXPECT_NE(player.Output().find("\nat "), std::string::npos) << player.Output();
-    EXPECT_EQ(TestSupport::ReadAll(playerDir + "/levels/editor_riot.lvl"),
-              TestSupport::ReadAll((folder / "levels" / "editor_riot.lvl").string()));
-    server.Type("quit\n");
-    EXPECT_EQ(server.WaitExit(20000), 0);
+    // The real server hosts the new level; a headless player downloads it
+    // and plays.
+    const std::vector<uint8_t> level = TestSupport::ReadAll((folder / "levels" / "editor_riot.lvl").string());
+    TestGame::HostAndPlay(dir.Path(), "editor_riot.lvl", level, 0, {1});
 }
 
 } // namespace

@@ -1,13 +1,10 @@
 // The Editor program on a display: real keys and mouse through XTEST on its
 // menus and its view, and the faults a level designer would lose work to.
+#include "HostedLevel.h"
 #include "support/ChildProcess.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
-
-#include "engine/files/FileManager.h"
-#include "engine/files/IFile.h"
-#include "game/world/map/LevelFile.h"
 
 #include <gtest/gtest.h>
 
@@ -33,14 +30,6 @@ Rect Where(const std::string& output, const std::string& name)
     if (at != std::string::npos)
         std::sscanf(output.c_str() + at + 7 + name.size(), "%d %d %d %d", &r.x, &r.y, &r.w, &r.h);
     return r;
-}
-
-bool ReadLevelFile(const std::string& path, LevelContents* level)
-{
-    FileManager files;
-    std::unique_ptr<IFile> in(files.Open(std::u16string(path.begin(), path.end()).c_str(), kOpenRead,
-                                         kOpenFullPath | kOpenNoPackage));
-    return in && ReadLevel(in.get(), nullptr, level);
 }
 
 class EditorWindow : public ::testing::Test {
@@ -118,8 +107,8 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
 
     LevelContents old, now;
     TestSupport::WriteAll(dir_.File("old.lvl"), before);
-    ASSERT_TRUE(ReadLevelFile(dir_.File("old.lvl"), &old));
-    ASSERT_TRUE(ReadLevelFile(Level("tdm_riotcity.lvl"), &now));
+    ASSERT_TRUE(TestGame::ReadLevelFile(dir_.File("old.lvl"), &old));
+    ASSERT_TRUE(TestGame::ReadLevelFile(Level("tdm_riotcity.lvl"), &now));
     EXPECT_NE(now.world.cells, old.world.cells);
     EXPECT_EQ(now.objects.size(), old.objects.size());
     EXPECT_EQ(now.header.name, old.header.name);

@@ -9,53 +9,47 @@ namespace {
 
 using KeyRouting::Focus;
 
-const unsigned B = EditorKeys::Letter('B');
-
-KeyRouting::Route Decide(bool down, unsigned code, bool ctrl, bool attached, Focus focus, bool shown,
-                         bool forMenu = false)
-{
-    KeyRouting::Key k;
-    k.down = down, k.code = code, k.ctrlHeld = ctrl, k.shownShortcut = shown, k.forMenu = forMenu;
-    return KeyRouting::Decide(k, attached, focus);
-}
-
 TEST(KeyRouting, TypedTextStaysInItsFieldAndTheLevelGetsTheRest)
 {
-    // In the view: the level gets it; a shown tool letter is not also an
-    // accelerator.
-    auto r = Decide(true, B, false, false, Focus::View, true);
-    EXPECT_TRUE(r.toLevel);
-    EXPECT_TRUE(r.swallow);
-    r = Decide(true, EditorKeys::Delete, false, false, Focus::FrameControl, false);
-    EXPECT_TRUE(r.toLevel);
-    EXPECT_FALSE(r.swallow);
-    // In a text field, wherever it is: the field's.
-    for (unsigned key : {B, unsigned(EditorKeys::Delete), EditorKeys::Digit(1)}) {
-        r = Decide(true, key, false, false, Focus::TextField, key == B);
-        EXPECT_FALSE(r.toLevel) << key;
-        EXPECT_FALSE(r.swallow) << key;
+    const unsigned B = EditorKeys::Letter('B'), V = EditorKeys::Letter('V'), Del = EditorKeys::Delete,
+                   Ctrl = EditorKeys::Ctrl, One = EditorKeys::Digit(1);
+    const struct {
+        bool down;
+        unsigned code;
+        bool ctrl, attached;
+        Focus focus;
+        bool shown, forMenu;
+        bool toLevel, swallow, toggle;
+    } cases[] = {
+        // In the view the level gets it; a shown tool letter is not also an accelerator.
+        {true, B, false, false, Focus::View, true, false, true, true, false},
+        {true, Del, false, false, Focus::FrameControl, false, false, true, false, false},
+        // In a text field, wherever it is: the field's.
+        {true, B, false, false, Focus::TextField, true, false, false, false, false},
+        {true, Del, false, false, Focus::TextField, false, false, false, false, false},
+        {true, One, false, false, Focus::TextField, false, false, false, false, false},
+        // Ctrl always reaches the level, so that it never sticks.
+        {true, Ctrl, false, false, Focus::TextField, false, false, true, false, false},
+        {false, Ctrl, true, false, Focus::Clipboard, false, false, true, false, false},
+        {true, Ctrl, false, false, Focus::OtherWindow, false, false, true, false, false},
+        {true, B, false, false, Focus::OtherWindow, true, false, false, false, false},
+        // Alt+V opens the View menu and picks no tool; a detached view's keys are its own.
+        {true, V, false, false, Focus::View, true, true, false, false, false},
+        {true, B, false, true, Focus::View, true, false, false, false, false},
+        // B toggles the Clipboard only while it has the focus; Ctrl+B is shown but no accelerator.
+        {true, B, false, false, Focus::Clipboard, true, false, false, false, true},
+        {false, B, false, false, Focus::Clipboard, true, false, false, false, false},
+        {true, B, true, false, Focus::TextField, true, false, false, true, false},
+    };
+    for (const auto& c : cases) {
+        KeyRouting::Key k;
+        k.down = c.down, k.code = c.code, k.ctrlHeld = c.ctrl, k.shownShortcut = c.shown, k.forMenu = c.forMenu;
+        const KeyRouting::Route r = KeyRouting::Decide(k, c.attached, c.focus);
+        const int row = int(&c - cases);
+        EXPECT_EQ(r.toLevel, c.toLevel) << row;
+        EXPECT_EQ(r.swallow, c.swallow) << row;
+        EXPECT_EQ(r.toggleClipboard, c.toggle) << row;
     }
-    // Ctrl always reaches the level, so that it never sticks.
-    for (Focus f : {Focus::TextField, Focus::Clipboard, Focus::OtherWindow}) {
-        EXPECT_TRUE(Decide(true, EditorKeys::Ctrl, false, false, f, false).toLevel);
-        EXPECT_TRUE(Decide(false, EditorKeys::Ctrl, true, false, f, false).toLevel);
-    }
-    EXPECT_FALSE(Decide(true, B, false, false, Focus::OtherWindow, true).toLevel);
-    // Alt+V opens the View menu and picks no tool.
-    EXPECT_FALSE(Decide(true, EditorKeys::Letter('V'), false, false, Focus::View, true, true).toLevel);
-    EXPECT_FALSE(Decide(true, B, false, true, Focus::View, true).toLevel);
-}
-
-TEST(KeyRouting, BTogglesTheClipboardOnlyWhileItHasTheFocus)
-{
-    auto r = Decide(true, B, false, false, Focus::Clipboard, true);
-    EXPECT_TRUE(r.toggleClipboard);
-    EXPECT_FALSE(r.toLevel);
-    EXPECT_FALSE(Decide(false, B, false, false, Focus::Clipboard, true).toggleClipboard);
-    EXPECT_FALSE(Decide(true, B, false, false, Focus::View, true).toggleClipboard);
-    // Ctrl+B is shown by the menu but no accelerator.
-    r = Decide(true, B, true, false, Focus::TextField, true);
-    EXPECT_TRUE(r.swallow);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #pragma once
 
-// A whole Game over the build tree's game folder in a real 1024 x 768
-// window on an X server of its own, real X input into that window through
-// XTEST, and the pictures it shows read back from screenshots.
+// A whole Game over a game folder (the build tree's unless told) in a real
+// 1024 x 768 window, on an X server of its own when asked, real X input into
+// that window through XTEST, and the pictures it shows read back from
+// screenshots.
 #include "engine/core/Engine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
@@ -18,6 +19,7 @@
 #include "game/world/state/WorldServices.h"
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
+#include "Picture.h"
 
 #include <gtest/gtest.h>
 
@@ -28,59 +30,28 @@
 #include <string>
 #include <vector>
 
-// A PNG read whole: from a path on disk, or from the game folder (package first).
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-
-    bool Read(IFileManager* files, const std::u16string& path, int flags)
-    {
-        std::unique_ptr<IFile> file(files->Open(path.c_str(), kOpenRead, flags));
-        if (!file)
-            return false;
-        PngImage png(file.get());
-        if (!png.Read(true))
-            return false;
-        width = png.GetWidth();
-        height = png.GetHeight();
-        pixels.assign(png.GetPixels(), png.GetPixels() + size_t(width) * size_t(height));
-        return true;
-    }
-    // 0xRRGGBB; 0 outside.
-    uint32_t At(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < width && y < height ? pixels[size_t(y) * size_t(width) + size_t(x)] & 0xFFFFFFu
-                                                           : 0u;
-    }
-};
-
-inline int Channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF); }
-
-// Whether two colours differ by at most the tolerance in every channel.
-inline bool Near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift : {0, 8, 16})
-        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance)
-            return false;
-    return true;
-}
-
 class ScreenGame {
 public:
     // An X server of the test's own: the pointer and keys of this test
     // disturb no other. False when none starts.
     bool StartDisplay() { return display_.Start(); }
 
-    void Open()
+    // The game in a game folder. A client's run reads the folder's settings
+    // first, makes its in-game menus and takes its input itself; otherwise
+    // the game is given the engine's input and its sheets packed for play.
+    void Open(const std::string& folder = VORNHAL_BUILD_DIR, bool clientRun = false)
     {
-        ASSERT_TRUE(std::filesystem::exists(std::string(VORNHAL_BUILD_DIR) + "/game.data"));
+        ASSERT_TRUE(std::filesystem::exists(folder + "/game.data"));
         {
-            TestSupport::ScopedChdir in(VORNHAL_BUILD_DIR);
+            TestSupport::ScopedChdir in(folder);
             engine_.reset(new Engine());
         }
         ASSERT_TRUE(engine_->Init());
         game_.reset(new Game());
         game_->Init(engine_.get());
+        if (clientRun) {
+            ASSERT_TRUE(game_->LoadOptions());
+        }
         renderer = engine_->CreateRenderer(2);
         ASSERT_NE(renderer, nullptr);
         renderer->SetUseFonts(false);
@@ -94,6 +65,11 @@ public:
         game_->GetResources()->ApplyItemDefinitions(Services().weapons);
         game_->SetRenderer(renderer);
         game_->GetGameSystem()->InitObjectRenderBuffers();
+        if (clientRun) {
+            ASSERT_NE(game_->GetInput(), nullptr);
+            game_->CreateInGameMenus();
+            return;
+        }
         // As the menus do before play: a level's meshes read the packed sheets.
         ASSERT_TRUE(renderer->PrepareTextures());
         input = engine_->GetInput();
@@ -157,6 +133,7 @@ public:
 
     Engine& GetEngine() { return *engine_; }
     Game& GetGame() { return *game_; }
+    GameSystem& State() { return *game_->GetGameSystem(); }
 
     IRenderer* renderer = nullptr;
     IInput* input = nullptr;

@@ -1,12 +1,12 @@
 #include "launcher/CommandLine.h"
 
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -50,36 +50,27 @@ TEST(LauncherCommandLine, WordRules)
     }
 }
 
-// Runs a program in a folder; its exit code and what it wrote.
-int RunIn(const std::string& program, const std::string& folder, std::string* output)
-{
-    const std::string log = folder + "/output.txt";
-    const std::string command = "cd '" + folder + "' && '" + program + "' >'" + log + "' 2>&1";
-    const int status = std::system(command.c_str());
-    const std::vector<uint8_t> bytes = TestSupport::ReadAll(log);
-    output->assign(bytes.begin(), bytes.end());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(LauncherProgram, MissingLibrariesAndFactoriesEndWithTheirCodes)
 {
     namespace fs = std::filesystem;
     const std::string build = VORNHAL_BUILD_DIR;
     TestSupport::TempDir dir;
-    std::string output;
 
     // Alone in a folder the loader finds none of its libraries.
     fs::copy_file(build + "/game", dir.File("game"));
-    EXPECT_EQ(RunIn(dir.File("game"), dir.Path(), &output), 127);
-    EXPECT_NE(output.find("error while loading shared libraries"), std::string::npos) << output;
+    TestSupport::ChildProcess alone(dir.File("game"), {}, dir.Path());
+    EXPECT_EQ(alone.WaitExit(), 127);
+    EXPECT_NE(alone.Output().find("error while loading shared libraries"), std::string::npos) << alone.Output();
 
     // Beside a game library that gives no game object (any other library
     // under its name), it says so and ends with 2.
     for (const char* lib : {"libEngine.so", "libOptions.so"})
         fs::copy_file(build + "/" + lib, dir.File(lib));
     fs::copy_file(build + "/libOptions.so", dir.File("libGame.so"));
-    EXPECT_EQ(RunIn(dir.File("game"), dir.Path(), &output), 2);
-    EXPECT_NE(output.find("game: the game library (libGame.so) gives no game"), std::string::npos) << output;
+    TestSupport::ChildProcess gameless(dir.File("game"), {}, dir.Path());
+    EXPECT_EQ(gameless.WaitExit(), 2);
+    EXPECT_NE(gameless.Output().find("game: the game library (libGame.so) gives no game"), std::string::npos)
+        << gameless.Output();
 }
 
 } // namespace

@@ -68,7 +68,7 @@ protected:
     FakeGame game;
 };
 
-TEST_F(ScriptedOptions, AnswersAndSettingsComeFromTheEnvironment)
+TEST_F(ScriptedOptions, AnswersAndSettingsComeFromTheEnvironmentAndWhatIsNotUnderstoodChangesNothing)
 {
     Script("save", "name=V\xC3\xA4in\xC3\xB6;windowed=1;vsync=false;brightness=0.5;mastervolume=-20;"
                    "masterserver=127.0.0.1:8080;movingmode=relative;servermode=ctf;serverlighting=2;"
@@ -91,35 +91,30 @@ TEST_F(ScriptedOptions, AnswersAndSettingsComeFromTheEnvironment)
     EXPECT_EQ(o.GetKeyBinding(16), 273);
     EXPECT_EQ(o.GetKeyBinding(3), 1001);
 
-    Script(nullptr, "windowed=0");
-    a = Show(game);
-    EXPECT_TRUE(a.start && a.save && !a.failed);
-    EXPECT_FALSE(o.GetWindowed());
-
-    // Cancelling keeps the settings as they were.
-    Script("cancel", "windowed=1");
-    a = Show(game);
-    EXPECT_FALSE(a.start || a.save || a.failed);
-    EXPECT_FALSE(o.GetWindowed());
-}
-
-TEST_F(ScriptedOptions, WhatIsNotUnderstoodChangesNothing)
-{
-    const char* const bad[][2] = {
-        {"later", nullptr},
-        {"start", "windowed=1;nosuchsetting=1"},
-        {"start", "windowed=1;servermaxplayers=40"},
-        {"start", "windowed=1;brightness=nan"},
-        {"start", "windowed=1;serverlighting=dusk"},
-        {"start", "windowed=1;moveupbutton=600"},
-        {"start", "windowed=1;vsync"},
+    // Then: the default answer with a setting; a cancel, and whatever is
+    // not understood, keep the settings as they were.
+    const struct {
+        const char *answer, *settings;
+        Answer want;
+    } rows[] = {
+        {nullptr, "windowed=0", {true, true, false}},
+        {"cancel", "windowed=1", {false, false, false}},
+        {"later", nullptr, {false, false, true}},
+        {"start", "windowed=1;nosuchsetting=1", {false, false, true}},
+        {"start", "windowed=1;servermaxplayers=40", {false, false, true}},
+        {"start", "windowed=1;brightness=nan", {false, false, true}},
+        {"start", "windowed=1;serverlighting=dusk", {false, false, true}},
+        {"start", "windowed=1;moveupbutton=600", {false, false, true}},
+        {"start", "windowed=1;vsync", {false, false, true}},
     };
-    for (const auto& b : bad) {
-        Script(b[0], b[1]);
-        const Answer a = Show(game);
-        EXPECT_FALSE(a.start || a.save) << b[1];
-        EXPECT_TRUE(a.failed) << b[1];
-        EXPECT_FALSE(game.options.GetWindowed()) << b[1];
+    for (const auto& row : rows) {
+        Script(row.answer, row.settings);
+        a = Show(game);
+        const std::string what = std::string(row.answer ? row.answer : "-") + " " + (row.settings ? row.settings : "-");
+        EXPECT_EQ(a.start, row.want.start) << what;
+        EXPECT_EQ(a.save, row.want.save) << what;
+        EXPECT_EQ(a.failed, row.want.failed) << what;
+        EXPECT_FALSE(o.GetWindowed()) << what;
     }
 }
 

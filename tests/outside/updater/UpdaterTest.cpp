@@ -1,22 +1,17 @@
+#include "support/ChildProcess.h"
+#include "support/GameFolder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <spawn.h>
-#include <string>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -38,51 +33,15 @@ void WriteScript(const std::string& path, const std::string& text)
     chmod(path.c_str(), 0755);
 }
 
-// Started with its output in "log" of the folder and, when given, its input
-// from the read end of a pipe.
-pid_t Start(const std::vector<std::string>& args, const std::string& folder, int input = -1)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, (folder + "/log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (input >= 0)
-        posix_spawn_file_actions_adddup2(&actions, input, 0);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-// The exit code, or -1 when it did not end within 15 s.
+// The exit code of a process this one reaps, or -1 when it did not end
+// within 15 s.
 int WaitExit(pid_t pid)
 {
     int status = 0;
-    for (int i = 0; i < 1500; ++i) {
+    for (int i = 0; i < 1500; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
         if (waitpid(pid, &status, WNOHANG) == pid)
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     return -1;
-}
-
-std::string Text(const std::string& path)
-{
-    const std::vector<uint8_t> bytes = ReadAll(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-// At most 15 s.
-bool WaitForText(const std::string& path, const std::string& text)
-{
-    for (int i = 0; i < 1500 && Text(path).find(text) == std::string::npos; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return Text(path).find(text) != std::string::npos;
 }
 
 struct GameFolder {
@@ -107,24 +66,23 @@ TEST(Updater, WaitsForTheGameThenInstallsAndStartsItAgain)
     // the test lets it.
     WriteScript(folder.dir.File("running-game"),
                 "#!/bin/sh\n\"$1\" \"$2\" &\necho $! > updater.pid.tmp && mv updater.pid.tmp updater.pid\nread go || true\n");
-    int pipe_[2];
-    ASSERT_EQ(pipe2(pipe_, O_CLOEXEC), 0);
-    const pid_t game = Start({folder.dir.File("running-game"), kUpdater, "/tmp/vnupdate1|" + path}, path, pipe_[0]);
-    close(pipe_[0]);
-    const std::string waiting = "updater: waiting for the game (process " + std::to_string(game) + ") to end\n";
-    ASSERT_TRUE(WaitForText(folder.dir.File("log"), waiting));
+    TestSupport::ChildProcess game(folder.dir.File("running-game"), {kUpdater, "/tmp/vnupdate1|" + path}, path);
+    const std::string waiting = "updater: waiting for the game (process " + std::to_string(game.Pid()) + ") to end\n";
+    ASSERT_TRUE(game.WaitFor(waiting, 15000)) << game.Output();
     EXPECT_EQ(ReadAll(folder.dir.File("game.data")), Package(1)) << "installed while the game still ran";
 
-    close(pipe_[1]);
-    EXPECT_EQ(WaitExit(game), 0);
-    ASSERT_TRUE(WaitForText(folder.dir.File("updater.pid"), "\n"));
-    EXPECT_EQ(WaitExit(pid_t(std::stoi(Text(folder.dir.File("updater.pid"))))), 0);
-    ASSERT_TRUE(WaitForText(folder.dir.File("restarted"), "\n"));
-    EXPECT_EQ(Text(folder.dir.File("restarted")), path + " 0\n");
+    game.Type("go\n");
+    EXPECT_EQ(game.WaitExit(15000), 0);
+    EXPECT_EQ(WaitExit(pid_t(std::stoi(TestSupport::ReadText(folder.dir.File("updater.pid"))))), 0);
+    // The game started again writes where it runs; the updater need not wait for it.
+    for (int i = 0; i < 1500 && !fs::exists(folder.dir.File("restarted")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(TestSupport::ReadText(folder.dir.File("restarted")), path + " 0\n");
     EXPECT_EQ(ReadAll(folder.dir.File("game.data")), Package(2));
     EXPECT_EQ(ReadAll(folder.dir.File("game.data.bak")), Package(1));
     EXPECT_FALSE(fs::exists(folder.dir.File("game_new.data")));
-    EXPECT_EQ(Text(folder.dir.File("log")), waiting);
+    game.Drain(1000);
+    EXPECT_EQ(game.Output(), waiting);
     while (waitpid(-1, nullptr, WNOHANG) > 0) {
     }
 }
@@ -163,9 +121,10 @@ TEST(Updater, FailuresLeaveGameDataAsItWas)
             inFolder = std::make_unique<TestSupport::ScopedChdir>(folder.dir.Path());
         }
         const std::string argument = c.argument.empty() ? folder.dir.Path() : c.argument + "|" + folder.dir.Path();
-        EXPECT_EQ(WaitExit(Start({kUpdater, argument}, folder.dir.Path())), c.code) << c.what;
+        TestSupport::ChildProcess updater(kUpdater, {argument}, folder.dir.Path());
+        EXPECT_EQ(updater.WaitExit(15000), c.code) << c.what;
         unsetenv("VORNHAL_UPDATER_WAIT");
-        EXPECT_EQ(Text(folder.dir.File("log")).rfind("updater: ", 0), 0u) << c.what;
+        EXPECT_EQ(updater.Output().rfind("updater: ", 0), 0u) << c.what;
         EXPECT_EQ(ReadAll(folder.dir.File("game.data")), Package(1)) << c.what;
         EXPECT_FALSE(fs::exists(folder.dir.File("restarted"))) << c.what;
     }

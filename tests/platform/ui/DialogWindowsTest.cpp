@@ -4,7 +4,6 @@
 
 #include "platform/ui/Ui.h"
 #include "platform/ui/wx/Dialogs.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -115,15 +114,7 @@ TEST_F(DialogWindows, LoginTakesTypedTextAndClosesOnlyWhenAccepted)
         Player player([&](XDriver& x) {
             XWindow w = x.WaitForWindow("Login To Vornhal");
             // Drawn: the picture is on the screen, 1:1 from the top left.
-            shown = w && x.WaitForPixel(w, 4, 4, at(4, 4));
-            int sw = 0, sh = 0;
-            std::vector<uint32_t> screen;
-            if (shown && x.Capture(w, &sw, &sh, &screen)) {
-                const std::string dir = std::string(VORNHAL_BUILD_DIR) + "/screenshots/dialogs";
-                TestSupport::MakeDirs(dir);
-                EXPECT_TRUE(SavePng(dir + "/login.png", sw, sh, screen));
-                EXPECT_EQ(screen[size_t(50) * size_t(sw) + 4], at(4, 50));
-            }
+            shown = w && x.WaitForPixel(w, 4, 4, at(4, 4)) && x.WaitForPixel(w, 4, 50, at(4, 50), 0);
             x.Focus(w);
             x.Type("ann");
             x.Key("Tab");
@@ -185,18 +176,6 @@ TEST_F(DialogWindows, UpdateQuestionOpensTheNotesAndAnswers)
         yes = Ui::AskUpdate(picture, &handler);
     }
     EXPECT_FALSE(yes);
-    EXPECT_EQ(handler.presses, 1);
-
-    {
-        Player player([&](XDriver& x) {
-            XWindow q = x.WaitForWindow("Update Vornhal");
-            x.WaitForPixel(q, 4, 4, kSky);
-            x.Focus(q);
-            x.Key("Return"); // Yes is the default
-        });
-        yes = Ui::AskUpdate(picture, &handler);
-    }
-    EXPECT_TRUE(yes);
     EXPECT_EQ(handler.presses, 1);
 }
 

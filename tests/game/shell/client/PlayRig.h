@@ -1,19 +1,10 @@
 #pragma once
 
-// The client as its run starts it, in a game folder of its own: a window, the
-// shipped scripts, the game object with its in-game menus. Input arrives as
-// the window's events, pushed from another thread while the game runs; what
-// the game shows is read back from its screen log.
-#include "engine/core/Engine.h"
-#include "engine/core/StringKit.h"
-#include "engine/render/IRenderer.h"
-#include "game/shell/client/Game.h"
-#include "game/world/resources/ResourceManager.h"
-#include "game/world/resources/ResourceScript.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/WorldServices.h"
+// The client as its run starts it (ScreenGame::Open with clientRun). Input
+// arrives as the window's events, pushed from another thread while the game
+// runs; what the game shows is read back from its screen log.
+#include "../ScreenGame.h"
 #include "support/GameFolder.h"
-#include "support/TestSupport.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -107,52 +98,5 @@ inline void Type(const std::string& text)
         PushKey(SDL_KEYUP, sym);
     }
 }
-
-class PlayRig {
-public:
-    // folder: a laid-out game folder; the game runs in it.
-    void Open(const std::string& folder)
-    {
-        ScreenWatch::Path();
-        {
-            TestSupport::ScopedChdir in(folder);
-            engine.reset(new Engine());
-        }
-        ASSERT_TRUE(engine->Init());
-        game.Init(engine.get());
-        opened_ = true;
-        ASSERT_TRUE(game.LoadOptions());
-        IRenderer* renderer = engine->CreateRenderer(2);
-        ASSERT_NE(renderer, nullptr);
-        renderer->SetUseFonts(false);
-        ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
-        ASSERT_TRUE(renderer->LoadShaders());
-        for (const char16_t* name : {u"blocks.cfg", u"objects.cfg", u"items.cfg", u"weapons_fin_vs_rus.cfg"}) {
-            ResourceScript script(game.GetResources(), engine->GetFileManager());
-            ASSERT_TRUE(script.Load(name)) << Util::Narrow(name);
-        }
-        game.GetResources()->BuildIndex();
-        game.GetResources()->ApplyItemDefinitions(Services().weapons);
-        game.SetRenderer(renderer);
-        game.GetGameSystem()->InitObjectRenderBuffers();
-        ASSERT_NE(game.GetInput(), nullptr);
-        game.CreateInGameMenus();
-    }
-
-    ~PlayRig()
-    {
-        if (opened_)
-            game.Shutdown();
-    }
-
-    IRenderer* Renderer() { return game.GetRenderer(); }
-    GameSystem& State() { return *game.GetGameSystem(); }
-
-    std::unique_ptr<Engine> engine;
-    Game game;
-
-private:
-    bool opened_ = false;
-};
 
 } // namespace PlayTest

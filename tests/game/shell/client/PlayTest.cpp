@@ -66,8 +66,9 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
     TestSupport::ChildProcess server(VORNHAL_BUILD_DIR "/server", {}, serverDir.Path());
     ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_fetched.lvl.", 30000)) << server.Output();
     ASSERT_NO_FATAL_FAILURE(PackClientData(clientDir.Path(), TestGame::HeadlessGame::ShippedLevel("tdm_riotcity.lvl")));
-    PlayRig rig;
-    ASSERT_NO_FATAL_FAILURE(rig.Open(clientDir.Path()));
+    ScreenGame rig;
+    ScreenWatch::Path(); // named before the game's first line
+    ASSERT_NO_FATAL_FAILURE(rig.Open(clientDir.Path(), true));
     GameSystem& state = rig.State();
     Util::StrCopy(state.connectAddress, 256, u"127.0.0.1");
     state.connectPort = port;
@@ -103,7 +104,7 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
         for (int i = 0; !left && i < 3; ++i, std::this_thread::sleep_for(std::chrono::seconds(1)))
             SDL_PushEvent(&quit);
     });
-    rig.game.Play();
+    rig.GetGame().Play();
     person.join();
 
     EXPECT_TRUE(prompted);

@@ -3,9 +3,6 @@
 #include "../protocol/MemoryClient.h"
 #include "PlayRig.h"
 
-#include "engine/files/FileManager.h"
-#include "engine/files/IFile.h"
-#include "engine/png/PngImage.h"
 #include "game/shell/menu/KickMenu.h"
 #include "game/shell/menu/MenuList.h"
 #include "game/shell/protocol/ClientHandler.h"
@@ -14,21 +11,6 @@
 namespace {
 
 using namespace PlayTest;
-namespace fs = std::filesystem;
-
-// Pixels 0xAARRGGBB, rows top first, of the one picture in the folder.
-std::vector<uint32_t> Screenshot(const std::string& dir)
-{
-    std::vector<uint32_t> pixels;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        FileManager files;
-        std::unique_ptr<IFile> file(files.Open(Util::FromOs(entry.path().string()).c_str(), 0, 1 | 2));
-        PngImage png(file.get());
-        if (file && png.Read(true) && png.GetWidth() == 1024 && png.GetHeight() == 768)
-            pixels.assign(png.GetPixels(), png.GetPixels() + 1024 * 768);
-    }
-    return pixels;
-}
 
 class Scene : public testing::Test {
 protected:
@@ -36,13 +18,13 @@ protected:
     {
         if (!HaveDisplay())
             GTEST_SKIP() << "no X display";
-        ASSERT_NO_FATAL_FAILURE(rig_.Open(VORNHAL_BUILD_DIR));
+        ASSERT_NO_FATAL_FAILURE(rig_.Open(VORNHAL_BUILD_DIR, true));
     }
 
     // One frame of the window, to take its events.
     void Pump()
     {
-        IRenderer* r = rig_.Renderer();
+        IRenderer* r = rig_.renderer;
         if (r->PrepareTextures()) {
             r->BeginScene();
             r->EndScene();
@@ -50,28 +32,23 @@ protected:
         r->Present();
     }
 
-    PlayRig rig_;
+    ScreenGame rig_;
 };
 
 TEST_F(Scene, TheLoadingScreenShowsItsPictureAndTheLastFiveLines)
 {
-    const fs::path shots = fs::path(VORNHAL_BUILD_DIR) / "screenshots" / "loading";
-    fs::remove_all(shots);
-    fs::create_directories(shots / "plain");
-    fs::create_directories(shots / "log");
-    rig_.game.ClearLoadingLog();
-    rig_.Renderer()->SaveScreenshot(Util::FromOs((shots / "plain").string()).c_str());
-    rig_.game.DrawLoadingScreen(false);
+    rig_.GetGame().ClearLoadingLog();
+    rig_.TakeScreenshot("loading", "plain");
+    rig_.GetGame().DrawLoadingScreen(false);
+    const std::vector<uint32_t> plain = rig_.Shot(rig_.TakenScreenshot()).pixels;
     for (int i = 1; i <= 6; ++i) {
         if (i == 6)
-            rig_.Renderer()->SaveScreenshot(Util::FromOs((shots / "log").string()).c_str());
-        rig_.game.ShowLoadingText(Util::Format(u"Line %d of the log", i).c_str(), true);
+            rig_.TakeScreenshot("loading", "log");
+        rig_.GetGame().ShowLoadingText(Util::Format(u"Line %d of the log", i).c_str(), true);
     }
-    EXPECT_EQ(std::u16string(rig_.game.GetLoadingLine(0)), u"Line 2 of the log");
-    EXPECT_EQ(std::u16string(rig_.game.GetLoadingLine(4)), u"Line 6 of the log");
-
-    const std::vector<uint32_t> plain = Screenshot((shots / "plain").string());
-    const std::vector<uint32_t> log = Screenshot((shots / "log").string());
+    EXPECT_EQ(std::u16string(rig_.GetGame().GetLoadingLine(0)), u"Line 2 of the log");
+    EXPECT_EQ(std::u16string(rig_.GetGame().GetLoadingLine(4)), u"Line 6 of the log");
+    const std::vector<uint32_t> log = rig_.Shot(rig_.TakenScreenshot()).pixels;
     ASSERT_EQ(plain.size(), 1024u * 768u);
     ASSERT_EQ(log.size(), plain.size());
     // The picture fills the screen; the text changes only the log's rows.
@@ -88,7 +65,7 @@ TEST_F(Scene, AGrenadeChargesAtAnyFrameRate)
 {
     MemoryConnection connection;
     MemoryClient client(&connection);
-    ClientHandler* handler = rig_.game.GetClientHandler();
+    ClientHandler* handler = rig_.GetGame().GetClientHandler();
     handler->SetClient(&client);
     rig_.State().SetActiveHandler(handler);
     SDL_Event e = {};
@@ -97,17 +74,17 @@ TEST_F(Scene, AGrenadeChargesAtAnyFrameRate)
     SDL_PushEvent(&e);
     Pump();
     // Held for 0.2 s of steps far faster than 600 a second.
-    rig_.engine->UpdateFrameTime1();
+    rig_.GetEngine().UpdateFrameTime1();
     const auto start = std::chrono::steady_clock::now();
     int steps = 0;
     while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(200)) {
-        EXPECT_FALSE(rig_.game.StepScene());
+        EXPECT_FALSE(rig_.GetGame().StepScene());
         ++steps;
     }
     e.type = SDL_MOUSEBUTTONUP;
     SDL_PushEvent(&e);
     Pump();
-    rig_.game.StepScene();
+    rig_.GetGame().StepScene();
     handler->SetClient(nullptr);
     rig_.State().SetActiveHandler(nullptr);
 
@@ -128,17 +105,17 @@ TEST_F(Scene, AGrenadeChargesAtAnyFrameRate)
 
 TEST_F(Scene, TheKickTableOutlivesTheHandlerItShowed)
 {
-    ClientHandler* handler = rig_.game.GetClientHandler();
+    ClientHandler* handler = rig_.GetGame().GetClientHandler();
     rig_.State().SetActiveHandler(handler);
     const char16_t* names[] = {u"Ville", u"Aino", u"Olli"};
     for (int i = 0; i < 3; ++i) {
         handler->AddPlayer(i + 1, names[i], nullptr);
         handler->UpdatePlayer(i + 1, -1000.0f, -1000.0f, 0, 0, nullptr);
     }
-    KickMenu* kick = rig_.game.GetKickMenu();
+    KickMenu* kick = rig_.GetGame().GetKickMenu();
     ASSERT_NE(kick, nullptr);
     auto frame = [&] {
-        IRenderer* r = rig_.Renderer();
+        IRenderer* r = rig_.renderer;
         ASSERT_TRUE(r->PrepareTextures());
         r->BeginScene();
         kick->Step();

@@ -41,17 +41,17 @@ private:
 struct View : IEditorView {
     explicit View(unsigned long w) : window(w) {}
     unsigned long GetWindowHandle() override { return window; }
-    void CaptureMouse() override { ++captures; }
-    void ReleaseMouse() override { ++releases; }
+    void CaptureMouse() override {}
+    void ReleaseMouse() override {}
     void ShowCursor(bool) override {}
     void SetCursorPosition(int x, int y) override { warps.push_back({x, y}); }
-    void SetCursorShape(int s) override { shape = s; }
+    void SetCursorShape(int) override {}
     void ShowCoordinates(int x, int y) override { coordinates.push_back({x, y}); }
     void ShowLightAreaMenu(int, int) override { ++areaMenus; }
     void ShowObjectMenu(int, int) override { ++objectMenus; }
 
     unsigned long window;
-    int captures = 0, releases = 0, shape = 0, areaMenus = 0, objectMenus = 0;
+    int areaMenus = 0, objectMenus = 0;
     std::vector<std::pair<int, int>> warps, coordinates;
 };
 

@@ -10,6 +10,7 @@
 #include "engine/web/StandIn.h"
 #include "platform/os/OsText.h"
 #include "platform/ui/Ui.h"
+#include "support/GameFolder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,11 +52,7 @@ inline void WritePackage(const std::string& path, int version, const std::map<st
     ASSERT_TRUE(files.SavePackage(Util::FromOs(path).c_str(), nullptr));
 }
 
-inline std::string Text(const std::string& path)
-{
-    std::vector<uint8_t> b = TestSupport::ReadAll(path);
-    return std::string(b.begin(), b.end());
-}
+using TestSupport::ReadText;
 
 class Rig : public ::testing::Test {
 protected:

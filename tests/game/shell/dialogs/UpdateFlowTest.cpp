@@ -31,7 +31,7 @@ std::vector<std::string> Lines(const std::string& text)
 
 int PackageVersion(const std::string& path)
 {
-    std::string b = Text(path);
+    std::string b = ReadText(path);
     return b.size() < 12 ? -1 : int(uint8_t(b[8]) | uint8_t(b[9]) << 8 | uint8_t(b[10]) << 16 | uint8_t(b[11]) << 24);
 }
 
@@ -101,21 +101,21 @@ TEST_F(UpdateFlow, TwoNewerVersionsAreMergedInListOrderAndTheNewestsUpdaterStart
     // The updater runs on its own; it says when it has.
     for (int i = 0; i < 1000 && !fs::exists(log_); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::vector<std::string> argv = Lines(Text(log_));
+    std::vector<std::string> argv = Lines(ReadText(log_));
     ASSERT_EQ(argv.size(), 3u);
     const fs::path program = argv[0];
     EXPECT_EQ(program.filename(), "vnupd.exe");
     EXPECT_EQ(program.parent_path().parent_path(), fs::path(tmp_.Path()));
     EXPECT_EQ(Mode(program.parent_path().string()), 0700);
     EXPECT_EQ(Mode(program.string()), 0700);
-    EXPECT_EQ(Text(program.string()), kRecordingUpdater);
+    EXPECT_EQ(ReadText(program.string()), kRecordingUpdater);
     EXPECT_EQ(argv[2], "1");
     const size_t bar = argv[1].find('|');
     ASSERT_NE(bar, std::string::npos);
     EXPECT_EQ(argv[1].substr(bar + 1), game_.Path());
     const std::string newest = argv[1].substr(0, bar);
     EXPECT_EQ(fs::path(newest).parent_path(), program.parent_path());
-    EXPECT_EQ(Text(newest), Text(Offered("patch7.data")));
+    EXPECT_EQ(ReadText(newest), ReadText(Offered("patch7.data")));
     // Both downloads stay for the updater.
     EXPECT_EQ(std::distance(fs::directory_iterator(program.parent_path()), fs::directory_iterator()), 3);
 }
