@@ -236,7 +236,7 @@ bool EditorUI::HandleEdgeScroll()
     return true;
 }
 
-bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
+bool EditorUI::ButtonEvent(IEditorView* view, float x, float y)
 {
     if (!started_ || !view)
         return false;
@@ -244,6 +244,13 @@ bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
     mouseX_ = int(x);
     mouseY_ = int(y);
     view->SetCursorShape(spacePan_ ? 1 : 0);
+    return true;
+}
+
+bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
+{
+    if (!ButtonEvent(view, x, y))
+        return false;
     leftDown_ = true;
     minimapIdle_ = 0;
     if (tool_ == PanTool || spacePan_) {
@@ -266,12 +273,8 @@ bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
 
 bool EditorUI::LeftButtonUp(IEditorView* view, float x, float y)
 {
-    if (!started_ || !view)
+    if (!ButtonEvent(view, x, y))
         return false;
-    SelectCamera(view);
-    mouseX_ = int(x);
-    mouseY_ = int(y);
-    view->SetCursorShape(spacePan_ ? 1 : 0);
     leftDown_ = false;
     lastPaintedX_ = lastPaintedY_ = -1;
     if (panDrag_) {
@@ -289,12 +292,8 @@ bool EditorUI::LeftButtonUp(IEditorView* view, float x, float y)
 
 bool EditorUI::RightButtonDown(IEditorView* view, float x, float y)
 {
-    if (!started_ || !view)
+    if (!ButtonEvent(view, x, y))
         return false;
-    SelectCamera(view);
-    mouseX_ = int(x);
-    mouseY_ = int(y);
-    view->SetCursorShape(spacePan_ ? 1 : 0);
     rightDown_ = true;
     minimapIdle_ = 0;
     if (spacePan_ || panDrag_)
@@ -304,12 +303,8 @@ bool EditorUI::RightButtonDown(IEditorView* view, float x, float y)
 
 bool EditorUI::RightButtonUp(IEditorView* view, float x, float y)
 {
-    if (!started_ || !view)
+    if (!ButtonEvent(view, x, y))
         return false;
-    SelectCamera(view);
-    mouseX_ = int(x);
-    mouseY_ = int(y);
-    view->SetCursorShape(spacePan_ ? 1 : 0);
     rightDown_ = false;
     if (tool_ == BlockBrush || tool_ == MoveTool)
         view->ReleaseMouse();

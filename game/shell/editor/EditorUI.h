@@ -157,6 +157,9 @@ private:
     // Tools (EditorTools.cpp and EditorMoveTool.cpp).
     void ChangeTool(int tool);
     bool ToolMove(IEditorView* view);
+    // What every button event does first; false when there is no session
+    // or view to take it.
+    bool ButtonEvent(IEditorView* view, float x, float y);
     bool ToolLeftDown(IEditorView* view);
     bool ToolLeftUp(IEditorView* view);
     bool ToolRightDown(IEditorView* view);
