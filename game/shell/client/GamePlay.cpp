@@ -105,6 +105,7 @@ private:
     void Leave(int runMode);
     void ReleaseClient();
     void EaseViewScale(float dt);
+    void DropPointerMoves();
     MultiplayerHandler* Handler();
 
     Game& game_;
@@ -254,6 +255,7 @@ void PlayRunner::ConfigureHosting()
 void PlayRunner::Frames()
 {
     renderer_->SetCursorVisible(false);
+    DropPointerMoves();
     play_.gameTime = 0.0f;
     engine_->UpdateFrameTime2();
     ScreenLog::Write("playing");
@@ -281,6 +283,12 @@ void PlayRunner::Frames()
             break;
         if (LevelLost(Handler()))
             return;
+        // The map view needs a picture of the level; one it lacks is drawn
+        // once, after the level's objects are in place.
+        if (state_->mapPictureMissing) {
+            state_->mapPictureMissing = false;
+            game_.RenderGameMap();
+        }
         game_.DrawScene();
         if (play_.scene.overlay != shown) {
             shown = play_.scene.overlay;
@@ -323,6 +331,7 @@ bool PlayRunner::AwaitLevelChange()
     if (!client_->AwaitLevel())
         return false;
     state_->SetInventory(nullptr);
+    DropPointerMoves();
     // The wait is no time of play.
     play_.gameTime = 0.0f;
     engine_->UpdateFrameTime2();
@@ -337,6 +346,17 @@ void PlayRunner::EaseViewScale(float dt)
         scale -= std::max((scale - 1.0f) * 0.3f * 6.0f, 0.1f) * dt;
     if (scale < 1.0f)
         scale = 1.0f;
+}
+
+void PlayRunner::DropPointerMoves()
+{
+    // The pointer's moves in the menus and over the loading screen were
+    // gathered but never aimed with: they would throw the aim off at once.
+    if (!input_)
+        return;
+    input_->Update();
+    input_->TakeMouseDeltaX();
+    input_->TakeMouseDeltaY();
 }
 
 void PlayRunner::Leave(int runMode)
