@@ -15,6 +15,7 @@
 #include "game/shell/menu/MenuEdit.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
+#include "game/world/map/World.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/state/GameSystem.h"
@@ -287,7 +288,12 @@ void PlayRunner::Frames()
         // once, after the level's objects are in place.
         if (state_->mapPictureMissing) {
             state_->mapPictureMissing = false;
-            game_.RenderGameMap();
+            // The small picture is drawn from the editor's tile meshes.
+            if (World* world = game_.GetWorld()) {
+                world->BuildMeshes(false);
+                game_.RenderGameMap();
+                world->BuildMeshes(true);
+            }
         }
         game_.DrawScene();
         if (play_.scene.overlay != shown) {
