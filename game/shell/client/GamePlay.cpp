@@ -25,6 +25,9 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
 #include <thread>
 
 namespace {
@@ -107,6 +110,7 @@ private:
     void ReleaseClient();
     void EaseViewScale(float dt);
     void DropPointerMoves();
+    void RunOperatorCommands();
     MultiplayerHandler* Handler();
 
     Game& game_;
@@ -117,6 +121,7 @@ private:
     PlayState& play_;
     ServerHandler* server_;
     ClientHandler* client_;
+    std::shared_ptr<std::vector<std::u16string>> commands_ = std::make_shared<std::vector<std::u16string>>();
 };
 
 MultiplayerHandler* PlayRunner::Handler()
@@ -240,9 +245,11 @@ void PlayRunner::ConfigureHosting()
     server_->SetOptions(&options);
     server_->SetHostsOwnPlayer(true);
     // Operators' "!" lines from chat run the console's commands; nothing
-    // they print has anywhere to go.
-    GameSystem* state = state_;
-    server_->SetCommandRunner([state](const char16_t* line) { ExecuteConsoleCommand(line, nullptr, state); });
+    // they print has anywhere to go. They wait for the end of the frame: the
+    // host's own line comes while the frame is drawn, and a command may
+    // change the level under it.
+    std::shared_ptr<std::vector<std::u16string>> queue = commands_;
+    server_->SetCommandRunner([queue](const char16_t* line) { queue->push_back(line ? line : u""); });
     // The host's own player is not counted.
     server_->SetMaxPlayers(options.GetServerMaxPlayers() - 1);
     if (options.GetServerLocked())
@@ -309,6 +316,7 @@ void PlayRunner::Frames()
         handler = Handler();
         handler->Update(dt);
         handler->ProcessNetwork();
+        RunOperatorCommands();
         if (LevelLost(handler))
             return;
         // A level start in the middle of play: its download and loading
@@ -352,6 +360,14 @@ void PlayRunner::EaseViewScale(float dt)
         scale -= std::max((scale - 1.0f) * 0.3f * 6.0f, 0.1f) * dt;
     if (scale < 1.0f)
         scale = 1.0f;
+}
+
+void PlayRunner::RunOperatorCommands()
+{
+    std::vector<std::u16string> lines;
+    lines.swap(*commands_);
+    for (const std::u16string& line : lines)
+        ExecuteConsoleCommand(line.c_str(), nullptr, state_);
 }
 
 void PlayRunner::DropPointerMoves()

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -36,6 +37,33 @@ inline void LayOutPlayerFolder(const std::string& folder)
     for (const char* f : {"game", "libEngine.so", "libGame.so", "libOptions.so"})
         fs::create_symlink(kBuild + "/" + f, folder + "/" + f);
     fs::copy_file(kBuild + "/game.data", folder + "/game.data");
+}
+
+// The game folder's map cycle of team deathmatch: these levels only.
+inline void SetMapCycle(const std::string& folder, const std::vector<std::string>& levels)
+{
+    std::string cycle;
+    for (const std::string& level : levels)
+        cycle += "<level>" + level + "</level>";
+    const std::string options = TestSupport::ReadText(folder + "/game.opt");
+    std::ofstream(folder + "/game.opt") << std::regex_replace(
+        options, std::regex("<mapcycle mode=\"0\">[^]*?</mapcycle>"), "<mapcycle mode=\"0\">" + cycle + "</mapcycle>");
+}
+
+// The game in its folder, logging in as "user:password" without a window
+// for it and declining updates: the main menu is what comes up.
+inline std::unique_ptr<TestSupport::ChildProcess> StartGame(const std::string& folder, const std::string& master,
+                                                           const std::string& login)
+{
+    setenv("VORNHAL_UI", "headless", 1);
+    setenv("VORNHAL_UI_LOGIN", login.c_str(), 1);
+    setenv("VORNHAL_UI_UPDATE", "no", 1);
+    setenv("VORNHAL_UPDATE_HOST", master.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    unsetenv("VORNHAL_OPTIONS");
+    unsetenv("VORNHAL_OPTIONS_SET");
+    TestSupport::SetGameOption(folder, "masterserver", master);
+    return std::make_unique<TestSupport::ChildProcess>(folder + "/game", std::vector<std::string>{}, folder);
 }
 
 // The stand-in master service as a program, with accounts (user, password,

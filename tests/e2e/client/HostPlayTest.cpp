@@ -3,12 +3,12 @@
 // limit, and the host, an operator by account, changes the map from chat.
 
 #include "ClientRig.h"
+#include "HeadlessGame.h"
 #include "../../engine/web/StandIn.h"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include <regex>
 
 namespace {
 
@@ -45,28 +45,24 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
     const std::string folder = dir.File("player");
     LayOutPlayerFolder(folder);
     fs::create_directories(folder + "/levels");
-    for (const char* name : {"tdm_first.lvl", "tdm_second.lvl"})
-        fs::copy_file(kBuild + "/levels/tdm_riotcity.lvl", folder + "/levels/" + name);
+    {
+        // The teams start in sight of each other: frags come soon.
+        TestGame::HeadlessGame maker(dir.File("scratch"));
+        ASSERT_TRUE(maker.Ok());
+        const std::vector<uint8_t> level = maker.StartsFacing("tdm_riotcity.lvl", 0.0f, 224.0f);
+        ASSERT_FALSE(level.empty());
+        for (const char* name : {"tdm_first.lvl", "tdm_second.lvl"})
+            TestSupport::WriteAll(folder + "/levels/" + name, level);
+    }
     const int port = TestSupport::FreeUdpPort();
-    std::string options = TestSupport::ReadText(kBuild + "/game.opt");
-    options = std::regex_replace(options, std::regex("<mapcycle mode=\"0\">[^]*?</mapcycle>"),
-                                 "<mapcycle mode=\"0\"><level>levels/tdm_first.lvl</level>"
-                                 "<level>levels/tdm_second.lvl</level></mapcycle>");
-    options += "<operators><name account=\"" + std::to_string(kVilleAccount) + "\">Ville</name></operators>\n";
-    std::ofstream(folder + "/game.opt") << options;
-    TestSupport::SetGameOption(folder, "masterserver", masterAddress);
+    std::ofstream(folder + "/game.opt") << TestSupport::ReadText(kBuild + "/game.opt") << "<operators><name account=\""
+                                        << kVilleAccount << "\">Ville</name></operators>\n";
+    SetMapCycle(folder, {"levels/tdm_first.lvl", "levels/tdm_second.lvl"});
     TestSupport::SetGameOption(folder, "serverport", std::to_string(port));
     TestSupport::SetGameOption(folder, "serverlevel", "levels/tdm_first.lvl");
-
     ScreenWatch watch(dir.File("screen.log"));
-    setenv("VORNHAL_UI", "headless", 1);
-    setenv("VORNHAL_UI_LOGIN", "ville:pw", 1);
-    setenv("VORNHAL_UI_UPDATE", "no", 1);
-    setenv("VORNHAL_UPDATE_HOST", masterAddress.c_str(), 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    unsetenv("VORNHAL_OPTIONS");
-    unsetenv("VORNHAL_OPTIONS_SET");
-    TestSupport::ChildProcess game(folder + "/game", {}, folder);
+    std::unique_ptr<TestSupport::ChildProcess> gameProcess = StartGame(folder, masterAddress, "ville:pw");
+    TestSupport::ChildProcess& game = *gameProcess;
     XDriver x;
     ASSERT_TRUE(x.Ok());
     const XWindow w = x.WaitForWindow("Vornhal", kWait);
@@ -77,21 +73,26 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
     XShot shot;
     ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) { return s.width >= 1024; }, kWait));
     ASSERT_TRUE(x.Capture(w, &shot));
-    x.Click(w, 300, 166);
+    const int hostTab[4] = {201, 148, 204, 37}, fragLimit[4] = {175, 325, 80, 17};
+    ASSERT_TRUE(Press(x, w, 300, 166, hostTab, true));
     ASSERT_TRUE(x.WaitForChange(w, shot, 14, 190, 500, 230, kWait)) << game.Output();
-    x.Click(w, 250, 333);
+    ASSERT_TRUE(Press(x, w, 250, 333, fragLimit, false));
     for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(x.Capture(w, &shot));
         x.Key(XK_BackSpace, true);
         x.WaitForChange(w, shot, 175, 325, 80, 17, 2000);
         x.Key(XK_BackSpace, false);
     }
+    ASSERT_TRUE(x.Capture(w, &shot));
     x.Type("2");
+    ASSERT_TRUE(x.WaitForChange(w, shot, 175, 325, 80, 17, kWait));
     Screenshot(x, w, "match", "host_form.png");
-    x.Click(w, 647, 724);
+    const int startButton[4] = {602, 710, 91, 28};
+    ASSERT_TRUE(Press(x, w, 647, 724, startButton, true));
     ASSERT_NE(watch.WaitFor("playing"), "") << watch.All() << game.Output();
     ASSERT_NE(watch.WaitFor("overlay: team select"), "") << watch.All();
-    ASSERT_TRUE(watch.Hold(x, XK_1, "overlay: none")) << watch.All();
+    // The host watches, in no team: the match is the two players'.
+    ASSERT_TRUE(watch.Hold(x, XK_0, "overlay: none")) << watch.All();
 
     // Two players join the game's server, fetch its level and fight.
     auto player = [&](const std::string& user, const std::string& nick, int team) {
@@ -99,7 +100,7 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
         return std::make_unique<TestSupport::ChildProcess>(
             kBuild + "/tests/headless_player",
             std::vector<std::string>{"--port", std::to_string(port), "--name", nick, "--team", std::to_string(team),
-                                     "--fight", "--login", user, "pw", masterAddress},
+                                     "--fight", "--trace", "--login", user, "pw", masterAddress},
             dir.File(user));
     };
     auto aho = player("aho", "Aho", 1);
@@ -121,7 +122,7 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
     EXPECT_TRUE(BothShow(*aho, *bob, "joined levels/tdm_first.lvl\n")) << aho->Output() << bob->Output();
 
     // Out to the menu and quit; the form's frag limit was kept.
-    ASSERT_TRUE(watch.Hold(x, XK_Escape, "overlay: exit question")) << watch.All();
+    ASSERT_TRUE(watch.Hold(x, XK_Escape, "overlay: exit question")) << watch.All() << game.Output();
     ASSERT_TRUE(watch.Hold(x, XK_y, "left")) << watch.All();
     const int quitButton[4] = {890, 21, 118, 36};
     ASSERT_TRUE(Press(x, w, 949, 39, quitButton, true));

@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <regex>
 
 namespace {
 
@@ -83,10 +82,7 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
         ASSERT_FALSE(level.empty());
         TestSupport::WriteAll(serverFolder + "/levels/tdm_lakeside.lvl", level);
     }
-    const std::string options = TestSupport::ReadText(serverFolder + "/game.opt");
-    std::ofstream(serverFolder + "/game.opt") << std::regex_replace(
-        options, std::regex("<mapcycle mode=\"0\">[^]*?</mapcycle>"),
-        "<mapcycle mode=\"0\"><level>levels/tdm_lakeside.lvl</level></mapcycle>");
+    SetMapCycle(serverFolder, {"levels/tdm_lakeside.lvl"});
     TestSupport::SetGameOption(serverFolder, "masterserver", master.Address());
     TestSupport::ChildProcess server(kBuild + "/server", {}, serverFolder);
     ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_lakeside.lvl.", kWait)) << server.Output();
@@ -99,17 +95,10 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     const std::string folder = dir.File("player");
     LayOutPlayerFolder(folder);
     fs::copy_file(kBuild + "/game.opt", folder + "/game.opt");
-    TestSupport::SetGameOption(folder, "masterserver", master.Address());
     TestSupport::SetGameOption(folder, "windowed", "true");
     ScreenWatch watch(dir.File("screen.log"));
-    setenv("VORNHAL_UI", "headless", 1);
-    setenv("VORNHAL_UI_LOGIN", "ville:sisu1939", 1);
-    setenv("VORNHAL_UI_UPDATE", "no", 1);
-    setenv("VORNHAL_UPDATE_HOST", master.Address().c_str(), 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    unsetenv("VORNHAL_OPTIONS");
-    unsetenv("VORNHAL_OPTIONS_SET");
-    TestSupport::ChildProcess game(folder + "/game", {}, folder);
+    std::unique_ptr<TestSupport::ChildProcess> gameProcess = StartGame(folder, master.Address(), "ville:sisu1939");
+    TestSupport::ChildProcess& game = *gameProcess;
     XDriver x;
     ASSERT_TRUE(x.Ok());
     const XWindow w = x.WaitForWindow("Vornhal", kWait);
@@ -127,6 +116,10 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
 
     // The level comes down with its progress on the loading screen.
     ASSERT_NE(watch.WaitFor("loading: Downloading levels/tdm_lakeside.lvl: "), "") << watch.All() << game.Output();
+    int width = 0, height = 0;
+    std::vector<uint32_t> picture;
+    ASSERT_TRUE(LoadPng(kBuild + "/gfx/loading.png", &width, &height, &picture) && width > 4);
+    EXPECT_TRUE(x.WaitForPixel(w, 4, 4, picture[size_t(width) * 4 + 4] & 0xFFFFFF, kWait));
     Screenshot(x, w, "match", "loading.png");
     ASSERT_NE(watch.WaitFor("playing"), "") << watch.All() << game.Output();
     EXPECT_TRUE(fs::exists(folder + "/levels/tdm_lakeside.lvl"));
