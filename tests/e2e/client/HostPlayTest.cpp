@@ -75,7 +75,8 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
     ASSERT_TRUE(x.Capture(w, &shot));
     const int hostTab[4] = {201, 148, 204, 37}, fragLimit[4] = {175, 325, 80, 17};
     ASSERT_TRUE(Press(x, w, 300, 166, hostTab, true));
-    ASSERT_TRUE(x.WaitForChange(w, shot, 14, 190, 500, 230, kWait)) << game.Output();
+    // The form is up once the frag limit's field stands where the list was.
+    ASSERT_TRUE(x.WaitForChange(w, shot, 175, 325, 80, 17, kWait)) << game.Output();
     ASSERT_TRUE(Press(x, w, 250, 333, fragLimit, false));
     for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(x.Capture(w, &shot));

@@ -143,16 +143,19 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     XShot shot;
     int cross[2] = {0, 0};
     bool onTarget = false;
-    for (int i = 0; i < 8 && !onTarget; ++i) {
+    std::string aims;
+    for (int i = 0; i < 12 && !onTarget; ++i) {
         ASSERT_TRUE(Positions(ivan, ivanAt, villeAt)) << ivan.Output();
         const int target[2] = {512 + ivanAt[0] - villeAt[0], 384 + ivanAt[1] - villeAt[1] - 27};
         ASSERT_TRUE(x.WaitUntil(w, [&](const XShot& s) { return FindCrosshair(s, &cross[0], &cross[1]); }, kWait));
         onTarget = std::abs(cross[0] - target[0]) <= 2 && std::abs(cross[1] - target[1]) <= 2;
+        aims += std::to_string(cross[0]) + "," + std::to_string(cross[1]) + " at " + std::to_string(target[0]) + "," +
+                std::to_string(target[1]) + "\n";
         pointer[0] += target[0] - cross[0];
         pointer[1] += target[1] - cross[1];
         x.MoveTo(w, pointer[0], pointer[1]);
     }
-    ASSERT_TRUE(onTarget) << ivan.Output();
+    ASSERT_TRUE(onTarget) << aims << ivan.Output();
     ASSERT_TRUE(x.Capture(w, &shot));
     Screenshot(x, w, "match", "play.png");
     // Health 100: a lit "1", then two lit cells alike ("0" is the strip's
