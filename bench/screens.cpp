@@ -1,5 +1,5 @@
-// Client frames under llvmpipe (run under Xvfb): the HUD alone over a
-// cleared screen, and a night frame of the largest default level with 32
+// Client frames under llvmpipe (run under Xvfb): the scene step and the
+// HUD over a cleared screen, and a night frame of the largest default level with 32
 // players and the HUD; the yardstick is the empty frame of the same run.
 #include "engine/core/Engine.h"
 #include "engine/render/IInput.h"
@@ -154,8 +154,8 @@ void BM_EmptyFrame(benchmark::State& state)
 }
 BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMicrosecond);
 
-// The HUD over a cleared screen, finished by the GPU: everything of a
-// client frame but the world.
+// The scene step and the HUD over a cleared screen, finished by the GPU:
+// everything of a client frame but the world.
 void BM_ClientFrameWithoutWorld(benchmark::State& state)
 {
     Match& m = TheMatch();
@@ -165,6 +165,10 @@ void BM_ClientFrameWithoutWorld(benchmark::State& state)
     }
     for (auto _ : state) {
         Tick(m);
+        if (m.game->StepScene()) {
+            state.SkipWithError("the scene step left play");
+            return;
+        }
         m.renderer->PrepareTextures();
         m.renderer->BeginScene();
         m.game->DrawHud();

@@ -208,8 +208,14 @@ IFile* FileManager::Open(const char16_t* path, int mode, int flags)
     std::u16string disk = (flags & kOpenFullPath) ? std::u16string(path) : UnderGameDir(path);
     if (mode == kOpenWrite && (flags & kOpenNumberedName))
         disk = NumberedName(disk);
-    if (mode == kOpenWrite && (flags & kOpenReplace))
+    if (mode == kOpenWrite && (flags & kOpenReplace)) {
+        // A file put into a folder of the game folder that is not there yet
+        // (a level fetched into a folder laid out from the package alone).
+        const size_t slash = disk.find_last_of(u"/\\");
+        if (!(flags & kOpenFullPath) && slash != std::u16string::npos && slash > 0)
+            Os::MakeFolder(disk.substr(0, slash).c_str());
         return ReplacementFile::Create(disk, path);
+    }
 
     int fd = mode == kOpenWrite ? Os::OpenForWrite(disk.c_str()) : Os::OpenForRead(disk.c_str());
     if (fd < 0)

@@ -100,6 +100,13 @@ bool RenameFile(const char16_t* from, const char16_t* to)
     return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
 }
 
+bool MakeFolder(const char16_t* path)
+{
+    const std::string native = NativePath(path);
+    struct stat st;
+    return ::mkdir(native.c_str(), 0777) == 0 || (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
 std::vector<std::u16string> ListFiles(const char16_t* folder)
 {
     std::vector<std::u16string> names;

@@ -26,6 +26,8 @@ bool Exists(const char16_t* path);       // a file or folder
 bool IsReadableFile(const char16_t* path);
 bool RemoveFile(const char16_t* path);
 bool RenameFile(const char16_t* from, const char16_t* to);
+// True when the folder is there afterwards (made now or before).
+bool MakeFolder(const char16_t* path);
 
 // Names of the plain files (not folders) in a folder, unsorted.
 std::vector<std::u16string> ListFiles(const char16_t* folder);

@@ -5,6 +5,7 @@
 #include "engine/files/IFileManager.h"
 #include "game/world/map/LevelFile.h"
 #include "game/world/resources/IResource.h"
+#include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/state/WorldServices.h"
@@ -115,6 +116,32 @@ std::vector<uint8_t> HeadlessGame::WithoutDoors(const std::string& shipped)
                 kept.push_back(o);
         }
         level.objects = kept;
+    });
+}
+
+std::vector<uint8_t> HeadlessGame::StartsFacing(const std::string& shipped, float dx, float dy)
+{
+    return RewriteShipped(shipped, [&](LevelContents& level) {
+        // A start point's team is its definition's "team_id", 1 the first.
+        auto team = [&](const LevelObject& o) {
+            IResource* definition = resources_->GetById(o.definitionId);
+            if (!definition || definition->GetClassId() != ResourceClass::StartPoint)
+                return 0;
+            const ParameterRecord* record = definition->FindItem(u"team_id");
+            const ParameterValue* value = record ? record->Value(0) : nullptr;
+            return value && value->type == ParameterValue::Integer ? value->integer : 1;
+        };
+        std::vector<LevelObject> first;
+        for (const LevelObject& o : level.objects)
+            if (team(o) == 1)
+                first.push_back(o);
+        size_t next = 0;
+        for (LevelObject& o : level.objects)
+            if (team(o) > 1 && !first.empty()) {
+                const LevelObject& base = first[next++ % first.size()];
+                o.x = base.x + dx;
+                o.y = base.y + dy;
+            }
     });
 }
 

@@ -15,6 +15,7 @@
 #include "game/shell/menu/MenuEdit.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
+#include "game/world/map/World.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/state/GameSystem.h"
@@ -24,6 +25,9 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
 #include <thread>
 
 namespace {
@@ -105,6 +109,8 @@ private:
     void Leave(int runMode);
     void ReleaseClient();
     void EaseViewScale(float dt);
+    void DropPointerMoves();
+    void RunOperatorCommands();
     MultiplayerHandler* Handler();
 
     Game& game_;
@@ -115,6 +121,7 @@ private:
     PlayState& play_;
     ServerHandler* server_;
     ClientHandler* client_;
+    std::shared_ptr<std::vector<std::u16string>> commands_ = std::make_shared<std::vector<std::u16string>>();
 };
 
 MultiplayerHandler* PlayRunner::Handler()
@@ -238,9 +245,11 @@ void PlayRunner::ConfigureHosting()
     server_->SetOptions(&options);
     server_->SetHostsOwnPlayer(true);
     // Operators' "!" lines from chat run the console's commands; nothing
-    // they print has anywhere to go.
-    GameSystem* state = state_;
-    server_->SetCommandRunner([state](const char16_t* line) { ExecuteConsoleCommand(line, nullptr, state); });
+    // they print has anywhere to go. They wait for the end of the frame: the
+    // host's own line comes while the frame is drawn, and a command may
+    // change the level under it.
+    std::shared_ptr<std::vector<std::u16string>> queue = commands_;
+    server_->SetCommandRunner([queue](const char16_t* line) { queue->push_back(line ? line : u""); });
     // The host's own player is not counted.
     server_->SetMaxPlayers(options.GetServerMaxPlayers() - 1);
     if (options.GetServerLocked())
@@ -254,6 +263,7 @@ void PlayRunner::ConfigureHosting()
 void PlayRunner::Frames()
 {
     renderer_->SetCursorVisible(false);
+    DropPointerMoves();
     play_.gameTime = 0.0f;
     engine_->UpdateFrameTime2();
     ScreenLog::Write("playing");
@@ -281,6 +291,17 @@ void PlayRunner::Frames()
             break;
         if (LevelLost(Handler()))
             return;
+        // The map view needs a picture of the level; one it lacks is drawn
+        // once, after the level's objects are in place.
+        if (state_->mapPictureMissing) {
+            state_->mapPictureMissing = false;
+            // The small picture is drawn from the editor's tile meshes.
+            if (World* world = game_.GetWorld()) {
+                world->BuildMeshes(false);
+                game_.RenderGameMap();
+                world->BuildMeshes(true);
+            }
+        }
         game_.DrawScene();
         if (play_.scene.overlay != shown) {
             shown = play_.scene.overlay;
@@ -295,6 +316,7 @@ void PlayRunner::Frames()
         handler = Handler();
         handler->Update(dt);
         handler->ProcessNetwork();
+        RunOperatorCommands();
         if (LevelLost(handler))
             return;
         // A level start in the middle of play: its download and loading
@@ -323,6 +345,7 @@ bool PlayRunner::AwaitLevelChange()
     if (!client_->AwaitLevel())
         return false;
     state_->SetInventory(nullptr);
+    DropPointerMoves();
     // The wait is no time of play.
     play_.gameTime = 0.0f;
     engine_->UpdateFrameTime2();
@@ -337,6 +360,25 @@ void PlayRunner::EaseViewScale(float dt)
         scale -= std::max((scale - 1.0f) * 0.3f * 6.0f, 0.1f) * dt;
     if (scale < 1.0f)
         scale = 1.0f;
+}
+
+void PlayRunner::RunOperatorCommands()
+{
+    std::vector<std::u16string> lines;
+    lines.swap(*commands_);
+    for (const std::u16string& line : lines)
+        ExecuteConsoleCommand(line.c_str(), nullptr, state_);
+}
+
+void PlayRunner::DropPointerMoves()
+{
+    // The pointer's moves in the menus and over the loading screen were
+    // gathered but never aimed with: they would throw the aim off at once.
+    if (!input_)
+        return;
+    input_->Update();
+    input_->TakeMouseDeltaX();
+    input_->TakeMouseDeltaY();
 }
 
 void PlayRunner::Leave(int runMode)

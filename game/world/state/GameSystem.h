@@ -118,6 +118,9 @@ public:
     void SetLevelTitle(const char16_t* name);
     int32_t GetLevelGameMode() const { return levelGameMode_; }
     void SetLevelGameMode(int32_t mode) { levelGameMode_ = mode; }
+    // Set when the level loaded carried no map picture of its own (the
+    // bundled levels leave it out): the client draws one from the world.
+    bool mapPictureMissing = false;
     CameraPos& Camera() { return camera_; }
     GamePacket& Packet() { return packet_; }
 

@@ -124,8 +124,8 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
         CopyName(levelName_, level.header.name);
     levelGameMode_ = level.header.gameMode;
 #ifndef VORNHAL_DEDICATED
-    if (!level.picture.empty() && services.renderer)
-        services.renderer->DecodeGameMapImage(level.picture.data(), int(level.picture.size()));
+    mapPictureMissing = !(!level.picture.empty() && services.renderer &&
+                          services.renderer->DecodeGameMapImage(level.picture.data(), int(level.picture.size())));
 #endif
     countdown = 0.0f;
     // The host's player, whose inventory may be the one in use, goes now.

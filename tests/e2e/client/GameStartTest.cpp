@@ -2,7 +2,7 @@
 // server and stand-in master service as programs, on a display of the
 // test's own, worked through the X server as a person would.
 
-#include "StandInState.h"
+#include "ClientRig.h"
 #include "engine/files/FileManager.h"
 #include "platform/os/OsText.h"
 #include "support/ChildProcess.h"
@@ -27,18 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kBuild = VORNHAL_BUILD_DIR;
-constexpr int kWait = 60000;
-
-// A game folder as a player has it: the program beside its libraries and
-// the package, no settings yet.
-void LayOutPlayerFolder(const std::string& folder)
-{
-    fs::create_directories(folder);
-    for (const char* f : {"game", "libEngine.so", "libGame.so", "libOptions.so"})
-        fs::create_symlink(kBuild + "/" + f, folder + "/" + f);
-    fs::copy_file(kBuild + "/game.data", folder + "/game.data");
-}
+using namespace ClientRig;
 
 // The data version in a package's header.
 int PackageVersion(const std::string& path)
@@ -96,12 +85,7 @@ bool WaitForPicture(XDriver& x, XWindow w, const std::string& picture)
            x.WaitForPixel(w, 4, 4, pixels[size_t(4) * size_t(width) + 4] & 0xFFFFFF, kWait);
 }
 
-void Screenshot(XDriver& x, XWindow w, const std::string& name)
-{
-    XShot shot;
-    TestSupport::MakeDirs(kBuild + "/screenshots/client");
-    EXPECT_TRUE(x.Capture(w, &shot) && SavePng(kBuild + "/screenshots/client/" + name, shot)) << name;
-}
+void Screenshot(XDriver& x, XWindow w, const std::string& name) { ClientRig::Screenshot(x, w, "client", name); }
 
 } // namespace
 
@@ -125,13 +109,9 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     }
     std::ofstream(offers + "/vornhal-2.txt") << "Boats on the lake\n";
 
-    TestSupport::ChildProcess master(kBuild + "/outside/masterserver/masterserver",
-                                  {"--state", dir.File("master.state"), "--files", offers, "--add-account", "ville",
-                                   "sisu1939", "Ville", "uid-ville"},
-                                  dir.Path());
-    ASSERT_TRUE(master.WaitFor("port ", kWait) && master.WaitFor("\n", kWait)) << master.Output();
-    const std::string masterAddress =
-        "127.0.0.1:" + std::to_string(std::atoi(master.Output().c_str() + master.Output().find("port ") + 5));
+    Master master(dir.Path(), {"ville", "sisu1939", "Ville", "uid-ville"}, offers);
+    const std::string masterAddress = master.Address();
+    ASSERT_FALSE(masterAddress.empty()) << master.Process().Output();
 
     // A real server, announced to the stand-in before the game asks for the list.
     const std::string serverFolder = dir.File("server");
@@ -139,14 +119,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     TestSupport::SetGameOption(serverFolder, "masterserver", masterAddress);
     TestSupport::ChildProcess server(kBuild + "/server", {}, serverFolder);
     ASSERT_TRUE(server.WaitFor("Playing level", kWait)) << server.Output();
-    bool announced = false;
-    for (int i = 0; i < kWait / 50 && !announced; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-        StandInState state(dir.File("master.state"));
-        state.Load();
-        for (const AnnouncedServer& s : state.Servers())
-            announced = announced || s.port == serverPort;
-    }
-    ASSERT_TRUE(announced) << server.Output();
+    ASSERT_TRUE(master.WaitAnnounced(serverPort)) << server.Output();
 
     // No "game.opt": the options dialog answers, the game saves its settings.
     setenv("VORNHAL_OPTIONS", "start", 1);

@@ -1,0 +1,133 @@
+// Hosting from the game: the host form filled in through the X server,
+// two headless players join the game's own server and play to the frag
+// limit, and the host, an operator by account, changes the map from chat.
+
+#include "ClientRig.h"
+#include "HeadlessGame.h"
+#include "../../engine/web/StandIn.h"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+
+namespace {
+
+using namespace ClientRig;
+namespace fs = std::filesystem;
+
+const int kVilleAccount = 71;
+
+// Both players' output read meanwhile, so that neither's pipe fills.
+bool BothShow(TestSupport::ChildProcess& a, TestSupport::ChildProcess& b, const std::string& text)
+{
+    bool seenA = false, seenB = false;
+    for (int waited = 0; waited < 2 * kWait && !(seenA && seenB); waited += 200) {
+        seenA = seenA || a.WaitFor(text, 100);
+        seenB = seenB || b.WaitFor(text, 100);
+    }
+    return seenA && seenB;
+}
+
+} // namespace
+
+TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
+{
+    StandIn master({}, [](StandInState& s) {
+        StandIn::AddAccount(s, "ville", "pw", "Ville", "uid-ville", kVilleAccount);
+        StandIn::AddAccount(s, "aho", "pw", "Aho", "uid-aho", 72);
+        StandIn::AddAccount(s, "bob", "pw", "Bob", "uid-bob", 73);
+    });
+    ASSERT_TRUE(master.Running());
+    const std::string masterAddress = "127.0.0.1:" + std::to_string(master.Port());
+
+    // Two levels of the player's own in the cycle; Ville an operator.
+    TestSupport::TempDir dir;
+    const std::string folder = dir.File("player");
+    LayOutPlayerFolder(folder);
+    fs::create_directories(folder + "/levels");
+    {
+        // The teams start in sight of each other: frags come soon.
+        TestGame::HeadlessGame maker(dir.File("scratch"));
+        ASSERT_TRUE(maker.Ok());
+        const std::vector<uint8_t> level = maker.StartsFacing("tdm_riotcity.lvl", 0.0f, 224.0f);
+        ASSERT_FALSE(level.empty());
+        for (const char* name : {"tdm_first.lvl", "tdm_second.lvl"})
+            TestSupport::WriteAll(folder + "/levels/" + name, level);
+    }
+    const int port = TestSupport::FreeUdpPort();
+    std::ofstream(folder + "/game.opt") << TestSupport::ReadText(kBuild + "/game.opt") << "<operators><name account=\""
+                                        << kVilleAccount << "\">Ville</name></operators>\n";
+    SetMapCycle(folder, {"levels/tdm_first.lvl", "levels/tdm_second.lvl"});
+    TestSupport::SetGameOption(folder, "serverport", std::to_string(port));
+    TestSupport::SetGameOption(folder, "serverlevel", "levels/tdm_first.lvl");
+    ScreenWatch watch(dir.File("screen.log"));
+    std::unique_ptr<TestSupport::ChildProcess> gameProcess = StartGame(folder, masterAddress, "ville:pw");
+    TestSupport::ChildProcess& game = *gameProcess;
+    XDriver x;
+    ASSERT_TRUE(x.Ok());
+    const XWindow w = x.WaitForWindow("Vornhal", kWait);
+    ASSERT_TRUE(w) << game.Output();
+    x.Focus(w);
+
+    // The host form: its tab, then the frag limit made 2.
+    XShot shot;
+    ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) { return s.width >= 1024; }, kWait));
+    ASSERT_TRUE(x.Capture(w, &shot));
+    const int hostTab[4] = {201, 148, 204, 37}, fragLimit[4] = {175, 325, 80, 17};
+    ASSERT_TRUE(Press(x, w, 300, 166, hostTab, true));
+    // The form is up once the frag limit's field stands where the list was.
+    ASSERT_TRUE(x.WaitForChange(w, shot, 175, 325, 80, 17, kWait)) << game.Output();
+    ASSERT_TRUE(Press(x, w, 250, 333, fragLimit, false));
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(x.Capture(w, &shot));
+        x.Key(XK_BackSpace, true);
+        x.WaitForChange(w, shot, 175, 325, 80, 17, 2000);
+        x.Key(XK_BackSpace, false);
+    }
+    ASSERT_TRUE(x.Capture(w, &shot));
+    x.Type("2");
+    ASSERT_TRUE(x.WaitForChange(w, shot, 175, 325, 80, 17, kWait));
+    Screenshot(x, w, "match", "host_form.png");
+    const int startButton[4] = {602, 710, 91, 28};
+    ASSERT_TRUE(Press(x, w, 647, 724, startButton, true));
+    ASSERT_NE(watch.WaitFor("playing"), "") << watch.All() << game.Output();
+    ASSERT_NE(watch.WaitFor("overlay: team select"), "") << watch.All();
+    // The host watches, in no team: the match is the two players'.
+    ASSERT_TRUE(watch.Hold(x, XK_0, "overlay: none")) << watch.All();
+
+    // Two players join the game's server, fetch its level and fight.
+    auto player = [&](const std::string& user, const std::string& nick, int team) {
+        fs::create_directories(dir.File(user));
+        return std::make_unique<TestSupport::ChildProcess>(
+            kBuild + "/tests/headless_player",
+            std::vector<std::string>{"--port", std::to_string(port), "--name", nick, "--team", std::to_string(team),
+                                     "--fight", "--trace", "--login", user, "pw", masterAddress},
+            dir.File(user));
+    };
+    auto aho = player("aho", "Aho", 1);
+    auto bob = player("bob", "Bob", 2);
+    ASSERT_TRUE(BothShow(*aho, *bob, "joined levels/tdm_first.lvl\n")) << aho->Output() << bob->Output();
+
+    // Two frags end the level; the cycle's next follows.
+    ASSERT_TRUE(BothShow(*aho, *bob, "joined levels/tdm_second.lvl\n")) << aho->Output() << bob->Output();
+    const bool twoFrags = aho->Output().find("frags 2\n") != std::string::npos ||
+                          bob->Output().find("frags 2\n") != std::string::npos;
+    EXPECT_TRUE(twoFrags) << aho->Output() << bob->Output();
+    EXPECT_EQ(aho->Output().find("frags 3\n"), std::string::npos) << aho->Output();
+    EXPECT_EQ(bob->Output().find("frags 3\n"), std::string::npos) << bob->Output();
+
+    // The operator's "!changemap": the cycle goes round to the first.
+    ASSERT_TRUE(watch.Hold(x, XK_t, "overlay: chat")) << watch.All();
+    x.Chord("Shift_L", "1");
+    x.Type("changemap\n");
+    EXPECT_TRUE(BothShow(*aho, *bob, "joined levels/tdm_first.lvl\n")) << aho->Output() << bob->Output();
+
+    // Out to the menu and quit; the form's frag limit was kept.
+    ASSERT_TRUE(watch.Hold(x, XK_Escape, "overlay: exit question")) << watch.All() << game.Output();
+    ASSERT_TRUE(watch.Hold(x, XK_y, "left")) << watch.All();
+    const int quitButton[4] = {890, 21, 118, 36};
+    ASSERT_TRUE(Press(x, w, 949, 39, quitButton, true));
+    EXPECT_EQ(game.WaitExit(kWait), 0) << game.Output();
+    EXPECT_NE(TestSupport::ReadText(folder + "/game.opt").find("<serverfraglimit>2</serverfraglimit>"),
+              std::string::npos);
+}
