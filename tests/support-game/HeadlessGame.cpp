@@ -131,16 +131,17 @@ std::vector<uint8_t> HeadlessGame::StartsFacing(const std::string& shipped, floa
             const ParameterValue* value = record ? record->Value(0) : nullptr;
             return value && value->type == ParameterValue::Integer ? value->integer : 1;
         };
-        std::vector<LevelObject> first;
+        const LevelObject* first = nullptr;
         for (const LevelObject& o : level.objects)
-            if (team(o) == 1)
-                first.push_back(o);
-        size_t next = 0;
+            if (!first && team(o) == 1)
+                first = &o;
+        if (!first)
+            return;
+        const float x = first->x, y = first->y;
         for (LevelObject& o : level.objects)
-            if (team(o) > 1 && !first.empty()) {
-                const LevelObject& base = first[next++ % first.size()];
-                o.x = base.x + dx;
-                o.y = base.y + dy;
+            if (team(o) > 0) {
+                o.x = team(o) == 1 ? x : x + dx;
+                o.y = team(o) == 1 ? y : y + dy;
             }
     });
 }

@@ -41,9 +41,9 @@ public:
     // A shipped level with its doors taken out: scripted players walk the
     // open ways between the bases.
     std::vector<uint8_t> WithoutDoors(const std::string& shipped);
-    // A shipped level whose second team starts in the first team's base:
-    // each of its start points on one of the first team's, moved by
-    // (dx, dy), so that the teams meet at once.
+    // A shipped level whose teams start at one place each, the second
+    // team's the first team's first start point moved by (dx, dy), so that
+    // the players meet at once and know where.
     std::vector<uint8_t> StartsFacing(const std::string& shipped, float dx, float dy);
 
 private:

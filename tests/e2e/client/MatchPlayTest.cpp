@@ -112,10 +112,13 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
     ASSERT_TRUE(Press(x, w, 120, 224, addressField, false));
     ASSERT_TRUE(Press(x, w, 635, 724, joinButton, true));
-    int pointer[2] = {635, 724};
 
     // The level comes down with its progress on the loading screen.
     ASSERT_NE(watch.WaitFor("loading: Downloading levels/tdm_lakeside.lvl: "), "") << watch.All() << game.Output();
+    // The pointer to the middle while the level loads (play starts with
+    // the moves made before it dropped), so that aiming has room all round.
+    int pointer[2] = {512, 384};
+    x.MoveTo(w, pointer[0], pointer[1]);
     int width = 0, height = 0;
     std::vector<uint32_t> picture;
     ASSERT_TRUE(LoadPng(kBuild + "/gfx/loading.png", &width, &height, &picture) && width > 4);
