@@ -131,6 +131,17 @@ Match& TheMatch()
     return match;
 }
 
+// The shared match, or nothing when it could not be set up (the
+// benchmark is then skipped with the reason).
+Match* Ready(benchmark::State& state)
+{
+    Match& m = TheMatch();
+    if (m.error.empty())
+        return &m;
+    state.SkipWithError(m.error.c_str());
+    return nullptr;
+}
+
 void Tick(Match& m)
 {
     m.engine->UpdateFrameTime1();
@@ -139,11 +150,10 @@ void Tick(Match& m)
 
 void BM_EmptyFrame(benchmark::State& state)
 {
-    Match& m = TheMatch();
-    if (!m.error.empty()) {
-        state.SkipWithError(m.error.c_str());
+    Match* ready = Ready(state);
+    if (!ready)
         return;
-    }
+    Match& m = *ready;
     for (auto _ : state) {
         Tick(m);
         m.renderer->PrepareTextures();
@@ -158,11 +168,10 @@ BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMicrosecond);
 // everything of a client frame but the world.
 void BM_ClientFrameWithoutWorld(benchmark::State& state)
 {
-    Match& m = TheMatch();
-    if (!m.error.empty()) {
-        state.SkipWithError(m.error.c_str());
+    Match* ready = Ready(state);
+    if (!ready)
         return;
-    }
+    Match& m = *ready;
     for (auto _ : state) {
         Tick(m);
         if (m.game->StepScene()) {
@@ -180,11 +189,10 @@ BENCHMARK(BM_ClientFrameWithoutWorld)->Unit(benchmark::kMicrosecond);
 
 void BM_NightFrame32Players(benchmark::State& state)
 {
-    Match& m = TheMatch();
-    if (!m.error.empty()) {
-        state.SkipWithError(m.error.c_str());
+    Match* ready = Ready(state);
+    if (!ready)
         return;
-    }
+    Match& m = *ready;
     for (auto _ : state) {
         Tick(m);
         m.game->DrawScene();
