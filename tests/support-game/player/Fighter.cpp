@@ -237,6 +237,16 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
     const std::vector<int> way = walker_.Route(enemy, at);
     if (way.empty())
         return;
+    if (waitingSince_ < 0.0f)
+        waitingSince_ = clock_;
+    if (clock_ - waitingSince_ > 20.0f) {
+        // A chaser stuck on the way never comes: meet it half-way, and
+        // plan again from there.
+        fleeX_ = (own->GetX() + target->GetX()) / 2.0f, fleeY_ = (own->GetY() + target->GetY()) / 2.0f;
+        Walker::NearestOpen(&fleeX_, &fleeY_);
+        fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
+        return;
+    }
     if (way.size() <= kMineLead) {
         // Too near to arm in time: away along the axis the enemy is
         // farther on, so that it follows down a street.
@@ -251,13 +261,13 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
         fleeX_ = std::clamp(fleeX_, kTile, float(world->GetWidth() - 1) * kTile);
         fleeY_ = std::clamp(fleeY_, kTile, float(world->GetHeight() - 1) * kTile);
         Walker::NearestOpen(&fleeX_, &fleeY_);
-        fleeing_ = true, fledAt_ = clock_;
+        fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
         return;
     }
     int back = -1;
     if (heldFor_ >= 0.5f && MinePlanHolds(at, enemy, &back)) {
         o->throwPower = 1;
-        laid_ = true, laidAt_ = clock_;
+        laid_ = true, laidAt_ = clock_, waitingSince_ = -1.0f;
         Walker::TileCentre(back, &backX_, &backY_);
     }
 }

@@ -86,6 +86,9 @@ private:
     float laidAt_ = 0.0f, backX_ = 0.0f, backY_ = 0.0f;
     bool fleeing_ = false;
     float fleeX_ = 0.0f, fleeY_ = 0.0f, fledAt_ = 0.0f;
+    // Since when the fighter has waited for a way to lay its mine; -1 while
+    // it is not waiting.
+    float waitingSince_ = -1.0f;
     // Capture the flag: the own flag touched since the last spawn.
     bool homeTouched_ = false;
     bool wasAlive_ = false;
