@@ -72,6 +72,10 @@ void InputState::MouseMotion(int x, int y, int dx, int dy)
 
 void InputState::ButtonDown(int button)
 {
+    if (button >= 1 && button <= 3) {
+        pressedInBatch_ |= 1u << button;
+        releaseDeferred_ &= ~(1u << button);
+    }
     switch (button) {
     case 1: left_ = 1; break;
     case 2: middle_ = 1; break;
@@ -84,12 +88,25 @@ void InputState::ButtonDown(int button)
 
 void InputState::ButtonUp(int button)
 {
+    if (button >= 1 && button <= 3 && (pressedInBatch_ & (1u << button))) {
+        releaseDeferred_ |= 1u << button;
+        return;
+    }
     switch (button) {
     case 1: left_ = 0; break;
     case 2: middle_ = 0; break;
     case 3: right_ = 0; break;
     default: break;
     }
+}
+
+void InputState::BeginEvents()
+{
+    const unsigned deferred = releaseDeferred_;
+    pressedInBatch_ = releaseDeferred_ = 0;
+    for (int button = 1; button <= 3; ++button)
+        if (deferred & (1u << button))
+            ButtonUp(button);
 }
 
 bool InputState::IsActionDown(int action) const

@@ -22,6 +22,10 @@ public:
     void MouseMotion(int x, int y, int dx, int dy);
     void ButtonDown(int button);
     void ButtonUp(int button);
+    // Called before each batch of events: a button pressed and released
+    // within one batch reads as down until the next, so that a frame that
+    // polls the buttons still sees the click.
+    void BeginEvents();
 
     bool IsActionDown(int action) const;
     float TakeMouseDeltaX();
@@ -46,6 +50,8 @@ private:
     int keys_[kKeyCount] = {};
     int actions_[kActionCount] = {};
     int left_ = 0, right_ = 0, middle_ = 0;
+    // Buttons (bit = SDL number) pressed in this batch, and released in it.
+    unsigned pressedInBatch_ = 0, releaseDeferred_ = 0;
     float deltaX_ = 0.0f, deltaY_ = 0.0f, wheel_ = 0.0f;
     int mouseX_ = 0, mouseY_ = 0;
     char16_t typed_[kMaxTypedChars] = {};

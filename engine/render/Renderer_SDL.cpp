@@ -487,6 +487,7 @@ bool Renderer_SDL::Present()
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return false;
     SDL_Event event;
+    input_.BeginEvents();
     for (int i = 0; i < 101 && SDL_PollEvent(&event); ++i)
         if (HandleEvent(event))
             return true;

@@ -152,6 +152,8 @@ TEST(InputState, MouseButtonsWheelAndMotion)
     EXPECT_FALSE(in.IsMouseButtonDown(3));
     EXPECT_FALSE(in.IsKeyDown(1003));
     EXPECT_FALSE(in.IsKeyDown(-5));
+    // A release in a later batch of events than the press is at once.
+    in.BeginEvents();
     in.ButtonUp(1);
     EXPECT_FALSE(in.IsMouseButtonDown(0));
     in.ButtonDown(4);
@@ -236,6 +238,18 @@ TEST(RendererEvents, QueuedEventsReachInputAndText)
     EXPECT_FALSE(r.Present());
     EXPECT_TRUE(input->IsActionDown(1));
     EXPECT_TRUE(r.TakeEnterPressed());
+
+    // A click pressed and released within one frame is down for that frame.
+    SDL_Event click = {};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    click.button.button = SDL_BUTTON_LEFT;
+    ASSERT_EQ(SDL_PushEvent(&click), 0);
+    click.type = SDL_MOUSEBUTTONUP;
+    ASSERT_EQ(SDL_PushEvent(&click), 0);
+    EXPECT_FALSE(r.Present());
+    EXPECT_TRUE(input->IsMouseButtonDown(0));
+    EXPECT_FALSE(r.Present());
+    EXPECT_FALSE(input->IsMouseButtonDown(0));
     r.Shutdown();
 }
 
