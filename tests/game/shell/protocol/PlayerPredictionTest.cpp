@@ -119,6 +119,10 @@ TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
         ends.push_back({own->GetX(), own->GetY()});
     }
     EXPECT_GT(relay.GetCounts(true).dropped, 0) << "nothing was lost on the way to the server";
+    // Standing on while the relay threads, late on a busy machine, bring
+    // the last reports.
+    for (int i = 0; i < 3000 && std::hypot(own->GetX() - player->GetX(), own->GetY() - player->GetY()) > 0.5f; ++i)
+        frame();
 
     EXPECT_NEAR(own->GetX(), player->GetX(), 0.5f);
     EXPECT_NEAR(own->GetY(), player->GetY(), 0.5f);
