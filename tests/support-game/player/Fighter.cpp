@@ -5,6 +5,10 @@
 #include "game/world/objects/MissionItem.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/objects/StartPoint.h"
+#include "game/world/phys/HitObjects.h"
+#include "game/world/phys/IntersectionPacket.h"
+#include "game/world/phys/Object.h"
+#include "game/world/phys/PhysicsEngine.h"
 #include "game/world/resources/BlockResource.h"
 #include "game/world/resources/Inventory.h"
 #include "game/world/resources/WeaponTable.h"
@@ -20,6 +24,9 @@ constexpr float kTile = float(BlockResource::kTileSize);
 // Close enough to shoot at, and where a chase stops to do so.
 constexpr float kFiringRange = 400.0f;
 constexpr float kStandOff = 120.0f;
+constexpr float kPointBlank = 48.0f;
+// A grenade goes off 3 s after the throw.
+constexpr float kFuse = 3.5f;
 
 float Distance(float ax, float ay, float bx, float by)
 {
@@ -44,6 +51,21 @@ template <class F> void ForEachMissionItem(F f)
                 if (MissionItem* item = dynamic_cast<MissionItem*>(object))
                     f(item);
         });
+}
+
+// Nothing but the target stops a shot from the own body at it: shots into a
+// wall waste the clip, and a grenade thrown at one comes back.
+bool InLineOfFire(Player* own, Player* target)
+{
+    PhysEng::PhysicsEngine* physics = Services().physics;
+    if (!physics)
+        return false;
+    HitObjects passed;
+    passed.Add(own, 0.0f);
+    PhysEng::IntersectionPacket* packet = physics->NewPacket();
+    if (!physics->IntersectSegment(&passed, own->GetX(), own->GetY(), target->GetX(), target->GetY(), packet, own))
+        return true;
+    return packet->hitBody && packet->hitBody->GetOwner() == target;
 }
 
 } // namespace
@@ -119,16 +141,31 @@ void Fighter::Engage(TestGame::HeadlessClient& client, Player* own, Player* targ
 {
     const float d = Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY());
     o->aimX = target->GetX(), o->aimY = target->GetY();
-    if (d > kStandOff)
+    // Round the wall between, when near but out of sight; a shot from
+    // within the target's body misses it.
+    const bool seen = InLineOfFire(own, target);
+    if (d < kPointBlank)
+        StepBack(own, target->GetX(), target->GetY(), dt, o);
+    else if (d > kStandOff || !seen)
         GoTo(own, target->GetX(), target->GetY(), dt, false, false, o);
     int weapon = -1, clip = 0;
     ChooseWeapon(client, &weapon, &clip);
     o->weapon = weapon;
     ++trigger_;
-    if (fire && weapon >= 0 && clip > 0 && d < kFiringRange && trigger_ % 4 != 0)
+    if (fire && weapon >= 0 && clip > 0 && d < kFiringRange && trigger_ % 4 != 0 && seen)
         o->flags |= PlayerInputFlags::Shoot;
     if (weapon >= 0 && clip == 0 && trigger_ % 30 == 0)
         o->flags |= PlayerInputFlags::Reload;
+}
+
+void Fighter::StepBack(Player* own, float fromX, float fromY, float dt, Orders* o)
+{
+    const float dx = own->GetX() - fromX, dy = own->GetY() - fromY;
+    const float d = std::max(std::hypot(dx, dy), 1.0f);
+    float bx = own->GetX() + dx / d * 160.0f, by = own->GetY() + dy / d * 160.0f;
+    Walker::NearestOpen(&bx, &by);
+    GoTo(own, bx, by, dt, false, true, o);
+    o->aimX = fromX, o->aimY = fromY;
 }
 
 void Fighter::Chase(Player* own, float dt, Orders* o)
@@ -152,6 +189,13 @@ void Fighter::Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt
     }
     frags_ = frags;
     Player* target = Nearest(own);
+    if (clock_ - lastThrow_ < kFuse) {
+        // Still until the own grenade goes off: a chaser stays by it, and
+        // no way taken meanwhile leads over it.
+        if (target)
+            o->aimX = target->GetX(), o->aimY = target->GetY();
+        return;
+    }
     const bool close =
         target && Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY()) < kFiringRange;
     const int grenade = Explosive(client, 1, false), mine = Explosive(client, 2, false);
@@ -172,10 +216,7 @@ void Fighter::Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt
         const float dx = own->GetX() - target->GetX(), dy = own->GetY() - target->GetY();
         const float d = std::hypot(dx, dy);
         if (d < 90.0f) {
-            float bx = own->GetX() + dx / std::max(d, 1.0f) * 160.0f, by = own->GetY() + dy / std::max(d, 1.0f) * 160.0f;
-            Walker::NearestOpen(&bx, &by);
-            GoTo(own, bx, by, dt, false, true, o);
-            o->aimX = target->GetX(), o->aimY = target->GetY();
+            StepBack(own, target->GetX(), target->GetY(), dt, o);
             return;
         }
         Engage(client, own, target, dt, target->GetHealth() > 60.0f, o);
@@ -186,7 +227,9 @@ void Fighter::Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt
         LureOnto(own, target, mine, dt, o);
         return;
     }
-    Engage(client, own, target, dt, true, o);
+    // Without the explosive of its stage, bullets only wound: a frag by
+    // them would pass the stage by.
+    Engage(client, own, target, dt, stage_ == 0 || stage_ == 3 || (stage_ == 1 && target->GetHealth() > 60.0f), o);
 }
 
 void Fighter::ThrowGrenade(TestGame::HeadlessClient& client, Player* own, Player* target, int grenade, Orders* o)
@@ -197,7 +240,7 @@ void Fighter::ThrowGrenade(TestGame::HeadlessClient& client, Player* own, Player
     float vx = 0.0f, vy = 0.0f;
     target->GetVelocity(&vx, &vy);
     const float d = Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY());
-    if (d < 70.0f || d > 260.0f || vx * vx + vy * vy > 20.0f * 20.0f)
+    if (d < 70.0f || d > 260.0f || vx * vx + vy * vy > 20.0f * 20.0f || !InLineOfFire(own, target))
         return;
     // It leaves 20 units ahead at 500 x power / 255 twice over and rolls
     // to a stop against a drag of 2000 / 15.
@@ -235,8 +278,6 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
         return;
     lastPlan_ = clock_;
     const std::vector<int> way = walker_.Route(enemy, at);
-    if (way.empty())
-        return;
     if (waitingSince_ < 0.0f)
         waitingSince_ = clock_;
     if (clock_ - waitingSince_ > 20.0f) {
@@ -247,6 +288,8 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
         fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
         return;
     }
+    if (way.empty())
+        return;
     if (way.size() <= kMineLead) {
         // Too near to arm in time: away along the axis the enemy is
         // farther on, so that it follows down a street.

@@ -50,6 +50,8 @@ private:
 
     // Walks to within 120 of the target, aims at it and fires when told to.
     void Engage(TestGame::HeadlessClient& client, Player* own, Player* target, float dt, bool fire, Orders* o);
+    // Away from a point, facing it.
+    void StepBack(Player* own, float fromX, float fromY, float dt, Orders* o);
     void Patrol(Player* own, float dt, Orders* o);
     void GoTo(Player* own, float x, float y, float dt, bool exact, bool sprint, Orders* o);
     // Goes for a weapon of that type lying about; false when there is none.
