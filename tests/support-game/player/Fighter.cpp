@@ -290,6 +290,16 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
     }
     if (way.empty())
         return;
+    if (way.size() <= kMineLead && patrolSet_) {
+        // Too near to arm in time: off toward whichever start lies farther
+        // from the enemy, down the streets between them; a street picked
+        // by its direction alone may end in a wall.
+        const bool home = Distance(target->GetX(), target->GetY(), homeX_, homeY_) >
+                          Distance(target->GetX(), target->GetY(), awayX_, awayY_);
+        fleeX_ = home ? homeX_ : awayX_, fleeY_ = home ? homeY_ : awayY_;
+        fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
+        return;
+    }
     if (way.size() <= kMineLead) {
         // Too near to arm in time: away along the axis the enemy is
         // farther on, so that it follows down a street.
