@@ -201,9 +201,9 @@ void Fighter::Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt
     const int grenade = Explosive(client, 1, false), mine = Explosive(client, 2, false);
     // Armed before the fight: a mine for the third kill, and grenades for
     // the second when they are gone.
-    if (stage_ <= 2 && mine < 0 && (!close || stage_ == 2) && Fetch(own, 2, dt, o))
+    if (stage_ <= 2 && mine < 0 && (!close || stage_ == 2) && Fetch(own, 2, stage_ == 2, dt, o))
         return;
-    if (stage_ == 1 && grenade < 0 && Fetch(own, 1, dt, o))
+    if (stage_ == 1 && grenade < 0 && Fetch(own, 1, true, dt, o))
         return;
     if (!target) {
         Patrol(own, dt, o);
@@ -353,27 +353,33 @@ bool Fighter::MinePlanHolds(int at, int enemy, int* back)
     return true;
 }
 
-bool Fighter::Fetch(Player* own, int weaponType, float dt, Orders* o)
+bool Fighter::Fetch(Player* own, int weaponType, bool anywhere, float dt, Orders* o)
 {
     ObjectManager* objects = Services().objects;
     WeaponTable* table = Services().weapons;
     if (!objects || !table)
         return false;
-    float bestX = 0.0f, bestY = 0.0f, best = 40.0f * kTile;
+    // The nearest one lying about; sent anywhere, and all of them taken,
+    // the spot of the nearest, to wait there until it is back.
+    const float reach = anywhere ? 1e9f : 40.0f * kTile;
+    float bestX[2] = {}, bestY[2] = {}, best[2] = {reach, reach};
     objects->ForEachObject([&](Object* object) {
         Weapon* lying = object->GetKind() == ObjectKind::Weapon ? dynamic_cast<Weapon*>(object) : nullptr;
         const WeaponDef* def = lying ? table->FindWeapon(lying->GetDefinitionId()) : nullptr;
-        if (!def || def->type != weaponType || lying->IsTaken() || lying->IsStale())
+        // A far one is not kept up to date, but it is still there.
+        if (!def || def->type != weaponType || (lying->IsStale() && !anywhere))
             return;
+        const int k = lying->IsTaken() ? 1 : 0;
         float x, y;
         ReachPoint(lying, &x, &y);
         const float d = Distance(own->GetX(), own->GetY(), x, y);
-        if (d < best)
-            best = d, bestX = x, bestY = y;
+        if (d < best[k])
+            best[k] = d, bestX[k] = x, bestY[k] = y;
     });
-    if (best >= 40.0f * kTile)
+    const int k = best[0] < reach ? 0 : 1;
+    if (best[k] >= reach || (k == 1 && !anywhere))
         return false;
-    GoTo(own, bestX, bestY, dt, true, true, o);
+    GoTo(own, bestX[k], bestY[k], dt, true, true, o);
     return true;
 }
 

@@ -54,8 +54,10 @@ private:
     void StepBack(Player* own, float fromX, float fromY, float dt, Orders* o);
     void Patrol(Player* own, float dt, Orders* o);
     void GoTo(Player* own, float x, float y, float dt, bool exact, bool sprint, Orders* o);
-    // Goes for a weapon of that type lying about; false when there is none.
-    bool Fetch(Player* own, int weaponType, float dt, Orders* o);
+    // Goes for a weapon of that type lying about, within 40 tiles or, told
+    // to go anywhere, wherever one lies or will be back; false when there is
+    // none.
+    bool Fetch(Player* own, int weaponType, bool anywhere, float dt, Orders* o);
     void ThrowGrenade(TestGame::HeadlessClient& client, Player* own, Player* target, int grenade, Orders* o);
     // Lays the mine where the target's way to the fighter runs straight
     // through, then steps back along that way and waits.
