@@ -25,8 +25,10 @@ constexpr float kTile = float(BlockResource::kTileSize);
 constexpr float kFiringRange = 400.0f;
 constexpr float kStandOff = 120.0f;
 constexpr float kPointBlank = 48.0f;
-// A grenade goes off 3 s after the throw.
+// A grenade goes off 3 s after the throw; a mine can go off 2 s after it
+// was laid.
 constexpr float kFuse = 3.5f;
+constexpr float kMineDelay = 2.2f;
 
 float Distance(float ax, float ay, float bx, float by)
 {
@@ -255,7 +257,13 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
     o->explosive = mine;
     o->aimX = target->GetX(), o->aimY = target->GetY();
     if (laid_) {
-        GoTo(own, backX_, backY_, dt, true, true, o);
+        // A tile back until the mine can go off (two seconds after it was
+        // laid), the chaser waiting short of it; then on back, the chaser
+        // following over it.
+        if (clock_ - laidAt_ < kMineDelay)
+            GoTo(own, nearX_, nearY_, dt, true, false, o);
+        else
+            GoTo(own, backX_, backY_, dt, true, true, o);
         // It went round the mine: the next one is laid elsewhere.
         if (clock_ - laidAt_ > 15.0f)
             laid_ = false;
@@ -267,62 +275,58 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
             fleeing_ = false;
         return;
     }
+    if (waitingSince_ < 0.0f)
+        waitingSince_ = clock_;
+    if (clock_ - waitingSince_ > 8.0f) {
+        // No straight street here: down another, the chaser behind.
+        Reposition(own, target);
+        return;
+    }
     const int at = Walker::TileOf(own->GetX(), own->GetY()), enemy = Walker::TileOf(target->GetX(), target->GetY());
     float cx = own->GetX(), cy = own->GetY();
     Walker::TileCentre(at, &cx, &cy);
-    if (std::fabs(cx - own->GetX()) > 3.0f || std::fabs(cy - own->GetY()) > 3.0f) {
+    // Onto the middle of the tile, for a while: at a slow frame rate a step
+    // overshoots it.
+    if ((std::fabs(cx - own->GetX()) > 3.0f || std::fabs(cy - own->GetY()) > 3.0f) &&
+        clock_ - waitingSince_ < 2.0f) {
         GoTo(own, cx, cy, dt, true, false, o);
         return;
     }
     if (clock_ - lastPlan_ < 0.3f)
         return;
     lastPlan_ = clock_;
-    const std::vector<int> way = walker_.Route(enemy, at);
-    if (waitingSince_ < 0.0f)
-        waitingSince_ = clock_;
-    if (clock_ - waitingSince_ > 20.0f) {
-        // A chaser stuck on the way never comes: meet it half-way, and
-        // plan again from there.
-        fleeX_ = (own->GetX() + target->GetX()) / 2.0f, fleeY_ = (own->GetY() + target->GetY()) / 2.0f;
-        Walker::NearestOpen(&fleeX_, &fleeY_);
-        fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
-        return;
-    }
-    if (way.empty())
-        return;
-    if (way.size() <= kMineLead && patrolSet_) {
-        // Too near to arm in time: off toward whichever start lies farther
-        // from the enemy, down the streets between them; a street picked
-        // by its direction alone may end in a wall.
-        const bool home = Distance(target->GetX(), target->GetY(), homeX_, homeY_) >
-                          Distance(target->GetX(), target->GetY(), awayX_, awayY_);
-        fleeX_ = home ? homeX_ : awayX_, fleeY_ = home ? homeY_ : awayY_;
-        fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
-        return;
-    }
-    if (way.size() <= kMineLead) {
-        // Too near to arm in time: away along the axis the enemy is
-        // farther on, so that it follows down a street.
-        const float dx = own->GetX() - target->GetX(), dy = own->GetY() - target->GetY();
-        const float reach = 14.0f * kTile;
-        fleeX_ = own->GetX(), fleeY_ = own->GetY();
-        if (std::fabs(dx) >= std::fabs(dy))
-            fleeX_ += dx >= 0.0f ? reach : -reach;
-        else
-            fleeY_ += dy >= 0.0f ? reach : -reach;
-        World* world = Services().world;
-        fleeX_ = std::clamp(fleeX_, kTile, float(world->GetWidth() - 1) * kTile);
-        fleeY_ = std::clamp(fleeY_, kTile, float(world->GetHeight() - 1) * kTile);
-        Walker::NearestOpen(&fleeX_, &fleeY_);
-        fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
-        return;
-    }
     int back = -1;
     if (heldFor_ >= 0.5f && MinePlanHolds(at, enemy, &back)) {
         o->throwPower = 1;
         laid_ = true, laidAt_ = clock_, waitingSince_ = -1.0f;
         Walker::TileCentre(back, &backX_, &backY_);
+        Walker::TileCentre(at + (back - at) / kMineBack, &nearX_, &nearY_);
     }
+}
+
+void Fighter::Reposition(Player* own, Player* target)
+{
+    // Fourteen tiles away from the chaser along the axis it is farther on,
+    // else along the other, else back past it; the first that leads away.
+    const float dx = own->GetX() - target->GetX(), dy = own->GetY() - target->GetY();
+    const float reach = 14.0f * kTile;
+    const float sx = dx >= 0.0f ? 1.0f : -1.0f, sy = dy >= 0.0f ? 1.0f : -1.0f;
+    const bool alongX = std::fabs(dx) >= std::fabs(dy);
+    const float ways[4][2] = {{alongX ? sx : 0.0f, alongX ? 0.0f : sy},
+                              {alongX ? 0.0f : sx, alongX ? sy : 0.0f},
+                              {alongX ? 0.0f : -sx, alongX ? -sy : 0.0f},
+                              {alongX ? -sx : 0.0f, alongX ? 0.0f : -sy}};
+    World* world = Services().world;
+    const float here = Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY());
+    for (const auto& way : ways) {
+        float x = std::clamp(own->GetX() + way[0] * reach, kTile, float(world->GetWidth() - 1) * kTile);
+        float y = std::clamp(own->GetY() + way[1] * reach, kTile, float(world->GetHeight() - 1) * kTile);
+        Walker::NearestOpen(&x, &y);
+        fleeX_ = x, fleeY_ = y;
+        if (Distance(own->GetX(), own->GetY(), x, y) > 6.0f * kTile && Distance(target->GetX(), target->GetY(), x, y) > here)
+            break;
+    }
+    fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;
 }
 
 bool Fighter::MinePlanHolds(int at, int enemy, int* back)
@@ -332,11 +336,11 @@ bool Fighter::MinePlanHolds(int at, int enemy, int* back)
     // corners, and a mine goes off only within 15 units.
     const std::vector<int> way = walker_.Route(enemy, at);
     World* world = Services().world;
-    if (way.size() <= kMineLead || !world)
+    if (way.size() < 3 || !world)
         return false;
     const int w = world->GetWidth(), step = at - way[way.size() - 2];
     int goal = at;
-    for (int j = 0; j < 6; ++j) {
+    for (int j = 0; j < kMineBack; ++j) {
         const int next = goal + step;
         if ((step == 1 || step == -1) && next / w != goal / w)
             return false;

@@ -37,9 +37,6 @@ private:
         int explosive = -1;
         int throwPower = -1; // throws (or lays) the explosive held
     };
-    // A mine on the enemy's way is armed before it arrives when this many
-    // tiles lie between.
-    static constexpr size_t kMineLead = 10;
 
 
     // The modes.
@@ -60,8 +57,11 @@ private:
     bool Fetch(Player* own, int weaponType, bool anywhere, float dt, Orders* o);
     void ThrowGrenade(TestGame::HeadlessClient& client, Player* own, Player* target, int grenade, Orders* o);
     // Lays the mine where the target's way to the fighter runs straight
-    // through, then steps back along that way and waits.
+    // through, stands on it until it can go off, then steps back along that
+    // way and waits.
     void LureOnto(Player* own, Player* target, int mine, float dt, Orders* o);
+    // Off down another street, for a new plan there.
+    void Reposition(Player* own, Player* target);
     bool MinePlanHolds(int at, int enemyTile, int* back);
 
     // An explosive of the weapon type carried with a round to throw; -1 none.
@@ -87,7 +87,10 @@ private:
     int stage_ = 0, frags_ = 0;
     float lastThrow_ = -100.0f, lastPlan_ = -100.0f;
     bool laid_ = false;
-    float laidAt_ = 0.0f, backX_ = 0.0f, backY_ = 0.0f;
+    // Where it waits a tile behind its mine, and where it then goes, this
+    // many tiles behind.
+    static constexpr int kMineBack = 6;
+    float laidAt_ = 0.0f, nearX_ = 0.0f, nearY_ = 0.0f, backX_ = 0.0f, backY_ = 0.0f;
     bool fleeing_ = false;
     float fleeX_ = 0.0f, fleeY_ = 0.0f, fledAt_ = 0.0f;
     // Since when the fighter has waited for a way to lay its mine; -1 while
