@@ -50,6 +50,16 @@ inline void SetMapCycle(const std::string& folder, const std::vector<std::string
         options, std::regex("<mapcycle mode=\"0\">[^]*?</mapcycle>"), "<mapcycle mode=\"0\">" + cycle + "</mapcycle>");
 }
 
+// The game's window once it is up, focused; 0 when there is no X or it
+// never came.
+inline XWindow FocusGameWindow(XDriver& x)
+{
+    const XWindow w = x.Ok() ? x.WaitForWindow("Vornhal", kWait) : 0;
+    if (w)
+        x.Focus(w);
+    return w;
+}
+
 // The game in its folder, logging in as "user:password" without a window
 // for it and declining updates: the main menu is what comes up.
 inline std::unique_ptr<TestSupport::ChildProcess> StartGame(const std::string& folder, const std::string& master,

@@ -64,10 +64,8 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
     std::unique_ptr<TestSupport::ChildProcess> gameProcess = StartGame(folder, masterAddress, "ville:pw");
     TestSupport::ChildProcess& game = *gameProcess;
     XDriver x;
-    ASSERT_TRUE(x.Ok());
-    const XWindow w = x.WaitForWindow("Vornhal", kWait);
+    const XWindow w = FocusGameWindow(x);
     ASSERT_TRUE(w) << game.Output();
-    x.Focus(w);
 
     // The host form: its tab, then the frag limit made 2.
     XShot shot;

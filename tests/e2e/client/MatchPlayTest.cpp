@@ -100,10 +100,8 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     std::unique_ptr<TestSupport::ChildProcess> gameProcess = StartGame(folder, master.Address(), "ville:sisu1939");
     TestSupport::ChildProcess& game = *gameProcess;
     XDriver x;
-    ASSERT_TRUE(x.Ok());
-    const XWindow w = x.WaitForWindow("Vornhal", kWait);
+    const XWindow w = FocusGameWindow(x);
     ASSERT_TRUE(w) << game.Output();
-    x.Focus(w);
 
     // The list's first row, chosen and joined.
     ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) {

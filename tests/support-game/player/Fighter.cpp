@@ -317,6 +317,8 @@ void Fighter::Reposition(Player* own, Player* target)
                               {alongX ? 0.0f : -sx, alongX ? -sy : 0.0f},
                               {alongX ? -sx : 0.0f, alongX ? 0.0f : -sy}};
     World* world = Services().world;
+    if (!world)
+        return;
     const float here = Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY());
     for (const auto& way : ways) {
         float x = std::clamp(own->GetX() + way[0] * reach, kTile, float(world->GetWidth() - 1) * kTile);
