@@ -24,7 +24,7 @@ float AsFloat(uint32_t bits)
 
 void ServerHandler::RelevancePass()
 {
-    Object* player = GetPlayerObject();
+    Object* player = PlayerObjectUnlocked();
     float px = player->GetX();
     float py = player->GetY();
     for (Object* o : manager_->GetObjects()) {
@@ -60,89 +60,94 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, boo
     const FieldRecord* f = e.layout.GetFields();
     int n = e.layout.GetCount();
     Object* o = e.object;
-    bool own = o == GetPlayerObject();
+    bool own = o == PlayerObjectUnlocked();
+    uint32_t slot = o->GetReplicaSlot();
+    const uint32_t* val = manager_->PassValues(slot);
+    if (!val) {
+        values_.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            values_[size_t(i)] = FieldLayout::ReadMember(o, f[i]);
+        val = values_.data();
+    }
+    // First what goes, as the bits that say so on the wire.
+    uint64_t key = 0;
+    int keyBits = 0;
+    auto send = [this](int field, uint32_t value) {
+        sentField_[sentCount_] = uint16_t(field);
+        sentValue_[sentCount_++] = value;
+    };
     for (int i = 0; i < n; ++i) {
         int32_t type = f[i].type;
         if (type >= kFieldByte && type <= kFieldFloat) {
-            uint32_t v = FieldLayout::ReadMember(o, f[i]);
-            bool unchanged = e.change[size_t(i)] != 0 && (v == e.shadow[size_t(i)] || f[i].flags != 0);
-            if (!p.WriteBit(!unchanged))
-                return false;
-            if (!unchanged) {
-                if (!p.WriteBits(FieldLayout::WireBits(type), v))
-                    return false;
-                sent_[size_t(i)] = 1;
-                sentValue_[size_t(i)] = v;
+            uint32_t v = val[i];
+            bool changed = e.change[size_t(i)] == 0 || (v != e.shadow[size_t(i)] && f[i].flags == 0);
+            choices_[i] = uint8_t(changed);
+            key |= uint64_t(changed) << (keyBits & 63);
+            ++keyBits;
+            if (changed) {
+                send(i, v);
                 *carried = true;
             }
             continue;
         }
         if (type != kFieldVector)
             continue;
-        uint32_t val[4];
-        for (int k = 0; k < 4; ++k)
-            val[k] = FieldLayout::ReadMember(o, f[i + k]);
-        bool send = !own;
+        bool withheld = own;
         if (own && f[i].extra >= 0) {
             bool force = false;
             std::memcpy(&force, o->MemberAt(f[i].extra), 1);
-            send = force || e.change[size_t(i)] == 0;
+            withheld = !force && e.change[size_t(i)] != 0;
         }
-        if (!send) {
-            if (!p.WriteBits(4, 0))
-                return false;
-            if (val[2] != e.shadow[size_t(i + 2)] || val[3] != e.shadow[size_t(i + 3)])
+        if (withheld) {
+            choices_[i] = FieldEncoding::kVectorWithheld;
+            if (val[i + 2] != e.shadow[size_t(i + 2)] || val[i + 3] != e.shadow[size_t(i + 3)])
                 *deferred = true;
             i += 3;
             continue;
         }
+        unsigned c = 0;
         for (int axis = 0; axis < 2; ++axis) {
-            size_t pos = size_t(i + axis), vel = size_t(i + 2 + axis);
-            bool changed = e.change[vel] == 0 || val[2 + axis] != e.shadow[vel];
-            if (!p.WriteBit(changed))
-                return false;
-            if (changed) {
-                if (!p.WriteU32(val[axis]) || !p.WriteU32(own ? 0u : val[2 + axis]))
-                    return false;
-                sent_[pos] = sent_[vel] = 1;
-                sentValue_[pos] = val[axis];
-                sentValue_[vel] = val[2 + axis];
+            int pos = i + axis, vel = i + 2 + axis;
+            if (e.change[size_t(vel)] == 0 || val[vel] != e.shadow[size_t(vel)]) {
+                c |= 1u << axis;
+                send(pos, val[pos]);
+                send(vel, val[vel]);
                 *carried = true;
             }
         }
         for (int axis = 0; axis < 2; ++axis) {
-            size_t pos = size_t(i + axis);
-            bool alone = false;
-            if (!sent_[pos]) {
-                float now = AsFloat(val[axis]);
-                float before = AsFloat(e.shadow[pos]);
-                bool changed = e.change[pos] == 0 || val[axis] != e.shadow[pos];
-                alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
-                if (changed && !alone)
-                    *deferred = true;
-            }
-            if (!p.WriteBit(alone))
-                return false;
+            int pos = i + axis;
+            if (c & (1u << axis))
+                continue;
+            float now = AsFloat(val[pos]);
+            float before = AsFloat(e.shadow[size_t(pos)]);
+            bool changed = e.change[size_t(pos)] == 0 || val[pos] != e.shadow[size_t(pos)];
+            bool alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
+            if (changed && !alone)
+                *deferred = true;
             if (alone) {
-                if (!p.WriteU32(val[axis]))
-                    return false;
-                sent_[pos] = 1;
-                sentValue_[pos] = val[axis];
+                c |= 4u << axis;
+                send(pos, val[pos]);
                 *carried = true;
             }
         }
+        choices_[i] = uint8_t(c);
+        key |= uint64_t(c) << (keyBits & 63);
+        keyBits += 4;
         i += 3;
     }
-    return true;
+    // Then the bits: the same for every connection that chose the same, so
+    // kept for the pass, except for the own player's.
+    if (!own && keyBits <= 64 && val != values_.data())
+        return manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, e.layout, val, choices_);
+    return FieldEncoding::Write(p, e.layout, val, choices_, own);
 }
 
 void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
 {
-    for (size_t i = 0; i < e.change.size(); ++i) {
-        if (!sent_[i])
-            continue;
-        e.change[i] = sequence;
-        e.shadow[i] = sentValue_[i];
+    for (int k = 0; k < sentCount_; ++k) {
+        e.change[sentField_[k]] = sequence;
+        e.shadow[sentField_[k]] = sentValue_[k];
     }
 }
 
@@ -169,7 +174,7 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
     bool createPending = (e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue);
     if (e.flags & kNearOnly) {
         bool far = false;
-        Object* player = GetPlayerObject();
+        Object* player = PlayerObjectUnlocked();
         if (!player || !o->IsNear(player->GetX(), player->GetY(), &far)) {
             // Never sent, so nothing else can be due: the relevance
             // refresh looks again, as it does for every other object.
@@ -204,9 +209,7 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         savedChange_ = e.change;
         changeSaved_ = true;
     }
-    std::fill(sent_.begin(), sent_.end(), 0);
-    sent_.resize(e.change.size(), 0);
-    sentValue_.resize(e.change.size(), 0);
+    sentCount_ = 0;
     if (createPending) {
         if (waiting)
             return Written::Nothing;
@@ -247,11 +250,11 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         return false;
     }
     // Whether an entry is the own player's changes what is due for it.
-    if (GetPlayerObject() != writtenFor_) {
-        writtenFor_ = GetPlayerObject();
-        std::fill(dirty_.begin(), dirty_.end(), 1);
+    if (PlayerObjectUnlocked() != writtenFor_) {
+        writtenFor_ = PlayerObjectUnlocked();
+        MarkAllDirty();
     }
-    if (!only && refreshNow_ && GetPlayerObject())
+    if (!only && refreshNow_ && PlayerObjectUnlocked())
         RelevancePass();
     SentPacket& record = StartSent(sequence);
     int limit = p.GetLimit();
@@ -301,7 +304,7 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         Written w = WriteEntry(p, e, sequence, &settled);
         if (w == Written::Something) {
             record.entries.push_back(&e);
-            dirty_[k] = 1;
+            MarkDirty(e);
             continue;
         }
         p.RollBack();
