@@ -4,8 +4,45 @@
 
 namespace MPAPI {
 
-bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices,
-                          bool ownPlayer)
+namespace {
+
+// Writes through the packet's own writes, each with its room test.
+struct PacketSink {
+    PacketBuffer& p;
+    bool Bit(bool b) { return p.WriteBit(b); }
+    bool Bits(int count, uint32_t v) { return p.WriteBits(count, v); }
+    bool U32(uint32_t v) { return p.WriteU32(v); }
+};
+
+// Gathers the bits into whole words, as AppendBits takes them.
+struct WordSink {
+    uint32_t* out;
+    uint64_t pending = 0;
+    int held = 0;
+    int total = 0;
+    bool Bits(int count, uint32_t v)
+    {
+        pending |= uint64_t(count >= 32 ? v : v & ((1u << count) - 1u)) << held;
+        held += count;
+        total += count;
+        if (held >= 32) {
+            *out++ = uint32_t(pending);
+            pending >>= 32;
+            held -= 32;
+        }
+        return true;
+    }
+    bool Bit(bool b) { return Bits(1, b); }
+    bool U32(uint32_t v) { return Bits(32, v); }
+    void Finish()
+    {
+        if (held > 0)
+            *out = uint32_t(pending);
+    }
+};
+
+template <class Sink>
+bool Emit(Sink& sink, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices, bool ownPlayer)
 {
     const FieldRecord* f = layout.GetFields();
     int n = layout.GetCount();
@@ -13,33 +50,33 @@ bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint
         int32_t type = f[i].type;
         if (type >= kFieldByte && type <= kFieldFloat) {
             bool changed = choices[i] != 0;
-            if (!p.WriteBit(changed))
+            if (!sink.Bit(changed))
                 return false;
-            if (changed && !p.WriteBits(FieldLayout::WireBits(type), values[i]))
+            if (changed && !sink.Bits(FieldLayout::WireBits(type), values[i]))
                 return false;
             continue;
         }
         if (type != kFieldVector)
             continue;
         uint8_t c = choices[i];
-        if (c & kVectorWithheld) {
-            if (!p.WriteBits(4, 0))
+        if (c & FieldEncoding::kVectorWithheld) {
+            if (!sink.Bits(4, 0))
                 return false;
             i += 3;
             continue;
         }
         for (int axis = 0; axis < 2; ++axis) {
             bool with = (c >> axis) & 1;
-            if (!p.WriteBit(with))
+            if (!sink.Bit(with))
                 return false;
-            if (with && (!p.WriteU32(values[i + axis]) || !p.WriteU32(ownPlayer ? 0u : values[i + 2 + axis])))
+            if (with && (!sink.U32(values[i + axis]) || !sink.U32(ownPlayer ? 0u : values[i + 2 + axis])))
                 return false;
         }
         for (int axis = 0; axis < 2; ++axis) {
             bool alone = (c >> (2 + axis)) & 1;
-            if (!p.WriteBit(alone))
+            if (!sink.Bit(alone))
                 return false;
-            if (alone && !p.WriteU32(values[i + axis]))
+            if (alone && !sink.U32(values[i + axis]))
                 return false;
         }
         i += 3;
@@ -47,23 +84,32 @@ bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint
     return true;
 }
 
+} // namespace
+
+bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices,
+                          bool ownPlayer)
+{
+    PacketSink sink{p};
+    return Emit(sink, layout, values, choices, ownPlayer);
+}
+
 bool FieldEncoding::WriteKept(PacketBuffer& p, uint32_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
                               const uint32_t* values, const uint8_t* choices)
 {
-    if (bits_ >= 0 && pass_ == pass && key_ == key && keyBits_ == keyBits) {
-        // Near the end of the room the writes one by one decide where it ends.
-        return p.AppendBits(kept_.data(), bits_) || Write(p, layout, values, choices, false);
+    if (bits_ < 0 || pass_ != pass || key_ != key || keyBits_ != keyBits) {
+        // A vector group's four records take at most 196 bits, any other
+        // record 33.
+        kept_.resize(size_t(layout.GetCount()) * 49 / 32 + 2);
+        WordSink sink{kept_.data()};
+        Emit(sink, layout, values, choices, false);
+        sink.Finish();
+        bits_ = sink.total;
+        pass_ = pass;
+        key_ = key;
+        keyBits_ = keyBits;
     }
-    int from = p.GetBytePosition() * 8 + p.GetBitPosition();
-    if (!Write(p, layout, values, choices, false))
-        return false;
-    bits_ = p.GetBytePosition() * 8 + p.GetBitPosition() - from;
-    kept_.resize(size_t(bits_ + 31) / 32);
-    p.CopyBits(from, bits_, kept_.data());
-    pass_ = pass;
-    key_ = key;
-    keyBits_ = keyBits;
-    return true;
+    // Near the end of the room the writes one by one decide where it ends.
+    return p.AppendBits(kept_.data(), bits_) || Write(p, layout, values, choices, false);
 }
 
 } // namespace MPAPI

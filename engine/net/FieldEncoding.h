@@ -28,7 +28,7 @@ public:
 
     // The same, copying the bits kept for pass and key (the choices packed
     // as the bits that say so on the wire; the values belong to the pass),
-    // which the first write of them keeps.
+    // made by the first call for them.
     bool WriteKept(PacketBuffer& packet, uint32_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
                    const uint32_t* values, const uint8_t* choices);
 

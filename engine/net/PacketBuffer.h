@@ -55,9 +55,10 @@ public:
     }
     bool WriteFloat(float value);
     bool WriteBytes(int length, const void* bytes);
-    // Appends count bits taken earlier by CopyBits, only when every single
-    // write of them would have found room: that is when the last bit ends
-    // before the limit's byte. False, writing nothing, otherwise.
+    // Appends count bits held in whole words (least significant first, the
+    // bits past count 0), only when every single write of them would have
+    // found room: that is when the last bit ends before the limit's byte.
+    // False, writing nothing, otherwise.
     bool AppendBits(const uint32_t* words, int count)
     {
         int end = bytePos_ * 8 + bitPos_ + count;
@@ -76,18 +77,6 @@ public:
         if (touched > highWater_)
             highWater_ = touched > kCapacity ? kCapacity : touched;
         return true;
-    }
-    // The count bits written from stream bit from on, into whole words (the
-    // bits past count 0); from and count must lie within the written bytes.
-    void CopyBits(int from, int count, uint32_t* words) const
-    {
-        for (int done = 0; done < count; done += 32, from += 32) {
-            uint64_t word;
-            std::memcpy(&word, data_ + from / 8, 8);
-            uint32_t bits = uint32_t(word >> (from % 8));
-            int left = count - done;
-            *words++ = left < 32 ? bits & ((1u << left) - 1u) : bits;
-        }
     }
 
     void SavePosition();

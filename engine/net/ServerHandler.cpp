@@ -182,6 +182,7 @@ void ServerHandler::ForgetSent(SentPacket& r)
     uint16_t sequence = r.sequence;
     for (Entry* e : r.entries) {
         MarkDirty(*e);
+        e->scalarsQuietSince = 0;
         for (uint16_t& c : e->change)
             if (c == sequence)
                 c = 0;

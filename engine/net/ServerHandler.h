@@ -100,6 +100,10 @@ private:
         size_t pos = 0; // index in entries_
         bool parked = false; // near-only, unsent and not near: looked at again by the next refresh
         bool maybeMoving = false; // listed in maybeMoving_
+        // The pass that found every field outside the vectors delivered as
+        // it is (0 none): until one of them changes or a packet carrying
+        // them is lost, none of them goes.
+        uint32_t scalarsQuietSince = 0;
         FieldLayout layout;
         std::vector<uint16_t> change;
         std::vector<uint32_t> shadow;
@@ -136,6 +140,11 @@ private:
     void RelevancePass();
     Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
     bool WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred);
+    // What goes of the vector at record i (FieldEncoding's choice), noting
+    // what is sent.
+    uint8_t ChooseVector(Entry& e, int i, const uint32_t* values, bool own, bool fullRefresh, bool* carried,
+                         bool* deferred);
+    void Send(int field, uint32_t value);
     void CommitFields(Entry& e, uint16_t sequence);
     void FreeEntries();
     SentPacket* FindSent(uint16_t sequence);

@@ -53,16 +53,68 @@ void ServerHandler::RelevancePass()
     firstRefresh_ = false;
 }
 
+void ServerHandler::Send(int field, uint32_t value)
+{
+    sentField_[sentCount_] = uint16_t(field);
+    sentValue_[sentCount_++] = value;
+}
+
+uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool own, bool fullRefresh, bool* carried,
+                                    bool* deferred)
+{
+    const FieldRecord& f = e.layout.GetFields()[i];
+    bool withheld = own;
+    if (own && f.extra >= 0) {
+        bool force = false;
+        std::memcpy(&force, e.object->MemberAt(f.extra), 1);
+        withheld = !force && e.change[size_t(i)] != 0;
+    }
+    if (withheld) {
+        if (val[i + 2] != e.shadow[size_t(i + 2)] || val[i + 3] != e.shadow[size_t(i + 3)])
+            *deferred = true;
+        return FieldEncoding::kVectorWithheld;
+    }
+    unsigned c = 0;
+    for (int axis = 0; axis < 2; ++axis) {
+        int pos = i + axis, vel = i + 2 + axis;
+        if (e.change[size_t(vel)] == 0 || val[vel] != e.shadow[size_t(vel)]) {
+            c |= 1u << axis;
+            Send(pos, val[pos]);
+            Send(vel, val[vel]);
+            *carried = true;
+        }
+    }
+    for (int axis = 0; axis < 2; ++axis) {
+        int pos = i + axis;
+        if (c & (1u << axis))
+            continue;
+        float now = AsFloat(val[pos]);
+        float before = AsFloat(e.shadow[size_t(pos)]);
+        bool changed = e.change[size_t(pos)] == 0 || val[pos] != e.shadow[size_t(pos)];
+        bool alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
+        if (changed && !alone)
+            *deferred = true;
+        if (alone) {
+            c |= 4u << axis;
+            Send(pos, val[pos]);
+            *carried = true;
+        }
+    }
+    return uint8_t(c);
+}
+
 // deferred: something differs from what was sent that this packet leaves
 // for a later one (a full refresh, or the own player's vector).
 bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred)
 {
-    const FieldRecord* f = e.layout.GetFields();
-    int n = e.layout.GetCount();
+    const FieldLayout& layout = e.layout;
+    const FieldRecord* f = layout.GetFields();
+    int n = layout.GetCount();
     Object* o = e.object;
     bool own = o == PlayerObjectUnlocked();
     uint32_t slot = o->GetReplicaSlot();
     const uint32_t* val = manager_->PassValues(slot);
+    const bool inPass = val != nullptr;
     if (!val) {
         values_.resize(size_t(n));
         for (int i = 0; i < n; ++i)
@@ -71,76 +123,50 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, boo
     }
     // First what goes, as the bits that say so on the wire.
     uint64_t key = 0;
-    int keyBits = 0;
-    auto send = [this](int field, uint32_t value) {
-        sentField_[sentCount_] = uint16_t(field);
-        sentValue_[sentCount_++] = value;
-    };
-    for (int i = 0; i < n; ++i) {
-        int32_t type = f[i].type;
-        if (type >= kFieldByte && type <= kFieldFloat) {
-            uint32_t v = val[i];
-            bool changed = e.change[size_t(i)] == 0 || (v != e.shadow[size_t(i)] && f[i].flags == 0);
-            choices_[i] = uint8_t(changed);
-            key |= uint64_t(changed) << (keyBits & 63);
-            ++keyBits;
-            if (changed) {
-                send(i, v);
-                *carried = true;
-            }
-            continue;
+    int keyBits = layout.GetScalarCount() + 4 * layout.GetVectorCount();
+    if (inPass && e.scalarsQuietSince != 0 && manager_->ScalarsChangedIn(slot) < e.scalarsQuietSince &&
+        layout.GetVectorCount() <= FieldLayout::kMaxVectors) {
+        // None of the fields outside the vectors goes: only those are looked at.
+        std::memset(choices_, 0, size_t(n));
+        for (int k = 0; k < layout.GetVectorCount(); ++k) {
+            int i = layout.GetVectorAt(k);
+            uint8_t c = ChooseVector(e, i, val, own, fullRefresh, carried, deferred);
+            choices_[i] = c;
+            key |= uint64_t(c & 0xF) << (layout.GetVectorBitAt(k) & 63);
         }
-        if (type != kFieldVector)
-            continue;
-        bool withheld = own;
-        if (own && f[i].extra >= 0) {
-            bool force = false;
-            std::memcpy(&force, o->MemberAt(f[i].extra), 1);
-            withheld = !force && e.change[size_t(i)] != 0;
-        }
-        if (withheld) {
-            choices_[i] = FieldEncoding::kVectorWithheld;
-            if (val[i + 2] != e.shadow[size_t(i + 2)] || val[i + 3] != e.shadow[size_t(i + 3)])
-                *deferred = true;
-            i += 3;
-            continue;
-        }
-        unsigned c = 0;
-        for (int axis = 0; axis < 2; ++axis) {
-            int pos = i + axis, vel = i + 2 + axis;
-            if (e.change[size_t(vel)] == 0 || val[vel] != e.shadow[size_t(vel)]) {
-                c |= 1u << axis;
-                send(pos, val[pos]);
-                send(vel, val[vel]);
-                *carried = true;
+    } else {
+        bool scalarsSent = false;
+        int bit = 0;
+        for (int i = 0; i < n; ++i) {
+            int32_t type = f[i].type;
+            if (type >= kFieldByte && type <= kFieldFloat) {
+                uint32_t v = val[i];
+                bool changed = e.change[size_t(i)] == 0 || (v != e.shadow[size_t(i)] && f[i].flags == 0);
+                choices_[i] = uint8_t(changed);
+                key |= uint64_t(changed) << (bit++ & 63);
+                if (changed) {
+                    Send(i, v);
+                    scalarsSent = true;
+                    *carried = true;
+                }
+            } else if (type == kFieldVector) {
+                uint8_t c = ChooseVector(e, i, val, own, fullRefresh, carried, deferred);
+                choices_[i] = c;
+                key |= uint64_t(c & 0xF) << (bit & 63);
+                bit += 4;
+                i += 3;
             }
         }
-        for (int axis = 0; axis < 2; ++axis) {
-            int pos = i + axis;
-            if (c & (1u << axis))
-                continue;
-            float now = AsFloat(val[pos]);
-            float before = AsFloat(e.shadow[size_t(pos)]);
-            bool changed = e.change[size_t(pos)] == 0 || val[pos] != e.shadow[size_t(pos)];
-            bool alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
-            if (changed && !alone)
-                *deferred = true;
-            if (alone) {
-                c |= 4u << axis;
-                send(pos, val[pos]);
-                *carried = true;
-            }
-        }
-        choices_[i] = uint8_t(c);
-        key |= uint64_t(c) << (keyBits & 63);
-        keyBits += 4;
-        i += 3;
+        // None of them was due: so it stays until one changes (these are
+        // the pass's values) or a packet carrying them is lost.
+        if (inPass && !scalarsSent)
+            e.scalarsQuietSince = manager_->GetPass() + 1;
     }
     // Then the bits: the same for every connection that chose the same, so
     // kept for the pass, except for the own player's.
-    if (!own && keyBits <= 64 && val != values_.data())
-        return manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, e.layout, val, choices_);
-    return FieldEncoding::Write(p, e.layout, val, choices_, own);
+    if (!own && keyBits <= 64 && inPass)
+        return manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, layout, val, choices_);
+    return FieldEncoding::Write(p, layout, val, choices_, own);
 }
 
 void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
@@ -221,6 +247,7 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         create = true;
         // Every value goes with the create.
         std::fill(e.change.begin(), e.change.end(), 0);
+        e.scalarsQuietSince = 0;
     } else if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 0)) {
         return Written::NoRoom;
     }
@@ -229,8 +256,10 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         e.since = clock_;
         full = true;
     }
-    if (force)
+    if (force) {
         std::fill(e.change.begin(), e.change.end(), 0);
+        e.scalarsQuietSince = 0;
+    }
     bool carried = create || force;
     bool deferred = false;
     if (!WriteFields(p, e, full, &carried, &deferred))

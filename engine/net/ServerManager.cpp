@@ -22,8 +22,8 @@ void PrintAddress(const char* format, uint32_t ip)
 }
 
 // Reads the object's replicated values into values; true when any differs
-// from what values held.
-bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>& values)
+// from what values held, and scalars too when one outside the vectors does.
+bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>& values, bool* scalars = nullptr)
 {
     const FieldRecord* f = layout.GetFields();
     int n = layout.GetCount();
@@ -33,12 +33,16 @@ bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>
         changed = true;
     }
     uint32_t* v = values.data();
-    uint32_t differ = 0;
+    uint32_t differ = 0, differScalar = 0;
     for (int i = 0; i < n; ++i) {
         uint32_t now = FieldLayout::ReadMember(object, f[i]);
-        differ |= now ^ v[i];
+        uint32_t d = now ^ v[i];
+        differ |= d;
+        differScalar |= f[i].type == kFieldVector ? 0 : d;
         v[i] = now;
     }
+    if (scalars)
+        *scalars = changed || differScalar != 0;
     size_t at = size_t(n);
     for (int i = 0; i < n; ++i) {
         if (f[i].type != kFieldVector)
@@ -217,8 +221,13 @@ void ServerManager::NoteChangedObjects()
     changedSlots_.clear();
     for (Object* object : objects_) {
         uint32_t slot = object->GetReplicaSlot();
-        if (ReadValues(object, watched_[slot].layout, watched_[slot].values))
-            changedSlots_.push_back(slot);
+        Watched& w = watched_[slot];
+        bool scalars = false;
+        if (!ReadValues(object, w.layout, w.values, &scalars))
+            continue;
+        changedSlots_.push_back(slot);
+        if (scalars)
+            w.scalarsChanged = pass_;
     }
     if (changedSlots_.empty())
         return;
@@ -331,6 +340,7 @@ void ServerManager::KeepObject(Object* object, const FieldLayout& layout)
         w.layout = layout;
         w.values.clear();
         w.encoding.Forget();
+        w.scalarsChanged = pass_ + 1;
         ReadValues(object, layout, w.values);
     }
     objects_.push_back(object);

@@ -92,6 +92,9 @@ public:
     }
     FieldEncoding& PassEncoding(uint32_t slot) { return watched_[slot].encoding; }
     uint32_t GetPass() const { return pass_; }
+    // The pass that last saw a field of the object other than a vector
+    // change (or the object listed).
+    uint32_t ScalarsChangedIn(uint32_t slot) const { return watched_[slot].scalarsChanged; }
 
     // For tests and the benchmark.
     int GetPort() const { return port_; }
@@ -136,6 +139,7 @@ private:
         FieldLayout layout;
         std::vector<uint32_t> values;
         FieldEncoding encoding;
+        uint32_t scalarsChanged = 0;
     };
     std::vector<Watched> watched_;
     std::vector<uint32_t> changedSlots_; // of the pass
