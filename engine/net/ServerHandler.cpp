@@ -111,12 +111,22 @@ bool ServerHandler::VectorsPending(Entry& e)
         return false;
     if ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue))
         return false;
-    const FieldRecord* f = e.layout.GetFields();
-    for (int i = 0; i < e.layout.GetCount(); ++i) {
+    const FieldLayout& layout = e.layout;
+    const FieldRecord* f = layout.GetFields();
+    auto differs = [&](int i) {
+        return FieldLayout::ReadMember(e.object, f[i + 2]) != e.shadow[size_t(i + 2)] ||
+               FieldLayout::ReadMember(e.object, f[i + 3]) != e.shadow[size_t(i + 3)];
+    };
+    if (layout.GetVectorCount() <= FieldLayout::kMaxVectors) {
+        for (int k = 0; k < layout.GetVectorCount(); ++k)
+            if (differs(layout.GetVectorAt(k)))
+                return true;
+        return false;
+    }
+    for (int i = 0; i < layout.GetCount(); ++i) {
         if (f[i].type != kFieldVector)
             continue;
-        if (FieldLayout::ReadMember(e.object, f[i + 2]) != e.shadow[size_t(i + 2)] ||
-            FieldLayout::ReadMember(e.object, f[i + 3]) != e.shadow[size_t(i + 3)])
+        if (differs(i))
             return true;
         i += 3;
     }

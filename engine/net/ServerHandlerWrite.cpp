@@ -305,20 +305,10 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         fx.sequence = sequence;
         record.effects = true;
     }
-    size_t n = entries_.size();
-    size_t k = n == 0 ? 0 : cursor_ % n;
-    size_t count = n;
-    if (only) {
-        Entry* e = FindEntry(only);
-        count = e ? 1 : 0;
-        k = e ? e->pos : 0;
-    }
-    for (size_t visited = 0; visited < count && !full; ++visited, k = k + 1 == n ? 0 : k + 1) {
-        if (!only && !dirty_[k])
-            continue;
+    auto visit = [&](size_t k) {
         if (!entries_[k]) {
             dirty_[k] = 0;
-            continue;
+            return;
         }
         Entry& e = *entries_[k];
         struct {
@@ -334,7 +324,7 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         if (w == Written::Something) {
             record.entries.push_back(&e);
             MarkDirty(e);
-            continue;
+            return;
         }
         p.RollBack();
         e.flags = saved.flags;
@@ -351,6 +341,27 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             // The next packet starts with the entry that did not fit.
             if (!only)
                 cursor_ = k;
+        }
+    };
+    const size_t n = entries_.size();
+    if (only) {
+        if (Entry* e = FindEntry(only); e && !full)
+            visit(e->pos);
+    } else {
+        // The dirty entries from the cursor on, round to it: found a run of
+        // clean ones at a time.
+        const size_t start = n == 0 ? 0 : cursor_ % n;
+        const uint8_t* dirty = dirty_.data();
+        for (int part = 0; part < 2 && !full; ++part) {
+            size_t at = part == 0 ? start : 0;
+            const size_t end = part == 0 ? n : start;
+            while (at < end && !full) {
+                const void* hit = std::memchr(dirty + at, 1, end - at);
+                if (!hit)
+                    break;
+                at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                visit(at++);
+            }
         }
     }
     p.SetLimit(limit);
