@@ -356,10 +356,12 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             size_t at = part == 0 ? start : 0;
             const size_t end = part == 0 ? n : start;
             while (at < end && !full) {
-                const void* hit = std::memchr(dirty + at, 1, end - at);
-                if (!hit)
-                    break;
-                at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                if (!dirty[at]) {
+                    const void* hit = std::memchr(dirty + at, 1, end - at);
+                    if (!hit)
+                        break;
+                    at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                }
                 visit(at++);
             }
         }
