@@ -42,8 +42,11 @@ struct WordSink {
 };
 
 template <class Sink>
-bool Emit(Sink& sink, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices, bool ownPlayer)
+bool Emit(Sink& sink, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices, bool ownPlayer,
+          const int32_t* updateOf)
 {
+    if (updateOf && (!sink.U32(uint32_t(*updateOf)) || !sink.Bits(2, 0)))
+        return false;
     const FieldRecord* f = layout.GetFields();
     int n = layout.GetCount();
     for (int i = 0; i < n; ++i) {
@@ -87,29 +90,33 @@ bool Emit(Sink& sink, const FieldLayout& layout, const uint32_t* values, const u
 } // namespace
 
 bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices,
-                          bool ownPlayer)
+                          bool ownPlayer, const int32_t* updateOf)
 {
     PacketSink sink{p};
-    return Emit(sink, layout, values, choices, ownPlayer);
+    return Emit(sink, layout, values, choices, ownPlayer, updateOf);
 }
 
 bool FieldEncoding::WriteKept(PacketBuffer& p, uint32_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
-                              const uint32_t* values, const uint8_t* choices)
+                              const uint32_t* values, const uint8_t* choices, const int32_t* updateOf)
 {
-    if (bits_ < 0 || pass_ != pass || key_ != key || keyBits_ != keyBits) {
+    bool head = updateOf != nullptr;
+    int32_t id = head ? *updateOf : 0;
+    if (bits_ < 0 || pass_ != pass || key_ != key || keyBits_ != keyBits || head_ != head || id_ != id) {
         // A vector group's four records take at most 196 bits, any other
-        // record 33.
-        kept_.resize(size_t(layout.GetCount()) * 49 / 32 + 2);
+        // record 33, the head 34.
+        kept_.resize(size_t(layout.GetCount()) * 49 / 32 + 4);
         WordSink sink{kept_.data()};
-        Emit(sink, layout, values, choices, false);
+        Emit(sink, layout, values, choices, false, updateOf);
         sink.Finish();
         bits_ = sink.total;
         pass_ = pass;
         key_ = key;
         keyBits_ = keyBits;
+        head_ = head;
+        id_ = id;
     }
     // Near the end of the room the writes one by one decide where it ends.
-    return p.AppendBits(kept_.data(), bits_) || Write(p, layout, values, choices, false);
+    return p.AppendBits(kept_.data(), bits_) || Write(p, layout, values, choices, false, updateOf);
 }
 
 } // namespace MPAPI

@@ -21,16 +21,18 @@ public:
     static constexpr uint8_t kVectorWithheld = 0x10;
 
     // Writes the fields as chosen, with the values of the records (a vector
-    // of the own player goes with zero velocities); false when it runs out
-    // of room, at the same write as writing them one by one would.
+    // of the own player goes with zero velocities), after the head of an
+    // update entry (its id and operation 0) when updateOf names the id;
+    // false when it runs out of room, at the same write as writing them one
+    // by one would.
     static bool Write(PacketBuffer& packet, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices,
-                      bool ownPlayer);
+                      bool ownPlayer, const int32_t* updateOf = nullptr);
 
     // The same, copying the bits kept for pass and key (the choices packed
     // as the bits that say so on the wire; the values belong to the pass),
     // made by the first call for them.
     bool WriteKept(PacketBuffer& packet, uint32_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
-                   const uint32_t* values, const uint8_t* choices);
+                   const uint32_t* values, const uint8_t* choices, const int32_t* updateOf = nullptr);
 
     void Forget() { bits_ = -1; }
 
@@ -38,6 +40,8 @@ private:
     uint32_t pass_ = 0;
     uint64_t key_ = 0;
     int keyBits_ = -1;
+    bool head_ = false;
+    int32_t id_ = 0;
     int bits_ = -1; // -1: nothing kept
     std::vector<uint32_t> kept_;
 };

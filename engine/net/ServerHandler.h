@@ -139,7 +139,8 @@ private:
     float Age(const Entry& e) const { return float(clock_ - e.since); }
     void RelevancePass();
     Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
-    bool WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred);
+    // With update set, the entry's head (its id and operation 0) goes first.
+    bool WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred);
     // What goes of the vector at record i (FieldEncoding's choice), noting
     // what is sent.
     uint8_t ChooseVector(Entry& e, int i, const uint32_t* values, bool own, bool fullRefresh, bool* carried,

@@ -105,7 +105,7 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
 
 // deferred: something differs from what was sent that this packet leaves
 // for a later one (a full refresh, or the own player's vector).
-bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred)
+bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred)
 {
     const FieldLayout& layout = e.layout;
     const FieldRecord* f = layout.GetFields();
@@ -164,9 +164,11 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, boo
     }
     // Then the bits: the same for every connection that chose the same, so
     // kept for the pass, except for the own player's.
+    const int32_t* head = update ? &e.id : nullptr;
     if (!own && keyBits <= 64 && inPass)
-        return manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, layout, val, choices_);
-    return FieldEncoding::Write(p, layout, val, choices_, own);
+        return manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, layout, val, choices_,
+                                                      head);
+    return FieldEncoding::Write(p, layout, val, choices_, own, head);
 }
 
 void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
@@ -248,8 +250,6 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         // Every value goes with the create.
         std::fill(e.change.begin(), e.change.end(), 0);
         e.scalarsQuietSince = 0;
-    } else if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 0)) {
-        return Written::NoRoom;
     }
     bool full = force || create;
     if (Age(e) > kFullRefresh) {
@@ -262,7 +262,8 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
     }
     bool carried = create || force;
     bool deferred = false;
-    if (!WriteFields(p, e, full, &carried, &deferred))
+    // An update's head goes with its fields, which may be kept for the pass.
+    if (!WriteFields(p, e, !create, full, &carried, &deferred))
         return Written::NoRoom;
     if (!carried) {
         *settled = !deferred;

@@ -39,20 +39,22 @@ TEST(FieldEncoding, KeptBitsMatchFieldByFieldWritesAtEveryOffsetAndRoomEdge)
     all[6] = 0x3;
     some[0] = 1;
     some[6] = 0x4;
-    for (const std::vector<uint8_t>* choices : {&all, &some}) {
+    const int32_t id = -0x7654321;
+    for (const std::vector<uint8_t>* choices : {&all, &some})
+    for (const int32_t* head : {static_cast<const int32_t*>(nullptr), &id}) {
         const uint64_t key = choices == &all ? 1 : 2;
         FieldEncoding kept;
         PacketBuffer first;
         StartAt(first, 5, PacketBuffer::kCapacity);
-        ASSERT_TRUE(kept.WriteKept(first, 7, key, n, layout, values.data(), choices->data()));
+        ASSERT_TRUE(kept.WriteKept(first, 7, key, n, layout, values.data(), choices->data(), head));
         int bytes = (5 + first.GetBytePosition() * 8 + first.GetBitPosition()) / 8;
         for (int offset = 0; offset < 16; ++offset) {
             for (int limit = bytes - 4; limit < bytes + 8; ++limit) {
                 PacketBuffer one, copy;
                 StartAt(one, 64 + offset, limit + 8);
                 StartAt(copy, 64 + offset, limit + 8);
-                bool wrote = FieldEncoding::Write(one, layout, values.data(), choices->data(), false);
-                bool copied = kept.WriteKept(copy, 7, key, n, layout, values.data(), choices->data());
+                bool wrote = FieldEncoding::Write(one, layout, values.data(), choices->data(), false, head);
+                bool copied = kept.WriteKept(copy, 7, key, n, layout, values.data(), choices->data(), head);
                 ASSERT_EQ(wrote, copied) << offset << " " << limit;
                 one.Finish();
                 copy.Finish();
