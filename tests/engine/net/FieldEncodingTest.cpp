@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using MPAPI::FieldEncoding;
@@ -40,8 +41,11 @@ TEST(FieldEncoding, KeptBitsMatchFieldByFieldWritesAtEveryOffsetAndRoomEdge)
     some[0] = 1;
     some[6] = 0x4;
     const int32_t id = -0x7654321;
+    std::vector<std::pair<const std::vector<uint8_t>*, const int32_t*>> cases;
     for (const std::vector<uint8_t>* choices : {&all, &some})
-    for (const int32_t* head : {static_cast<const int32_t*>(nullptr), &id}) {
+        for (const int32_t* head : {static_cast<const int32_t*>(nullptr), &id})
+            cases.emplace_back(choices, head);
+    for (auto [choices, head] : cases) {
         const uint64_t key = choices == &all ? 1 : 2;
         FieldEncoding kept;
         PacketBuffer first;
