@@ -15,7 +15,7 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/ui/wx/Dialogs.h"
 
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include "game/shell/menu/IMenuHost.h"
 #include "game/shell/menu/ScreenContext.h"
 #include "game/world/resources/IResourceHost.h"
-#include "game/world/state/LoadingListener.h"
+#include "game/world/system/LoadingListener.h"
 
 #include <memory>
 #include <string>

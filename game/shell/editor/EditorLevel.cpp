@@ -10,9 +10,9 @@
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/Object.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldQueries.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 #include "platform/ui/Ui.h"
 
 #include <algorithm>

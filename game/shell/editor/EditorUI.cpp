@@ -9,7 +9,7 @@
 #include "game/shell/editor/IEditorView.h"
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <chrono>

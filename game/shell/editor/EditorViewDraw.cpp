@@ -3,7 +3,7 @@
 #include "engine/render/IRenderer.h"
 #include "game/shell/editor/EditorUI.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/gl/WindowGeometry.h"
 
 #include <algorithm>

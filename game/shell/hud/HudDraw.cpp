@@ -9,9 +9,9 @@
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 float HudFrame::Health() const { return local ? local->GetHealth() : 0.0f; }
 

@@ -12,8 +12,8 @@
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include "engine/render/IRenderer.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <cmath>

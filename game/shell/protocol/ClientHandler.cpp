@@ -9,9 +9,9 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/resources/Inventory.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/LoadingListener.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/LoadingListener.h"
 
 #include <chrono>
 #include <thread>

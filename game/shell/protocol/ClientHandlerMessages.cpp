@@ -10,9 +10,9 @@
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/Inventory.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 #include "game/world/arms/Projectile.h"
 #include "game/world/arms/Trap.h"
 #include "game/world/arms/Vehicle.h"
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/system/ObjectFactory.h"
 
 namespace {
 

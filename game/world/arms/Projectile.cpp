@@ -13,10 +13,10 @@
 #include "game/world/phys/SphereHull.h"
 #include "game/world/player/PlayerTargets.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <cmath>
 

@@ -5,10 +5,10 @@
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/player/PlayerTargets.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <cmath>
 

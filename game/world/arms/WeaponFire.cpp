@@ -5,9 +5,9 @@
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <algorithm>
 

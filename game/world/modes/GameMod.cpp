@@ -10,10 +10,10 @@
 #include "game/world/objects/StartPoint.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <cmath>
 

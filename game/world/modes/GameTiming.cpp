@@ -1,7 +1,7 @@
 #include "game/world/modes/GameTiming.h"
 
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 float GameTiming::GetOptionLimit() const
 {

@@ -7,7 +7,7 @@
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ISoundResource.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <cmath>

@@ -17,10 +17,10 @@
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/WeaponTable.h"
 #include "game/world/state/CameraPos.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <cmath>

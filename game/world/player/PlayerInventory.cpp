@@ -8,9 +8,9 @@
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/MissionItem.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <cmath>
 

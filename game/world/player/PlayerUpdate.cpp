@@ -10,9 +10,9 @@
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "game/world/state/WorldServices.h"
 
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 WorldServices& Services()
 {

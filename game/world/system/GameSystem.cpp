@@ -1,4 +1,4 @@
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include "engine/audio/IAudio.h"
 #include "engine/audio/IAudioEnvironment.h"
@@ -17,12 +17,12 @@
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/EffectOutput.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
-#include "game/world/state/PlayerRoster.h"
-#include "game/world/state/WorldPlayerContacts.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/EffectOutput.h"
+#include "game/world/system/ObjectFactory.h"
+#include "game/world/system/PlayerRoster.h"
+#include "game/world/system/WorldPlayerContacts.h"
 
 #include <cmath>
 

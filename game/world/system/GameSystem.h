@@ -7,7 +7,7 @@
 #include "game/world/resources/Inventory.h"
 #include "game/world/settings/GameOptions.h"
 #include "game/world/state/CameraPos.h"
-#include "game/world/state/MessageContainer.h"
+#include "game/world/system/MessageContainer.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #ifndef VORNHAL_DEDICATED
 
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include "engine/core/IEngine.h"
 #include "engine/render/IParticlePainter.h"

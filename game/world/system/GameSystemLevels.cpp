@@ -1,4 +1,4 @@
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
@@ -14,11 +14,11 @@
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/objects/SoundSystem.h"
 #include "game/world/phys/PhysicsEngine.h"
-#include "game/world/state/LoadingListener.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/LoadingListener.h"
+#include "game/world/system/ObjectFactory.h"
 #ifndef VORNHAL_DEDICATED
 #include "engine/render/IRenderer.h"
 #endif

@@ -1,4 +1,4 @@
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include "engine/core/Random.h"
 #include "game/world/arms/ArmsFactory.h"
@@ -23,9 +23,9 @@
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "game/world/state/PlayerRoster.h"
+#include "game/world/system/PlayerRoster.h"
 
 #include "engine/net/IConnection.h"
 #include "engine/net/Object.h"
@@ -6,10 +6,10 @@
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/player/PlayerTargets.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <cmath>
 

@@ -14,10 +14,10 @@
 #include "game/world/phys/Object.h"
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/resources/IResource.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <algorithm>
 #include <thread>
