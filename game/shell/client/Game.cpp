@@ -40,12 +40,10 @@ void Game::Init(IEngine* engine)
     engine_ = engine;
     if (!engine_)
         return;
-#ifndef VORNHAL_DEDICATED
     // A machine without sound plays silent.
     audio_.reset(engine_->CreateAudio());
     if (audio_ && !audio_->Init())
         audio_.reset();
-#endif
     resources_ = new ResourceManager(this, engine_, audio_.get());
     world_ = new World(resources_);
     files_ = engine_->GetFileManager();
@@ -72,10 +70,8 @@ void Game::SetRenderer(IRenderer* renderer)
     // The renderer's window brings the keyboard and mouse with it.
     if (!input_ && engine_)
         input_ = engine_->GetInput();
-#ifndef VORNHAL_DEDICATED
     if (game_)
         game_->SetRenderer(renderer);
-#endif
 }
 
 IEditorUI* Game::GetEditorUI()

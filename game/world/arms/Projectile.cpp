@@ -6,6 +6,7 @@
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ObjectView.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/MovingObject.h"
@@ -203,7 +204,7 @@ void Projectile::LoadProperties()
     Object::LoadProperties();
     image_ = ProjectileImage(definition_);
     if (kind_ == ObjectKind::Grenade)
-        MakeArmsSprite(&sprite_, height_);
+        ObjectView::MakeSprite(&sprite_, height_);
 }
 
 MissileProjectile::MissileProjectile(int definitionId, bool trail)

@@ -2,6 +2,7 @@
 
 #include "game/world/arms/ProjectileShared.h"
 #include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ObjectView.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/player/PlayerTargets.h"
 #include "game/world/resources/WeaponTable.h"
@@ -42,7 +43,7 @@ void Trap::LoadProperties()
 {
     Object::LoadProperties();
     image_ = ProjectileImage(definition_);
-    MakeArmsSprite(&sprite_, height_);
+    ObjectView::MakeSprite(&sprite_, height_);
 }
 
 void Trap::BoundMembers()

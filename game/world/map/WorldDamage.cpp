@@ -48,10 +48,9 @@ void World::DestroyWall(int tx, int ty)
     RemoveWallBody(tx, ty);
     if (Util::Random() % 3 == 1)
         At(tx, ty) |= kRubble;
-#ifndef VORNHAL_DEDICATED
+    // Only a client builds the mesh.
     if (wallMesh_)
         wallMesh_->RemoveBlockAt(tx, ty);
-#endif
 }
 
 int World::EncodeWallDamage(int start, uint8_t* out, int* next) const

@@ -1,27 +1,14 @@
+// How the map shows on a client: its meshes, tiles, walls, shadows and
+// light boxes. The dedicated server leaves this file out (WorldDedicated.cpp).
 #include "game/world/map/World.h"
 
 #include "engine/render/IBlockMesh.h"
 #include "engine/render/IRenderer.h"
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/resources/IResourceManager.h"
 
 #include <algorithm>
 #include <cmath>
-
-#ifdef VORNHAL_DEDICATED
-
-// The dedicated server keeps no meshes and draws nothing.
-void World::BuildMeshes(bool) {}
-void World::RefreshWallQuad(int, int) {}
-void World::DrawTiles(bool) {}
-void World::DrawWallAlpha() {}
-void World::DrawRubble(ITexture*) {}
-void World::DrawLitFloor(float, float, float) {}
-void World::DrawWallShadows(float, float, float) {}
-void World::DrawLightBoxes() {}
-
-#else
 
 namespace {
 
@@ -447,5 +434,3 @@ void World::DrawLightBoxes()
         renderer_->DrawQuadShape(&left);
     }
 }
-
-#endif

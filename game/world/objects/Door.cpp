@@ -1,7 +1,6 @@
 #include "game/world/objects/Door.h"
 
 #include "engine/physics/IPhysObject.h"
-#include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
@@ -78,14 +77,8 @@ void Door::LoadProperties()
         body_->Attach(leaf_);
     }
     Object::LoadProperties();
-#ifndef VORNHAL_DEDICATED
-    if (ISpritePainter* painter = Services().spritePainter) {
-        if (!sprite_)
-            sprite_ = painter->CreateSprite(height_);
-        if (!doorstepSprite_)
-            doorstepSprite_ = painter->CreateSprite(height_);
-    }
-#endif
+    ObjectView::MakeSprite(&sprite_, height_);
+    ObjectView::MakeSprite(&doorstepSprite_, height_);
 }
 
 void Door::SetAngle(float degrees)
@@ -180,37 +173,3 @@ float Door::GetVisibility(float x0, float y0, float x1, float y1)
     }
     return SegmentsCross(a[0] - dx, a[1] - dy, b[0] + dx, b[1] + dy, x0, y0, x1, y1) ? 0.0f : 1.0f;
 }
-
-#ifdef VORNHAL_DEDICATED
-
-void Door::Draw() {}
-
-#else
-
-void Door::Draw()
-{
-    if (sprite_)
-        sprite_->SetVisible(false);
-    if (doorstepSprite_)
-        doorstepSprite_->SetVisible(false);
-    if (stale_ || !definition_ || broken_ || !ObjectView::InView(x_, y_, 100.0f))
-        return;
-    float px = 0.0f, py = 0.0f;
-    definition_->GetPivot(&px, &py);
-    auto show = [&](ISprite* sprite, ITexture* image) {
-        if (!sprite || !image)
-            return;
-        Quad quad;
-        quad.SetFromTexture(image);
-        quad.Rotate(px, py, angle_);
-        quad.Translate(x_, y_);
-        ObjectView::Light(&quad, x_, y_);
-        sprite->SetVisible(true);
-        sprite->SetParams(x_, y_, 100.0f);
-        sprite->Set(&quad, height_ / 256.0f);
-    };
-    show(sprite_, doorstep_ ? doorstep_->GetImage() : nullptr);
-    show(doorstepSprite_, definition_->GetImage());
-}
-
-#endif

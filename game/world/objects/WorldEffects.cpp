@@ -3,9 +3,7 @@
 #include "engine/core/Random.h"
 #include "engine/render/IParticle.h"
 #include "engine/render/IParticlePainter.h"
-#include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
@@ -127,14 +125,8 @@ void DeadPlayer::LoadProperties()
     if (variant_ < 0)
         variant_ = Util::Random() % 3;
     Object::LoadProperties();
-#ifndef VORNHAL_DEDICATED
-    if (ISpritePainter* painter = Services().spritePainter) {
-        if (!sprite_)
-            sprite_ = painter->CreateSprite(height_);
-        if (!pool_)
-            pool_ = painter->CreateSprite(height_);
-    }
-#endif
+    ObjectView::MakeSprite(&sprite_, height_);
+    ObjectView::MakeSprite(&pool_, height_);
 }
 
 void DeadPlayer::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t)
@@ -164,46 +156,6 @@ void DeadPlayer::Update(float dt)
         age_ = 0.0f;
 }
 
-#ifdef VORNHAL_DEDICATED
-void DeadPlayer::Draw() {}
-#else
-void DeadPlayer::Draw()
-{
-    if (sprite_)
-        sprite_->SetVisible(false);
-    if (pool_)
-        pool_->SetVisible(false);
-    if (stale_ || !ObjectView::InView(x_, y_, 200.0f))
-        return;
-    int frame = int(std::floor(age_ * 8.0f));
-    frame = frame < 0 ? 0 : (frame > 7 ? 7 : frame);
-    CommonMedia* media = Services().media;
-    ITexture* poolImage = media ? media->bloodPools[variant_ < 0 || variant_ > 2 ? 0 : variant_] : nullptr;
-    if (age_ > 2.0f && pool_ && poolImage) {
-        Quad quad;
-        quad.SetFromTexture(poolImage);
-        quad.Translate(-32.0f, -32.0f);
-        quad.Scale((age_ - 2.0f) * 0.25f, (age_ - 2.0f) * 0.25f);
-        quad.Translate(x_, y_ - 5.0f);
-        ObjectView::Light(&quad, x_, y_);
-        pool_->SetVisible(true);
-        pool_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
-        pool_->Set(&quad, height_ / 256.0f);
-    }
-    ITexture* body = definition_ ? definition_->GetImage() : nullptr;
-    if (sprite_ && body) {
-        Quad quad;
-        quad.SetFromTextureRect(body, frame * 64, 0, frame * 64 + 64, body->GetHeight());
-        quad.Rotate(32.0f, 37.0f, angle_);
-        quad.Translate(x_ - 32.0f, y_ - 37.0f);
-        ObjectView::Light(&quad, x_, y_);
-        sprite_->SetVisible(true);
-        sprite_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
-        sprite_->Set(&quad, height_ / 256.0f);
-    }
-}
-#endif
-
 // ---- Mess
 
 Mess::Mess() : Object(4, -1) {}
@@ -224,10 +176,7 @@ const MPAPI::FieldRecord* Mess::GetFieldTable()
 void Mess::LoadProperties()
 {
     Object::LoadProperties();
-#ifndef VORNHAL_DEDICATED
-    if (!sprite_ && Services().spritePainter)
-        sprite_ = Services().spritePainter->CreateSprite(0);
-#endif
+    ObjectView::MakeSprite(&sprite_, 0);
 }
 
 void Mess::StartUp()
@@ -262,40 +211,6 @@ void Mess::Update(float)
         }
     }
 }
-
-#ifdef VORNHAL_DEDICATED
-void Mess::Draw() {}
-#else
-void Mess::Draw()
-{
-    if (!sprite_)
-        return;
-    sprite_->SetVisible(false);
-    CommonMedia* media = Services().media;
-    if (stale_ || !media || !ObjectView::InView(x_, y_, 300.0f))
-        return;
-    Quad quad;
-    if (variant == 1 && media->bloodPools[0]) {
-        float s = (std::isfinite(scale) ? scale : 1.0f) * 1.5f;
-        quad.SetFromTexture(media->bloodPools[0]);
-        quad.Translate(-32.0f, -32.0f);
-        quad.Scale(s, s);
-        quad.Translate(x_, y_);
-    } else if (variant >= 2 && variant <= 7 && media->fragmentWall) {
-        int cell = (variant - 2) * 8;
-        quad.SetFromTextureRect(media->fragmentWall, cell, 0, cell + 8, 8);
-        quad.Scale(2.0f, 2.0f);
-        quad.Rotate(8.0f, 8.0f, angle_);
-        quad.Translate(x_ - 8.0f, y_ - 8.0f);
-    } else {
-        return;
-    }
-    ObjectView::Light(&quad, x_, y_);
-    sprite_->SetVisible(true);
-    sprite_->SetParams(x_ - 8.0f, y_ - 8.0f, 10.0f);
-    sprite_->Set(&quad, 0.0f);
-}
-#endif
 
 void SpawnDebris(float x, float y, float blastX, float blastY, float power)
 {
@@ -395,50 +310,6 @@ void BreakParticle::Spawn()
     }
 }
 
-void BreakParticle::Update(float dt)
-{
-#ifdef VORNHAL_DEDICATED
-    (void)dt;
-    delete this;
-#else
-    if (age_ < 3.0f) {
-        age_ += dt;
-        if (age_ >= 3.0f)
-            settled_ = 1;
-    }
-    // Positions from the network must be finite and on a sane range.
-    if (count_ == 0 && x_ > 0.0f && y_ > 0.0f && x_ < 1.0e6f && y_ < 1.0e6f)
-        Spawn();
-    if (frozen_ || count_ == 0)
-        return;
-    bool moved = false;
-    for (int i = 0; i < count_; ++i) {
-        Particle& p = particles_[i];
-        if (p.speed > 0.0f) {
-            p.x += p.dirX * p.speed * dt * 35.0f;
-            p.y += p.dirY * p.speed * dt * 35.0f;
-            p.speed -= 15.0f * dt;
-            if (p.speed < 0.0f)
-                p.speed = 0.0f;
-            moved = true;
-        }
-    }
-    if (moved)
-        drawn = true;
-    else
-        frozen_ = 1;
-#endif
-}
-
-void BreakParticle::Draw()
-{
-    if (!drawn || !texture_ || !ObjectView::InView(x_, y_, 300.0f))
-        return;
-    for (int i = 0; i < count_; ++i)
-        if (particles_[i].sprite)
-            particles_[i].sprite->SetPosition(particles_[i].x, particles_[i].y);
-}
-
 // ---- Dust
 
 Dust::Dust() : Object(6, -1) {}
@@ -454,18 +325,4 @@ const MPAPI::FieldRecord* Dust::GetFieldTable()
         {MPAPI::kFieldEnd, 0, 0, 0, 0},
     };
     return table;
-}
-
-void Dust::Update(float)
-{
-#ifndef VORNHAL_DEDICATED
-    if (done_ || type == 0)
-        return;
-    done_ = 1;
-    if (IObjectOutput* out = ObjectOutput())
-        if (Finite(x_, y_) && std::isfinite(angle_))
-            out->SpawnDust(x_, y_, angle_, type);
-    if (!IsServing())
-        delete this;
-#endif
 }

@@ -1,5 +1,6 @@
 // How a player shows on a client: sprites, visibility to the local viewer,
-// flashlight, name tag. The dedicated server draws nothing.
+// flashlight, name tag. The dedicated server leaves this file out
+// (PlayerDedicated.cpp).
 #include "game/world/player/Player.h"
 
 #include "engine/core/Random.h"
@@ -89,17 +90,6 @@ float Player::ComputeVisibility()
         v -= 1.0f - sight;
     return std::max(v, 0.0f);
 }
-
-#ifdef VORNHAL_DEDICATED
-
-void Player::MakeDrawing() {}
-void Player::FreeDrawing() {}
-void Player::Draw() {}
-void Player::DrawNameTag() {}
-void Player::DrawShadowCaster(float, float, float) {}
-void Player::DrawUpperLayer(float, float, float, bool) {}
-
-#else
 
 namespace {
 
@@ -343,5 +333,3 @@ void Player::DrawUpperLayer(float, float, float, bool)
     renderer->DrawPlayerExtra(x_ - (camera ? camera->x : 0.0f) - kPivotX + 15.0f,
                               y_ - (camera ? camera->y : 0.0f) - kPivotY + 15.0f, 32.0f, angle_);
 }
-
-#endif

@@ -14,7 +14,6 @@
 
 #include <climits>
 #include <memory>
-#include <cstdio>
 
 namespace {
 
@@ -59,15 +58,6 @@ ResourceScript::ResourceScript(IResourceManager* manager, IFileManager* files)
 }
 
 ResourceScript::~ResourceScript() = default;
-
-void ResourceScript::SetEditMode(bool on)
-{
-#ifdef VORNHAL_DEDICATED
-    (void)on;
-#else
-    editMode_ = on;
-#endif
-}
 
 bool ResourceScript::ReadFile(std::vector<char>& bytes)
 {
@@ -128,13 +118,7 @@ void ResourceScript::Report(const std::string& message)
 {
     std::string text = "Resource script (" + Util::Narrow(fileName_) + ") parse failed on line " +
                        Util::IntToString(line_) + ": " + message;
-#ifdef VORNHAL_DEDICATED
-    std::fputs(text.c_str(), stdout);
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
-#else
-    Ui::ShowMessage(u"Error!", Util::Widen(text.data(), text.size()).c_str(), Ui::Icon::Error);
-#endif
+    ShowReport(text);
 }
 
 void ResourceScript::AssignPendingIds()

@@ -103,12 +103,11 @@ GameSystem::~GameSystem()
         delete environment;
         environment = nullptr;
     }
-#ifndef VORNHAL_DEDICATED
+    // A client's painters, made with its renderer.
     delete services.spritePainter;
     delete services.particlePainter;
     services.spritePainter = nullptr;
     services.particlePainter = nullptr;
-#endif
     if (services.game == this)
         services = WorldServices();
 }

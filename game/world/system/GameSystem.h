@@ -95,12 +95,12 @@ public:
 
     // Once a frame, on the client and the dedicated server alike.
     void Update(float dt);
-#ifndef VORNHAL_DEDICATED
+    // The client's drawing (GameSystemDraw.cpp; the dedicated server has
+    // none).
     void SetRenderer(IRenderer* renderer);
     void InitObjectRenderBuffers();
     void DrawWorld();
     void DrawLightsAndOverlays();
-#endif
 
     MPAPI::Object* CreateObject(int typeId, int subTypeId) override;
     MPAPI::Object* CreateEffectObject(int typeId, int id) override;
@@ -146,7 +146,9 @@ private:
     // Capture-the-flag and hill levels need their flags apart.
     bool CheckFlagSpacing();
     void DeleteGameMode();
-#ifndef VORNHAL_DEDICATED
+    // The level's map picture into a client's renderer, and mapPictureMissing
+    // set when it shows none; the dedicated server leaves the flag alone.
+    void ReadMapPicture(const std::vector<uint8_t>& picture);
     void ApplyAmbient(int surface);
     void DrawObjectLayers();
     void DrawParticleBatch();
@@ -156,7 +158,6 @@ private:
     void DrawLightOccluders(float lx, float ly, float size);
     void DrawSunShadows();
     bool InView(Object* object, float pad, bool usePad);
-#endif
 
     GameMod* gameMode_ = nullptr;
     Inventory* inventory_;

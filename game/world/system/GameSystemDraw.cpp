@@ -1,5 +1,6 @@
-#ifndef VORNHAL_DEDICATED
-
+// How the game state draws a client's frame: the world, its objects in
+// layers, particles, lights and shadows. The dedicated server leaves this
+// file out (GameSystemDedicated.cpp).
 #include "game/world/system/GameSystem.h"
 
 #include "engine/core/IEngine.h"
@@ -333,4 +334,9 @@ void GameSystem::DrawSunShadows()
     renderer->FillAlphaRect(0, 0, kViewWidth, kViewHeight, 0);
 }
 
-#endif
+void GameSystem::ReadMapPicture(const std::vector<uint8_t>& picture)
+{
+    IRenderer* renderer = Services().renderer;
+    mapPictureMissing =
+        !(!picture.empty() && renderer && renderer->DecodeGameMapImage(picture.data(), int(picture.size())));
+}

@@ -19,9 +19,6 @@
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/LoadingListener.h"
 #include "game/world/system/ObjectFactory.h"
-#ifndef VORNHAL_DEDICATED
-#include "engine/render/IRenderer.h"
-#endif
 
 namespace {
 
@@ -123,10 +120,7 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
     if (level.header.version >= 3)
         CopyName(levelName_, level.header.name);
     levelGameMode_ = level.header.gameMode;
-#ifndef VORNHAL_DEDICATED
-    mapPictureMissing = !(!level.picture.empty() && services.renderer &&
-                          services.renderer->DecodeGameMapImage(level.picture.data(), int(level.picture.size())));
-#endif
+    ReadMapPicture(level.picture);
     countdown = 0.0f;
     // The host's player, whose inventory may be the one in use, goes now.
     SetInventory(nullptr);
