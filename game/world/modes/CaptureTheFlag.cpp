@@ -16,7 +16,7 @@ int Slot(int team) { return team == GameMod::kFinland ? 0 : 1; }
 
 } // namespace
 
-CaptureTheFlag::CaptureTheFlag(GameSystem* game) : GameMod(game) {}
+CaptureTheFlag::CaptureTheFlag() = default;
 
 void CaptureTheFlag::Start()
 {

@@ -5,7 +5,7 @@
 
 float GameTiming::GetOptionLimit() const
 {
-    GameSystem* game = game_ ? game_ : Services().game;
+    GameSystem* game = Services().game;
     return game ? float(game->Options().GetServerTimeLimit()) * 60.0f : 0.0f;
 }
 

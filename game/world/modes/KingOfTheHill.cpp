@@ -20,7 +20,7 @@ int32_t TeamOrNone(uint32_t value)
 
 } // namespace
 
-KingOfTheHill::KingOfTheHill(GameSystem* game) : GameMod(game) {}
+KingOfTheHill::KingOfTheHill() = default;
 
 void KingOfTheHill::ForEachHillFlag(const std::function<void(MissionItemFlag*)>& f)
 {

@@ -14,7 +14,7 @@ public:
     static constexpr float kRoundWinDisplay = 5.0f;
     static constexpr int kRoundWinPoints = 5;
 
-    explicit KingOfTheHill(GameSystem* game);
+    KingOfTheHill();
 
     void Start() override;
     void CheckLimits(float dt) override;

@@ -3,7 +3,7 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IMultiplayerHandler.h"
 
-TeamDM::TeamDM(GameSystem* game) : GameMod(game) {}
+TeamDM::TeamDM() = default;
 
 void TeamDM::Start()
 {

@@ -114,8 +114,8 @@ void Door::TakeHit(float damage, bool playSounds, int soundVariant, float hitX, 
 {
     Object::TakeHit(damage, playSounds, soundVariant, hitX, hitY, direction);
     CommonMedia* media = Services().media;
-    if (playSounds && media && media->doorHit && !broken_ && ObjectOutput())
-        ObjectOutput()->TriggerShared(media->doorHit, x_, y_, soundVariant, 0.1f);
+    if (playSounds && media && media->doorHit && !broken_ && Services().output)
+        Services().output->TriggerShared(media->doorHit, x_, y_, soundVariant, 0.1f);
 }
 
 void Door::Update(float dt)
@@ -136,7 +136,7 @@ void Door::Update(float dt)
         angle_ = clockwise_ ? closedAngle_ + opening_ * 90.0f : closedAngle_ - opening_ * 90.0f;
         opening_ += closing_ ? -3.0f * dt : 3.0f * dt;
         opening_ = opening_ < 0.0f ? 0.0f : (opening_ > 1.0f ? 1.0f : opening_);
-        IPlayerContacts* players = PlayerContacts();
+        IPlayerContacts* players = Services().contacts;
         Object* user = nullptr;
         if (cooldown_ <= 0.0f && players && body_)
             user = players->FindPlayerInHull(body_, 50.0f);

@@ -57,7 +57,7 @@ void MissionItem::Update(float)
     if (!IsServing() || carried_)
         return;
     ITexture* image = CurrentImage();
-    IPlayerContacts* players = PlayerContacts();
+    IPlayerContacts* players = Services().contacts;
     if (!image || !players)
         return;
     Object* player = players->FindPlayerNear(x_ + image->GetWidth() / 2.0f, y_ + image->GetHeight() / 2.0f, 15.0f);

@@ -230,7 +230,7 @@ void Object::TakeHit(float damage, bool playSounds, int soundVariant, float hitX
 {
     if (kind_ == ObjectKind::Player)
         return;
-    IObjectEffects* effects = GetObjectEffects();
+    IObjectEffects* effects = Services().effects;
     if (breakable_ && health_ > 0.0f && std::isfinite(damage)) {
         health_ -= damage;
         if (health_ < 0.0f)
@@ -274,7 +274,7 @@ void Object::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, 
     health_ -= amount;
     if (health_ < 0.0f)
         health_ = 0.0f;
-    IObjectEffects* effects = GetObjectEffects();
+    IObjectEffects* effects = Services().effects;
     if (health_ == 0.0f && IsServing() && effects) {
         float px = 0.0f, py = 0.0f;
         if (definition_)

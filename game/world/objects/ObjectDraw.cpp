@@ -213,7 +213,7 @@ void Weapon::Draw()
     float cx = x_ + image_->GetWidth() / 2.0f, cy = y_ + image_->GetHeight() / 2.0f;
     visibility_ = 1.0f;
     float px, py;
-    if (ActiveHandler() && PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
+    if (ActiveHandler() && Services().contacts && Services().contacts->GetLocalPlayerPosition(&px, &py))
         visibility_ = GetLineOfSight(px, py, cx, cy);
     if (visibility_ < 1.0f)
         return;
@@ -251,7 +251,7 @@ void MissionItem::Draw()
     float cx = x_ + image->GetWidth() / 2.0f, cy = y_ + image->GetHeight() / 2.0f;
     visibility_ = 1.0f;
     float px, py;
-    if (PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
+    if (Services().contacts && Services().contacts->GetLocalPlayerPosition(&px, &py))
         visibility_ = GetLineOfSight(px, py, cx, cy);
     if (visibility_ <= 0.01f)
         return;
@@ -376,7 +376,7 @@ void PickupObject::Draw()
     float cx = x_ + image_->GetWidth() / 2.0f, cy = y_ + image_->GetHeight() / 2.0f;
     visibility_ = 1.0f;
     float px, py;
-    if (PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
+    if (Services().contacts && Services().contacts->GetLocalPlayerPosition(&px, &py))
         visibility_ = GetLineOfSight(px, py, cx, cy);
     if (visibility_ < 1.0f)
         return;
@@ -434,7 +434,7 @@ void Dust::Update(float)
     if (done_ || type == 0)
         return;
     done_ = 1;
-    if (IObjectOutput* out = ObjectOutput())
+    if (IObjectOutput* out = Services().output)
         if (std::isfinite(x_) && std::isfinite(y_) && std::isfinite(angle_))
             out->SpawnDust(x_, y_, angle_, type);
     if (!IsServing())

@@ -46,7 +46,7 @@ void PickupObject::Update(float dt)
             SetTaken(false);
         return;
     }
-    IPlayerContacts* players = PlayerContacts();
+    IPlayerContacts* players = Services().contacts;
     if (!image_ || !players)
         return;
     Object* player = players->FindPlayerNear(x_ + image_->GetWidth() / 2.0f, y_ + image_->GetHeight() / 2.0f, 15.0f);
@@ -58,17 +58,17 @@ void PickupObject::Update(float dt)
 
 bool Ammo::Offer(Object* player)
 {
-    if (!PlayerContacts()->OfferAmmo(player, this))
+    if (!Services().contacts->OfferAmmo(player, this))
         return false;
     CommonMedia* media = Services().media;
-    if (media && media->ammoPickup && ObjectOutput())
-        ObjectOutput()->PlayAt(media->ammoPickup, x_, y_, 20.0f);
+    if (media && media->ammoPickup && Services().output)
+        Services().output->PlayAt(media->ammoPickup, x_, y_, 20.0f);
     return true;
 }
 
 bool Item::Offer(Object* player)
 {
-    return PlayerContacts()->OfferItem(player, this, NumberOf(definition_, u"health_add"),
+    return Services().contacts->OfferItem(player, this, NumberOf(definition_, u"health_add"),
                                        NumberOf(definition_, u"armor_add"));
 }
 

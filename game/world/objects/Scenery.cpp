@@ -99,8 +99,8 @@ void Window::LoadProperties()
 void Window::TakeHit(float damage, bool playSounds, int soundVariant, float hitX, float hitY, float direction)
 {
     Object::TakeHit(damage, playSounds, soundVariant, hitX, hitY, direction);
-    if (!broken_ && playSounds && ObjectOutput())
-        ObjectOutput()->PlayNamed(u"weapons/hit_glass.ogg", x_, y_, 100.0f);
+    if (!broken_ && playSounds && Services().output)
+        Services().output->PlayNamed(u"weapons/hit_glass.ogg", x_, y_, 100.0f);
 }
 
 void Window::Update(float dt)

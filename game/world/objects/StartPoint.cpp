@@ -136,7 +136,7 @@ void Weapon::Update(float dt)
             taken_ = 0;
         return;
     }
-    IPlayerContacts* players = PlayerContacts();
+    IPlayerContacts* players = Services().contacts;
     if (!players)
         return;
     if (waitUntilClear_) {
@@ -147,7 +147,7 @@ void Weapon::Update(float dt)
     Object* player = players->FindPlayerInSquare(x_ + hw, y_ + hh, 15.0f);
     if (!player || !players->PickUpWeapon(player, definitionId_, dropped_ ? clip_ : -1))
         return;
-    if (IObjectOutput* out = ObjectOutput())
+    if (IObjectOutput* out = Services().output)
         out->PlayNamed(u"weapons/pick_weapon.ogg", x_ + hw, y_ + hh, 10.0f);
     if (!dropped_) {
         respawn_ = kRespawnSeconds;

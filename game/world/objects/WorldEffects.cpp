@@ -76,7 +76,7 @@ void Fire::Update(float dt)
         if (burstsLeft > 0 && particleTimer >= 0.15f) {
             particleTimer = 0.0f;
             --burstsLeft;
-            if (IObjectOutput* out = ObjectOutput())
+            if (IObjectOutput* out = Services().output)
                 out->SpawnFireParticle(x_, y_, x_ + size * dirX * speed * 0.3f, y_ + size * dirY * speed * 0.3f,
                                        size, lifetime);
         }
@@ -85,7 +85,7 @@ void Fire::Update(float dt)
         damageTimer += dt;
         if (damageTimer > 0.4f) {
             damageTimer = 0.0f;
-            if (IPlayerContacts* players = PlayerContacts())
+            if (IPlayerContacts* players = Services().contacts)
                 players->ApplyFireDamage(owner, originX, originY, definitionId_);
         }
     }
@@ -136,8 +136,8 @@ void DeadPlayer::TakeBlastDamage(float blastX, float blastY, float amount, int32
     SpawnDebris(x_, y_, blastX, blastY, amount * 20.0f + 20.0f);
     CommonMedia* media = Services().media;
     IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr;
-    if (gib && ObjectOutput())
-        ObjectOutput()->TriggerShared(gib, x_, y_, 0, 0.1f);
+    if (gib && Services().output)
+        Services().output->TriggerShared(gib, x_, y_, 0, 0.1f);
     gibbed_ = 1;
 }
 

@@ -40,7 +40,7 @@ bool GameOver()
 
 } // namespace
 
-Player::Player() : Object(ObjectKind::Player, -1), inventory_(Services().weapons)
+Player::Player() : Object(ObjectKind::Player, -1), inventory_(Services().weapons, Services().engine)
 {
     health_ = 100.0f;
 }
@@ -251,8 +251,8 @@ void Player::Kill(Object* attacker, bool headShot, int weaponId, bool blast, flo
                 force = -health_ * 20.0f + 20.0f;
             SpawnDebris(x_, y_, blastX, blastY, force);
             CommonMedia* media = Services().media;
-            if (IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr; gib && ObjectOutput())
-                ObjectOutput()->PlayAt(gib, x_, y_, 0.3f);
+            if (IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr; gib && Services().output)
+                Services().output->PlayAt(gib, x_, y_, 0.3f);
         } else {
             CreateCorpse(this);
         }

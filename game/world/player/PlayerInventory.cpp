@@ -149,7 +149,7 @@ bool Player::PickUpItem(int itemDefinitionId)
     }
     if (NumberOf(item, u"armor_add", &add) && armour_ < 100.0f) {
         armour_ = std::clamp(armour_ + add, 0.0f, 100.0f);
-        if (IObjectOutput* out = ObjectOutput())
+        if (IObjectOutput* out = Services().output)
             out->PlayNamed(u"weapons/pick_armor.ogg", x_, y_, 20.0f);
         taken = true;
     }

@@ -382,7 +382,7 @@ void Player::UpdateShooting()
     int ammo = 0, clip = 0;
     if (!dryFireLatch_ && def && def->type != 2 && def->type != 3 &&
         inventory_.GetWeaponAmmo(currentWeapon_, &ammo, &clip) && clip < 1 && ammo < 1) {
-        if (IObjectOutput* out = ObjectOutput())
+        if (IObjectOutput* out = Services().output)
             out->PlayNamed(u"weapons/empty_shot.ogg", x_, y_, 20.0f);
         dryFireLatch_ = true;
     }

@@ -1,6 +1,5 @@
 #include "game/world/resources/ResourceScript.h"
 
-#include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
@@ -46,11 +45,6 @@ bool IsFinishedBlockClass(int code)
 }
 
 } // namespace
-
-ResourceScript::ResourceScript(IResourceManager* manager)
-    : ResourceScript(manager, GetEngine() ? GetEngine()->GetFileManager() : nullptr)
-{
-}
 
 ResourceScript::ResourceScript(IResourceManager* manager, IFileManager* files)
     : manager_(manager), files_(files), tokenizer_(false)

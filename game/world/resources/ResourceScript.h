@@ -19,8 +19,6 @@ class TextToken;
 // is written into the script text, and SaveBack stores the changed text.
 class ResourceScript {
 public:
-    // The engine's file manager.
-    explicit ResourceScript(IResourceManager* manager);
     ResourceScript(IResourceManager* manager, IFileManager* files);
     ~ResourceScript();
     ResourceScript(const ResourceScript&) = delete;

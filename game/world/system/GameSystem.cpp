@@ -46,6 +46,7 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.weapons = weapons_.get();
     // The local player's weapons are told by id: their kinds come from here.
     ownInventory_.SetWeaponTable(weapons_.get());
+    ownInventory_.SetEngine(engine);
     objects_ = std::make_unique<ObjectManager>(this, engine, &camera_);
     services.objects = objects_.get();
     services.camera = &camera_;
@@ -56,9 +57,9 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     sounds_ = std::make_unique<SoundSystem>(this, resources);
     services.sounds = sounds_.get();
     effectOutput_ = std::make_unique<EffectOutput>();
-    SetObjectOutput(effectOutput_.get());
+    services.output = effectOutput_.get();
     contacts_ = std::make_unique<WorldPlayerContacts>();
-    SetPlayerContacts(contacts_.get());
+    services.contacts = contacts_.get();
     if (world)
         world->SetPhysics(physics_.get(), nullptr);
     services.audio = audio;
@@ -80,10 +81,10 @@ GameSystem::~GameSystem()
     WorldServices& services = Services();
     services.objects = nullptr;
     // Objects may hold sources; they went first.
-    if (ObjectOutput() == effectOutput_.get())
-        SetObjectOutput(nullptr);
-    if (PlayerContacts() == contacts_.get())
-        SetPlayerContacts(nullptr);
+    if (services.output == effectOutput_.get())
+        services.output = nullptr;
+    if (services.contacts == contacts_.get())
+        services.contacts = nullptr;
     effectOutput_.reset();
     sounds_.reset();
     services.sounds = nullptr;

@@ -193,6 +193,6 @@ int32_t GameSystem::CreateGameMode(const char16_t* path, bool diskOnly)
     if (!read)
         return 0;
     levelGameMode_ = header.gameMode;
-    gameMode_ = CreateGameModeObject(header.gameMode, this);
+    gameMode_ = CreateGameModeObject(header.gameMode);
     return header.checkValue;
 }

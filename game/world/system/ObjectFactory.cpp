@@ -236,15 +236,15 @@ Object* CreateEffectObjectOfType(int typeId)
     }
 }
 
-GameMod* CreateGameModeObject(int mode, GameSystem* game)
+GameMod* CreateGameModeObject(int mode)
 {
     switch (mode) {
     case 0:
-        return new TeamDM(game);
+        return new TeamDM();
     case 1:
-        return new CaptureTheFlag(game);
+        return new CaptureTheFlag();
     case 2:
-        return new KingOfTheHill(game);
+        return new KingOfTheHill();
     default:
         return nullptr;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 class GameMod;
-class GameSystem;
 class ILight;
 class Object;
 class Player;
@@ -17,7 +16,7 @@ Object* CreateReplicatedObject(int typeId, int subTypeId);
 // A one-shot effect object of a replicated type.
 Object* CreateEffectObjectOfType(int typeId);
 // The rules object of a level's mode (0, 1, 2).
-GameMod* CreateGameModeObject(int mode, GameSystem* game);
+GameMod* CreateGameModeObject(int mode);
 // Into the registry and, with a handler active, replicated; the object.
 Object* AddToWorld(Object* object);
 // A light at (x, y), owned by the registry once made.

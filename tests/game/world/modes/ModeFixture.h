@@ -99,7 +99,7 @@ struct ModeWorld {
         game = std::make_unique<GameSystem>(nullptr, world.get(), &resources, nullptr, nullptr);
         game->SetHandlers(&server, &client);
         game->SetActiveHandler(&server);
-        game->SetGameMode(CreateGameModeObject(mode, game.get()));
+        game->SetGameMode(CreateGameModeObject(mode));
     }
 
     GameMod* Mode() { return game->GetGameMode(); }
