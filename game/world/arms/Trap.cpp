@@ -9,7 +9,7 @@
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
+#include "game/world/state/IGameState.h"
 
 #include <cmath>
 
@@ -107,7 +107,7 @@ void Trap::Detonate()
         Object* owner = FindPlayerById(ownerId_);
         if (Services().renderer)
             SpawnExplosion(x_, y_, 2);
-        if (GameSystem* game = Services().game)
+        if (IGameState* game = Services().game)
             game->ApplyBlast(x_, y_, damage_, blastRange_);
         spent_ = true;
         ApplyExplosionDamage(x_, y_, damage_, blastRange_, owner ? ownerId_ : 0, definitionId_);

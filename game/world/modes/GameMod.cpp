@@ -10,10 +10,10 @@
 #include "game/world/objects/StartPoint.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
+#include "game/world/settings/GameOptions.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
-#include "game/world/system/ObjectFactory.h"
 
 #include <cmath>
 
@@ -24,7 +24,7 @@ constexpr int kNoticeUnits = 256;
 
 IGameOptions* Options()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? &game->Options() : nullptr;
 }
 
@@ -433,7 +433,7 @@ void GameMod::SpawnPlayer(Player* player)
     if (!point)
         return;
     player->SetPosition(point->GetX(), point->GetY());
-    if (GameSystem* game = Services().game)
+    if (IGameState* game = Services().game)
         game->GiveSpawnWeapons(player);
 }
 

@@ -14,7 +14,7 @@
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
+#include "game/world/state/IGameState.h"
 
 #include <cmath>
 
@@ -95,7 +95,7 @@ void MissionItemFlag::Update(float dt)
 {
     if (!IsServing())
         return;
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     GameMod* mode = game ? game->GetGameMode() : nullptr;
     KingOfTheHill* hill = dynamic_cast<KingOfTheHill*>(mode);
     if ((mode && mode->IsGameOver()) || (hill && hill->IsShowingRoundWin())) {
@@ -159,7 +159,7 @@ void MissionItemFlag::Capture(Object* capturer)
     progress_ = timer_ = 0.0f;
     owned_ = 1;
     capturer_ = 0;
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     if (KingOfTheHill* hill = dynamic_cast<KingOfTheHill*>(game ? game->GetGameMode() : nullptr))
         hill->AnnounceCapture(player, previousTeam);
     team_ = player->GetTeam();

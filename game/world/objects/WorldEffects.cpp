@@ -326,3 +326,40 @@ const MPAPI::FieldRecord* Dust::GetFieldTable()
     };
     return table;
 }
+
+Object* CreateCorpse(Object* player)
+{
+    auto* corpse = new DeadPlayer();
+    float x, y;
+    player->GetPosition(&x, &y);
+    corpse->SetPositionAngle(x, y, player->GetAngle());
+    corpse->playerId = uint8_t(player->GetNetworkId());
+    corpse->LoadProperties();
+    return AddToWorld(corpse);
+}
+
+Object* CreateMess(int variant, float x, float y, float angle)
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
+        return nullptr;
+    Mess* mess = new Mess();
+    mess->variant = uint16_t(variant);
+    // 1.0 to 2.4 in tenths.
+    mess->scale = variant == 1 ? 1.0f + float(Util::Random() % 15) / 10.0f : 1.0f;
+    mess->SetPositionAngle(x, y, angle);
+    mess->LoadProperties();
+    mess->StartUp();
+    return AddToWorld(mess);
+}
+
+Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
+                   int ownerId, int definitionId)
+{
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return nullptr;
+    Fire* fire = new Fire(definitionId);
+    fire->Start(x, y, dirX, dirY, speed, size, lifetime, ownerId);
+    fire->value = std::isfinite(damage) ? damage : 0.0f;
+    fire->LoadProperties();
+    return AddToWorld(fire);
+}

@@ -18,8 +18,7 @@
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
-#include "game/world/system/ObjectFactory.h"
+#include "game/world/state/IGameState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +27,7 @@ namespace {
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 
@@ -356,4 +355,13 @@ float AngleBetweenPoints(float x1, float y1, float x2, float y2)
     else if (angle > 360.0f)
         angle -= 360.0f;
     return angle;
+}
+
+Player* CreatePlayer()
+{
+    Player* player = new Player();
+    player->LoadProperties();
+    player->SetPositionAngle(0.0f, 0.0f, 0.0f);
+    AddToWorld(player);
+    return player;
 }

@@ -253,3 +253,6 @@ private:
 
 // The facing from (x1, y1) toward (x2, y2), in degrees; 0 is up the screen.
 float AngleBetweenPoints(float x1, float y1, float x2, float y2);
+
+// A new player on the server, registered and handed to the handler.
+Player* CreatePlayer();

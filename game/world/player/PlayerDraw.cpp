@@ -21,7 +21,7 @@
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
+#include "game/world/state/IGameState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -264,8 +264,8 @@ void Player::DrawNameTag()
     if (!renderer || !handler || !sprite_ || !sprite_->IsVisible())
         return;
     CameraPos* camera = Services().camera;
-    GameSystem* game = Services().game;
-    const float scale = game ? game->viewScale : 1.0f;
+    IGameState* game = Services().game;
+    const float scale = game ? game->GetViewScale() : 1.0f;
     const float sx = x_ - (camera ? camera->x : 0.0f), sy = y_ - (camera ? camera->y : 0.0f);
     int mx = 0, my = 0;
     renderer->GetMousePosition(&mx, &my);

@@ -4,7 +4,7 @@
 #include "game/world/objects/MissionItem.h"
 #include "game/world/player/Player.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
+#include "game/world/state/IGameState.h"
 
 #include <cmath>
 
@@ -12,7 +12,7 @@ namespace {
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 

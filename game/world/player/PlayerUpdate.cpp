@@ -12,7 +12,7 @@
 #include "game/world/resources/WeaponTable.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
+#include "game/world/state/IGameState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,7 +23,7 @@ constexpr float kRadians = 3.1416f / 180.0f;
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 
@@ -303,9 +303,9 @@ void Player::UpdateClipChange(float dt)
             reloadingWeapon_ = currentWeapon_;
             if (const WeaponDef* def = Weapon(currentWeapon_))
                 PlayReloadSound(*def);
-            GameSystem* game = Services().game;
+            IGameState* game = Services().game;
             if (IsLocal() && game)
-                game->countdown = game->countdownTotal = time;
+                game->StartCountdown(time);
             else if (connection_ && ActiveHandler()) {
                 GamePacket& p = ActiveHandler()->Outgoing();
                 GameMessages::WriteCountdown(p, time);

@@ -125,7 +125,7 @@ int CountOf(const ParameterRecord* record)
 
 } // namespace
 
-WeaponTable::WeaponTable(GameSystem* owner, IResourceManager* manager) : owner_(owner), manager_(manager) {}
+WeaponTable::WeaponTable(IGameState* owner, IResourceManager* manager) : owner_(owner), manager_(manager) {}
 
 WeaponTable::~WeaponTable()
 {

@@ -1,9 +1,9 @@
 #pragma once
 
-class GameSystem;
 class IAudio;
 class IAudioEnvironment;
 class IEngine;
+class IGameState;
 class IParticlePainter;
 class IRenderer;
 class IResourceManager;
@@ -27,7 +27,7 @@ class PhysicsEngine;
 // one way in to each of them for the world's objects, and for the shell.
 // Any may be null: the dedicated server has no renderer, painters or audio.
 struct WorldServices {
-    GameSystem* game = nullptr;
+    IGameState* game = nullptr;
     IEngine* engine = nullptr;
     World* world = nullptr;
     IResourceManager* resources = nullptr;

@@ -47,7 +47,7 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     // The local player's weapons are told by id: their kinds come from here.
     ownInventory_.SetWeaponTable(weapons_.get());
     ownInventory_.SetEngine(engine);
-    objects_ = std::make_unique<ObjectManager>(this, engine, &camera_);
+    objects_ = std::make_unique<ObjectManager>();
     services.objects = objects_.get();
     services.camera = &camera_;
     physics_ = std::make_unique<PhysEng::PhysicsEngine>();

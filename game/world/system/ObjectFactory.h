@@ -1,12 +1,12 @@
 #pragma once
 
 class GameMod;
-class ILight;
 class Object;
-class Player;
-struct WeaponDef;
 
-// The one place where world objects come into being.
+// Where objects of every kind come into being from a definition or a
+// replicated type id: the level loader, the editor and replication make
+// them here. What one kind makes of its own (shots, corpses, pieces,
+// thrown weapons, players, lights) has its factory beside that kind.
 
 // A level object by definition id, as the level loader and the editor make
 // them; null for an unknown id and for kinds a client gets by replication.
@@ -17,22 +17,3 @@ Object* CreateReplicatedObject(int typeId, int subTypeId);
 Object* CreateEffectObjectOfType(int typeId);
 // The rules object of a level's mode (0, 1, 2).
 GameMod* CreateGameModeObject(int mode);
-// Into the registry and, with a handler active, replicated; the object.
-Object* AddToWorld(Object* object);
-// A light at (x, y), owned by the registry once made.
-ILight* CreateLight(float x, float y);
-// A new player on the server, registered and handed to the handler.
-Player* CreatePlayer();
-// The dead body a killed player leaves, registered and replicated.
-Object* CreateCorpse(Player* player);
-// One projectile (or placed charge) of a shot by the weapon's type; null
-// for a weapon that fires nothing.
-Object* CreateProjectile(const WeaponDef& weapon, Player* shooter, float x, float y, float angle, int power,
-                         float aimDistance);
-// A weapon thrown from a player onto the ground.
-Object* CreateDroppedWeapon(int weaponId, int clip, int detonatorTag, float x, float y, float angle);
-// A patch on the ground (variant 1, a scorch of random size) or a piece.
-Object* CreateMess(int variant, float x, float y, float angle);
-// A fire moving from (x, y) along the direction, burning for its owner.
-Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
-                   int ownerId, int definitionId);

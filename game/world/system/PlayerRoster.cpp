@@ -17,7 +17,7 @@ namespace {
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 
@@ -126,7 +126,7 @@ void PlayerRoster::SetInput(Player* player, int flags, float angle, int, int b, 
 
 void PlayerRoster::AdoptOwnPlayer(Player* player)
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     if (!player || !game)
         return;
     player->SetJoinFlag(game->Options().GetMovingMode());
