@@ -2,7 +2,6 @@
 
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
-#include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
 #include "game/world/resources/CommonMedia.h"
@@ -106,10 +105,7 @@ MissionItem* CreateMissionItemOfType(int type, float x, float y)
     if (type >= 0 && type < 1000)
         item->SetType(type);
     item->SetPositionAngle(x, y, 0.0f);
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(item);
-    if (IMultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(item);
+    AddToWorld(item);
     return item;
 }
 

@@ -3,7 +3,6 @@
 #include "engine/core/Random.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
-#include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/objects/ObjectView.h"
@@ -168,9 +167,6 @@ Weapon* CreateThrownWeapon(int weaponId, float x, float y, float angle, int clip
     weapon->SetThrown(clip, detonatorTag);
     weapon->SetPositionAngle(x, y, angle);
     weapon->LoadProperties();
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(weapon);
-    if (IMultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(weapon);
+    AddToWorld(weapon);
     return weapon;
 }

@@ -5,7 +5,6 @@
 #include "engine/render/IParticlePainter.h"
 #include "engine/render/ISpritePainter.h"
 #include "game/world/geometry/Quad.h"
-#include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
 #include "game/world/phys/MovingObject.h"
@@ -216,7 +215,6 @@ void SpawnDebris(float x, float y, float blastX, float blastY, float power)
 {
     if (!Finite(x, y) || !Finite(blastX, blastY) || !std::isfinite(power))
         return;
-    ObjectManager* objects = Services().objects;
     for (int variant = 2; variant <= 7; ++variant) {
         Mess* piece = new Mess();
         piece->variant = uint16_t(variant);
@@ -230,10 +228,7 @@ void SpawnDebris(float x, float y, float blastX, float blastY, float power)
             float point[2] = {x, y};
             body->ApplyImpulse(point, impulse);
         }
-        if (objects)
-            objects->AddObject(piece);
-        if (IMultiplayerHandler* handler = ActiveHandler())
-            handler->AddObject(piece);
+        AddToWorld(piece);
     }
 }
 
