@@ -413,7 +413,7 @@ void Game::CreateInGameMenus()
     play_.chat->Create(100, 600, 400);
     play_.password = std::make_unique<ChatMenu>(this);
     play_.password->Create(150, 745, 200);
-    play_.kick = std::make_unique<KickMenu>(this, game_);
+    play_.kick = std::make_unique<KickMenu>(this, game_.get());
     play_.kick->Build();
     // The HUD runs them for one frame while their overlay shows.
     play_.scene.stepChatMenu = [this] { MenuSystem::Step(play_.chat.get(), false); };

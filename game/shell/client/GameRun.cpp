@@ -77,7 +77,7 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
     if (media_)
         media_->Load();
     for (const char16_t* name : kScriptNames) {
-        auto* script = new ResourceScript(resources_, files_);
+        auto* script = new ResourceScript(resources_.get(), files_);
         if (!script->Load(name)) {
             renderer_->Shutdown();
             delete script;

@@ -75,13 +75,13 @@ void Game::RenderMiniMap(unsigned long window)
 {
     if (!renderer_ || !world_)
         return;
-    SmallView view(game_, world_);
+    SmallView view(game_.get(), world_.get());
     if (!renderer_->MakeWindowCurrent(window, 200, 200))
         return;
     renderer_->PrepareMiniMapTarget();
     if (!renderer_->BeginMiniMapRender())
         return;
-    const float scale = FitScale(world_, kMiniMapSide);
+    const float scale = FitScale(world_.get(), kMiniMapSide);
     if (scale > 0.0f && renderer_->PrepareTextures())
         view.Draw(renderer_, scale);
     // The target is left however the drawing went.
@@ -93,7 +93,7 @@ void Game::DrawMiniMap(unsigned long window, int width, int height)
 {
     if (!renderer_ || !game_)
         return;
-    const float scale = std::max(1.0f, FitScale(world_, kMiniMapSide));
+    const float scale = std::max(1.0f, FitScale(world_.get(), kMiniMapSide));
     if (!renderer_->MakeWindowCurrent(window, width, height) || !renderer_->PrepareMiniMapTarget() ||
         !renderer_->PrepareTextures())
         return;
@@ -114,9 +114,9 @@ void Game::DrawMiniMap(unsigned long window, int width, int height)
 void Game::RenderGameMap()
 {
     if (renderer_ && world_) {
-        SmallView view(game_, world_);
+        SmallView view(game_.get(), world_.get());
         renderer_->BeginGameMapRender();
-        const float scale = FitScale(world_, kGameMapSide);
+        const float scale = FitScale(world_.get(), kGameMapSide);
         if (scale > 0.0f && renderer_->PrepareTextures()) {
             view.Draw(renderer_, scale);
             renderer_->CaptureGameMap();
