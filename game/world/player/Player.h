@@ -180,7 +180,17 @@ public:
     int GetMuzzleFlashFrame() const { return muzzleFlashFrame_; }
 
 private:
+    // The steps of Update: on every machine, the player's breath; on the
+    // machine that plays it, its own moves (a client predicts them); on
+    // the serving machine, the rules.
+    void Breathe(float dt);
+    void MoveOwnPlayer(float dt, bool serving);
+    void ApplyServerRules(float dt);
     void ScoreTicks(float dt);
+    void CountAliveTime(float dt);
+    // Drop, remote detonation, crouch and flashlight, each on its key.
+    void ApplyActionKeys();
+    void UpdateThrow(float dt);
     void ReadClientState();
     void UpdateDead(float dt);
     void UpdateClipChange(float dt);

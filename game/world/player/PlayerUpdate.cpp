@@ -411,15 +411,8 @@ void Player::UpdateDispersion(float dt)
     dispersionFactor_ = 1.0f;
 }
 
-void Player::Update(float dt)
+void Player::Breathe(float dt)
 {
-    if (!std::isfinite(dt) || dt < 0.0f)
-        return;
-    const bool serving = IsServing();
-    if (serving)
-        ScoreTicks(dt);
-    if (muzzleFlashTimer_ > 0.0f)
-        muzzleFlashTimer_ = std::max(muzzleFlashTimer_ - dt, 0.0f);
     if (IsUnderWater()) {
         breath_ -= 10.0f * dt;
         if (breath_ <= 0.0f) {
@@ -429,61 +422,46 @@ void Player::Update(float dt)
     } else {
         breath_ = std::min(breath_ + 100.0f * dt / 7.0f, 100.0f);
     }
-    const bool local = IsLocal();
-    if (local) {
-        if (team_ < 0 || (!IsAlive() && (stateFlags_ & LookingAround))) {
-            const float step = 500.0f * dt;
-            if (inputFlags_ & PlayerInputFlags::Left)
-                x_ -= step;
-            if (inputFlags_ & PlayerInputFlags::Right)
-                x_ += step;
-            if (inputFlags_ & PlayerInputFlags::Up)
-                y_ -= step;
-            if (inputFlags_ & PlayerInputFlags::Down)
-                y_ += step;
-            if (World* world = Services().world) {
-                x_ = std::clamp(x_, 0.0f, float(world->GetWidth()) * 32.0f);
-                y_ = std::clamp(y_, 0.0f, float(world->GetHeight()) * 32.0f);
-            }
-        } else if (!serving && IsAlive() && !(stateFlags_ & InVehicle) && !GameOver()) {
-            // The client's prediction of its own player.
-            float vx, vy;
-            GetMoveVector(&vx, &vy);
-            AnimateWalk(vx * dt, vy * dt);
-            ApplyMove(vx, vy, dt, false);
+}
+
+void Player::MoveOwnPlayer(float dt, bool serving)
+{
+    if (team_ < 0 || (!IsAlive() && (stateFlags_ & LookingAround))) {
+        // A spectator, or the dead looking around, flies over the map.
+        const float step = 500.0f * dt;
+        if (inputFlags_ & PlayerInputFlags::Left)
+            x_ -= step;
+        if (inputFlags_ & PlayerInputFlags::Right)
+            x_ += step;
+        if (inputFlags_ & PlayerInputFlags::Up)
+            y_ -= step;
+        if (inputFlags_ & PlayerInputFlags::Down)
+            y_ += step;
+        if (World* world = Services().world) {
+            x_ = std::clamp(x_, 0.0f, float(world->GetWidth()) * 32.0f);
+            y_ = std::clamp(y_, 0.0f, float(world->GetHeight()) * 32.0f);
         }
-    } else if (!serving) {
-        AnimateWalk(velocityX_ * dt, velocityY_ * dt);
+    } else if (!serving && IsAlive() && !(stateFlags_ & InVehicle) && !GameOver()) {
+        // The client's prediction of its own player.
+        float vx, vy;
+        GetMoveVector(&vx, &vy);
+        AnimateWalk(vx * dt, vy * dt);
+        ApplyMove(vx, vy, dt, false);
     }
-    if (!serving) {
-        Object::Update(dt);
-        return;
-    }
-    AnimateWalk(velocityX_ * dt, velocityY_ * dt);
-    if (connection_)
-        ReadClientState();
-    if (vehicle_)
-        stateFlags_ |= InVehicle;
-    else
-        stateFlags_ &= uint16_t(~InVehicle);
-    if (health_ <= 0.0f) {
-        UpdateDead(dt);
-        Object::Update(dt);
-        return;
-    }
-    stateFlags_ &= uint16_t(~LookingAround);
-    if (GameOver())
-        return;
+}
+
+void Player::CountAliveTime(float dt)
+{
     aliveTimer_ += dt;
     while (aliveTimer_ >= 60.0f) {
         aliveTimer_ -= 60.0f;
         if (scores_)
             ScoreAlive();
     }
-    if (stateFlags_ & InVehicle) {
-        velocityX_ = velocityY_ = lastMoveX_ = lastMoveY_ = 0.0f;
-        return;
-    }
+}
+
+void Player::ApplyActionKeys()
+{
     if (inputFlags_ & PlayerInputFlags::Drop) {
         if (!dropLatch_)
             DropWeapon(-1);
@@ -508,6 +486,10 @@ void Player::Update(float dt)
     } else {
         lightLatch_ = false;
     }
+}
+
+void Player::UpdateThrow(float dt)
+{
     if (throwTimer_ > 0.0f) {
         throwTimer_ -= dt;
         if (throwTimer_ <= 0.0f) {
@@ -516,6 +498,32 @@ void Player::Update(float dt)
             throwPower_ = throwWeapon_ = 0;
         }
     }
+}
+
+void Player::ApplyServerRules(float dt)
+{
+    AnimateWalk(velocityX_ * dt, velocityY_ * dt);
+    if (connection_)
+        ReadClientState();
+    if (vehicle_)
+        stateFlags_ |= InVehicle;
+    else
+        stateFlags_ &= uint16_t(~InVehicle);
+    if (health_ <= 0.0f) {
+        UpdateDead(dt);
+        Object::Update(dt);
+        return;
+    }
+    stateFlags_ &= uint16_t(~LookingAround);
+    if (GameOver())
+        return;
+    CountAliveTime(dt);
+    if (stateFlags_ & InVehicle) {
+        velocityX_ = velocityY_ = lastMoveX_ = lastMoveY_ = 0.0f;
+        return;
+    }
+    ApplyActionKeys();
+    UpdateThrow(dt);
     UpdateClipChange(dt);
     UpdateShooting();
     if (inputFlags_ & PlayerInputFlags::Throw) {
@@ -530,6 +538,26 @@ void Player::Update(float dt)
         fireCooldown_ -= dt;
     UpdateDispersion(dt);
     Object::Update(dt);
+}
+
+void Player::Update(float dt)
+{
+    if (!std::isfinite(dt) || dt < 0.0f)
+        return;
+    const bool serving = IsServing();
+    if (serving)
+        ScoreTicks(dt);
+    if (muzzleFlashTimer_ > 0.0f)
+        muzzleFlashTimer_ = std::max(muzzleFlashTimer_ - dt, 0.0f);
+    Breathe(dt);
+    if (IsLocal())
+        MoveOwnPlayer(dt, serving);
+    else if (!serving)
+        AnimateWalk(velocityX_ * dt, velocityY_ * dt);
+    if (serving)
+        ApplyServerRules(dt);
+    else
+        Object::Update(dt);
 }
 
 void Player::ClientUpdate(float dt)
