@@ -195,7 +195,7 @@ void EditorUI::ResizeLevel(int width, int height, int left, int top)
         if (e.object)
             EditorPlacement::Unmark(e.object);
     world->Resize(width, height, left, top, usedLeft, usedTop, usedRight, usedBottom);
-    const float dx = float((left - usedLeft) * kTile), dy = float((top - usedTop) * kTile);
+    const float dx = float((left - usedLeft) * kTileSize), dy = float((top - usedTop) * kTileSize);
     for (EditorObjectEntry& e : objects_) {
         e.x += dx;
         e.y += dy;
@@ -318,7 +318,7 @@ void EditorUI::CenterViewOnMiniMap(int x, int y)
     World* world = game_->GetWorld();
     if (!started_ || !world)
         return;
-    const float scale = float(std::max(world->GetWidth(), world->GetHeight()) * kTile) / 200.0f;
+    const float scale = float(std::max(world->GetWidth(), world->GetHeight()) * kTileSize) / 200.0f;
     if (!camera_)
         SelectCamera(WindowHandle(0));
     camera_->x = scale * float(x) - float(viewWidth_ / 2);

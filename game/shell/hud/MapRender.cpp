@@ -4,6 +4,7 @@
 
 #include "engine/render/IRenderer.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/system/GameSystem.h"
 
@@ -20,7 +21,7 @@ constexpr float kGameMapSide = 512.0f;
 float FitScale(const World* world, float side)
 {
     const int longer = world ? std::max(world->GetWidth(), world->GetHeight()) : 0;
-    return longer > 0 ? 32.0f * float(longer) / side : 0.0f;
+    return longer > 0 ? kTileSize * float(longer) / side : 0.0f;
 }
 
 // The camera at the level's corner while the level is drawn small; the

@@ -3,6 +3,7 @@
 #include "engine/core/Random.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
@@ -141,7 +142,7 @@ bool Window::CellAt(float x, float y, int* column, int* row)
     ITexture* image = definition_ ? definition_->GetImage() : nullptr;
     float w = image ? float(image->GetWidth()) : 0.0f, h = image ? float(image->GetHeight()) : 0.0f;
     // The corners turned about the image's centre average to that centre.
-    float cx = (x + w / 2.0f) / 32.0f, cy = (y + h / 2.0f) / 32.0f;
+    float cx = (x + w / 2.0f) / kTileSize, cy = (y + h / 2.0f) / kTileSize;
     if (!world || !(cx >= 0.0f) || !(cy >= 0.0f) || !(cx < float(world->GetWidth())) ||
         !(cy < float(world->GetHeight())))
         return false;

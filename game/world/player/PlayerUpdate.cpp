@@ -1,5 +1,6 @@
 #include "engine/net/IConnection.h"
 #include "game/world/arms/WeaponFire.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/net/GameMessage.h"
@@ -123,8 +124,8 @@ void Player::Sweep(float* dx, float* dy)
     // that stopped the step is skipped by the slide (the packet keeps it).
     for (int pass = 0; pass < 2 && (stepX != 0.0f || stepY != 0.0f); ++pass) {
         if (world) {
-            const float maxX = std::max(16.0f, float(world->GetWidth()) * 32.0f - 16.0f);
-            const float maxY = std::max(16.0f, float(world->GetHeight()) * 32.0f - 16.0f);
+            const float maxX = std::max(16.0f, float(world->GetWidth()) * kTileSize - 16.0f);
+            const float maxY = std::max(16.0f, float(world->GetHeight()) * kTileSize - 16.0f);
             stepX = std::clamp(x_ + stepX, 16.0f, maxX) - x_;
             stepY = std::clamp(y_ + stepY, 16.0f, maxY) - y_;
         }
@@ -248,8 +249,8 @@ void Player::ReadClientState()
     float x = c->GetClientX(), y = c->GetClientY();
     if (Finite(x, y)) {
         if (World* world = Services().world) {
-            x = std::clamp(x, 0.0f, float(world->GetWidth()) * 32.0f);
-            y = std::clamp(y, 0.0f, float(world->GetHeight()) * 32.0f);
+            x = std::clamp(x, 0.0f, float(world->GetWidth()) * kTileSize);
+            y = std::clamp(y, 0.0f, float(world->GetHeight()) * kTileSize);
         }
         if (!positionCorrection_) {
             x_ = x, y_ = y;
@@ -438,8 +439,8 @@ void Player::MoveOwnPlayer(float dt, bool serving)
         if (inputFlags_ & PlayerInputFlags::Down)
             y_ += step;
         if (World* world = Services().world) {
-            x_ = std::clamp(x_, 0.0f, float(world->GetWidth()) * 32.0f);
-            y_ = std::clamp(y_, 0.0f, float(world->GetHeight()) * 32.0f);
+            x_ = std::clamp(x_, 0.0f, float(world->GetWidth()) * kTileSize);
+            y_ = std::clamp(y_, 0.0f, float(world->GetHeight()) * kTileSize);
         }
     } else if (!serving && IsAlive() && !(stateFlags_ & InVehicle) && !GameOver()) {
         // The client's prediction of its own player.

@@ -20,7 +20,7 @@
 namespace {
 
 // Pixel offset of a tile row or column; script values may be anything.
-int TilePixels(int n, int plus = 0) { return int(int64_t(n) * BlockResource::kTileSize + plus); }
+int TilePixels(int n, int plus = 0) { return int(int64_t(n) * kTileSize + plus); }
 
 } // namespace
 
@@ -92,7 +92,7 @@ ITexture* ResourceManager::ReadTilePixels(int i, int column, Quad* quad)
     BlockResource* tile = TileAt(i);
     if (!tile || !quad || !tile->RowInSheet())
         return nullptr;
-    const int size = BlockResource::kTileSize;
+    const int size = kTileSize;
     tile->GetSheet()->GetTexCoords(TilePixels(column), TilePixels(tile->GetRow()), TilePixels(column, size),
                                    TilePixels(tile->GetRow(), size), &quad->texLeft, &quad->texTop, &quad->texRight,
                                    &quad->texBottom);
@@ -106,7 +106,7 @@ bool ResourceManager::ReadTilePixelsPart(int i0, int i1, int i2, int column, flo
     for (int k = 0; k < 3; ++k)
         if (!tiles[k] || !outs[k] || !tiles[k]->RowInSheet())
             return false;
-    const int size = BlockResource::kTileSize;
+    const int size = kTileSize;
     for (int k = 0; k < 3; ++k) {
         const int row = tiles[k]->GetRow();
         float* o = outs[k];

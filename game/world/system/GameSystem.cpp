@@ -7,6 +7,7 @@
 #include "engine/net/IServer.h"
 #include "engine/render/IParticlePainter.h"
 #include "engine/render/ISpritePainter.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/net/IMultiplayerHandler.h"
@@ -202,7 +203,7 @@ void GameSystem::DamageEverything(float amount)
     World* world = Services().world;
     if (!world)
         return;
-    const int width = world->GetWidth() * 32, height = world->GetHeight() * 32;
+    const int width = world->GetWidth() * kTileSize, height = world->GetHeight() * kTileSize;
     for (int x = 0; x < width; x += 100) {
         for (int y = 0; y < height; y += 100) {
             world->ApplyBlastDamage(float(x), float(y), amount * 10.0f, 200.0f);

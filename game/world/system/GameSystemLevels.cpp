@@ -4,6 +4,7 @@
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/ILight.h"
 #include "game/world/map/LevelFile.h"
 #include "game/world/map/Light.h"
@@ -127,7 +128,7 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
     ClearLevelObjects();
     if (services.world) {
         level.world.ApplyTo(*services.world);
-        physics_->SetArea(float(services.world->GetWidth()) * 32.0f, float(services.world->GetHeight()) * 32.0f);
+        physics_->SetArea(float(services.world->GetWidth()) * kTileSize, float(services.world->GetHeight()) * kTileSize);
     }
     for (const LevelObject& placed : level.objects) {
         if (Object* object = CreateObjectByType(placed.definitionId, placed.x, placed.y))
