@@ -6,10 +6,10 @@
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/player/PlayerTargets.h"
 #include "game/world/resources/WeaponTable.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/state/IGameState.h"
 
 #include <cmath>
 

@@ -3,9 +3,9 @@
 // server leaves this file out (ObjectsDedicated.cpp).
 #include "game/world/objects/Object.h"
 
-#include "engine/render/IRenderer.h"
 #include "engine/render/IParticle.h"
 #include "engine/render/IParticlePainter.h"
+#include "engine/render/IRenderer.h"
 #include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"

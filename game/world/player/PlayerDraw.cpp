@@ -18,10 +18,10 @@
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/WeaponTable.h"
 #include "game/world/state/CameraPos.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/state/IGameState.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/MissionItem.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/WorldServices.h"
 #include "game/world/state/IGameState.h"
+#include "game/world/state/WorldServices.h"
 
 #include <cmath>
 

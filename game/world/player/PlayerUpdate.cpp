@@ -11,9 +11,9 @@
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/state/IGameState.h"
 
 #include <algorithm>
 #include <cmath>
