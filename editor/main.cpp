@@ -1,4 +1,5 @@
 #include "editor/EditorApp.h"
+#include "platform/os/StopSignals.h"
 
 #include <cstdlib>
 
@@ -9,5 +10,8 @@ int main(int argc, char** argv)
     // The engine draws into the editor's windows through GLX: they must be
     // X11 windows whatever the desktop prefers.
     setenv("GDK_BACKEND", "x11", 1);
+    // SIGTERM, SIGINT and SIGHUP end the editor at once; left to the
+    // engine's video start they would be taken and never acted on.
+    Os::CatchStopSignals();
     return wxEntry(argc, argv);
 }

@@ -28,6 +28,8 @@ InputState::InputState()
 void InputState::KeyDown(int key, char16_t unicode)
 {
     if (key >= 0 && key < kKeyCount) {
+        keysPressedInBatch_.set(size_t(key));
+        keyReleasesDeferred_.reset(size_t(key));
         if (keyToAction_[key] >= 0)
             actions_[keyToAction_[key]] = 1;
         keys_[key] = 1;
@@ -53,13 +55,21 @@ void InputState::KeyDown(int key, char16_t unicode)
 void InputState::KeyUp(int key)
 {
     if (key >= 0 && key < kKeyCount) {
-        if (keyToAction_[key] >= 0)
-            actions_[keyToAction_[key]] = 0;
-        keys_[key] = 0;
+        if (keysPressedInBatch_.test(size_t(key)))
+            keyReleasesDeferred_.set(size_t(key));
+        else
+            ReleaseKey(key);
     }
     ignoreHeldKey_ = false;
     keyHeld_ = false;
     lastKey_ = 0;
+}
+
+void InputState::ReleaseKey(int key)
+{
+    if (keyToAction_[key] >= 0)
+        actions_[keyToAction_[key]] = 0;
+    keys_[key] = 0;
 }
 
 void InputState::MouseMotion(int x, int y, int dx, int dy)
@@ -107,6 +117,11 @@ void InputState::BeginEvents()
     for (int button = 1; button <= 3; ++button)
         if (deferred & (1u << button))
             ButtonUp(button);
+    for (int key = 0; key < kKeyCount && keyReleasesDeferred_.any(); ++key)
+        if (keyReleasesDeferred_.test(size_t(key)))
+            ReleaseKey(key);
+    keysPressedInBatch_.reset();
+    keyReleasesDeferred_.reset();
 }
 
 bool InputState::IsActionDown(int action) const

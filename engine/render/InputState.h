@@ -2,6 +2,7 @@
 
 #ifndef VORNHAL_DEDICATED
 
+#include <bitset>
 #include <cstdint>
 
 // Keyboard, mouse and text-entry state that the frame pump fills from SDL's
@@ -22,9 +23,9 @@ public:
     void MouseMotion(int x, int y, int dx, int dy);
     void ButtonDown(int button);
     void ButtonUp(int button);
-    // Called before each batch of events: a button pressed and released
-    // within one batch reads as down until the next, so that a frame that
-    // polls the buttons still sees the click.
+    // Called before each batch of events: a button or key pressed and
+    // released within one batch reads as down until the next, so that a
+    // frame that polls them still sees the press.
     void BeginEvents();
 
     bool IsActionDown(int action) const;
@@ -46,12 +47,15 @@ public:
     void ClearTypedChars() { typedCount_ = 0; }
 
 private:
+    void ReleaseKey(int key);
+
     int keyToAction_[kKeyCount];
     int keys_[kKeyCount] = {};
     int actions_[kActionCount] = {};
     int left_ = 0, right_ = 0, middle_ = 0;
     // Buttons (bit = SDL number) pressed in this batch, and released in it.
     unsigned pressedInBatch_ = 0, releaseDeferred_ = 0;
+    std::bitset<kKeyCount> keysPressedInBatch_, keyReleasesDeferred_;
     float deltaX_ = 0.0f, deltaY_ = 0.0f, wheel_ = 0.0f;
     int mouseX_ = 0, mouseY_ = 0;
     char16_t typed_[kMaxTypedChars] = {};

@@ -20,8 +20,16 @@ TEST(InputState, KeyTableMapsKeysToActions)
         in.KeyDown(c.key, 0);
         EXPECT_TRUE(in.IsActionDown(c.action)) << c.key;
         EXPECT_TRUE(in.IsKeyDown(c.key));
+        // Released in the batch of its press: down until the next batch.
         in.KeyUp(c.key);
+        EXPECT_TRUE(in.IsActionDown(c.action)) << c.key;
+        in.BeginEvents();
         EXPECT_FALSE(in.IsActionDown(c.action)) << c.key;
+        EXPECT_FALSE(in.IsKeyDown(c.key));
+        // Released in a later batch: at once.
+        in.KeyDown(c.key, 0);
+        in.BeginEvents();
+        in.KeyUp(c.key);
         EXPECT_FALSE(in.IsKeyDown(c.key));
     }
     EXPECT_EQ(in.GetKeyOfAction(63), -1);
