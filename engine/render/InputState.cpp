@@ -2,6 +2,8 @@
 
 #include "engine/render/InputState.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kReturn = 13;
@@ -28,7 +30,7 @@ InputState::InputState()
 void InputState::KeyDown(int key, char16_t unicode)
 {
     if (key >= 0 && key < kKeyCount) {
-        SetKey(key, true);
+        KeyState(key, true);
         if (keyToAction_[key] >= 0)
             actionsPressed_.set(size_t(keyToAction_[key]));
     }
@@ -53,10 +55,31 @@ void InputState::KeyDown(int key, char16_t unicode)
 void InputState::KeyUp(int key)
 {
     if (key >= 0 && key < kKeyCount)
-        SetKey(key, false);
+        KeyState(key, false);
     ignoreHeldKey_ = false;
     keyHeld_ = false;
     lastKey_ = 0;
+}
+
+void InputState::KeyState(int key, bool down)
+{
+    // A press after a release of the same key in this batch waits, and
+    // what follows it: the frame sees the key let go before it is pressed
+    // again. A press let go in the same batch is never seen held.
+    const bool behind = std::any_of(keysWaiting_.begin(), keysWaiting_.end(),
+                                    [key](const std::pair<int, bool>& w) { return w.first == key; });
+    if (behind || (down && keysReleased_.test(size_t(key)))) {
+        keysWaiting_.emplace_back(key, down);
+        if (keysWaiting_.size() > kMaxWaiting) {
+            for (const auto& w : keysWaiting_)
+                SetKey(w.first, w.second);
+            keysWaiting_.clear();
+        }
+        return;
+    }
+    SetKey(key, down);
+    if (!down)
+        keysReleased_.set(size_t(key));
 }
 
 void InputState::SetKey(int key, bool down)
@@ -133,6 +156,11 @@ void InputState::ButtonUp(int button)
 void InputState::BeginEvents()
 {
     actionsPressed_.reset();
+    keysReleased_.reset();
+    std::vector<std::pair<int, bool>> keys;
+    keys.swap(keysWaiting_);
+    for (const auto& k : keys)
+        KeyState(k.first, k.second);
     buttonsChanged_ = 0;
     std::vector<PointerEvent> waiting;
     waiting.swap(waiting_);

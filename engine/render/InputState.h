@@ -28,8 +28,9 @@ public:
     // batch, and the pointer stays where that change happened: what comes
     // after it waits for the next batch. So a frame that polls them sees
     // every press and release where it was made, however quick. Keys follow
-    // the events at once (typing must not linger into play); their presses
-    // are kept for a batch instead.
+    // the events at once (typing must not linger into play), but for a
+    // press after a release of the same key, which waits for the next
+    // batch; their presses are kept for a batch besides.
     void BeginEvents();
 
     bool IsActionDown(int action) const;
@@ -63,6 +64,7 @@ private:
     };
     void Pointer(const PointerEvent& e);
     void ApplyPointer(const PointerEvent& e);
+    void KeyState(int key, bool down);
     void SetKey(int key, bool down);
 
     int keyToAction_[kKeyCount];
@@ -70,6 +72,8 @@ private:
     int actions_[kActionCount] = {};
     int left_ = 0, right_ = 0, middle_ = 0;
     std::bitset<kActionCount> actionsPressed_;
+    std::bitset<kKeyCount> keysReleased_;
+    std::vector<std::pair<int, bool>> keysWaiting_;
     // Pointer events after this batch's button change wait, in order, for
     // later batches; motions between two changes are merged into one.
     unsigned buttonsChanged_ = 0; // bit = SDL number

@@ -28,6 +28,20 @@ TEST(InputState, KeyTableMapsKeysToActions)
         in.BeginEvents();
         EXPECT_FALSE(in.WasActionPressed(c.action)) << c.key;
     }
+    // Pressed again after a release in one batch: up until the next, where
+    // a press and its release (a doubled letter typed) are never seen held.
+    in.KeyDown('e', u'e');
+    in.BeginEvents();
+    in.KeyUp('e');
+    in.KeyDown('e', u'e');
+    EXPECT_FALSE(in.IsKeyDown('e'));
+    in.BeginEvents();
+    EXPECT_TRUE(in.IsKeyDown('e'));
+    in.KeyUp('e');
+    in.KeyDown('e', u'e');
+    in.KeyUp('e');
+    in.BeginEvents();
+    EXPECT_FALSE(in.IsKeyDown('e'));
     EXPECT_EQ(in.GetKeyOfAction(63), -1);
     EXPECT_EQ(in.GetKeyOfAction(-1), -1);
     EXPECT_EQ(in.GetKeyOfAction(255), -1);
