@@ -1,7 +1,7 @@
 #include "editor/EditorProgram.h"
 
-#include "editor/LevelView.h"
-#include "editor/MainFrame.h"
+#include "editor/CEditorView.h"
+#include "editor/CMainFrame.h"
 #include "editor/panels/EditorListener.h"
 #include "engine/core/IEngine.h"
 #include "game/shell/client/IGame.h"
@@ -56,6 +56,6 @@ void DrawView()
 
 void MarkLevelModified()
 {
-    if (MainFrame* frame = Program().frame)
+    if (CMainFrame* frame = Program().frame)
         frame->GetDocument().SetModified(true);
 }

@@ -1,8 +1,8 @@
-#include "editor/EditorApp.h"
+#include "editor/CEditorApp.h"
 
 #include <cstdlib>
 
-wxIMPLEMENT_APP_NO_MAIN(EditorApp);
+wxIMPLEMENT_APP_NO_MAIN(CEditorApp);
 
 int main(int argc, char** argv)
 {
