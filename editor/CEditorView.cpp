@@ -164,40 +164,44 @@ void CEditorView::OnMotion(wxMouseEvent& e)
         ui->MouseMove(callbacks_.get(), float(x), float(y));
         return;
     }
-    if (ui->MouseMove(callbacks_.get(), float(x), float(y)))
+    Answered(ui->MouseMove(callbacks_.get(), float(x), float(y)));
+}
+
+void CEditorView::Answered(bool redraw)
+{
+    NoteLevelEdits();
+    if (redraw)
         Draw();
 }
 
 void CEditorView::OnLeftDown(wxMouseEvent& e)
 {
     SetFocus();
-    MarkLevelModified();
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->LeftButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->LeftButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
 void CEditorView::OnLeftUp(wxMouseEvent& e)
 {
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->LeftButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->LeftButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
 void CEditorView::OnRightDown(wxMouseEvent& e)
 {
     SetFocus();
-    MarkLevelModified();
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->RightButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->RightButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
 void CEditorView::OnRightUp(wxMouseEvent& e)
 {
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->RightButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->RightButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
 void CEditorView::PopupContextMenu(int which, int x, int y)

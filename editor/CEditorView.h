@@ -41,6 +41,9 @@ private:
     void OnTimer(wxTimerEvent& e);
     void OnCaptureLost(wxMouseCaptureLostEvent& e);
     void StartTimerOnce();
+    // After an input call: the level marked modified when it changed, the
+    // view drawn when the call asked.
+    void Answered(bool redraw);
     void PopupContextMenu(int which, int x, int y);
 
     std::unique_ptr<IEditorView> callbacks_;

@@ -62,16 +62,6 @@ bool IsShownShortcut(unsigned key, bool ctrl, bool alt)
     return false;
 }
 
-// Keys that change the level (the rest move the view or pick tools).
-bool IsEditingKey(unsigned key, bool down)
-{
-    using namespace EditorKeys;
-    if (key == Letter('E'))
-        return !down;
-    return down && (key == Delete || key == Clone || key == Left || key == Right || IsPlus(key) || IsMinus(key) ||
-                    (key >= Digit(1) && key <= Digit(4)));
-}
-
 KeyRouting::Focus FocusOf(wxWindow* focus, wxFrame* frame)
 {
     using KeyRouting::Focus;
@@ -333,8 +323,7 @@ int CMainFrame::FilterKey(wxKeyEvent& e, wxWindow* focus)
     if (route.toLevel) {
         IEditorView* view = p.view->Callbacks();
         const bool redraw = down ? p.ui->KeyDown(view, key) : p.ui->KeyUp(view, key);
-        if (IsEditingKey(key, down))
-            MarkLevelModified();
+        NoteLevelEdits();
         if (redraw)
             DrawView();
     }

@@ -130,7 +130,7 @@ void CMainFrame::RunCommand(int id)
     case Command::Delete:
         if (ui && p.view) {
             ui->KeyDown(p.view->Callbacks(), id == Command::Clone ? EditorKeys::Clone : unsigned(EditorKeys::Delete));
-            MarkLevelModified();
+            NoteLevelEdits();
             DrawView();
         }
         return;
@@ -222,6 +222,7 @@ void CMainFrame::NewLevel()
     document_.Reset();
     UpdateTitle();
     DrawView();
+    TickMiniMap();
 }
 
 void CMainFrame::Open()
@@ -239,6 +240,7 @@ bool CMainFrame::OpenLevel(const std::u16string& path)
     const wxString name = FileChooser::ToWxPath(path);
     if (ok) {
         history_.AddFileToHistory(name);
+        TickMiniMap();
     } else {
         for (size_t i = 0; i < history_.GetCount(); ++i)
             if (history_.GetHistoryFile(i) == name) {
@@ -256,8 +258,10 @@ bool CMainFrame::ShowMapProperties()
 {
     IEditorUI* ui = Program().ui;
     const bool applied = MapPropertiesDialog(this, ui).RunAndApply();
-    if (applied)
+    if (applied) {
         DrawView();
+        TickMiniMap();
+    }
     return applied;
 }
 

@@ -31,5 +31,10 @@ bool StartEditorInterfaces();
 
 // The level view drawn again (nothing before the interfaces are up).
 void DrawView();
+// The minimap brought up to date now: a level was opened, made or resized.
+void TickMiniMap();
 // The open level has changes a save would keep.
 void MarkLevelModified();
+// Marks the level modified when the last input to the editing interface
+// changed it.
+void NoteLevelEdits();

@@ -40,7 +40,9 @@ void MiniMapWindow::OnPaint(wxPaintEvent&)
     ui->DrawMiniMap(GetWindowHandle(), std::min(size.x, kSide), std::min(size.y, kSide));
 }
 
-void MiniMapWindow::OnTimer(wxTimerEvent&)
+void MiniMapWindow::OnTimer(wxTimerEvent&) { Tick(); }
+
+void MiniMapWindow::Tick()
 {
     IEditorUI* ui = Program().ui;
     if (ui && IsShownOnScreen() && ui->MiniMapTick(GetWindowHandle()))
