@@ -1,4 +1,5 @@
 #include "editor/CEditorApp.h"
+#include "platform/os/StopSignals.h"
 
 #include <cstdlib>
 
@@ -12,5 +13,8 @@ int main(int argc, char** argv)
     // Scroll bars that show only under the pointer hide that a palette has
     // more items than its width shows.
     setenv("GTK_OVERLAY_SCROLLING", "0", 0);
+    // SIGTERM, SIGINT and SIGHUP end the editor at once; left to the
+    // engine's video start they would be taken and never acted on.
+    Os::CatchStopSignals();
     return wxEntry(argc, argv);
 }

@@ -43,8 +43,10 @@ void Game::Init(IEngine* engine)
 #ifndef VORNHAL_DEDICATED
     // A machine without sound plays silent.
     audio_.reset(engine_->CreateAudio());
-    if (audio_ && !audio_->Init())
+    if (audio_ && !audio_->Init()) {
         audio_.reset();
+        std::fprintf(stderr, "Sound is off: no sound device could be opened.\n");
+    }
 #endif
     resources_ = new ResourceManager(this, engine_, audio_.get());
     world_ = new World(resources_);

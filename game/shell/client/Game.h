@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class ClientHandler;
 class EditorUI;
@@ -146,7 +147,8 @@ private:
     void FailRun(int exitCode, const char* why);
     // The run's stages: the update check returns only when no update is
     // being installed now; the log-in answers false when the player cancelled.
-    void RunUpdateCheck();
+    // gameArguments: this start's, for the game the updater starts again.
+    void RunUpdateCheck(const std::vector<std::u16string>& gameArguments);
     bool RunLogin();
     void RunMainMenu();
     void RunHostMenu();

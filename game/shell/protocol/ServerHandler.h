@@ -147,6 +147,8 @@ private:
     // is the automatic one at a match end.
     bool inMatchUpdate_ = false;
     float levelRetryWait_ = 0.0f;
+    // The player count last handed to the master service's announcement.
+    int announcedPlayers_ = -1;
     // Paths already reported invalid since the last level that started.
     std::vector<std::u16string> reportedInvalid_;
 };

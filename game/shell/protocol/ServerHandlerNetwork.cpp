@@ -40,9 +40,16 @@ void ServerHandler::Update(float dt)
             engine->ForceHeartbeat();
     }
     IGameOptions* options = Settings();
-    if (engine && options && game_)
+    if (engine && options && game_) {
+        // The list shows the players as they come and go, not as they were
+        // at the last minute's announcement.
+        const int players = CountPlayers();
+        if (players != announcedPlayers_)
+            engine->ForceHeartbeat();
+        announcedPlayers_ = players;
         engine->MasterServerTick(dt, options->GetServerName(), game_->GetLevelTitle(), game_->GetLevelGameMode(),
-                                 CountPlayers(), options->GetServerMaxPlayers());
+                                 players, options->GetServerMaxPlayers());
+    }
 }
 
 void ServerHandler::AcceptConnection(MPAPI::IConnection* connection)

@@ -5,6 +5,7 @@
 #include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/map/World.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
 #include "game/world/phys/PhysicsEngine.h"
@@ -13,6 +14,7 @@
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/ParameterRecord.h"
+#include "game/world/state/CameraPos.h"
 #include "game/world/resources/Resource.h"
 #include "game/world/state/WorldServices.h"
 
@@ -184,6 +186,7 @@ float Door::GetVisibility(float x0, float y0, float x1, float y1)
 #ifdef VORNHAL_DEDICATED
 
 void Door::Draw() {}
+void Door::DrawUpperLayer(float, float, float, bool) {}
 
 #else
 
@@ -211,6 +214,27 @@ void Door::Draw()
     };
     show(sprite_, doorstep_ ? doorstep_->GetImage() : nullptr);
     show(doorstepSprite_, definition_->GetImage());
+}
+
+void Door::DrawUpperLayer(float viewX, float viewY, float size, bool)
+{
+    World* world = Services().world;
+    CameraPos* camera = Services().camera;
+    if (!world || !leaf_ || !body_ || broken_)
+        return;
+    // The leaf casts like a wall from the light at this point of the view;
+    // the sun's (size 0) reaches past the view's far corner.
+    const float lx = (camera ? camera->x : 0.0f) + viewX, ly = (camera ? camera->y : 0.0f) + viewY;
+    if (size <= 0.0f)
+        size = kSunShadowSize;
+    const Position& pose = body_->GetPose();
+    const int n = leaf_->GetCount();
+    for (int i = 0; i < n; ++i) {
+        float a[2], b[2];
+        leaf_->GetVertex(a, i, pose.x, pose.y, pose.cos, pose.sin);
+        leaf_->GetVertex(b, (i + 1) % n, pose.x, pose.y, pose.cos, pose.sin);
+        world->DrawShadowQuad(a[0], a[1], b[0], b[1], lx, ly, size);
+    }
 }
 
 #endif

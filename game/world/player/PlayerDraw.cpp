@@ -285,8 +285,7 @@ void Player::DrawNameTag()
     const int x = Pixel(sx - kPivotX), y = Pixel(sy - kPivotY);
     const int* colour = team_ == 0 ? kFinlandColour : kRussiaColour;
     CommonMedia* media = Media();
-    ITexture* ranks = media ? media->ranks[team_ == 0 ? 0 : 1] : nullptr;
-    const int rankLeft = rank_ * 11;
+    ITexture* ranks = media ? media->teamIcons[team_ == 0 ? 0 : 1] : nullptr;
     if (name && name[0]) {
         Quad box;
         box.SetSize(70, 11);
@@ -303,14 +302,9 @@ void Player::DrawNameTag()
                 renderer->DrawLine(float(x + 1), float(y + line), x + 1 + length, float(y + line), red, green, blue);
         }
     }
-    if (ranks && rankLeft + 11 <= ranks->GetWidth()) {
-        Quad insignia;
-        insignia.SetFromTextureRect(ranks, rankLeft, 0, rankLeft + 11, ranks->GetHeight());
-        insignia.Translate(float(x), float(y));
-        renderer->SetAlphaBlend();
-        BindPicture(renderer, ranks);
-        renderer->DrawQuad(&insignia, 1.0f);
-    }
+    renderer->SetAlphaBlend();
+    if (game)
+        game->DrawPlayerIcon(GetNetworkId(), x, y);
 }
 
 void Player::DrawShadowCaster(float lightX, float lightY, float)

@@ -100,6 +100,9 @@ public:
     void InitObjectRenderBuffers();
     void DrawWorld();
     void DrawLightsAndOverlays();
+    // The player's insignia, cell n = its rank of its team's icon sheet,
+    // moved by (dx, dy); nothing for an id that names no player.
+    void DrawPlayerIcon(int networkId, int dx, int dy);
 #endif
 
     MPAPI::Object* CreateObject(int typeId, int subTypeId) override;

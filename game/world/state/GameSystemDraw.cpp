@@ -6,6 +6,8 @@
 #include "engine/render/IParticlePainter.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/ISpritePainter.h"
+#include "engine/render/ITexture.h"
+#include "game/world/geometry/Quad.h"
 #include "game/world/map/ILight.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/Object.h"
@@ -24,9 +26,31 @@ constexpr int kViewHeight = 768;
 constexpr int kSurfaceFloor = 0;
 constexpr int kSurfaceObjects = 1;
 constexpr int kSurfaceWalls = 2;
+// A cell of the team icon sheets.
+constexpr int kIconWidth = 11;
+constexpr int kIconHeight = 32;
 // The light pass turns degrees with this factor.
 constexpr float kLightRadians = 3.1516f / 180.0f;
 } // namespace
+
+void GameSystem::DrawPlayerIcon(int networkId, int dx, int dy)
+{
+    IRenderer* renderer = Services().renderer;
+    CommonMedia* media = Services().media;
+    Object* object = objects_->FindObject(networkId);
+    if (!renderer || !media || !object || object->GetKind() != ObjectKind::Player)
+        return;
+    const Player* player = static_cast<Player*>(object);
+    ITexture* sheet = media->teamIcons[player->GetTeam() == 0 ? 0 : 1];
+    const int left = kIconWidth * player->GetRank();
+    if (!sheet || left + kIconWidth > sheet->GetWidth())
+        return;
+    Quad icon;
+    icon.SetFromTextureRect(sheet, left, 0, left + kIconWidth, kIconHeight);
+    icon.Translate(float(dx), float(dy));
+    renderer->SetTexture(0, sheet);
+    renderer->DrawQuad(&icon, 1.0f);
+}
 
 void GameSystem::SetRenderer(IRenderer* renderer)
 {
@@ -290,8 +314,9 @@ void GameSystem::DrawLightOccluders(float lx, float ly, float size)
             if (object->IsStale())
                 return;
             float reach = float(object->GetHeight()) + size * 0.5f + object->GetRadius();
+            // The light as the view sees it, and its reach.
             if (std::fabs(lx - object->GetX()) <= reach && std::fabs(ly - object->GetY()) <= reach)
-                object->DrawUpperLayer(lx, ly, 0.0f, true);
+                object->DrawUpperLayer(lx - camera_.x, ly - camera_.y, size, true);
         });
     }
     renderer->BindAtlas(0, 2);

@@ -61,15 +61,16 @@ inline XWindow FocusGameWindow(XDriver& x)
 }
 
 // The game in its folder, logging in as "user:password" without a window
-// for it and declining updates: the main menu is what comes up.
+// for it and declining updates: the main menu is what comes up. Sound goes
+// to the sound library's driver of that name.
 inline std::unique_ptr<TestSupport::ChildProcess> StartGame(const std::string& folder, const std::string& master,
-                                                           const std::string& login)
+                                                           const std::string& login, const char* sound = "null")
 {
     setenv("VORNHAL_UI", "headless", 1);
     setenv("VORNHAL_UI_LOGIN", login.c_str(), 1);
     setenv("VORNHAL_UI_UPDATE", "no", 1);
     setenv("VORNHAL_UPDATE_HOST", master.c_str(), 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
+    setenv("ALSOFT_DRIVERS", sound, 1);
     unsetenv("VORNHAL_OPTIONS");
     unsetenv("VORNHAL_OPTIONS_SET");
     TestSupport::SetGameOption(folder, "masterserver", master);
@@ -97,14 +98,15 @@ public:
     const std::string& Address() const { return address_; }
     TestSupport::ChildProcess& Process() { return *process_; }
 
-    // Whether a server on this port has announced itself, waited for.
-    bool WaitAnnounced(int port)
+    // Whether a server on this port has announced itself (with this many
+    // players, unless -1), waited for.
+    bool WaitAnnounced(int port, int players = -1)
     {
         for (int i = 0; i < kWait / 50; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
             StandInState state(state_);
             state.Load();
             for (const AnnouncedServer& s : state.Servers())
-                if (s.port == port)
+                if (s.port == port && (players < 0 || s.players == players))
                     return true;
         }
         return false;

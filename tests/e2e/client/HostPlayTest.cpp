@@ -76,11 +76,12 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
     // The form is up once the frag limit's field stands where the list was.
     ASSERT_TRUE(x.WaitForChange(w, shot, 175, 325, 80, 17, kWait)) << game.Output();
     ASSERT_TRUE(Press(x, w, 250, 333, fragLimit, false));
-    for (int i = 0; i < 4; ++i) {
+    // Quick presses, each shorter than a menu frame: every one counts.
+    for (int i = 0; i < 2; ++i) {
         ASSERT_TRUE(x.Capture(w, &shot));
         x.Key(XK_BackSpace, true);
-        x.WaitForChange(w, shot, 175, 325, 80, 17, 2000);
         x.Key(XK_BackSpace, false);
+        ASSERT_TRUE(x.WaitForChange(w, shot, 175, 325, 80, 17, kWait)) << i;
     }
     ASSERT_TRUE(x.Capture(w, &shot));
     x.Type("2");

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -276,6 +277,17 @@ exit
     const std::string objects = TestSupport::ReadText(folder_ + "/objects.cfg");
     EXPECT_NE(objects.find("\"steel barrel\""), std::string::npos);
     EXPECT_EQ(objects.find(longName), std::string::npos);
+}
+
+TEST_F(EditorWindow, StopSignalsEndItAtOnce)
+{
+    unsetenv("VORNHAL_UI");
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        auto editor = Start("stay\n", {"levels/tdm_riotcity.lvl"});
+        ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
+        editor->Signal(signal);
+        EXPECT_EQ(editor->WaitExit(30000), 128 + signal) << editor->Output();
+    }
 }
 
 } // namespace
