@@ -16,8 +16,8 @@ namespace Console {
 // returns at once. Text that finds the queue full is dropped and counted.
 class ConsoleOutput {
 public:
-    static constexpr size_t kMaxPieces = 1024;
-    static constexpr size_t kMaxBytes = 64 * 1024;
+    static constexpr size_t kMaxPieces = 512;
+    static constexpr size_t kMaxBytes = 32 * 1024;
     // How long the last pieces may wait for a terminal that takes nothing
     // when the output closes.
     static constexpr int kCloseWaitMs = 2000;
