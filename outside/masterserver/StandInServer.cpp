@@ -249,10 +249,15 @@ void StandInServer::Serve(int fd, const std::string& peer)
 
 void StandInServer::DropDeadServers()
 {
+    // The service listens on this machine only, so its game servers run
+    // here too; a row of another address (a state file made elsewhere) is
+    // left to the time-out.
     std::vector<AnnouncedServer> listed;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        listed = state_->Servers();
+        for (const AnnouncedServer& s : state_->Servers())
+            if (s.ip.compare(0, 4, "127.") == 0)
+                listed.push_back(s);
     }
     std::vector<std::pair<std::string, int>> addresses;
     for (const AnnouncedServer& s : listed)

@@ -139,6 +139,16 @@ inline bool Press(XDriver& x, XWindow w, int px, int py, const int rect[4], bool
     return seen;
 }
 
+// The main menu's list once its first row is drawn: that row chosen, and
+// Join pressed.
+inline bool JoinFirstListed(XDriver& x, XWindow w)
+{
+    const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
+    return x.WaitUntil(w, [](const XShot& s) {
+        return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
+    }, kWait) && Press(x, w, 120, 224, addressField, false) && Press(x, w, 635, 724, joinButton, true);
+}
+
 // The lines the game writes about what it shows (VORNHAL_SCREEN_LOG), read
 // as they come.
 class ScreenWatch {
@@ -179,6 +189,9 @@ public:
             x.Key(keysym, true);
             seen = !WaitFor(prefix, 1000).empty();
             x.Key(keysym, false);
+            // The next press must not come in the frame of this release:
+            // the game would never see the keys all up.
+            seen = seen || !WaitFor(prefix, 200).empty();
         }
         return seen;
     }

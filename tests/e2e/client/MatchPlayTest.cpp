@@ -104,12 +104,7 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     ASSERT_TRUE(w) << game.Output();
 
     // The list's first row, chosen and joined.
-    ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) {
-        return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
-    }, kWait)) << game.Output();
-    const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
-    ASSERT_TRUE(Press(x, w, 120, 224, addressField, false));
-    ASSERT_TRUE(Press(x, w, 635, 724, joinButton, true));
+    ASSERT_TRUE(JoinFirstListed(x, w)) << game.Output();
 
     // The level comes down with its progress on the loading screen.
     ASSERT_NE(watch.WaitFor("loading: Downloading levels/tdm_lakeside.lvl: "), "") << watch.All() << game.Output();

@@ -71,12 +71,7 @@ TEST(WalkThrough, HostThenPlayFromTheListToAnOperatorsCommand)
     XDriver x;
     const XWindow w = FocusGameWindow(x);
     ASSERT_TRUE(w) << play.Output();
-    ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) {
-        return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
-    }, kWait)) << play.Output();
-    const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
-    ASSERT_TRUE(Press(x, w, 120, 224, addressField, false));
-    ASSERT_TRUE(Press(x, w, 635, 724, joinButton, true));
+    ASSERT_TRUE(JoinFirstListed(x, w)) << play.Output();
     ASSERT_NE(watch.WaitFor("playing"), "") << watch.All() << play.Output();
     ASSERT_NE(watch.WaitFor("overlay: team select"), "") << watch.All();
     ASSERT_TRUE(watch.Hold(x, XK_1, "overlay: none")) << watch.All();
