@@ -1,5 +1,7 @@
 #include "platform/console/ConsoleOutput.h"
 
+#include "platform/os/ExitHooks.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -14,6 +16,15 @@ namespace Console {
 namespace {
 
 constexpr int kPollMs = 100;
+
+// The output a process that ends at once (a fatal error) still writes out.
+std::atomic<ConsoleOutput*> g_open{nullptr};
+
+void WriteOutAtExit()
+{
+    if (ConsoleOutput* output = g_open.load())
+        output->WriteOut();
+}
 
 } // namespace
 
@@ -35,10 +46,14 @@ ConsoleOutput::ConsoleOutput(int fd) : fd_(fd)
         }
     }
     writer_ = std::thread(&ConsoleOutput::Run, this);
+    g_open = this;
+    Os::AddExitHook(WriteOutAtExit);
 }
 
 ConsoleOutput::~ConsoleOutput()
 {
+    ConsoleOutput* self = this;
+    g_open.compare_exchange_strong(self, nullptr);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -79,6 +94,20 @@ int ConsoleOutput::TakeDropped()
     const int n = dropped_;
     dropped_ = 0;
     return n;
+}
+
+void ConsoleOutput::WriteOut()
+{
+    stopping_ = true;
+    std::deque<std::string> rest;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        rest.swap(queue_);
+        bytes_ = 0;
+    }
+    for (const std::string& piece : rest)
+        if (!Put(piece))
+            return;
 }
 
 void ConsoleOutput::Run()

@@ -36,6 +36,9 @@ public:
     // The pieces dropped since the last call, once everything queued has
     // gone out; 0 while the queue still holds some or none were dropped.
     int TakeDropped();
+    // Writes what is queued on the calling thread, for a process that ends
+    // without its destructors.
+    void WriteOut();
 
 private:
     void Run();
@@ -46,7 +49,7 @@ private:
     int fd_;
     bool ownsFd_ = false;
     bool socket_ = false;
-    bool broken_ = false;
+    std::atomic<bool> broken_{false};
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::string> queue_;
