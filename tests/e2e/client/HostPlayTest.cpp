@@ -69,7 +69,10 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
 
     // The host form: its tab, then the frag limit made 2.
     XShot shot;
-    ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) { return s.width >= 1024; }, kWait));
+    // The menu drawn, not the window's first black: its host tab is there.
+    ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) {
+        return s.width >= 1024 && s.CountOther(0, 201, 148, 204, 37) > 204 * 37 / 2;
+    }, kWait));
     ASSERT_TRUE(x.Capture(w, &shot));
     const int hostTab[4] = {201, 148, 204, 37}, fragLimit[4] = {175, 325, 80, 17};
     ASSERT_TRUE(Press(x, w, 300, 166, hostTab, true));
