@@ -104,7 +104,8 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     ASSERT_TRUE(w) << game.Output();
 
     // The list's first row, chosen and joined.
-    ASSERT_TRUE(JoinFirstListed(x, w)) << game.Output();
+    XShot menu;
+    ASSERT_TRUE(JoinFirstListed(x, w, &menu)) << game.Output();
 
     // The level comes down with its progress on the loading screen.
     ASSERT_NE(watch.WaitFor("loading: Downloading levels/tdm_lakeside.lvl: "), "") << watch.All() << game.Output();
@@ -211,8 +212,7 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     // Escape asks, Y leaves to the main menu, Quit ends the game.
     ASSERT_TRUE(watch.Hold(x, XK_Escape, "overlay: exit question")) << watch.All();
     ASSERT_TRUE(watch.Hold(x, XK_y, "left")) << watch.All();
-    const int quitButton[4] = {890, 21, 118, 36};
-    ASSERT_TRUE(Press(x, w, 949, 39, quitButton, true));
+    ASSERT_TRUE(QuitFromMenu(x, w, menu));
     EXPECT_EQ(game.WaitExit(kWait), 0) << game.Output();
     EXPECT_TRUE(ivan.Running()) << ivan.Output();
 }

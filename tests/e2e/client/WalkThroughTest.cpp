@@ -71,7 +71,8 @@ TEST(WalkThrough, HostThenPlayFromTheListToAnOperatorsCommand)
     XDriver x;
     const XWindow w = FocusGameWindow(x);
     ASSERT_TRUE(w) << play.Output();
-    ASSERT_TRUE(JoinFirstListed(x, w)) << play.Output();
+    XShot menu;
+    ASSERT_TRUE(JoinFirstListed(x, w, &menu)) << play.Output();
     ASSERT_NE(watch.WaitFor("playing"), "") << watch.All() << play.Output();
     ASSERT_NE(watch.WaitFor("overlay: team select"), "") << watch.All();
     ASSERT_TRUE(watch.Hold(x, XK_1, "overlay: none")) << watch.All();
@@ -99,8 +100,7 @@ TEST(WalkThrough, HostThenPlayFromTheListToAnOperatorsCommand)
 
     // The game quits; play.sh, the last of the two, stops the service.
     const int pid = service.Pid();
-    const int quitButton[4] = {890, 21, 118, 36};
-    ASSERT_TRUE(Press(x, w, 949, 39, quitButton, true));
+    ASSERT_TRUE(QuitFromMenu(x, w, menu));
     EXPECT_EQ(play.WaitExit(kWait), 0) << play.Output();
     EXPECT_FALSE(service.Alive(pid));
 }
