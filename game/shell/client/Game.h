@@ -152,10 +152,13 @@ private:
     bool RunLogin();
     void RunMainMenu();
     void RunHostMenu();
+    void KeepDamagedOptions(const std::string& fault);
 
     IEngine* engine_ = nullptr;
     IRenderer* renderer_ = nullptr;
     IFileManager* files_ = nullptr;
+    // A damaged "game.opt" that could not be kept aside: never written.
+    bool optionsLocked_ = false;
     IInput* input_ = nullptr;
     IPhysics* physics_ = nullptr;
     std::unique_ptr<IAudio> audio_;

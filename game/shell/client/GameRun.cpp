@@ -165,7 +165,8 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
         }
     }
     engine_->FlushScores();
-    WriteOptionsFile(files_, &options, engine_->GetMasterServer());
+    if (!optionsLocked_)
+        WriteOptionsFile(files_, &options, engine_->GetMasterServer());
     Shutdown();
     Os::TakeStopRequests(false);
 }

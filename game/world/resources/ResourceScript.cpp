@@ -1,5 +1,6 @@
 #include "game/world/resources/ResourceScript.h"
 
+#include "engine/core/ConsoleLog.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
@@ -129,9 +130,7 @@ void ResourceScript::Report(const std::string& message)
     std::string text = "Resource script (" + Util::Narrow(fileName_) + ") parse failed on line " +
                        Util::IntToString(line_) + ": " + message;
 #ifdef VORNHAL_DEDICATED
-    std::fputs(text.c_str(), stdout);
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
+    Util::ConsolePrint("%s\n", text.c_str());
 #else
     Ui::ShowMessage(u"Error!", Util::Widen(text.data(), text.size()).c_str(), Ui::Icon::Error);
 #endif

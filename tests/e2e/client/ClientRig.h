@@ -141,6 +141,27 @@ inline bool Press(XDriver& x, XWindow w, int px, int py, const int rect[4], bool
     return seen;
 }
 
+// The main menu's list once its first row is drawn: that row chosen, and
+// Join pressed. menu, when given, gets the menu as it was drawn then.
+inline bool JoinFirstListed(XDriver& x, XWindow w, XShot* menu = nullptr)
+{
+    const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
+    return x.WaitUntil(w, [](const XShot& s) {
+        return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
+    }, kWait) && (!menu || x.Capture(w, menu)) && Press(x, w, 120, 224, addressField, false) &&
+           Press(x, w, 635, 724, joinButton, true);
+}
+
+// Back in the main menu after play (its logo drawn as in menu, a picture
+// taken of it before), its Quit pressed: a press while play's last frame
+// still shows would meet a menu that never saw the pointer come.
+inline bool QuitFromMenu(XDriver& x, XWindow w, const XShot& menu)
+{
+    const int quitButton[4] = {890, 21, 118, 36};
+    return x.WaitUntil(w, [&](const XShot& s) { return s.SameIn(menu, 30, 25, 430, 110); }, kWait) &&
+           Press(x, w, 949, 39, quitButton, true);
+}
+
 // The lines the game writes about what it shows (VORNHAL_SCREEN_LOG), read
 // as they come.
 class ScreenWatch {
@@ -181,6 +202,9 @@ public:
             x.Key(keysym, true);
             seen = !WaitFor(prefix, 1000).empty();
             x.Key(keysym, false);
+            // The next press must not come in the frame of this release:
+            // the game would never see the keys all up.
+            seen = seen || !WaitFor(prefix, 200).empty();
         }
         return seen;
     }

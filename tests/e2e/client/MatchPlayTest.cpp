@@ -107,9 +107,11 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     ASSERT_TRUE(w) << game.Output();
 
     // The list's first row, chosen and joined.
+    XShot menu;
     ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) {
         return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
     }, kWait)) << game.Output();
+    ASSERT_TRUE(x.Capture(w, &menu));
     const int addressField[4] = {400, 717, 180, 20};
     ASSERT_TRUE(Press(x, w, 120, 224, addressField, false));
     // A quick click, the pointer arriving with it, joins all the same.
@@ -220,8 +222,7 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     // Escape asks, Y leaves to the main menu, Quit ends the game.
     ASSERT_TRUE(watch.Hold(x, XK_Escape, "overlay: exit question")) << watch.All();
     ASSERT_TRUE(watch.Hold(x, XK_y, "left")) << watch.All();
-    const int quitButton[4] = {890, 21, 118, 36};
-    ASSERT_TRUE(Press(x, w, 949, 39, quitButton, true));
+    ASSERT_TRUE(QuitFromMenu(x, w, menu));
     EXPECT_EQ(game.WaitExit(kWait), 0) << game.Output();
     EXPECT_TRUE(ivan.Running()) << ivan.Output();
 }
