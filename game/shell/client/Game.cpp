@@ -3,6 +3,7 @@
 #include "engine/audio/IAudio.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/files/IFileManager.h"
 #include "engine/net/IClient.h"
 #include "engine/physics/IPhysics.h"
 #include "engine/render/IRenderer.h"
@@ -16,6 +17,7 @@
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
 #include "game/world/system/GameSystem.h"
+#include "platform/ui/Ui.h"
 #include "platform/ui/wx/Dialogs.h"
 
 #include <cstdio>
@@ -48,8 +50,10 @@ void Game::Init(IEngine* engine)
         return;
     // A machine without sound plays silent.
     audio_.reset(engine_->CreateAudio());
-    if (audio_ && !audio_->Init())
+    if (audio_ && !audio_->Init()) {
         audio_.reset();
+        std::fprintf(stderr, "Sound is off: no sound device could be opened.\n");
+    }
     resources_ = std::make_unique<ResourceManager>(this, engine_, audio_.get());
     world_ = std::make_unique<World>(resources_.get());
     files_ = engine_->GetFileManager();
@@ -92,16 +96,33 @@ bool Game::LoadOptions()
     if (!game_ || !files_)
         return false;
     IGameOptions& options = game_->Options();
-    if (!ReadOptionsFile(files_, &options, audio_.get()))
+    std::string fault;
+    const bool read = ReadOptionsFile(files_, &options, audio_.get(), u"game.opt", &fault);
+    if (!fault.empty())
+        KeepDamagedOptions(fault);
+    else if (!read)
         return false;
     engine_->SetMasterServer(options.GetUpdaterString());
     engine_->SetStatusFilePath(options.GetServerInfoFile());
-    return true;
+    return read;
+}
+
+void Game::KeepDamagedOptions(const std::string& fault)
+{
+    // The options dialog comes next with what could be read; the damaged
+    // file is kept beside, or, when it cannot be, never written over.
+    const std::u16string folder = files_->GetGameDir();
+    const std::u16string path = folder.empty() ? u"game.opt" : folder + u"/game.opt";
+    optionsLocked_ = !files_->MoveFile(path.c_str(), (path + u".bad").c_str());
+    const std::string text = "game.opt does not read whole (" + fault + ").\n" +
+                             (optionsLocked_ ? "It could not be kept as game.opt.bad, so it will not be written over."
+                                             : "It is kept as game.opt.bad; the options show what could be read.");
+    Ui::ShowMessage(u"Error!", Util::FromOs(text).c_str(), Ui::Icon::Error);
 }
 
 bool Game::SaveOptions()
 {
-    if (game_ && files_) {
+    if (game_ && files_ && !optionsLocked_) {
         // The file keeps the engine's master server: one the options dialog
         // set since the file was read would be lost, and not used.
         engine_->SetMasterServer(game_->Options().GetUpdaterString());

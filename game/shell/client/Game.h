@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class ClientHandler;
 class EditorUI;
@@ -147,15 +148,19 @@ private:
     void FailRun(int exitCode, const char* why);
     // The run's stages: the update check returns only when no update is
     // being installed now; the log-in answers false when the player cancelled.
-    void RunUpdateCheck();
+    // gameArguments: this start's, for the game the updater starts again.
+    void RunUpdateCheck(const std::vector<std::u16string>& gameArguments);
     bool RunLogin();
     void RunMainMenu();
     void RunHostMenu();
+    void KeepDamagedOptions(const std::string& fault);
 
     // The engine's, and what it keeps: renderer, input, files, physics.
     IEngine* engine_ = nullptr;
     IRenderer* renderer_ = nullptr;
     IFileManager* files_ = nullptr;
+    // A damaged "game.opt" that could not be kept aside: never written.
+    bool optionsLocked_ = false;
     IInput* input_ = nullptr;
     IPhysics* physics_ = nullptr;
     // The editor's scripts, which write back what it changed at shutdown.

@@ -21,6 +21,7 @@
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
+#include "platform/os/StopSignals.h"
 
 #include <algorithm>
 #include <chrono>
@@ -193,8 +194,8 @@ bool PlayRunner::AskPassword(std::u16string* typed)
     while (!field->submitted) {
         // The key repeat of the field runs on this clock.
         engine_->UpdateFrameTime2();
-        // Escape or closing the window gives up the join.
-        if (game_.DrawLoadingScreen(true) || input_->IsActionDown(FixedKey::Escape))
+        // Escape, closing the window or a stop signal gives up the join.
+        if (game_.DrawLoadingScreen(true) || input_->IsActionDown(FixedKey::Escape) || Os::StopRequested())
             return false;
         if (!field->submitted)
             SleepMs(kPromptStepMs);
@@ -307,7 +308,7 @@ void PlayRunner::Frames()
             shown = play_.scene.overlay;
             ScreenLog::Write("overlay", OverlayName(shown));
         }
-        if (renderer_->Present())
+        if (renderer_->Present() || Os::StopRequested())
             break;
         CapFrameRate(&frameStart);
         engine_->UpdateFrameTime2();

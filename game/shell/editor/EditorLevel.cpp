@@ -131,6 +131,16 @@ void EditorUI::GetUsedArea(int* left, int* top, int* right, int* bottom)
         world->GetUsedBounds(left, top, right, bottom);
 }
 
+bool EditorUI::HasBlocks()
+{
+    const World* world = game_->GetWorld();
+    for (int y = 0; world && y < world->GetHeight(); ++y)
+        for (int x = 0; x < world->GetWidth(); ++x)
+            if (world->GetBlockAt(x, y) >= 0)
+                return true;
+    return false;
+}
+
 bool EditorUI::GetCompressBlocks()
 {
     World* world = game_->GetWorld();
@@ -174,6 +184,7 @@ void EditorUI::NewLevel()
     if (World* world = game_->GetWorld())
         world->Clear();
     EmptyLevelState();
+    minimapDue_ = true;
 }
 
 void EditorUI::ResizeLevel(int width, int height, int left, int top)
@@ -195,6 +206,7 @@ void EditorUI::ResizeLevel(int width, int height, int left, int top)
         if (e.object)
             EditorPlacement::Unmark(e.object);
     world->Resize(width, height, left, top, usedLeft, usedTop, usedRight, usedBottom);
+    minimapDue_ = true;
     const float dx = float((left - usedLeft) * kTileSize), dy = float((top - usedTop) * kTileSize);
     for (EditorObjectEntry& e : objects_) {
         e.x += dx;
@@ -272,7 +284,10 @@ bool EditorUI::LoadFrom(IFile* file)
         return false;
     EditorLevelShell shell(*this, *game_);
     // The file is read whole first: one that fails leaves the level alone.
-    return LoadEditorLevel(file, *world, shell);
+    if (!LoadEditorLevel(file, *world, shell))
+        return false;
+    minimapDue_ = true;
+    return true;
 }
 
 bool EditorUI::LoadLevel(int fileDescriptor)
@@ -300,6 +315,14 @@ bool EditorUI::MiniMapTick(WindowHandle window)
 {
     if (!started_)
         return false;
+    if (minimapDue_) {
+        minimapDue_ = false;
+        viewMoved_ = false;
+        minimapIdle_ = 0;
+        MiniMapChanged();
+        RenderMiniMap(window);
+        return true;
+    }
     if (viewMoved_) {
         viewMoved_ = false;
         return true;

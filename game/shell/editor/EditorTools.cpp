@@ -113,12 +113,8 @@ bool EditorUI::PaintAt(int tileX, int tileY, int variant)
         return false;
     const int block = SelectedBlock();
     for (int y = tileY; y < tileY + brushSize_; ++y)
-        for (int x = tileX; x < tileX + brushSize_; ++x) {
-            if (variant < 0)
-                world->SetTile(x, y, block);
-            else
-                world->SetTileVariant(x, y, block, variant);
-        }
+        for (int x = tileX; x < tileX + brushSize_; ++x)
+            PutTile(world, x, y, block, variant);
     lastPaintedX_ = tileX;
     lastPaintedY_ = tileY;
     return true;
@@ -130,7 +126,7 @@ void EditorUI::EraseBrushSquare()
     const int tileX = hoverX_ / kTileSize, tileY = hoverY_ / kTileSize;
     for (int y = tileY; world && y < tileY + brushSize_; ++y)
         for (int x = tileX; x < tileX + brushSize_; ++x)
-            world->SetTile(x, y, -1);
+            PutTile(world, x, y, -1, -1);
 }
 
 void EditorUI::ApplyLineOrRect()
@@ -150,12 +146,12 @@ void EditorUI::ApplyLineOrRect()
         const int from = horizontal ? x0 : y0, to = horizontal ? x1 : y1;
         for (int i = 0; i <= to - from; ++i)
             if (!rHeld_ || i % 3 == 0)
-                world->SetTile(horizontal ? from + i : x0, horizontal ? y0 : from + i, block);
+                PutTile(world, horizontal ? from + i : x0, horizontal ? y0 : from + i, block, -1);
     }
     if (rect)
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x)
-                world->SetTile(x, y, block);
+                PutTile(world, x, y, block, -1);
 }
 
 // ---- objects and lights ----------------------------------------------------------
@@ -294,7 +290,7 @@ bool EditorUI::ToolLeftDown(IEditorView* view)
     case FillTool:
         if (!world || !SelectedIsBlock())
             return false;
-        world->FillRegion(hoverX_ / kTileSize, hoverY_ / kTileSize, SelectedBlock());
+        FillWorld(world, hoverX_ / kTileSize, hoverY_ / kTileSize, SelectedBlock(), false);
         return true;
     case ObjectTool:
         objectBrush_.Commit(objects_);
@@ -455,7 +451,7 @@ bool EditorUI::ToolKeyUp(unsigned key)
     }
     World* world = game_->GetWorld();
     if (key == Letter('E') && tool_ == FillTool && world && SelectedIsBlock()) {
-        world->PaintRegionOutline(hoverX_ / kTileSize, hoverY_ / kTileSize, SelectedBlock());
+        FillWorld(world, hoverX_ / kTileSize, hoverY_ / kTileSize, SelectedBlock(), true);
         return true;
     }
     return false;

@@ -168,6 +168,7 @@ void EditorUI::WarpCursor(IEditorView* view, int x, int y)
 
 bool EditorUI::MouseMove(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!started_ || inputAttached_ || !view)
         return false;
     SelectCamera(view);
@@ -232,7 +233,12 @@ bool EditorUI::HandleEdgeScroll()
         dx += kTileSize;
     if (mouseY_ > viewHeight_ - kEdgeFar)
         dy += kTileSize;
-    MoveCamera(dx, dy);
+    // A drag begun at an edge would scroll with every move and carry its
+    // line off the level: it scrolls once the pointer has left the edges.
+    if (dx == 0.0f && dy == 0.0f)
+        edgeScrollArmed_ = true;
+    if (edgeScrollArmed_)
+        MoveCamera(dx, dy);
     return true;
 }
 
@@ -249,6 +255,7 @@ bool EditorUI::ButtonEvent(IEditorView* view, float x, float y)
 
 bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!ButtonEvent(view, x, y))
         return false;
     leftDown_ = true;
@@ -264,6 +271,7 @@ bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
     if (shiftHeld_ || ctrlHeld_) {
         lineDrag_ = shiftHeld_;
         rectDrag_ = ctrlHeld_;
+        edgeScrollArmed_ = false;
         dragStartX_ = dragEndX_ = hoverX_ / kTileSize;
         dragStartY_ = dragEndY_ = hoverY_ / kTileSize;
         return true;
@@ -273,6 +281,7 @@ bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
 
 bool EditorUI::LeftButtonUp(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!ButtonEvent(view, x, y))
         return false;
     leftDown_ = false;
@@ -292,6 +301,7 @@ bool EditorUI::LeftButtonUp(IEditorView* view, float x, float y)
 
 bool EditorUI::RightButtonDown(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!ButtonEvent(view, x, y))
         return false;
     rightDown_ = true;
@@ -313,6 +323,7 @@ bool EditorUI::RightButtonUp(IEditorView* view, float x, float y)
 
 bool EditorUI::KeyDown(IEditorView* view, unsigned key)
 {
+    const EditWatch watch(*this);
     if (!started_ || !view)
         return false;
     SelectCamera(view);
@@ -345,6 +356,7 @@ bool EditorUI::KeyDown(IEditorView* view, unsigned key)
 
 bool EditorUI::KeyUp(IEditorView* view, unsigned key)
 {
+    const EditWatch watch(*this);
     if (!started_ || !view)
         return false;
     SelectCamera(view);

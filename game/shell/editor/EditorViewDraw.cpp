@@ -60,4 +60,7 @@ void Game::DrawEditorGrid()
         if (y > levelH - camY)
             break;
     }
+    // The level's edge, where the grid's lines rarely fall: past it nothing
+    // is painted or saved.
+    renderer_->DrawRect(-camX, -camY, levelW - camX, levelH - camY, r, g, b);
 }

@@ -97,4 +97,12 @@ public:
     virtual void ReleaseWindow(WindowHandle window) = 0;
     virtual bool ExportGameMap(const char16_t* path) = 0;
     virtual bool ImportGameMap(const char16_t* path) = 0;
+
+    // True once after mouse or key input changed the level (its tiles,
+    // placed objects, lights or light areas); a click that only selects,
+    // pans or changes nothing leaves it false.
+    virtual bool TakeLevelEdit() = 0;
+    // Whether any cell holds a block: an empty level's used area is its
+    // whole grid, yet no size cuts anything from it.
+    virtual bool HasBlocks() = 0;
 };

@@ -12,6 +12,7 @@
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
 #include "game/world/system/LoadingListener.h"
+#include "platform/os/StopSignals.h"
 
 #include <chrono>
 #include <thread>
@@ -20,7 +21,6 @@ namespace {
 
 constexpr int kIdleSleepMs = 100;
 constexpr int kMismatchPauseMs = 2000;
-constexpr size_t kChatUnits = 509;
 
 } // namespace
 
@@ -149,11 +149,14 @@ void ClientHandler::SendChat(const char16_t* text, bool teamOnly)
 {
     if (!client_)
         return;
+    // The server drops a longer line; sent without its text it would come
+    // back to everybody as an empty one.
+    const size_t n = text ? Util::StrLen(text) : 0;
+    if (n == 0 || n > size_t(GameMessages::kTextUnits))
+        return;
     outgoing_.Begin(uint16_t(GameMessage::Chat));
     outgoing_.WriteByte(teamOnly ? 1 : 0);
-    size_t n = text ? Util::StrLen(text) : 0;
-    if (n <= kChatUnits)
-        outgoing_.WriteChars(text, int(n));
+    outgoing_.WriteChars(text, int(n));
     Send();
 }
 
@@ -387,7 +390,7 @@ bool ClientHandler::AwaitLevel()
             Sleep(kMismatchPauseMs);
             return false;
         }
-        if (refused_)
+        if (refused_ || Os::StopRequested())
             return false;
         if (progressChanged_ && download_.IsOpen()) {
             ShowText(Util::Format(u"Downloading %s: %d%%", levelPath_.c_str(), download_.Percent()).c_str(),

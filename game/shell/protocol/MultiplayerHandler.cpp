@@ -249,7 +249,8 @@ void MultiplayerHandler::HandleChatMessage(GamePacket* packet, Player* sender)
 {
     uint8_t flag = 0;
     std::u16string text;
-    if (packet && GameMessages::ReadFlaggedText(*packet, &flag, &text))
+    // A line with nothing to say is no chat line.
+    if (packet && GameMessages::ReadFlaggedText(*packet, &flag, &text) && !text.empty())
         HandleChat(text.c_str(), sender, flag == 1);
 }
 

@@ -169,6 +169,8 @@ public:
     void DrawRubble(ITexture* rubble);
     void DrawLitFloor(float x, float y, float size);
     void DrawWallShadows(float lightX, float lightY, float size);
+    // The shadow the edge (a, b) casts away from the light, 50 x size long.
+    void DrawShadowQuad(float ax, float ay, float bx, float by, float lx, float ly, float size);
     void DrawLightBoxes();
     void GetBlendNeighbours(int x, int y, int block, uint32_t* right, uint32_t* below, uint32_t* belowRight,
                             int* flags) const;
@@ -187,7 +189,6 @@ private:
     bool MakeWallQuad(int tx, int ty, Quad* quad, ITexture** texture) const;
     void VisibleRange(int* c0, int* r0, int* c1, int* r1) const;
     void DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, bool keepState);
-    void DrawShadowEdge(float ax, float ay, float bx, float by, float lx, float ly, float size);
     ITexture* WallAlphaTexture();
     float AmbientScale() const { return lighting_ == 0 ? 1.0f : 0.5f; }
 

@@ -329,7 +329,7 @@ void World::DrawLitFloor(float x, float y, float size)
     renderer_->ResetTranslation();
 }
 
-void World::DrawShadowEdge(float ax, float ay, float bx, float by, float lx, float ly, float size)
+void World::DrawShadowQuad(float ax, float ay, float bx, float by, float lx, float ly, float size)
 {
     const float dax = ax - lx, day = ay - ly, dbx = bx - lx, dby = by - ly;
     const float la = std::sqrt(dax * dax + day * day), lb = std::sqrt(dbx * dbx + dby * dby);
@@ -361,9 +361,9 @@ void World::DrawWallShadows(float lightX, float lightY, float size)
             const float ax = float(first * kTileSize - 1), bx = float(last * kTileSize + kTileSize);
             const float top = float(y * kTileSize), bottom = float(y * kTileSize + 31);
             if (lightY >= top)
-                DrawShadowEdge(ax, top, bx, top, lightX, lightY, size);
+                DrawShadowQuad(ax, top, bx, top, lightX, lightY, size);
             if (lightY <= bottom)
-                DrawShadowEdge(ax, bottom, bx, bottom, lightX, lightY, size);
+                DrawShadowQuad(ax, bottom, bx, bottom, lightX, lightY, size);
             first = last = -1;
         };
         for (int x = c0; x <= c1; ++x) {
@@ -386,9 +386,9 @@ void World::DrawWallShadows(float lightX, float lightY, float size)
             const float ay = float(first * kTileSize - 1), by = float(last * kTileSize + kTileSize);
             const float left = float(x * kTileSize), right = float(x * kTileSize + 31);
             if (lightX >= left)
-                DrawShadowEdge(left, ay, left, by, lightX, lightY, size);
+                DrawShadowQuad(left, ay, left, by, lightX, lightY, size);
             if (lightX <= right)
-                DrawShadowEdge(right, ay, right, by, lightX, lightY, size);
+                DrawShadowQuad(right, ay, right, by, lightX, lightY, size);
             first = last = -1;
         };
         for (int y = r0; y <= r1; ++y) {

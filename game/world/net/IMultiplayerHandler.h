@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class GamePacket;
 class IPlayerRoster;
@@ -79,6 +80,8 @@ public:
     // Takes the listening server over.
     virtual void SetServer(MPAPI::IServer*) {}
     virtual void SetLevelCheckValue(int32_t) {}
+    // The level file's bytes as loaded, for clients that lack the level.
+    virtual void SetLevelFile(std::vector<uint8_t> /*bytes*/) {}
     virtual void BroadcastBlast(float /*x*/, float /*y*/, float /*power*/, float /*radius*/) {}
     virtual void SendPlayerStatus() {}
 };

@@ -4,6 +4,7 @@
 #include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/map/World.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
 #include "game/world/phys/PhysicsEngine.h"

@@ -9,7 +9,9 @@
 #include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
+#include "game/world/geometry/Position.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/map/World.h"
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/Door.h"
 #include "game/world/objects/MissionItem.h"
@@ -20,6 +22,8 @@
 #include "game/world/objects/Scenery.h"
 #include "game/world/objects/StartPoint.h"
 #include "game/world/objects/WorldEffects.h"
+#include "game/world/phys/PolygonHull.h"
+#include "game/world/phys/StaticObject.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/state/CameraPos.h"
@@ -427,6 +431,27 @@ void Door::Draw()
     };
     show(sprite_, doorstep_ ? doorstep_->GetImage() : nullptr);
     show(doorstepSprite_, definition_->GetImage());
+}
+
+void Door::DrawUpperLayer(float viewX, float viewY, float size, bool)
+{
+    World* world = Services().world;
+    CameraPos* camera = Services().camera;
+    if (!world || !leaf_ || !body_ || broken_)
+        return;
+    // The leaf casts like a wall from the light at this point of the view;
+    // the sun's (size 0) reaches past the view's far corner.
+    const float lx = (camera ? camera->x : 0.0f) + viewX, ly = (camera ? camera->y : 0.0f) + viewY;
+    if (size <= 0.0f)
+        size = kSunShadowSize;
+    const Position& pose = body_->GetPose();
+    const int n = leaf_->GetCount();
+    for (int i = 0; i < n; ++i) {
+        float a[2], b[2];
+        leaf_->GetVertex(a, i, pose.x, pose.y, pose.cos, pose.sin);
+        leaf_->GetVertex(b, (i + 1) % n, pose.x, pose.y, pose.cos, pose.sin);
+        world->DrawShadowQuad(a[0], a[1], b[0], b[1], lx, ly, size);
+    }
 }
 
 void Dust::Update(float)

@@ -29,6 +29,7 @@ void Ammo::DrawUpperLayer(float, float, float, bool) {}
 void MissionItem::Draw() {}
 void MissionItem::DrawUpperLayer(float, float, float, bool) {}
 void Door::Draw() {}
+void Door::DrawUpperLayer(float, float, float, bool) {}
 void DeadPlayer::Draw() {}
 void Mess::Draw() {}
 void BreakParticle::Draw() {}

@@ -266,3 +266,6 @@ float AngleBetweenPoints(float x1, float y1, float x2, float y2);
 
 // A new player on the server, registered and handed to the handler.
 Player* CreatePlayer();
+// The player's insignia, cell n = its rank of its team's icon sheet,
+// moved by (dx, dy); nothing for an id that names no player. The client's.
+void DrawPlayerIcon(int networkId, int dx, int dy);

@@ -3,7 +3,7 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 
-#include <cstdio>
+#include "engine/core/ConsoleLog.h"
 
 ITexture* ResourceManager::LoadImage(const char16_t*, bool, int) { return nullptr; }
 
@@ -18,12 +18,7 @@ bool ResourceManager::ReadTilePixelsPart(int, int, int, int, float*, float*, flo
 // Only the editor edits scripts.
 void ResourceScript::SetEditMode(bool) {}
 
-void ResourceScript::ShowReport(const std::string& text)
-{
-    std::fputs(text.c_str(), stdout);
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
-}
+void ResourceScript::ShowReport(const std::string& text) { Util::ConsolePrint("%s\n", text.c_str()); }
 
 // Without pictures every sheet is missing: the server does without them.
 void ResourceScript::RequireSheet(const ITexture*, const std::string&) {}

@@ -7,6 +7,7 @@
 #include "engine/render/IParticlePainter.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/ISpritePainter.h"
+#include "game/world/geometry/Quad.h"
 #include "game/world/map/ILight.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/Object.h"
@@ -291,8 +292,9 @@ void GameSystem::DrawLightOccluders(float lx, float ly, float size)
             if (object->IsStale())
                 return;
             float reach = float(object->GetHeight()) + size * 0.5f + object->GetRadius();
+            // The light as the view sees it, and its reach.
             if (std::fabs(lx - object->GetX()) <= reach && std::fabs(ly - object->GetY()) <= reach)
-                object->DrawUpperLayer(lx, ly, 0.0f, true);
+                object->DrawUpperLayer(lx - camera_.x, ly - camera_.y, size, true);
         });
     }
     renderer->BindAtlas(0, 2);

@@ -21,6 +21,9 @@
 #include "game/world/system/LoadingListener.h"
 #include "game/world/system/ObjectFactory.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 IFile* OpenLevel(const char16_t* path, bool diskOnly)
@@ -38,6 +41,31 @@ struct FileCloser {
             delete file;
     }
 };
+
+// The file's bytes as they are, and a file in memory over them to parse.
+IFile* ReadWhole(IFile* file, std::vector<uint8_t>* bytes)
+{
+    IEngine* engine = Services().engine;
+    IFileManager* files = engine ? engine->GetFileManager() : nullptr;
+    const int size = file ? file->GetSize() : -1;
+    if (!files || size < 0)
+        return nullptr;
+    bytes->resize(size_t(size));
+    for (int got = 0; got < size;) {
+        const int n = file->Read(bytes->data() + got, size - got);
+        if (n <= 0)
+            return nullptr;
+        got += n;
+    }
+    IFile* memory = files->CreateMemoryFile(size > 0 ? size : 1);
+    if (memory && size > 0 && !memory->Write(bytes->data(), size)) {
+        delete memory;
+        return nullptr;
+    }
+    if (memory)
+        memory->Seek(0);
+    return memory;
+}
 
 void CopyName(char16_t* dst, const std::u16string& src)
 {
@@ -104,19 +132,25 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
         loading_->ShowLoadingText(u"Loading level...", true);
     WorldServices& services = Services();
     LevelContents level;
+    // The bytes parsed are the bytes a serving host uploads: those of the
+    // package's copy when that is the one found first.
+    std::vector<uint8_t> bytes;
     {
         FileCloser file{OpenLevel(path, diskOnly)};
+        FileCloser memory{file.file ? ReadWhole(file.file, &bytes) : nullptr};
         // The whole file is parsed before anything is replaced, so a bad
         // one leaves the level being played as it was.
-        if (!file.file || !ReadLevel(file.file, services.resources, &level))
+        if (!memory.file || !ReadLevel(memory.file, services.resources, &level))
             return false;
     }
     // Only the three known modes have rules; a level of any other would
     // be played with none.
     if (level.header.gameMode < 0 || level.header.gameMode > 2)
         return false;
-    if (server_)
+    if (server_) {
         server_->SetLevelCheckValue(level.header.checkValue);
+        server_->SetLevelFile(std::move(bytes));
+    }
     levelName_[0] = 0;
     if (level.header.version >= 3)
         CopyName(levelName_, level.header.name);

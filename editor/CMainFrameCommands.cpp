@@ -1,13 +1,13 @@
 #include "editor/Commands.h"
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
-#include "editor/LevelView.h"
-#include "editor/MainFrame.h"
+#include "editor/CEditorView.h"
+#include "editor/CMainFrame.h"
 #include "editor/dialogs/AboutDialog.h"
 #include "editor/dialogs/EnvironmentDialog.h"
 #include "editor/dialogs/GameMapDialog.h"
 #include "editor/dialogs/LightDialogs.h"
-#include "editor/dialogs/MakePackageDialog.h"
+#include "editor/dialogs/MakePackage.h"
 #include "editor/dialogs/MapPropertiesDialog.h"
 #include "editor/panels/ClipboardWindow.h"
 #include "engine/core/IEngine.h"
@@ -59,7 +59,7 @@ void ShowError(const std::u16string& text) { Ui::ShowMessage(u"Error!", text.c_s
 
 } // namespace
 
-void MainFrame::OnCommand(wxCommandEvent& e)
+void CMainFrame::OnCommand(wxCommandEvent& e)
 {
     if (e.GetId() >= wxID_FILE1 && e.GetId() <= wxID_FILE9) {
         e.Skip();
@@ -68,7 +68,7 @@ void MainFrame::OnCommand(wxCommandEvent& e)
     RunCommand(e.GetId());
 }
 
-void MainFrame::RunCommand(int id)
+void CMainFrame::RunCommand(int id)
 {
     EditorProgram& p = Program();
     IEditorUI* ui = p.ui;
@@ -117,7 +117,7 @@ void MainFrame::RunCommand(int id)
         return;
     case Command::MakePackage:
         if (p.engine)
-            MakePackageDialog(this, p.engine->GetFileManager()).Run();
+            MakePackage(this, p.engine->GetFileManager()).Run();
         return;
     case Command::Manual:
         if (p.engine) {
@@ -130,7 +130,7 @@ void MainFrame::RunCommand(int id)
     case Command::Delete:
         if (ui && p.view) {
             ui->KeyDown(p.view->Callbacks(), id == Command::Clone ? EditorKeys::Clone : unsigned(EditorKeys::Delete));
-            MarkLevelModified();
+            NoteLevelEdits();
             DrawView();
         }
         return;
@@ -144,7 +144,7 @@ void MainFrame::RunCommand(int id)
     }
 }
 
-void MainFrame::OnUpdateUi(wxUpdateUIEvent& e)
+void CMainFrame::OnUpdateUi(wxUpdateUIEvent& e)
 {
     EditorProgram& p = Program();
     IEditorUI* ui = p.ui;
@@ -165,7 +165,7 @@ void MainFrame::OnUpdateUi(wxUpdateUIEvent& e)
     }
 }
 
-void MainFrame::OnRecentFile(wxCommandEvent& e)
+void CMainFrame::OnRecentFile(wxCommandEvent& e)
 {
     const size_t index = size_t(e.GetId() - wxID_FILE1);
     if (index >= history_.GetCount() || !SaveModified())
@@ -173,7 +173,7 @@ void MainFrame::OnRecentFile(wxCommandEvent& e)
     OpenLevel(FileChooser::FromWxPath(history_.GetHistoryFile(index)));
 }
 
-bool MainFrame::SaveModified()
+bool CMainFrame::SaveModified()
 {
     if (!document_.IsModified())
         return true;
@@ -185,7 +185,7 @@ bool MainFrame::SaveModified()
     }
 }
 
-bool MainFrame::Save()
+bool CMainFrame::Save()
 {
     if (document_.GetPath().empty())
         return SaveAs();
@@ -197,7 +197,7 @@ bool MainFrame::Save()
     return true;
 }
 
-bool MainFrame::SaveAs()
+bool CMainFrame::SaveAs()
 {
     std::u16string path, why;
     if (!Program().ui || !FileChooser::AskSave(this, kLevelFilter, ".lvl", document_.GetPath(), &path))
@@ -211,7 +211,7 @@ bool MainFrame::SaveAs()
     return true;
 }
 
-void MainFrame::NewLevel()
+void CMainFrame::NewLevel()
 {
     IEditorUI* ui = Program().ui;
     if (!ui || !SaveModified())
@@ -222,9 +222,10 @@ void MainFrame::NewLevel()
     document_.Reset();
     UpdateTitle();
     DrawView();
+    TickMiniMap();
 }
 
-void MainFrame::Open()
+void CMainFrame::Open()
 {
     std::u16string path;
     if (!Program().ui || !SaveModified() || !FileChooser::AskOpen(this, kLevelFilter, &path))
@@ -232,13 +233,14 @@ void MainFrame::Open()
     OpenLevel(path);
 }
 
-bool MainFrame::OpenLevel(const std::u16string& path)
+bool CMainFrame::OpenLevel(const std::u16string& path)
 {
     std::u16string why;
     const bool ok = Program().ui && document_.Load(Program().ui, path, &why);
     const wxString name = FileChooser::ToWxPath(path);
     if (ok) {
         history_.AddFileToHistory(name);
+        TickMiniMap();
     } else {
         for (size_t i = 0; i < history_.GetCount(); ++i)
             if (history_.GetHistoryFile(i) == name) {
@@ -252,16 +254,18 @@ bool MainFrame::OpenLevel(const std::u16string& path)
     return ok;
 }
 
-bool MainFrame::ShowMapProperties()
+bool CMainFrame::ShowMapProperties()
 {
     IEditorUI* ui = Program().ui;
     const bool applied = MapPropertiesDialog(this, ui).RunAndApply();
-    if (applied)
+    if (applied) {
         DrawView();
+        TickMiniMap();
+    }
     return applied;
 }
 
-void MainFrame::ShowLevelProperties()
+void CMainFrame::ShowLevelProperties()
 {
     IEditorUI* ui = Program().ui;
     if (!ui)

@@ -1,4 +1,4 @@
-#include "editor/LevelDocument.h"
+#include "editor/CEditorDoc.h"
 
 #include "engine/core/StringKit.h"
 #include "game/shell/editor/IEditorUI.h"
@@ -22,7 +22,7 @@ std::u16string Why(const char* what, const std::string& path, int error)
 
 } // namespace
 
-std::u16string LevelDocument::GetTitle() const
+std::u16string CEditorDoc::GetTitle() const
 {
     if (path_.empty())
         return u"Untitled";
@@ -30,13 +30,13 @@ std::u16string LevelDocument::GetTitle() const
     return slash == std::u16string::npos ? path_ : path_.substr(slash + 1);
 }
 
-void LevelDocument::Reset()
+void CEditorDoc::Reset()
 {
     path_.clear();
     modified_ = false;
 }
 
-bool LevelDocument::Load(IEditorUI* ui, const std::u16string& path, std::u16string* why)
+bool CEditorDoc::Load(IEditorUI* ui, const std::u16string& path, std::u16string* why)
 {
     const std::string native = Util::ToOs(path);
     const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
@@ -57,7 +57,7 @@ bool LevelDocument::Load(IEditorUI* ui, const std::u16string& path, std::u16stri
     return true;
 }
 
-bool LevelDocument::SaveAs(IEditorUI* ui, const std::u16string& path, std::u16string* why)
+bool CEditorDoc::SaveAs(IEditorUI* ui, const std::u16string& path, std::u16string* why)
 {
     const std::string native = Util::ToOs(path);
     // The level goes to a new file beside the old one; the old file stays

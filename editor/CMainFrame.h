@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/LevelDocument.h"
+#include "editor/CEditorDoc.h"
 
 #include <wx/aui/framemanager.h>
 #include <wx/filehistory.h>
@@ -17,16 +17,16 @@ class wxKeyEvent;
 
 // The editor's main window: menus, toolbar, status bar, the docking side
 // bar "Tools" and the level view, around the open level document.
-class MainFrame : public wxFrame {
+class CMainFrame : public wxFrame {
 public:
-    explicit MainFrame(wxFileConfig* config);
-    ~MainFrame() override;
+    explicit CMainFrame(wxFileConfig* config);
+    ~CMainFrame() override;
 
     // Starts the engine, the game and the editing interface on the view and
     // makes the Clipboard window. False when any of it failed (said why).
     bool Start();
 
-    LevelDocument& GetDocument() { return document_; }
+    CEditorDoc& GetDocument() { return document_; }
     // A command as the menus, the toolbar and the context menus send it.
     void RunCommand(int id);
     // A level file opened as File > Open does once the path is chosen.
@@ -66,7 +66,7 @@ private:
     wxFileHistory history_{4};
     wxMenu* recentMenu_ = nullptr;
     wxTimer lockTimer_;
-    LevelDocument document_;
+    CEditorDoc document_;
     bool shutDown_ = false;
     int menusOpen_ = 0;
     struct LastKey {

@@ -1,8 +1,8 @@
-#include "editor/LevelView.h"
+#include "editor/CEditorView.h"
 
 #include "editor/Commands.h"
 #include "editor/EditorProgram.h"
-#include "editor/MainFrame.h"
+#include "editor/CMainFrame.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "platform/ui/wx/Dialogs.h"
 
@@ -19,9 +19,9 @@ IEditorUI* EditUi() { return Program().ui; }
 } // namespace
 
 // The view as the editing interface drives it.
-class LevelView::Callbacks_ : public IEditorView {
+class CEditorView::Callbacks_ : public IEditorView {
 public:
-    explicit Callbacks_(LevelView* view) : view_(view) {}
+    explicit Callbacks_(CEditorView* view) : view_(view) {}
 
     unsigned long GetWindowHandle() override { return view_->GetWindowHandle(); }
     void CaptureMouse() override
@@ -50,7 +50,7 @@ public:
     }
     void ShowCoordinates(int tileX, int tileY) override
     {
-        if (MainFrame* frame = Program().frame)
+        if (CMainFrame* frame = Program().frame)
             frame->SetStatusText(wxString::Format("X: %d, Y: %d", tileX, tileY), 4);
     }
     void ShowLightAreaMenu(int x, int y) override
@@ -61,10 +61,10 @@ public:
     void ShowObjectMenu(int x, int y) override { view_->PopupContextMenu(143, x, y); }
 
 private:
-    LevelView* view_;
+    CEditorView* view_;
 };
 
-wxGLAttributes LevelView::RendererAttributes()
+wxGLAttributes CEditorView::RendererAttributes()
 {
     wxGLAttributes a;
     // The lighting passes blend with destination alpha.
@@ -72,27 +72,27 @@ wxGLAttributes LevelView::RendererAttributes()
     return a;
 }
 
-LevelView::LevelView(wxWindow* parent)
+CEditorView::CEditorView(wxWindow* parent)
     : wxGLCanvas(parent, RendererAttributes(), wxID_ANY, wxDefaultPosition, wxSize(640, 480), wxWANTS_CHARS),
       callbacks_(new Callbacks_(this)), timer_(this), cursor_(wxCURSOR_ARROW)
 {
     SetName("LevelView");
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Bind(wxEVT_PAINT, &LevelView::OnPaint, this);
-    Bind(wxEVT_SIZE, &LevelView::OnSize, this);
-    Bind(wxEVT_TIMER, &LevelView::OnTimer, this);
-    Bind(wxEVT_MOTION, &LevelView::OnMotion, this);
-    Bind(wxEVT_LEFT_DOWN, &LevelView::OnLeftDown, this);
-    Bind(wxEVT_LEFT_DCLICK, &LevelView::OnLeftDown, this);
-    Bind(wxEVT_LEFT_UP, &LevelView::OnLeftUp, this);
-    Bind(wxEVT_RIGHT_DOWN, &LevelView::OnRightDown, this);
-    Bind(wxEVT_RIGHT_DCLICK, &LevelView::OnRightDown, this);
-    Bind(wxEVT_RIGHT_UP, &LevelView::OnRightUp, this);
-    Bind(wxEVT_MOUSE_CAPTURE_LOST, &LevelView::OnCaptureLost, this);
+    Bind(wxEVT_PAINT, &CEditorView::OnPaint, this);
+    Bind(wxEVT_SIZE, &CEditorView::OnSize, this);
+    Bind(wxEVT_TIMER, &CEditorView::OnTimer, this);
+    Bind(wxEVT_MOTION, &CEditorView::OnMotion, this);
+    Bind(wxEVT_LEFT_DOWN, &CEditorView::OnLeftDown, this);
+    Bind(wxEVT_LEFT_DCLICK, &CEditorView::OnLeftDown, this);
+    Bind(wxEVT_LEFT_UP, &CEditorView::OnLeftUp, this);
+    Bind(wxEVT_RIGHT_DOWN, &CEditorView::OnRightDown, this);
+    Bind(wxEVT_RIGHT_DCLICK, &CEditorView::OnRightDown, this);
+    Bind(wxEVT_RIGHT_UP, &CEditorView::OnRightUp, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CEditorView::OnCaptureLost, this);
     Program().view = this;
 }
 
-LevelView::~LevelView()
+CEditorView::~CEditorView()
 {
     timer_.Stop();
     if (HasCapture())
@@ -101,9 +101,9 @@ LevelView::~LevelView()
         Program().view = nullptr;
 }
 
-unsigned long LevelView::GetWindowHandle() const { return GetXWindow(); }
+unsigned long CEditorView::GetWindowHandle() const { return GetXWindow(); }
 
-void LevelView::Draw()
+void CEditorView::Draw()
 {
     if (!EditUi())
         return;
@@ -111,20 +111,20 @@ void LevelView::Draw()
     ++draws_;
 }
 
-void LevelView::StartTimerOnce()
+void CEditorView::StartTimerOnce()
 {
     if (!timer_.IsRunning() && EditUi())
         timer_.Start(20);
 }
 
-void LevelView::OnPaint(wxPaintEvent&)
+void CEditorView::OnPaint(wxPaintEvent&)
 {
     wxPaintDC dc(this);
     StartTimerOnce();
     Draw();
 }
 
-void LevelView::OnSize(wxSizeEvent& e)
+void CEditorView::OnSize(wxSizeEvent& e)
 {
     const wxSize size = GetClientSize();
     if (EditUi())
@@ -132,7 +132,7 @@ void LevelView::OnSize(wxSizeEvent& e)
     e.Skip();
 }
 
-void LevelView::OnTimer(wxTimerEvent&)
+void CEditorView::OnTimer(wxTimerEvent&)
 {
     IEditorUI* ui = EditUi();
     if (!ui)
@@ -142,9 +142,9 @@ void LevelView::OnTimer(wxTimerEvent&)
         Draw();
 }
 
-void LevelView::OnCaptureLost(wxMouseCaptureLostEvent&) {}
+void CEditorView::OnCaptureLost(wxMouseCaptureLostEvent&) {}
 
-void LevelView::OnMotion(wxMouseEvent& e)
+void CEditorView::OnMotion(wxMouseEvent& e)
 {
     IEditorUI* ui = EditUi();
     if (!ui)
@@ -164,43 +164,47 @@ void LevelView::OnMotion(wxMouseEvent& e)
         ui->MouseMove(callbacks_.get(), float(x), float(y));
         return;
     }
-    if (ui->MouseMove(callbacks_.get(), float(x), float(y)))
+    Answered(ui->MouseMove(callbacks_.get(), float(x), float(y)));
+}
+
+void CEditorView::Answered(bool redraw)
+{
+    NoteLevelEdits();
+    if (redraw)
         Draw();
 }
 
-void LevelView::OnLeftDown(wxMouseEvent& e)
+void CEditorView::OnLeftDown(wxMouseEvent& e)
 {
     SetFocus();
-    MarkLevelModified();
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->LeftButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->LeftButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
-void LevelView::OnLeftUp(wxMouseEvent& e)
+void CEditorView::OnLeftUp(wxMouseEvent& e)
 {
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->LeftButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->LeftButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
-void LevelView::OnRightDown(wxMouseEvent& e)
+void CEditorView::OnRightDown(wxMouseEvent& e)
 {
     SetFocus();
-    MarkLevelModified();
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->RightButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->RightButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
-void LevelView::OnRightUp(wxMouseEvent& e)
+void CEditorView::OnRightUp(wxMouseEvent& e)
 {
     IEditorUI* ui = EditUi();
-    if (ui && !ui->IsInputAttached() && ui->RightButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())))
-        Draw();
+    if (ui && !ui->IsInputAttached())
+        Answered(ui->RightButtonUp(callbacks_.get(), float(e.GetX()), float(e.GetY())));
 }
 
-void LevelView::PopupContextMenu(int which, int x, int y)
+void CEditorView::PopupContextMenu(int which, int x, int y)
 {
     // A run without a person to pick an entry only says that it came; the
     // script picks the entry as a command of its own.

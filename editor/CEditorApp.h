@@ -11,10 +11,10 @@ class wxFileConfig;
 // The editor program: its command line ("Editor [--script FILE] [LEVEL]"),
 // the user's settings (the recent files), the main frame and the key
 // filter in front of every window.
-class EditorApp : public wxApp {
+class CEditorApp : public wxApp {
 public:
-    EditorApp();
-    ~EditorApp() override;
+    CEditorApp();
+    ~CEditorApp() override;
 
     bool OnInit() override;
     int OnRun() override;

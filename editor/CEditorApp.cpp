@@ -1,8 +1,8 @@
-#include "editor/EditorApp.h"
+#include "editor/CEditorApp.h"
 
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
-#include "editor/MainFrame.h"
+#include "editor/CMainFrame.h"
 #include "editor/script/Answers.h"
 #include "editor/script/ScriptRunner.h"
 #include "platform/ui/wx/Dialogs.h"
@@ -32,18 +32,18 @@ wxString ConfigPath()
 
 } // namespace
 
-EditorApp::EditorApp() { SetAppName("Editor"); }
+CEditorApp::CEditorApp() { SetAppName("Editor"); }
 
-EditorApp::~EditorApp() = default;
+CEditorApp::~CEditorApp() = default;
 
-void EditorApp::OnInitCmdLine(wxCmdLineParser& parser)
+void CEditorApp::OnInitCmdLine(wxCmdLineParser& parser)
 {
     parser.AddOption("", "script", "play the commands of FILE", wxCMD_LINE_VAL_STRING);
     parser.AddParam("level file", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
     parser.AddSwitch("h", "help", "show this help", wxCMD_LINE_OPTION_HELP);
 }
 
-bool EditorApp::OnCmdLineParsed(wxCmdLineParser& parser)
+bool CEditorApp::OnCmdLineParsed(wxCmdLineParser& parser)
 {
     wxString script;
     if (parser.Found("script", &script))
@@ -53,7 +53,7 @@ bool EditorApp::OnCmdLineParsed(wxCmdLineParser& parser)
     return true;
 }
 
-bool EditorApp::OnInit()
+bool CEditorApp::OnInit()
 {
     // A scripted run has nobody to answer the toolkit's own checks.
     if (Answers::Scripted())
@@ -80,7 +80,7 @@ bool EditorApp::OnInit()
     wxFileName::Mkdir(wxFileName(configPath).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     config_ = std::make_unique<wxFileConfig>("Editor", "", configPath, "", wxCONFIG_USE_LOCAL_FILE);
 
-    auto* frame = new MainFrame(config_.get());
+    auto* frame = new CMainFrame(config_.get());
     SetTopWindow(frame);
     if (!frame->Start()) {
         frame->GetDocument().SetModified(false);
@@ -101,7 +101,7 @@ bool EditorApp::OnInit()
     return true;
 }
 
-int EditorApp::OnRun()
+int CEditorApp::OnRun()
 {
     const int code = wxApp::OnRun();
     std::string left;
@@ -110,7 +110,7 @@ int EditorApp::OnRun()
     return Answers::HasFailed() ? 1 : code;
 }
 
-int EditorApp::OnExit()
+int CEditorApp::OnExit()
 {
     script_.reset();
     Ui::StopDialogs();
@@ -118,7 +118,7 @@ int EditorApp::OnExit()
     return wxApp::OnExit();
 }
 
-int EditorApp::FilterEvent(wxEvent& event)
+int CEditorApp::FilterEvent(wxEvent& event)
 {
     const wxEventType type = event.GetEventType();
     if ((type != wxEVT_KEY_DOWN && type != wxEVT_KEY_UP) || !Program().frame)

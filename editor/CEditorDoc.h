@@ -9,7 +9,7 @@ class IEditorUI;
 // save that fails is reported, and never changes which file is open; a
 // save writes a new file that takes the old one's place only when the
 // whole level was written.
-class LevelDocument {
+class CEditorDoc {
 public:
     const std::u16string& GetPath() const { return path_; }
     // "Untitled" or the file's name.

@@ -1,4 +1,4 @@
-#include "editor/dialogs/MakePackageDialog.h"
+#include "editor/dialogs/MakePackage.h"
 
 #include "editor/FileChooser.h"
 #include "editor/SystemText.h"
@@ -18,7 +18,7 @@ const char* const kFilter = "Vornhal Packages (*.data)|*.data|All Files (*.*)|*.
 
 } // namespace
 
-MakePackageDialog::MakePackageDialog(wxWindow* parent, IFileManager* files) : EditorDialog(parent, "Make Package"), files_(files)
+MakePackage::MakePackage(wxWindow* parent, IFileManager* files) : EditorDialog(parent, "Make Package"), files_(files)
 {
     const std::u16string text = PackageBuilder::BeginWith(files_, PackageBuilder::CollectNames(files_->GetGameDir()));
     wxString shown = Ui::ToWx(text);
@@ -44,7 +44,7 @@ MakePackageDialog::MakePackageDialog(wxWindow* parent, IFileManager* files) : Ed
     CentreOnParent();
 }
 
-bool MakePackageDialog::AcceptOk()
+bool MakePackage::AcceptOk()
 {
     // The version is checked before anything is written.
     int version = 0;

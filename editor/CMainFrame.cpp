@@ -1,10 +1,10 @@
-#include "editor/MainFrame.h"
+#include "editor/CMainFrame.h"
 
 #include "editor/Commands.h"
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
 #include "editor/KeyRouting.h"
-#include "editor/LevelView.h"
+#include "editor/CEditorView.h"
 #include "editor/ToolbarArt.h"
 #include "editor/panels/ClipboardWindow.h"
 #include "editor/panels/EditorTab.h"
@@ -62,16 +62,6 @@ bool IsShownShortcut(unsigned key, bool ctrl, bool alt)
     return false;
 }
 
-// Keys that change the level (the rest move the view or pick tools).
-bool IsEditingKey(unsigned key, bool down)
-{
-    using namespace EditorKeys;
-    if (key == Letter('E'))
-        return !down;
-    return down && (key == Delete || key == Clone || key == Left || key == Right || IsPlus(key) || IsMinus(key) ||
-                    (key >= Digit(1) && key <= Digit(4)));
-}
-
 KeyRouting::Focus FocusOf(wxWindow* focus, wxFrame* frame)
 {
     using KeyRouting::Focus;
@@ -91,7 +81,7 @@ KeyRouting::Focus FocusOf(wxWindow* focus, wxFrame* frame)
 
 } // namespace
 
-MainFrame::MainFrame(wxFileConfig* config)
+CMainFrame::CMainFrame(wxFileConfig* config)
     : wxFrame(nullptr, wxID_ANY, "Untitled - Editor", wxDefaultPosition, wxSize(1024, 768)), config_(config),
       lockTimer_(this)
 {
@@ -113,20 +103,20 @@ MainFrame::MainFrame(wxFileConfig* config)
                                .CloseButton(false)
                                .BestSize(232, 600)
                                .MinSize(32, 32));
-    auto* view = new LevelView(this);
+    auto* view = new CEditorView(this);
     aui_.AddPane(view, wxAuiPaneInfo().Name("View").CenterPane());
     aui_.Update();
-    Bind(wxEVT_MENU, &MainFrame::OnCommand, this);
-    Bind(wxEVT_UPDATE_UI, &MainFrame::OnUpdateUi, this);
-    Bind(wxEVT_MENU, &MainFrame::OnRecentFile, this, wxID_FILE1, wxID_FILE9);
-    Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+    Bind(wxEVT_MENU, &CMainFrame::OnCommand, this);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateUi, this);
+    Bind(wxEVT_MENU, &CMainFrame::OnRecentFile, this, wxID_FILE1, wxID_FILE9);
+    Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
     // A level file dropped on the window is opened.
     DragAcceptFiles(true);
     Bind(wxEVT_DROP_FILES, [this](wxDropFilesEvent& e) {
         if (e.GetNumberOfFiles() > 0 && Program().ui && SaveModified())
             OpenLevel(FileChooser::FromWxPath(e.GetFiles()[0]));
     });
-    Bind(wxEVT_TIMER, &MainFrame::OnLockTimer, this);
+    Bind(wxEVT_TIMER, &CMainFrame::OnLockTimer, this);
     Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& e) {
         ++menusOpen_;
         e.Skip();
@@ -138,7 +128,7 @@ MainFrame::MainFrame(wxFileConfig* config)
     lockTimer_.Start(250);
 }
 
-MainFrame::~MainFrame()
+CMainFrame::~CMainFrame()
 {
     lockTimer_.Stop();
     history_.Save(*config_);
@@ -147,7 +137,7 @@ MainFrame::~MainFrame()
         Program().frame = nullptr;
 }
 
-void MainFrame::BuildMenus()
+void CMainFrame::BuildMenus()
 {
     auto* file = new wxMenu;
     file->Append(wxID_NEW, "&New\tCtrl+N");
@@ -200,7 +190,7 @@ void MainFrame::BuildMenus()
     SetMenuBar(bar);
 }
 
-void MainFrame::BuildToolbar()
+void CMainFrame::BuildToolbar()
 {
     IFileManager* files = GetEngine() ? GetEngine()->GetFileManager() : nullptr;
     const std::vector<wxBitmap> normal = LoadToolbarStrip(files, u"gfx/editor/toolbar.png");
@@ -244,14 +234,14 @@ void MainFrame::BuildToolbar()
     aui_.AddPane(toolbar_, wxAuiPaneInfo().Name("Toolbar").ToolbarPane().Top().Gripper().CloseButton(false));
 }
 
-void MainFrame::BuildStatusBar()
+void CMainFrame::BuildStatusBar()
 {
     CreateStatusBar(5);
     const int widths[] = {-1, 40, 40, 40, 120};
     GetStatusBar()->SetStatusWidths(5, widths);
 }
 
-bool MainFrame::Start()
+bool CMainFrame::Start()
 {
     Show();
     // The view's window must exist on the display before a context is made on it.
@@ -277,11 +267,11 @@ bool MainFrame::Start()
     return true;
 }
 
-unsigned long MainFrame::GetXWindowOfView() const { return Program().view ? Program().view->GetWindowHandle() : 0; }
+unsigned long CMainFrame::GetXWindowOfView() const { return Program().view ? Program().view->GetWindowHandle() : 0; }
 
-void MainFrame::UpdateTitle() { SetTitle(Ui::ToWx(document_.GetTitle()) + " - Editor"); }
+void CMainFrame::UpdateTitle() { SetTitle(Ui::ToWx(document_.GetTitle()) + " - Editor"); }
 
-int MainFrame::FindCommand(const wxString& path) const
+int CMainFrame::FindCommand(const wxString& path) const
 {
     const wxString menu = path.BeforeFirst('/'), entry = path.AfterFirst('/');
     const wxMenuBar* bar = GetMenuBar();
@@ -308,7 +298,7 @@ int MainFrame::FindCommand(const wxString& path) const
     return wxID_NONE;
 }
 
-int MainFrame::FilterKey(wxKeyEvent& e, wxWindow* focus)
+int CMainFrame::FilterKey(wxKeyEvent& e, wxWindow* focus)
 {
     EditorProgram& p = Program();
     if (!p.ui || !p.view || shutDown_)
@@ -333,15 +323,14 @@ int MainFrame::FilterKey(wxKeyEvent& e, wxWindow* focus)
     if (route.toLevel) {
         IEditorView* view = p.view->Callbacks();
         const bool redraw = down ? p.ui->KeyDown(view, key) : p.ui->KeyUp(view, key);
-        if (IsEditingKey(key, down))
-            MarkLevelModified();
+        NoteLevelEdits();
         if (redraw)
             DrawView();
     }
     return route.swallow ? 1 : -1;
 }
 
-void MainFrame::OnClose(wxCloseEvent& e)
+void CMainFrame::OnClose(wxCloseEvent& e)
 {
     if (e.CanVeto() && !SaveModified()) {
         e.Veto();
@@ -360,7 +349,7 @@ void MainFrame::OnClose(wxCloseEvent& e)
     Destroy();
 }
 
-void MainFrame::OnLockTimer(wxTimerEvent&)
+void CMainFrame::OnLockTimer(wxTimerEvent&)
 {
     if (!GetStatusBar())
         return;

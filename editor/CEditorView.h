@@ -10,10 +10,10 @@
 // The level view: a window the engine's renderer draws into (its X11 id is
 // the window handle of the editing interface), forwarding the mouse to
 // IEditorUI and drawing at the editor's 20 ms pace.
-class LevelView : public wxGLCanvas {
+class CEditorView : public wxGLCanvas {
 public:
-    explicit LevelView(wxWindow* parent);
-    ~LevelView() override;
+    explicit CEditorView(wxWindow* parent);
+    ~CEditorView() override;
 
     unsigned long GetWindowHandle() const;
     IEditorView* Callbacks() { return callbacks_.get(); }
@@ -41,6 +41,9 @@ private:
     void OnTimer(wxTimerEvent& e);
     void OnCaptureLost(wxMouseCaptureLostEvent& e);
     void StartTimerOnce();
+    // After an input call: the level marked modified when it changed, the
+    // view drawn when the call asked.
+    void Answered(bool redraw);
     void PopupContextMenu(int which, int x, int y);
 
     std::unique_ptr<IEditorView> callbacks_;

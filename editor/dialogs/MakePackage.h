@@ -8,9 +8,9 @@ class wxTextCtrl;
 // "Make Package": lists the game's data files it begins a package with and
 // writes that package, with the typed version, where the level designer
 // says.
-class MakePackageDialog : public EditorDialog {
+class MakePackage : public EditorDialog {
 public:
-    MakePackageDialog(wxWindow* parent, IFileManager* files);
+    MakePackage(wxWindow* parent, IFileManager* files);
 
 private:
     bool AcceptOk() override;
