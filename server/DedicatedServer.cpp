@@ -13,8 +13,8 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/console/Console.h"
 #include "platform/os/Os.h"
 

@@ -4,7 +4,7 @@
 #include "engine/core/StringKit.h"
 #include "game/shell/console/ConsoleCommand.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/console/Console.h"
 #include "platform/os/Os.h"
 

@@ -18,9 +18,9 @@
 #include "game/world/map/World.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/os/StopSignals.h"
 
 #include <algorithm>
@@ -414,7 +414,7 @@ void Game::CreateInGameMenus()
     play_.chat->Create(100, 600, 400);
     play_.password = std::make_unique<ChatMenu>(this);
     play_.password->Create(150, 745, 200);
-    play_.kick = std::make_unique<KickMenu>(this, game_);
+    play_.kick = std::make_unique<KickMenu>(this, game_.get());
     play_.kick->Build();
     // The HUD runs them for one frame while their overlay shows.
     play_.scene.stepChatMenu = [this] { MenuSystem::Step(play_.chat.get(), false); };

@@ -10,8 +10,8 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/os/OsText.h"
 #include "platform/os/StopSignals.h"
 #include "platform/ui/Ui.h"
@@ -91,7 +91,7 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
     if (media_)
         media_->Load();
     for (const char16_t* name : kScriptNames) {
-        auto* script = new ResourceScript(resources_, files_);
+        auto* script = new ResourceScript(resources_.get(), files_);
         if (!script->Load(name)) {
             renderer_->Shutdown();
             delete script;

@@ -10,9 +10,9 @@
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/Object.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldQueries.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 #include "platform/ui/Ui.h"
 
 #include <algorithm>
@@ -207,7 +207,7 @@ void EditorUI::ResizeLevel(int width, int height, int left, int top)
             EditorPlacement::Unmark(e.object);
     world->Resize(width, height, left, top, usedLeft, usedTop, usedRight, usedBottom);
     minimapDue_ = true;
-    const float dx = float((left - usedLeft) * kTile), dy = float((top - usedTop) * kTile);
+    const float dx = float((left - usedLeft) * kTileSize), dy = float((top - usedTop) * kTileSize);
     for (EditorObjectEntry& e : objects_) {
         e.x += dx;
         e.y += dy;
@@ -341,7 +341,7 @@ void EditorUI::CenterViewOnMiniMap(int x, int y)
     World* world = game_->GetWorld();
     if (!started_ || !world)
         return;
-    const float scale = float(std::max(world->GetWidth(), world->GetHeight()) * kTile) / 200.0f;
+    const float scale = float(std::max(world->GetWidth(), world->GetHeight()) * kTileSize) / 200.0f;
     if (!camera_)
         SelectCamera(WindowHandle(0));
     camera_->x = scale * float(x) - float(viewWidth_ / 2);

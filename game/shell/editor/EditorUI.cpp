@@ -9,7 +9,7 @@
 #include "game/shell/editor/IEditorView.h"
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <chrono>
@@ -186,7 +186,7 @@ bool EditorUI::MouseMove(IEditorView* view, float x, float y)
     mouseX_ = mx;
     mouseY_ = my;
     view->SetCursorShape(spacePan_ ? 1 : 0);
-    view->ShowCoordinates(int(std::max(CursorX(), 0.0f)) / kTile, int(std::max(CursorY(), 0.0f)) / kTile);
+    view->ShowCoordinates(int(std::max(CursorX(), 0.0f)) / kTileSize, int(std::max(CursorY(), 0.0f)) / kTileSize);
     if (IEngine* engine = game_->GetEngine()) {
         engine->UpdateFrameTime1();
         panTime_ += engine->GetFrameTime1();
@@ -222,17 +222,17 @@ bool EditorUI::HandlePanMove(IEditorView* view)
 bool EditorUI::HandleEdgeScroll()
 {
     UpdateHoverCell();
-    dragEndX_ = hoverX_ / kTile;
-    dragEndY_ = hoverY_ / kTile;
+    dragEndX_ = hoverX_ / kTileSize;
+    dragEndY_ = hoverY_ / kTileSize;
     float dx = 0.0f, dy = 0.0f;
     if (mouseX_ < kEdgeNear)
-        dx -= kTile;
+        dx -= kTileSize;
     if (mouseY_ < kEdgeNear)
-        dy -= kTile;
+        dy -= kTileSize;
     if (mouseX_ > viewWidth_ - kEdgeFar)
-        dx += kTile;
+        dx += kTileSize;
     if (mouseY_ > viewHeight_ - kEdgeFar)
-        dy += kTile;
+        dy += kTileSize;
     // A drag begun at an edge would scroll with every move and carry its
     // line off the level: it scrolls once the pointer has left the edges.
     if (dx == 0.0f && dy == 0.0f)
@@ -272,8 +272,8 @@ bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
         lineDrag_ = shiftHeld_;
         rectDrag_ = ctrlHeld_;
         edgeScrollArmed_ = false;
-        dragStartX_ = dragEndX_ = hoverX_ / kTile;
-        dragStartY_ = dragEndY_ = hoverY_ / kTile;
+        dragStartX_ = dragEndX_ = hoverX_ / kTileSize;
+        dragStartY_ = dragEndY_ = hoverY_ / kTileSize;
         return true;
     }
     return ToolLeftDown(view);

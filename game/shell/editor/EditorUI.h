@@ -3,6 +3,7 @@
 #include "game/shell/editor/EditorEntries.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "game/shell/editor/ObjectBrush.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/resources/IResourceHost.h"
 
 #include <cstdint>
@@ -35,7 +36,6 @@ public:
         FillTool = 9,
         LightTool = 10,
     };
-    static constexpr int kTile = 32;
     static constexpr int kMaxBrushSize = 10;
     // Drawing is held to one per this many milliseconds.
     static constexpr unsigned kDrawInterval = 20;

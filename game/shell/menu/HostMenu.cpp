@@ -10,7 +10,7 @@
 #include "game/shell/menu/MenuEdit.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/os/StopSignals.h"
 
 namespace {

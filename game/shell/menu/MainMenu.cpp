@@ -13,7 +13,7 @@
 #include "game/shell/menu/MenuEdit.h"
 #include "game/shell/menu/MenuList.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/os/StopSignals.h"
 
 #include <climits>

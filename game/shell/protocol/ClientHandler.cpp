@@ -9,9 +9,9 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/resources/Inventory.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/LoadingListener.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/LoadingListener.h"
 #include "platform/os/StopSignals.h"
 
 #include <chrono>
@@ -21,8 +21,6 @@ namespace {
 
 constexpr int kIdleSleepMs = 100;
 constexpr int kMismatchPauseMs = 2000;
-
-GameSystem* GameOf(GameSystem* game) { return game ? game : Services().game; }
 
 } // namespace
 
@@ -52,7 +50,7 @@ void ClientHandler::Send()
 
 void ClientHandler::ShowText(const char16_t* text, bool newLine)
 {
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (LoadingListener* listener = game ? game->GetLoadingListener() : nullptr)
         listener->ShowLoadingText(text, newLine);
 }
@@ -142,7 +140,7 @@ void ClientHandler::Update(float dt)
     if (!client_)
         return;
     client_->Update(dt);
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (GameMod* mode = game ? game->GetGameMode() : nullptr)
         mode->CheckLimits(dt);
 }
@@ -223,7 +221,7 @@ void ClientHandler::HandleMessage(GamePacket& packet)
     if (HandleTableMessage(&packet) || HandleInventoryMessage(packet) || HandleWorldMessage(packet))
         return;
     // The game modes' own messages (2001, 2002, 2004); the mode drops the rest.
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (GameMod* mode = game ? game->GetGameMode() : nullptr)
         mode->HandleMessage(Connection(), &packet);
 }
@@ -241,7 +239,7 @@ void ClientHandler::OnLevelStart(GamePacket& packet)
         connection->SetStreaming(false);
     ResetObjects();
     ClearPlayerSlots();
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (game && game->GetInventory())
         game->GetInventory()->Clear();
     if (ParticleSystem* particles = Services().particles)
@@ -286,7 +284,7 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
     }
     if (World* world = Services().world)
         world->SetLighting(int(lighting));
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (game && (!game->GetGameMode() || fetched))
         game->CreateGameMode(levelPath_.c_str(), fetched);
     if (GameMod* mode = game ? game->GetGameMode() : nullptr)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/List.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/ILightBox.h"
 
 #include <cstdint>
@@ -34,7 +35,6 @@ public:
     static constexpr uint32_t kRubble = 0x800000;
     static constexpr uint32_t kStoredMask = 0xffffff;
     static constexpr int kDamageShift = 24;
-    static constexpr int kTile = 32;
     // Grids from files and the network never exceed this on either side.
     static constexpr int kMaxSide = 4096;
     // Output limit of one wall-damage message.

@@ -5,9 +5,9 @@
 #include "game/world/map/World.h"
 #include "game/world/objects/Door.h"
 #include "game/world/objects/ObjectKind.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <GL/gl.h>
 

@@ -5,10 +5,10 @@
 
 #include "game/world/player/Player.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <GL/gl.h>
 #include <SDL.h>

@@ -14,10 +14,10 @@
 #include "game/world/phys/Object.h"
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/resources/IResource.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <algorithm>
 #include <thread>
@@ -58,7 +58,7 @@ protected:
         game_->SetActiveHandler(&server_);
         // The game state installs the real player side; the scripted one
         // stands in for it here.
-        SetPlayerContacts(&players_);
+        Services().contacts = &players_;
     }
     FakePlayers players_;
 };
@@ -343,7 +343,7 @@ TEST_F(WorldObjects, ReceiveThreadFactoryOnlyMakesObjects)
                                          {12, kPine}, {13, kWindow}, {14, kDoor}, {15, kAmmoBox}, {16, kMedkit},
                                          {18, -1}, {19, 0}, {21, kFinnishFlag}, {21, 4}, {0, kTable}};
     game_->SetActiveHandler(&client_);
-    game_->SetGameMode(CreateGameModeObject(2, game_)); // its flags are the mode's own
+    game_->SetGameMode(CreateGameModeObject(2)); // its flags are the mode's own
     Util::SeedRandom(4321);
     const int first = Util::Random();
     Util::SeedRandom(4321);

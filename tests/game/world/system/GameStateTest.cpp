@@ -4,9 +4,9 @@
 #include "engine/files/IFileManager.h"
 #include "game/world/objects/DummyObject.h"
 #include "game/world/objects/Object.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <GL/gl.h>
 

@@ -5,6 +5,7 @@
 
 #include "game/world/objects/MissionItem.h"
 #include "game/world/objects/ObjectContacts.h"
+#include "game/world/state/WorldServices.h"
 
 #include <cmath>
 
@@ -12,8 +13,8 @@ namespace StateTest {
 
 class FakePlayers : public IPlayerContacts {
 public:
-    FakePlayers() { SetPlayerContacts(this); }
-    ~FakePlayers() override { SetPlayerContacts(nullptr); }
+    FakePlayers() { Services().contacts = this; }
+    ~FakePlayers() override { Services().contacts = nullptr; }
 
     Object* FindPlayerNear(float px, float py, float distance) override
     {

@@ -1,4 +1,4 @@
-#include "game/world/state/PlayerRoster.h"
+#include "game/world/system/PlayerRoster.h"
 
 #include "engine/net/IConnection.h"
 #include "engine/net/Object.h"
@@ -6,10 +6,10 @@
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/player/PlayerTargets.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <cmath>
 
@@ -17,7 +17,7 @@ namespace {
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 
@@ -126,7 +126,7 @@ void PlayerRoster::SetInput(Player* player, int flags, float angle, int, int b, 
 
 void PlayerRoster::AdoptOwnPlayer(Player* player)
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     if (!player || !game)
         return;
     player->SetJoinFlag(game->Options().GetMovingMode());

@@ -1,4 +1,4 @@
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include "engine/core/Random.h"
 #include "game/world/arms/ArmsFactory.h"
@@ -23,9 +23,9 @@
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,7 +54,7 @@ Object* MakeDummy(IResource* definition, int id)
 // The level mode's own kind of mission item, when it has one.
 MissionItem* ModeFlag(int definitionId)
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     GameMod* mode = game ? game->GetGameMode() : nullptr;
     return mode ? mode->CreateFlagObject(definitionId) : nullptr;
 }
@@ -236,124 +236,17 @@ Object* CreateEffectObjectOfType(int typeId)
     }
 }
 
-GameMod* CreateGameModeObject(int mode, GameSystem* game)
+GameMod* CreateGameModeObject(int mode)
 {
     switch (mode) {
     case 0:
-        return new TeamDM(game);
+        return new TeamDM();
     case 1:
-        return new CaptureTheFlag(game);
+        return new CaptureTheFlag();
     case 2:
-        return new KingOfTheHill(game);
+        return new KingOfTheHill();
     default:
         return nullptr;
     }
 }
 
-Object* AddToWorld(Object* object)
-{
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(object);
-    if (IMultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(object);
-    return object;
-}
-
-Player* CreatePlayer()
-{
-    Player* player = new Player();
-    player->LoadProperties();
-    player->SetPositionAngle(0.0f, 0.0f, 0.0f);
-    AddToWorld(player);
-    return player;
-}
-
-Object* CreateCorpse(Player* player)
-{
-    Object* corpse = CreateEffectObjectOfType(ObjectKind::DeadPlayer);
-    if (!corpse)
-        return nullptr;
-    float x, y;
-    player->GetPosition(&x, &y);
-    corpse->SetPositionAngle(x, y, player->GetAngle());
-    static_cast<DeadPlayer*>(corpse)->playerId = uint8_t(player->GetNetworkId());
-    corpse->LoadProperties();
-    return AddToWorld(corpse);
-}
-
-Object* CreateProjectile(const WeaponDef& weapon, Player* shooter, float x, float y, float angle, int power,
-                         float aimDistance)
-{
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
-        return nullptr;
-    const int owner = shooter ? shooter->GetNetworkId() : 0;
-    const float facing = shooter ? shooter->GetAngle() : angle;
-    switch (weapon.type) {
-    case 1: {
-        // Thrown from 20 units ahead so that it clears the thrower.
-        const float a = (angle - 90.0f) / 180.0f * 3.1516f;
-        GrenadeProjectile* grenade = CreateGrenade(weapon.id, x + 20.0f * std::cos(a), y + 20.0f * std::sin(a),
-                                                   uint8_t(std::clamp(power, 0, 255)));
-        grenade->SetAngle(angle);
-        grenade->SetOwnerId(owner);
-        return grenade;
-    }
-    case 2:
-    case 3: {
-        Trap* trap = CreateTrap(weapon.id, x, y);
-        trap->SetAngle(facing);
-        trap->SetOwnerId(owner);
-        trap->SetPlacementMode(weapon.type);
-        if (weapon.type == 2)
-            trap->Trigger();
-        return trap;
-    }
-    case 4:
-        return nullptr;
-    default:
-        break;
-    }
-    if (weapon.hasProjectile) {
-        MissileProjectile* missile = CreateMissile(weapon.id, x, y, weapon.effect == 1);
-        missile->SetAngle(angle);
-        missile->SetOwnerId(owner);
-        return missile;
-    }
-    // A shot scattered far off its facing flies short.
-    const float range = 2.0f * (angle - facing) > 5.0f ? 200.0f : aimDistance;
-    BulletProjectile* bullet = CreateBullet(x, y, angle, weapon.id, range);
-    bullet->SetOwnerId(owner);
-    bullet->SetDamage(weapon.damage);
-    return bullet;
-}
-
-Object* CreateDroppedWeapon(int weaponId, int clip, int detonatorTag, float x, float y, float angle)
-{
-    return CreateThrownWeapon(weaponId, x, y, angle, clip, detonatorTag);
-}
-
-Object* CreateMess(int variant, float x, float y, float angle)
-{
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
-        return nullptr;
-    Mess* mess = new Mess();
-    mess->variant = uint16_t(variant);
-    // 1.0 to 2.4 in tenths.
-    mess->scale = variant == 1 ? 1.0f + float(Util::Random() % 15) / 10.0f : 1.0f;
-    mess->SetPositionAngle(x, y, angle);
-    mess->LoadProperties();
-    mess->StartUp();
-    return AddToWorld(mess);
-}
-
-Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
-                   int ownerId, int definitionId)
-{
-    if (!std::isfinite(x) || !std::isfinite(y))
-        return nullptr;
-    Fire* fire = new Fire(definitionId);
-    fire->Start(x, y, dirX, dirY, speed, size, lifetime, ownerId);
-    fire->value = std::isfinite(damage) ? damage : 0.0f;
-    fire->LoadProperties();
-    return AddToWorld(fire);
-}

@@ -1,4 +1,4 @@
-#include "game/world/state/WorldPlayerContacts.h"
+#include "game/world/system/WorldPlayerContacts.h"
 
 #include "game/world/arms/Trap.h"
 #include "game/world/map/World.h"

@@ -1,4 +1,4 @@
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/Object.h"

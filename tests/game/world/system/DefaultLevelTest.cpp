@@ -8,10 +8,10 @@
 #include "game/world/objects/Scenery.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <unistd.h>
 

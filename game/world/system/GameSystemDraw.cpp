@@ -1,12 +1,12 @@
-#ifndef VORNHAL_DEDICATED
-
-#include "game/world/state/GameSystem.h"
+// How the game state draws a client's frame: the world, its objects in
+// layers, particles, lights and shadows. The dedicated server leaves this
+// file out (GameSystemDedicated.cpp).
+#include "game/world/system/GameSystem.h"
 
 #include "engine/core/IEngine.h"
 #include "engine/render/IParticlePainter.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/ISpritePainter.h"
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/map/ILight.h"
 #include "game/world/map/World.h"
@@ -26,31 +26,9 @@ constexpr int kViewHeight = 768;
 constexpr int kSurfaceFloor = 0;
 constexpr int kSurfaceObjects = 1;
 constexpr int kSurfaceWalls = 2;
-// A cell of the team icon sheets.
-constexpr int kIconWidth = 11;
-constexpr int kIconHeight = 32;
 // The light pass turns degrees with this factor.
 constexpr float kLightRadians = 3.1516f / 180.0f;
 } // namespace
-
-void GameSystem::DrawPlayerIcon(int networkId, int dx, int dy)
-{
-    IRenderer* renderer = Services().renderer;
-    CommonMedia* media = Services().media;
-    Object* object = objects_->FindObject(networkId);
-    if (!renderer || !media || !object || object->GetKind() != ObjectKind::Player)
-        return;
-    const Player* player = static_cast<Player*>(object);
-    ITexture* sheet = media->teamIcons[player->GetTeam() == 0 ? 0 : 1];
-    const int left = kIconWidth * player->GetRank();
-    if (!sheet || left + kIconWidth > sheet->GetWidth())
-        return;
-    Quad icon;
-    icon.SetFromTextureRect(sheet, left, 0, left + kIconWidth, kIconHeight);
-    icon.Translate(float(dx), float(dy));
-    renderer->SetTexture(0, sheet);
-    renderer->DrawQuad(&icon, 1.0f);
-}
 
 void GameSystem::SetRenderer(IRenderer* renderer)
 {
@@ -358,4 +336,9 @@ void GameSystem::DrawSunShadows()
     renderer->FillAlphaRect(0, 0, kViewWidth, kViewHeight, 0);
 }
 
-#endif
+void GameSystem::ReadMapPicture(const std::vector<uint8_t>& picture)
+{
+    IRenderer* renderer = Services().renderer;
+    mapPictureMissing =
+        !(!picture.empty() && renderer && renderer->DecodeGameMapImage(picture.data(), int(picture.size())));
+}

@@ -1,4 +1,4 @@
-#include "game/world/state/EffectOutput.h"
+#include "game/world/system/EffectOutput.h"
 
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/objects/SoundSystem.h"

@@ -1,4 +1,4 @@
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include "engine/audio/IAudio.h"
 #include "engine/audio/IAudioEnvironment.h"
@@ -7,6 +7,7 @@
 #include "engine/net/IServer.h"
 #include "engine/render/IParticlePainter.h"
 #include "engine/render/ISpritePainter.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/net/IMultiplayerHandler.h"
@@ -17,12 +18,12 @@
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/EffectOutput.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
-#include "game/world/state/PlayerRoster.h"
-#include "game/world/state/WorldPlayerContacts.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/EffectOutput.h"
+#include "game/world/system/ObjectFactory.h"
+#include "game/world/system/PlayerRoster.h"
+#include "game/world/system/WorldPlayerContacts.h"
 
 #include <cmath>
 
@@ -46,7 +47,8 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.weapons = weapons_.get();
     // The local player's weapons are told by id: their kinds come from here.
     ownInventory_.SetWeaponTable(weapons_.get());
-    objects_ = std::make_unique<ObjectManager>(this, engine, &camera_);
+    ownInventory_.SetEngine(engine);
+    objects_ = std::make_unique<ObjectManager>();
     services.objects = objects_.get();
     services.camera = &camera_;
     physics_ = std::make_unique<PhysEng::PhysicsEngine>();
@@ -56,9 +58,9 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     sounds_ = std::make_unique<SoundSystem>(this, resources);
     services.sounds = sounds_.get();
     effectOutput_ = std::make_unique<EffectOutput>();
-    SetObjectOutput(effectOutput_.get());
+    services.output = effectOutput_.get();
     contacts_ = std::make_unique<WorldPlayerContacts>();
-    SetPlayerContacts(contacts_.get());
+    services.contacts = contacts_.get();
     if (world)
         world->SetPhysics(physics_.get(), nullptr);
     services.audio = audio;
@@ -80,10 +82,10 @@ GameSystem::~GameSystem()
     WorldServices& services = Services();
     services.objects = nullptr;
     // Objects may hold sources; they went first.
-    if (ObjectOutput() == effectOutput_.get())
-        SetObjectOutput(nullptr);
-    if (PlayerContacts() == contacts_.get())
-        SetPlayerContacts(nullptr);
+    if (services.output == effectOutput_.get())
+        services.output = nullptr;
+    if (services.contacts == contacts_.get())
+        services.contacts = nullptr;
     effectOutput_.reset();
     sounds_.reset();
     services.sounds = nullptr;
@@ -103,12 +105,11 @@ GameSystem::~GameSystem()
         delete environment;
         environment = nullptr;
     }
-#ifndef VORNHAL_DEDICATED
+    // A client's painters, made with its renderer.
     delete services.spritePainter;
     delete services.particlePainter;
     services.spritePainter = nullptr;
     services.particlePainter = nullptr;
-#endif
     if (services.game == this)
         services = WorldServices();
 }
@@ -202,7 +203,7 @@ void GameSystem::DamageEverything(float amount)
     World* world = Services().world;
     if (!world)
         return;
-    const int width = world->GetWidth() * 32, height = world->GetHeight() * 32;
+    const int width = world->GetWidth() * kTileSize, height = world->GetHeight() * kTileSize;
     for (int x = 0; x < width; x += 100) {
         for (int y = 0; y < height; y += 100) {
             world->ApplyBlastDamage(float(x), float(y), amount * 10.0f, 200.0f);

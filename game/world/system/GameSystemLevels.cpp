@@ -1,9 +1,10 @@
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/ILight.h"
 #include "game/world/map/LevelFile.h"
 #include "game/world/map/Light.h"
@@ -14,14 +15,11 @@
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/objects/SoundSystem.h"
 #include "game/world/phys/PhysicsEngine.h"
-#include "game/world/state/LoadingListener.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
-#ifndef VORNHAL_DEDICATED
-#include "engine/render/IRenderer.h"
-#endif
+#include "game/world/system/LoadingListener.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <utility>
 #include <vector>
@@ -157,17 +155,14 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
     if (level.header.version >= 3)
         CopyName(levelName_, level.header.name);
     levelGameMode_ = level.header.gameMode;
-#ifndef VORNHAL_DEDICATED
-    mapPictureMissing = !(!level.picture.empty() && services.renderer &&
-                          services.renderer->DecodeGameMapImage(level.picture.data(), int(level.picture.size())));
-#endif
+    ReadMapPicture(level.picture);
     countdown = 0.0f;
     // The host's player, whose inventory may be the one in use, goes now.
     SetInventory(nullptr);
     ClearLevelObjects();
     if (services.world) {
         level.world.ApplyTo(*services.world);
-        physics_->SetArea(float(services.world->GetWidth()) * 32.0f, float(services.world->GetHeight()) * 32.0f);
+        physics_->SetArea(float(services.world->GetWidth()) * kTileSize, float(services.world->GetHeight()) * kTileSize);
     }
     for (const LevelObject& placed : level.objects) {
         if (Object* object = CreateObjectByType(placed.definitionId, placed.x, placed.y))
@@ -233,6 +228,6 @@ int32_t GameSystem::CreateGameMode(const char16_t* path, bool diskOnly)
     if (!read)
         return 0;
     levelGameMode_ = header.gameMode;
-    gameMode_ = CreateGameModeObject(header.gameMode, this);
+    gameMode_ = CreateGameModeObject(header.gameMode);
     return header.checkValue;
 }

@@ -39,8 +39,8 @@ public:
     bool Start(const char16_t* level);
     // Frames of both sides until done() holds; false when it never did.
     bool Run(const std::function<bool()>& done);
-    void ServerSide() { Services() = serverSide; }
-    void ClientSide() { Services() = clientSide; }
+    void ServerSide() { Switch(serverSide); }
+    void ClientSide() { Switch(clientSide); }
 
     WorldServices serverSide, clientSide;
     LoopServer loopServer;
@@ -49,6 +49,14 @@ public:
     GameSystem* clientGame = nullptr;
 
 private:
+    // The players a test stands in for (Services().contacts) are both sides'.
+    static void Switch(const WorldServices& side)
+    {
+        IPlayerContacts* players = Services().contacts;
+        Services() = side;
+        Services().contacts = players;
+    }
+
     Engine* engine_;
     ResourceManager* resources_;
     GameSystem* serverGame_;

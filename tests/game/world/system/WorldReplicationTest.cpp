@@ -14,8 +14,8 @@
 #include "game/world/objects/SoundSystem.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <tuple>
 

@@ -1,4 +1,4 @@
-#include "game/world/state/MessageContainer.h"
+#include "game/world/system/MessageContainer.h"
 
 #include <cstring>
 

@@ -12,7 +12,7 @@
 #include "game/world/map/World.h"
 #include "game/world/resources/IResourceHost.h"
 #include "game/world/resources/ResourceManager.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

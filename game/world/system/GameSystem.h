@@ -6,8 +6,9 @@
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/resources/Inventory.h"
 #include "game/world/settings/GameOptions.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/CameraPos.h"
-#include "game/world/state/MessageContainer.h"
+#include "game/world/system/MessageContainer.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,7 +41,7 @@ class PhysicsEngine;
 // The one game state: settings, protocol handlers, the installed levels,
 // level loading, and the game side of replication. It creates and publishes
 // the world's process-wide services (WorldServices).
-class GameSystem : public MPAPI::IClientListener, public MPAPI::IServerListener {
+class GameSystem : public MPAPI::IClientListener, public MPAPI::IServerListener, public IGameState {
 public:
     struct LevelInfo {
         std::u16string path;
@@ -56,9 +57,9 @@ public:
     // The shell makes the two handlers and hands them over; they stay its.
     void SetHandlers(IMultiplayerHandler* server, IMultiplayerHandler* client);
     void SetActiveHandler(IMultiplayerHandler* handler) { active_ = handler; }
-    IMultiplayerHandler* GetActiveHandler() { return active_; }
-    IMultiplayerHandler* GetServerHandler() { return server_; }
-    IMultiplayerHandler* GetClientHandler() { return client_; }
+    IMultiplayerHandler* GetActiveHandler() override { return active_; }
+    IMultiplayerHandler* GetServerHandler() override { return server_; }
+    IMultiplayerHandler* GetClientHandler() override { return client_; }
     void SetLoadingListener(LoadingListener* listener) { loading_ = listener; }
     LoadingListener* GetLoadingListener() { return loading_; }
     // The engine physics that mirrors the game's bodies (borrowed; may be null).
@@ -81,40 +82,33 @@ public:
     // Objects, lights, particles, sounds and bodies of the level go; the
     // map stays.
     void ClearLevelObjects();
-    GameMod* GetGameMode() { return gameMode_; }
+    GameMod* GetGameMode() override { return gameMode_; }
     // Takes the rules object over, dropping the previous one.
     void SetGameMode(GameMod* mode);
 
-    // Every weapon handed out at spawn ("w_addonspawn"), clip from the pack.
-    void GiveSpawnWeapons(Player* player);
+    void GiveSpawnWeapons(Player* player) override;
 
-    // Non-finite values (from the network) are ignored.
-    void ApplyBlast(float x, float y, float power, float radius);
+    void ApplyBlast(float x, float y, float power, float radius) override;
     // Hits every object and blasts the whole map on a 100-unit grid.
     void DamageEverything(float amount);
 
     // Once a frame, on the client and the dedicated server alike.
     void Update(float dt);
-#ifndef VORNHAL_DEDICATED
+    // The client's drawing (GameSystemDraw.cpp; the dedicated server has
+    // none).
     void SetRenderer(IRenderer* renderer);
     void InitObjectRenderBuffers();
     void DrawWorld();
     void DrawLightsAndOverlays();
-    // The player's insignia, cell n = its rank of its team's icon sheet,
-    // moved by (dx, dy); nothing for an id that names no player.
-    void DrawPlayerIcon(int networkId, int dx, int dy);
-#endif
 
     MPAPI::Object* CreateObject(int typeId, int subTypeId) override;
     MPAPI::Object* CreateEffectObject(int typeId, int id) override;
     void OnObjectReady(MPAPI::Object* object) override;
     void OnClientFlagsChanged(MPAPI::IConnection*) override {}
 
-    GameOptions& Options() { return options_; }
-    Inventory* GetInventory() { return inventory_; }
-    // The inventory the local side plays with: a host's own player's, or
-    // (null) the one the client mirrors from the server.
-    void SetInventory(Inventory* inventory) { inventory_ = inventory ? inventory : &ownInventory_; }
+    GameOptions& Options() override { return options_; }
+    Inventory* GetInventory() override { return inventory_; }
+    void SetInventory(Inventory* inventory) override { inventory_ = inventory ? inventory : &ownInventory_; }
     MessageContainer& Messages(int i) { return messages_[i < 0 ? 0 : (i > 2 ? 2 : i)]; }
     const char16_t* GetLevelTitle() const { return levelName_; }
     // Keeps the first 64 units.
@@ -136,9 +130,11 @@ public:
     // The reload display: the clip change's remaining time and its total.
     float countdown = 0.0f;
     float countdownTotal = 0.0f;
+    void StartCountdown(float seconds) override { countdown = countdownTotal = seconds; }
     float playerStatusTimer = 0.0f;
     int32_t lastWeaponCategory = 0;
     float viewScale = 1.0f;
+    float GetViewScale() override { return viewScale; }
     // The aim point from the view's centre, and a shift of the whole view.
     float aimOffsetX = 0.0f;
     float aimOffsetY = 0.0f;
@@ -149,7 +145,9 @@ private:
     // Capture-the-flag and hill levels need their flags apart.
     bool CheckFlagSpacing();
     void DeleteGameMode();
-#ifndef VORNHAL_DEDICATED
+    // The level's map picture into a client's renderer, and mapPictureMissing
+    // set when it shows none; the dedicated server leaves the flag alone.
+    void ReadMapPicture(const std::vector<uint8_t>& picture);
     void ApplyAmbient(int surface);
     void DrawObjectLayers();
     void DrawParticleBatch();
@@ -159,7 +157,6 @@ private:
     void DrawLightOccluders(float lx, float ly, float size);
     void DrawSunShadows();
     bool InView(Object* object, float pad, bool usePad);
-#endif
 
     GameMod* gameMode_ = nullptr;
     Inventory* inventory_;
