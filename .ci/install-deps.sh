@@ -2,9 +2,9 @@
 # Installs the Debian packages the build and the tests need; only those missing.
 set -euo pipefail
 pkgs=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format-14 pkg-config
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libexpat1-dev
-  libopenal-dev libvorbis-dev libogg-dev
+  libopenal-dev libvorbis-dev libogg-dev libasound2-dev
   libsdl1.2-dev libgl-dev libglu1-mesa-dev freeglut3-dev libx11-dev libgl1-mesa-dri xvfb xauth
   libwxgtk3.2-dev libxtst-dev
 )

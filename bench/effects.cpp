@@ -10,9 +10,9 @@
 #include "game/world/resources/IResourceHost.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

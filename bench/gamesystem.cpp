@@ -9,10 +9,10 @@
 #include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/ResourceManager.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <benchmark/benchmark.h>
 

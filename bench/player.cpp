@@ -11,9 +11,9 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

@@ -12,9 +12,9 @@
 #include "game/world/player/Player.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,10 @@
 #include "editor/EditorProgram.h"
 
-#include "editor/LevelView.h"
-#include "editor/MainFrame.h"
+#include "editor/CEditorView.h"
+#include "editor/CMainFrame.h"
 #include "editor/panels/EditorListener.h"
+#include "editor/panels/EditorTab.h"
+#include "editor/panels/MiniMapWindow.h"
 #include "engine/core/IEngine.h"
 #include "game/shell/client/IGame.h"
 #include "game/shell/editor/IEditorUI.h"
@@ -54,8 +56,20 @@ void DrawView()
         p.ui->Draw(p.view->GetWindowHandle());
 }
 
+void TickMiniMap()
+{
+    if (EditorTab* tab = Program().tab)
+        tab->GetMiniMap()->Tick();
+}
+
 void MarkLevelModified()
 {
-    if (MainFrame* frame = Program().frame)
+    if (CMainFrame* frame = Program().frame)
         frame->GetDocument().SetModified(true);
+}
+
+void NoteLevelEdits()
+{
+    if (Program().ui && Program().ui->TakeLevelEdit())
+        MarkLevelModified();
 }

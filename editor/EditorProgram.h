@@ -6,8 +6,8 @@ class IEditorUI;
 class IEngine;
 class IGame;
 class IRenderer;
-class LevelView;
-class MainFrame;
+class CEditorView;
+class CMainFrame;
 
 // What every window of the editor reaches: the services bound at start-up
 // and the windows, each recorded while it exists.
@@ -16,8 +16,8 @@ struct EditorProgram {
     IRenderer* renderer = nullptr;
     IGame* game = nullptr;
     IEditorUI* ui = nullptr;
-    MainFrame* frame = nullptr;
-    LevelView* view = nullptr;
+    CMainFrame* frame = nullptr;
+    CEditorView* view = nullptr;
     ClipboardWindow* clipboard = nullptr;
     EditorTab* tab = nullptr;
 };
@@ -31,5 +31,10 @@ bool StartEditorInterfaces();
 
 // The level view drawn again (nothing before the interfaces are up).
 void DrawView();
+// The minimap brought up to date now: a level was opened, made or resized.
+void TickMiniMap();
 // The open level has changes a save would keep.
 void MarkLevelModified();
+// Marks the level modified when the last input to the editing interface
+// changed it.
+void NoteLevelEdits();

@@ -19,7 +19,7 @@ Route Decide(const Key& key, bool inputAttached, Focus focus)
         return r;
     switch (focus) {
     case Focus::Clipboard:
-        r.toggleClipboard = key.down && !key.ctrlHeld && key.code == EditorKeys::Letter('B');
+        r.toggleClipboard = key.down && key.code == EditorKeys::Letter('B');
         return r;
     case Focus::TextField:
         // Typed text is the field's: a letter must not switch tools, nor
@@ -32,6 +32,9 @@ Route Decide(const Key& key, bool inputAttached, Focus focus)
     case Focus::View:
     case Focus::FrameControl:
         r.toLevel = true;
+        // The menu shows Ctrl+B for the Clipboard: it toggles the window
+        // from wherever the level's keys go.
+        r.toggleClipboard = key.down && key.ctrlHeld && key.code == EditorKeys::Letter('B');
         r.swallow = key.shownShortcut;
         return r;
     }

@@ -6,7 +6,7 @@
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/world/map/World.h"
 #include "game/world/resources/ResourceManager.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "tests/game/shell/protocol/MemoryClient.h"
 
 #include <unistd.h>

@@ -5,7 +5,7 @@
 #include "game/shell/console/ConsoleWords.h"
 #include "game/shell/console/IMessageWriter.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <cstddef>
 #include <cstdint>

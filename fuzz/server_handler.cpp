@@ -13,7 +13,7 @@
 #include "game/world/resources/ObjectResource.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/ResourceManager.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "tests/game/shell/protocol/MemoryConnection.h"
 
 #include <cstdint>

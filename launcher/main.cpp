@@ -15,8 +15,10 @@
 #include "launcher/CommandLine.h"
 #include "outside/options/IOptions.h"
 #include "platform/os/OsText.h"
+#include "platform/os/StopSignals.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 // A library without its factory is reported, not a failed start.
@@ -40,6 +42,8 @@ int Fail(int code, const std::string& why)
 
 int main(int argc, char** argv)
 {
+    // Before the engine starts its video, which would take them over.
+    Os::CatchStopSignals();
     const LaunchArguments args = ParseCommandLine(JoinArguments(argc, argv));
 
     IEngine* engine = GetEngine ? GetEngine() : nullptr;
@@ -48,7 +52,10 @@ int main(int argc, char** argv)
     IGame* game = GetGame ? GetGame() : nullptr;
     if (!game)
         return Fail(kExitNoLibrary, "the game library (libGame.so) gives no game");
-    if (!engine->Init())
+    // Without a display the engine's video starts on its stand-in driver,
+    // and the game could only fail later, at its window.
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display || !engine->Init())
         return Fail(kExitEngineInit, "the engine cannot start its video (is there a display?)");
     game->Init(engine);
 
@@ -71,5 +78,6 @@ int main(int argc, char** argv)
     const int code = game->GetRunResult(&reason);
     if (code != 0)
         return Fail(code, reason && *reason ? Util::ToOs(reason) : "the game could not start");
+    Os::EndByStopSignal();
     return 0;
 }

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Plays: builds what is needed, starts the stand-in master service on
-# 127.0.0.1 with an account to log in with, and starts the game in a game
-# folder of its own. The arguments go to the game ("-options" shows the
-# options dialog, "-windowed", a player name).
-#   VORNHAL_BUILD     build tree (default: build/)
-#   VORNHAL_PLAY_DIR  game folder of the player (default: <build>/play)
-#   VORNHAL_USER      the account's user name (default: player)
-#   VORNHAL_PASSWORD  its password (default: vornhal)
-#   VORNHAL_NICK      the name it plays under (default: the user name)
+# 127.0.0.1 (or uses the one host.sh runs) with an account to log in with,
+# and starts the game in a game folder of its own. The arguments go to the
+# game ("-options" shows the options dialog, "-windowed", a player name).
+#   VORNHAL_BUILD       build tree (default: build/)
+#   VORNHAL_PLAY_DIR    game folder of the player (default: <build>/play)
+#   VORNHAL_MASTER_DIR  the master service's folder (default: <build>/master)
+#   VORNHAL_USER        the account's user name (default: player)
+#   VORNHAL_PASSWORD    its password (default: vornhal)
+#   VORNHAL_NICK        the name it plays under (default: the user name)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORNHAL_BUILD:-$root/build}
@@ -29,7 +30,7 @@ cmake --build "$build" --target game updater masterserver GameData Shaders
 # package, the levels on disk (hosting uploads them from there) and the
 # settings, which the game writes back at exit and keeps from one run to
 # the next. The package is a copy: an update replaces it.
-mkdir -p "$run/levels" "$run/updates"
+mkdir -p "$run/levels"
 for f in game libEngine.so libGame.so libOptions.so; do
   ln -sfn "$build/$f" "$run/$f"
 done
@@ -37,25 +38,12 @@ done
 cp "$build"/levels/*.lvl "$run/levels/"
 [ -f "$run/game.opt" ] || cp "$build/game.opt" "$run/game.opt"
 
-"$build/outside/masterserver/masterserver" --state "$run/masterserver.state" --files "$run/updates" \
-  --add-account "$user" "$password" "$nick" "uid-$user" >"$run/masterserver.out" 2>&1 &
-master=$!
-trap 'kill "$master" 2>/dev/null || true; wait "$master" 2>/dev/null || true' EXIT
-masterport=
-for _ in $(seq 100); do
-  masterport=$(sed -n 's/^port //p' "$run/masterserver.out")
-  [ -n "$masterport" ] && break
-  kill -0 "$master" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$masterport" ]; then
-  echo "play.sh: the stand-in master service did not start:" >&2
-  cat "$run/masterserver.out" >&2
-  exit 1
-fi
-sed -i -e "s|<masterserver>.*</masterserver>|<masterserver>127.0.0.1:$masterport</masterserver>|" "$run/game.opt"
+source "$root/scripts/master.sh"
+trap master_stop EXIT
+master_start "$user" "$password" "$nick" || { echo "play.sh: see above" >&2; exit 1; }
+game_option "$run/game.opt" masterserver "127.0.0.1:$masterport"
 # Updates are looked for at the same service: packages put into
-# $run/updates with a newer version are offered.
+# $master_dir/updates with a newer version are offered.
 export VORNHAL_UPDATE_HOST=127.0.0.1:$masterport
 
 cat <<INFO

@@ -1,9 +1,9 @@
 #include "server/ConsoleWriter.h"
 
 #include "engine/core/StringKit.h"
+#include "platform/console/ConsoleOutput.h"
 
 #include <cstdarg>
-#include <cstdio>
 
 void ConsoleWriter::Print(const char* format, ...)
 {
@@ -11,7 +11,7 @@ void ConsoleWriter::Print(const char* format, ...)
     va_start(args, format);
     std::string text = Util::FormatV(format, args);
     va_end(args);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    Write(text);
 }
 
 void ConsoleWriter::PrintDirect(const char16_t* format, ...)
@@ -20,6 +20,20 @@ void ConsoleWriter::PrintDirect(const char16_t* format, ...)
     va_start(args, format);
     std::u16string text = Util::FormatV(format, args);
     va_end(args);
-    std::string out = Util::ToOs(text);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    Write(Util::ToOs(text));
+}
+
+void ConsoleWriter::Write(const std::string& text)
+{
+    pending_ += text;
+    for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+        output_->Write(pending_.substr(0, end + 1));
+        pending_.erase(0, end + 1);
+    }
+}
+
+void ConsoleWriter::Flush()
+{
+    output_->Write(std::move(pending_));
+    pending_.clear();
 }

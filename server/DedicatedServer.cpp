@@ -3,6 +3,8 @@
 #include "engine/core/ConsoleLog.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/files/IFile.h"
+#include "engine/files/IFileManager.h"
 #include "engine/physics/IPhysics.h"
 #include "game/shell/console/ConsoleCommand.h"
 #include "game/shell/protocol/ServerHandler.h"
@@ -11,12 +13,12 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/console/Console.h"
 #include "platform/os/Os.h"
 
-#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -29,7 +31,7 @@ void DestroyResourceScript(ResourceScript* script) { delete script; }
 
 } // namespace
 
-DedicatedServer::DedicatedServer(IEngine* engine) : engine_(engine) {}
+DedicatedServer::DedicatedServer(IEngine* engine) : output_(STDOUT_FILENO), engine_(engine) {}
 
 DedicatedServer::~DedicatedServer()
 {
@@ -50,7 +52,7 @@ int DedicatedServer::Main(int argc, char** argv)
     int exitCode = 0;
     if (!Start(&exitCode)) {
         PrintEngineLines();
-        std::fflush(stdout);
+        writer_.Flush();
         // Nothing of a failed start outlives it; "game.opt" stays as it was.
         ReleaseGame();
         Console::Restore();
@@ -60,8 +62,8 @@ int DedicatedServer::Main(int argc, char** argv)
     // Ctrl+C and a lost level leave the score reports unsent.
     if (ending == Ending::Quit)
         engine_->FlushScores();
-    Shutdown();
-    return 0;
+    // Settings that were not saved are a failure, like settings not read.
+    return Shutdown() ? 0 : 255;
 }
 
 bool DedicatedServer::LoadScripts()
@@ -71,7 +73,6 @@ bool DedicatedServer::LoadScripts()
         if (!script->Load(Util::Widen(name).c_str())) {
             delete script;
             writer_.Print("Unable to load %s resources.\n", name);
-            std::fflush(stdout);
             Console::WaitKey();
             return false;
         }
@@ -97,13 +98,11 @@ bool DedicatedServer::Start(int* exitCode)
     writer_.Print("Resources loaded.\n");
     resources_->BuildIndex();
     resources_->ApplyItemDefinitions(Services().weapons);
-    IGameOptions& options = game_->Options();
-    if (!ReadOptionsFile(engine_->GetFileManager(), &options, nullptr, optionsPath_.c_str())) {
-        writer_.Print("Loading %s failed.\n", optionsName_.c_str());
+    if (!LoadOptions())
         return false;
-    }
+    IGameOptions& options = game_->Options();
     engine_->SetMasterServer(options.GetUpdaterString());
-    std::fflush(stdout);
+    writer_.Flush();
     IPhysics* physics = engine_->CreatePhysics(1);
     if (physics)
         physics->Resume();
@@ -115,14 +114,44 @@ bool DedicatedServer::Start(int* exitCode)
         return false;
     }
     ConfigureHandler();
+    CheckServerLevel();
     if (!game_->GetActiveHandler()->StartLevel()) {
         writer_.Print("Unable to load level.\n");
-        std::fflush(stdout);
+        writer_.Flush();
         Console::WaitKey();
         return false;
     }
     *exitCode = 0;
     return true;
+}
+
+bool DedicatedServer::LoadOptions()
+{
+    std::string fault;
+    if (ReadOptionsFile(engine_->GetFileManager(), &game_->Options(), nullptr, optionsPath_.c_str(), &fault))
+        return true;
+    // A damaged file is the operator's: it is said where, and left alone.
+    if (!fault.empty())
+        writer_.Print("%s, %s.\n", optionsName_.c_str(), fault.c_str());
+    writer_.Print("Loading %s failed.\n", optionsName_.c_str());
+    return false;
+}
+
+void DedicatedServer::CheckServerLevel()
+{
+    IGameOptions& options = game_->Options();
+    const char16_t* level = options.GetServerLevel();
+    // Without a cycle for the mode the server level is the one played, and
+    // its failure to load is said where it fails.
+    if (!level[0] || options.GetMapCycleCount(options.GetServerMode()) == 0)
+        return;
+    IFile* file = engine_->GetFileManager()->Open(level, kOpenRead, 0);
+    if (file) {
+        delete file;
+        return;
+    }
+    writer_.Print("The server level %s was not found; the map cycle's first level is played.\n",
+                  Util::ToOs(level).c_str());
 }
 
 void DedicatedServer::ConfigureHandler()
@@ -141,9 +170,10 @@ void DedicatedServer::ConfigureHandler()
         handler_->BanAddress(options.GetBanAddress(i));
 }
 
-void DedicatedServer::Shutdown()
+bool DedicatedServer::Shutdown()
 {
     engine_->Log("Deinitializing everything...\n");
+    bool saved = true;
     if (game_) {
         IMultiplayerHandler* active = game_->GetActiveHandler();
         if (!active && !game_->GetServerHandler())
@@ -151,14 +181,18 @@ void DedicatedServer::Shutdown()
         if (active && active == game_->GetServerHandler())
             handler_->Stop();
         stopped_ = true;
-        WriteOptionsFile(engine_->GetFileManager(), &game_->Options(), engine_->GetMasterServer(),
-                         optionsPath_.c_str());
+        std::string reason;
+        saved = WriteOptionsFile(engine_->GetFileManager(), &game_->Options(), engine_->GetMasterServer(),
+                                 optionsPath_.c_str(), &reason);
+        if (!saved)
+            writer_.Print("could not write %s: %s\n", optionsName_.c_str(), reason.c_str());
     }
     ReleaseGame();
     PrintEngineLines();
     writer_.Print("Server closed.\n");
-    std::fflush(stdout);
+    writer_.Flush();
     Console::Restore();
+    return saved;
 }
 
 void DedicatedServer::ReleaseGame()
@@ -186,12 +220,21 @@ void DedicatedServer::PrintMessage(const std::u16string& text)
     writer_.Print("%c", 13);
     writer_.PrintDirect(u"%s", text.c_str());
     if (prompting_ && !commandRunning_) {
-        writer_.Print("> ");
+        std::string shown = "> ";
         const char16_t* typed = line_.Text();
         for (int i = 0; i < LineEditor::kCapacity && typed[i] != 0; ++i)
-            writer_.Print("%c", int(char(typed[i])));
-        std::fflush(stdout);
+            shown += char(typed[i]);
+        writer_.Write(shown);
+        writer_.Flush();
     }
+}
+
+void DedicatedServer::ReportDroppedLines()
+{
+    const int dropped = output_.TakeDropped();
+    if (dropped > 0)
+        PrintMessage(Util::Widen((std::to_string(dropped) +
+                                  (dropped == 1 ? " console line dropped\n" : " console lines dropped\n")).c_str()));
 }
 
 void DedicatedServer::PrintEngineLine(const std::string& text)
@@ -203,6 +246,8 @@ void DedicatedServer::PrintEngineLine(const std::string& text)
     std::lock_guard<std::mutex> lock(engineLinesMutex_);
     if (engineLines_.size() < kMaxWaitingLines)
         engineLines_.push_back(text);
+    else
+        output_.CountDropped(1);
 }
 
 void DedicatedServer::PrintEngineLines()
@@ -224,5 +269,5 @@ void DedicatedServer::PrintEngineText(const std::string& text)
         return;
     }
     writer_.Print("%s", text.c_str());
-    std::fflush(stdout);
+    writer_.Flush();
 }

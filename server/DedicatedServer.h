@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/console/ConsoleOutput.h"
 #include "server/ConsoleWriter.h"
 #include "server/LineEditor.h"
 
@@ -25,7 +26,8 @@ public:
 
     // The program's exit code.
     int Main(int argc, char** argv);
-    void Shutdown();
+    // False when the settings could not be written.
+    bool Shutdown();
     // Puts a message of the handlers on its own console line and shows the
     // prompt with the typed text again, unless a command is running.
     void PrintMessage(const std::u16string& text);
@@ -39,7 +41,10 @@ private:
     // False with the exit code when the program must end.
     bool Start(int* exitCode);
     bool LoadScripts();
+    bool LoadOptions();
     void ConfigureHandler();
+    // Says so when the configured level is not there to be played.
+    void CheckServerLevel();
     Ending RunConsole();
     // One pass of the loop: true when a typed line is complete.
     bool Pass();
@@ -47,7 +52,10 @@ private:
     void ReleaseGame();
     void PrintEngineLines();
     void PrintEngineText(const std::string& text);
+    void ReportDroppedLines();
 
+    // First in, last out: everything below prints through it.
+    Console::ConsoleOutput output_;
     IEngine* engine_;
     std::u16string optionsPath_ = u"game.opt";
     std::string optionsName_ = "game.opt";
@@ -61,7 +69,7 @@ private:
     GameSystem* game_ = nullptr;
     ServerHandler* handler_ = nullptr;
     bool stopped_ = false;
-    ConsoleWriter writer_;
+    ConsoleWriter writer_{&output_};
     std::mutex engineLinesMutex_;
     std::vector<std::string> engineLines_;
 };

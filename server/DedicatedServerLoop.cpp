@@ -4,11 +4,9 @@
 #include "engine/core/StringKit.h"
 #include "game/shell/console/ConsoleCommand.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/console/Console.h"
 #include "platform/os/Os.h"
-
-#include <cstdio>
 
 namespace {
 constexpr int kPassMs = 10;
@@ -20,7 +18,7 @@ DedicatedServer::Ending DedicatedServer::RunConsole()
     for (;;) {
         line_.Clear();
         writer_.Print("> ");
-        std::fflush(stdout);
+        writer_.Flush();
         prompting_ = true;
         bool complete = false;
         while (!complete) {
@@ -36,7 +34,7 @@ DedicatedServer::Ending DedicatedServer::RunConsole()
         // the players' UTF-16 names.
         std::u16string line = Util::FromOs(Util::ToOs(line_.Text()));
         bool quit = ExecuteConsoleCommand(line.c_str(), &writer_, game_, &levelLost);
-        std::fflush(stdout);
+        writer_.Flush();
         if (quit)
             return Ending::Quit;
         if (levelLost)
@@ -48,6 +46,7 @@ DedicatedServer::Ending DedicatedServer::RunConsole()
 bool DedicatedServer::Pass()
 {
     PrintEngineLines();
+    ReportDroppedLines();
     engine_->UpdateFrameTime1();
     engine_->UpdateFrameTime3();
     float dt = engine_->GetFrameTime1();
@@ -64,9 +63,8 @@ bool DedicatedServer::Pass()
         wait = kPassMs;
     int key = Console::PollKey();
     if (key != Console::kNoKey) {
-        std::string echo = line_.Echo(key);
-        std::fwrite(echo.data(), 1, echo.size(), stdout);
-        std::fflush(stdout);
+        writer_.Write(line_.Echo(key));
+        writer_.Flush();
     }
     if (wait > kMinSleepMs)
         Os::SleepMs(wait);

@@ -2,7 +2,7 @@
 
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
-#include "editor/LevelView.h"
+#include "editor/CEditorView.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "platform/ui/Ui.h"
 
@@ -20,7 +20,7 @@ const char* const kFilter = "Portable Network Graphics (*.png)|*.png|All Files (
 
 GameMapDialog::GameMapDialog(wxWindow* parent, IEditorUI* ui) : EditorDialog(parent, "Game Map"), ui_(ui)
 {
-    picture_ = new wxGLCanvas(this, LevelView::RendererAttributes(), wxID_ANY, wxDefaultPosition,
+    picture_ = new wxGLCanvas(this, CEditorView::RendererAttributes(), wxID_ANY, wxDefaultPosition,
                               wxSize(kPictureSide, kPictureSide));
     picture_->SetBackgroundStyle(wxBG_STYLE_PAINT);
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);

@@ -47,6 +47,45 @@ wxTextCtrl* AddColourEdit(wxWindow* parent, wxSizer* row, int channel, long valu
     return edit;
 }
 
+// A colour edit that lost the focus: its text clamped to a channel value
+// and shown so, which becomes the channel of target (a light or a light
+// area) with the other two kept. The edit shows the channel truncated:
+// leaving it unchanged keeps target's own value.
+template <typename Target>
+void ApplyColourEdit(wxTextCtrl* edit, int channel, Target* target)
+{
+    const int value = DialogValues::ColourChannel(SystemText(edit->GetValue()));
+    const wxString shown = wxString::Format("%ld", long(value));
+    if (edit->GetValue() != shown)
+        edit->ChangeValue(shown);
+    float rgb[3] = {0, 0, 0};
+    target->GetColor(&rgb[0], &rgb[1], &rgb[2]);
+    if (long(rgb[channel] * 255.0f) == value)
+        return;
+    rgb[channel] = float(value) / 255.0f;
+    target->SetColor(rgb[0], rgb[1], rgb[2]);
+    MarkLevelModified();
+    DrawView();
+}
+
+// The R, G and B edits of target's colour, each applied as it is left.
+template <typename Target>
+wxSizer* AddColourEdits(wxWindow* parent, Target* target, wxTextCtrl* edits[3])
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    float rgb[3] = {0, 0, 0};
+    target->GetColor(&rgb[0], &rgb[1], &rgb[2]);
+    for (int c = 0; c < 3; ++c) {
+        wxTextCtrl* edit = AddColourEdit(parent, row, c, long(rgb[c] * 255.0f));
+        edits[c] = edit;
+        edit->Bind(wxEVT_KILL_FOCUS, [edit, c, target](wxFocusEvent& e) {
+            ApplyColourEdit(edit, c, target);
+            e.Skip();
+        });
+    }
+    return row;
+}
+
 } // namespace
 
 LightAreaDialog::LightAreaDialog(wxWindow* parent, ILightBox* box) : EditorDialog(parent, "Light Area Properties"), box_(box)
@@ -54,10 +93,7 @@ LightAreaDialog::LightAreaDialog(wxWindow* parent, ILightBox* box) : EditorDialo
     auto* grid = new wxFlexGridSizer(2, 4, 6);
     grid->AddGrowableCol(1);
     light_ = AddSlider(this, grid, "Light:", int(box_->GetBrightness() * 300.0f), 0, 300);
-    auto* colours = new wxBoxSizer(wxHORIZONTAL);
-    // The colour edits are not tied to the light area.
-    for (int c = 0; c < 3; ++c)
-        AddColourEdit(this, colours, c, 255);
+    wxSizer* colours = AddColourEdits(this, box_, colour_);
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(grid, 0, wxALL | wxEXPAND, 8);
     top->Add(colours, 0, wxLEFT | wxRIGHT, 8);
@@ -85,16 +121,7 @@ LightDialog::LightDialog(wxWindow* parent, ILight* light) : EditorDialog(parent,
     size_ = AddSlider(this, grid, "Size:", int(light_->GetSize()), 32, 1024);
     angle_ = AddSlider(this, grid, "Angle:", int(light_->GetAngle()), 0, 360);
     power_ = AddSlider(this, grid, "Power:", int(light_->GetPower() * 10.0f), 0, 200);
-    float rgb[3] = {0, 0, 0};
-    light_->GetColor(&rgb[0], &rgb[1], &rgb[2]);
-    auto* colours = new wxBoxSizer(wxHORIZONTAL);
-    for (int c = 0; c < 3; ++c) {
-        colour_[c] = AddColourEdit(this, colours, c, long(rgb[c] * 255.0f));
-        colour_[c]->Bind(wxEVT_KILL_FOCUS, [this, c](wxFocusEvent& e) {
-            OnColourLeft(c);
-            e.Skip();
-        });
-    }
+    wxSizer* colours = AddColourEdits(this, light_, colour_);
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(grid, 0, wxALL | wxEXPAND, 8);
     top->Add(colours, 0, wxLEFT | wxRIGHT, 8);
@@ -124,22 +151,4 @@ LightDialog::LightDialog(wxWindow* parent, ILight* light) : EditorDialog(parent,
         light_->SetPower(float(power_->GetValue()) / 10.0f);
         changed();
     });
-}
-
-void LightDialog::OnColourLeft(int channel)
-{
-    const int value = DialogValues::ColourChannel(SystemText(colour_[channel]->GetValue()));
-    const wxString shown = wxString::Format("%ld", long(value));
-    if (colour_[channel]->GetValue() != shown)
-        colour_[channel]->ChangeValue(shown);
-    float rgb[3] = {0, 0, 0};
-    light_->GetColor(&rgb[0], &rgb[1], &rgb[2]);
-    // The edit shows the channel truncated: leaving it unchanged keeps the
-    // light's own value.
-    if (long(rgb[channel] * 255.0f) == value)
-        return;
-    rgb[channel] = float(value) / 255.0f;
-    light_->SetColor(rgb[0], rgb[1], rgb[2]);
-    MarkLevelModified();
-    DrawView();
 }

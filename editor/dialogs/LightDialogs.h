@@ -8,8 +8,9 @@ class wxChoice;
 class wxSlider;
 class wxTextCtrl;
 
-// "Light Area Properties": the brightness of one light area, applied while
-// the slider moves.
+// "Light Area Properties": the brightness and colour of one light area,
+// the brightness applied while the slider moves, a colour as its edit is
+// left.
 class LightAreaDialog : public EditorDialog {
 public:
     LightAreaDialog(wxWindow* parent, ILightBox* box);
@@ -17,6 +18,7 @@ public:
 private:
     ILightBox* box_;
     wxSlider* light_;
+    wxTextCtrl* colour_[3];
 };
 
 // "Light Properties": type, size, angle, power and colour of one light,
@@ -26,8 +28,6 @@ public:
     LightDialog(wxWindow* parent, ILight* light);
 
 private:
-    void OnColourLeft(int channel);
-
     ILight* light_;
     wxChoice* type_;
     wxSlider* size_;

@@ -131,7 +131,7 @@ bool MapPropertiesDialog::AcceptOk()
         Ui::ShowMessage(u"Error!", u"Width and height must be between 1 and 4096.", Ui::Icon::Error);
         return false;
     }
-    if (DialogValues::CutsBlocks(width, height, Number(left_), Number(top_), used_) &&
+    if (ui_->HasBlocks() && DialogValues::CutsBlocks(width, height, Number(left_), Number(top_), used_) &&
         Ui::ShowMessage(u"Warning", u"Blocks will be cutted. Do you want to continue?", Ui::Icon::Warning,
                         Ui::Buttons::YesNo) != Ui::Answer::Yes)
         return false;

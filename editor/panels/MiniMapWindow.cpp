@@ -1,7 +1,7 @@
 #include "editor/panels/MiniMapWindow.h"
 
 #include "editor/EditorProgram.h"
-#include "editor/LevelView.h"
+#include "editor/CEditorView.h"
 #include "game/shell/editor/IEditorUI.h"
 
 #include <wx/dcclient.h>
@@ -15,7 +15,7 @@ constexpr int kSide = 200;
 } // namespace
 
 MiniMapWindow::MiniMapWindow(wxWindow* parent)
-    : wxGLCanvas(parent, LevelView::RendererAttributes(), wxID_ANY, wxDefaultPosition, wxSize(kSide, kSide)),
+    : wxGLCanvas(parent, CEditorView::RendererAttributes(), wxID_ANY, wxDefaultPosition, wxSize(kSide, kSide)),
       timer_(this)
 {
     SetName("MiniMap");
@@ -40,7 +40,9 @@ void MiniMapWindow::OnPaint(wxPaintEvent&)
     ui->DrawMiniMap(GetWindowHandle(), std::min(size.x, kSide), std::min(size.y, kSide));
 }
 
-void MiniMapWindow::OnTimer(wxTimerEvent&)
+void MiniMapWindow::OnTimer(wxTimerEvent&) { Tick(); }
+
+void MiniMapWindow::Tick()
 {
     IEditorUI* ui = Program().ui;
     if (ui && IsShownOnScreen() && ui->MiniMapTick(GetWindowHandle()))

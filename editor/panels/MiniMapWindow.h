@@ -11,6 +11,8 @@ public:
     ~MiniMapWindow() override;
 
     unsigned long GetWindowHandle() const { return GetXWindow(); }
+    // The timer's tick, also run at once when the level was replaced.
+    void Tick();
     void OnLeftDown(wxMouseEvent& e);
     void OnMotion(wxMouseEvent& e);
     void OnLeftUp(wxMouseEvent& e);

@@ -10,6 +10,7 @@
 
 #include <wx/dataobj.h>
 #include <wx/dnd.h>
+#include <wx/notebook.h>
 
 const char* const kPaletteItemFormat = "application/x-vornhal-palette-item";
 
@@ -74,6 +75,9 @@ bool SelectionPage::PickItem(long item)
 {
     if (!GetResource(item))
         return false;
+    // A person picks from the page shown.
+    if (auto* book = dynamic_cast<wxNotebook*>(GetParent()); book && book->FindPage(this) != wxNOT_FOUND)
+        book->SetSelection(size_t(book->FindPage(this)));
     list_->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                         wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
     wxListEvent e(wxEVT_LIST_ITEM_ACTIVATED, list_->GetId());

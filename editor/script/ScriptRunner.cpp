@@ -1,8 +1,8 @@
 #include "editor/script/ScriptRunner.h"
 
 #include "editor/EditorProgram.h"
-#include "editor/LevelView.h"
-#include "editor/MainFrame.h"
+#include "editor/CEditorView.h"
+#include "editor/CMainFrame.h"
 #include "editor/Commands.h"
 #include "editor/panels/ClipboardWindow.h"
 #include "editor/panels/EditorListener.h"
@@ -46,7 +46,7 @@ wxWindow* WindowNamed(const std::string& name)
 
 } // namespace
 
-ScriptRunner::ScriptRunner(MainFrame* frame, std::vector<ScriptLine> lines)
+ScriptRunner::ScriptRunner(CMainFrame* frame, std::vector<ScriptLine> lines)
     : frame_(frame), lines_(std::move(lines)), timer_(this)
 {
     Bind(wxEVT_TIMER, &ScriptRunner::OnTick, this);
@@ -62,7 +62,7 @@ void ScriptRunner::Stop(bool failed)
     if (!failed)
         return;
     // A failed run ends without asking anything.
-    if (MainFrame* frame = Program().frame) {
+    if (CMainFrame* frame = Program().frame) {
         frame->GetDocument().SetModified(false);
         frame->Close(true);
     }
@@ -274,7 +274,7 @@ bool ScriptRunner::Run(const ScriptLine& line)
 
 bool ScriptRunner::Mouse(const std::string& what, int x, int y)
 {
-    LevelView* view = Program().view;
+    CEditorView* view = Program().view;
     if (!view)
         return false;
     const bool click = what == "click";

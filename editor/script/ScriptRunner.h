@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-class MainFrame;
+class CMainFrame;
 class wxWindow;
 
 // Plays a script against the running editor, one line per turn of the
@@ -29,7 +29,7 @@ class wxWindow;
 //   exit   stay
 class ScriptRunner : public wxEvtHandler {
 public:
-    ScriptRunner(MainFrame* frame, std::vector<ScriptLine> lines);
+    ScriptRunner(CMainFrame* frame, std::vector<ScriptLine> lines);
     ~ScriptRunner() override;
 
     void Start();
@@ -42,7 +42,7 @@ private:
     bool Key(const std::string& name, bool down, bool up, wxWindow* focus);
     void Stop(bool failed);
 
-    MainFrame* frame_;
+    CMainFrame* frame_;
     std::vector<ScriptLine> lines_;
     size_t next_ = 0;
     wxTimer timer_;

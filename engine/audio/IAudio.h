@@ -9,8 +9,8 @@ class IAudio {
 public:
     virtual ~IAudio() {}
     virtual bool Init() = 0;
-    // The buffer of a whole Ogg Vorbis file, kept and shared by file name;
-    // null when the file cannot be read or decoded.
+    // The buffer of a whole Ogg Vorbis file, the audio object's, shared by
+    // file name; null when the file cannot be read or decoded.
     virtual IAudioBuffer* LoadSound(const char16_t* path) = 0;
     virtual void SetListenerPosition(float x, float y) = 0;
     virtual void GetListenerPosition(float* x, float* y) = 0;

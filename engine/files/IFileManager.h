@@ -21,19 +21,25 @@ enum : int {
 class IFileManager {
 public:
     virtual ~IFileManager() {}
+    // Borrowed: the manager's, for its whole life.
     virtual const char16_t* GetGameDir() = 0;
     virtual bool DeleteFile(const char16_t* path) = 0;
     virtual bool MoveFile(const char16_t* from, const char16_t* to) = 0;
     virtual bool FileExists(const char16_t* path) = 0;
+    // A new file the caller deletes.
     virtual IFile* CreateMemoryFile(int capacity) = 0;
-    // handle: a file descriptor that stays the caller's. Writing with
-    // kOpenReplace: a replacement of the plain file the descriptor names
-    // (see Open), null when it names none; the descriptor itself is left
-    // on the old file.
+    // A new file the caller deletes; handle: a file descriptor that stays the
+    // caller's. Writing with kOpenReplace: a replacement of the plain file
+    // the descriptor names (see Open), null when it names none; the
+    // descriptor itself is left on the old file.
     virtual IFile* OpenHandle(int handle, bool writing, int flags) = 0;
+    // A new file the caller deletes; null when there is no such entry.
     virtual IFile* OpenInPackage(const char16_t* innerName, const char16_t* packagePath) = 0;
+    // A new file the caller deletes; null when it cannot be opened.
     virtual IFile* Open(const char16_t* path, int mode, int flags) = 0;
+    // Borrowed: valid until the next FindFirst.
     virtual const char16_t* FindFirst(const char16_t* pattern) = 0;
+    // Borrowed: valid until the next FindFirst.
     virtual const char16_t* FindNext() = 0;
     virtual bool HasDataPackage() = 0;
     virtual int GetDataVersion() = 0;

@@ -48,8 +48,10 @@ std::string FollowLinks(std::string path)
 // someone marked writable and that this process may open for writing.
 bool MayReplace(const std::string& path, const struct stat& st)
 {
-    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EACCES; // the caller's reason
         return false;
+    }
     int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (probe < 0)
         return false;
@@ -148,7 +150,9 @@ bool ReplacementFile::Place()
 void ReplacementFile::Abandon()
 {
     done_ = true;
+    const int failure = errno; // why it is abandoned, for the caller
     ::unlink(temp_.c_str());
+    errno = failure;
 }
 
 void ReplacementFile::CloseAndDelete()

@@ -4,6 +4,7 @@
 #include "engine/net/MpapiDatagram.h"
 #include "engine/net/Socket.h"
 #include "platform/os/Os.h"
+#include "platform/os/StopSignals.h"
 
 namespace MPAPI {
 
@@ -56,9 +57,10 @@ IConnection* ClientManager::Connect(const char16_t* host, int port, const char16
     int requestLength = D::WriteConnectRequest(request, password);
     waiting_ = true;
     int reply = -1;
-    for (int attempt = 0; attempt < kAttempts && reply < 0; ++attempt) {
+    // A player who asked the game to stop is not kept waiting for an answer.
+    for (int attempt = 0; attempt < kAttempts && reply < 0 && !Os::StopRequested(); ++attempt) {
         SendToServer(request, requestLength);
-        for (int poll = 0; poll < kPolls && reply < 0; ++poll) {
+        for (int poll = 0; poll < kPolls && reply < 0 && !Os::StopRequested(); ++poll) {
             Os::SleepMs(kPollMs);
             reply = reply_.load();
         }

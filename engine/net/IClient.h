@@ -22,12 +22,16 @@ public:
     virtual ~IClient() {}
     virtual void SetListener(IClientListener* listener) = 0;
     virtual int GetStatus() = 0;
+    // The client's own connection, valid while the client lives.
     virtual IConnection* GetConnection() = 0;
-    // Blocks for up to 5 attempts of 1 s.
+    // Blocks for up to 5 attempts of 1 s. The client's own connection.
     virtual IConnection* Connect(const char16_t* host, int port, const char16_t* password) = 0;
+    // The client's own connection, as Connect.
     virtual IConnection* ConnectDefaultPort(const char16_t* host, const char16_t* password) = 0;
     virtual void Disconnect() = 0;
+    // Deletes the replicated objects the server removed, on the caller's thread.
     virtual void Update(float seconds) = 0;
+    // The object stays the caller's.
     virtual void AddObject(Object* object) = 0;
     virtual void RemoveObject(Object* object) = 0;
     virtual void RemoveAllObjects() = 0;

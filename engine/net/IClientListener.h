@@ -10,7 +10,9 @@ class Object;
 class IClientListener {
 public:
     virtual ~IClientListener() {}
+    // A new object: the client deletes it when the server removes it or it never arrives whole.
     virtual Object* CreateObject(int typeId, int subTypeId) = 0;
+    // A new effect object the client deletes after it played, or a live one of the game's.
     virtual Object* CreateEffectObject(int typeId, int id) = 0;
     virtual void OnObjectReady(Object* object) = 0;
 };

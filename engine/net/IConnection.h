@@ -48,6 +48,7 @@ public:
     virtual void SetClientPoint(float u, float v) = 0;
     virtual void GetClientPoint(float* u, float* v) = 0;
     virtual void SetPlayerObject(Object* object) = 0;
+    // Borrowed: the game's object given to SetPlayerObject.
     virtual Object* GetPlayerObject() = 0;
     virtual bool Send(const void* data, int length) = 0;
     virtual int GetSendSpace() = 0;

@@ -18,12 +18,15 @@ public:
     virtual void SetPassword(const char16_t* password) = 0;
     virtual int AddBan(uint32_t ip) = 0;
     virtual void RemoveBan(uint32_t ip) = 0;
+    // One of the server's slots, valid while the server lives; reused once its peer leaves.
     virtual IConnection* NextNewConnection() = 0;
     virtual bool Listen(int port) = 0;
     virtual void DisconnectAll() = 0;
     virtual void Update(float seconds) = 0;
     virtual void ResetObjectStreams() = 0;
+    // The object stays the caller's.
     virtual void AddObject(Object* object) = 0;
+    // The object stays the caller's.
     virtual void AddObjectUnlocked(Object* object) = 0;
     virtual void RemoveObject(Object* object) = 0;
     virtual void RemoveAllObjects() = 0;

@@ -10,11 +10,17 @@ public:
     virtual ~IPhysics() {}
     virtual void Clear() = 0;
     virtual void RemoveObject(IPhysObject* body) = 0;
+    // The world's body, deleted by RemoveObject or Clear.
     virtual IPhysObject* AddStaticPolygon(int pointCount, const float* points) = 0;
+    // The world's body, deleted by RemoveObject or Clear.
     virtual IPhysObject* AddStaticBox(const float* edges) = 0;
+    // The world's body, deleted by RemoveObject or Clear.
     virtual IPhysObject* AddStaticCircle(const float* radius) = 0;
+    // The world's body, deleted by RemoveObject or Clear.
     virtual IPhysObject* AddPolygonBody(int pointCount, const float* points) = 0;
+    // The world's body, deleted by RemoveObject or Clear.
     virtual IPhysObject* AddBoxBody(const float* edges) = 0;
+    // The world's body, deleted by RemoveObject or Clear.
     virtual IPhysObject* AddCircleBody(const float* radius) = 0;
     virtual void SetParameter(float value) = 0;
     virtual void Resume() = 0;

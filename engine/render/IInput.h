@@ -13,6 +13,9 @@ public:
     virtual void ReleaseMouse() = 0;
     virtual bool Update() = 0;
     virtual bool IsActionDown(int action) = 0;
+    // Whether the action's key went down in the last batch of events, however
+    // soon it came up again: a press shorter than a frame still counts.
+    virtual bool WasActionPressed(int) { return false; }
     virtual float TakeMouseDeltaX() = 0;
     virtual float TakeMouseDeltaY() = 0;
     virtual float TakeWheelDelta() = 0;

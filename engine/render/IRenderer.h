@@ -31,11 +31,16 @@ public:
     virtual void SaveScreenshot(const char16_t* dir) = 0;
     virtual void SetBrightness(float brightness) = 0;
 
-    // Batched drawing objects; the caller deletes them.
+    // Batched drawing objects.
+    // A new buffer the caller deletes.
     virtual IVertexBuffer* CreateVertexBuffer(int kind) = 0;
+    // A new mesh the caller deletes.
     virtual IMesh* CreateMesh(int kind) = 0;
+    // A new block mesh the caller deletes.
     virtual IBlockMesh* CreateBlockMesh(int kind, int cols, int rows) = 0;
+    // A new painter the caller deletes.
     virtual ISpritePainter* CreateSpritePainter() = 0;
+    // A new painter the caller deletes.
     virtual IParticlePainter* CreateParticlePainter() = 0;
     virtual void NoOpA(int a, int b) = 0;
 
@@ -50,6 +55,7 @@ public:
     virtual void CaptureGameMap() = 0;
     virtual bool SaveGameMapImage(const char16_t* path) = 0;
     virtual bool LoadGameMapImage(const char16_t* path) = 0;
+    // *data: the renderer's PNG bytes, valid until the next call.
     virtual bool EncodeGameMapImage(void** data, int* size) = 0;
     virtual bool DecodeGameMapImage(const void* data, int size) = 0;
 
@@ -62,8 +68,10 @@ public:
     virtual void SetTextLine(const char16_t* text) = 0;
     virtual void ClearTextLine() = 0;
     virtual bool TakeEnterPressed() = 0;
+    // Borrowed: valid until the text line changes.
     virtual const char16_t* GetTextLine() = 0;
     virtual short GetLastKey() = 0;
+    // Borrowed: valid until ClearTypedChars.
     virtual const char16_t* GetTypedChars() = 0;
     virtual int GetTypedCharCount() = 0;
     virtual void ClearTypedChars() = 0;

@@ -8,6 +8,7 @@ public:
     virtual ~ISpritePainter() {}
     virtual bool Init(int maxSprites) = 0;
     virtual void Clear() = 0;
+    // The painter's sprite, freed by DestroySprite, Clear or the painter's end.
     virtual ISprite* CreateSprite(int order) = 0;
     virtual void DestroySprite(ISprite* sprite) = 0;
     virtual void Draw(int x0, int y0, int x1, int y1, bool reversed) = 0;

@@ -6,6 +6,7 @@
 class ITexture {
 public:
     virtual ~ITexture() {}
+    // The atlas this texture sits in (the renderer's), or null.
     virtual ITexture* GetAtlas() = 0;
     virtual void Release() = 0;
     virtual void SetName(const char16_t* name) = 0;

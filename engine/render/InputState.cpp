@@ -2,6 +2,8 @@
 
 #include "engine/render/InputState.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kReturn = 13;
@@ -28,9 +30,9 @@ InputState::InputState()
 void InputState::KeyDown(int key, char16_t unicode)
 {
     if (key >= 0 && key < kKeyCount) {
+        KeyState(key, true);
         if (keyToAction_[key] >= 0)
-            actions_[keyToAction_[key]] = 1;
-        keys_[key] = 1;
+            actionsPressed_.set(size_t(keyToAction_[key]));
     }
     if (!ignoreHeldKey_) {
         if (typedCount_ < kMaxTypedChars && unicode != 0)
@@ -52,66 +54,128 @@ void InputState::KeyDown(int key, char16_t unicode)
 
 void InputState::KeyUp(int key)
 {
-    if (key >= 0 && key < kKeyCount) {
-        if (keyToAction_[key] >= 0)
-            actions_[keyToAction_[key]] = 0;
-        keys_[key] = 0;
-    }
+    if (key >= 0 && key < kKeyCount)
+        KeyState(key, false);
     ignoreHeldKey_ = false;
     keyHeld_ = false;
     lastKey_ = 0;
 }
 
-void InputState::MouseMotion(int x, int y, int dx, int dy)
+void InputState::KeyState(int key, bool down)
 {
-    mouseX_ = x;
-    mouseY_ = y;
-    deltaX_ += float(dx);
-    deltaY_ += float(dy);
+    // A press after a release of the same key in this batch waits, and
+    // what follows it: the frame sees the key let go before it is pressed
+    // again. A press let go in the same batch is never seen held.
+    const bool behind = std::any_of(keysWaiting_.begin(), keysWaiting_.end(),
+                                    [key](const std::pair<int, bool>& w) { return w.first == key; });
+    if (behind || (down && keysReleased_.test(size_t(key)))) {
+        keysWaiting_.emplace_back(key, down);
+        if (keysWaiting_.size() > kMaxWaiting) {
+            for (const auto& w : keysWaiting_)
+                SetKey(w.first, w.second);
+            keysWaiting_.clear();
+        }
+        return;
+    }
+    SetKey(key, down);
+    if (!down)
+        keysReleased_.set(size_t(key));
 }
+
+void InputState::SetKey(int key, bool down)
+{
+    const int value = down ? 1 : 0;
+    if (keyToAction_[key] >= 0)
+        actions_[keyToAction_[key]] = value;
+    keys_[key] = value;
+}
+
+void InputState::Pointer(const PointerEvent& e)
+{
+    // Each button changes once a batch; the pointer stays where a change
+    // happened; the order of what waits is kept.
+    const bool wait = !waiting_.empty() || (e.button == 0 ? buttonsChanged_ != 0 : (buttonsChanged_ >> e.button) & 1u);
+    if (!wait) {
+        ApplyPointer(e);
+        return;
+    }
+    if (e.button == 0 && !waiting_.empty() && waiting_.back().button == 0) {
+        PointerEvent& last = waiting_.back();
+        last.x = e.x;
+        last.y = e.y;
+        last.dx += e.dx;
+        last.dy += e.dy;
+        return;
+    }
+    waiting_.push_back(e);
+    // A flood no frame could follow: the state catches up at once.
+    if (waiting_.size() > kMaxWaiting) {
+        for (const PointerEvent& w : waiting_)
+            ApplyPointer(w);
+        waiting_.clear();
+    }
+}
+
+void InputState::ApplyPointer(const PointerEvent& e)
+{
+    if (e.button == 0) {
+        mouseX_ = e.x;
+        mouseY_ = e.y;
+        deltaX_ += float(e.dx);
+        deltaY_ += float(e.dy);
+        return;
+    }
+    buttonsChanged_ |= 1u << e.button;
+    const int value = e.down ? 1 : 0;
+    switch (e.button) {
+    case 1: left_ = value; break;
+    case 2: middle_ = value; break;
+    case 3: right_ = value; break;
+    default: break;
+    }
+}
+
+void InputState::MouseMotion(int x, int y, int dx, int dy) { Pointer({0, false, x, y, dx, dy}); }
 
 void InputState::ButtonDown(int button)
 {
-    if (button >= 1 && button <= 3) {
-        pressedInBatch_ |= 1u << button;
-        releaseDeferred_ &= ~(1u << button);
-    }
-    switch (button) {
-    case 1: left_ = 1; break;
-    case 2: middle_ = 1; break;
-    case 3: right_ = 1; break;
-    case 4: wheel_ += 1.0f; break;
-    case 5: wheel_ -= 1.0f; break;
-    default: break;
-    }
+    if (button >= 1 && button <= 3)
+        Pointer({button, true, 0, 0, 0, 0});
+    else if (button == 4)
+        wheel_ += 1.0f;
+    else if (button == 5)
+        wheel_ -= 1.0f;
 }
 
 void InputState::ButtonUp(int button)
 {
-    if (button >= 1 && button <= 3 && (pressedInBatch_ & (1u << button))) {
-        releaseDeferred_ |= 1u << button;
-        return;
-    }
-    switch (button) {
-    case 1: left_ = 0; break;
-    case 2: middle_ = 0; break;
-    case 3: right_ = 0; break;
-    default: break;
-    }
+    if (button >= 1 && button <= 3)
+        Pointer({button, false, 0, 0, 0, 0});
 }
 
 void InputState::BeginEvents()
 {
-    const unsigned deferred = releaseDeferred_;
-    pressedInBatch_ = releaseDeferred_ = 0;
-    for (int button = 1; button <= 3; ++button)
-        if (deferred & (1u << button))
-            ButtonUp(button);
+    actionsPressed_.reset();
+    keysReleased_.reset();
+    std::vector<std::pair<int, bool>> keys;
+    keys.swap(keysWaiting_);
+    for (const auto& k : keys)
+        KeyState(k.first, k.second);
+    buttonsChanged_ = 0;
+    std::vector<PointerEvent> waiting;
+    waiting.swap(waiting_);
+    for (const PointerEvent& e : waiting)
+        Pointer(e);
 }
 
 bool InputState::IsActionDown(int action) const
 {
     return action >= 0 && action < kActionCount && actions_[action] == 1;
+}
+
+bool InputState::WasActionPressed(int action) const
+{
+    return action >= 0 && action < kActionCount && actionsPressed_.test(size_t(action));
 }
 
 float InputState::TakeMouseDeltaX()

@@ -2,7 +2,9 @@
 
 #ifndef VORNHAL_DEDICATED
 
+#include <bitset>
 #include <cstdint>
+#include <vector>
 
 // Keyboard, mouse and text-entry state that the frame pump fills from SDL's
 // events. Key codes are SDL 1.2 key symbols.
@@ -22,12 +24,19 @@ public:
     void MouseMotion(int x, int y, int dx, int dy);
     void ButtonDown(int button);
     void ButtonUp(int button);
-    // Called before each batch of events: a button pressed and released
-    // within one batch reads as down until the next, so that a frame that
-    // polls the buttons still sees the click.
+    // Called before each batch of events. The buttons change at most once a
+    // batch, and the pointer stays where that change happened: what comes
+    // after it waits for the next batch. So a frame that polls them sees
+    // every press and release where it was made, however quick. Keys follow
+    // the events at once (typing must not linger into play), but for a
+    // press after a release of the same key, which waits for the next
+    // batch; their presses are kept for a batch besides.
     void BeginEvents();
 
     bool IsActionDown(int action) const;
+    // Whether the action's key went down in the last batch, however soon it
+    // came up again.
+    bool WasActionPressed(int action) const;
     float TakeMouseDeltaX();
     float TakeMouseDeltaY();
     float TakeWheelDelta();
@@ -46,12 +55,30 @@ public:
     void ClearTypedChars() { typedCount_ = 0; }
 
 private:
+    // A pointer event held for a later batch: a button (SDL number) going
+    // down or up, or a motion.
+    struct PointerEvent {
+        int button; // 0: motion
+        bool down;
+        int x, y, dx, dy;
+    };
+    void Pointer(const PointerEvent& e);
+    void ApplyPointer(const PointerEvent& e);
+    void KeyState(int key, bool down);
+    void SetKey(int key, bool down);
+
     int keyToAction_[kKeyCount];
     int keys_[kKeyCount] = {};
     int actions_[kActionCount] = {};
     int left_ = 0, right_ = 0, middle_ = 0;
-    // Buttons (bit = SDL number) pressed in this batch, and released in it.
-    unsigned pressedInBatch_ = 0, releaseDeferred_ = 0;
+    std::bitset<kActionCount> actionsPressed_;
+    std::bitset<kKeyCount> keysReleased_;
+    std::vector<std::pair<int, bool>> keysWaiting_;
+    // Pointer events after this batch's button change wait, in order, for
+    // later batches; motions between two changes are merged into one.
+    unsigned buttonsChanged_ = 0; // bit = SDL number
+    static constexpr size_t kMaxWaiting = 64;
+    std::vector<PointerEvent> waiting_;
     float deltaX_ = 0.0f, deltaY_ = 0.0f, wheel_ = 0.0f;
     int mouseX_ = 0, mouseY_ = 0;
     char16_t typed_[kMaxTypedChars] = {};

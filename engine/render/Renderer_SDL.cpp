@@ -542,6 +542,7 @@ void Renderer_SDL::ReleaseKeyboard() {}
 void Renderer_SDL::ReleaseMouse() {}
 bool Renderer_SDL::Update() { return true; }
 bool Renderer_SDL::IsActionDown(int action) { return input_.IsActionDown(action); }
+bool Renderer_SDL::WasActionPressed(int action) { return input_.WasActionPressed(action); }
 float Renderer_SDL::TakeMouseDeltaX() { return input_.TakeMouseDeltaX(); }
 float Renderer_SDL::TakeMouseDeltaY() { return input_.TakeMouseDeltaY(); }
 float Renderer_SDL::TakeWheelDelta() { return input_.TakeWheelDelta(); }

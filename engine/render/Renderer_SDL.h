@@ -172,6 +172,7 @@ public:
     void ReleaseMouse() override;
     bool Update() override;
     bool IsActionDown(int action) override;
+    bool WasActionPressed(int action) override;
     float TakeMouseDeltaX() override;
     float TakeMouseDeltaY() override;
     float TakeWheelDelta() override;

@@ -9,5 +9,6 @@ public:
     virtual ~IServerList() {}
     virtual int GetCount() = 0;
     // Null past the end.
+    // The list's entry, gone with the list.
     virtual IServerInfo* GetServer(int index) = 0;
 };

@@ -4,10 +4,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 const char* const kStandInUsage =
     "usage: masterserver --state FILE [--files DIR] [--port N] [--server-timeout SECONDS]\n"
-    "                    [--add-account USER PASSWORD NICK UID]...\n";
+    "                    [--add-account USER PASSWORD NICK UID]... [--accounts FILE]\n";
 
 namespace {
 
@@ -41,6 +43,8 @@ bool ParseStandInArguments(const std::vector<std::string>& args, StandInOptions*
             out->statePath = args[++i];
         } else if (a == "--files") {
             out->filesDir = args[++i];
+        } else if (a == "--accounts") {
+            out->accountsPath = args[++i];
         } else if (a == "--port") {
             if (!Number(args[++i], 0, 65535, &n))
                 return *error = "bad port " + args[i], false;
@@ -75,9 +79,30 @@ bool PrepareStandInState(const StandInOptions& options, StandInState* state, std
     }
     for (const StandInOptions::NewAccount& a : options.accounts)
         state->SetAccount(a.user, a.password, a.nick, a.uid);
-    if (!options.accounts.empty() && !state->Save()) {
+    const bool listed = !options.accountsPath.empty() && ApplyAccountsFile(options.accountsPath, state);
+    if ((!options.accounts.empty() || listed) && !state->Save()) {
         *error = "cannot write " + options.statePath;
         return false;
     }
     return true;
+}
+
+bool ApplyAccountsFile(const std::string& path, StandInState* state)
+{
+    std::ifstream in(path);
+    bool changed = false;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');)
+            f.push_back(field);
+        if (f.size() != 4 || f[0].empty() || f[3].empty())
+            continue;
+        const Account* a = state->FindUser(f[0]);
+        if (a && a->password == f[1] && a->nick == f[2] && a->uid == f[3])
+            continue;
+        state->SetAccount(f[0], f[1], f[2], f[3]);
+        changed = true;
+    }
+    return changed;
 }

@@ -1,5 +1,8 @@
 #include "StandInServer.h"
 
+#include "StandInOptions.h"
+#include "StandInProbe.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -244,6 +247,31 @@ void StandInServer::Serve(int fd, const std::string& peer)
     SendAll(fd, out);
 }
 
+void StandInServer::DropDeadServers()
+{
+    // The service listens on this machine only, so its game servers run
+    // here too; a row of another address (a state file made elsewhere) is
+    // left to the time-out.
+    std::vector<AnnouncedServer> listed;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const AnnouncedServer& s : state_->Servers())
+            if (s.ip.compare(0, 4, "127.") == 0)
+                listed.push_back(s);
+    }
+    std::vector<std::pair<std::string, int>> addresses;
+    for (const AnnouncedServer& s : listed)
+        addresses.emplace_back(s.ip, s.port);
+    const std::vector<bool> refused = FindRefusingServers(addresses, kProbeWaitMs);
+    std::lock_guard<std::mutex> lock(mutex_);
+    bool dropped = false;
+    for (size_t i = 0; i < listed.size(); ++i)
+        if (refused[i])
+            dropped = state_->DropServer(listed[i].ip, listed[i].port, listed[i].lastSeen) || dropped;
+    if (dropped)
+        state_->Save();
+}
+
 int64_t StandInServer::Now() const { return clock_ ? clock_() : int64_t(std::time(nullptr)); }
 
 StandInState StandInServer::Snapshot()
@@ -256,6 +284,8 @@ StandInServer::Reply StandInServer::Handle(const Request& r)
 {
     bool service = r.path == "/login.php" || r.path == "/servers.php" || r.path == "/getuserid.php" ||
                    r.path == "/addserver.php" || (r.path == "/updatescores.php" && r.method == "POST");
+    if (r.path == "/servers.php")
+        DropDeadServers(); // before the lock: it waits for the servers' hosts
     if (!service) {
         // Files need no state, and may be large.
         Reply file = StaticFile(r.path);
@@ -264,6 +294,9 @@ StandInServer::Reply StandInServer::Handle(const Request& r)
         return file;
     }
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!accountsPath_.empty() && (r.path == "/login.php" || r.path == "/getuserid.php") &&
+        ApplyAccountsFile(accountsPath_, state_))
+        state_->Save();
     if (r.path == "/login.php")
         return Login(r);
     if (r.path == "/servers.php")

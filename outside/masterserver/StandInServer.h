@@ -37,6 +37,13 @@ public:
     StandInServer(StandInState* state, std::string filesDir) : state_(state), filesDir_(std::move(filesDir)) {}
 
     void SetServerTimeout(int64_t seconds) { serverTimeout_ = seconds; }
+    void SetAccountsFile(std::string path) { accountsPath_ = std::move(path); }
+    // Forgets, and saves so, the servers whose port refuses datagrams: a
+    // game server that quit cannot say so (the service has no request for
+    // it), so it is looked for.
+    void DropDeadServers();
+    // How long the refusals of the servers' hosts are waited for.
+    static constexpr int kProbeWaitMs = 100;
     // Seconds since the epoch; the tests' clock instead of the wall clock.
     void SetClock(std::function<int64_t()> clock) { clock_ = std::move(clock); }
 
@@ -70,6 +77,7 @@ private:
     std::mutex mutex_;
     StandInState* state_;
     std::string filesDir_;
+    std::string accountsPath_;
     int64_t serverTimeout_ = kDefaultServerTimeout;
     std::function<int64_t()> clock_;
 };

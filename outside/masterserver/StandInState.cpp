@@ -256,3 +256,14 @@ void StandInState::DropSilentServers(int64_t now, int64_t timeout)
                                   [&](const AnnouncedServer& s) { return now - s.lastSeen > timeout; }),
                    servers_.end());
 }
+
+bool StandInState::DropServer(const std::string& ip, int port, int64_t lastSeen)
+{
+    const size_t before = servers_.size();
+    servers_.erase(std::remove_if(servers_.begin(), servers_.end(),
+                                  [&](const AnnouncedServer& s) {
+                                      return s.ip == ip && s.port == port && s.lastSeen <= lastSeen;
+                                  }),
+                   servers_.end());
+    return servers_.size() != before;
+}

@@ -49,6 +49,8 @@ public:
     AnnouncedServer& ServerAt(const std::string& ip, int port);
     // Forgets the servers not announced within timeout seconds of now.
     void DropSilentServers(int64_t now, int64_t timeout);
+    // Forgets that server unless it announced itself again after lastSeen.
+    bool DropServer(const std::string& ip, int port, int64_t lastSeen);
 
     const std::vector<Account>& Accounts() const { return accounts_; }
     const std::vector<AnnouncedServer>& Servers() const { return servers_; }

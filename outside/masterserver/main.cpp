@@ -39,6 +39,9 @@ int main(int argc, char** argv)
     }
     StandInServer server(&state, options.filesDir);
     server.SetServerTimeout(options.serverTimeout);
+    server.SetAccountsFile(options.accountsPath);
+    // Servers of an earlier run that are gone are not listed again.
+    server.DropDeadServers();
 
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);

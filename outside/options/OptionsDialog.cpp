@@ -144,6 +144,10 @@ OptionsDialog::OptionsDialog(IGame* game)
         margin->Add(grid, 1, wxEXPAND | wxALL, 10);
         panel->SetSizer(margin);
         panel->SetScrollRate(0, 10);
+        // Every page but the long list of keys shows whole: the dialog is
+        // made as tall as the tallest of them.
+        if (page != Page::Keys)
+            panel->SetMinSize(wxSize(-1, margin->CalcMin().y));
         book->AddPage(panel, ToWx(PageTitle(page)));
     }
 
@@ -160,7 +164,7 @@ OptionsDialog::OptionsDialog(IGame* game)
     top->Add(book, 1, wxEXPAND | wxALL, 8);
     top->Add(buttons, 0, wxALIGN_RIGHT | wxLEFT | wxRIGHT | wxBOTTOM, 8);
     SetSizerAndFit(top);
-    SetSize(wxSize(std::max(GetSize().x, 520), 480));
+    SetSize(wxSize(std::max(GetSize().x, 520), std::max(GetSize().y, 480)));
     CentreOnScreen();
 
     // The name is what a new player changes first.

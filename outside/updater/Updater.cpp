@@ -160,7 +160,7 @@ bool Install(const std::string& folder, std::string* error)
     return true;
 }
 
-bool StartGame(const std::string& folder, std::string* error)
+bool StartGame(const std::string& folder, const std::vector<std::string>& arguments, std::string* error)
 {
     const std::string program = folder + "/game";
     posix_spawnattr_t attr;
@@ -169,10 +169,14 @@ bool StartGame(const std::string& folder, std::string* error)
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    char name[] = "game";
-    char* argv[] = {name, nullptr};
+    std::vector<std::string> words = {"game"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    const int result = posix_spawn(&pid, program.c_str(), &actions, &attr, argv, environ);
+    const int result = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (result != 0) {

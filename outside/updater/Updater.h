@@ -2,6 +2,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // The steps of finishing an update the game has downloaded and merged into
 // "game_new.data" in its folder. Each gives false with a sentence in *error.
@@ -24,8 +25,8 @@ bool WaitForParentExit(pid_t parent, const std::string& folder, int seconds);
 // until the new one takes its name in one rename.
 bool Install(const std::string& folder, std::string* error);
 
-// Starts the folder's "game" without arguments, in that folder, in a
+// Starts the folder's "game" with these arguments, in that folder, in a
 // session of its own, and does not wait for it.
-bool StartGame(const std::string& folder, std::string* error);
+bool StartGame(const std::string& folder, const std::vector<std::string>& arguments, std::string* error);
 
 } // namespace Updater

@@ -81,6 +81,8 @@ void Open()
         return;
     termios raw = g_original;
     raw.c_lflag &= tcflag_t(~(ICANON | ECHO));
+    // Ctrl+S would hold all output until Ctrl+Q: here it is no key at all.
+    raw.c_iflag &= tcflag_t(~IXON);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0) {

@@ -5,7 +5,7 @@
 #include "game/world/map/LevelFile.h"
 #include "game/world/map/World.h"
 #include "game/world/resources/ResourceManager.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <functional>
 #include <memory>

@@ -43,6 +43,9 @@ ChildProcess::ChildProcess(const std::string& binary, const std::vector<std::str
         cfmakeraw(&mode);
         mode.c_lflag |= ISIG; // Ctrl+C typed on the terminal interrupts
         mode.c_cc[VINTR] = 3;
+        mode.c_iflag |= IXON; // and Ctrl+S stops its output, as a terminal starts
+        mode.c_cc[VSTOP] = 0x13;
+        mode.c_cc[VSTART] = 0x11;
         int terminal = -1;
         pid_ = forkpty(&terminal, nullptr, &mode, nullptr);
         if (pid_ == 0)

@@ -84,7 +84,7 @@ inline void LayOutEditorFolder(const std::string& folder)
     fs::create_directories(folder);
     for (const char* name : {"blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg", "game.data", "game.opt"})
         fs::copy_file(build / name, fs::path(folder) / name);
-    for (const char* dir : {"gfx", "sfx", "shaders", "levels"})
+    for (const char* dir : {"gfx", "sfx", "shaders", "levels", "manual"})
         fs::copy(build / dir, fs::path(folder) / dir, fs::copy_options::recursive);
 }
 

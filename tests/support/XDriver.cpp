@@ -17,6 +17,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -231,9 +232,10 @@ void XDriver::Type(const std::string& text)
 {
     const KeyCode shift = XKeysymToKeycode(dpy_, XK_Shift_L);
     for (char c : text) {
-        const bool upper = c >= 'A' && c <= 'Z';
-        const KeySym symbol = c == '\n' ? XK_Return : upper ? KeySym(c - 'A' + 'a') : KeySym(c);
+        const KeySym symbol = c == '\n' ? XK_Return : KeySym((unsigned char)c);
         const KeyCode code = XKeysymToKeycode(dpy_, symbol);
+        // Capitals and the signs above the digits are on the shifted level.
+        const bool upper = XkbKeycodeToKeysym(dpy_, code, 0, 0) != symbol;
         if (upper)
             XTestFakeKeyEvent(dpy_, shift, True, CurrentTime);
         XTestFakeKeyEvent(dpy_, code, True, CurrentTime);

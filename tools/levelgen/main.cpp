@@ -78,21 +78,21 @@ bool Build(ResourceManager& manager, IFileManager* files, const LevelSource& src
                 IResource* r = Find(manager, g.object, error);
                 if (!r)
                     return false;
-                objects.push_back({r->GetId(), float(x * World::kTile), float(y * World::kTile), g.angle});
+                objects.push_back({r->GetId(), float(x * kTileSize), float(y * kTileSize), g.angle});
             }
         }
     for (const auto& o : src.objects) {
         IResource* r = Find(manager, o.name, error);
         if (!r)
             return false;
-        objects.push_back({r->GetId(), o.x * World::kTile, o.y * World::kTile, o.angle});
+        objects.push_back({r->GetId(), o.x * kTileSize, o.y * kTileSize, o.angle});
     }
     std::vector<LevelLight> lights;
     for (const auto& l : src.lights)
-        lights.push_back({l.type, l.x * World::kTile, l.y * World::kTile, l.angle, l.size, l.power, l.r, l.g, l.b});
+        lights.push_back({l.type, l.x * kTileSize, l.y * kTileSize, l.angle, l.size, l.power, l.r, l.g, l.b});
     for (const auto& b : src.boxes) {
-        auto* box = new World::LightBox(b.x0 * World::kTile, b.y0 * World::kTile, b.x1 * World::kTile,
-                                        b.y1 * World::kTile);
+        auto* box = new World::LightBox(b.x0 * kTileSize, b.y0 * kTileSize, b.x1 * kTileSize,
+                                        b.y1 * kTileSize);
         box->SetBrightness(b.intensity);
         box->SetColor(b.r, b.g, b.b);
         world.AddLightBox(box);

@@ -69,7 +69,9 @@ Canvas Legs(int side)
 // Insignia 11 pixels apart: one to four bars, then gold.
 Canvas Ranks(Rgb colour)
 {
-    Canvas c(11 * 10, 11);
+    // Cells of 11 x 32 as the icons are drawn; the insignia fills the top,
+    // the rest stays clear.
+    Canvas c(11 * 10, 32);
     for (int rank = 0; rank < 10; ++rank) {
         const Rgb bars = rank >= 5 ? kGold : colour;
         c.FillRect(rank * 11 + 1, 1, 9, 9, Rgb{30, 32, 36});

@@ -3,6 +3,7 @@
 #include "engine/audio/IAudio.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/files/IFileManager.h"
 #include "engine/net/IClient.h"
 #include "engine/physics/IPhysics.h"
 #include "engine/render/IRenderer.h"
@@ -15,7 +16,8 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
+#include "platform/ui/Ui.h"
 #include "platform/ui/wx/Dialogs.h"
 
 #include <cstdio>
@@ -31,6 +33,12 @@ extern "C" IGame* GetGame() { return &TheGame(); }
 const char16_t* const Game::kScriptNames[kScriptCount] = {u"blocks.cfg", u"objects.cfg", u"items.cfg",
                                                           u"weapons_fin_vs_rus.cfg"};
 
+GameParts::GameParts() = default;
+GameParts::~GameParts() = default;
+GameParts::GameParts(GameParts&&) noexcept = default;
+
+void GameParts::Drop() { GameParts gone(std::move(*this)); }
+
 Game::Game() = default;
 
 Game::~Game() = default;
@@ -40,20 +48,20 @@ void Game::Init(IEngine* engine)
     engine_ = engine;
     if (!engine_)
         return;
-#ifndef VORNHAL_DEDICATED
     // A machine without sound plays silent.
     audio_.reset(engine_->CreateAudio());
-    if (audio_ && !audio_->Init())
+    if (audio_ && !audio_->Init()) {
         audio_.reset();
-#endif
-    resources_ = new ResourceManager(this, engine_, audio_.get());
-    world_ = new World(resources_);
+        std::fprintf(stderr, "Sound is off: no sound device could be opened.\n");
+    }
+    resources_ = std::make_unique<ResourceManager>(this, engine_, audio_.get());
+    world_ = std::make_unique<World>(resources_.get());
     files_ = engine_->GetFileManager();
-    media_ = new CommonMedia(engine_, resources_);
-    game_ = new GameSystem(engine_, world_, resources_, media_, audio_.get());
+    media_ = std::make_unique<CommonMedia>(engine_, resources_.get());
+    game_ = std::make_unique<GameSystem>(engine_, world_.get(), resources_.get(), media_.get(), audio_.get());
     game_->SetLoadingListener(this);
-    server_ = std::make_unique<ServerHandler>(game_);
-    client_ = std::make_unique<ClientHandler>(game_);
+    server_ = std::make_unique<ServerHandler>(game_.get());
+    client_ = std::make_unique<ClientHandler>(game_.get());
     game_->SetHandlers(server_.get(), client_.get());
     physics_ = engine_->CreatePhysics(1);
     game_->SetEnginePhysics(physics_);
@@ -72,10 +80,8 @@ void Game::SetRenderer(IRenderer* renderer)
     // The renderer's window brings the keyboard and mouse with it.
     if (!input_ && engine_)
         input_ = engine_->GetInput();
-#ifndef VORNHAL_DEDICATED
     if (game_)
         game_->SetRenderer(renderer);
-#endif
 }
 
 IEditorUI* Game::GetEditorUI()
@@ -90,16 +96,33 @@ bool Game::LoadOptions()
     if (!game_ || !files_)
         return false;
     IGameOptions& options = game_->Options();
-    if (!ReadOptionsFile(files_, &options, audio_.get()))
+    std::string fault;
+    const bool read = ReadOptionsFile(files_, &options, audio_.get(), u"game.opt", &fault);
+    if (!fault.empty())
+        KeepDamagedOptions(fault);
+    else if (!read)
         return false;
     engine_->SetMasterServer(options.GetUpdaterString());
     engine_->SetStatusFilePath(options.GetServerInfoFile());
-    return true;
+    return read;
+}
+
+void Game::KeepDamagedOptions(const std::string& fault)
+{
+    // The options dialog comes next with what could be read; the damaged
+    // file is kept beside, or, when it cannot be, never written over.
+    const std::u16string folder = files_->GetGameDir();
+    const std::u16string path = folder.empty() ? u"game.opt" : folder + u"/game.opt";
+    optionsLocked_ = !files_->MoveFile(path.c_str(), (path + u".bad").c_str());
+    const std::string text = "game.opt does not read whole (" + fault + ").\n" +
+                             (optionsLocked_ ? "It could not be kept as game.opt.bad, so it will not be written over."
+                                             : "It is kept as game.opt.bad; the options show what could be read.");
+    Ui::ShowMessage(u"Error!", Util::FromOs(text).c_str(), Ui::Icon::Error);
 }
 
 bool Game::SaveOptions()
 {
-    if (game_ && files_) {
+    if (game_ && files_ && !optionsLocked_) {
         // The file keeps the engine's master server: one the options dialog
         // set since the file was read would be lost, and not used.
         engine_->SetMasterServer(game_->Options().GetUpdaterString());
@@ -113,43 +136,30 @@ void Game::Shutdown()
     if (!engine_)
         return;
     engine_->Log("Deinitializing everything...\n");
-    // The handlers outlive the game state, which still reaches them while it goes.
+    // Nothing reaches the game state from the network while it goes: the
+    // handlers end their connections and the client's receive thread stops.
     if (server_)
         server_->Stop();
     if (client_) {
         client_->Stop();
         client_->SetClient(nullptr);
     }
-    // Its receive thread writes into the game state.
     play_.client.reset();
-    delete game_;
-    game_ = nullptr;
-    server_.reset();
-    client_.reset();
     files_ = nullptr;
-    delete world_;
-    world_ = nullptr;
-    delete resources_;
-    resources_ = nullptr;
-    // The palette's pick went with the resources.
+    // The palette's pick goes with the resources.
     currentPosition_ = -1;
     currentResource_ = nullptr;
-    // Sources and buffers made from the device went with the resources.
-    audio_.reset();
+    GameParts::Drop();
     if (renderer_)
         renderer_->Shutdown();
     renderer_ = nullptr;
     // The engine's textures go with it.
     play_.loadingPicture = nullptr;
     input_ = nullptr;
-    delete media_;
-    media_ = nullptr;
-    for (ResourceScript*& script : scripts_) {
-        if (!script)
-            continue;
-        script->SaveBack();
-        delete script;
-        script = nullptr;
+    for (std::unique_ptr<ResourceScript>& script : scripts_) {
+        if (script)
+            script->SaveBack();
+        script.reset();
     }
     // The engine stops the physics it made.
     physics_ = nullptr;

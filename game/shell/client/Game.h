@@ -1,15 +1,17 @@
 #pragma once
 
+#include "game/shell/client/GameParts.h"
 #include "game/shell/client/IGame.h"
 #include "game/shell/client/PlayState.h"
 #include "game/shell/client/ScreenState.h"
 #include "game/shell/menu/IMenuHost.h"
 #include "game/shell/menu/ScreenContext.h"
 #include "game/world/resources/IResourceHost.h"
-#include "game/world/state/LoadingListener.h"
+#include "game/world/system/LoadingListener.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class ClientHandler;
 class EditorUI;
@@ -25,10 +27,10 @@ class GameSystem;
 struct CommonMedia;
 
 // The one object through which every host reaches the game library: it
-// owns the client's pieces below the engine (audio through the resource
+// owns the client's pieces below the engine (GameParts: audio, the resource
 // manager, the world, the shared media, the game state and its protocol
 // handlers) and runs the client.
-class Game : public IGame, public LoadingListener, public IResourceHost, public IMenuHost {
+class Game : public IGame, public LoadingListener, public IResourceHost, public IMenuHost, private GameParts {
 public:
     static constexpr int kLoadingLines = 5;
     static constexpr int kLoadingUnits = 1024;
@@ -107,10 +109,10 @@ public:
     // Null while there is no game state, or no sound.
     IAudio* GetAudio() { return game_ ? audio_.get() : nullptr; }
     IFileManager* GetFileManager() { return files_; }
-    GameSystem* GetGameSystem() { return game_; }
-    World* GetWorld() { return world_; }
-    ResourceManager* GetResources() { return resources_; }
-    CommonMedia* GetMedia() { return media_; }
+    GameSystem* GetGameSystem() { return game_.get(); }
+    World* GetWorld() { return world_.get(); }
+    ResourceManager* GetResources() { return resources_.get(); }
+    CommonMedia* GetMedia() { return media_.get(); }
     ServerHandler* GetServerHandler() { return server_.get(); }
     ClientHandler* GetClientHandler() { return client_.get(); }
     // Play's own state; the play frame's state and the in-game menus are
@@ -146,24 +148,23 @@ private:
     void FailRun(int exitCode, const char* why);
     // The run's stages: the update check returns only when no update is
     // being installed now; the log-in answers false when the player cancelled.
-    void RunUpdateCheck();
+    // gameArguments: this start's, for the game the updater starts again.
+    void RunUpdateCheck(const std::vector<std::u16string>& gameArguments);
     bool RunLogin();
     void RunMainMenu();
     void RunHostMenu();
+    void KeepDamagedOptions(const std::string& fault);
 
+    // The engine's, and what it keeps: renderer, input, files, physics.
     IEngine* engine_ = nullptr;
     IRenderer* renderer_ = nullptr;
     IFileManager* files_ = nullptr;
+    // A damaged "game.opt" that could not be kept aside: never written.
+    bool optionsLocked_ = false;
     IInput* input_ = nullptr;
     IPhysics* physics_ = nullptr;
-    std::unique_ptr<IAudio> audio_;
-    ResourceManager* resources_ = nullptr;
-    ResourceScript* scripts_[kScriptCount] = {};
-    CommonMedia* media_ = nullptr;
-    World* world_ = nullptr;
-    GameSystem* game_ = nullptr;
-    std::unique_ptr<ServerHandler> server_;
-    std::unique_ptr<ClientHandler> client_;
+    // The editor's scripts, which write back what it changed at shutdown.
+    std::unique_ptr<ResourceScript> scripts_[kScriptCount];
     PlayState play_;
     std::unique_ptr<EditorUI> editor_;
     char16_t loadingLog_[kLoadingLines][kLoadingUnits] = {};

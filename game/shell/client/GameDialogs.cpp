@@ -6,10 +6,10 @@
 
 // The dialogs come up before the renderer opens its window; without a
 // display they answer from the environment.
-void Game::RunUpdateCheck()
+void Game::RunUpdateCheck(const std::vector<std::u16string>& gameArguments)
 {
     Ui::StartDialogs();
-    CheckForNewVersion(engine_);
+    CheckForNewVersion(engine_, gameArguments);
 }
 
 bool Game::RunLogin()

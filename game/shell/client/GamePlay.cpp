@@ -18,9 +18,10 @@
 #include "game/world/map/World.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "platform/os/StopSignals.h"
 
 #include <algorithm>
 #include <chrono>
@@ -193,8 +194,8 @@ bool PlayRunner::AskPassword(std::u16string* typed)
     while (!field->submitted) {
         // The key repeat of the field runs on this clock.
         engine_->UpdateFrameTime2();
-        // Escape or closing the window gives up the join.
-        if (game_.DrawLoadingScreen(true) || input_->IsActionDown(FixedKey::Escape))
+        // Escape, closing the window or a stop signal gives up the join.
+        if (game_.DrawLoadingScreen(true) || input_->IsActionDown(FixedKey::Escape) || Os::StopRequested())
             return false;
         if (!field->submitted)
             SleepMs(kPromptStepMs);
@@ -307,7 +308,7 @@ void PlayRunner::Frames()
             shown = play_.scene.overlay;
             ScreenLog::Write("overlay", OverlayName(shown));
         }
-        if (renderer_->Present())
+        if (renderer_->Present() || Os::StopRequested())
             break;
         CapFrameRate(&frameStart);
         engine_->UpdateFrameTime2();
@@ -413,7 +414,7 @@ void Game::CreateInGameMenus()
     play_.chat->Create(100, 600, 400);
     play_.password = std::make_unique<ChatMenu>(this);
     play_.password->Create(150, 745, 200);
-    play_.kick = std::make_unique<KickMenu>(this, game_);
+    play_.kick = std::make_unique<KickMenu>(this, game_.get());
     play_.kick->Build();
     // The HUD runs them for one frame while their overlay shows.
     play_.scene.stepChatMenu = [this] { MenuSystem::Step(play_.chat.get(), false); };

@@ -2,14 +2,18 @@
 
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
+#include "engine/files/IFile.h"
+#include "engine/files/IFileManager.h"
 #include "engine/render/IInput.h"
 #include "engine/render/IRenderer.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/settings/OptionsFile.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "platform/os/OsText.h"
+#include "platform/os/StopSignals.h"
 #include "platform/ui/Ui.h"
 
 #include <signal.h>
@@ -17,12 +21,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
 // The system's own server, joined when the launcher names no second argument.
 constexpr const char16_t* kDefaultServerAddress = u"127.0.0.1";
 constexpr int kDefaultServerPort = 8887;
+constexpr const char16_t* kDataPackage = u"game.data";
 
 void CrashExit(int) { _exit(3); }
 
@@ -59,8 +65,16 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
         FailRun(kStartFailed, "Networking could not be started.");
         return;
     }
-    // Returns only when no update is being installed now.
-    RunUpdateCheck();
+    // Returns only when no update is being installed now. The updated game
+    // starts as this one did: the launcher's words for these arguments.
+    std::vector<std::u16string> arguments;
+    if (!fullScreen)
+        arguments.push_back(u"-windowed");
+    if (first[0] || second[0])
+        arguments.push_back(first);
+    if (second[0])
+        arguments.push_back(second);
+    RunUpdateCheck(arguments);
     if (!RunLogin())
         return;
     IGameOptions& options = game_->Options();
@@ -77,11 +91,19 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
     if (media_)
         media_->Load();
     for (const char16_t* name : kScriptNames) {
-        auto* script = new ResourceScript(resources_, files_);
+        auto* script = new ResourceScript(resources_.get(), files_);
         if (!script->Load(name)) {
             renderer_->Shutdown();
             delete script;
-            std::fprintf(stderr, "The resource script %s could not be loaded.\n", Util::Narrow(name).c_str());
+            // The scripts come from the package: one that is there but
+            // unreadable is what failed, not the script it holds.
+            std::unique_ptr<IFile> package(files_->Open(kDataPackage, kOpenRead, kOpenNoPackage));
+            const char16_t* dir = files_->GetGameDir();
+            if (package && !files_->HasDataPackage())
+                std::fprintf(stderr, "The package %s could not be read: it is damaged or no package.\n",
+                             Util::ToOs(std::u16string(dir && *dir ? dir : u".") + u"/" + kDataPackage).c_str());
+            else
+                std::fprintf(stderr, "The resource script %s could not be loaded.\n", Util::Narrow(name).c_str());
             std::fflush(nullptr);
             _exit(255);
         }
@@ -125,7 +147,9 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
     }
     CreateInGameMenus();
 
-    while (game_->runMode >= 0 && game_->runMode <= 4 && game_->runMode != 2) {
+    // From here a stop signal ends the game as Quit does, settings saved.
+    Os::TakeStopRequests(true);
+    while (game_->runMode >= 0 && game_->runMode <= 4 && game_->runMode != 2 && !Os::StopRequested()) {
         switch (game_->runMode) {
         case 0:
             renderer_->SetCursorVisible(true);
@@ -141,6 +165,8 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
         }
     }
     engine_->FlushScores();
-    WriteOptionsFile(files_, &options, engine_->GetMasterServer());
+    if (!optionsLocked_)
+        WriteOptionsFile(files_, &options, engine_->GetMasterServer());
     Shutdown();
+    Os::TakeStopRequests(false);
 }

@@ -7,8 +7,8 @@ ScreenContext Game::GetScreenContext()
 {
     ScreenContext context;
     context.engine = engine_;
-    context.game = game_;
-    context.media = media_;
+    context.game = game_.get();
+    context.media = media_.get();
     return context;
 }
 

@@ -22,7 +22,8 @@ public:
     virtual void Shutdown() = 0;
     virtual void Init(IEngine* engine) = 0;
     virtual void SetRenderer(IRenderer* renderer) = 0;
-    // Made on the first call and kept; later calls return the same object.
+    // The game's, made on the first call and kept; later calls return the
+    // same object.
     virtual IEditorUI* GetEditorUI() = 0;
     // False when "game.opt" is missing or unreadable; nothing else changes.
     virtual bool LoadOptions() = 0;
@@ -32,6 +33,7 @@ public:
     // "debug" asks for the debug renderer.
     virtual void Run(const char16_t* first, const char16_t* second, bool fullScreen) = 0;
 
+    // The game state's settings; null before Init.
     virtual IGameOptions* GetGameOptions() = 0;
     virtual const char16_t* GetPlayerName() = 0;
     virtual void SetPlayerName(const char16_t* name) = 0;

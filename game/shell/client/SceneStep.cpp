@@ -9,9 +9,9 @@
 #include "game/world/map/World.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <iterator>

@@ -12,8 +12,8 @@
 #include "game/shell/protocol/MultiplayerHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/modes/GameMod.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 

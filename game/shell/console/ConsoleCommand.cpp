@@ -10,9 +10,9 @@
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/PlayerRoster.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/PlayerRoster.h"
 
 #include <cstdarg>
 #include <cstdio>

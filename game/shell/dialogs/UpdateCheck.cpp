@@ -27,7 +27,7 @@ std::u16string BuildReleaseNotes(Util::List<IUpdateFile>* updates, int current)
     return notes;
 }
 
-bool RunUpdateCheck(IEngine* engine)
+bool RunUpdateCheck(IEngine* engine, const std::vector<std::u16string>& gameArguments)
 {
     IFileManager* files = engine ? engine->GetFileManager() : nullptr;
     if (!files || !files->HasDataPackage())
@@ -45,15 +45,15 @@ bool RunUpdateCheck(IEngine* engine)
     if (question.Show(engine) == UpdateDialog::kCancel)
         return false;
 
-    UpdateFilesDialog update(engine, updates);
+    UpdateFilesDialog update(engine, updates, gameArguments);
     update.Open();
     update.Run();
     return update.result;
 }
 
-bool CheckForNewVersion(IEngine* engine)
+bool CheckForNewVersion(IEngine* engine, const std::vector<std::u16string>& gameArguments)
 {
-    if (RunUpdateCheck(engine)) {
+    if (RunUpdateCheck(engine, gameArguments)) {
         // The updater replaces the data once this process is gone.
         Ui::StopDialogs();
         std::exit(0);

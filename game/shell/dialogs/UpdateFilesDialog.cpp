@@ -27,8 +27,9 @@ int64_t DiskSize(IFileManager* files, const std::u16string& path)
 
 } // namespace
 
-UpdateFilesDialog::UpdateFilesDialog(IEngine* engine, Util::List<IUpdateFile>* updates)
-    : engine_(engine), updates_(updates)
+UpdateFilesDialog::UpdateFilesDialog(IEngine* engine, Util::List<IUpdateFile>* updates,
+                                     std::vector<std::u16string> gameArguments)
+    : engine_(engine), updates_(updates), gameArguments_(std::move(gameArguments))
 {
 }
 
@@ -88,10 +89,20 @@ void UpdateFilesDialog::Discard()
 
 bool UpdateFilesDialog::DownloadAll(int current, int* newestVersion, std::u16string* newest)
 {
+    // A size that no package can have (the list's number saturates at the
+    // int's end) would be fetched whole before the check after it refused
+    // it: the offer is refused before anything is downloaded.
     int64_t total = 0;
-    for (int i = 0; i < updates_->GetCount(); ++i)
-        if (updates_->Get(i)->GetVersion() > current && updates_->Get(i)->GetFileSize() > 0)
-            total += updates_->Get(i)->GetFileSize();
+    for (int i = 0; i < updates_->GetCount(); ++i) {
+        IUpdateFile* entry = updates_->Get(i);
+        if (entry->GetVersion() <= current)
+            continue;
+        if (entry->GetFileSize() < kMinPackageBytes || entry->GetFileSize() > kMaxPackageBytes) {
+            Fail(u"Update file could not be downloaded: the update list gives it no usable size.");
+            return false;
+        }
+        total += entry->GetFileSize();
+    }
     std::unique_ptr<ITimer> timer(engine_->CreateTimer());
     UpdateProgressListener listener(this, window_.get(), total, timer.get());
     bool haveNewest = false;
@@ -200,7 +211,13 @@ void UpdateFilesDialog::Run()
         return;
     }
     updater.reset();
-    if (!Os::StartProgram(program, {kUpdaterProgram, newest + u"|" + gameDir})) {
+    // The game's own arguments follow a "--", after the command.
+    std::vector<std::u16string> arguments = {kUpdaterProgram, newest + u"|" + gameDir};
+    if (!gameArguments_.empty()) {
+        arguments.push_back(u"--");
+        arguments.insert(arguments.end(), gameArguments_.begin(), gameArguments_.end());
+    }
+    if (!Os::StartProgram(program, arguments)) {
         Fail(u"The updater could not be started.");
         return;
     }

@@ -24,9 +24,14 @@ public:
     static constexpr const char16_t* kUpdaterEntry = u"updater.exe";
     static constexpr const char16_t* kUpdaterProgram = u"vnupd.exe";
     static constexpr const char16_t* kNewDataFile = u"game_new.data";
+    // A package's header; the largest package an update may be.
+    static constexpr int kMinPackageBytes = 16;
+    static constexpr int kMaxPackageBytes = 1 << 30;
 
-    // updates: the engine's list, borrowed.
-    UpdateFilesDialog(IEngine* engine, Util::List<IUpdateFile>* updates);
+    // updates: the engine's list, borrowed; gameArguments: what the updater
+    // starts the game again with.
+    UpdateFilesDialog(IEngine* engine, Util::List<IUpdateFile>* updates,
+                      std::vector<std::u16string> gameArguments = {});
     ~UpdateFilesDialog() override;
 
     // Loads "gfx/update2.png" and shows the window.
@@ -49,6 +54,7 @@ private:
     IEngine* engine_;
     bool running_ = false;
     Util::List<IUpdateFile>* updates_;
+    std::vector<std::u16string> gameArguments_;
     int width_ = 0;
     int height_ = 0;
     uint32_t* pixels_ = nullptr;

@@ -10,9 +10,9 @@
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/Object.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldQueries.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 #include "platform/ui/Ui.h"
 
 #include <algorithm>
@@ -131,6 +131,16 @@ void EditorUI::GetUsedArea(int* left, int* top, int* right, int* bottom)
         world->GetUsedBounds(left, top, right, bottom);
 }
 
+bool EditorUI::HasBlocks()
+{
+    const World* world = game_->GetWorld();
+    for (int y = 0; world && y < world->GetHeight(); ++y)
+        for (int x = 0; x < world->GetWidth(); ++x)
+            if (world->GetBlockAt(x, y) >= 0)
+                return true;
+    return false;
+}
+
 bool EditorUI::GetCompressBlocks()
 {
     World* world = game_->GetWorld();
@@ -174,6 +184,7 @@ void EditorUI::NewLevel()
     if (World* world = game_->GetWorld())
         world->Clear();
     EmptyLevelState();
+    minimapDue_ = true;
 }
 
 void EditorUI::ResizeLevel(int width, int height, int left, int top)
@@ -195,7 +206,8 @@ void EditorUI::ResizeLevel(int width, int height, int left, int top)
         if (e.object)
             EditorPlacement::Unmark(e.object);
     world->Resize(width, height, left, top, usedLeft, usedTop, usedRight, usedBottom);
-    const float dx = float((left - usedLeft) * kTile), dy = float((top - usedTop) * kTile);
+    minimapDue_ = true;
+    const float dx = float((left - usedLeft) * kTileSize), dy = float((top - usedTop) * kTileSize);
     for (EditorObjectEntry& e : objects_) {
         e.x += dx;
         e.y += dy;
@@ -272,7 +284,10 @@ bool EditorUI::LoadFrom(IFile* file)
         return false;
     EditorLevelShell shell(*this, *game_);
     // The file is read whole first: one that fails leaves the level alone.
-    return LoadEditorLevel(file, *world, shell);
+    if (!LoadEditorLevel(file, *world, shell))
+        return false;
+    minimapDue_ = true;
+    return true;
 }
 
 bool EditorUI::LoadLevel(int fileDescriptor)
@@ -300,6 +315,14 @@ bool EditorUI::MiniMapTick(WindowHandle window)
 {
     if (!started_)
         return false;
+    if (minimapDue_) {
+        minimapDue_ = false;
+        viewMoved_ = false;
+        minimapIdle_ = 0;
+        MiniMapChanged();
+        RenderMiniMap(window);
+        return true;
+    }
     if (viewMoved_) {
         viewMoved_ = false;
         return true;
@@ -318,7 +341,7 @@ void EditorUI::CenterViewOnMiniMap(int x, int y)
     World* world = game_->GetWorld();
     if (!started_ || !world)
         return;
-    const float scale = float(std::max(world->GetWidth(), world->GetHeight()) * kTile) / 200.0f;
+    const float scale = float(std::max(world->GetWidth(), world->GetHeight()) * kTileSize) / 200.0f;
     if (!camera_)
         SelectCamera(WindowHandle(0));
     camera_->x = scale * float(x) - float(viewWidth_ / 2);

@@ -95,7 +95,7 @@ void EditorUI::DrawOverlays(IRenderer* renderer, int screenWidth, int screenHeig
     }
 
     if ((tool_ == BlockBrush || tool_ == FillTool) && hoverX_ >= 0 && hoverY_ >= 0) {
-        const float side = float(kTile * (tool_ == BlockBrush ? brushSize_ : 1));
+        const float side = float(kTileSize * (tool_ == BlockBrush ? brushSize_ : 1));
         const float x = float(hoverX_) - camX, y = float(hoverY_) - camY;
         Rect(renderer, x, y, x + side, y + side, kGreen);
     }
@@ -136,7 +136,7 @@ void EditorUI::DrawOverlays(IRenderer* renderer, int screenWidth, int screenHeig
                 const bool onLine = horizontal ? y == y0 : x == x0;
                 if (!rectDrag_ && !onLine)
                     continue;
-                const float px = float(x * kTile) - camX, py = float(y * kTile) - camY;
+                const float px = float(x * kTileSize) - camX, py = float(y * kTileSize) - camY;
                 if (wall)
                     resources->DrawTileTinted(index, px, py, 0, 0, 0);
                 else

@@ -20,7 +20,7 @@ void Game::BuildEditorPalettes()
     // writes ids it gave out back at shutdown.
     if (!scripts_[0]) {
         for (int i = 0; i < kScriptCount; ++i) {
-            scripts_[i] = new ResourceScript(resources_, files_);
+            scripts_[i] = std::make_unique<ResourceScript>(resources_.get(), files_);
             scripts_[i]->SetEditMode(true);
             // A script that fails has said so; the palettes hold what loaded.
             scripts_[i]->Load(kScriptNames[i]);

@@ -25,16 +25,16 @@ bool IsBlockClass(IResource* resource)
     return cls == ResourceClass::Floor || cls == ResourceClass::Wall;
 }
 
-int FloorToTile(float v) { return int(std::floor(v / 32.0f)) * 32; }
+int FloorToTile(float v) { return int(std::floor(v / kTileSize)) * kTileSize; }
 
-// The nearest multiple of 32; a remainder above 16 rounds up.
+// The nearest multiple of the tile size; more than half a tile rounds up.
 int RoundToTile(float v)
 {
     const int whole = int(std::floor(v));
-    int q = whole >= 0 ? whole / 32 : -((-whole + 31) / 32);
-    if (whole - q * 32 > 16)
+    int q = whole >= 0 ? whole / kTileSize : -((-whole + kTileSize - 1) / kTileSize);
+    if (whole - q * kTileSize > kTileSize / 2)
         ++q;
-    return q * 32;
+    return q * kTileSize;
 }
 
 } // namespace
@@ -113,12 +113,8 @@ bool EditorUI::PaintAt(int tileX, int tileY, int variant)
         return false;
     const int block = SelectedBlock();
     for (int y = tileY; y < tileY + brushSize_; ++y)
-        for (int x = tileX; x < tileX + brushSize_; ++x) {
-            if (variant < 0)
-                world->SetTile(x, y, block);
-            else
-                world->SetTileVariant(x, y, block, variant);
-        }
+        for (int x = tileX; x < tileX + brushSize_; ++x)
+            PutTile(world, x, y, block, variant);
     lastPaintedX_ = tileX;
     lastPaintedY_ = tileY;
     return true;
@@ -127,10 +123,10 @@ bool EditorUI::PaintAt(int tileX, int tileY, int variant)
 void EditorUI::EraseBrushSquare()
 {
     World* world = game_->GetWorld();
-    const int tileX = hoverX_ / kTile, tileY = hoverY_ / kTile;
+    const int tileX = hoverX_ / kTileSize, tileY = hoverY_ / kTileSize;
     for (int y = tileY; world && y < tileY + brushSize_; ++y)
         for (int x = tileX; x < tileX + brushSize_; ++x)
-            world->SetTile(x, y, -1);
+            PutTile(world, x, y, -1, -1);
 }
 
 void EditorUI::ApplyLineOrRect()
@@ -150,12 +146,12 @@ void EditorUI::ApplyLineOrRect()
         const int from = horizontal ? x0 : y0, to = horizontal ? x1 : y1;
         for (int i = 0; i <= to - from; ++i)
             if (!rHeld_ || i % 3 == 0)
-                world->SetTile(horizontal ? from + i : x0, horizontal ? y0 : from + i, block);
+                PutTile(world, horizontal ? from + i : x0, horizontal ? y0 : from + i, block, -1);
     }
     if (rect)
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x)
-                world->SetTile(x, y, block);
+                PutTile(world, x, y, block, -1);
 }
 
 // ---- objects and lights ----------------------------------------------------------
@@ -256,7 +252,7 @@ bool EditorUI::ToolMove(IEditorView* view)
             return false;
         UpdateHoverCell();
         if (leftDown_ || heldVariant_ >= 0)
-            return PaintAt(hoverX_ / kTile, hoverY_ / kTile, heldVariant_);
+            return PaintAt(hoverX_ / kTileSize, hoverY_ / kTileSize, heldVariant_);
         if (rightDown_)
             EraseBrushSquare();
         return true;
@@ -287,14 +283,14 @@ bool EditorUI::ToolLeftDown(IEditorView* view)
     World* world = game_->GetWorld();
     switch (tool_) {
     case BlockBrush:
-        if (!PaintAt(hoverX_ / kTile, hoverY_ / kTile, -1))
+        if (!PaintAt(hoverX_ / kTileSize, hoverY_ / kTileSize, -1))
             return false;
         view->CaptureMouse();
         return true;
     case FillTool:
         if (!world || !SelectedIsBlock())
             return false;
-        world->FillRegion(hoverX_ / kTile, hoverY_ / kTile, SelectedBlock());
+        FillWorld(world, hoverX_ / kTileSize, hoverY_ / kTileSize, SelectedBlock(), false);
         return true;
     case ObjectTool:
         objectBrush_.Commit(objects_);
@@ -393,7 +389,7 @@ bool EditorUI::ToolKeyDown(IEditorView* view, unsigned key)
         heldVariant_ = int(key - Digit(1));
         heldVariantKey_ = key;
         lastPaintedX_ = lastPaintedY_ = -1;
-        return PaintAt(hoverX_ / kTile, hoverY_ / kTile, heldVariant_);
+        return PaintAt(hoverX_ / kTileSize, hoverY_ / kTileSize, heldVariant_);
     }
     if (key == Left || key == Right) {
         const int step = key == Left ? -45 : 45;
@@ -455,7 +451,7 @@ bool EditorUI::ToolKeyUp(unsigned key)
     }
     World* world = game_->GetWorld();
     if (key == Letter('E') && tool_ == FillTool && world && SelectedIsBlock()) {
-        world->PaintRegionOutline(hoverX_ / kTile, hoverY_ / kTile, SelectedBlock());
+        FillWorld(world, hoverX_ / kTileSize, hoverY_ / kTileSize, SelectedBlock(), true);
         return true;
     }
     return false;

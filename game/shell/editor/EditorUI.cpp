@@ -9,7 +9,7 @@
 #include "game/shell/editor/IEditorView.h"
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <chrono>
@@ -168,6 +168,7 @@ void EditorUI::WarpCursor(IEditorView* view, int x, int y)
 
 bool EditorUI::MouseMove(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!started_ || inputAttached_ || !view)
         return false;
     SelectCamera(view);
@@ -185,7 +186,7 @@ bool EditorUI::MouseMove(IEditorView* view, float x, float y)
     mouseX_ = mx;
     mouseY_ = my;
     view->SetCursorShape(spacePan_ ? 1 : 0);
-    view->ShowCoordinates(int(std::max(CursorX(), 0.0f)) / kTile, int(std::max(CursorY(), 0.0f)) / kTile);
+    view->ShowCoordinates(int(std::max(CursorX(), 0.0f)) / kTileSize, int(std::max(CursorY(), 0.0f)) / kTileSize);
     if (IEngine* engine = game_->GetEngine()) {
         engine->UpdateFrameTime1();
         panTime_ += engine->GetFrameTime1();
@@ -221,18 +222,23 @@ bool EditorUI::HandlePanMove(IEditorView* view)
 bool EditorUI::HandleEdgeScroll()
 {
     UpdateHoverCell();
-    dragEndX_ = hoverX_ / kTile;
-    dragEndY_ = hoverY_ / kTile;
+    dragEndX_ = hoverX_ / kTileSize;
+    dragEndY_ = hoverY_ / kTileSize;
     float dx = 0.0f, dy = 0.0f;
     if (mouseX_ < kEdgeNear)
-        dx -= kTile;
+        dx -= kTileSize;
     if (mouseY_ < kEdgeNear)
-        dy -= kTile;
+        dy -= kTileSize;
     if (mouseX_ > viewWidth_ - kEdgeFar)
-        dx += kTile;
+        dx += kTileSize;
     if (mouseY_ > viewHeight_ - kEdgeFar)
-        dy += kTile;
-    MoveCamera(dx, dy);
+        dy += kTileSize;
+    // A drag begun at an edge would scroll with every move and carry its
+    // line off the level: it scrolls once the pointer has left the edges.
+    if (dx == 0.0f && dy == 0.0f)
+        edgeScrollArmed_ = true;
+    if (edgeScrollArmed_)
+        MoveCamera(dx, dy);
     return true;
 }
 
@@ -249,6 +255,7 @@ bool EditorUI::ButtonEvent(IEditorView* view, float x, float y)
 
 bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!ButtonEvent(view, x, y))
         return false;
     leftDown_ = true;
@@ -264,8 +271,9 @@ bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
     if (shiftHeld_ || ctrlHeld_) {
         lineDrag_ = shiftHeld_;
         rectDrag_ = ctrlHeld_;
-        dragStartX_ = dragEndX_ = hoverX_ / kTile;
-        dragStartY_ = dragEndY_ = hoverY_ / kTile;
+        edgeScrollArmed_ = false;
+        dragStartX_ = dragEndX_ = hoverX_ / kTileSize;
+        dragStartY_ = dragEndY_ = hoverY_ / kTileSize;
         return true;
     }
     return ToolLeftDown(view);
@@ -273,6 +281,7 @@ bool EditorUI::LeftButtonDown(IEditorView* view, float x, float y)
 
 bool EditorUI::LeftButtonUp(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!ButtonEvent(view, x, y))
         return false;
     leftDown_ = false;
@@ -292,6 +301,7 @@ bool EditorUI::LeftButtonUp(IEditorView* view, float x, float y)
 
 bool EditorUI::RightButtonDown(IEditorView* view, float x, float y)
 {
+    const EditWatch watch(*this);
     if (!ButtonEvent(view, x, y))
         return false;
     rightDown_ = true;
@@ -313,6 +323,7 @@ bool EditorUI::RightButtonUp(IEditorView* view, float x, float y)
 
 bool EditorUI::KeyDown(IEditorView* view, unsigned key)
 {
+    const EditWatch watch(*this);
     if (!started_ || !view)
         return false;
     SelectCamera(view);
@@ -345,6 +356,7 @@ bool EditorUI::KeyDown(IEditorView* view, unsigned key)
 
 bool EditorUI::KeyUp(IEditorView* view, unsigned key)
 {
+    const EditWatch watch(*this);
     if (!started_ || !view)
         return false;
     SelectCamera(view);

@@ -3,6 +3,7 @@
 #include "game/shell/editor/EditorEntries.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "game/shell/editor/ObjectBrush.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/resources/IResourceHost.h"
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 class EditorCamera;
+class World;
 class Game;
 class IEditorListener;
 class IEditorSelectionPage;
@@ -34,7 +36,6 @@ public:
         FillTool = 9,
         LightTool = 10,
     };
-    static constexpr int kTile = 32;
     static constexpr int kMaxBrushSize = 10;
     // Drawing is held to one per this many milliseconds.
     static constexpr unsigned kDrawInterval = 20;
@@ -109,6 +110,8 @@ public:
     void ReleaseWindow(WindowHandle window) override;
     bool ExportGameMap(const char16_t* path) override;
     bool ImportGameMap(const char16_t* path) override;
+    bool TakeLevelEdit() override;
+    bool HasBlocks() override;
 
     // For the game: the palette pages, the listener once started, and the
     // view drawing's overlays.
@@ -143,6 +146,32 @@ public:
 
 private:
     friend class EditorLevelShell;
+
+    // Edits of the level (EditorEdits.cpp): what an input call changed.
+    // The placed objects, lights and light areas as one number.
+    uint64_t PlacedDigest() const;
+    // Watches one input call: the level is edited when its placed things
+    // came out other than they went in (the tiles note their own changes).
+    class EditWatch {
+    public:
+        explicit EditWatch(EditorUI& ui) : ui_(ui), before_(ui.PlacedDigest()) {}
+        ~EditWatch()
+        {
+            if (ui_.PlacedDigest() != before_)
+                ui_.levelEdited_ = true;
+        }
+        EditWatch(const EditWatch&) = delete;
+        EditWatch& operator=(const EditWatch&) = delete;
+
+    private:
+        EditorUI& ui_;
+        uint64_t before_;
+    };
+    // One cell painted through the world; an edit when the cell changed.
+    void PutTile(World* world, int x, int y, int block, int variant);
+    // The world's flood fill, or its outline of the region; an edit when it
+    // changed a cell.
+    void FillWorld(World* world, int x, int y, int block, bool outline);
 
     // Input routing (EditorUI.cpp).
     void SelectCamera(IEditorView* view);
@@ -222,6 +251,13 @@ private:
     bool warpPending_ = false;
     int warpX_ = 0, warpY_ = 0;
     int minimapIdle_ = 0;
+    // A level opened, made or resized: the minimap is drawn at its next
+    // tick, not after the quiet ticks that edits wait for.
+    bool minimapDue_ = false;
+    // Edge scrolling of a line or rectangle drag begins once the pointer
+    // has been away from the edges: a drag started there stays put.
+    bool edgeScrollArmed_ = false;
+    bool levelEdited_ = false;
     bool drawnOnce_ = false;
     bool viewReady_ = false;
     uint64_t lastDraw_ = 0;

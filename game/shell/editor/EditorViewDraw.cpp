@@ -3,7 +3,7 @@
 #include "engine/render/IRenderer.h"
 #include "game/shell/editor/EditorUI.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "platform/gl/WindowGeometry.h"
 
 #include <algorithm>
@@ -43,7 +43,7 @@ void Game::DrawEditorGrid()
         return;
     const int camX = int(game_->Camera().x), camY = int(game_->Camera().y);
     const int screenW = editor_->GetViewWidth(), screenH = editor_->GetViewHeight();
-    const int levelW = world_->GetWidth() * World::kTile, levelH = world_->GetHeight() * World::kTile;
+    const int levelW = world_->GetWidth() * kTileSize, levelH = world_->GetHeight() * kTileSize;
     const int r = 180, g = 0, b = 0;
 
     const int firstX = std::max(camX - camX % kGridStep, 0) - camX;
@@ -60,4 +60,7 @@ void Game::DrawEditorGrid()
         if (y > levelH - camY)
             break;
     }
+    // The level's edge, where the grid's lines rarely fall: past it nothing
+    // is painted or saved.
+    renderer_->DrawRect(-camX, -camY, levelW - camX, levelH - camY, r, g, b);
 }

@@ -17,7 +17,7 @@ public:
     using WindowHandle = unsigned long;
 
     virtual ~IEditorUI() {}
-    // Null while the game has no game state.
+    // The game's audio; null while the game has no game state.
     virtual IAudio* GetAudio() = 0;
     // Stops editing and shuts the game down.
     virtual void Shutdown() = 0;
@@ -32,7 +32,9 @@ public:
     virtual bool AttachInput(WindowHandle window) = 0;
     virtual bool DetachInput() = 0;
     virtual bool IsInputAttached() = 0;
+    // The world's light box, or null.
     virtual ILightBox* GetLightBoxAtCursor() = 0;
+    // The registry's light, or null.
     virtual ILight* GetSelectedLight() = 0;
 
     // The level as a whole.
@@ -95,4 +97,12 @@ public:
     virtual void ReleaseWindow(WindowHandle window) = 0;
     virtual bool ExportGameMap(const char16_t* path) = 0;
     virtual bool ImportGameMap(const char16_t* path) = 0;
+
+    // True once after mouse or key input changed the level (its tiles,
+    // placed objects, lights or light areas); a click that only selects,
+    // pans or changes nothing leaves it false.
+    virtual bool TakeLevelEdit() = 0;
+    // Whether any cell holds a block: an empty level's used area is its
+    // whole grid, yet no size cuts anything from it.
+    virtual bool HasBlocks() = 0;
 };

@@ -3,8 +3,8 @@
 #include "engine/core/Random.h"
 #include "game/shell/editor/EditorPlacement.h"
 #include "game/world/objects/Object.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldQueries.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <algorithm>
 #include <cmath>

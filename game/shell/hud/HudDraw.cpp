@@ -9,9 +9,9 @@
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 float HudFrame::Health() const { return local ? local->GetHealth() : 0.0f; }
 
@@ -87,11 +87,11 @@ void Game::DrawHud()
     f.r = renderer_;
     f.engine = engine_;
     f.input = input_;
-    f.game = game_;
-    f.media = media_;
+    f.game = game_.get();
+    f.media = media_.get();
     f.scene = &play_.scene;
-    f.handler = Hud::ActiveHandler(game_);
-    f.local = Hud::LocalPlayer(game_, f.handler);
+    f.handler = Hud::ActiveHandler(game_.get());
+    f.local = Hud::LocalPlayer(game_.get(), f.handler);
     f.mode = game_->GetGameMode();
     f.inventory = game_->GetInventory();
     // Nothing to show without a player of one's own: the indicator fades out.

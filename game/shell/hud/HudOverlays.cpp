@@ -8,12 +8,13 @@
 #include "engine/render/ITexture.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 
@@ -38,9 +39,9 @@ void DrawMapView(HudFrame& f)
     // A level without tiles has no picture to scale.
     if (w <= 0 || h <= 0)
         return;
-    const float s = 512.0f / (32.0f * float(std::max(w, h)));
-    const int mw = w < h ? std::min(512, int(32.0f * float(w) * s)) : 512;
-    const int mh = w >= h ? std::min(512, int(32.0f * float(h) * s)) : 512;
+    const float s = 512.0f / (kTileSize * float(std::max(w, h)));
+    const int mw = w < h ? std::min(512, int(kTileSize * float(w) * s)) : 512;
+    const int mh = w >= h ? std::min(512, int(kTileSize * float(h) * s)) : 512;
     const int left = 512 - mw / 2, top = 384 - mh / 2;
     FillScreenRect(f.r, float(509 - mw / 2), float(381 - mh / 2), float(509 - mw / 2 + mw + 6),
                    float(381 - mh / 2 + mh + 6), 0, 0, 0, 1.0f);

@@ -12,8 +12,8 @@
 #include "game/world/resources/Inventory.h"
 #include "game/world/resources/Resource.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 

@@ -4,8 +4,9 @@
 
 #include "engine/render/IRenderer.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,7 @@ constexpr float kGameMapSide = 512.0f;
 float FitScale(const World* world, float side)
 {
     const int longer = world ? std::max(world->GetWidth(), world->GetHeight()) : 0;
-    return longer > 0 ? 32.0f * float(longer) / side : 0.0f;
+    return longer > 0 ? kTileSize * float(longer) / side : 0.0f;
 }
 
 // The camera at the level's corner while the level is drawn small; the
@@ -75,13 +76,13 @@ void Game::RenderMiniMap(unsigned long window)
 {
     if (!renderer_ || !world_)
         return;
-    SmallView view(game_, world_);
+    SmallView view(game_.get(), world_.get());
     if (!renderer_->MakeWindowCurrent(window, 200, 200))
         return;
     renderer_->PrepareMiniMapTarget();
     if (!renderer_->BeginMiniMapRender())
         return;
-    const float scale = FitScale(world_, kMiniMapSide);
+    const float scale = FitScale(world_.get(), kMiniMapSide);
     if (scale > 0.0f && renderer_->PrepareTextures())
         view.Draw(renderer_, scale);
     // The target is left however the drawing went.
@@ -93,7 +94,7 @@ void Game::DrawMiniMap(unsigned long window, int width, int height)
 {
     if (!renderer_ || !game_)
         return;
-    const float scale = std::max(1.0f, FitScale(world_, kMiniMapSide));
+    const float scale = std::max(1.0f, FitScale(world_.get(), kMiniMapSide));
     if (!renderer_->MakeWindowCurrent(window, width, height) || !renderer_->PrepareMiniMapTarget() ||
         !renderer_->PrepareTextures())
         return;
@@ -114,9 +115,9 @@ void Game::DrawMiniMap(unsigned long window, int width, int height)
 void Game::RenderGameMap()
 {
     if (renderer_ && world_) {
-        SmallView view(game_, world_);
+        SmallView view(game_.get(), world_.get());
         renderer_->BeginGameMapRender();
-        const float scale = FitScale(world_, kGameMapSide);
+        const float scale = FitScale(world_.get(), kGameMapSide);
         if (scale > 0.0f && renderer_->PrepareTextures()) {
             view.Draw(renderer_, scale);
             renderer_->CaptureGameMap();

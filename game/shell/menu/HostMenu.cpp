@@ -10,7 +10,8 @@
 #include "game/shell/menu/MenuEdit.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
+#include "platform/os/StopSignals.h"
 
 namespace {
 
@@ -182,7 +183,8 @@ void HostMenu::Frame()
     CommonMedia* media = context_.media;
     MenuDraw::Background(r, media ? media->textures[CommonMedia::MenuBackground] : nullptr);
     password->enabled = passwordOn->checked;
-    if (quit->clicked) {
+    // A stop signal leaves as Quit does, the form's settings kept.
+    if (quit->clicked || Os::StopRequested()) {
         quit->clicked = false;
         Apply();
         result = 5;

@@ -10,11 +10,13 @@ class ITexture;
 class IMenuHost {
 public:
     virtual ~IMenuHost() {}
+    // The engine's renderer.
     virtual IRenderer* GetMenuRenderer() = 0;
+    // The renderer's input.
     virtual IInput* GetMenuInput() = 0;
     virtual float GetMenuFrameTime() = 0;
     virtual void UpdateMenuFrameTime() = 0;
     virtual void SetRunMode(int mode) = 0;
-    // "gfx/arrows.png"; null draws no arrows.
+    // "gfx/arrows.png", the engine's texture; null draws no arrows.
     virtual ITexture* GetMenuArrows() = 0;
 };

@@ -13,7 +13,8 @@
 #include "game/shell/menu/MenuEdit.h"
 #include "game/shell/menu/MenuList.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
+#include "platform/os/StopSignals.h"
 
 #include <climits>
 
@@ -133,7 +134,8 @@ void MainMenu::Frame()
     IRenderer* r = host->GetMenuRenderer();
     CommonMedia* media = context_.media;
     MenuDraw::Background(r, media ? media->textures[CommonMedia::MenuBackground] : nullptr);
-    if (quit->clicked) {
+    // A stop signal leaves as Quit does, the form's settings kept.
+    if (quit->clicked || Os::StopRequested()) {
         quit->clicked = false;
         StoreAddress();
         result = 5;

@@ -4,6 +4,8 @@
 
 void MenuButton::OnMouse(IRenderer*, int mx, int my, bool down, float)
 {
+    const bool fresh = down && !wasDown_;
+    wasDown_ = down;
     const bool inside = mx >= x && mx < x + width && my >= y && my < y + height;
     if (!inside) {
         hovered = false;
@@ -13,7 +15,7 @@ void MenuButton::OnMouse(IRenderer*, int mx, int my, bool down, float)
     }
     if (down) {
         // A press that began outside never arms the button.
-        if (hovered)
+        if (hovered || fresh)
             pressed = true;
         hovered = pressed;
         return;

@@ -16,4 +16,10 @@ public:
     bool pressed = false;
     bool toggle = false;
     bool checked = false;
+
+private:
+    // The button as the last frame saw it: a press that is new in this
+    // frame began where the pointer is now, even when the pointer came in
+    // the same frame.
+    bool wasDown_ = false;
 };

@@ -74,8 +74,9 @@ int MenuSystem::FilterTyped(char16_t c, Loop loop) const
     IInput* in = host->GetMenuInput();
     const bool ctrl = in->IsActionDown(kActionCtrlRight) || in->IsActionDown(kActionCtrlLeft);
     const bool shift = in->IsActionDown(kActionShiftRight) || in->IsActionDown(kActionShiftLeft);
-    // Backspace arrives as a held key.
-    if (c == 8)
+    // Backspace and Delete arrive as held keys; typed as well, they would
+    // act twice.
+    if (c == 8 || c == 127)
         return -1;
     if (ctrl && c == u'c')
         return kMenuCopy;
@@ -103,9 +104,10 @@ void MenuSystem::Pass(Loop loop, bool mouse, float wheel, float dt)
         if (mouse)
             c->OnMouse(r, mx, my, button, wheel);
         c->Update(dt);
+        // A press shorter than a frame is seen only as pressed.
         if (repeatTimer <= 0.0f)
             for (const HeldKey& k : kHeldKeys)
-                if (in->IsActionDown(k.action))
+                if (in->IsActionDown(k.action) || in->WasActionPressed(k.action))
                     c->OnChar(k.code);
         for (int i = 0; i < typedCount; ++i) {
             const int code = FilterTyped(typed[i], loop);

@@ -9,9 +9,10 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/resources/Inventory.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/LoadingListener.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/LoadingListener.h"
+#include "platform/os/StopSignals.h"
 
 #include <chrono>
 #include <thread>
@@ -20,9 +21,6 @@ namespace {
 
 constexpr int kIdleSleepMs = 100;
 constexpr int kMismatchPauseMs = 2000;
-constexpr size_t kChatUnits = 509;
-
-GameSystem* GameOf(GameSystem* game) { return game ? game : Services().game; }
 
 } // namespace
 
@@ -52,7 +50,7 @@ void ClientHandler::Send()
 
 void ClientHandler::ShowText(const char16_t* text, bool newLine)
 {
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (LoadingListener* listener = game ? game->GetLoadingListener() : nullptr)
         listener->ShowLoadingText(text, newLine);
 }
@@ -142,7 +140,7 @@ void ClientHandler::Update(float dt)
     if (!client_)
         return;
     client_->Update(dt);
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (GameMod* mode = game ? game->GetGameMode() : nullptr)
         mode->CheckLimits(dt);
 }
@@ -151,11 +149,14 @@ void ClientHandler::SendChat(const char16_t* text, bool teamOnly)
 {
     if (!client_)
         return;
+    // The server drops a longer line; sent without its text it would come
+    // back to everybody as an empty one.
+    const size_t n = text ? Util::StrLen(text) : 0;
+    if (n == 0 || n > size_t(GameMessages::kTextUnits))
+        return;
     outgoing_.Begin(uint16_t(GameMessage::Chat));
     outgoing_.WriteByte(teamOnly ? 1 : 0);
-    size_t n = text ? Util::StrLen(text) : 0;
-    if (n <= kChatUnits)
-        outgoing_.WriteChars(text, int(n));
+    outgoing_.WriteChars(text, int(n));
     Send();
 }
 
@@ -220,7 +221,7 @@ void ClientHandler::HandleMessage(GamePacket& packet)
     if (HandleTableMessage(&packet) || HandleInventoryMessage(packet) || HandleWorldMessage(packet))
         return;
     // The game modes' own messages (2001, 2002, 2004); the mode drops the rest.
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (GameMod* mode = game ? game->GetGameMode() : nullptr)
         mode->HandleMessage(Connection(), &packet);
 }
@@ -238,7 +239,7 @@ void ClientHandler::OnLevelStart(GamePacket& packet)
         connection->SetStreaming(false);
     ResetObjects();
     ClearPlayerSlots();
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (game && game->GetInventory())
         game->GetInventory()->Clear();
     if (ParticleSystem* particles = Services().particles)
@@ -283,7 +284,7 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
     }
     if (World* world = Services().world)
         world->SetLighting(int(lighting));
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     if (game && (!game->GetGameMode() || fetched))
         game->CreateGameMode(levelPath_.c_str(), fetched);
     if (GameMod* mode = game ? game->GetGameMode() : nullptr)
@@ -389,7 +390,7 @@ bool ClientHandler::AwaitLevel()
             Sleep(kMismatchPauseMs);
             return false;
         }
-        if (refused_)
+        if (refused_ || Os::StopRequested())
             return false;
         if (progressChanged_ && download_.IsOpen()) {
             ShowText(Util::Format(u"Downloading %s: %d%%", levelPath_.c_str(), download_.Percent()).c_str(),

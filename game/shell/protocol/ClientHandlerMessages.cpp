@@ -10,9 +10,9 @@
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/Inventory.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <cmath>
 
@@ -24,8 +24,6 @@ constexpr int kNoticeList = 2;
 constexpr float kSmokeSpeed = 10.0f;
 // Beyond this a position is no pixel of any level and must not become an int.
 constexpr float kMaxCoordinate = 1.0e8f;
-
-GameSystem* GameOf(GameSystem* game) { return game ? game : Services().game; }
 
 Object* FindKind(uint32_t id, int kind)
 {
@@ -57,7 +55,7 @@ void PlaceGroundMess(float x, float y)
 
 bool ClientHandler::HandleInventoryMessage(GamePacket& packet)
 {
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     Inventory* inventory = game ? game->GetInventory() : nullptr;
     switch (GameMessage(packet.GetType())) {
     case GameMessage::Message: {
@@ -123,7 +121,7 @@ bool ClientHandler::HandleInventoryMessage(GamePacket& packet)
 
 bool ClientHandler::HandleWorldMessage(GamePacket& packet)
 {
-    GameSystem* game = GameOf(game_);
+    GameSystem* game = game_;
     float v[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     switch (GameMessage(packet.GetType())) {
     case GameMessage::Blast:

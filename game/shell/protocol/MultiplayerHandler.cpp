@@ -7,8 +7,8 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IPlayerRoster.h"
 #include "game/world/settings/IGameOptions.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <climits>
 
@@ -249,7 +249,8 @@ void MultiplayerHandler::HandleChatMessage(GamePacket* packet, Player* sender)
 {
     uint8_t flag = 0;
     std::u16string text;
-    if (packet && GameMessages::ReadFlaggedText(*packet, &flag, &text))
+    // A line with nothing to say is no chat line.
+    if (packet && GameMessages::ReadFlaggedText(*packet, &flag, &text) && !text.empty())
         HandleChat(text.c_str(), sender, flag == 1);
 }
 

@@ -70,10 +70,11 @@ int MultiplayerHandler::GetTeamCaptures(int team)
 
 int MultiplayerHandler::CountTeamPlayers(int team)
 {
+    // The table, not the player objects: a client has only the players the
+    // server sends it, and the server keeps every slot's team up to date.
     int n = 0;
-    IPlayerRoster::Figures f;
     for (const PlayerSlot& s : slots_)
-        n += FiguresOf(roster_, &s, &f) && f.team == team ? 1 : 0;
+        n += s.IsUsed() && s.team == team ? 1 : 0;
     return n;
 }
 

@@ -9,8 +9,8 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IPlayerRoster.h"
 #include "game/world/settings/IGameOptions.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 namespace {
 

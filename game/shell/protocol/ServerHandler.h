@@ -41,6 +41,7 @@ public:
     void SetServer(MPAPI::IServer* server) override;
     virtual MPAPI::IServer* GetServer() { return server_; }
     void SetLevelCheckValue(int32_t value) override { levelCheckValue_ = value; }
+    void SetLevelFile(std::vector<uint8_t> bytes) override { levelFile_ = std::move(bytes); }
     void BroadcastBlast(float x, float y, float power, float radius) override;
     void SendPlayerStatus() override;
 
@@ -53,7 +54,9 @@ public:
     int CountUploads() const { return int(uploads_.size()); }
 
     void AcceptConnection(MPAPI::IConnection* connection);
-    // False when the level cannot be read from disk.
+    // The level being played goes as the bytes that were loaded; another
+    // path is read as levels are (the package first). False when it cannot
+    // be read.
     bool StartUpload(MPAPI::IConnection* connection, const char16_t* path);
     void HandleMessages(MPAPI::IConnection* connection);
 
@@ -140,6 +143,7 @@ private:
     std::vector<Peer> peers_;
     std::u16string levelPath_;
     int32_t levelCheckValue_ = 0;
+    std::vector<uint8_t> levelFile_;
     std::vector<std::unique_ptr<UploadInfo>> uploads_;
     std::function<void(const std::u16string&)> printer_;
     bool hostsOwnPlayer_ = false;
@@ -147,6 +151,8 @@ private:
     // is the automatic one at a match end.
     bool inMatchUpdate_ = false;
     float levelRetryWait_ = 0.0f;
+    // The player count last handed to the master service's announcement.
+    int announcedPlayers_ = -1;
     // Paths already reported invalid since the last level that started.
     std::vector<std::u16string> reportedInvalid_;
 };

@@ -19,9 +19,9 @@
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/settings/IGameOptions.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 

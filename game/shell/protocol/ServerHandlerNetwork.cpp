@@ -13,8 +13,8 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IPlayerRoster.h"
 #include "game/world/settings/IGameOptions.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <algorithm>
 
@@ -40,9 +40,16 @@ void ServerHandler::Update(float dt)
             engine->ForceHeartbeat();
     }
     IGameOptions* options = Settings();
-    if (engine && options && game_)
+    if (engine && options && game_) {
+        // The list shows the players as they come and go, not as they were
+        // at the last minute's announcement.
+        const int players = CountPlayers();
+        if (players != announcedPlayers_)
+            engine->ForceHeartbeat();
+        announcedPlayers_ = players;
         engine->MasterServerTick(dt, options->GetServerName(), game_->GetLevelTitle(), game_->GetLevelGameMode(),
-                                 CountPlayers(), options->GetServerMaxPlayers());
+                                 players, options->GetServerMaxPlayers());
+    }
 }
 
 void ServerHandler::AcceptConnection(MPAPI::IConnection* connection)
@@ -228,7 +235,7 @@ void ServerHandler::HandleLevelCheck(Peer& peer, uint32_t check)
     }
     if (StartUpload(peer.connection, levelPath_.c_str()))
         return;
-    // Not on disk (a packaged level, say): the client stops waiting and leaves.
+    // Unreadable: the client stops waiting and leaves.
     GameMessages::WriteEmpty(outgoing_, GameMessage::LevelMismatch);
     outgoing_.SendOrDisconnect(peer.connection);
 }
@@ -237,22 +244,27 @@ bool ServerHandler::StartUpload(MPAPI::IConnection* connection, const char16_t* 
 {
     if (!connection || !path || Util::StrLen(path) > size_t(kMaxPathUnits))
         return false;
-    IEngine* engine = Services().engine;
-    IFileManager* files = engine ? engine->GetFileManager() : nullptr;
-    IFile* file = files ? files->Open(path, kOpenRead, kOpenNoPackage) : nullptr;
-    if (!file)
-        return false;
     auto upload = std::make_unique<UploadInfo>();
     upload->connection = connection;
-    int size = file->GetSize();
-    bool read = size >= 0;
-    if (read) {
-        upload->data.resize(size_t(size));
-        read = size == 0 || file->Read(upload->data.data(), size) == size;
+    if (levelPath_ == path && !levelFile_.empty()) {
+        upload->data = levelFile_;
+    } else {
+        IEngine* engine = Services().engine;
+        IFileManager* files = engine ? engine->GetFileManager() : nullptr;
+        IFile* file = files ? files->Open(path, kOpenRead, 0) : nullptr;
+        if (!file)
+            return false;
+        int size = file->GetSize();
+        bool read = size >= 0;
+        if (read) {
+            upload->data.resize(size_t(size));
+            read = size == 0 || file->Read(upload->data.data(), size) == size;
+        }
+        delete file;
+        if (!read)
+            return false;
     }
-    delete file;
-    if (!read)
-        return false;
+    const int size = int(upload->data.size());
     upload->totalSize = size;
     DropUploadsOf(connection);
     GameMessages::WriteFirstChunk(outgoing_, uint32_t(size), path, upload->data.data(), size);

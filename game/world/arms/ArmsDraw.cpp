@@ -1,5 +1,5 @@
-// Drawing of projectiles, traps and vehicles; the dedicated server draws
-// nothing.
+// Drawing of projectiles, traps and vehicles. The dedicated server leaves
+// this file out (ArmsDedicated.cpp).
 #include "game/world/arms/BulletProjectile.h"
 #include "game/world/arms/Projectile.h"
 #include "game/world/arms/Trap.h"
@@ -7,7 +7,6 @@
 
 #include "engine/render/IRenderer.h"
 #include "engine/render/ISprite.h"
-#include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/net/IMultiplayerHandler.h"
@@ -18,15 +17,6 @@
 #include "game/world/state/WorldServices.h"
 
 #include <cmath>
-
-#ifdef VORNHAL_DEDICATED
-void Projectile::DrawExtra() {}
-void GrenadeProjectile::DrawExtra() {}
-void BulletProjectile::DrawExtra() {}
-void Trap::Draw() {}
-void Vehicle::Draw() {}
-void MakeArmsSprite(ISprite**, int) {}
-#else
 
 void Projectile::DrawExtra()
 {
@@ -135,12 +125,3 @@ void Vehicle::Draw()
         part->sprite->Set(&quad, height_ / 256.0f);
     }
 }
-
-void MakeArmsSprite(ISprite** sprite, int order)
-{
-    ISpritePainter* painter = Services().spritePainter;
-    if (!*sprite && painter)
-        *sprite = painter->CreateSprite(order);
-}
-
-#endif

@@ -3,10 +3,13 @@
 #include <cstdint>
 
 class BulletProjectile;
+class Object;
+class Player;
 class GrenadeProjectile;
 class MissileProjectile;
 class Trap;
 class Vehicle;
+struct WeaponDef;
 
 // Factories of what weapons fire and of vehicles: each loads, places,
 // registers the object and adds it to the server's replication. The firing
@@ -17,3 +20,7 @@ GrenadeProjectile* CreateGrenade(int definitionId, float x, float y, uint8_t str
 BulletProjectile* CreateBullet(float x, float y, float angle, int definitionId, float range);
 Trap* CreateTrap(int definitionId, float x, float y);
 Vehicle* CreateVehicle(int definitionId, float x, float y);
+// One projectile (or placed charge) of a shot by the weapon's type; null
+// for a weapon that fires nothing.
+Object* CreateProjectile(const WeaponDef& weapon, Player* shooter, float x, float y, float angle, int power,
+                         float aimDistance);

@@ -6,15 +6,16 @@
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ObjectView.h"
 #include "game/world/objects/ParticleSystem.h"
+#include "game/world/objects/WorldEffects.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/MovingObject.h"
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/phys/SphereHull.h"
 #include "game/world/player/PlayerTargets.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
 
@@ -165,7 +166,7 @@ void Projectile::Explode(int code)
     exploded_ = true;
     BroadcastExplosion(x_, y_, code);
     Object* owner = FindPlayerById(ownerId_);
-    if (GameSystem* game = Services().game)
+    if (IGameState* game = Services().game)
         game->ApplyBlast(x_, y_, damage_, float(effectRadius_));
     ApplyExplosionDamage(x_, y_, damage_, float(effectRadius_), owner ? ownerId_ : 0, definitionId_);
     // A host with a screen sees what its clients make of message 1000.
@@ -203,7 +204,7 @@ void Projectile::LoadProperties()
     Object::LoadProperties();
     image_ = ProjectileImage(definition_);
     if (kind_ == ObjectKind::Grenade)
-        MakeArmsSprite(&sprite_, height_);
+        ObjectView::MakeSprite(&sprite_, height_);
 }
 
 MissileProjectile::MissileProjectile(int definitionId, bool trail)

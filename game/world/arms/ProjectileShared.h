@@ -1,7 +1,6 @@
 #pragma once
 
 class IResource;
-class ISprite;
 class ITexture;
 struct WeaponDef;
 
@@ -13,7 +12,5 @@ bool BroadcastExplosion(float x, float y, int sizeCode);
 bool BroadcastSmoke(float x, float y, float angle);
 // The definition's sound 9 at (x, y), where sounds exist.
 void PlayDetonationSound(IResource* definition, float x, float y);
-// The object's own sprite when there is a painter (none on the server).
-void MakeArmsSprite(ISprite** sprite, int order);
 // A finite value inside [lo, hi]; anything else becomes fallback.
 float Bounded(float value, float lo, float hi, float fallback);

@@ -2,10 +2,11 @@
 
 #include "game/world/arms/ProjectileShared.h"
 #include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ObjectView.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/player/PlayerTargets.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
@@ -42,7 +43,7 @@ void Trap::LoadProperties()
 {
     Object::LoadProperties();
     image_ = ProjectileImage(definition_);
-    MakeArmsSprite(&sprite_, height_);
+    ObjectView::MakeSprite(&sprite_, height_);
 }
 
 void Trap::BoundMembers()
@@ -106,7 +107,7 @@ void Trap::Detonate()
         Object* owner = FindPlayerById(ownerId_);
         if (Services().renderer)
             SpawnExplosion(x_, y_, 2);
-        if (GameSystem* game = Services().game)
+        if (IGameState* game = Services().game)
             game->ApplyBlast(x_, y_, damage_, blastRange_);
         spent_ = true;
         ApplyExplosionDamage(x_, y_, damage_, blastRange_, owner ? ownerId_ : 0, definitionId_);

@@ -4,6 +4,7 @@
 #include "engine/render/ITexture.h"
 #include "game/world/arms/ProjectileShared.h"
 #include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ObjectView.h"
 #include "game/world/phys/BoxHull.h"
 #include "game/world/phys/MovingObject.h"
 #include "game/world/phys/PhysicsEngine.h"
@@ -73,7 +74,7 @@ void Vehicle::LoadProperties()
         body->Attach(new PhysEng::BoxHull(float(image_->GetWidth()), float(image_->GetHeight())));
         body_ = body;
     }
-    MakeArmsSprite(&sprite_, height_);
+    ObjectView::MakeSprite(&sprite_, height_);
     if (definition_)
         BuildParts(definition_->GetGraphics(), nullptr, 0);
 }

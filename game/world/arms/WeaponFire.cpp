@@ -1,11 +1,11 @@
 #include "game/world/arms/WeaponFire.h"
 
 #include "engine/core/Random.h"
+#include "game/world/arms/ArmsFactory.h"
 #include "game/world/arms/Trap.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 

@@ -39,7 +39,7 @@ bool ReadHeaderFields(LevelInput& in, LevelHeader* header)
 float ClampToMap(float v, int tiles)
 {
     const float margin = 1000.0f;
-    return std::clamp(v, -margin, float(tiles) * World::kTile + margin);
+    return std::clamp(v, -margin, float(tiles) * kTileSize + margin);
 }
 
 struct FileDeleter {

@@ -20,11 +20,11 @@ float Clamp01(float v)
     return v > 1.0f ? 1.0f : v;
 }
 
-int FloorDiv32(float v) { return int(std::floor(v / 32.0f)); }
-int CeilDiv32(float v) { return int(std::ceil(v / 32.0f)); }
+int FloorTile(float v) { return int(std::floor(v / kTileSize)); }
+int CeilTile(float v) { return int(std::ceil(v / kTileSize)); }
 
 // Pixel to tile as the queries do it: truncation toward zero.
-int PixelToTile(int p) { return p / 32; }
+int PixelToTile(int p) { return p / kTileSize; }
 
 } // namespace
 
@@ -52,10 +52,10 @@ void World::LightBox::GetTileRange(int* tx0, int* ty0, int* tx1, int* ty1) const
     // Boxes are clamped to the map on read; keep the conversion defined for
     // boxes made any other way.
     auto safe = [](float v) { return std::isfinite(v) ? std::max(-1.0e6f, std::min(v, 1.0e6f)) : 0.0f; };
-    *tx0 = FloorDiv32(safe(x0));
-    *ty0 = FloorDiv32(safe(y0));
-    *tx1 = CeilDiv32(safe(x1)) - 1;
-    *ty1 = CeilDiv32(safe(y1)) - 1;
+    *tx0 = FloorTile(safe(x0));
+    *ty0 = FloorTile(safe(y0));
+    *tx1 = CeilTile(safe(x1)) - 1;
+    *ty1 = CeilTile(safe(y1)) - 1;
 }
 
 World::World(IResourceManager* resources) : resources_(resources)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/List.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/ILightBox.h"
 
 #include <cstdint>
@@ -34,7 +35,6 @@ public:
     static constexpr uint32_t kRubble = 0x800000;
     static constexpr uint32_t kStoredMask = 0xffffff;
     static constexpr int kDamageShift = 24;
-    static constexpr int kTile = 32;
     // Grids from files and the network never exceed this on either side.
     static constexpr int kMaxSide = 4096;
     // Output limit of one wall-damage message.
@@ -169,6 +169,8 @@ public:
     void DrawRubble(ITexture* rubble);
     void DrawLitFloor(float x, float y, float size);
     void DrawWallShadows(float lightX, float lightY, float size);
+    // The shadow the edge (a, b) casts away from the light, 50 x size long.
+    void DrawShadowQuad(float ax, float ay, float bx, float by, float lx, float ly, float size);
     void DrawLightBoxes();
     void GetBlendNeighbours(int x, int y, int block, uint32_t* right, uint32_t* below, uint32_t* belowRight,
                             int* flags) const;
@@ -187,7 +189,6 @@ private:
     bool MakeWallQuad(int tx, int ty, Quad* quad, ITexture** texture) const;
     void VisibleRange(int* c0, int* r0, int* c1, int* r1) const;
     void DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, bool keepState);
-    void DrawShadowEdge(float ax, float ay, float bx, float by, float lx, float ly, float size);
     ITexture* WallAlphaTexture();
     float AmbientScale() const { return lighting_ == 0 ? 1.0f : 0.5f; }
 

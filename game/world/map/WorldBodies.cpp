@@ -11,7 +11,7 @@ bool World::BuildWallBodies()
     wallBodyCells_.clear();
     if (!cells_ || !physics_)
         return true;
-    physics_->SetArea(float(width_) * kTile, float(height_) * kTile);
+    physics_->SetArea(float(width_) * kTileSize, float(height_) * kTileSize);
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x) {
             const uint32_t cell = At(x, y);
@@ -19,8 +19,8 @@ bool World::BuildWallBodies()
                 continue;
             PhysEng::StaticObject* body = physics_->NewStaticObject();
             body->SetOwner(nullptr);
-            body->ResetPose(float(x * kTile), float(y * kTile));
-            body->Attach(new PhysEng::BoxHull(32.0f, 32.0f));
+            body->ResetPose(float(x * kTileSize), float(y * kTileSize));
+            body->Attach(new PhysEng::BoxHull(kTileSize, kTileSize));
             wallBodies_.Add(body);
             wallBodyCells_.push_back(y * width_ + x);
         }

@@ -12,10 +12,10 @@ void World::ApplyBlastDamage(float x, float y, float power, float radius)
     // coordinates are clamped before they become tile numbers.
     if (!cells_ || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(power) || !std::isfinite(radius))
         return;
-    const float limit = float(kMaxSide * kTile) * 2.0f;
-    const float r = std::min(std::max(radius, 32.0f), limit);
+    const float limit = float(kMaxSide * kTileSize) * 2.0f;
+    const float r = std::min(std::max(radius, float(kTileSize)), limit);
     power = std::max(-1.0e6f, std::min(power, 1.0e6f));
-    auto tileOf = [&](float p) { return int(std::max(-limit, std::min(p, limit)) / kTile); };
+    auto tileOf = [&](float p) { return int(std::max(-limit, std::min(p, limit)) / kTileSize); };
     const int c0 = std::max(tileOf(x - r) - 2, 0), c1 = std::min(tileOf(x + r) + 2, width_ - 1);
     const int r0 = std::max(tileOf(y - r) - 2, 0), r1 = std::min(tileOf(y + r) + 2, height_ - 1);
     for (int ty = r0; ty <= r1; ++ty)
@@ -24,12 +24,12 @@ void World::ApplyBlastDamage(float x, float y, float power, float radius)
             const int damage = int(cell >> kDamageShift);
             if (!(cell & kWall) || damage >= 255)
                 continue;
-            const float cx = float(tx * kTile + 16), cy = float(ty * kTile + 16);
+            const float cx = float(tx * kTileSize + 16), cy = float(ty * kTileSize + 16);
             const float d = std::sqrt((cx - x) * (cx - x) + (cy - y) * (cy - y));
             if (!(d < r))
                 continue;
             const float hit = CastRay(nullptr, nullptr, x, y, cx, cy, nullptr, nullptr, nullptr);
-            if (!(hit < 0.0f || d - 32.0f < hit))
+            if (!(hit < 0.0f || d - kTileSize < hit))
                 continue;
             const int add = int(power * 0.25f * (1.0f - d / r));
             const int next = std::max(0, std::min(255, damage + add));
@@ -48,10 +48,9 @@ void World::DestroyWall(int tx, int ty)
     RemoveWallBody(tx, ty);
     if (Util::Random() % 3 == 1)
         At(tx, ty) |= kRubble;
-#ifndef VORNHAL_DEDICATED
+    // Only a client builds the mesh.
     if (wallMesh_)
         wallMesh_->RemoveBlockAt(tx, ty);
-#endif
 }
 
 int World::EncodeWallDamage(int start, uint8_t* out, int* next) const

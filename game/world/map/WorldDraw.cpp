@@ -1,37 +1,24 @@
+// How the map shows on a client: its meshes, tiles, walls, shadows and
+// light boxes. The dedicated server leaves this file out (WorldDedicated.cpp).
 #include "game/world/map/World.h"
 
 #include "engine/render/IBlockMesh.h"
 #include "engine/render/IRenderer.h"
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/resources/IResourceManager.h"
 
 #include <algorithm>
 #include <cmath>
 
-#ifdef VORNHAL_DEDICATED
-
-// The dedicated server keeps no meshes and draws nothing.
-void World::BuildMeshes(bool) {}
-void World::RefreshWallQuad(int, int) {}
-void World::DrawTiles(bool) {}
-void World::DrawWallAlpha() {}
-void World::DrawRubble(ITexture*) {}
-void World::DrawLitFloor(float, float, float) {}
-void World::DrawWallShadows(float, float, float) {}
-void World::DrawLightBoxes() {}
-
-#else
-
 namespace {
 
 void TileQuad(Quad* q, int x, int y)
 {
-    const float px = float(x * World::kTile), py = float(y * World::kTile);
+    const float px = float(x * kTileSize), py = float(y * kTileSize);
     q->topLeft = {px, py};
-    q->topRight = {px + 32.0f, py};
-    q->bottomLeft = {px, py + 32.0f};
-    q->bottomRight = {px + 32.0f, py + 32.0f};
+    q->topRight = {px + kTileSize, py};
+    q->bottomLeft = {px, py + kTileSize};
+    q->bottomRight = {px + kTileSize, py + kTileSize};
     q->r = q->g = q->b = q->a = 255;
     q->depth = -1.0f;
 }
@@ -65,10 +52,10 @@ bool World::MakeWallQuad(int tx, int ty, Quad* quad, ITexture** texture) const
         quad->r = quad->g = quad->b = 180;
     int col, row;
     GetWallAlphaCell(tx, ty, &col, &row);
-    quad->tex2Left = float(col * 32) / 128.0f;
-    quad->tex2Top = float(row * 32) / 128.0f;
-    quad->tex2Right = float(col * 32 + 32) / 128.0f;
-    quad->tex2Bottom = float(row * 32 + 32) / 128.0f;
+    quad->tex2Left = float(col * kTileSize) / 128.0f;
+    quad->tex2Top = float(row * kTileSize) / 128.0f;
+    quad->tex2Right = float(col * kTileSize + kTileSize) / 128.0f;
+    quad->tex2Bottom = float(row * kTileSize + kTileSize) / 128.0f;
     return true;
 }
 
@@ -180,11 +167,11 @@ void World::VisibleRange(int* c0, int* r0, int* c1, int* r1) const
 {
     const float viewW = renderer_ ? float(renderer_->GetViewWidth()) : 1024.0f;
     const float viewH = renderer_ ? float(renderer_->GetViewHeight()) : 768.0f;
-    auto start = [](float cam) { return int(std::trunc(std::max(-1.0e7f, std::min(cam, 1.0e7f)))) / 32; };
+    auto start = [](float cam) { return int(std::trunc(std::max(-1.0e7f, std::min(cam, 1.0e7f)))) / kTileSize; };
     *c0 = start(cameraX_);
     *r0 = start(cameraY_);
-    *c1 = int(std::trunc(float(*c0) + viewW * viewScale_ / 32.0f + 2.0f));
-    *r1 = int(std::trunc(float(*r0) + viewH * viewScale_ / 32.0f + 2.0f));
+    *c1 = int(std::trunc(float(*c0) + viewW * viewScale_ / kTileSize + 2.0f));
+    *r1 = int(std::trunc(float(*r0) + viewH * viewScale_ / kTileSize + 2.0f));
     *c0 = std::max(*c0, 0);
     *r0 = std::max(*r0, 0);
     *c1 = std::min(*c1, width_);
@@ -198,7 +185,7 @@ void World::DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, b
             renderer_->BeginFloorBlend(true);
         renderer_->SetTexture(1, WallAlphaTexture());
         floorMesh_->Bind();
-        floorMesh_->DrawRect(c0 * kTile, r0 * kTile, c1 * kTile, r1 * kTile);
+        floorMesh_->DrawRect(c0 * kTileSize, r0 * kTileSize, c1 * kTileSize, r1 * kTileSize);
         floorMesh_->Unbind();
         if (!keepState)
             renderer_->EndFloorBlend();
@@ -217,7 +204,7 @@ void World::DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, b
                 continue;
             const int column = int((cell & kVariantMask) >> kVariantShift);
             if (window) {
-                resources_->DrawTileQuad(block, block, block, block, float(x * kTile), float(y * kTile), column, 0);
+                resources_->DrawTileQuad(block, block, block, block, float(x * kTileSize), float(y * kTileSize), column, 0);
                 continue;
             }
             uint32_t nb[3] = {0, 0, 0};
@@ -226,7 +213,7 @@ void World::DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, b
             int idx[3];
             for (int k = 0; k < 3; ++k)
                 idx[k] = (flags & (1 << k)) ? int(nb[k] & kBlockMask) : block;
-            resources_->DrawTileQuad(block, idx[0], idx[1], idx[2], float(x * kTile), float(y * kTile), column, flags);
+            resources_->DrawTileQuad(block, idx[0], idx[1], idx[2], float(x * kTileSize), float(y * kTileSize), column, flags);
         }
     if (!keepState)
         renderer_->EndFloorBlend();
@@ -263,7 +250,7 @@ void World::DrawWallAlpha()
         renderer_->SetTranslation(-cameraX_, -cameraY_, 0.0f);
         renderer_->SetTexture(1, alpha);
         wallMesh_->Bind();
-        wallMesh_->DrawRect(c0 * kTile, r0 * kTile, c1 * kTile, r1 * kTile);
+        wallMesh_->DrawRect(c0 * kTileSize, r0 * kTileSize, c1 * kTileSize, r1 * kTileSize);
         wallMesh_->Unbind();
         renderer_->ResetTranslation();
         return;
@@ -276,8 +263,8 @@ void World::DrawWallAlpha()
                 continue;
             int col, row;
             GetWallAlphaCell(x, y, &col, &row);
-            resources_->DrawTileTinted(int(cell & kBlockMask), float(x * kTile) - cameraX_, float(y * kTile) - cameraY_,
-                                       int(cell >> kDamageShift) / 85, col * 32, row * 32);
+            resources_->DrawTileTinted(int(cell & kBlockMask), float(x * kTileSize) - cameraX_, float(y * kTileSize) - cameraY_,
+                                       int(cell >> kDamageShift) / 85, col * kTileSize, row * kTileSize);
         }
 }
 
@@ -297,8 +284,8 @@ void World::DrawRubble(ITexture* rubble)
                 continue;
             if (rubble)
                 renderer_->SetTexture(0, rubble);
-            resources_->DrawTileAt(block, float(x * kTile), float(y * kTile), true);
-            resources_->DrawTileQuad(block, block, block, block, float(x * kTile), float(y * kTile), 2, 0);
+            resources_->DrawTileAt(block, float(x * kTileSize), float(y * kTileSize), true);
+            resources_->DrawTileQuad(block, block, block, block, float(x * kTileSize), float(y * kTileSize), 2, 0);
         }
     renderer_->ResetTranslation();
 }
@@ -312,14 +299,14 @@ void World::DrawLitFloor(float x, float y, float size)
     const float h = size / 2.0f;
     if (x + h < cameraX_ || x - h > cameraX_ + viewW || y + h < cameraY_ || y - h > cameraY_ + viewH)
         return;
-    const int c0 = std::max(0, int(std::floor((x - h) / kTile))), c1 = std::min(width_, int(std::ceil((x + h) / kTile)));
-    const int r0 = std::max(0, int(std::floor((y - h) / kTile))), r1 = std::min(height_, int(std::ceil((y + h) / kTile)));
+    const int c0 = std::max(0, int(std::floor((x - h) / kTileSize))), c1 = std::min(width_, int(std::ceil((x + h) / kTileSize)));
+    const int r0 = std::max(0, int(std::floor((y - h) / kTileSize))), r1 = std::min(height_, int(std::ceil((y + h) / kTileSize)));
     renderer_->SetTranslation(-cameraX_, -cameraY_, 0.0f);
     renderer_->SetShadowCaster(0);
     renderer_->BeginWallAlpha();
     if (floorMesh_) {
         floorMesh_->Bind();
-        floorMesh_->DrawRect(c0 * kTile, r0 * kTile, c1 * kTile, r1 * kTile);
+        floorMesh_->DrawRect(c0 * kTileSize, r0 * kTileSize, c1 * kTileSize, r1 * kTileSize);
         floorMesh_->Unbind();
     } else {
         for (int ty = r0; ty < r1; ++ty)
@@ -334,7 +321,7 @@ void World::DrawLitFloor(float x, float y, float size)
                         continue;
                     column = (cell & kWindow) ? column : 3;
                 }
-                resources_->DrawTileQuad(block, block, block, block, float(tx * kTile), float(ty * kTile), column, 0);
+                resources_->DrawTileQuad(block, block, block, block, float(tx * kTileSize), float(ty * kTileSize), column, 0);
             }
     }
     renderer_->SetBumpTexture(nullptr);
@@ -342,7 +329,7 @@ void World::DrawLitFloor(float x, float y, float size)
     renderer_->ResetTranslation();
 }
 
-void World::DrawShadowEdge(float ax, float ay, float bx, float by, float lx, float ly, float size)
+void World::DrawShadowQuad(float ax, float ay, float bx, float by, float lx, float ly, float size)
 {
     const float dax = ax - lx, day = ay - ly, dbx = bx - lx, dby = by - ly;
     const float la = std::sqrt(dax * dax + day * day), lb = std::sqrt(dbx * dbx + dby * dby);
@@ -361,8 +348,8 @@ void World::DrawWallShadows(float lightX, float lightY, float size)
 {
     if (!renderer_ || !cells_ || !std::isfinite(lightX) || !std::isfinite(lightY) || !std::isfinite(size))
         return;
-    const float reach = std::min(size / 2.0f + 32.0f, float(kMaxSide * kTile));
-    auto clampTile = [](float v, int hi) { return int(std::max(0.0f, std::min(std::floor(v / kTile), float(hi)))); };
+    const float reach = std::min(size / 2.0f + 32.0f, float(kMaxSide * kTileSize));
+    auto clampTile = [](float v, int hi) { return int(std::max(0.0f, std::min(std::floor(v / kTileSize), float(hi)))); };
     const int c0 = clampTile(lightX - reach, width_ - 1), c1 = clampTile(lightX + reach, width_ - 1);
     const int r0 = clampTile(lightY - reach, height_ - 1), r1 = clampTile(lightY + reach, height_ - 1);
     // Rows: runs of intact walls cast from their top and bottom edges.
@@ -371,12 +358,12 @@ void World::DrawWallShadows(float lightX, float lightY, float size)
         auto flush = [&]() {
             if (first < 0)
                 return;
-            const float ax = float(first * kTile - 1), bx = float(last * kTile + 32);
-            const float top = float(y * kTile), bottom = float(y * kTile + 31);
+            const float ax = float(first * kTileSize - 1), bx = float(last * kTileSize + kTileSize);
+            const float top = float(y * kTileSize), bottom = float(y * kTileSize + 31);
             if (lightY >= top)
-                DrawShadowEdge(ax, top, bx, top, lightX, lightY, size);
+                DrawShadowQuad(ax, top, bx, top, lightX, lightY, size);
             if (lightY <= bottom)
-                DrawShadowEdge(ax, bottom, bx, bottom, lightX, lightY, size);
+                DrawShadowQuad(ax, bottom, bx, bottom, lightX, lightY, size);
             first = last = -1;
         };
         for (int x = c0; x <= c1; ++x) {
@@ -396,12 +383,12 @@ void World::DrawWallShadows(float lightX, float lightY, float size)
         auto flush = [&]() {
             if (first < 0)
                 return;
-            const float ay = float(first * kTile - 1), by = float(last * kTile + 32);
-            const float left = float(x * kTile), right = float(x * kTile + 31);
+            const float ay = float(first * kTileSize - 1), by = float(last * kTileSize + kTileSize);
+            const float left = float(x * kTileSize), right = float(x * kTileSize + 31);
             if (lightX >= left)
-                DrawShadowEdge(left, ay, left, by, lightX, lightY, size);
+                DrawShadowQuad(left, ay, left, by, lightX, lightY, size);
             if (lightX <= right)
-                DrawShadowEdge(right, ay, right, by, lightX, lightY, size);
+                DrawShadowQuad(right, ay, right, by, lightX, lightY, size);
             first = last = -1;
         };
         for (int y = r0; y <= r1; ++y) {
@@ -447,5 +434,3 @@ void World::DrawLightBoxes()
         renderer_->DrawQuadShape(&left);
     }
 }
-
-#endif

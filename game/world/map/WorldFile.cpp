@@ -78,7 +78,7 @@ bool WorldSection::Read(LevelInput& in, int worldVersion, IResourceManager* reso
         const int32_t count = in.Int();
         if (!in.Count(count, worldVersion > 1002 ? 32 : 16))
             return false;
-        const float mapW = float(width) * World::kTile, mapH = float(height) * World::kTile;
+        const float mapW = float(width) * kTileSize, mapH = float(height) * kTileSize;
         for (int32_t k = 0; k < count; ++k) {
             World::LightBox box;
             if (worldVersion > 1002) {

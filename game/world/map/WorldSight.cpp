@@ -63,7 +63,7 @@ float World::IntersectWallCell(int tx, int ty, float x0, float y0, float x1, flo
 {
     if (!InGrid(tx, ty) || !IsIntactWall(At(tx, ty)))
         return -1.0f;
-    const float bx = float(tx * kTile - 1), by = float(ty * kTile - 1), e = 34.0f;
+    const float bx = float(tx * kTileSize - 1), by = float(ty * kTileSize - 1), e = 34.0f;
     const float edges[4][4] = {
         {bx, by, bx + e, by},         // top
         {bx, by + e, bx + e, by + e}, // bottom
@@ -102,8 +102,8 @@ float World::CastRay(float* hitX, float* hitY, float x0, float y0, float x1, flo
     if (!(length >= 0.0001))
         return -1.0f;
     const float ux = float(ddx / length), uy = float(ddy / length);
-    float px = x0 / kTile, py = y0 / kTile;
-    const int endX = FloorTile(x1 / kTile), endY = FloorTile(y1 / kTile);
+    float px = x0 / kTileSize, py = y0 / kTileSize;
+    const int endX = FloorTile(x1 / kTileSize), endY = FloorTile(y1 / kTileSize);
     for (int step = 0; step < 1000; ++step) {
         const int tx = FloorTile(px), ty = FloorTile(py);
         const float hit = IntersectWallCell(tx, ty, x0, y0, x1, y1, hitX, hitY, side);
@@ -137,7 +137,7 @@ int World::ClassifyWallCrossing(int tx, int ty, float sx, float sy, float ex, fl
     *d = 0.0f;
     if (!InGrid(tx, ty) || !IsIntactWall(At(tx, ty)))
         return 0;
-    const float bx = float(tx * kTile - 1), by = float(ty * kTile - 1), e = 34.0f;
+    const float bx = float(tx * kTileSize - 1), by = float(ty * kTileSize - 1), e = 34.0f;
     auto inside = [&](float x, float y) { return x >= bx && x < bx + e && y >= by && y < by + e; };
     if (inside(sx, sy) || inside(ex, ey))
         return 0;
@@ -232,7 +232,7 @@ float World::GetLineVisibility(float x0, float y0, float x1, float y1) const
     float vis = 1.0f;
     int cls = 0;
     bool changedClass = false;
-    float px = x0 / kTile, py = y0 / kTile;
+    float px = x0 / kTileSize, py = y0 / kTileSize;
     long long steps = (long long)(std::min(length, 1.0e8f) / 16.0f) + 5;
     steps = std::min(steps, (long long)(width_ + height_) * 2 + 5);
     for (long long s = 0; s < steps; ++s) {

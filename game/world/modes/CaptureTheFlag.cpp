@@ -16,7 +16,7 @@ int Slot(int team) { return team == GameMod::kFinland ? 0 : 1; }
 
 } // namespace
 
-CaptureTheFlag::CaptureTheFlag(GameSystem* game) : GameMod(game) {}
+CaptureTheFlag::CaptureTheFlag() = default;
 
 void CaptureTheFlag::Start()
 {
@@ -190,37 +190,3 @@ bool CaptureTheFlag::HandleMessage(MPAPI::IConnection*, GamePacket* packet)
     ReadCaptureCounts(packet);
     return true;
 }
-
-#ifdef VORNHAL_DEDICATED
-void CaptureTheFlag::DrawHud() {}
-void CaptureTheFlag::DrawScoreboard() {}
-void CaptureTheFlag::DrawMapFlags(float, float, float, float) {}
-#else
-void CaptureTheFlag::DrawHud()
-{
-    if (scoringTeam_ != -1)
-        DrawScoringBanner(scoringTeam_, GetBannerAlpha());
-}
-
-void CaptureTheFlag::DrawScoreboard()
-{
-    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
-}
-
-void CaptureTheFlag::DrawMapFlags(float x, float y, float scaleX, float scaleY)
-{
-    ObjectManager* objects = Objects();
-    if (!objects)
-        return;
-    objects->ForEachObject([&](Object* object) {
-        MissionItem* item = object->GetKind() == ObjectKind::MissionItem ? dynamic_cast<MissionItem*>(object) : nullptr;
-        const int type = item ? item->GetType() : MissionItem::None;
-        const char16_t* file = type == MissionItem::Finnish   ? u"mission/flag_fin_s.png"
-                               : type == MissionItem::Russian ? u"mission/flag_rus_s.png"
-                               : type == MissionItem::Blank   ? u"mission/flag_white_s.png"
-                                                              : nullptr;
-        if (file)
-            DrawImage(Image(file), x + item->GetX() * scaleX - 16.0f, y + item->GetY() * scaleY - 16.0f, 1.0f);
-    });
-}
-#endif

@@ -10,7 +10,7 @@ public:
     static constexpr float kScoringDisplay = 7.0f;
     static constexpr int kCapturePoints = 10;
 
-    explicit CaptureTheFlag(GameSystem* game);
+    CaptureTheFlag();
 
     void Start() override;
     void CheckLimits(float dt) override;

@@ -10,8 +10,8 @@
 #include "game/world/objects/StartPoint.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/settings/GameOptions.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 
@@ -22,8 +22,9 @@ namespace {
 constexpr float kFirstPhaseSeconds = 60.0f;
 constexpr int kNoticeUnits = 256;
 
-IGameOptions* Options(GameSystem* game)
+IGameOptions* Options()
 {
+    IGameState* game = Services().game;
     return game ? &game->Options() : nullptr;
 }
 
@@ -34,20 +35,11 @@ int TeamSlot(int team)
 
 } // namespace
 
-GameMod::GameMod(GameSystem* game)
-    : game_(game ? game : Services().game), objects_(Services().objects), clock_(game_)
-{
-}
+GameMod::GameMod() = default;
 
-IMultiplayerHandler* GameMod::Handler()
-{
-    return game_ ? game_->GetActiveHandler() : nullptr;
-}
+IMultiplayerHandler* GameMod::Handler() { return ActiveHandler(); }
 
-ObjectManager* GameMod::Objects()
-{
-    return objects_ ? objects_ : Services().objects;
-}
+ObjectManager* GameMod::Objects() { return Services().objects; }
 
 bool GameMod::Serving()
 {
@@ -175,7 +167,7 @@ void GameMod::UpdateMatchEnd(float dt)
             handler->StartLevel();
         return;
     }
-    IGameOptions* options = Options(game_);
+    IGameOptions* options = Options();
     int teamLimit = options ? options->GetServerTeamFragLimit() : 0;
     int fragLimit = options ? options->GetServerFragLimit() : 0;
     if ((teamLimit > 0 &&
@@ -298,7 +290,7 @@ void GameMod::BroadcastTime()
     // limit and the frag limits: a client that missed message 2002 (it had
     // no mode yet while it fetched the level) learns them within 5 s.
     const float values[2] = {clock_.GetTimeLeft(), clock_.GetTimeLimit()};
-    IGameOptions* options = Options(game_);
+    IGameOptions* options = Options();
     GamePacket& packet = handler->Outgoing();
     GameMessages::WriteFloats(packet, GameMessage::GameModeTime, values, 2);
     packet.Write32(uint32_t(options ? options->GetServerFragLimit() : 0));
@@ -310,7 +302,7 @@ void GameMod::BroadcastTime()
 void GameMod::BroadcastLimits()
 {
     IMultiplayerHandler* handler = Handler();
-    IGameOptions* options = Options(game_);
+    IGameOptions* options = Options();
     if (!handler || !options || !Serving())
         return;
     GamePacket& packet = handler->Outgoing();
@@ -321,7 +313,7 @@ void GameMod::BroadcastLimits()
 void GameMod::SendLimits(MPAPI::IConnection* connection)
 {
     IMultiplayerHandler* handler = Handler();
-    IGameOptions* options = Options(game_);
+    IGameOptions* options = Options();
     if (!handler || !options || !connection || !Serving())
         return;
     GamePacket& packet = handler->Outgoing();
@@ -398,7 +390,7 @@ void GameMod::SetPlayerTeam(Player* player, int choice, bool respawn, bool force
     int current = player->GetTeam();
     if (current == team)
         return;
-    IGameOptions* options = Options(game_);
+    IGameOptions* options = Options();
     if (options && options->GetServerBalanced() && !force) {
         int finns = CountTeam(kFinland), russians = CountTeam(kRussia);
         if (team == kFinland && (finns > russians || (current == kRussia && finns >= russians)))
@@ -429,7 +421,7 @@ void GameMod::SpawnPlayer(Player* player)
 {
     if (!player || player->GetTeam() < 0)
         return;
-    IGameOptions* options = Options(game_);
+    IGameOptions* options = Options();
     if ((options && options->GetServerBalanced()) || balanceNow_) {
         int finns = CountTeam(kFinland), russians = CountTeam(kRussia);
         if (player->GetTeam() == kFinland && finns > russians + 1)
@@ -441,8 +433,8 @@ void GameMod::SpawnPlayer(Player* player)
     if (!point)
         return;
     player->SetPosition(point->GetX(), point->GetY());
-    if (game_)
-        game_->GiveSpawnWeapons(player);
+    if (IGameState* game = Services().game)
+        game->GiveSpawnWeapons(player);
 }
 
 bool GameMod::ToggleBalance()

@@ -8,7 +8,6 @@
 
 class GamePacket;
 class ITexture;
-class GameSystem;
 class MissionItem;
 class IMultiplayerHandler;
 class Object;
@@ -36,7 +35,7 @@ public:
     static constexpr float kRespawnCooldown = 10.0f;
     static constexpr float kTimeMessageInterval = 5.0f;
 
-    explicit GameMod(GameSystem* game = nullptr);
+    GameMod();
     virtual ~GameMod() {}
     GameMod(const GameMod&) = delete;
     GameMod& operator=(const GameMod&) = delete;
@@ -157,8 +156,6 @@ protected:
     // Capture the flag drops the carried items before a team change.
     virtual void BeforeTeamChange(Player*) {}
 
-    GameSystem* game_;
-    ObjectManager* objects_;
     int32_t counts_[3] = {};
     int32_t phase_ = 0;
     GameTiming clock_;

@@ -1,19 +1,33 @@
+// The modes' HUD: banners, team selection, scoreboards, map flags and the
+// hill flags' capture bars. The dedicated server leaves this file out
+// (GameModDedicated.cpp).
 #include "game/world/modes/GameMod.h"
-
-#ifndef VORNHAL_DEDICATED
 
 #include "engine/core/StringKit.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/ITexture.h"
 #include "engine/render/Quad.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/modes/CaptureTheFlag.h"
+#include "game/world/modes/KingOfTheHill.h"
+#include "game/world/modes/MissionItemFlag.h"
+#include "game/world/modes/TeamDM.h"
 #include "game/world/net/IMultiplayerHandler.h"
+#include "game/world/objects/MissionItem.h"
+#include "game/world/objects/Object.h"
+#include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ObjectView.h"
+#include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResourceManager.h"
+#include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+
+#include <cmath>
 
 namespace {
 
 constexpr int kYellow[3] = {255, 255, 0};
+constexpr int kCapturedPicture = 2; // "gfx/gui/captured.png" in the shared table
 
 void Text(IRenderer* renderer, int x, int y, const char16_t* text, const int* rgb)
 {
@@ -104,16 +118,81 @@ void GameMod::DrawScoreboardFrame(int finlandNumber, int russiaNumber)
     }
 }
 
-#else
-
-ITexture* GameMod::Image(const char16_t*)
+void CaptureTheFlag::DrawHud()
 {
-    return nullptr;
+    if (scoringTeam_ != -1)
+        DrawScoringBanner(scoringTeam_, GetBannerAlpha());
 }
 
-void GameMod::DrawImage(ITexture*, float, float, float) {}
-void GameMod::DrawScoringBanner(int, float) {}
-void GameMod::DrawTeamSelect() {}
-void GameMod::DrawScoreboardFrame(int, int) {}
+void CaptureTheFlag::DrawScoreboard()
+{
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
+}
 
-#endif
+void CaptureTheFlag::DrawMapFlags(float x, float y, float scaleX, float scaleY)
+{
+    ObjectManager* objects = Objects();
+    if (!objects)
+        return;
+    objects->ForEachObject([&](Object* object) {
+        MissionItem* item = object->GetKind() == ObjectKind::MissionItem ? dynamic_cast<MissionItem*>(object) : nullptr;
+        const int type = item ? item->GetType() : MissionItem::None;
+        const char16_t* file = type == MissionItem::Finnish   ? u"mission/flag_fin_s.png"
+                               : type == MissionItem::Russian ? u"mission/flag_rus_s.png"
+                               : type == MissionItem::Blank   ? u"mission/flag_white_s.png"
+                                                              : nullptr;
+        if (file)
+            DrawImage(Image(file), x + item->GetX() * scaleX - 16.0f, y + item->GetY() * scaleY - 16.0f, 1.0f);
+    });
+}
+
+void KingOfTheHill::DrawHud()
+{
+    if (roundWinner_ != -1)
+        DrawScoringBanner(roundWinner_, 0.7f);
+}
+
+void KingOfTheHill::DrawScoreboard()
+{
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
+}
+
+void KingOfTheHill::DrawMapFlags(float x, float y, float scaleX, float scaleY)
+{
+    ForEachHillFlag([&](MissionItemFlag* flag) {
+        const int team = flag->GetTeam();
+        ITexture* mark = Image(team == kFinland  ? u"mission/flag_fin_s.png"
+                               : team == kRussia ? u"mission/flag_rus_s.png"
+                                                 : u"mission/flag_white_s.png");
+        DrawImage(mark, x + flag->GetX() * scaleX - 16.0f, y + flag->GetY() * scaleY - 16.0f, 1.0f);
+    });
+}
+
+void MissionItemFlag::DrawIndicator()
+{
+    IRenderer* renderer = Services().renderer;
+    CommonMedia* media = Services().media;
+    if (stale_ || !renderer || !ObjectView::InView(x_, y_, 100.0f) || !(progress_ > 0.0f))
+        return;
+    float camX, camY;
+    ObjectView::CameraOffset(&camX, &camY);
+    const float sx = x_ - camX, sy = y_ - camY;
+    if (ITexture* captured = media ? media->textures[kCapturedPicture] : nullptr) {
+        Quad quad;
+        quad.SetFromTexture(captured);
+        quad.Translate(sx, sy + 70.0f);
+        renderer->SetTexture(0, captured);
+        renderer->DrawScreenQuad(&quad, true, 0.75f);
+    }
+    const float width = std::fmin(progress_, 1.0f) * 109.0f;
+    FillScreenRect(renderer, sx + 9.0f, sy + 92.0f, sx + 9.0f + width, sy + 101.0f, 176, 176, 176, 0.8f);
+}
+
+void TeamDM::DrawScoreboard()
+{
+    if (IsGameOver()) {
+        if (ITexture* banner = Image(GetResultImage()))
+            DrawImage(banner, 500.0f - float(banner->GetWidth() / 2), 51.0f, 1.0f);
+    }
+    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
+}

@@ -1,11 +1,12 @@
 #include "game/world/modes/GameTiming.h"
 
-#include "game/world/state/GameSystem.h"
+#include "game/world/settings/GameOptions.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/WorldServices.h"
 
 float GameTiming::GetOptionLimit() const
 {
-    GameSystem* game = game_ ? game_ : Services().game;
+    IGameState* game = Services().game;
     return game ? float(game->Options().GetServerTimeLimit()) * 60.0f : 0.0f;
 }
 

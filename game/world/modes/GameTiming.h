@@ -1,13 +1,11 @@
 #pragma once
 
-class GameSystem;
-
 // The match clock. Every time is in seconds.
 class GameTiming {
 public:
     static constexpr float kGameOverDisplay = 20.0f;
 
-    explicit GameTiming(GameSystem* game) : game_(game) {}
+    GameTiming() = default;
     virtual ~GameTiming() {}
 
     // The serving side's limit: "servertimelimit" minutes in seconds.
@@ -33,7 +31,6 @@ public:
 private:
     void ApplyLimit(float limit);
 
-    GameSystem* game_;
     float elapsed_ = 0.0f;
     float gameOverDisplay_ = kGameOverDisplay;
     float timeLeft_ = 0.0f;

@@ -20,9 +20,9 @@ int32_t TeamOrNone(uint32_t value)
 
 } // namespace
 
-KingOfTheHill::KingOfTheHill(GameSystem* game) : GameMod(game) {}
+KingOfTheHill::KingOfTheHill() = default;
 
-template <class F> void KingOfTheHill::ForEachHillFlag(F f)
+void KingOfTheHill::ForEachHillFlag(const std::function<void(MissionItemFlag*)>& f)
 {
     ObjectManager* objects = Objects();
     if (!objects)
@@ -188,31 +188,3 @@ bool KingOfTheHill::HandleMessage(MPAPI::IConnection*, GamePacket* packet)
         return false;
     }
 }
-
-#ifdef VORNHAL_DEDICATED
-void KingOfTheHill::DrawHud() {}
-void KingOfTheHill::DrawScoreboard() {}
-void KingOfTheHill::DrawMapFlags(float, float, float, float) {}
-#else
-void KingOfTheHill::DrawHud()
-{
-    if (roundWinner_ != -1)
-        DrawScoringBanner(roundWinner_, 0.7f);
-}
-
-void KingOfTheHill::DrawScoreboard()
-{
-    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
-}
-
-void KingOfTheHill::DrawMapFlags(float x, float y, float scaleX, float scaleY)
-{
-    ForEachHillFlag([&](MissionItemFlag* flag) {
-        const int team = flag->GetTeam();
-        ITexture* mark = Image(team == kFinland  ? u"mission/flag_fin_s.png"
-                               : team == kRussia ? u"mission/flag_rus_s.png"
-                                                 : u"mission/flag_white_s.png");
-        DrawImage(mark, x + flag->GetX() * scaleX - 16.0f, y + flag->GetY() * scaleY - 16.0f, 1.0f);
-    });
-}
-#endif

@@ -2,6 +2,8 @@
 
 #include "game/world/modes/GameMod.h"
 
+#include <functional>
+
 class MissionItemFlag;
 
 // Teams take the level's hill flags by standing at them; holding every flag
@@ -12,7 +14,7 @@ public:
     static constexpr float kRoundWinDisplay = 5.0f;
     static constexpr int kRoundWinPoints = 5;
 
-    explicit KingOfTheHill(GameSystem* game);
+    KingOfTheHill();
 
     void Start() override;
     void CheckLimits(float dt) override;
@@ -40,7 +42,7 @@ protected:
     bool CountsCaptures() const override { return true; }
 
 private:
-    template <class F> void ForEachHillFlag(F f);
+    void ForEachHillFlag(const std::function<void(MissionItemFlag*)>& f);
     template <class F> void ForEachPlayer(F f);
     void AdvanceRoundWin(float dt);
     void ScoreRound(int team);

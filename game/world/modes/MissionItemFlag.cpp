@@ -1,7 +1,5 @@
 #include "game/world/modes/MissionItemFlag.h"
 
-#include "engine/render/IRenderer.h"
-#include "engine/render/ISprite.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/geometry/Quad.h"
@@ -13,7 +11,7 @@
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/IResourceManager.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
@@ -21,8 +19,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr int kCapturedPicture = 2; // "gfx/gui/captured.png" in the shared table
 
 ITexture* ImageOf(const char16_t* resourceName)
 {
@@ -99,7 +95,7 @@ void MissionItemFlag::Update(float dt)
 {
     if (!IsServing())
         return;
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     GameMod* mode = game ? game->GetGameMode() : nullptr;
     KingOfTheHill* hill = dynamic_cast<KingOfTheHill*>(mode);
     if ((mode && mode->IsGameOver()) || (hill && hill->IsShowingRoundWin())) {
@@ -163,7 +159,7 @@ void MissionItemFlag::Capture(Object* capturer)
     progress_ = timer_ = 0.0f;
     owned_ = 1;
     capturer_ = 0;
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     if (KingOfTheHill* hill = dynamic_cast<KingOfTheHill*>(game ? game->GetGameMode() : nullptr))
         hill->AnnounceCapture(player, previousTeam);
     team_ = player->GetTeam();
@@ -181,27 +177,3 @@ void MissionItemFlag::ShapeQuad(Quad* quad, ITexture* image)
     quad->topRight.x = quad->bottomRight.x = float(image->GetWidth());
     quad->bottomLeft.y = quad->bottomRight.y = float(image->GetHeight());
 }
-
-#ifdef VORNHAL_DEDICATED
-void MissionItemFlag::DrawIndicator() {}
-#else
-void MissionItemFlag::DrawIndicator()
-{
-    IRenderer* renderer = Services().renderer;
-    CommonMedia* media = Services().media;
-    if (stale_ || !renderer || !ObjectView::InView(x_, y_, 100.0f) || !(progress_ > 0.0f))
-        return;
-    float camX, camY;
-    ObjectView::CameraOffset(&camX, &camY);
-    const float sx = x_ - camX, sy = y_ - camY;
-    if (ITexture* captured = media ? media->textures[kCapturedPicture] : nullptr) {
-        Quad quad;
-        quad.SetFromTexture(captured);
-        quad.Translate(sx, sy + 70.0f);
-        renderer->SetTexture(0, captured);
-        renderer->DrawScreenQuad(&quad, true, 0.75f);
-    }
-    const float width = std::fmin(progress_, 1.0f) * 109.0f;
-    FillScreenRect(renderer, sx + 9.0f, sy + 92.0f, sx + 9.0f + width, sy + 101.0f, 176, 176, 176, 0.8f);
-}
-#endif

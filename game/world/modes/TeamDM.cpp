@@ -3,11 +3,7 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IMultiplayerHandler.h"
 
-#ifndef VORNHAL_DEDICATED
-#include "engine/render/ITexture.h"
-#endif
-
-TeamDM::TeamDM(GameSystem* game) : GameMod(game) {}
+TeamDM::TeamDM() = default;
 
 void TeamDM::Start()
 {
@@ -66,15 +62,4 @@ const char16_t* TeamDM::GetResultImage()
     if (leader == kRussia)
         return u"gui/russia_wins.png";
     return u"gui/draw.png";
-}
-
-void TeamDM::DrawScoreboard()
-{
-#ifndef VORNHAL_DEDICATED
-    if (IsGameOver()) {
-        if (ITexture* banner = Image(GetResultImage()))
-            DrawImage(banner, 500.0f - float(banner->GetWidth() / 2), 51.0f, 1.0f);
-    }
-    DrawScoreboardFrame(GetScoreboardNumber(kFinland), GetScoreboardNumber(kRussia));
-#endif
 }

@@ -6,7 +6,7 @@
 // the frag limit or the time limit.
 class TeamDM : public GameMod {
 public:
-    explicit TeamDM(GameSystem* game);
+    TeamDM();
 
     void Start() override;
     void CheckLimits(float dt) override;

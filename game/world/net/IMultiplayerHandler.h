@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class GamePacket;
 class IPlayerRoster;
@@ -42,7 +43,7 @@ public:
     // An object every machine builds itself from the level file.
     virtual void AddLevelObject(MPAPI::Object* object) = 0;
 
-    // The message being built; Broadcast sends it to every joined
+    // The handler's message being built; Broadcast sends it to every joined
     // connection but the excluded one.
     virtual GamePacket& Outgoing() = 0;
     virtual void Broadcast(GamePacket* packet, MPAPI::IConnection* except) = 0;
@@ -55,8 +56,10 @@ public:
     // The player table.
     // x or y of -1000 keeps the stored one; value -1 keeps value and team.
     virtual void UpdatePlayer(int32_t id, float x, float y, int value, int team, MPAPI::IConnection* connection) = 0;
+    // The handler's slot, or null.
     virtual const PlayerSlot* GetSlot(int i) const = 0;
     virtual int32_t GetLocalPlayerId() const = 0;
+    // Borrowed: valid until the player table changes.
     virtual const char16_t* GetPlayerName(int32_t id) = 0;
     virtual int GetPlayerTeam(int32_t id) = 0;
     virtual int CountPlayers() = 0;
@@ -77,6 +80,8 @@ public:
     // Takes the listening server over.
     virtual void SetServer(MPAPI::IServer*) {}
     virtual void SetLevelCheckValue(int32_t) {}
+    // The level file's bytes as loaded, for clients that lack the level.
+    virtual void SetLevelFile(std::vector<uint8_t> /*bytes*/) {}
     virtual void BroadcastBlast(float /*x*/, float /*y*/, float /*power*/, float /*radius*/) {}
     virtual void SendPlayerStatus() {}
 };

@@ -24,15 +24,17 @@ public:
     };
 
     virtual ~IPlayerRoster() {}
-    // The Player with that object id, players first; null when none.
+    // The world's Player with that object id, players first; null when none.
     virtual Player* FindPlayer(int32_t id) = 0;
     virtual int32_t GetPlayerId(Player* player) = 0;
     virtual Figures GetFigures(Player* player) = 0;
-    // The current game mode's new player; null without a game mode.
+    // The current game mode's new player, the world's registry's; null
+    // without a game mode.
     virtual Player* CreatePlayer() = 0;
     virtual MPAPI::Object* AsNetObject(Player* player) = 0;
     virtual void SetConnection(Player* player, MPAPI::IConnection* connection) = 0;
     virtual void SetScores(Player* player, IPlayerScores* scores) = 0;
+    // The engine's record given to SetScores, or null.
     virtual IPlayerScores* GetScores(Player* player) = 0;
     // Bit 0x40 of the player's flag word: the client moves relative to facing.
     virtual void SetRelativeMoving(Player* player, bool on) = 0;

@@ -1,10 +1,10 @@
 #include "game/world/objects/Door.h"
 
 #include "engine/physics/IPhysObject.h"
-#include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/map/World.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
 #include "game/world/phys/PhysicsEngine.h"
@@ -78,14 +78,8 @@ void Door::LoadProperties()
         body_->Attach(leaf_);
     }
     Object::LoadProperties();
-#ifndef VORNHAL_DEDICATED
-    if (ISpritePainter* painter = Services().spritePainter) {
-        if (!sprite_)
-            sprite_ = painter->CreateSprite(height_);
-        if (!doorstepSprite_)
-            doorstepSprite_ = painter->CreateSprite(height_);
-    }
-#endif
+    ObjectView::MakeSprite(&sprite_, height_);
+    ObjectView::MakeSprite(&doorstepSprite_, height_);
 }
 
 void Door::SetAngle(float degrees)
@@ -121,8 +115,8 @@ void Door::TakeHit(float damage, bool playSounds, int soundVariant, float hitX, 
 {
     Object::TakeHit(damage, playSounds, soundVariant, hitX, hitY, direction);
     CommonMedia* media = Services().media;
-    if (playSounds && media && media->doorHit && !broken_ && ObjectOutput())
-        ObjectOutput()->TriggerShared(media->doorHit, x_, y_, soundVariant, 0.1f);
+    if (playSounds && media && media->doorHit && !broken_ && Services().output)
+        Services().output->TriggerShared(media->doorHit, x_, y_, soundVariant, 0.1f);
 }
 
 void Door::Update(float dt)
@@ -143,7 +137,7 @@ void Door::Update(float dt)
         angle_ = clockwise_ ? closedAngle_ + opening_ * 90.0f : closedAngle_ - opening_ * 90.0f;
         opening_ += closing_ ? -3.0f * dt : 3.0f * dt;
         opening_ = opening_ < 0.0f ? 0.0f : (opening_ > 1.0f ? 1.0f : opening_);
-        IPlayerContacts* players = PlayerContacts();
+        IPlayerContacts* players = Services().contacts;
         Object* user = nullptr;
         if (cooldown_ <= 0.0f && players && body_)
             user = players->FindPlayerInHull(body_, 50.0f);
@@ -180,37 +174,3 @@ float Door::GetVisibility(float x0, float y0, float x1, float y1)
     }
     return SegmentsCross(a[0] - dx, a[1] - dy, b[0] + dx, b[1] + dy, x0, y0, x1, y1) ? 0.0f : 1.0f;
 }
-
-#ifdef VORNHAL_DEDICATED
-
-void Door::Draw() {}
-
-#else
-
-void Door::Draw()
-{
-    if (sprite_)
-        sprite_->SetVisible(false);
-    if (doorstepSprite_)
-        doorstepSprite_->SetVisible(false);
-    if (stale_ || !definition_ || broken_ || !ObjectView::InView(x_, y_, 100.0f))
-        return;
-    float px = 0.0f, py = 0.0f;
-    definition_->GetPivot(&px, &py);
-    auto show = [&](ISprite* sprite, ITexture* image) {
-        if (!sprite || !image)
-            return;
-        Quad quad;
-        quad.SetFromTexture(image);
-        quad.Rotate(px, py, angle_);
-        quad.Translate(x_, y_);
-        ObjectView::Light(&quad, x_, y_);
-        sprite->SetVisible(true);
-        sprite->SetParams(x_, y_, 100.0f);
-        sprite->Set(&quad, height_ / 256.0f);
-    };
-    show(sprite_, doorstep_ ? doorstep_->GetImage() : nullptr);
-    show(doorstepSprite_, definition_->GetImage());
-}
-
-#endif

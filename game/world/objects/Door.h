@@ -12,6 +12,8 @@ class PolygonHull;
 class Door : public Object {
 public:
     static constexpr uint32_t kUseBit = 0x40;
+    // 50 x this reaches across the whole view.
+    static constexpr float kSunShadowSize = 32.0f;
 
     explicit Door(int definitionId);
     ~Door() override;
@@ -23,7 +25,7 @@ public:
     void Update(float dt) override;
     void Draw() override;
     void DrawShadowCaster(float, float, float) override {}
-    void DrawUpperLayer(float, float, float, bool) override {}
+    void DrawUpperLayer(float viewX, float viewY, float size, bool asShadow) override;
 
     float GetClosedAngle() const { return closedAngle_; }
     float GetOpening() const { return opening_; }

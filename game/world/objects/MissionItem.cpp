@@ -1,10 +1,7 @@
 #include "game/world/objects/MissionItem.h"
 
-#include "engine/render/ISprite.h"
-#include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
-#include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
 #include "game/world/resources/CommonMedia.h"
@@ -34,10 +31,7 @@ void MissionItem::LoadProperties()
     Object::LoadProperties();
     if (int type = TypeOf(definition_))
         type_ = type;
-#ifndef VORNHAL_DEDICATED
-    if (!sprite_ && Services().spritePainter)
-        sprite_ = Services().spritePainter->CreateSprite(height_);
-#endif
+    ObjectView::MakeSprite(&sprite_, height_);
 }
 
 bool MissionItem::IsNear(float, float, bool* far)
@@ -62,7 +56,7 @@ void MissionItem::Update(float)
     if (!IsServing() || carried_)
         return;
     ITexture* image = CurrentImage();
-    IPlayerContacts* players = PlayerContacts();
+    IPlayerContacts* players = Services().contacts;
     if (!image || !players)
         return;
     Object* player = players->FindPlayerNear(x_ + image->GetWidth() / 2.0f, y_ + image->GetHeight() / 2.0f, 15.0f);
@@ -111,10 +105,7 @@ MissionItem* CreateMissionItemOfType(int type, float x, float y)
     if (type >= 0 && type < 1000)
         item->SetType(type);
     item->SetPositionAngle(x, y, 0.0f);
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(item);
-    if (IMultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(item);
+    AddToWorld(item);
     return item;
 }
 
@@ -122,38 +113,3 @@ void MissionItem::ShapeQuad(Quad* quad, ITexture* image)
 {
     quad->SetFromTexture(image);
 }
-
-#ifdef VORNHAL_DEDICATED
-void MissionItem::Draw() {}
-void MissionItem::DrawUpperLayer(float, float, float, bool) {}
-#else
-void MissionItem::Draw()
-{
-    if (!sprite_)
-        return;
-    sprite_->SetVisible(false);
-    ITexture* image = CurrentImage();
-    if (stale_ || !image || !ObjectView::InView(x_, y_, 100.0f))
-        return;
-    float cx = x_ + image->GetWidth() / 2.0f, cy = y_ + image->GetHeight() / 2.0f;
-    visibility_ = 1.0f;
-    float px, py;
-    if (PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
-        visibility_ = GetLineOfSight(px, py, cx, cy);
-    if (visibility_ <= 0.01f)
-        return;
-    Quad quad;
-    ShapeQuad(&quad, image);
-    quad.Translate(x_, y_);
-    ObjectView::Light(&quad, cx, cy);
-    sprite_->SetVisible(true);
-    sprite_->SetParams(x_, y_, 40.0f);
-    sprite_->Set(&quad, height_ / 256.0f);
-}
-
-void MissionItem::DrawUpperLayer(float viewX, float viewY, float extra, bool asShadow)
-{
-    if (!carried_ && visibility_ > 0.01f)
-        Object::DrawUpperLayer(viewX, viewY, extra, asShadow);
-}
-#endif

@@ -8,6 +8,7 @@
 #include "game/world/geometry/Quad.h"
 #include "game/world/objects/ObjectEffects.h"
 #include "game/world/objects/ObjectKind.h"
+#include "game/world/objects/ObjectView.h"
 #include "game/world/phys/BoxHull.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/PhysicsEngine.h"
@@ -202,17 +203,14 @@ void Object::LoadProperties()
     if (image)
         radius_ = std::sqrt(float(image->GetWidth()) * image->GetWidth() + float(image->GetHeight()) * image->GetHeight());
 
-#ifndef VORNHAL_DEDICATED
-    ISpritePainter* painter = Services().spritePainter;
-    if (IsTranslucent() && image && painter && !sprite_) {
-        sprite_ = painter->CreateSprite(height_);
+    if (IsTranslucent() && image && !sprite_) {
+        ObjectView::MakeSprite(&sprite_, height_);
         if (sprite_) {
             Quad quad;
             quad.SetFromTexture(image);
             sprite_->Set(&quad, height_ / 256.0f);
         }
     }
-#endif
 }
 
 int Object::GetMaterial()
@@ -232,7 +230,7 @@ void Object::TakeHit(float damage, bool playSounds, int soundVariant, float hitX
 {
     if (kind_ == ObjectKind::Player)
         return;
-    IObjectEffects* effects = GetObjectEffects();
+    IObjectEffects* effects = Services().effects;
     if (breakable_ && health_ > 0.0f && std::isfinite(damage)) {
         health_ -= damage;
         if (health_ < 0.0f)
@@ -276,7 +274,7 @@ void Object::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, 
     health_ -= amount;
     if (health_ < 0.0f)
         health_ = 0.0f;
-    IObjectEffects* effects = GetObjectEffects();
+    IObjectEffects* effects = Services().effects;
     if (health_ == 0.0f && IsServing() && effects) {
         float px = 0.0f, py = 0.0f;
         if (definition_)

@@ -9,8 +9,8 @@ namespace PhysEng {
 class Object;
 }
 
-// What the world's pick-ups, doors, flags and fires ask of players. The
-// player code sets it; with none set, nobody is ever near.
+// What the world's pick-ups, doors, flags and fires ask of players, reached
+// as Services().contacts; with none set, nobody is ever near.
 class IPlayerContacts {
 public:
     virtual ~IPlayerContacts() {}
@@ -37,8 +37,8 @@ public:
     virtual bool GetLocalPlayerPosition(float* x, float* y) = 0;
 };
 
-// Sounds and particles that world objects set off. The sound and particle
-// systems set it; with none set, nothing is heard or seen.
+// Sounds and particles that world objects set off, reached as
+// Services().output; with none set, nothing is heard or seen.
 class IObjectOutput {
 public:
     virtual ~IObjectOutput() {}
@@ -50,8 +50,3 @@ public:
     virtual void SpawnFireParticle(float x0, float y0, float x1, float y1, float size, float lifetime) = 0;
     virtual void SpawnDust(float x, float y, float angle, int type) = 0;
 };
-
-void SetPlayerContacts(IPlayerContacts* contacts);
-IPlayerContacts* PlayerContacts();
-void SetObjectOutput(IObjectOutput* output);
-IObjectOutput* ObjectOutput();

@@ -3,8 +3,8 @@
 class IResource;
 
 // What a hit or a blast on an object sets off around it: fragments, dust,
-// a flash and sounds. The classes that make them join later; until then the
-// base makes nothing. Set once by the game state; null makes nothing.
+// a flash and sounds, reached as Services().effects. Nothing sets one yet, so
+// the base makes nothing.
 class IObjectEffects {
 public:
     virtual ~IObjectEffects() {}
@@ -15,6 +15,3 @@ public:
     virtual void Flash(float x, float y, float seconds, float size, float power) = 0;
     virtual void HitSound(IResource* sound, float x, float y, int variant) = 0;
 };
-
-void SetObjectEffects(IObjectEffects* effects);
-IObjectEffects* GetObjectEffects();

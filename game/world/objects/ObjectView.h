@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+class ISprite;
 struct Quad;
 
 // Shared bits of the world objects' drawing.
@@ -17,4 +18,7 @@ void CameraOffset(float* x, float* y);
 int Pixel(float v);
 // 0..1 as a colour channel 0..255.
 uint8_t Channel(float v);
+// The client's sprite of that drawing order, made once; the dedicated
+// server makes none.
+void MakeSprite(ISprite** sprite, int order);
 } // namespace ObjectView

@@ -1,9 +1,7 @@
 #include "game/world/objects/ParticleBatch.h"
 
-#ifndef VORNHAL_DEDICATED
 #include "engine/render/IRenderer.h"
 #include "engine/render/IVertexBuffer.h"
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -13,12 +11,7 @@ namespace {
 constexpr int kColouredQuads = 1;
 } // namespace
 
-ParticleBatch::~ParticleBatch()
-{
-#ifndef VORNHAL_DEDICATED
-    delete buffer_;
-#endif
-}
+ParticleBatch::~ParticleBatch() { delete buffer_; }
 
 void ParticleBatch::Add(ITexture* texture, const Quad& quad, float alpha)
 {
@@ -34,7 +27,6 @@ void ParticleBatch::Add(ITexture* texture, const Quad& quad, float alpha)
 
 void ParticleBatch::Flush(IRenderer* renderer)
 {
-#ifndef VORNHAL_DEDICATED
     if (renderer && !quads_.empty()) {
         if (renderer != renderer_) {
             delete buffer_;
@@ -51,9 +43,6 @@ void ParticleBatch::Flush(IRenderer* renderer)
             buffer_->Unbind();
         }
     }
-#else
-    (void)renderer;
-#endif
     quads_.clear();
     runs_.clear();
 }

@@ -1,12 +1,10 @@
 #include "engine/core/Random.h"
+#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/state/CameraPos.h"
 #include "game/world/state/WorldServices.h"
-#ifndef VORNHAL_DEDICATED
-#include "engine/render/ITexture.h"
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -33,7 +31,7 @@ CommonMedia* Media() { return Services().media; }
 // into the pass's batch.
 void DrawRect(ITexture* texture, int u0, int v0, int u1, int v1, float x, float y, float w, float h, float alpha)
 {
-#ifndef VORNHAL_DEDICATED
+    // The dedicated server has no renderer: its particles draw nothing.
     ParticleSystem* system = Services().particles;
     if (!texture || !system || !Services().renderer || alpha <= 0.0f)
         return;
@@ -45,13 +43,10 @@ void DrawRect(ITexture* texture, int u0, int v0, int u1, int v1, float x, float 
     q.Translate(x - cx, y - cy);
     q.depth = 0.0f;
     system->GetBatch().Add(texture, q, alpha);
-#else
-    (void)texture, (void)u0, (void)v0, (void)u1, (void)v1, (void)x, (void)y, (void)w, (void)h, (void)alpha;
-#endif
 }
 
-int Width(ITexture* t);
-int Height(ITexture* t);
+int Width(ITexture* t) { return t ? t->GetWidth() : 0; }
+int Height(ITexture* t) { return t ? t->GetHeight() : 0; }
 
 void DrawWhole(ITexture* texture, float x, float y, float scale, float alpha)
 {
@@ -60,14 +55,6 @@ void DrawWhole(ITexture* texture, float x, float y, float scale, float alpha)
     const int w = Width(texture), h = Height(texture);
     DrawRect(texture, 0, 0, w, h, x, y, w * scale, h * scale, alpha);
 }
-
-#ifndef VORNHAL_DEDICATED
-int Width(ITexture* t) { return t ? t->GetWidth() : 0; }
-int Height(ITexture* t) { return t ? t->GetHeight() : 0; }
-#else
-int Width(ITexture*) { return 0; }
-int Height(ITexture*) { return 0; }
-#endif
 
 class ExplosionParticle : public ParticleObject {
 public:

@@ -1,7 +1,5 @@
 #include "game/world/objects/Pickups.h"
 
-#include "engine/render/ISprite.h"
-#include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/objects/ObjectContacts.h"
@@ -35,10 +33,7 @@ void PickupObject::LoadProperties()
     Object::LoadProperties();
     if (!image_ && definition_)
         image_ = definition_->GetImage();
-#ifndef VORNHAL_DEDICATED
-    if (!sprite_ && Services().spritePainter)
-        sprite_ = Services().spritePainter->CreateSprite(height_);
-#endif
+    ObjectView::MakeSprite(&sprite_, height_);
 }
 
 void PickupObject::Update(float dt)
@@ -51,7 +46,7 @@ void PickupObject::Update(float dt)
             SetTaken(false);
         return;
     }
-    IPlayerContacts* players = PlayerContacts();
+    IPlayerContacts* players = Services().contacts;
     if (!image_ || !players)
         return;
     Object* player = players->FindPlayerNear(x_ + image_->GetWidth() / 2.0f, y_ + image_->GetHeight() / 2.0f, 15.0f);
@@ -63,17 +58,17 @@ void PickupObject::Update(float dt)
 
 bool Ammo::Offer(Object* player)
 {
-    if (!PlayerContacts()->OfferAmmo(player, this))
+    if (!Services().contacts->OfferAmmo(player, this))
         return false;
     CommonMedia* media = Services().media;
-    if (media && media->ammoPickup && ObjectOutput())
-        ObjectOutput()->PlayAt(media->ammoPickup, x_, y_, 20.0f);
+    if (media && media->ammoPickup && Services().output)
+        Services().output->PlayAt(media->ammoPickup, x_, y_, 20.0f);
     return true;
 }
 
 bool Item::Offer(Object* player)
 {
-    return PlayerContacts()->OfferItem(player, this, NumberOf(definition_, u"health_add"),
+    return Services().contacts->OfferItem(player, this, NumberOf(definition_, u"health_add"),
                                        NumberOf(definition_, u"armor_add"));
 }
 
@@ -100,50 +95,3 @@ const MPAPI::FieldRecord* Item::GetFieldTable()
     };
     return table;
 }
-
-#ifdef VORNHAL_DEDICATED
-
-void PickupObject::Draw() {}
-void PickupObject::DrawUpperLayer(float, float, float, bool) {}
-void Ammo::DrawUpperLayer(float, float, float, bool) {}
-
-#else
-
-void PickupObject::Draw()
-{
-    if (!sprite_)
-        return;
-    sprite_->SetVisible(false);
-    if (stale_ || !image_ || IsTaken() || !ObjectView::InView(x_, y_, 100.0f))
-        return;
-    float cx = x_ + image_->GetWidth() / 2.0f, cy = y_ + image_->GetHeight() / 2.0f;
-    visibility_ = 1.0f;
-    float px, py;
-    if (PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
-        visibility_ = GetLineOfSight(px, py, cx, cy);
-    if (visibility_ < 1.0f)
-        return;
-    Quad quad;
-    quad.SetFromTexture(image_);
-    quad.Translate(x_, y_);
-    ObjectView::Light(&quad, cx, cy);
-    sprite_->SetVisible(true);
-    sprite_->SetParams(x_, y_, 40.0f);
-    sprite_->Set(&quad, height_ / 256.0f);
-}
-
-void PickupObject::DrawUpperLayer(float viewX, float viewY, float extra, bool asShadow)
-{
-    if (!IsTaken() && visibility_ >= 1.0f)
-        Object::DrawUpperLayer(viewX, viewY, extra, asShadow);
-}
-
-void Ammo::DrawUpperLayer(float viewX, float viewY, float extra, bool asShadow)
-{
-    if (IsTaken() || visibility_ < 1.0f)
-        return;
-    angle_ = 0.0f;
-    Object::DrawUpperLayer(viewX, viewY, extra, asShadow);
-}
-
-#endif

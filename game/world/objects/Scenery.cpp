@@ -1,9 +1,9 @@
 #include "game/world/objects/Scenery.h"
 
 #include "engine/core/Random.h"
-#include "engine/render/IRenderer.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
@@ -78,42 +78,6 @@ void Tree::Update(float dt)
     }
 }
 
-void Tree::DrawExtra()
-{
-#ifndef VORNHAL_DEDICATED
-    IRenderer* renderer = Services().renderer;
-    if (!crown_ || !renderer)
-        return;
-    float cx, cy;
-    ObjectView::CameraOffset(&cx, &cy);
-    float sx = std::floor(x_ - cx), sy = std::floor(y_ - cy);
-    float centreX = sx + crown_->GetWidth() / 2.0f * 1.5f, centreY = sy + crown_->GetHeight() / 2.0f * 1.5f;
-    Quad light;
-    ObjectView::Light(&light, x_ + crown_->GetWidth() / 2.0f, y_ + crown_->GetHeight() / 2.0f);
-    auto draw = [&](ITexture* image, float offsetX, float offsetY, float alpha) {
-        float w = image->GetWidth() * 1.5f, h = image->GetHeight() * 1.5f;
-        Quad quad;
-        quad.SetFromTexture(image);
-        quad.Scale(1.5f, 1.5f);
-        quad.Rotate(w / 2.0f, h / 2.0f, angle_);
-        quad.Translate(centreX - w / 2.0f + offsetX, centreY - h / 2.0f + offsetY);
-        quad.r = light.r;
-        quad.g = light.g;
-        quad.b = light.b;
-        renderer->SetTexture(0, image);
-        renderer->DrawQuad(&quad, alpha);
-    };
-    if (trunk_)
-        draw(trunk_, 0.0f, 0.0f, 1.0f);
-    float ox = 3.0f * std::cos(phase_), oy = 2.0f * std::cos(phase_);
-    if (shakeTimer_ > 0.0f) {
-        ox += shakeX_ * shakeStrength_ * shakeTimer_;
-        oy += shakeY_ * shakeStrength_ * shakeTimer_;
-    }
-    draw(crown_, ox, oy, 0.7f);
-#endif
-}
-
 // ---- Window
 
 const MPAPI::FieldRecord* Window::GetFieldTable()
@@ -136,8 +100,8 @@ void Window::LoadProperties()
 void Window::TakeHit(float damage, bool playSounds, int soundVariant, float hitX, float hitY, float direction)
 {
     Object::TakeHit(damage, playSounds, soundVariant, hitX, hitY, direction);
-    if (!broken_ && playSounds && ObjectOutput())
-        ObjectOutput()->PlayNamed(u"weapons/hit_glass.ogg", x_, y_, 100.0f);
+    if (!broken_ && playSounds && Services().output)
+        Services().output->PlayNamed(u"weapons/hit_glass.ogg", x_, y_, 100.0f);
 }
 
 void Window::Update(float dt)
@@ -178,7 +142,7 @@ bool Window::CellAt(float x, float y, int* column, int* row)
     ITexture* image = definition_ ? definition_->GetImage() : nullptr;
     float w = image ? float(image->GetWidth()) : 0.0f, h = image ? float(image->GetHeight()) : 0.0f;
     // The corners turned about the image's centre average to that centre.
-    float cx = (x + w / 2.0f) / 32.0f, cy = (y + h / 2.0f) / 32.0f;
+    float cx = (x + w / 2.0f) / kTileSize, cy = (y + h / 2.0f) / kTileSize;
     if (!world || !(cx >= 0.0f) || !(cy >= 0.0f) || !(cx < float(world->GetWidth())) ||
         !(cy < float(world->GetHeight())))
         return false;
@@ -223,26 +187,4 @@ void Window::MoveTileMark(float oldX, float oldY, float newX, float newY)
     }
     column_ = row_ = -1;
     MarkTiles(newX, newY);
-}
-
-void Window::DrawExtra()
-{
-#ifndef VORNHAL_DEDICATED
-    IRenderer* renderer = Services().renderer;
-    ITexture* image = definition_ ? definition_->GetImage() : nullptr;
-    if (broken_ || !image || !renderer)
-        return;
-    float cx, cy;
-    ObjectView::CameraOffset(&cx, &cy);
-    float w = float(image->GetWidth()), h = float(image->GetHeight());
-    Quad quad;
-    quad.SetFromTexture(image);
-    quad.Rotate(w / 2.0f, h / 2.0f, angle_);
-    quad.Translate(x_ - cx, y_ - cy);
-    // Tinted like every object of the pass; its ambient is left alone,
-    // or the trees drawn next would be darkened by the pane's light too.
-    ObjectView::Light(&quad, x_ + w / 2.0f, y_ + h / 2.0f);
-    renderer->SetTexture(0, image);
-    renderer->DrawQuad(&quad, 1.0f);
-#endif
 }

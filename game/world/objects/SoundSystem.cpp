@@ -7,7 +7,7 @@
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ISoundResource.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/state/IGameState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -199,7 +199,7 @@ void SoundSourcePtr::Reset(SoundSource* source)
         source_->holder_ = this;
 }
 
-SoundSystem::SoundSystem(GameSystem* game, IResourceManager* resources) : game_(game), resources_(resources) {}
+SoundSystem::SoundSystem(IGameState* game, IResourceManager* resources) : game_(game), resources_(resources) {}
 
 SoundSystem::~SoundSystem()
 {

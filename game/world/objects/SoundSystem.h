@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-class GameSystem;
+class IGameState;
 class IAudioBuffer;
 class IAudioSource;
 class IResource;
@@ -95,7 +95,7 @@ private:
 // triggers them rather than playing audio itself.
 class SoundSystem {
 public:
-    SoundSystem(GameSystem* game, IResourceManager* resources);
+    SoundSystem(IGameState* game, IResourceManager* resources);
     virtual ~SoundSystem();
     SoundSystem(const SoundSystem&) = delete;
     SoundSystem& operator=(const SoundSystem&) = delete;
@@ -127,7 +127,7 @@ private:
     void Unlink(SoundSource* source);
     template <class F> void Walk(F f);
 
-    GameSystem* game_;
+    IGameState* game_;
     IResourceManager* resources_;
     std::vector<SoundSource*> sources_;
     bool clearing_ = false;

@@ -1,12 +1,8 @@
 #include "game/world/objects/StartPoint.h"
 
 #include "engine/core/Random.h"
-#include "engine/render/IRenderer.h"
-#include "engine/render/ISprite.h"
-#include "engine/render/ISpritePainter.h"
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
-#include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/objects/ObjectView.h"
@@ -45,25 +41,6 @@ const MPAPI::FieldRecord* StartPoint::GetFieldTable()
         {MPAPI::kFieldEnd, 0, 0, 0, 0},
     };
     return table;
-}
-
-void StartPoint::DrawExtra()
-{
-#ifndef VORNHAL_DEDICATED
-    IRenderer* renderer = Services().renderer;
-    // The definition's picture is its team's.
-    ITexture* image = definition_ ? definition_->GetImage() : nullptr;
-    // Only in the editor, where no handler is active.
-    if (!renderer || !image || ActiveHandler())
-        return;
-    float cx, cy;
-    ObjectView::CameraOffset(&cx, &cy);
-    Quad quad;
-    quad.SetFromTexture(image);
-    quad.Translate(x_ - cx, y_ - cy);
-    renderer->SetTexture(0, image);
-    renderer->DrawQuad(&quad, 1.0f);
-#endif
 }
 
 StartPoint* PickStartPoint(int team)
@@ -107,10 +84,7 @@ void Weapon::LoadProperties()
     Object::LoadProperties();
     if (!image_ && definition_)
         image_ = definition_->GetImage();
-#ifndef VORNHAL_DEDICATED
-    if (!sprite_ && Services().spritePainter)
-        sprite_ = Services().spritePainter->CreateSprite(height_);
-#endif
+    ObjectView::MakeSprite(&sprite_, height_);
     PhysEng::PhysicsEngine* physics = Services().physics;
     if (!dropped_ || body_ || !std::isfinite(angle_))
         return;
@@ -161,7 +135,7 @@ void Weapon::Update(float dt)
             taken_ = 0;
         return;
     }
-    IPlayerContacts* players = PlayerContacts();
+    IPlayerContacts* players = Services().contacts;
     if (!players)
         return;
     if (waitUntilClear_) {
@@ -172,7 +146,7 @@ void Weapon::Update(float dt)
     Object* player = players->FindPlayerInSquare(x_ + hw, y_ + hh, 15.0f);
     if (!player || !players->PickUpWeapon(player, definitionId_, dropped_ ? clip_ : -1))
         return;
-    if (IObjectOutput* out = ObjectOutput())
+    if (IObjectOutput* out = Services().output)
         out->PlayNamed(u"weapons/pick_weapon.ogg", x_ + hw, y_ + hh, 10.0f);
     if (!dropped_) {
         respawn_ = kRespawnSeconds;
@@ -193,52 +167,6 @@ Weapon* CreateThrownWeapon(int weaponId, float x, float y, float angle, int clip
     weapon->SetThrown(clip, detonatorTag);
     weapon->SetPositionAngle(x, y, angle);
     weapon->LoadProperties();
-    if (ObjectManager* objects = Services().objects)
-        objects->AddObject(weapon);
-    if (IMultiplayerHandler* handler = ActiveHandler())
-        handler->AddObject(weapon);
+    AddToWorld(weapon);
     return weapon;
 }
-
-#ifdef VORNHAL_DEDICATED
-void Weapon::Draw() {}
-void Weapon::DrawShadowCaster(float, float, float) {}
-void Weapon::DrawUpperLayer(float, float, float, bool) {}
-#else
-void Weapon::Draw()
-{
-    if (!sprite_)
-        return;
-    sprite_->SetVisible(false);
-    if (taken_ || !image_ || stale_ || !ObjectView::InView(x_, y_, 100.0f))
-        return;
-    float cx = x_ + image_->GetWidth() / 2.0f, cy = y_ + image_->GetHeight() / 2.0f;
-    visibility_ = 1.0f;
-    float px, py;
-    if (ActiveHandler() && PlayerContacts() && PlayerContacts()->GetLocalPlayerPosition(&px, &py))
-        visibility_ = GetLineOfSight(px, py, cx, cy);
-    if (visibility_ < 1.0f)
-        return;
-    Quad quad;
-    quad.SetFromTexture(image_);
-    quad.Translate(x_, y_);
-    ObjectView::Light(&quad, cx, cy);
-    sprite_->SetVisible(true);
-    sprite_->SetParams(x_, y_, 40.0f);
-    sprite_->Set(&quad, height_ / 256.0f);
-}
-
-void Weapon::DrawShadowCaster(float lightX, float lightY, float extra)
-{
-    if (!taken_ && visibility_ >= 1.0f)
-        Object::DrawShadowCaster(lightX, lightY, extra);
-}
-
-void Weapon::DrawUpperLayer(float viewX, float viewY, float extra, bool asShadow)
-{
-    if (taken_ || visibility_ < 1.0f)
-        return;
-    angle_ = 0.0f;
-    Object::DrawUpperLayer(viewX, viewY, extra, asShadow);
-}
-#endif

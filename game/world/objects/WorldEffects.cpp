@@ -3,11 +3,8 @@
 #include "engine/core/Random.h"
 #include "engine/render/IParticle.h"
 #include "engine/render/IParticlePainter.h"
-#include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
-#include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectView.h"
 #include "game/world/phys/MovingObject.h"
@@ -78,7 +75,7 @@ void Fire::Update(float dt)
         if (burstsLeft > 0 && particleTimer >= 0.15f) {
             particleTimer = 0.0f;
             --burstsLeft;
-            if (IObjectOutput* out = ObjectOutput())
+            if (IObjectOutput* out = Services().output)
                 out->SpawnFireParticle(x_, y_, x_ + size * dirX * speed * 0.3f, y_ + size * dirY * speed * 0.3f,
                                        size, lifetime);
         }
@@ -87,7 +84,7 @@ void Fire::Update(float dt)
         damageTimer += dt;
         if (damageTimer > 0.4f) {
             damageTimer = 0.0f;
-            if (IPlayerContacts* players = PlayerContacts())
+            if (IPlayerContacts* players = Services().contacts)
                 players->ApplyFireDamage(owner, originX, originY, definitionId_);
         }
     }
@@ -127,14 +124,8 @@ void DeadPlayer::LoadProperties()
     if (variant_ < 0)
         variant_ = Util::Random() % 3;
     Object::LoadProperties();
-#ifndef VORNHAL_DEDICATED
-    if (ISpritePainter* painter = Services().spritePainter) {
-        if (!sprite_)
-            sprite_ = painter->CreateSprite(height_);
-        if (!pool_)
-            pool_ = painter->CreateSprite(height_);
-    }
-#endif
+    ObjectView::MakeSprite(&sprite_, height_);
+    ObjectView::MakeSprite(&pool_, height_);
 }
 
 void DeadPlayer::TakeBlastDamage(float blastX, float blastY, float amount, int32_t, int32_t)
@@ -144,8 +135,8 @@ void DeadPlayer::TakeBlastDamage(float blastX, float blastY, float amount, int32
     SpawnDebris(x_, y_, blastX, blastY, amount * 20.0f + 20.0f);
     CommonMedia* media = Services().media;
     IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr;
-    if (gib && ObjectOutput())
-        ObjectOutput()->TriggerShared(gib, x_, y_, 0, 0.1f);
+    if (gib && Services().output)
+        Services().output->TriggerShared(gib, x_, y_, 0, 0.1f);
     gibbed_ = 1;
 }
 
@@ -163,46 +154,6 @@ void DeadPlayer::Update(float dt)
     if (age_ < 0.0f)
         age_ = 0.0f;
 }
-
-#ifdef VORNHAL_DEDICATED
-void DeadPlayer::Draw() {}
-#else
-void DeadPlayer::Draw()
-{
-    if (sprite_)
-        sprite_->SetVisible(false);
-    if (pool_)
-        pool_->SetVisible(false);
-    if (stale_ || !ObjectView::InView(x_, y_, 200.0f))
-        return;
-    int frame = int(std::floor(age_ * 8.0f));
-    frame = frame < 0 ? 0 : (frame > 7 ? 7 : frame);
-    CommonMedia* media = Services().media;
-    ITexture* poolImage = media ? media->bloodPools[variant_ < 0 || variant_ > 2 ? 0 : variant_] : nullptr;
-    if (age_ > 2.0f && pool_ && poolImage) {
-        Quad quad;
-        quad.SetFromTexture(poolImage);
-        quad.Translate(-32.0f, -32.0f);
-        quad.Scale((age_ - 2.0f) * 0.25f, (age_ - 2.0f) * 0.25f);
-        quad.Translate(x_, y_ - 5.0f);
-        ObjectView::Light(&quad, x_, y_);
-        pool_->SetVisible(true);
-        pool_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
-        pool_->Set(&quad, height_ / 256.0f);
-    }
-    ITexture* body = definition_ ? definition_->GetImage() : nullptr;
-    if (sprite_ && body) {
-        Quad quad;
-        quad.SetFromTextureRect(body, frame * 64, 0, frame * 64 + 64, body->GetHeight());
-        quad.Rotate(32.0f, 37.0f, angle_);
-        quad.Translate(x_ - 32.0f, y_ - 37.0f);
-        ObjectView::Light(&quad, x_, y_);
-        sprite_->SetVisible(true);
-        sprite_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
-        sprite_->Set(&quad, height_ / 256.0f);
-    }
-}
-#endif
 
 // ---- Mess
 
@@ -224,10 +175,7 @@ const MPAPI::FieldRecord* Mess::GetFieldTable()
 void Mess::LoadProperties()
 {
     Object::LoadProperties();
-#ifndef VORNHAL_DEDICATED
-    if (!sprite_ && Services().spritePainter)
-        sprite_ = Services().spritePainter->CreateSprite(0);
-#endif
+    ObjectView::MakeSprite(&sprite_, 0);
 }
 
 void Mess::StartUp()
@@ -263,45 +211,10 @@ void Mess::Update(float)
     }
 }
 
-#ifdef VORNHAL_DEDICATED
-void Mess::Draw() {}
-#else
-void Mess::Draw()
-{
-    if (!sprite_)
-        return;
-    sprite_->SetVisible(false);
-    CommonMedia* media = Services().media;
-    if (stale_ || !media || !ObjectView::InView(x_, y_, 300.0f))
-        return;
-    Quad quad;
-    if (variant == 1 && media->bloodPools[0]) {
-        float s = (std::isfinite(scale) ? scale : 1.0f) * 1.5f;
-        quad.SetFromTexture(media->bloodPools[0]);
-        quad.Translate(-32.0f, -32.0f);
-        quad.Scale(s, s);
-        quad.Translate(x_, y_);
-    } else if (variant >= 2 && variant <= 7 && media->fragmentWall) {
-        int cell = (variant - 2) * 8;
-        quad.SetFromTextureRect(media->fragmentWall, cell, 0, cell + 8, 8);
-        quad.Scale(2.0f, 2.0f);
-        quad.Rotate(8.0f, 8.0f, angle_);
-        quad.Translate(x_ - 8.0f, y_ - 8.0f);
-    } else {
-        return;
-    }
-    ObjectView::Light(&quad, x_, y_);
-    sprite_->SetVisible(true);
-    sprite_->SetParams(x_ - 8.0f, y_ - 8.0f, 10.0f);
-    sprite_->Set(&quad, 0.0f);
-}
-#endif
-
 void SpawnDebris(float x, float y, float blastX, float blastY, float power)
 {
     if (!Finite(x, y) || !Finite(blastX, blastY) || !std::isfinite(power))
         return;
-    ObjectManager* objects = Services().objects;
     for (int variant = 2; variant <= 7; ++variant) {
         Mess* piece = new Mess();
         piece->variant = uint16_t(variant);
@@ -315,10 +228,7 @@ void SpawnDebris(float x, float y, float blastX, float blastY, float power)
             float point[2] = {x, y};
             body->ApplyImpulse(point, impulse);
         }
-        if (objects)
-            objects->AddObject(piece);
-        if (IMultiplayerHandler* handler = ActiveHandler())
-            handler->AddObject(piece);
+        AddToWorld(piece);
     }
 }
 
@@ -395,50 +305,6 @@ void BreakParticle::Spawn()
     }
 }
 
-void BreakParticle::Update(float dt)
-{
-#ifdef VORNHAL_DEDICATED
-    (void)dt;
-    delete this;
-#else
-    if (age_ < 3.0f) {
-        age_ += dt;
-        if (age_ >= 3.0f)
-            settled_ = 1;
-    }
-    // Positions from the network must be finite and on a sane range.
-    if (count_ == 0 && x_ > 0.0f && y_ > 0.0f && x_ < 1.0e6f && y_ < 1.0e6f)
-        Spawn();
-    if (frozen_ || count_ == 0)
-        return;
-    bool moved = false;
-    for (int i = 0; i < count_; ++i) {
-        Particle& p = particles_[i];
-        if (p.speed > 0.0f) {
-            p.x += p.dirX * p.speed * dt * 35.0f;
-            p.y += p.dirY * p.speed * dt * 35.0f;
-            p.speed -= 15.0f * dt;
-            if (p.speed < 0.0f)
-                p.speed = 0.0f;
-            moved = true;
-        }
-    }
-    if (moved)
-        drawn = true;
-    else
-        frozen_ = 1;
-#endif
-}
-
-void BreakParticle::Draw()
-{
-    if (!drawn || !texture_ || !ObjectView::InView(x_, y_, 300.0f))
-        return;
-    for (int i = 0; i < count_; ++i)
-        if (particles_[i].sprite)
-            particles_[i].sprite->SetPosition(particles_[i].x, particles_[i].y);
-}
-
 // ---- Dust
 
 Dust::Dust() : Object(6, -1) {}
@@ -456,16 +322,39 @@ const MPAPI::FieldRecord* Dust::GetFieldTable()
     return table;
 }
 
-void Dust::Update(float)
+Object* CreateCorpse(Object* player)
 {
-#ifndef VORNHAL_DEDICATED
-    if (done_ || type == 0)
-        return;
-    done_ = 1;
-    if (IObjectOutput* out = ObjectOutput())
-        if (Finite(x_, y_) && std::isfinite(angle_))
-            out->SpawnDust(x_, y_, angle_, type);
-    if (!IsServing())
-        delete this;
-#endif
+    auto* corpse = new DeadPlayer();
+    float x, y;
+    player->GetPosition(&x, &y);
+    corpse->SetPositionAngle(x, y, player->GetAngle());
+    corpse->playerId = uint8_t(player->GetNetworkId());
+    corpse->LoadProperties();
+    return AddToWorld(corpse);
+}
+
+Object* CreateMess(int variant, float x, float y, float angle)
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle))
+        return nullptr;
+    Mess* mess = new Mess();
+    mess->variant = uint16_t(variant);
+    // 1.0 to 2.4 in tenths.
+    mess->scale = variant == 1 ? 1.0f + float(Util::Random() % 15) / 10.0f : 1.0f;
+    mess->SetPositionAngle(x, y, angle);
+    mess->LoadProperties();
+    mess->StartUp();
+    return AddToWorld(mess);
+}
+
+Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
+                   int ownerId, int definitionId)
+{
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return nullptr;
+    Fire* fire = new Fire(definitionId);
+    fire->Start(x, y, dirX, dirY, speed, size, lifetime, ownerId);
+    fire->value = std::isfinite(damage) ? damage : 0.0f;
+    fire->LoadProperties();
+    return AddToWorld(fire);
 }

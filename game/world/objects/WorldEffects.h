@@ -122,3 +122,12 @@ private:
 
 // Six flying pieces pushed away from the blast point.
 void SpawnDebris(float x, float y, float blastX, float blastY, float power);
+
+// Each made, registered and replicated; null for a position not finite.
+// The dead body a killed player leaves.
+Object* CreateCorpse(Object* player);
+// A patch on the ground (variant 1, a scorch of random size) or a piece.
+Object* CreateMess(int variant, float x, float y, float angle);
+// A fire moving from (x, y) along the direction, burning for its owner.
+Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
+                   int ownerId, int definitionId);

@@ -15,8 +15,7 @@
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
@@ -28,7 +27,7 @@ namespace {
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 
@@ -40,7 +39,7 @@ bool GameOver()
 
 } // namespace
 
-Player::Player() : Object(ObjectKind::Player, -1), inventory_(Services().weapons)
+Player::Player() : Object(ObjectKind::Player, -1), inventory_(Services().weapons, Services().engine)
 {
     health_ = 100.0f;
 }
@@ -251,8 +250,8 @@ void Player::Kill(Object* attacker, bool headShot, int weaponId, bool blast, flo
                 force = -health_ * 20.0f + 20.0f;
             SpawnDebris(x_, y_, blastX, blastY, force);
             CommonMedia* media = Services().media;
-            if (IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr; gib && ObjectOutput())
-                ObjectOutput()->PlayAt(gib, x_, y_, 0.3f);
+            if (IAudioBuffer* gib = media ? media->gibs[Util::Random() % 3] : nullptr; gib && Services().output)
+                Services().output->PlayAt(gib, x_, y_, 0.3f);
         } else {
             CreateCorpse(this);
         }
@@ -356,4 +355,13 @@ float AngleBetweenPoints(float x1, float y1, float x2, float y2)
     else if (angle > 360.0f)
         angle -= 360.0f;
     return angle;
+}
+
+Player* CreatePlayer()
+{
+    Player* player = new Player();
+    player->LoadProperties();
+    player->SetPositionAngle(0.0f, 0.0f, 0.0f);
+    AddToWorld(player);
+    return player;
 }

@@ -180,7 +180,17 @@ public:
     int GetMuzzleFlashFrame() const { return muzzleFlashFrame_; }
 
 private:
+    // The steps of Update: on every machine, the player's breath; on the
+    // machine that plays it, its own moves (a client predicts them); on
+    // the serving machine, the rules.
+    void Breathe(float dt);
+    void MoveOwnPlayer(float dt, bool serving);
+    void ApplyServerRules(float dt);
     void ScoreTicks(float dt);
+    void CountAliveTime(float dt);
+    // Drop, remote detonation, crouch and flashlight, each on its key.
+    void ApplyActionKeys();
+    void UpdateThrow(float dt);
     void ReadClientState();
     void UpdateDead(float dt);
     void UpdateClipChange(float dt);
@@ -253,3 +263,9 @@ private:
 
 // The facing from (x1, y1) toward (x2, y2), in degrees; 0 is up the screen.
 float AngleBetweenPoints(float x1, float y1, float x2, float y2);
+
+// A new player on the server, registered and handed to the handler.
+Player* CreatePlayer();
+// The player's insignia, cell n = its rank of its team's icon sheet,
+// moved by (dx, dy); nothing for an id that names no player. The client's.
+void DrawPlayerIcon(int networkId, int dx, int dy);

@@ -1,5 +1,6 @@
 // How a player shows on a client: sprites, visibility to the local viewer,
-// flashlight, name tag. The dedicated server draws nothing.
+// flashlight, name tag. The dedicated server leaves this file out
+// (PlayerDedicated.cpp).
 #include "game/world/player/Player.h"
 
 #include "engine/core/Random.h"
@@ -17,7 +18,7 @@
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/WeaponTable.h"
 #include "game/world/state/CameraPos.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
@@ -28,6 +29,9 @@
 namespace {
 
 constexpr float kRadians = 3.1416f / 180.0f;
+// A cell of the team icon sheets.
+constexpr int kIconWidth = 11;
+constexpr int kIconHeight = 32;
 
 } // namespace
 
@@ -89,17 +93,6 @@ float Player::ComputeVisibility()
         v -= 1.0f - sight;
     return std::max(v, 0.0f);
 }
-
-#ifdef VORNHAL_DEDICATED
-
-void Player::MakeDrawing() {}
-void Player::FreeDrawing() {}
-void Player::Draw() {}
-void Player::DrawNameTag() {}
-void Player::DrawShadowCaster(float, float, float) {}
-void Player::DrawUpperLayer(float, float, float, bool) {}
-
-#else
 
 namespace {
 
@@ -274,8 +267,8 @@ void Player::DrawNameTag()
     if (!renderer || !handler || !sprite_ || !sprite_->IsVisible())
         return;
     CameraPos* camera = Services().camera;
-    GameSystem* game = Services().game;
-    const float scale = game ? game->viewScale : 1.0f;
+    IGameState* game = Services().game;
+    const float scale = game ? game->GetViewScale() : 1.0f;
     const float sx = x_ - (camera ? camera->x : 0.0f), sy = y_ - (camera ? camera->y : 0.0f);
     int mx = 0, my = 0;
     renderer->GetMousePosition(&mx, &my);
@@ -285,8 +278,7 @@ void Player::DrawNameTag()
     const int x = Pixel(sx - kPivotX), y = Pixel(sy - kPivotY);
     const int* colour = team_ == 0 ? kFinlandColour : kRussiaColour;
     CommonMedia* media = Media();
-    ITexture* ranks = media ? media->ranks[team_ == 0 ? 0 : 1] : nullptr;
-    const int rankLeft = rank_ * 11;
+    ITexture* ranks = media ? media->teamIcons[team_ == 0 ? 0 : 1] : nullptr;
     if (name && name[0]) {
         Quad box;
         box.SetSize(70, 11);
@@ -303,14 +295,8 @@ void Player::DrawNameTag()
                 renderer->DrawLine(float(x + 1), float(y + line), x + 1 + length, float(y + line), red, green, blue);
         }
     }
-    if (ranks && rankLeft + 11 <= ranks->GetWidth()) {
-        Quad insignia;
-        insignia.SetFromTextureRect(ranks, rankLeft, 0, rankLeft + 11, ranks->GetHeight());
-        insignia.Translate(float(x), float(y));
-        renderer->SetAlphaBlend();
-        BindPicture(renderer, ranks);
-        renderer->DrawQuad(&insignia, 1.0f);
-    }
+    renderer->SetAlphaBlend();
+    DrawPlayerIcon(GetNetworkId(), x, y);
 }
 
 void Player::DrawShadowCaster(float lightX, float lightY, float)
@@ -344,4 +330,22 @@ void Player::DrawUpperLayer(float, float, float, bool)
                               y_ - (camera ? camera->y : 0.0f) - kPivotY + 15.0f, 32.0f, angle_);
 }
 
-#endif
+void DrawPlayerIcon(int networkId, int dx, int dy)
+{
+    IRenderer* renderer = Services().renderer;
+    CommonMedia* media = Services().media;
+    ObjectManager* objects = Services().objects;
+    Object* object = objects ? objects->FindObject(networkId) : nullptr;
+    if (!renderer || !media || !object || object->GetKind() != ObjectKind::Player)
+        return;
+    const Player* player = static_cast<Player*>(object);
+    ITexture* sheet = media->teamIcons[player->GetTeam() == 0 ? 0 : 1];
+    const int left = kIconWidth * player->GetRank();
+    if (!sheet || left + kIconWidth > sheet->GetWidth())
+        return;
+    Quad icon;
+    icon.SetFromTextureRect(sheet, left, 0, left + kIconWidth, kIconHeight);
+    icon.Translate(float(dx), float(dy));
+    renderer->SetTexture(0, sheet);
+    renderer->DrawQuad(&icon, 1.0f);
+}

@@ -3,13 +3,13 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/ObjectContacts.h"
+#include "game/world/objects/StartPoint.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/WorldServices.h"
 
 #include <algorithm>
@@ -110,7 +110,7 @@ bool Player::PickUpWeapon(int weaponId, int clip)
     const bool firstFirearm = def->category >= 1 && def->category <= 3 && k1 + k2 + k3 == 0;
     if (firstFirearm) {
         SendToOwner(int(GameMessage::SelectWeapon), weaponId);
-        GameSystem* game = Services().game;
+        IGameState* game = Services().game;
         if (IsServing() && IsLocal() && game && game->GetInventory())
             game->GetInventory()->SelectWeapon(weaponId);
     }
@@ -149,7 +149,7 @@ bool Player::PickUpItem(int itemDefinitionId)
     }
     if (NumberOf(item, u"armor_add", &add) && armour_ < 100.0f) {
         armour_ = std::clamp(armour_ + add, 0.0f, 100.0f);
-        if (IObjectOutput* out = ObjectOutput())
+        if (IObjectOutput* out = Services().output)
             out->PlayNamed(u"weapons/pick_armor.ogg", x_, y_, 20.0f);
         taken = true;
     }
@@ -160,7 +160,7 @@ void Player::RemoveCarried(int weaponId)
 {
     inventory_.RemoveWeapon(weaponId);
     SendToOwner(int(GameMessage::RemoveWeapon), weaponId);
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     Inventory* own = game ? game->GetInventory() : nullptr;
     if (IsServing() && IsLocal() && own && own->GetSelectedWeapon() == weaponId)
         own->SelectWeapon(-1);
@@ -196,7 +196,7 @@ void Player::DropWeapon(int selector)
     if (makePickUp) {
         int ammo = 0, clip = 0;
         inventory_.GetWeaponAmmo(weaponId, &ammo, &clip);
-        CreateDroppedWeapon(weaponId, clip, tag, x_, y_, angle_);
+        CreateThrownWeapon(weaponId, x_, y_, angle_, clip, tag);
     }
     RemoveCarried(weaponId);
 }

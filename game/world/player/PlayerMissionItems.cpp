@@ -1,9 +1,10 @@
 #include "game/world/modes/GameMod.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/MissionItem.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/WorldServices.h"
 
 #include <cmath>
@@ -12,7 +13,7 @@ namespace {
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 
@@ -88,8 +89,8 @@ void Player::DropMissionItems(bool spawn)
     if (missionItems_.GetCount() == 0)
         return;
     // On the centre of the tile underfoot, never inside a wall's edge.
-    const float cx = std::isfinite(x_) ? std::floor(x_ / 32.0f) * 32.0f + 16.0f : 16.0f;
-    const float cy = std::isfinite(y_) ? std::floor(y_ / 32.0f) * 32.0f + 16.0f : 16.0f;
+    const float cx = std::isfinite(x_) ? std::floor(x_ / kTileSize) * kTileSize + 16.0f : 16.0f;
+    const float cy = std::isfinite(y_) ? std::floor(y_ / kTileSize) * kTileSize + 16.0f : 16.0f;
     GameMod* mode = IsServing() ? Mode() : nullptr;
     for (int i = 0; i < missionItems_.GetCount(); ++i) {
         MissionItem* item = missionItems_.Get(i);

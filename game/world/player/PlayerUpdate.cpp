@@ -1,5 +1,6 @@
 #include "engine/net/IConnection.h"
 #include "game/world/arms/WeaponFire.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/net/GameMessage.h"
@@ -10,7 +11,7 @@
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
 
@@ -23,7 +24,7 @@ constexpr float kRadians = 3.1416f / 180.0f;
 
 GameMod* Mode()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetGameMode() : nullptr;
 }
 
@@ -123,8 +124,8 @@ void Player::Sweep(float* dx, float* dy)
     // that stopped the step is skipped by the slide (the packet keeps it).
     for (int pass = 0; pass < 2 && (stepX != 0.0f || stepY != 0.0f); ++pass) {
         if (world) {
-            const float maxX = std::max(16.0f, float(world->GetWidth()) * 32.0f - 16.0f);
-            const float maxY = std::max(16.0f, float(world->GetHeight()) * 32.0f - 16.0f);
+            const float maxX = std::max(16.0f, float(world->GetWidth()) * kTileSize - 16.0f);
+            const float maxY = std::max(16.0f, float(world->GetHeight()) * kTileSize - 16.0f);
             stepX = std::clamp(x_ + stepX, 16.0f, maxX) - x_;
             stepY = std::clamp(y_ + stepY, 16.0f, maxY) - y_;
         }
@@ -248,8 +249,8 @@ void Player::ReadClientState()
     float x = c->GetClientX(), y = c->GetClientY();
     if (Finite(x, y)) {
         if (World* world = Services().world) {
-            x = std::clamp(x, 0.0f, float(world->GetWidth()) * 32.0f);
-            y = std::clamp(y, 0.0f, float(world->GetHeight()) * 32.0f);
+            x = std::clamp(x, 0.0f, float(world->GetWidth()) * kTileSize);
+            y = std::clamp(y, 0.0f, float(world->GetHeight()) * kTileSize);
         }
         if (!positionCorrection_) {
             x_ = x, y_ = y;
@@ -303,9 +304,9 @@ void Player::UpdateClipChange(float dt)
             reloadingWeapon_ = currentWeapon_;
             if (const WeaponDef* def = Weapon(currentWeapon_))
                 PlayReloadSound(*def);
-            GameSystem* game = Services().game;
+            IGameState* game = Services().game;
             if (IsLocal() && game)
-                game->countdown = game->countdownTotal = time;
+                game->StartCountdown(time);
             else if (connection_ && ActiveHandler()) {
                 GamePacket& p = ActiveHandler()->Outgoing();
                 GameMessages::WriteCountdown(p, time);
@@ -382,7 +383,7 @@ void Player::UpdateShooting()
     int ammo = 0, clip = 0;
     if (!dryFireLatch_ && def && def->type != 2 && def->type != 3 &&
         inventory_.GetWeaponAmmo(currentWeapon_, &ammo, &clip) && clip < 1 && ammo < 1) {
-        if (IObjectOutput* out = ObjectOutput())
+        if (IObjectOutput* out = Services().output)
             out->PlayNamed(u"weapons/empty_shot.ogg", x_, y_, 20.0f);
         dryFireLatch_ = true;
     }
@@ -411,15 +412,8 @@ void Player::UpdateDispersion(float dt)
     dispersionFactor_ = 1.0f;
 }
 
-void Player::Update(float dt)
+void Player::Breathe(float dt)
 {
-    if (!std::isfinite(dt) || dt < 0.0f)
-        return;
-    const bool serving = IsServing();
-    if (serving)
-        ScoreTicks(dt);
-    if (muzzleFlashTimer_ > 0.0f)
-        muzzleFlashTimer_ = std::max(muzzleFlashTimer_ - dt, 0.0f);
     if (IsUnderWater()) {
         breath_ -= 10.0f * dt;
         if (breath_ <= 0.0f) {
@@ -429,61 +423,46 @@ void Player::Update(float dt)
     } else {
         breath_ = std::min(breath_ + 100.0f * dt / 7.0f, 100.0f);
     }
-    const bool local = IsLocal();
-    if (local) {
-        if (team_ < 0 || (!IsAlive() && (stateFlags_ & LookingAround))) {
-            const float step = 500.0f * dt;
-            if (inputFlags_ & PlayerInputFlags::Left)
-                x_ -= step;
-            if (inputFlags_ & PlayerInputFlags::Right)
-                x_ += step;
-            if (inputFlags_ & PlayerInputFlags::Up)
-                y_ -= step;
-            if (inputFlags_ & PlayerInputFlags::Down)
-                y_ += step;
-            if (World* world = Services().world) {
-                x_ = std::clamp(x_, 0.0f, float(world->GetWidth()) * 32.0f);
-                y_ = std::clamp(y_, 0.0f, float(world->GetHeight()) * 32.0f);
-            }
-        } else if (!serving && IsAlive() && !(stateFlags_ & InVehicle) && !GameOver()) {
-            // The client's prediction of its own player.
-            float vx, vy;
-            GetMoveVector(&vx, &vy);
-            AnimateWalk(vx * dt, vy * dt);
-            ApplyMove(vx, vy, dt, false);
+}
+
+void Player::MoveOwnPlayer(float dt, bool serving)
+{
+    if (team_ < 0 || (!IsAlive() && (stateFlags_ & LookingAround))) {
+        // A spectator, or the dead looking around, flies over the map.
+        const float step = 500.0f * dt;
+        if (inputFlags_ & PlayerInputFlags::Left)
+            x_ -= step;
+        if (inputFlags_ & PlayerInputFlags::Right)
+            x_ += step;
+        if (inputFlags_ & PlayerInputFlags::Up)
+            y_ -= step;
+        if (inputFlags_ & PlayerInputFlags::Down)
+            y_ += step;
+        if (World* world = Services().world) {
+            x_ = std::clamp(x_, 0.0f, float(world->GetWidth()) * kTileSize);
+            y_ = std::clamp(y_, 0.0f, float(world->GetHeight()) * kTileSize);
         }
-    } else if (!serving) {
-        AnimateWalk(velocityX_ * dt, velocityY_ * dt);
+    } else if (!serving && IsAlive() && !(stateFlags_ & InVehicle) && !GameOver()) {
+        // The client's prediction of its own player.
+        float vx, vy;
+        GetMoveVector(&vx, &vy);
+        AnimateWalk(vx * dt, vy * dt);
+        ApplyMove(vx, vy, dt, false);
     }
-    if (!serving) {
-        Object::Update(dt);
-        return;
-    }
-    AnimateWalk(velocityX_ * dt, velocityY_ * dt);
-    if (connection_)
-        ReadClientState();
-    if (vehicle_)
-        stateFlags_ |= InVehicle;
-    else
-        stateFlags_ &= uint16_t(~InVehicle);
-    if (health_ <= 0.0f) {
-        UpdateDead(dt);
-        Object::Update(dt);
-        return;
-    }
-    stateFlags_ &= uint16_t(~LookingAround);
-    if (GameOver())
-        return;
+}
+
+void Player::CountAliveTime(float dt)
+{
     aliveTimer_ += dt;
     while (aliveTimer_ >= 60.0f) {
         aliveTimer_ -= 60.0f;
         if (scores_)
             ScoreAlive();
     }
-    if (stateFlags_ & InVehicle) {
-        velocityX_ = velocityY_ = lastMoveX_ = lastMoveY_ = 0.0f;
-        return;
-    }
+}
+
+void Player::ApplyActionKeys()
+{
     if (inputFlags_ & PlayerInputFlags::Drop) {
         if (!dropLatch_)
             DropWeapon(-1);
@@ -508,6 +487,10 @@ void Player::Update(float dt)
     } else {
         lightLatch_ = false;
     }
+}
+
+void Player::UpdateThrow(float dt)
+{
     if (throwTimer_ > 0.0f) {
         throwTimer_ -= dt;
         if (throwTimer_ <= 0.0f) {
@@ -516,6 +499,32 @@ void Player::Update(float dt)
             throwPower_ = throwWeapon_ = 0;
         }
     }
+}
+
+void Player::ApplyServerRules(float dt)
+{
+    AnimateWalk(velocityX_ * dt, velocityY_ * dt);
+    if (connection_)
+        ReadClientState();
+    if (vehicle_)
+        stateFlags_ |= InVehicle;
+    else
+        stateFlags_ &= uint16_t(~InVehicle);
+    if (health_ <= 0.0f) {
+        UpdateDead(dt);
+        Object::Update(dt);
+        return;
+    }
+    stateFlags_ &= uint16_t(~LookingAround);
+    if (GameOver())
+        return;
+    CountAliveTime(dt);
+    if (stateFlags_ & InVehicle) {
+        velocityX_ = velocityY_ = lastMoveX_ = lastMoveY_ = 0.0f;
+        return;
+    }
+    ApplyActionKeys();
+    UpdateThrow(dt);
     UpdateClipChange(dt);
     UpdateShooting();
     if (inputFlags_ & PlayerInputFlags::Throw) {
@@ -530,6 +539,26 @@ void Player::Update(float dt)
         fireCooldown_ -= dt;
     UpdateDispersion(dt);
     Object::Update(dt);
+}
+
+void Player::Update(float dt)
+{
+    if (!std::isfinite(dt) || dt < 0.0f)
+        return;
+    const bool serving = IsServing();
+    if (serving)
+        ScoreTicks(dt);
+    if (muzzleFlashTimer_ > 0.0f)
+        muzzleFlashTimer_ = std::max(muzzleFlashTimer_ - dt, 0.0f);
+    Breathe(dt);
+    if (IsLocal())
+        MoveOwnPlayer(dt, serving);
+    else if (!serving)
+        AnimateWalk(velocityX_ * dt, velocityY_ * dt);
+    if (serving)
+        ApplyServerRules(dt);
+    else
+        Object::Update(dt);
 }
 
 void Player::ClientUpdate(float dt)

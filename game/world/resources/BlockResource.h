@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/world/geometry/TileSize.h"
 #include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/Resource.h"
 
@@ -11,7 +12,6 @@
 // says which.
 class BlockResource : public Resource {
 public:
-    static constexpr int kTileSize = 32;
 
     BlockResource(IResourceManager* manager, ITexture* sheet, int row);
     ~BlockResource() override;

@@ -111,8 +111,9 @@ void CommonMedia::Load()
     LoadGroup(engine, finDie, &gFinDieLoaded);
     LoadGroup(engine, rusDie, &gRusDieLoaded);
 
-    teamIcons[0] = textures[15];
-    teamIcons[1] = textures[16];
+    // The insignia of the ranks, Finland's and Russia's.
+    teamIcons[0] = textures[35];
+    teamIcons[1] = textures[36];
     explosionLarge = textures[37];
     explosionSmall = textures[38];
     for (int i = 0; i < 3; ++i) {
@@ -139,8 +140,6 @@ void CommonMedia::Load()
     muzzleFlash = engine->LoadTexture(kPlayerPictures[5], true, 2);
     for (int i = 0; i < 3; ++i)
         playerLegs[i] = textures[26 + i];
-    ranks[0] = textures[35];
-    ranks[1] = textures[36];
     carriedFlags[0] = textures[61];
     carriedFlags[1] = textures[62];
     doorHit = FirstSample(sounds[1]);

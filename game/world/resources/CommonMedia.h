@@ -65,6 +65,7 @@ struct CommonMedia {
     ITexture* smokeTrails[2] = {};
     ITexture* flames[3] = {};
     ITexture* dust[2] = {};
+    // By team: a rank's insignia in each 11 x 32 cell.
     ITexture* teamIcons[2] = {};
     ITexture* fragmentWood = nullptr;
     ITexture* fragmentMetal = nullptr;
@@ -74,12 +75,11 @@ struct CommonMedia {
     ITexture* droppedFlags[2] = {};
     // The player: bodies (Finnish standing, crouching, Russian standing,
     // crouching), leg strips (running, to the left, to the right), the
-    // muzzle-flash strip, the overlay, rank strips and carried flags by team.
+    // muzzle-flash strip, the overlay and carried flags by team.
     ITexture* playerBodies[4] = {};
     ITexture* playerLegs[3] = {};
     ITexture* muzzleFlash = nullptr;
     ITexture* playerOverlay = nullptr;
-    ITexture* ranks[2] = {};
     ITexture* carriedFlags[2] = {};
     IAudioBuffer* doorHit = nullptr;
     IAudioBuffer* gibs[3] = {};

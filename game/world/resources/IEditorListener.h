@@ -7,8 +7,8 @@ class IResource;
 class IEditorListener {
 public:
     virtual ~IEditorListener() {}
-    // A new page with a tab of that title; null while the editor has no
-    // side panel.
+    // A new page of the editor's, with a tab of that title; null while the
+    // editor has no side panel.
     virtual IEditorSelectionPage* AddSelectionPage(const char16_t* title) = 0;
     // Adds the resource, shown by its thumbnail and name, to one of the
     // editor's own pages; other pages are ignored.

@@ -11,7 +11,9 @@ struct ParameterRecord;
 
 // Anything the game draws or plays: a block of a resource script, an image
 // or a rectangle of one, a tile row of a floor or wall sheet, or a sound.
-// Operations that do not apply to a kind answer null, 0 or false.
+// Operations that do not apply to a kind answer null, 0 or false. What they
+// hand out is borrowed: resources are the manager's, textures the engine's,
+// parameters and records the resource's.
 class IResource {
 public:
     virtual ~IResource() {}

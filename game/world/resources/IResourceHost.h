@@ -12,7 +12,7 @@ public:
     enum Page { FloorsPage = 0, WallsPage = 1, ObjectsPage = 2 };
 
     virtual ~IResourceHost() {}
-    // Null in a build or a run without graphics.
+    // The engine's renderer; null in a build or a run without graphics.
     virtual IRenderer* GetRenderer() = 0;
     // The current-resource record: position in the manager (-1 none) and
     // the resource (null none).
@@ -23,5 +23,6 @@ public:
     virtual void SelectObjectTool() = 0;
     // The editor's listener once the editor has started; null otherwise.
     virtual IEditorListener* GetStartedEditorListener() = 0;
+    // The editor's page, or null.
     virtual IEditorSelectionPage* GetSelectionPage(Page page) = 0;
 };

@@ -10,8 +10,9 @@ class SoundResource;
 class WeaponTable;
 struct Quad;
 
-// Creates, owns and finds every resource. Until BuildIndex resources sit on
-// a pending list in creation order; after it lookups use the index alone.
+// Creates, owns and finds every resource: every resource it hands out is
+// its own. Until BuildIndex resources sit on a pending list in creation
+// order; after it lookups use the index alone.
 class IResourceManager {
 public:
     virtual ~IResourceManager() {}
@@ -23,15 +24,20 @@ public:
     // A fresh id nobody pending holds: 18-bit for tiles (never 0x3ffff),
     // else 13 bits shifted left by 18; -1 when every id is taken.
     virtual int NewId(bool tile) = 0;
-    // "gfx\<file>" through the engine.
+    // "gfx\<file>" through the engine: the engine's cached texture.
     virtual ITexture* LoadTextureA(const char* file, bool packIntoAtlas, int atlasGroup) = 0;
+    // The engine's cached texture, as LoadTextureA.
     virtual ITexture* LoadTexture(const char16_t* file, bool packIntoAtlas, int atlasGroup) = 0;
+    // The engine's cached texture, as LoadTextureA.
     virtual ITexture* LoadImageA(const char* file, bool packIntoAtlas, int atlasGroup) = 0;
+    // The engine's cached texture, as LoadTextureA.
     virtual ITexture* LoadImage(const char16_t* file, bool packIntoAtlas, int atlasGroup) = 0;
-    // "sfx\<file>"; null without audio.
+    // "sfx\<file>", the audio object's buffer; null without audio.
     virtual IAudioBuffer* LoadSound(const char16_t* file) = 0;
+    // A new resource of the manager's.
     virtual GraphicsResource* CreateGraphicsResource(ITexture* texture, int left, int top, int right,
                                                      int bottom) = 0;
+    // A new resource of the manager's.
     virtual SoundResource* CreateSoundResource() = 0;
     virtual void SetCurrentResource(IResource* resource) = 0;
     // 0x3ffff out of range.
@@ -44,7 +50,9 @@ public:
     virtual int GetClassAt(int i) = 0;
     virtual int NoOpA() = 0;
     virtual void NoOpB() = 0;
+    // A new resource of the manager's.
     virtual BlockResource* CreateBlockResource(ITexture* sheet, int row) = 0;
+    // A new resource of the manager's.
     virtual ObjectResource* CreateObjectResource(int classId) = 0;
     virtual bool ApplyItemDefinitions(WeaponTable* table) = 0;
     // Editor palettes: floors, walls, finished blocks.
@@ -58,6 +66,7 @@ public:
     virtual void DrawTileAt(int i, float x, float y, bool flag) = 0;
     virtual void DrawTileTinted(int i, float x, float y, int column, int dx, int dy) = 0;
     virtual void PrepareTileTexture(int i, int column) = 0;
+    // The tile's sheet, the engine's texture; null for no tile.
     virtual ITexture* ReadTilePixels(int i, int column, Quad* quad) = 0;
     virtual bool ReadTilePixelsPart(int i0, int i1, int i2, int column, float* out0, float* out1, float* out2) = 0;
 

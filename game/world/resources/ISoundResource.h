@@ -13,6 +13,6 @@ public:
     virtual void SetRange(float volume) = 0;
     virtual float GetRange() = 0;
     virtual int GetSampleCount() = 0;
-    // Null past the end.
+    // The audio object's buffer; null past the end.
     virtual IAudioBuffer* GetSample(int i) = 0;
 };

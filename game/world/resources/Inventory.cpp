@@ -174,8 +174,7 @@ int Inventory::CountExplosives()
 
 bool Inventory::RepeatElapsed()
 {
-    IEngine* engine = engine_ ? engine_ : GetEngine();
-    repeatTimer_ -= engine ? engine->GetFrameTime1() : 0.0f;
+    repeatTimer_ -= engine_ ? engine_->GetFrameTime1() : 0.0f;
     if (repeatTimer_ > 0.0f)
         return false;
     repeatTimer_ = kRepeatTime;

@@ -28,7 +28,7 @@ public:
     static constexpr float kRepeatTime = 0.5f;
 
     // Null table: no definitions (category 0, ammo type -1, clip size 0).
-    // Null engine: the global engine's frame time.
+    // The engine gives the frame time of the repeat delay; null: none passes.
     explicit Inventory(const WeaponTable* table = nullptr, IEngine* engine = nullptr);
     Inventory(const Inventory&) = delete;
     Inventory& operator=(const Inventory&) = delete;

@@ -4,8 +4,6 @@
 #include "engine/core/IEngine.h"
 #include "engine/core/Random.h"
 #include "engine/core/StringKit.h"
-#include "engine/render/IRenderer.h"
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/resources/BlockResource.h"
 #include "game/world/resources/GraphicsResource.h"
@@ -34,19 +32,14 @@ uint32_t TickCount()
     return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-std::u16string Prefixed(const char16_t* prefix, const char16_t* file)
+} // namespace
+
+std::u16string ResourceManager::Prefixed(const char16_t* prefix, const char16_t* file)
 {
     char16_t path[kPathCapacity];
     Util::FormatTo(path, kPathCapacity, u"%s%s", prefix, file);
     return path;
 }
-
-#ifndef VORNHAL_DEDICATED
-// Pixel offset of a tile row or column; script values may be anything.
-int TilePixels(int n, int plus = 0) { return int(int64_t(n) * BlockResource::kTileSize + plus); }
-#endif
-
-} // namespace
 
 ResourceManager::ResourceManager(IResourceHost* host, IEngine* engine, IAudio* audio)
     : host_(host), engine_(engine), audio_(audio)
@@ -236,19 +229,6 @@ ITexture* ResourceManager::LoadImageA(const char* file, bool packIntoAtlas, int 
     return LoadImage(wide.c_str(), packIntoAtlas, atlasGroup);
 }
 
-ITexture* ResourceManager::LoadImage(const char16_t* file, bool packIntoAtlas, int atlasGroup)
-{
-#ifdef VORNHAL_DEDICATED
-    (void)file, (void)packIntoAtlas, (void)atlasGroup;
-    return nullptr;
-#else
-    if (!file || !engine_)
-        return nullptr;
-    std::u16string path = Prefixed(u"gfx\\", file);
-    return engine_->LoadTextureEx(path.c_str(), packIntoAtlas, atlasGroup);
-#endif
-}
-
 IAudioBuffer* ResourceManager::LoadSound(const char16_t* file)
 {
     if (!audio_ || !file)
@@ -407,102 +387,3 @@ BlockResource* ResourceManager::TileAt(int i)
 }
 
 IRenderer* ResourceManager::Renderer() { return host_ ? host_->GetRenderer() : nullptr; }
-
-#ifndef VORNHAL_DEDICATED
-
-void ResourceManager::DrawTileMasked(int i, float x, float y, int column, float ox, float oy, float scale)
-{
-    BlockResource* tile = TileAt(i);
-    IRenderer* renderer = Renderer();
-    if (!tile || !renderer)
-        return;
-    auto* block = static_cast<ObjectResource*>(index_[size_t(i)]);
-    renderer->SetTexture(0, tile->GetSheet());
-    renderer->SetBumpTexture(dynamic_cast<BlockResource*>(block->GetBumpGraphics()));
-    renderer->DrawTileLit(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), ox, oy,
-                          scale);
-}
-
-void ResourceManager::DrawTileQuad(int i0, int i1, int i2, int i3, float x, float y, int column, int blendFlags)
-{
-    BlockResource* tiles[4] = {TileAt(i0), TileAt(i1), TileAt(i2), TileAt(i3)};
-    IRenderer* renderer = Renderer();
-    if (!tiles[0] || !tiles[1] || !tiles[2] || !tiles[3] || !renderer)
-        return;
-    for (int unit = 0; unit < 4; ++unit)
-        renderer->SetTexture(unit, tiles[unit]->GetSheet());
-    renderer->DrawFloorTile(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tiles[0]->GetRow()),
-                            TilePixels(tiles[1]->GetRow()), TilePixels(tiles[2]->GetRow()),
-                            TilePixels(tiles[3]->GetRow()), false, blendFlags);
-}
-
-void ResourceManager::DrawTileAt(int i, float x, float y, bool)
-{
-    IRenderer* renderer = Renderer();
-    if (!TileAt(i) || !renderer)
-        return;
-    // Draws what unit 0 holds: the tile itself is only checked.
-    renderer->DrawFloorTile(std::trunc(x) - 16.0f, std::trunc(y) - 16.0f, 0, 0, 0, 0, 0, true, 0);
-}
-
-void ResourceManager::DrawTileTinted(int i, float x, float y, int column, int dx, int dy)
-{
-    BlockResource* tile = TileAt(i);
-    IRenderer* renderer = Renderer();
-    if (!tile || !renderer)
-        return;
-    renderer->SetTexture(0, tile->GetSheet());
-    renderer->DrawFloorTileDetail(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), dx,
-                                  dy);
-}
-
-void ResourceManager::PrepareTileTexture(int i, int)
-{
-    BlockResource* tile = TileAt(i);
-    IRenderer* renderer = Renderer();
-    if (!tile || !renderer)
-        return;
-    renderer->BindTexture(0, tile->GetSheet());
-}
-
-ITexture* ResourceManager::ReadTilePixels(int i, int column, Quad* quad)
-{
-    BlockResource* tile = TileAt(i);
-    if (!tile || !quad || !tile->RowInSheet())
-        return nullptr;
-    const int size = BlockResource::kTileSize;
-    tile->GetSheet()->GetTexCoords(TilePixels(column), TilePixels(tile->GetRow()), TilePixels(column, size),
-                                   TilePixels(tile->GetRow(), size), &quad->texLeft, &quad->texTop, &quad->texRight,
-                                   &quad->texBottom);
-    return tile->GetSheet();
-}
-
-bool ResourceManager::ReadTilePixelsPart(int i0, int i1, int i2, int column, float* out0, float* out1, float* out2)
-{
-    BlockResource* tiles[3] = {TileAt(i0), TileAt(i1), TileAt(i2)};
-    float* outs[3] = {out0, out1, out2};
-    for (int k = 0; k < 3; ++k)
-        if (!tiles[k] || !outs[k] || !tiles[k]->RowInSheet())
-            return false;
-    const int size = BlockResource::kTileSize;
-    for (int k = 0; k < 3; ++k) {
-        const int row = tiles[k]->GetRow();
-        float* o = outs[k];
-        tiles[k]->GetSheet()->GetTexCoords(TilePixels(column), TilePixels(row), TilePixels(column, size),
-                                           TilePixels(row, size), &o[0], &o[1], &o[2], &o[3]);
-    }
-    return true;
-}
-
-#else
-
-// The dedicated server draws nothing and reads no tile pixels.
-void ResourceManager::DrawTileMasked(int, float, float, int, float, float, float) {}
-void ResourceManager::DrawTileQuad(int, int, int, int, float, float, int, int) {}
-void ResourceManager::DrawTileAt(int, float, float, bool) {}
-void ResourceManager::DrawTileTinted(int, float, float, int, int, int) {}
-void ResourceManager::PrepareTileTexture(int, int) {}
-ITexture* ResourceManager::ReadTilePixels(int, int, Quad*) { return nullptr; }
-bool ResourceManager::ReadTilePixelsPart(int, int, int, int, float*, float*, float*) { return false; }
-
-#endif

@@ -4,6 +4,7 @@
 #include "game/world/resources/IResourceManager.h"
 
 #include <memory>
+#include <string>
 
 class IAudio;
 class IEngine;
@@ -73,6 +74,8 @@ private:
     // block.
     BlockResource* TileAt(int i);
     IRenderer* Renderer();
+    // prefix + file, at most 511 units.
+    static std::u16string Prefixed(const char16_t* prefix, const char16_t* file);
 
     IResourceHost* host_;
     IEngine* engine_;

@@ -1,6 +1,5 @@
 #include "game/world/resources/ResourceScript.h"
 
-#include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
@@ -14,7 +13,6 @@
 
 #include <climits>
 #include <memory>
-#include <cstdio>
 
 namespace {
 
@@ -48,26 +46,12 @@ bool IsFinishedBlockClass(int code)
 
 } // namespace
 
-ResourceScript::ResourceScript(IResourceManager* manager)
-    : ResourceScript(manager, GetEngine() ? GetEngine()->GetFileManager() : nullptr)
-{
-}
-
 ResourceScript::ResourceScript(IResourceManager* manager, IFileManager* files)
     : manager_(manager), files_(files), tokenizer_(false)
 {
 }
 
 ResourceScript::~ResourceScript() = default;
-
-void ResourceScript::SetEditMode(bool on)
-{
-#ifdef VORNHAL_DEDICATED
-    (void)on;
-#else
-    editMode_ = on;
-#endif
-}
 
 bool ResourceScript::ReadFile(std::vector<char>& bytes)
 {
@@ -128,13 +112,7 @@ void ResourceScript::Report(const std::string& message)
 {
     std::string text = "Resource script (" + Util::Narrow(fileName_) + ") parse failed on line " +
                        Util::IntToString(line_) + ": " + message;
-#ifdef VORNHAL_DEDICATED
-    std::fputs(text.c_str(), stdout);
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
-#else
-    Ui::ShowMessage(u"Error!", Util::Widen(text.data(), text.size()).c_str(), Ui::Icon::Error);
-#endif
+    ShowReport(text);
 }
 
 void ResourceScript::AssignPendingIds()

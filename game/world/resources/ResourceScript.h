@@ -8,7 +8,9 @@
 class IFileManager;
 class IResource;
 class IResourceManager;
+class ITexture;
 class ObjectResource;
+class SoundResource;
 class TextToken;
 
 // Reads one resource-definition script and creates its blocks, images,
@@ -17,8 +19,6 @@ class TextToken;
 // is written into the script text, and SaveBack stores the changed text.
 class ResourceScript {
 public:
-    // The engine's file manager.
-    explicit ResourceScript(IResourceManager* manager);
     ResourceScript(IResourceManager* manager, IFileManager* files);
     ~ResourceScript();
     ResourceScript(const ResourceScript&) = delete;
@@ -68,6 +68,13 @@ private:
 
     bool ReadFile(std::vector<char>& bytes);
     void Report(const std::string& message);
+    // What the two builds do apart (ResourcesClient.cpp, ResourcesDedicated.cpp):
+    // a client shows a parse failure in a box and needs every tile sheet; the
+    // dedicated server prints it, loads no pictures and plays no sounds. Its
+    // SetEditMode does nothing.
+    void ShowReport(const std::string& text);
+    void RequireSheet(const ITexture* sheet, const std::string& fileName);
+    void SetSoundDelay(SoundResource* sound, double delay);
 
     // Tokens: Take fails at the end of the script.
     TextToken* Take();

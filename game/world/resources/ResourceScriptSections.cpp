@@ -257,10 +257,7 @@ void ResourceScript::ParseObjectSfx(ObjectResource* block)
                 Fail("volume must be between 0 and 255");
             sound->SetRange(float(v.integer));
         } else if (v.kind == ParameterValue::Delay) {
-#ifndef VORNHAL_DEDICATED
-            // The server plays nothing; it only accepts the value.
-            sound->SetVolume(float(v.real));
-#endif
+            SetSoundDelay(sound, v.real);
         } else if (v.kind != ParameterValue::Word) {
             Fail("unknown parameter");
         }
@@ -320,10 +317,7 @@ void ResourceScript::ParseTileGfx(ObjectResource* block, int classId)
 
     std::string fileName = file->ToNarrowString();
     ITexture* sheet = manager_->LoadTextureA(fileName.c_str(), true, 1);
-#ifndef VORNHAL_DEDICATED
-    if (!sheet)
-        Fail("File \"" + fileName + "\" not found");
-#endif
+    RequireSheet(sheet, fileName);
     BlockResource* tile = manager_->CreateBlockResource(sheet, row.integer);
     if (typeWord == "main")
         block->SetGraphics(tile);

@@ -1,6 +1,7 @@
 #include "game/world/resources/WeaponTable.h"
 
 #include "engine/core/StringKit.h"
+#include "game/world/geometry/TileSize.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/IResourceManager.h"
 #include "game/world/resources/ParameterRecord.h"
@@ -125,7 +126,7 @@ int CountOf(const ParameterRecord* record)
 
 } // namespace
 
-WeaponTable::WeaponTable(GameSystem* owner, IResourceManager* manager) : owner_(owner), manager_(manager) {}
+WeaponTable::WeaponTable(IGameState* owner, IResourceManager* manager) : owner_(owner), manager_(manager) {}
 
 WeaponTable::~WeaponTable()
 {
@@ -203,7 +204,7 @@ void WeaponTable::AddWeapon(IResource* block)
     const ParameterRecord* behaviour = block->FindItem(u"w_behaviour");
     if (CountOf(behaviour) >= 2 && IsWord(ValueAt(behaviour, 0))) {
         ReadWord(ValueAt(behaviour, 0), {u"explode", u"smoke", u"light", u"fire"}, &def->behaviour);
-        ReadScaledInt(ValueAt(behaviour, 1), 32.0, &def->behaviourRadius);
+        ReadScaledInt(ValueAt(behaviour, 1), kTileSize, &def->behaviourRadius);
         double time;
         if (ReadNumber(ValueAt(behaviour, 2), &time))
             def->behaviourTime = float(time / 1000.0);
@@ -244,7 +245,7 @@ void WeaponTable::AddWeapon(IResource* block)
     ReadFloat(First(block, u"w_damage"), &def->damage);
     double range;
     if (ReadNumber(First(block, u"w_range"), &range))
-        def->range = float(range * 32.0);
+        def->range = float(range * kTileSize);
 
     int addOnSpawn = 0;
     ReadInt(First(block, u"w_addonspawn"), &addOnSpawn);

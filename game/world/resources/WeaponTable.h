@@ -4,7 +4,7 @@
 
 #include <string>
 
-class GameSystem;
+class IGameState;
 class IAudioBuffer;
 class IResource;
 class IResourceManager;
@@ -64,7 +64,7 @@ struct WeaponDef {
 // the parameters of the script blocks after the scripts are loaded.
 class WeaponTable {
 public:
-    WeaponTable(GameSystem* owner, IResourceManager* manager);
+    WeaponTable(IGameState* owner, IResourceManager* manager);
     ~WeaponTable();
     WeaponTable(const WeaponTable&) = delete;
     WeaponTable& operator=(const WeaponTable&) = delete;
@@ -93,14 +93,14 @@ public:
     float GetClipChangeTime(int id) const;
     int GetPickupMaxAmmo(int pickupId) const;
 
-    GameSystem* GetOwner() const { return owner_; }
+    IGameState* GetOwner() const { return owner_; }
 
 private:
     // The id of the first ammunition type (class 3) of the quoted name; -1
     // for anything else.
     int ResolveAmmoName(const ParameterValue* value) const;
 
-    GameSystem* owner_;
+    IGameState* owner_;
     IResourceManager* manager_;
     Util::List<AmmoTypeDef> ammoTypes_;
     Util::List<AmmoPickupDef> ammoPickups_;

@@ -8,9 +8,12 @@
 #include "game/world/settings/IGameOptions.h"
 #include "game/world/settings/KeyBindingTable.h"
 #include "game/world/settings/OptionsParser.h"
+#include "game/world/settings/OptionsSyntax.h"
 #include "game/world/settings/OptionsText.h"
 #include "game/world/settings/XMLWriter.h"
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -106,20 +109,29 @@ void BuildText(XMLWriter& w, IGameOptions* o, const char16_t* masterServer)
 
 } // namespace
 
-bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio, const char16_t* path)
+bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio, const char16_t* path,
+                     std::string* fault)
 {
+    if (fault)
+        fault->clear();
     if (!files || !options || !path || !path[0])
         return false;
     IFile* file = files->Open(path, kOpenRead, OpenFlags(path));
     if (!file)
         return false;
     int size = file->GetSize();
-    std::vector<char> bytes;
-    if (size > 0 && size <= kMaxOptionsBytes) {
+    std::string bytes;
+    if (size > kMaxOptionsBytes) {
+        delete file;
+        if (fault)
+            *fault = "the file is larger than " + std::to_string(kMaxOptionsBytes) + " bytes";
+        return false;
+    }
+    if (size > 0) {
         bytes.resize(size_t(size));
         int got = 0;
         while (got < size) {
-            int n = file->Read(bytes.data() + got, size - got);
+            int n = file->Read(&bytes[size_t(got)], size - got);
             if (n <= 0)
                 break;
             got += n;
@@ -130,6 +142,9 @@ bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio, 
     if (bytes.empty())
         return false;
 
+    // A damaged file is read as far as it goes all the same: what it holds
+    // is what a player may want to see again.
+    const std::string damage = FindOptionsFault(bytes);
     std::u16string text(bytes.size(), u'\0');
     for (size_t i = 0; i < bytes.size(); ++i)
         text[i] = char16_t(int16_t(int8_t(bytes[i])));
@@ -138,11 +153,13 @@ bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio, 
 
     if (audio)
         audio->SetMasterVolume(options->GetMasterVolume());
-    return true;
+    if (fault)
+        *fault = damage;
+    return damage.empty();
 }
 
 bool WriteOptionsFile(IFileManager* files, IGameOptions* options, const char16_t* masterServer,
-                      const char16_t* path)
+                      const char16_t* path, std::string* reason)
 {
     if (!files || !options || !path || !path[0])
         return false;
@@ -150,12 +167,14 @@ bool WriteOptionsFile(IFileManager* files, IGameOptions* options, const char16_t
     BuildText(writer, options, masterServer);
     const std::string& bytes = writer.MakeNarrowCopy();
 
+    errno = 0;
     IFile* file = files->Open(path, kOpenWrite, OpenFlags(path) | kOpenReplace);
-    if (!file)
-        return false;
-    bool ok = file->Write(bytes.data(), int(bytes.size())) && file->Flush();
-    if (!ok)
+    bool ok = file && file->Write(bytes.data(), int(bytes.size())) && file->Flush();
+    const int error = errno;
+    if (file && !ok)
         file->CloseAndDelete(); // drops the new text, keeps the old file
     delete file;
+    if (!ok && reason)
+        *reason = std::strerror(error ? error : EIO);
     return ok;
 }

@@ -10,11 +10,6 @@
 
 #include <algorithm>
 
-ObjectManager::ObjectManager(GameSystem* game, IEngine* engine, CameraPos* camera)
-    : game(game), engine(engine), camera(camera)
-{
-}
-
 ObjectManager::~ObjectManager()
 {
     Clear();
@@ -149,4 +144,13 @@ int ObjectManager::CountPlayers() const { return CountLive(players_); }
 int ObjectManager::CountLights() const
 {
     return int(std::count_if(lights_.begin(), lights_.end(), [](ILight* l) { return l != nullptr; }));
+}
+
+Object* AddToWorld(Object* object)
+{
+    if (ObjectManager* objects = Services().objects)
+        objects->AddObject(object);
+    if (IMultiplayerHandler* handler = ActiveHandler())
+        handler->AddObject(object);
+    return object;
 }

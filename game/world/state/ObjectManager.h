@@ -3,11 +3,8 @@
 #include <mutex>
 #include <vector>
 
-class GameSystem;
-class IEngine;
 class ILight;
 class Object;
-struct CameraPos;
 namespace PhysEng {
 class Object;
 }
@@ -18,7 +15,7 @@ class Object;
 // new ones.
 class ObjectManager {
 public:
-    ObjectManager(GameSystem* game, IEngine* engine, CameraPos* camera);
+    ObjectManager() = default;
     ~ObjectManager();
 
     void AddObject(Object* object);
@@ -53,9 +50,6 @@ public:
 
     bool IsClearing() const { return clearing_; }
     bool batchedDrawing = true;
-    GameSystem* game;
-    IEngine* engine;
-    CameraPos* camera;
 
 private:
     template <class T, class F> void Walk(std::vector<T*>& list, F f);
@@ -79,6 +73,9 @@ private:
     bool holes_ = false;
     bool clearing_ = false;
 };
+
+// Into the live registry and, with a handler active, replicated; the object.
+Object* AddToWorld(Object* object);
 
 template <class T, class F> void ObjectManager::Walk(std::vector<T*>& list, F f)
 {

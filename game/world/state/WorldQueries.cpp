@@ -1,5 +1,6 @@
 #include "game/world/state/WorldQueries.h"
 
+#include "game/world/geometry/TileSize.h"
 #include "game/world/map/World.h"
 #include "game/world/objects/MissionItem.h"
 #include "game/world/objects/Object.h"
@@ -277,7 +278,7 @@ void MoveWithCollision(float* x, float* y, float* dx, float* dy, float radius)
     float stepX = *dx, stepY = *dy;
     for (int pass = 0; pass < 2; ++pass) {
         if (world) {
-            float maxX = float(world->GetWidth()) * 32.0f - 16.0f, maxY = float(world->GetHeight()) * 32.0f - 16.0f;
+            float maxX = float(world->GetWidth()) * kTileSize - 16.0f, maxY = float(world->GetHeight()) * kTileSize - 16.0f;
             stepX = std::clamp(*x + stepX, 16.0f, std::max(16.0f, maxX)) - *x;
             stepY = std::clamp(*y + stepY, 16.0f, std::max(16.0f, maxY)) - *y;
         }

@@ -1,6 +1,6 @@
 #include "game/world/state/WorldServices.h"
 
-#include "game/world/state/GameSystem.h"
+#include "game/world/state/IGameState.h"
 
 WorldServices& Services()
 {
@@ -10,18 +10,18 @@ WorldServices& Services()
 
 IMultiplayerHandler* ActiveHandler()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game ? game->GetActiveHandler() : nullptr;
 }
 
 bool IsServing()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game && game->GetActiveHandler() && game->GetActiveHandler() == game->GetServerHandler();
 }
 
 bool IsClient()
 {
-    GameSystem* game = Services().game;
+    IGameState* game = Services().game;
     return game && game->GetActiveHandler() && game->GetActiveHandler() == game->GetClientHandler();
 }

@@ -1,14 +1,17 @@
 #pragma once
 
-class GameSystem;
 class IAudio;
 class IAudioEnvironment;
 class IEngine;
+class IGameState;
 class IParticlePainter;
 class IRenderer;
 class IResourceManager;
 class ISpritePainter;
 class IMultiplayerHandler;
+class IObjectEffects;
+class IObjectOutput;
+class IPlayerContacts;
 class ObjectManager;
 class ParticleSystem;
 class SoundSystem;
@@ -20,11 +23,11 @@ namespace PhysEng {
 class PhysicsEngine;
 }
 
-// The process-wide services the game state creates once and publishes; the
-// world's objects reach each other through them. Any may be null: the
-// dedicated server has no renderer, painters or audio.
+// The process-wide services the game state creates once and publishes: the
+// one way in to each of them for the world's objects, and for the shell.
+// Any may be null: the dedicated server has no renderer, painters or audio.
 struct WorldServices {
-    GameSystem* game = nullptr;
+    IGameState* game = nullptr;
     IEngine* engine = nullptr;
     World* world = nullptr;
     IResourceManager* resources = nullptr;
@@ -40,6 +43,9 @@ struct WorldServices {
     ISpritePainter* spritePainter = nullptr;
     IParticlePainter* particlePainter = nullptr;
     CameraPos* camera = nullptr;
+    IPlayerContacts* contacts = nullptr;
+    IObjectOutput* output = nullptr;
+    IObjectEffects* effects = nullptr;
 };
 
 WorldServices& Services();

@@ -25,8 +25,12 @@ public:
     {
         const wxSize area = PictureBox::AreaFor(picture, ConvertDialogToPixels(wxSize(282, 33)));
         PictureBox* box = new PictureBox(this, picture, area);
+        // The picture asks the question; the words stand in only for a
+        // picture that could not be loaded.
         wxStaticText* question =
-            new wxStaticText(this, wxID_ANY, "There is update available. Would you like to update now?");
+            picture.pixels && picture.width > 0 && picture.height > 0
+                ? nullptr
+                : new wxStaticText(this, wxID_ANY, "There is update available. Would you like to update now?");
         wxButton* yes = new wxButton(this, wxID_YES, "Yes");
         wxButton* no = new wxButton(this, wxID_NO, "No");
         wxButton* notes = new wxButton(this, kReleaseNotesId, "Release Notes");
@@ -39,7 +43,8 @@ public:
         buttons->Add(notes, 0, wxRIGHT, margin);
         wxBoxSizer* top = new wxBoxSizer(wxVERTICAL);
         top->Add(box, 0, wxEXPAND);
-        top->Add(question, 0, wxLEFT | wxRIGHT | wxTOP, margin);
+        if (question)
+            top->Add(question, 0, wxLEFT | wxRIGHT | wxTOP, margin);
         top->Add(buttons, 0, wxEXPAND | wxTOP | wxBOTTOM, margin);
         SetSizerAndFit(top);
 

@@ -61,15 +61,16 @@ inline XWindow FocusGameWindow(XDriver& x)
 }
 
 // The game in its folder, logging in as "user:password" without a window
-// for it and declining updates: the main menu is what comes up.
+// for it and declining updates: the main menu is what comes up. Sound goes
+// to the sound library's driver of that name.
 inline std::unique_ptr<TestSupport::ChildProcess> StartGame(const std::string& folder, const std::string& master,
-                                                           const std::string& login)
+                                                           const std::string& login, const char* sound = "null")
 {
     setenv("VORNHAL_UI", "headless", 1);
     setenv("VORNHAL_UI_LOGIN", login.c_str(), 1);
     setenv("VORNHAL_UI_UPDATE", "no", 1);
     setenv("VORNHAL_UPDATE_HOST", master.c_str(), 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
+    setenv("ALSOFT_DRIVERS", sound, 1);
     unsetenv("VORNHAL_OPTIONS");
     unsetenv("VORNHAL_OPTIONS_SET");
     TestSupport::SetGameOption(folder, "masterserver", master);
@@ -97,14 +98,15 @@ public:
     const std::string& Address() const { return address_; }
     TestSupport::ChildProcess& Process() { return *process_; }
 
-    // Whether a server on this port has announced itself, waited for.
-    bool WaitAnnounced(int port)
+    // Whether a server on this port has announced itself (with this many
+    // players, unless -1), waited for.
+    bool WaitAnnounced(int port, int players = -1)
     {
         for (int i = 0; i < kWait / 50; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
             StandInState state(state_);
             state.Load();
             for (const AnnouncedServer& s : state.Servers())
-                if (s.port == port)
+                if (s.port == port && (players < 0 || s.players == players))
                     return true;
         }
         return false;
@@ -137,6 +139,27 @@ inline bool Press(XDriver& x, XWindow w, int px, int py, const int rect[4], bool
     const bool seen = x.WaitForChange(w, before, rect[0], rect[1], rect[2], rect[3], kWait);
     x.Button(false);
     return seen;
+}
+
+// The main menu's list once its first row is drawn: that row chosen, and
+// Join pressed. menu, when given, gets the menu as it was drawn then.
+inline bool JoinFirstListed(XDriver& x, XWindow w, XShot* menu = nullptr)
+{
+    const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
+    return x.WaitUntil(w, [](const XShot& s) {
+        return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
+    }, kWait) && (!menu || x.Capture(w, menu)) && Press(x, w, 120, 224, addressField, false) &&
+           Press(x, w, 635, 724, joinButton, true);
+}
+
+// Back in the main menu after play (its logo drawn as in menu, a picture
+// taken of it before), its Quit pressed: a press while play's last frame
+// still shows would meet a menu that never saw the pointer come.
+inline bool QuitFromMenu(XDriver& x, XWindow w, const XShot& menu)
+{
+    const int quitButton[4] = {890, 21, 118, 36};
+    return x.WaitUntil(w, [&](const XShot& s) { return s.SameIn(menu, 30, 25, 430, 110); }, kWait) &&
+           Press(x, w, 949, 39, quitButton, true);
 }
 
 // The lines the game writes about what it shows (VORNHAL_SCREEN_LOG), read
@@ -179,6 +202,9 @@ public:
             x.Key(keysym, true);
             seen = !WaitFor(prefix, 1000).empty();
             x.Key(keysym, false);
+            // The next press must not come in the frame of this release:
+            // the game would never see the keys all up.
+            seen = seen || !WaitFor(prefix, 200).empty();
         }
         return seen;
     }

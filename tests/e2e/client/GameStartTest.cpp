@@ -127,7 +127,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     setenv("VORNHAL_UPDATE_HOST", masterAddress.c_str(), 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
     unsetenv("VORNHAL_UI");
-    TestSupport::ChildProcess game(folder + "/game", {}, folder);
+    TestSupport::ChildProcess game(folder + "/game", {"-windowed", "Aapo"}, folder);
     XDriver x;
     ASSERT_TRUE(x.Ok());
 
@@ -145,6 +145,10 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     EXPECT_EQ(PackageVersion(folder + "/game.data.bak"), 1);
     Adopted again("game");
     ASSERT_GT(again.pid, 0) << game.Output();
+    // Started as the player started it.
+    std::string line;
+    std::getline(std::ifstream("/proc/" + std::to_string(again.pid) + "/cmdline"), line);
+    EXPECT_EQ(line, std::string("game\0-windowed\0Aapo\0", 20));
 
     // Started again on version 2: no question this time, the log-in.
     const XWindow login = x.WaitForWindow("Login To Vornhal", kWait);
@@ -173,14 +177,10 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     x.Button(true);
     EXPECT_TRUE(x.WaitForChange(menu, before, 400, 717, 180, 20, kWait));
     x.Button(false);
-    // Quit: pointed at, pressed and let go, as the button shows.
-    x.MoveTo(menu, 949, 39);
-    ASSERT_TRUE(x.WaitForChange(menu, before, 890, 21, 118, 36, kWait));
-    ASSERT_TRUE(x.Capture(menu, &before));
-    x.Button(true);
-    EXPECT_TRUE(x.WaitForChange(menu, before, 890, 21, 118, 36, kWait));
-    x.Button(false);
-    ASSERT_EQ(again.WaitExit(), 0) << game.Output();
+    // A stop signal to the copy the updater started (in a session of its
+    // own): it leaves as Quit does, the address kept, and ends by it.
+    ASSERT_EQ(kill(again.pid, SIGTERM), 0);
+    ASSERT_EQ(again.WaitExit(), 128 + SIGTERM) << game.Output();
     const std::string options = TestSupport::ReadText(folder + "/game.opt");
     EXPECT_NE(options.find("<defaultaddress>127.0.0.1:" + std::to_string(serverPort) + "</defaultaddress>"),
               std::string::npos)
@@ -198,5 +198,52 @@ TEST(GameStart, WithoutAUsableDisplayItSaysWhyAndEndsNonZero)
     EXPECT_EQ(game.WaitExit(kWait), 5);
     EXPECT_NE(game.Output().find("game: the engine cannot start its video (is there a display?)"), std::string::npos)
         << game.Output();
+    // No display named at all: the same, not a renderer that fails later.
+    unsetenv("DISPLAY");
+    setenv("VORNHAL_OPTIONS", "start", 1);
+    TestSupport::ChildProcess undisplayed(dir.File("player/game"), {"-windowed"}, dir.File("player"));
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(undisplayed.WaitExit(kWait), 5) << undisplayed.Output();
     EXPECT_FALSE(fs::exists(dir.File("player/game.opt")));
+}
+
+TEST(GameStart, StopSignalsEndTheLogInAtOnceAndAPackageThatCannotBeReadIsNamed)
+{
+    TestSupport::TempDir dir;
+    const std::string folder = dir.File("player");
+    LayOutPlayerFolder(folder);
+    fs::copy_file(kBuild + "/game.opt", folder + "/game.opt");
+    TestSupport::SetGameOption(folder, "windowed", "true");
+    Master master(dir.Path(), {"ville", "sisu1939", "Ville", "uid-ville"});
+    ASSERT_FALSE(master.Address().empty()) << master.Process().Output();
+
+    // The log-in dialog, a window, ends at once on SIGHUP (as on SIGINT
+    // and SIGTERM): there is nothing to save yet.
+    TestSupport::SetGameOption(folder, "masterserver", master.Address());
+    setenv("VORNHAL_UPDATE_HOST", master.Address().c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    unsetenv("VORNHAL_UI");
+    unsetenv("VORNHAL_OPTIONS");
+    XDriver x;
+    ASSERT_TRUE(x.Ok());
+    {
+        TestSupport::ChildProcess login(folder + "/game", {}, folder);
+        ASSERT_NE(x.WaitForWindow("Login To Vornhal", kWait), 0u) << login.Output();
+        login.Signal(SIGHUP);
+        EXPECT_EQ(login.WaitExit(kWait), 128 + SIGHUP) << login.Output();
+    }
+
+    // Without a sound device one line says so; a damaged package is named.
+    TestSupport::WriteAll(folder + "/game.data", TestSupport::PseudoRandomBytes(4096, 3));
+    std::unique_ptr<TestSupport::ChildProcess> game = StartGame(folder, master.Address(), "ville:sisu1939", "alsa");
+    TestSupport::ChildProcess& damaged = *game;
+    EXPECT_EQ(damaged.WaitExit(kWait), 255) << damaged.Output();
+    EXPECT_NE(damaged.Output().find("The package " + folder + "/game.data could not be read"), std::string::npos)
+        << damaged.Output();
+    EXPECT_EQ(damaged.Output().find("resource script"), std::string::npos) << damaged.Output();
+    if (damaged.Count("Sound is off") > 0) {
+        EXPECT_EQ(damaged.Count("Sound is off"), 1);
+        EXPECT_EQ(damaged.Output().find("ALSA lib"), std::string::npos) << damaged.Output();
+        EXPECT_EQ(damaged.Output().find("AL lib"), std::string::npos) << damaged.Output();
+    }
 }

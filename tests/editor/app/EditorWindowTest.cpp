@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -114,6 +115,100 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     EXPECT_EQ(now.header.name, old.header.name);
 }
 
+TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipboardAreReached)
+{
+    unsetenv("VORNHAL_UI");
+    auto editor = Start("pick Objects \"metal barrel\"\nmenu \"Tools/Pan Tool\"\nwhere MiniMap\nwhere Objects\n"
+                        "where LevelView\nstay\n",
+                        {"levels/tdm_riotcity.lvl"});
+    ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
+    const Rect map = Where(editor->Output(), "MiniMap"), objects = Where(editor->Output(), "Objects"),
+               view = Where(editor->Output(), "LevelView");
+    XDriver x;
+    ASSERT_TRUE(x.Ok());
+    const XWindow main = x.WaitForWindow("tdm_riotcity.lvl - Editor");
+    ASSERT_NE(main, 0u);
+    x.Focus(main);
+    x.MoveTo(x.Screen(), view.x + 300, view.y + 300);
+    // The level's picture comes while the designer keeps typing: it does not
+    // wait for the editor to go quiet.
+    EXPECT_TRUE(x.WaitUntil(x.Screen(), [&](const XShot& s) {
+        x.Key("Control_L");
+        return s.CountOther(0x000000, map.x, map.y, map.w, map.h) > 5000;
+    }));
+    XShot shot;
+    ASSERT_TRUE(x.Capture(main, &shot));
+    SavePng(kBuild + "/screenshots/editor/opened_level.png", shot);
+    // The palette's scroll bar shows at rest across the list, and scrolls it.
+    ASSERT_TRUE(x.Capture(x.Screen(), &shot));
+    const int barY = objects.y + objects.h - 7;
+    EXPECT_EQ(shot.CountOther(0xffffff, objects.x + 4, barY, objects.w - 8, 1), objects.w - 8);
+    x.Click(x.Screen(), objects.x + objects.w - 12, barY);
+    EXPECT_TRUE(x.WaitForChange(x.Screen(), shot, objects.x, objects.y, objects.w, objects.h - 20));
+    // Ctrl+B in the view shows the Clipboard; the pan click there changed
+    // nothing, so leaving asks nothing.
+    x.Click(x.Screen(), view.x + 300, view.y + 300);
+    x.Chord("Control_L", "b");
+    EXPECT_NE(x.WaitForWindow("Clipboard"), 0u);
+    x.Focus(main);
+    x.Chord("Alt_L", "f");
+    x.Key("x");
+    EXPECT_EQ(editor->WaitExit(30000), 0) << editor->Output();
+}
+
+TEST_F(EditorWindow, NewLevelLinesAtTheEdgeLightAreaColoursAndTheManual)
+{
+    setenv("VORNHAL_UI", "headless", 1);
+    const std::string shots = kBuild + "/screenshots/editor";
+    auto editor = Start(R"(# an empty level asks nothing whatever its new size
+dialog "Map Properties" Width=10 Height=10 press=OK
+menu File/New
+menu "Tools/Move Tool"
+click 50 50
+expect modified 0
+# a line begun at the view's edge stays where it began
+pick Walls "brick wall"
+keydown Shift_L
+drag 100 5 200 5
+keyup Shift_L
+menu "Tools/Light Area Tool"
+drag 32 64 160 160
+dialog "Light Area Properties" R=0 G=51 press=OK
+context Properties
+where frame
+where LevelView
+shot )" + shots + R"(/new_level.png
+file levels/new.lvl
+menu "File/Save As..."
+menu Help/Manual
+exit
+)",
+                        {});
+    ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
+    const std::string& out = editor->Output();
+    LevelContents made;
+    ASSERT_TRUE(TestGame::ReadLevelFile(Level("new.lvl"), &made));
+    ASSERT_EQ(made.world.width, 10);
+    for (int x = 3; x <= 6; ++x)
+        EXPECT_TRUE(made.world.cells[size_t(x)] & World::kWall) << x;
+    ASSERT_EQ(made.world.boxes.size(), 1u);
+    EXPECT_EQ(made.world.boxes[0].red, 0.0f);
+    EXPECT_EQ(made.world.boxes[0].green, 51 / 255.0f);
+    // The level's right edge, 320 pixels into the view.
+    const Rect frame = Where(out, "frame"), view = Where(out, "LevelView");
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(LoadPng(shots + "/new_level.png", &width, &height, &pixels));
+    int edge = 0;
+    for (int x = view.x - frame.x + 318; x <= view.x - frame.x + 322 && x < width; ++x)
+        edge += ((pixels[size_t((view.y - frame.y + 250) * width + x)] >> 16) & 0xff) > 120;
+    EXPECT_GT(edge, 0);
+    const size_t page = out.find("open page: file://");
+    ASSERT_NE(page, std::string::npos) << out;
+    const std::string path = out.substr(page + 18, out.find('\n', page) - page - 18);
+    EXPECT_NE(TestSupport::ReadText(path).find("Fill Tool"), std::string::npos) << path;
+}
+
 TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
 {
     setenv("VORNHAL_UI", "headless", 1);
@@ -182,6 +277,17 @@ exit
     const std::string objects = TestSupport::ReadText(folder_ + "/objects.cfg");
     EXPECT_NE(objects.find("\"steel barrel\""), std::string::npos);
     EXPECT_EQ(objects.find(longName), std::string::npos);
+}
+
+TEST_F(EditorWindow, StopSignalsEndItAtOnce)
+{
+    unsetenv("VORNHAL_UI");
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        auto editor = Start("stay\n", {"levels/tdm_riotcity.lvl"});
+        ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
+        editor->Signal(signal);
+        EXPECT_EQ(editor->WaitExit(30000), 128 + signal) << editor->Output();
+    }
 }
 
 } // namespace

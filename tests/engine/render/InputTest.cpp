@@ -23,7 +23,25 @@ TEST(InputState, KeyTableMapsKeysToActions)
         in.KeyUp(c.key);
         EXPECT_FALSE(in.IsActionDown(c.action)) << c.key;
         EXPECT_FALSE(in.IsKeyDown(c.key));
+        // The press is kept until the next batch of events.
+        EXPECT_TRUE(in.WasActionPressed(c.action)) << c.key;
+        in.BeginEvents();
+        EXPECT_FALSE(in.WasActionPressed(c.action)) << c.key;
     }
+    // Pressed again after a release in one batch: up until the next, where
+    // a press and its release (a doubled letter typed) are never seen held.
+    in.KeyDown('e', u'e');
+    in.BeginEvents();
+    in.KeyUp('e');
+    in.KeyDown('e', u'e');
+    EXPECT_FALSE(in.IsKeyDown('e'));
+    in.BeginEvents();
+    EXPECT_TRUE(in.IsKeyDown('e'));
+    in.KeyUp('e');
+    in.KeyDown('e', u'e');
+    in.KeyUp('e');
+    in.BeginEvents();
+    EXPECT_FALSE(in.IsKeyDown('e'));
     EXPECT_EQ(in.GetKeyOfAction(63), -1);
     EXPECT_EQ(in.GetKeyOfAction(-1), -1);
     EXPECT_EQ(in.GetKeyOfAction(255), -1);
@@ -152,15 +170,25 @@ TEST(InputState, MouseButtonsWheelAndMotion)
     EXPECT_FALSE(in.IsMouseButtonDown(3));
     EXPECT_FALSE(in.IsKeyDown(1003));
     EXPECT_FALSE(in.IsKeyDown(-5));
-    // A release in a later batch of events than the press is at once.
+    // A release in a later batch of events than the press is at once; a
+    // press after it in the same batch waits for the next, so that the
+    // release is seen.
     in.BeginEvents();
     in.ButtonUp(1);
+    EXPECT_FALSE(in.IsMouseButtonDown(0));
+    in.ButtonDown(1);
+    in.ButtonUp(1);
+    EXPECT_FALSE(in.IsMouseButtonDown(0));
+    in.BeginEvents();
+    EXPECT_TRUE(in.IsMouseButtonDown(0));
+    in.BeginEvents();
     EXPECT_FALSE(in.IsMouseButtonDown(0));
     in.ButtonDown(4);
     in.ButtonDown(4);
     in.ButtonDown(5);
     EXPECT_FLOAT_EQ(in.TakeWheelDelta(), 1.0f);
     EXPECT_FLOAT_EQ(in.TakeWheelDelta(), 0.0f);
+    in.BeginEvents();
     in.MouseMotion(10, 20, 3, -4);
     in.MouseMotion(12, 25, 2, 5);
     int x = 0, y = 0;
@@ -170,6 +198,17 @@ TEST(InputState, MouseButtonsWheelAndMotion)
     EXPECT_FLOAT_EQ(in.TakeMouseDeltaX(), 5.0f);
     EXPECT_FLOAT_EQ(in.TakeMouseDeltaY(), 1.0f);
     EXPECT_FLOAT_EQ(in.TakeMouseDeltaX(), 0.0f);
+    // The pointer stays where a click was let go until the next batch.
+    in.ButtonDown(1);
+    in.BeginEvents();
+    in.ButtonUp(1);
+    in.MouseMotion(300, 40, 288, 15);
+    in.GetMousePosition(&x, &y);
+    EXPECT_EQ(x, 12);
+    in.BeginEvents();
+    in.GetMousePosition(&x, &y);
+    EXPECT_EQ(x, 300);
+    EXPECT_FLOAT_EQ(in.TakeMouseDeltaX(), 288.0f);
 }
 
 namespace {

@@ -573,6 +573,8 @@ inline void ExpectDefaultLevels(ResourceManager& manager, IFileManager* files)
     GameOptions options;
     ASSERT_TRUE(ReadOptionsFile(files, &options, nullptr, u"game.opt"));
     EXPECT_EQ(Narrow(options.GetServerLevel()), "levels/tdm_riotcity.lvl");
+    // The volume keys step from the default: off it, "Normal" is never met.
+    EXPECT_EQ(options.GetMasterVolume(), GameOptions().GetMasterVolume());
     for (int mode = 0; mode < 3; ++mode) {
         ASSERT_GT(options.GetMapCycleCount(mode), 0) << mode;
         for (int i = 0; i < options.GetMapCycleCount(mode); ++i) {

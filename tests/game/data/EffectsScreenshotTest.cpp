@@ -8,9 +8,9 @@
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/objects/WorldEffects.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <GL/gl.h>
 

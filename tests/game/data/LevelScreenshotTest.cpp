@@ -5,7 +5,7 @@
 
 #include "engine/files/FileManager.h"
 #include "game/world/map/World.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 #include <GL/gl.h>
 

@@ -48,7 +48,7 @@ const Size kPictures[] = {
     // The rest of the shared media and the players' pictures.
     {"gfx/effects/wall_wreck.png", 128, 128}, {"gfx/player_foot_run.png", 448, 64},
     {"gfx/player_foot_left.png", 512, 64}, {"gfx/player_foot_right.png", 512, 64}, {"gfx/effects/gib01.png", 16, 16},
-    {"gfx/effects/gib06.png", 16, 16}, {"gfx/player/ranks_fin.png", 110, 11}, {"gfx/player/ranks_rus.png", 110, 11},
+    {"gfx/effects/gib06.png", 16, 16}, {"gfx/player/ranks_fin.png", 110, 32}, {"gfx/player/ranks_rus.png", 110, 32},
     {"gfx/effects/explosion02_ani.png", 256, 256}, {"gfx/effects/explosion03_ani.png", 256, 256},
     {"gfx/effects/blood_small01.png", 16, 16}, {"gfx/effects/blood01.png", 64, 64},
     {"gfx/effects/bloodparticle1.png", 8, 8}, {"gfx/effects/smoketest2.png", 64, 64},

@@ -5,10 +5,10 @@
 
 #include "game/world/player/Player.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -135,5 +135,9 @@ TEST(PlayersScreenshot, BothTeamsWithFlashlightsAndANameTagAtNight)
     EXPECT_GT(frame.Area(628 + 35, 433, 1, russia), 0) << "no Russian tag frame";
     EXPECT_GT(frame.Area(628 + 20, 433 + 12, 1, halfHealth), 0) << "no health bar";
     EXPECT_EQ(frame.Area(628 + 50, 433 + 12, 1, halfHealth), 0) << "health bar too long";
+    // In the tag's corner the insignia of his rank (0: one bar) from the
+    // Russian icon sheet.
+    const int russianBar[3] = {230, 120, 110};
+    EXPECT_GT(frame.Area(628 + 5, 433 + 2, 1, russianBar), 0) << "no insignia";
     EXPECT_EQ(frame.Area(348 + 35, 347, 1, finland), 0) << "a tag without the pointer";
 }

@@ -6,7 +6,7 @@
 
 #include "engine/core/Engine.h"
 #include "engine/render/IRenderer.h"
-#include "game/world/state/StateFixture.h"
+#include "game/world/system/StateFixture.h"
 
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"

@@ -4,6 +4,7 @@
 // 1024 x 768 window, on an X server of its own when asked, real X input into
 // that window through XTEST, and the pictures it shows read back from
 // screenshots.
+#include "Picture.h"
 #include "engine/core/Engine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
@@ -15,11 +16,10 @@
 #include "game/shell/client/Game.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
-#include "Picture.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -32,6 +36,23 @@ bool Announce(StandIn& s, const char16_t* name, int port)
     c.AddParam(u"maxplayers", 8);
     return c.Get(s.Url("/addserver.php").c_str(), true) && c.Succeeded();
 }
+
+// A game server's UDP port, held open while the object lives.
+struct Listening {
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    int port = 0;
+    Listening()
+    {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size) == 0)
+            port = ntohs(a.sin_port);
+    }
+    ~Listening() { close(fd); }
+};
 
 std::vector<std::u16string> Listed(StandIn& s)
 {
@@ -70,28 +91,37 @@ TEST(StandInService, IdleAndTricklingClientsBlockNoOne)
     trickle.join();
 }
 
-TEST(StandInService, SilentServersLeaveTheListAndTheFile)
+TEST(StandInService, SilentAndQuitServersLeaveTheListAndTheFile)
 {
     StandIn s({"--server-timeout", "180"});
     ASSERT_TRUE(s.Running());
     std::atomic<int64_t> now{1000000};
     s.Server().SetClock([&] { return now.load(); });
-    ASSERT_TRUE(Announce(s, u"Steady", 27015));
-    ASSERT_TRUE(Announce(s, u"Gone", 27016));
+    auto steady = std::make_unique<Listening>();
+    Listening gone;
+    ASSERT_TRUE(Announce(s, u"Steady", steady->port));
+    ASSERT_TRUE(Announce(s, u"Gone", gone.port));
     EXPECT_EQ(Listed(s), (std::vector<std::u16string>{u"Steady", u"Gone"}));
     for (int minute = 1; minute <= 3; ++minute) {
         now += 60;
-        ASSERT_TRUE(Announce(s, u"Steady", 27015));
+        ASSERT_TRUE(Announce(s, u"Steady", steady->port));
     }
     EXPECT_EQ(Listed(s).size(), 2u); // three minutes of silence are still within the time
     now += 60;
-    ASSERT_TRUE(Announce(s, u"Steady", 27015));
+    ASSERT_TRUE(Announce(s, u"Steady", steady->port));
     EXPECT_EQ(Listed(s), std::vector<std::u16string>{u"Steady"});
     StandInState reloaded(s.StatePath());
     ASSERT_TRUE(reloaded.Load());
     ASSERT_EQ(reloaded.Servers().size(), 1u);
     EXPECT_EQ(reloaded.Servers()[0].lastSeen, now.load());
     EXPECT_EQ(reloaded.Servers()[0].announcements, 5);
+
+    // A server that quit has no port any more: it goes at the next look.
+    steady.reset();
+    EXPECT_TRUE(Listed(s).empty());
+    StandInState after(s.StatePath());
+    ASSERT_TRUE(after.Load());
+    EXPECT_TRUE(after.Servers().empty());
 }
 
 TEST(StandInService, OneStaleRecordCostsOnlyItself)

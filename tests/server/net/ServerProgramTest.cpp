@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
 #include <regex>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -45,6 +47,82 @@ TEST_F(ServerProgram, MissingOrEmptySettingsFileEndsWithMinusOneAtOnce)
     ServerProcess server(dir_.Path());
     EXPECT_EQ(server.WaitExit(), 255);
     EXPECT_NE(server.Output().find("Loading game.opt failed.\n"), std::string::npos) << server.Output();
+}
+
+TEST_F(ServerProgram, DamagedSettingsAreShownWhereAndNeverWrittenOver)
+{
+    const std::string whole = TestSupport::ReadText(dir_.File("game.opt"));
+    const size_t port = whole.find("<serverport>");
+    const std::string cut = whole.substr(0, port + 15); // the port's value half written
+    const int line = int(std::count(cut.begin(), cut.end(), '\n')) + 1;
+    const struct {
+        std::string text, says;
+    } cases[] = {
+        {cut, "game.opt, line " + std::to_string(line) + ": <serverport> is not closed.\n"},
+        {"This is no settings file.\n", "game.opt, line 1: text outside any element.\n"},
+        {whole + "</bans>\n", "game.opt, line " + std::to_string(std::count(whole.begin(), whole.end(), '\n') + 1) +
+                                 ": </bans> closes no element.\n"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(dir_.File("game.opt"), std::ios::trunc) << c.text;
+        ServerProcess server(dir_.Path());
+        server.Type("quit\r");
+        EXPECT_EQ(server.WaitExit(), 255);
+        EXPECT_NE(server.Output().find(c.says + "Loading game.opt failed.\n"), std::string::npos) << server.Output();
+        EXPECT_EQ(TestSupport::ReadText(dir_.File("game.opt")), c.text);
+    }
+}
+
+TEST_F(ServerProgram, SettingsThatCannotBeSavedFailTheExitAndStayWhole)
+{
+    // A read-only file at "quit".
+    const std::string before = TestSupport::ReadText(dir_.File("game.opt"));
+    ASSERT_EQ(chmod(dir_.File("game.opt").c_str(), 0444), 0);
+    {
+        ServerProcess server(dir_.Path());
+        ASSERT_TRUE(server.WaitFor("> ")) << server.Output();
+        server.Type("timelimit 9\rquit\r");
+        EXPECT_EQ(server.WaitExit(), 255);
+        EXPECT_NE(server.Output().find("quit\ncould not write game.opt: Permission denied\nServer closed.\n"),
+                  std::string::npos) << server.Output();
+    }
+    EXPECT_EQ(TestSupport::ReadText(dir_.File("game.opt")), before);
+    // A full disk (the file size limit stands in) at Ctrl+C.
+    ASSERT_EQ(chmod(dir_.File("game.opt").c_str(), 0644), 0);
+    TestSupport::ChildProcess server("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 1; exec " + std::string(VORNHAL_BUILD_DIR) + "/server"},
+                                     dir_.Path(), TestSupport::ChildProcess::Terminal);
+    ASSERT_TRUE(server.WaitFor("> ")) << server.Output();
+    server.Type("timelimit 9\r\x03");
+    EXPECT_EQ(server.WaitExit(), 255);
+    EXPECT_NE(server.Output().find("could not write game.opt: File too large\nServer closed.\n"), std::string::npos)
+        << server.Output();
+    EXPECT_EQ(TestSupport::ReadText(dir_.File("game.opt")), before);
+}
+
+TEST_F(ServerProgram, AMissingServerLevelIsSaidAndTheCycleIsPlayed)
+{
+    TestSupport::SetGameOption(dir_.Path(), "serverlevel", "levels/gone.lvl");
+    ServerProcess server(dir_.Path());
+    EXPECT_TRUE(server.WaitFor("The server level levels/gone.lvl was not found; the map cycle's first level is "
+                               "played.\n"))
+        << server.Output();
+    EXPECT_TRUE(server.WaitFor("Playing level levels/tdm_riotcity.lvl.\n")) << server.Output();
+}
+
+TEST_F(ServerProgram, ThePackagesLevelIsUploadedWhenTheOneOnDiskIsDamaged)
+{
+    const std::vector<uint8_t> good = TestSupport::ReadAll(dir_.File("levels/tdm_riotcity.lvl"));
+    std::vector<uint8_t> damaged(good.begin(), good.begin() + long(good.size() / 2));
+    TestSupport::WriteAll(dir_.File("levels/tdm_riotcity.lvl"), damaged);
+    const std::string port = std::regex_replace(TestSupport::ReadText(dir_.File("game.opt")),
+                                                std::regex("[^]*<serverport>([0-9]+)</serverport>[^]*"), "$1");
+    ServerProcess server(dir_.Path());
+    ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_riotcity.lvl.\n")) << server.Output();
+    std::filesystem::create_directories(dir_.File("player"));
+    TestSupport::ChildProcess player(std::string(VORNHAL_BUILD_DIR) + "/tests/headless_player", {"--port", port},
+                                     dir_.File("player"));
+    ASSERT_TRUE(player.WaitFor("joined levels/tdm_riotcity.lvl")) << player.Output() << server.Output();
+    EXPECT_EQ(TestSupport::ReadAll(dir_.File("player/levels/tdm_riotcity.lvl")), good);
 }
 
 TEST_F(ServerProgram, PortInUseEndsWithMinusOne)

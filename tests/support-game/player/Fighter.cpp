@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr float kTile = float(BlockResource::kTileSize);
+constexpr float kTile = float(kTileSize);
 // Close enough to shoot at, and where a chase stops to do so.
 constexpr float kFiringRange = 400.0f;
 constexpr float kStandOff = 120.0f;

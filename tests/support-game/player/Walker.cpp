@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kTile = BlockResource::kTileSize;
+constexpr int kTile = kTileSize;
 
 int Width()
 {

@@ -6,6 +6,7 @@
 //   join took <ms>   joined <level>   frags <n>   lost   left
 //   score <Finland> <Russia>   (the team numbers of its scoreboard)
 //   rates in <B/s> out <B/s> datagrams in <per s>   at <x> <y> ... (with --trace)
+//   received <datagrams so far> (with --trace, once a second)
 #include "Fighter.h"
 #include "HeadlessClient.h"
 
@@ -51,6 +52,7 @@ struct Settings {
     bool chase = false;
     bool trace = false;
     double seconds = 0.0;
+    int chatMs = 0; // a chat line this often once joined
     int team = 0;
     std::string user, password, master;
 };
@@ -68,6 +70,8 @@ bool Parse(int argc, char** argv, Settings* s)
             s->name = argv[++i];
         else if (a == "--seconds" && more)
             s->seconds = std::atof(argv[++i]);
+        else if (a == "--chat" && more)
+            s->chatMs = std::atoi(argv[++i]);
         else if (a == "--team" && more)
             s->team = std::atoi(argv[++i]);
         else if (a == "--levels")
@@ -99,7 +103,7 @@ int main(int argc, char** argv)
 {
     Settings s;
     if (!Parse(argc, argv, &s)) {
-        std::fprintf(stderr, "usage: %s --port N [--host H] [--name N] [--levels] [--fight | --chase] [--seconds S] [--team 1|2] [--trace] "
+        std::fprintf(stderr, "usage: %s --port N [--host H] [--name N] [--levels] [--fight | --chase] [--seconds S] [--team 1|2] [--trace] [--chat MS] "
                              "[--login USER PASSWORD MASTER]\n", argv[0]);
         return 2;
     }
@@ -146,7 +150,8 @@ int main(int argc, char** argv)
     int samples = 0, frags = 0;
     bool wasInLevel = false;
     std::u16string joined;
-    auto last = Clock::now(), nextSample = last + std::chrono::seconds(1);
+    auto last = Clock::now(), nextSample = last + std::chrono::seconds(1), nextChat = last;
+    int said = 0;
     auto sampleStart = last, sampleEnd = last;
     while (!stopRequested) {
         auto now = Clock::now();
@@ -185,7 +190,12 @@ int main(int argc, char** argv)
                 Say("score " + std::to_string(score[0]) + " " + std::to_string(score[1]));
             }
         }
+        if (s.chatMs > 0 && inLevel && now >= nextChat) {
+            handler.SendChat(Wide("line " + std::to_string(++said) + " from " + s.name).c_str(), false);
+            nextChat = now + std::chrono::milliseconds(s.chatMs);
+        }
         if (now >= nextSample && s.trace) {
+            Say("received " + std::to_string(handler.GetPacketsReceived()));
             // Where the player is and whom it sees, once a second.
             Player* own = handler.GetOwnPlayer();
             std::string line = own ? "at " + std::to_string(int(own->GetX())) + " " + std::to_string(int(own->GetY())) +

@@ -65,7 +65,7 @@ protected:
     }
 
     // An update list naming files of the stand-in: (version, file, size).
-    void List(const std::vector<std::tuple<int, std::string, int>>& entries)
+    void List(const std::vector<std::tuple<int, std::string, long long>>& entries)
     {
         std::string xml = "<updates>\n";
         for (const auto& [version, file, size] : entries)
@@ -133,7 +133,7 @@ TEST_F(UpdateFlow, EveryFailureAfterYesGoesOnWithTheOldData)
 
     struct Case {
         const char* what;
-        std::vector<std::tuple<int, std::string, int>> list;
+        std::vector<std::tuple<int, std::string, long long>> list;
         const char* answers;
         const char* download;
         const char* box;
@@ -142,6 +142,12 @@ TEST_F(UpdateFlow, EveryFailureAfterYesGoesOnWithTheOldData)
          "Error: Update file could not be downloaded."},
         {"truncated", {{5, "good5.data", SizeOf("good5.data") + 1000}}, "yes", nullptr,
          "Error: Update file could not be downloaded."},
+        // Refused before anything is fetched: the download window's first
+        // report would press Cancel, and no box would show.
+        {"absurd size", {{5, "good5.data", SizeOf("good5.data")}, {7, "big7.data", 9223372036854775807LL}}, "yes",
+         "cancel-after:1", "Error: Update file could not be downloaded: the update list gives it no usable size."},
+        {"negative size", {{5, "good5.data", -400000}}, "yes", "cancel-after:1",
+         "Error: Update file could not be downloaded: the update list gives it no usable size."},
         {"no updater in the newest", {{5, "good5.data", SizeOf("good5.data")}, {7, "bare7.data", SizeOf("bare7.data")}},
          "yes", nullptr, "Error: The newest update file holds no updater."},
         {"updater cannot start", {{7, "foreign7.data", SizeOf("foreign7.data")}}, "yes", nullptr,

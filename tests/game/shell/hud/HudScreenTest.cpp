@@ -5,7 +5,7 @@
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "support/GameFolder.h"
 
 #include <X11/keysym.h>

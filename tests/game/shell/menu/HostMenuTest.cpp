@@ -7,7 +7,7 @@
 #include "game/shell/menu/MenuButton.h"
 #include "game/shell/menu/MenuDropdown.h"
 #include "game/shell/menu/MenuEdit.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

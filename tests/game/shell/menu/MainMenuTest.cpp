@@ -4,7 +4,7 @@
 #include "game/shell/menu/MainMenu.h"
 #include "game/shell/menu/MenuEdit.h"
 #include "game/shell/menu/MenuList.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 
 
 #include <ctime>

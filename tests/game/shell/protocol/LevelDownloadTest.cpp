@@ -5,8 +5,8 @@
 #include "MemoryClient.h"
 #include "engine/core/StringKit.h"
 #include "game/world/net/GameMessage.h"
-#include "game/world/state/LoadingListener.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/LoadingListener.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

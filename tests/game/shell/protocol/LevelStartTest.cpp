@@ -7,8 +7,8 @@
 #include "game/shell/console/ConsoleCommand.h"
 #include "game/world/player/Player.h"
 #include "game/world/state/ObjectManager.h"
-#include "game/world/state/PlayerRoster.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/PlayerRoster.h"
 #include "platform/os/Os.h"
 
 #include <cstring>

@@ -165,6 +165,13 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     GameMessages::WriteFlaggedText(chat, GameMessage::Chat, 0, u"a\x1b[2Jb");
     h.HandleChatMessage(&chat, guest);
     EXPECT_EQ(h.broadcasts.back().text, u"<Guest> a[2Jb");
+    // A line with no text (or only what is not text) is no chat line.
+    const size_t before = h.broadcasts.size();
+    for (const char16_t* text : {u"", u"\x1b\x07"}) {
+        GameMessages::WriteFlaggedText(chat, GameMessage::Chat, 0, text);
+        h.HandleChatMessage(&chat, guest);
+    }
+    EXPECT_EQ(h.broadcasts.size(), before);
 }
 
 TEST(PlayerTable, ClientTableMessages)
@@ -186,6 +193,9 @@ TEST(PlayerTable, ClientTableMessages)
     GameMessages::WritePlayerTable(p, r, 2);
     h.HandleTableMessage(&p);
     EXPECT_EQ(h.CountPlayers(), 2);
+    // The teams count from the table: a client has not every player object.
+    EXPECT_EQ(h.CountTeamPlayers(7), 1);
+    EXPECT_EQ(h.CountTeamPlayers(0), 1);
     EXPECT_EQ(std::u16string(h.GetPlayerNameAt(0)), u"Ann");
     EXPECT_EQ(h.GetPlayerTeamAt(1), 0);
     r[0].x = std::numeric_limits<float>::quiet_NaN();

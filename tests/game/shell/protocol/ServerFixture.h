@@ -15,7 +15,7 @@
 #include "game/world/modes/GameMod.h"
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IPlayerRoster.h"
-#include "game/world/state/GameSystem.h"
+#include "game/world/system/GameSystem.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

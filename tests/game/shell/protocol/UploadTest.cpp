@@ -88,9 +88,9 @@ TEST_F(Serving, AnUploadDiesWithItsConnectionAndNeverReachesTheNextInTheSlot)
     EXPECT_EQ(m[0].type, GameMessage::LevelStart);
 }
 
-TEST_F(Serving, ALevelOnlyInThePackageIsRefusedWithAMismatchInsteadOfSilence)
+TEST_F(Serving, ThePackagesCopyPlayedIsTheCopyUploaded)
 {
-    WriteLevelFile("levels/packed.lvl");
+    const std::vector<uint8_t> level = WriteLevelFile("levels/packed.lvl");
     {
         // Packed apart: the game's own files have not looked for a package yet.
         TestSupport::ScopedChdir in(dir_.Path());
@@ -99,18 +99,22 @@ TEST_F(Serving, ALevelOnlyInThePackageIsRefusedWithAMismatchInsteadOfSilence)
         packer.AddFileToPackage(u"levels/packed.lvl", 0);
         ASSERT_TRUE(packer.SavePackage(u"game.data", nullptr));
     }
-    std::remove(dir_.File("levels/packed.lvl").c_str());
+    // The copy on disk is damaged; the package's is the one played.
+    TestSupport::WriteAll(dir_.File("levels/packed.lvl"), std::vector<uint8_t>(level.begin(), level.begin() + 40));
     Cycle({u"levels/packed.lvl"});
-    ASSERT_TRUE(handler_->StartLevel()) << "the server plays it from the package";
+    ASSERT_TRUE(handler_->StartLevel());
     Link* c = Connect();
     Drain(c);
     Check(packet_, 0);
     Deliver(c, packet_);
     Frame();
     std::vector<Msg> m = Drain(c);
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].type, GameMessage::LevelMismatch);
-    EXPECT_EQ(handler_->CountUploads(), 0);
+    ASSERT_FALSE(m.empty());
+    ASSERT_EQ(m[0].type, GameMessage::FileChunk);
+    EXPECT_EQ(m[0].U32(), uint32_t(level.size()));
+    const size_t data = 4 + std::string("levels/packed.lvl").size() + 1;
+    ASSERT_GT(m[0].payload.size(), data);
+    EXPECT_TRUE(std::equal(m[0].payload.begin() + long(data), m[0].payload.end(), level.begin()));
 }
 
 TEST_F(Serving, AMatchingCheckIsReadyAndAMismatchWithoutUploadingDisconnects)

@@ -11,9 +11,9 @@
 #include "game/world/objects/Object.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/resources/WeaponTable.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <map>
 #include <memory>

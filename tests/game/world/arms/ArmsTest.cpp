@@ -5,7 +5,7 @@
 #include "game/world/arms/Projectile.h"
 #include "game/world/arms/Trap.h"
 #include "game/world/net/GameMessage.h"
-#include "game/world/state/ObjectFactory.h"
+#include "game/world/system/ObjectFactory.h"
 
 using namespace armstest;
 using weapontest::Int;

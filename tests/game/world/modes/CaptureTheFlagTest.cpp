@@ -81,7 +81,7 @@ TEST(CaptureTheFlag, FlagTakenDroppedReturnedRetakenAndCapturedThenTimeEndsTheMa
     EXPECT_EQ(ctf->GetTeamFlag(0), nullptr);
 
     // Every client hears who scored and shows it for seven seconds.
-    CaptureTheFlag clientView(w.game.get());
+    CaptureTheFlag clientView;
     w.Deliver(w.connections[0].get(), &clientView);
     EXPECT_EQ(clientView.GetScoringTeam(), 7);
     clientView.CheckLimits(7.05f);

@@ -12,9 +12,9 @@
 #include "game/world/resources/ObjectResource.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/ResourceManager.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/ObjectFactory.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/ObjectFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +99,7 @@ struct ModeWorld {
         game = std::make_unique<GameSystem>(nullptr, world.get(), &resources, nullptr, nullptr);
         game->SetHandlers(&server, &client);
         game->SetActiveHandler(&server);
-        game->SetGameMode(CreateGameModeObject(mode, game.get()));
+        game->SetGameMode(CreateGameModeObject(mode));
     }
 
     GameMod* Mode() { return game->GetGameMode(); }

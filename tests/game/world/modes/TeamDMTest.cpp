@@ -132,7 +132,7 @@ TEST(TeamDM, ClientLearnsTheServersLimitsAtEveryLevel)
     w.client.AddPlayer(anna->GetNetworkId(), u"Anna", nullptr);
     w.client.UpdatePlayer(anna->GetNetworkId(), 0, 0, 0, 0, nullptr);
     w.Options().SetServerTimeLimit(20);
-    TeamDM clientMode(w.game.get());
+    TeamDM clientMode;
     clientMode.Restart();
     EXPECT_EQ(w.Deliver(w.connections[0].get(), &clientMode), 2);
     EXPECT_EQ(clientMode.GetReceivedFragLimit(), 32);
@@ -142,7 +142,7 @@ TEST(TeamDM, ClientLearnsTheServersLimitsAtEveryLevel)
     EXPECT_FALSE(clientMode.IsGameOver());
 
     // A client that made its mode only after fetching the level missed 2002.
-    TeamDM late(w.game.get());
+    TeamDM late;
     late.Restart();
     w.game->SetActiveHandler(&w.server);
     w.Run(5.5f);
@@ -154,7 +154,7 @@ TEST(TeamDM, ClientLearnsTheServersLimitsAtEveryLevel)
     EXPECT_TRUE(clientMode.IsGameOver());
 
     // A server of old sends only the time left; a short one reads as 0.
-    TeamDM older(w.game.get());
+    TeamDM older;
     older.Restart();
     GamePacket p;
     p.SetReceived(uint16_t(GameMessage::GameModeTime), 0);

@@ -3,9 +3,9 @@
 // the system trims stay safe.
 #include "game/world/map/Light.h"
 #include "game/world/objects/ParticleSystem.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 #include <gtest/gtest.h>
 

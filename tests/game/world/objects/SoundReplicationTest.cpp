@@ -8,8 +8,8 @@
 #include "engine/net/MpapiTestObjects.h"
 #include "engine/net/ServerManager.h"
 #include "game/world/objects/SoundSystem.h"
-#include "game/world/state/GameSystem.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
 
 using namespace EffectsTest;
 

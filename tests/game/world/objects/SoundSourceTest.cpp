@@ -4,9 +4,9 @@
 #include "EffectsFixture.h"
 
 #include "game/world/objects/SoundSystem.h"
-#include "game/world/state/GameSystem.h"
-#include "game/world/state/StateFixture.h"
 #include "game/world/state/WorldServices.h"
+#include "game/world/system/GameSystem.h"
+#include "game/world/system/StateFixture.h"
 
 #include <algorithm>
 #include <cmath>

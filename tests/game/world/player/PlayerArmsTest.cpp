@@ -188,9 +188,9 @@ TEST(PlayerArms, DroppingADetonatorHandsOverOnlyItsOwnersCharges)
 
     // Whoever picks the detonator up takes over exactly the parked charge.
     Player* c = w.Spawn(7, 300, 420);
-    PlayerContacts()->ClaimParkedTraps(c, 0);
+    Services().contacts->ClaimParkedTraps(c, 0);
     EXPECT_EQ(other->GetOwnerId(), b->GetNetworkId()) << "key 0 claims nothing";
-    PlayerContacts()->ClaimParkedTraps(c, tag);
+    Services().contacts->ClaimParkedTraps(c, tag);
     EXPECT_EQ(charge->GetOwnerId(), c->GetNetworkId());
     EXPECT_EQ(other->GetOwnerId(), b->GetNetworkId());
     EXPECT_EQ(DetonateRemoteCharges(c), 1);

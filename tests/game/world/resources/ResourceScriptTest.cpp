@@ -1,6 +1,8 @@
 #include "ScriptCases.h"
 #include "ScriptFixture.h"
 
+#include "engine/core/IEngine.h"
+#include "engine/files/IFileManager.h"
 #include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/ResourceClass.h"
 
@@ -388,7 +390,7 @@ TEST_F(ScriptParse, MissingFilesFailWithoutAMessage)
     EXPECT_FALSE(script.Load(u"nowhere.cfg"));
     EXPECT_EQ(script.GetFileName(), nullptr);
     // Through the engine's file manager as well.
-    ResourceScript engineScript(&m);
+    ResourceScript engineScript(&m, GetEngine()->GetFileManager());
     EXPECT_FALSE(engineScript.Load(u"nowhere/at/all.cfg"));
     EXPECT_TRUE(Messages().empty());
     EXPECT_TRUE(script.SaveBack()); // nothing loaded in edit mode: nothing to do

@@ -1,4 +1,4 @@
-#include "StateFixture.h"
+#include "game/world/system/StateFixture.h"
 
 #include "game/world/objects/Object.h"
 #include "game/world/state/ObjectManager.h"
