@@ -96,7 +96,7 @@ bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint
     return Emit(sink, layout, values, choices, ownPlayer, updateOf);
 }
 
-bool FieldEncoding::WriteKept(PacketBuffer& p, uint32_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
+bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
                               const uint32_t* values, const uint8_t* choices, const int32_t* updateOf)
 {
     bool head = updateOf != nullptr;

@@ -31,13 +31,13 @@ public:
     // The same, copying the bits kept for pass and key (the choices packed
     // as the bits that say so on the wire; the values belong to the pass),
     // made by the first call for them.
-    bool WriteKept(PacketBuffer& packet, uint32_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
+    bool WriteKept(PacketBuffer& packet, uint64_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
                    const uint32_t* values, const uint8_t* choices, const int32_t* updateOf = nullptr);
 
     void Forget() { bits_ = -1; }
 
 private:
-    uint32_t pass_ = 0;
+    uint64_t pass_ = 0;
     uint64_t key_ = 0;
     int keyBits_ = -1;
     bool head_ = false;

@@ -103,7 +103,7 @@ private:
         // The pass that found every field outside the vectors delivered as
         // it is (0 none): until one of them changes or a packet carrying
         // them is lost, none of them goes.
-        uint32_t scalarsQuietSince = 0;
+        uint64_t scalarsQuietSince = 0;
         FieldLayout layout;
         std::vector<uint16_t> change;
         std::vector<uint32_t> shadow;

@@ -91,10 +91,10 @@ public:
                                                                                     : nullptr;
     }
     FieldEncoding& PassEncoding(uint32_t slot) { return watched_[slot].encoding; }
-    uint32_t GetPass() const { return pass_; }
+    uint64_t GetPass() const { return pass_; }
     // The pass that last saw a field of the object other than a vector
     // change (or the object listed).
-    uint32_t ScalarsChangedIn(uint32_t slot) const { return watched_[slot].scalarsChanged; }
+    uint64_t ScalarsChangedIn(uint32_t slot) const { return watched_[slot].scalarsChanged; }
 
     // For tests and the benchmark.
     int GetPort() const { return port_; }
@@ -139,11 +139,11 @@ private:
         FieldLayout layout;
         std::vector<uint32_t> values;
         FieldEncoding encoding;
-        uint32_t scalarsChanged = 0;
+        uint64_t scalarsChanged = 0;
     };
     std::vector<Watched> watched_;
     std::vector<uint32_t> changedSlots_; // of the pass
-    uint32_t pass_ = 0;
+    uint64_t pass_ = 0;
     bool inPass_ = false;
     // Listed objects by replica slot (null for a free one), and the free slots.
     std::vector<Object*> slotObjects_;
