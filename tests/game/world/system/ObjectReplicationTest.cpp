@@ -1,10 +1,18 @@
-// A door opened, closed and broken by the server reaches a client over
-// real UDP on loopback, each side a whole game state.
+// A door opened, closed and broken by the server, and the fragments and the
+// sound of a bullet's hit, reach a client over real UDP on loopback, each
+// side a whole game state.
 #include "LoopbackPair.h"
 #include "ObjectFakes.h"
 
+#include "game/world/arms/ArmsFactory.h"
+#include "game/world/arms/BulletProjectile.h"
 #include "game/world/objects/Door.h"
+#include "game/world/objects/SoundSystem.h"
+#include "game/world/objects/WorldEffects.h"
+#include "game/world/resources/CommonMedia.h"
 #include "game/world/state/ObjectManager.h"
+
+#include <GL/gl.h>
 
 namespace StateTest {
 namespace {
@@ -17,6 +25,16 @@ Door* FindDoor()
             door = dynamic_cast<Door*>(o);
     });
     return door;
+}
+
+BreakParticle* FindFragments()
+{
+    BreakParticle* found = nullptr;
+    Services().objects->ForEachObject([&](Object* o) {
+        if (auto* f = dynamic_cast<BreakParticle*>(o); f && f->GetCount() > 0)
+            found = f;
+    });
+    return found;
 }
 
 } // namespace
@@ -54,6 +72,52 @@ TEST_F(GameState, DoorReplicatesToAClientOverLoopback)
     pair.ServerSide();
     serverDoor->TakeHit(1000, false, 0, 200, 200, 0);
     EXPECT_TRUE(run([&] { return clientDoor->IsBroken(); }));
+}
+
+// The client draws, as a player's game does; the server (a dedicated one
+// draws nothing) decides and announces.
+TEST_F(GameState, ABulletIntoACrateShowsFragmentsAndStartsItsHitSoundOnAClient)
+{
+    constexpr int kCrate = 39321600;
+    WriteTestLevel("r_crate.lvl", 20, 15, u"Crate", 0, {{kCrate, 300, 200, 0}});
+    LoopbackPair pair(engine_, resources_, game_, 300, 200);
+    ASSERT_TRUE(pair.Start(u"levels/r_crate.lvl"));
+    CommonMedia media(engine_, resources_);
+    media.Load();
+    ASSERT_TRUE(renderer_->PrepareTextures());
+    std::swap(pair.clientSide.particlePainter, pair.serverSide.particlePainter);
+    pair.clientSide.renderer = renderer_;
+    pair.clientSide.media = &media;
+    pair.clientSide.world->SetRenderer(renderer_);
+    pair.ClientSide();
+    // The hit's corner of the view: (300, 216) is where the bullet meets
+    // the crate's left side.
+    auto frame = [&] {
+        renderer_->BeginScene();
+        pair.clientGame->DrawWorld();
+        pair.clientGame->DrawLightsAndOverlays();
+        renderer_->EndScene();
+        std::vector<uint8_t> rgb(size_t(128) * 128 * 3);
+        glReadPixels(300 - 64, 767 - (216 + 63), 128, 128, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    };
+    pair.clientGame->Camera().x = pair.clientGame->Camera().y = 0;
+    const std::vector<uint8_t> before = frame();
+    pair.ServerSide();
+    CreateBullet(200, 216, 90, 0, 0)->SetDamage(10);
+    auto bulletGone = [] {
+        bool any = false;
+        Services().objects->ForEachObject([&](Object* o) { any = any || dynamic_cast<BulletProjectile*>(o); });
+        return !any;
+    };
+    ASSERT_TRUE(pair.Run([&] { return FindFragments() && Services().sounds->Count() > 0 && bulletGone(); }));
+    const std::vector<uint8_t> after = frame();
+    size_t differing = 0;
+    for (size_t i = 0; i < after.size(); ++i)
+        differing += after[i] != before[i];
+    EXPECT_GT(differing, 30u);
+    std::swap(pair.clientSide.particlePainter, pair.serverSide.particlePainter);
+    pair.ClientSide();
 }
 
 } // namespace StateTest
