@@ -86,8 +86,7 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
     x.Button(false);
-    // Every palette's tab is in sight at the side bar's first width: the
-    // Objects tab clicked where it stands brings up its page.
+    // All tabs show at the side bar's first width: the Objects tab brings its page.
     XShot palette;
     ASSERT_TRUE(x.Capture(x.Screen(), &palette));
     x.Click(x.Screen(), objectsTab.x + objectsTab.w / 2, objectsTab.y + objectsTab.h / 2);

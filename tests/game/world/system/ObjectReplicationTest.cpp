@@ -1,6 +1,5 @@
-// A door opened, closed and broken by the server, and the fragments and the
-// sound of a bullet's hit, reach a client over real UDP on loopback, each
-// side a whole game state.
+// A door the server opens, closes and breaks, and a bullet's hit on a crate,
+// reach a client over real UDP on loopback, each side a whole game state.
 #include "LoopbackPair.h"
 #include "ObjectFakes.h"
 
@@ -10,7 +9,6 @@
 #include "game/world/objects/SoundSystem.h"
 #include "game/world/objects/WorldEffects.h"
 #include "game/world/resources/CommonMedia.h"
-#include "game/world/state/CameraPos.h"
 #include "game/world/state/ObjectManager.h"
 
 #include <GL/gl.h>
