@@ -79,7 +79,23 @@ KeyRouting::Focus FocusOf(wxWindow* focus, wxFrame* frame)
     return top == frame || dynamic_cast<wxAuiFloatingFrame*>(top) ? Focus::FrameControl : Focus::OtherWindow;
 }
 
+constexpr int kSideBarWidth = 232;
+constexpr int kSideBarMin = 32;
+
 } // namespace
+
+void CMainFrame::WidenSideBar(int width)
+{
+    wxAuiPaneInfo& pane = aui_.GetPane(sideBar_);
+    if (!pane.IsOk() || sideBar_->GetSize().x >= width)
+        return;
+    // The dock takes the width its pane's least size asks; the dock keeps
+    // it once the least size is given back.
+    pane.BestSize(width, pane.best_size.y).MinSize(width, kSideBarMin);
+    aui_.Update();
+    pane.MinSize(kSideBarMin, kSideBarMin);
+    aui_.Update();
+}
 
 CMainFrame::CMainFrame(wxFileConfig* config)
     : wxFrame(nullptr, wxID_ANY, "Untitled - Editor", wxDefaultPosition, wxSize(1024, 768)), config_(config),
@@ -101,8 +117,8 @@ CMainFrame::CMainFrame(wxFileConfig* config)
                                .BottomDockable(false)
                                .Floatable()
                                .CloseButton(false)
-                               .BestSize(232, 600)
-                               .MinSize(32, 32));
+                               .BestSize(kSideBarWidth, 600)
+                               .MinSize(kSideBarMin, kSideBarMin));
     auto* view = new CEditorView(this);
     aui_.AddPane(view, wxAuiPaneInfo().Name("View").CenterPane());
     aui_.Update();

@@ -39,6 +39,8 @@ public:
     int FindCommand(const wxString& path) const;
     void UpdateTitle();
     unsigned long GetXWindowOfView() const;
+    // The docked side bar made at least this wide; narrower by hand later.
+    void WidenSideBar(int width);
 
 private:
     void BuildMenus();

@@ -157,7 +157,6 @@ void DedicatedServer::CheckServerLevel()
 void DedicatedServer::ConfigureHandler()
 {
     IGameOptions& options = game_->Options();
-    handler_->SetOptions(&options);
     handler_->SetConsolePrinter([this](const std::u16string& text) { PrintMessage(text); });
     // Operators' chat lines print nothing, and neither "quit" nor a level
     // that fails to load may end a public server from a chat line.

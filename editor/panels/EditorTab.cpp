@@ -1,5 +1,6 @@
 #include "editor/panels/EditorTab.h"
 
+#include "editor/CMainFrame.h"
 #include "editor/EditorProgram.h"
 #include "editor/panels/EditorListener.h"
 #include "editor/panels/MiniMapWindow.h"
@@ -17,6 +18,10 @@ constexpr int kBarMargin = 10;
 constexpr int kMiniMapSide = 200;
 constexpr int kTabsTop = 205;
 constexpr int kMinPage = 64;
+// What the toolkit adds to a tab's title on either side, and the tab row's
+// own edges: the common themes stay within these.
+constexpr int kTabPadding = 24;
+constexpr int kTabRowEdges = 8;
 
 } // namespace
 
@@ -43,6 +48,13 @@ SelectionPage* EditorTab::AddPage(const std::u16string& title, int* index)
     page->GetList()->SetName(Ui::ToWx(title));
     tabs_->AddPage(page, Ui::ToWx(title), *index == 0);
     Layout_();
+    // Every tab in sight at the bar's width: hidden tabs behind the row's
+    // arrows are tabs nobody finds.
+    int row = kTabRowEdges;
+    for (size_t i = 0; i < tabs_->GetPageCount(); ++i)
+        row += tabs_->GetTextExtent(tabs_->GetPageText(i)).x + 2 * kTabPadding;
+    if (CMainFrame* frame = Program().frame)
+        frame->WidenSideBar(row + 2 * kBarMargin);
     return page;
 }
 

@@ -19,6 +19,7 @@ public:
     // is shown. index: the tab's index.
     SelectionPage* AddPage(const std::u16string& title, int* index);
     MiniMapWindow* GetMiniMap() { return miniMap_; }
+    wxNotebook* GetNotebook() { return tabs_; }
 
 private:
     void OnSize(wxSizeEvent& e);

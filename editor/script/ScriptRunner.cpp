@@ -17,6 +17,7 @@
 
 #include <wx/app.h>
 #include <wx/listctrl.h>
+#include <wx/notebook.h>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -232,6 +233,27 @@ bool ScriptRunner::Run(const ScriptLine& line)
             return false;
         const wxRect r = window->GetScreenRect();
         std::printf("where %s %d %d %d %d\n", w[1].c_str(), r.x, r.y, r.width, r.height);
+        std::fflush(stdout);
+        return true;
+    }
+    if (c == "tab" && n == 2 && p.tab) {
+        // Where the toolkit finds the tab of that title along the middle of
+        // the tab row: a tab scrolled out of sight is found nowhere.
+        wxNotebook* book = p.tab->GetNotebook();
+        int page = 0;
+        while (page < int(book->GetPageCount()) && book->GetPageText(size_t(page)) != wxString::FromUTF8(w[1]))
+            ++page;
+        const int rowHeight = page < int(book->GetPageCount())
+                                  ? book->GetPage(size_t(page))->GetScreenPosition().y - book->GetScreenPosition().y
+                                  : 0;
+        int from = -1, to = -1;
+        for (int x = 0; x < book->GetClientSize().x; ++x)
+            if (rowHeight > 0 && book->HitTest(wxPoint(x, rowHeight / 2)) == page)
+                to = x, from = from < 0 ? x : from;
+        if (from < 0)
+            return false;
+        const wxPoint at = book->ClientToScreen(wxPoint(from, 0));
+        std::printf("where %s tab %d %d %d %d\n", w[1].c_str(), at.x, at.y, to - from + 1, rowHeight);
         std::fflush(stdout);
         return true;
     }

@@ -24,7 +24,7 @@ class wxWindow;
 //   context Properties|Clone|Delete
 //   dialog TITLE name=value... press=BUTTON shot=FILE
 //   answer Yes|No|Cancel|Ok   file PATH (or "" to cancel)
-//   wait-draw   shot FILE   where WINDOW   print TEXT
+//   wait-draw   shot FILE   where WINDOW   tab TITLE (a palette tab)   print TEXT
 //   expect tool N | modified 0|1 | title TEXT
 //   exit   stay
 class ScriptRunner : public wxEvtHandler {

@@ -243,7 +243,6 @@ bool PlayRunner::Host()
 void PlayRunner::ConfigureHosting()
 {
     GameOptions& options = state_->Options();
-    server_->SetOptions(&options);
     server_->SetHostsOwnPlayer(true);
     // Operators' "!" lines from chat run the console's commands; nothing
     // they print has anywhere to go. They wait for the end of the frame: the

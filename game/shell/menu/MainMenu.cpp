@@ -12,6 +12,7 @@
 #include "game/shell/menu/MenuDraw.h"
 #include "game/shell/menu/MenuEdit.h"
 #include "game/shell/menu/MenuList.h"
+#include "game/world/geometry/Quad.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/system/GameSystem.h"
 #include "platform/os/StopSignals.h"
@@ -21,6 +22,12 @@
 namespace {
 
 constexpr int kActionReturn = 1;
+
+// A refusal of the typed address stands at the foot of the list's panel,
+// over the address field: the strip of the field has no room for a line.
+constexpr int kRefusalRight = 684;
+constexpr int kRefusalTop = 665;
+constexpr int kRefusalHeight = 19;
 
 const MenuDraw::Faces kQuitFaces = {{0, 36}, {74, 111}, {111, 148}};
 const MenuDraw::Faces kTabFaces = {{0, 36}, {74, 111}, {111, 148}};
@@ -177,7 +184,11 @@ void MainMenu::Draw()
     table->Draw(r, host->GetMenuArrows());
     address->Draw(r);
     if (refusal_) {
-        r->DrawText(400, 741, refusal_, 140, 140, 140);
+        const int left = kRefusalRight - r->GetTextWidth(refusal_);
+        // On the panel's own colour: rows of a long list may lie under it.
+        FillScreenRect(r, float(left - 4), float(kRefusalTop - 2), float(kRefusalRight + 2),
+                       float(kRefusalTop + kRefusalHeight), 24, 22, 18, 1.0f);
+        r->DrawText(left, kRefusalTop, refusal_, 140, 140, 140);
         refusalTime_ += host->GetMenuFrameTime();
         if (refusalTime_ > kRefusalSeconds) {
             refusal_ = nullptr;

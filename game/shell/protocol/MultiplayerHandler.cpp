@@ -171,6 +171,8 @@ bool MultiplayerHandler::NameInUse(const char16_t* name) const
 
 // ---- chat and join --------------------------------------------------------
 
+IGameOptions* MultiplayerHandler::Settings() { return game_ ? &game_->Options() : options_; }
+
 void MultiplayerHandler::HandleChat(const char16_t* text, Player* sender, bool teamOnly)
 {
     if (!text)
@@ -181,7 +183,8 @@ void MultiplayerHandler::HandleChat(const char16_t* text, Player* sender, bool t
     bool hasSlot = name != kUnknown;
     IPlayerScores* scores = sender && roster_ ? roster_->GetScores(sender) : nullptr;
     int32_t account = scores ? scores->GetAccountId() : 0;
-    if (text[0] == u'!' && sender && hasSlot && options_ && options_->IsOperatorAccount(name, account)) {
+    IGameOptions* options = Settings();
+    if (text[0] == u'!' && sender && hasSlot && options && options->IsOperatorAccount(name, account)) {
         if (runCommand_)
             runCommand_(text + 1);
         return;

@@ -110,9 +110,11 @@ public:
 
     // Where the handler reaches players and the match rules.
     void SetRoster(IPlayerRoster* roster) override { roster_ = roster; }
+    // Settings for a handler made without a game state; one with a game
+    // state works by the game state's, as every server program's does.
     void SetOptions(IGameOptions* options) { options_ = options; }
     IPlayerRoster* GetRoster() { return roster_; }
-    IGameOptions* GetOptions() { return options_; }
+    IGameOptions* Settings();
     // The console command interpreter that runs operators' "!" lines.
     void SetCommandRunner(std::function<void(const char16_t*)> runner) { runCommand_ = std::move(runner); }
     GameSystem* GetGame() { return game_; }

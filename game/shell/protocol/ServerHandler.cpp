@@ -47,11 +47,6 @@ void ServerHandler::SetServer(MPAPI::IServer* server)
     uploads_.clear();
 }
 
-IGameOptions* ServerHandler::Settings()
-{
-    return game_ ? &game_->Options() : GetOptions();
-}
-
 void ServerHandler::Print(const std::u16string& line)
 {
     if (printer_)

@@ -112,7 +112,6 @@ private:
     Peer* FindPeer(MPAPI::IConnection* connection);
     MPAPI::IConnection* ConnectionOf(int32_t playerId);
     Player* PlayerOf(MPAPI::IConnection* connection);
-    IGameOptions* Settings();
     void Print(const std::u16string& line);
     void SendLevelStart(Peer& peer);
     void SendLevelReady(MPAPI::IConnection* connection);

@@ -456,14 +456,12 @@ void Door::DrawUpperLayer(float viewX, float viewY, float size, bool)
 
 void Dust::Update(float)
 {
-    if (done_ || type == 0)
-        return;
-    done_ = 1;
-    if (IObjectOutput* out = Services().output)
-        if (std::isfinite(x_) && std::isfinite(y_) && std::isfinite(angle_))
-            out->SpawnDust(x_, y_, angle_, type);
-    if (!IsServing())
-        delete this;
+    IObjectOutput* out = Services().output;
+    if (out && type != 0 && std::isfinite(x_) && std::isfinite(y_) && std::isfinite(angle_))
+        out->SpawnDust(x_, y_, angle_, type);
+    // The puff is the particle system's now; a server announced the object
+    // when it was made, so nothing needs it any longer.
+    delete this;
 }
 
 void BreakParticle::Draw()

@@ -3,8 +3,8 @@
 class IResource;
 
 // What a hit or a blast on an object sets off around it: fragments, dust,
-// a flash and sounds, reached as Services().effects. Nothing sets one yet, so
-// the base makes nothing.
+// a flash and sounds, reached as Services().effects; with none set, a hit
+// only changes health.
 class IObjectEffects {
 public:
     virtual ~IObjectEffects() {}

@@ -34,7 +34,7 @@ void DeadPlayer::Draw() {}
 void Mess::Draw() {}
 void BreakParticle::Draw() {}
 
-// The fragments fly on clients only: the server lets them go at once.
+// Fragments and dust show on clients only: the server lets them go at once.
 void BreakParticle::Update(float) { delete this; }
 
-void Dust::Update(float) {}
+void Dust::Update(float) { delete this; }

@@ -347,6 +347,31 @@ Object* CreateMess(int variant, float x, float y, float angle)
     return AddToWorld(mess);
 }
 
+Object* CreateBreakParticle(float x, float y, float blastX, float blastY, float amount, int type)
+{
+    if (!Finite(x, y))
+        return nullptr;
+    auto* fragments = new BreakParticle();
+    fragments->SetPositionAngle(x, y, 0.0f);
+    fragments->blastX = blastX;
+    fragments->blastY = blastY;
+    fragments->amount = amount;
+    fragments->type = uint8_t(type);
+    fragments->LoadProperties();
+    return AddToWorld(fragments);
+}
+
+Object* CreateDust(float x, float y, float angle, int type)
+{
+    if (!Finite(x, y) || !std::isfinite(angle))
+        return nullptr;
+    auto* dust = new Dust();
+    dust->SetPositionAngle(x, y, angle);
+    dust->type = uint8_t(type);
+    dust->LoadProperties();
+    return AddToWorld(dust);
+}
+
 Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
                    int ownerId, int definitionId)
 {

@@ -105,7 +105,7 @@ private:
     uint8_t frozen_ = 0;
 };
 
-// A puff of dust particles, once.
+// A puff of dust particles, once; the object goes with its first update.
 class Dust : public Object {
 public:
     Dust();
@@ -115,9 +115,6 @@ public:
     void DrawShadowCaster(float, float, float) override {}
     void DrawUpperLayer(float, float, float, bool) override {}
     uint8_t type = 0;
-
-private:
-    uint8_t done_ = 0;
 };
 
 // Six flying pieces pushed away from the blast point.
@@ -128,6 +125,11 @@ void SpawnDebris(float x, float y, float blastX, float blastY, float power);
 Object* CreateCorpse(Object* player);
 // A patch on the ground (variant 1, a scorch of random size) or a piece.
 Object* CreateMess(int variant, float x, float y, float angle);
+// Fragments at (x, y): type is the material, or material + 20 for a hit
+// that did not break the object; pushed away from the blast point by amount.
+Object* CreateBreakParticle(float x, float y, float blastX, float blastY, float amount, int type);
+// A puff of dust of the type (1 or 2) at (x, y), blown along the angle.
+Object* CreateDust(float x, float y, float angle, int type);
 // A fire moving from (x, y) along the direction, burning for its owner.
 Object* CreateFire(float x, float y, float dirX, float dirY, float speed, float size, float lifetime, float damage,
                    int ownerId, int definitionId);

@@ -59,6 +59,7 @@ GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resource
     services.sounds = sounds_.get();
     effectOutput_ = std::make_unique<EffectOutput>();
     services.output = effectOutput_.get();
+    services.effects = effectOutput_.get();
     contacts_ = std::make_unique<WorldPlayerContacts>();
     services.contacts = contacts_.get();
     if (world)
@@ -84,6 +85,8 @@ GameSystem::~GameSystem()
     // Objects may hold sources; they went first.
     if (services.output == effectOutput_.get())
         services.output = nullptr;
+    if (services.effects == effectOutput_.get())
+        services.effects = nullptr;
     if (services.contacts == contacts_.get())
         services.contacts = nullptr;
     effectOutput_.reset();

@@ -63,9 +63,10 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
 {
     unsetenv("VORNHAL_UI");
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
-    auto editor = Start("where LevelView\nwhere Floors\nstay\n", {"levels/tdm_riotcity.lvl"});
+    auto editor = Start("where LevelView\nwhere Floors\ntab Objects\nstay\n", {"levels/tdm_riotcity.lvl"});
     ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
-    const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors");
+    const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors"),
+               objectsTab = Where(editor->Output(), "Objects tab");
     ASSERT_GT(view.w, 300);
     ASSERT_GT(floors.w, 60);
 
@@ -85,6 +86,11 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
     x.Button(false);
+    // All tabs show at the side bar's first width: the Objects tab brings its page.
+    XShot palette;
+    ASSERT_TRUE(x.Capture(x.Screen(), &palette));
+    x.Click(x.Screen(), objectsTab.x + objectsTab.w / 2, objectsTab.y + objectsTab.h / 2);
+    EXPECT_TRUE(x.WaitForChange(x.Screen(), palette, floors.x, floors.y, floors.w, floors.h));
     // View > Clipboard through the menu's keys.
     x.Chord("Alt_L", "v");
     x.Key("c");

@@ -98,8 +98,14 @@ TEST(MainMenuScreen, ListsTheMasterServersAndJoinsTheOneClicked)
     std::string shot;
     menu.script.Add([&] { screen.TakeScreenshot("menu", "main_menu"); },
                     [&] { return !(shot = screen.TakenScreenshot()).empty(); });
-    menu.script.Add([&] { x.MoveTo(630, 724); }, pointerAt(630, 724));
+    // A port past the last is refused, the address kept for mending.
+    menu.script.Add([&] { menu.address->SetText(u"10.0.0.2:70000"), x.MoveTo(630, 724); }, pointerAt(630, 724));
     menu.script.Add([&] { x.Button(true); }, buttonIs(true));
+    menu.script.Add([&] { x.Button(false); }, [&] { return menu.GetRefusal() != nullptr; });
+    std::string refused;
+    menu.script.Add([&] { screen.TakeScreenshot("menu", "join_refused"); },
+                    [&] { return !(refused = screen.TakenScreenshot()).empty(); });
+    menu.script.Add([&] { menu.address->SetText(u"10.0.0.2:27016"), x.Button(true); }, buttonIs(true));
     menu.script.Add([&] { x.Button(false); }, [&] { return menu.result != MenuSystem::kRunning; });
     MenuSystem::Run(&menu);
 
@@ -125,6 +131,18 @@ TEST(MainMenuScreen, ListsTheMasterServersAndJoinsTheOneClicked)
     EXPECT_TRUE(Near(p.At(415, 213), background.At(415, 213), 3));
     EXPECT_TRUE(Near(p.At(590 + 45, 710 + 5), join.At(45, 5), 3));
     EXPECT_FALSE(Near(p.At(590 + 45, 710 + 5), join.At(45, 84 + 5), 3));
+
+    // The refusal's grey line stands above the panel's frame lines, not on them.
+    const Picture q = screen.Shot(refused);
+    int crossed = 0, letters = 0;
+    for (int i = 15; i <= 706; ++i) {
+        for (int j : {705, 744})
+            crossed += !Near(q.At(i, j), p.At(i, j), 3);
+        for (int j = 660; j < 686; ++j)
+            letters += Near(q.At(i, j), 0x8C8C8C, 8) && !Near(p.At(i, j), 0x8C8C8C, 8);
+    }
+    EXPECT_EQ(crossed, 0);
+    EXPECT_GT(letters, 50);
 }
 
 } // namespace

@@ -276,7 +276,6 @@ TEST_F(Joined, OperatorsAreConfirmedAccountsNotNames)
     engine_->SetMasterServer(master.Host().c_str());
     IGameOptions& options = game_->Options();
     options.AddOperator(u"Old"); // an older file's entry, without an account
-    handler_->SetOptions(&options);
     handler_->SetCommandRunner([this](const char16_t* line) { ExecuteConsoleCommand(line, nullptr, game_.get()); });
     std::vector<std::u16string> lines;
     handler_->SetConsolePrinter([&](const std::u16string& l) { lines.push_back(l); });
