@@ -1,7 +1,5 @@
-// Sound loading against libvorbisfile alone, and physics steps: 1,000 bodies
-// in a small room, and 500 to 4,000 over a whole level.
+// Sound loading against libvorbisfile alone (without it nothing runs).
 #include "engine/audio/OggDecoder.h"
-#include "engine/physics/Physics.h"
 
 #include <benchmark/benchmark.h>
 
@@ -90,91 +88,5 @@ BENCHMARK(BM_DecodeMinuteVorbisfile)->Unit(benchmark::kMillisecond);
 
 } // namespace
 #endif
-
-namespace {
-
-// 200 static walls and 800 moving balls among them.
-void BM_PhysicsStep1000Bodies(benchmark::State& state)
-{
-    PhysicsSW::Physics world;
-    const float edges[4] = {32, 0, 0, 32};
-    const float radius = 10.0f;
-    for (int i = 0; i < 200; ++i)
-        world.AddStaticBox(edges)->SetPosition(float(i % 20) * 64.0f, float(i / 20) * 64.0f);
-    std::vector<IPhysObject*> balls;
-    for (int i = 0; i < 800; ++i) {
-        IPhysObject* ball = world.AddCircleBody(&radius);
-        ball->SetRestitution(0.4f);
-        balls.push_back(ball);
-    }
-    auto scatter = [&] {
-        for (size_t i = 0; i < balls.size(); ++i) {
-            balls[i]->SetPosition(float(i % 40) * 32.0f + 40.0f, float(i / 40) * 32.0f + 40.0f);
-            balls[i]->ApplyFriction(1e9f);
-            float angle = float(i) * 0.7f;
-            balls[i]->ApplyImpulse(0, 0, std::cos(angle) * 3000.0f, std::sin(angle) * 3000.0f);
-        }
-    };
-    scatter();
-    int64_t steps = 0;
-    for (auto _ : state) {
-        world.StepOnce(PhysicsSW::Physics::kNominalStep);
-        if (++steps % 100 == 0) {
-            state.PauseTiming();
-            scatter();
-            state.ResumeTiming();
-        }
-    }
-}
-BENCHMARK(BM_PhysicsStep1000Bodies)->Unit(benchmark::kMicrosecond);
-
-// A 100 x 100-tile level (3,200 px square): a quarter of the bodies are
-// 32 x 32 walls on pseudo-random tiles, the rest balls running among them.
-// Time per body should stay about the same from row to row.
-void BM_PhysicsStepLevel(benchmark::State& state)
-{
-    const int total = int(state.range(0));
-    const int walls = total / 4;
-    PhysicsSW::Physics world;
-    const float edges[4] = {32, 0, 0, 32};
-    const float radius = 10.0f;
-    uint32_t seed = 12345;
-    auto next = [&seed](int below) {
-        seed = seed * 1103515245u + 12345u;
-        return int((seed >> 8) % uint32_t(below));
-    };
-    for (int i = 0; i < walls; ++i)
-        world.AddStaticBox(edges)->SetPosition(float(next(100)) * 32.0f, float(next(100)) * 32.0f);
-    std::vector<IPhysObject*> balls;
-    for (int i = walls; i < total; ++i) {
-        IPhysObject* ball = world.AddCircleBody(&radius);
-        ball->SetRestitution(0.4f);
-        balls.push_back(ball);
-    }
-    auto scatter = [&] {
-        for (size_t i = 0; i < balls.size(); ++i) {
-            balls[i]->SetPosition(float(next(3200)), float(next(3200)));
-            balls[i]->ApplyFriction(1e9f);
-            float angle = float(next(628)) * 0.01f;
-            balls[i]->ApplyImpulse(0, 0, std::cos(angle) * 3000.0f, std::sin(angle) * 3000.0f);
-        }
-    };
-    scatter();
-    int64_t steps = 0;
-    for (auto _ : state) {
-        world.StepOnce(PhysicsSW::Physics::kNominalStep);
-        if (++steps % 100 == 0) {
-            state.PauseTiming();
-            scatter();
-            state.ResumeTiming();
-        }
-    }
-    state.counters["per_body"] =
-        benchmark::Counter(double(total) * double(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-BENCHMARK(BM_PhysicsStepLevel)->Arg(500)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMicrosecond);
-
-} // namespace
 
 BENCHMARK_MAIN();

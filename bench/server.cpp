@@ -1,7 +1,11 @@
-// The dedicated server as a whole process: 32 headless players (each a
-// process of its own) moving and firing on the default level, and the time
-// a player takes to fetch the level. VORNHAL_BENCH_SECONDS sets how long the
-// hosting is measured (3 s unless set; 60 s for the figures).
+// The dedicated server as a whole process: idle, and with 8 and 32
+// headless players (each a process of its own) moving and firing on the
+// default level, beside the yardstick of a process that only wakes at the
+// server's rates; and the time a player takes to fetch the level.
+// VORNHAL_BENCH_SECONDS sets how long the hosting is measured (3 s unless
+// set; 60 s for the figures). VORNHAL_BENCH_SERVER names another
+// server program to measure (another build's, for a before and after in
+// one run).
 #include "engine/net/LossyRelay.h"
 #include "support/ChildProcess.h"
 #include "support/GameFolder.h"
@@ -11,6 +15,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -19,6 +24,7 @@
 #include <memory>
 #include <sstream>
 #include <thread>
+#include <time.h>
 
 namespace {
 
@@ -32,10 +38,15 @@ double Seconds()
     return s > 0.0 ? s : 3.0;
 }
 
+std::string ServerProgram()
+{
+    const char* other = std::getenv("VORNHAL_BENCH_SERVER");
+    return other && *other ? std::string(other) : std::string(VORNHAL_BUILD_DIR) + "/server";
+}
+
 std::unique_ptr<ChildProcess> StartServer(const std::string& folder)
 {
-    auto server = std::make_unique<ChildProcess>(std::string(VORNHAL_BUILD_DIR) + "/server",
-                                                 std::vector<std::string>{}, folder);
+    auto server = std::make_unique<ChildProcess>(ServerProgram(), std::vector<std::string>{}, folder);
     if (!server->WaitFor("Playing level levels/tdm_riotcity.lvl.", 30000))
         return nullptr;
     return server;
@@ -89,7 +100,9 @@ double After(const std::string& output, const std::string& label)
     return at == std::string::npos ? -1.0 : std::atof(output.c_str() + at + label.size());
 }
 
-void BM_ServerHosting32Players(benchmark::State& state)
+// The cost of a player: the 32-player row's share above the 8-player row's,
+// over the 24 players added.
+void BM_ServerHosting(benchmark::State& state)
 {
     const int players = int(state.range(0));
     const double seconds = Seconds();
@@ -141,7 +154,47 @@ void BM_ServerHosting32Players(benchmark::State& state)
         server->WaitExit(20000);
     }
 }
-BENCHMARK(BM_ServerHosting32Players)->Arg(32)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_ServerHosting)
+    ->ArgName("players")
+    ->Arg(0)
+    ->Arg(8)
+    ->Arg(32)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+double ThreadCpuSeconds()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Yardstick of the idle row: two threads that do nothing but wake at the
+// server's rates, 100 passes a second and the physics' 200 steps a second.
+void BM_WakeAtServerRates(benchmark::State& state)
+{
+    const double seconds = Seconds();
+    for (auto _ : state) {
+        std::atomic<bool> stop{false};
+        double cpu[2] = {0, 0};
+        auto wake = [&](int index, int ms) {
+            const double t0 = ThreadCpuSeconds();
+            while (!stop)
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            cpu[index] = ThreadCpuSeconds() - t0;
+        };
+        const auto t0 = std::chrono::steady_clock::now();
+        std::thread passes(wake, 0, 10), steps(wake, 1, 5);
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        stop = true;
+        passes.join();
+        steps.join();
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        state.counters["cpu_percent_of_core"] = 100.0 * (cpu[0] + cpu[1]) / wall;
+    }
+}
+BENCHMARK(BM_WakeAtServerRates)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // Connect, fetch the default level whole and load it, through a relay
 // losing the given per cent of datagrams each way.

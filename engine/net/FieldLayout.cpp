@@ -6,7 +6,7 @@ bool FieldLayout::Parse(const FieldRecord* table)
 {
     effect_ = false;
     fields_ = nullptr;
-    count_ = 0;
+    count_ = scalars_ = vectors_ = 0;
     if (!table)
         return false;
     int start = 0;
@@ -29,6 +29,23 @@ bool FieldLayout::Parse(const FieldRecord* table)
     }
     fields_ = table + start;
     count_ = n;
+    scalars_ = vectors_ = 0;
+    int bits = 0;
+    for (int i = 0; i < n; ++i) {
+        int32_t type = fields_[i].type;
+        if (type >= kFieldByte && type <= kFieldFloat) {
+            ++scalars_;
+            ++bits;
+        } else if (type == kFieldVector) {
+            if (vectors_ < kMaxVectors) {
+                vectorAt_[vectors_] = uint8_t(i);
+                vectorBit_[vectors_] = uint16_t(bits);
+            }
+            ++vectors_;
+            bits += 4;
+            i += 3;
+        }
+    }
     return true;
 }
 

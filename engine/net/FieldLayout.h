@@ -19,6 +19,15 @@ public:
     bool IsEffect() const { return effect_; }
     const FieldRecord* GetFields() const { return fields_; }
     int GetCount() const { return count_; }
+    // The fields that carry a change bit of their own (types 3 to 8), and
+    // the vector groups: the record each starts at, and where its four
+    // change bits sit among all of an entry's, in table order. Only the
+    // first kMaxVectors groups are listed.
+    static constexpr int kMaxVectors = 8;
+    int GetScalarCount() const { return scalars_; }
+    int GetVectorCount() const { return vectors_; }
+    int GetVectorAt(int k) const { return vectorAt_[k]; }
+    int GetVectorBitAt(int k) const { return vectorBit_[k]; }
 
     // The value of field record i of object as 32 bits (a bool as 0 or 1,
     // a float as its bits).
@@ -31,6 +40,10 @@ private:
     bool effect_ = false;
     const FieldRecord* fields_ = nullptr;
     int count_ = 0;
+    int scalars_ = 0;
+    int vectors_ = 0;
+    uint8_t vectorAt_[kMaxVectors] = {};
+    uint16_t vectorBit_[kMaxVectors] = {};
 };
 
 inline uint32_t FieldLayout::ReadMember(Object* object, const FieldRecord& record)

@@ -123,6 +123,11 @@ public:
     int GetPingsSent();
     // Bytes of the outgoing stream the peer acknowledged since the last reset.
     int64_t GetDeliveredBytes();
+    // The same for a caller that holds the manager lock already (a pass of
+    // the manager over every connection), which need not take it again.
+    int PingsSentUnlocked() const { return pingsSent_; }
+    int64_t DeliveredBytesUnlocked() const { return deliveredBytes_; }
+    Object* PlayerObjectUnlocked() const { return playerObject_; }
 
     int GetSlotsInFlight();
     int GetWaitingChunks();
@@ -150,6 +155,8 @@ protected:
     void SetOwnStream(bool on) { ownStream_ = on; }
     // The next Update writes a packet.
     void RequestSend() { sendTimer_ = kSendInterval; }
+    // Update's work, for a caller that holds the lock.
+    void UpdateUnlocked(float seconds);
 
     ClientStateBlock clientState_;
     int lastFlags_ = 0;

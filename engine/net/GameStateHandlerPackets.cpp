@@ -123,6 +123,11 @@ bool GameStateHandler::SendObjectNow(Object* object)
 void GameStateHandler::Update(float seconds)
 {
     ScopedLock lock(this);
+    UpdateUnlocked(seconds);
+}
+
+void GameStateHandler::UpdateUnlocked(float seconds)
+{
     float dt = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0f;
 
     silence_ += dt;

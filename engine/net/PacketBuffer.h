@@ -55,6 +55,29 @@ public:
     }
     bool WriteFloat(float value);
     bool WriteBytes(int length, const void* bytes);
+    // Appends count bits held in whole words (least significant first, the
+    // bits past count 0), only when every single write of them would have
+    // found room: that is when the last bit ends before the limit's byte.
+    // False, writing nothing, otherwise.
+    bool AppendBits(const uint32_t* words, int count)
+    {
+        int end = bytePos_ * 8 + bitPos_ + count;
+        if (count < 0 || end / 8 >= limit_)
+            return false;
+        uint8_t* at = data_ + bytePos_;
+        for (int done = 0; done < count; done += 32, at += 4) {
+            uint64_t word;
+            std::memcpy(&word, at, 8);
+            word |= uint64_t(*words++) << bitPos_;
+            std::memcpy(at, &word, 8);
+        }
+        bytePos_ = end / 8;
+        bitPos_ = end % 8;
+        int touched = (end + 7) / 8;
+        if (touched > highWater_)
+            highWater_ = touched > kCapacity ? kCapacity : touched;
+        return true;
+    }
 
     void SavePosition();
     // Back to the saved position; everything written after it is cleared.

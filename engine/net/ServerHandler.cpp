@@ -29,6 +29,7 @@ void ServerHandler::FreeEntries()
 {
     entries_.clear();
     dirty_.clear();
+    maybeMoving_.clear();
     holes_ = 0;
     writtenFor_ = nullptr;
     bySlot_.clear();
@@ -90,37 +91,68 @@ int ServerHandler::GetBandwidthShare() { return manager_->GetShare(); }
 void ServerHandler::Update(float seconds)
 {
     ScopedLock lock(this);
+    Tick(seconds);
+}
+
+void ServerHandler::Tick(float seconds)
+{
     clock_ += seconds;
     refreshTimer_ += seconds;
     if (refreshTimer_ >= kRefreshInterval) {
         refreshTimer_ = 0;
         refreshNow_ = true;
     }
-    GameStateHandler::Update(seconds);
+    UpdateUnlocked(seconds);
+}
+
+bool ServerHandler::VectorsPending(Entry& e)
+{
+    if (!e.object || (e.flags & (kRemoved | kOutOfRange)))
+        return false;
+    if ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue))
+        return false;
+    const FieldLayout& layout = e.layout;
+    const FieldRecord* f = layout.GetFields();
+    auto differs = [&](int i) {
+        return FieldLayout::ReadMember(e.object, f[i + 2]) != e.shadow[size_t(i + 2)] ||
+               FieldLayout::ReadMember(e.object, f[i + 3]) != e.shadow[size_t(i + 3)];
+    };
+    if (layout.GetVectorCount() <= FieldLayout::kMaxVectors) {
+        for (int k = 0; k < layout.GetVectorCount(); ++k)
+            if (differs(layout.GetVectorAt(k)))
+                return true;
+        return false;
+    }
+    for (int i = 0; i < layout.GetCount(); ++i) {
+        if (f[i].type != kFieldVector)
+            continue;
+        if (differs(i))
+            return true;
+        i += 3;
+    }
+    return false;
 }
 
 bool ServerHandler::HasPendingObjects()
 {
-    // A settled entry's vectors equal what was sent.
-    for (size_t k = 0; k < entries_.size(); ++k) {
-        if (!dirty_[k] || !entries_[k])
-            continue;
-        Entry& e = *entries_[k];
-        if (!e.object || (e.flags & (kRemoved | kOutOfRange)))
-            continue;
-        if ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue))
-            continue;
-        const FieldRecord* f = e.layout.GetFields();
-        for (int i = 0; i < e.layout.GetCount(); ++i) {
-            if (f[i].type != kFieldVector)
-                continue;
-            if (FieldLayout::ReadMember(e.object, f[i + 2]) != e.shadow[size_t(i + 2)] ||
-                FieldLayout::ReadMember(e.object, f[i + 3]) != e.shadow[size_t(i + 3)])
-                return true;
-            i += 3;
-        }
+    // A settled entry's vectors equal what was sent, and only a dirty one
+    // can be listed: the list is what is left to look at.
+    while (!maybeMoving_.empty()) {
+        Entry* e = maybeMoving_.back();
+        if (VectorsPending(*e))
+            return true;
+        e->maybeMoving = false;
+        maybeMoving_.pop_back();
     }
     return false;
+}
+
+void ServerHandler::MarkAllDirty()
+{
+    std::fill(dirty_.begin(), dirty_.end(), 1);
+    for (auto& e : entries_)
+        if (e)
+            NoteMaybeMoving(*e);
 }
 
 ServerHandler::SentPacket* ServerHandler::FindSent(uint16_t sequence)
@@ -160,6 +192,7 @@ void ServerHandler::ForgetSent(SentPacket& r)
     uint16_t sequence = r.sequence;
     for (Entry* e : r.entries) {
         MarkDirty(*e);
+        e->scalarsQuietSince = 0;
         for (uint16_t& c : e->change)
             if (c == sequence)
                 c = 0;
@@ -186,6 +219,8 @@ void ServerHandler::FreeEntry(Entry* e)
 {
     for (SentPacket& r : sentPackets_)
         r.entries.erase(std::remove(r.entries.begin(), r.entries.end(), e), r.entries.end());
+    if (e->maybeMoving)
+        maybeMoving_.erase(std::find(maybeMoving_.begin(), maybeMoving_.end(), e));
     size_t pos = e->pos;
     entries_[pos].reset();
     dirty_[pos] = 0;
@@ -260,6 +295,7 @@ ServerHandler::Entry* ServerHandler::AddEntry(std::unique_ptr<Entry> entry)
     Entry* raw = entry.get();
     entries_.push_back(std::move(entry));
     dirty_.push_back(1);
+    NoteMaybeMoving(*raw);
     return raw;
 }
 
@@ -309,7 +345,7 @@ void ServerHandler::AddRemovedEntry(int32_t id)
 
 void ServerHandler::OnObjectRemoved(Object* object)
 {
-    if (GetPlayerObject() == object)
+    if (PlayerObjectUnlocked() == object)
         SetPlayerObject(nullptr);
     Entry* e = FindEntry(object);
     if (!e) {
@@ -334,8 +370,8 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
         FreeEntries();
         return;
     }
-    Object* player = GetPlayerObject();
-    std::fill(dirty_.begin(), dirty_.end(), 1);
+    Object* player = PlayerObjectUnlocked();
+    MarkAllDirty();
     for (auto& ep : entries_) {
         if (!ep)
             continue;
@@ -364,13 +400,20 @@ void ServerHandler::QueueEffect(Object* effect, const FieldLayout& layout)
     effects_.push_back(std::make_unique<ServerEffectObject>(effect, layout));
 }
 
-void ServerHandler::OnObjectChanged(Object* object)
+void ServerHandler::OnObjectsChanged(const std::vector<uint32_t>& slots)
 {
     // A stale index only costs the entry there a look.
-    uint32_t slot = object->GetReplicaSlot();
-    uint32_t pos = slot < bySlot_.size() ? bySlot_[slot] : kNoEntry;
-    if (pos < dirty_.size())
-        dirty_[pos] = 1;
+    const uint32_t* bySlot = bySlot_.data();
+    const size_t known = bySlot_.size(), listed = entries_.size();
+    for (uint32_t slot : slots) {
+        uint32_t pos = slot < known ? bySlot[slot] : kNoEntry;
+        if (pos >= listed)
+            continue;
+        if (Entry* e = entries_[pos].get())
+            MarkDirty(*e);
+        else
+            dirty_[pos] = 1;
+    }
 }
 
 void ServerHandler::StopObjectStream()

@@ -52,6 +52,8 @@ public:
     void ReadPayload(PacketBuffer& packet, uint16_t sequence) override;
 
     // For the manager, under its lock.
+    // Update for the manager's pass, which holds the lock already.
+    void Tick(float seconds);
     bool HasPeer() const { return peerAddress_ != 0 || peerPort_ != 0; }
     bool IsActive() const { return HasPeer() && !IsResetPending(); }
     void SetPeer(uint32_t ip, int port);
@@ -59,8 +61,9 @@ public:
     void OnObjectRemoved(Object* object);
     void RemoveAllEntries(bool keepRemoves);
     void QueueEffect(Object* effect, const FieldLayout& layout);
-    // A replicated member of object changed since the last pass.
-    void OnObjectChanged(Object* object);
+    // A replicated member of the objects in these replica slots changed
+    // since the last pass.
+    void OnObjectsChanged(const std::vector<uint32_t>& slots);
     void SetFirstRefresh() { firstRefresh_ = true; }
     void StopObjectStream();
 
@@ -79,7 +82,6 @@ public:
         ScopedLock lock(this);
         return int(entries_.size() - holes_);
     }
-    int DirtyCount() { int n=0; for(auto d:dirty_) n+=d; return n; }
     int GetEffectCount()
     {
         ScopedLock lock(this);
@@ -97,6 +99,11 @@ private:
         double since = 0; // handler clock when the entry's timer last started
         size_t pos = 0; // index in entries_
         bool parked = false; // near-only, unsent and not near: looked at again by the next refresh
+        bool maybeMoving = false; // listed in maybeMoving_
+        // The pass that found every field outside the vectors delivered as
+        // it is (0 none): until one of them changes or a packet carrying
+        // them is lost, none of them goes.
+        uint64_t scalarsQuietSince = 0;
         FieldLayout layout;
         std::vector<uint16_t> change;
         std::vector<uint32_t> shadow;
@@ -115,11 +122,30 @@ private:
     Entry* FindEntry(Object* object) const;
     void Unbind(Object* object);
     Entry* MakeEntry(Object* object, int flags);
-    void MarkDirty(Entry& e) { dirty_[e.pos] = 1; }
+    void MarkDirty(Entry& e)
+    {
+        dirty_[e.pos] = 1;
+        NoteMaybeMoving(e);
+    }
+    void MarkAllDirty();
+    void NoteMaybeMoving(Entry& e)
+    {
+        if (!e.maybeMoving) {
+            e.maybeMoving = true;
+            maybeMoving_.push_back(&e);
+        }
+    }
+    bool VectorsPending(Entry& e);
     float Age(const Entry& e) const { return float(clock_ - e.since); }
     void RelevancePass();
     Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
-    bool WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred);
+    // With update set, the entry's head (its id and operation 0) goes first.
+    bool WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred);
+    // What goes of the vector at record i (FieldEncoding's choice), noting
+    // what is sent.
+    uint8_t ChooseVector(Entry& e, int i, const uint32_t* values, bool own, bool fullRefresh, bool* carried,
+                         bool* deferred);
+    void Send(int field, uint32_t value);
     void CommitFields(Entry& e, uint16_t sequence);
     void FreeEntries();
     SentPacket* FindSent(uint16_t sequence);
@@ -137,6 +163,10 @@ private:
     // change. Most entries of a pass are settled, so a pass reads this
     // instead of every entry and object.
     std::vector<uint8_t> dirty_;
+    // Entries whose vectors may differ from what was sent: every entry made
+    // dirty joins, and a look that finds it even lets it go, so asking for
+    // pending objects costs nothing while the world stands still.
+    std::vector<Entry*> maybeMoving_;
     // Freed entries leave an empty place (never dirty) until a quarter of
     // the list is empty: the rest keep their order without a move per free.
     size_t holes_ = 0;
@@ -155,9 +185,15 @@ private:
     // Where the next packet starts in the entry list, so every entry gets
     // its turn when they do not all fit.
     size_t cursor_ = 0;
-    // Values written for the entry being written, committed when it stays.
-    std::vector<uint8_t> sent_;
-    std::vector<uint32_t> sentValue_;
+    // The values written for the entry being written, by field record,
+    // committed when it stays.
+    int sentCount_ = 0;
+    uint16_t sentField_[FieldLayout::kMaxRecords];
+    uint32_t sentValue_[FieldLayout::kMaxRecords];
+    // What the entry being written sends of each field (FieldEncoding's
+    // choices), and its values when the pass has none read for it.
+    uint8_t choices_[FieldLayout::kMaxRecords];
+    std::vector<uint32_t> values_;
     // The entry's change slots before a create or forced write cleared
     // them, for the roll-back.
     std::vector<uint16_t> savedChange_;

@@ -24,7 +24,7 @@ float AsFloat(uint32_t bits)
 
 void ServerHandler::RelevancePass()
 {
-    Object* player = GetPlayerObject();
+    Object* player = PlayerObjectUnlocked();
     float px = player->GetX();
     float py = player->GetY();
     for (Object* o : manager_->GetObjects()) {
@@ -53,96 +53,129 @@ void ServerHandler::RelevancePass()
     firstRefresh_ = false;
 }
 
+void ServerHandler::Send(int field, uint32_t value)
+{
+    sentField_[sentCount_] = uint16_t(field);
+    sentValue_[sentCount_++] = value;
+}
+
+uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool own, bool fullRefresh, bool* carried,
+                                    bool* deferred)
+{
+    const FieldRecord& f = e.layout.GetFields()[i];
+    bool withheld = own;
+    if (own && f.extra >= 0) {
+        bool force = false;
+        std::memcpy(&force, e.object->MemberAt(f.extra), 1);
+        withheld = !force && e.change[size_t(i)] != 0;
+    }
+    if (withheld) {
+        if (val[i + 2] != e.shadow[size_t(i + 2)] || val[i + 3] != e.shadow[size_t(i + 3)])
+            *deferred = true;
+        return FieldEncoding::kVectorWithheld;
+    }
+    unsigned c = 0;
+    for (int axis = 0; axis < 2; ++axis) {
+        int pos = i + axis, vel = i + 2 + axis;
+        if (e.change[size_t(vel)] == 0 || val[vel] != e.shadow[size_t(vel)]) {
+            c |= 1u << axis;
+            Send(pos, val[pos]);
+            Send(vel, val[vel]);
+            *carried = true;
+        }
+    }
+    for (int axis = 0; axis < 2; ++axis) {
+        int pos = i + axis;
+        if (c & (1u << axis))
+            continue;
+        float now = AsFloat(val[pos]);
+        float before = AsFloat(e.shadow[size_t(pos)]);
+        bool changed = e.change[size_t(pos)] == 0 || val[pos] != e.shadow[size_t(pos)];
+        bool alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
+        if (changed && !alone)
+            *deferred = true;
+        if (alone) {
+            c |= 4u << axis;
+            Send(pos, val[pos]);
+            *carried = true;
+        }
+    }
+    return uint8_t(c);
+}
+
 // deferred: something differs from what was sent that this packet leaves
 // for a later one (a full refresh, or the own player's vector).
-bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool fullRefresh, bool* carried, bool* deferred)
+bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred)
 {
-    const FieldRecord* f = e.layout.GetFields();
-    int n = e.layout.GetCount();
+    const FieldLayout& layout = e.layout;
+    const FieldRecord* f = layout.GetFields();
+    int n = layout.GetCount();
     Object* o = e.object;
-    bool own = o == GetPlayerObject();
-    for (int i = 0; i < n; ++i) {
-        int32_t type = f[i].type;
-        if (type >= kFieldByte && type <= kFieldFloat) {
-            uint32_t v = FieldLayout::ReadMember(o, f[i]);
-            bool unchanged = e.change[size_t(i)] != 0 && (v == e.shadow[size_t(i)] || f[i].flags != 0);
-            if (!p.WriteBit(!unchanged))
-                return false;
-            if (!unchanged) {
-                if (!p.WriteBits(FieldLayout::WireBits(type), v))
-                    return false;
-                sent_[size_t(i)] = 1;
-                sentValue_[size_t(i)] = v;
-                *carried = true;
-            }
-            continue;
-        }
-        if (type != kFieldVector)
-            continue;
-        uint32_t val[4];
-        for (int k = 0; k < 4; ++k)
-            val[k] = FieldLayout::ReadMember(o, f[i + k]);
-        bool send = !own;
-        if (own && f[i].extra >= 0) {
-            bool force = false;
-            std::memcpy(&force, o->MemberAt(f[i].extra), 1);
-            send = force || e.change[size_t(i)] == 0;
-        }
-        if (!send) {
-            if (!p.WriteBits(4, 0))
-                return false;
-            if (val[2] != e.shadow[size_t(i + 2)] || val[3] != e.shadow[size_t(i + 3)])
-                *deferred = true;
-            i += 3;
-            continue;
-        }
-        for (int axis = 0; axis < 2; ++axis) {
-            size_t pos = size_t(i + axis), vel = size_t(i + 2 + axis);
-            bool changed = e.change[vel] == 0 || val[2 + axis] != e.shadow[vel];
-            if (!p.WriteBit(changed))
-                return false;
-            if (changed) {
-                if (!p.WriteU32(val[axis]) || !p.WriteU32(own ? 0u : val[2 + axis]))
-                    return false;
-                sent_[pos] = sent_[vel] = 1;
-                sentValue_[pos] = val[axis];
-                sentValue_[vel] = val[2 + axis];
-                *carried = true;
-            }
-        }
-        for (int axis = 0; axis < 2; ++axis) {
-            size_t pos = size_t(i + axis);
-            bool alone = false;
-            if (!sent_[pos]) {
-                float now = AsFloat(val[axis]);
-                float before = AsFloat(e.shadow[pos]);
-                bool changed = e.change[pos] == 0 || val[axis] != e.shadow[pos];
-                alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
-                if (changed && !alone)
-                    *deferred = true;
-            }
-            if (!p.WriteBit(alone))
-                return false;
-            if (alone) {
-                if (!p.WriteU32(val[axis]))
-                    return false;
-                sent_[pos] = 1;
-                sentValue_[pos] = val[axis];
-                *carried = true;
-            }
-        }
-        i += 3;
+    bool own = o == PlayerObjectUnlocked();
+    uint32_t slot = o->GetReplicaSlot();
+    const uint32_t* val = manager_->PassValues(slot);
+    const bool inPass = val != nullptr;
+    if (!val) {
+        values_.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            values_[size_t(i)] = FieldLayout::ReadMember(o, f[i]);
+        val = values_.data();
     }
-    return true;
+    // First what goes, as the bits that say so on the wire.
+    uint64_t key = 0;
+    int keyBits = layout.GetScalarCount() + 4 * layout.GetVectorCount();
+    if (inPass && e.scalarsQuietSince != 0 && manager_->ScalarsChangedIn(slot) < e.scalarsQuietSince &&
+        layout.GetVectorCount() <= FieldLayout::kMaxVectors) {
+        // None of the fields outside the vectors goes: only those are looked at.
+        std::memset(choices_, 0, size_t(n));
+        for (int k = 0; k < layout.GetVectorCount(); ++k) {
+            int i = layout.GetVectorAt(k);
+            uint8_t c = ChooseVector(e, i, val, own, fullRefresh, carried, deferred);
+            choices_[i] = c;
+            key |= uint64_t(c & 0xF) << (layout.GetVectorBitAt(k) & 63);
+        }
+    } else {
+        bool scalarsSent = false;
+        int bit = 0;
+        for (int i = 0; i < n; ++i) {
+            int32_t type = f[i].type;
+            if (type >= kFieldByte && type <= kFieldFloat) {
+                uint32_t v = val[i];
+                bool changed = e.change[size_t(i)] == 0 || (v != e.shadow[size_t(i)] && f[i].flags == 0);
+                choices_[i] = uint8_t(changed);
+                key |= uint64_t(changed) << (bit++ & 63);
+                if (changed) {
+                    Send(i, v);
+                    scalarsSent = true;
+                    *carried = true;
+                }
+            } else if (type == kFieldVector) {
+                uint8_t c = ChooseVector(e, i, val, own, fullRefresh, carried, deferred);
+                choices_[i] = c;
+                key |= uint64_t(c & 0xF) << (bit & 63);
+                bit += 4;
+                i += 3;
+            }
+        }
+        // None of them was due: so it stays until one changes (these are
+        // the pass's values) or a packet carrying them is lost.
+        if (inPass && !scalarsSent)
+            e.scalarsQuietSince = manager_->GetPass() + 1;
+    }
+    // Then the bits: the same for every connection that chose the same, so
+    // kept for the pass, except for the own player's.
+    const int32_t* head = update ? &e.id : nullptr;
+    if (!own && keyBits <= 64 && inPass)
+        return manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, layout, val, choices_,
+                                                      head);
+    return FieldEncoding::Write(p, layout, val, choices_, own, head);
 }
 
 void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
 {
-    for (size_t i = 0; i < e.change.size(); ++i) {
-        if (!sent_[i])
-            continue;
-        e.change[i] = sequence;
-        e.shadow[i] = sentValue_[i];
+    for (int k = 0; k < sentCount_; ++k) {
+        e.change[sentField_[k]] = sequence;
+        e.shadow[sentField_[k]] = sentValue_[k];
     }
 }
 
@@ -169,7 +202,7 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
     bool createPending = (e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue);
     if (e.flags & kNearOnly) {
         bool far = false;
-        Object* player = GetPlayerObject();
+        Object* player = PlayerObjectUnlocked();
         if (!player || !o->IsNear(player->GetX(), player->GetY(), &far)) {
             // Never sent, so nothing else can be due: the relevance
             // refresh looks again, as it does for every other object.
@@ -204,9 +237,7 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         savedChange_ = e.change;
         changeSaved_ = true;
     }
-    std::fill(sent_.begin(), sent_.end(), 0);
-    sent_.resize(e.change.size(), 0);
-    sentValue_.resize(e.change.size(), 0);
+    sentCount_ = 0;
     if (createPending) {
         if (waiting)
             return Written::Nothing;
@@ -218,19 +249,21 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         create = true;
         // Every value goes with the create.
         std::fill(e.change.begin(), e.change.end(), 0);
-    } else if (!p.WriteU32(uint32_t(e.id)) || !p.WriteBits(2, 0)) {
-        return Written::NoRoom;
+        e.scalarsQuietSince = 0;
     }
     bool full = force || create;
     if (Age(e) > kFullRefresh) {
         e.since = clock_;
         full = true;
     }
-    if (force)
+    if (force) {
         std::fill(e.change.begin(), e.change.end(), 0);
+        e.scalarsQuietSince = 0;
+    }
     bool carried = create || force;
     bool deferred = false;
-    if (!WriteFields(p, e, full, &carried, &deferred))
+    // An update's head goes with its fields, which may be kept for the pass.
+    if (!WriteFields(p, e, !create, full, &carried, &deferred))
         return Written::NoRoom;
     if (!carried) {
         *settled = !deferred;
@@ -247,11 +280,11 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         return false;
     }
     // Whether an entry is the own player's changes what is due for it.
-    if (GetPlayerObject() != writtenFor_) {
-        writtenFor_ = GetPlayerObject();
-        std::fill(dirty_.begin(), dirty_.end(), 1);
+    if (PlayerObjectUnlocked() != writtenFor_) {
+        writtenFor_ = PlayerObjectUnlocked();
+        MarkAllDirty();
     }
-    if (!only && refreshNow_ && GetPlayerObject())
+    if (!only && refreshNow_ && PlayerObjectUnlocked())
         RelevancePass();
     SentPacket& record = StartSent(sequence);
     int limit = p.GetLimit();
@@ -273,20 +306,10 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         fx.sequence = sequence;
         record.effects = true;
     }
-    size_t n = entries_.size();
-    size_t k = n == 0 ? 0 : cursor_ % n;
-    size_t count = n;
-    if (only) {
-        Entry* e = FindEntry(only);
-        count = e ? 1 : 0;
-        k = e ? e->pos : 0;
-    }
-    for (size_t visited = 0; visited < count && !full; ++visited, k = k + 1 == n ? 0 : k + 1) {
-        if (!only && !dirty_[k])
-            continue;
+    auto visit = [&](size_t k) {
         if (!entries_[k]) {
             dirty_[k] = 0;
-            continue;
+            return;
         }
         Entry& e = *entries_[k];
         struct {
@@ -301,8 +324,8 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         Written w = WriteEntry(p, e, sequence, &settled);
         if (w == Written::Something) {
             record.entries.push_back(&e);
-            dirty_[k] = 1;
-            continue;
+            MarkDirty(e);
+            return;
         }
         p.RollBack();
         e.flags = saved.flags;
@@ -319,6 +342,29 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             // The next packet starts with the entry that did not fit.
             if (!only)
                 cursor_ = k;
+        }
+    };
+    const size_t n = entries_.size();
+    if (only) {
+        if (Entry* e = FindEntry(only); e && !full)
+            visit(e->pos);
+    } else {
+        // The dirty entries from the cursor on, round to it: found a run of
+        // clean ones at a time.
+        const size_t start = n == 0 ? 0 : cursor_ % n;
+        const uint8_t* dirty = dirty_.data();
+        for (int part = 0; part < 2 && !full; ++part) {
+            size_t at = part == 0 ? start : 0;
+            const size_t end = part == 0 ? n : start;
+            while (at < end && !full) {
+                if (!dirty[at]) {
+                    const void* hit = std::memchr(dirty + at, 1, end - at);
+                    if (!hit)
+                        break;
+                    at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                }
+                visit(at++);
+            }
         }
     }
     p.SetLimit(limit);

@@ -22,35 +22,45 @@ void PrintAddress(const char* format, uint32_t ip)
 }
 
 // Reads the object's replicated values into values; true when any differs
-// from what values held.
-bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>& values)
+// from what values held, and scalars too when one outside the vectors does.
+bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>& values, bool* scalars = nullptr)
 {
     const FieldRecord* f = layout.GetFields();
     int n = layout.GetCount();
-    size_t at = 0;
     bool changed = false;
-    auto note = [&](uint32_t v) {
-        if (at == values.size()) {
-            values.push_back(v);
-            changed = true;
-        } else if (values[at] != v) {
-            values[at] = v;
-            changed = true;
-        }
-        ++at;
-    };
-    for (int i = 0; i < n; ++i) {
-        if (f[i].type == kFieldVector && i + 3 < n) {
-            for (int k = 0; k < 4; ++k)
-                note(FieldLayout::ReadMember(object, f[i + k]));
-            if (f[i].extra >= 0)
-                note(*object->MemberAt(f[i].extra));
-            i += 3;
-            continue;
-        }
-        note(FieldLayout::ReadMember(object, f[i]));
+    if (values.size() < size_t(n)) {
+        values.assign(size_t(n), 0);
+        changed = true;
     }
-    return changed;
+    uint32_t* v = values.data();
+    uint32_t differ = 0, differScalar = 0;
+    for (int i = 0; i < n; ++i) {
+        uint32_t now = FieldLayout::ReadMember(object, f[i]);
+        uint32_t d = now ^ v[i];
+        differ |= d;
+        differScalar |= f[i].type == kFieldVector ? 0 : d;
+        v[i] = now;
+    }
+    if (scalars)
+        *scalars = changed || differScalar != 0;
+    size_t at = size_t(n);
+    for (int i = 0; i < n; ++i) {
+        if (f[i].type != kFieldVector)
+            continue;
+        if (f[i].extra >= 0) {
+            uint32_t force = *object->MemberAt(f[i].extra);
+            if (at == values.size()) {
+                values.push_back(force);
+                changed = true;
+            } else {
+                differ |= force ^ values[at];
+                values[at] = force;
+            }
+            ++at;
+        }
+        i += 3;
+    }
+    return changed || differ != 0;
 }
 
 } // namespace
@@ -189,7 +199,9 @@ void ServerManager::Update(float seconds)
         socket->BeginBatch();
     }
     NoteChangedObjects();
+    inPass_ = true;
     UpdateSlots(dt);
+    inPass_ = false;
     if (socket) {
         Guard sending(GetSocketMutex());
         socket->EndBatch();
@@ -198,13 +210,30 @@ void ServerManager::Update(float seconds)
 
 void ServerManager::NoteChangedObjects()
 {
-    for (size_t k = 0; k < objects_.size(); ++k) {
-        if (!ReadValues(objects_[k], watched_[k].layout, watched_[k].values))
+    ++pass_;
+    // With nobody to tell, the values may wait: the first pass with a peer
+    // reads them all again.
+    bool anyPeer = false;
+    for (ServerHandler& h : slots_)
+        anyPeer = anyPeer || h.HasPeer();
+    if (!anyPeer)
+        return;
+    changedSlots_.clear();
+    for (Object* object : objects_) {
+        uint32_t slot = object->GetReplicaSlot();
+        Watched& w = watched_[slot];
+        bool scalars = false;
+        if (!ReadValues(object, w.layout, w.values, &scalars))
             continue;
-        for (ServerHandler& h : slots_)
-            if (h.HasPeer())
-                h.OnObjectChanged(objects_[k]);
+        changedSlots_.push_back(slot);
+        if (scalars)
+            w.scalarsChanged = pass_;
     }
+    if (changedSlots_.empty())
+        return;
+    for (ServerHandler& h : slots_)
+        if (h.HasPeer())
+            h.OnObjectsChanged(changedSlots_);
 }
 
 void ServerManager::UpdateSlots(float dt)
@@ -223,10 +252,10 @@ void ServerManager::UpdateSlots(float dt)
             }
             continue;
         }
-        h.Update(dt);
+        h.Tick(dt);
         if (h.IsResetPending())
             continue;
-        if (!h.HasPeerAnswered() && h.GetPingsSent() >= kUnansweredPings)
+        if (!h.HasPeerAnswered() && h.PingsSentUnlocked() >= kUnansweredPings)
             Release(h);
         else if (!JoinedInTime(h, dt))
             Release(h);
@@ -235,8 +264,8 @@ void ServerManager::UpdateSlots(float dt)
 
 bool ServerManager::JoinedInTime(ServerHandler& h, float dt)
 {
-    int64_t delivered = h.GetDeliveredBytes();
-    if (h.GetPlayerObject()) {
+    int64_t delivered = h.DeliveredBytesUnlocked();
+    if (h.PlayerObjectUnlocked()) {
         h.unjoined = 0;
         h.joinCreditFrom = delivered;
         return true;
@@ -280,7 +309,7 @@ void ServerManager::AddObject(Object* object)
         for (ServerHandler& h : slots_) {
             if (!h.IsActive() || !h.IsHandshakeDone())
                 continue;
-            Object* player = h.GetPlayerObject();
+            Object* player = h.PlayerObjectUnlocked();
             bool far = false;
             if (player && object->IsNear(player->GetX(), player->GetY(), &far))
                 h.QueueEffect(object, layout);
@@ -305,10 +334,16 @@ void ServerManager::KeepObject(Object* object, const FieldLayout& layout)
             slotObjects_[slot] = object;
         }
         object->SetReplicaSlot(slot);
+        if (watched_.size() < slotObjects_.size())
+            watched_.resize(slotObjects_.size());
+        Watched& w = watched_[slot];
+        w.layout = layout;
+        w.values.clear();
+        w.encoding.Forget();
+        w.scalarsChanged = pass_ + 1;
+        ReadValues(object, layout, w.values);
     }
     objects_.push_back(object);
-    watched_.push_back(Watched{layout, {}});
-    ReadValues(object, layout, watched_.back().values);
     if (object->IsAlwaysRelevant())
         for (ServerHandler& h : slots_)
             h.SetFirstRefresh();
@@ -342,12 +377,13 @@ void ServerManager::RemoveObject(Object* object)
         dynamicIds_.erase(uint32_t(id));
     for (ServerHandler& h : slots_)
         h.OnObjectRemoved(object);
-    watched_.erase(watched_.begin() + (it - objects_.begin()));
     objects_.erase(it);
     uint32_t slot = object->GetReplicaSlot();
     if (slot < slotObjects_.size() && slotObjects_[slot] == object &&
         std::find(objects_.begin(), objects_.end(), object) == objects_.end()) {
         slotObjects_[slot] = nullptr;
+        watched_[slot].values.clear();
+        watched_[slot].encoding.Forget();
         freeSlots_.push_back(slot);
     }
 }

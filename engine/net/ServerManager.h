@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/net/FieldEncoding.h"
 #include "engine/net/IServer.h"
 #include "engine/net/MultiplayerManager.h"
 #include "engine/net/ServerHandler.h"
@@ -81,6 +82,19 @@ public:
     void ShareBudget();
     const std::vector<Object*>& GetObjects() const { return objects_; }
     bool SendToPeer(const uint8_t* data, int length, uint32_t ip, int port);
+    // Inside Update's pass: the replicated values of the object in a replica
+    // slot as the pass read them, one per field record (null outside a pass
+    // or for a free slot), and the encoding the pass keeps for them.
+    const uint32_t* PassValues(uint32_t slot) const
+    {
+        return inPass_ && slot < watched_.size() && !watched_[slot].values.empty() ? watched_[slot].values.data()
+                                                                                    : nullptr;
+    }
+    FieldEncoding& PassEncoding(uint32_t slot) { return watched_[slot].encoding; }
+    uint64_t GetPass() const { return pass_; }
+    // The pass that last saw a field of the object other than a vector
+    // change (or the object listed).
+    uint64_t ScalarsChangedIn(uint32_t slot) const { return watched_[slot].scalarsChanged; }
 
     // For tests and the benchmark.
     int GetPort() const { return port_; }
@@ -117,14 +131,20 @@ private:
     std::vector<uint32_t> bans_;
     int port_ = 0;
     std::vector<Object*> objects_;
-    // Per object of objects_: its layout and replicated values as the last
-    // pass saw them (and the bytes that force its vectors), so that a pass
-    // tells the handlers only of the objects that changed.
+    // Per replica slot: the object's layout and replicated values as the
+    // last pass saw them (one per field record, then the bytes that force
+    // its vectors), so that a pass tells the handlers only of the objects
+    // that changed, and what the pass encoded of them.
     struct Watched {
         FieldLayout layout;
         std::vector<uint32_t> values;
+        FieldEncoding encoding;
+        uint64_t scalarsChanged = 0;
     };
     std::vector<Watched> watched_;
+    std::vector<uint32_t> changedSlots_; // of the pass
+    uint64_t pass_ = 0;
+    bool inPass_ = false;
     // Listed objects by replica slot (null for a free one), and the free slots.
     std::vector<Object*> slotObjects_;
     std::vector<uint32_t> freeSlots_;

@@ -53,11 +53,15 @@ int Socket::Receive(void* buffer, int size, uint32_t* ip, int* port)
     took_ = false;
     if (!udp_.IsOpen() || size <= 0)
         return 0;
-    if (udp_.Wait(kReceiveWaitMs) != 1)
-        return 0;
     uint32_t fromIp = 0;
     int fromPort = 0;
+    // A busy socket has the next datagram waiting: wait only when it is empty.
     int n = udp_.ReceiveFrom(buffer, size, &fromIp, &fromPort);
+    if (n == Net::UdpSocket::kNothingWaiting) {
+        if (udp_.Wait(kReceiveWaitMs) != 1)
+            return 0;
+        n = udp_.ReceiveFrom(buffer, size, &fromIp, &fromPort);
+    }
     took_ = n >= 0;
     if (n <= 0 || n > size)
         return 0;

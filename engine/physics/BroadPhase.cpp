@@ -16,29 +16,25 @@ bool Overlap(float a0, float a1, float b0, float b1) { return a0 <= b1 && b0 <= 
 
 } // namespace
 
-int BroadPhase::KindOf(const Object& body)
+bool BroadPhase::Cover(const Object& body, Filed& filed, std::vector<float>& outlines)
 {
-    if (!body.collides_)
-        return -1;
-    return body.shape_ == Object::kCircle ? 0 : 1;
-}
-
-bool BroadPhase::Cover(const Object& body, int index, Box& box)
-{
+    Box& box = filed.box;
     // Anything not finite in a shape makes it touch nothing.
-    if (kind_[size_t(index)] == 0) {
+    if (filed.kind == 0) {
         float r = std::fabs(body.radius_);
         box = Box{body.x_ - r, body.y_ - r, body.x_ + r, body.y_ + r};
         if (!std::isfinite(box.x0) || !std::isfinite(box.x1) || !std::isfinite(box.y0) || !std::isfinite(box.y1))
             return false;
     } else {
-        size_t first = outlines_.size();
-        body.PlacedOutline(outlines_);
-        if (first == outlines_.size())
+        size_t first = outlines.size();
+        body.PlacedOutline(outlines);
+        filed.outline = uint32_t(first);
+        filed.corners = uint32_t((outlines.size() - first) / 2);
+        if (first == outlines.size())
             return false;
-        box = Box{outlines_[first], outlines_[first + 1], outlines_[first], outlines_[first + 1]};
-        for (size_t i = first; i + 1 < outlines_.size(); i += 2) {
-            float x = outlines_[i], y = outlines_[i + 1];
+        box = Box{outlines[first], outlines[first + 1], outlines[first], outlines[first + 1]};
+        for (size_t i = first; i + 1 < outlines.size(); i += 2) {
+            float x = outlines[i], y = outlines[i + 1];
             if (!std::isfinite(x) || !std::isfinite(y))
                 return false;
             box = Box{std::min(box.x0, x), std::min(box.y0, y), std::max(box.x1, x), std::max(box.y1, y)};
@@ -65,43 +61,56 @@ uint32_t BroadPhase::Hash(int32_t x, int32_t y)
     return (uint32_t(x) * 73856093u) ^ (uint32_t(y) * 19349663u);
 }
 
-void BroadPhase::Build(Object* const* bodies, int count)
+void BroadPhase::File(Group& group, Object* const* bodies, int count, bool moving)
 {
-    count_ = count > 0 ? count : 0;
-    size_t n = size_t(count_);
-    kind_.resize(n);
-    placement_.resize(n);
-    boxes_.resize(n);
-    ranges_.resize(n);
-    outlineStart_.resize(n + 1);
-    outlines_.clear();
-    if (seen_.size() < n)
-        seen_.resize(n, 0);
-    for (size_t i = 0; i < n; ++i) {
-        outlineStart_[i] = outlines_.size();
-        kind_[i] = int8_t(KindOf(*bodies[i]));
-        placement_[i] = kNowhere;
-        if (kind_[i] >= 0 && Cover(*bodies[i], int(i), boxes_[i]))
-            placement_[i] = Place(boxes_[i], ranges_[i]);
+    group.filed.clear();
+    group.outlines.clear();
+    group.tables[0].bodies = group.tables[1].bodies = 0;
+    for (int i = 0; i < count; ++i) {
+        Object* body = bodies[i];
+        if ((body->kind_ == Object::kMoving) != moving)
+            continue;
+        Filed f{};
+        f.body = body;
+        f.kind = int8_t(!body->collides_ ? -1 : body->shape_ == Object::kCircle ? 0 : 1);
+        f.placement = kNowhere;
+        if (f.kind >= 0 && Cover(*body, f, group.outlines)) {
+            f.placement = Place(f.box, f.range);
+            ++group.tables[f.kind].bodies;
+        }
+        group.filed.push_back(f);
     }
-    outlineStart_[n] = outlines_.size();
-    Fill(tables_[0], 0);
-    Fill(tables_[1], 1);
+    group.tables[0].filled = group.tables[1].filled = false;
 }
 
-void BroadPhase::Fill(Table& table, int kind)
+void BroadPhase::FileStill(Object* const* bodies, int count, uint64_t edits)
 {
+    if (stillFiled_ && edits == stillEdits_)
+        return;
+    File(still_, bodies, count, false);
+    Fill(still_, 0);
+    Fill(still_, 1);
+    stillEdits_ = edits;
+    stillFiled_ = true;
+}
+
+void BroadPhase::FileMoving(Object* const* movers, int count) { File(movers_, movers, count, true); }
+
+void BroadPhase::Fill(Group& group, int kind)
+{
+    Table& table = group.tables[kind];
+    table.filled = true;
     table.wide.clear();
     size_t entries = 0;
-    for (int i = 0; i < count_; ++i) {
-        if (kind_[size_t(i)] != kind)
+    const uint32_t n = uint32_t(group.filed.size());
+    for (uint32_t i = 0; i < n; ++i) {
+        const Filed& f = group.filed[i];
+        if (f.kind != kind)
             continue;
-        if (placement_[size_t(i)] == kWide)
+        if (f.placement == kWide)
             table.wide.push_back(i);
-        else if (placement_[size_t(i)] == kInGrid) {
-            const Range& r = ranges_[size_t(i)];
-            entries += size_t(r.x1 - r.x0 + 1) * size_t(r.y1 - r.y0 + 1);
-        }
+        else if (f.placement == kInGrid)
+            entries += size_t(f.range.x1 - f.range.x0 + 1) * size_t(f.range.y1 - f.range.y0 + 1);
     }
     size_t buckets = 16;
     while (buckets < entries)
@@ -109,14 +118,14 @@ void BroadPhase::Fill(Table& table, int kind)
     table.mask = uint32_t(buckets - 1);
     table.start.assign(buckets + 1, 0);
     table.items.resize(entries);
-    // A counting sort by bucket keeps each bucket in list order.
+    // A counting sort by bucket keeps each bucket in filing order.
     for (int pass = 0; pass < 2; ++pass) {
-        for (int i = 0; i < count_; ++i) {
-            if (kind_[size_t(i)] != kind || placement_[size_t(i)] != kInGrid)
+        for (uint32_t i = 0; i < n; ++i) {
+            const Filed& f = group.filed[i];
+            if (f.kind != kind || f.placement != kInGrid)
                 continue;
-            const Range& r = ranges_[size_t(i)];
-            for (int32_t y = r.y0; y <= r.y1; ++y) {
-                for (int32_t x = r.x0; x <= r.x1; ++x) {
+            for (int32_t y = f.range.y0; y <= f.range.y1; ++y) {
+                for (int32_t x = f.range.x0; x <= f.range.x1; ++x) {
                     uint32_t b = Hash(x, y) & table.mask;
                     if (pass == 0)
                         ++table.start[b + 1];
@@ -136,56 +145,64 @@ void BroadPhase::Fill(Table& table, int kind)
     table.start[0] = 0;
 }
 
-void BroadPhase::Mark(int index, const Box& box)
+void BroadPhase::Mark(const Filed& other, const Box& box)
 {
-    if (seen_[size_t(index)] == query_)
+    if (other.seen == query_)
         return;
-    seen_[size_t(index)] = query_;
-    const Box& other = boxes_[size_t(index)];
-    if (Overlap(box.x0, box.x1, other.x0, other.x1) && Overlap(box.y0, box.y1, other.y0, other.y1))
-        found_.push_back(index);
+    other.seen = query_;
+    if (Overlap(box.x0, box.x1, other.box.x0, other.box.x1) && Overlap(box.y0, box.y1, other.box.y0, other.box.y1))
+        found_.push_back(&other);
 }
 
-const std::vector<int>& BroadPhase::Candidates(int index)
+void BroadPhase::Query(Group& group, int kind, const Filed& body)
 {
-    found_.clear();
-    if (index < 0 || index >= count_ || placement_[size_t(index)] == kNowhere)
-        return found_;
-    int other = 1 - kind_[size_t(index)];
-    const Table& table = tables_[other];
-    if (++query_ == 0) {
-        std::fill(seen_.begin(), seen_.end(), 0);
-        query_ = 1;
+    if (group.tables[kind].bodies == 0)
+        return;
+    if (!group.tables[kind].filled)
+        Fill(group, kind);
+    const Table& table = group.tables[kind];
+    const std::vector<Filed>& filed = group.filed;
+    if (body.placement == kWide) {
+        for (const Filed& f : filed)
+            if (f.kind == kind && f.placement != kNowhere)
+                Mark(f, body.box);
+        return;
     }
-    const Box& box = boxes_[size_t(index)];
-    if (placement_[size_t(index)] == kWide) {
-        for (int i = 0; i < count_; ++i)
-            if (kind_[size_t(i)] == other && placement_[size_t(i)] != kNowhere)
-                Mark(i, box);
-        return found_;
-    }
-    const Range& range = ranges_[size_t(index)];
+    const Range& range = body.range;
     for (int32_t y = range.y0; y <= range.y1; ++y) {
         for (int32_t x = range.x0; x <= range.x1; ++x) {
             uint32_t b = Hash(x, y) & table.mask;
-            for (int k = table.start[b]; k < table.start[b + 1]; ++k)
-                Mark(table.items[size_t(k)], box);
+            for (uint32_t k = table.start[b]; k < table.start[b + 1]; ++k)
+                Mark(filed[table.items[k]], body.box);
         }
     }
-    for (int i : table.wide)
-        Mark(i, box);
-    std::sort(found_.begin(), found_.end());
+    for (uint32_t i : table.wide)
+        Mark(filed[i], body.box);
+}
+
+const std::vector<const BroadPhase::Filed*>& BroadPhase::Candidates(const Filed& body)
+{
+    found_.clear();
+    if (body.placement == kNowhere)
+        return found_;
+    if (++query_ == 0) {
+        for (Group* g : {&still_, &movers_})
+            for (Filed& f : g->filed)
+                f.seen = 0;
+        query_ = 1;
+    }
+    int other = 1 - body.kind;
+    Query(still_, other, body);
+    Query(movers_, other, body);
+    std::sort(found_.begin(), found_.end(),
+              [](const Filed* a, const Filed* b) { return a->body->serial_ < b->body->serial_; });
     return found_;
 }
 
-const float* BroadPhase::Outline(int index, size_t& corners) const
+const float* BroadPhase::Outline(const Filed& body) const
 {
-    corners = 0;
-    if (index < 0 || index >= count_)
-        return nullptr;
-    size_t first = outlineStart_[size_t(index)];
-    corners = (outlineStart_[size_t(index) + 1] - first) / 2;
-    return outlines_.data() + first;
+    const Group& group = body.body->kind_ == Object::kMoving ? movers_ : still_;
+    return group.outlines.data() + body.outline;
 }
 
 } // namespace PhysicsSW

@@ -8,11 +8,12 @@ namespace PhysicsSW {
 
 class Object;
 
-// Files the bodies of one step by the grid cells that their shapes cover, so
-// that a moving body meets only the bodies near it. Only circles and
-// outlines (boxes, polygons) ever touch, so each kind is filed apart and a
-// body asks for the other kind. Positions must not change between Build and
-// the last query.
+// Files bodies by the grid cells that their shapes cover, so that a moving
+// body meets only the bodies near it. Only circles and outlines (boxes,
+// polygons) ever touch, so each kind is filed apart and a body asks for the
+// other kind. What does not move stays filed from step to step until one of
+// those bodies changes; the moving bodies are filed for each step, and
+// their positions must not change between that and the step's last query.
 class BroadPhase {
 public:
     // About a wall tile and its neighbours: most bodies cover one to four.
@@ -20,52 +21,73 @@ public:
     // A body spanning more cells than this is checked against everything.
     static constexpr int64_t kMaxCells = 64;
 
-    void Build(Object* const* bodies, int count);
-
-    // Indices, in list order, of the enabled bodies of the other kind whose
-    // shapes may touch the body at index; the caller still runs every test.
-    const std::vector<int>& Candidates(int index);
-
-    // The placed corners of the outline body at index, as x/y pairs.
-    const float* Outline(int index, size_t& corners) const;
-
-private:
     struct Box {
         float x0, y0, x1, y1;
     };
     struct Range {
         int32_t x0, y0, x1, y1;
     };
-    // One kind of body: a hash table of cells to body indices.
-    struct Table {
-        std::vector<int> start; // bucket b holds items[start[b] .. start[b + 1])
-        std::vector<int> items;
-        std::vector<int> wide; // bodies too large or far out for the grid
-        uint32_t mask = 0;
-    };
     enum Placement : uint8_t { kNowhere, kInGrid, kWide };
+    // One filed body.
+    struct Filed {
+        Object* body;
+        int8_t kind; // 0 circle, 1 outline, -1 collides with nothing
+        Placement placement;
+        mutable uint32_t seen; // the last query that met it
+        Box box;
+        Range range;
+        uint32_t outline; // its corners: outlines[outline .. outline + 2 * corners)
+        uint32_t corners;
+    };
 
-    // 0 circle, 1 outline, -1 collides with nothing.
-    static int KindOf(const Object& body);
+    // Files the bodies that never move (those of the list that are not
+    // moving) again, unless edits is what it was at the last filing.
+    void FileStill(Object* const* bodies, int count, uint64_t edits);
+    // Files the moving bodies of this step, in the order given.
+    void FileMoving(Object* const* movers, int count);
+    const Filed& Moving(int index) const { return movers_.filed[size_t(index)]; }
+
+    // The filed bodies of the other kind whose shapes may touch the body,
+    // in list order (the order of creation); the caller still runs every
+    // test.
+    const std::vector<const Filed*>& Candidates(const Filed& body);
+
+    // The placed corners of a filed outline body, as x/y pairs.
+    const float* Outline(const Filed& body) const;
+
+private:
+    // One kind of body of a group: a hash table of cells to its records.
+    struct Table {
+        std::vector<uint32_t> start; // bucket b holds items[start[b] .. start[b + 1])
+        std::vector<uint32_t> items;
+        std::vector<uint32_t> wide; // bodies too large or far out for the grid
+        uint32_t mask = 0;
+        bool filled = false;
+        uint32_t bodies = 0; // of the kind, filed somewhere
+    };
+    // Bodies filed together: the still ones, or the moving ones of a step.
+    struct Group {
+        std::vector<Filed> filed;
+        std::vector<float> outlines;
+        Table tables[2];
+    };
+
+    static void File(Group& group, Object* const* bodies, int count, bool moving);
     // The box around what the body covers, a little larger so that rounding
     // never drops a touch; false when there is nothing it could touch.
-    bool Cover(const Object& body, int index, Box& box);
+    static bool Cover(const Object& body, Filed& filed, std::vector<float>& outlines);
     static Placement Place(const Box& box, Range& range);
     static uint32_t Hash(int32_t x, int32_t y);
-    void Fill(Table& table, int kind);
-    void Mark(int index, const Box& box);
+    static void Fill(Group& group, int kind);
+    void Query(Group& group, int kind, const Filed& body);
+    void Mark(const Filed& other, const Box& box);
 
-    int count_ = 0;
-    Table tables_[2];
-    std::vector<int8_t> kind_;
-    std::vector<Placement> placement_;
-    std::vector<Box> boxes_;
-    std::vector<Range> ranges_;
-    std::vector<size_t> outlineStart_; // outline of i: outlines_[start[i] .. start[i + 1])
-    std::vector<float> outlines_;
-    std::vector<uint32_t> seen_;
+    Group still_;
+    Group movers_;
+    uint64_t stillEdits_ = 0;
+    bool stillFiled_ = false;
     uint32_t query_ = 0;
-    std::vector<int> found_;
+    std::vector<const Filed*> found_;
 };
 
 } // namespace PhysicsSW

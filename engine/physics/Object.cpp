@@ -71,6 +71,8 @@ void Object::SetExclusionZone(float x, float y, float radius)
 void Object::SetEnabled(bool enabled)
 {
     Lock hold(*lock_);
+    if (collides_ != enabled)
+        NoteStillEdit();
     collides_ = enabled;
 }
 
@@ -101,6 +103,8 @@ float Object::GetRotation()
 void Object::SetPosition(float x, float y)
 {
     Lock hold(*lock_);
+    if (x != x_ || y != y_)
+        NoteStillEdit();
     x_ = x;
     y_ = y;
 }
@@ -141,6 +145,7 @@ void Object::SetAngleUnlocked(float degrees)
 {
     if (degrees == angle_)
         return;
+    NoteStillEdit();
     angle_ = degrees;
     float radians = degrees * kDegreesToRadians;
     cos_ = std::cos(radians);

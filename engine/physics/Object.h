@@ -2,6 +2,7 @@
 
 #include "engine/physics/IPhysObject.h"
 
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -67,7 +68,16 @@ private:
     static bool CircleContact(const float* outline, size_t corners, const Object& circle,
                               bool normalTowardCircle, Contact& contact);
 
+    // A change to a body that never moves: the world files those again.
+    void NoteStillEdit()
+    {
+        if (kind_ == kStatic && stillEdits_)
+            ++*stillEdits_;
+    }
+
     std::recursive_mutex* lock_;
+    uint64_t* stillEdits_ = nullptr; // the world's count, under its lock
+    uint64_t serial_ = 0; // place in the world's list: the order of creation
     Kind kind_;
     Shape shape_;
     float radius_ = 0.0f;

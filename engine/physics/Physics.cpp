@@ -24,6 +24,7 @@ Physics::~Physics()
     {
         WorldLock hold(world_);
         bodies_.DeleteAll();
+        moving_.clear();
     }
     delete timer_;
 }
@@ -32,6 +33,8 @@ void Physics::Clear()
 {
     WorldLock hold(world_);
     bodies_.DeleteAll();
+    moving_.clear();
+    ++stillEdits_;
 }
 
 void Physics::RemoveObject(IPhysObject* body)
@@ -41,14 +44,30 @@ void Physics::RemoveObject(IPhysObject* body)
         return;
     WorldLock hold(world_);
     // Only bodies of this world are ours to delete.
-    if (bodies_.Remove(own))
+    if (bodies_.Remove(own)) {
+        Forget(own);
         delete own;
+    }
+}
+
+void Physics::Forget(Object* body)
+{
+    if (body->kind_ == Object::kMoving)
+        moving_.erase(std::find(moving_.begin(), moving_.end(), body));
+    else
+        ++stillEdits_;
 }
 
 IPhysObject* Physics::Append(Object* body)
 {
     WorldLock hold(world_);
+    body->stillEdits_ = &stillEdits_;
+    body->serial_ = nextSerial_++;
     bodies_.Add(body);
+    if (body->kind_ == Object::kMoving)
+        moving_.push_back(body);
+    else
+        ++stillEdits_;
     return body;
 }
 
@@ -181,37 +200,34 @@ float Physics::RunPass(float dt)
 void Physics::StepOnce(float dt)
 {
     WorldLock hold(world_);
-    int count = bodies_.GetCount();
+    const int count = int(moving_.size());
     bool filed = false;
     for (int i = 0; i < count; ++i) {
-        Object* body = bodies_.Get(i);
-        if (body->kind_ == Object::kMoving && body->MovingUnlocked() && body->collides_) {
+        Object* body = moving_[size_t(i)];
+        if (body->MovingUnlocked() && body->collides_) {
             // Positions hold still until the integration: one filing serves
             // every body of the step.
             if (!filed) {
-                broadPhase_.Build(bodies_.GetItems(), count);
+                broadPhase_.FileStill(bodies_.GetItems(), bodies_.GetCount(), stillEdits_);
+                broadPhase_.FileMoving(moving_.data(), count);
                 filed = true;
             }
-            Collide(*body, i);
+            Collide(*body, broadPhase_.Moving(i));
         }
     }
-    for (int i = 0; i < count; ++i) {
-        Object* body = bodies_.Get(i);
-        if (body->kind_ == Object::kMoving)
-            body->Integrate(dt);
-    }
+    for (Object* body : moving_)
+        body->Integrate(dt);
 }
 
-void Physics::Collide(Object& a, int index)
+void Physics::Collide(Object& a, const BroadPhase::Filed& own)
 {
     contactCount_ = 0;
-    size_t ownCorners = 0;
-    const float* ownOutline = broadPhase_.Outline(index, ownCorners);
+    const float* ownOutline = broadPhase_.Outline(own);
     // Only the bodies a can touch, in the order of the list.
-    for (int i : broadPhase_.Candidates(index)) {
+    for (const BroadPhase::Filed* filed : broadPhase_.Candidates(own)) {
         if (contactCount_ >= kMaxContacts)
             break;
-        Object* b = bodies_.Get(i);
+        Object* b = filed->body;
         if (b == &a || !b->collides_)
             continue;
         if (a.zoneRadius2_ > 0.0f && b->zoneExcludable_) {
@@ -224,12 +240,10 @@ void Physics::Collide(Object& a, int index)
         Object::Contact contact;
         bool found = false;
         if (a.shape_ == Object::kCircle) {
-            size_t corners = 0;
-            const float* outline = broadPhase_.Outline(i, corners);
-            found = Object::CircleContact(outline, corners, a, true, contact);
+            found = Object::CircleContact(broadPhase_.Outline(*filed), filed->corners, a, true, contact);
         } else {
             // The normal must push the outline body, not the circle.
-            found = Object::CircleContact(ownOutline, ownCorners, *b, false, contact);
+            found = Object::CircleContact(ownOutline, own.corners, *b, false, contact);
         }
         if (found)
             contacts_[contactCount_++] = contact;

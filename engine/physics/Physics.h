@@ -68,13 +68,20 @@ public:
 private:
     void ThreadMain();
     IPhysObject* Append(Object* body);
-    void Collide(Object& body, int index);
+    void Forget(Object* body);
+    void Collide(Object& body, const BroadPhase::Filed& filed);
     void Resolve(Object& body);
     // The wait between passes; false when Pause or Stop cut it short.
     bool Wait(int milliseconds);
 
     std::recursive_mutex world_;
     Util::List<Object> bodies_;
+    // The moving bodies of bodies_, in its order: a step walks only these.
+    std::vector<Object*> moving_;
+    // Changes to the bodies that never move (added, removed, placed,
+    // turned, switched), so that their filing is kept until one comes.
+    uint64_t stillEdits_ = 0;
+    uint64_t nextSerial_ = 1;
     ITimer* timer_;
     Sleeper sleeper_;
     std::atomic<float> parameter_{0.01f};

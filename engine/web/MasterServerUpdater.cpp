@@ -174,8 +174,10 @@ void MasterServerUpdater::ThreadMain()
 {
     while (!stop_) {
         RunPass();
+        // Whatever gives a pass work wakes it at once; an idle server's
+        // thread sleeps the length of 1000 passes of 10 ms meanwhile.
         std::unique_lock<std::mutex> lock(wakeMutex_);
-        wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return stop_.load() || woken_; });
+        wake_.wait_for(lock, std::chrono::milliseconds(kIdlePassMs), [this] { return stop_.load() || woken_; });
         woken_ = false;
     }
     // Scores handed over before the stop still go up.
@@ -254,6 +256,7 @@ void MasterServerUpdater::QueueAnnouncement(const char16_t* name, const char16_t
     pending_ = true;
     ++queued_;
     WriteStatusFile(announcement_);
+    Wake();
 }
 
 void MasterServerUpdater::WriteStatusFile(const Announcement& a)

@@ -27,6 +27,8 @@ public:
     // How long Stop lets the thread finish what it was handed (the last
     // uploads) before every request still under way is given up.
     static constexpr int kStopWaitMs = 3000;
+    // The longest sleep of the thread between passes with nothing to do.
+    static constexpr int kIdlePassMs = 10000;
 
     class PlayerInfo : public IPlayerScores {
     public:

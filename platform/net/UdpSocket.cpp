@@ -139,7 +139,7 @@ int UdpSocket::ReceiveFrom(void* buffer, int size, uint32_t* ip, int* port)
     ssize_t n = recvfrom(fd_, buffer, size_t(size), MSG_TRUNC | MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
                          &fromLength);
     if (n < 0)
-        return -1;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? kNothingWaiting : -1;
     if (ip)
         *ip = from.sin_addr.s_addr;
     if (port)

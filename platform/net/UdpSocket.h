@@ -36,7 +36,9 @@ public:
     // 1 when a datagram is waiting, 0 on time-out or when woken, -1 on error.
     int Wait(int timeoutMs);
     // Length of the datagram taken, which may exceed size when the datagram
-    // did not fit (its tail is then lost); -1 on error.
+    // did not fit (its tail is then lost); kNothingWaiting when none was
+    // there (it never waits), -1 on error.
+    static constexpr int kNothingWaiting = -2;
     int ReceiveFrom(void* buffer, int size, uint32_t* ip, int* port);
 
     // Ends the current and every later Wait at once, until ClearWake.

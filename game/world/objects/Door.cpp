@@ -154,8 +154,10 @@ void Door::Update(float dt)
     // A client has no opening of its own: solid arrives from the server.
     if (!IsClient())
         solid_ = opening_ < 0.5f;
-    if (body_ && body_->GetEngineBody())
+    if (body_ && body_->GetEngineBody() && engineSolid_ != (solid_ != 0)) {
+        engineSolid_ = solid_ != 0;
         body_->GetEngineBody()->SetEnabled(solid_ != 0);
+    }
 }
 
 float Door::GetVisibility(float x0, float y0, float x1, float y1)

@@ -43,6 +43,9 @@ private:
     float cooldown_ = 0.0f;
     uint8_t broken_ = 0;
     uint8_t solid_ = 1;
+    // What the engine body was last told of solid_ (-1 nothing yet): it is
+    // told again only when that changes.
+    int engineSolid_ = -1;
     // A negative angle is a real angle too, so "known" is kept apart.
     bool closedKnown_ = false;
     PhysEng::PolygonHull* leaf_ = nullptr;

@@ -343,11 +343,10 @@ void Object::Update(float)
     if (body_ && definition_) {
         float px = 0.0f, py = 0.0f;
         definition_->GetPivot(&px, &py);
-        body_->ResetPose(0.0f, 0.0f);
-        body_->RotateAbout(px, py, angle_);
-        body_->MoveBy(x_, y_);
+        body_->Place(px, py, angle_, x_, y_);
     }
-    if (IsServing() && kind_ != ObjectKind::Window && kind_ != ObjectKind::Door && kind_ != ObjectKind::Player &&
-        breakable_ && health_ <= 0.0f)
+    // The cheap tests first: asking whether this machine serves is not.
+    if (breakable_ && health_ <= 0.0f && kind_ != ObjectKind::Window && kind_ != ObjectKind::Door &&
+        kind_ != ObjectKind::Player && IsServing())
         delete this;
 }

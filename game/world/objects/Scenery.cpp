@@ -72,9 +72,7 @@ void Tree::Update(float dt)
     if (shakeTimer_ < 0.0f)
         shakeTimer_ = 0.0f;
     if (body_ && crown_) {
-        body_->ResetPose(0.0f, 0.0f);
-        body_->SetAngle(0.0f);
-        body_->MoveBy(x_ + crown_->GetWidth() / 4.0f, y_ + crown_->GetHeight() / 4.0f);
+        body_->Place(0.0f, 0.0f, 0.0f, x_ + crown_->GetWidth() / 4.0f, y_ + crown_->GetHeight() / 4.0f);
     }
 }
 

@@ -111,6 +111,7 @@ bool Object::IntersectCircle(float x, float y, float moveX, float moveY, float r
 
 void Object::ResetPose(float x, float y)
 {
+    placed_ = false;
     if (!std::isfinite(x) || !std::isfinite(y))
         return;
     pose_.Reset();
@@ -126,6 +127,7 @@ void Object::ResetPose(float x, float y)
 
 void Object::MoveBy(float dx, float dy)
 {
+    placed_ = false;
     if (!std::isfinite(dx) || !std::isfinite(dy))
         return;
     pose_.x += dx;
@@ -137,6 +139,7 @@ void Object::MoveBy(float dx, float dy)
 
 void Object::SetAngle(float degrees)
 {
+    placed_ = false;
     if (!std::isfinite(degrees))
         return;
     pose_.angle = degrees;
@@ -149,9 +152,43 @@ void Object::SetAngle(float degrees)
 
 void Object::RotateAbout(float px, float py, float degrees)
 {
+    placed_ = false;
     if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(degrees))
         return;
     pose_.RotateAbout(px, py, degrees);
+    rotationValid_ = false;
+    if (engineBody_) {
+        engineBody_->SetPosition(pose_.x, pose_.y);
+        engineBody_->SetRotation(pose_.angle);
+    }
+    PoseChanged();
+}
+
+void Object::Place(float px, float py, float degrees, float x, float y)
+{
+    const float* was = placedFrom_;
+    if (placed_ && px == was[0] && py == was[1] && degrees == was[2] && x == was[3] && y == was[4])
+        return;
+    placedFrom_[0] = px;
+    placedFrom_[1] = py;
+    placedFrom_[2] = degrees;
+    placedFrom_[3] = x;
+    placedFrom_[4] = y;
+    placed_ = !moving_;
+    Position pose = pose_;
+    pose.Reset();
+    pose.x = pose.y = 0.0f;
+    if (std::isfinite(px) && std::isfinite(py) && std::isfinite(degrees))
+        pose.RotateAbout(px, py, degrees);
+    if (std::isfinite(x) && std::isfinite(y)) {
+        pose.x += x;
+        pose.y += y;
+    }
+    // The engine moves a moving body on its own: it is always put back.
+    if (!moving_ && pose.x == pose_.x && pose.y == pose_.y && pose.angle == pose_.angle && pose.cos == pose_.cos &&
+        pose.sin == pose_.sin)
+        return;
+    pose_ = pose;
     rotationValid_ = false;
     if (engineBody_) {
         engineBody_->SetPosition(pose_.x, pose_.y);

@@ -43,6 +43,10 @@ public:
     void SetAngle(float degrees);
     // Turns the pose about (px, py) by degrees, as Position::RotateAbout.
     void RotateAbout(float px, float py, float degrees);
+    // ResetPose(0, 0), RotateAbout(px, py, degrees), MoveBy(x, y) in one:
+    // the engine body is given only the pose they end at, and a body that
+    // never moves is not touched when that is where it is.
+    void Place(float px, float py, float degrees, float x, float y);
     const Position& GetPose() const { return pose_; }
 
     void SetEnabled(bool enabled);
@@ -78,6 +82,10 @@ private:
     bool slideSideWanted_ = true;
     bool moving_;
     Position pose_;
+    // What the last Place was given, while no other setter has moved the
+    // pose since: the same again leaves a still body as it is.
+    float placedFrom_[5] = {};
+    bool placed_ = false;
 
     // Kept by the world's index.
     unsigned serial_ = 0;

@@ -74,6 +74,8 @@ void PhysicsEngine::Append(Object* body)
 {
     body->serial_ = nextSerial_++;
     bodies_.Add(body);
+    if (body->moving_)
+        moving_.push_back(body);
     MarkDirty(body);
 }
 
@@ -91,6 +93,8 @@ void PhysicsEngine::RemoveObject(Object* body)
         return;
     if (!bodies_.Remove(body))
         return;
+    if (body->moving_)
+        moving_.erase(std::find(moving_.begin(), moving_.end(), body));
     if (body->cells_[2] >= 0)
         grid_.Remove(body, body->cells_);
     if (body->dirty_) {
@@ -113,6 +117,7 @@ void PhysicsEngine::Clear()
     int count = bodies_.GetCount();
     std::vector<Object*> doomed(bodies_.GetItems(), bodies_.GetItems() + count);
     bodies_.Clear();
+    moving_.clear();
     for (Object* body : doomed) {
         body->engineBody_ = nullptr;
         body->world_ = nullptr;
@@ -125,11 +130,10 @@ void PhysicsEngine::Clear()
 
 void PhysicsEngine::SyncFromEngine()
 {
-    for (int i = 0; i < bodies_.GetCount(); ++i) {
-        Object* body = bodies_[i];
+    // Only the game places a static body, and it keeps both poses.
+    for (Object* body : moving_) {
         IPhysObject* engineBody = body->engineBody_;
-        // Only the game places a static body, and it keeps both poses.
-        if (!engineBody || !body->moving_)
+        if (!engineBody)
             continue;
         float x, y;
         engineBody->GetPosition(&x, &y);

@@ -75,6 +75,9 @@ private:
     void SortFound();
 
     Util::List<Object> bodies_;
+    // The moving bodies of bodies_, in its order: the copy from the engine
+    // walks only these.
+    std::vector<Object*> moving_;
     IntersectionPacketFactory packets_;
     IPhysics* physics_ = nullptr;
     BodyGrid grid_;

@@ -92,4 +92,52 @@ TEST(PhysicsGrid, EveryBodyMeetsWhatItRunsInto)
         EXPECT_LT(VelocityX(t.ball), 0.0f) << t.name << " at " << t.face << " did not come back";
 }
 
+// Walls stay filed between steps: one moved, turned, switched off, removed
+// or added after the first steps must be met where it is now, and not where
+// it was.
+TEST(PhysicsGrid, WallsChangedBetweenStepsAreMetWhereTheyAreNow)
+{
+    Physics world;
+    const float radius = 10.0f;
+    auto ballAt = [&](float face, float y) {
+        IPhysObject* ball = world.AddCircleBody(&radius);
+        ball->SetPosition(face - radius - 6.0f, y);
+        ball->ApplyImpulse(face - radius - 6.0f, y, 300.0f / Object::kInverseMass, 0.0f);
+        return ball;
+    };
+    IPhysObject* moved = world.AddStaticBox(kEdges);
+    IPhysObject* turned = world.AddStaticBox(kEdges);
+    IPhysObject* off = world.AddStaticBox(kEdges);
+    IPhysObject* gone = world.AddStaticBox(kEdges);
+    moved->SetPosition(0, 0);
+    turned->SetPosition(1000, 0);
+    off->SetPosition(2000, 0);
+    gone->SetPosition(3000, 0);
+    IPhysObject* early = ballAt(3000, 16);
+    for (int step = 0; step < 20; ++step)
+        world.StepOnce(0.005f);
+    ASSERT_LT(VelocityX(early), 0.0f);
+
+    moved->SetPosition(500, 0);
+    turned->SetRotation(90.0f); // now covers x 968 .. 1000
+    off->SetEnabled(false);
+    world.RemoveObject(gone);
+    world.AddStaticBox(kEdges)->SetPosition(4000, 0);
+    const float faces[] = {500, 968, 4000};
+    IPhysObject* meet[] = {ballAt(faces[0], 16), ballAt(faces[1], 16), ballAt(faces[2], 16)};
+    IPhysObject* pass[] = {ballAt(0, 16), ballAt(2000, 16), ballAt(3000, 16)};
+    for (int step = 0; step < 60; ++step) {
+        world.StepOnce(0.005f);
+        for (int i = 0; i < 3; ++i) {
+            float x = 0, y = 0;
+            meet[i]->GetPosition(&x, &y);
+            ASSERT_LT(x, faces[i]) << "got in at " << faces[i];
+        }
+    }
+    for (IPhysObject* ball : meet)
+        EXPECT_LT(VelocityX(ball), 0.0f);
+    for (IPhysObject* ball : pass)
+        EXPECT_GT(VelocityX(ball), 0.0f);
+}
+
 } // namespace

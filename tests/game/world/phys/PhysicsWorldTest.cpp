@@ -189,6 +189,40 @@ TEST(PhysicsWorld, BlastPushesLiveBoxBodiesOnly)
     EXPECT_EQ(engine.GetBodyCount(), 0);
 }
 
+// A placed body ends where the three setters would put it, and so does its
+// engine body; placed the same again after another setter moved it, it goes
+// back; a shot finds it where it is now.
+TEST(PhysicsWorld, PlacedBodyFollowsItsObject)
+{
+    PhysicsSW::Physics engine;
+    PhysicsEngine world;
+    world.SetPhysics(&engine);
+    StaticObject* placed = Wall(world, 0, 0);
+    StaticObject* stepwise = Wall(world, 0, 0);
+    auto expectAt = [&](float px, float py, float angle, float x, float y) {
+        stepwise->ResetPose(0, 0);
+        stepwise->RotateAbout(px, py, angle);
+        stepwise->MoveBy(x, y);
+        const Position& a = placed->GetPose();
+        const Position& b = stepwise->GetPose();
+        EXPECT_TRUE(a.x == b.x && a.y == b.y && a.angle == b.angle && a.cos == b.cos && a.sin == b.sin);
+        float ex = 0, ey = 0;
+        placed->GetEngineBody()->GetPosition(&ex, &ey);
+        EXPECT_TRUE(ex == b.x && ey == b.y && placed->GetEngineBody()->GetRotation() == b.angle);
+    };
+    placed->Place(16, 16, 30, 500, 200);
+    expectAt(16, 16, 30, 500, 200);
+    placed->Place(16, 16, 30, 700, 200);
+    expectAt(16, 16, 30, 700, 200);
+    placed->SetAngle(90);
+    placed->Place(16, 16, 30, 700, 200);
+    expectAt(16, 16, 30, 700, 200);
+    stepwise->ResetPose(-5000, 0);
+    IntersectionPacket* packet = world.NewPacket();
+    ASSERT_TRUE(world.IntersectSegment(nullptr, 650, 230, 800, 230, packet, nullptr));
+    EXPECT_EQ(packet->hitBody, placed);
+}
+
 // The grid must answer exactly as a visit of every body would: the same
 // world without an area has one cell.
 TEST(PhysicsWorld, GridAnswersAsAFullScan)

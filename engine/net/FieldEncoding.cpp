@@ -1,0 +1,122 @@
+#include "engine/net/FieldEncoding.h"
+
+#include "engine/net/PacketBuffer.h"
+
+namespace MPAPI {
+
+namespace {
+
+// Writes through the packet's own writes, each with its room test.
+struct PacketSink {
+    PacketBuffer& p;
+    bool Bit(bool b) { return p.WriteBit(b); }
+    bool Bits(int count, uint32_t v) { return p.WriteBits(count, v); }
+    bool U32(uint32_t v) { return p.WriteU32(v); }
+};
+
+// Gathers the bits into whole words, as AppendBits takes them.
+struct WordSink {
+    uint32_t* out;
+    uint64_t pending = 0;
+    int held = 0;
+    int total = 0;
+    bool Bits(int count, uint32_t v)
+    {
+        pending |= uint64_t(count >= 32 ? v : v & ((1u << count) - 1u)) << held;
+        held += count;
+        total += count;
+        if (held >= 32) {
+            *out++ = uint32_t(pending);
+            pending >>= 32;
+            held -= 32;
+        }
+        return true;
+    }
+    bool Bit(bool b) { return Bits(1, b); }
+    bool U32(uint32_t v) { return Bits(32, v); }
+    void Finish()
+    {
+        if (held > 0)
+            *out = uint32_t(pending);
+    }
+};
+
+template <class Sink>
+bool Emit(Sink& sink, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices, bool ownPlayer,
+          const int32_t* updateOf)
+{
+    if (updateOf && (!sink.U32(uint32_t(*updateOf)) || !sink.Bits(2, 0)))
+        return false;
+    const FieldRecord* f = layout.GetFields();
+    int n = layout.GetCount();
+    for (int i = 0; i < n; ++i) {
+        int32_t type = f[i].type;
+        if (type >= kFieldByte && type <= kFieldFloat) {
+            bool changed = choices[i] != 0;
+            if (!sink.Bit(changed))
+                return false;
+            if (changed && !sink.Bits(FieldLayout::WireBits(type), values[i]))
+                return false;
+            continue;
+        }
+        if (type != kFieldVector)
+            continue;
+        uint8_t c = choices[i];
+        if (c & FieldEncoding::kVectorWithheld) {
+            if (!sink.Bits(4, 0))
+                return false;
+            i += 3;
+            continue;
+        }
+        for (int axis = 0; axis < 2; ++axis) {
+            bool with = (c >> axis) & 1;
+            if (!sink.Bit(with))
+                return false;
+            if (with && (!sink.U32(values[i + axis]) || !sink.U32(ownPlayer ? 0u : values[i + 2 + axis])))
+                return false;
+        }
+        for (int axis = 0; axis < 2; ++axis) {
+            bool alone = (c >> (2 + axis)) & 1;
+            if (!sink.Bit(alone))
+                return false;
+            if (alone && !sink.U32(values[i + axis]))
+                return false;
+        }
+        i += 3;
+    }
+    return true;
+}
+
+} // namespace
+
+bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices,
+                          bool ownPlayer, const int32_t* updateOf)
+{
+    PacketSink sink{p};
+    return Emit(sink, layout, values, choices, ownPlayer, updateOf);
+}
+
+bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
+                              const uint32_t* values, const uint8_t* choices, const int32_t* updateOf)
+{
+    bool head = updateOf != nullptr;
+    int32_t id = head ? *updateOf : 0;
+    if (bits_ < 0 || pass_ != pass || key_ != key || keyBits_ != keyBits || head_ != head || id_ != id) {
+        // A vector group's four records take at most 196 bits, any other
+        // record 33, the head 34.
+        kept_.resize(size_t(layout.GetCount()) * 49 / 32 + 4);
+        WordSink sink{kept_.data()};
+        Emit(sink, layout, values, choices, false, updateOf);
+        sink.Finish();
+        bits_ = sink.total;
+        pass_ = pass;
+        key_ = key;
+        keyBits_ = keyBits;
+        head_ = head;
+        id_ = id;
+    }
+    // Near the end of the room the writes one by one decide where it ends.
+    return p.AppendBits(kept_.data(), bits_) || Write(p, layout, values, choices, false, updateOf);
+}
+
+} // namespace MPAPI

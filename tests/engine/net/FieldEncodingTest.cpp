@@ -1,0 +1,72 @@
+// The bits a pass keeps for an object are copied into other packets at any
+// bit position: the copy must give the bytes, and run out of room at the
+// same place, as writing the fields one by one.
+#include "MpapiTestObjects.h"
+#include "engine/net/FieldEncoding.h"
+#include "engine/net/PacketBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+using MPAPI::FieldEncoding;
+using MPAPI::FieldLayout;
+using MPAPI::PacketBuffer;
+
+namespace {
+
+void StartAt(PacketBuffer& p, int bits, int limit)
+{
+    p.Clear();
+    for (int i = 0; i < bits; ++i)
+        p.WriteBit(i % 3 == 0);
+    p.SetLimit(limit);
+}
+
+TEST(FieldEncoding, KeptBitsMatchFieldByFieldWritesAtEveryOffsetAndRoomEdge)
+{
+    NetTest::Thing thing;
+    FieldLayout layout;
+    ASSERT_TRUE(layout.Parse(thing.GetFieldTable()));
+    const int n = layout.GetCount();
+    std::vector<uint32_t> values(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        values[size_t(i)] = 0x9E3779B9u * uint32_t(i + 1);
+    // Every scalar goes, and the vector as x and y with velocities, then
+    // only the byte and the vector's x alone.
+    std::vector<uint8_t> all(size_t(n), 1), some(size_t(n), 0);
+    all[6] = 0x3;
+    some[0] = 1;
+    some[6] = 0x4;
+    const int32_t id = -0x7654321;
+    std::vector<std::pair<const std::vector<uint8_t>*, const int32_t*>> cases;
+    for (const std::vector<uint8_t>* choices : {&all, &some})
+        for (const int32_t* head : {static_cast<const int32_t*>(nullptr), &id})
+            cases.emplace_back(choices, head);
+    for (auto [choices, head] : cases) {
+        const uint64_t key = choices == &all ? 1 : 2;
+        FieldEncoding kept;
+        PacketBuffer first;
+        StartAt(first, 5, PacketBuffer::kCapacity);
+        ASSERT_TRUE(kept.WriteKept(first, 7, key, n, layout, values.data(), choices->data(), head));
+        int bytes = (5 + first.GetBytePosition() * 8 + first.GetBitPosition()) / 8;
+        for (int offset = 0; offset < 16; ++offset) {
+            for (int limit = bytes - 4; limit < bytes + 8; ++limit) {
+                PacketBuffer one, copy;
+                StartAt(one, 64 + offset, limit + 8);
+                StartAt(copy, 64 + offset, limit + 8);
+                bool wrote = FieldEncoding::Write(one, layout, values.data(), choices->data(), false, head);
+                bool copied = kept.WriteKept(copy, 7, key, n, layout, values.data(), choices->data(), head);
+                ASSERT_EQ(wrote, copied) << offset << " " << limit;
+                one.Finish();
+                copy.Finish();
+                ASSERT_EQ(one.GetSize(), copy.GetSize());
+                ASSERT_EQ(0, std::memcmp(one.GetData(), copy.GetData(), size_t(one.GetSize())));
+            }
+        }
+    }
+}
+
+} // namespace
