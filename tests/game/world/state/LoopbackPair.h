@@ -5,6 +5,7 @@
 // process-wide, so each side's are put in place before it runs.
 
 #include "StateFixture.h"
+#include "support-game/ServiceSides.h"
 
 #include "engine/net/IClient.h"
 #include "game/world/objects/StartPoint.h"
@@ -39,8 +40,8 @@ public:
     bool Start(const char16_t* level);
     // Frames of both sides until done() holds; false when it never did.
     bool Run(const std::function<bool()>& done);
-    void ServerSide() { Services() = serverSide; }
-    void ClientSide() { Services() = clientSide; }
+    void ServerSide() { sides_.Enter(serverSide); }
+    void ClientSide() { sides_.Enter(clientSide); }
 
     WorldServices serverSide, clientSide;
     LoopServer loopServer;
@@ -55,6 +56,7 @@ private:
     IMultiplayerHandler* oldServer_;
     std::unique_ptr<World> clientWorld_;
     StartPoint viewer_;
+    ServiceSides sides_;
 };
 
 } // namespace StateTest

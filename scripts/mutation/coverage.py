@@ -1,0 +1,205 @@
+"""Which test programs run which lines, measured once in a coverage build and
+kept: one run of every program, each with its line counts apart (GCOV_PREFIX,
+which the programs it starts, such as the server, inherit).
+
+A program is measured again when the files of its test folder or of the test
+support change. Lines of source files that changed since they were measured
+are found again through a diff against the measured text; a line that is new
+since counts as reached by every program that reached its file.
+"""
+
+import difflib
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+
+from mutation import cases as casesmod
+from mutation.trees import sha1
+
+SUPPORT = ("tests/support", "tests/support-game", "tests/CMakeLists.txt")
+
+
+def test_folders(program, sources):
+    """The source folders behind a test program (`test_game_map` is
+    tests/game/world/map)."""
+    parts = program.split("_")
+    if len(parts) < 3 or parts[0] != "test":
+        return []
+    area, component = parts[1], "_".join(parts[2:])
+    folders = ["tests/%s/%s/" % (area, component)]
+    if area == "game":
+        folders += ["tests/game/world/%s/" % component, "tests/game/shell/%s/" % component]
+    return [f for f in folders if any(s.startswith(f) for s in sources)]
+
+
+def fingerprint(workspace, program, sources):
+    names = [s for s in sources
+             if any(s.startswith(f) for f in test_folders(program, sources))
+             or s.startswith(SUPPORT)]
+    return sha1("".join(n + sha1(workspace.read(n)) for n in sorted(names)).encode())
+
+
+class Coverage:
+    def __init__(self, workspace):
+        self.ws = workspace
+        self.path = os.path.join(workspace.state, "coverage.json")
+        self.snapshots = os.path.join(workspace.state, "snapshots")
+        os.makedirs(self.snapshots, exist_ok=True)
+        self.programs = {}
+        if os.path.exists(self.path):
+            with open(self.path) as f:
+                self.programs = json.load(f).get("programs", {})
+        self._maps = {}
+        self._sets = {}
+
+    def save(self):
+        tmp = self.path + ".tmp"
+        with open(tmp, "w") as f:
+            json.dump({"programs": self.programs}, f)
+        os.replace(tmp, self.path)
+
+    def stale(self, programs, sources, force):
+        return sorted(p for p in programs
+                      if force or p not in self.programs
+                      or self.programs[p].get("fingerprint") != fingerprint(self.ws, p, sources))
+
+    def measure(self, stale, all_cases, jobs, env, say):
+        """Runs the `stale` programs' cases in the coverage tree and keeps
+        what each program reached."""
+        sources = self.ws.source_files()
+        prefix_root = tempfile.mkdtemp(prefix="coverage-", dir=self.ws.state)
+        try:
+            todo = []
+            for case in all_cases:
+                if case.program in stale:
+                    counted = dict(case.environment, GCOV_PREFIX=os.path.join(prefix_root, case.program),
+                                   GCOV_PREFIX_STRIP="0")
+                    todo.append(casesmod.Case(case.name, case.program, case.command, case.directory,
+                                              counted, case.labels))
+            # The whole matches first: they take longest.
+            todo.sort(key=lambda c: not c.slow)
+            say("coverage: running %d cases of %d programs" % (len(todo), len(stale)))
+            runner = casesmod.Runner(jobs, env, os.path.join(self.ws.state, "logs", "coverage"))
+            results = runner.run_all(todo, lambda c: 1800, False)
+            failed = sorted(n for n, (o, _) in results.items() if o != casesmod.PASSED)
+            if failed:
+                say("coverage: %d cases did not pass in the coverage build (their lines count as run): %s"
+                    % (len(failed), ", ".join(failed[:8])))
+            for program in stale:
+                self.programs[program] = {
+                    "fingerprint": fingerprint(self.ws, program, sources),
+                    "slow": any(c.slow for c in todo if c.program == program),
+                    "files": self._read_counts(os.path.join(prefix_root, program)),
+                }
+            self.save()
+        finally:
+            shutil.rmtree(prefix_root, ignore_errors=True)
+        self._sets = {}
+
+    def _read_counts(self, prefix):
+        """{source: {"sha", "run", "lines"}} from the counts under `prefix`."""
+        data_files = []
+        for top, _, names in os.walk(prefix):
+            for name in names:
+                if name.endswith(".gcda"):
+                    data = os.path.join(top, name)
+                    notes = "/" + os.path.relpath(data, prefix)[:-5] + ".gcno"
+                    if os.path.exists(notes):
+                        link = data[:-5] + ".gcno"
+                        if not os.path.exists(link):
+                            os.symlink(notes, link)
+                        data_files.append(data)
+        run, lines = {}, {}
+        for start in range(0, len(data_files), 200):
+            out = subprocess.run(["gcov", "-j", "-t"] + data_files[start:start + 200], capture_output=True,
+                                 text=True, cwd=prefix).stdout
+            for text in out.splitlines():
+                if not text.startswith("{"):
+                    continue
+                record = json.loads(text)
+                cwd = record.get("current_working_directory", "")
+                for entry in record.get("files", []):
+                    path = os.path.normpath(os.path.join(cwd, entry["file"]))
+                    rel = os.path.relpath(path, self.ws.src)
+                    if rel.startswith("..") or rel.startswith("build"):
+                        continue
+                    for item in entry.get("lines", []):
+                        lines.setdefault(rel, set()).add(item["line_number"])
+                        if item["count"] > 0:
+                            run.setdefault(rel, set()).add(item["line_number"])
+        files = {}
+        for rel in lines:
+            try:
+                data = self.ws.read(rel)
+            except OSError:
+                continue
+            digest = sha1(data)
+            snapshot = os.path.join(self.snapshots, digest)
+            if not os.path.exists(snapshot):
+                with open(snapshot, "wb") as f:
+                    f.write(data)
+            files[rel] = {"sha": digest, "run": sorted(run.get(rel, ())), "lines": sorted(lines[rel])}
+        return files
+
+    def _line_map(self, digest, text):
+        """{line now: line then} for the file measured as `digest`."""
+        key = (digest, sha1(text.encode()))
+        if key not in self._maps:
+            if key[0] == key[1]:
+                self._maps[key] = None
+            else:
+                with open(os.path.join(self.snapshots, digest), encoding="utf-8", errors="replace") as f:
+                    then = f.read().split("\n")
+                now = text.split("\n")
+                mapping = {}
+                matcher = difflib.SequenceMatcher(None, then, now, autojunk=False)
+                for a, b, size in matcher.get_matching_blocks():
+                    for k in range(size):
+                        mapping[b + k + 1] = a + k + 1
+                self._maps[key] = mapping
+        return self._maps[key]
+
+    def reach(self, rel, text, line):
+        """The programs that run line `line` of `rel` (its text now `text`),
+        and whether any program runs any line of the file."""
+        reached, file_reached = set(), False
+        for program, record in self.programs.items():
+            entry = self._entry(program, rel)
+            if not entry or not entry["run"]:
+                continue
+            file_reached = True
+            mapping = self._line_map(entry["sha"], text)
+            then = line if mapping is None else mapping.get(line)
+            if then is None or then not in entry["lines"]:
+                # A line measured nowhere (new, or holding no code of its
+                # own, such as a constant's definition) is reached by
+                # whatever reaches its file.
+                if then is None or not self._executable_anywhere(rel, text, line):
+                    reached.add(program)
+            elif then in entry["run"]:
+                reached.add(program)
+        return reached, file_reached
+
+    def _executable_anywhere(self, rel, text, line):
+        for program in self.programs:
+            entry = self._entry(program, rel)
+            if entry:
+                mapping = self._line_map(entry["sha"], text)
+                then = line if mapping is None else mapping.get(line)
+                if then is not None and then in entry["lines"]:
+                    return True
+        return False
+
+    def _entry(self, program, rel):
+        key = (program, rel)
+        if key not in self._sets:
+            entry = self.programs[program]["files"].get(rel)
+            self._sets[key] = entry and {"sha": entry["sha"], "run": set(entry["run"]),
+                                         "lines": set(entry["lines"])}
+        return self._sets[key]
+
+    def slow(self, program):
+        return self.programs.get(program, {}).get("slow", False)
+
