@@ -11,19 +11,24 @@ build folder (build-mutate/ by default); the working tree and build/ are
 never written to. See the README ("Planted faults") for the options.
 """
 
+import sys
+
+# Byte code beside the runner would leave the working tree unclean.
+sys.dont_write_bytecode = True
+
 import argparse
 import fcntl
 import hashlib
 import os
 import signal
 import subprocess
-import sys
 import time
 
 from mutation import cases as casesmod
 from mutation import coverage as coveragemod
 from mutation import faults as faultsmod
 from mutation import report as reportmod
+from mutation.display import OwnDisplay
 from mutation.trees import COVERAGE_FLAGS, Workspace
 
 SOURCE_SUFFIXES = (".cpp", ".cc", ".h", ".hpp")
@@ -60,18 +65,6 @@ def parse(argv):
     p.add_argument("--resume", action="store_true",
                    help="keep the results of the last run for faults it finished")
     return p.parse_args(argv)
-
-
-def with_own_display(argv):
-    """Runs the whole session on an X server of its own, so the windows of
-    the tests never reach a desktop."""
-    if os.environ.get("VORNHAL_MUTATE_DISPLAY") == "1":
-        return
-    here = os.path.dirname(os.path.abspath(__file__))
-    env = dict(os.environ, VORNHAL_MUTATE_DISPLAY="1")
-    env.pop("DISPLAY", None)
-    os.execvpe("bash", ["bash", os.path.join(here, "with-display.sh"), sys.executable,
-                        os.path.abspath(__file__)] + argv, env)
 
 
 def source_files(ws, paths):
@@ -123,10 +116,9 @@ def draw(ws, groups, args):
 
 
 class Session:
-    def __init__(self, ws, args):
-        self.ws, self.args = ws, args
-        self.env = dict(os.environ)
-        self.env.pop("VORNHAL_MUTATE_DISPLAY", None)
+    def __init__(self, ws, args, display):
+        self.ws, self.args, self.display = ws, args, display
+        self.env = dict(os.environ, DISPLAY=display.name)
         self.runner = casesmod.Runner(args.jobs, self.env, os.path.join(ws.state, "logs", "run"))
         self.clean = {}
         self.current = None
@@ -182,9 +174,15 @@ class Session:
                     results[c.name] = (None, 0)
                 break
             results.update(self.runner.run_all(again, lambda c: 1800, False))
+        self.check_display()
         for c in todo:
             outcome, seconds = results.get(c.name, (None, 0))
             self.clean[c.name] = seconds if outcome == casesmod.PASSED else None
+
+    def check_display(self):
+        if not self.display.alive():
+            raise SystemExit("mutate: the X server of the run ended; the results so far are in %s"
+                             % os.path.join(self.ws.state, "journal.jsonl"))
 
     def timeout(self, case):
         return max(self.args.timeout_floor, self.args.timeout_factor * (self.clean.get(case.name) or 0))
@@ -210,6 +208,7 @@ class Session:
                 chosen = [c for c in self.cases if c.program in stage and self.clean.get(c.name) is not None]
                 chosen.sort(key=lambda c: self.clean[c.name])
                 caught = self._run_stage(chosen)
+                self.check_display()
                 if caught:
                     outcome, case = caught
                     kind = reportmod.TIMED_OUT if outcome == casesmod.TIMED_OUT else reportmod.CAUGHT
@@ -235,14 +234,19 @@ class Session:
 
     def restore(self):
         if self.current:
-            path, original = self.current
-            self.ws.write(path, original)
-            self.current = None
+            # A second Ctrl+C does not cut the file short.
+            signals = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+            signal.pthread_sigmask(signal.SIG_BLOCK, signals)
+            try:
+                path, original = self.current
+                self.ws.write(path, original)
+                self.current = None
+            finally:
+                signal.pthread_sigmask(signal.SIG_UNBLOCK, signals)
 
 
 def main(argv):
     args = parse(argv)
-    with_own_display(argv)
     repo = subprocess.run(["git", "rev-parse", "--show-toplevel"], cwd=os.path.dirname(os.path.abspath(__file__)),
                           check=True, capture_output=True, text=True).stdout.strip()
     os.chdir(repo)
@@ -253,14 +257,17 @@ def main(argv):
     except OSError:
         raise SystemExit("mutate: another run uses %s" % ws.base)
     groups = source_files(ws, args.paths)
-    session = Session(ws, args)
 
     def stop(signum, _frame):
         raise Stopped(signal.Signals(signum).name)
 
-    for s in (signal.SIGTERM, signal.SIGHUP):
+    # Also when started in the background, which ignores Ctrl+C otherwise.
+    for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(s, stop)
+    display = OwnDisplay(os.path.join(ws.state, "xvfb.log"))
+    session = Session(ws, args, display)
     records = []
+    status = 0
     try:
         session.prepare(None)
         chosen, texts = draw(ws, groups, args)
@@ -279,6 +286,8 @@ def main(argv):
                 records.append(done)
                 continue
             programs = reach[fault.key()]
+            print("[%d/%d] %s:%d %s: " % (number, len(chosen), fault.path, fault.line, fault.describe()), end="",
+                  flush=True)
             if not programs:
                 result = reportmod.Result(fault, reportmod.UNREACHED)
             else:
@@ -286,20 +295,20 @@ def main(argv):
             record = dict(result.record(), sha=digest)
             journal.add(record)
             records.append(record)
-            say("[%d/%d] %s:%d %s: %s%s (%.0fs)" % (number, len(chosen), fault.path, fault.line, fault.describe(),
-                                                  result.outcome, " by " + result.by if result.by else "",
-                                                  result.seconds))
-    except (KeyboardInterrupt, Stopped) as e:
-        say("mutate: stopped (%s); the report holds the faults finished" % (e or "interrupt"))
+            say("%s%s (%.0fs)" % (result.outcome, " by " + result.by if result.by else "", result.seconds))
+    except (KeyboardInterrupt, Stopped, SystemExit) as e:
+        say("\nmutate: stopped (%s); the report holds the faults finished" % (e or "SIGINT"))
+        status = 1
     finally:
         session.runner.stop_everything()
         session.restore()
+        display.close()
     text = reportmod.render(records, [(name, files) for name, files in groups])
     sys.stdout.write(text)
     if args.report:
         with open(args.report, "w") as f:
             f.write("scripts/mutate.py %s\n%s" % (" ".join(argv), text))
-    return 0
+    return status
 
 
 if __name__ == "__main__":

@@ -61,7 +61,9 @@ protected:
             p.client.reset();
         }
         sides_.Enter(serverSide_);
-        game_->SetHandlers(&server_, &client_);
+        // Skipped without a display: there is no game state.
+        if (game_)
+            game_->SetHandlers(&server_, &client_);
         handler_.reset();
         GameState::TearDown();
     }
