@@ -79,10 +79,13 @@ def source_files(ws, paths):
         if rel.startswith(".."):
             raise SystemExit("mutate: %s is outside the source tree" % path)
         prefix = "" if rel == "." else rel
-        files = [f for f in known if (f == prefix or f.startswith(prefix.rstrip("/") + "/") or prefix == "")
+        files = [f for f in known if (not prefix or f == prefix or f.startswith(prefix + "/"))
                  and f.endswith(SOURCE_SUFFIXES) and not f.startswith(NOT_MEASURED)]
         if not files:
-            raise SystemExit("mutate: no source file to measure under %s (tests, fuzz and bench are not)" % path)
+            # A change's list of files may hold any file: only C++ sources
+            # outside tests, fuzz and bench are measured.
+            say("mutate: nothing to measure in %s" % path)
+            continue
         groups.append((rel + (":" + line if line else ""), files))
     return groups
 
@@ -123,7 +126,7 @@ class Session:
         self.clean = {}
         self.current = None
 
-    def prepare(self, need_coverage_of):
+    def prepare(self):
         ws, args = self.ws, self.args
         copied = ws.sync()
         say("mutate: copy of the working tree in %s (%d files brought up to date)" % (ws.src, copied))
@@ -187,9 +190,14 @@ class Session:
     def timeout(self, case):
         return max(self.args.timeout_floor, self.args.timeout_factor * (self.clean.get(case.name) or 0))
 
+    def runnable(self, programs):
+        """The programs with a case that passes without a fault."""
+        return {c.program for c in self.cases if c.program in programs and self.clean.get(c.name) is not None}
+
     def try_fault(self, fault, text, programs):
         """Plants `fault`, runs the programs in two stages (fast ones, then
         whole matches), restores the file. A Result."""
+        programs = self.runnable(programs)
         original = self.ws.read(fault.path)
         lines = text.split("\n")
         lines[fault.line - 1] = fault.mutated
@@ -257,6 +265,8 @@ def main(argv):
     except OSError:
         raise SystemExit("mutate: another run uses %s" % ws.base)
     groups = source_files(ws, args.paths)
+    if not groups:
+        return 0
 
     def stop(signum, _frame):
         raise Stopped(signal.Signals(signum).name)
@@ -269,7 +279,7 @@ def main(argv):
     records = []
     status = 0
     try:
-        session.prepare(None)
+        session.prepare()
         chosen, texts = draw(ws, groups, args)
         reach = {f.key(): session.reach(f, texts[f.path]) for f in chosen}
         say("mutate: %d faults in %d files (seed %s)" % (len(chosen), len({f.path for f in chosen}), args.seed))
@@ -290,6 +300,8 @@ def main(argv):
                   flush=True)
             if not programs:
                 result = reportmod.Result(fault, reportmod.UNREACHED)
+            elif not session.runnable(programs):
+                result = reportmod.Result(fault, reportmod.BROKEN)
             else:
                 result = session.try_fault(fault, texts[fault.path], programs)
             record = dict(result.record(), sha=digest)

@@ -4,9 +4,11 @@ per folder, and the faults no test caught."""
 import json
 import os
 
-CAUGHT, TIMED_OUT, MISSED, UNREACHED, BUILD_FAILED = "caught", "caught (hang)", "missed", "missed (no test runs the line)", "build failed"
+CAUGHT, TIMED_OUT, BUILD_FAILED = "caught", "caught (hang)", "build failed"
+MISSED, UNREACHED = "missed", "missed (no test runs the line)"
+BROKEN = "missed (the tests that run the line fail without a fault)"
 COUNTED_CAUGHT = (CAUGHT, TIMED_OUT)
-COUNTED_MISSED = (MISSED, UNREACHED)
+COUNTED_MISSED = (MISSED, UNREACHED, BROKEN)
 
 
 class Result:
@@ -27,7 +29,7 @@ def _rate(caught, missed):
 
 def _counts(records):
     caught = sum(r["outcome"] in COUNTED_CAUGHT for r in records)
-    missed = sum(r["outcome"] == MISSED for r in records)
+    missed = sum(r["outcome"] in (MISSED, BROKEN) for r in records)
     unreached = sum(r["outcome"] == UNREACHED for r in records)
     failed = sum(r["outcome"] == BUILD_FAILED for r in records)
     return caught, missed, unreached, failed
@@ -42,14 +44,19 @@ def render(records, groups):
         by_path.setdefault(r["path"], []).append(r)
     head = "%-58s %6s %6s %6s %6s %6s %5s" % ("file", "faults", "caught", "missed", "unrun", "nobld", "rate")
     for name, paths in groups:
-        mine = [r for p in paths for r in by_path.get(p, [])]
+        _, _, line = name.partition(":")
+
+        def of(path, _line=line):
+            return [r for r in by_path.get(path, []) if not _line or r["line"] == int(_line)]
+
+        mine = [r for p in paths for r in of(p)]
         if not mine:
             continue
         out.append("")
         out.append("== %s" % name)
         out.append(head)
         for path in paths:
-            rs = by_path.get(path)
+            rs = of(path)
             if not rs:
                 continue
             c, m, u, b = _counts(rs)
@@ -61,7 +68,7 @@ def render(records, groups):
         out.append("")
         out.append("== Faults no test caught")
         for r in sorted(survivors, key=lambda r: (r["path"], r["line"])):
-            tag = " (no test runs the line)" if r["outcome"] == UNREACHED else ""
+            tag = r["outcome"][len(MISSED):]
             out.append("%s:%d  %s%s" % (r["path"], r["line"], r["fault"], tag))
             out.append("    %s" % r["mutated"][:150])
     failed = [r for r in records if r["outcome"] == BUILD_FAILED]

@@ -51,8 +51,8 @@ def mask(text):
                 i += 2
                 continue
             if c == '"':
-                m = re.search(r'(?:\b|(?<=[^\w]))(?:u8|u|U|L)?R$', text[max(0, i - 3):i])
-                if m and not re.match(r"\w", text[i - len(m.group(0)) - 1:i - len(m.group(0))] or " "):
+                prefix = re.search(r"\w*$", text[max(0, i - 8):i]).group(0)
+                if prefix in ("R", "u8R", "uR", "UR", "LR"):
                     close = text.find("(", i)
                     raw_end = ")" + text[i + 1:close] + '"'
                     state = "raw-string"
