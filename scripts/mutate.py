@@ -151,7 +151,7 @@ class Session:
             self.coverage.measure(stale, covered, args.jobs, self.env, say)
 
     def reach(self, fault, text):
-        programs, _ = self.coverage.reach(fault.path, text, fault.line)
+        programs = self.coverage.reach(fault.path, text, fault.line)
         if self.args.no_slow:
             programs = {p for p in programs if not self.coverage.slow(p)}
         return programs

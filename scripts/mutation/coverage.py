@@ -53,6 +53,7 @@ class Coverage:
                 self.programs = json.load(f).get("programs", {})
         self._maps = {}
         self._sets = {}
+        self._included = None
 
     def save(self):
         tmp = self.path + ".tmp"
@@ -162,25 +163,44 @@ class Coverage:
         return self._maps[key]
 
     def reach(self, rel, text, line):
-        """The programs that run line `line` of `rel` (its text now `text`),
-        and whether any program runs any line of the file."""
-        reached, file_reached = set(), False
-        for program, record in self.programs.items():
+        """The programs that run line `line` of `rel` (its text now `text`)."""
+        # A line measured nowhere (new, or holding no code of its own, such
+        # as a constant's definition or a header's declaration) is reached by
+        # whatever reaches its file or a file that includes it.
+        measured = self._executable_anywhere(rel, text, line)
+        reached = set()
+        for program in self.programs:
             entry = self._entry(program, rel)
             if not entry or not entry["run"]:
                 continue
-            file_reached = True
             mapping = self._line_map(entry["sha"], text)
             then = line if mapping is None else mapping.get(line)
-            if then is None or then not in entry["lines"]:
-                # A line measured nowhere (new, or holding no code of its
-                # own, such as a constant's definition) is reached by
-                # whatever reaches its file.
-                if then is None or not self._executable_anywhere(rel, text, line):
-                    reached.add(program)
-            elif then in entry["run"]:
+            if not measured or then in entry["run"]:
                 reached.add(program)
-        return reached, file_reached
+        if not measured:
+            for source in self._includers().get(rel, ()):
+                reached |= {p for p in self.programs if (self._entry(p, source) or {}).get("run")}
+        return reached
+
+    def _includers(self):
+        """{header: the sources that include it}, from the build tree's
+        dependency log."""
+        if self._included is None:
+            out = subprocess.run(["ninja", "-C", self.ws.build, "-t", "deps"], capture_output=True,
+                                 text=True).stdout
+            self._included, source = {}, None
+            for line in out.splitlines():
+                if not line.startswith(" "):
+                    source = None  # an object; its source is the first of its files
+                    continue
+                rel = os.path.relpath(os.path.normpath(os.path.join(self.ws.build, line.strip())), self.ws.src)
+                if rel.startswith(".."):
+                    continue
+                if source is None:
+                    source = rel
+                else:
+                    self._included.setdefault(rel, set()).add(source)
+        return self._included
 
     def _executable_anywhere(self, rel, text, line):
         for program in self.programs:
