@@ -39,7 +39,12 @@ class Fault:
         return "%s:%d:%d:%s:%s" % (self.path, self.line, self.column, self.kind, self.after)
 
     def describe(self):
-        return "%s: %s -> %s" % (self.kind, self.before.strip(), self.after.strip() or "(nothing)")
+        if not self.before:
+            # An insertion: an early return, or a call of several lines
+            # dropped by a condition before it.
+            what = "dropped by `%s` before it" if self.kind == "call" else "`%s` inserted"
+            return "%s: %s" % (self.kind, what % self.after.strip())
+        return "%s: %s -> %s" % (self.kind, self.before.strip(), self.after.strip())
 
 
 def find(path, text):
