@@ -20,6 +20,43 @@ from mutation.trees import sha1
 
 SUPPORT = ("tests/support", "tests/support-game", "tests/CMakeLists.txt")
 
+# Preloaded into the coverage runs only. A test that ends a program it
+# started (the server, a headless player) with SIGKILL would lose that
+# program's line counts, which are written at its exit: the program is asked
+# with SIGTERM first and given two seconds.
+KILL_SHIM = r"""
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+
+int kill(pid_t pid, int sig)
+{
+    static int (*next)(pid_t, int);
+    if (!next)
+        next = (int (*)(pid_t, int))dlsym(RTLD_NEXT, "kill");
+    if (sig != SIGKILL || pid <= 0 || next(pid, SIGTERM) != 0)
+        return next(pid, sig);
+    struct timespec pause = {0, 20000000};
+    for (int i = 0; i < 100; ++i) {
+        siginfo_t info;
+        info.si_pid = 0;
+        if (waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
+            if (info.si_pid == pid)
+                return 0;
+        } else if (errno != ECHILD || next(pid, 0) != 0) {
+            return next(pid, sig);
+        } else {
+            return 0;
+        }
+        nanosleep(&pause, 0);
+    }
+    return next(pid, sig);
+}
+"""
+
 
 def test_folders(program, sources):
     """The source folders behind a test program (`test_game_map` is
@@ -70,13 +107,15 @@ class Coverage:
         """Runs the `stale` programs' cases in the coverage tree and keeps
         what each program reached."""
         sources = self.ws.source_files()
+        shim = self._kill_shim()
         prefix_root = tempfile.mkdtemp(prefix="coverage-", dir=self.ws.state)
         try:
             todo = []
             for case in all_cases:
                 if case.program in stale:
                     counted = dict(case.environment, GCOV_PREFIX=os.path.join(prefix_root, case.program),
-                                   GCOV_PREFIX_STRIP="0")
+                                   GCOV_PREFIX_STRIP="0",
+                                   LD_PRELOAD=" ".join(filter(None, [shim, env.get("LD_PRELOAD")])))
                     todo.append(casesmod.Case(case.name, case.program, case.command, case.directory,
                                               counted, case.labels))
             # The whole matches first: they take longest.
@@ -98,6 +137,14 @@ class Coverage:
         finally:
             shutil.rmtree(prefix_root, ignore_errors=True)
         self._sets = {}
+
+    def _kill_shim(self):
+        source = os.path.join(self.ws.state, "kill-shim.c")
+        shim = os.path.join(self.ws.state, "kill-shim.so")
+        with open(source, "w") as f:
+            f.write(KILL_SHIM)
+        subprocess.run(["cc", "-shared", "-fPIC", "-O2", "-o", shim, source, "-ldl"], check=True)
+        return shim
 
     def _read_counts(self, prefix):
         """{source: {"sha", "run", "lines"}} from the counts under `prefix`."""
