@@ -9,6 +9,7 @@
 #include "game/world/player/PlayerFixture.h"
 #include "game/world/state/ObjectManager.h"
 #include "platform/os/Os.h"
+#include "support-game/ServiceSides.h"
 
 #include <cmath>
 #include <vector>
@@ -60,6 +61,8 @@ TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
     clientGame->SetActiveHandler(&clientHandler);
     client.SetListener(clientGame.get());
     const WorldServices clientSide = Services();
+    ServiceSides sides;
+    sides.AddClient(&client);
 
     NetTest::LossProfile loss;
     loss.loss = 0.1;
@@ -74,7 +77,7 @@ TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
     }
     ASSERT_NE(toClient, nullptr);
 
-    Services() = serverSide;
+    sides.Enter(serverSide);
     Player* player = pw.Spawn(0, 0, 0);
     player->SetPosition(100, 40); // a placement: sent to its owner
     player->SetConnection(toClient);
@@ -86,10 +89,10 @@ TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
     uint32_t flags = 0;
     // One fixed frame of both machines; the client reports what it predicted.
     auto frame = [&] {
-        Services() = serverSide;
+        sides.Enter(serverSide);
         server.Update(0.02f);
         pw.game->Update(0.02f);
-        Services() = clientSide;
+        sides.Enter(clientSide);
         client.Update(0.02f);
         own = own ? own : dynamic_cast<Player*>(Services().objects->FindObject(player->GetNetworkId()));
         if (own)
@@ -138,7 +141,10 @@ TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
     EXPECT_GT(ends[4].first, ends[3].first + 150.0f);
 
     client.Disconnect();
-    Services() = clientSide;
-    clientGame.reset();
-    Services() = serverSide;
+    sides.Enter(clientSide);
+    {
+        ServiceSides::Held held = sides.Hold();
+        clientGame.reset();
+    }
+    sides.Enter(serverSide);
 }

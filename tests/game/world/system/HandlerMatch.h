@@ -13,6 +13,7 @@
 #include "game/world/player/Player.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
+#include "support-game/ServiceSides.h"
 
 #include <functional>
 #include <memory>
@@ -50,13 +51,19 @@ protected:
         for (Peer& p : peers_) {
             if (!p.game)
                 continue;
-            Services() = p.services;
-            p.game.reset();
+            sides_.Enter(p.services);
+            {
+                ServiceSides::Held held = sides_.Hold();
+                p.game.reset();
+            }
             p.handler->SetClient(nullptr);
+            sides_.RemoveClient(p.client.get());
             p.client.reset();
         }
-        Services() = serverSide_;
-        game_->SetHandlers(&server_, &client_);
+        sides_.Enter(serverSide_);
+        // Skipped without a display: there is no game state.
+        if (game_)
+            game_->SetHandlers(&server_, &client_);
         handler_.reset();
         GameState::TearDown();
     }
@@ -73,31 +80,36 @@ protected:
         for (int i = 0; i < 2; ++i) {
             Peer& p = peers_[i];
             p.world = std::make_unique<World>(resources_);
-            p.game = std::make_unique<GameSystem>(engine_, p.world.get(), resources_, nullptr, nullptr);
+            {
+                // The first client is already connected.
+                ServiceSides::Held held = sides_.Hold();
+                p.game = std::make_unique<GameSystem>(engine_, p.world.get(), resources_, nullptr, nullptr);
+            }
             p.services = Services();
             p.services.renderer = nullptr, p.services.spritePainter = nullptr, p.services.particlePainter = nullptr;
-            Services() = p.services;
+            sides_.Enter(p.services);
             p.game->Options().SetPlayerName(i == 0 ? u"Anna" : u"Boris");
             // The clients' own settings are not the server's.
             p.game->Options().SetServerTimeLimit(20);
             p.handler = std::make_unique<ClientHandler>(p.game.get());
             p.game->SetHandlers(nullptr, p.handler.get());
             p.client.reset(engine_->CreateClient());
+            sides_.AddClient(p.client.get());
             p.client->SetListener(p.game.get());
             ASSERT_NE(p.client->Connect(u"127.0.0.1", port, nullptr), nullptr);
             p.game->SetActiveHandler(p.handler.get());
             p.handler->SetClient(p.client.get());
         }
-        Services() = serverSide_;
+        sides_.Enter(serverSide_);
         ASSERT_TRUE(Run(10.0f, [&] { return Joined(); }))
             << peers_[0].handler->IsLevelLoaded() << peers_[0].handler->GetLocalPlayerId() << " "
             << peers_[1].handler->IsLevelLoaded() << peers_[1].handler->GetLocalPlayerId() << " "
             << handler_->CountPlayers() << " " << handler_->CountConnections();
         for (int i = 0; i < 2; ++i) {
-            Services() = peers_[i].services;
+            sides_.Enter(peers_[i].services);
             peers_[i].handler->RequestTeamChange(i + 1);
         }
-        Services() = serverSide_;
+        sides_.Enter(serverSide_);
         ASSERT_TRUE(Run(5.0f, [&] {
             return Server(0) && Server(0)->GetTeam() == GameMod::kFinland && Server(1) &&
                    Server(1)->GetTeam() == GameMod::kRussia;
@@ -117,17 +129,17 @@ protected:
     {
         const float dt = 0.05f;
         for (int i = 0; i < int(seconds / dt); ++i) {
-            Services() = serverSide_;
+            sides_.Enter(serverSide_);
             game_->Update(dt);
             handler_->Update(dt);
             handler_->ProcessNetwork();
             for (Peer& p : peers_) {
-                Services() = p.services;
+                sides_.Enter(p.services);
                 p.handler->Update(dt);
                 p.handler->ProcessNetwork();
                 p.game->Update(dt);
             }
-            Services() = serverSide_;
+            sides_.Enter(serverSide_);
             if (done())
                 return true;
             usleep(1000);
@@ -137,9 +149,9 @@ protected:
 
     template <class T> T OnPeer(int i, const std::function<T()>& f)
     {
-        Services() = peers_[i].services;
+        sides_.Enter(peers_[i].services);
         T value = f();
-        Services() = serverSide_;
+        sides_.Enter(serverSide_);
         return value;
     }
 
@@ -159,6 +171,7 @@ protected:
     std::unique_ptr<ServerHandler> handler_;
     WorldServices serverSide_;
     Peer peers_[2];
+    ServiceSides sides_;
 };
 
 } // namespace StateTest

@@ -61,12 +61,16 @@ bool LoopbackPair::Start(const char16_t* level)
     clientSide.particlePainter = nullptr;
     Services() = clientSide;
     client.reset(engine_->CreateClient());
+    sides_.AddClient(client.get());
     loopClient.client = client.get();
     client->SetListener(clientGame);
     clientGame->SetHandlers(nullptr, &loopClient);
     clientGame->SetActiveHandler(&loopClient);
     const int port = engine_->GetMasterServerUpdater().GetServerPort();
-    return client->Connect(u"127.0.0.1", port, nullptr) && clientGame->LoadLevel(level);
+    if (!client->Connect(u"127.0.0.1", port, nullptr))
+        return false;
+    ServiceSides::Held held = sides_.Hold();
+    return clientGame->LoadLevel(level);
 }
 
 bool LoopbackPair::Run(const std::function<bool()>& done)
@@ -94,7 +98,11 @@ LoopbackPair::~LoopbackPair()
 {
     if (clientGame) {
         ClientSide();
-        delete clientGame;
+        {
+            ServiceSides::Held held = sides_.Hold();
+            delete clientGame;
+        }
+        sides_.RemoveClient(client.get());
         client.reset();
         ServerSide();
     }

@@ -5,6 +5,7 @@
 // process-wide, so each side's are put in place before it runs.
 
 #include "StateFixture.h"
+#include "support-game/ServiceSides.h"
 
 #include "engine/net/IClient.h"
 #include "game/world/objects/StartPoint.h"
@@ -50,8 +51,9 @@ public:
 
 private:
     // The players a test stands in for (Services().contacts) are both sides'.
-    static void Switch(const WorldServices& side)
+    void Switch(const WorldServices& side)
     {
+        ServiceSides::Held held = sides_.Hold();
         IPlayerContacts* players = Services().contacts;
         Services() = side;
         Services().contacts = players;
@@ -63,6 +65,7 @@ private:
     IMultiplayerHandler* oldServer_;
     std::unique_ptr<World> clientWorld_;
     StartPoint viewer_;
+    ServiceSides sides_;
 };
 
 } // namespace StateTest
