@@ -54,7 +54,7 @@ protected:
         return offset;
     }
 
-    AudioTest::FakeFileManager files;
+    FakeFileManager files;
     std::unique_ptr<Audio> audio;
 };
 
@@ -256,7 +256,7 @@ struct Levels {
 // Plays the mono beep once and measures the wave file the device wrote
 // (closing the device completes it). atListener false places the voice at
 // (x, y) with the listener at (listenerX, listenerY).
-Levels PlayAndMeasure(AudioTest::FakeFileManager& files, float masterVolume, bool atListener = true, float x = 0,
+Levels PlayAndMeasure(FakeFileManager& files, float masterVolume, bool atListener = true, float x = 0,
                       float y = 0, float listenerX = 0, float listenerY = 0)
 {
     Levels levels;
@@ -357,7 +357,7 @@ TEST(AudioPresets, EnvironmentsKeepPresetOrCustomValues)
 
 TEST(AudioWithoutDevice, LoadingBeforeInitGivesNothing)
 {
-    AudioTest::FakeFileManager files;
+    FakeFileManager files;
     files.files[u"a.ogg"] = EncodeSine(1, 44100, 0.1);
     Audio audio(&files);
     EXPECT_EQ(audio.LoadSound(u"a.ogg"), nullptr);

@@ -123,12 +123,12 @@ TEST(OggDecoder, ShortFilesAreRead)
 TEST(OggDecoder, ReadsFilesInBlocks)
 {
     std::vector<uint8_t> ogg = EncodeSine(2, 44100, 0.5);
-    AudioTest::BytesFile::largestRead = 0;
-    AudioTest::BytesFile file(u"x.ogg", ogg);
+    BytesFile::largestRead = 0;
+    BytesFile file(u"x.ogg", ogg);
     OggDecoder::Sound sound;
     ASSERT_TRUE(OggDecoder().DecodeFile(&file, sound));
     EXPECT_EQ(sound.Frames(), 22050);
-    EXPECT_EQ(AudioTest::BytesFile::largestRead, OggDecoder::kBlockSize);
+    EXPECT_EQ(BytesFile::largestRead, OggDecoder::kBlockSize);
     EXPECT_FALSE(OggDecoder().DecodeFile(nullptr, sound));
 }
 

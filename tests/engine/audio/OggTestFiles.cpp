@@ -15,33 +15,6 @@
 
 namespace AudioTest {
 
-int BytesFile::largestRead = 0;
-
-int BytesFile::Skip(int delta)
-{
-    Seek(int(pos_) + delta);
-    return int(pos_);
-}
-
-int BytesFile::Read(void* buffer, int length)
-{
-    largestRead = std::max(largestRead, length);
-    size_t n = std::min(bytes_.size() - pos_, size_t(length < 0 ? 0 : length));
-    if (n)
-        std::memcpy(buffer, bytes_.data() + pos_, n);
-    pos_ += n;
-    return int(n);
-}
-
-IFile* FakeFileManager::Open(const char16_t* path, int mode, int)
-{
-    ++opens;
-    auto it = files.find(path ? path : u"");
-    if (mode != kOpenRead || it == files.end())
-        return nullptr;
-    return new BytesFile(it->first, it->second);
-}
-
 float Sine(int64_t frame, int channel, int rate, float hz, float amplitude)
 {
     // Channels differ in pitch so that a swap shows.

@@ -1,10 +1,9 @@
-#include "engine/core/ITimer.h"
 #include "engine/physics/Physics.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -16,24 +15,6 @@ using PhysicsSW::Physics;
 constexpr float kDt = 0.005f;
 const float kWallEdges[4] = {32.0f, 0.0f, 0.0f, 32.0f};
 const float kWallPolygon[8] = {0.0f, 0.0f, 32.0f, 0.0f, 32.0f, 32.0f, 0.0f, 32.0f};
-
-// The clock of a world driven by hand: readings come from a script.
-class ScriptedTimer : public ITimer {
-public:
-    explicit ScriptedTimer(std::deque<float> readings) : readings_(std::move(readings)) {}
-    void Reset() override {}
-    float GetElapsed() override
-    {
-        if (readings_.empty())
-            return 0.0f;
-        float v = readings_.front();
-        readings_.pop_front();
-        return v;
-    }
-
-private:
-    std::deque<float> readings_;
-};
 
 Object* AsBody(IPhysObject* body) { return static_cast<Object*>(body); }
 
@@ -407,7 +388,7 @@ TEST(PhysicsPass, StepTimeFollowsThePasses)
     struct Case {
         const char* name;
         float dt;
-        std::deque<float> readings; // the pass, then the sleep when there is one
+        std::vector<float> readings; // the pass, then the sleep when there is one
         int sleptMs;                 // -1: no sleep
         float nextDt;
     };
@@ -424,7 +405,9 @@ TEST(PhysicsPass, StepTimeFollowsThePasses)
     };
     for (const Case& c : cases) {
         std::vector<int> sleeps;
-        Physics world(new ScriptedTimer(c.readings), [&](int ms) { sleeps.push_back(ms); });
+        const std::vector<float>& r = c.readings;
+        Physics world(new ScriptedTimer([&r](int n) { return n < int(r.size()) ? r[size_t(n)] : 0.0f; }),
+                      [&](int ms) { sleeps.push_back(ms); });
         const float radius = 1.0f;
         IPhysObject* body = world.AddCircleBody(&radius);
         body->ApplyImpulse(0.0f, 0.0f, 1000.0f * 15.0f, 0.0f);

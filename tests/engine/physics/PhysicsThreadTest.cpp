@@ -1,5 +1,5 @@
-#include "engine/core/ITimer.h"
 #include "engine/physics/Physics.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -47,22 +47,10 @@ IPhysObject* Runner(Physics& world)
 
 // Readings for the thread: each pass takes `pass`, each sleep `slept`; with
 // a growth, every pass takes that much longer than the one before.
-class ScriptedClock : public ITimer {
-public:
-    ScriptedClock(float pass, float slept, float growth = 0.0f) : pass_(pass), slept_(slept), growth_(growth) {}
-    void Reset() override {}
-    float GetElapsed() override
-    {
-        int n = reads_++;
-        if (growth_ > 0.0f)
-            return pass_ + growth_ * float(n);
-        return n % 2 == 0 ? pass_ : slept_;
-    }
-
-private:
-    std::atomic<int> reads_{0};
-    float pass_, slept_, growth_;
-};
+ITimer* ScriptedClock(float pass, float slept, float growth = 0.0f)
+{
+    return new ScriptedTimer([=](int n) { return growth > 0.0f ? pass + growth * float(n) : n % 2 == 0 ? pass : slept; });
+}
 
 struct SleepLog {
     std::mutex lock;
@@ -124,7 +112,7 @@ TEST(PhysicsThread, NothingMovesOncePauseReturns)
 TEST(PhysicsThread, NominalPassesSleepTheNominalStep)
 {
     SleepLog log;
-    Physics world(new ScriptedClock(0.001f, 0.005f), log.Sleeper());
+    Physics world(ScriptedClock(0.001f, 0.005f), log.Sleeper());
     Runner(world);
     world.Start();
     world.Resume();
@@ -140,7 +128,7 @@ TEST(PhysicsThread, NominalPassesSleepTheNominalStep)
 TEST(PhysicsThread, OverrunningPassesDoNotSleep)
 {
     SleepLog log;
-    Physics world(new ScriptedClock(0.008f, 0.0f, 1.0e-6f), log.Sleeper());
+    Physics world(ScriptedClock(0.008f, 0.0f, 1.0e-6f), log.Sleeper());
     Runner(world);
     world.Start();
     world.Resume();
@@ -153,7 +141,7 @@ TEST(PhysicsThread, StallsAreCappedAndPauseOrStopEndTheWait)
 {
     // Every sleep seems to take 2 s, as when the process was stopped: each
     // pass then asks for the longest step, and the longest wait after it.
-    Physics world(new ScriptedClock(0.0f, 2.0f));
+    Physics world(ScriptedClock(0.0f, 2.0f));
     IPhysObject* body = Runner(world);
     world.Start();
     auto waited = std::chrono::steady_clock::duration::zero();

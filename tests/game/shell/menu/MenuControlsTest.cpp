@@ -26,7 +26,7 @@ struct Screen : MenuSystem {
     {
         h->renderer.mouseX = mx;
         h->renderer.mouseY = my;
-        h->input.button = down;
+        h->input.buttons = down ? std::set<int>{0} : std::set<int>{};
         MenuSystem::Step(this, true);
     }
     MenuHost* h;

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "engine/render/IInput.h"
 #include "game/shell/menu/IMenuHost.h"
 #include "game/world/resources/RecordingRenderer.h"
+#include "support/EngineFakes.h"
 
-#include <set>
 #include <string>
 
 // A renderer with an 8-pixel fixed-width font whose mouse and typed text the
@@ -22,38 +21,11 @@ public:
     int GetTextWidth(const char16_t* text) override { return 8 * int(std::u16string(text).size()); }
 };
 
-class MenuInput : public IInput {
-public:
-    std::set<int> actions;
-    bool button = false;
-    float wheel = 0.0f;
-
-    bool InitKeyboard() override { return true; }
-    bool InitKeyboardForWindow(int) override { return true; }
-    bool InitMouse() override { return true; }
-    bool InitMouseForWindow(int) override { return true; }
-    void ReleaseKeyboard() override {}
-    void ReleaseMouse() override {}
-    bool Update() override { return true; }
-    bool IsActionDown(int action) override { return actions.count(action) > 0; }
-    float TakeMouseDeltaX() override { return 0.0f; }
-    float TakeMouseDeltaY() override { return 0.0f; }
-    float TakeWheelDelta() override
-    {
-        float w = wheel;
-        wheel = 0.0f;
-        return w;
-    }
-    bool IsMouseButtonDown(int b) override { return b == 0 && button; }
-    bool IsKeyDown(int) override { return false; }
-    int GetKeyOfAction(int) override { return -1; }
-};
-
 // A fixed frame time and the run mode a screen leaves.
 class MenuHost : public IMenuHost {
 public:
     MenuRenderer renderer;
-    MenuInput input;
+    FakeInput input;
     float dt = 0.01f;
     int runMode = -1;
 

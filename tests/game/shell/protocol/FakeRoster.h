@@ -65,25 +65,6 @@ public:
     void SendModeInfo(MPAPI::IConnection*) override { ++modeInfos; }
 };
 
-// A score record whose account the master service confirmed.
-class ConfirmedAccount : public IPlayerScores {
-public:
-    explicit ConfirmedAccount(int id) : id_(id) {}
-    void AddPoints(int) override {}
-    int GetScore() override { return 0; }
-    int GetRank() override { return 0; }
-    int GetPoints() override { return 0; }
-    void AddKillStats(int, int, int) override {}
-    void AddCaptures(int) override {}
-    int GetCaptures() override { return 0; }
-    void AddObjectivePoints(int) override {}
-    void AddRoundStats(int, int, int) override {}
-    int GetAccountId() override { return id_; }
-
-private:
-    int id_;
-};
-
 struct SentText {
     std::u16string text;
     int team;

@@ -3,6 +3,7 @@
 #include "MemoryConnection.h"
 #include "game/world/net/GameMessage.h"
 #include "game/world/settings/GameOptions.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +120,7 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     h.SetOptions(&options);
     std::vector<std::u16string> commands;
     h.SetCommandRunner([&](const char16_t* line) { commands.push_back(line); });
-    ConfirmedAccount opAccount(5);
+    FakeScores opAccount(5);
     Player* op = h.AcceptJoin(nullptr, u"Op", "");
     AsFake(op)->scores = &opAccount;
     Player* guest = h.AcceptJoin(nullptr, u"Guest", "");
@@ -151,7 +152,7 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     h.HandleChat(u"!ban Op", impostor, false);
     EXPECT_EQ(commands.size(), 1u);
     h.RemovePlayer(AsFake(impostor)->id);
-    ConfirmedAccount wrong(5), right(77);
+    FakeScores wrong(5), right(77);
     Player* boss = h.AcceptJoin(nullptr, u"Boss", "");
     AsFake(boss)->scores = &wrong;
     h.HandleChat(u"!ban Op", boss, false);

@@ -30,7 +30,7 @@ void CountPuff(float, float, float, float) { ++puffs; }
 TEST(Arms, VehicleFollowsItsBodyWhenServingAndLeadsItOnAClient)
 {
     Match m;
-    weapontest::FakeTexture texture;
+    FakeTexture texture;
     GraphicsResource* hull = m.resources.CreateGraphicsResource(&texture, 0, 0, 64, 32);
     GraphicsResource* turret = m.resources.CreateGraphicsResource(&texture, 0, 0, 16, 16);
     GraphicsResource* wheel = m.resources.CreateGraphicsResource(&texture, 0, 0, 8, 8);

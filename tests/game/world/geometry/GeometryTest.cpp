@@ -1,8 +1,8 @@
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Intersect.h"
 #include "game/world/geometry/Position.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/geometry/Vector2.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,27 +14,6 @@ namespace {
 // The conversion the game uses, 3.1416 rather than pi.
 float Cos16(double deg) { return float(std::cos(deg / 180.0 * 3.1416)); }
 float Sin16(double deg) { return float(std::sin(deg / 180.0 * 3.1416)); }
-
-class FakeTexture : public ITexture {
-public:
-    ITexture* GetAtlas() override { return nullptr; }
-    void Release() override {}
-    void SetName(const char16_t*) override {}
-    const char16_t* GetName() override { return u"fake"; }
-    int GetWidth() override { return 64; }
-    int GetHeight() override { return 32; }
-    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
-    void FreePixels() override {}
-    void GetTexCoords(int x0, int y0, int x1, int y1, float* u0, float* v0, float* u1, float* v1) override
-    {
-        *u0 = x0 / 64.0f;
-        *v0 = y0 / 32.0f;
-        *u1 = x1 / 64.0f;
-        *v1 = y1 / 32.0f;
-    }
-    void GetFullTexCoords(float*, float*, float*, float*) override {}
-    void Bind(int) override {}
-};
 
 void ExpectDefaults(const Quad& q)
 {
@@ -125,7 +104,7 @@ TEST(QuadTest, BuildersFillCornersTextureColourAndDepth)
     EXPECT_EQ(q.texBottom, 0.0f);
     ExpectDefaults(q);
 
-    FakeTexture t;
+    FakeTexture t(64, 32);
     q.SetFromTexture(&t);
     EXPECT_EQ(q.bottomRight.x, 64.0f);
     EXPECT_EQ(q.bottomRight.y, 32.0f);

@@ -2,7 +2,6 @@
 
 // A serving game state on an empty map whose handler keeps what it sent:
 // bytes per joined connection, notices, level starts.
-#include "engine/web/IPlayerScores.h"
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/MemoryConnection.h"
 #include "game/shell/protocol/ServerHandler.h"
@@ -15,6 +14,7 @@
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
 #include "game/world/system/ObjectFactory.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +23,6 @@
 #include <vector>
 
 namespace modetest {
-
-struct Scores : IPlayerScores {
-    void AddPoints(int n) override { points += n; }
-    int GetScore() override { return points; }
-    int GetRank() override { return rank; }
-    int GetPoints() override { return points; }
-    void AddKillStats(int f, int d, int s) override { frags += f, deaths += d, suicides += s; }
-    void AddCaptures(int n) override { captures += n; }
-    int GetCaptures() override { return captures; }
-    void AddObjectivePoints(int n) override { objective += n; }
-    void AddRoundStats(int, int, int) override {}
-    int GetAccountId() override { return 0; }
-    int points = 0, frags = 0, deaths = 0, suicides = 0, captures = 0, objective = 0, rank = 0;
-};
 
 class ModeServer : public ServerHandler {
 public:
@@ -87,7 +73,7 @@ struct ModeWorld {
     ModeServer server;
     ModeClient client;
     std::vector<std::unique_ptr<MemoryConnection>> connections;
-    std::vector<std::unique_ptr<Scores>> scores;
+    std::vector<std::unique_ptr<FakeScores>> scores;
 
     // The level's mode made as a level header names it.
     explicit ModeWorld(int mode)
@@ -117,12 +103,12 @@ struct ModeWorld {
         MemoryConnection* c = connections.back().get();
         server.connections.push_back(c);
         Player* p = server.AcceptJoin(c, name, "uid");
-        scores.push_back(std::make_unique<Scores>());
+        scores.push_back(std::make_unique<FakeScores>());
         p->SetScores(scores.back().get());
         server.ChangeTeam(p, choice);
         return p;
     }
-    Scores& ScoresOf(Player* p) { return *static_cast<Scores*>(p->GetScores()); }
+    FakeScores& ScoresOf(Player* p) { return *static_cast<FakeScores*>(p->GetScores()); }
 
     void Kill(Player* victim, Player* killer, bool headShot = false)
     {

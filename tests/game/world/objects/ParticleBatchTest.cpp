@@ -3,7 +3,7 @@
 #include "engine/render/IVertexBuffer.h"
 #include "game/world/objects/ParticleBatch.h"
 #include "game/world/resources/RecordingRenderer.h"
-#include "game/world/resources/ResourceFakes.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -202,7 +202,7 @@ TEST(PlayerArms, DroppingADetonatorHandsOverOnlyItsOwnersCharges)
 TEST(PlayerArms, APickUpGoesOnceToTheFirstOfTwoPlayers)
 {
     Armed w;
-    weapontest::FakeTexture texture;
+    FakeTexture texture;
     static_cast<ObjectResource*>(w.resources.GetById(kRifleBox))
         ->SetGraphics(w.resources.CreateGraphicsResource(&texture, 0, 0, 32, 32));
     Player* first = w.Spawn(0, 116, 116);
@@ -264,7 +264,7 @@ TEST(PlayerArms, DeathLeavesACorpseAndRespawnIsAtAStartPointOfTheTeam)
 TEST(PlayerArms, AFlagIsCarriedUntilDeathAndAVehicleSeatNeverOutlivesItsPlayer)
 {
     Armed w;
-    weapontest::FakeTexture texture;
+    FakeTexture texture;
     ObjectResource* flag = w.Block(ResourceClass::MissionItem, 60 << 18);
     flag->SetGraphics(w.resources.CreateGraphicsResource(&texture, 0, 0, 32, 32));
     Param(flag, u"type", {}, u"flag_blank");

@@ -4,11 +4,11 @@
 
 #include "engine/render/ISprite.h"
 #include "engine/render/ISpritePainter.h"
-#include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/map/ILight.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/state/ObjectManager.h"
+#include "support/EngineFakes.h"
 
 using namespace playertest;
 
@@ -33,23 +33,6 @@ struct KeptPainter : ISpritePainter {
     std::vector<std::unique_ptr<KeptSprite>> sprites;
 };
 
-// Only its size is read.
-struct Picture : ITexture {
-    Picture(int w, int h) : w(w), h(h) {}
-    ITexture* GetAtlas() override { return nullptr; }
-    void Release() override {}
-    void SetName(const char16_t*) override {}
-    const char16_t* GetName() override { return u""; }
-    int GetWidth() override { return w; }
-    int GetHeight() override { return h; }
-    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
-    void FreePixels() override {}
-    void GetTexCoords(int, int, int, int, float*, float*, float*, float*) override {}
-    void GetFullTexCoords(float*, float*, float*, float*) override {}
-    void Bind(int) override {}
-    int w, h;
-};
-
 KeptSprite* Body(Player* p) { return static_cast<KeptSprite*>(p->GetSprite()); }
 
 } // namespace
@@ -59,7 +42,7 @@ TEST(PlayerDrawing, MatesWholeEnemiesOnlyInSightAndTheDiverOnlyToHimself)
     PlayerWorld w;
     auto* painter = new KeptPainter(); // the game state's to delete
     Services().spritePainter = painter;
-    Picture body{64, 64}, legStrip{512, 64};
+    FakeTexture body(64, 64), legStrip(512, 64);
     CommonMedia media;
     for (ITexture*& picture : media.playerBodies)
         picture = &body;

@@ -1,6 +1,5 @@
 #include "WeaponTestSupport.h"
 
-#include "engine/core/Engine.h"
 #include "game/world/resources/Inventory.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/WeaponTable.h"
@@ -13,13 +12,6 @@
 using namespace weapontest;
 
 namespace {
-
-// Frame times chosen by the test; 0.125 s adds up to the repeat time exactly.
-class SteppedEngine : public Engine {
-public:
-    float GetFrameTime1() override { return frameTime; }
-    float frameTime = 0.125f;
-};
 
 enum : int {
     kRifle = 1001,
@@ -82,7 +74,7 @@ protected:
 
     Blocks blocks;
     WeaponTable table;
-    SteppedEngine engine;
+    RecordingEngine engine;
     Inventory inventory;
 };
 

@@ -1,5 +1,4 @@
 #include "LiveAllocations.h"
-#include "ResourceFakes.h"
 
 #include "engine/xml/TextTokenizer.h"
 #include "game/world/resources/BlockResource.h"
@@ -8,6 +7,7 @@
 #include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/SoundResource.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstring>
-#include <functional>
 
 using namespace ScriptTest;
 
@@ -13,38 +11,6 @@ namespace {
 
 const char16_t kCritical[] = u"This is a critical error! resource script data could'n be written to the file.\n"
                              u"The script is now absolutely corrupted. Sorry.";
-
-// A file of a given size whose bytes are blanks, up to `available` of them.
-class FakeReadFile : public IFile {
-public:
-    FakeReadFile(int size, int available) : size_(size), available_(available) {}
-    const char16_t* GetName() override { return u"fake"; }
-    int GetSize() override { return size_; }
-    bool IsWriting() override { return false; }
-    int Tell() override { return position_; }
-    void Seek(int p) override { position_ = p; }
-    int Skip(int d) override { return position_ += d; }
-    bool BeginCompression() override { return false; }
-    bool EndCompression() override { return true; }
-    int Read(void* buffer, int length) override
-    {
-        int n = std::max(0, std::min(length, available_ - position_));
-        std::memset(buffer, ' ', size_t(n));
-        position_ += n;
-        return n;
-    }
-    bool ReadLine(char*, int) override { return false; }
-    bool Write(const void*, int) override { return false; }
-    bool WriteString(const char16_t*) override { return false; }
-    bool WriteInt(int) override { return false; }
-    bool Flush() override { return true; }
-    void CloseAndDelete() override {}
-
-private:
-    int size_;
-    int available_;
-    int position_ = 0;
-};
 
 // A real file whose writes fail, as on a full disk.
 class FailingWriteFile : public IFile {
@@ -74,45 +40,6 @@ private:
     std::unique_ptr<IFile> inner_;
 };
 
-// Passes everything to a real file manager, but opening can be redirected.
-class ProxyFiles : public IFileManager {
-public:
-    explicit ProxyFiles(IFileManager* real) : real_(real) {}
-    std::function<IFile*(const char16_t*, int, int)> onOpen;
-
-    const char16_t* GetGameDir() override { return real_->GetGameDir(); }
-    bool DeleteFile(const char16_t* p) override { return real_->DeleteFile(p); }
-    bool MoveFile(const char16_t* a, const char16_t* b) override { return real_->MoveFile(a, b); }
-    bool FileExists(const char16_t* p) override { return real_->FileExists(p); }
-    IFile* CreateMemoryFile(int c) override { return real_->CreateMemoryFile(c); }
-    IFile* OpenHandle(int h, bool w, int u) override { return real_->OpenHandle(h, w, u); }
-    IFile* OpenInPackage(const char16_t* i, const char16_t* p) override { return real_->OpenInPackage(i, p); }
-    IFile* Open(const char16_t* path, int mode, int flags) override
-    {
-        return onOpen ? onOpen(path, mode, flags) : real_->Open(path, mode, flags);
-    }
-    const char16_t* FindFirst(const char16_t* p) override { return real_->FindFirst(p); }
-    const char16_t* FindNext() override { return real_->FindNext(); }
-    bool HasDataPackage() override { return real_->HasDataPackage(); }
-    int GetDataVersion() override { return real_->GetDataVersion(); }
-    void SetPackageVersion(int v) override { real_->SetPackageVersion(v); }
-    void BeginPackage(int v) override { real_->BeginPackage(v); }
-    void AddFileToPackage(const char16_t* p, int f) override { real_->AddFileToPackage(p, f); }
-    bool AddPackageToPackage(const char16_t* p) override { return real_->AddPackageToPackage(p); }
-    bool SavePackage(const char16_t* p, IFileProgressListener* l) override { return real_->SavePackage(p, l); }
-    bool ExtractFromPackage(const char16_t* p, const char16_t* i, const char16_t* d) override
-    {
-        return real_->ExtractFromPackage(p, i, d);
-    }
-    bool BuildPatchPackage(const char16_t* a, const char16_t* b, int u) override
-    {
-        return real_->BuildPatchPackage(a, b, u);
-    }
-
-private:
-    IFileManager* real_;
-};
-
 const char kScript[] = "weapon \"Gun\" ( objectgfx(\"body.png\", \"body\", main) )\n";
 
 class SaveBack : public ScriptFixture {
@@ -140,7 +67,7 @@ protected:
         return found;
     }
 
-    ProxyFiles proxy_;
+    FakeFileManager proxy_;
 };
 
 TEST_F(SaveBack, FailedWriteKeepsTheOriginalAndShowsTheCriticalBox)
@@ -221,7 +148,11 @@ TEST_F(SaveBack, ReadsAreBoundedAndCompleteOrNothing)
         SCOPED_TRACE(c.size);
         ResourceScript script(&manager_, &proxy_);
         proxy_.onOpen = [&](const char16_t*, int mode, int) -> IFile* {
-            return mode == kOpenRead ? new FakeReadFile(c.size, c.available) : nullptr;
+            if (mode != kOpenRead)
+                return nullptr;
+            auto* file = new BytesFile(u"big.cfg", std::vector<uint8_t>(size_t(c.available), ' '));
+            file->size = c.size;
+            return file;
         };
         EXPECT_EQ(script.Load(u"big.cfg"), c.ok);
     }

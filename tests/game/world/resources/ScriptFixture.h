@@ -4,11 +4,9 @@
 // images and sounds are fakes, a file manager rooted in a temporary folder,
 // and captured message boxes.
 
-#include "engine/audio/IAudioBuffer.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
 #include "engine/files/IFile.h"
-#include "engine/render/ITexture.h"
 #include "game/world/resources/BlockResource.h"
 #include "game/world/resources/GraphicsResource.h"
 #include "game/world/resources/ObjectResource.h"
@@ -16,6 +14,7 @@
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/resources/SoundResource.h"
 #include "platform/ui/Ui.h"
+#include "support/EngineFakes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -26,31 +25,6 @@
 #include <vector>
 
 namespace ScriptTest {
-
-class FakeTexture : public ITexture {
-public:
-    FakeTexture(int w, int h) : w_(w), h_(h) {}
-    ITexture* GetAtlas() override { return nullptr; }
-    void Release() override {}
-    void SetName(const char16_t*) override {}
-    const char16_t* GetName() override { return u""; }
-    int GetWidth() override { return w_; }
-    int GetHeight() override { return h_; }
-    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
-    void FreePixels() override {}
-    void GetTexCoords(int, int, int, int, float*, float*, float*, float*) override {}
-    void GetFullTexCoords(float*, float*, float*, float*) override {}
-    void Bind(int) override {}
-
-private:
-    int w_;
-    int h_;
-};
-
-class FakeSample : public IAudioBuffer {
-public:
-    IAudioSource* CreateSource() override { return nullptr; }
-};
 
 struct LoadCall {
     std::string kind; // "texture", "image", "sound"
@@ -69,7 +43,7 @@ public:
     {
         textures_[file] = std::make_unique<FakeTexture>(w, h);
     }
-    void AddSample(const std::string& file) { samples_[file] = std::make_unique<FakeSample>(); }
+    void AddSample(const std::string& file) { samples_[file] = std::make_unique<FakeAudioBuffer>(); }
     IAudioBuffer* Sample(const std::string& file) { return samples_.count(file) ? samples_[file].get() : nullptr; }
     ITexture* Texture(const std::string& file) { return textures_.count(file) ? textures_[file].get() : nullptr; }
     ResourceManager& Real() { return real_; }
@@ -141,7 +115,7 @@ public:
 private:
     ResourceManager real_;
     std::map<std::string, std::unique_ptr<FakeTexture>> textures_;
-    std::map<std::string, std::unique_ptr<FakeSample>> samples_;
+    std::map<std::string, std::unique_ptr<FakeAudioBuffer>> samples_;
 };
 
 struct Message {

@@ -1,9 +1,8 @@
-#include "ResourceFakes.h"
-
 #include "game/world/resources/BlockResource.h"
 #include "game/world/resources/GraphicsResource.h"
 #include "game/world/resources/ObjectResource.h"
 #include "game/world/resources/ResourceClass.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

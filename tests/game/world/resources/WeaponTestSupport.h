@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/render/ITexture.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/resources/ObjectResource.h"
 #include "game/world/resources/ParameterRecord.h"
 #include "game/world/resources/ResourceManager.h"
+#include "support/EngineFakes.h"
 
 #include <initializer_list>
 #include <string>
@@ -60,22 +60,6 @@ inline void AddParam(IResource* block, const char16_t* name, std::initializer_li
             record->values[record->valueCount++] = v;
     block->AddItem(record);
 }
-
-// A picture with nothing behind it: only its address is compared.
-class FakeTexture : public ITexture {
-public:
-    ITexture* GetAtlas() override { return nullptr; }
-    void Release() override {}
-    void SetName(const char16_t*) override {}
-    const char16_t* GetName() override { return u""; }
-    int GetWidth() override { return 32; }
-    int GetHeight() override { return 32; }
-    const uint32_t* LoadPixels(int, int, int, int) override { return nullptr; }
-    void FreePixels() override {}
-    void GetTexCoords(int, int, int, int, float*, float*, float*, float*) override {}
-    void GetFullTexCoords(float*, float*, float*, float*) override {}
-    void Bind(int) override {}
-};
 
 // A resource manager without host, engine or audio, for building blocks by
 // hand.

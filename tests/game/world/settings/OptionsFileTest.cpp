@@ -1,11 +1,10 @@
-#include "engine/audio/IAudio.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
 #include "game/world/settings/GameOptions.h"
 #include "game/world/settings/OptionsFile.h"
+#include "support/EngineFakes.h"
 #include "support/TestSupport.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -22,20 +21,6 @@ using TestSupport::ReadAll;
 using TestSupport::WriteAll;
 
 namespace {
-
-class MockAudio : public IAudio {
-public:
-    MOCK_METHOD(bool, Init, (), (override));
-    MOCK_METHOD(IAudioBuffer*, LoadSound, (const char16_t*), (override));
-    MOCK_METHOD(void, SetListenerPosition, (float, float), (override));
-    MOCK_METHOD(void, GetListenerPosition, (float*, float*), (override));
-    MOCK_METHOD(void, SetMasterVolume, (float), (override));
-    MOCK_METHOD(bool, Reserved, (int, int), (override));
-    MOCK_METHOD(void, Update, (), (override));
-    MOCK_METHOD(const char16_t*, GetEnvironmentPresetName, (int), (override));
-    MOCK_METHOD(IAudioEnvironment*, CreateEnvironment, (), (override));
-    MOCK_METHOD(void, SetEnvironment, (IAudioEnvironment*), (override));
-};
 
 // Written by hand from the format, not by the writer.
 const char kDefaultFile[] =
@@ -324,9 +309,9 @@ TEST_F(OptionsFileTest, MasterVolumeGoesToTheAudio)
     std::string volume = "<mastervolume>0.25</mastervolume>";
     WriteAll(dir_.File("game.opt"), volume.data(), volume.size());
     GameOptions o;
-    MockAudio audio;
-    EXPECT_CALL(audio, SetMasterVolume(0.25f));
+    FakeAudio audio;
     EXPECT_TRUE(ReadOptionsFile(&files_, &o, &audio));
+    EXPECT_EQ(audio.volumes, std::vector<float>{0.25f});
 }
 
 TEST_F(OptionsFileTest, FailedWriteKeepsTheOldFile)
