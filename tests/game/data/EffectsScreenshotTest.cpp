@@ -46,7 +46,7 @@ TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
         ASSERT_NE(media.smokePuff, nullptr);
         ASSERT_TRUE(renderer->PrepareTextures());
         World world(&resources);
-        StateTest::RecordingClient client;
+        RecordingClient client;
         GameSystem game(rig.engine.get(), &world, &resources, &media, nullptr);
         game.SetHandlers(nullptr, &client);
         game.SetActiveHandler(&client);

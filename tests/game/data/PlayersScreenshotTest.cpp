@@ -54,8 +54,8 @@ TEST(PlayersScreenshot, BothTeamsWithFlashlightsAndANameTagAtNight)
     media.Load();
     ASSERT_TRUE(rig.renderer->PrepareTextures());
     World world(rig.resources.get());
-    StateTest::RecordingServer server;
-    StateTest::RecordingClient client;
+    RecordingServer server;
+    RecordingClient client;
     GameSystem game(rig.engine.get(), &world, rig.resources.get(), &media, nullptr);
     game.SetHandlers(&server, &client);
     ASSERT_TRUE(rig.resources->ApplyItemDefinitions(Services().weapons));

@@ -16,33 +16,14 @@
 
 using namespace playertest;
 
-namespace {
-
-class NetServer : public SilentServer {
-public:
-    void AddObject(MPAPI::Object* o) override { mp->AddObject(o); }
-    void RemoveObject(MPAPI::Object* o) override { mp->RemoveObject(o); }
-    MPAPI::ServerManager* mp = nullptr;
-};
-
-class NetClient : public SilentClient {
-public:
-    void RemoveObject(MPAPI::Object* o) override { mp->RemoveObject(o); }
-    MPAPI::ClientManager* mp = nullptr;
-};
-
-} // namespace
-
 TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
 {
     using namespace PlayerInputFlags;
     PlayerWorld pw;
-    MPAPI::ServerManager server;
+    // The handler owns it, as the game's does.
+    MPAPI::ServerManager& server = *new MPAPI::ServerManager();
+    pw.server.SetServer(&server);
     ASSERT_TRUE(server.Listen(0));
-    NetServer serverHandler;
-    serverHandler.mp = &server;
-    pw.game->SetHandlers(&serverHandler, &pw.client);
-    pw.game->SetActiveHandler(&serverHandler);
     const WorldServices serverSide = Services();
 
     // The client's own copy of the map.
@@ -55,8 +36,8 @@ TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
     clientWorld.BuildWallBodies();
     Services().physics->SyncFromEngine();
     MPAPI::ClientManager client;
-    NetClient clientHandler;
-    clientHandler.mp = &client;
+    RecordingClient clientHandler;
+    clientHandler.client = &client;
     clientGame->SetHandlers(nullptr, &clientHandler);
     clientGame->SetActiveHandler(&clientHandler);
     client.SetListener(clientGame.get());

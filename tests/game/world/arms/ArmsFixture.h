@@ -6,44 +6,17 @@
 
 #include "../map/MapFixture.h"
 #include "../resources/WeaponTestSupport.h"
-#include "game/shell/protocol/ServerHandler.h"
-#include "game/world/net/GamePacket.h"
 #include "game/world/objects/Object.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/resources/WeaponTable.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
+#include "support-game/RecordingHandlers.h"
 
-#include <map>
 #include <memory>
-#include <vector>
 
 namespace armstest {
-
-class RecordingServer : public ServerHandler {
-public:
-    void AddObject(MPAPI::Object*) override {}
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-    void SendInventoryClear(Player*) override {}
-    void SetServer(MPAPI::IServer*) override {}
-    MPAPI::IServer* GetServer() override { return nullptr; }
-    void SetLevelCheckValue(int32_t) override {}
-    void BroadcastBlast(float, float, float, float) override {}
-    void SendPlayerStatus() override {}
-    void Broadcast(GamePacket* packet, MPAPI::IConnection*) override { sent.push_back(packet->GetType()); }
-    int GetPlayerTeam(int32_t id) override { return teams.count(id) ? teams[id] : 0; }
-    int Count(int type) const
-    {
-        int n = 0;
-        for (int t : sent)
-            n += t == type;
-        return n;
-    }
-    std::vector<int> sent;
-    std::map<int, int> teams;
-};
 
 // Records the damage it takes and who it was credited to.
 class StandInPlayer : public Object {

@@ -1,6 +1,5 @@
 #include "ArmsFixture.h"
 
-#include "game/shell/protocol/ClientHandler.h"
 #include "game/world/arms/ArmsFactory.h"
 #include "game/world/arms/BulletProjectile.h"
 #include "game/world/arms/Projectile.h"
@@ -13,14 +12,6 @@
 using namespace armstest;
 
 namespace {
-
-class QuietClient : public ClientHandler {
-public:
-    void AddObject(MPAPI::Object*) override {}
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-    void SendInventoryClear(Player*) override {}
-};
 
 int puffs = 0;
 void CountPuff(float, float, float, float) { ++puffs; }
@@ -65,7 +56,7 @@ TEST(Arms, VehicleFollowsItsBodyWhenServingAndLeadsItOnAClient)
     m.Frames(1);
     EXPECT_TRUE(v->IsWrecked());
 
-    QuietClient client;
+    RecordingClient client;
     m.game->SetHandlers(&m.server, &client);
     m.game->SetActiveHandler(&client);
     v->SetPositionAngle(400.0f, 300.0f, 90.0f); // as replication writes it
@@ -84,7 +75,7 @@ TEST(Arms, MissileTrailAfterALongFrameIsCapped)
     Match m;
     int rocket = m.Weapon(7005, {{u"w_speed", {weapontest::Int(1000)}}, {u"w_range", {weapontest::Int(100)}}});
     m.resources.BuildIndex();
-    QuietClient client;
+    RecordingClient client;
     m.game->SetHandlers(&m.server, &client);
     m.game->SetActiveHandler(&client);
     MissileProjectile missile(rocket, true);

@@ -2,9 +2,7 @@
 
 // A serving game state on an empty map whose handler keeps what it sent:
 // bytes per joined connection, notices, level starts.
-#include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/MemoryConnection.h"
-#include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/player/Player.h"
@@ -14,6 +12,7 @@
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
 #include "game/world/system/ObjectFactory.h"
+#include "support-game/RecordingHandlers.h"
 #include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
@@ -24,54 +23,12 @@
 
 namespace modetest {
 
-class ModeServer : public ServerHandler {
-public:
-    void AddObject(MPAPI::Object* o) override { o->SetNetworkId(++lastId); }
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-    void SetServer(MPAPI::IServer*) override {}
-    MPAPI::IServer* GetServer() override { return nullptr; }
-    void SetLevelCheckValue(int32_t) override {}
-    void BroadcastBlast(float, float, float, float) override {}
-    void SendPlayerStatus() override {}
-    void Broadcast(GamePacket* p, MPAPI::IConnection* except) override
-    {
-        for (MemoryConnection* c : connections)
-            if (c != except)
-                p->Send(c);
-    }
-    void BroadcastMessage(const char16_t* text, int, bool notice, bool) override
-    {
-        (notice ? notices : messages).push_back(text);
-    }
-    void SendMessageTo(Player*, const char16_t* text) override { messages.push_back(text); }
-    bool StartLevel() override { return ++levelStarts, true; }
-    void ChangeTeam(Player* player, int choice) override
-    {
-        if (GameMod* mode = Services().game->GetGameMode())
-            mode->SetPlayerTeam(player, choice, true, true);
-        UpdatePlayer(player->GetNetworkId(), player->GetX(), player->GetY(), 0, player->GetTeam(), nullptr);
-    }
-
-    int32_t lastId = 100;
-    int levelStarts = 0;
-    std::vector<MemoryConnection*> connections;
-    std::vector<std::u16string> notices, messages;
-};
-
-class ModeClient : public ClientHandler {
-public:
-    void AddObject(MPAPI::Object*) override {}
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-};
-
 struct ModeWorld {
     ResourceManager resources{nullptr, nullptr, nullptr};
     std::unique_ptr<World> world;
     std::unique_ptr<GameSystem> game;
-    ModeServer server;
-    ModeClient client;
+    RecordingServer server;
+    RecordingClient client;
     std::vector<std::unique_ptr<MemoryConnection>> connections;
     std::vector<std::unique_ptr<FakeScores>> scores;
 

@@ -24,8 +24,8 @@ template <class V, class T> bool Holds(const V& list, T* item)
 
 TEST_F(Effects, OneShotsExpireAfterFourSecondsAndAttachedSourcesGoWithTheirHolder)
 {
-    StateTest::RecordingServer server;
-    StateTest::RecordingClient client;
+    RecordingServer server;
+    RecordingClient client;
     GameSystem game(engine_, nullptr, resources_, nullptr, audio_);
     game.SetHandlers(&server, &client);
     game.SetActiveHandler(&server);

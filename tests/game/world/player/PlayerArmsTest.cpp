@@ -136,10 +136,10 @@ TEST(PlayerArms, AThrownGrenadeKillsInTheOpenButNotThroughAWall)
     thrower->RequestThrow(255);
     w.Frames(1);
     EXPECT_EQ(w.CountKind(ObjectKind::Grenade), 1);
-    w.server.broadcasts.clear();
+    w.server.sent.clear();
     w.Frames(70); // a one-second fuse
     EXPECT_EQ(w.CountKind(ObjectKind::Grenade), 0);
-    EXPECT_EQ(std::count(w.server.broadcasts.begin(), w.server.broadcasts.end(), int(GameMessage::Explosion)), 1);
+    EXPECT_EQ(std::count(w.server.sent.begin(), w.server.sent.end(), int(GameMessage::Explosion)), 1);
     EXPECT_FALSE(open->IsAlive());
     EXPECT_EQ(w.mode->lastKiller, thrower) << "the blast is credited to the thrower";
     EXPECT_FLOAT_EQ(covered->GetHealth(), 100.0f);
@@ -279,14 +279,14 @@ TEST(PlayerArms, AFlagIsCarriedUntilDeathAndAVehicleSeatNeverOutlivesItsPlayer)
     EXPECT_EQ(w.CountKind(ObjectKind::Trap), 0) << "no charge beside a flag";
 
     carrier->SetPositionAngle(100, 140, 0);
-    w.server.broadcasts.clear();
+    w.server.sent.clear();
     carrier->TakeBulletDamage(500, 0, nullptr, 0, 0, false, kGun);
     EXPECT_EQ(carrier->GetMissionItemCount(), 0);
     EXPECT_FLOAT_EQ(item->GetX(), 112.0f) << "dropped on the centre of the tile underfoot";
     EXPECT_FLOAT_EQ(item->GetY(), 144.0f);
-    EXPECT_NE(std::find(w.server.broadcasts.begin(), w.server.broadcasts.end(),
+    EXPECT_NE(std::find(w.server.sent.begin(), w.server.sent.end(),
                         int(GameMessage::MissionItemsDropped)),
-              w.server.broadcasts.end());
+              w.server.sent.end());
 
     // Seats and players let go of each other whichever goes first.
     auto* car = new Vehicle(-1);

@@ -2,9 +2,7 @@
 
 // A serving game state on a 16 x 16 map with a wall column and a water
 // tile, a rifle, a round-by-round shotgun, their ammunition and a medkit.
-#include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/MemoryConnection.h"
-#include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
 #include "game/world/phys/PhysicsEngine.h"
@@ -16,6 +14,7 @@
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
 #include "game/world/system/ObjectFactory.h"
+#include "support-game/RecordingHandlers.h"
 
 #include <gtest/gtest.h>
 
@@ -28,28 +27,6 @@ enum : int {
     kGrass = 1, kWater = 6, kBrick = 51,
     kRifle = 10 << 18, kShotgun = 11 << 18, kCharge = 12 << 18, kDetonator = 13 << 18,
     kRifleAmmo = 20 << 18, kShells = 21 << 18, kRifleBox = 22 << 18, kCharges = 23 << 18, kMedkit = 30 << 18,
-};
-
-class SilentServer : public ServerHandler {
-public:
-    void AddObject(MPAPI::Object* o) override { o->SetNetworkId(++lastId); }
-    int32_t lastId = 100;
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
-    void SetServer(MPAPI::IServer*) override {}
-    MPAPI::IServer* GetServer() override { return nullptr; }
-    void SetLevelCheckValue(int32_t) override {}
-    void BroadcastBlast(float, float, float, float) override {}
-    void SendPlayerStatus() override {}
-    void Broadcast(GamePacket* p, MPAPI::IConnection*) override { broadcasts.push_back(p->GetType()); }
-    std::vector<int> broadcasts;
-};
-
-class SilentClient : public ClientHandler {
-public:
-    void AddObject(MPAPI::Object*) override {}
-    void AddLevelObject(MPAPI::Object*) override {}
-    void RemoveObject(MPAPI::Object*) override {}
 };
 
 // Counts kills; places spawning players at a fixed point of their team.
@@ -103,8 +80,8 @@ struct PlayerWorld {
     ResourceManager resources{nullptr, nullptr, nullptr};
     std::unique_ptr<World> world;
     std::unique_ptr<GameSystem> game;
-    SilentServer server;
-    SilentClient client;
+    RecordingServer server;
+    RecordingClient client;
     CountingMode* mode = new CountingMode();
 
     ObjectResource* Block(int classId, int id, const char* name = nullptr)

@@ -167,13 +167,13 @@ TEST(PlayerLife, ArmourDeathScoredOnceOnlyWhileServingAndRespawnAfterFiveSeconds
     victim->TakeBulletDamage(500, 0, a, 0, 0, false, kRifle);
     EXPECT_FLOAT_EQ(victim->GetHealth(), 100.0f) << "a client decides no hits";
     w.game->SetActiveHandler(&w.server);
-    w.server.broadcasts.clear();
+    w.server.sent.clear();
     victim->TakeBulletDamage(500, 0, a, 0, 0, true, kRifle);
     victim->TakeBulletDamage(500, 0, a, 0, 0, true, kRifle);
     victim->TakeBlastDamageFrom(0, 0, 500, a, -1);
     EXPECT_EQ(w.mode->kills, 1);
     EXPECT_EQ(w.mode->lastKiller, a);
-    EXPECT_EQ(w.server.broadcasts, std::vector<int>{int(GameMessage::Blood)}) << "blood even for the killing hit";
+    EXPECT_EQ(w.server.sent, std::vector<int>{int(GameMessage::Blood)}) << "blood even for the killing hit";
     EXPECT_EQ(victim->GetCurrentWeapon(), -1);
     EXPECT_EQ(victim->GetInventory().GetWeaponCount(), 0);
 

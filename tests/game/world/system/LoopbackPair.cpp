@@ -6,38 +6,6 @@
 
 namespace StateTest {
 
-void LoopServer::AddObject(MPAPI::Object* o)
-{
-    added.push_back(o);
-    if (server)
-        server->AddObject(o);
-}
-
-void LoopServer::AddLevelObject(MPAPI::Object* o)
-{
-    levelAdded.push_back(o);
-    if (server)
-        server->AddObjectUnlocked(o);
-}
-
-void LoopServer::RemoveObject(MPAPI::Object* o)
-{
-    if (server)
-        server->RemoveObject(o);
-}
-
-void LoopClient::AddLevelObject(MPAPI::Object* o)
-{
-    if (client)
-        client->AddObject(o);
-}
-
-void LoopClient::RemoveObject(MPAPI::Object* o)
-{
-    if (client)
-        client->RemoveObject(o);
-}
-
 LoopbackPair::LoopbackPair(Engine* engine, ResourceManager* resources, GameSystem* serverGame, float viewX,
                            float viewY)
     : engine_(engine), resources_(resources), serverGame_(serverGame), oldServer_(serverGame->GetServerHandler()),

@@ -16,20 +16,6 @@
 
 namespace StateTest {
 
-class LoopServer : public RecordingServer {
-public:
-    void AddObject(MPAPI::Object* o) override;
-    void AddLevelObject(MPAPI::Object* o) override;
-    void RemoveObject(MPAPI::Object* o) override;
-};
-
-class LoopClient : public RecordingClient {
-public:
-    void AddLevelObject(MPAPI::Object* o) override;
-    void RemoveObject(MPAPI::Object* o) override;
-    MPAPI::IClient* client = nullptr;
-};
-
 class LoopbackPair {
 public:
     // Serves the level on the server side; the viewer of the joining
@@ -44,8 +30,8 @@ public:
     void ClientSide() { Switch(clientSide); }
 
     WorldServices serverSide, clientSide;
-    LoopServer loopServer;
-    LoopClient loopClient;
+    RecordingServer loopServer;
+    RecordingClient loopClient;
     std::unique_ptr<MPAPI::IClient> client;
     GameSystem* clientGame = nullptr;
 
