@@ -1,11 +1,12 @@
 #include "../../game/world/resources/RecordingRenderer.h"
-#include "../../game/world/resources/ResourceFakes.h"
 
 #include "game/world/geometry/Quad.h"
 #include "game/world/resources/BlockResource.h"
 #include "game/world/resources/ObjectResource.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/ResourceManager.h"
+#include "support-game/FakeResourceHost.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

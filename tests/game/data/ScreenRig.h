@@ -85,6 +85,6 @@ struct ScreenRig {
 
     std::unique_ptr<Engine> engine;
     IRenderer* renderer = nullptr;
-    StateTest::Host host;
+    FakeHost host;
     std::unique_ptr<ResourceManager> resources;
 };

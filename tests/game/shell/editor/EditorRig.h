@@ -10,9 +10,7 @@
 #include "game/shell/client/Game.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "game/shell/editor/IEditorView.h"
-#include "game/world/resources/IEditorListener.h"
-#include "game/world/resources/IEditorSelectionPage.h"
-#include "game/world/resources/IResource.h"
+#include "support-game/FakeResourceHost.h"
 #include "support/TestSupport.h"
 
 #include <memory>
@@ -53,36 +51,6 @@ struct View : IEditorView {
     unsigned long window;
     int areaMenus = 0, objectMenus = 0;
     std::vector<std::pair<int, int>> warps, coordinates;
-};
-
-struct Palette : IEditorListener {
-    struct Page : IEditorSelectionPage {
-        std::u16string title;
-        std::vector<IResource*> items;
-    };
-    IEditorSelectionPage* AddSelectionPage(const char16_t* title) override
-    {
-        pages.push_back(std::make_unique<Page>());
-        pages.back()->title = title;
-        return pages.back().get();
-    }
-    void AddSelectionItem(IEditorSelectionPage* page, IResource* item) override
-    {
-        for (auto& p : pages)
-            if (p.get() == page)
-                p->items.push_back(item);
-    }
-    // The item of that name on the page of that title.
-    IResource* Find(const std::u16string& page, const std::u16string& name) const
-    {
-        for (const auto& p : pages)
-            if (p->title == page)
-                for (IResource* r : p->items)
-                    if (name == r->GetName())
-                        return r;
-        return nullptr;
-    }
-    std::vector<std::unique_ptr<Page>> pages;
 };
 
 // One editing session; the game state is process-wide, so one at a time.
@@ -126,7 +94,7 @@ struct Session {
     IRenderer* renderer = nullptr;
     Game* game = nullptr;
     IEditorUI* ui = nullptr;
-    Palette palette;
+    RecordingListener palette;
     unsigned long window = 0;
     std::unique_ptr<View> view;
 };

@@ -116,7 +116,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EditorTest::View* view = s.view.get();
         Driver drive{ui, view};
         World* world = s.game->GetWorld();
-        const EditorTest::Palette& palette = s.palette;
+        const RecordingListener& palette = s.palette;
         ASSERT_EQ(palette.pages.size(), 3u);
         auto pick = [&](const char16_t* page, const char16_t* name) {
             IResource* r = palette.Find(page, name);

@@ -1,5 +1,4 @@
 #include "LiveAllocations.h"
-#include "ResourceFakes.h"
 
 #include "game/world/resources/BlockResource.h"
 #include "game/world/resources/GraphicsResource.h"
@@ -8,6 +7,8 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/SoundResource.h"
 #include "game/world/resources/WeaponTable.h"
+#include "support-game/FakeResourceHost.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
 #include "RecordingRenderer.h"
-#include "ResourceFakes.h"
 
 #include "game/world/geometry/Quad.h"
 #include "game/world/resources/BlockResource.h"
@@ -7,6 +6,8 @@
 #include "game/world/resources/ObjectResource.h"
 #include "game/world/resources/ResourceClass.h"
 #include "game/world/resources/ResourceManager.h"
+#include "support-game/FakeResourceHost.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

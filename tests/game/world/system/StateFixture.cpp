@@ -16,7 +16,7 @@ namespace StateTest {
 TestSupport::TempDir* GameState::dir_ = nullptr;
 Engine* GameState::engine_ = nullptr;
 IRenderer* GameState::renderer_ = nullptr;
-Host* GameState::host_ = nullptr;
+FakeHost* GameState::host_ = nullptr;
 ResourceManager* GameState::resources_ = nullptr;
 World* GameState::world_ = nullptr;
 
@@ -51,7 +51,7 @@ void GameState::SetUpTestSuite()
         engine_ = new Engine();
     }
     ASSERT_TRUE(engine_->Init());
-    host_ = new Host();
+    host_ = new FakeHost();
     renderer_ = engine_->CreateRenderer(2);
     ASSERT_NE(renderer_, nullptr);
     renderer_->SetUseFonts(false);

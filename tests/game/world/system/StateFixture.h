@@ -7,9 +7,9 @@
 #include "engine/render/IRenderer.h"
 #include "game/world/map/LevelFile.h"
 #include "game/world/map/World.h"
-#include "game/world/resources/IResourceHost.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/system/GameSystem.h"
+#include "support-game/FakeResourceHost.h"
 #include "support-game/RecordingHandlers.h"
 #include "support/TestSupport.h"
 
@@ -26,18 +26,6 @@ constexpr int kTable = 40108032;      // furniture with health
 constexpr int kBush = 40632320;       // plant without health
 constexpr int kStartPoint = 26214400; // made by the server only
 constexpr int kDoor = 31457280;
-
-class Host : public IResourceHost {
-public:
-    IRenderer* GetRenderer() override { return renderer; }
-    void SetCurrentResource(int, IResource*) override {}
-    bool HasEditor() override { return false; }
-    void SelectBlockTool() override {}
-    void SelectObjectTool() override {}
-    IEditorListener* GetStartedEditorListener() override { return nullptr; }
-    IEditorSelectionPage* GetSelectionPage(Page) override { return nullptr; }
-    IRenderer* renderer = nullptr;
-};
 
 class GameState : public testing::Test {
 protected:
@@ -57,7 +45,7 @@ protected:
     static TestSupport::TempDir* dir_;
     static Engine* engine_;
     static IRenderer* renderer_;
-    static Host* host_;
+    static FakeHost* host_;
     static ResourceManager* resources_;
     static World* world_;
     GameSystem* game_ = nullptr;
