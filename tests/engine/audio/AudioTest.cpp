@@ -256,8 +256,8 @@ struct Levels {
 // Plays the mono beep once and measures the wave file the device wrote
 // (closing the device completes it). atListener false places the voice at
 // (x, y) with the listener at (listenerX, listenerY).
-Levels PlayAndMeasure(FakeFileManager& files, float masterVolume, bool atListener = true, float x = 0,
-                      float y = 0, float listenerX = 0, float listenerY = 0)
+Levels PlayAndMeasure(FakeFileManager& files, float masterVolume, bool atListener = true, float x = 0, float y = 0,
+                      float listenerX = 0, float listenerY = 0)
 {
     Levels levels;
     std::vector<int16_t> samples;

@@ -49,7 +49,9 @@ IPhysObject* Runner(Physics& world)
 // a growth, every pass takes that much longer than the one before.
 ITimer* ScriptedClock(float pass, float slept, float growth = 0.0f)
 {
-    return new ScriptedTimer([=](int n) { return growth > 0.0f ? pass + growth * float(n) : n % 2 == 0 ? pass : slept; });
+    return new ScriptedTimer([=](int n) {
+        return growth > 0.0f ? pass + growth * float(n) : n % 2 == 0 ? pass : slept;
+    });
 }
 
 struct SleepLog {
