@@ -51,12 +51,17 @@ TEST(WalkThrough, HostThenPlayFromTheListToAnOperatorsCommand)
     const std::string scripts = std::string(VORNHAL_SOURCE_DIR) + "/scripts/";
     TestSupport::ChildProcess host("/bin/bash", {scripts + "host.sh"}, dir.Path(), TestSupport::ChildProcess::Terminal);
     ASSERT_TRUE(host.WaitFor("Playing level levels/tdm_riotcity.lvl.\n> ", 5 * kWait)) << host.Output();
-    bool announced = false;
-    for (int i = 0; i < kWait / 50 && !announced; ++i, usleep(50 * 1000)) {
-        StandInState state(dir.File("master/state"));
-        announced = state.Load() && !state.Servers().empty() && state.Servers()[0].port == port;
-    }
-    ASSERT_TRUE(announced) << host.Output();
+    // Whether the service lists the server with that many players, waited for.
+    auto listed = [&](int players, int ms) {
+        for (int i = 0; i < ms / 50; ++i, usleep(50 * 1000)) {
+            StandInState state(dir.File("master/state"));
+            if (state.Load() && !state.Servers().empty() && state.Servers()[0].port == port &&
+                state.Servers()[0].players == players)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(listed(0, kWait)) << host.Output();
 
     // play.sh logs in as the README says, finds the running service and
     // lists the server.
@@ -76,6 +81,8 @@ TEST(WalkThrough, HostThenPlayFromTheListToAnOperatorsCommand)
     ASSERT_NE(watch.WaitFor("playing"), "") << watch.All() << play.Output();
     ASSERT_NE(watch.WaitFor("overlay: team select"), "") << watch.All();
     ASSERT_TRUE(watch.Hold(x, XK_1, "overlay: none")) << watch.All();
+    // The list follows the players at once, not at the next minute's announcement.
+    EXPECT_TRUE(listed(1, 10000));
 
     // The host makes the player an operator; the player changes the map.
     host.Type("op player\r");
