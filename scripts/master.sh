@@ -80,6 +80,10 @@ master_stop() {
 }
 
 game_option() {
+  # A file cut short is left as it is, for the program to say where.
+  if [ -s "$1" ] && ! tail -c 64 "$1" | tr -d '\r\n\t ' | grep -q '>$'; then
+    return 0
+  fi
   if grep -q "<$2>.*</$2>" "$1"; then
     sed -i "s|<$2>.*</$2>|<$2>$3</$2>|" "$1"
   else
