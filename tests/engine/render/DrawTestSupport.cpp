@@ -23,41 +23,7 @@ uint32_t PixelAt(const std::vector<uint32_t>& pixels, int w, int x, int y) { ret
 
 void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& pixels, int w, int h, int tolerance)
 {
-    const std::filesystem::path dir = std::filesystem::path(VORNHAL_SOURCE_DIR) / "tests" / "engine" / "render" / "golden";
-    const std::string path = (dir / (name + ".png")).string();
-    if (!std::filesystem::exists(path)) {
-        const char* ci = std::getenv("CI");
-        if (ci && std::string(ci) == "true") {
-            ADD_FAILURE() << "golden image missing: " << path;
-            return;
-        }
-        // A picture from a test that already failed is no reference.
-        if (testing::Test::HasFailure()) {
-            ADD_FAILURE() << "golden image not written, the test failed: " << path;
-            return;
-        }
-        std::filesystem::create_directories(dir);
-        RenderTest::WritePng(path, w, h, pixels);
-        std::printf("wrote golden %s\n", path.c_str());
-        return;
-    }
-    int gw = 0, gh = 0;
-    std::vector<uint32_t> golden;
-    ASSERT_TRUE(RenderTest::ReadPng(path, &gw, &gh, &golden)) << path;
-    ASSERT_EQ(gw, w);
-    ASSERT_EQ(gh, h);
-    int bad = 0;
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        const uint32_t p = pixels[i], g = golden[i]; // g is 0xAARRGGBB
-        const int d[3] = {Red(p) - int((g >> 16) & 255), Green(p) - int((g >> 8) & 255), Blue(p) - int(g & 255)};
-        for (int c : d)
-            if (c > tolerance || c < -tolerance) {
-                if (bad++ < 5)
-                    ADD_FAILURE() << name << ": pixel (" << i % w << ", " << i / w << ") differs by " << c;
-                break;
-            }
-    }
-    EXPECT_EQ(bad, 0) << name;
+    TestSupport::ExpectMatchesGolden("engine/render/golden", name, pixels, w, h, tolerance);
 }
 
 Quad Rect(float x0, float y0, float x1, float y1)
@@ -109,7 +75,7 @@ void DrawFixture::BindWhite()
 
 Texture_SDL* DrawFixture::MakeTexture(const std::string& file, int w, int h, const std::vector<uint32_t>& pixels)
 {
-    RenderTest::WritePng(game_.File(file), w, h, pixels);
+    TestSupport::WritePng(game_.File(file), w, h, pixels);
     Texture_SDL* t = renderer_->NewTexture();
     t->SetImagePath(std::u16string(file.begin(), file.end()).c_str());
     t->SetSize(w, h);

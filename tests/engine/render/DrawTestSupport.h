@@ -23,8 +23,7 @@ inline int Blue(uint32_t p) { return int((p >> 16) & 255); }
 // Compares with tests/engine/render/golden/<name>.png within a per-channel
 // tolerance; a missing golden is written and kept, except under CI=true
 // or after a failure in the test, where it fails.
-void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& pixels, int w, int h,
-                         int tolerance = 8);
+void ExpectMatchesGolden(const std::string& name, const std::vector<uint32_t>& pixels, int w, int h, int tolerance = 8);
 Quad Rect(float x0, float y0, float x1, float y1);
 
 // A 1024 x 768 window with the shaders loaded and a plain starting state.

@@ -1,7 +1,6 @@
 #include "RenderTestSupport.h"
 
 #include "engine/files/IFile.h"
-#include "engine/png/PngImage.h"
 
 #include <gtest/gtest.h>
 
@@ -35,44 +34,11 @@ bool HaveDisplay()
     return answer == 1;
 }
 
-std::string ShaderSourceDir()
-{
-    return (std::filesystem::path(VORNHAL_SOURCE_DIR) / "data" / "shaders").string();
-}
+std::string ShaderSourceDir() { return (std::filesystem::path(VORNHAL_SOURCE_DIR) / "data" / "shaders").string(); }
 
 void CopyShaders(const std::string& dir)
 {
     std::filesystem::copy(ShaderSourceDir(), dir + "/shaders", std::filesystem::copy_options::recursive);
-}
-
-void WritePng(const std::string& path, int w, int h, const std::vector<uint32_t>& rgbaTopDown)
-{
-    std::vector<uint32_t> bottomUp(rgbaTopDown.size());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            bottomUp[size_t(h - 1 - y) * w + x] = rgbaTopDown[size_t(y) * w + x];
-    FileManager files;
-    std::unique_ptr<IFile> file(files.Open(std::u16string(path.begin(), path.end()).c_str(), 1, 1));
-    ASSERT_NE(file, nullptr) << path;
-    PngImage png(file.get());
-    png.SetPixels(w, h, bottomUp.data());
-    ASSERT_TRUE(png.Write());
-    file->Flush();
-}
-
-bool ReadPng(const std::string& path, int* w, int* h, std::vector<uint32_t>* pixels)
-{
-    FileManager files;
-    std::unique_ptr<IFile> file(files.Open(std::u16string(path.begin(), path.end()).c_str(), 0, 1 | 2));
-    if (!file)
-        return false;
-    PngImage png(file.get());
-    if (!png.Read(true) || !png.GetPixels())
-        return false;
-    *w = png.GetWidth();
-    *h = png.GetHeight();
-    pixels->assign(png.GetPixels(), png.GetPixels() + size_t(*w) * size_t(*h));
-    return true;
 }
 
 GameDir::GameDir(bool withShaders)

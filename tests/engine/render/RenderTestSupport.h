@@ -4,6 +4,7 @@
 #include "engine/files/FileManager.h"
 #include "engine/render/Renderer_SDL.h"
 
+#include "support/Golden.h"
 #include "support/TestSupport.h"
 
 #include <cstdint>
@@ -19,12 +20,6 @@ bool HaveDisplay();
 std::string ShaderSourceDir();
 // Copies data/shaders to dir/shaders.
 void CopyShaders(const std::string& dir);
-// Writes a PNG through the engine's writer; pixels are 0xAABBGGRR values
-// (bytes red, green, blue, alpha), rows top to bottom.
-void WritePng(const std::string& path, int w, int h, const std::vector<uint32_t>& rgbaTopDown);
-// Decodes a PNG through the engine's reader: 0xAARRGGBB, rows top to bottom.
-bool ReadPng(const std::string& path, int* w, int* h, std::vector<uint32_t>* pixels);
-
 // A game folder in /tmp with its own file manager, and a renderer on it.
 class GameDir {
 public:
@@ -40,8 +35,8 @@ private:
 
 } // namespace RenderTest
 
-#define REQUIRE_DISPLAY()                                                                 \
-    do {                                                                                  \
-        if (!RenderTest::HaveDisplay())                                                   \
-            GTEST_SKIP() << "no X display: run under xvfb-run -a -s \"-screen 0 1280x1024x24\""; \
+#define REQUIRE_DISPLAY()                                                                                              \
+    do {                                                                                                               \
+        if (!RenderTest::HaveDisplay())                                                                                \
+            GTEST_SKIP() << "no X display: run under xvfb-run -a -s \"-screen 0 1280x1024x24\"";                       \
     } while (0)

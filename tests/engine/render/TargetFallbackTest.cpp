@@ -40,7 +40,7 @@ std::vector<uint32_t> EncodedGameMap(Renderer_SDL* renderer, const std::string& 
         return pixels;
     TestSupport::WriteAll(scratch, data, size_t(size));
     int w = 0, h = 0;
-    RenderTest::ReadPng(scratch, &w, &h, &pixels);
+    TestSupport::ReadPng(scratch, &w, &h, &pixels);
     return pixels;
 }
 
@@ -85,7 +85,7 @@ TEST_F(MapTargets, WithoutRenderTargetsMapOperationsRefuseAndDrawingStaysInTheWi
     EXPECT_EQ(renderer_->GetViewWidth(), 1024);
 
     const std::string picture = game_.File("blue.png");
-    RenderTest::WritePng(picture, 4, 4, std::vector<uint32_t>(16, Rgb(0, 0, 200)));
+    TestSupport::WritePng(picture, 4, 4, std::vector<uint32_t>(16, Rgb(0, 0, 200)));
     ASSERT_TRUE(renderer_->LoadGameMapImage(Util::FromOs(picture).c_str()));
     renderer_->BeginGameMapRender(); // would clear the picture with a target
     EXPECT_EQ(renderer_->GetViewWidth(), 1024);
@@ -185,7 +185,7 @@ TEST_F(GameMapSave, FailedSavesReportFalseAndLeaveNoPartialFile)
     ASSERT_TRUE(renderer_->SaveGameMapImage(Util::FromOs(path).c_str()));
     int w = 0, h = 0;
     std::vector<uint32_t> pixels;
-    ASSERT_TRUE(RenderTest::ReadPng(path, &w, &h, &pixels));
+    ASSERT_TRUE(TestSupport::ReadPng(path, &w, &h, &pixels));
     EXPECT_EQ(w, 512);
     EXPECT_EQ(h, 512);
 

@@ -66,7 +66,9 @@ TEST(TextureAtlas, RandomPackingNeverOverlapsOrLeavesTheAtlas)
     Texture atlas(nullptr);
     atlas.ResetFreeAreas(size, size);
     std::mt19937 rng(7);
-    struct Rect { int x, y, w, h; };
+    struct Rect {
+        int x, y, w, h;
+    };
     std::vector<Rect> placed;
     for (int i = 0; i < 400; ++i) {
         int w = 1 + int(rng() % 64), h = 1 + int(rng() % 64), x, y;
@@ -114,7 +116,7 @@ TEST(TextureAtlas, LoadPixelsKeepsTheRectangleAndZeroesOutside)
     std::vector<uint32_t> px(4 * 3);
     for (int i = 0; i < 12; ++i)
         px[i] = 0xFF000000u | uint32_t(i + 1); // red = i + 1
-    RenderTest::WritePng(game.File("p.png"), 4, 3, px);
+    TestSupport::WritePng(game.File("p.png"), 4, 3, px);
     Texture t(game.Files());
     t.SetImagePath(u"p.png");
     const uint32_t* kept = t.LoadPixels(1, 1, 3, 3);
@@ -164,7 +166,7 @@ protected:
     }
     Texture_SDL* Make(const std::string& file, int w, int h, uint32_t rgba, bool pack, int kind)
     {
-        RenderTest::WritePng(game_.File(file), w, h, Solid(w, h, rgba));
+        TestSupport::WritePng(game_.File(file), w, h, Solid(w, h, rgba));
         Texture_SDL* t = renderer_->NewTexture();
         t->SetImagePath(U16(file).c_str());
         t->SetSize(w, h);
@@ -248,11 +250,11 @@ TEST_F(TextureGlTest, PrepareTexturesPacksByKindAndAFullAtlasStartsTheNext)
     renderer_->CreateAtlas(2, 0);
     renderer_->CreateAtlas(1, 0);
     const int big = W * 3 / 4;
-    Texture_SDL* a = Make("a.png", big, big, 0xFF0000FFu, true, 1);   // red
-    Texture_SDL* b = Make("b.png", big, big, 0xFF00FF00u, true, 1);   // green: no room left in the first
-    Texture_SDL* c = Make("c.png", 16, 16, 0xFFFF0000u, true, 2);     // blue, the other kind
-    Texture_SDL* d = Make("d.png", 16, 8, 0xFF00FFFFu, true, 1);      // yellow, into the first's strip
-    Texture_SDL* none = Make("n.png", 16, 16, 0xFF808080u, true, 9);  // no atlas of its kind
+    Texture_SDL* a = Make("a.png", big, big, 0xFF0000FFu, true, 1);  // red
+    Texture_SDL* b = Make("b.png", big, big, 0xFF00FF00u, true, 1);  // green: no room left in the first
+    Texture_SDL* c = Make("c.png", 16, 16, 0xFFFF0000u, true, 2);    // blue, the other kind
+    Texture_SDL* d = Make("d.png", 16, 8, 0xFF00FFFFu, true, 1);     // yellow, into the first's strip
+    Texture_SDL* none = Make("n.png", 16, 16, 0xFF808080u, true, 9); // no atlas of its kind
     ASSERT_TRUE(renderer_->PrepareTextures());
     Texture_SDL* first = renderer_->GetAtlasAt(0);
     Texture_SDL* other = renderer_->GetAtlasAt(1);
@@ -302,8 +304,8 @@ TEST(EngineTextures, CacheByNameAndShutdown)
     const std::string folder = "render-test-gfx-" + std::to_string(getpid());
     const std::string disk = Util::ToOs(e->GetFileManager()->GetGameDir()) + "/" + folder;
     TestSupport::MakeDirs(disk);
-    RenderTest::WritePng(disk + "/ok.png", 6, 5, Solid(6, 5, 0xFF112233u));
-    RenderTest::WritePng(disk + "/cut.png", 64, 64, Solid(64, 64, 0xFF112233u));
+    TestSupport::WritePng(disk + "/ok.png", 6, 5, Solid(6, 5, 0xFF112233u));
+    TestSupport::WritePng(disk + "/cut.png", 64, 64, Solid(64, 64, 0xFF112233u));
     std::filesystem::resize_file(disk + "/cut.png", 70);
     {
         // A header claiming an absurd size.
@@ -311,8 +313,7 @@ TEST(EngineTextures, CacheByNameAndShutdown)
         bytes[16] = 0x7F; // width's high byte
         TestSupport::WriteAll(disk + "/huge.png", bytes);
     }
-    const std::u16string ok = U16(folder + "/ok.png"), cut = U16(folder + "/cut.png"),
-                         huge = U16(folder + "/huge.png");
+    const std::u16string ok = U16(folder + "/ok.png"), cut = U16(folder + "/cut.png"), huge = U16(folder + "/huge.png");
 
     ASSERT_TRUE(e->Init());
     EXPECT_EQ(e->LoadTexture(ok.c_str(), false, 0), nullptr); // no renderer yet
