@@ -212,13 +212,13 @@ TEST_F(Batches, GameMapSavedLoadedFromAnotherSizeAndCaptured)
         for (int x = 0; x < 256; ++x)
             small[size_t(y) * 256 + x] = 0xFF000000u | uint32_t(x) | (uint32_t(y) << 8) | (77u << 16);
     const std::string smallPath = game_.File("small.png");
-    RenderTest::WritePng(smallPath, 256, 256, small);
+    TestSupport::WritePng(smallPath, 256, 256, small);
     ASSERT_TRUE(renderer_->LoadGameMapImage(Util::FromOs(smallPath).c_str()));
     const std::string saved = game_.File("saved.png");
     ASSERT_TRUE(renderer_->SaveGameMapImage(Util::FromOs(saved).c_str()));
     int w = 0, h = 0;
     std::vector<uint32_t> big;
-    ASSERT_TRUE(RenderTest::ReadPng(saved, &w, &h, &big));
+    ASSERT_TRUE(TestSupport::ReadPng(saved, &w, &h, &big));
     ASSERT_EQ(w, 512);
     ASSERT_EQ(h, 512);
     for (int y : {0, 1, 2, 301, 511})
@@ -238,7 +238,7 @@ TEST_F(Batches, GameMapSavedLoadedFromAnotherSizeAndCaptured)
     TestSupport::WriteFuzzSeed("png_reader", "gamemap.png", encoded);
     std::vector<uint32_t> narrow(1 * 512, 0xFF0000FFu);
     const std::string narrowPath = game_.File("narrow.png");
-    RenderTest::WritePng(narrowPath, 1, 512, narrow);
+    TestSupport::WritePng(narrowPath, 1, 512, narrow);
     const std::vector<uint8_t> narrowBytes = TestSupport::ReadAll(narrowPath);
     ASSERT_TRUE(renderer_->DecodeGameMapImage(narrowBytes.data(), int(narrowBytes.size())));
     EXPECT_FALSE(renderer_->DecodeGameMapImage("not a png", 9));
@@ -258,7 +258,7 @@ TEST_F(Batches, GameMapSavedLoadedFromAnotherSizeAndCaptured)
     ASSERT_TRUE(renderer_->EncodeGameMapImage(&data, &size));
     const std::string capturedPath = game_.File("captured.png");
     TestSupport::WriteAll(capturedPath, data, size_t(size));
-    ASSERT_TRUE(RenderTest::ReadPng(capturedPath, &w, &h, &big));
+    ASSERT_TRUE(TestSupport::ReadPng(capturedPath, &w, &h, &big));
     EXPECT_EQ(big[5 * 512 + 100], 0xFF00FF00u);
     EXPECT_EQ(big[20 * 512 + 100], 0xFF000000u); // alpha forced to 255
     EXPECT_EQ(renderer_->GetViewWidth(), 1024);

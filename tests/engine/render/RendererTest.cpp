@@ -215,7 +215,7 @@ TEST_F(RendererTest, ScreenshotIsTheFrameTopRowFirstWithNumberedNames)
     for (const std::string& name : names) {
         int pw = 0, ph = 0;
         std::vector<uint32_t> px;
-        ASSERT_TRUE(RenderTest::ReadPng(shots.File(name), &pw, &ph, &px)) << name;
+        ASSERT_TRUE(TestSupport::ReadPng(shots.File(name), &pw, &ph, &px)) << name;
         ASSERT_EQ(pw, w);
         ASSERT_EQ(ph, h);
         // 0xAARRGGBB as the reader gives them.
