@@ -38,9 +38,14 @@ class Workspace:
         self.build = os.path.join(self.src, "build")
         self.coverage = os.path.join(self.src, "build-coverage")
         self.state = os.path.join(self.base, "state")
+        self.copied = None
         os.makedirs(self.state, exist_ok=True)
 
     def source_files(self):
+        # Once copied, the copy's files: the working tree may change while a
+        # run goes on.
+        if self.copied is not None:
+            return self.copied
         out = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"],
                              cwd=self.repo, check=True, capture_output=True).stdout
         names = [n.decode() for n in out.split(b"\0") if n]
@@ -76,6 +81,7 @@ class Workspace:
                 rel = os.path.normpath(os.path.join(rel_top, f))
                 if rel not in wanted:
                     os.remove(os.path.join(top, f))
+        self.copied = names
         return copied
 
     def configure(self, tree, extra=()):
