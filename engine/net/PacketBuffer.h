@@ -64,13 +64,17 @@ public:
         int end = bytePos_ * 8 + bitPos_ + count;
         if (count < 0 || end / 8 >= limit_)
             return false;
+        // Nothing is written past the position yet: the first byte's bits
+        // are carried in, and each word is stored once, never read back.
         uint8_t* at = data_ + bytePos_;
+        uint64_t carry = *at;
         for (int done = 0; done < count; done += 32, at += 4) {
-            uint64_t word;
-            std::memcpy(&word, at, 8);
-            word |= uint64_t(*words++) << bitPos_;
-            std::memcpy(at, &word, 8);
+            uint64_t word = carry | uint64_t(*words++) << bitPos_;
+            uint32_t low = uint32_t(word);
+            std::memcpy(at, &low, 4);
+            carry = word >> 32;
         }
+        *at = uint8_t(carry);
         bytePos_ = end / 8;
         bitPos_ = end % 8;
         int touched = (end + 7) / 8;
