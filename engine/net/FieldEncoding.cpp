@@ -96,12 +96,42 @@ bool FieldEncoding::Write(PacketBuffer& p, const FieldLayout& layout, const uint
     return Emit(sink, layout, values, choices, ownPlayer, updateOf);
 }
 
+namespace {
+
+// The choices whose wire bits key holds.
+void ChoicesOf(const FieldLayout& layout, uint64_t key, uint8_t* choices)
+{
+    const FieldRecord* f = layout.GetFields();
+    int n = layout.GetCount();
+    int bit = 0;
+    for (int i = 0; i < n; ++i) {
+        choices[i] = 0;
+        int32_t type = f[i].type;
+        if (type >= kFieldByte && type <= kFieldFloat) {
+            choices[i] = uint8_t((key >> (bit++ & 63)) & 1);
+        } else if (type == kFieldVector) {
+            choices[i] = uint8_t((key >> (bit & 63)) & 0xF);
+            bit += 4;
+            for (int k = 1; k < 4 && i + 1 < n; ++k)
+                choices[++i] = 0;
+        }
+    }
+}
+
+} // namespace
+
 bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
                               const uint32_t* values, const uint8_t* choices, const int32_t* updateOf)
 {
     bool head = updateOf != nullptr;
     int32_t id = head ? *updateOf : 0;
-    if (bits_ < 0 || pass_ != pass || key_ != key || keyBits_ != keyBits || head_ != head || id_ != id) {
+    uint8_t read[FieldLayout::kMaxRecords];
+    bool fresh = bits_ < 0 || pass_ != pass || key_ != key || keyBits_ != keyBits || head_ != head || id_ != id;
+    if (!choices && fresh) {
+        ChoicesOf(layout, key, read);
+        choices = read;
+    }
+    if (fresh) {
         // A vector group's four records take at most 196 bits, any other
         // record 33, the head 34.
         kept_.resize(size_t(layout.GetCount()) * 49 / 32 + 4);
@@ -116,7 +146,13 @@ bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int 
         id_ = id;
     }
     // Near the end of the room the writes one by one decide where it ends.
-    return p.AppendBits(kept_.data(), bits_) || Write(p, layout, values, choices, false, updateOf);
+    if (p.AppendBits(kept_.data(), bits_))
+        return true;
+    if (!choices) {
+        ChoicesOf(layout, key, read);
+        choices = read;
+    }
+    return Write(p, layout, values, choices, false, updateOf);
 }
 
 } // namespace MPAPI

@@ -30,7 +30,8 @@ public:
 
     // The same, copying the bits kept for pass and key (the choices packed
     // as the bits that say so on the wire; the values belong to the pass),
-    // made by the first call for them.
+    // made by the first call for them. Null choices are read from the key,
+    // which then holds no withheld vector.
     bool WriteKept(PacketBuffer& packet, uint64_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
                    const uint32_t* values, const uint8_t* choices, const int32_t* updateOf = nullptr);
 

@@ -3,6 +3,7 @@
 #include "engine/net/ServerManager.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace MPAPI {
 
@@ -29,7 +30,6 @@ void ServerHandler::FreeEntries()
 {
     entries_.clear();
     dirty_.clear();
-    maybeMoving_.clear();
     holes_ = 0;
     writtenFor_ = nullptr;
     bySlot_.clear();
@@ -135,25 +135,22 @@ bool ServerHandler::VectorsPending(Entry& e)
 
 bool ServerHandler::HasPendingObjects()
 {
-    // A settled entry's vectors equal what was sent, and only a dirty one
-    // can be listed: the list is what is left to look at.
-    while (!maybeMoving_.empty()) {
-        Entry* e = maybeMoving_.back();
-        if (VectorsPending(*e))
+    // A settled entry's vectors equal what was sent: only the dirty ones
+    // are looked at.
+    const uint8_t* dirty = dirty_.data();
+    const size_t n = dirty_.size();
+    for (size_t at = 0; at < n; ++at) {
+        const void* hit = std::memchr(dirty + at, 1, n - at);
+        if (!hit)
+            break;
+        at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+        if (entries_[at] && VectorsPending(*entries_[at]))
             return true;
-        e->maybeMoving = false;
-        maybeMoving_.pop_back();
     }
     return false;
 }
 
-void ServerHandler::MarkAllDirty()
-{
-    std::fill(dirty_.begin(), dirty_.end(), 1);
-    for (auto& e : entries_)
-        if (e)
-            NoteMaybeMoving(*e);
-}
+void ServerHandler::MarkAllDirty() { std::fill(dirty_.begin(), dirty_.end(), 1); }
 
 ServerHandler::SentPacket* ServerHandler::FindSent(uint16_t sequence)
 {
@@ -219,8 +216,6 @@ void ServerHandler::FreeEntry(Entry* e)
 {
     for (SentPacket& r : sentPackets_)
         r.entries.erase(std::remove(r.entries.begin(), r.entries.end(), e), r.entries.end());
-    if (e->maybeMoving)
-        maybeMoving_.erase(std::find(maybeMoving_.begin(), maybeMoving_.end(), e));
     size_t pos = e->pos;
     entries_[pos].reset();
     dirty_[pos] = 0;
@@ -295,7 +290,6 @@ ServerHandler::Entry* ServerHandler::AddEntry(std::unique_ptr<Entry> entry)
     Entry* raw = entry.get();
     entries_.push_back(std::move(entry));
     dirty_.push_back(1);
-    NoteMaybeMoving(*raw);
     return raw;
 }
 
@@ -404,15 +398,12 @@ void ServerHandler::OnObjectsChanged(const std::vector<uint32_t>& slots)
 {
     // A stale index only costs the entry there a look.
     const uint32_t* bySlot = bySlot_.data();
-    const size_t known = bySlot_.size(), listed = entries_.size();
+    uint8_t* dirty = dirty_.data();
+    const size_t known = bySlot_.size(), listed = dirty_.size();
     for (uint32_t slot : slots) {
         uint32_t pos = slot < known ? bySlot[slot] : kNoEntry;
-        if (pos >= listed)
-            continue;
-        if (Entry* e = entries_[pos].get())
-            MarkDirty(*e);
-        else
-            dirty_[pos] = 1;
+        if (pos < listed)
+            dirty[pos] = 1;
     }
 }
 

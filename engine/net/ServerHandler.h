@@ -99,7 +99,6 @@ private:
         double since = 0; // handler clock when the entry's timer last started
         size_t pos = 0; // index in entries_
         bool parked = false; // near-only, unsent and not near: looked at again by the next refresh
-        bool maybeMoving = false; // listed in maybeMoving_
         // The pass that found every field outside the vectors delivered as
         // it is (0 none): until one of them changes or a packet carrying
         // them is lost, none of them goes.
@@ -122,23 +121,18 @@ private:
     Entry* FindEntry(Object* object) const;
     void Unbind(Object* object);
     Entry* MakeEntry(Object* object, int flags);
-    void MarkDirty(Entry& e)
-    {
-        dirty_[e.pos] = 1;
-        NoteMaybeMoving(e);
-    }
+    void MarkDirty(Entry& e) { dirty_[e.pos] = 1; }
     void MarkAllDirty();
-    void NoteMaybeMoving(Entry& e)
-    {
-        if (!e.maybeMoving) {
-            e.maybeMoving = true;
-            maybeMoving_.push_back(&e);
-        }
-    }
     bool VectorsPending(Entry& e);
     float Age(const Entry& e) const { return float(clock_ - e.since); }
     void RelevancePass();
     Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
+    // Whether only the entry's vectors can be due, each the same for every
+    // connection that chose the same of it: another player's object read
+    // by the pass, whose other fields all went and stayed.
+    bool MotionOnly(const Entry& e) const;
+    // Such an entry's update: 1 written, 0 nothing due, -1 no room.
+    int WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool fullRefresh, bool* deferred);
     // With update set, the entry's head (its id and operation 0) goes first.
     bool WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred);
     // What goes of the vector at record i (FieldEncoding's choice), noting
@@ -160,13 +154,10 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
     // Per entry of entries_: 0 while nothing can be due for it until its
     // object changes, a packet of it is lost or acknowledged, or its flags
-    // change. Most entries of a pass are settled, so a pass reads this
-    // instead of every entry and object.
+    // change. Most entries of a pass are settled, so a pass (and the
+    // question of pending objects) reads this instead of every entry and
+    // object.
     std::vector<uint8_t> dirty_;
-    // Entries whose vectors may differ from what was sent: every entry made
-    // dirty joins, and a look that finds it even lets it go, so asking for
-    // pending objects costs nothing while the world stands still.
-    std::vector<Entry*> maybeMoving_;
     // Freed entries leave an empty place (never dirty) until a quarter of
     // the list is empty: the rest keep their order without a move per free.
     size_t holes_ = 0;

@@ -103,6 +103,72 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
     return uint8_t(c);
 }
 
+bool ServerHandler::MotionOnly(const Entry& e) const
+{
+    const FieldLayout& layout = e.layout;
+    Object* o = e.object;
+    uint32_t slot = o->GetReplicaSlot();
+    return o != PlayerObjectUnlocked() && e.scalarsQuietSince != 0 && manager_->PassValues(slot) &&
+           manager_->ScalarsChangedIn(slot) < e.scalarsQuietSince &&
+           layout.GetVectorCount() <= FieldLayout::kMaxVectors &&
+           layout.GetScalarCount() + 4 * layout.GetVectorCount() <= 64;
+}
+
+// What ChooseVector chooses for another player's object, with the bits of
+// the pass and the values sent noted after.
+int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool fullRefresh, bool* deferred)
+{
+    const FieldLayout& layout = e.layout;
+    const uint32_t slot = e.object->GetReplicaSlot();
+    const uint32_t* val = manager_->PassValues(slot);
+    uint16_t* change = e.change.data();
+    uint32_t* shadow = e.shadow.data();
+    const int vectors = layout.GetVectorCount();
+    uint64_t key = 0;
+    for (int k = 0; k < vectors; ++k) {
+        const int i = layout.GetVectorAt(k);
+        unsigned c = 0;
+        for (int axis = 0; axis < 2; ++axis) {
+            int vel = i + 2 + axis;
+            if (change[vel] == 0 || val[vel] != shadow[vel])
+                c |= 1u << axis;
+        }
+        for (int axis = 0; axis < 2; ++axis) {
+            int pos = i + axis;
+            if (c & (1u << axis))
+                continue;
+            bool changed = change[pos] == 0 || val[pos] != shadow[pos];
+            bool alone = (fullRefresh && changed) || std::fabs(AsFloat(shadow[pos]) - AsFloat(val[pos])) >= 200.0f;
+            if (changed && !alone)
+                *deferred = true;
+            if (alone)
+                c |= 4u << axis;
+        }
+        key |= uint64_t(c) << (layout.GetVectorBitAt(k) & 63);
+    }
+    if (key == 0)
+        return 0;
+    const int keyBits = layout.GetScalarCount() + 4 * vectors;
+    if (!manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, layout, val, nullptr, &e.id))
+        return -1;
+    for (int k = 0; k < vectors; ++k) {
+        const int i = layout.GetVectorAt(k);
+        const unsigned c = unsigned(key >> (layout.GetVectorBitAt(k) & 63)) & 0xF;
+        for (int axis = 0; axis < 2; ++axis) {
+            int pos = i + axis, vel = i + 2 + axis;
+            if (c & (1u << axis)) {
+                change[pos] = change[vel] = sequence;
+                shadow[pos] = val[pos];
+                shadow[vel] = val[vel];
+            } else if (c & (4u << axis)) {
+                change[pos] = sequence;
+                shadow[pos] = val[pos];
+            }
+        }
+    }
+    return 1;
+}
+
 // deferred: something differs from what was sent that this packet leaves
 // for a later one (a full refresh, or the own player's vector).
 bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred)
@@ -262,6 +328,11 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
     }
     bool carried = create || force;
     bool deferred = false;
+    if (!carried && MotionOnly(e)) {
+        int wrote = WriteMotion(p, e, sequence, full, &deferred);
+        *settled = wrote == 0 && !deferred;
+        return wrote > 0 ? Written::Something : wrote < 0 ? Written::NoRoom : Written::Nothing;
+    }
     // An update's head goes with its fields, which may be kept for the pass.
     if (!WriteFields(p, e, !create, full, &carried, &deferred))
         return Written::NoRoom;
