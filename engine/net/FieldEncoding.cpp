@@ -126,7 +126,7 @@ bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int 
     bool head = updateOf != nullptr;
     int32_t id = head ? *updateOf : 0;
     uint8_t read[FieldLayout::kMaxRecords];
-    bool fresh = bits_ < 0 || pass_ != pass || key_ != key || keyBits_ != keyBits || head_ != head || id_ != id;
+    bool fresh = !Kept(pass, key, keyBits, head, id);
     if (!choices && fresh) {
         ChoicesOf(layout, key, read);
         choices = read;
@@ -138,12 +138,7 @@ bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int 
         WordSink sink{kept_.data()};
         Emit(sink, layout, values, choices, false, updateOf);
         sink.Finish();
-        bits_ = sink.total;
-        pass_ = pass;
-        key_ = key;
-        keyBits_ = keyBits;
-        head_ = head;
-        id_ = id;
+        Keep(pass, key, keyBits, head, id, sink.total);
     }
     // Near the end of the room the writes one by one decide where it ends.
     if (p.AppendBits(kept_.data(), bits_))
@@ -153,6 +148,69 @@ bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int 
         choices = read;
     }
     return Write(p, layout, values, choices, false, updateOf);
+}
+
+void FieldEncoding::Keep(uint64_t pass, uint64_t key, int keyBits, bool head, int32_t id, int bits)
+{
+    pass_ = pass;
+    key_ = key;
+    keyBits_ = keyBits;
+    head_ = head;
+    id_ = id;
+    bits_ = bits;
+}
+
+bool FieldEncoding::WriteVectorsKept(PacketBuffer& p, uint64_t pass, uint64_t key, const FieldLayout& layout,
+                                     const uint32_t* values, int32_t id)
+{
+    const int vectors = layout.GetVectorCount();
+    const int keyBits = layout.GetScalarCount() + 4 * vectors;
+    if (!Kept(pass, key, keyBits, true, id)) {
+        // The head, the change bits (the scalars' all clear) and the values
+        // after the bits of their vector, each bit where Emit puts it.
+        const size_t words = size_t(34 + keyBits + 128 * vectors) / 32 + 2;
+        kept_.assign(words, 0);
+        uint32_t* out = kept_.data();
+        auto put = [out](int at, uint32_t value, int count) {
+            uint64_t bits = uint64_t(count >= 32 ? value : value & ((1u << count) - 1u)) << (at & 31);
+            out[at >> 5] |= uint32_t(bits);
+            out[(at >> 5) + 1] |= uint32_t(bits >> 32);
+        };
+        put(0, uint32_t(id), 32);
+        int carried = 0;
+        for (int k = 0; k < vectors; ++k) {
+            const int i = layout.GetVectorAt(k);
+            const unsigned c = unsigned(key >> (layout.GetVectorBitAt(k) & 63)) & 0xF;
+            int at = 34 + layout.GetVectorBitAt(k) + carried;
+            for (int axis = 0; axis < 2; ++axis) {
+                if (!(c & (1u << axis))) {
+                    ++at;
+                    continue;
+                }
+                put(at++, 1, 1);
+                put(at, values[i + axis], 32);
+                put(at + 32, values[i + 2 + axis], 32);
+                at += 64;
+                carried += 64;
+            }
+            for (int axis = 0; axis < 2; ++axis) {
+                if (!(c & (4u << axis))) {
+                    ++at;
+                    continue;
+                }
+                put(at++, 1, 1);
+                put(at, values[i + axis], 32);
+                at += 32;
+                carried += 32;
+            }
+        }
+        Keep(pass, key, keyBits, true, id, 34 + keyBits + carried);
+    }
+    if (p.AppendBits(kept_.data(), bits_))
+        return true;
+    uint8_t choices[FieldLayout::kMaxRecords];
+    ChoicesOf(layout, key, choices);
+    return Write(p, layout, values, choices, false, &id);
 }
 
 } // namespace MPAPI

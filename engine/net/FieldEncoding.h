@@ -35,9 +35,21 @@ public:
     bool WriteKept(PacketBuffer& packet, uint64_t pass, uint64_t key, int keyBits, const FieldLayout& layout,
                    const uint32_t* values, const uint8_t* choices, const int32_t* updateOf = nullptr);
 
+    // The same for an update of the entry id where only vectors go (each
+    // vector's four bits at its place among the layout's change bits in
+    // key, none withheld, the layout's change bits 64 at most).
+    bool WriteVectorsKept(PacketBuffer& packet, uint64_t pass, uint64_t key, const FieldLayout& layout,
+                          const uint32_t* values, int32_t id);
+
     void Forget() { bits_ = -1; }
 
 private:
+    bool Kept(uint64_t pass, uint64_t key, int keyBits, bool head, int32_t id) const
+    {
+        return bits_ >= 0 && pass_ == pass && key_ == key && keyBits_ == keyBits && head_ == head && id_ == id;
+    }
+    void Keep(uint64_t pass, uint64_t key, int keyBits, bool head, int32_t id, int bits);
+
     uint64_t pass_ = 0;
     uint64_t key_ = 0;
     int keyBits_ = -1;

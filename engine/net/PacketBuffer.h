@@ -67,14 +67,21 @@ public:
         // Nothing is written past the position yet: the first byte's bits
         // are carried in, and each word is stored once, never read back.
         uint8_t* at = data_ + bytePos_;
+        const int shift = bitPos_;
         uint64_t carry = *at;
-        for (int done = 0; done < count; done += 32, at += 4) {
-            uint64_t word = carry | uint64_t(*words++) << bitPos_;
-            uint32_t low = uint32_t(word);
-            std::memcpy(at, &low, 4);
-            carry = word >> 32;
+        int left = (count + 31) / 32;
+        for (; left >= 2; left -= 2, words += 2, at += 8) {
+            uint64_t pair = uint64_t(words[0]) | uint64_t(words[1]) << 32;
+            uint64_t out = carry | pair << shift;
+            std::memcpy(at, &out, 8);
+            carry = shift ? pair >> (64 - shift) : 0;
         }
-        *at = uint8_t(carry);
+        if (left) {
+            uint64_t out = carry | uint64_t(words[0]) << shift;
+            std::memcpy(at, &out, 8);
+        } else {
+            *at = uint8_t(carry);
+        }
         bytePos_ = end / 8;
         bitPos_ = end % 8;
         int touched = (end + 7) / 8;
@@ -83,7 +90,11 @@ public:
         return true;
     }
 
-    void SavePosition();
+    void SavePosition()
+    {
+        savedBytePos_ = bytePos_;
+        savedBitPos_ = bitPos_;
+    }
     // Back to the saved position; everything written after it is cleared.
     void RollBack();
     void Finish();

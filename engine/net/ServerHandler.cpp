@@ -30,6 +30,8 @@ void ServerHandler::FreeEntries()
 {
     entries_.clear();
     dirty_.clear();
+    slotAt_.clear();
+    looked_.clear();
     holes_ = 0;
     writtenFor_ = nullptr;
     bySlot_.clear();
@@ -133,12 +135,32 @@ bool ServerHandler::VectorsPending(Entry& e)
     return false;
 }
 
+void ServerHandler::Fold(size_t k)
+{
+    const std::vector<uint64_t>& changed = manager_->GetChangePasses();
+    uint32_t slot = slotAt_[k];
+    if (slot < changed.size() && changed[slot] > looked_[k])
+        dirty_[k] = 1;
+    looked_[k] = manager_->GetPass();
+}
+
+bool ServerHandler::AllFolded() const { return manager_->GetLastChange() <= foldedAll_; }
+
 bool ServerHandler::HasPendingObjects()
 {
     // A settled entry's vectors equal what was sent: only the dirty ones
     // are looked at.
-    const uint8_t* dirty = dirty_.data();
     const size_t n = dirty_.size();
+    if (!AllFolded()) {
+        for (size_t k = 0; k < n; ++k) {
+            Fold(k);
+            if (dirty_[k] && entries_[k] && VectorsPending(*entries_[k]))
+                return true;
+        }
+        foldedAll_ = manager_->GetPass();
+        return false;
+    }
+    const uint8_t* dirty = dirty_.data();
     for (size_t at = 0; at < n; ++at) {
         const void* hit = std::memchr(dirty + at, 1, n - at);
         if (!hit)
@@ -219,6 +241,7 @@ void ServerHandler::FreeEntry(Entry* e)
     size_t pos = e->pos;
     entries_[pos].reset();
     dirty_[pos] = 0;
+    slotAt_[pos] = kNoSlot;
     if (++holes_ * 4 > entries_.size())
         CompactEntries();
 }
@@ -232,18 +255,19 @@ void ServerHandler::CompactEntries()
         if (kept != k) {
             entries_[kept] = std::move(entries_[k]);
             dirty_[kept] = dirty_[k];
+            slotAt_[kept] = slotAt_[k];
+            looked_[kept] = looked_[k];
         }
         Entry& e = *entries_[kept];
         e.pos = kept;
-        if (e.object) {
-            uint32_t slot = e.object->GetReplicaSlot();
-            if (slot < bySlot_.size())
-                bySlot_[slot] = uint32_t(kept);
-        }
+        if (e.object && e.slot < bySlot_.size())
+            bySlot_[e.slot] = uint32_t(kept);
         ++kept;
     }
     entries_.erase(entries_.begin() + std::ptrdiff_t(kept), entries_.end());
     dirty_.resize(kept);
+    slotAt_.resize(kept);
+    looked_.resize(kept);
     holes_ = 0;
 }
 
@@ -290,6 +314,8 @@ ServerHandler::Entry* ServerHandler::AddEntry(std::unique_ptr<Entry> entry)
     Entry* raw = entry.get();
     entries_.push_back(std::move(entry));
     dirty_.push_back(1);
+    slotAt_.push_back(raw->object ? raw->slot : kNoSlot);
+    looked_.push_back(manager_->GetPass());
     return raw;
 }
 
@@ -314,8 +340,12 @@ ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
     if (!e->layout.Parse(object->GetFieldTable()))
         return nullptr;
     e->object = object;
+    e->slot = object->GetReplicaSlot();
     e->id = object->GetNetworkId();
     e->flags = flags;
+    const FieldLayout& layout = e->layout;
+    e->motionLayout = layout.GetVectorCount() <= FieldLayout::kMaxVectors &&
+                      layout.GetScalarCount() + 4 * layout.GetVectorCount() <= 64;
     e->change.assign(size_t(e->layout.GetCount()), 0);
     e->shadow.assign(size_t(e->layout.GetCount()), 0);
     Entry* raw = AddEntry(std::move(e));
@@ -351,8 +381,10 @@ void ServerHandler::OnObjectRemoved(Object* object)
     }
     Unbind(object);
     MarkDirty(*e);
+    slotAt_[e->pos] = kNoSlot;
     e->flags |= kRemoved;
     e->object = nullptr;
+    e->slot = UINT32_MAX;
     e->layout = FieldLayout();
     e->change.clear();
     e->shadow.clear();
@@ -366,6 +398,7 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
     }
     Object* player = PlayerObjectUnlocked();
     MarkAllDirty();
+    std::fill(slotAt_.begin(), slotAt_.end(), kNoSlot);
     for (auto& ep : entries_) {
         if (!ep)
             continue;
@@ -374,6 +407,7 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
             SetPlayerObject(nullptr);
         e.flags |= kRemoved;
         e.object = nullptr;
+        e.slot = UINT32_MAX;
         e.layout = FieldLayout();
         e.change.clear();
         e.shadow.clear();
@@ -392,19 +426,6 @@ void ServerHandler::QueueEffect(Object* effect, const FieldLayout& layout)
     if (effects_.size() >= kMaxEffects)
         effects_.erase(effects_.begin());
     effects_.push_back(std::make_unique<ServerEffectObject>(effect, layout));
-}
-
-void ServerHandler::OnObjectsChanged(const std::vector<uint32_t>& slots)
-{
-    // A stale index only costs the entry there a look.
-    const uint32_t* bySlot = bySlot_.data();
-    uint8_t* dirty = dirty_.data();
-    const size_t known = bySlot_.size(), listed = dirty_.size();
-    for (uint32_t slot : slots) {
-        uint32_t pos = slot < known ? bySlot[slot] : kNoEntry;
-        if (pos < listed)
-            dirty[pos] = 1;
-    }
 }
 
 void ServerHandler::StopObjectStream()

@@ -3,6 +3,7 @@
 #include "engine/net/FieldLayout.h"
 #include "engine/net/GameStateHandler.h"
 #include "engine/net/ServerEffectObject.h"
+#include "engine/net/WatchedObject.h"
 
 #include <cstdint>
 #include <memory>
@@ -61,9 +62,6 @@ public:
     void OnObjectRemoved(Object* object);
     void RemoveAllEntries(bool keepRemoves);
     void QueueEffect(Object* effect, const FieldLayout& layout);
-    // A replicated member of the objects in these replica slots changed
-    // since the last pass.
-    void OnObjectsChanged(const std::vector<uint32_t>& slots);
     void SetFirstRefresh() { firstRefresh_ = true; }
     void StopObjectStream();
 
@@ -96,16 +94,18 @@ private:
         int ackedFlags = 0;
         uint16_t formSequence = 0;
         bool removeSent = false;
-        double since = 0; // handler clock when the entry's timer last started
-        size_t pos = 0; // index in entries_
         bool parked = false; // near-only, unsent and not near: looked at again by the next refresh
+        bool motionLayout = false; // every vector listed, change bits 64 at most
+        uint32_t slot = UINT32_MAX; // the object's replica slot while it has one
         // The pass that found every field outside the vectors delivered as
         // it is (0 none): until one of them changes or a packet carrying
         // them is lost, none of them goes.
         uint64_t scalarsQuietSince = 0;
-        FieldLayout layout;
+        double since = 0; // handler clock when the entry's timer last started
         std::vector<uint16_t> change;
         std::vector<uint32_t> shadow;
+        size_t pos = 0; // index in entries_
+        FieldLayout layout;
     };
     enum class Written { Nothing, Something, NoRoom };
     // What one packet in flight carried, so that its acknowledgement or
@@ -122,17 +122,24 @@ private:
     void Unbind(Object* object);
     Entry* MakeEntry(Object* object, int flags);
     void MarkDirty(Entry& e) { dirty_[e.pos] = 1; }
+    // Makes the entry at k dirty if its object changed since it was last
+    // looked at; every reading of dirty_ comes after.
+    void Fold(size_t k);
+    // Whether every entry's change is folded already.
+    bool AllFolded() const;
     void MarkAllDirty();
     bool VectorsPending(Entry& e);
     float Age(const Entry& e) const { return float(clock_ - e.since); }
     void RelevancePass();
     Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
-    // Whether only the entry's vectors can be due, each the same for every
-    // connection that chose the same of it: another player's object read
-    // by the pass, whose other fields all went and stayed.
-    bool MotionOnly(const Entry& e) const;
+    // The pass's record of the entry's object when only its vectors can be
+    // due, each the same for every connection that chose the same of it:
+    // another player's plain entry, read by the pass, whose other fields
+    // all went and stayed. Null otherwise.
+    WatchedObject* MotionOnly(const Entry& e);
     // Such an entry's update: 1 written, 0 nothing due, -1 no room.
-    int WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool fullRefresh, bool* deferred);
+    int WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint16_t sequence, bool fullRefresh,
+                    bool* deferred);
     // With update set, the entry's head (its id and operation 0) goes first.
     bool WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred);
     // What goes of the vector at record i (FieldEncoding's choice), noting
@@ -158,6 +165,15 @@ private:
     // question of pending objects) reads this instead of every entry and
     // object.
     std::vector<uint8_t> dirty_;
+    // Per entry of entries_: its object's replica slot (kNoSlot for none),
+    // and the pass it was last looked at in. An entry whose object changed
+    // since is as dirty, so a changed object costs nothing until a pass
+    // comes to its entries. foldedAll_: every entry was looked at since
+    // the pass of the last change before it.
+    static constexpr uint32_t kNoSlot = UINT32_MAX;
+    std::vector<uint32_t> slotAt_;
+    std::vector<uint64_t> looked_;
+    uint64_t foldedAll_ = 0;
     // Freed entries leave an empty place (never dirty) until a quarter of
     // the list is empty: the rest keep their order without a move per free.
     size_t holes_ = 0;

@@ -103,53 +103,50 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
     return uint8_t(c);
 }
 
-bool ServerHandler::MotionOnly(const Entry& e) const
+WatchedObject* ServerHandler::MotionOnly(const Entry& e)
 {
-    const FieldLayout& layout = e.layout;
-    Object* o = e.object;
-    uint32_t slot = o->GetReplicaSlot();
-    return o != PlayerObjectUnlocked() && e.scalarsQuietSince != 0 && manager_->PassValues(slot) &&
-           manager_->ScalarsChangedIn(slot) < e.scalarsQuietSince &&
-           layout.GetVectorCount() <= FieldLayout::kMaxVectors &&
-           layout.GetScalarCount() + 4 * layout.GetVectorCount() <= 64;
+    // Nothing but an update can be due, and not of the own player's object.
+    if (!e.motionLayout || (e.flags & (kRemoved | kOutOfRange | kNearOnly)) || (e.ackedFlags & kOutOfRange) ||
+        ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue)) || e.scalarsQuietSince == 0 || !e.object ||
+        e.object == PlayerObjectUnlocked())
+        return nullptr;
+    WatchedObject* w = manager_->PassWatched(e.slot);
+    return w && w->scalarsChanged < e.scalarsQuietSince ? w : nullptr;
 }
 
 // What ChooseVector chooses for another player's object, with the bits of
 // the pass and the values sent noted after.
-int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool fullRefresh, bool* deferred)
+int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint16_t sequence, bool fullRefresh,
+                               bool* deferred)
 {
     const FieldLayout& layout = e.layout;
-    const uint32_t slot = e.object->GetReplicaSlot();
-    const uint32_t* val = manager_->PassValues(slot);
+    const uint32_t* val = w.values.data();
     uint16_t* change = e.change.data();
     uint32_t* shadow = e.shadow.data();
     const int vectors = layout.GetVectorCount();
     uint64_t key = 0;
+    bool later = false;
     for (int k = 0; k < vectors; ++k) {
         const int i = layout.GetVectorAt(k);
-        unsigned c = 0;
-        for (int axis = 0; axis < 2; ++axis) {
-            int vel = i + 2 + axis;
-            if (change[vel] == 0 || val[vel] != shadow[vel])
-                c |= 1u << axis;
-        }
-        for (int axis = 0; axis < 2; ++axis) {
+        // A velocity not delivered as it is goes with its position.
+        unsigned c = unsigned((change[i + 2] == 0) | (val[i + 2] != shadow[i + 2])) |
+                     unsigned((change[i + 3] == 0) | (val[i + 3] != shadow[i + 3])) << 1;
+        for (int axis = 0; axis < 2 && c != 3; ++axis) {
             int pos = i + axis;
-            if (c & (1u << axis))
+            // Unchanged, its distance from what was sent is none.
+            if ((c & (1u << axis)) || (change[pos] != 0 && val[pos] == shadow[pos]))
                 continue;
-            bool changed = change[pos] == 0 || val[pos] != shadow[pos];
-            bool alone = (fullRefresh && changed) || std::fabs(AsFloat(shadow[pos]) - AsFloat(val[pos])) >= 200.0f;
-            if (changed && !alone)
-                *deferred = true;
-            if (alone)
+            if (fullRefresh || std::fabs(AsFloat(shadow[pos]) - AsFloat(val[pos])) >= 200.0f)
                 c |= 4u << axis;
+            else
+                later = true;
         }
         key |= uint64_t(c) << (layout.GetVectorBitAt(k) & 63);
     }
+    *deferred = later;
     if (key == 0)
         return 0;
-    const int keyBits = layout.GetScalarCount() + 4 * vectors;
-    if (!manager_->PassEncoding(slot).WriteKept(p, manager_->GetPass(), key, keyBits, layout, val, nullptr, &e.id))
+    if (!w.encoding.WriteVectorsKept(p, manager_->GetPass(), key, layout, val, e.id))
         return -1;
     for (int k = 0; k < vectors; ++k) {
         const int i = layout.GetVectorAt(k);
@@ -328,11 +325,6 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
     }
     bool carried = create || force;
     bool deferred = false;
-    if (!carried && MotionOnly(e)) {
-        int wrote = WriteMotion(p, e, sequence, full, &deferred);
-        *settled = wrote == 0 && !deferred;
-        return wrote > 0 ? Written::Something : wrote < 0 ? Written::NoRoom : Written::Nothing;
-    }
     // An update's head goes with its fields, which may be kept for the pass.
     if (!WriteFields(p, e, !create, full, &carried, &deferred))
         return Written::NoRoom;
@@ -377,12 +369,56 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         fx.sequence = sequence;
         record.effects = true;
     }
+    const std::vector<uint64_t>& changed = manager_->GetChangePasses();
+    const uint64_t pass = manager_->GetPass();
+    auto changedSince = [&](size_t k) {
+        uint32_t slot = slotAt_[k];
+        return slot < changed.size() && changed[slot] > looked_[k];
+    };
     auto visit = [&](size_t k) {
+        // The entries ahead are most likely visited too: their memory is
+        // asked for while this one is written.
+        if (k + 2 < entries_.size() && entries_[k + 2])
+            __builtin_prefetch(entries_[k + 2].get());
+        if (k + 1 < entries_.size() && entries_[k + 1]) {
+            const Entry& next = *entries_[k + 1];
+            __builtin_prefetch(next.change.data());
+            __builtin_prefetch(next.shadow.data());
+        }
+        if (changedSince(k))
+            dirty_[k] = 1;
+        looked_[k] = pass;
         if (!entries_[k]) {
             dirty_[k] = 0;
             return;
         }
         Entry& e = *entries_[k];
+        // Most entries of a busy pass: what WriteEntry does for them, with
+        // nothing of the entry to restore but its timer.
+        if (WatchedObject* w = MotionOnly(e)) {
+            e.parked = false;
+            bool refresh = Age(e) > kFullRefresh;
+            bool deferred = false;
+            p.SavePosition();
+            int wrote = WriteMotion(p, e, *w, sequence, refresh, &deferred);
+            if (wrote > 0) {
+                if (refresh)
+                    e.since = clock_;
+                record.entries.push_back(&e);
+                dirty_[k] = 1;
+                return;
+            }
+            if (wrote == 0) {
+                if (!deferred)
+                    dirty_[k] = 0;
+                return;
+            }
+            p.RollBack();
+            full = true;
+            if (!only)
+                cursor_ = k;
+            return;
+        }
         struct {
             int flags, ackedFlags;
             uint16_t formSequence;
@@ -421,22 +457,32 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             visit(e->pos);
     } else {
         // The dirty entries from the cursor on, round to it: found a run of
-        // clean ones at a time.
+        // clean ones at a time once every change is folded.
         const size_t start = n == 0 ? 0 : cursor_ % n;
         const uint8_t* dirty = dirty_.data();
+        const bool folded = AllFolded();
         for (int part = 0; part < 2 && !full; ++part) {
             size_t at = part == 0 ? start : 0;
             const size_t end = part == 0 ? n : start;
             while (at < end && !full) {
                 if (!dirty[at]) {
-                    const void* hit = std::memchr(dirty + at, 1, end - at);
-                    if (!hit)
-                        break;
-                    at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                    if (!folded) {
+                        if (!changedSince(at)) {
+                            ++at;
+                            continue;
+                        }
+                    } else {
+                        const void* hit = std::memchr(dirty + at, 1, end - at);
+                        if (!hit)
+                            break;
+                        at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                    }
                 }
                 visit(at++);
             }
         }
+        if (!folded && !full)
+            foldedAll_ = pass;
     }
     p.SetLimit(limit);
     int bits = p.GetBytePosition() * 8 + p.GetBitPosition() - startBits;

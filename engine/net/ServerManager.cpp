@@ -218,22 +218,19 @@ void ServerManager::NoteChangedObjects()
         anyPeer = anyPeer || h.HasPeer();
     if (!anyPeer)
         return;
-    changedSlots_.clear();
+    // The handlers look at a changed object's entries when they next come
+    // to them.
     for (Object* object : objects_) {
         uint32_t slot = object->GetReplicaSlot();
-        Watched& w = watched_[slot];
+        WatchedObject& w = watched_[slot];
         bool scalars = false;
         if (!ReadValues(object, w.layout, w.values, &scalars))
             continue;
-        changedSlots_.push_back(slot);
+        changedIn_[slot] = pass_;
+        lastChange_ = pass_;
         if (scalars)
             w.scalarsChanged = pass_;
     }
-    if (changedSlots_.empty())
-        return;
-    for (ServerHandler& h : slots_)
-        if (h.HasPeer())
-            h.OnObjectsChanged(changedSlots_);
 }
 
 void ServerManager::UpdateSlots(float dt)
@@ -334,9 +331,12 @@ void ServerManager::KeepObject(Object* object, const FieldLayout& layout)
             slotObjects_[slot] = object;
         }
         object->SetReplicaSlot(slot);
-        if (watched_.size() < slotObjects_.size())
+        if (watched_.size() < slotObjects_.size()) {
             watched_.resize(slotObjects_.size());
-        Watched& w = watched_[slot];
+            changedIn_.resize(slotObjects_.size());
+        }
+        changedIn_[slot] = 0;
+        WatchedObject& w = watched_[slot];
         w.layout = layout;
         w.values.clear();
         w.encoding.Forget();
@@ -396,6 +396,7 @@ void ServerManager::RemoveAllObjects()
             h.RemoveAllEntries(true);
     objects_.clear();
     watched_.clear();
+    changedIn_.clear();
     slotObjects_.clear();
     freeSlots_.clear();
     dynamicIds_.clear();
