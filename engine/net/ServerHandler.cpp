@@ -116,8 +116,8 @@ bool ServerHandler::VectorsPending(Entry& e)
     const FieldLayout& layout = e.layout;
     const FieldRecord* f = layout.GetFields();
     auto differs = [&](int i) {
-        return FieldLayout::ReadMember(e.object, f[i + 2]) != e.shadow[size_t(i + 2)] ||
-               FieldLayout::ReadMember(e.object, f[i + 3]) != e.shadow[size_t(i + 3)];
+        return FieldLayout::ReadMember(e.object, f[i + 2]) != e.sent[size_t(i + 2)].value ||
+               FieldLayout::ReadMember(e.object, f[i + 3]) != e.sent[size_t(i + 3)].value;
     };
     if (layout.GetVectorCount() <= FieldLayout::kMaxVectors) {
         for (int k = 0; k < layout.GetVectorCount(); ++k)
@@ -212,9 +212,9 @@ void ServerHandler::ForgetSent(SentPacket& r)
     for (Entry* e : r.entries) {
         MarkDirty(*e);
         e->scalarsQuietSince = 0;
-        for (uint16_t& c : e->change)
-            if (c == sequence)
-                c = 0;
+        for (Sent& f : e->sent)
+            if (f.packet == sequence)
+                f.packet = 0;
         // A lost create, stale or remove form is written again.
         if (e->formSequence == sequence)
             e->formSequence = 0;
@@ -290,9 +290,9 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
                 e.ackedFlags = e.flags;
             }
         }
-        for (uint16_t& c : e.change)
-            if (c == sequence)
-                c = 1;
+        for (Sent& f : e.sent)
+            if (f.packet == sequence)
+                f.packet = 1;
     }
     if (r->effects)
         effects_.erase(std::remove_if(effects_.begin(), effects_.end(),
@@ -344,10 +344,12 @@ ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
     e->id = object->GetNetworkId();
     e->flags = flags;
     const FieldLayout& layout = e->layout;
-    e->motionLayout = layout.GetVectorCount() <= FieldLayout::kMaxVectors &&
+    const WatchedObject* watched = manager_->GetWatched(object->GetReplicaSlot());
+    e->motionLayout = watched && watched->layout.GetFields() == layout.GetFields() &&
+                      watched->layout.GetCount() == layout.GetCount() &&
+                      layout.GetVectorCount() <= FieldLayout::kMaxVectors &&
                       layout.GetScalarCount() + 4 * layout.GetVectorCount() <= 64;
-    e->change.assign(size_t(e->layout.GetCount()), 0);
-    e->shadow.assign(size_t(e->layout.GetCount()), 0);
+    e->sent.assign(size_t(e->layout.GetCount()), Sent{});
     Entry* raw = AddEntry(std::move(e));
     uint32_t slot = object->GetReplicaSlot();
     if (slot != UINT32_MAX) {
@@ -386,8 +388,7 @@ void ServerHandler::OnObjectRemoved(Object* object)
     e->object = nullptr;
     e->slot = UINT32_MAX;
     e->layout = FieldLayout();
-    e->change.clear();
-    e->shadow.clear();
+    e->sent.clear();
 }
 
 void ServerHandler::RemoveAllEntries(bool keepRemoves)
@@ -409,8 +410,7 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
         e.object = nullptr;
         e.slot = UINT32_MAX;
         e.layout = FieldLayout();
-        e.change.clear();
-        e.shadow.clear();
+        e.sent.clear();
     }
     bySlot_.clear();
     // The player object leaves with the rest of the objects.

@@ -87,23 +87,30 @@ public:
     }
 
 private:
+    // What was sent of a field record: its value and the packet that
+    // carries it (0 none, 1 delivered).
+    struct Sent {
+        uint32_t value = 0;
+        uint16_t packet = 0;
+    };
     struct Entry {
         Object* object = nullptr;
-        int32_t id = 0;
         int flags = 0;
         int ackedFlags = 0;
+        uint32_t slot = UINT32_MAX; // the object's replica slot while it has one
+        int32_t id = 0;
         uint16_t formSequence = 0;
         bool removeSent = false;
         bool parked = false; // near-only, unsent and not near: looked at again by the next refresh
-        bool motionLayout = false; // every vector listed, change bits 64 at most
-        uint32_t slot = UINT32_MAX; // the object's replica slot while it has one
+        // Its layout is the pass's record's, with every vector listed and
+        // 64 change bits at most.
+        bool motionLayout = false;
         // The pass that found every field outside the vectors delivered as
         // it is (0 none): until one of them changes or a packet carrying
         // them is lost, none of them goes.
         uint64_t scalarsQuietSince = 0;
         double since = 0; // handler clock when the entry's timer last started
-        std::vector<uint16_t> change;
-        std::vector<uint32_t> shadow;
+        std::vector<Sent> sent; // per field record
         size_t pos = 0; // index in entries_
         FieldLayout layout;
     };
@@ -201,8 +208,8 @@ private:
     // choices), and its values when the pass has none read for it.
     uint8_t choices_[FieldLayout::kMaxRecords];
     std::vector<uint32_t> values_;
-    // The entry's change slots before a create or forced write cleared
-    // them, for the roll-back.
+    // The entry's packets of its fields before a create or forced write
+    // cleared them, for the roll-back.
     std::vector<uint16_t> savedChange_;
     bool changeSaved_ = false;
     std::vector<Entry*> freed_; // by the acknowledgement being read

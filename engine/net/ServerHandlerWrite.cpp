@@ -67,17 +67,17 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
     if (own && f.extra >= 0) {
         bool force = false;
         std::memcpy(&force, e.object->MemberAt(f.extra), 1);
-        withheld = !force && e.change[size_t(i)] != 0;
+        withheld = !force && e.sent[size_t(i)].packet != 0;
     }
     if (withheld) {
-        if (val[i + 2] != e.shadow[size_t(i + 2)] || val[i + 3] != e.shadow[size_t(i + 3)])
+        if (val[i + 2] != e.sent[size_t(i + 2)].value || val[i + 3] != e.sent[size_t(i + 3)].value)
             *deferred = true;
         return FieldEncoding::kVectorWithheld;
     }
     unsigned c = 0;
     for (int axis = 0; axis < 2; ++axis) {
         int pos = i + axis, vel = i + 2 + axis;
-        if (e.change[size_t(vel)] == 0 || val[vel] != e.shadow[size_t(vel)]) {
+        if (e.sent[size_t(vel)].packet == 0 || val[vel] != e.sent[size_t(vel)].value) {
             c |= 1u << axis;
             Send(pos, val[pos]);
             Send(vel, val[vel]);
@@ -89,8 +89,8 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
         if (c & (1u << axis))
             continue;
         float now = AsFloat(val[pos]);
-        float before = AsFloat(e.shadow[size_t(pos)]);
-        bool changed = e.change[size_t(pos)] == 0 || val[pos] != e.shadow[size_t(pos)];
+        float before = AsFloat(e.sent[size_t(pos)].value);
+        bool changed = e.sent[size_t(pos)].packet == 0 || val[pos] != e.sent[size_t(pos)].value;
         bool alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
         if (changed && !alone)
             *deferred = true;
@@ -119,24 +119,23 @@ WatchedObject* ServerHandler::MotionOnly(const Entry& e)
 int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint16_t sequence, bool fullRefresh,
                                bool* deferred)
 {
-    const FieldLayout& layout = e.layout;
+    const FieldLayout& layout = w.layout;
     const uint32_t* val = w.values.data();
-    uint16_t* change = e.change.data();
-    uint32_t* shadow = e.shadow.data();
+    Sent* sent = e.sent.data();
     const int vectors = layout.GetVectorCount();
     uint64_t key = 0;
     bool later = false;
     for (int k = 0; k < vectors; ++k) {
         const int i = layout.GetVectorAt(k);
         // A velocity not delivered as it is goes with its position.
-        unsigned c = unsigned((change[i + 2] == 0) | (val[i + 2] != shadow[i + 2])) |
-                     unsigned((change[i + 3] == 0) | (val[i + 3] != shadow[i + 3])) << 1;
+        unsigned c = unsigned((sent[i + 2].packet == 0) | (val[i + 2] != sent[i + 2].value)) |
+                     unsigned((sent[i + 3].packet == 0) | (val[i + 3] != sent[i + 3].value)) << 1;
         for (int axis = 0; axis < 2 && c != 3; ++axis) {
             int pos = i + axis;
             // Unchanged, its distance from what was sent is none.
-            if ((c & (1u << axis)) || (change[pos] != 0 && val[pos] == shadow[pos]))
+            if ((c & (1u << axis)) || (sent[pos].packet != 0 && val[pos] == sent[pos].value))
                 continue;
-            if (fullRefresh || std::fabs(AsFloat(shadow[pos]) - AsFloat(val[pos])) >= 200.0f)
+            if (fullRefresh || std::fabs(AsFloat(sent[pos].value) - AsFloat(val[pos])) >= 200.0f)
                 c |= 4u << axis;
             else
                 later = true;
@@ -154,12 +153,10 @@ int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint
         for (int axis = 0; axis < 2; ++axis) {
             int pos = i + axis, vel = i + 2 + axis;
             if (c & (1u << axis)) {
-                change[pos] = change[vel] = sequence;
-                shadow[pos] = val[pos];
-                shadow[vel] = val[vel];
+                sent[pos] = Sent{val[pos], sequence};
+                sent[vel] = Sent{val[vel], sequence};
             } else if (c & (4u << axis)) {
-                change[pos] = sequence;
-                shadow[pos] = val[pos];
+                sent[pos] = Sent{val[pos], sequence};
             }
         }
     }
@@ -204,7 +201,7 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool update, bool ful
             int32_t type = f[i].type;
             if (type >= kFieldByte && type <= kFieldFloat) {
                 uint32_t v = val[i];
-                bool changed = e.change[size_t(i)] == 0 || (v != e.shadow[size_t(i)] && f[i].flags == 0);
+                bool changed = e.sent[size_t(i)].packet == 0 || (v != e.sent[size_t(i)].value && f[i].flags == 0);
                 choices_[i] = uint8_t(changed);
                 key |= uint64_t(changed) << (bit++ & 63);
                 if (changed) {
@@ -237,8 +234,7 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool update, bool ful
 void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
 {
     for (int k = 0; k < sentCount_; ++k) {
-        e.change[sentField_[k]] = sequence;
-        e.shadow[sentField_[k]] = sentValue_[k];
+        e.sent[sentField_[k]] = Sent{sentValue_[k], sequence};
     }
 }
 
@@ -297,7 +293,9 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         force = true;
     }
     if ((force || createPending) && !waiting) {
-        savedChange_ = e.change;
+        savedChange_.resize(e.sent.size());
+        for (size_t i = 0; i < e.sent.size(); ++i)
+            savedChange_[i] = e.sent[i].packet;
         changeSaved_ = true;
     }
     sentCount_ = 0;
@@ -311,7 +309,8 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         e.formSequence = sequence;
         create = true;
         // Every value goes with the create.
-        std::fill(e.change.begin(), e.change.end(), 0);
+        for (Sent& f : e.sent)
+            f.packet = 0;
         e.scalarsQuietSince = 0;
     }
     bool full = force || create;
@@ -320,7 +319,8 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         full = true;
     }
     if (force) {
-        std::fill(e.change.begin(), e.change.end(), 0);
+        for (Sent& f : e.sent)
+            f.packet = 0;
         e.scalarsQuietSince = 0;
     }
     bool carried = create || force;
@@ -382,8 +382,8 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             __builtin_prefetch(entries_[k + 2].get());
         if (k + 1 < entries_.size() && entries_[k + 1]) {
             const Entry& next = *entries_[k + 1];
-            __builtin_prefetch(next.change.data());
-            __builtin_prefetch(next.shadow.data());
+            __builtin_prefetch(next.sent.data());
+            __builtin_prefetch(next.sent.data() + next.sent.size() - 1);
         }
         if (changedSince(k))
             dirty_[k] = 1;
@@ -441,7 +441,8 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         e.removeSent = saved.removeSent;
         e.since = saved.since;
         if (changeSaved_)
-            e.change.swap(savedChange_);
+            for (size_t i = 0; i < e.sent.size() && i < savedChange_.size(); ++i)
+                e.sent[i].packet = savedChange_[i];
         if (settled || e.parked)
             dirty_[k] = 0;
         if (w == Written::NoRoom) {

@@ -89,6 +89,10 @@ public:
     {
         return inPass_ && slot < watched_.size() && !watched_[slot].values.empty() ? &watched_[slot] : nullptr;
     }
+    const WatchedObject* GetWatched(uint32_t slot) const
+    {
+        return slot < watched_.size() && !watched_[slot].values.empty() ? &watched_[slot] : nullptr;
+    }
     const uint32_t* PassValues(uint32_t slot)
     {
         WatchedObject* w = PassWatched(slot);
