@@ -62,8 +62,10 @@ void ServerHandler::Reset()
     firstRefresh_ = true;
     clock_ = 0;
     GameStateHandler::Reset();
-    if (manager_)
+    if (manager_) {
+        manager_->NotePeer(*this);
         manager_->ShareBudget();
+    }
 }
 
 void ServerHandler::SetPeer(uint32_t ip, int port)
@@ -71,6 +73,8 @@ void ServerHandler::SetPeer(uint32_t ip, int port)
     peerAddress_ = ip;
     peerPort_ = port;
     silence = 0;
+    if (manager_)
+        manager_->NotePeer(*this);
     SetConnecting();
 }
 

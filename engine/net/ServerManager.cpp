@@ -124,10 +124,18 @@ void ServerManager::RemoveBan(uint32_t ip)
 
 bool ServerManager::IsBanned(uint32_t ip) const { return std::find(bans_.begin(), bans_.end(), ip) != bans_.end(); }
 
+void ServerManager::NotePeer(const ServerHandler& h)
+{
+    uint32_t bit = 1u << (&h - slots_);
+    withPeer_ = h.HasPeer() ? withPeer_ | bit : withPeer_ & ~bit;
+}
+
 IConnection* ServerManager::NextNewConnection()
 {
     Guard lock(GetManagerMutex());
-    for (ServerHandler& h : slots_) {
+    // Only a slot with a peer has a connection, new or not.
+    for (uint32_t left = withPeer_; left; left &= left - 1) {
+        ServerHandler& h = slots_[__builtin_ctz(left)];
         if (h.newConnection) {
             h.newConnection = false;
             return &h;
@@ -213,10 +221,7 @@ void ServerManager::NoteChangedObjects()
     ++pass_;
     // With nobody to tell, the values may wait: the first pass with a peer
     // reads them all again.
-    bool anyPeer = false;
-    for (ServerHandler& h : slots_)
-        anyPeer = anyPeer || h.HasPeer();
-    if (!anyPeer)
+    if (!withPeer_)
         return;
     // The handlers look at a changed object's entries when they next come
     // to them.
@@ -235,7 +240,9 @@ void ServerManager::NoteChangedObjects()
 
 void ServerManager::UpdateSlots(float dt)
 {
-    for (ServerHandler& h : slots_) {
+    // In slot order; a slot's pass only ever takes its own peer away.
+    for (uint32_t left = withPeer_; left; left &= left - 1) {
+        ServerHandler& h = slots_[__builtin_ctz(left)];
         if (!h.HasPeer())
             continue;
         h.quiet += dt;

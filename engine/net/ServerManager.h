@@ -81,6 +81,8 @@ public:
     IServerListener* GetListener() const { return listener_; }
     int GetShare() const { return share_; }
     void ShareBudget();
+    // The handler got or lost its peer.
+    void NotePeer(const ServerHandler& h);
     const std::vector<Object*>& GetObjects() const { return objects_; }
     bool SendToPeer(const uint8_t* data, int length, uint32_t ip, int port);
     // Inside Update's pass: what the pass read of the object in a replica
@@ -133,6 +135,9 @@ private:
     bool MayPrintConnectLine();
 
     ServerHandler slots_[kSlots];
+    // Bit i: slot i has a peer. A pass reads the handlers of these only,
+    // not a line of each of the 32.
+    uint32_t withPeer_ = 0;
     IServerListener* listener_ = nullptr;
     int maxPlayers_ = kSlots;
     int budget_ = 0;
