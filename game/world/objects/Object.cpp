@@ -342,8 +342,8 @@ void Object::PrefetchParts() const
 {
     __builtin_prefetch(damageStates_);
     __builtin_prefetch(definition_);
-    __builtin_prefetch(body_);
-    __builtin_prefetch(reinterpret_cast<const char*>(body_) + 64);
+    if (body_)
+        body_->PrefetchPlacement();
 }
 
 void Object::Update(float)
