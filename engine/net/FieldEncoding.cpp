@@ -16,19 +16,21 @@ struct PacketSink {
 
 // Gathers the bits into whole words, as AppendBits takes them.
 struct WordSink {
-    uint32_t* out;
+    uint64_t* out;
     uint64_t pending = 0;
-    int held = 0;
+    int held = 0; // bits in pending, below 64
     int total = 0;
     bool Bits(int count, uint32_t v)
     {
-        pending |= uint64_t(count >= 32 ? v : v & ((1u << count) - 1u)) << held;
-        held += count;
+        uint64_t value = count >= 32 ? v : v & ((1u << count) - 1u);
+        pending |= value << held;
         total += count;
-        if (held >= 32) {
-            *out++ = uint32_t(pending);
-            pending >>= 32;
-            held -= 32;
+        held += count;
+        if (held >= 64) {
+            *out++ = pending;
+            held -= 64;
+            // What did not fit; count <= 32 puts the start past bit 31.
+            pending = held ? value >> (count - held) : 0;
         }
         return true;
     }
@@ -37,7 +39,7 @@ struct WordSink {
     void Finish()
     {
         if (held > 0)
-            *out = uint32_t(pending);
+            *out = pending;
     }
 };
 
@@ -134,7 +136,7 @@ bool FieldEncoding::WriteKept(PacketBuffer& p, uint64_t pass, uint64_t key, int 
     if (fresh) {
         // A vector group's four records take at most 196 bits, any other
         // record 33, the head 34.
-        kept_.resize(size_t(layout.GetCount()) * 49 / 32 + 4);
+        kept_.resize(size_t(layout.GetCount()) * 49 / 64 + 2);
         WordSink sink{kept_.data()};
         Emit(sink, layout, values, choices, false, updateOf);
         sink.Finish();
@@ -168,13 +170,15 @@ bool FieldEncoding::WriteVectorsKept(PacketBuffer& p, uint64_t pass, uint64_t ke
     if (!Kept(pass, key, keyBits, true, id)) {
         // The head, the change bits (the scalars' all clear) and the values
         // after the bits of their vector, each bit where Emit puts it.
-        const size_t words = size_t(34 + keyBits + 128 * vectors) / 32 + 2;
+        const size_t words = size_t(34 + keyBits + 128 * vectors) / 64 + 2;
         kept_.assign(words, 0);
-        uint32_t* out = kept_.data();
+        uint64_t* out = kept_.data();
         auto put = [out](int at, uint32_t value, int count) {
-            uint64_t bits = uint64_t(count >= 32 ? value : value & ((1u << count) - 1u)) << (at & 31);
-            out[at >> 5] |= uint32_t(bits);
-            out[(at >> 5) + 1] |= uint32_t(bits >> 32);
+            uint64_t bits = count >= 32 ? value : value & ((1u << count) - 1u);
+            int offset = at & 63;
+            out[at >> 6] |= bits << offset;
+            if (offset + count > 64)
+                out[(at >> 6) + 1] |= bits >> (64 - offset);
         };
         put(0, uint32_t(id), 32);
         int carried = 0;

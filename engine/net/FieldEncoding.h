@@ -56,7 +56,7 @@ private:
     bool head_ = false;
     int32_t id_ = 0;
     int bits_ = -1; // -1: nothing kept
-    std::vector<uint32_t> kept_;
+    std::vector<uint64_t> kept_;
 };
 
 } // namespace MPAPI

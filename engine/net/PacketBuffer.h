@@ -16,7 +16,8 @@ namespace MPAPI {
 class PacketBuffer {
 public:
     static constexpr int kCapacity = 1400;
-    static constexpr int kSpill = 8;
+    // Room behind the body for the whole words written past its end.
+    static constexpr int kSpill = 16;
 
     PacketBuffer();
 
@@ -55,36 +56,31 @@ public:
     }
     bool WriteFloat(float value);
     bool WriteBytes(int length, const void* bytes);
-    // Appends count bits held in whole words (least significant first, the
-    // bits past count 0), only when every single write of them would have
-    // found room: that is when the last bit ends before the limit's byte.
-    // False, writing nothing, otherwise.
-    bool AppendBits(const uint32_t* words, int count)
+    // Appends count bits held in whole 64-bit words (least significant
+    // first, the bits past count 0), only when every single write of them
+    // would have found room: that is when the last bit ends before the
+    // limit's byte. False, writing nothing, otherwise.
+    bool AppendBits(const uint64_t* words, int count)
     {
-        int end = bytePos_ * 8 + bitPos_ + count;
+        const int end = bytePos_ * 8 + bitPos_ + count;
         if (count < 0 || end / 8 >= limit_)
             return false;
         // Nothing is written past the position yet: the first byte's bits
         // are carried in, and each word is stored once, never read back.
         uint8_t* at = data_ + bytePos_;
         const int shift = bitPos_;
+        const int n = (count + 63) / 64;
         uint64_t carry = *at;
-        int left = (count + 31) / 32;
-        for (; left >= 2; left -= 2, words += 2, at += 8) {
-            uint64_t pair = uint64_t(words[0]) | uint64_t(words[1]) << 32;
-            uint64_t out = carry | pair << shift;
-            std::memcpy(at, &out, 8);
-            carry = shift ? pair >> (64 - shift) : 0;
+        for (int i = 0; i < n; ++i) {
+            const uint64_t word = words[i];
+            const uint64_t out = carry | word << shift;
+            std::memcpy(at + 8 * i, &out, 8);
+            carry = shift ? word >> (64 - shift) : 0;
         }
-        if (left) {
-            uint64_t out = carry | uint64_t(words[0]) << shift;
-            std::memcpy(at, &out, 8);
-        } else {
-            *at = uint8_t(carry);
-        }
+        at[8 * n] = uint8_t(carry);
         bytePos_ = end / 8;
         bitPos_ = end % 8;
-        int touched = (end + 7) / 8;
+        const int touched = (end + 7) / 8;
         if (touched > highWater_)
             highWater_ = touched > kCapacity ? kCapacity : touched;
         return true;

@@ -378,10 +378,10 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
     auto visit = [&](size_t k) {
         // The entries ahead are most likely visited too: their memory is
         // asked for while this one is written.
-        if (k + 2 < entries_.size() && entries_[k + 2])
-            __builtin_prefetch(entries_[k + 2].get());
-        if (k + 1 < entries_.size() && entries_[k + 1]) {
-            const Entry& next = *entries_[k + 1];
+        if (k + 4 < entries_.size() && entries_[k + 4])
+            __builtin_prefetch(entries_[k + 4].get());
+        if (k + 2 < entries_.size() && entries_[k + 2]) {
+            const Entry& next = *entries_[k + 2];
             __builtin_prefetch(next.sent.data());
             __builtin_prefetch(next.sent.data() + next.sent.size() - 1);
         }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 
 namespace MPAPI {
 
@@ -26,27 +27,32 @@ void PrintAddress(const char* format, uint32_t ip)
 bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>& values, bool* scalars = nullptr)
 {
     const FieldRecord* f = layout.GetFields();
-    int n = layout.GetCount();
+    const int n = layout.GetCount();
     bool changed = false;
     if (values.size() < size_t(n)) {
         values.assign(size_t(n), 0);
         changed = true;
     }
-    uint32_t* v = values.data();
     uint32_t differ = 0, differScalar = 0;
+    size_t at = size_t(n); // the next force byte's place
+    const uint8_t* base = object->MemberAt(0);
     for (int i = 0; i < n; ++i) {
-        uint32_t now = FieldLayout::ReadMember(object, f[i]);
-        uint32_t d = now ^ v[i];
-        differ |= d;
-        differScalar |= f[i].type == kFieldVector ? 0 : d;
-        v[i] = now;
-    }
-    if (scalars)
-        *scalars = changed || differScalar != 0;
-    size_t at = size_t(n);
-    for (int i = 0; i < n; ++i) {
-        if (f[i].type != kFieldVector)
+        if (f[i].type != kFieldVector) {
+            uint32_t now = FieldLayout::ReadMember(object, f[i]);
+            differScalar |= now ^ values[size_t(i)];
+            values[size_t(i)] = now;
             continue;
+        }
+        // A vector group: four 32-bit members, and maybe the byte forcing it.
+        for (int k = 0; k < 4; ++k) {
+            uint32_t now;
+            if (f[i + k].type == kFieldVector)
+                std::memcpy(&now, base + f[i + k].member, 4);
+            else
+                now = FieldLayout::ReadMember(object, f[i + k]);
+            differ |= now ^ values[size_t(i + k)];
+            values[size_t(i + k)] = now;
+        }
         if (f[i].extra >= 0) {
             uint32_t force = *object->MemberAt(f[i].extra);
             if (at == values.size()) {
@@ -60,7 +66,9 @@ bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>
         }
         i += 3;
     }
-    return changed || differ != 0;
+    if (scalars)
+        *scalars = changed || differScalar != 0;
+    return changed || differ != 0 || differScalar != 0;
 }
 
 } // namespace
