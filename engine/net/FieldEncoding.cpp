@@ -162,8 +162,8 @@ void FieldEncoding::Keep(uint64_t pass, uint64_t key, int keyBits, bool head, in
     bits_ = bits;
 }
 
-bool FieldEncoding::WriteVectorsKept(PacketBuffer& p, uint64_t pass, uint64_t key, const FieldLayout& layout,
-                                     const uint32_t* values, int32_t id)
+bool FieldEncoding::EncodeVectors(PacketBuffer& p, uint64_t pass, uint64_t key, const FieldLayout& layout,
+                                  const uint32_t* values, int32_t id)
 {
     const int vectors = layout.GetVectorCount();
     const int keyBits = layout.GetScalarCount() + 4 * vectors;

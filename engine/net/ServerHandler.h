@@ -139,14 +139,15 @@ private:
     float Age(const Entry& e) const { return float(clock_ - e.since); }
     void RelevancePass();
     Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
-    // The pass's record of the entry's object when only its vectors can be
-    // due, each the same for every connection that chose the same of it:
-    // another player's plain entry, read by the pass, whose other fields
-    // all went and stayed. Null otherwise.
-    WatchedObject* MotionOnly(const Entry& e);
-    // Such an entry's update: 1 written, 0 nothing due, -1 no room.
-    int WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint16_t sequence, bool fullRefresh,
-                    bool* deferred);
+    // The update of an entry of which only the vectors can be due, each
+    // the same for every connection that chose the same of it: another
+    // player's plain entry, read by the pass, whose other fields all went
+    // and stayed. What WriteEntry does for it, with the entry's timer
+    // restarted for a full refresh that went: kWrote, kNothing (deferred
+    // set when something waits for a later packet), kNoRoom, or kNotMotion
+    // for any other entry, left as it was.
+    enum Motion { kNotMotion, kWrote, kNothing, kNoRoom };
+    Motion WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool* deferred);
     // With update set, the entry's head (its id and operation 0) goes first.
     bool WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred);
     // What goes of the vector at record i (FieldEncoding's choice), noting

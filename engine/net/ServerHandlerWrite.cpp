@@ -103,24 +103,21 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
     return uint8_t(c);
 }
 
-WatchedObject* ServerHandler::MotionOnly(const Entry& e)
+ServerHandler::Motion ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool* deferred)
 {
     // Nothing but an update can be due, and not of the own player's object.
     if (!e.motionLayout || (e.flags & (kRemoved | kOutOfRange | kNearOnly)) || (e.ackedFlags & kOutOfRange) ||
         ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue)) || e.scalarsQuietSince == 0 || !e.object ||
         e.object == PlayerObjectUnlocked())
-        return nullptr;
+        return kNotMotion;
     WatchedObject* w = manager_->PassWatched(e.slot);
-    return w && w->scalarsChanged < e.scalarsQuietSince ? w : nullptr;
-}
-
-// What ChooseVector chooses for another player's object, with the bits of
-// the pass and the values sent noted after.
-int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint16_t sequence, bool fullRefresh,
-                               bool* deferred)
-{
-    const FieldLayout& layout = w.layout;
-    const uint32_t* val = w.values.data();
+    if (!w || w->scalarsChanged >= e.scalarsQuietSince)
+        return kNotMotion;
+    e.parked = false;
+    const bool fullRefresh = Age(e) > kFullRefresh;
+    // What ChooseVector chooses for another player's object.
+    const FieldLayout& layout = w->layout;
+    const uint32_t* val = w->values.data();
     Sent* sent = e.sent.data();
     const int vectors = layout.GetVectorCount();
     uint64_t key = 0;
@@ -144,9 +141,10 @@ int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint
     }
     *deferred = later;
     if (key == 0)
-        return 0;
-    if (!w.encoding.WriteVectorsKept(p, manager_->GetPass(), key, layout, val, e.id))
-        return -1;
+        return kNothing;
+    if (!w->encoding.WriteVectorsKept(p, manager_->GetPass(), key, layout, val, e.id))
+        return kNoRoom;
+    // The values sent, noted.
     for (int k = 0; k < vectors; ++k) {
         const int i = layout.GetVectorAt(k);
         const unsigned c = unsigned(key >> (layout.GetVectorBitAt(k) & 63)) & 0xF;
@@ -160,7 +158,9 @@ int ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, WatchedObject& w, uint
             }
         }
     }
-    return 1;
+    if (fullRefresh)
+        e.since = clock_;
+    return kWrote;
 }
 
 // deferred: something differs from what was sent that this packet leaves
@@ -393,26 +393,21 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             return;
         }
         Entry& e = *entries_[k];
-        // Most entries of a busy pass: what WriteEntry does for them, with
-        // nothing of the entry to restore but its timer.
-        if (WatchedObject* w = MotionOnly(e)) {
-            e.parked = false;
-            bool refresh = Age(e) > kFullRefresh;
-            bool deferred = false;
-            p.SavePosition();
-            int wrote = WriteMotion(p, e, *w, sequence, refresh, &deferred);
-            if (wrote > 0) {
-                if (refresh)
-                    e.since = clock_;
-                record.entries.push_back(&e);
-                dirty_[k] = 1;
-                return;
-            }
-            if (wrote == 0) {
-                if (!deferred)
-                    dirty_[k] = 0;
-                return;
-            }
+        // Most entries of a busy pass.
+        p.SavePosition();
+        bool deferred = false;
+        switch (WriteMotion(p, e, sequence, &deferred)) {
+        case kNotMotion:
+            break;
+        case kWrote:
+            record.entries.push_back(&e);
+            dirty_[k] = 1;
+            return;
+        case kNothing:
+            if (!deferred)
+                dirty_[k] = 0;
+            return;
+        case kNoRoom:
             p.RollBack();
             full = true;
             if (!only)
