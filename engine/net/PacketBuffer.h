@@ -56,15 +56,17 @@ public:
     }
     bool WriteFloat(float value);
     bool WriteBytes(int length, const void* bytes);
+    // Whether AppendBits would take count bits.
+    bool HasRoomFor(int count) const { return count >= 0 && (bytePos_ * 8 + bitPos_ + count) / 8 < limit_; }
     // Appends count bits held in whole 64-bit words (least significant
     // first, the bits past count 0), only when every single write of them
     // would have found room: that is when the last bit ends before the
     // limit's byte. False, writing nothing, otherwise.
     bool AppendBits(const uint64_t* words, int count)
     {
-        const int end = bytePos_ * 8 + bitPos_ + count;
-        if (count < 0 || end / 8 >= limit_)
+        if (!HasRoomFor(count))
             return false;
+        const int end = bytePos_ * 8 + bitPos_ + count;
         // Nothing is written past the position yet: the first byte's bits
         // are carried in, and each word is stored once, never read back.
         uint8_t* at = data_ + bytePos_;

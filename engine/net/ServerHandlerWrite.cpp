@@ -140,8 +140,15 @@ ServerHandler::Motion ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, uint
         key |= uint64_t(c) << (layout.GetVectorBitAt(k) & 63);
     }
     *deferred = later;
-    if (key == 0)
-        return kNothing;
+    if (key == 0) {
+        // An update carrying nothing is still tried, and taken back: where
+        // even that finds no room, the packet ends.
+        const int bits = 34 + layout.GetScalarCount() + 4 * vectors;
+        if (p.HasRoomFor(bits))
+            return kNothing;
+        uint8_t none[FieldLayout::kMaxRecords] = {};
+        return FieldEncoding::Write(p, layout, val, none, false, &e.id) ? kNothing : kNoRoom;
+    }
     if (!w->encoding.WriteVectorsKept(p, manager_->GetPass(), key, layout, val, e.id))
         return kNoRoom;
     // The values sent, noted.
@@ -404,6 +411,7 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             dirty_[k] = 1;
             return;
         case kNothing:
+            p.RollBack();
             if (!deferred)
                 dirty_[k] = 0;
             return;
