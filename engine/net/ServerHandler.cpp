@@ -213,7 +213,8 @@ ServerHandler::SentPacket& ServerHandler::StartSent(uint16_t sequence)
 void ServerHandler::ForgetSent(SentPacket& r)
 {
     uint16_t sequence = r.sequence;
-    for (Entry* e : r.entries) {
+    for (const Carried& c : r.entries) {
+        Entry* e = c.entry;
         MarkDirty(*e);
         e->scalarsQuietSince = 0;
         for (Sent& f : e->sent)
@@ -241,7 +242,9 @@ void ServerHandler::ForgetObjectId(uint16_t sequence)
 void ServerHandler::FreeEntry(Entry* e)
 {
     for (SentPacket& r : sentPackets_)
-        r.entries.erase(std::remove(r.entries.begin(), r.entries.end(), e), r.entries.end());
+        r.entries.erase(std::remove_if(r.entries.begin(), r.entries.end(),
+                                       [e](const Carried& c) { return c.entry == e; }),
+                        r.entries.end());
     size_t pos = e->pos;
     entries_[pos].reset();
     dirty_[pos] = 0;
@@ -281,8 +284,8 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
     if (!r)
         return;
     freed_.clear();
-    for (Entry* ep : r->entries) {
-        Entry& e = *ep;
+    for (const Carried& c : r->entries) {
+        Entry& e = *c.entry;
         if (e.formSequence == sequence) {
             MarkDirty(e);
             e.formSequence = 0;
@@ -294,9 +297,10 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
                 e.ackedFlags = e.flags;
             }
         }
-        for (Sent& f : e.sent)
-            if (f.packet == sequence)
-                f.packet = 1;
+        Sent* f = e.sent.data();
+        for (size_t i = c.first, end = std::min<size_t>(c.end, e.sent.size()); i < end; ++i)
+            if (f[i].packet == sequence)
+                f[i].packet = 1;
     }
     if (r->effects)
         effects_.erase(std::remove_if(effects_.begin(), effects_.end(),

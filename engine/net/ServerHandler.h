@@ -115,12 +115,19 @@ private:
         FieldLayout layout;
     };
     enum class Written { Nothing, Something, NoRoom };
+    // An entry a packet carried, and the field records it may have carried
+    // of it: [first, end).
+    struct Carried {
+        Entry* entry;
+        uint16_t first, end;
+    };
     // What one packet in flight carried, so that its acknowledgement or
-    // loss touches only those entries.
+    // loss touches only those entries, and their acknowledgement only
+    // those fields.
     struct SentPacket {
         uint16_t sequence = 0; // 0 free
         bool effects = false;
-        std::vector<Entry*> entries;
+        std::vector<Carried> entries;
     };
     static constexpr int kSentRecords = kReliableSlots + 1;
 

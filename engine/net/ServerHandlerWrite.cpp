@@ -113,7 +113,8 @@ ServerHandler::Motion ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, uint
     WatchedObject* w = manager_->PassWatched(e.slot);
     if (!w || w->scalarsChanged >= e.scalarsQuietSince)
         return kNotMotion;
-    e.parked = false;
+    if (e.parked)
+        e.parked = false;
     const bool fullRefresh = Age(e) > kFullRefresh;
     // What ChooseVector chooses for another player's object.
     const FieldLayout& layout = w->layout;
@@ -406,10 +407,14 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         switch (WriteMotion(p, e, sequence, &deferred)) {
         case kNotMotion:
             break;
-        case kWrote:
-            record.entries.push_back(&e);
+        case kWrote: {
+            // Only its vector groups took this packet's number.
+            const FieldLayout& layout = e.layout;
+            const int last = layout.GetVectorAt(layout.GetVectorCount() - 1);
+            record.entries.push_back(Carried{&e, uint16_t(layout.GetVectorAt(0)), uint16_t(last + 4)});
             dirty_[k] = 1;
             return;
+        }
         case kNothing:
             p.RollBack();
             if (!deferred)
@@ -433,7 +438,7 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         bool settled = false;
         Written w = WriteEntry(p, e, sequence, &settled);
         if (w == Written::Something) {
-            record.entries.push_back(&e);
+            record.entries.push_back(Carried{&e, 0, uint16_t(e.sent.size())});
             MarkDirty(e);
             return;
         }
