@@ -242,9 +242,9 @@ void ServerHandler::ForgetObjectId(uint16_t sequence)
 void ServerHandler::FreeEntry(Entry* e)
 {
     for (SentPacket& r : sentPackets_)
-        r.entries.erase(std::remove_if(r.entries.begin(), r.entries.end(),
-                                       [e](const Carried& c) { return c.entry == e; }),
-                        r.entries.end());
+        r.entries.erase(
+            std::remove_if(r.entries.begin(), r.entries.end(), [e](const Carried& c) { return c.entry == e; }),
+            r.entries.end());
     size_t pos = e->pos;
     entries_[pos].reset();
     dirty_[pos] = 0;

@@ -109,9 +109,9 @@ private:
         // it is (0 none): until one of them changes or a packet carrying
         // them is lost, none of them goes.
         uint64_t scalarsQuietSince = 0;
-        double since = 0; // handler clock when the entry's timer last started
+        double since = 0;       // handler clock when the entry's timer last started
         std::vector<Sent> sent; // per field record
-        size_t pos = 0; // index in entries_
+        size_t pos = 0;         // index in entries_
         FieldLayout layout;
     };
     enum class Written { Nothing, Something, NoRoom };

@@ -94,8 +94,8 @@ void BroadPhase::File(Group& group, Object* const* bodies, int count, bool movin
         if (f.kind >= 0 && !Cover(*body, f, group.outlines))
             f.kind = -1;
         if (f.kind >= 0) {
-            f.bounds = Box{body->x_ + body->minX_, body->y_ + body->minY_, body->x_ + body->maxX_,
-                           body->y_ + body->maxY_};
+            f.bounds =
+                Box{body->x_ + body->minX_, body->y_ + body->minY_, body->x_ + body->maxX_, body->y_ + body->maxY_};
             ++group.tables[f.kind].bodies;
         }
     }

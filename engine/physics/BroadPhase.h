@@ -27,9 +27,9 @@ public:
     // One filed body.
     struct Filed {
         Object* body;
-        uint64_t serial; // the body's place in the world's list
-        Box box; // what its shape covers, a little larger
-        Box bounds; // the body's own bounds at its position, met only when they cross
+        uint64_t serial;  // the body's place in the world's list
+        Box box;          // what its shape covers, a little larger
+        Box bounds;       // the body's own bounds at its position, met only when they cross
         uint32_t outline; // its corners: outlines[outline .. outline + 2 * corners)
         uint32_t corners;
         int8_t kind; // 0 circle, 1 outline, -1 touches nothing
@@ -44,7 +44,7 @@ public:
     struct Nearby {
         Box reach;
         uint64_t filing = 0; // none
-        int32_t count = -1; // more than kMostNear: asked again at every step
+        int32_t count = -1;  // more than kMostNear: asked again at every step
         uint32_t index[kMostNear];
     };
 
