@@ -60,12 +60,6 @@ bool PacketBuffer::WriteBytes(int length, const void* bytes)
     return true;
 }
 
-void PacketBuffer::SavePosition()
-{
-    savedBytePos_ = bytePos_;
-    savedBitPos_ = bitPos_;
-}
-
 void PacketBuffer::RollBack()
 {
     bytePos_ = savedBytePos_;

@@ -16,7 +16,8 @@ namespace MPAPI {
 class PacketBuffer {
 public:
     static constexpr int kCapacity = 1400;
-    static constexpr int kSpill = 8;
+    // Room behind the body for the whole words written past its end.
+    static constexpr int kSpill = 16;
 
     PacketBuffer();
 
@@ -55,31 +56,43 @@ public:
     }
     bool WriteFloat(float value);
     bool WriteBytes(int length, const void* bytes);
-    // Appends count bits held in whole words (least significant first, the
-    // bits past count 0), only when every single write of them would have
-    // found room: that is when the last bit ends before the limit's byte.
-    // False, writing nothing, otherwise.
-    bool AppendBits(const uint32_t* words, int count)
+    // Whether AppendBits would take count bits.
+    bool HasRoomFor(int count) const { return count >= 0 && (bytePos_ * 8 + bitPos_ + count) / 8 < limit_; }
+    // Appends count bits held in whole 64-bit words (least significant
+    // first, the bits past count 0), only when every single write of them
+    // would have found room: that is when the last bit ends before the
+    // limit's byte. False, writing nothing, otherwise.
+    bool AppendBits(const uint64_t* words, int count)
     {
-        int end = bytePos_ * 8 + bitPos_ + count;
-        if (count < 0 || end / 8 >= limit_)
+        if (!HasRoomFor(count))
             return false;
+        const int end = bytePos_ * 8 + bitPos_ + count;
+        // Nothing is written past the position yet: the first byte's bits
+        // are carried in, and each word is stored once, never read back.
         uint8_t* at = data_ + bytePos_;
-        for (int done = 0; done < count; done += 32, at += 4) {
-            uint64_t word;
-            std::memcpy(&word, at, 8);
-            word |= uint64_t(*words++) << bitPos_;
-            std::memcpy(at, &word, 8);
+        const int shift = bitPos_;
+        const int n = (count + 63) / 64;
+        uint64_t carry = *at;
+        for (int i = 0; i < n; ++i) {
+            const uint64_t word = words[i];
+            const uint64_t out = carry | word << shift;
+            std::memcpy(at + 8 * i, &out, 8);
+            carry = shift ? word >> (64 - shift) : 0;
         }
+        at[8 * n] = uint8_t(carry);
         bytePos_ = end / 8;
         bitPos_ = end % 8;
-        int touched = (end + 7) / 8;
+        const int touched = (end + 7) / 8;
         if (touched > highWater_)
             highWater_ = touched > kCapacity ? kCapacity : touched;
         return true;
     }
 
-    void SavePosition();
+    void SavePosition()
+    {
+        savedBytePos_ = bytePos_;
+        savedBitPos_ = bitPos_;
+    }
     // Back to the saved position; everything written after it is cleared.
     void RollBack();
     void Finish();

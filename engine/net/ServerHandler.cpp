@@ -3,6 +3,7 @@
 #include "engine/net/ServerManager.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace MPAPI {
 
@@ -29,7 +30,8 @@ void ServerHandler::FreeEntries()
 {
     entries_.clear();
     dirty_.clear();
-    maybeMoving_.clear();
+    slotAt_.clear();
+    looked_.clear();
     holes_ = 0;
     writtenFor_ = nullptr;
     bySlot_.clear();
@@ -60,8 +62,10 @@ void ServerHandler::Reset()
     firstRefresh_ = true;
     clock_ = 0;
     GameStateHandler::Reset();
-    if (manager_)
+    if (manager_) {
+        manager_->NotePeer(*this);
         manager_->ShareBudget();
+    }
 }
 
 void ServerHandler::SetPeer(uint32_t ip, int port)
@@ -69,6 +73,8 @@ void ServerHandler::SetPeer(uint32_t ip, int port)
     peerAddress_ = ip;
     peerPort_ = port;
     silence = 0;
+    if (manager_)
+        manager_->NotePeer(*this);
     SetConnecting();
 }
 
@@ -114,8 +120,8 @@ bool ServerHandler::VectorsPending(Entry& e)
     const FieldLayout& layout = e.layout;
     const FieldRecord* f = layout.GetFields();
     auto differs = [&](int i) {
-        return FieldLayout::ReadMember(e.object, f[i + 2]) != e.shadow[size_t(i + 2)] ||
-               FieldLayout::ReadMember(e.object, f[i + 3]) != e.shadow[size_t(i + 3)];
+        return FieldLayout::ReadMember(e.object, f[i + 2]) != e.sent[size_t(i + 2)].value ||
+               FieldLayout::ReadMember(e.object, f[i + 3]) != e.sent[size_t(i + 3)].value;
     };
     if (layout.GetVectorCount() <= FieldLayout::kMaxVectors) {
         for (int k = 0; k < layout.GetVectorCount(); ++k)
@@ -133,27 +139,44 @@ bool ServerHandler::VectorsPending(Entry& e)
     return false;
 }
 
+void ServerHandler::Fold(size_t k)
+{
+    const std::vector<uint64_t>& changed = manager_->GetChangePasses();
+    uint32_t slot = slotAt_[k];
+    if (slot < changed.size() && changed[slot] > looked_[k])
+        dirty_[k] = 1;
+    looked_[k] = manager_->GetPass();
+}
+
+bool ServerHandler::AllFolded() const { return manager_->GetLastChange() <= foldedAll_; }
+
 bool ServerHandler::HasPendingObjects()
 {
-    // A settled entry's vectors equal what was sent, and only a dirty one
-    // can be listed: the list is what is left to look at.
-    while (!maybeMoving_.empty()) {
-        Entry* e = maybeMoving_.back();
-        if (VectorsPending(*e))
+    // A settled entry's vectors equal what was sent: only the dirty ones
+    // are looked at.
+    const size_t n = dirty_.size();
+    if (!AllFolded()) {
+        for (size_t k = 0; k < n; ++k) {
+            Fold(k);
+            if (dirty_[k] && entries_[k] && VectorsPending(*entries_[k]))
+                return true;
+        }
+        foldedAll_ = manager_->GetPass();
+        return false;
+    }
+    const uint8_t* dirty = dirty_.data();
+    for (size_t at = 0; at < n; ++at) {
+        const void* hit = std::memchr(dirty + at, 1, n - at);
+        if (!hit)
+            break;
+        at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+        if (entries_[at] && VectorsPending(*entries_[at]))
             return true;
-        e->maybeMoving = false;
-        maybeMoving_.pop_back();
     }
     return false;
 }
 
-void ServerHandler::MarkAllDirty()
-{
-    std::fill(dirty_.begin(), dirty_.end(), 1);
-    for (auto& e : entries_)
-        if (e)
-            NoteMaybeMoving(*e);
-}
+void ServerHandler::MarkAllDirty() { std::fill(dirty_.begin(), dirty_.end(), 1); }
 
 ServerHandler::SentPacket* ServerHandler::FindSent(uint16_t sequence)
 {
@@ -190,12 +213,13 @@ ServerHandler::SentPacket& ServerHandler::StartSent(uint16_t sequence)
 void ServerHandler::ForgetSent(SentPacket& r)
 {
     uint16_t sequence = r.sequence;
-    for (Entry* e : r.entries) {
+    for (const Carried& c : r.entries) {
+        Entry* e = c.entry;
         MarkDirty(*e);
         e->scalarsQuietSince = 0;
-        for (uint16_t& c : e->change)
-            if (c == sequence)
-                c = 0;
+        for (Sent& f : e->sent)
+            if (f.packet == sequence)
+                f.packet = 0;
         // A lost create, stale or remove form is written again.
         if (e->formSequence == sequence)
             e->formSequence = 0;
@@ -218,12 +242,13 @@ void ServerHandler::ForgetObjectId(uint16_t sequence)
 void ServerHandler::FreeEntry(Entry* e)
 {
     for (SentPacket& r : sentPackets_)
-        r.entries.erase(std::remove(r.entries.begin(), r.entries.end(), e), r.entries.end());
-    if (e->maybeMoving)
-        maybeMoving_.erase(std::find(maybeMoving_.begin(), maybeMoving_.end(), e));
+        r.entries.erase(
+            std::remove_if(r.entries.begin(), r.entries.end(), [e](const Carried& c) { return c.entry == e; }),
+            r.entries.end());
     size_t pos = e->pos;
     entries_[pos].reset();
     dirty_[pos] = 0;
+    slotAt_[pos] = kNoSlot;
     if (++holes_ * 4 > entries_.size())
         CompactEntries();
 }
@@ -237,18 +262,19 @@ void ServerHandler::CompactEntries()
         if (kept != k) {
             entries_[kept] = std::move(entries_[k]);
             dirty_[kept] = dirty_[k];
+            slotAt_[kept] = slotAt_[k];
+            looked_[kept] = looked_[k];
         }
         Entry& e = *entries_[kept];
         e.pos = kept;
-        if (e.object) {
-            uint32_t slot = e.object->GetReplicaSlot();
-            if (slot < bySlot_.size())
-                bySlot_[slot] = uint32_t(kept);
-        }
+        if (e.object && e.slot < bySlot_.size())
+            bySlot_[e.slot] = uint32_t(kept);
         ++kept;
     }
     entries_.erase(entries_.begin() + std::ptrdiff_t(kept), entries_.end());
     dirty_.resize(kept);
+    slotAt_.resize(kept);
+    looked_.resize(kept);
     holes_ = 0;
 }
 
@@ -258,8 +284,8 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
     if (!r)
         return;
     freed_.clear();
-    for (Entry* ep : r->entries) {
-        Entry& e = *ep;
+    for (const Carried& c : r->entries) {
+        Entry& e = *c.entry;
         if (e.formSequence == sequence) {
             MarkDirty(e);
             e.formSequence = 0;
@@ -271,9 +297,10 @@ void ServerHandler::OnPacketAcked(uint16_t sequence)
                 e.ackedFlags = e.flags;
             }
         }
-        for (uint16_t& c : e.change)
-            if (c == sequence)
-                c = 1;
+        Sent* f = e.sent.data();
+        for (size_t i = c.first, end = std::min<size_t>(c.end, e.sent.size()); i < end; ++i)
+            if (f[i].packet == sequence)
+                f[i].packet = 1;
     }
     if (r->effects)
         effects_.erase(std::remove_if(effects_.begin(), effects_.end(),
@@ -295,7 +322,8 @@ ServerHandler::Entry* ServerHandler::AddEntry(std::unique_ptr<Entry> entry)
     Entry* raw = entry.get();
     entries_.push_back(std::move(entry));
     dirty_.push_back(1);
-    NoteMaybeMoving(*raw);
+    slotAt_.push_back(raw->object ? raw->slot : kNoSlot);
+    looked_.push_back(manager_->GetPass());
     return raw;
 }
 
@@ -320,10 +348,16 @@ ServerHandler::Entry* ServerHandler::MakeEntry(Object* object, int flags)
     if (!e->layout.Parse(object->GetFieldTable()))
         return nullptr;
     e->object = object;
+    e->slot = object->GetReplicaSlot();
     e->id = object->GetNetworkId();
     e->flags = flags;
-    e->change.assign(size_t(e->layout.GetCount()), 0);
-    e->shadow.assign(size_t(e->layout.GetCount()), 0);
+    const FieldLayout& layout = e->layout;
+    const WatchedObject* watched = manager_->GetWatched(object->GetReplicaSlot());
+    e->motionLayout = watched && watched->layout.GetFields() == layout.GetFields() &&
+                      watched->layout.GetCount() == layout.GetCount() &&
+                      layout.GetVectorCount() <= FieldLayout::kMaxVectors &&
+                      layout.GetScalarCount() + 4 * layout.GetVectorCount() <= 64;
+    e->sent.assign(size_t(e->layout.GetCount()), Sent{});
     Entry* raw = AddEntry(std::move(e));
     uint32_t slot = object->GetReplicaSlot();
     if (slot != UINT32_MAX) {
@@ -357,11 +391,12 @@ void ServerHandler::OnObjectRemoved(Object* object)
     }
     Unbind(object);
     MarkDirty(*e);
+    slotAt_[e->pos] = kNoSlot;
     e->flags |= kRemoved;
     e->object = nullptr;
+    e->slot = UINT32_MAX;
     e->layout = FieldLayout();
-    e->change.clear();
-    e->shadow.clear();
+    e->sent.clear();
 }
 
 void ServerHandler::RemoveAllEntries(bool keepRemoves)
@@ -372,6 +407,7 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
     }
     Object* player = PlayerObjectUnlocked();
     MarkAllDirty();
+    std::fill(slotAt_.begin(), slotAt_.end(), kNoSlot);
     for (auto& ep : entries_) {
         if (!ep)
             continue;
@@ -380,9 +416,9 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
             SetPlayerObject(nullptr);
         e.flags |= kRemoved;
         e.object = nullptr;
+        e.slot = UINT32_MAX;
         e.layout = FieldLayout();
-        e.change.clear();
-        e.shadow.clear();
+        e.sent.clear();
     }
     bySlot_.clear();
     // The player object leaves with the rest of the objects.
@@ -398,22 +434,6 @@ void ServerHandler::QueueEffect(Object* effect, const FieldLayout& layout)
     if (effects_.size() >= kMaxEffects)
         effects_.erase(effects_.begin());
     effects_.push_back(std::make_unique<ServerEffectObject>(effect, layout));
-}
-
-void ServerHandler::OnObjectsChanged(const std::vector<uint32_t>& slots)
-{
-    // A stale index only costs the entry there a look.
-    const uint32_t* bySlot = bySlot_.data();
-    const size_t known = bySlot_.size(), listed = entries_.size();
-    for (uint32_t slot : slots) {
-        uint32_t pos = slot < known ? bySlot[slot] : kNoEntry;
-        if (pos >= listed)
-            continue;
-        if (Entry* e = entries_[pos].get())
-            MarkDirty(*e);
-        else
-            dirty_[pos] = 1;
-    }
 }
 
 void ServerHandler::StopObjectStream()

@@ -3,6 +3,7 @@
 #include "engine/net/FieldLayout.h"
 #include "engine/net/GameStateHandler.h"
 #include "engine/net/ServerEffectObject.h"
+#include "engine/net/WatchedObject.h"
 
 #include <cstdint>
 #include <memory>
@@ -61,9 +62,6 @@ public:
     void OnObjectRemoved(Object* object);
     void RemoveAllEntries(bool keepRemoves);
     void QueueEffect(Object* effect, const FieldLayout& layout);
-    // A replicated member of the objects in these replica slots changed
-    // since the last pass.
-    void OnObjectsChanged(const std::vector<uint32_t>& slots);
     void SetFirstRefresh() { firstRefresh_ = true; }
     void StopObjectStream();
 
@@ -89,32 +87,47 @@ public:
     }
 
 private:
+    // What was sent of a field record: its value and the packet that
+    // carries it (0 none, 1 delivered).
+    struct Sent {
+        uint32_t value = 0;
+        uint16_t packet = 0;
+    };
     struct Entry {
         Object* object = nullptr;
-        int32_t id = 0;
         int flags = 0;
         int ackedFlags = 0;
+        uint32_t slot = UINT32_MAX; // the object's replica slot while it has one
+        int32_t id = 0;
         uint16_t formSequence = 0;
         bool removeSent = false;
-        double since = 0; // handler clock when the entry's timer last started
-        size_t pos = 0; // index in entries_
         bool parked = false; // near-only, unsent and not near: looked at again by the next refresh
-        bool maybeMoving = false; // listed in maybeMoving_
+        // Its layout is the pass's record's, with every vector listed and
+        // 64 change bits at most.
+        bool motionLayout = false;
         // The pass that found every field outside the vectors delivered as
         // it is (0 none): until one of them changes or a packet carrying
         // them is lost, none of them goes.
         uint64_t scalarsQuietSince = 0;
+        double since = 0;       // handler clock when the entry's timer last started
+        std::vector<Sent> sent; // per field record
+        size_t pos = 0;         // index in entries_
         FieldLayout layout;
-        std::vector<uint16_t> change;
-        std::vector<uint32_t> shadow;
     };
     enum class Written { Nothing, Something, NoRoom };
+    // An entry a packet carried, and the field records it may have carried
+    // of it: [first, end).
+    struct Carried {
+        Entry* entry;
+        uint16_t first, end;
+    };
     // What one packet in flight carried, so that its acknowledgement or
-    // loss touches only those entries.
+    // loss touches only those entries, and their acknowledgement only
+    // those fields.
     struct SentPacket {
         uint16_t sequence = 0; // 0 free
         bool effects = false;
-        std::vector<Entry*> entries;
+        std::vector<Carried> entries;
     };
     static constexpr int kSentRecords = kReliableSlots + 1;
 
@@ -122,23 +135,26 @@ private:
     Entry* FindEntry(Object* object) const;
     void Unbind(Object* object);
     Entry* MakeEntry(Object* object, int flags);
-    void MarkDirty(Entry& e)
-    {
-        dirty_[e.pos] = 1;
-        NoteMaybeMoving(e);
-    }
+    void MarkDirty(Entry& e) { dirty_[e.pos] = 1; }
+    // Makes the entry at k dirty if its object changed since it was last
+    // looked at; every reading of dirty_ comes after.
+    void Fold(size_t k);
+    // Whether every entry's change is folded already.
+    bool AllFolded() const;
     void MarkAllDirty();
-    void NoteMaybeMoving(Entry& e)
-    {
-        if (!e.maybeMoving) {
-            e.maybeMoving = true;
-            maybeMoving_.push_back(&e);
-        }
-    }
     bool VectorsPending(Entry& e);
     float Age(const Entry& e) const { return float(clock_ - e.since); }
     void RelevancePass();
     Written WriteEntry(PacketBuffer& p, Entry& e, uint16_t sequence, bool* settled);
+    // The update of an entry of which only the vectors can be due, each
+    // the same for every connection that chose the same of it: another
+    // player's plain entry, read by the pass, whose other fields all went
+    // and stayed. What WriteEntry does for it, with the entry's timer
+    // restarted for a full refresh that went: kWrote, kNothing (deferred
+    // set when something waits for a later packet), kNoRoom, or kNotMotion
+    // for any other entry, left as it was.
+    enum Motion { kNotMotion, kWrote, kNothing, kNoRoom };
+    Motion WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool* deferred);
     // With update set, the entry's head (its id and operation 0) goes first.
     bool WriteFields(PacketBuffer& p, Entry& e, bool update, bool fullRefresh, bool* carried, bool* deferred);
     // What goes of the vector at record i (FieldEncoding's choice), noting
@@ -160,13 +176,19 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
     // Per entry of entries_: 0 while nothing can be due for it until its
     // object changes, a packet of it is lost or acknowledged, or its flags
-    // change. Most entries of a pass are settled, so a pass reads this
-    // instead of every entry and object.
+    // change. Most entries of a pass are settled, so a pass (and the
+    // question of pending objects) reads this instead of every entry and
+    // object.
     std::vector<uint8_t> dirty_;
-    // Entries whose vectors may differ from what was sent: every entry made
-    // dirty joins, and a look that finds it even lets it go, so asking for
-    // pending objects costs nothing while the world stands still.
-    std::vector<Entry*> maybeMoving_;
+    // Per entry of entries_: its object's replica slot (kNoSlot for none),
+    // and the pass it was last looked at in. An entry whose object changed
+    // since is as dirty, so a changed object costs nothing until a pass
+    // comes to its entries. foldedAll_: every entry was looked at since
+    // the pass of the last change before it.
+    static constexpr uint32_t kNoSlot = UINT32_MAX;
+    std::vector<uint32_t> slotAt_;
+    std::vector<uint64_t> looked_;
+    uint64_t foldedAll_ = 0;
     // Freed entries leave an empty place (never dirty) until a quarter of
     // the list is empty: the rest keep their order without a move per free.
     size_t holes_ = 0;
@@ -194,8 +216,8 @@ private:
     // choices), and its values when the pass has none read for it.
     uint8_t choices_[FieldLayout::kMaxRecords];
     std::vector<uint32_t> values_;
-    // The entry's change slots before a create or forced write cleared
-    // them, for the roll-back.
+    // The entry's packets of its fields before a create or forced write
+    // cleared them, for the roll-back.
     std::vector<uint16_t> savedChange_;
     bool changeSaved_ = false;
     std::vector<Entry*> freed_; // by the acknowledgement being read

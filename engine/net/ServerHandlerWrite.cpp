@@ -67,17 +67,17 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
     if (own && f.extra >= 0) {
         bool force = false;
         std::memcpy(&force, e.object->MemberAt(f.extra), 1);
-        withheld = !force && e.change[size_t(i)] != 0;
+        withheld = !force && e.sent[size_t(i)].packet != 0;
     }
     if (withheld) {
-        if (val[i + 2] != e.shadow[size_t(i + 2)] || val[i + 3] != e.shadow[size_t(i + 3)])
+        if (val[i + 2] != e.sent[size_t(i + 2)].value || val[i + 3] != e.sent[size_t(i + 3)].value)
             *deferred = true;
         return FieldEncoding::kVectorWithheld;
     }
     unsigned c = 0;
     for (int axis = 0; axis < 2; ++axis) {
         int pos = i + axis, vel = i + 2 + axis;
-        if (e.change[size_t(vel)] == 0 || val[vel] != e.shadow[size_t(vel)]) {
+        if (e.sent[size_t(vel)].packet == 0 || val[vel] != e.sent[size_t(vel)].value) {
             c |= 1u << axis;
             Send(pos, val[pos]);
             Send(vel, val[vel]);
@@ -89,8 +89,8 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
         if (c & (1u << axis))
             continue;
         float now = AsFloat(val[pos]);
-        float before = AsFloat(e.shadow[size_t(pos)]);
-        bool changed = e.change[size_t(pos)] == 0 || val[pos] != e.shadow[size_t(pos)];
+        float before = AsFloat(e.sent[size_t(pos)].value);
+        bool changed = e.sent[size_t(pos)].packet == 0 || val[pos] != e.sent[size_t(pos)].value;
         bool alone = (fullRefresh && changed) || std::fabs(before - now) >= 200.0f;
         if (changed && !alone)
             *deferred = true;
@@ -101,6 +101,74 @@ uint8_t ServerHandler::ChooseVector(Entry& e, int i, const uint32_t* val, bool o
         }
     }
     return uint8_t(c);
+}
+
+ServerHandler::Motion ServerHandler::WriteMotion(PacketBuffer& p, Entry& e, uint16_t sequence, bool* deferred)
+{
+    // Nothing but an update can be due, and not of the own player's object.
+    if (!e.motionLayout || (e.flags & (kRemoved | kOutOfRange | kNearOnly)) || (e.ackedFlags & kOutOfRange) ||
+        ((e.flags & kCreateDue) && !(e.ackedFlags & kCreateDue)) || e.scalarsQuietSince == 0 || !e.object ||
+        e.object == PlayerObjectUnlocked())
+        return kNotMotion;
+    WatchedObject* w = manager_->PassWatched(e.slot);
+    if (!w || w->scalarsChanged >= e.scalarsQuietSince)
+        return kNotMotion;
+    if (e.parked)
+        e.parked = false;
+    const bool fullRefresh = Age(e) > kFullRefresh;
+    // What ChooseVector chooses for another player's object.
+    const FieldLayout& layout = w->layout;
+    const uint32_t* val = w->values.data();
+    Sent* sent = e.sent.data();
+    const int vectors = layout.GetVectorCount();
+    uint64_t key = 0;
+    bool later = false;
+    for (int k = 0; k < vectors; ++k) {
+        const int i = layout.GetVectorAt(k);
+        // A velocity not delivered as it is goes with its position.
+        unsigned c = unsigned((sent[i + 2].packet == 0) | (val[i + 2] != sent[i + 2].value)) |
+                     unsigned((sent[i + 3].packet == 0) | (val[i + 3] != sent[i + 3].value)) << 1;
+        for (int axis = 0; axis < 2 && c != 3; ++axis) {
+            int pos = i + axis;
+            // Unchanged, its distance from what was sent is none.
+            if ((c & (1u << axis)) || (sent[pos].packet != 0 && val[pos] == sent[pos].value))
+                continue;
+            if (fullRefresh || std::fabs(AsFloat(sent[pos].value) - AsFloat(val[pos])) >= 200.0f)
+                c |= 4u << axis;
+            else
+                later = true;
+        }
+        key |= uint64_t(c) << (layout.GetVectorBitAt(k) & 63);
+    }
+    *deferred = later;
+    if (key == 0) {
+        // An update carrying nothing is still tried, and taken back: where
+        // even that finds no room, the packet ends.
+        const int bits = 34 + layout.GetScalarCount() + 4 * vectors;
+        if (p.HasRoomFor(bits))
+            return kNothing;
+        uint8_t none[FieldLayout::kMaxRecords] = {};
+        return FieldEncoding::Write(p, layout, val, none, false, &e.id) ? kNothing : kNoRoom;
+    }
+    if (!w->encoding.WriteVectorsKept(p, manager_->GetPass(), key, layout, val, e.id))
+        return kNoRoom;
+    // The values sent, noted.
+    for (int k = 0; k < vectors; ++k) {
+        const int i = layout.GetVectorAt(k);
+        const unsigned c = unsigned(key >> (layout.GetVectorBitAt(k) & 63)) & 0xF;
+        for (int axis = 0; axis < 2; ++axis) {
+            int pos = i + axis, vel = i + 2 + axis;
+            if (c & (1u << axis)) {
+                sent[pos] = Sent{val[pos], sequence};
+                sent[vel] = Sent{val[vel], sequence};
+            } else if (c & (4u << axis)) {
+                sent[pos] = Sent{val[pos], sequence};
+            }
+        }
+    }
+    if (fullRefresh)
+        e.since = clock_;
+    return kWrote;
 }
 
 // deferred: something differs from what was sent that this packet leaves
@@ -141,7 +209,7 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool update, bool ful
             int32_t type = f[i].type;
             if (type >= kFieldByte && type <= kFieldFloat) {
                 uint32_t v = val[i];
-                bool changed = e.change[size_t(i)] == 0 || (v != e.shadow[size_t(i)] && f[i].flags == 0);
+                bool changed = e.sent[size_t(i)].packet == 0 || (v != e.sent[size_t(i)].value && f[i].flags == 0);
                 choices_[i] = uint8_t(changed);
                 key |= uint64_t(changed) << (bit++ & 63);
                 if (changed) {
@@ -174,8 +242,7 @@ bool ServerHandler::WriteFields(PacketBuffer& p, Entry& e, bool update, bool ful
 void ServerHandler::CommitFields(Entry& e, uint16_t sequence)
 {
     for (int k = 0; k < sentCount_; ++k) {
-        e.change[sentField_[k]] = sequence;
-        e.shadow[sentField_[k]] = sentValue_[k];
+        e.sent[sentField_[k]] = Sent{sentValue_[k], sequence};
     }
 }
 
@@ -234,7 +301,9 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         force = true;
     }
     if ((force || createPending) && !waiting) {
-        savedChange_ = e.change;
+        savedChange_.resize(e.sent.size());
+        for (size_t i = 0; i < e.sent.size(); ++i)
+            savedChange_[i] = e.sent[i].packet;
         changeSaved_ = true;
     }
     sentCount_ = 0;
@@ -248,7 +317,8 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         e.formSequence = sequence;
         create = true;
         // Every value goes with the create.
-        std::fill(e.change.begin(), e.change.end(), 0);
+        for (Sent& f : e.sent)
+            f.packet = 0;
         e.scalarsQuietSince = 0;
     }
     bool full = force || create;
@@ -257,7 +327,8 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
         full = true;
     }
     if (force) {
-        std::fill(e.change.begin(), e.change.end(), 0);
+        for (Sent& f : e.sent)
+            f.packet = 0;
         e.scalarsQuietSince = 0;
     }
     bool carried = create || force;
@@ -306,12 +377,56 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         fx.sequence = sequence;
         record.effects = true;
     }
+    const std::vector<uint64_t>& changed = manager_->GetChangePasses();
+    const uint64_t pass = manager_->GetPass();
+    auto changedSince = [&](size_t k) {
+        uint32_t slot = slotAt_[k];
+        return slot < changed.size() && changed[slot] > looked_[k];
+    };
     auto visit = [&](size_t k) {
+        // The entries ahead are most likely visited too: their memory is
+        // asked for while this one is written.
+        if (k + 4 < entries_.size() && entries_[k + 4])
+            __builtin_prefetch(entries_[k + 4].get());
+        if (k + 2 < entries_.size() && entries_[k + 2]) {
+            const Entry& next = *entries_[k + 2];
+            __builtin_prefetch(next.sent.data());
+            __builtin_prefetch(next.sent.data() + next.sent.size() - 1);
+        }
+        if (changedSince(k))
+            dirty_[k] = 1;
+        looked_[k] = pass;
         if (!entries_[k]) {
             dirty_[k] = 0;
             return;
         }
         Entry& e = *entries_[k];
+        // Most entries of a busy pass.
+        p.SavePosition();
+        bool deferred = false;
+        switch (WriteMotion(p, e, sequence, &deferred)) {
+        case kNotMotion:
+            break;
+        case kWrote: {
+            // Only its vector groups took this packet's number.
+            const FieldLayout& layout = e.layout;
+            const int last = layout.GetVectorAt(layout.GetVectorCount() - 1);
+            record.entries.push_back(Carried{&e, uint16_t(layout.GetVectorAt(0)), uint16_t(last + 4)});
+            dirty_[k] = 1;
+            return;
+        }
+        case kNothing:
+            p.RollBack();
+            if (!deferred)
+                dirty_[k] = 0;
+            return;
+        case kNoRoom:
+            p.RollBack();
+            full = true;
+            if (!only)
+                cursor_ = k;
+            return;
+        }
         struct {
             int flags, ackedFlags;
             uint16_t formSequence;
@@ -323,7 +438,7 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         bool settled = false;
         Written w = WriteEntry(p, e, sequence, &settled);
         if (w == Written::Something) {
-            record.entries.push_back(&e);
+            record.entries.push_back(Carried{&e, 0, uint16_t(e.sent.size())});
             MarkDirty(e);
             return;
         }
@@ -334,7 +449,8 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         e.removeSent = saved.removeSent;
         e.since = saved.since;
         if (changeSaved_)
-            e.change.swap(savedChange_);
+            for (size_t i = 0; i < e.sent.size() && i < savedChange_.size(); ++i)
+                e.sent[i].packet = savedChange_[i];
         if (settled || e.parked)
             dirty_[k] = 0;
         if (w == Written::NoRoom) {
@@ -350,22 +466,32 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
             visit(e->pos);
     } else {
         // The dirty entries from the cursor on, round to it: found a run of
-        // clean ones at a time.
+        // clean ones at a time once every change is folded.
         const size_t start = n == 0 ? 0 : cursor_ % n;
         const uint8_t* dirty = dirty_.data();
+        const bool folded = AllFolded();
         for (int part = 0; part < 2 && !full; ++part) {
             size_t at = part == 0 ? start : 0;
             const size_t end = part == 0 ? n : start;
             while (at < end && !full) {
                 if (!dirty[at]) {
-                    const void* hit = std::memchr(dirty + at, 1, end - at);
-                    if (!hit)
-                        break;
-                    at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                    if (!folded) {
+                        if (!changedSince(at)) {
+                            ++at;
+                            continue;
+                        }
+                    } else {
+                        const void* hit = std::memchr(dirty + at, 1, end - at);
+                        if (!hit)
+                            break;
+                        at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                    }
                 }
                 visit(at++);
             }
         }
+        if (!folded && !full)
+            foldedAll_ = pass;
     }
     p.SetLimit(limit);
     int bits = p.GetBytePosition() * 8 + p.GetBitPosition() - startBits;

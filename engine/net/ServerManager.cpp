@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 
 namespace MPAPI {
 
@@ -26,27 +27,32 @@ void PrintAddress(const char* format, uint32_t ip)
 bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>& values, bool* scalars = nullptr)
 {
     const FieldRecord* f = layout.GetFields();
-    int n = layout.GetCount();
+    const int n = layout.GetCount();
     bool changed = false;
     if (values.size() < size_t(n)) {
         values.assign(size_t(n), 0);
         changed = true;
     }
-    uint32_t* v = values.data();
     uint32_t differ = 0, differScalar = 0;
+    size_t at = size_t(n); // the next force byte's place
+    const uint8_t* base = object->MemberAt(0);
     for (int i = 0; i < n; ++i) {
-        uint32_t now = FieldLayout::ReadMember(object, f[i]);
-        uint32_t d = now ^ v[i];
-        differ |= d;
-        differScalar |= f[i].type == kFieldVector ? 0 : d;
-        v[i] = now;
-    }
-    if (scalars)
-        *scalars = changed || differScalar != 0;
-    size_t at = size_t(n);
-    for (int i = 0; i < n; ++i) {
-        if (f[i].type != kFieldVector)
+        if (f[i].type != kFieldVector) {
+            uint32_t now = FieldLayout::ReadMember(object, f[i]);
+            differScalar |= now ^ values[size_t(i)];
+            values[size_t(i)] = now;
             continue;
+        }
+        // A vector group: four 32-bit members, and maybe the byte forcing it.
+        for (int k = 0; k < 4; ++k) {
+            uint32_t now;
+            if (f[i + k].type == kFieldVector)
+                std::memcpy(&now, base + f[i + k].member, 4);
+            else
+                now = FieldLayout::ReadMember(object, f[i + k]);
+            differ |= now ^ values[size_t(i + k)];
+            values[size_t(i + k)] = now;
+        }
         if (f[i].extra >= 0) {
             uint32_t force = *object->MemberAt(f[i].extra);
             if (at == values.size()) {
@@ -60,7 +66,9 @@ bool ReadValues(Object* object, const FieldLayout& layout, std::vector<uint32_t>
         }
         i += 3;
     }
-    return changed || differ != 0;
+    if (scalars)
+        *scalars = changed || differScalar != 0;
+    return changed || differ != 0 || differScalar != 0;
 }
 
 } // namespace
@@ -124,10 +132,18 @@ void ServerManager::RemoveBan(uint32_t ip)
 
 bool ServerManager::IsBanned(uint32_t ip) const { return std::find(bans_.begin(), bans_.end(), ip) != bans_.end(); }
 
+void ServerManager::NotePeer(const ServerHandler& h)
+{
+    uint32_t bit = 1u << (&h - slots_);
+    withPeer_ = h.HasPeer() ? withPeer_ | bit : withPeer_ & ~bit;
+}
+
 IConnection* ServerManager::NextNewConnection()
 {
     Guard lock(GetManagerMutex());
-    for (ServerHandler& h : slots_) {
+    // Only a slot with a peer has a connection, new or not.
+    for (uint32_t left = withPeer_; left; left &= left - 1) {
+        ServerHandler& h = slots_[__builtin_ctz(left)];
         if (h.newConnection) {
             h.newConnection = false;
             return &h;
@@ -213,32 +229,28 @@ void ServerManager::NoteChangedObjects()
     ++pass_;
     // With nobody to tell, the values may wait: the first pass with a peer
     // reads them all again.
-    bool anyPeer = false;
-    for (ServerHandler& h : slots_)
-        anyPeer = anyPeer || h.HasPeer();
-    if (!anyPeer)
+    if (!withPeer_)
         return;
-    changedSlots_.clear();
+    // The handlers look at a changed object's entries when they next come
+    // to them.
     for (Object* object : objects_) {
         uint32_t slot = object->GetReplicaSlot();
-        Watched& w = watched_[slot];
+        WatchedObject& w = watched_[slot];
         bool scalars = false;
         if (!ReadValues(object, w.layout, w.values, &scalars))
             continue;
-        changedSlots_.push_back(slot);
+        changedIn_[slot] = pass_;
+        lastChange_ = pass_;
         if (scalars)
             w.scalarsChanged = pass_;
     }
-    if (changedSlots_.empty())
-        return;
-    for (ServerHandler& h : slots_)
-        if (h.HasPeer())
-            h.OnObjectsChanged(changedSlots_);
 }
 
 void ServerManager::UpdateSlots(float dt)
 {
-    for (ServerHandler& h : slots_) {
+    // In slot order; a slot's pass only ever takes its own peer away.
+    for (uint32_t left = withPeer_; left; left &= left - 1) {
+        ServerHandler& h = slots_[__builtin_ctz(left)];
         if (!h.HasPeer())
             continue;
         h.quiet += dt;
@@ -334,9 +346,12 @@ void ServerManager::KeepObject(Object* object, const FieldLayout& layout)
             slotObjects_[slot] = object;
         }
         object->SetReplicaSlot(slot);
-        if (watched_.size() < slotObjects_.size())
+        if (watched_.size() < slotObjects_.size()) {
             watched_.resize(slotObjects_.size());
-        Watched& w = watched_[slot];
+            changedIn_.resize(slotObjects_.size());
+        }
+        changedIn_[slot] = 0;
+        WatchedObject& w = watched_[slot];
         w.layout = layout;
         w.values.clear();
         w.encoding.Forget();
@@ -396,6 +411,7 @@ void ServerManager::RemoveAllObjects()
             h.RemoveAllEntries(true);
     objects_.clear();
     watched_.clear();
+    changedIn_.clear();
     slotObjects_.clear();
     freeSlots_.clear();
     dynamicIds_.clear();

@@ -4,6 +4,7 @@
 #include "engine/net/IServer.h"
 #include "engine/net/MultiplayerManager.h"
 #include "engine/net/ServerHandler.h"
+#include "engine/net/WatchedObject.h"
 
 #include <chrono>
 #include <functional>
@@ -80,20 +81,31 @@ public:
     IServerListener* GetListener() const { return listener_; }
     int GetShare() const { return share_; }
     void ShareBudget();
+    // The handler got or lost its peer.
+    void NotePeer(const ServerHandler& h);
     const std::vector<Object*>& GetObjects() const { return objects_; }
     bool SendToPeer(const uint8_t* data, int length, uint32_t ip, int port);
-    // Inside Update's pass: the replicated values of the object in a replica
-    // slot as the pass read them, one per field record (null outside a pass
-    // or for a free slot), and the encoding the pass keeps for them.
-    const uint32_t* PassValues(uint32_t slot) const
+    // Inside Update's pass: what the pass read of the object in a replica
+    // slot (null outside a pass or for a free slot).
+    WatchedObject* PassWatched(uint32_t slot)
     {
-        return inPass_ && slot < watched_.size() && !watched_[slot].values.empty() ? watched_[slot].values.data()
-                                                                                    : nullptr;
+        return inPass_ && slot < watched_.size() && !watched_[slot].values.empty() ? &watched_[slot] : nullptr;
+    }
+    const WatchedObject* GetWatched(uint32_t slot) const
+    {
+        return slot < watched_.size() && !watched_[slot].values.empty() ? &watched_[slot] : nullptr;
+    }
+    const uint32_t* PassValues(uint32_t slot)
+    {
+        WatchedObject* w = PassWatched(slot);
+        return w ? w->values.data() : nullptr;
     }
     FieldEncoding& PassEncoding(uint32_t slot) { return watched_[slot].encoding; }
     uint64_t GetPass() const { return pass_; }
-    // The pass that last saw a field of the object other than a vector
-    // change (or the object listed).
+    // By replica slot: the pass that last found the object's values changed
+    // (0 for none since it was listed); and the last pass that found any.
+    const std::vector<uint64_t>& GetChangePasses() const { return changedIn_; }
+    uint64_t GetLastChange() const { return lastChange_; }
     uint64_t ScalarsChangedIn(uint32_t slot) const { return watched_[slot].scalarsChanged; }
 
     // For tests and the benchmark.
@@ -123,6 +135,9 @@ private:
     bool MayPrintConnectLine();
 
     ServerHandler slots_[kSlots];
+    // Bit i: slot i has a peer. A pass reads the handlers of these only,
+    // not a line of each of the 32.
+    uint32_t withPeer_ = 0;
     IServerListener* listener_ = nullptr;
     int maxPlayers_ = kSlots;
     int budget_ = 0;
@@ -131,18 +146,10 @@ private:
     std::vector<uint32_t> bans_;
     int port_ = 0;
     std::vector<Object*> objects_;
-    // Per replica slot: the object's layout and replicated values as the
-    // last pass saw them (one per field record, then the bytes that force
-    // its vectors), so that a pass tells the handlers only of the objects
-    // that changed, and what the pass encoded of them.
-    struct Watched {
-        FieldLayout layout;
-        std::vector<uint32_t> values;
-        FieldEncoding encoding;
-        uint64_t scalarsChanged = 0;
-    };
-    std::vector<Watched> watched_;
-    std::vector<uint32_t> changedSlots_; // of the pass
+    // By replica slot.
+    std::vector<WatchedObject> watched_;
+    std::vector<uint64_t> changedIn_;
+    uint64_t lastChange_ = 0;
     uint64_t pass_ = 0;
     bool inPass_ = false;
     // Listed objects by replica slot (null for a free one), and the free slots.

@@ -9,10 +9,21 @@ namespace PhysicsSW {
 
 namespace {
 
-// Cells beyond this are not worth filing: such a body is checked against all.
-constexpr double kFarthestCell = 1.0e6;
+// Bodies beyond this are not worth a grid reaching them: such a body is
+// checked against all.
+constexpr float kFarthest = 1.0e6f * BroadPhase::kCellSize;
+// Cells a grid may have before its cells grow wider, at least.
+constexpr double kFewestCells = 16384.0;
 
-bool Overlap(float a0, float a1, float b0, float b1) { return a0 <= b1 && b0 <= a1; }
+bool Overlap(const BroadPhase::Box& a, const BroadPhase::Box& b)
+{
+    return a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1;
+}
+
+bool Near(const BroadPhase::Box& box)
+{
+    return box.x0 >= -kFarthest && box.x1 <= kFarthest && box.y0 >= -kFarthest && box.y1 <= kFarthest;
+}
 
 } // namespace
 
@@ -23,7 +34,8 @@ bool BroadPhase::Cover(const Object& body, Filed& filed, std::vector<float>& out
     if (filed.kind == 0) {
         float r = std::fabs(body.radius_);
         box = Box{body.x_ - r, body.y_ - r, body.x_ + r, body.y_ + r};
-        if (!std::isfinite(box.x0) || !std::isfinite(box.x1) || !std::isfinite(box.y0) || !std::isfinite(box.y1))
+        // Zero unless one of them is not finite.
+        if ((box.x0 - box.x0) + (box.x1 - box.x1) + (box.y0 - box.y0) + (box.y1 - box.y1) != 0.0f)
             return false;
     } else {
         size_t first = outlines.size();
@@ -45,53 +57,57 @@ bool BroadPhase::Cover(const Object& body, Filed& filed, std::vector<float>& out
     return true;
 }
 
-BroadPhase::Placement BroadPhase::Place(const Box& box, Range& range)
+inline bool BroadPhase::Cells(const Table& table, const Box& box, Range& range)
 {
-    double x0 = std::floor(double(box.x0) / kCellSize), x1 = std::floor(double(box.x1) / kCellSize);
-    double y0 = std::floor(double(box.y0) / kCellSize), y1 = std::floor(double(box.y1) / kCellSize);
-    if (!(x0 >= -kFarthestCell && x1 <= kFarthestCell && y0 >= -kFarthestCell && y1 <= kFarthestCell))
-        return kWide;
-    range = Range{int32_t(x0), int32_t(y0), int32_t(x1), int32_t(y1)};
-    int64_t cells = (int64_t(range.x1) - range.x0 + 1) * (int64_t(range.y1) - range.y0 + 1);
-    return cells > kMaxCells ? kWide : kInGrid;
-}
-
-uint32_t BroadPhase::Hash(int32_t x, int32_t y)
-{
-    return (uint32_t(x) * 73856093u) ^ (uint32_t(y) * 19349663u);
+    if (table.width <= 0)
+        return false;
+    // Monotone in the box, so that two boxes that overlap share a cell.
+    const float lastX = float(table.width - 1), lastY = float(table.height - 1);
+    // Clamped first, so that truncation floors; boxes are finite.
+    auto cell = [&table](float at, float origin, float last) {
+        return int32_t(std::min(std::max((at - origin) * table.inverseCell, 0.0f), last));
+    };
+    range = Range{cell(box.x0, table.originX, lastX), cell(box.y0, table.originY, lastY),
+                  cell(box.x1, table.originX, lastX), cell(box.y1, table.originY, lastY)};
+    return int64_t(range.x1 - range.x0 + 1) * int64_t(range.y1 - range.y0 + 1) <= kMaxCells;
 }
 
 void BroadPhase::File(Group& group, Object* const* bodies, int count, bool moving)
 {
     group.filed.clear();
     group.outlines.clear();
-    group.tables[0].bodies = group.tables[1].bodies = 0;
+    for (Table& table : group.tables) {
+        table.bodies = 0;
+        table.filled = false;
+    }
     for (int i = 0; i < count; ++i) {
         Object* body = bodies[i];
         if ((body->kind_ == Object::kMoving) != moving)
             continue;
-        Filed f{};
+        group.filed.emplace_back();
+        Filed& f = group.filed.back();
         f.body = body;
+        f.serial = body->serial_;
+        f.moving = moving;
+        f.outline = f.corners = 0;
         f.kind = int8_t(!body->collides_ ? -1 : body->shape_ == Object::kCircle ? 0 : 1);
-        f.placement = kNowhere;
-        if (f.kind >= 0 && Cover(*body, f, group.outlines)) {
-            f.placement = Place(f.box, f.range);
+        if (f.kind >= 0 && !Cover(*body, f, group.outlines))
+            f.kind = -1;
+        if (f.kind >= 0) {
+            f.bounds =
+                Box{body->x_ + body->minX_, body->y_ + body->minY_, body->x_ + body->maxX_, body->y_ + body->maxY_};
             ++group.tables[f.kind].bodies;
         }
-        group.filed.push_back(f);
     }
-    group.tables[0].filled = group.tables[1].filled = false;
 }
 
 void BroadPhase::FileStill(Object* const* bodies, int count, uint64_t edits)
 {
-    if (stillFiled_ && edits == stillEdits_)
+    if (stillFiling_ != 0 && edits == stillEdits_)
         return;
     File(still_, bodies, count, false);
-    Fill(still_, 0);
-    Fill(still_, 1);
     stillEdits_ = edits;
-    stillFiled_ = true;
+    ++stillFiling_;
 }
 
 void BroadPhase::FileMoving(Object* const* movers, int count) { File(movers_, movers, count, true); }
@@ -101,107 +117,169 @@ void BroadPhase::Fill(Group& group, int kind)
     Table& table = group.tables[kind];
     table.filled = true;
     table.wide.clear();
-    size_t entries = 0;
-    const uint32_t n = uint32_t(group.filed.size());
+    table.items.clear();
+    const std::vector<Filed>& filed = group.filed;
+    const uint32_t n = uint32_t(filed.size());
+    // The grid spans the bodies near enough to be worth it.
+    Box window{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    size_t near = 0;
+    for (const Filed& f : filed) {
+        if (f.kind != kind || !Near(f.box))
+            continue;
+        window = Box{std::min(window.x0, f.box.x0), std::min(window.y0, f.box.y0), std::max(window.x1, f.box.x1),
+                     std::max(window.y1, f.box.y1)};
+        ++near;
+    }
+    table.width = table.height = 0;
+    if (near > 0) {
+        const double most = std::max(kFewestCells, 4.0 * double(near));
+        double cell = kCellSize;
+        for (;;) {
+            double w = std::floor((double(window.x1) - window.x0) / cell) + 1.0;
+            double h = std::floor((double(window.y1) - window.y0) / cell) + 1.0;
+            if (w * h <= most) {
+                table.width = int32_t(w);
+                table.height = int32_t(h);
+                break;
+            }
+            cell *= 2.0;
+        }
+        table.originX = window.x0;
+        table.originY = window.y0;
+        table.inverseCell = float(1.0 / cell);
+    }
+    const size_t cells = size_t(table.width) * size_t(table.height);
+    table.start.assign(cells + 1, 0);
+    ranges_.resize(n);
     for (uint32_t i = 0; i < n; ++i) {
-        const Filed& f = group.filed[i];
+        const Filed& f = filed[i];
         if (f.kind != kind)
             continue;
-        if (f.placement == kWide)
+        Range& r = ranges_[i];
+        if (!Near(f.box) || !Cells(table, f.box, r)) {
+            r.x0 = -1;
             table.wide.push_back(i);
-        else if (f.placement == kInGrid)
-            entries += size_t(f.range.x1 - f.range.x0 + 1) * size_t(f.range.y1 - f.range.y0 + 1);
-    }
-    size_t buckets = 16;
-    while (buckets < entries)
-        buckets *= 2;
-    table.mask = uint32_t(buckets - 1);
-    table.start.assign(buckets + 1, 0);
-    table.items.resize(entries);
-    // A counting sort by bucket keeps each bucket in filing order.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (uint32_t i = 0; i < n; ++i) {
-            const Filed& f = group.filed[i];
-            if (f.kind != kind || f.placement != kInGrid)
-                continue;
-            for (int32_t y = f.range.y0; y <= f.range.y1; ++y) {
-                for (int32_t x = f.range.x0; x <= f.range.x1; ++x) {
-                    uint32_t b = Hash(x, y) & table.mask;
-                    if (pass == 0)
-                        ++table.start[b + 1];
-                    else
-                        table.items[size_t(table.start[b]++)] = i;
-                }
-            }
+            continue;
         }
-        if (pass == 0) {
-            for (size_t b = 0; b < buckets; ++b)
-                table.start[b + 1] += table.start[b];
-        }
+        for (int32_t y = r.y0; y <= r.y1; ++y)
+            for (int32_t x = r.x0; x <= r.x1; ++x)
+                ++table.start[size_t(y) * size_t(table.width) + size_t(x) + 1];
     }
-    // Filling moved each start on to the next bucket's; move them back.
-    for (size_t b = buckets; b > 0; --b)
-        table.start[b] = table.start[b - 1];
+    for (size_t c = 0; c < cells; ++c)
+        table.start[c + 1] += table.start[c];
+    table.items.resize(table.start[cells]);
+    // Filling moves each start on to the next cell's; they are moved back.
+    for (uint32_t i = 0; i < n; ++i) {
+        const Filed& f = filed[i];
+        const Range& r = ranges_[i];
+        if (f.kind != kind || r.x0 < 0)
+            continue;
+        for (int32_t y = r.y0; y <= r.y1; ++y)
+            for (int32_t x = r.x0; x <= r.x1; ++x)
+                table.items[table.start[size_t(y) * size_t(table.width) + size_t(x)]++] = Item{f.box, i, r.x0, r.y0};
+    }
+    for (size_t c = cells; c > 0; --c)
+        table.start[c] = table.start[c - 1];
     table.start[0] = 0;
 }
 
-void BroadPhase::Mark(const Filed& other, const Box& box)
+void BroadPhase::Query(Group& group, int kind, const Box& box)
 {
-    if (other.seen == query_)
-        return;
-    other.seen = query_;
-    if (Overlap(box.x0, box.x1, other.box.x0, other.box.x1) && Overlap(box.y0, box.y1, other.box.y0, other.box.y1))
-        found_.push_back(&other);
-}
-
-void BroadPhase::Query(Group& group, int kind, const Filed& body)
-{
-    if (group.tables[kind].bodies == 0)
-        return;
-    if (!group.tables[kind].filled)
+    Table& table = group.tables[kind];
+    if (!table.filled)
         Fill(group, kind);
-    const Table& table = group.tables[kind];
     const std::vector<Filed>& filed = group.filed;
-    if (body.placement == kWide) {
+    Range q;
+    if (!Cells(table, box, q)) {
         for (const Filed& f : filed)
-            if (f.kind == kind && f.placement != kNowhere)
-                Mark(f, body.box);
+            if (f.kind == kind && Overlap(box, f.box))
+                met_.push_back(&f);
         return;
     }
-    const Range& range = body.range;
-    for (int32_t y = range.y0; y <= range.y1; ++y) {
-        for (int32_t x = range.x0; x <= range.x1; ++x) {
-            uint32_t b = Hash(x, y) & table.mask;
-            for (uint32_t k = table.start[b]; k < table.start[b + 1]; ++k)
-                Mark(filed[table.items[k]], body.box);
+    const Item* items = table.items.data();
+    for (int32_t y = q.y0; y <= q.y1; ++y) {
+        const uint32_t* start = table.start.data() + size_t(y) * size_t(table.width);
+        for (int32_t x = q.x0; x <= q.x1; ++x) {
+            for (uint32_t k = start[x], end = start[x + 1]; k < end; ++k) {
+                const Item& item = items[k];
+                // A body in several of the cells answers in the first.
+                if (Overlap(box, item.box) && std::max(q.x0, item.x0) == x && std::max(q.y0, item.y0) == y)
+                    met_.push_back(&filed[item.index]);
+            }
         }
     }
     for (uint32_t i : table.wide)
-        Mark(filed[i], body.box);
+        if (Overlap(box, filed[i].box))
+            met_.push_back(&filed[i]);
+}
+
+void BroadPhase::QueryStill(int kind, const Filed& body)
+{
+    Nearby& near = body.body->nearby_;
+    const Box& box = body.box;
+    const Box& reach = near.reach;
+    bool within = near.filing == stillFiling_ && box.x0 >= reach.x0 && box.y0 >= reach.y0 && box.x1 <= reach.x1 &&
+                  box.y1 <= reach.y1;
+    if (within && near.count >= 0) {
+        for (int32_t k = 0; k < near.count; ++k) {
+            const Filed& f = still_.filed[near.index[k]];
+            if (Overlap(box, f.box))
+                Keep(f, body);
+        }
+        return;
+    }
+    met_.clear();
+    if (within) {
+        Query(still_, kind, box);
+    } else {
+        near.reach = Box{box.x0 - kReach, box.y0 - kReach, box.x1 + kReach, box.y1 + kReach};
+        near.filing = stillFiling_;
+        Query(still_, kind, near.reach);
+        near.count = met_.size() <= size_t(kMostNear) ? int32_t(met_.size()) : -1;
+        for (int32_t k = 0; k < near.count; ++k)
+            near.index[k] = uint32_t(met_[size_t(k)] - still_.filed.data());
+    }
+    for (const Filed* f : met_)
+        if (Overlap(box, f->box))
+            Keep(*f, body);
+}
+
+void BroadPhase::Keep(const Filed& other, const Filed& body)
+{
+    const Box& a = body.bounds;
+    const Box& b = other.bounds;
+    if (a.x0 < b.x1 && a.x1 > b.x0 && a.y0 < b.y1 && a.y1 > b.y0)
+        found_.push_back(&other);
 }
 
 const std::vector<const BroadPhase::Filed*>& BroadPhase::Candidates(const Filed& body)
 {
     found_.clear();
-    if (body.placement == kNowhere)
+    if (body.kind < 0)
         return found_;
-    if (++query_ == 0) {
-        for (Group* g : {&still_, &movers_})
-            for (Filed& f : g->filed)
-                f.seen = 0;
-        query_ = 1;
-    }
     int other = 1 - body.kind;
-    Query(still_, other, body);
-    Query(movers_, other, body);
-    std::sort(found_.begin(), found_.end(),
-              [](const Filed* a, const Filed* b) { return a->body->serial_ < b->body->serial_; });
+    if (still_.tables[other].bodies)
+        QueryStill(other, body);
+    if (movers_.tables[other].bodies) {
+        met_.clear();
+        Query(movers_, other, body.box);
+        for (const Filed* f : met_)
+            Keep(*f, body);
+    }
+    // Few at a time: sorted by insertion.
+    for (size_t i = 1; i < found_.size(); ++i) {
+        const Filed* f = found_[i];
+        size_t j = i;
+        for (; j > 0 && found_[j - 1]->serial > f->serial; --j)
+            found_[j] = found_[j - 1];
+        found_[j] = f;
+    }
     return found_;
 }
 
 const float* BroadPhase::Outline(const Filed& body) const
 {
-    const Group& group = body.body->kind_ == Object::kMoving ? movers_ : still_;
+    const Group& group = body.moving ? movers_ : still_;
     return group.outlines.data() + body.outline;
 }
 

@@ -24,20 +24,28 @@ public:
     struct Box {
         float x0, y0, x1, y1;
     };
-    struct Range {
-        int32_t x0, y0, x1, y1;
-    };
-    enum Placement : uint8_t { kNowhere, kInGrid, kWide };
     // One filed body.
     struct Filed {
         Object* body;
-        int8_t kind; // 0 circle, 1 outline, -1 collides with nothing
-        Placement placement;
-        mutable uint32_t seen; // the last query that met it
-        Box box;
-        Range range;
+        uint64_t serial;  // the body's place in the world's list
+        Box box;          // what its shape covers, a little larger
+        Box bounds;       // the body's own bounds at its position, met only when they cross
         uint32_t outline; // its corners: outlines[outline .. outline + 2 * corners)
         uint32_t corners;
+        int8_t kind; // 0 circle, 1 outline, -1 touches nothing
+        bool moving;
+    };
+
+    // The still bodies a moving body may meet while its box stays within
+    // reach: the bodies whose boxes cross the box the body had, widened by
+    // kReach. Kept by each body, good for one filing of the still bodies.
+    static constexpr float kReach = 8.0f;
+    static constexpr int kMostNear = 8;
+    struct Nearby {
+        Box reach;
+        uint64_t filing = 0; // none
+        int32_t count = -1;  // more than kMostNear: asked again at every step
+        uint32_t index[kMostNear];
     };
 
     // Files the bodies that never move (those of the list that are not
@@ -47,23 +55,37 @@ public:
     void FileMoving(Object* const* movers, int count);
     const Filed& Moving(int index) const { return movers_.filed[size_t(index)]; }
 
-    // The filed bodies of the other kind whose shapes may touch the body,
-    // in list order (the order of creation); the caller still runs every
-    // test.
+    // The filed bodies of the other kind whose shapes may touch the body
+    // and whose bounds cross its own, in list order (the order of
+    // creation); the caller still runs the shape test.
     const std::vector<const Filed*>& Candidates(const Filed& body);
 
     // The placed corners of a filed outline body, as x/y pairs.
     const float* Outline(const Filed& body) const;
 
 private:
-    // One kind of body of a group: a hash table of cells to its records.
+    struct Range {
+        int32_t x0, y0, x1, y1;
+    };
+    // A body's box in a cell, with the first cell of its range: of the
+    // cells two ranges share, only the first answers a query.
+    struct Item {
+        Box box;
+        uint32_t index;
+        int32_t x0, y0;
+    };
+    // One kind of body of a group, on a grid of its own over the cells its
+    // bodies cover (wider cells when that is too many): cell c holds
+    // items[start[c] .. start[c + 1]). A body outside the grid is filed in
+    // its edge cells, which keeps every overlap on a shared cell.
     struct Table {
-        std::vector<uint32_t> start; // bucket b holds items[start[b] .. start[b + 1])
-        std::vector<uint32_t> items;
-        std::vector<uint32_t> wide; // bodies too large or far out for the grid
-        uint32_t mask = 0;
         bool filled = false;
-        uint32_t bodies = 0; // of the kind, filed somewhere
+        uint32_t bodies = 0; // of the kind that touch something
+        float originX = 0, originY = 0, inverseCell = 0;
+        int32_t width = 0, height = 0;
+        std::vector<uint32_t> start;
+        std::vector<Item> items;
+        std::vector<uint32_t> wide; // bodies spanning too many cells, or too far out
     };
     // Bodies filed together: the still ones, or the moving ones of a step.
     struct Group {
@@ -76,18 +98,23 @@ private:
     // The box around what the body covers, a little larger so that rounding
     // never drops a touch; false when there is nothing it could touch.
     static bool Cover(const Object& body, Filed& filed, std::vector<float>& outlines);
-    static Placement Place(const Box& box, Range& range);
-    static uint32_t Hash(int32_t x, int32_t y);
-    static void Fill(Group& group, int kind);
-    void Query(Group& group, int kind, const Filed& body);
-    void Mark(const Filed& other, const Box& box);
+    // The cells of the table the box covers, clamped to the grid; false
+    // when they are more than kMaxCells.
+    static bool Cells(const Table& table, const Box& box, Range& range);
+    void Fill(Group& group, int kind);
+    // The filed bodies of a kind whose boxes cross box, once each, into met.
+    void Query(Group& group, int kind, const Box& box);
+    // The same for the still bodies, through what the body keeps of them.
+    void QueryStill(int kind, const Filed& body);
+    void Keep(const Filed& other, const Filed& body);
 
     Group still_;
     Group movers_;
     uint64_t stillEdits_ = 0;
-    bool stillFiled_ = false;
-    uint32_t query_ = 0;
+    uint64_t stillFiling_ = 0; // counts the filings of the still bodies
+    std::vector<const Filed*> met_;
     std::vector<const Filed*> found_;
+    std::vector<Range> ranges_; // of the bodies being filled
 };
 
 } // namespace PhysicsSW

@@ -15,7 +15,7 @@ constexpr float kMinSpeed = 0.0001f;
 
 } // namespace
 
-Object::Object(std::recursive_mutex* lock, Kind kind, Shape shape) : lock_(lock), kind_(kind), shape_(shape) {}
+Object::Object(std::recursive_mutex* lock, Kind kind, Shape shape) : kind_(kind), shape_(shape), lock_(lock) {}
 
 Object* Object::MakeCircle(std::recursive_mutex* lock, Kind kind, float radius)
 {
@@ -147,9 +147,7 @@ void Object::SetAngleUnlocked(float degrees)
         return;
     NoteStillEdit();
     angle_ = degrees;
-    float radians = degrees * kDegreesToRadians;
-    cos_ = std::cos(radians);
-    sin_ = std::sin(radians);
+    turnStale_ = true;
 }
 
 void Object::ImpulseUnlocked(float pointX, float pointY, float impulseX, float impulseY)
@@ -188,14 +186,14 @@ void Object::Integrate(float dt)
     SetAngleUnlocked(angle_ + dt * angular_);
 }
 
-bool Object::BoundsOverlap(const Object& other) const
-{
-    return x_ + minX_ < other.x_ + other.maxX_ && x_ + maxX_ > other.x_ + other.minX_ &&
-           y_ + minY_ < other.y_ + other.maxY_ && y_ + maxY_ > other.y_ + other.minY_;
-}
-
 void Object::PlacedOutline(std::vector<float>& out) const
 {
+    if (turnStale_) {
+        float radians = angle_ * kDegreesToRadians;
+        cos_ = std::cos(radians);
+        sin_ = std::sin(radians);
+        turnStale_ = false;
+    }
     auto place = [&](float px, float py) {
         out.push_back(x_ + px * cos_ - py * sin_);
         out.push_back(y_ + py * cos_ + px * sin_);

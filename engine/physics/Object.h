@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/physics/BroadPhase.h"
 #include "engine/physics/IPhysObject.h"
 
 #include <cstdint>
@@ -58,7 +59,6 @@ private:
     void FrictionUnlocked(float amount);
     void SetAngleUnlocked(float degrees);
     void Integrate(float dt);
-    bool BoundsOverlap(const Object& other) const;
     // Outline corners placed at the pose, for boxes and polygons, appended
     // to out as x/y pairs.
     void PlacedOutline(std::vector<float>& out) const;
@@ -75,24 +75,30 @@ private:
             ++*stillEdits_;
     }
 
-    std::recursive_mutex* lock_;
-    uint64_t* stillEdits_ = nullptr; // the world's count, under its lock
-    uint64_t serial_ = 0; // place in the world's list: the order of creation
-    Kind kind_;
-    Shape shape_;
-    float radius_ = 0.0f;
-    float edges_[4] = {0, 0, 0, 0};
-    std::vector<float> points_;
+    // What a step reads of every moving body comes first.
     float x_ = 0.0f, y_ = 0.0f;
-    float angle_ = 0.0f, cos_ = 1.0f, sin_ = 0.0f;
-    float minX_ = 0.0f, minY_ = 0.0f, maxX_ = 0.0f, maxY_ = 0.0f;
     float vx_ = 0.0f, vy_ = 0.0f, angular_ = 0.0f;
+    float angle_ = 0.0f;
+    float radius_ = 0.0f;
+    float minX_ = 0.0f, minY_ = 0.0f, maxX_ = 0.0f, maxY_ = 0.0f;
     float inverseMass_ = kInverseMass;
     float inverseInertia_ = kInverseInertia;
+    float restitution_ = 1.0f;
+    float zoneX_ = 0.0f, zoneY_ = 0.0f, zoneRadius2_ = 0.0f;
+    Kind kind_;
+    Shape shape_;
     bool collides_ = true;
     bool zoneExcludable_ = false;
-    float zoneX_ = 0.0f, zoneY_ = 0.0f, zoneRadius2_ = 0.0f;
-    float restitution_ = 1.0f;
+    // The turn's cosine and sine, made when an outline is placed: a
+    // circle's turn changes nothing it touches.
+    mutable bool turnStale_ = false;
+    mutable float cos_ = 1.0f, sin_ = 0.0f;
+    uint64_t serial_ = 0; // place in the world's list: the order of creation
+    std::recursive_mutex* lock_;
+    uint64_t* stillEdits_ = nullptr; // the world's count, under its lock
+    BroadPhase::Nearby nearby_;
+    float edges_[4] = {0, 0, 0, 0};
+    std::vector<float> points_;
 };
 
 } // namespace PhysicsSW

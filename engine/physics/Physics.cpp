@@ -222,28 +222,24 @@ void Physics::StepOnce(float dt)
 void Physics::Collide(Object& a, const BroadPhase::Filed& own)
 {
     contactCount_ = 0;
-    const float* ownOutline = broadPhase_.Outline(own);
-    // Only the bodies a can touch, in the order of the list.
+    // Only the bodies a can touch, in the order of the list; the filing
+    // found them enabled, other than a, and within its bounds.
     for (const BroadPhase::Filed* filed : broadPhase_.Candidates(own)) {
         if (contactCount_ >= kMaxContacts)
             break;
         Object* b = filed->body;
-        if (b == &a || !b->collides_)
-            continue;
         if (a.zoneRadius2_ > 0.0f && b->zoneExcludable_) {
             float dx = b->x_ - a.zoneX_, dy = b->y_ - a.zoneY_;
             if (dx * dx + dy * dy < a.zoneRadius2_)
                 continue;
         }
-        if (!a.BoundsOverlap(*b))
-            continue;
         Object::Contact contact;
         bool found = false;
         if (a.shape_ == Object::kCircle) {
             found = Object::CircleContact(broadPhase_.Outline(*filed), filed->corners, a, true, contact);
         } else {
             // The normal must push the outline body, not the circle.
-            found = Object::CircleContact(ownOutline, own.corners, *b, false, contact);
+            found = Object::CircleContact(broadPhase_.Outline(own), own.corners, *b, false, contact);
         }
         if (found)
             contacts_[contactCount_++] = contact;

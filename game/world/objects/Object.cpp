@@ -165,6 +165,7 @@ void Object::LoadProperties()
     delete[] damageStates_;
     damageStates_ = nullptr;
     damageStateCount_ = 0;
+    damageLookedAt_ = std::numeric_limits<float>::quiet_NaN();
     int records = definition_ ? definition_->GetParameterCount() : 0;
     if (records >= 1) {
         damageStates_ = new DamageState[records];
@@ -331,14 +332,29 @@ ITexture* Object::CurrentImage()
     return image;
 }
 
+void Object::PrefetchSelf() const
+{
+    for (int line = 0; line < 4; ++line)
+        __builtin_prefetch(reinterpret_cast<const char*>(this) + 64 * line);
+}
+
+void Object::PrefetchParts() const
+{
+    __builtin_prefetch(damageStates_);
+    __builtin_prefetch(definition_);
+    if (body_)
+        body_->PrefetchPlacement();
+}
+
 void Object::Update(float)
 {
-    if (breakable_ && definition_) {
+    if (breakable_ && definition_ && !(health_ == damageLookedAt_)) {
         for (int i = 0; i < damageStateCount_; ++i) {
             DamageState& state = damageStates_[i];
             if (!state.record && !state.graphics && health_ < state.threshold)
                 state.graphics = definition_->FindSound(nullptr);
         }
+        damageLookedAt_ = health_;
     }
     if (body_ && definition_) {
         float px = 0.0f, py = 0.0f;

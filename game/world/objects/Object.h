@@ -3,6 +3,7 @@
 #include "engine/net/Object.h"
 
 #include <cstdint>
+#include <limits>
 
 class IResource;
 class ITexture;
@@ -89,6 +90,10 @@ public:
     int GetMaterial();
 
     int GetKind() const { return kind_; }
+    // Asks for the memory an update reads: the object's own and, once that
+    // has come, what it points to.
+    void PrefetchSelf() const;
+    void PrefetchParts() const;
     int GetDefinitionId() const { return definitionId_; }
     IResource* GetDefinition() const { return definition_; }
     bool IsStale() const { return stale_; }
@@ -119,6 +124,9 @@ protected:
     float angle_ = 0.0f;
     float radius_ = 200.0f;
     float health_ = 0.0f;
+    // The health the damage states were last looked at for (none yet): at
+    // the same health they have nothing new to show.
+    float damageLookedAt_ = std::numeric_limits<float>::quiet_NaN();
     uint8_t height_ = 0;
     CoverRecord* cover_ = nullptr;
     bool breakable_ = false;

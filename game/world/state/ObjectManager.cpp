@@ -124,6 +124,18 @@ void ObjectManager::RemoveLight(ILight* light)
         Unlink(lights_, light);
 }
 
+void ObjectManager::PrefetchObjects() const
+{
+    for (const std::vector<Object*>* list : {&objects_, &players_})
+        for (const Object* object : *list)
+            if (object)
+                object->PrefetchSelf();
+    for (const std::vector<Object*>* list : {&objects_, &players_})
+        for (const Object* object : *list)
+            if (object)
+                object->PrefetchParts();
+}
+
 void ObjectManager::UpdateLights(float dt)
 {
     ForEachLight([&](ILight* light) {

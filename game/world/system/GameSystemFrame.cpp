@@ -25,6 +25,7 @@ void GameSystem::Update(float dt)
             server_->SendPlayerStatus();
     }
     bool client = IsClient();
+    objects_->PrefetchObjects();
     objects_->ForEach([dt, client](Object* object) {
         if (client)
             object->ServerUpdate(dt);

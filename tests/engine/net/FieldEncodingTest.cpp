@@ -69,4 +69,38 @@ TEST(FieldEncoding, KeptBitsMatchFieldByFieldWritesAtEveryOffsetAndRoomEdge)
     }
 }
 
+// An update of only the vector, its bits placed straight from the key, as
+// a pass writes most entries.
+TEST(FieldEncoding, VectorOnlyUpdatesMatchFieldByFieldWrites)
+{
+    NetTest::Thing thing;
+    FieldLayout layout;
+    ASSERT_TRUE(layout.Parse(thing.GetFieldTable()));
+    const int n = layout.GetCount();
+    std::vector<uint32_t> values(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        values[size_t(i)] = 0x85EBCA6Bu * uint32_t(i + 3);
+    const int32_t id = 0x1234567;
+    for (unsigned c = 1; c < 16; ++c) {
+        std::vector<uint8_t> choices(size_t(n), 0);
+        choices[size_t(layout.GetVectorAt(0))] = uint8_t(c);
+        const uint64_t key = uint64_t(c) << layout.GetVectorBitAt(0);
+        FieldEncoding kept;
+        for (int offset = 0; offset < 70; offset += 3) {
+            for (int limit = 20; limit < 40; ++limit) {
+                PacketBuffer one, copy;
+                StartAt(one, offset, limit);
+                StartAt(copy, offset, limit);
+                bool wrote = FieldEncoding::Write(one, layout, values.data(), choices.data(), false, &id);
+                bool copied = kept.WriteVectorsKept(copy, 3, key, layout, values.data(), id);
+                ASSERT_EQ(wrote, copied) << c << " " << offset << " " << limit;
+                one.Finish();
+                copy.Finish();
+                ASSERT_EQ(one.GetSize(), copy.GetSize());
+                ASSERT_EQ(0, std::memcmp(one.GetData(), copy.GetData(), size_t(one.GetSize())));
+            }
+        }
+    }
+}
+
 } // namespace
