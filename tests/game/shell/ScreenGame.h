@@ -21,6 +21,7 @@
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
 
+#include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,6 +30,44 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// The engine with its frame clocks held when a time is set: frames then
+// draw and count the same on any machine, however long each took.
+class SteadyEngine : public Engine {
+public:
+    float heldFrameTime = -1.0f;
+    float GetFrameTime1() override { return heldFrameTime >= 0.0f ? heldFrameTime : Engine::GetFrameTime1(); }
+    float GetFrameTime2() override { return heldFrameTime >= 0.0f ? heldFrameTime : Engine::GetFrameTime2(); }
+};
+
+// Real input as the window's events: the renderer takes them at its next
+// Present, whatever the X server does meanwhile.
+namespace WindowInput {
+inline void Key(int sym, bool down, char16_t unicode = 0)
+{
+    SDL_Event e = {};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = SDLKey(sym);
+    e.key.keysym.unicode = Uint16(unicode);
+    SDL_PushEvent(&e);
+}
+inline void MoveTo(int x, int y)
+{
+    SDL_Event e = {};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = Uint16(x);
+    e.motion.y = Uint16(y);
+    SDL_PushEvent(&e);
+}
+// Button 1 left, 3 right.
+inline void Button(int button, bool down)
+{
+    SDL_Event e = {};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = Uint8(button);
+    SDL_PushEvent(&e);
+}
+} // namespace WindowInput
 
 class ScreenGame {
 public:
@@ -44,7 +83,7 @@ public:
         ASSERT_TRUE(std::filesystem::exists(folder + "/game.data"));
         {
             TestSupport::ScopedChdir in(folder);
-            engine_.reset(new Engine());
+            engine_.reset(new SteadyEngine());
         }
         ASSERT_TRUE(engine_->Init());
         game_.reset(new Game());
@@ -131,7 +170,10 @@ public:
         return p;
     }
 
-    Engine& GetEngine() { return *engine_; }
+    // Presents the frame drawn and reads its picture back.
+    Picture Frame(const std::string& area, const std::string& name) { return Shot(KeepScreenshot(area, name)); }
+
+    SteadyEngine& GetEngine() { return *engine_; }
     Game& GetGame() { return *game_; }
     GameSystem& State() { return *game_->GetGameSystem(); }
 
@@ -141,7 +183,7 @@ public:
 private:
     // Outlives the window.
     PrivateDisplay display_;
-    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<SteadyEngine> engine_;
     std::unique_ptr<Game> game_;
     std::filesystem::path staging_, kept_;
 };
