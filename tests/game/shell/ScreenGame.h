@@ -193,6 +193,32 @@ private:
 class Script {
 public:
     void Add(std::function<void()> act, std::function<bool()> done) { steps_.push_back({act, done}); }
+    // A click at (x, y) through the window's events, each part waited for;
+    // done says the screen shows what the click did.
+    void Click(IRenderer* r, IInput* in, int x, int y, std::function<bool()> done)
+    {
+        Add([x, y] { WindowInput::MoveTo(x, y); },
+            [r, x, y] {
+                int mx = -1, my = -1;
+                r->GetMousePosition(&mx, &my);
+                return mx == x && my == y;
+            });
+        Add([] { WindowInput::Button(1, true); }, [in] { return in->IsMouseButtonDown(0); });
+        Add([] { WindowInput::Button(1, false); }, std::move(done));
+    }
+    // Characters typed, each a key pressed and let go.
+    void Type(const std::u16string& text, std::function<bool()> done)
+    {
+        Add(
+            [text] {
+                for (char16_t c : text) {
+                    const int sym = c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
+                    WindowInput::Key(sym, true, c);
+                    WindowInput::Key(sym, false);
+                }
+            },
+            std::move(done));
+    }
     // One frame; false once the steps have waited too long.
     bool Frame()
     {
