@@ -193,6 +193,55 @@ TEST_F(HudScreen, AnArmedPlayerJustHurt)
     EXPECT_NE(inventory->GetSelectedExplosive(), -1);
 }
 
+// The keys held become the player's input bits, all of them in plain play
+// and only the moves and the trigger while the map is held; the brightness
+// and volume keys step through the normal values.
+TEST_F(HudScreen, HeldKeysBecomeInputBitsAndStepBrightnessAndVolume)
+{
+    namespace F = PlayerInputFlags;
+    SceneState& scene = game->Scene();
+    scene.stamina = SceneState::kFullStamina;
+    const int keys[] = {'w', 'a', 'e', 'r', 'q', 'f', 'c', 'g', SDLK_LSHIFT, SDLK_LCTRL, SDLK_LALT, SDLK_SPACE};
+    for (int sym : keys)
+        In::Key(sym, true);
+    In::Button(1, true);
+    Take();
+    Play();
+    const uint32_t moves = F::Up | F::Left;
+    EXPECT_EQ(player->GetInputFlags(), moves | F::Shoot | F::Use | F::Reload | F::Pick | F::Light | F::Remote |
+                                           F::Drop | F::Sprint | F::Crouch | F::Aiming | F::Respawn | F::LookAround);
+    Press('m');
+    Play(); // opens the map view
+    Play();
+    ASSERT_EQ(scene.overlay, OverlayMode::Map);
+    EXPECT_EQ(player->GetInputFlags(), moves | F::Shoot);
+    for (int sym : keys)
+        In::Key(sym, false);
+    In::Key('m', false);
+    In::Button(1, false);
+    Take();
+    Play();
+    Play();
+    EXPECT_EQ(player->GetInputFlags(), 0u);
+
+    IGameOptions& options = state->Options();
+    options.SetBrightness(0.4f);
+    options.SetMasterVolume(95.0f);
+    const struct {
+        int key;
+        float brightness, volume;
+    } steps[] = {{SDLK_F5, 0.35f, 95.0f}, {SDLK_F5, 0.25f, 95.0f}, {SDLK_F6, 0.35f, 95.0f}, {SDLK_F6, 0.45f, 95.0f},
+                 {SDLK_F8, 0.45f, 100.0f}, {SDLK_F8, 0.45f, 100.0f}, {SDLK_F7, 0.45f, 95.0f}};
+    for (const auto& step : steps) {
+        Tap(step.key);
+        EXPECT_NEAR(options.GetBrightness(), step.brightness, 1e-5f) << step.key;
+        EXPECT_EQ(options.GetMasterVolume(), step.volume) << step.key;
+        // Each readout replaces the other.
+        EXPECT_EQ(scene.brightnessReadout > 0.0f, step.key <= SDLK_F6) << step.key;
+        EXPECT_EQ(scene.volumeReadout > 0.0f, step.key >= SDLK_F7) << step.key;
+    }
+}
+
 // Dead: the red screen, "You are dead" and the seconds left; after five
 // seconds the click to respawn and, with nothing to shoot, "Out of ammo".
 TEST_F(HudScreen, DeathCountsDownThenAsksForTheClick)
