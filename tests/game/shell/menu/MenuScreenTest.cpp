@@ -253,9 +253,10 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     Drag(450 + 500 - 10, 126 + 20, 450 + 500 - 10, 126 + 80, script, 45);
     Drag(450 + 40, 126 + 254 + 10, 450 + 90, 126 + 254 + 10, script, 51);
     Click(600, 126 + 5 + 18 + 4, script, 57); // the second row shown
-    script[60] = [] { Push(SDL_MOUSEMOTION, 500, 110); }; // over a header
-    shoot(62);
-    script[65] = [&] { screen.result = 5; };
+    Click(100 + 250 - 10, 308, script, 60); // the drop-down again: its choice lit
+    script[63] = [] { Push(SDL_MOUSEMOTION, 500, 110); }; // over a header
+    shoot(65);
+    script[68] = [&] { screen.result = 5; };
     MenuSystem::Run(&screen);
 
     EXPECT_EQ(host.runMode, 5);
@@ -263,7 +264,7 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     EXPECT_FALSE(screen.button->clicked);
     EXPECT_EQ(std::u16string(screen.edit->GetText()), u"hi therok");
     EXPECT_NE(screen.edit->anchor, screen.edit->cursor);
-    EXPECT_FALSE(screen.drop->open);
+    EXPECT_TRUE(screen.drop->open);
     EXPECT_EQ(screen.drop->selected, 7) << "scrolled by the wheel, the thumb and the held button";
     EXPECT_EQ(screen.list->columns.Get(1)->sort, 1);
     EXPECT_GT(screen.list->vbar.scroll, 0);
