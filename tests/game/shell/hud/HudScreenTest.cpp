@@ -5,6 +5,7 @@
 #include "game/shell/menu/ChatMenu.h"
 #include "game/shell/menu/KickMenu.h"
 #include "game/shell/menu/MenuEdit.h"
+#include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
 #include "game/world/modes/GameMod.h"
@@ -376,6 +377,25 @@ TEST_F(HudScreen, MapViewShowsOnlyTheOwnTeamWhileMIsHeld)
     sheet.Add(shown, 250, 205, 270, 356);
     sheet.Add(shown, 760, 205, 16, 356);
     sheet.Add(shown, 790, 12, 190, 24);
+
+    // Without a player of one's own every mark shows as another's, and the
+    // numbers read 0.
+    ClientHandler* client = game->GetClientHandler();
+    state->SetActiveHandler(client);
+    client->AddPlayer(1, u"Ville", nullptr);
+    client->UpdatePlayer(1, 640.0f, 320.0f, 0, GameMod::kFinland, nullptr);
+    client->AddPlayer(2, u"Aino", nullptr);
+    client->UpdatePlayer(2, 960.0f, 320.0f, 0, GameMod::kRussia, nullptr);
+    Play();
+    Press('m');
+    Draw();
+    Draw();
+    const Picture all = Shot("map_all");
+    Release('m');
+    client->ClearPlayerSlots();
+    state->SetActiveHandler(server);
+    sheet.Add(all, 250, 205, 270, 356);
+    sheet.Add(all, 0, 720, 200, 48);
     sheet.ExpectGolden("game/shell/hud/golden", "map");
 
     // Tab held shows the scoreboard over play.
