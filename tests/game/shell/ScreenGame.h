@@ -73,7 +73,17 @@ class ScreenGame {
 public:
     // An X server of the test's own: the pointer and keys of this test
     // disturb no other. False when none starts.
-    bool StartDisplay() { return display_.Start(); }
+    bool StartDisplay()
+    {
+        if (!display_.Start())
+            return false;
+        // The pointer off the window to come: only the events a test pushes
+        // move the game's pointer.
+        XDriver x;
+        if (x.Ok())
+            x.MoveTo(x.Screen(), 1279, 1023);
+        return true;
+    }
 
     // The game in a game folder. A client's run reads the folder's settings
     // first, makes its in-game menus and takes its input itself; otherwise

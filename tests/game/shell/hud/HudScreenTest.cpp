@@ -69,6 +69,7 @@ protected:
         // A red that stays while the clock is held: what darkens the
         // screen shows over it.
         game->Scene().damageFlash = 0.3f;
+        game->Scene().cursorX = game->Scene().cursorY = 0.0f;
     }
 
     // The window's events since the last frame.
