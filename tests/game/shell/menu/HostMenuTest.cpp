@@ -173,6 +173,7 @@ TEST(HostFormScreen, ChoosesAModeTypesAPasswordIsRefusedAndStarts)
     s.Click(r, in, 800, 500, [&] { return !menu.level->open; });
     rename(u"Pekka game");
     s.Add([] { WindowInput::MoveTo(647, 724); }, [&] { return menu.start->hovered; });
+    shoot();
     s.Add([] { WindowInput::Button(1, true); }, [&] { return menu.start->pressed; });
     shoot();
     s.Add([] { WindowInput::Button(1, false); }, [&] { return menu.result != MenuSystem::kRunning; });
@@ -187,7 +188,7 @@ TEST(HostFormScreen, ChoosesAModeTypesAPasswordIsRefusedAndStarts)
     EXPECT_TRUE(options.GetServerBalanced());
     EXPECT_TRUE(options.GetServerLocked());
     EXPECT_EQ(std::u16string(options.GetServerPassword()), u"sesame");
-    ASSERT_EQ(shots.size(), 3u);
+    ASSERT_EQ(shots.size(), 4u);
     Sheet sheet;
     sheet.Add(shots[0], 15, 140, 625, 310);
     sheet.Add(shots[0], 590, 700, 110, 45);
@@ -196,6 +197,7 @@ TEST(HostFormScreen, ChoosesAModeTypesAPasswordIsRefusedAndStarts)
     sheet.Add(shots[1], 170, 240, 260, 235);
     sheet.Add(shots[1], 10, 145, 195, 42);
     sheet.Add(shots[2], 590, 700, 110, 45);
+    sheet.Add(shots[3], 590, 700, 110, 45);
     sheet.ExpectGolden("game/shell/menu/golden", "host_form");
 }
 
