@@ -1,6 +1,8 @@
 #include "../ScreenGame.h"
 #include "../protocol/MemoryConnection.h"
+#include "support/EngineFakes.h"
 
+#include "engine/audio/AudioEnvironment.h"
 #include "game/shell/hud/HudFrame.h"
 #include "game/shell/menu/ChatMenu.h"
 #include "game/shell/menu/KickMenu.h"
@@ -12,6 +14,7 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/Inventory.h"
+#include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
 #include "support/GameFolder.h"
 
@@ -226,6 +229,38 @@ TEST_F(HudScreen, HeldKeysBecomeInputBitsAndStepBrightnessAndVolume)
     Play();
     EXPECT_EQ(player->GetInputFlags(), 0u);
 
+    // The sound follows: a crouching player in shallow water hears the
+    // underwater reverb, the forest's again once up; the volume steps reach
+    // the device.
+    FakeAudio audio;
+    AudioEnvironment underwater, forest;
+    WorldServices& services = Services();
+    struct Restore {
+        WorldServices& services;
+        const WorldServices was;
+        ~Restore() { services = was; }
+    } restore{services, services};
+    services.audio = &audio;
+    services.environments[0] = &underwater;
+    services.environments[1] = &forest;
+    World* world = game->GetWorld();
+    bool wet = false;
+    for (int y = 16; y < 32 * world->GetHeight() && !wet; y += 32)
+        for (int x = 16; x < 32 * world->GetWidth() && !wet; x += 32) {
+            float depth = 1.0f;
+            if (world->GetWaterAt(x, y, &depth) && depth <= 0.6f)
+                player->SetPosition(float(x), float(y)), wet = true;
+        }
+    ASSERT_TRUE(wet) << "the level has shallow water";
+    Press(SDLK_LCTRL);
+    Play();
+    Play();
+    EXPECT_EQ(audio.environment, &underwater);
+    Release(SDLK_LCTRL);
+    Play();
+    Play();
+    EXPECT_EQ(audio.environment, &forest);
+
     IGameOptions& options = state->Options();
     options.SetBrightness(0.4f);
     options.SetMasterVolume(95.0f);
@@ -242,6 +277,7 @@ TEST_F(HudScreen, HeldKeysBecomeInputBitsAndStepBrightnessAndVolume)
         EXPECT_EQ(scene.brightnessReadout > 0.0f, step.key <= SDLK_F6) << step.key;
         EXPECT_EQ(scene.volumeReadout > 0.0f, step.key >= SDLK_F7) << step.key;
     }
+    EXPECT_EQ(audio.volumes, (std::vector<float>{100.0f, 100.0f, 95.0f}));
 }
 
 // Dead: the red screen, "You are dead" and the seconds left; after five
