@@ -93,7 +93,7 @@ public:
     IAudioSource* CreateSource() override { return nullptr; }
 };
 
-// Keeps the sounds asked for and the master volumes set.
+// Keeps the sounds asked for, the master volumes and the reverb set.
 class FakeAudio : public IAudio {
 public:
     std::vector<std::u16string> paths;
@@ -113,7 +113,9 @@ public:
     void Update() override {}
     const char16_t* GetEnvironmentPresetName(int) override { return u""; }
     IAudioEnvironment* CreateEnvironment() override { return nullptr; }
-    void SetEnvironment(IAudioEnvironment*) override {}
+    void SetEnvironment(IAudioEnvironment* chosen) override { environment = chosen; }
+
+    IAudioEnvironment* environment = nullptr;
 };
 
 // Actions, keys and mouse buttons held as the test sets them; keeps the keys

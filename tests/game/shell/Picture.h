@@ -3,9 +3,11 @@
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
 #include "engine/png/PngImage.h"
+#include "support/Golden.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,3 +59,42 @@ inline bool NearAround(const Picture& p, int x, int y, uint32_t rgb, int toleran
                 return true;
     return false;
 }
+
+// Regions of screen pictures one under another, compared as one golden
+// picture; what lies outside a picture reads black.
+class Sheet {
+public:
+    void Add(const Picture& p, int x, int y, int w, int h)
+    {
+        Part part{w, h, std::vector<uint32_t>(size_t(w) * size_t(h))};
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) {
+                const uint32_t c = p.At(x + i, y + j);
+                part.pixels[size_t(j) * size_t(w) + size_t(i)] =
+                    0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+            }
+        parts_.push_back(std::move(part));
+    }
+    void ExpectGolden(const std::string& folder, const std::string& name, int tolerance = 8) const
+    {
+        int width = 0, height = 0;
+        for (const Part& part : parts_)
+            width = std::max(width, part.w), height += part.h;
+        std::vector<uint32_t> pixels(size_t(width) * size_t(height), 0xFF000000u);
+        int top = 0;
+        for (const Part& part : parts_) {
+            for (int j = 0; j < part.h; ++j)
+                std::copy_n(part.pixels.begin() + long(j) * part.w, part.w,
+                            pixels.begin() + long(top + j) * width);
+            top += part.h;
+        }
+        TestSupport::ExpectMatchesGolden(folder, name, pixels, width, height, tolerance);
+    }
+
+private:
+    struct Part {
+        int w, h;
+        std::vector<uint32_t> pixels;
+    };
+    std::vector<Part> parts_;
+};

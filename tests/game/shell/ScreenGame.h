@@ -21,6 +21,7 @@
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
 
+#include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -30,11 +31,59 @@
 #include <string>
 #include <vector>
 
+// The engine with its frame clocks held when a time is set: frames then
+// draw and count the same on any machine, however long each took.
+class SteadyEngine : public Engine {
+public:
+    float heldFrameTime = -1.0f;
+    float GetFrameTime1() override { return heldFrameTime >= 0.0f ? heldFrameTime : Engine::GetFrameTime1(); }
+    float GetFrameTime2() override { return heldFrameTime >= 0.0f ? heldFrameTime : Engine::GetFrameTime2(); }
+};
+
+// Real input as the window's events: the renderer takes them at its next
+// Present, whatever the X server does meanwhile.
+namespace WindowInput {
+inline void Key(int sym, bool down, char16_t unicode = 0)
+{
+    SDL_Event e = {};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = SDLKey(sym);
+    e.key.keysym.unicode = Uint16(unicode);
+    SDL_PushEvent(&e);
+}
+inline void MoveTo(int x, int y)
+{
+    SDL_Event e = {};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = Uint16(x);
+    e.motion.y = Uint16(y);
+    SDL_PushEvent(&e);
+}
+// Button 1 left, 3 right.
+inline void Button(int button, bool down)
+{
+    SDL_Event e = {};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = Uint8(button);
+    SDL_PushEvent(&e);
+}
+} // namespace WindowInput
+
 class ScreenGame {
 public:
     // An X server of the test's own: the pointer and keys of this test
     // disturb no other. False when none starts.
-    bool StartDisplay() { return display_.Start(); }
+    bool StartDisplay()
+    {
+        if (!display_.Start())
+            return false;
+        // The pointer off the window to come: only the events a test pushes
+        // move the game's pointer.
+        XDriver x;
+        if (x.Ok())
+            x.MoveTo(x.Screen(), 1279, 1023);
+        return true;
+    }
 
     // The game in a game folder. A client's run reads the folder's settings
     // first, makes its in-game menus and takes its input itself; otherwise
@@ -44,7 +93,7 @@ public:
         ASSERT_TRUE(std::filesystem::exists(folder + "/game.data"));
         {
             TestSupport::ScopedChdir in(folder);
-            engine_.reset(new Engine());
+            engine_.reset(new SteadyEngine());
         }
         ASSERT_TRUE(engine_->Init());
         game_.reset(new Game());
@@ -131,7 +180,10 @@ public:
         return p;
     }
 
-    Engine& GetEngine() { return *engine_; }
+    // Presents the frame drawn and reads its picture back.
+    Picture Frame(const std::string& area, const std::string& name) { return Shot(KeepScreenshot(area, name)); }
+
+    SteadyEngine& GetEngine() { return *engine_; }
     Game& GetGame() { return *game_; }
     GameSystem& State() { return *game_->GetGameSystem(); }
 
@@ -141,7 +193,7 @@ public:
 private:
     // Outlives the window.
     PrivateDisplay display_;
-    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<SteadyEngine> engine_;
     std::unique_ptr<Game> game_;
     std::filesystem::path staging_, kept_;
 };
@@ -151,6 +203,32 @@ private:
 class Script {
 public:
     void Add(std::function<void()> act, std::function<bool()> done) { steps_.push_back({act, done}); }
+    // A click at (x, y) through the window's events, each part waited for;
+    // done says the screen shows what the click did.
+    void Click(IRenderer* r, IInput* in, int x, int y, std::function<bool()> done)
+    {
+        Add([x, y] { WindowInput::MoveTo(x, y); },
+            [r, x, y] {
+                int mx = -1, my = -1;
+                r->GetMousePosition(&mx, &my);
+                return mx == x && my == y;
+            });
+        Add([] { WindowInput::Button(1, true); }, [in] { return in->IsMouseButtonDown(0); });
+        Add([] { WindowInput::Button(1, false); }, std::move(done));
+    }
+    // Characters typed, each a key pressed and let go.
+    void Type(const std::u16string& text, std::function<bool()> done)
+    {
+        Add(
+            [text] {
+                for (char16_t c : text) {
+                    const int sym = c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
+                    WindowInput::Key(sym, true, c);
+                    WindowInput::Key(sym, false);
+                }
+            },
+            std::move(done));
+    }
     // One frame; false once the steps have waited too long.
     bool Frame()
     {

@@ -73,29 +73,20 @@ private:
     size_t next_ = 0;
 };
 
-inline void PushKey(Uint8 type, SDLKey sym, Uint16 unicode = 0)
-{
-    SDL_Event e = {};
-    e.type = type;
-    e.key.keysym.sym = sym;
-    e.key.keysym.unicode = unicode;
-    SDL_PushEvent(&e);
-}
-
 // Held over several frames, as a person presses a key.
 inline void Press(SDLKey sym, Uint16 unicode = 0)
 {
-    PushKey(SDL_KEYDOWN, sym, unicode);
+    WindowInput::Key(sym, true, unicode);
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    PushKey(SDL_KEYUP, sym);
+    WindowInput::Key(sym, false);
 }
 
 inline void Type(const std::string& text)
 {
     for (char c : text) {
         const SDLKey sym = c == '\r' ? SDLK_RETURN : SDLKey(c);
-        PushKey(SDL_KEYDOWN, sym, Uint16(c));
-        PushKey(SDL_KEYUP, sym);
+        WindowInput::Key(sym, true, char16_t(c));
+        WindowInput::Key(sym, false);
     }
 }
 

@@ -130,4 +130,36 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
     EXPECT_EQ(TestSupport::ReadAll(clientDir.File(kLevel)), level);
 }
 
+// A server that sends no levels plays one the client lacks and lets it go:
+// the join ends on the loading screen, back at the server browser.
+TEST(Play, ALevelTheServerWillNotSendEndsTheJoin)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no X display";
+    TestSupport::TempDir serverDir, clientDir;
+    const int port = TestSupport::LayOutGameFolder(serverDir.Path());
+    fs::copy_file(serverDir.File("levels/tdm_riotcity.lvl"), serverDir.File(kLevel));
+    TestSupport::SetGameOption(serverDir.Path(), "serveruploading", "false");
+    TestSupport::SetGameOption(serverDir.Path(), "serverlevel", kLevel);
+    TestSupport::SetGameOption(serverDir.Path(), "level", kLevel);
+    TestSupport::ChildProcess server(VORNHAL_BUILD_DIR "/server", {}, serverDir.Path());
+    ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_fetched.lvl.", 30000)) << server.Output();
+    TestSupport::LayOutGameFolder(clientDir.Path());
+    ScreenGame rig;
+    ScreenWatch::Path();
+    ASSERT_NO_FATAL_FAILURE(rig.Open(clientDir.Path(), true));
+    GameSystem& state = rig.State();
+    Util::StrCopy(state.connectAddress, 256, u"127.0.0.1");
+    state.connectPort = port;
+    state.runMode = 3;
+    ScreenWatch watch;
+    rig.GetGame().Play();
+    EXPECT_EQ(state.runMode, 0);
+    std::string shown;
+    for (const std::string& line : watch.Lines())
+        shown += line + "\n";
+    EXPECT_EQ(shown.find("playing"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("loading: Disconnected\n"), std::string::npos) << shown;
+}
+
 } // namespace

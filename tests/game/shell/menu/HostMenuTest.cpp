@@ -1,3 +1,4 @@
+#include "../ScreenGame.h"
 #include "MenuFakes.h"
 
 #include "engine/core/Engine.h"
@@ -104,6 +105,100 @@ TEST(HostForm, ChecksNumbersAndTextsBeforeWriting)
         }
     }
     game.Shutdown();
+}
+
+struct DrivenHostMenu : HostMenu {
+    using HostMenu::HostMenu;
+    void Frame() override
+    {
+        HostMenu::Frame();
+        if (!script.Frame())
+            result = 5;
+    }
+    Script script;
+};
+
+// The form worked in a real window through its events: King of the Hill
+// chosen greys the frag limits and lists its levels, a password typed, a
+// short name refused; the form's picture then, with the level list open over
+// it and the pointer on the quit button, against a golden one; the name
+// mended, the start writes the form.
+TEST(HostFormScreen, ChoosesAModeTypesAPasswordIsRefusedAndStarts)
+{
+    ScreenGame screen;
+    if (!screen.StartDisplay())
+        GTEST_SKIP() << "no Xvfb";
+    ASSERT_NO_FATAL_FAILURE(screen.Open());
+    screen.GetEngine().heldFrameTime = 0.0f;
+    Game& game = screen.GetGame();
+    IGameOptions& options = game.GetGameSystem()->Options();
+    options.SetServerName(u"Riverside");
+    options.SetServerLevel(u"levels/tdm_riotcity.lvl");
+    options.SetServerLocked(false);
+    options.SetServerBalanced(true);
+    options.SetServerLighting(1);
+    DrivenHostMenu menu(&game, game.GetScreenContext());
+    IRenderer* r = screen.renderer;
+    IInput* in = screen.input;
+    Script& s = menu.script;
+    s.Click(r, in, 415, 233, [&] { return menu.gameMode->open; });
+    s.Click(r, in, 250, 242 + 36 + 9, [&] { return menu.gameMode->selected == 2 && !menu.fragLimit->enabled; });
+    s.Click(r, in, 118, 410, [&] { return menu.passwordOn->checked && menu.password->enabled; });
+    s.Click(r, in, 300, 408, [&] { return menu.password->focused; });
+    s.Type(u"sesame", [&] { return menu.password->GetLength() == 6; });
+    // The whole name selected by a drag to its start, and typed over.
+    auto rename = [&](const std::u16string& name) {
+        s.Add([] { WindowInput::MoveTo(420, 208), WindowInput::Button(1, true); }, [&] { return menu.name->focused; });
+        s.Add([] { WindowInput::MoveTo(178, 208); }, [&] { return menu.name->anchor == 0; });
+        s.Add([] { WindowInput::Button(1, false); }, [in] { return !in->IsMouseButtonDown(0); });
+        s.Type(name, [&, name] { return menu.name->GetText() == name; });
+    };
+    rename(u"abc");
+    s.Click(r, in, 647, 724, [&] { return menu.GetMessage() != nullptr; });
+    std::vector<Picture> shots;
+    auto shoot = [&] {
+        s.Add([&] { screen.TakeScreenshot("menu", "host_form"); },
+              [&] {
+                  const std::string taken = screen.TakenScreenshot();
+                  if (!taken.empty())
+                      shots.push_back(screen.Shot(taken));
+                  return !taken.empty();
+              });
+    };
+    s.Add([&] { WindowInput::MoveTo(950, 40); }, [&] { return menu.quit->hovered; });
+    shoot();
+    s.Click(r, in, 415, 258, [&] { return menu.level->open; });
+    s.Add([&] { WindowInput::MoveTo(100, 165); }, [&] { return menu.joinTab->hovered; });
+    shoot();
+    s.Click(r, in, 800, 500, [&] { return !menu.level->open; });
+    rename(u"Pekka game");
+    s.Add([] { WindowInput::MoveTo(647, 724); }, [&] { return menu.start->hovered; });
+    shoot();
+    s.Add([] { WindowInput::Button(1, true); }, [&] { return menu.start->pressed; });
+    shoot();
+    s.Add([] { WindowInput::Button(1, false); }, [&] { return menu.result != MenuSystem::kRunning; });
+    MenuSystem::Run(&menu);
+
+    ASSERT_TRUE(menu.script.Finished()) << "stuck after step " << menu.script.StepsDone();
+    EXPECT_EQ(game.GetGameSystem()->runMode, 4);
+    EXPECT_EQ(std::u16string(options.GetServerName()), u"Pekka game");
+    EXPECT_EQ(options.GetServerMode(), 2);
+    EXPECT_EQ(std::u16string(options.GetServerLevel()), u"levels/koh_quarry.lvl");
+    EXPECT_EQ(options.GetServerLighting(), 1);
+    EXPECT_TRUE(options.GetServerBalanced());
+    EXPECT_TRUE(options.GetServerLocked());
+    EXPECT_EQ(std::u16string(options.GetServerPassword()), u"sesame");
+    ASSERT_EQ(shots.size(), 4u);
+    Sheet sheet;
+    sheet.Add(shots[0], 15, 140, 625, 310);
+    sheet.Add(shots[0], 590, 700, 110, 45);
+    sheet.Add(shots[0], 880, 15, 135, 47);
+    // The level list open over the form.
+    sheet.Add(shots[1], 170, 240, 260, 235);
+    sheet.Add(shots[1], 10, 145, 195, 42);
+    sheet.Add(shots[2], 590, 700, 110, 45);
+    sheet.Add(shots[3], 590, 700, 110, 45);
+    sheet.ExpectGolden("game/shell/menu/golden", "host_form");
 }
 
 } // namespace

@@ -100,6 +100,7 @@ TEST_F(MenuTest, TypedCharactersAreFilteredAndTheFieldStopsAt255)
     edit->focused = true;
     host.renderer.typed = u"a\x4E00\x08x";
     screen.Frame(500, 500, false);
+    screen.Frame(500, 500, false); // each character is taken once
     host.input.actions = {kShiftAction};
     host.renderer.typed = u"a";
     screen.Frame(500, 500, false);
@@ -142,10 +143,13 @@ TEST_F(MenuTest, TypedCharactersAreFilteredAndTheFieldStopsAt255)
     EXPECT_EQ(edit->GetLength(), 255);
 }
 
+// What was typed before the screen began is dropped; Enter never reaches a
+// field of a full screen.
 TEST_F(MenuTest, FullScreenLoopDropsEnterAndStoresItsResult)
 {
     struct Counting : MenuSystem {
-        using MenuSystem::MenuSystem;
+        Counting(MenuHost* h) : MenuSystem(h), h(h) {}
+        MenuHost* h;
         MenuEdit* edit = nullptr;
         int frames = 0;
         void Build() override
@@ -155,13 +159,16 @@ TEST_F(MenuTest, FullScreenLoopDropsEnterAndStoresItsResult)
         }
         void Frame() override
         {
-            if (++frames == 3)
+            if (++frames == 1)
+                h->renderer.typed = u"\rk";
+            if (frames == 3)
                 result = 4;
         }
     } menu(&host);
-    host.renderer.typed = u"\rk";
+    host.renderer.typed = u"z";
     MenuSystem::Run(&menu);
     EXPECT_EQ(host.runMode, 4);
+    EXPECT_EQ(std::u16string(menu.edit->GetText()), u"k");
     EXPECT_FALSE(menu.edit->submitted);
 }
 
