@@ -17,6 +17,7 @@
 
 #include <wx/app.h>
 #include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/notebook.h>
 
 #include <X11/Xlib.h>
@@ -84,12 +85,18 @@ void ScriptRunner::OnTick(wxTimerEvent&)
         Stop(true);
         return;
     }
+    drawsBefore_ = drawsAtLine_;
+    drawsAtLine_ = Program().view ? Program().view->GetDrawCount() : 0;
     const ScriptLine& line = lines_[next_++];
     std::printf("script: %s\n", line.text.c_str());
     std::fflush(stdout);
     busy_ = true;
     const bool ok = Run(line) && !Answers::HasFailed();
     busy_ = false;
+    if (again_) {
+        again_ = false;
+        --next_;
+    }
     if (!ok) {
         if (!Answers::HasFailed())
             Answers::Fail("line " + std::to_string(line.number) + " failed: " + line.text);
@@ -217,6 +224,15 @@ bool ScriptRunner::Run(const ScriptLine& line)
         return true;
     }
     if (c == "shot" && (n == 2 || n == 3)) {
+        // A draw the 20 ms pace put off is made first: the picture shows
+        // what the last line did to the view.
+        if (p.view && p.ui) {
+            p.view->Draw();
+            if (p.ui->Update()) {
+                again_ = true;
+                return true;
+            }
+        }
         // The main window, or the top-level window of that title.
         wxWindow* window = frame_;
         if (n == 3) {
@@ -261,6 +277,24 @@ bool ScriptRunner::Run(const ScriptLine& line)
         std::printf("%s\n", line.text.substr(line.text.find("print") + 6).c_str());
         std::fflush(stdout);
         return true;
+    }
+    if (c == "expect" && n == 4 && (w[1] == "checked" || w[1] == "enabled")) {
+        // As the menu shows the entry when it opens.
+        wxMenuItem* item = frame_->GetMenuBar()->FindItem(frame_->FindCommand(wxString::FromUTF8(w[2])));
+        if (!item || !item->GetMenu())
+            return false;
+        item->GetMenu()->UpdateUI(frame_);
+        const bool on = w[1] == "checked" ? item->IsChecked() : item->IsEnabled();
+        if (on != (w[3] == "1"))
+            Answers::Fail("line " + std::to_string(line.number) + ": " + w[2] + " is not " + w[1] + " " + w[3]);
+        return on == (w[3] == "1");
+    }
+    if (c == "expect" && n == 2 && w[1] == "drawn") {
+        // The line before drew the view (or asked the 20 ms pace for it).
+        if (drawsAtLine_ > drawsBefore_)
+            return true;
+        Answers::Fail("line " + std::to_string(line.number) + ": the view was not drawn");
+        return false;
     }
     if (c == "expect" && n == 3) {
         std::string actual;

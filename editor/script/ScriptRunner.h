@@ -25,7 +25,7 @@ class wxWindow;
 //   dialog TITLE name=value... press=BUTTON shot=FILE
 //   answer Yes|No|Cancel|Ok   file PATH (or "" to cancel)
 //   wait-draw   shot FILE   where WINDOW   tab TITLE (a palette tab)   print TEXT
-//   expect tool N | modified 0|1 | title TEXT
+//   expect tool N | modified 0|1 | title TEXT | checked|enabled MENU/ENTRY 0|1 | drawn
 //   exit   stay
 class ScriptRunner : public wxEvtHandler {
 public:
@@ -48,6 +48,10 @@ private:
     wxTimer timer_;
     bool busy_ = false;
     long waitDraws_ = -1;
+    // The line runs again at the next turn (it waits on the view).
+    bool again_ = false;
+    // The view's draws when the last line and the one before it began.
+    long drawsAtLine_ = 0, drawsBefore_ = 0;
     bool ctrl_ = false, shift_ = false, alt_ = false;
     long keyTime_ = 0;
 };

@@ -162,31 +162,155 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     EXPECT_EQ(editor->WaitExit(30000), 0) << editor->Output();
 }
 
-TEST_F(EditorWindow, NewLevelLinesAtTheEdgeLightAreaColoursAndTheManual)
+// The mean of one colour channel over the view's middle in a picture of the
+// main window; -1 when the picture does not read.
+double ViewMean(const std::string& png, const Rect& frame, const Rect& view, int shift)
+{
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels;
+    if (!LoadPng(png, &w, &h, &pixels))
+        return -1;
+    double sum = 0;
+    int n = 0;
+    for (int y = view.y - frame.y + 20; y < view.y - frame.y + 300 && y < h; ++y)
+        for (int x = view.x - frame.x + 20; x < view.x - frame.x + 360 && x < w; ++x, ++n)
+            sum += (pixels[size_t(y * w + x)] >> shift) & 0xff;
+    return n ? sum / n : -1;
+}
+
+TEST_F(EditorWindow, EveryCommandDoesWhatItSaysToTheLevel)
 {
     setenv("VORNHAL_UI", "headless", 1);
     const std::string shots = kBuild + "/screenshots/editor";
-    auto editor = Start(R"(# an empty level asks nothing whatever its new size
-dialog "Map Properties" Width=10 Height=10 press=OK
+    std::string tools;
+    const std::pair<const char*, int> entries[] = {{"Pan Tool", 1},    {"Move Tool", 4},         {"Fill Tool", 9},
+                                                   {"Light Tool", 10}, {"Object Tool", 3},       {"Light Area Tool", 7},
+                                                   {"Block Brush", 2}, {"Object Scatter Brush", 8}};
+    for (const auto& [entry, number] : entries)
+        tools += std::string("menu \"Tools/") + entry + "\"\nexpect tool " + std::to_string(number) +
+                 "\nexpect checked \"Tools/" + entry + "\" 1\nexpect checked \"Tools/Pan Tool\" " +
+                 (number == 1 ? "1" : "0") + (number == 10 ? "\n" : "\nclick 50 50\n");
+    auto editor = Start(R"(# New: the dialog's fields reach the empty level, which asks nothing
+dialog "Map Properties" Width=12 Height=10 "Name=Made Here" "Game mode=King of the Hill" "Compress block data=1" press=OK
 menu File/New
-menu "Tools/Move Tool"
-click 50 50
-expect modified 0
-# a line begun at the view's edge stays where it began
+expect drawn
+expect title "Untitled - Editor"
+# every tool by its entry, ticked there alone; its click on nothing is no edit
+)" + tools + R"(expect modified 0
+# a line begun at the view's edge stays where it began; the fill tool grasses the rest
 pick Walls "brick wall"
 keydown Shift_L
 drag 100 5 200 5
 keyup Shift_L
-menu "Tools/Light Area Tool"
-drag 32 64 160 160
-dialog "Light Area Properties" R=0 G=51 press=OK
-context Properties
+expect modified 1
+pick Floors grass
+menu "Tools/Fill Tool"
+move 200 200
+click 200 200
+# the lighting entries, each ticked alone, light the view as they say
+menu "View/Lighting/Night"
+expect drawn
+expect checked "View/Lighting/Night" 1
+expect checked "View/Lighting/Noon" 0
 where frame
 where LevelView
-shot )" + shots + R"(/new_level.png
+shot )" + shots + R"(/night.png
+menu "View/Lighting/Evening"
+expect checked "View/Lighting/Evening" 1
+expect checked "View/Lighting/Night" 0
+shot )" + shots + R"(/evening.png
+menu "View/Lighting/Noon"
+expect checked "View/Lighting/Noon" 1
+expect checked "View/Lighting/Evening" 0
+shot )" + shots + R"(/noon.png
 file levels/new.lvl
 menu "File/Save As..."
+expect modified 0
+expect title "new.lvl - Editor"
+# a light area and its dialog
+menu "Tools/Light Area Tool"
+drag 32 64 160 160
+dialog "Light Area Properties" Light=150 R=0 G=51 press=OK
+context Properties
+expect modified 1
+dialog "Light Area Properties" ?Light=150 ?R=0 ?G=51 ?B=255 press=Cancel
+context Properties
+# a light placed, picked (no edit), set through its dialog, cloned; the clone deleted
+menu "Tools/Light Tool"
+click 200 250
+menu "Tools/Move Tool"
+menu File/Save
+click 200 248
+expect modified 0
+dialog "Light Properties" Type=Spot Size=500 Angle=90 Power=50 R=300 G=-5 B=128 press=OK
+context Properties
+expect modified 1
+dialog "Light Properties" ?Type=Spot ?Size=500 ?Angle=90 ?Power=50 ?R=255 ?G=0 ?B=128 press=Cancel
+context Properties
+menu File/Save
+context Clone
+expect drawn
+expect modified 1
+menu File/Save
+click 250 248
+expect modified 0
+context Delete
+expect drawn
+expect modified 1
+# two barrels: one turned, one deleted by its key
+pick Objects "metal barrel"
+move 288 96
+click 288 96
+move 96 192
+click 96 192
+menu "Tools/Move Tool"
+menu File/Save
+move 296 104
+click 296 104
+key Right
+expect modified 1
+move 104 200
+click 104 200
+menu File/Save
+key Delete
+expect modified 1
+key Delete
+# the Clipboard's settings reach the scatter brush: no spread, no turn
+drop Objects pine
+clipboard Scatter 0
+clipboard Count 2
+clipboard "Angle jitter" 0
+menu "Tools/Object Scatter Brush"
+move 300 260
+click 300 260
+menu "Tools/Move Tool"
+# a bigger map with the level centred in it, by the shortcut's dialog
+dialog "Map Properties" "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
+menu Map/Properties
+expect drawn
+# the bars, the Clipboard, the greyed Release, the Play entries that do nothing
+menu View/Toolbar
+expect checked View/Toolbar 0
+menu View/Toolbar
+expect checked View/Toolbar 1
+menu "View/Status Bar"
+expect checked "View/Status Bar" 0
+menu View/Clipboard
+expect checked View/Clipboard 1
+expect enabled Map/Release 0
+menu File/Save
+menu "Map/Play on server"
+menu "Map/Play on client"
+menu "Map/Play Standalone"
+expect modified 0
+dialog "Game Map" press=Render press=Export press=Close
+file )" + shots + R"(/exported.png
+menu "Map/Game Map"
+expect modified 1
+dialog "About Editor" press=OK
+menu "Help/About Editor..."
 menu Help/Manual
+menu File/Save
 exit
 )",
                         {});
@@ -194,21 +318,40 @@ exit
     const std::string& out = editor->Output();
     LevelContents made;
     ASSERT_TRUE(TestGame::ReadLevelFile(Level("new.lvl"), &made));
-    ASSERT_EQ(made.world.width, 10);
-    for (int x = 3; x <= 6; ++x)
-        EXPECT_TRUE(made.world.cells[size_t(x)] & World::kWall) << x;
+    EXPECT_EQ(made.header.name, u"Made Here");
+    EXPECT_EQ(made.header.gameMode, 2);
+    EXPECT_TRUE(made.world.compressed);
+    ASSERT_EQ(std::make_pair(made.world.width, made.world.height), std::make_pair(14, 12));
+    // The level moved by (2, 2) tiles: the wall line of row 0, tiles 3 to 6.
+    for (int x = 0; x < 14; ++x)
+        EXPECT_EQ(bool(made.world.cells[size_t(2 * 14 + x)] & World::kWall), x >= 5 && x <= 8) << x;
     ASSERT_EQ(made.world.boxes.size(), 1u);
+    EXPECT_EQ(made.world.boxes[0].intensity, 0.5f);
     EXPECT_EQ(made.world.boxes[0].red, 0.0f);
     EXPECT_EQ(made.world.boxes[0].green, 51 / 255.0f);
-    // The level's right edge, 320 pixels into the view.
+    ASSERT_EQ(made.lights.size(), 1u);
+    const LevelLight& light = made.lights[0];
+    EXPECT_EQ(light.type, 1);
+    EXPECT_EQ(std::vector<float>({light.x, light.y, light.size, light.angle, light.power}),
+              std::vector<float>({200, 248, 500, 90, 5}));
+    EXPECT_EQ(std::vector<float>({light.red, light.green, light.blue}), std::vector<float>({1, 0, 128 / 255.0f}));
+    ASSERT_EQ(made.objects.size(), 2u);
+    EXPECT_EQ(std::vector<float>({made.objects[0].x, made.objects[0].y, made.objects[0].angle}),
+              std::vector<float>({352, 160, 45}));
+    EXPECT_EQ(std::vector<float>({made.objects[1].x, made.objects[1].y, made.objects[1].angle}),
+              std::vector<float>({360, 320, 0}));
+    int w = 0, h = 0;
+    std::vector<uint32_t> exported;
+    ASSERT_TRUE(LoadPng(shots + "/exported.png", &w, &h, &exported));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(512, 512));
+    // Noon is brighter than evening; night is darker still, and blue.
     const Rect frame = Where(out, "frame"), view = Where(out, "LevelView");
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    ASSERT_TRUE(LoadPng(shots + "/new_level.png", &width, &height, &pixels));
-    int edge = 0;
-    for (int x = view.x - frame.x + 318; x <= view.x - frame.x + 322 && x < width; ++x)
-        edge += ((pixels[size_t((view.y - frame.y + 250) * width + x)] >> 16) & 0xff) > 120;
-    EXPECT_GT(edge, 0);
+    const double noon = ViewMean(shots + "/noon.png", frame, view, 8),
+                 evening = ViewMean(shots + "/evening.png", frame, view, 8),
+                 night = ViewMean(shots + "/night.png", frame, view, 8);
+    EXPECT_GT(noon, evening + 10);
+    EXPECT_GT(evening, night + 10);
+    EXPECT_GT(ViewMean(shots + "/night.png", frame, view, 0), ViewMean(shots + "/night.png", frame, view, 16));
     const size_t page = out.find("open page: file://");
     ASSERT_NE(page, std::string::npos) << out;
     const std::string path = out.substr(page + 18, out.find('\n', page) - page - 18);
@@ -250,7 +393,7 @@ expect title "tdm_riotcity.lvl - Editor"
 rename Objects "metal barrel" )" + longName + R"(
 rename Objects "metal barrel" "steel barrel"
 # the environment dialog and the game map twice: each leaves nothing behind
-dialog "Environment Properties" "Size=500" press=Defaults press=Test press=OK
+dialog "Environment Properties" "?Environment=Generic" Size=500 Environment=Room "?Size=100.00" "?Environment size=1000" "Environment size=300" "?Size=30.00" press=Defaults "?Size=7.50" "?Environment size=75" "?Environment=Generic" press=Test press=OK
 command 32804
 dialog "Game Map" press=Render press=Close
 menu "Map/Game Map"
