@@ -6,8 +6,8 @@
 // play.
 #include "EditorRig.h"
 
-#include "../Picture.h"
 #include "HostedLevel.h"
+#include "engine/core/Random.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
 #include "engine/render/ITexture.h"
@@ -20,6 +20,7 @@
 #include "game/world/state/WorldServices.h"
 #include "platform/ui/Ui.h"
 #include "support/GameFolder.h"
+#include "support/Golden.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,40 @@ struct Driver {
     }
 };
 
+// The view's next frame, drawn as soon as the 20 ms pace lets it:
+// 0xAABBGGRR, rows top down.
+std::vector<uint32_t> NextFrame(EditorTest::Session& s, const std::string& dir, int* w, int* h)
+{
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    s.renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string file;
+    while (file.empty() && std::chrono::steady_clock::now() < deadline) {
+        s.ui->Draw(s.window);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        for (const auto& entry : fs::directory_iterator(dir))
+            file = entry.path().string();
+    }
+    std::vector<uint32_t> pixels;
+    if (!TestSupport::ReadPng(file, w, h, &pixels))
+        return {};
+    for (uint32_t& p : pixels)
+        p = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+    return pixels;
+}
+
+constexpr struct {
+    int w, h;
+} kCrop{240, 180};
+
+int CountObjects()
+{
+    int count = 0;
+    Services().objects->ForEachObject([&](Object*) { ++count; });
+    return count;
+}
+
 Object* OnlyObjectOf(IResource* definition)
 {
     Object* found = nullptr;
@@ -112,6 +147,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EditorTest::Session s;
         std::string why;
         ASSERT_TRUE(s.Open(folder, &why)) << why;
+        // Painted floors take random variants: the same ones every run.
+        Util::SeedRandom(41);
         IEditorUI* ui = s.ui;
         EditorTest::View* view = s.view.get();
         Driver drive{ui, view};
@@ -149,6 +186,9 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_EQ(ui->GetTool(), 2);
         drive.Key(Letter('F'));
         drive.Click(100, 100);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        drive.Click(100, 100);
+        EXPECT_FALSE(ui->TakeLevelEdit()) << "a fill over its own block changes nothing";
         pick(u"Floors", u"concrete");
         EXPECT_EQ(ui->GetTool(), 9) << "a palette pick keeps the fill tool";
         drive.Key(Letter('B'));
@@ -167,9 +207,28 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Key(Add);
         ui->MouseMove(view, 2 * 32 + 5, 24 * 32 + 5);
         ui->LeftButtonDown(view, 2 * 32 + 5, 24 * 32 + 5);
+        EXPECT_TRUE(view->captured);
         for (int x : {5, 8})
             ui->MouseMove(view, float(x * 32 + 5), 24 * 32 + 5);
         ui->LeftButtonUp(view, 8 * 32 + 5, 24 * 32 + 5);
+        EXPECT_FALSE(view->captured);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        // A pan there and back holds the pointer while it lasts and edits nothing.
+        drive.Key(Letter('P'));
+        drive.Drag(500, 400, 510, 400);
+        drive.Drag(500, 400, 490, 400);
+        EXPECT_FALSE(view->captured);
+        ui->RightButtonDown(view, 500, 400);
+        ui->RightButtonUp(view, 500, 400);
+        EXPECT_FALSE(ui->TakeLevelEdit());
+        drive.Key(Letter('B'));
+        ui->MouseMove(view, 300, 200);
+        EXPECT_EQ(view->coordinates.back(), std::make_pair(9, 6)) << "the pan came back";
+        // The engine's own input has the mouse: the view's moves do nothing.
+        ASSERT_TRUE(ui->AttachInput(s.window));
+        EXPECT_FALSE(ui->MouseMove(view, 10, 10));
+        EXPECT_TRUE(ui->DetachInput());
+        EXPECT_FALSE(ui->IsInputAttached());
         drive.Key(OemMinus);
         drive.Key(OemMinus);
         const int dirt = world->GetBlockAt(2, 24);
@@ -187,11 +246,13 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Key(Letter('A'));
         drive.Drag(66, 60, 250, 200);
         ASSERT_EQ(world->GetLightBoxCount(), 1);
+        EXPECT_TRUE(ui->TakeLevelEdit());
         World::LightBox* box = world->GetLightBox(0);
         EXPECT_EQ(std::vector<float>({box->x0, box->y0, box->x1, box->y1}), std::vector<float>({64, 64, 256, 192}));
         EXPECT_TRUE(world->GetCell(3, 3) & World::kInLightBox);
         ui->RightButtonDown(view, 250, 200);
         EXPECT_EQ(view->areaMenus, 1);
+        EXPECT_FALSE(ui->TakeLevelEdit());
         ASSERT_EQ(ui->GetLightBoxAtCursor(), box);
         ui->GetLightBoxAtCursor()->SetBrightness(0.5f);
 
@@ -202,7 +263,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         };
         const Place places[] = {{u"finland start", 96, 96},  {u"russia start", 896, 640},
                                 {u"finland flag", 160, 100}, {u"russian flag", 832, 640},
-                                {u"wooden door", 384, 512},  {u"window", 320, 384}};
+                                {u"wooden door", 384, 512},  {u"window", 320, 384},
+                                {u"metal barrel", 704, 192}};
         std::map<std::u16string, IResource*> placed;
         for (const Place& p : places) {
             placed[p.name] = pick(u"Objects", p.name);
@@ -224,13 +286,28 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         for (int y = 0; y < 30; ++y)
             windowCells += (world->GetCell(10, y) & World::kWindow) ? 1 : 0;
         EXPECT_EQ(windowCells, 1) << "the window covers one wall cell";
+        ui->MouseMove(view, 900, 700);
+        EXPECT_EQ(CountObjects(), 8) << "seven placed and the preview";
         drive.Key(Letter('L'));
+        EXPECT_EQ(CountObjects(), 7) << "the preview goes with its tool";
+        EXPECT_TRUE(ui->TakeLevelEdit());
         drive.Click(500, 400);
         EXPECT_EQ(Services().objects->CountLights(), 1);
+        EXPECT_TRUE(ui->TakeLevelEdit());
 
         // The move tool: the door dragged 64 pixels right and turned, the
         // light picked, moved, cloned through its menu, the clone deleted.
         drive.Key(Letter('V'));
+        Object* barrel = OnlyObjectOf(placed[u"metal barrel"]);
+        ASSERT_NE(barrel, nullptr);
+        drive.Click(barrel->GetX() + 8, barrel->GetY() + 8);
+        EXPECT_FALSE(ui->TakeLevelEdit()) << "a selection is no edit";
+        drive.Key(Delete);
+        EXPECT_EQ(CountObjects(), 6);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        drive.Key(Delete);
+        EXPECT_EQ(CountObjects(), 6) << "one object a press";
+        EXPECT_FALSE(ui->TakeLevelEdit());
         Object* door = OnlyObjectOf(placed[u"wooden door"]);
         ASSERT_NE(door, nullptr);
         ITexture* doorImage = placed[u"wooden door"]->GetImage();
@@ -241,6 +318,18 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Drag(cx, cy, cx + 64, cy);
         EXPECT_EQ(door->GetX(), 448.0f);
         EXPECT_EQ(door->GetY(), 512.0f);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        // Turned by the right button: 30 degrees for 30 pixels left, the
+        // pointer put back and let go; then Right turns to the next 45.
+        ui->RightButtonDown(view, cx + 64, cy);
+        EXPECT_TRUE(view->captured);
+        ui->MouseMove(view, cx + 34, cy);
+        EXPECT_EQ(door->GetAngle(), 30.0f);
+        EXPECT_EQ(view->warps.back(), std::make_pair(int(cx) + 64, int(cy)));
+        ui->MouseMove(view, cx + 64, cy); // the warp's own motion
+        EXPECT_EQ(door->GetAngle(), 30.0f);
+        ui->RightButtonUp(view, cx + 64, cy);
+        EXPECT_FALSE(view->captured);
         drive.Key(Right);
         EXPECT_EQ(door->GetAngle(), 45.0f);
         ui->LeftButtonDown(view, 498, 402);
@@ -252,10 +341,13 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_EQ(view->objectMenus, 1);
         drive.Key(Clone);
         EXPECT_EQ(Services().objects->CountLights(), 2);
+        EXPECT_TRUE(ui->TakeLevelEdit());
         ui->LeftButtonDown(view, 610, 420);
         ui->LeftButtonUp(view, 610, 420);
+        EXPECT_FALSE(ui->TakeLevelEdit());
         drive.Key(Delete);
         EXPECT_EQ(Services().objects->CountLights(), 1);
+        EXPECT_TRUE(ui->TakeLevelEdit());
         ui->LeftButtonDown(view, 560, 420);
         ui->LeftButtonUp(view, 560, 420);
         EXPECT_EQ(ui->GetSelectedLight()->GetX(), 560.0f) << "the first light stays";
@@ -265,6 +357,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         // A Space pan moves the view 4 pixels a mouse pixel; the motion the
         // cursor's warp back makes is no movement.
         ui->KeyDown(view, Space);
+        EXPECT_EQ(view->cursor, 1);
         ui->LeftButtonDown(view, 500, 400);
         ui->MouseMove(view, 550, 425);
         EXPECT_EQ(view->warps.back(), std::make_pair(500, 400));
@@ -274,7 +367,11 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_FALSE(ui->Update()) << "the warp's motion asks for no frame";
         EXPECT_EQ(view->coordinates.size(), reported);
         ui->LeftButtonUp(view, 500, 400);
+        EXPECT_TRUE(view->captured) << "Space still held";
         ui->KeyUp(view, Space);
+        EXPECT_FALSE(view->captured);
+        EXPECT_EQ(view->cursor, 0);
+        EXPECT_FALSE(ui->TakeLevelEdit());
         ui->MouseMove(view, 300, 200);
         EXPECT_EQ(view->coordinates.back(), std::make_pair(3, 3)) << "the view starts 200, 100 off the map";
 
@@ -282,24 +379,50 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ui->Draw(s.window);
         ui->Draw(s.window);
         EXPECT_TRUE(ui->Update());
-        s.renderer->SaveScreenshot(Util::Widen(shots.c_str()).c_str());
-        // Taken at the next frame drawn once the 20 ms have passed.
-        std::string shot;
-        for (int i = 0; i < 200 && shot.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            ui->Draw(s.window);
-            for (const auto& entry : fs::directory_iterator(shots))
-                shot = entry.path().string();
-        }
-        ASSERT_FALSE(shot.empty());
-        FileManager files;
-        Picture picture;
-        ASSERT_TRUE(picture.Read(&files, Util::Widen(shot.c_str()), kOpenFullPath));
-        // Camera (-200, -100): the map's left edge is the first grid line,
-        // the light's circle and the selected door's outline are drawn.
-        EXPECT_TRUE(NearAround(picture, 200, 400, 0xB40000, 39)) << "grid";
-        EXPECT_TRUE(NearAround(picture, 760 + 128, 520, 0xFFFF00, 39)) << "light circle";
-        EXPECT_TRUE(NearAround(picture, 648, 612, 0xFF0000, 39)) << "selected door";
+        // The view with each tool's marks on the level, against its golden
+        // picture; the camera stands at (-200, -100).
+        std::vector<uint32_t> strip(size_t(kCrop.w) * 5 * kCrop.h);
+        int crops = 0;
+        auto frame = [&](int x, int y) {
+            int w = 0, h = 0;
+            const std::vector<uint32_t> pixels = NextFrame(s, shots + "/frame", &w, &h);
+            ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
+            for (int row = 0; row < kCrop.h; ++row)
+                std::copy_n(&pixels[size_t(y + row) * size_t(w) + size_t(x)], kCrop.w,
+                            &strip[size_t(row) * kCrop.w * 5 + size_t(crops) * kCrop.w]);
+            ++crops;
+        };
+        // The selected door's outline, the light's circle and red mark.
+        frame(560, 490);
+        // The light area under the cursor in red, its start cross in blue.
+        drive.Key(Letter('A'));
+        ui->MouseMove(view, 328, 228);
+        frame(220, 130);
+        // A rectangle of concrete being dragged, the two-tile brush square.
+        drive.Key(Letter('B'));
+        pick(u"Floors", u"concrete");
+        drive.Key(OemPlus);
+        ui->MouseMove(view, 650, 300);
+        ui->KeyDown(view, Ctrl);
+        ui->LeftButtonDown(view, 650, 300);
+        ui->MouseMove(view, 780, 360);
+        frame(630, 270);
+        ui->LeftButtonUp(view, 780, 360);
+        ui->KeyUp(view, Ctrl);
+        drive.Key(OemMinus);
+        EXPECT_EQ(world->GetBlockAt(18, 8), world->GetBlockAt(15, 8));
+        // The object tool's door turned by 45 degrees, at the cursor.
+        pick(u"Objects", u"wooden door");
+        drive.Key(Right);
+        ui->MouseMove(view, 400, 600);
+        frame(330, 520);
+        // The light tool's circle at the level's top-left corner.
+        drive.Key(Letter('L'));
+        ui->MouseMove(view, 260, 190);
+        frame(180, 80);
+        ASSERT_EQ(crops, 5);
+        TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "view_tools", strip, kCrop.w * 5, kCrop.h);
+        drive.Key(Letter('V'));
         EXPECT_TRUE(ui->ExportGameMap(Util::Widen((shots + "/gamemap.png").c_str()).c_str()));
 
         // Saved through a descriptor; saved again, the same bytes.
@@ -366,6 +489,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
     ASSERT_TRUE(TestGame::ReadLevelFile(saved, &contents));
     EXPECT_EQ(contents.header.name, u"Editor Made");
     EXPECT_EQ(contents.header.gameMode, 1) << "capture the flag";
+    ASSERT_GT(contents.picture.size(), 8u) << "the game map's picture";
+    EXPECT_EQ(std::string(contents.picture.begin() + 1, contents.picture.begin() + 4), "PNG");
     EXPECT_EQ(std::make_pair(contents.world.width, contents.world.height), std::make_pair(40, 30));
     EXPECT_TRUE(contents.world.compressed);
     EXPECT_EQ(contents.world.boxes.size(), 1u);
