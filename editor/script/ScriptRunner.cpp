@@ -11,6 +11,7 @@
 #include "editor/panels/SelectionPage.h"
 #include "editor/script/Answers.h"
 #include "editor/script/Screenshot.h"
+#include "engine/core/Random.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "platform/os/OsText.h"
 #include "platform/ui/wx/WxText.h"
@@ -19,6 +20,7 @@
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
+#include <wx/statusbr.h>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -56,7 +58,13 @@ ScriptRunner::ScriptRunner(CMainFrame* frame, std::vector<ScriptLine> lines)
 
 ScriptRunner::~ScriptRunner() { timer_.Stop(); }
 
-void ScriptRunner::Start() { timer_.Start(5); }
+void ScriptRunner::Start()
+{
+    // Painted floors take random variants: a script paints the same ones
+    // every run.
+    Util::SeedRandom(1);
+    timer_.Start(5);
+}
 
 void ScriptRunner::Stop(bool failed)
 {
@@ -270,6 +278,14 @@ bool ScriptRunner::Run(const ScriptLine& line)
             return false;
         const wxPoint at = book->ClientToScreen(wxPoint(from, 0));
         std::printf("where %s tab %d %d %d %d\n", w[1].c_str(), at.x, at.y, to - from + 1, rowHeight);
+        std::fflush(stdout);
+        return true;
+    }
+    if (c == "status" && n == 2 && frame_->GetStatusBar()) {
+        const int pane = Number(w[1]);
+        if (pane < 0 || pane >= frame_->GetStatusBar()->GetFieldsCount())
+            return false;
+        std::printf("status %d: %s\n", pane, frame_->GetStatusBar()->GetStatusText(pane).utf8_string().c_str());
         std::fflush(stdout);
         return true;
     }

@@ -25,6 +25,7 @@ class wxWindow;
 //   dialog TITLE name=value... press=BUTTON shot=FILE
 //   answer Yes|No|Cancel|Ok   file PATH (or "" to cancel)
 //   wait-draw   shot FILE   where WINDOW   tab TITLE (a palette tab)   print TEXT
+//   status N (prints the status bar's pane N)
 //   expect tool N | modified 0|1 | title TEXT | checked|enabled MENU/ENTRY 0|1 | drawn
 //   exit   stay
 class ScriptRunner : public wxEvtHandler {

@@ -2,6 +2,7 @@
 // menus and its view, and the faults a level designer would lose work to.
 #include "HostedLevel.h"
 #include "support/ChildProcess.h"
+#include "support/Golden.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sys/stat.h>
 #include <memory>
 #include <thread>
 
@@ -24,10 +26,11 @@ struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
+// Where the script last said the window was.
 Rect Where(const std::string& output, const std::string& name)
 {
     Rect r;
-    const size_t at = output.find("where " + name + " ");
+    const size_t at = output.rfind("where " + name + " ");
     if (at != std::string::npos)
         std::sscanf(output.c_str() + at + 7 + name.size(), "%d %d %d %d", &r.x, &r.y, &r.w, &r.h);
     return r;
@@ -63,6 +66,7 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
 {
     unsetenv("VORNHAL_UI");
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
+    ASSERT_EQ(chmod(Level("tdm_riotcity.lvl").c_str(), 0751), 0);
     auto editor = Start("where LevelView\nwhere Floors\ntab Objects\nstay\n", {"levels/tdm_riotcity.lvl"});
     ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
     const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors"),
@@ -117,6 +121,9 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     ASSERT_TRUE(TestGame::ReadLevelFile(dir_.File("old.lvl"), &old));
     ASSERT_TRUE(TestGame::ReadLevelFile(Level("tdm_riotcity.lvl"), &now));
     EXPECT_NE(now.world.cells, old.world.cells);
+    struct stat st = {};
+    ASSERT_EQ(stat(Level("tdm_riotcity.lvl").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0751u) << "a saved level keeps its file's mode";
     EXPECT_EQ(now.objects.size(), old.objects.size());
     EXPECT_EQ(now.header.name, old.header.name);
 }
@@ -197,6 +204,8 @@ expect drawn
 expect title "Untitled - Editor"
 # every tool by its entry, ticked there alone; its click on nothing is no edit
 )" + tools + R"(expect modified 0
+move 300 200
+status 4
 # a line begun at the view's edge stays where it began; the fill tool grasses the rest
 pick Walls "brick wall"
 keydown Shift_L
@@ -232,6 +241,8 @@ menu "Tools/Light Area Tool"
 drag 32 64 160 160
 dialog "Light Area Properties" Light=150 R=0 G=51 press=OK
 context Properties
+rpress 100 100
+rrelease 100 100
 expect modified 1
 dialog "Light Area Properties" ?Light=150 ?R=0 ?G=51 ?B=255 press=Cancel
 context Properties
@@ -242,6 +253,8 @@ menu "Tools/Move Tool"
 menu File/Save
 click 200 248
 expect modified 0
+rpress 200 248
+rrelease 200 248
 dialog "Light Properties" Type=Spot Size=500 Angle=90 Power=50 R=300 G=-5 B=128 press=OK
 context Properties
 expect modified 1
@@ -295,6 +308,7 @@ menu View/Toolbar
 expect checked View/Toolbar 1
 menu "View/Status Bar"
 expect checked "View/Status Bar" 0
+menu "View/Status Bar"
 menu View/Clipboard
 expect checked View/Clipboard 1
 expect enabled Map/Release 0
@@ -310,6 +324,12 @@ expect modified 1
 dialog "About Editor" press=OK
 menu "Help/About Editor..."
 menu Help/Manual
+minimap 100 100
+move 400 400
+status 4
+where LevelView
+where MiniMap
+shot )" + shots + R"(/final.png
 menu File/Save
 exit
 )",
@@ -356,6 +376,32 @@ exit
     ASSERT_NE(page, std::string::npos) << out;
     const std::string path = out.substr(page + 18, out.find('\n', page) - page - 18);
     EXPECT_NE(TestSupport::ReadText(path).find("Fill Tool"), std::string::npos) << path;
+    // The status bar's tile under the pointer, before and after the minimap
+    // centred the 14 x 12 level's point (224, 224) in the view.
+    EXPECT_NE(out.find("status 4: X: 9, Y: 6\n"), std::string::npos);
+    const Rect last = Where(out, "LevelView");
+    const std::string tile = "status 4: X: " + std::to_string((624 - last.w / 2) / 32) +
+                             ", Y: " + std::to_string((624 - last.h / 2) / 32) + "\n";
+    EXPECT_NE(out.find(tile), std::string::npos) << tile;
+    EXPECT_NE(out.find("view: light area menu at 100 100\n"), std::string::npos);
+    EXPECT_NE(out.find("view: object menu at 200 248\n"), std::string::npos);
+    // A new file takes the usual mode.
+    const mode_t mask = umask(0);
+    umask(mask);
+    struct stat st = {};
+    ASSERT_EQ(stat(Level("new.lvl").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
+    // The minimap of the level, its view's frame where the view is.
+    const Rect map = Where(out, "MiniMap");
+    std::vector<uint32_t> shot, minimap;
+    ASSERT_TRUE(LoadPng(shots + "/final.png", &w, &h, &shot));
+    ASSERT_GE(map.w, 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const uint32_t p = shot[size_t((map.y - frame.y + y) * w + map.x - frame.x + x)];
+            minimap.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
+        }
+    TestSupport::ExpectMatchesGolden("editor/app/golden", "minimap", minimap, 200, 200);
 }
 
 TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
