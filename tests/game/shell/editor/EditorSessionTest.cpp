@@ -505,3 +505,137 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
     TestSupport::TempDir hosting;
     TestGame::HostAndPlay(hosting.Path(), "editor_made.lvl", level, 1, {1, 2});
 }
+
+// The keys that change how the tools act, the view's edges, a second
+// window's own view and the minimap's pace, on a 60 x 40 map.
+TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
+{
+    EditorTest::Windows probe;
+    if (!probe.HaveDisplay())
+        GTEST_SKIP() << "no display";
+    TestSupport::TempDir dir;
+    const std::string folder = dir.File("editor");
+    TestSupport::LayOutGameFolder(folder);
+    EditorTest::Session s;
+    std::string why;
+    ASSERT_TRUE(s.Open(folder, &why)) << why;
+    IEditorUI* ui = s.ui;
+    EditorTest::View* view = s.view.get();
+    Driver drive{ui, view};
+    World* world = s.game->GetWorld();
+    auto pick = [&](const char16_t* page, const char16_t* name) {
+        IResource* r = s.palette.Find(page, name);
+        ASSERT_NE(r, nullptr);
+        r->SelectInManager();
+    };
+    auto variant = [&](int x, int y) { return int((world->GetCell(x, y) & World::kVariantMask) >> World::kVariantShift); };
+    ui->NewLevel();
+    ui->ResizeLevel(60, 40, 0, 0);
+
+    // A held 3 paints the third variant where the pointer goes, until let go.
+    pick(u"Floors", u"grass");
+    ui->MouseMove(view, 5 * 32 + 5, 5 * 32 + 5);
+    ui->KeyDown(view, Digit(3));
+    ui->MouseMove(view, 6 * 32 + 5, 5 * 32 + 5);
+    ui->KeyUp(view, Digit(3));
+    ui->MouseMove(view, 7 * 32 + 5, 5 * 32 + 5);
+    EXPECT_EQ(std::vector<int>({variant(5, 5), variant(6, 5), world->GetBlockAt(7, 5)}), std::vector<int>({2, 2, -1}));
+    // With R held a line takes every third cell, on the upper row of its drag.
+    pick(u"Walls", u"brick wall");
+    ui->KeyDown(view, Letter('R'));
+    ui->KeyDown(view, Shift);
+    drive.Drag(2 * 32 + 5, 12 * 32 + 5, 11 * 32 + 5, 10 * 32 + 5);
+    ui->KeyUp(view, Shift);
+    ui->KeyUp(view, Letter('R'));
+    std::string row;
+    for (int x = 0; x < 14; ++x)
+        row += (world->GetCell(x, 10) & World::kWall) ? '#' : '.';
+    EXPECT_EQ(row, "..#..#..#..#..");
+    // E with the fill tool paints the empty region's cells along its edges
+    // with other blocks.
+    pick(u"Floors", u"grass");
+    drive.Key(Letter('F'));
+    ui->MouseMove(view, 30 * 32, 30 * 32);
+    drive.Key(Letter('E'));
+    row.clear();
+    for (int x = 3; x < 9; ++x)
+        row += world->GetBlockAt(x, 4) == world->GetBlockAt(5, 5) ? 'g' : '.';
+    EXPECT_EQ(row, "..gg..");
+    EXPECT_EQ(world->GetBlockAt(30, 30), -1);
+
+    // X keeps the object tool's preview on its row, Y on its column.
+    pick(u"Objects", u"metal barrel");
+    ui->MouseMove(view, 400, 300);
+    ui->KeyDown(view, Letter('X'));
+    ui->MouseMove(view, 500, 380);
+    ui->KeyUp(view, Letter('X'));
+    ui->KeyDown(view, Letter('Y'));
+    ui->MouseMove(view, 600, 420);
+    ui->KeyUp(view, Letter('Y'));
+    ui->LeftButtonDown(view, 600, 420);
+    ui->LeftButtonUp(view, 600, 420);
+    drive.Key(Letter('V'));
+    float bx = -1, by = -1;
+    Services().objects->ForEachObject([&](Object* o) { o->GetPosition(&bx, &by); });
+    EXPECT_EQ(std::make_pair(bx, by), std::make_pair(496.0f, 416.0f));
+
+    // The light tool's size stops at 16 and 1024, a placed light's at 32.
+    drive.Key(Letter('L'));
+    for (int i = 0; i < 30; ++i)
+        drive.Key(OemMinus);
+    drive.Click(200, 600);
+    for (int i = 0; i < 110; ++i)
+        drive.Key(Add);
+    drive.Click(800, 600);
+    drive.Key(Letter('V'));
+    drive.Click(200, 600);
+    ASSERT_NE(ui->GetSelectedLight(), nullptr);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 16.0f);
+    drive.Key(Subtract);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 32.0f);
+    drive.Click(800, 600);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 1024.0f);
+    drive.Key(0x2B);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 1024.0f);
+
+    // A rectangle drag scrolls 32 pixels a move within 20 pixels of the
+    // left and top and past 10 of the right and bottom, once it left them.
+    ui->SetViewSize(640, 480);
+    drive.Key(Letter('B'));
+    ui->KeyDown(view, Ctrl);
+    ui->MouseMove(view, 10, 10);
+    ui->LeftButtonDown(view, 10, 10);
+    for (auto p : {std::pair<int, int>{5, 5}, {20, 20}, {19, 19}, {631, 471}, {630, 470}})
+        ui->MouseMove(view, float(p.first), float(p.second));
+    ui->LeftButtonUp(view, 630, 470);
+    ui->KeyUp(view, Ctrl);
+    const std::vector<std::pair<int, int>> tiles(view->coordinates.end() - 5, view->coordinates.end());
+    EXPECT_EQ(tiles, (std::vector<std::pair<int, int>>{{0, 0}, {0, 0}, {0, 0}, {18, 13}, {19, 14}}));
+    // A second window pans alone.
+    const unsigned long second = s.windows.Make(320, 240);
+    ASSERT_NE(second, 0u);
+    EditorTest::View other(second);
+    drive.Key(Letter('P'));
+    ui->LeftButtonDown(&other, 100, 100);
+    ui->MouseMove(&other, 90, 90);
+    ui->LeftButtonUp(&other, 90, 90);
+    ui->MouseMove(&other, 50, 50);
+    ui->MouseMove(view, 0, 0);
+    EXPECT_EQ(other.coordinates.back(), std::make_pair(2, 2));
+    EXPECT_EQ(view->coordinates.back(), std::make_pair(0, 0));
+
+    // The minimap draws a resized level at once, a changed tile at the
+    // hundredth quiet tick, and its frame again once the view moved.
+    EXPECT_TRUE(ui->MiniMapTick(s.window));
+    world->SetTile(0, 0, -1);
+    int ticks = 1;
+    while (!ui->MiniMapTick(s.window) && ticks < 200)
+        ++ticks;
+    EXPECT_EQ(ticks, 100);
+    // Its point (100, 50) of a 60 x 40 map is (960, 480), centred in the view.
+    ui->CenterViewOnMiniMap(100, 50);
+    EXPECT_TRUE(ui->MiniMapTick(s.window));
+    EXPECT_FALSE(ui->MiniMapTick(s.window));
+    ui->MouseMove(view, 0, 0);
+    EXPECT_EQ(view->coordinates.back(), std::make_pair((960 - 320) / 32, (480 - 240) / 32));
+}
