@@ -638,4 +638,16 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     EXPECT_FALSE(ui->MiniMapTick(s.window));
     ui->MouseMove(view, 0, 0);
     EXPECT_EQ(view->coordinates.back(), std::make_pair((960 - 320) / 32, (480 - 240) / 32));
+
+    // The grid's line at 1600 pixels and the map's top and right edges,
+    // with the camera at (1408, -96).
+    ui->SetViewSize(1024, 768);
+    ui->CenterViewOnMiniMap(200, 30);
+    int w = 0, h = 0;
+    const std::vector<uint32_t> pixels = NextFrame(s, dir.File("frame"), &w, &h);
+    ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
+    std::vector<uint32_t> crop;
+    for (int y = 40; y < 160; ++y)
+        crop.insert(crop.end(), &pixels[size_t(y * w + 100)], &pixels[size_t(y * w + 580)]);
+    TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "grid", crop, 480, 120);
 }
