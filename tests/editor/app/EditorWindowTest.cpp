@@ -395,7 +395,7 @@ exit
     const Rect map = Where(out, "MiniMap");
     std::vector<uint32_t> shot, minimap;
     ASSERT_TRUE(LoadPng(shots + "/final.png", &w, &h, &shot));
-    ASSERT_GE(map.w, 200);
+    ASSERT_EQ(std::make_pair(map.w, map.h), std::make_pair(200, 200));
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 200; ++x) {
             const uint32_t p = shot[size_t((map.y - frame.y + y) * w + map.x - frame.x + x)];
