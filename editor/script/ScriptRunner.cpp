@@ -159,6 +159,19 @@ bool ScriptRunner::Run(const ScriptLine& line)
         std::printf("rename: %s\n", e.IsAllowed() ? "taken" : "refused");
         return true;
     }
+    if (c == "clipboard" && n == 4 && p.clipboard && (w[1] == "spin" || w[1] == "key")) {
+        if (w[1] == "key") {
+            const int code = w[3] == "Delete" ? WXK_DELETE : w[3] == "Return" ? WXK_RETURN : 0;
+            return code && p.clipboard->KeyOnItem(wxString::FromUTF8(w[2]), code);
+        }
+        const char* const fields[] = {"Scatter", "Count", "Range"};
+        for (int f = 0; f < ClipboardModel::kFields; ++f)
+            if (w[2] == fields[f]) {
+                p.clipboard->PressSpin(ClipboardModel::Field(f), Number(w[3]) > 0 ? 1 : -1);
+                return true;
+            }
+        return false;
+    }
     if (c == "clipboard" && n == 3 && p.clipboard) {
         if (w[1] == "Angle jitter") {
             p.clipboard->SetAngleJitter(w[2] == "1");

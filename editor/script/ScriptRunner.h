@@ -18,6 +18,7 @@ class wxWindow;
 //   menu File/Open...        command 32804
 //   pick Floors grass        rename Objects barrel "old barrel"
 //   drop Objects barrel      clipboard Count 3 | clipboard "Angle jitter" 0
+//   clipboard spin Count 1|-1   clipboard key barrel Delete|Return
 //   move X Y  press X Y  release X Y  click X Y  rpress X Y  rrelease X Y
 //   drag X0 Y0 X1 Y1 [steps]            minimap X Y
 //   key NAME [in WINDOW]  keydown NAME  keyup NAME   (X key names: b, Delete, Control_L)

@@ -296,6 +296,19 @@ clipboard "Angle jitter" 0
 menu "Tools/Object Scatter Brush"
 move 300 260
 click 300 260
+# a barrel in the pine's place, and the count spun down to none and back to one
+drop Objects "metal barrel"
+clipboard key pine Delete
+clipboard spin Count -1
+clipboard spin Count -1
+clipboard spin Count -1
+menu "Tools/Object Scatter Brush"
+move 100 280
+click 100 280
+clipboard spin Count 1
+move 160 200
+key r
+click 160 200
 menu "Tools/Move Tool"
 # a bigger map with the level centred in it, by the shortcut's dialog
 dialog "Map Properties" "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
@@ -355,11 +368,14 @@ exit
     EXPECT_EQ(std::vector<float>({light.x, light.y, light.size, light.angle, light.power}),
               std::vector<float>({200, 248, 500, 90, 5}));
     EXPECT_EQ(std::vector<float>({light.red, light.green, light.blue}), std::vector<float>({1, 0, 128 / 255.0f}));
-    ASSERT_EQ(made.objects.size(), 2u);
+    ASSERT_EQ(made.objects.size(), 3u);
     EXPECT_EQ(std::vector<float>({made.objects[0].x, made.objects[0].y, made.objects[0].angle}),
               std::vector<float>({352, 160, 45}));
     EXPECT_EQ(std::vector<float>({made.objects[1].x, made.objects[1].y, made.objects[1].angle}),
               std::vector<float>({360, 320, 0}));
+    EXPECT_EQ(made.objects[2].definitionId, made.objects[0].definitionId) << "a barrel";
+    EXPECT_EQ(std::vector<float>({made.objects[2].x, made.objects[2].y, made.objects[2].angle}),
+              std::vector<float>({224, 264, 0}));
     int w = 0, h = 0;
     std::vector<uint32_t> exported;
     ASSERT_TRUE(LoadPng(shots + "/exported.png", &w, &h, &exported));
