@@ -216,6 +216,7 @@ void CMainFrame::BuildToolbar()
     };
     toolbar_ = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER);
+    toolbar_->SetName("Toolbar");
     struct Button {
         int id;
         int image;

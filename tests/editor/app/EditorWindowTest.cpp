@@ -337,11 +337,14 @@ expect modified 1
 dialog "About Editor" press=OK
 menu "Help/About Editor..."
 menu Help/Manual
+menu View/Clipboard
+expect checked View/Clipboard 0
 minimap 100 100
 move 400 400
 status 4
 where LevelView
 where MiniMap
+where Toolbar
 shot )" + shots + R"(/final.png
 menu File/Save
 exit
@@ -418,6 +421,15 @@ exit
             minimap.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
         }
     TestSupport::ExpectMatchesGolden("editor/app/golden", "minimap", minimap, 200, 200);
+    // The toolbar's buttons in their groups, the Move Tool's pressed.
+    const Rect bar = Where(out, "Toolbar");
+    std::vector<uint32_t> toolbar;
+    for (int y = 0; y < bar.h; ++y)
+        for (int x = 0; x < bar.w; ++x) {
+            const uint32_t p = shot[size_t((bar.y - frame.y + y) * w + bar.x - frame.x + x)];
+            toolbar.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
+        }
+    TestSupport::ExpectMatchesGolden("editor/app/golden", "toolbar", toolbar, bar.w, bar.h);
 }
 
 TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
@@ -439,8 +451,10 @@ pick Floors grass
 expect tool 2
 key v in Scatter
 expect tool 2
-key v
+key v in Floors
 expect tool 4
+key p
+expect tool 1
 # a key that edits marks the level changed
 menu "Tools/Block Brush"
 move 200 200
