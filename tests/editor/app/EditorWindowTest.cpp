@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 #include <memory>
@@ -46,6 +47,10 @@ protected:
         TestSupport::LayOutEditorFolder(folder_);
         setenv("XDG_CONFIG_HOME", dir_.Path().c_str(), 1);
         setenv("ALSOFT_DRIVERS", "null", 1);
+        // Pictures of the windows: no blinking caret, no fading focus.
+        std::filesystem::create_directories(dir_.File("gtk-3.0"));
+        std::ofstream(dir_.File("gtk-3.0/settings.ini"))
+            << "[Settings]\ngtk-cursor-blink = false\ngtk-enable-animations = false\n";
     }
 
     std::unique_ptr<TestSupport::ChildProcess> Start(const std::string& script, std::vector<std::string> args)
@@ -244,7 +249,7 @@ context Properties
 rpress 100 100
 rrelease 100 100
 expect modified 1
-dialog "Light Area Properties" ?Light=150 ?R=0 ?G=51 ?B=255 press=Cancel
+dialog "Light Area Properties" shot=)" + shots + R"(/dialog0.png ?Light=150 ?R=0 ?G=51 ?B=255 press=Cancel
 context Properties
 # a light placed, picked (no edit), set through its dialog, cloned; the clone deleted
 menu "Tools/Light Tool"
@@ -258,7 +263,7 @@ rrelease 200 248
 dialog "Light Properties" Type=Spot Size=500 Angle=90 Power=50 R=300 G=-5 B=128 press=OK
 context Properties
 expect modified 1
-dialog "Light Properties" ?Type=Spot ?Size=500 ?Angle=90 ?Power=50 ?R=255 ?G=0 ?B=128 press=Cancel
+dialog "Light Properties" shot=)" + shots + R"(/dialog1.png ?Type=Spot ?Size=500 ?Angle=90 ?Power=50 ?R=255 ?G=0 ?B=128 press=Cancel
 context Properties
 menu File/Save
 context Clone
@@ -311,7 +316,7 @@ key r
 click 160 200
 menu "Tools/Move Tool"
 # a bigger map with the level centred in it, by the shortcut's dialog
-dialog "Map Properties" "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
+dialog "Map Properties" shot=)" + shots + R"(/dialog2.png "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
 menu Map/Properties
 expect drawn
 # the bars, the Clipboard, the greyed Release, the Play entries that do nothing
@@ -330,12 +335,14 @@ menu "Map/Play on server"
 menu "Map/Play on client"
 menu "Map/Play Standalone"
 expect modified 0
-dialog "Game Map" press=Render press=Export press=Close
+dialog "Game Map" press=Render shot=)" + shots + R"(/dialog3.png press=Export press=Close
 file )" + shots + R"(/exported.png
 menu "Map/Game Map"
 expect modified 1
-dialog "About Editor" press=OK
+dialog "About Editor" shot=)" + shots + R"(/dialog4.png press=OK
 menu "Help/About Editor..."
+dialog "Environment Properties" shot=)" + shots + R"(/dialog5.png "?Environment=Generic" Size=500 Environment=Room "?Size=100.00" "?Environment size=1000" "Environment size=300" "?Size=30.00" press=Defaults "?Size=7.50" "?Environment size=75" "?Environment=Generic" press=Test press=OK
+command 32804
 menu Help/Manual
 menu View/Clipboard
 expect checked View/Clipboard 0
@@ -430,6 +437,24 @@ exit
             toolbar.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
         }
     TestSupport::ExpectMatchesGolden("editor/app/golden", "toolbar", toolbar, bar.w, bar.h);
+    // The dialogs as they opened, one below the other.
+    std::vector<std::vector<uint32_t>> dialogs(6);
+    std::vector<std::pair<int, int>> sizes(6);
+    int across = 0, down = 0;
+    for (size_t i = 0; i < dialogs.size(); ++i) {
+        ASSERT_TRUE(LoadPng(shots + "/dialog" + std::to_string(i) + ".png", &sizes[i].first, &sizes[i].second,
+                            &dialogs[i]));
+        across = std::max(across, sizes[i].first);
+        down += sizes[i].second;
+    }
+    std::vector<uint32_t> stacked;
+    for (size_t i = 0; i < dialogs.size(); ++i)
+        for (int y = 0; y < sizes[i].second; ++y)
+            for (int x = 0; x < across; ++x) {
+                const uint32_t p = x < sizes[i].first ? dialogs[i][size_t(y * sizes[i].first + x)] : 0;
+                stacked.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
+            }
+    TestSupport::ExpectMatchesGolden("editor/app/golden", "dialogs", stacked, across, down);
 }
 
 TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
@@ -468,9 +493,7 @@ expect title "tdm_riotcity.lvl - Editor"
 # names the script could not hold are refused
 rename Objects "metal barrel" )" + longName + R"(
 rename Objects "metal barrel" "steel barrel"
-# the environment dialog and the game map twice: each leaves nothing behind
-dialog "Environment Properties" "?Environment=Generic" Size=500 Environment=Room "?Size=100.00" "?Environment size=1000" "Environment size=300" "?Size=30.00" press=Defaults "?Size=7.50" "?Environment size=75" "?Environment=Generic" press=Test press=OK
-command 32804
+# the game map twice: each leaves nothing behind
 dialog "Game Map" press=Render press=Close
 menu "Map/Game Map"
 dialog "Game Map" press=Close
