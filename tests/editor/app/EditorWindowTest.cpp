@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <memory>
 #include <thread>
@@ -464,6 +465,16 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     const std::vector<uint8_t> level = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     const std::vector<uint8_t> data = TestSupport::ReadAll(folder_ + "/game.data");
     const std::string longName(70, 'x');
+    ASSERT_GT(level.size(), 6500u);
+    const auto levels = std::distance(std::filesystem::directory_iterator(folder_ + "/levels"), {});
+    // Files the editor writes stop at 6500 bytes: the object script fits,
+    // the level does not.
+    struct rlimit was;
+    getrlimit(RLIMIT_FSIZE, &was);
+    struct rlimit small = was;
+    small.rlim_cur = 6500;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
     auto editor = Start(R"(# a level that does not load: said, and nothing taken for it
 file levels/broken.lvl
 menu File/Open...
@@ -486,6 +497,8 @@ move 200 200
 key 1
 expect modified 1
 # a save that cannot be written is said, and the changes stay unsaved
+menu File/Save
+expect modified 1
 file /nonexistent/folder/x.lvl
 menu "File/Save As..."
 expect modified 1
@@ -510,9 +523,14 @@ answer No
 exit
 )",
                         {});
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, previous);
     ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
     const std::string& out = editor->Output();
     EXPECT_NE(out.find("box: Error!: Failed to load level levels/broken.lvl"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: Failed to save level levels/tdm_riotcity.lvl"), std::string::npos) << out;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_ + "/levels"), {}), levels)
+        << "no file half written";
     EXPECT_NE(out.find("box: Error!: Cannot write /nonexistent/folder/x.lvl"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: refused\n"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: taken\n"), std::string::npos) << out;
