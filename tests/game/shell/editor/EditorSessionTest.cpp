@@ -598,7 +598,9 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
         drive.Key(Add);
     drive.Click(800, 600);
     drive.Key(Letter('V'));
-    drive.Click(200, 600);
+    drive.Click(206, 600);
+    EXPECT_EQ(ui->GetSelectedLight(), nullptr) << "a light is picked within 6 pixels";
+    drive.Click(205, 595);
     ASSERT_NE(ui->GetSelectedLight(), nullptr);
     EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 16.0f);
     drive.Key(Subtract);
