@@ -33,6 +33,7 @@
 #include <filesystem>
 #include <map>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -584,10 +585,74 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     ui->KeyUp(view, Letter('Y'));
     ui->LeftButtonDown(view, 600, 420);
     ui->LeftButtonUp(view, 600, 420);
+    IResource* barrel = s.palette.Find(u"Objects", u"metal barrel");
+    IResource* pine = s.palette.Find(u"Objects", u"pine");
+    ASSERT_TRUE(barrel && pine);
+    // A pine on the barrel: clicks there take each in turn; Delete takes the pine.
+    pick(u"Objects", u"pine");
+    drive.Click(496, 416);
     drive.Key(Letter('V'));
-    float bx = -1, by = -1;
-    Services().objects->ForEachObject([&](Object* o) { o->GetPosition(&bx, &by); });
-    EXPECT_EQ(std::make_pair(bx, by), std::make_pair(496.0f, 416.0f));
+    drive.Click(500, 420);
+    drive.Click(500, 420);
+    drive.Key(Delete);
+    std::vector<std::tuple<int, float, float>> left;
+    auto objects = [&] {
+        left.clear();
+        Services().objects->ForEachObject(
+            [&](Object* o) { left.emplace_back(o->GetDefinitionId(), o->GetX(), o->GetY()); });
+        return left;
+    };
+    EXPECT_EQ(objects(), (std::vector<std::tuple<int, float, float>>{{barrel->GetId(), 496.0f, 416.0f}}));
+    // The scatter brush held down places again every 32 pixels it went.
+    ui->AddClipboardItem(barrel->GetId());
+    ui->SetScatterOptions(false, 0, 1, 0);
+    drive.Key(Letter('S'));
+    drive.Drag(1000, 200, 1020, 200);
+    ui->LeftButtonDown(view, 1020, 200);
+    ui->MouseMove(view, 1040, 200);
+    ui->MouseMove(view, 1060, 200);
+    ui->LeftButtonUp(view, 1060, 200);
+    drive.Key(Letter('V'));
+    std::vector<float> stops;
+    for (const auto& o : objects())
+        if (std::get<2>(o) == 200.0f)
+            stops.push_back(std::get<1>(o));
+    EXPECT_EQ(stops, std::vector<float>({1000, 1016, 1040}));
+
+    // Ctrl with a letter picks no tool; Alt and Ctrl together (AltGr) are no
+    // Ctrl. A brush stroke paints the tiles it passes once each, the right
+    // button empties them.
+    drive.Key(Letter('B'));
+    pick(u"Floors", u"grass");
+    ui->KeyDown(view, Ctrl);
+    drive.Key(Letter('V'));
+    ui->KeyUp(view, Ctrl);
+    EXPECT_EQ(ui->GetTool(), 2);
+    ui->KeyDown(view, Alt);
+    ui->KeyDown(view, Ctrl);
+    ui->MouseMove(view, 20 * 32 + 5, 20 * 32 + 5);
+    ui->LeftButtonDown(view, 20 * 32 + 5, 20 * 32 + 5);
+    EXPECT_FALSE(ui->MouseMove(view, 20 * 32 + 20, 20 * 32 + 20)) << "the same tile";
+    EXPECT_TRUE(ui->MouseMove(view, 22 * 32 + 5, 22 * 32 + 5));
+    ui->LeftButtonUp(view, 22 * 32 + 5, 22 * 32 + 5);
+    ui->KeyUp(view, Ctrl);
+    ui->KeyUp(view, Alt);
+    ui->RightButtonDown(view, 22 * 32 + 5, 22 * 32 + 5);
+    ui->RightButtonUp(view, 22 * 32 + 5, 22 * 32 + 5);
+    int painted = 0;
+    for (int y = 20; y <= 22; ++y)
+        for (int x = 20; x <= 22; ++x)
+            painted += world->GetBlockAt(x, y) >= 0;
+    EXPECT_EQ(painted, 1);
+    // Delete with the light area tool takes the areas at its start point.
+    drive.Key(Letter('A'));
+    drive.Drag(64, 64, 192, 192);
+    drive.Drag(320, 64, 448, 192);
+    ASSERT_EQ(world->GetLightBoxCount(), 2);
+    ui->MouseMove(view, 100, 100);
+    drive.Key(Delete);
+    ASSERT_EQ(world->GetLightBoxCount(), 1);
+    EXPECT_EQ(world->GetLightBox(0)->x0, 320.0f);
 
     // The light tool's size stops at 16 and 1024, a placed light's at 32.
     drive.Key(Letter('L'));
