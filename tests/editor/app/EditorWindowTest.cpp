@@ -315,6 +315,12 @@ clipboard spin Count 1
 move 160 200
 key r
 click 160 200
+# many at once, spread: all barrels, the pine being out
+clipboard Count 6
+clipboard Scatter 60
+move 300 150
+key r
+click 300 150
 menu "Tools/Move Tool"
 # a bigger map with the level centred in it, by the shortcut's dialog
 dialog "Map Properties" shot=)" + shots + R"(/dialog2.png "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
@@ -379,7 +385,9 @@ exit
     EXPECT_EQ(std::vector<float>({light.x, light.y, light.size, light.angle, light.power}),
               std::vector<float>({200, 248, 500, 90, 5}));
     EXPECT_EQ(std::vector<float>({light.red, light.green, light.blue}), std::vector<float>({1, 0, 128 / 255.0f}));
-    ASSERT_EQ(made.objects.size(), 3u);
+    ASSERT_GE(made.objects.size(), 4u);
+    for (const LevelObject& o : made.objects)
+        EXPECT_EQ(o.definitionId == made.objects[1].definitionId, &o == &made.objects[1]) << "one pine";
     EXPECT_EQ(std::vector<float>({made.objects[0].x, made.objects[0].y, made.objects[0].angle}),
               std::vector<float>({352, 160, 45}));
     EXPECT_EQ(std::vector<float>({made.objects[1].x, made.objects[1].y, made.objects[1].angle}),
