@@ -175,6 +175,30 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     EXPECT_EQ(editor->WaitExit(30000), 0) << editor->Output();
 }
 
+// Parts of pictures (0x00RRGGBB) one below the other, against a golden picture.
+struct Stack {
+    std::vector<std::vector<uint32_t>> rows;
+    size_t across = 0;
+    void Add(const std::vector<uint32_t>& picture, int w, const Rect& r)
+    {
+        for (int y = r.y; y < r.y + r.h; ++y) {
+            const auto from = picture.begin() + ptrdiff_t(y * w + r.x);
+            rows.emplace_back(from, from + r.w);
+            across = std::max(across, size_t(r.w));
+        }
+    }
+    void ExpectGolden(const std::string& name) const
+    {
+        std::vector<uint32_t> out;
+        for (const auto& row : rows)
+            for (size_t x = 0; x < across; ++x) {
+                const uint32_t p = x < row.size() ? row[x] : 0;
+                out.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
+            }
+        TestSupport::ExpectMatchesGolden("editor/app/golden", name, out, int(across), int(rows.size()));
+    }
+};
+
 // The mean of one colour channel over the view's middle in a picture of the
 // main window; -1 when the picture does not read.
 double ViewMean(const std::string& png, const Rect& frame, const Rect& view, int shift)
@@ -359,13 +383,28 @@ status 4
 where LevelView
 where MiniMap
 where Toolbar
+where Objects
 shot )" + shots + R"(/final.png
 menu File/Save
+# the game map's picture taken from a file; one that is none is said
+dialog "Game Map" press=Import press=Import press=Close
+file objects.cfg
+file )" + shots + R"(/exported.png
+menu "Map/Game Map"
+expect modified 1
+menu File/Save
+# a new level asks nothing; the recent file brings the saved one back
+dialog "Map Properties" press=Cancel
+menu File/New
+expect title "Untitled - Editor"
+menu "File/Recent File/1 new.lvl"
+expect title "new.lvl - Editor"
 exit
 )",
                         {});
     ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
     const std::string& out = editor->Output();
+    EXPECT_NE(out.find("box: Vornhal Editor: File can't be loaded.\n"), std::string::npos);
     LevelContents made;
     ASSERT_TRUE(TestGame::ReadLevelFile(Level("new.lvl"), &made));
     EXPECT_EQ(made.header.name, u"Made Here");
@@ -426,44 +465,25 @@ exit
     struct stat st = {};
     ASSERT_EQ(stat(Level("new.lvl").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
-    // The minimap of the level, its view's frame where the view is.
-    const Rect map = Where(out, "MiniMap");
-    std::vector<uint32_t> shot, minimap;
+    // The minimap, its view's frame where the view is; the toolbar, the
+    // Move Tool's button pressed; the palette's page with the barrel picked;
+    // the dialogs as they opened: against one golden picture.
+    std::vector<uint32_t> shot;
     ASSERT_TRUE(LoadPng(shots + "/final.png", &w, &h, &shot));
+    const Rect map = Where(out, "MiniMap");
     ASSERT_EQ(std::make_pair(map.w, map.h), std::make_pair(200, 200));
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) {
-            const uint32_t p = shot[size_t((map.y - frame.y + y) * w + map.x - frame.x + x)];
-            minimap.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
-        }
-    TestSupport::ExpectMatchesGolden("editor/app/golden", "minimap", minimap, 200, 200);
-    // The toolbar's buttons in their groups, the Move Tool's pressed.
-    const Rect bar = Where(out, "Toolbar");
-    std::vector<uint32_t> toolbar;
-    for (int y = 0; y < bar.h; ++y)
-        for (int x = 0; x < bar.w; ++x) {
-            const uint32_t p = shot[size_t((bar.y - frame.y + y) * w + bar.x - frame.x + x)];
-            toolbar.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
-        }
-    TestSupport::ExpectMatchesGolden("editor/app/golden", "toolbar", toolbar, bar.w, bar.h);
-    // The dialogs as they opened, one below the other.
-    std::vector<std::vector<uint32_t>> dialogs(6);
-    std::vector<std::pair<int, int>> sizes(6);
-    int across = 0, down = 0;
-    for (size_t i = 0; i < dialogs.size(); ++i) {
-        ASSERT_TRUE(LoadPng(shots + "/dialog" + std::to_string(i) + ".png", &sizes[i].first, &sizes[i].second,
-                            &dialogs[i]));
-        across = std::max(across, sizes[i].first);
-        down += sizes[i].second;
+    Stack parts;
+    for (const char* name : {"MiniMap", "Toolbar", "Objects"}) {
+        Rect r = Where(out, name);
+        r.x -= frame.x, r.y -= frame.y;
+        parts.Add(shot, w, r);
     }
-    std::vector<uint32_t> stacked;
-    for (size_t i = 0; i < dialogs.size(); ++i)
-        for (int y = 0; y < sizes[i].second; ++y)
-            for (int x = 0; x < across; ++x) {
-                const uint32_t p = x < sizes[i].first ? dialogs[i][size_t(y * sizes[i].first + x)] : 0;
-                stacked.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
-            }
-    TestSupport::ExpectMatchesGolden("editor/app/golden", "dialogs", stacked, across, down);
+    for (int i = 0; i < 6; ++i) {
+        std::vector<uint32_t> dialog;
+        ASSERT_TRUE(LoadPng(shots + "/dialog" + std::to_string(i) + ".png", &w, &h, &dialog));
+        parts.Add(dialog, w, {0, 0, w, h});
+    }
+    parts.ExpectGolden("windows");
 }
 
 TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
