@@ -493,6 +493,10 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     const std::vector<uint8_t> level = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     const std::vector<uint8_t> data = TestSupport::ReadAll(folder_ + "/game.data");
     const std::string longName(70, 'x');
+    // A level named on the command line that does not open ends the program.
+    auto refused = Start("stay\n", {"levels/missing.lvl"});
+    EXPECT_NE(refused->WaitExit(30000), 0);
+    EXPECT_NE(refused->Output().find("box: Error!: Cannot open levels/missing.lvl"), std::string::npos);
     ASSERT_GT(level.size(), 6500u);
     const auto levels = std::distance(std::filesystem::directory_iterator(folder_ + "/levels"), {});
     // Files the editor writes stop at 6500 bytes: the object script fits,
