@@ -716,6 +716,20 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     ui->MouseMove(view, 0, 0);
     EXPECT_EQ(view->coordinates.back(), std::make_pair((960 - 320) / 32, (480 - 240) / 32));
 
+    // Capture-the-flag flags too close: said when saving, saved all the same.
+    ui->SetGameMode(1);
+    pick(u"Objects", u"finland flag");
+    drive.Click(1200, 800);
+    pick(u"Objects", u"russian flag");
+    drive.Click(1300, 800);
+    drive.Key(Letter('V'));
+    g_boxes.clear();
+    Ui::SetMessageBackend(RecordBox);
+    EXPECT_TRUE(SaveTo(ui, dir.File("close.lvl")));
+    Ui::SetMessageBackend(nullptr);
+    EXPECT_EQ(g_boxes, std::vector<std::u16string>(
+                           {u"Save level: Flag's distance to other flag must be at least 320 pixels.\nLevel can't be played"}));
+
     // The grid's line at 1600 pixels and the map's top and right edges,
     // with the camera at (1408, -96).
     ui->SetViewSize(1024, 768);
