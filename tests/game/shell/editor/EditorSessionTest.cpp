@@ -392,7 +392,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_TRUE(ui->Update());
         // The view with each tool's marks on the level, against its golden
         // picture; the camera stands at (-200, -100).
-        std::vector<uint32_t> strip(size_t(kCrop.w) * 5 * kCrop.h);
+        std::vector<uint32_t> strip(size_t(kCrop.w) * 7 * kCrop.h);
         int crops = 0;
         auto frame = [&](int x, int y) {
             int w = 0, h = 0;
@@ -400,7 +400,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
             ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
             for (int row = 0; row < kCrop.h; ++row)
                 std::copy_n(&pixels[size_t(y + row) * size_t(w) + size_t(x)], kCrop.w,
-                            &strip[size_t(row) * kCrop.w * 5 + size_t(crops) * kCrop.w]);
+                            &strip[size_t(row) * kCrop.w * 7 + size_t(crops) * kCrop.w]);
             ++crops;
         };
         // The selected door's outline, the light's circle and red mark.
@@ -409,6 +409,13 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Key(Letter('A'));
         ui->MouseMove(view, 328, 228);
         frame(220, 130);
+        // Dragged down from there: a cross at either end, the blue line
+        // between them and the area yellow; a line makes no area.
+        ui->LeftButtonDown(view, 328, 228);
+        ui->MouseMove(view, 328, 328);
+        frame(220, 130);
+        ui->LeftButtonUp(view, 328, 328);
+        EXPECT_EQ(world->GetLightBoxCount(), 1);
         // A rectangle of concrete being dragged, the two-tile brush square.
         drive.Key(Letter('B'));
         pick(u"Floors", u"concrete");
@@ -422,6 +429,15 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ui->KeyUp(view, Ctrl);
         drive.Key(OemMinus);
         EXPECT_EQ(world->GetBlockAt(18, 8), world->GetBlockAt(15, 8));
+        // A line of brick wall being dragged, on its upper row.
+        pick(u"Walls", u"brick wall");
+        ui->MouseMove(view, 650, 430);
+        ui->KeyDown(view, Shift);
+        ui->LeftButtonDown(view, 650, 430);
+        ui->MouseMove(view, 780, 470);
+        frame(630, 400);
+        ui->LeftButtonUp(view, 780, 470);
+        ui->KeyUp(view, Shift);
         // The object tool's door turned by 45 degrees, at the cursor.
         pick(u"Objects", u"wooden door");
         drive.Key(Right);
@@ -431,8 +447,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Key(Letter('L'));
         ui->MouseMove(view, 260, 190);
         frame(180, 80);
-        ASSERT_EQ(crops, 5);
-        TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "view_tools", strip, kCrop.w * 5, kCrop.h);
+        ASSERT_EQ(crops, 7);
+        TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "view_tools", strip, kCrop.w * 7, kCrop.h);
         drive.Key(Letter('V'));
         EXPECT_TRUE(ui->ExportGameMap(Util::Widen((shots + "/gamemap.png").c_str()).c_str()));
 
