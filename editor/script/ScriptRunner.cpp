@@ -196,12 +196,17 @@ bool ScriptRunner::Run(const ScriptLine& line)
             Mouse("move", x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
         return Mouse("release", x1, y1);
     }
-    if (c == "minimap" && n == 3 && p.tab) {
-        wxMouseEvent press(wxEVT_LEFT_DOWN), release(wxEVT_LEFT_UP);
-        press.m_x = release.m_x = Number(w[1]);
-        press.m_y = release.m_y = Number(w[2]);
+    if (c == "minimap" && (n == 3 || n == 5) && p.tab) {
+        // A click, or a drag to the second point.
+        wxMouseEvent press(wxEVT_LEFT_DOWN), motion(wxEVT_MOTION), release(wxEVT_LEFT_UP);
+        press.m_x = Number(w[1]);
+        press.m_y = Number(w[2]);
+        motion.m_x = release.m_x = Number(w[n - 2]);
+        motion.m_y = release.m_y = Number(w[n - 1]);
         p.tab->GetMiniMap()->OnLeftDown(press);
+        p.tab->GetMiniMap()->OnMotion(motion);
         p.tab->GetMiniMap()->OnLeftUp(release);
+        p.tab->GetMiniMap()->OnMotion(press);
         return true;
     }
     if (c == "key" && (n == 2 || (n == 4 && w[2] == "in"))) {

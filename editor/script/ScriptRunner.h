@@ -20,7 +20,7 @@ class wxWindow;
 //   drop Objects barrel      clipboard Count 3 | clipboard "Angle jitter" 0
 //   clipboard spin Count 1|-1   clipboard key barrel Delete|Return
 //   move X Y  press X Y  release X Y  click X Y  rpress X Y  rrelease X Y
-//   drag X0 Y0 X1 Y1 [steps]            minimap X Y
+//   drag X0 Y0 X1 Y1 [steps]            minimap X Y [X1 Y1]
 //   key NAME [in WINDOW]  keydown NAME  keyup NAME   (X key names: b, Delete, Control_L)
 //   context Properties|Clone|Delete
 //   dialog TITLE name=value... press=BUTTON shot=FILE

@@ -377,7 +377,7 @@ command 32804
 menu Help/Manual
 menu View/Clipboard
 expect checked View/Clipboard 0
-minimap 100 100
+minimap 20 30 100 100
 move 400 400
 status 4
 where LevelView
@@ -399,6 +399,11 @@ menu File/New
 expect title "Untitled - Editor"
 menu "File/Recent File/1 new.lvl"
 expect title "new.lvl - Editor"
+# a second light, kept by the answer when leaving
+menu "Tools/Light Tool"
+move 40 300
+click 40 300
+answer Yes
 exit
 )",
                         {});
@@ -418,7 +423,7 @@ exit
     EXPECT_EQ(made.world.boxes[0].intensity, 0.5f);
     EXPECT_EQ(made.world.boxes[0].red, 0.0f);
     EXPECT_EQ(made.world.boxes[0].green, 51 / 255.0f);
-    ASSERT_EQ(made.lights.size(), 1u);
+    ASSERT_EQ(made.lights.size(), 2u);
     const LevelLight& light = made.lights[0];
     EXPECT_EQ(light.type, 1);
     EXPECT_EQ(std::vector<float>({light.x, light.y, light.size, light.angle, light.power}),
@@ -451,7 +456,8 @@ exit
     const std::string path = out.substr(page + 18, out.find('\n', page) - page - 18);
     EXPECT_NE(TestSupport::ReadText(path).find("Fill Tool"), std::string::npos) << path;
     // The status bar's tile under the pointer, before and after the minimap
-    // centred the 14 x 12 level's point (224, 224) in the view.
+    // was dragged to centre the 14 x 12 level's point (224, 224) in the view;
+    // the move after the button went up moved nothing.
     EXPECT_NE(out.find("status 4: X: 9, Y: 6\n"), std::string::npos);
     const Rect last = Where(out, "LevelView");
     const std::string tile = "status 4: X: " + std::to_string((624 - last.w / 2) / 32) +
@@ -493,7 +499,11 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     const std::vector<uint8_t> level = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     const std::vector<uint8_t> data = TestSupport::ReadAll(folder_ + "/game.data");
     const std::string longName(70, 'x');
-    // A level named on the command line that does not open ends the program.
+    // A script that cannot be read ends the program, and so does a level
+    // named on the command line that does not open.
+    TestSupport::ChildProcess unread(kBuild + "/Editor", {"--script", dir_.File("none.script")}, folder_);
+    EXPECT_NE(unread.WaitExit(30000), 0);
+    EXPECT_NE(unread.Output().find("Editor: "), std::string::npos);
     auto refused = Start("stay\n", {"levels/missing.lvl"});
     EXPECT_NE(refused->WaitExit(30000), 0);
     EXPECT_NE(refused->Output().find("box: Error!: Cannot open levels/missing.lvl"), std::string::npos);
