@@ -253,7 +253,7 @@ void CMainFrame::BuildToolbar()
 
 void CMainFrame::BuildStatusBar()
 {
-    CreateStatusBar(5);
+    CreateStatusBar(5)->SetName("StatusBar");
     const int widths[] = {-1, 40, 40, 40, 120};
     GetStatusBar()->SetStatusWidths(5, widths);
 }

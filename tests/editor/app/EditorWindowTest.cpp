@@ -246,6 +246,7 @@ pick Floors grass
 menu "Tools/Fill Tool"
 move 200 200
 click 200 200
+expect drawn
 # the lighting entries, each ticked alone, light the view as they say
 menu "View/Lighting/Night"
 expect drawn
@@ -360,6 +361,7 @@ expect checked "View/Status Bar" 0
 menu "View/Status Bar"
 menu View/Clipboard
 expect checked View/Clipboard 1
+shot )" + shots + R"(/clipboard.png Clipboard
 expect enabled Map/Release 0
 menu File/Save
 menu "Map/Play on server"
@@ -384,6 +386,7 @@ where LevelView
 where MiniMap
 where Toolbar
 where Objects
+where StatusBar
 shot )" + shots + R"(/final.png
 menu File/Save
 # the game map's picture taken from a file; one that is none is said
@@ -473,21 +476,22 @@ exit
     EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
     // The minimap, its view's frame where the view is; the toolbar, the
     // Move Tool's button pressed; the palette's page with the barrel picked;
-    // the dialogs as they opened: against one golden picture.
+    // the status bar; the dialogs as they opened and the Clipboard: against
+    // one golden picture.
     std::vector<uint32_t> shot;
     ASSERT_TRUE(LoadPng(shots + "/final.png", &w, &h, &shot));
     const Rect map = Where(out, "MiniMap");
     ASSERT_EQ(std::make_pair(map.w, map.h), std::make_pair(200, 200));
     Stack parts;
-    for (const char* name : {"MiniMap", "Toolbar", "Objects"}) {
+    for (const char* name : {"MiniMap", "Toolbar", "Objects", "StatusBar"}) {
         Rect r = Where(out, name);
         r.x -= frame.x, r.y -= frame.y;
         parts.Add(shot, w, r);
     }
-    for (int i = 0; i < 6; ++i) {
-        std::vector<uint32_t> dialog;
-        ASSERT_TRUE(LoadPng(shots + "/dialog" + std::to_string(i) + ".png", &w, &h, &dialog));
-        parts.Add(dialog, w, {0, 0, w, h});
+    for (const std::string name : {"dialog0", "dialog1", "dialog2", "dialog3", "dialog4", "dialog5", "clipboard"}) {
+        std::vector<uint32_t> window;
+        ASSERT_TRUE(LoadPng(shots + "/" + name + ".png", &w, &h, &window));
+        parts.Add(window, w, {0, 0, w, h});
     }
     parts.ExpectGolden("windows");
 }
