@@ -270,6 +270,13 @@ bool ScriptRunner::Run(const ScriptLine& line)
         return window && SaveWindowPicture(window, w[1]);
     }
     if (c == "where" && n == 2) {
+        // Where the window is once the toolkit laid the windows out: not
+        // while its events, layout among them, wait.
+        if (wxTheApp && wxTheApp->Pending() && settleTicks_++ < 400) {
+            again_ = true;
+            return true;
+        }
+        settleTicks_ = 0;
         wxWindow* window = WindowNamed(w[1]);
         if (!window)
             return false;

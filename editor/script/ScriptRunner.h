@@ -52,6 +52,7 @@ private:
     long waitDraws_ = -1;
     // The line runs again at the next turn (it waits on the view).
     bool again_ = false;
+    int settleTicks_ = 0;
     // The view's draws when the last line and the one before it began.
     long drawsAtLine_ = 0, drawsBefore_ = 0;
     bool ctrl_ = false, shift_ = false, alt_ = false;
