@@ -669,6 +669,12 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     drive.Key(Delete);
     ASSERT_EQ(world->GetLightBoxCount(), 1);
     EXPECT_EQ(world->GetLightBox(0)->x0, 320.0f);
+    // The tool taken up again starts with no point.
+    ui->MouseMove(view, 400, 100);
+    EXPECT_NE(ui->GetLightBoxAtCursor(), nullptr);
+    drive.Key(Letter('V'));
+    drive.Key(Letter('A'));
+    EXPECT_EQ(ui->GetLightBoxAtCursor(), nullptr);
 
     // The light tool's size stops at 16 and 1024, a placed light's at 32.
     drive.Key(Letter('L'));
