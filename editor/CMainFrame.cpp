@@ -216,6 +216,7 @@ void CMainFrame::BuildToolbar()
     };
     toolbar_ = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER);
+    toolbar_->SetName("Toolbar");
     struct Button {
         int id;
         int image;
@@ -252,7 +253,7 @@ void CMainFrame::BuildToolbar()
 
 void CMainFrame::BuildStatusBar()
 {
-    CreateStatusBar(5);
+    CreateStatusBar(5)->SetName("StatusBar");
     const int widths[] = {-1, 40, 40, 40, 120};
     GetStatusBar()->SetStatusWidths(5, widths);
 }

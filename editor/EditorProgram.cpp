@@ -51,9 +51,8 @@ bool StartEditorInterfaces()
 
 void DrawView()
 {
-    EditorProgram& p = Program();
-    if (p.ui && p.view)
-        p.ui->Draw(p.view->GetWindowHandle());
+    if (CEditorView* view = Program().view)
+        view->Draw();
 }
 
 void TickMiniMap()

@@ -32,6 +32,20 @@ wxButton* FindButton(wxWindow* parent, const wxString& label)
     return nullptr;
 }
 
+// What a control shows, as a script names a value for it.
+wxString Shown(wxWindow* control)
+{
+    if (auto* text = dynamic_cast<wxTextCtrl*>(control))
+        return text->GetValue();
+    if (auto* choice = dynamic_cast<wxChoice*>(control))
+        return choice->GetStringSelection();
+    if (auto* check = dynamic_cast<wxCheckBox*>(control))
+        return check->GetValue() ? "1" : "0";
+    if (auto* slider = dynamic_cast<wxSlider*>(control))
+        return wxString::Format("%d", slider->GetValue());
+    return "(no such control)";
+}
+
 } // namespace
 
 void PumpEvents()
@@ -120,6 +134,14 @@ bool EditorDialog::PlayStep(const std::string& name, const std::string& value)
             return false;
         wxCommandEvent e(wxEVT_BUTTON, button->GetId());
         Send(button, e);
+        return true;
+    }
+    if (!name.empty() && name[0] == '?') {
+        // A look at what the control shows: the run fails when it differs.
+        const wxString shown = Shown(FindWindowByName(wxString::FromUTF8(name.substr(1)), this));
+        if (shown != v)
+            Answers::Fail("the dialog \"" + GetTitle().utf8_string() + "\" shows " + name.substr(1) + "=" +
+                          shown.utf8_string() + ", not " + value);
         return true;
     }
     wxWindow* control = FindWindowByName(wxString::FromUTF8(name), this);

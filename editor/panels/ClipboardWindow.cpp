@@ -179,6 +179,30 @@ void ClipboardWindow::RemoveSelected()
 
 void ClipboardWindow::TypeField(ClipboardModel::Field field, const wxString& text) { edits_[field]->SetValue(text); }
 
+void ClipboardWindow::PressSpin(ClipboardModel::Field field, int direction)
+{
+    spins_[field]->SetValue(direction);
+    wxSpinEvent e(wxEVT_SPIN, spins_[field]->GetId());
+    e.SetEventObject(spins_[field]);
+    e.SetPosition(direction);
+    spins_[field]->GetEventHandler()->ProcessEvent(e);
+}
+
+bool ClipboardWindow::KeyOnItem(const wxString& label, int keyCode)
+{
+    const long item = list_->FindItem(-1, label);
+    if (item < 0)
+        return false;
+    list_->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                        wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    wxListEvent e(wxEVT_LIST_KEY_DOWN, list_->GetId());
+    e.SetEventObject(list_);
+    e.m_code = keyCode;
+    e.m_itemIndex = item;
+    list_->GetEventHandler()->ProcessEvent(e);
+    return true;
+}
+
 void ClipboardWindow::SetAngleJitter(bool on)
 {
     jitter_->SetValue(on);

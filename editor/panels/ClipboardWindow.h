@@ -28,6 +28,11 @@ public:
     // Sets the edit of that field as typing does.
     void TypeField(ClipboardModel::Field field, const wxString& text);
     void SetAngleJitter(bool on);
+    // As a person's input reaches the controls: the field's spin button
+    // pressed up (1) or down (-1); the item of that label selected and
+    // given the key (false when there is no such item).
+    void PressSpin(ClipboardModel::Field field, int direction);
+    bool KeyOnItem(const wxString& label, int keyCode);
     // Sends the settings to the scatter brush.
     void SendSettings();
     wxListCtrl* GetList() { return list_; }

@@ -10,8 +10,9 @@
 namespace Answers {
 
 // One step of a dialog's script: set the control called name to value, or
-// with name "press" press the button value, or with "shot" keep a picture
-// of the dialog in the file value.
+// with name "press" press the button value, with "shot" keep a picture
+// of the dialog in the file value, or with "?name" fail the run unless the
+// control called name shows value.
 struct DialogStep {
     std::string name;
     std::string value;

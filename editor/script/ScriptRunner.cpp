@@ -11,13 +11,16 @@
 #include "editor/panels/SelectionPage.h"
 #include "editor/script/Answers.h"
 #include "editor/script/Screenshot.h"
+#include "engine/core/Random.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "platform/os/OsText.h"
 #include "platform/ui/wx/WxText.h"
 
 #include <wx/app.h>
 #include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/notebook.h>
+#include <wx/statusbr.h>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -55,7 +58,13 @@ ScriptRunner::ScriptRunner(CMainFrame* frame, std::vector<ScriptLine> lines)
 
 ScriptRunner::~ScriptRunner() { timer_.Stop(); }
 
-void ScriptRunner::Start() { timer_.Start(5); }
+void ScriptRunner::Start()
+{
+    // Painted floors take random variants: a script paints the same ones
+    // every run.
+    Util::SeedRandom(1);
+    timer_.Start(5);
+}
 
 void ScriptRunner::Stop(bool failed)
 {
@@ -84,12 +93,18 @@ void ScriptRunner::OnTick(wxTimerEvent&)
         Stop(true);
         return;
     }
+    drawsBefore_ = drawsAtLine_;
+    drawsAtLine_ = Program().view ? Program().view->GetDrawCount() : 0;
     const ScriptLine& line = lines_[next_++];
     std::printf("script: %s\n", line.text.c_str());
     std::fflush(stdout);
     busy_ = true;
     const bool ok = Run(line) && !Answers::HasFailed();
     busy_ = false;
+    if (again_) {
+        again_ = false;
+        --next_;
+    }
     if (!ok) {
         if (!Answers::HasFailed())
             Answers::Fail("line " + std::to_string(line.number) + " failed: " + line.text);
@@ -144,6 +159,19 @@ bool ScriptRunner::Run(const ScriptLine& line)
         std::printf("rename: %s\n", e.IsAllowed() ? "taken" : "refused");
         return true;
     }
+    if (c == "clipboard" && n == 4 && p.clipboard && (w[1] == "spin" || w[1] == "key")) {
+        if (w[1] == "key") {
+            const int code = w[3] == "Delete" ? WXK_DELETE : w[3] == "Return" ? WXK_RETURN : 0;
+            return code && p.clipboard->KeyOnItem(wxString::FromUTF8(w[2]), code);
+        }
+        const char* const fields[] = {"Scatter", "Count", "Range"};
+        for (int f = 0; f < ClipboardModel::kFields; ++f)
+            if (w[2] == fields[f]) {
+                p.clipboard->PressSpin(ClipboardModel::Field(f), Number(w[3]) > 0 ? 1 : -1);
+                return true;
+            }
+        return false;
+    }
     if (c == "clipboard" && n == 3 && p.clipboard) {
         if (w[1] == "Angle jitter") {
             p.clipboard->SetAngleJitter(w[2] == "1");
@@ -168,12 +196,17 @@ bool ScriptRunner::Run(const ScriptLine& line)
             Mouse("move", x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
         return Mouse("release", x1, y1);
     }
-    if (c == "minimap" && n == 3 && p.tab) {
-        wxMouseEvent press(wxEVT_LEFT_DOWN), release(wxEVT_LEFT_UP);
-        press.m_x = release.m_x = Number(w[1]);
-        press.m_y = release.m_y = Number(w[2]);
+    if (c == "minimap" && (n == 3 || n == 5) && p.tab) {
+        // A click, or a drag to the second point.
+        wxMouseEvent press(wxEVT_LEFT_DOWN), motion(wxEVT_MOTION), release(wxEVT_LEFT_UP);
+        press.m_x = Number(w[1]);
+        press.m_y = Number(w[2]);
+        motion.m_x = release.m_x = Number(w[n - 2]);
+        motion.m_y = release.m_y = Number(w[n - 1]);
         p.tab->GetMiniMap()->OnLeftDown(press);
+        p.tab->GetMiniMap()->OnMotion(motion);
         p.tab->GetMiniMap()->OnLeftUp(release);
+        p.tab->GetMiniMap()->OnMotion(press);
         return true;
     }
     if (c == "key" && (n == 2 || (n == 4 && w[2] == "in"))) {
@@ -217,6 +250,15 @@ bool ScriptRunner::Run(const ScriptLine& line)
         return true;
     }
     if (c == "shot" && (n == 2 || n == 3)) {
+        // A draw the 20 ms pace put off is made first: the picture shows
+        // what the last line did to the view.
+        if (p.view && p.ui) {
+            p.view->Draw();
+            if (p.ui->Update()) {
+                again_ = true;
+                return true;
+            }
+        }
         // The main window, or the top-level window of that title.
         wxWindow* window = frame_;
         if (n == 3) {
@@ -228,6 +270,13 @@ bool ScriptRunner::Run(const ScriptLine& line)
         return window && SaveWindowPicture(window, w[1]);
     }
     if (c == "where" && n == 2) {
+        // Where the window is once the toolkit laid the windows out: not
+        // while its events, layout among them, wait.
+        if (wxTheApp && wxTheApp->Pending() && settleTicks_++ < 400) {
+            again_ = true;
+            return true;
+        }
+        settleTicks_ = 0;
         wxWindow* window = WindowNamed(w[1]);
         if (!window)
             return false;
@@ -257,10 +306,36 @@ bool ScriptRunner::Run(const ScriptLine& line)
         std::fflush(stdout);
         return true;
     }
+    if (c == "status" && n == 2 && frame_->GetStatusBar()) {
+        const int pane = Number(w[1]);
+        if (pane < 0 || pane >= frame_->GetStatusBar()->GetFieldsCount())
+            return false;
+        std::printf("status %d: %s\n", pane, frame_->GetStatusBar()->GetStatusText(pane).utf8_string().c_str());
+        std::fflush(stdout);
+        return true;
+    }
     if (c == "print") {
         std::printf("%s\n", line.text.substr(line.text.find("print") + 6).c_str());
         std::fflush(stdout);
         return true;
+    }
+    if (c == "expect" && n == 4 && (w[1] == "checked" || w[1] == "enabled")) {
+        // As the menu shows the entry when it opens.
+        wxMenuItem* item = frame_->GetMenuBar()->FindItem(frame_->FindCommand(wxString::FromUTF8(w[2])));
+        if (!item || !item->GetMenu())
+            return false;
+        item->GetMenu()->UpdateUI(frame_);
+        const bool on = w[1] == "checked" ? item->IsChecked() : item->IsEnabled();
+        if (on != (w[3] == "1"))
+            Answers::Fail("line " + std::to_string(line.number) + ": " + w[2] + " is not " + w[1] + " " + w[3]);
+        return on == (w[3] == "1");
+    }
+    if (c == "expect" && n == 2 && w[1] == "drawn") {
+        // The line before drew the view (or asked the 20 ms pace for it).
+        if (drawsAtLine_ > drawsBefore_)
+            return true;
+        Answers::Fail("line " + std::to_string(line.number) + ": the view was not drawn");
+        return false;
     }
     if (c == "expect" && n == 3) {
         std::string actual;

@@ -18,14 +18,16 @@ class wxWindow;
 //   menu File/Open...        command 32804
 //   pick Floors grass        rename Objects barrel "old barrel"
 //   drop Objects barrel      clipboard Count 3 | clipboard "Angle jitter" 0
+//   clipboard spin Count 1|-1   clipboard key barrel Delete|Return
 //   move X Y  press X Y  release X Y  click X Y  rpress X Y  rrelease X Y
-//   drag X0 Y0 X1 Y1 [steps]            minimap X Y
+//   drag X0 Y0 X1 Y1 [steps]            minimap X Y [X1 Y1]
 //   key NAME [in WINDOW]  keydown NAME  keyup NAME   (X key names: b, Delete, Control_L)
 //   context Properties|Clone|Delete
 //   dialog TITLE name=value... press=BUTTON shot=FILE
 //   answer Yes|No|Cancel|Ok   file PATH (or "" to cancel)
 //   wait-draw   shot FILE   where WINDOW   tab TITLE (a palette tab)   print TEXT
-//   expect tool N | modified 0|1 | title TEXT
+//   status N (prints the status bar's pane N)
+//   expect tool N | modified 0|1 | title TEXT | checked|enabled MENU/ENTRY 0|1 | drawn
 //   exit   stay
 class ScriptRunner : public wxEvtHandler {
 public:
@@ -48,6 +50,11 @@ private:
     wxTimer timer_;
     bool busy_ = false;
     long waitDraws_ = -1;
+    // The line runs again at the next turn (it waits on the view).
+    bool again_ = false;
+    int settleTicks_ = 0;
+    // The view's draws when the last line and the one before it began.
+    long drawsAtLine_ = 0, drawsBefore_ = 0;
     bool ctrl_ = false, shift_ = false, alt_ = false;
     long keyTime_ = 0;
 };

@@ -2,6 +2,7 @@
 // menus and its view, and the faults a level designer would lose work to.
 #include "HostedLevel.h"
 #include "support/ChildProcess.h"
+#include "support/Golden.h"
 #include "support/GameFolder.h"
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
@@ -12,7 +13,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 #include <thread>
 
@@ -24,10 +29,11 @@ struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
+// Where the script last said the window was.
 Rect Where(const std::string& output, const std::string& name)
 {
     Rect r;
-    const size_t at = output.find("where " + name + " ");
+    const size_t at = output.rfind("where " + name + " ");
     if (at != std::string::npos)
         std::sscanf(output.c_str() + at + 7 + name.size(), "%d %d %d %d", &r.x, &r.y, &r.w, &r.h);
     return r;
@@ -43,6 +49,10 @@ protected:
         TestSupport::LayOutEditorFolder(folder_);
         setenv("XDG_CONFIG_HOME", dir_.Path().c_str(), 1);
         setenv("ALSOFT_DRIVERS", "null", 1);
+        // Pictures of the windows: no blinking caret, no fading focus.
+        std::filesystem::create_directories(dir_.File("gtk-3.0"));
+        std::ofstream(dir_.File("gtk-3.0/settings.ini"))
+            << "[Settings]\ngtk-cursor-blink = false\ngtk-enable-animations = false\n";
     }
 
     std::unique_ptr<TestSupport::ChildProcess> Start(const std::string& script, std::vector<std::string> args)
@@ -63,6 +73,7 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
 {
     unsetenv("VORNHAL_UI");
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
+    ASSERT_EQ(chmod(Level("tdm_riotcity.lvl").c_str(), 0751), 0);
     auto editor = Start("where LevelView\nwhere Floors\ntab Objects\nstay\n", {"levels/tdm_riotcity.lvl"});
     ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
     const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors"),
@@ -117,6 +128,9 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     ASSERT_TRUE(TestGame::ReadLevelFile(dir_.File("old.lvl"), &old));
     ASSERT_TRUE(TestGame::ReadLevelFile(Level("tdm_riotcity.lvl"), &now));
     EXPECT_NE(now.world.cells, old.world.cells);
+    struct stat st = {};
+    ASSERT_EQ(stat(Level("tdm_riotcity.lvl").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0751u) << "a saved level keeps its file's mode";
     EXPECT_EQ(now.objects.size(), old.objects.size());
     EXPECT_EQ(now.header.name, old.header.name);
 }
@@ -162,57 +176,327 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     EXPECT_EQ(editor->WaitExit(30000), 0) << editor->Output();
 }
 
-TEST_F(EditorWindow, NewLevelLinesAtTheEdgeLightAreaColoursAndTheManual)
+// Parts of pictures (0x00RRGGBB) one below the other, against a golden picture.
+struct Stack {
+    std::vector<std::vector<uint32_t>> rows;
+    size_t across = 0;
+    void Add(const std::vector<uint32_t>& picture, int w, const Rect& r)
+    {
+        for (int y = r.y; y < r.y + r.h; ++y) {
+            const auto from = picture.begin() + ptrdiff_t(y * w + r.x);
+            rows.emplace_back(from, from + r.w);
+            across = std::max(across, size_t(r.w));
+        }
+    }
+    void ExpectGolden(const std::string& name) const
+    {
+        std::vector<uint32_t> out;
+        for (const auto& row : rows)
+            for (size_t x = 0; x < across; ++x) {
+                const uint32_t p = x < row.size() ? row[x] : 0;
+                out.push_back(0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16));
+            }
+        TestSupport::ExpectMatchesGolden("editor/app/golden", name, out, int(across), int(rows.size()));
+    }
+};
+
+// The mean of one colour channel over the view's middle in a picture of the
+// main window; -1 when the picture does not read.
+double ViewMean(const std::string& png, const Rect& frame, const Rect& view, int shift)
+{
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels;
+    if (!LoadPng(png, &w, &h, &pixels))
+        return -1;
+    double sum = 0;
+    int n = 0;
+    for (int y = view.y - frame.y + 20; y < view.y - frame.y + 300 && y < h; ++y)
+        for (int x = view.x - frame.x + 20; x < view.x - frame.x + 360 && x < w; ++x, ++n)
+            sum += (pixels[size_t(y * w + x)] >> shift) & 0xff;
+    return n ? sum / n : -1;
+}
+
+TEST_F(EditorWindow, EveryCommandDoesWhatItSaysToTheLevel)
 {
     setenv("VORNHAL_UI", "headless", 1);
     const std::string shots = kBuild + "/screenshots/editor";
-    auto editor = Start(R"(# an empty level asks nothing whatever its new size
-dialog "Map Properties" Width=10 Height=10 press=OK
+    std::string tools;
+    const std::pair<const char*, int> entries[] = {{"Pan Tool", 1},    {"Move Tool", 4},         {"Fill Tool", 9},
+                                                   {"Light Tool", 10}, {"Object Tool", 3},       {"Light Area Tool", 7},
+                                                   {"Block Brush", 2}, {"Object Scatter Brush", 8}};
+    for (const auto& [entry, number] : entries)
+        tools += std::string("menu \"Tools/") + entry + "\"\nexpect tool " + std::to_string(number) +
+                 "\nexpect checked \"Tools/" + entry + "\" 1\nexpect checked \"Tools/Pan Tool\" " +
+                 (number == 1 ? "1" : "0") + (number == 10 ? "\n" : "\nclick 50 50\n");
+    auto editor = Start(R"(# New: the dialog's fields reach the empty level, which asks nothing
+dialog "Map Properties" Width=12 Height=10 "Name=Made Here" "Game mode=King of the Hill" "Compress block data=1" press=OK
 menu File/New
-menu "Tools/Move Tool"
-click 50 50
-expect modified 0
-# a line begun at the view's edge stays where it began
+expect drawn
+expect title "Untitled - Editor"
+# every tool by its entry, ticked there alone; its click on nothing is no edit
+)" + tools + R"(expect modified 0
+move 300 200
+status 4
+# a line begun at the view's edge stays where it began; the fill tool grasses the rest
 pick Walls "brick wall"
 keydown Shift_L
 drag 100 5 200 5
 keyup Shift_L
-menu "Tools/Light Area Tool"
-drag 32 64 160 160
-dialog "Light Area Properties" R=0 G=51 press=OK
-context Properties
+expect modified 1
+pick Floors grass
+menu "Tools/Fill Tool"
+move 200 200
+click 200 200
+expect drawn
+# the lighting entries, each ticked alone, light the view as they say
+menu "View/Lighting/Night"
+expect drawn
+expect checked "View/Lighting/Night" 1
+expect checked "View/Lighting/Noon" 0
 where frame
 where LevelView
-shot )" + shots + R"(/new_level.png
+shot )" + shots + R"(/night.png
+menu "View/Lighting/Evening"
+expect checked "View/Lighting/Evening" 1
+expect checked "View/Lighting/Night" 0
+shot )" + shots + R"(/evening.png
+menu "View/Lighting/Noon"
+expect checked "View/Lighting/Noon" 1
+expect checked "View/Lighting/Evening" 0
+shot )" + shots + R"(/noon.png
 file levels/new.lvl
 menu "File/Save As..."
+expect modified 0
+expect title "new.lvl - Editor"
+# a light area and its dialog
+menu "Tools/Light Area Tool"
+drag 32 64 160 160
+dialog "Light Area Properties" Light=150 R=0 G=51 press=OK
+context Properties
+rpress 100 100
+rrelease 100 100
+expect modified 1
+dialog "Light Area Properties" shot=)" + shots + R"(/dialog0.png ?Light=150 ?R=0 ?G=51 ?B=255 press=Cancel
+context Properties
+# a light placed, picked (no edit), set through its dialog, cloned; the clone deleted
+menu "Tools/Light Tool"
+click 200 250
+menu "Tools/Move Tool"
+menu File/Save
+click 200 248
+expect modified 0
+rpress 200 248
+rrelease 200 248
+dialog "Light Properties" Type=Spot Size=500 Angle=90 Power=50 R=300 G=-5 B=128 press=OK
+context Properties
+expect modified 1
+dialog "Light Properties" shot=)" + shots + R"(/dialog1.png ?Type=Spot ?Size=500 ?Angle=90 ?Power=50 ?R=255 ?G=0 ?B=128 press=Cancel
+context Properties
+menu File/Save
+context Clone
+expect drawn
+expect modified 1
+menu File/Save
+click 250 248
+expect modified 0
+context Delete
+expect drawn
+expect modified 1
+# two barrels: one turned, one deleted by its key
+pick Objects "metal barrel"
+move 288 96
+click 288 96
+move 96 192
+click 96 192
+menu "Tools/Move Tool"
+menu File/Save
+move 296 104
+click 296 104
+key Right
+expect modified 1
+move 104 200
+click 104 200
+menu File/Save
+key Delete
+expect modified 1
+key Delete
+# the Clipboard's settings reach the scatter brush: no spread, no turn
+drop Objects pine
+clipboard Scatter 0
+clipboard Count 2
+clipboard "Angle jitter" 0
+menu "Tools/Object Scatter Brush"
+move 300 260
+click 300 260
+# a barrel in the pine's place, and the count spun down to none and back to one
+drop Objects "metal barrel"
+clipboard key pine Delete
+clipboard spin Count -1
+clipboard spin Count -1
+clipboard spin Count -1
+menu "Tools/Object Scatter Brush"
+move 100 280
+click 100 280
+clipboard spin Count 1
+move 160 200
+key r
+click 160 200
+# many at once, spread: all barrels, the pine being out
+clipboard Count 6
+clipboard Scatter 60
+move 300 150
+key r
+click 300 150
+menu "Tools/Move Tool"
+# a bigger map with the level centred in it, by the shortcut's dialog
+dialog "Map Properties" shot=)" + shots + R"(/dialog2.png "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
+menu Map/Properties
+expect drawn
+# the bars, the Clipboard, the greyed Release, the Play entries that do nothing
+menu View/Toolbar
+expect checked View/Toolbar 0
+menu View/Toolbar
+expect checked View/Toolbar 1
+menu "View/Status Bar"
+expect checked "View/Status Bar" 0
+menu "View/Status Bar"
+menu View/Clipboard
+expect checked View/Clipboard 1
+shot )" + shots + R"(/clipboard.png Clipboard
+expect enabled Map/Release 0
+menu File/Save
+menu "Tools/Pan Tool"
+menu "Map/Play on server"
+menu "Map/Play on client"
+menu "Map/Play Standalone"
+expect modified 0
+expect tool 1
+dialog "Game Map" press=Render shot=)" + shots + R"(/dialog3.png press=Export press=Close
+file )" + shots + R"(/exported.png
+menu "Map/Game Map"
+expect modified 1
+dialog "About Editor" shot=)" + shots + R"(/dialog4.png press=OK
+menu "Help/About Editor..."
+dialog "Environment Properties" shot=)" + shots + R"(/dialog5.png "?Environment=Generic" Size=500 Environment=Room "?Size=100.00" "?Environment size=1000" "Environment size=300" "?Size=30.00" press=Defaults "?Size=7.50" "?Environment size=75" "?Environment=Generic" press=Test press=OK
+command 32804
 menu Help/Manual
+menu View/Clipboard
+expect checked View/Clipboard 0
+minimap 20 30 100 100
+move 400 400
+status 4
+where LevelView
+where MiniMap
+where Toolbar
+where Objects
+where StatusBar
+shot )" + shots + R"(/final.png
+menu File/Save
+# the game map's picture taken from a file; one that is none is said
+dialog "Game Map" press=Import press=Import press=Close
+file objects.cfg
+file )" + shots + R"(/exported.png
+menu "Map/Game Map"
+expect modified 1
+menu File/Save
+# a new level asks nothing; the recent file brings the saved one back
+dialog "Map Properties" press=Cancel
+menu File/New
+expect title "Untitled - Editor"
+menu "File/Recent File/1 new.lvl"
+expect title "new.lvl - Editor"
+# a second light, kept by the answer when leaving
+menu "Tools/Light Tool"
+move 40 300
+click 40 300
+answer Yes
 exit
 )",
                         {});
     ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
     const std::string& out = editor->Output();
+    EXPECT_NE(out.find("box: Vornhal Editor: File can't be loaded.\n"), std::string::npos);
     LevelContents made;
     ASSERT_TRUE(TestGame::ReadLevelFile(Level("new.lvl"), &made));
-    ASSERT_EQ(made.world.width, 10);
-    for (int x = 3; x <= 6; ++x)
-        EXPECT_TRUE(made.world.cells[size_t(x)] & World::kWall) << x;
+    EXPECT_EQ(made.header.name, u"Made Here");
+    EXPECT_EQ(made.header.gameMode, 2);
+    EXPECT_TRUE(made.world.compressed);
+    ASSERT_EQ(std::make_pair(made.world.width, made.world.height), std::make_pair(14, 12));
+    // The level moved by (2, 2) tiles: the wall line of row 0, tiles 3 to 6.
+    for (int x = 0; x < 14; ++x)
+        EXPECT_EQ(bool(made.world.cells[size_t(2 * 14 + x)] & World::kWall), x >= 5 && x <= 8) << x;
     ASSERT_EQ(made.world.boxes.size(), 1u);
+    EXPECT_EQ(made.world.boxes[0].intensity, 0.5f);
     EXPECT_EQ(made.world.boxes[0].red, 0.0f);
     EXPECT_EQ(made.world.boxes[0].green, 51 / 255.0f);
-    // The level's right edge, 320 pixels into the view.
+    ASSERT_EQ(made.lights.size(), 2u);
+    const LevelLight& light = made.lights[0];
+    EXPECT_EQ(light.type, 1);
+    EXPECT_EQ(std::vector<float>({light.x, light.y, light.size, light.angle, light.power}),
+              std::vector<float>({200, 248, 500, 90, 5}));
+    EXPECT_EQ(std::vector<float>({light.red, light.green, light.blue}), std::vector<float>({1, 0, 128 / 255.0f}));
+    ASSERT_GE(made.objects.size(), 4u);
+    for (const LevelObject& o : made.objects)
+        EXPECT_EQ(o.definitionId == made.objects[1].definitionId, &o == &made.objects[1]) << "one pine";
+    EXPECT_EQ(std::vector<float>({made.objects[0].x, made.objects[0].y, made.objects[0].angle}),
+              std::vector<float>({352, 160, 45}));
+    EXPECT_EQ(std::vector<float>({made.objects[1].x, made.objects[1].y, made.objects[1].angle}),
+              std::vector<float>({360, 320, 0}));
+    EXPECT_EQ(made.objects[2].definitionId, made.objects[0].definitionId) << "a barrel";
+    EXPECT_EQ(std::vector<float>({made.objects[2].x, made.objects[2].y, made.objects[2].angle}),
+              std::vector<float>({224, 264, 0}));
+    int w = 0, h = 0;
+    std::vector<uint32_t> exported;
+    ASSERT_TRUE(LoadPng(shots + "/exported.png", &w, &h, &exported));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(512, 512));
+    // Noon is brighter than evening; night is darker still, and blue.
     const Rect frame = Where(out, "frame"), view = Where(out, "LevelView");
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    ASSERT_TRUE(LoadPng(shots + "/new_level.png", &width, &height, &pixels));
-    int edge = 0;
-    for (int x = view.x - frame.x + 318; x <= view.x - frame.x + 322 && x < width; ++x)
-        edge += ((pixels[size_t((view.y - frame.y + 250) * width + x)] >> 16) & 0xff) > 120;
-    EXPECT_GT(edge, 0);
+    const double noon = ViewMean(shots + "/noon.png", frame, view, 8),
+                 evening = ViewMean(shots + "/evening.png", frame, view, 8),
+                 night = ViewMean(shots + "/night.png", frame, view, 8);
+    EXPECT_GT(noon, evening + 10);
+    EXPECT_GT(evening, night + 10);
+    EXPECT_GT(ViewMean(shots + "/night.png", frame, view, 0), ViewMean(shots + "/night.png", frame, view, 16));
     const size_t page = out.find("open page: file://");
     ASSERT_NE(page, std::string::npos) << out;
     const std::string path = out.substr(page + 18, out.find('\n', page) - page - 18);
     EXPECT_NE(TestSupport::ReadText(path).find("Fill Tool"), std::string::npos) << path;
+    // The status bar's tile under the pointer, before and after the minimap
+    // was dragged to centre the 14 x 12 level's point (224, 224) in the view;
+    // the move after the button went up moved nothing.
+    EXPECT_NE(out.find("status 4: X: 9, Y: 6\n"), std::string::npos);
+    const Rect last = Where(out, "LevelView");
+    const std::string tile = "status 4: X: " + std::to_string((624 - last.w / 2) / 32) +
+                             ", Y: " + std::to_string((624 - last.h / 2) / 32) + "\n";
+    EXPECT_NE(out.find(tile), std::string::npos) << tile;
+    EXPECT_NE(out.find("view: light area menu at 100 100\n"), std::string::npos);
+    EXPECT_NE(out.find("view: object menu at 200 248\n"), std::string::npos);
+    // A new file takes the usual mode.
+    const mode_t mask = umask(0);
+    umask(mask);
+    struct stat st = {};
+    ASSERT_EQ(stat(Level("new.lvl").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
+    // The minimap, its view's frame where the view is; the toolbar, the
+    // Move Tool's button pressed; the palette's page with the barrel picked;
+    // the status bar; the dialogs as they opened and the Clipboard: against
+    // one golden picture.
+    std::vector<uint32_t> shot;
+    ASSERT_TRUE(LoadPng(shots + "/final.png", &w, &h, &shot));
+    const Rect map = Where(out, "MiniMap");
+    ASSERT_EQ(std::make_pair(map.w, map.h), std::make_pair(200, 200));
+    Stack parts;
+    for (const char* name : {"MiniMap", "Toolbar", "Objects", "StatusBar"}) {
+        Rect r = Where(out, name);
+        r.x -= frame.x, r.y -= frame.y;
+        parts.Add(shot, w, r);
+    }
+    for (const std::string name : {"dialog0", "dialog1", "dialog2", "dialog3", "dialog4", "dialog5", "clipboard"}) {
+        std::vector<uint32_t> window;
+        ASSERT_TRUE(LoadPng(shots + "/" + name + ".png", &w, &h, &window));
+        parts.Add(window, w, {0, 0, w, h});
+    }
+    parts.ExpectGolden("windows");
 }
 
 TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
@@ -222,11 +506,47 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     const std::vector<uint8_t> level = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     const std::vector<uint8_t> data = TestSupport::ReadAll(folder_ + "/game.data");
     const std::string longName(70, 'x');
+    // A script that cannot be read ends the program, and so does a level
+    // named on the command line that does not open.
+    TestSupport::ChildProcess unread(kBuild + "/Editor", {"--script", dir_.File("none.script")}, folder_);
+    EXPECT_NE(unread.WaitExit(30000), 0);
+    EXPECT_NE(unread.Output().find("Editor: "), std::string::npos);
+    auto refused = Start("stay\n", {"levels/missing.lvl"});
+    EXPECT_NE(refused->WaitExit(30000), 0);
+    EXPECT_NE(refused->Output().find("box: Error!: Cannot open levels/missing.lvl"), std::string::npos);
+    // A question or a file chooser the script did not answer fails the run.
+    for (const char* script : {"menu \"Tools/Light Tool\"\nclick 10 10\nexit\n", "menu File/Open...\nexit\n"}) {
+        auto unanswered = Start(script, {});
+        EXPECT_EQ(unanswered->WaitExit(30000), 1) << script;
+        EXPECT_NE(unanswered->Output().find("script: no "), std::string::npos) << unanswered->Output();
+    }
+    // A level whose path, 4090 characters long, leaves no room for the name
+    // of the file a save writes first.
+    std::string deep = "deep";
+    for (int i = 0; i < 16; ++i)
+        deep += "/" + std::string(250, 'd');
+    deep += "/" + std::string(4090 - 17 - deep.size() - 1, 'e');
+    const std::string far = deep + "/tdm_riotcity.lvl";
+    ASSERT_EQ(far.size(), 4090u);
+    // Made and read relative to the game folder: the whole path is too long.
+    const int top = ::open(folder_.c_str(), O_DIRECTORY | O_RDONLY);
+    for (size_t slash = deep.find('/'); slash != std::string::npos; slash = deep.find('/', slash + 1))
+        ::mkdirat(top, deep.substr(0, slash).c_str(), 0755);
+    ::mkdirat(top, deep.c_str(), 0755);
+    auto farBytes = [&](const std::vector<uint8_t>* write) {
+        const int fd = ::openat(top, far.c_str(), write ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY, 0644);
+        std::vector<uint8_t> bytes(1 << 20);
+        const ssize_t n = write ? ::write(fd, write->data(), write->size()) : ::read(fd, bytes.data(), bytes.size());
+        ::close(fd);
+        bytes.resize(size_t(std::max<ssize_t>(n, 0)));
+        return bytes;
+    };
+    farBytes(&level);
     auto editor = Start(R"(# a level that does not load: said, and nothing taken for it
 file levels/broken.lvl
 menu File/Open...
 expect title "Untitled - Editor"
-file levels/tdm_riotcity.lvl
+file )" + far + R"(
 menu File/Open...
 expect modified 0
 # keys typed into a text field stay there; the level gets them from the view
@@ -234,14 +554,18 @@ pick Floors grass
 expect tool 2
 key v in Scatter
 expect tool 2
-key v
+key v in Floors
 expect tool 4
+key p
+expect tool 1
 # a key that edits marks the level changed
 menu "Tools/Block Brush"
 move 200 200
 key 1
 expect modified 1
 # a save that cannot be written is said, and the changes stay unsaved
+menu File/Save
+expect modified 1
 file /nonexistent/folder/x.lvl
 menu "File/Save As..."
 expect modified 1
@@ -249,9 +573,7 @@ expect title "tdm_riotcity.lvl - Editor"
 # names the script could not hold are refused
 rename Objects "metal barrel" )" + longName + R"(
 rename Objects "metal barrel" "steel barrel"
-# the environment dialog and the game map twice: each leaves nothing behind
-dialog "Environment Properties" "Size=500" press=Defaults press=Test press=OK
-command 32804
+# the game map twice: each leaves nothing behind
 dialog "Game Map" press=Render press=Close
 menu "Map/Game Map"
 dialog "Game Map" press=Close
@@ -271,6 +593,7 @@ exit
     ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
     const std::string& out = editor->Output();
     EXPECT_NE(out.find("box: Error!: Failed to load level levels/broken.lvl"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Error!: Cannot write deep/"), std::string::npos) << out;
     EXPECT_NE(out.find("box: Error!: Cannot write /nonexistent/folder/x.lvl"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: refused\n"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: taken\n"), std::string::npos) << out;
@@ -279,7 +602,8 @@ exit
     EXPECT_NE(out.find("box: Error!: The editor reads its data from this game.data"), std::string::npos) << out;
     EXPECT_EQ(TestSupport::ReadAll(folder_ + "/game.data"), data);
     // Nothing was saved over the level; the script holds the new name.
-    EXPECT_EQ(TestSupport::ReadAll(Level("tdm_riotcity.lvl")), level);
+    EXPECT_EQ(farBytes(nullptr), level);
+    ::close(top);
     const std::string objects = TestSupport::ReadText(folder_ + "/objects.cfg");
     EXPECT_NE(objects.find("\"steel barrel\""), std::string::npos);
     EXPECT_EQ(objects.find(longName), std::string::npos);

@@ -39,16 +39,19 @@ private:
 struct View : IEditorView {
     explicit View(unsigned long w) : window(w) {}
     unsigned long GetWindowHandle() override { return window; }
-    void CaptureMouse() override {}
-    void ReleaseMouse() override {}
+    void CaptureMouse() override { captured = true; }
+    void ReleaseMouse() override { captured = false; }
     void ShowCursor(bool) override {}
     void SetCursorPosition(int x, int y) override { warps.push_back({x, y}); }
-    void SetCursorShape(int) override {}
+    void SetCursorShape(int shape) override { cursor = shape; }
     void ShowCoordinates(int x, int y) override { coordinates.push_back({x, y}); }
     void ShowLightAreaMenu(int, int) override { ++areaMenus; }
     void ShowObjectMenu(int, int) override { ++objectMenus; }
 
     unsigned long window;
+    // What a person sees of the pointer: held by the view, arrow (0) or hand (1).
+    bool captured = false;
+    int cursor = 0;
     int areaMenus = 0, objectMenus = 0;
     std::vector<std::pair<int, int>> warps, coordinates;
 };

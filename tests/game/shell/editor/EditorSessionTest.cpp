@@ -6,8 +6,8 @@
 // play.
 #include "EditorRig.h"
 
-#include "../Picture.h"
 #include "HostedLevel.h"
+#include "engine/core/Random.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
 #include "engine/render/ITexture.h"
@@ -20,6 +20,7 @@
 #include "game/world/state/WorldServices.h"
 #include "platform/ui/Ui.h"
 #include "support/GameFolder.h"
+#include "support/Golden.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@
 #include <filesystem>
 #include <map>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -78,6 +80,40 @@ struct Driver {
     }
 };
 
+// The view's next frame, drawn as soon as the 20 ms pace lets it:
+// 0xAABBGGRR, rows top down.
+std::vector<uint32_t> NextFrame(EditorTest::Session& s, const std::string& dir, int* w, int* h)
+{
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    s.renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string file;
+    while (file.empty() && std::chrono::steady_clock::now() < deadline) {
+        s.ui->Draw(s.window);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        for (const auto& entry : fs::directory_iterator(dir))
+            file = entry.path().string();
+    }
+    std::vector<uint32_t> pixels;
+    if (!TestSupport::ReadPng(file, w, h, &pixels))
+        return {};
+    for (uint32_t& p : pixels)
+        p = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+    return pixels;
+}
+
+constexpr struct {
+    int w, h;
+} kCrop{240, 180};
+
+int CountObjects()
+{
+    int count = 0;
+    Services().objects->ForEachObject([&](Object*) { ++count; });
+    return count;
+}
+
 Object* OnlyObjectOf(IResource* definition)
 {
     Object* found = nullptr;
@@ -112,6 +148,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EditorTest::Session s;
         std::string why;
         ASSERT_TRUE(s.Open(folder, &why)) << why;
+        // Painted floors take random variants: the same ones every run.
+        Util::SeedRandom(41);
         IEditorUI* ui = s.ui;
         EditorTest::View* view = s.view.get();
         Driver drive{ui, view};
@@ -149,6 +187,9 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_EQ(ui->GetTool(), 2);
         drive.Key(Letter('F'));
         drive.Click(100, 100);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        drive.Click(100, 100);
+        EXPECT_FALSE(ui->TakeLevelEdit()) << "a fill over its own block changes nothing";
         pick(u"Floors", u"concrete");
         EXPECT_EQ(ui->GetTool(), 9) << "a palette pick keeps the fill tool";
         drive.Key(Letter('B'));
@@ -167,9 +208,28 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Key(Add);
         ui->MouseMove(view, 2 * 32 + 5, 24 * 32 + 5);
         ui->LeftButtonDown(view, 2 * 32 + 5, 24 * 32 + 5);
+        EXPECT_TRUE(view->captured);
         for (int x : {5, 8})
             ui->MouseMove(view, float(x * 32 + 5), 24 * 32 + 5);
         ui->LeftButtonUp(view, 8 * 32 + 5, 24 * 32 + 5);
+        EXPECT_FALSE(view->captured);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        // A pan there and back holds the pointer while it lasts and edits nothing.
+        drive.Key(Letter('P'));
+        drive.Drag(500, 400, 510, 400);
+        drive.Drag(500, 400, 490, 400);
+        EXPECT_FALSE(view->captured);
+        ui->RightButtonDown(view, 500, 400);
+        ui->RightButtonUp(view, 500, 400);
+        EXPECT_FALSE(ui->TakeLevelEdit());
+        drive.Key(Letter('B'));
+        ui->MouseMove(view, 300, 200);
+        EXPECT_EQ(view->coordinates.back(), std::make_pair(9, 6)) << "the pan came back";
+        // The engine's own input has the mouse: the view's moves do nothing.
+        ASSERT_TRUE(ui->AttachInput(s.window));
+        EXPECT_FALSE(ui->MouseMove(view, 10, 10));
+        EXPECT_TRUE(ui->DetachInput());
+        EXPECT_FALSE(ui->IsInputAttached());
         drive.Key(OemMinus);
         drive.Key(OemMinus);
         const int dirt = world->GetBlockAt(2, 24);
@@ -187,11 +247,13 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Key(Letter('A'));
         drive.Drag(66, 60, 250, 200);
         ASSERT_EQ(world->GetLightBoxCount(), 1);
+        EXPECT_TRUE(ui->TakeLevelEdit());
         World::LightBox* box = world->GetLightBox(0);
         EXPECT_EQ(std::vector<float>({box->x0, box->y0, box->x1, box->y1}), std::vector<float>({64, 64, 256, 192}));
         EXPECT_TRUE(world->GetCell(3, 3) & World::kInLightBox);
         ui->RightButtonDown(view, 250, 200);
         EXPECT_EQ(view->areaMenus, 1);
+        EXPECT_FALSE(ui->TakeLevelEdit());
         ASSERT_EQ(ui->GetLightBoxAtCursor(), box);
         ui->GetLightBoxAtCursor()->SetBrightness(0.5f);
 
@@ -202,7 +264,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         };
         const Place places[] = {{u"finland start", 96, 96},  {u"russia start", 896, 640},
                                 {u"finland flag", 160, 100}, {u"russian flag", 832, 640},
-                                {u"wooden door", 384, 512},  {u"window", 320, 384}};
+                                {u"wooden door", 384, 512},  {u"window", 320, 384},
+                                {u"metal barrel", 704, 192}};
         std::map<std::u16string, IResource*> placed;
         for (const Place& p : places) {
             placed[p.name] = pick(u"Objects", p.name);
@@ -224,13 +287,28 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         for (int y = 0; y < 30; ++y)
             windowCells += (world->GetCell(10, y) & World::kWindow) ? 1 : 0;
         EXPECT_EQ(windowCells, 1) << "the window covers one wall cell";
+        ui->MouseMove(view, 900, 700);
+        EXPECT_EQ(CountObjects(), 8) << "seven placed and the preview";
         drive.Key(Letter('L'));
+        EXPECT_EQ(CountObjects(), 7) << "the preview goes with its tool";
+        EXPECT_TRUE(ui->TakeLevelEdit());
         drive.Click(500, 400);
         EXPECT_EQ(Services().objects->CountLights(), 1);
+        EXPECT_TRUE(ui->TakeLevelEdit());
 
         // The move tool: the door dragged 64 pixels right and turned, the
         // light picked, moved, cloned through its menu, the clone deleted.
         drive.Key(Letter('V'));
+        Object* barrel = OnlyObjectOf(placed[u"metal barrel"]);
+        ASSERT_NE(barrel, nullptr);
+        drive.Click(barrel->GetX() + 8, barrel->GetY() + 8);
+        EXPECT_FALSE(ui->TakeLevelEdit()) << "a selection is no edit";
+        drive.Key(Delete);
+        EXPECT_EQ(CountObjects(), 6);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        drive.Key(Delete);
+        EXPECT_EQ(CountObjects(), 6) << "one object a press";
+        EXPECT_FALSE(ui->TakeLevelEdit());
         Object* door = OnlyObjectOf(placed[u"wooden door"]);
         ASSERT_NE(door, nullptr);
         ITexture* doorImage = placed[u"wooden door"]->GetImage();
@@ -241,6 +319,18 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Drag(cx, cy, cx + 64, cy);
         EXPECT_EQ(door->GetX(), 448.0f);
         EXPECT_EQ(door->GetY(), 512.0f);
+        EXPECT_TRUE(ui->TakeLevelEdit());
+        // Turned by the right button: 30 degrees for 30 pixels left, the
+        // pointer put back and let go; then Right turns to the next 45.
+        ui->RightButtonDown(view, cx + 64, cy);
+        EXPECT_TRUE(view->captured);
+        ui->MouseMove(view, cx + 34, cy);
+        EXPECT_EQ(door->GetAngle(), 30.0f);
+        EXPECT_EQ(view->warps.back(), std::make_pair(int(cx) + 64, int(cy)));
+        ui->MouseMove(view, cx + 64, cy); // the warp's own motion
+        EXPECT_EQ(door->GetAngle(), 30.0f);
+        ui->RightButtonUp(view, cx + 64, cy);
+        EXPECT_FALSE(view->captured);
         drive.Key(Right);
         EXPECT_EQ(door->GetAngle(), 45.0f);
         ui->LeftButtonDown(view, 498, 402);
@@ -252,10 +342,13 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_EQ(view->objectMenus, 1);
         drive.Key(Clone);
         EXPECT_EQ(Services().objects->CountLights(), 2);
+        EXPECT_TRUE(ui->TakeLevelEdit());
         ui->LeftButtonDown(view, 610, 420);
         ui->LeftButtonUp(view, 610, 420);
+        EXPECT_FALSE(ui->TakeLevelEdit());
         drive.Key(Delete);
         EXPECT_EQ(Services().objects->CountLights(), 1);
+        EXPECT_TRUE(ui->TakeLevelEdit());
         ui->LeftButtonDown(view, 560, 420);
         ui->LeftButtonUp(view, 560, 420);
         EXPECT_EQ(ui->GetSelectedLight()->GetX(), 560.0f) << "the first light stays";
@@ -265,6 +358,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         // A Space pan moves the view 4 pixels a mouse pixel; the motion the
         // cursor's warp back makes is no movement.
         ui->KeyDown(view, Space);
+        EXPECT_EQ(view->cursor, 1);
         ui->LeftButtonDown(view, 500, 400);
         ui->MouseMove(view, 550, 425);
         EXPECT_EQ(view->warps.back(), std::make_pair(500, 400));
@@ -273,8 +367,22 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_FALSE(ui->MouseMove(view, 500, 400));
         EXPECT_FALSE(ui->Update()) << "the warp's motion asks for no frame";
         EXPECT_EQ(view->coordinates.size(), reported);
+        // Once 40 ms of frames went by a pan that moves draws at once; one
+        // that did not move leaves it to the timer.
+        for (const auto since = std::chrono::steady_clock::now();
+             std::chrono::steady_clock::now() - since < std::chrono::milliseconds(50);)
+            std::this_thread::yield();
+        EXPECT_FALSE(ui->MouseMove(view, 500, 400));
+        EXPECT_TRUE(ui->Update());
+        EXPECT_TRUE(ui->MouseMove(view, 499, 400));
+        ui->MouseMove(view, 500, 400); // the warp's own motion
+        ui->MouseMove(view, 501, 400);
         ui->LeftButtonUp(view, 500, 400);
+        EXPECT_TRUE(view->captured) << "Space still held";
         ui->KeyUp(view, Space);
+        EXPECT_FALSE(view->captured);
+        EXPECT_EQ(view->cursor, 0);
+        EXPECT_FALSE(ui->TakeLevelEdit());
         ui->MouseMove(view, 300, 200);
         EXPECT_EQ(view->coordinates.back(), std::make_pair(3, 3)) << "the view starts 200, 100 off the map";
 
@@ -282,24 +390,66 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ui->Draw(s.window);
         ui->Draw(s.window);
         EXPECT_TRUE(ui->Update());
-        s.renderer->SaveScreenshot(Util::Widen(shots.c_str()).c_str());
-        // Taken at the next frame drawn once the 20 ms have passed.
-        std::string shot;
-        for (int i = 0; i < 200 && shot.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            ui->Draw(s.window);
-            for (const auto& entry : fs::directory_iterator(shots))
-                shot = entry.path().string();
-        }
-        ASSERT_FALSE(shot.empty());
-        FileManager files;
-        Picture picture;
-        ASSERT_TRUE(picture.Read(&files, Util::Widen(shot.c_str()), kOpenFullPath));
-        // Camera (-200, -100): the map's left edge is the first grid line,
-        // the light's circle and the selected door's outline are drawn.
-        EXPECT_TRUE(NearAround(picture, 200, 400, 0xB40000, 39)) << "grid";
-        EXPECT_TRUE(NearAround(picture, 760 + 128, 520, 0xFFFF00, 39)) << "light circle";
-        EXPECT_TRUE(NearAround(picture, 648, 612, 0xFF0000, 39)) << "selected door";
+        // The view with each tool's marks on the level, against its golden
+        // picture; the camera stands at (-200, -100).
+        std::vector<uint32_t> strip(size_t(kCrop.w) * 7 * kCrop.h);
+        int crops = 0;
+        auto frame = [&](int x, int y) {
+            int w = 0, h = 0;
+            const std::vector<uint32_t> pixels = NextFrame(s, shots + "/frame", &w, &h);
+            ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
+            for (int row = 0; row < kCrop.h; ++row)
+                std::copy_n(&pixels[size_t(y + row) * size_t(w) + size_t(x)], kCrop.w,
+                            &strip[size_t(row) * kCrop.w * 7 + size_t(crops) * kCrop.w]);
+            ++crops;
+        };
+        // The selected door's outline, the light's circle and red mark.
+        frame(560, 490);
+        // The light area under the cursor in red, its start cross in blue.
+        drive.Key(Letter('A'));
+        ui->MouseMove(view, 328, 228);
+        frame(220, 130);
+        // Dragged down from there: a cross at either end, the blue line
+        // between them and the area yellow; a line makes no area.
+        ui->LeftButtonDown(view, 328, 228);
+        ui->MouseMove(view, 328, 328);
+        frame(220, 130);
+        ui->LeftButtonUp(view, 328, 328);
+        EXPECT_EQ(world->GetLightBoxCount(), 1);
+        // A rectangle of concrete being dragged, the two-tile brush square.
+        drive.Key(Letter('B'));
+        pick(u"Floors", u"concrete");
+        drive.Key(OemPlus);
+        ui->MouseMove(view, 650, 300);
+        ui->KeyDown(view, Ctrl);
+        ui->LeftButtonDown(view, 650, 300);
+        ui->MouseMove(view, 780, 360);
+        frame(630, 270);
+        ui->LeftButtonUp(view, 780, 360);
+        ui->KeyUp(view, Ctrl);
+        drive.Key(OemMinus);
+        EXPECT_EQ(world->GetBlockAt(18, 8), world->GetBlockAt(15, 8));
+        // A line of brick wall being dragged, on its upper row.
+        pick(u"Walls", u"brick wall");
+        ui->MouseMove(view, 650, 430);
+        ui->KeyDown(view, Shift);
+        ui->LeftButtonDown(view, 650, 430);
+        ui->MouseMove(view, 780, 470);
+        frame(630, 400);
+        ui->LeftButtonUp(view, 780, 470);
+        ui->KeyUp(view, Shift);
+        // The object tool's door turned by 45 degrees, at the cursor.
+        pick(u"Objects", u"wooden door");
+        drive.Key(Right);
+        ui->MouseMove(view, 400, 600);
+        frame(330, 520);
+        // The light tool's circle at the level's top-left corner.
+        drive.Key(Letter('L'));
+        ui->MouseMove(view, 260, 190);
+        frame(180, 80);
+        ASSERT_EQ(crops, 7);
+        TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "view_tools", strip, kCrop.w * 7, kCrop.h);
+        drive.Key(Letter('V'));
         EXPECT_TRUE(ui->ExportGameMap(Util::Widen((shots + "/gamemap.png").c_str()).c_str()));
 
         // Saved through a descriptor; saved again, the same bytes.
@@ -366,6 +516,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
     ASSERT_TRUE(TestGame::ReadLevelFile(saved, &contents));
     EXPECT_EQ(contents.header.name, u"Editor Made");
     EXPECT_EQ(contents.header.gameMode, 1) << "capture the flag";
+    ASSERT_GT(contents.picture.size(), 8u) << "the game map's picture";
+    EXPECT_EQ(std::string(contents.picture.begin() + 1, contents.picture.begin() + 4), "PNG");
     EXPECT_EQ(std::make_pair(contents.world.width, contents.world.height), std::make_pair(40, 30));
     EXPECT_TRUE(contents.world.compressed);
     EXPECT_EQ(contents.world.boxes.size(), 1u);
@@ -379,4 +531,236 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
     // The real server hosts it; a player of each team downloads it and plays.
     TestSupport::TempDir hosting;
     TestGame::HostAndPlay(hosting.Path(), "editor_made.lvl", level, 1, {1, 2});
+}
+
+// The keys that change how the tools act, the view's edges, a second
+// window's own view and the minimap's pace, on a 60 x 40 map.
+TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
+{
+    EditorTest::Windows probe;
+    if (!probe.HaveDisplay())
+        GTEST_SKIP() << "no display";
+    TestSupport::TempDir dir;
+    const std::string folder = dir.File("editor");
+    TestSupport::LayOutGameFolder(folder);
+    EditorTest::Session s;
+    std::string why;
+    ASSERT_TRUE(s.Open(folder, &why)) << why;
+    IEditorUI* ui = s.ui;
+    EditorTest::View* view = s.view.get();
+    Driver drive{ui, view};
+    World* world = s.game->GetWorld();
+    auto pick = [&](const char16_t* page, const char16_t* name) {
+        IResource* r = s.palette.Find(page, name);
+        ASSERT_NE(r, nullptr);
+        r->SelectInManager();
+    };
+    auto variant = [&](int x, int y) { return int((world->GetCell(x, y) & World::kVariantMask) >> World::kVariantShift); };
+    ui->NewLevel();
+    ui->ResizeLevel(60, 40, 0, 0);
+
+    // A held 3 paints the third variant where the pointer goes, until let go.
+    pick(u"Floors", u"grass");
+    ui->MouseMove(view, 5 * 32 + 5, 5 * 32 + 5);
+    ui->KeyDown(view, Digit(3));
+    ui->MouseMove(view, 6 * 32 + 5, 5 * 32 + 5);
+    ui->KeyUp(view, Digit(3));
+    ui->MouseMove(view, 7 * 32 + 5, 5 * 32 + 5);
+    EXPECT_EQ(std::vector<int>({variant(5, 5), variant(6, 5), world->GetBlockAt(7, 5)}), std::vector<int>({2, 2, -1}));
+    // With R held a line takes every third cell, on the upper row of its drag.
+    pick(u"Walls", u"brick wall");
+    ui->KeyDown(view, Letter('R'));
+    ui->KeyDown(view, Shift);
+    drive.Drag(2 * 32 + 5, 12 * 32 + 5, 11 * 32 + 5, 10 * 32 + 5);
+    ui->KeyUp(view, Shift);
+    ui->KeyUp(view, Letter('R'));
+    std::string row;
+    for (int x = 0; x < 14; ++x)
+        row += (world->GetCell(x, 10) & World::kWall) ? '#' : '.';
+    EXPECT_EQ(row, "..#..#..#..#..");
+    // E with the fill tool paints the empty region's cells along its edges
+    // with other blocks.
+    pick(u"Floors", u"grass");
+    drive.Key(Letter('F'));
+    ui->MouseMove(view, 30 * 32, 30 * 32);
+    drive.Key(Letter('E'));
+    row.clear();
+    for (int x = 3; x < 9; ++x)
+        row += world->GetBlockAt(x, 4) == world->GetBlockAt(5, 5) ? 'g' : '.';
+    EXPECT_EQ(row, "..gg..");
+    EXPECT_EQ(world->GetBlockAt(30, 30), -1);
+
+    // X keeps the object tool's preview on its row, Y on its column.
+    pick(u"Objects", u"metal barrel");
+    ui->MouseMove(view, 400, 300);
+    ui->KeyDown(view, Letter('X'));
+    ui->MouseMove(view, 500, 380);
+    ui->KeyUp(view, Letter('X'));
+    ui->KeyDown(view, Letter('Y'));
+    ui->MouseMove(view, 600, 420);
+    ui->KeyUp(view, Letter('Y'));
+    ui->LeftButtonDown(view, 600, 420);
+    ui->LeftButtonUp(view, 600, 420);
+    IResource* barrel = s.palette.Find(u"Objects", u"metal barrel");
+    IResource* pine = s.palette.Find(u"Objects", u"pine");
+    ASSERT_TRUE(barrel && pine);
+    // A pine on the barrel: clicks there take each in turn; Delete takes the pine.
+    pick(u"Objects", u"pine");
+    drive.Click(496, 416);
+    drive.Key(Letter('V'));
+    drive.Click(500, 420);
+    drive.Click(500, 420);
+    drive.Key(Delete);
+    std::vector<std::tuple<int, float, float>> left;
+    auto objects = [&] {
+        left.clear();
+        Services().objects->ForEachObject(
+            [&](Object* o) { left.emplace_back(o->GetDefinitionId(), o->GetX(), o->GetY()); });
+        return left;
+    };
+    EXPECT_EQ(objects(), (std::vector<std::tuple<int, float, float>>{{barrel->GetId(), 496.0f, 416.0f}}));
+    // The scatter brush held down places again every 32 pixels it went.
+    ui->AddClipboardItem(barrel->GetId());
+    ui->SetScatterOptions(false, 0, 1, 0);
+    drive.Key(Letter('S'));
+    drive.Drag(1000, 200, 1020, 200);
+    ui->LeftButtonDown(view, 1020, 200);
+    ui->MouseMove(view, 1040, 200);
+    ui->MouseMove(view, 1060, 200);
+    ui->LeftButtonUp(view, 1060, 200);
+    drive.Key(Letter('V'));
+    std::vector<float> stops;
+    for (const auto& o : objects())
+        if (std::get<2>(o) == 200.0f)
+            stops.push_back(std::get<1>(o));
+    EXPECT_EQ(stops, std::vector<float>({1000, 1016, 1040}));
+
+    // Ctrl with a letter picks no tool; Alt and Ctrl together (AltGr) are no
+    // Ctrl. A brush stroke paints the tiles it passes once each, the right
+    // button empties them.
+    drive.Key(Letter('B'));
+    pick(u"Floors", u"grass");
+    ui->KeyDown(view, Ctrl);
+    drive.Key(Letter('V'));
+    ui->KeyUp(view, Ctrl);
+    EXPECT_EQ(ui->GetTool(), 2);
+    ui->KeyDown(view, Alt);
+    ui->KeyDown(view, Ctrl);
+    ui->MouseMove(view, 20 * 32 + 5, 20 * 32 + 5);
+    ui->LeftButtonDown(view, 20 * 32 + 5, 20 * 32 + 5);
+    EXPECT_FALSE(ui->MouseMove(view, 20 * 32 + 20, 20 * 32 + 20)) << "the same tile";
+    EXPECT_TRUE(ui->MouseMove(view, 22 * 32 + 5, 22 * 32 + 5));
+    ui->LeftButtonUp(view, 22 * 32 + 5, 22 * 32 + 5);
+    ui->KeyUp(view, Ctrl);
+    ui->KeyUp(view, Alt);
+    ui->RightButtonDown(view, 22 * 32 + 5, 22 * 32 + 5);
+    ui->RightButtonUp(view, 22 * 32 + 5, 22 * 32 + 5);
+    int painted = 0;
+    for (int y = 20; y <= 22; ++y)
+        for (int x = 20; x <= 22; ++x)
+            painted += world->GetBlockAt(x, y) >= 0;
+    EXPECT_EQ(painted, 1);
+    // Delete with the light area tool takes the areas at its start point.
+    drive.Key(Letter('A'));
+    drive.Drag(64, 64, 192, 192);
+    drive.Drag(320, 64, 448, 192);
+    ASSERT_EQ(world->GetLightBoxCount(), 2);
+    ui->MouseMove(view, 100, 100);
+    drive.Key(Delete);
+    ASSERT_EQ(world->GetLightBoxCount(), 1);
+    EXPECT_EQ(world->GetLightBox(0)->x0, 320.0f);
+    // The tool taken up again starts with no point.
+    ui->MouseMove(view, 400, 100);
+    EXPECT_NE(ui->GetLightBoxAtCursor(), nullptr);
+    drive.Key(Letter('V'));
+    drive.Key(Letter('A'));
+    EXPECT_EQ(ui->GetLightBoxAtCursor(), nullptr);
+
+    // The light tool's size stops at 16 and 1024, a placed light's at 32.
+    drive.Key(Letter('L'));
+    for (int i = 0; i < 30; ++i)
+        drive.Key(OemMinus);
+    drive.Click(200, 600);
+    for (int i = 0; i < 110; ++i)
+        drive.Key(Add);
+    drive.Click(800, 600);
+    drive.Key(Letter('V'));
+    drive.Click(206, 600);
+    EXPECT_EQ(ui->GetSelectedLight(), nullptr) << "a light is picked within 6 pixels";
+    drive.Click(205, 595);
+    ASSERT_NE(ui->GetSelectedLight(), nullptr);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 16.0f);
+    drive.Key(Subtract);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 32.0f);
+    drive.Click(800, 600);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 1024.0f);
+    drive.Key(0x2B);
+    EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 1024.0f);
+
+    // A rectangle drag scrolls 32 pixels a move within 20 pixels of the
+    // left and top and past 10 of the right and bottom, once it left them.
+    ui->SetViewSize(640, 480);
+    drive.Key(Letter('B'));
+    ui->KeyDown(view, Ctrl);
+    ui->MouseMove(view, 10, 10);
+    ui->LeftButtonDown(view, 10, 10);
+    for (auto p : {std::pair<int, int>{5, 5}, {20, 20}, {19, 19}, {631, 471}, {630, 470}})
+        ui->MouseMove(view, float(p.first), float(p.second));
+    ui->LeftButtonUp(view, 630, 470);
+    ui->KeyUp(view, Ctrl);
+    const std::vector<std::pair<int, int>> tiles(view->coordinates.end() - 5, view->coordinates.end());
+    EXPECT_EQ(tiles, (std::vector<std::pair<int, int>>{{0, 0}, {0, 0}, {0, 0}, {18, 13}, {19, 14}}));
+    // A second window pans alone.
+    const unsigned long second = s.windows.Make(320, 240);
+    ASSERT_NE(second, 0u);
+    EditorTest::View other(second);
+    drive.Key(Letter('P'));
+    ui->LeftButtonDown(&other, 100, 100);
+    ui->MouseMove(&other, 90, 90);
+    ui->LeftButtonUp(&other, 90, 90);
+    ui->MouseMove(&other, 50, 50);
+    ui->MouseMove(view, 0, 0);
+    EXPECT_EQ(other.coordinates.back(), std::make_pair(2, 2));
+    EXPECT_EQ(view->coordinates.back(), std::make_pair(0, 0));
+
+    // The minimap draws a resized level at once, a changed tile at the
+    // hundredth quiet tick, and its frame again once the view moved.
+    EXPECT_TRUE(ui->MiniMapTick(s.window));
+    world->SetTile(0, 0, -1);
+    int ticks = 1;
+    while (!ui->MiniMapTick(s.window) && ticks < 200)
+        ++ticks;
+    EXPECT_EQ(ticks, 100);
+    // Its point (100, 50) of a 60 x 40 map is (960, 480), centred in the view.
+    ui->CenterViewOnMiniMap(100, 50);
+    EXPECT_TRUE(ui->MiniMapTick(s.window));
+    EXPECT_FALSE(ui->MiniMapTick(s.window));
+    ui->MouseMove(view, 0, 0);
+    EXPECT_EQ(view->coordinates.back(), std::make_pair((960 - 320) / 32, (480 - 240) / 32));
+
+    // Capture-the-flag flags too close: said when saving, saved all the same.
+    ui->SetGameMode(1);
+    pick(u"Objects", u"finland flag");
+    drive.Click(1200, 800);
+    pick(u"Objects", u"russian flag");
+    drive.Click(1300, 800);
+    drive.Key(Letter('V'));
+    g_boxes.clear();
+    Ui::SetMessageBackend(RecordBox);
+    EXPECT_TRUE(SaveTo(ui, dir.File("close.lvl")));
+    Ui::SetMessageBackend(nullptr);
+    EXPECT_EQ(g_boxes, std::vector<std::u16string>(
+                           {u"Save level: Flag's distance to other flag must be at least 320 pixels.\nLevel can't be played"}));
+
+    // The grid's line at 1600 pixels and the map's top and right edges,
+    // with the camera at (1408, -96).
+    ui->SetViewSize(1024, 768);
+    ui->CenterViewOnMiniMap(200, 30);
+    int w = 0, h = 0;
+    const std::vector<uint32_t> pixels = NextFrame(s, dir.File("frame"), &w, &h);
+    ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
+    std::vector<uint32_t> crop;
+    for (int y = 40; y < 160; ++y)
+        crop.insert(crop.end(), &pixels[size_t(y * w + 100)], &pixels[size_t(y * w + 580)]);
+    TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "grid", crop, 480, 120);
 }
