@@ -1,12 +1,19 @@
-// The loading screen, the grenade charge and the kick table on the client in
-// a real window over the build tree's game folder.
+// The loading screen, the grenade charge, the kick table and the host's keys
+// on the client in a real window over the build tree's game folder.
 #include "../protocol/MemoryClient.h"
+#include "../protocol/ServerFixture.h"
 #include "PlayRig.h"
+#include "support/EngineFakes.h"
 
+#include "game/shell/menu/ChatMenu.h"
 #include "game/shell/menu/KickMenu.h"
+#include "game/shell/menu/MenuEdit.h"
 #include "game/shell/menu/MenuList.h"
 #include "game/shell/protocol/ClientHandler.h"
+#include "game/shell/protocol/ServerHandler.h"
 #include "game/world/net/GameMessage.h"
+#include "game/world/net/IPlayerRoster.h"
+#include "game/world/player/Player.h"
 
 namespace {
 
@@ -137,6 +144,175 @@ TEST_F(Scene, TheKickTableOutlivesTheHandlerItShowed)
     EXPECT_TRUE(kick->table->rowOrder.empty());
     EXPECT_EQ(kick->GetSelectedRow(), -1);
     handler->ClearPlayerSlots();
+}
+
+// The host's own keys, held one step each as the settings bind them: its
+// admin pages kick the player highlighted in the sorted table, balance and
+// change the level; its chat reaches all or its team; it walks; it leaves
+// through the exit question.
+TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
+{
+    Game& game = rig_.GetGame();
+    GameSystem& state = rig_.State();
+    GameOptions& options = state.Options();
+    FakeInput keys;
+    IInput* input = game.GetInput();
+    game.SetInput(&keys);
+    ServerHandler* server = game.GetServerHandler();
+    auto* network = new ServerTest::FakeServer();
+    server->SetServer(network);
+    server->SetHostsOwnPlayer(true);
+    options.SetPlayerName(u"Host");
+    options.SetBrightness(0.35f);
+    options.SetMasterVolume(0.0f);
+    state.SetActiveHandler(server);
+    ASSERT_TRUE(server->StartLevel());
+    const std::vector<uint8_t> level = TestSupport::ReadAll(VORNHAL_BUILD_DIR "/levels/tdm_riotcity.lvl");
+    std::vector<std::unique_ptr<ServerTest::Link>> links;
+    auto join = [&](const char16_t* name, uint32_t team) {
+        links.push_back(std::make_unique<ServerTest::Link>());
+        ServerTest::Link* l = links.back().get();
+        network->waiting.push_back(l);
+        server->Update(0.01f);
+        GamePacket p;
+        auto deliver = [&] {
+            p.SealHeader();
+            l->inbound.insert(l->inbound.end(), p.GetBlock(), p.GetBlock() + p.GetLength() + 4);
+        };
+        GameMessages::WriteLevelCheck(p, uint32_t(LevelCheckValue(level.data(), level.size())));
+        deliver();
+        GameMessages::WriteJoin(p, u"uid", name, 0);
+        deliver();
+        GameMessages::WriteTeamChange(p, team);
+        deliver();
+        server->ProcessNetwork();
+        return l;
+    };
+    ServerTest::Link* ville = join(u"Ville", 1);
+    ServerTest::Link* aino = join(u"Aino", 2);
+    ServerTest::Link* olli = join(u"Olli", 1);
+    ASSERT_EQ(server->CountPlayers(), 3);
+    server->RequestTeamChange(2);
+    Player* own = server->GetOwnPlayer();
+    ASSERT_NE(own, nullptr);
+    ASSERT_EQ(own->GetTeam(), GameMod::kRussia);
+    auto texts = [](ServerTest::Link* l) {
+        std::vector<std::u16string> got;
+        const std::vector<uint8_t>& b = l->sent;
+        for (size_t at = 0; at + 4 <= b.size(); at += 4 + size_t(b[at + 2] | b[at + 3] << 8))
+            if ((b[at] | b[at + 1] << 8) == int(GameMessage::Message)) {
+                std::u16string t(1, char16_t(u'0' + b[at + 4]));
+                for (size_t i = at + 5; i + 1 < at + 4 + size_t(b[at + 2] | b[at + 3] << 8); i += 2)
+                    t += char16_t(b[i] | b[i + 1] << 8);
+                got.push_back(t);
+            }
+        l->sent.clear();
+        return got;
+    };
+    for (auto& l : links)
+        texts(l.get());
+    // A step with the keys held, then one with none, which frees the latch.
+    auto press = [&](std::set<int> bound, std::set<int> fixed = {}) {
+        keys.keys = bound;
+        keys.actions = fixed;
+        const bool leave = game.StepScene();
+        keys.keys.clear();
+        keys.actions.clear();
+        if (!leave)
+            EXPECT_FALSE(game.StepScene());
+        return leave;
+    };
+    const int kF1 = 282, kF2 = 283, kF3 = 284, kF5 = 286, kF6 = 287, kF7 = 288, kF8 = 289, kReturn = 13,
+              kEscape = 27, kT = 116, kY = 121, kW = 119;
+    SceneState& scene = game.Scene();
+
+    // The table is sorted by name: Aino, Host, Olli, Ville. Round once,
+    // then the third row goes.
+    press({kF1});
+    EXPECT_EQ(scene.overlay, OverlayMode::AdminKick);
+    for (int i = 0; i < 6; ++i)
+        press({kF1});
+    press({kReturn});
+    EXPECT_EQ(scene.overlay, OverlayMode::None);
+    EXPECT_EQ(olli->state, MPAPI::IConnection::kClosed);
+    EXPECT_EQ(ville->state, MPAPI::IConnection::kConnected);
+    EXPECT_EQ(aino->state, MPAPI::IConnection::kConnected);
+
+    // Balance: now, then auto-balance on, then off; Escape leaves the page.
+    options.SetServerBalanced(false);
+    press({kF2});
+    EXPECT_EQ(scene.overlay, OverlayMode::AdminBalance);
+    EXPECT_EQ(scene.balanceItem, 0);
+    press({kReturn});
+    EXPECT_TRUE(state.GetGameMode()->IsBalancePending());
+    press({kF2});
+    press({kReturn});
+    EXPECT_TRUE(options.GetServerBalanced());
+    press({kF2});
+    press({kReturn});
+    EXPECT_FALSE(options.GetServerBalanced());
+    press({kF2});
+    EXPECT_EQ(scene.balanceItem, 0);
+    press({kEscape});
+    EXPECT_EQ(scene.overlay, OverlayMode::None);
+
+    // Brightness passes the normal value on its way; the volume stops at its end.
+    press({kF5});
+    EXPECT_FLOAT_EQ(options.GetBrightness(), 0.25f);
+    EXPECT_EQ(scene.brightnessReadout, 3.0f);
+    press({kF6});
+    EXPECT_FLOAT_EQ(options.GetBrightness(), 0.35f);
+    press({kF6});
+    EXPECT_FLOAT_EQ(options.GetBrightness(), 0.45f);
+    press({kF7});
+    EXPECT_EQ(options.GetMasterVolume(), -5.0f);
+    EXPECT_EQ(scene.brightnessReadout, 0.0f);
+    EXPECT_EQ(scene.volumeReadout, 3.0f);
+    for (int i = 0; i < 25; ++i)
+        press({kF8});
+    EXPECT_EQ(options.GetMasterVolume(), 100.0f);
+
+    // A line to all, one to the team, and an empty one that says nothing.
+    MenuEdit* line = game.GetChatMenu()->edit;
+    for (auto [key, text] : {std::pair<int, const char16_t*>{kT, u"hello all"}, {kY, u"psst"}, {kT, u""}}) {
+        press({key});
+        EXPECT_EQ(scene.overlay, key == kT ? OverlayMode::Chat : OverlayMode::TeamChat);
+        line->SetText(text);
+        line->submitted = true;
+        press({});
+        EXPECT_EQ(scene.overlay, OverlayMode::None);
+    }
+    EXPECT_EQ(texts(ville), std::vector<std::u16string>{u"0<Host> hello all"});
+    EXPECT_EQ(texts(aino), (std::vector<std::u16string>{u"0<Host> hello all", u"1<Host> psst"}));
+
+    // The host walks by the keys it holds.
+    keys.keys = {kW};
+    game.StepScene();
+    EXPECT_EQ(own->GetInputFlags() & PlayerInputFlags::Up, PlayerInputFlags::Up);
+    press({});
+    EXPECT_EQ(own->GetInputFlags() & PlayerInputFlags::Up, 0u);
+
+    // The next level of the cycle, for everyone still there.
+    press({kF3});
+    EXPECT_EQ(scene.overlay, OverlayMode::AdminChangeMap);
+    ville->sent.clear();
+    press({kReturn});
+    EXPECT_EQ(scene.overlay, OverlayMode::None);
+    ASSERT_GE(ville->sent.size(), 4u);
+    EXPECT_EQ(ville->sent[0], uint8_t(GameMessage::LevelStart));
+
+    // No, then yes.
+    EXPECT_FALSE(press({kEscape}));
+    EXPECT_EQ(scene.overlay, OverlayMode::ExitQuestion);
+    EXPECT_FALSE(press({}, {FixedKey::N}));
+    EXPECT_EQ(scene.overlay, OverlayMode::None);
+    EXPECT_FALSE(press({kEscape}));
+    EXPECT_TRUE(press({}, {FixedKey::Y}));
+
+    game.SetInput(input);
+    state.SetActiveHandler(nullptr);
+    server->Stop();
+    server->SetHostsOwnPlayer(false);
 }
 
 } // namespace
