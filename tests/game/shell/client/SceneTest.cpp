@@ -14,6 +14,9 @@
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IPlayerRoster.h"
 #include "game/world/player/Player.h"
+#include "game/world/resources/Inventory.h"
+#include "game/world/resources/WeaponTable.h"
+#include "game/world/state/WorldServices.h"
 
 namespace {
 
@@ -291,6 +294,62 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
     EXPECT_EQ(own->GetInputFlags() & PlayerInputFlags::Up, PlayerInputFlags::Up);
     press({});
     EXPECT_EQ(own->GetInputFlags() & PlayerInputFlags::Up, 0u);
+
+    // Every input bit the keys and the mouse give; the view follows.
+    scene.stamina = 5.0f;
+    keys.keys = {306, 101, 114, 304, 99, 103, 102, 308, 113, 1000};
+    keys.buttons = {0};
+    keys.actions = {FixedKey::Space};
+    game.StepScene();
+    namespace F = PlayerInputFlags;
+    EXPECT_EQ(own->GetInputFlags(), F::Crouch | F::Use | F::Reload | F::Sprint | F::Remote | F::Drop | F::Light |
+                                        F::Aiming | F::Pick | F::Respawn | F::LookAround | F::Shoot);
+    keys.buttons.clear();
+    press({});
+    EXPECT_EQ(state.Camera().x, own->GetX() - 512.0f);
+    EXPECT_EQ(state.Camera().y, own->GetY() - 384.0f + 27.0f);
+
+    // The weapon keys choose by class; a shot ends a choice in progress.
+    const WeaponTable* table = Services().weapons;
+    int pistol = -1, rifle = -1, grenade = -1;
+    for (int i = 0; i < table->GetWeaponCount(); ++i) {
+        const WeaponDef* w = table->GetWeaponAt(i);
+        int& slot = w->category == 2 ? pistol : w->category == 3 ? rifle : w->category == 4 ? grenade : i;
+        if (slot == -1)
+            slot = w->id;
+    }
+    ASSERT_TRUE(pistol != -1 && rifle != -1 && grenade != -1);
+    Inventory& inventory = *state.GetInventory();
+    inventory.Clear();
+    for (int id : {pistol, rifle, grenade})
+        inventory.SetWeapon(id, 5, 10);
+    press({'2'});
+    EXPECT_EQ(inventory.GetSelectedWeapon(), pistol);
+    press({'3'});
+    EXPECT_EQ(inventory.GetSelectedWeapon(), rifle);
+    EXPECT_EQ(inventory.GetCurrentWeapon(), rifle);
+    press({'4'});
+    EXPECT_EQ(inventory.GetSelectedExplosive(), grenade);
+    EXPECT_EQ(inventory.GetSelectedWeapon(), rifle);
+    press({1000});
+    EXPECT_EQ(inventory.GetCurrentWeapon(), -1);
+    EXPECT_EQ(inventory.GetSelectedWeapon(), rifle);
+
+    // One picture for each press, however long it is held.
+    TestSupport::TempDir shots;
+    options.SetScreenshotPath(Util::Widen(shots.Path().c_str()).c_str());
+    auto pictures = [&] {
+        Pump();
+        return std::distance(std::filesystem::directory_iterator(shots.Path()), std::filesystem::directory_iterator());
+    };
+    keys.keys = {292};
+    game.StepScene();
+    EXPECT_EQ(pictures(), 1);
+    game.StepScene();
+    EXPECT_EQ(pictures(), 1);
+    press({});
+    press({292});
+    EXPECT_EQ(pictures(), 2);
 
     // The next level of the cycle, for everyone still there.
     press({kF3});
