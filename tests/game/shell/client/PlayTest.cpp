@@ -1,11 +1,15 @@
 // A player joins a password-protected dedicated server through the client's
 // connect flow, fetches its copy of the level, plays it, stays through a level
-// change and leaves from the exit question.
+// change and leaves from the exit question; a player hosts behind a password
+// with a limit that leaves out its own player, and closes the window.
 #include "HeadlessGame.h"
 #include "PlayRig.h"
 #include "support/ChildProcess.h"
 
 #include "engine/files/FileManager.h"
+#include "engine/net/ClientManager.h"
+#include "engine/net/ServerManager.h"
+#include "game/shell/protocol/ServerHandler.h"
 #include "platform/os/OsText.h"
 
 #include <algorithm>
@@ -128,6 +132,56 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
     EXPECT_EQ(CountFrom(lines, firstPlay, lines.size(), downloading), 0u) << shown;
     EXPECT_GE(CountFrom(lines, firstPlay, lines.size(), "loading: Loading level..."), 1u) << shown;
     EXPECT_EQ(TestSupport::ReadAll(clientDir.File(kLevel)), level);
+}
+
+TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no X display";
+    ScreenGame rig;
+    ScreenWatch::Path();
+    ASSERT_NO_FATAL_FAILURE(rig.Open(VORNHAL_BUILD_DIR, true));
+    GameSystem& state = rig.State();
+    GameOptions& options = state.Options();
+    const int port = TestSupport::FreeUdpPort();
+    options.SetServerPort(port);
+    options.SetServerMaxPlayers(3);
+    options.SetServerLocked(true);
+    options.SetServerPassword(u"pw");
+    state.runMode = 4;
+
+    // Three places, one the host's: two players come in, the third is
+    // turned away; without the password nobody is let in.
+    ScreenWatch watch;
+    std::vector<int> statuses;
+    std::thread person([&] {
+        if (watch.WaitFor("playing", 60000)) {
+            MPAPI::ClientManager first, second, third;
+            for (auto [client, password] : {std::pair<MPAPI::ClientManager*, const char16_t*>{&first, nullptr},
+                                            {&first, u"pw"}, {&second, u"pw"}, {&third, u"pw"}}) {
+                client->Connect(u"127.0.0.1", port, password);
+                statuses.push_back(client->GetStatus());
+            }
+        }
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    });
+    rig.GetGame().Play();
+    person.join();
+    EXPECT_EQ(statuses, (std::vector<int>{MPAPI::IClient::kStatusWrongPassword, MPAPI::IClient::kStatusConnected,
+                                          MPAPI::IClient::kStatusConnected, MPAPI::IClient::kStatusFull}));
+    EXPECT_EQ(state.runMode, 0);
+    EXPECT_EQ(rig.GetGame().GetServerHandler()->GetServer(), nullptr);
+    EXPECT_TRUE(watch.WaitFor("left", 0));
+
+    // A port already taken sends the host back to its form.
+    MPAPI::ServerManager holder;
+    ASSERT_TRUE(holder.Listen(port));
+    state.runMode = 4;
+    rig.GetGame().Play();
+    EXPECT_EQ(state.runMode, 1);
+    EXPECT_EQ(std::u16string(rig.GetGame().GetLoadingLine(4)), Util::Format(u"Unable to listen UDP port %d", port));
 }
 
 } // namespace
