@@ -82,12 +82,20 @@ inline void PushKey(Uint8 type, SDLKey sym, Uint16 unicode = 0)
     SDL_PushEvent(&e);
 }
 
-// Held over several frames, as a person presses a key.
-inline void Press(SDLKey sym, Uint16 unicode = 0)
+// Held until the game shows the text, then let go; pressed again while it
+// does not (a key acts only once the keys before it were seen up, a frame
+// later). False when the game never answers.
+inline bool Hold(ScreenWatch& watch, SDLKey sym, Uint16 unicode, const std::string& text)
 {
-    PushKey(SDL_KEYDOWN, sym, unicode);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    PushKey(SDL_KEYUP, sym);
+    bool shown = false;
+    for (int i = 0; i < 20 && !shown; ++i) {
+        PushKey(SDL_KEYDOWN, sym, unicode);
+        shown = watch.WaitFor(text, 1000);
+        PushKey(SDL_KEYUP, sym);
+        // The next press must not come in the frame of this release.
+        shown = shown || watch.WaitFor(text, 200);
+    }
+    return shown;
 }
 
 inline void Type(const std::string& text)

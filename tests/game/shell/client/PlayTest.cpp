@@ -89,19 +89,10 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
             server.Type("changemap\n");
         changed = played && watch.WaitFor("playing", 60000);
         // A player without a team is shown the team menu; Finland it is.
-        bool teamed = false;
-        for (int i = 0; i < 10 && !teamed; ++i) {
-            Press(SDLK_1, '1');
-            teamed = watch.WaitFor("overlay: none", 1000);
-        }
-        // A key acts once all overlay keys were seen up; on a slow frame a
-        // press can fall inside the latch of the one before, so ask again.
-        for (int i = 0; i < 10 && !asked; ++i) {
-            Press(SDLK_ESCAPE, 27);
-            asked = watch.WaitFor("overlay: exit question", 1000);
-        }
-        Press(SDLK_y, 'y');
-        left = watch.WaitFor("left", 20000);
+        // Each key is held until the screen answers it.
+        Hold(watch, SDLK_1, '1', "overlay: none");
+        asked = Hold(watch, SDLK_ESCAPE, 27, "overlay: exit question");
+        left = asked && Hold(watch, SDLK_y, 'y', "left");
         // A game stuck anywhere else is closed.
         SDL_Event quit = {};
         quit.type = SDL_QUIT;
