@@ -18,6 +18,8 @@
 #include "game/world/resources/WeaponTable.h"
 #include "game/world/state/WorldServices.h"
 
+#include <algorithm>
+
 namespace {
 
 using namespace PlayTest;
@@ -69,6 +71,30 @@ TEST_F(Scene, TheLoadingScreenShowsItsPictureAndTheLastFiveLines)
             ++(i / 1024 >= 688 && i % 1024 >= 10 ? inLog : elsewhere);
     EXPECT_GT(inLog, 500);
     EXPECT_EQ(elsewhere, 0);
+}
+
+// What the outside options dialog reads of the game's levels.
+TEST_F(Scene, TheLevelCatalogueListsTheLevelsByMode)
+{
+    Game& game = rig_.GetGame();
+    EXPECT_EQ(game.CountLevelsOfMode(0), 0) << "before the levels are listed";
+    game.ListLevels();
+    ASSERT_EQ(game.LevelCount(), 3);
+    std::vector<std::string> rows;
+    for (int i = 0; i < game.LevelCount(); ++i)
+        rows.push_back(std::to_string(game.LevelMode(i)) + " " + Util::Narrow(game.LevelName(i)) + " " +
+                       Util::Narrow(game.LevelFile(i)));
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::string>{"0 Riot City levels/tdm_riotcity.lvl", "1 Harbour levels/ctf_harbour.lvl",
+                                              "2 Quarry levels/koh_quarry.lvl"}));
+    for (int mode = 0; mode < 3; ++mode) {
+        EXPECT_EQ(game.CountLevelsOfMode(mode), 1);
+        EXPECT_EQ(rows[size_t(mode)], std::to_string(mode) + " " + Util::Narrow(game.ModeLevelName(mode, 0)) + " " +
+                                          Util::Narrow(game.ModeLevelFile(mode, 0)));
+        EXPECT_EQ(std::u16string(game.ModeLevelName(mode, 1)), u"");
+        EXPECT_EQ(std::u16string(game.ModeLevelFile(mode, 1)), u"");
+    }
+    EXPECT_EQ(game.CountLevelsOfMode(3), 0);
 }
 
 TEST_F(Scene, AGrenadeChargesAtAnyFrameRate)
