@@ -188,57 +188,106 @@ TEST_F(Joined, LostConnectionsAreHandledOneAFrameWithTheirTexts)
     Link* a = Join(u"anna");
     Link* b = Join(u"boris");
     Link* watcher = Join(u"carl");
+    const int32_t annaId = handler_->FindPlayerIdByName(u"anna"), borisId = handler_->FindPlayerIdByName(u"boris");
+    // Its address is kept from its greeting: a closed connection forgets it.
+    links_.push_back(std::make_unique<Link>());
+    Link* stranger = links_.back().get();
+    stranger->address = 0x0B00000A;
+    server_->waiting.push_back(stranger);
+    handler_->Update(0.01f);
+    stranger->address = 0;
+    Drain(watcher);
     a->state = MPAPI::IConnection::kClosed;
     b->state = MPAPI::IConnection::kTimedOut;
+    stranger->state = MPAPI::IConnection::kClosed;
     lines.clear();
     Frame();
     EXPECT_EQ(lines, std::vector<std::u16string>{u"Player anna disconnected.\n"});
     Frame();
     EXPECT_EQ(lines.back(), u"Player boris dropped.\n");
+    Frame();
+    EXPECT_EQ(lines.back(), u"Player from 10.0.0.11 disconnected.\n");
     EXPECT_EQ(handler_->CountConnections(), 1);
     EXPECT_EQ(Services().objects->CountPlayers(), 1);
-    int removed = 0;
-    for (const Msg& m : Drain(watcher))
-        removed += m.type == GameMessage::PlayerRemoved;
-    EXPECT_EQ(removed, 2);
+    std::vector<Msg> m = Drain(watcher);
+    ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::Message, GameMessage::PlayerRemoved,
+                                                   GameMessage::Message, GameMessage::PlayerRemoved}));
+    EXPECT_EQ(m[0].payload, Bytes{0} + Text(u"Player anna disconnected."));
+    EXPECT_EQ(m[1].payload, Le(uint32_t(annaId)));
+    EXPECT_EQ(m[2].payload, Bytes{0} + Text(u"Player boris dropped."));
+    EXPECT_EQ(m[3].payload, Le(uint32_t(borisId)));
 }
 
 TEST_F(Joined, PlayerStatusEveryThreeSecondsHidesEnemies)
 {
     Link* a = Join(u"anna");
     Link* b = Join(u"boris");
-    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(a->GetPlayerObject()), 1);
-    handler_->ChangeTeam(handler_->GetRoster()->PlayerOf(b->GetPlayerObject()), 2);
-    auto statuses = [&] {
+    IPlayerRoster* roster = handler_->GetRoster();
+    Player* anna = roster->PlayerOf(a->GetPlayerObject());
+    Player* boris = roster->PlayerOf(b->GetPlayerObject());
+    handler_->ChangeTeam(anna, 1);
+    handler_->ChangeTeam(boris, 2);
+    a->ping = 21;
+    b->ping = 34;
+    auto statuses = [&](Link* l) {
         std::vector<Msg> m;
-        for (Msg& x : Drain(a))
+        for (Msg& x : Drain(l))
             if (x.type == GameMessage::PlayerStatus)
                 m.push_back(x);
         return m;
     };
-    statuses();
+    statuses(a), statuses(b);
     game_->Update(1.5f);
     game_->Update(1.4f);
-    EXPECT_TRUE(statuses().empty());
+    EXPECT_TRUE(statuses(a).empty());
     game_->Update(0.2f);
-    std::vector<Msg> m = statuses();
+    auto f32 = [](float v) {
+        uint32_t u = 0;
+        std::memcpy(&u, &v, 4);
+        return Le(u);
+    };
+    auto record = [&](Player* p, int ping, bool seen) {
+        IPlayerRoster::Figures f = roster->GetFigures(p);
+        return Le(uint32_t(roster->GetPlayerId(p))) + f32(seen ? f.x : -1000.0f) + f32(seen ? f.y : -1000.0f) +
+               Le(uint32_t(ping), 2);
+    };
+    // Each sees its own team where it is and the other team nowhere.
+    std::vector<Msg> m = statuses(a);
     ASSERT_EQ(m.size(), 1u);
-    ASSERT_EQ(m[0].payload.size(), 28u);
-    float hidden = 0;
-    std::memcpy(&hidden, m[0].payload.data() + 14 + 4, 4); // boris's x
-    EXPECT_EQ(hidden, -1000.0f);
+    EXPECT_EQ(m[0].payload, record(anna, 21, true) + record(boris, 34, false));
+    m = statuses(b);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].payload, record(anna, 21, false) + record(boris, 34, true));
 }
 
-TEST_F(Joined, TheOperatorsCommandsReachTheChosenPlayerOnly)
+TEST_F(Joined, WhatIsMeantForOnePlayerReachesThatPlayerOnly)
 {
     Link* anna = Join(u"anna");
     Link* boris = Join(u"boris");
     Link* carl = Join(u"carl");
     anna->address = 0x0A00000A;
+    anna->port = 50123;
     boris->address = 0x0B00000B;
     for (Link* l : {anna, boris, carl})
         Drain(l);
     IPlayerRoster* roster = handler_->GetRoster();
+    const int32_t annaId = handler_->FindPlayerIdByName(u"anna");
+    EXPECT_EQ(handler_->GetPlayerAddress(annaId), 0x0A00000Au);
+    EXPECT_EQ(handler_->GetPlayerPort(annaId), 50123);
+    EXPECT_EQ(handler_->GetPlayerAddress(annaId + 1000), 0u);
+
+    // A blast is everybody's; an emptied inventory its owner's.
+    handler_->BroadcastBlast(1.5f, 2.0f, 100.0f, 0.5f);
+    handler_->SendInventoryClear(roster->PlayerOf(carl->GetPlayerObject()));
+    const Bytes blast = {0x00, 0x00, 0xC0, 0x3F, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0x00, 0x3F};
+    for (Link* l : {anna, boris, carl}) {
+        std::vector<Msg> m = Drain(l);
+        std::vector<GameMessage> expected = {GameMessage::Blast};
+        if (l == carl)
+            expected.push_back(GameMessage::InventoryClear);
+        ASSERT_EQ(Types(m), expected);
+        EXPECT_EQ(m[0].payload, blast);
+    }
     auto run = [&](const char16_t* line) {
         ExecuteConsoleCommand(line, nullptr, game_.get());
         Frame();
