@@ -1,11 +1,13 @@
 // Level starts with clients in every stage of joining, lost connections,
 // the player status and the operator's kick and ban, and who an operator is.
+#include "../../../dedicated/console/CapturingWriter.h"
 #include "../../../engine/web/StandIn.h"
 #include "ServerFixture.h"
 
 #include "engine/web/IPlayerScores.h"
 #include "game/shell/console/ConsoleCommand.h"
 #include "game/world/player/Player.h"
+#include "game/world/resources/Inventory.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/PlayerRoster.h"
@@ -293,6 +295,32 @@ TEST_F(Joined, WhatIsMeantForOnePlayerReachesThatPlayerOnly)
         Frame();
     };
     auto state = [](Link* l) { return l->state == MPAPI::IConnection::kConnected ? 'c' : 'x'; };
+
+    // The operator's view of the players, with their connections' figures.
+    anna->ping = 21;
+    boris->ping = 34;
+    handler_->ChangeTeam(roster->PlayerOf(anna->GetPlayerObject()), 1);
+    handler_->ChangeTeam(roster->PlayerOf(boris->GetPlayerObject()), 2);
+    auto reply = [&](const char16_t* line) {
+        CapturingWriter writer;
+        ExecuteConsoleCommand(line, &writer, game_.get());
+        return writer.text;
+    };
+    EXPECT_EQ(reply(u"playerinfo"), "anna, Blue, 0 frags, ping: 21, loss: 0.00\nboris, Red, 0 frags, ping: 34, loss: 0.00\n");
+    EXPECT_EQ(reply(u"playerinfo ANNA"), "\nTeam: Blue\nIP: 10.0.0.10\nPort: 50123\nPing: 21\nPacket loss: 0.00\n");
+    EXPECT_EQ(reply(u"op anna"), "Player has no confirmed account.\n");
+    EXPECT_EQ(game_->Options().GetOperatorCount(), 0);
+    Inventory& pack = roster->PlayerOf(boris->GetPlayerObject())->GetInventory();
+    pack.Clear();
+    pack.SetWeapon(5, 3, 0);
+    pack.FindAmmo(2)->amount = 4;
+    EXPECT_EQ(reply(u"giveallammo"), "");
+    int ammo = 0, clip = 0;
+    pack.GetWeaponAmmo(5, &ammo, &clip);
+    EXPECT_EQ(clip, 999);
+    EXPECT_EQ(pack.FindAmmo(2)->amount, 999);
+    for (Link* l : {anna, boris, carl})
+        Drain(l);
 
     run(u"changeteam carl red");
     EXPECT_EQ(roster->GetFigures(roster->PlayerOf(carl->GetPlayerObject())).team, GameMod::kRussia);
