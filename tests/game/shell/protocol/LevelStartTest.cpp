@@ -454,6 +454,17 @@ TEST_F(Joined, ALevelFailingItsLoadAfterTheOldOneIsGoneFallsBackToTheOldOne)
     ASSERT_TRUE(handler_->StartLevel());
     EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/a.lvl");
     EXPECT_EQ(OfType(Drain(c), GameMessage::LevelStart).size(), 1u);
+
+    // Neither loads any more: no level is held, and a newcomer is turned away.
+    server_->onResetStreams = [&] {
+        for (const char* name : {"levels/a.lvl", "levels/b.lvl"})
+            TestSupport::WriteAll(dir_.File(name), std::vector<uint8_t>(9, 1));
+    };
+    EXPECT_FALSE(handler_->StartLevel());
+    EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"");
+    EXPECT_TRUE(OfType(Drain(c), GameMessage::LevelStart).empty());
+    Link* late = Connect();
+    EXPECT_EQ(late->state, MPAPI::IConnection::kClosed);
 }
 
 TEST_F(Joined, APlayerMovedByTheBalanceAtRespawnIsMovedInThePlayerTable)

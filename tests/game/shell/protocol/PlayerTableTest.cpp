@@ -225,10 +225,14 @@ TEST(PlayerTable, ClientTableMessagesSetEachFieldOfTheSlot)
     take();
     EXPECT_EQ(slot(0), std::make_tuple(12, std::u16string(u"Anna"), 10.5f, 20.0f, 9999, 7));
     EXPECT_EQ(slot(2), std::make_tuple(14, std::u16string(), -1000.0f, -1000.0f, 5, int(PlayerSlot::kNoTeam)));
+    // A position that is no number is none; a record without an id is no one's.
     r[0].x = std::numeric_limits<float>::quiet_NaN();
-    GameMessages::WritePlayerStatus(p, r, 1);
+    r[1].id = 0, r[1].x = 77.0f;
+    GameMessages::WritePlayerStatus(p, r, 2);
     take();
     EXPECT_EQ(h.GetSlot(0)->x, -1000.0f);
+    for (int i = 3; i < MultiplayerHandler::kSlotCount; ++i)
+        ASSERT_EQ(h.GetSlot(i)->x, 0.0f) << i;
 
     GameMessages::WritePlayerRemoved(p, 12);
     take();
