@@ -303,7 +303,8 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
 
     // A line to all, one to the team, and an empty one that says nothing.
     MenuEdit* line = game.GetChatMenu()->edit;
-    for (auto [key, text] : {std::pair<int, const char16_t*>{kT, u"hello all"}, {kY, u"psst"}, {kT, u""}}) {
+    for (auto [key, text] :
+         {std::pair<int, const char16_t*>{kT, u"hello all"}, {kY, u"psst"}, {kT, u""}, {kT, u"k"}}) {
         press({key});
         EXPECT_EQ(scene.overlay, key == kT ? OverlayMode::Chat : OverlayMode::TeamChat);
         line->SetText(text);
@@ -311,8 +312,8 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
         press({});
         EXPECT_EQ(scene.overlay, OverlayMode::None);
     }
-    EXPECT_EQ(texts(ville), std::vector<std::u16string>{u"0<Host> hello all"});
-    EXPECT_EQ(texts(aino), (std::vector<std::u16string>{u"0<Host> hello all", u"1<Host> psst"}));
+    EXPECT_EQ(texts(ville), (std::vector<std::u16string>{u"0<Host> hello all", u"0<Host> k"}));
+    EXPECT_EQ(texts(aino), (std::vector<std::u16string>{u"0<Host> hello all", u"1<Host> psst", u"0<Host> k"}));
 
     // The host walks by the keys it holds.
     keys.keys = {kW};
@@ -347,7 +348,7 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
     ASSERT_TRUE(pistol != -1 && rifle != -1 && grenade != -1);
     Inventory& inventory = *state.GetInventory();
     inventory.Clear();
-    for (int id : {pistol, rifle, grenade})
+    for (int id : {grenade, rifle, pistol})
         inventory.SetWeapon(id, 5, 10);
     press({'2'});
     EXPECT_EQ(inventory.GetSelectedWeapon(), pistol);
@@ -360,6 +361,11 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
     press({1000});
     EXPECT_EQ(inventory.GetCurrentWeapon(), -1);
     EXPECT_EQ(inventory.GetSelectedWeapon(), rifle);
+    // An empty weapon in hand gives way to one with rounds.
+    inventory.SetWeapon(rifle, 0, 0);
+    press({});
+    EXPECT_EQ(inventory.GetSelectedWeapon(), pistol);
+    EXPECT_EQ(inventory.HasWeapon(rifle), true);
 
     // One picture for each press, however long it is held.
     TestSupport::TempDir shots;
