@@ -113,6 +113,10 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
     std::string shown;
     for (const std::string& line : lines)
         shown += line + "\n";
+    const auto firstLoading = std::find_if(lines.begin(), lines.end(),
+                                           [](const std::string& l) { return l.compare(0, 8, "loading:") == 0; });
+    ASSERT_NE(firstLoading, lines.end());
+    EXPECT_EQ(*firstLoading, "loading: Connecting...");
     // Refused without a password, asked once, let in with it.
     EXPECT_EQ(CountFrom(lines, 0, lines.size(), "loading: Enter password:"), 1u) << shown;
     EXPECT_EQ(CountFrom(lines, 0, lines.size(), "loading: Invalid password."), 0u) << shown;
@@ -129,22 +133,25 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
 {
     if (!HaveDisplay())
         GTEST_SKIP() << "no X display";
+    TestSupport::TempDir dir;
+    const int port = TestSupport::LayOutGameFolder(dir.Path());
+    for (auto [key, value] : {std::pair<std::string, std::string>{"servermaxplayers", "3"}, {"serverlocked", "true"},
+                              {"serverpassword", "pw"}, {"serverInfoFile", dir.File("status.xml")}})
+        TestSupport::SetGameOption(dir.Path(), key, value);
     ScreenGame rig;
     ScreenWatch::Path();
-    ASSERT_NO_FATAL_FAILURE(rig.Open(VORNHAL_BUILD_DIR, true));
+    ASSERT_NO_FATAL_FAILURE(rig.Open(dir.Path(), true));
     GameSystem& state = rig.State();
-    GameOptions& options = state.Options();
-    const int port = TestSupport::FreeUdpPort();
-    options.SetServerPort(port);
-    options.SetServerMaxPlayers(3);
-    options.SetServerLocked(true);
-    options.SetServerPassword(u"pw");
     state.runMode = 4;
+    // A view zoomed out eases back to normal while playing.
+    state.viewScale = 2.0f;
 
     // Three places, one the host's: two players come in, the third is
-    // turned away; without the password nobody is let in.
+    // turned away; without the password nobody is let in. The server
+    // says so in its status file.
     ScreenWatch watch;
     std::vector<int> statuses;
+    std::string status;
     std::thread person([&] {
         if (watch.WaitFor("playing", 60000)) {
             MPAPI::ClientManager first, second, third;
@@ -152,6 +159,10 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
                                             {&first, u"pw"}, {&second, u"pw"}, {&third, u"pw"}}) {
                 client->Connect(u"127.0.0.1", port, password);
                 statuses.push_back(client->GetStatus());
+            }
+            for (int i = 0; i < 500 && (status.empty() || state.viewScale != 1.0f); ++i) {
+                status = TestSupport::ReadText(dir.File("status.xml"));
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
         }
         SDL_Event quit = {};
@@ -162,9 +173,16 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
     person.join();
     EXPECT_EQ(statuses, (std::vector<int>{MPAPI::IClient::kStatusWrongPassword, MPAPI::IClient::kStatusConnected,
                                           MPAPI::IClient::kStatusConnected, MPAPI::IClient::kStatusFull}));
+    EXPECT_NE(status.find("<name>Vornhal server</name>\n\t<level>Riot City</level>"), std::string::npos) << status;
+    EXPECT_NE(status.find("<maxPlayers>3</maxPlayers>"), std::string::npos) << status;
+    EXPECT_EQ(state.viewScale, 1.0f);
     EXPECT_EQ(state.runMode, 0);
     EXPECT_EQ(rig.GetGame().GetServerHandler()->GetServer(), nullptr);
     EXPECT_TRUE(watch.WaitFor("left", 0));
+    // What the launcher's options dialog changes is written back.
+    state.Options().SetServerFragLimit(9);
+    EXPECT_TRUE(rig.GetGame().SaveOptions());
+    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<serverfraglimit>9</serverfraglimit>"), std::string::npos);
 
     // A port already taken sends the host back to its form.
     MPAPI::ServerManager holder;
