@@ -13,12 +13,14 @@
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IPlayerRoster.h"
+#include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/resources/Inventory.h"
 #include "game/world/resources/WeaponTable.h"
 #include "game/world/state/WorldServices.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -97,13 +99,25 @@ TEST_F(Scene, TheLevelCatalogueListsTheLevelsByMode)
     EXPECT_EQ(game.CountLevelsOfMode(3), 0);
 }
 
-TEST_F(Scene, AGrenadeChargesAtAnyFrameRate)
+// A client's own player: its input and aim go out as its client state, and
+// a grenade held charges at any frame rate.
+TEST_F(Scene, TheClientReportsItsInputAndAimAndAGrenadeChargesAtAnyFrameRate)
 {
     MemoryConnection connection;
     MemoryClient client(&connection);
     ClientHandler* handler = rig_.GetGame().GetClientHandler();
     handler->SetClient(&client);
-    rig_.State().SetActiveHandler(handler);
+    GameSystem& state = rig_.State();
+    state.SetActiveHandler(handler);
+    // The own player, as replication brings it.
+    const int32_t ownId = int32_t(0x80000007u);
+    MPAPI::Object* made = state.CreateObject(ObjectKind::Player, 0);
+    made->SetNetworkId(ownId);
+    state.OnObjectReady(made);
+    auto* own = static_cast<Player*>(made);
+    own->SetTeam(GameMod::kFinland);
+    own->SetPosition(300.0f, 200.0f);
+    handler->SetLocalPlayerId(ownId);
     SDL_Event e = {};
     e.type = SDL_MOUSEBUTTONDOWN;
     e.button.button = SDL_BUTTON_RIGHT;
@@ -117,12 +131,27 @@ TEST_F(Scene, AGrenadeChargesAtAnyFrameRate)
         EXPECT_FALSE(rig_.GetGame().StepScene());
         ++steps;
     }
+    // The player where it is; the aim at the cursor, kept on the screen,
+    // from the middle of the view that follows the player 27 pixels lower.
+    const MemoryClient::State held = client.state;
+    EXPECT_EQ(held.flags, int(PlayerInputFlags::Throw));
+    EXPECT_EQ(held.x, 300.0f);
+    EXPECT_EQ(held.y, 200.0f);
+    EXPECT_LE(std::fabs(state.aimOffsetX), 512.0f);
+    EXPECT_LE(std::fabs(state.aimOffsetY), 384.0f);
+    EXPECT_EQ(held.u, 300.0f + state.aimOffsetX);
+    EXPECT_EQ(held.v, 227.0f + state.aimOffsetY);
+    EXPECT_EQ(held.value, own->GetAngle());
+    EXPECT_EQ(held.a, state.GetInventory()->GetSelectedWeapon());
+    EXPECT_EQ(client.states, steps);
     e.type = SDL_MOUSEBUTTONUP;
     SDL_PushEvent(&e);
     Pump();
     rig_.GetGame().StepScene();
+    EXPECT_EQ(client.state.flags, 0);
     handler->SetClient(nullptr);
-    rig_.State().SetActiveHandler(nullptr);
+    handler->SetLocalPlayerId(0);
+    state.SetActiveHandler(nullptr);
 
     EXPECT_GT(steps, 200);
     int throws = 0, power = -1;
