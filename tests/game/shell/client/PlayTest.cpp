@@ -2,6 +2,7 @@
 // connect flow, fetches its copy of the level, plays it, stays through a level
 // change and leaves from the exit question; a player hosts behind a password
 // with a limit that leaves out its own player, and closes the window.
+#include "../../../engine/web/StandIn.h"
 #include "HeadlessGame.h"
 #include "PlayRig.h"
 #include "support/ChildProcess.h"
@@ -9,7 +10,9 @@
 #include "engine/files/FileManager.h"
 #include "engine/net/ClientManager.h"
 #include "engine/net/ServerManager.h"
+#include "engine/web/IPlayerScores.h"
 #include "game/shell/protocol/ServerHandler.h"
+#include "game/world/player/Player.h"
 #include "platform/os/OsText.h"
 
 #include <algorithm>
@@ -143,6 +146,16 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
     ASSERT_NO_FATAL_FAILURE(rig.Open(dir.Path(), true));
     GameSystem& state = rig.State();
     state.runMode = 4;
+    // The host is logged in under an operator's account.
+    StandIn master({}, [](StandInState& s) { StandIn::AddAccount(s, "boss", "pw", "Boss", "uid-boss", 77); });
+    ASSERT_TRUE(master.Running());
+    rig.GetEngine().SetMasterServer(master.Host().c_str());
+    int login = 0;
+    ASSERT_TRUE(rig.GetEngine().Login(u"boss", u"pw", &login));
+    GameOptions& options = state.Options();
+    options.SetPlayerName(u"Boss");
+    options.AddOperator(u"Boss");
+    options.SetOperatorAccount(0, 77);
     // A view zoomed out eases back to normal while playing.
     state.viewScale = 2.0f;
 
@@ -164,6 +177,20 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
                 status = TestSupport::ReadText(dir.File("status.xml"));
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
+            // Once the account is confirmed, the host's "!" line is a command.
+            ServerHandler* server = rig.GetGame().GetServerHandler();
+            auto confirmed = [&] {
+                Player* own = server->GetOwnPlayer();
+                return own && own->GetScores() && own->GetScores()->GetAccountId() == 77;
+            };
+            for (int i = 0; i < 500 && !confirmed(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (Hold(watch, SDLK_1, '1', "overlay: none") && Hold(watch, SDLK_t, 't', "overlay: chat")) {
+                Type("!fraglimit 9\r");
+                // The command runs at the end of the frame that took the line.
+                for (int i = 0; i < 500 && options.GetServerFragLimit() != 9; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
         }
         SDL_Event quit = {};
         quit.type = SDL_QUIT;
@@ -176,13 +203,14 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
     EXPECT_NE(status.find("<name>Vornhal server</name>\n\t<level>Riot City</level>"), std::string::npos) << status;
     EXPECT_NE(status.find("<maxPlayers>3</maxPlayers>"), std::string::npos) << status;
     EXPECT_EQ(state.viewScale, 1.0f);
+    EXPECT_EQ(options.GetServerFragLimit(), 9);
     EXPECT_EQ(state.runMode, 0);
     EXPECT_EQ(rig.GetGame().GetServerHandler()->GetServer(), nullptr);
     EXPECT_TRUE(watch.WaitFor("left", 0));
     // What the launcher's options dialog changes is written back.
-    state.Options().SetServerFragLimit(9);
+    options.SetServerTimeLimit(13);
     EXPECT_TRUE(rig.GetGame().SaveOptions());
-    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<serverfraglimit>9</serverfraglimit>"), std::string::npos);
+    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<servertimelimit>13</servertimelimit>"), std::string::npos);
 
     // A port already taken sends the host back to its form.
     MPAPI::ServerManager holder;
