@@ -339,6 +339,15 @@ TEST_F(Download, WaitingGivesUpOnAServerThatOnlyChatsAndOnALostConnection)
     EXPECT_LT(now, 1.0);
     EXPECT_TRUE(lines_.Has(u"Disconnected"));
     EXPECT_FALSE(fs::exists(tmp_.File("game/levels/quiet.lvl")));
+
+    // A server that can give no copy says so: the text stays two seconds.
+    Reconnect();
+    now = 0.0;
+    LevelStart(u"levels/other.lvl");
+    GameMessages::WriteEmpty(packet_, GameMessage::LevelMismatch), Queue(packet_);
+    EXPECT_FALSE(handler().WaitForLevel());
+    EXPECT_EQ(lines_.shown.back(), u"Level levels/other.lvl is not same than on server.");
+    EXPECT_DOUBLE_EQ(now, 2.0);
 }
 
 } // namespace
