@@ -132,6 +132,45 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
     EXPECT_EQ(TestSupport::ReadAll(clientDir.File(kLevel)), level);
 }
 
+// A full server, then a wrong password: each refusal is shown with the
+// server's reason and the player is back at the main menu.
+TEST(Play, IsTurnedAwayWithTheServersReason)
+{
+    if (!HaveDisplay())
+        GTEST_SKIP() << "no X display";
+    TestSupport::TempDir serverDir;
+    const int port = TestSupport::LayOutGameFolder(serverDir.Path());
+    for (auto [key, value] : {std::pair<const char*, const char*>{"serverlocked", "true"}, {"serverpassword", "secret"},
+                              {"servermaxplayers", "1"}})
+        TestSupport::SetGameOption(serverDir.Path(), key, value);
+    TestSupport::ChildProcess server(VORNHAL_BUILD_DIR "/server", {}, serverDir.Path());
+    ASSERT_TRUE(server.WaitFor("Playing level", 30000)) << server.Output();
+    ScreenGame rig;
+    ScreenWatch::Path();
+    ASSERT_NO_FATAL_FAILURE(rig.Open(VORNHAL_BUILD_DIR, true));
+    GameSystem& state = rig.State();
+    Util::StrCopy(state.connectAddress, 256, u"127.0.0.1");
+    state.connectPort = port;
+    auto attempt = [&](const std::string& password) {
+        ScreenWatch watch;
+        state.runMode = 3;
+        std::thread person([&] {
+            if (watch.WaitFor("password", 20000))
+                Type(password + "\r");
+        });
+        rig.GetGame().Play();
+        person.join();
+        EXPECT_EQ(state.runMode, 0);
+        return std::u16string(rig.GetGame().GetLoadingLine(4));
+    };
+    {
+        MPAPI::ClientManager occupant;
+        ASSERT_NE(occupant.Connect(u"127.0.0.1", port, u"secret"), nullptr);
+        EXPECT_EQ(attempt("secret"), u"Server is full.");
+    }
+    EXPECT_EQ(attempt("wrong"), u"Invalid password.");
+}
+
 TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
 {
     if (!HaveDisplay())
