@@ -1,5 +1,6 @@
 // The operator's commands: replies byte for byte, and what each one asks of
 // the handler and the settings.
+#include "CapturingWriter.h"
 #include "engine/core/StringKit.h"
 #include "game/shell/console/ConsoleCommand.h"
 #include "game/shell/console/ConsoleWords.h"
@@ -16,19 +17,6 @@
 #include <vector>
 
 namespace {
-
-class CapturingWriter : public IMessageWriter {
-public:
-    void Print(const char* format, ...) override
-    {
-        va_list args;
-        va_start(args, format);
-        text += Util::FormatV(format, args);
-        va_end(args);
-    }
-    void PrintDirect(const char16_t*, ...) override {}
-    std::string text;
-};
 
 class RecordingHandler : public MultiplayerHandler {
 public:

@@ -73,12 +73,20 @@ private:
     size_t next_ = 0;
 };
 
-// Held over several frames, as a person presses a key.
-inline void Press(SDLKey sym, Uint16 unicode = 0)
+// Held until the game shows the text, then let go; pressed again while it
+// does not (a key acts only once the keys before it were seen up, a frame
+// later). False when the game never answers.
+inline bool Hold(ScreenWatch& watch, SDLKey sym, Uint16 unicode, const std::string& text)
 {
-    WindowInput::Key(sym, true, unicode);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    WindowInput::Key(sym, false);
+    bool shown = false;
+    for (int i = 0; i < 20 && !shown; ++i) {
+        WindowInput::Key(sym, true, unicode);
+        shown = watch.WaitFor(text, 1000);
+        WindowInput::Key(sym, false);
+        // The next press must not come in the frame of this release.
+        shown = shown || watch.WaitFor(text, 200);
+    }
+    return shown;
 }
 
 inline void Type(const std::string& text)

@@ -40,6 +40,14 @@ TEST_F(Login, RefusalsKeepTheDialogOpenUntilTheServiceAccepts)
     EXPECT_FALSE(Run("ann:wrong"));  // then the player cancels
     EXPECT_FALSE(Run("cancel"));
     EXPECT_EQ(Boxes(), (std::vector<std::string>{"Login Failed: Password is incorrect."}));
+    // Only a wrong password is selected for typing again.
+    LoginDialog asked;
+    asked.engine = &game_->engine;
+    bool select = false;
+    EXPECT_FALSE(asked.OnOkPressed("nobody", "x", &select));
+    EXPECT_FALSE(select);
+    EXPECT_FALSE(asked.OnOkPressed("ann", "wrong", &select));
+    EXPECT_TRUE(select);
 
     Boxes().clear();
     ::setenv("VORNHAL_UI_LOGIN", "ann:secret", 1);

@@ -152,6 +152,9 @@ TEST_F(UpdateFlow, EveryFailureAfterYesGoesOnWithTheOldData)
          "yes", nullptr, "Error: The newest update file holds no updater."},
         {"updater cannot start", {{7, "foreign7.data", SizeOf("foreign7.data")}}, "yes", nullptr,
          "Error: The updater could not be started."},
+        // A folder where the merged data file would go.
+        {"merge cannot be written", {{5, "good5.data", SizeOf("good5.data")}}, "yes", nullptr,
+         "Error: The data file could not be patched."},
         {"cancelled", {{5, "good5.data", SizeOf("good5.data")}, {7, "big7.data", SizeOf("big7.data")}}, "yes",
          "cancel-after:5", nullptr},
         {"no", {{5, "good5.data", SizeOf("good5.data")}}, "notes,no", nullptr, nullptr},
@@ -167,10 +170,15 @@ TEST_F(UpdateFlow, EveryFailureAfterYesGoesOnWithTheOldData)
             ::setenv("VORNHAL_UI_DOWNLOAD", c.download, 1);
         else
             ::unsetenv("VORNHAL_UI_DOWNLOAD");
+        const bool blocked = std::string(c.what) == "merge cannot be written";
+        if (blocked)
+            fs::create_directory(game_.File("game_new.data"));
         {
             std::unique_ptr<InGame> game = Start();
             EXPECT_FALSE(RunUpdateCheck(&game->engine)); // the client goes on
         }
+        if (blocked)
+            fs::remove(game_.File("game_new.data"));
         if (c.box) {
             ASSERT_EQ(Boxes().size(), 1u);
             EXPECT_EQ(Boxes()[0], c.box);

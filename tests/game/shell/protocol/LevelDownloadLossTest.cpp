@@ -31,6 +31,7 @@ struct UploadingServer {
     size_t sent = 0;
     bool uploading = false;
     std::vector<uint16_t> received;
+    std::vector<std::vector<uint8_t>> payloads;
 
     void Step()
     {
@@ -43,6 +44,7 @@ struct UploadingServer {
             return;
         while (GamePacket* in = reader.ReceiveNext(down)) {
             received.push_back(in->GetType());
+            payloads.emplace_back(in->GetPayload(), in->GetPayload() + in->GetLength());
             if (in->GetType() == uint16_t(GameMessage::LevelCheck))
                 uploading = true, sent = 0;
             if (in->GetType() == uint16_t(GameMessage::Join)) {
@@ -96,23 +98,65 @@ TEST(LevelDownload, ALevelLargerThanTheStreamWindowArrivesWholeUnderLoss)
     EXPECT_GT(relay.GetCounts(false).dropped, 0);
 
     using TestGame::ScriptStep;
-    std::vector<ScriptStep> script(4);
+    std::vector<ScriptStep> script(5);
     script[0].kind = ScriptStep::Move, script[0].moveFlags = PlayerInputFlags::Up, script[0].frames = 5;
     script[1].kind = ScriptStep::Fire;
     script[2].kind = ScriptStep::Chat, script[2].text = u"moi";
-    script[3].kind = ScriptStep::TeamChange, script[3].team = 2;
+    script[3].kind = ScriptStep::Chat, script[3].text = u"hei", script[3].teamOnly = true;
+    script[4].kind = ScriptStep::TeamChange, script[4].team = 2;
     client.SetScript(script);
+    client.Throw(200);
     auto has = [&](GameMessage type) {
-        return std::count(fake.received.begin(), fake.received.end(), uint16_t(type)) == 1;
+        return std::count(fake.received.begin(), fake.received.end(), uint16_t(type));
     };
-    for (int frame = 0; frame < 3000 && !(has(GameMessage::Chat) && has(GameMessage::TeamChange)); ++frame) {
+    for (int frame = 0; frame < 3000 && !(has(GameMessage::Chat) == 2 && has(GameMessage::TeamChange)); ++frame) {
         client.Frame(0.02f);
         fake.Step();
         Os::SleepMs(2);
     }
     EXPECT_TRUE(client.ScriptDone());
-    EXPECT_TRUE(has(GameMessage::Chat));
-    EXPECT_TRUE(has(GameMessage::TeamChange));
+    ClientHandler& handler = client.Handler();
+    // After the join: the wall state asked for, the throw, the lines and the team.
+    std::vector<std::vector<uint8_t>> after;
+    for (size_t i = 0; i < fake.received.size(); ++i)
+        if (fake.received[i] != uint16_t(GameMessage::LevelCheck) && fake.received[i] != uint16_t(GameMessage::Join)) {
+            after.push_back({uint8_t(fake.received[i])});
+            after.back().insert(after.back().end(), fake.payloads[i].begin(), fake.payloads[i].end());
+        }
+    const std::vector<std::vector<uint8_t>> expected = {
+        {12, 0, 0, 0, 0}, {16, 200}, {5, 0, 'm', 0, 'o', 0, 'i', 0}, {5, 1, 'h', 0, 'e', 0, 'i', 0}, {21, 2, 0, 0, 0}};
+    EXPECT_EQ(after, expected);
+    // The client's figures are its connection's (read again while the
+    // network thread moves them on).
+    MPAPI::IConnection* up = handler.GetClient()->GetConnection();
+    // The rates are measured over two seconds of the connection's time.
+    for (int frame = 0; frame < 3000 && up->GetBytesInPerSecond() == 0.0f; ++frame) {
+        client.Frame(0.02f);
+        fake.Step();
+        Os::SleepMs(1);
+    }
+    auto same = [](auto ours, auto theirs) {
+        for (int i = 0; i < 100; ++i)
+            if (ours() == theirs())
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(same([&] { return handler.GetPacketsSent(); }, [&] { return up->GetPacketsSent(); }));
+    EXPECT_TRUE(same([&] { return handler.GetPacketsReceived(); }, [&] { return up->GetPacketsReceived(); }));
+    EXPECT_TRUE(same([&] { return handler.GetPing(); }, [&] { return up->GetPing(); }));
+    EXPECT_TRUE(same([&] { return handler.GetBytesInPerSecond(); }, [&] { return up->GetBytesInPerSecond(); }));
+    EXPECT_TRUE(same([&] { return handler.GetBytesOutPerSecond(); }, [&] { return up->GetBytesOutPerSecond(); }));
+    EXPECT_GT(handler.GetPacketsReceived(), 0);
+    EXPECT_GT(handler.GetBytesInPerSecond(), 0.0f);
+    EXPECT_EQ(handler.GetConnectionState(), MPAPI::IConnection::kConnected);
+
+    // Leaving: the client disconnects, and the figures of no connection are naught.
+    handler.Stop();
+    EXPECT_EQ(up->GetState(), MPAPI::IConnection::kClosed);
+    handler.SetClient(nullptr);
+    EXPECT_EQ(handler.GetConnectionState(), MPAPI::IConnection::kClosed);
+    EXPECT_EQ(handler.GetPacketsSent() + handler.GetPacketsReceived() + handler.GetPing(), 0);
+    EXPECT_FALSE(handler.ProcessNetwork());
 }
 
 } // namespace

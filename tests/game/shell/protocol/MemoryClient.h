@@ -1,6 +1,7 @@
 #pragma once
 
-// A client whose one connection is a MemoryConnection.
+// A client whose one connection is a MemoryConnection; it keeps the client
+// state it is given.
 #include "MemoryConnection.h"
 #include "engine/net/IClient.h"
 
@@ -17,7 +18,20 @@ public:
     void AddObject(MPAPI::Object*) override {}
     void RemoveObject(MPAPI::Object*) override {}
     void RemoveAllObjects() override {}
-    void SetClientState(int, float, float, float, int, int, float, float) override {}
+    void SetClientState(int flags, float x, float y, float value, int a, int b, float u, float v) override
+    {
+        state = {flags, x, y, value, a, b, u, v};
+        ++states;
+    }
+
+    // The client state last reported, and how many were.
+    struct State {
+        int flags;
+        float x, y, value;
+        int a, b;
+        float u, v;
+    } state = {};
+    int states = 0;
 
 private:
     MemoryConnection* c_;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -175,36 +176,67 @@ TEST(PlayerTable, ChatAndOperatorCommands)
     EXPECT_EQ(h.broadcasts.size(), before);
 }
 
-TEST(PlayerTable, ClientTableMessages)
+TEST(PlayerTable, ClientTableMessagesSetEachFieldOfTheSlot)
 {
     RecordingHandler h;
     GamePacket p;
+    auto take = [&] { EXPECT_TRUE(h.HandleTableMessage(&p)); };
+    auto slot = [&](int i) {
+        const PlayerSlot* s = h.GetSlot(i);
+        return std::make_tuple(s->id, std::u16string(s->name), s->x, s->y, int(s->value), s->team);
+    };
     GameMessages::WritePlayerEntry(p, 0, u"ghost");
-    EXPECT_TRUE(h.HandleTableMessage(&p));
+    take();
     EXPECT_EQ(h.GetSlot(0)->id, 0);
     GameMessages::WritePlayerEntry(p, 12, u"Ann");
-    h.HandleTableMessage(&p);
+    take();
+    GameMessages::WritePlayerEntry(p, 12, u"Anna");
+    take();
     GameMessages::SlotRecord r[2];
-    r[0].id = 12;
-    r[0].value = 40;
-    r[0].team = 7;
-    r[1].id = 13;
-    r[1].value = 50;
-    r[1].team = 0;
+    r[0].id = 12, r[0].value = 40, r[0].team = 7;
+    r[1].id = 13, r[1].value = 50, r[1].team = 0;
     GameMessages::WritePlayerTable(p, r, 2);
-    h.HandleTableMessage(&p);
-    EXPECT_EQ(h.CountPlayers(), 2);
+    take();
+    EXPECT_EQ(slot(0), std::make_tuple(12, std::u16string(u"Anna"), 0.0f, 0.0f, 40, 7));
+    EXPECT_EQ(slot(1), std::make_tuple(13, std::u16string(), 0.0f, 0.0f, 50, 0));
     // The teams count from the table: a client has not every player object.
+    EXPECT_EQ(h.CountPlayers(), 2);
     EXPECT_EQ(h.CountTeamPlayers(7), 1);
     EXPECT_EQ(h.CountTeamPlayers(0), 1);
-    EXPECT_EQ(std::u16string(h.GetPlayerNameAt(0)), u"Ann");
+    EXPECT_EQ(std::u16string(h.GetPlayerNameAt(0)), u"Anna");
+    EXPECT_EQ(h.GetPlayerIdAt(1), 13);
     EXPECT_EQ(h.GetPlayerTeamAt(1), 0);
+    EXPECT_EQ(h.GetPlayerIdAt(2), -1);
+
+    GameMessages::WritePlayerSlotUpdate(p, 13, 60, 7);
+    take();
+    EXPECT_EQ(slot(1), std::make_tuple(13, std::u16string(), 0.0f, 0.0f, 60, 7));
+    // Without its team field the team is 65535.
+    p.Begin(uint16_t(GameMessage::PlayerSlotUpdate));
+    p.Write32(13);
+    p.Write16(70);
+    take();
+    EXPECT_EQ(slot(1), std::make_tuple(13, std::u16string(), 0.0f, 0.0f, 70, 65535));
+
+    // Positions and pings; an id not yet known claims a slot without a team.
+    r[0].x = 10.5f, r[0].y = 20.0f, r[0].value = 12000;
+    r[1].id = 14, r[1].x = -1000.0f, r[1].y = -1000.0f, r[1].value = 5;
+    GameMessages::WritePlayerStatus(p, r, 2);
+    take();
+    EXPECT_EQ(slot(0), std::make_tuple(12, std::u16string(u"Anna"), 10.5f, 20.0f, 9999, 7));
+    EXPECT_EQ(slot(2), std::make_tuple(14, std::u16string(), -1000.0f, -1000.0f, 5, int(PlayerSlot::kNoTeam)));
+    // A position that is no number is none; a record without an id is no one's.
     r[0].x = std::numeric_limits<float>::quiet_NaN();
-    GameMessages::WritePlayerStatus(p, r, 1);
-    h.HandleTableMessage(&p);
+    r[1].id = 0, r[1].x = 77.0f;
+    GameMessages::WritePlayerStatus(p, r, 2);
+    take();
     EXPECT_EQ(h.GetSlot(0)->x, -1000.0f);
+    for (int i = 3; i < MultiplayerHandler::kSlotCount; ++i)
+        ASSERT_EQ(h.GetSlot(i)->x, 0.0f) << i;
+
     GameMessages::WritePlayerRemoved(p, 12);
-    h.HandleTableMessage(&p);
+    take();
+    EXPECT_EQ(h.GetSlot(0)->id, 0);
     EXPECT_EQ(h.CountPlayers(), 1);
     GameMessages::WriteNotice(p, u"n");
     EXPECT_FALSE(h.HandleTableMessage(&p));

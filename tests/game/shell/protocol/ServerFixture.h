@@ -61,7 +61,9 @@ public:
 
 struct Link : MemoryConnection {
     uint32_t address = 0x0100007F;
+    int port = 0;
     uint32_t GetRemoteAddress() override { return address; }
+    int GetRemotePort() override { return port; }
 };
 
 struct Msg {

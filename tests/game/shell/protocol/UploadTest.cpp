@@ -119,6 +119,15 @@ TEST_F(Serving, ThePackagesCopyPlayedIsTheCopyUploaded)
 
 TEST_F(Serving, AMatchingCheckIsReadyAndAMismatchWithoutUploadingDisconnects)
 {
+    // Before any level a client is turned away.
+    std::vector<std::u16string> lines;
+    handler_->SetConsolePrinter([&](const std::u16string& l) { lines.push_back(l); });
+    Link* early = Connect();
+    EXPECT_EQ(early->state, MPAPI::IConnection::kClosed);
+    EXPECT_TRUE(Drain(early).empty());
+    EXPECT_EQ(lines, std::vector<std::u16string>{u"No level. Player dropped.\n"});
+    EXPECT_EQ(handler_->CountConnections(), 0);
+
     std::vector<uint8_t> level = WriteLevelFile("levels/a.lvl");
     Cycle({u"levels/a.lvl"});
     game_->Options().SetServerLighting(2);
