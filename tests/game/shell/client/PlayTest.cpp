@@ -283,6 +283,25 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
     EXPECT_TRUE(rig.GetGame().SaveOptions());
     EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<servertimelimit>13</servertimelimit>"), std::string::npos);
 
+    // The settings' bans hold from the start.
+    options.AddBan(u"Local", 0x0100007F);
+    options.AddBan(u"Far", 0x0302010A);
+    state.runMode = 4;
+    int banned = -1;
+    std::thread stranger([&] {
+        if (watch.WaitFor("playing", 60000)) {
+            MPAPI::ClientManager client;
+            MPAPI::IConnection* in = client.Connect(u"127.0.0.1", port, u"pw");
+            banned = in ? -2 : client.GetStatus();
+        }
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    });
+    rig.GetGame().Play();
+    stranger.join();
+    EXPECT_EQ(banned, MPAPI::IClient::kStatusBanned);
+
     // A port already taken sends the host back to its form.
     MPAPI::ServerManager holder;
     ASSERT_TRUE(holder.Listen(port));

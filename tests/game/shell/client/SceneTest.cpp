@@ -274,8 +274,9 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
         const bool leave = game.StepScene();
         keys.keys.clear();
         keys.actions.clear();
-        if (!leave)
+        if (!leave) {
             EXPECT_FALSE(game.StepScene());
+        }
         return leave;
     };
     const int kF1 = 282, kF2 = 283, kF3 = 284, kF5 = 286, kF6 = 287, kF7 = 288, kF8 = 289, kReturn = 13,

@@ -433,6 +433,8 @@ TEST_F(Download, AJoinedClientTakesEachServerMessageIntoItsState)
     GameMessages::WriteFlaggedText(packet_, GameMessage::Message, 0, u"to all"), Queue(packet_);
     GameMessages::WriteNotice(packet_, u"a notice"), Queue(packet_);
     GameMessages::WriteAmmoUpdate(packet_, uint32_t(spareAmmo), -3), Queue(packet_);
+    // Four bytes: the amount is missing.
+    Value(GameMessage::AmmoUpdate, uint32_t(spareAmmo + 10));
     GameMessages::WriteWeaponUpdate(packet_, uint32_t(gun->id), 30, 7), Queue(packet_);
     GameMessages::WriteWeaponUpdate(packet_, uint32_t(gun->id), 31, 6), Queue(packet_);
     // Six bytes: the clip is missing.
@@ -474,6 +476,7 @@ TEST_F(Download, AJoinedClientTakesEachServerMessageIntoItsState)
     EXPECT_EQ(clip, 6);
     EXPECT_EQ(ammo, 31);
     EXPECT_EQ(ammoOf(spareAmmo), -3);
+    EXPECT_EQ(ammoOf(spareAmmo + 10), 0);
     ASSERT_TRUE(inventory.GetWeaponAmmo(bomb->id, &ammo, &clip));
     EXPECT_EQ(clip, 0);
     EXPECT_EQ(inventory.GetSelectedWeapon(), gun->id);

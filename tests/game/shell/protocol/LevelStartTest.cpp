@@ -167,8 +167,10 @@ TEST_F(Joined, ALevelStartAbortsUploadsFirstAndLoadsBeforeItAnnounces)
     Drain(c);
     // The next in the cycle is broken; the one after it is played.
     TestSupport::WriteAll(dir_.File("levels/b.lvl"), std::vector<uint8_t>(100, 0xAB));
+    const int removals = server_->removeAll;
     ASSERT_TRUE(handler_->StartLevel());
     EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/a.lvl");
+    EXPECT_EQ(server_->removeAll, removals + 1) << "the old level's objects stay replicated";
     std::vector<Msg> m = Drain(c);
     ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::DownloadAbort, GameMessage::LevelStart,
                                                    GameMessage::GameModeData}));
@@ -307,7 +309,9 @@ TEST_F(Joined, WhatIsMeantForOnePlayerReachesThatPlayerOnly)
         return writer.text;
     };
     EXPECT_EQ(reply(u"playerinfo"), "anna, Blue, 0 frags, ping: 21, loss: 0.00\nboris, Red, 0 frags, ping: 34, loss: 0.00\n");
-    EXPECT_EQ(reply(u"playerinfo ANNA"), "\nTeam: Blue\nIP: 10.0.0.10\nPort: 50123\nPing: 21\nPacket loss: 0.00\n");
+    anna->debugText = u"Sending 0 packets\n";
+    EXPECT_EQ(reply(u"playerinfo ANNA"),
+              "\nTeam: Blue\nIP: 10.0.0.10\nPort: 50123\nPing: 21\nPacket loss: 0.00\nSending 0 packets\n");
     EXPECT_EQ(reply(u"op anna"), "Player has no confirmed account.\n");
     EXPECT_EQ(game_->Options().GetOperatorCount(), 0);
     Inventory& pack = roster->PlayerOf(boris->GetPlayerObject())->GetInventory();

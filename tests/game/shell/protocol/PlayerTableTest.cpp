@@ -207,6 +207,8 @@ TEST(PlayerTable, ClientTableMessagesSetEachFieldOfTheSlot)
     EXPECT_EQ(h.GetPlayerIdAt(1), 13);
     EXPECT_EQ(h.GetPlayerTeamAt(1), 0);
     EXPECT_EQ(h.GetPlayerIdAt(2), -1);
+    EXPECT_EQ(h.GetPlayerTeamAt(2), 0);
+    EXPECT_EQ(std::u16string(h.GetPlayerNameAt(2)), u"Unknown");
 
     GameMessages::WritePlayerSlotUpdate(p, 13, 60, 7);
     take();

@@ -55,15 +55,18 @@ public:
     void AddObject(MPAPI::Object* o) override { o->SetNetworkId(nextId++); }
     void AddObjectUnlocked(MPAPI::Object*) override {}
     void RemoveObject(MPAPI::Object*) override {}
-    void RemoveAllObjects() override {}
+    void RemoveAllObjects() override { ++removeAll; }
+    int removeAll = 0;
     void SendNow(MPAPI::IConnection*, MPAPI::Object*) override {}
 };
 
 struct Link : MemoryConnection {
     uint32_t address = 0x0100007F;
     int port = 0;
+    std::u16string debugText;
     uint32_t GetRemoteAddress() override { return address; }
     int GetRemotePort() override { return port; }
+    void GetDebugText(char16_t* buffer, int size) override { Util::StrCopy(buffer, size_t(size), debugText.c_str()); }
 };
 
 struct Msg {
