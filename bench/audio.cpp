@@ -19,12 +19,15 @@ const std::vector<uint8_t>& MinuteOfStereo()
 {
     static std::vector<uint8_t> out = [] {
         const int rate = 44100;
-        return OggEncoder::Encode(2, rate, int64_t(60) * rate, [](int64_t frame, int channel) {
-            const double t = double(frame) / rate;
-            if (channel == 0)
-                return float(0.5 * std::sin(2 * 3.14159265 * 440 * t) + 0.1 * std::sin(2 * 3.14159265 * 3000 * t));
-            return float(0.4 * std::sin(2 * 3.14159265 * 660 * t));
-        }, 0.4f, 1);
+        return OggEncoder::Encode(
+            2, rate, int64_t(60) * rate,
+            [](int64_t frame, int channel) {
+                const double t = double(frame) / rate;
+                if (channel == 0)
+                    return float(0.5 * std::sin(2 * 3.14159265 * 440 * t) + 0.1 * std::sin(2 * 3.14159265 * 3000 * t));
+                return float(0.4 * std::sin(2 * 3.14159265 * 660 * t));
+            },
+            0.4f, 1);
     }();
     return out;
 }

@@ -66,13 +66,16 @@ void BM_SpritePainter65000(benchmark::State& state)
 // The yardstick: the same quads rewritten into one buffer and drawn.
 void BM_RawVertexBuffer65000(benchmark::State& state)
 {
-    struct Vertex { float x, y, z; uint8_t rgba[4]; float u, v; };
+    struct Vertex {
+        float x, y, z;
+        uint8_t rgba[4];
+        float u, v;
+    };
     std::vector<Vertex> vertices(size_t(kSprites) * 4);
     GLuint vbo = 0;
     g_gl.GenBuffers(1, &vbo);
     g_gl.BindBuffer(GL_ARRAY_BUFFER_ARB, vbo);
-    g_gl.BufferData(GL_ARRAY_BUFFER_ARB, GLsizeiptrARB(vertices.size() * sizeof(Vertex)), nullptr,
-                    GL_DYNAMIC_DRAW_ARB);
+    g_gl.BufferData(GL_ARRAY_BUFFER_ARB, GLsizeiptrARB(vertices.size() * sizeof(Vertex)), nullptr, GL_DYNAMIC_DRAW_ARB);
     float shift = 0;
     for (auto _ : state) {
         shift = shift == 0 ? 1.0f : 0.0f;

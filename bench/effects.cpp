@@ -126,11 +126,21 @@ struct Scene {
         while (particles.Count() < count) {
             const float x = cx - 500.0f + float((next * 37) % 1000), y = cy - 370.0f + float((next * 53) % 740);
             switch (next++ % 5) {
-            case 0: SpawnExplosion(x, y, 2 + next % 2); break;
-            case 1: SpawnSmoke(x, y, float(next % 360), 40.0f); break;
-            case 2: SpawnFireParticle(x, y); break;
-            case 3: SpawnBloodPool(x, y); break;
-            default: SpawnDust(x, y, 1); break;
+            case 0:
+                SpawnExplosion(x, y, 2 + next % 2);
+                break;
+            case 1:
+                SpawnSmoke(x, y, float(next % 360), 40.0f);
+                break;
+            case 2:
+                SpawnFireParticle(x, y);
+                break;
+            case 3:
+                SpawnBloodPool(x, y);
+                break;
+            default:
+                SpawnDust(x, y, 1);
+                break;
             }
         }
     }
@@ -166,7 +176,8 @@ void BM_NightFrameWith2000ParticlesAnd50Lights(benchmark::State& state)
     std::vector<ILight*> lights;
     const int particleCount = int(state.range(0)), lightCount = int(state.range(1));
     for (int i = 0; i < lightCount; ++i) {
-        ILight* light = CreateLight(scene.cx - 480.0f + float(i % 10) * 100.0f, scene.cy - 300.0f + float(i / 10) * 150.0f);
+        ILight* light =
+            CreateLight(scene.cx - 480.0f + float(i % 10) * 100.0f, scene.cy - 300.0f + float(i / 10) * 150.0f);
         light->SetColor(float(i % 3 == 0), float(i % 3 == 1), float(i % 3 == 2) + 0.3f);
         light->SetSize(200.0f);
         lights.push_back(light);

@@ -35,7 +35,7 @@ constexpr int kDataSize = 64 << 20;
 std::vector<uint8_t> MakeData()
 {
     static const char* words[] = {"floor ", "wall ", "tile ", "light ", "object ", "team ", "flag ", "spawn ",
-                                  "0 ",     "1 ",    "255 ",  "-1 ",    "\n",      "x=",   "y=",    "angle "};
+                                  "0 ",     "1 ",    "255 ",  "-1 ",    "\n",      "x=",    "y=",    "angle "};
     std::vector<uint8_t> out;
     out.reserve(kDataSize);
     uint32_t s = 12345;

@@ -1,6 +1,7 @@
 // One frame of the game state while serving: 500 breakable props with
 // polygon bodies (target 0.3 ms or less). The yardstick is the same objects
 // updated from a plain array, which is what the registry's walk costs over.
+#include "game/world/system/GameSystem.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/objects/Object.h"
 #include "game/world/phys/PhysicsEngine.h"
@@ -11,7 +12,6 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
-#include "game/world/system/GameSystem.h"
 #include "game/world/system/ObjectFactory.h"
 
 #include <benchmark/benchmark.h>
@@ -55,7 +55,8 @@ struct Match {
         game->SetActiveHandler(&server);
         Services().physics->SetArea(128 * 32, 128 * 32);
         for (int i = 0; i < kObjects; ++i)
-            CreateObjectByType((200 + i % kDefinitions) << 18, float(64 + (i * 97) % 4000), float(64 + (i * 61) % 4000));
+            CreateObjectByType((200 + i % kDefinitions) << 18, float(64 + (i * 97) % 4000),
+                               float(64 + (i * 61) % 4000));
     }
 };
 

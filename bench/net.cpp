@@ -19,11 +19,14 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kMessage = 100;       // bytes per game message, a timestamp first
-constexpr int kQueued = 2 * 1300;   // the sender keeps two chunks waiting
+constexpr int kMessage = 100;     // bytes per game message, a timestamp first
+constexpr int kQueued = 2 * 1300; // the sender keeps two chunks waiting
 constexpr double kRowSeconds = 3.0;
 
-int64_t NowNs() { return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count(); }
+int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
 
 void SetLatency(benchmark::State& state, std::vector<double>& ms, double bytes, double seconds)
 {

@@ -83,8 +83,8 @@ void BM_SegmentQueryAcrossLevel(benchmark::State& state)
 {
     Level& level = TheLevel();
     for (auto _ : state) {
-        bool hit = level.world.IntersectSegment(nullptr, 40, 40, kSize - 40, kSize - 50, level.world.NewPacket(),
-                                                nullptr);
+        bool hit =
+            level.world.IntersectSegment(nullptr, 40, 40, kSize - 40, kSize - 50, level.world.NewPacket(), nullptr);
         benchmark::DoNotOptimize(hit);
     }
 }

@@ -88,9 +88,8 @@ void BM_PhysicsStepLevel(benchmark::State& state)
             state.ResumeTiming();
         }
     }
-    state.counters["per_body"] =
-        benchmark::Counter(double(total) * double(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_body"] = benchmark::Counter(double(total) * double(state.iterations()),
+                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_PhysicsStepLevel)->Arg(500)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMicrosecond);
 
@@ -127,9 +126,8 @@ void BM_MovePlainBodies(benchmark::State& state)
         }
         benchmark::DoNotOptimize(bodies.data());
     }
-    state.counters["per_body"] =
-        benchmark::Counter(double(total) * double(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_body"] = benchmark::Counter(double(total) * double(state.iterations()),
+                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MovePlainBodies)->Arg(500)->Arg(4000)->Unit(benchmark::kMicrosecond);
 

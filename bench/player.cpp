@@ -1,13 +1,13 @@
 // The serving update of 32 players walking, turning and firing on the
 // default level (target 0.5 ms a frame or less). The yardstick is the bare
 // physics sweep of the same 32 steps, which every player step includes.
+#include "game/world/player/Player.h"
 #include "engine/core/Engine.h"
 #include "engine/render/ITexture.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
 #include "game/world/phys/IntersectionPacket.h"
 #include "game/world/phys/PhysicsEngine.h"
-#include "game/world/player/Player.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/resources/WeaponTable.h"
@@ -71,8 +71,8 @@ struct Match {
         for (int i = 0; i < kPlayers; ++i) {
             Player* p = CreatePlayer();
             p->SetTeam(i % 2 ? 7 : 0);
-            p->SetPositionAngle(float(world->GetWidth() * 8 + (i % 8) * 64), float(world->GetHeight() * 8 + (i / 8) * 64),
-                                float(i * 11));
+            p->SetPositionAngle(float(world->GetWidth() * 8 + (i % 8) * 64),
+                                float(world->GetHeight() * 8 + (i / 8) * 64), float(i * 11));
             p->PickUpWeapon(weapon, -1);
             p->SelectWeapon(weapon);
             p->GiveAllAmmo();

@@ -7,8 +7,8 @@
 #include <benchmark/benchmark.h>
 
 #ifdef VORNHAL_HAVE_LIBPNG
-#include <png.h>
 #include <csetjmp>
+#include <png.h>
 #endif
 
 #include <cstdint>

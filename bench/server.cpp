@@ -218,8 +218,7 @@ void BM_LevelDownload(benchmark::State& state)
             return;
         }
         state.counters["join_ms"] = After(player->Output(), "join took ");
-        state.counters["level_bytes"] =
-            double(TestSupport::ReadAll(dir.File("p/levels/tdm_riotcity.lvl")).size());
+        state.counters["level_bytes"] = double(TestSupport::ReadAll(dir.File("p/levels/tdm_riotcity.lvl")).size());
         player->Signal(SIGTERM);
         player->WaitExit(20000);
         server->Type("quit\n");

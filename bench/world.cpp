@@ -2,13 +2,13 @@
 // open it through the file manager, read and check the whole file, put the
 // grid into the world and make its wall bodies. The yardstick only reads
 // the same file's bytes out of the package.
+#include "game/world/map/World.h"
 #include "engine/core/Engine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
 #include "engine/files/IFileManager.h"
 #include "engine/render/ITexture.h"
 #include "game/world/map/LevelFile.h"
-#include "game/world/map/World.h"
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"

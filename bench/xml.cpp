@@ -33,8 +33,8 @@ const std::string& Document()
             std::snprintf(line, sizeof line, "\t<playerName%d>Player number %d</playerName%d>\r\n", i, i, i);
             break;
         case 1:
-            std::snprintf(line, sizeof line, "\t<level mode=\"%d\" time=\"%d\">dm_yard_%d</level>\r\n", i % 3,
-                          600 + i, i);
+            std::snprintf(line, sizeof line, "\t<level mode=\"%d\" time=\"%d\">dm_yard_%d</level>\r\n", i % 3, 600 + i,
+                          i);
             break;
         case 2:
             std::snprintf(line, sizeof line, "\t<volume>%d.750000</volume>\r\n", i % 100);
@@ -55,7 +55,10 @@ public:
     void StartElement(const char16_t* name) override { elements += name[0] != 0; }
     void EndElement(const char16_t*) override {}
     void TagClosed() override {}
-    void Attribute(const char16_t*, TextToken* value) override { attributes += value ? value->GetEnd() - value->GetStart() : 0; }
+    void Attribute(const char16_t*, TextToken* value) override
+    {
+        attributes += value ? value->GetEnd() - value->GetStart() : 0;
+    }
     void Text(const char16_t* text) override { chars += text[0]; }
 };
 
@@ -81,7 +84,10 @@ void XMLCALL OnStart(void* data, const XML_Char*, const XML_Char** atts)
         c->attributes += (long long)std::char_traits<char>::length(atts[i + 1]);
 }
 void XMLCALL OnEnd(void*, const XML_Char*) {}
-void XMLCALL OnText(void* data, const XML_Char* s, int len) { static_cast<ExpatCounter*>(data)->chars += len ? s[0] : 0; }
+void XMLCALL OnText(void* data, const XML_Char* s, int len)
+{
+    static_cast<ExpatCounter*>(data)->chars += len ? s[0] : 0;
+}
 
 long long ReadWithExpat(const std::string& doc)
 {
@@ -122,8 +128,8 @@ void BM_ReadXml(benchmark::State& state)
     auto t0 = std::chrono::steady_clock::now();
     for (auto _ : state)
         benchmark::DoNotOptimize(ReadWithEngine(doc));
-    double perRead = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() /
-                     double(state.iterations());
+    double perRead =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / double(state.iterations());
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
 #ifdef VORNHAL_HAVE_EXPAT
     // Time of one engine read over one expat read of the same bytes.
@@ -140,8 +146,8 @@ std::string Script(int blocks)
     std::string text;
     char line[160];
     for (int i = 0; i < blocks; ++i) {
-        std::snprintf(line, sizeof line, "floor \"tile %d\" (\r\n  floorgfx(\"gfx/tiles.png\", \"t\", main, row(%d))\r\n)\r\n",
-                      i, i % 16);
+        std::snprintf(line, sizeof line,
+                      "floor \"tile %d\" (\r\n  floorgfx(\"gfx/tiles.png\", \"t\", main, row(%d))\r\n)\r\n", i, i % 16);
         text += line;
     }
     return text;
@@ -168,8 +174,8 @@ void BM_FillScriptIds(benchmark::State& state)
         std::vector<TextTokenizer::PlaceholderText> edits;
         int id = 0;
         while (TextToken* k = t.NextToken())
-            if (k->GetKind() == TextToken::String && (k->ToNarrowString().compare(0, 4, "tile") == 0 ||
-                                                      k->ToNarrowString() == "gfx/tiles.png"))
+            if (k->GetKind() == TextToken::String &&
+                (k->ToNarrowString().compare(0, 4, "tile") == 0 || k->ToNarrowString() == "gfx/tiles.png"))
                 edits.push_back({t.AddPlaceholder(k), Util::IntToString16(++id) + u", "});
         t.SetPlaceholderTexts(edits);
         benchmark::DoNotOptimize(t.GetLength());

@@ -1,8 +1,8 @@
 #include "editor/CEditorApp.h"
 
+#include "editor/CMainFrame.h"
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
-#include "editor/CMainFrame.h"
 #include "editor/script/Answers.h"
 #include "editor/script/ScriptRunner.h"
 #include "platform/ui/wx/Dialogs.h"
@@ -57,11 +57,11 @@ bool CEditorApp::OnInit()
 {
     // A scripted run has nobody to answer the toolkit's own checks.
     if (Answers::Scripted())
-        wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                              const wxString& msg) {
-            std::fprintf(stderr, "toolkit check failed: %s:%d %s: %s %s\n", file.utf8_str().data(), line,
-                         func.utf8_str().data(), cond.utf8_str().data(), msg.utf8_str().data());
-        });
+        wxSetAssertHandler(
+            [](const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+                std::fprintf(stderr, "toolkit check failed: %s:%d %s: %s %s\n", file.utf8_str().data(), line,
+                             func.utf8_str().data(), cond.utf8_str().data(), msg.utf8_str().data());
+            });
     if (!wxApp::OnInit())
         return false;
     wxInitAllImageHandlers();

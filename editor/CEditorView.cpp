@@ -1,8 +1,8 @@
 #include "editor/CEditorView.h"
 
+#include "editor/CMainFrame.h"
 #include "editor/Commands.h"
 #include "editor/EditorProgram.h"
-#include "editor/CMainFrame.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "platform/ui/wx/Dialogs.h"
 

@@ -1,10 +1,10 @@
 #include "editor/CMainFrame.h"
 
+#include "editor/CEditorView.h"
 #include "editor/Commands.h"
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
 #include "editor/KeyRouting.h"
-#include "editor/CEditorView.h"
 #include "editor/ToolbarArt.h"
 #include "editor/panels/ClipboardWindow.h"
 #include "editor/panels/EditorTab.h"
@@ -214,8 +214,8 @@ void CMainFrame::BuildToolbar()
     auto image = [&](const std::vector<wxBitmap>& strip, int i) {
         return strip.empty() ? wxBitmap(16, 16) : strip[size_t(i)];
     };
-    toolbar_ = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER);
+    toolbar_ =
+        new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER);
     toolbar_->SetName("Toolbar");
     struct Button {
         int id;
@@ -223,8 +223,8 @@ void CMainFrame::BuildToolbar()
         const char* tip;
     };
     const Button documents[] = {{wxID_NEW, 0, "Create a new document\nNew"},
-                             {wxID_OPEN, 1, "Open an existing document\nOpen"},
-                             {wxID_SAVE, 2, "Save the active document\nSave"}};
+                                {wxID_OPEN, 1, "Open an existing document\nOpen"},
+                                {wxID_SAVE, 2, "Save the active document\nSave"}};
     auto add = [&](int id, int i, const char* tip, wxItemKind kind) {
         const wxString text(tip);
         wxAuiToolBarItem* item = toolbar_->AddTool(id, wxEmptyString, image(normal, i), wxNullBitmap, kind,
@@ -235,8 +235,9 @@ void CMainFrame::BuildToolbar()
     for (const Button& b : documents)
         add(b.id, b.image, b.tip, wxITEM_NORMAL);
     // The strip's order after the document buttons, in groups.
-    const int order[] = {Command::BlockBrush, Command::FillTool, 0, Command::LightTool, Command::LightAreaTool,
-                         Command::ObjectTool, Command::MoveTool, Command::ScatterBrush, 0, Command::PanTool};
+    const int order[] = {
+        Command::BlockBrush, Command::FillTool,     0, Command::LightTool, Command::LightAreaTool, Command::ObjectTool,
+        Command::MoveTool,   Command::ScatterBrush, 0, Command::PanTool};
     toolbar_->AddSeparator();
     for (int id : order) {
         if (!id) {
@@ -370,7 +371,8 @@ void CMainFrame::OnLockTimer(wxTimerEvent&)
 {
     if (!GetStatusBar())
         return;
-    const std::pair<wxKeyCode, const char*> locks[] = {{WXK_CAPITAL, "CAP"}, {WXK_NUMLOCK, "NUM"}, {WXK_SCROLL, "SCRL"}};
+    const std::pair<wxKeyCode, const char*> locks[] = {
+        {WXK_CAPITAL, "CAP"}, {WXK_NUMLOCK, "NUM"}, {WXK_SCROLL, "SCRL"}};
     for (int i = 0; i < 3; ++i) {
         const wxString text = wxGetKeyState(locks[i].first) ? locks[i].second : "";
         if (GetStatusBar()->GetStatusText(i + 1) != text)

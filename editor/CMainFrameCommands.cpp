@@ -1,8 +1,8 @@
+#include "editor/CEditorView.h"
+#include "editor/CMainFrame.h"
 #include "editor/Commands.h"
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
-#include "editor/CEditorView.h"
-#include "editor/CMainFrame.h"
 #include "editor/dialogs/AboutDialog.h"
 #include "editor/dialogs/EnvironmentDialog.h"
 #include "editor/dialogs/GameMapDialog.h"
@@ -28,30 +28,48 @@ const char* const kLevelFilter = "Levels (*.lvl)|*.lvl";
 int ToolOf(int command)
 {
     switch (command) {
-    case Command::PanTool: return 1;
-    case Command::BlockBrush: return 2;
-    case Command::ObjectTool: return 3;
-    case Command::MoveTool: return 4;
-    case Command::LightAreaTool: return 7;
-    case Command::ScatterBrush: return 8;
-    case Command::FillTool: return 9;
-    case Command::LightTool: return 10;
-    default: return -1;
+    case Command::PanTool:
+        return 1;
+    case Command::BlockBrush:
+        return 2;
+    case Command::ObjectTool:
+        return 3;
+    case Command::MoveTool:
+        return 4;
+    case Command::LightAreaTool:
+        return 7;
+    case Command::ScatterBrush:
+        return 8;
+    case Command::FillTool:
+        return 9;
+    case Command::LightTool:
+        return 10;
+    default:
+        return -1;
     }
 }
 
 bool SelectTool(IEditorUI* ui, int command)
 {
     switch (command) {
-    case Command::PanTool: return ui->SelectPanTool();
-    case Command::BlockBrush: return ui->SelectBlockBrush();
-    case Command::ObjectTool: return ui->SelectObjectTool();
-    case Command::MoveTool: return ui->SelectMoveTool();
-    case Command::LightAreaTool: return ui->SelectLightAreaTool();
-    case Command::ScatterBrush: return ui->SelectScatterBrush();
-    case Command::FillTool: return ui->SelectFillTool();
-    case Command::LightTool: return ui->SelectLightTool();
-    default: return false;
+    case Command::PanTool:
+        return ui->SelectPanTool();
+    case Command::BlockBrush:
+        return ui->SelectBlockBrush();
+    case Command::ObjectTool:
+        return ui->SelectObjectTool();
+    case Command::MoveTool:
+        return ui->SelectMoveTool();
+    case Command::LightAreaTool:
+        return ui->SelectLightAreaTool();
+    case Command::ScatterBrush:
+        return ui->SelectScatterBrush();
+    case Command::FillTool:
+        return ui->SelectFillTool();
+    case Command::LightTool:
+        return ui->SelectLightTool();
+    default:
+        return false;
     }
 }
 
@@ -78,12 +96,24 @@ void CMainFrame::RunCommand(int id)
         return;
     }
     switch (id) {
-    case wxID_NEW: NewLevel(); return;
-    case wxID_OPEN: Open(); return;
-    case wxID_SAVE: Save(); return;
-    case wxID_SAVEAS: SaveAs(); return;
-    case wxID_EXIT: Close(); return;
-    case wxID_ABOUT: AboutDialog(this).Run(); return;
+    case wxID_NEW:
+        NewLevel();
+        return;
+    case wxID_OPEN:
+        Open();
+        return;
+    case wxID_SAVE:
+        Save();
+        return;
+    case wxID_SAVEAS:
+        SaveAs();
+        return;
+    case wxID_EXIT:
+        Close();
+        return;
+    case wxID_ABOUT:
+        AboutDialog(this).Run();
+        return;
     case Command::ToggleToolbar: {
         wxAuiPaneInfo& pane = aui_.GetPane("Toolbar");
         pane.Show(!pane.IsShown());
@@ -125,7 +155,9 @@ void CMainFrame::RunCommand(int id)
             Ui::OpenPage(u"file://" + page);
         }
         return;
-    case Command::Properties: ShowLevelProperties(); return;
+    case Command::Properties:
+        ShowLevelProperties();
+        return;
     case Command::Clone:
     case Command::Delete:
         if (ui && p.view) {
@@ -154,14 +186,26 @@ void CMainFrame::OnUpdateUi(wxUpdateUIEvent& e)
         return;
     }
     switch (id) {
-    case Command::ToggleToolbar: e.Check(aui_.GetPane("Toolbar").IsShown()); return;
-    case Command::ToggleStatusBar: e.Check(GetStatusBar() && GetStatusBar()->IsShown()); return;
-    case Command::ToggleClipboard: e.Check(p.clipboard && p.clipboard->IsShown()); return;
+    case Command::ToggleToolbar:
+        e.Check(aui_.GetPane("Toolbar").IsShown());
+        return;
+    case Command::ToggleStatusBar:
+        e.Check(GetStatusBar() && GetStatusBar()->IsShown());
+        return;
+    case Command::ToggleClipboard:
+        e.Check(p.clipboard && p.clipboard->IsShown());
+        return;
     case Command::LightingNoon:
     case Command::LightingEvening:
-    case Command::LightingNight: e.Check(ui && ui->GetLighting() == id - Command::LightingNoon); return;
-    case Command::Release: e.Enable(false); return;
-    default: e.Skip(); return;
+    case Command::LightingNight:
+        e.Check(ui && ui->GetLighting() == id - Command::LightingNoon);
+        return;
+    case Command::Release:
+        e.Enable(false);
+        return;
+    default:
+        e.Skip();
+        return;
     }
 }
 
@@ -179,9 +223,12 @@ bool CMainFrame::SaveModified()
         return true;
     const std::u16string text = u"Save changes to " + document_.GetTitle() + u"?";
     switch (Ui::ShowMessage(u"Editor", text.c_str(), Ui::Icon::Question, Ui::Buttons::YesNoCancel)) {
-    case Ui::Answer::Yes: return Save();
-    case Ui::Answer::No: return true;
-    default: return false;
+    case Ui::Answer::Yes:
+        return Save();
+    case Ui::Answer::No:
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -25,34 +25,72 @@ void ReadAny(GamePacket& p)
     JoinRequest join;
     FirstChunk chunk;
     switch (GameMessage(p.GetType())) {
-    case GameMessage::LevelStart: ReadLevelStart(p, &text); break;
-    case GameMessage::Join: ReadJoin(p, &join); break;
+    case GameMessage::LevelStart:
+        ReadLevelStart(p, &text);
+        break;
+    case GameMessage::Join:
+        ReadJoin(p, &join);
+        break;
     case GameMessage::Message:
-    case GameMessage::Chat: ReadFlaggedText(p, &byte, &text); break;
-    case GameMessage::AmmoUpdate: ReadAmmoUpdate(p, &a, &s1); break;
-    case GameMessage::WeaponUpdate: ReadWeaponUpdate(p, &a, &s1, &s2); break;
-    case GameMessage::PlayerEntry: ReadPlayerEntry(p, &a, &text); break;
-    case GameMessage::PlayerSlotUpdate: ReadPlayerSlotUpdate(p, &records[0]); break;
-    case GameMessage::Blast: ReadFloats(p, f, 4); break;
-    case GameMessage::WallState: ReadWallState(p, &a, &b, &data, &size); break;
-    case GameMessage::ThrowRequest: ReadThrowRequest(p); break;
-    case GameMessage::PlayerStatus: ReadPlayerStatus(p, records); break;
-    case GameMessage::Notice: ReadNotice(p, &text); break;
-    case GameMessage::LevelReady: ReadLevelReady(p); break;
+    case GameMessage::Chat:
+        ReadFlaggedText(p, &byte, &text);
+        break;
+    case GameMessage::AmmoUpdate:
+        ReadAmmoUpdate(p, &a, &s1);
+        break;
+    case GameMessage::WeaponUpdate:
+        ReadWeaponUpdate(p, &a, &s1, &s2);
+        break;
+    case GameMessage::PlayerEntry:
+        ReadPlayerEntry(p, &a, &text);
+        break;
+    case GameMessage::PlayerSlotUpdate:
+        ReadPlayerSlotUpdate(p, &records[0]);
+        break;
+    case GameMessage::Blast:
+        ReadFloats(p, f, 4);
+        break;
+    case GameMessage::WallState:
+        ReadWallState(p, &a, &b, &data, &size);
+        break;
+    case GameMessage::ThrowRequest:
+        ReadThrowRequest(p);
+        break;
+    case GameMessage::PlayerStatus:
+        ReadPlayerStatus(p, records);
+        break;
+    case GameMessage::Notice:
+        ReadNotice(p, &text);
+        break;
+    case GameMessage::LevelReady:
+        ReadLevelReady(p);
+        break;
     case GameMessage::FileChunk:
         if (!ReadFirstChunk(p, &chunk))
             ReadChunk(p, &data, &size);
         break;
     case GameMessage::MissionItemTaken:
     case GameMessage::MissionItemRemoved:
-    case GameMessage::GameModeData: ReadPair(p, &a, &b); break;
-    case GameMessage::PlayerTable: ReadPlayerTable(p, records); break;
-    case GameMessage::Explosion: ReadExplosion(p, &f[0], &f[1], &byte); break;
+    case GameMessage::GameModeData:
+        ReadPair(p, &a, &b);
+        break;
+    case GameMessage::PlayerTable:
+        ReadPlayerTable(p, records);
+        break;
+    case GameMessage::Explosion:
+        ReadExplosion(p, &f[0], &f[1], &byte);
+        break;
     case GameMessage::Blood:
-    case GameMessage::Smoke: ReadFloats(p, f, 3); break;
+    case GameMessage::Smoke:
+        ReadFloats(p, f, 3);
+        break;
     case GameMessage::Countdown:
-    case GameMessage::GameModeTime: ReadFloats(p, f, 1); break;
-    default: ReadValue(p); break;
+    case GameMessage::GameModeTime:
+        ReadFloats(p, f, 1);
+        break;
+    default:
+        ReadValue(p);
+        break;
     }
     if (p.GetReadPosition() > p.GetLength())
         abort();

@@ -149,9 +149,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             s->handler->StartLevel();
             s->game->SetGameMode(new PlainMode());
             break;
-        case 5: s->handler->SendPlayerStatus(); break;
-        case 6: s->handler->KickPlayer(100 + next() % 8); break;
-        default: s->handler->BanPlayer(u"a"); break;
+        case 5:
+            s->handler->SendPlayerStatus();
+            break;
+        case 6:
+            s->handler->KickPlayer(100 + next() % 8);
+            break;
+        default:
+            s->handler->BanPlayer(u"a");
+            break;
         }
         s->Frame();
         if (link)

@@ -232,8 +232,9 @@ void DedicatedServer::ReportDroppedLines()
 {
     const int dropped = output_.TakeDropped();
     if (dropped > 0)
-        PrintMessage(Util::Widen((std::to_string(dropped) +
-                                  (dropped == 1 ? " console line dropped\n" : " console lines dropped\n")).c_str()));
+        PrintMessage(Util::Widen(
+            (std::to_string(dropped) + (dropped == 1 ? " console line dropped\n" : " console lines dropped\n"))
+                .c_str()));
 }
 
 void DedicatedServer::PrintEngineLine(const std::string& text)

@@ -13,8 +13,7 @@
 
 namespace {
 
-template <typename Event>
-void Send(wxWindow* control, Event& e)
+template <typename Event> void Send(wxWindow* control, Event& e)
 {
     e.SetEventObject(control);
     control->GetEventHandler()->ProcessEvent(e);

@@ -1,8 +1,8 @@
 #include "editor/dialogs/GameMapDialog.h"
 
+#include "editor/CEditorView.h"
 #include "editor/EditorProgram.h"
 #include "editor/FileChooser.h"
-#include "editor/CEditorView.h"
 #include "game/shell/editor/IEditorUI.h"
 #include "platform/ui/Ui.h"
 

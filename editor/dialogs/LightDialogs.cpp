@@ -30,8 +30,8 @@ wxSizer* OkCancel(wxWindow* parent)
 wxSlider* AddSlider(wxWindow* parent, wxFlexGridSizer* grid, const char* label, int value, int low, int high)
 {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-    auto* slider = new wxSlider(parent, wxID_ANY, std::clamp(value, low, high), low, high, wxDefaultPosition,
-                                wxSize(220, -1));
+    auto* slider =
+        new wxSlider(parent, wxID_ANY, std::clamp(value, low, high), low, high, wxDefaultPosition, wxSize(220, -1));
     slider->SetName(wxString(label).BeforeLast(':'));
     grid->Add(slider, 1, wxEXPAND);
     return slider;
@@ -51,8 +51,7 @@ wxTextCtrl* AddColourEdit(wxWindow* parent, wxSizer* row, int channel, long valu
 // and shown so, which becomes the channel of target (a light or a light
 // area) with the other two kept. The edit shows the channel truncated:
 // leaving it unchanged keeps target's own value.
-template <typename Target>
-void ApplyColourEdit(wxTextCtrl* edit, int channel, Target* target)
+template <typename Target> void ApplyColourEdit(wxTextCtrl* edit, int channel, Target* target)
 {
     const int value = DialogValues::ColourChannel(SystemText(edit->GetValue()));
     const wxString shown = wxString::Format("%ld", long(value));
@@ -69,8 +68,7 @@ void ApplyColourEdit(wxTextCtrl* edit, int channel, Target* target)
 }
 
 // The R, G and B edits of target's colour, each applied as it is left.
-template <typename Target>
-wxSizer* AddColourEdits(wxWindow* parent, Target* target, wxTextCtrl* edits[3])
+template <typename Target> wxSizer* AddColourEdits(wxWindow* parent, Target* target, wxTextCtrl* edits[3])
 {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     float rgb[3] = {0, 0, 0};
@@ -88,7 +86,8 @@ wxSizer* AddColourEdits(wxWindow* parent, Target* target, wxTextCtrl* edits[3])
 
 } // namespace
 
-LightAreaDialog::LightAreaDialog(wxWindow* parent, ILightBox* box) : EditorDialog(parent, "Light Area Properties"), box_(box)
+LightAreaDialog::LightAreaDialog(wxWindow* parent, ILightBox* box)
+    : EditorDialog(parent, "Light Area Properties"), box_(box)
 {
     auto* grid = new wxFlexGridSizer(2, 4, 6);
     grid->AddGrowableCol(1);

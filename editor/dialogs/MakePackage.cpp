@@ -26,8 +26,8 @@ MakePackage::MakePackage(wxWindow* parent, IFileManager* files) : EditorDialog(p
     list_ = new wxTextCtrl(this, wxID_ANY, shown, wxDefaultPosition, wxSize(420, 300),
                            wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
     list_->SetName("Following files will be packed:");
-    version_ = new wxTextCtrl(this, wxID_ANY, "0", wxDefaultPosition, wxSize(100, -1), 0,
-                              wxTextValidator(wxFILTER_DIGITS));
+    version_ =
+        new wxTextCtrl(this, wxID_ANY, "0", wxDefaultPosition, wxSize(100, -1), 0, wxTextValidator(wxFILTER_DIGITS));
     version_->SetName("Version");
     auto* versionRow = new wxBoxSizer(wxHORIZONTAL);
     versionRow->Add(new wxStaticText(this, wxID_ANY, "Version:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);

@@ -28,7 +28,8 @@ wxTextCtrl* AddField(wxWindow* parent, wxSizer* grid, const char* label, int val
 
 } // namespace
 
-MapPropertiesDialog::MapPropertiesDialog(wxWindow* parent, IEditorUI* ui) : EditorDialog(parent, "Map Properties"), ui_(ui)
+MapPropertiesDialog::MapPropertiesDialog(wxWindow* parent, IEditorUI* ui)
+    : EditorDialog(parent, "Map Properties"), ui_(ui)
 {
     int width = 0, height = 0;
     ui_->GetUsedArea(&used_.left, &used_.top, &used_.right, &used_.bottom);
@@ -48,8 +49,8 @@ MapPropertiesDialog::MapPropertiesDialog(wxWindow* parent, IEditorUI* ui) : Edit
     const int borders[] = {used_.left, used_.top, used_.right, used_.bottom};
     const char* const labels[] = {"Left:", "Top:", "Right:", "Bottom:"};
     for (int i = 0; i < 4; ++i)
-        AddField(borderBox->GetStaticBox(), borderGrid, labels[i], borders[i], false)->SetName(
-            wxString("Border ") + wxString(labels[i]).BeforeLast(':'));
+        AddField(borderBox->GetStaticBox(), borderGrid, labels[i], borders[i], false)
+            ->SetName(wxString("Border ") + wxString(labels[i]).BeforeLast(':'));
     borderBox->Add(borderGrid, 0, wxALL, 4);
 
     const wxString alignments[] = {"Free", "Center", "Left", "Right", "Top", "Bottom"};
@@ -107,7 +108,10 @@ MapPropertiesDialog::MapPropertiesDialog(wxWindow* parent, IEditorUI* ui) : Edit
     validate->Bind(wxEVT_BUTTON, [](wxCommandEvent&) {});
 }
 
-int MapPropertiesDialog::Number(wxTextCtrl* field) const { return DialogValues::FieldNumber(SystemText(field->GetValue())); }
+int MapPropertiesDialog::Number(wxTextCtrl* field) const
+{
+    return DialogValues::FieldNumber(SystemText(field->GetValue()));
+}
 
 void MapPropertiesDialog::Realign()
 {

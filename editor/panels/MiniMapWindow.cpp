@@ -1,7 +1,7 @@
 #include "editor/panels/MiniMapWindow.h"
 
-#include "editor/EditorProgram.h"
 #include "editor/CEditorView.h"
+#include "editor/EditorProgram.h"
 #include "game/shell/editor/IEditorUI.h"
 
 #include <wx/dcclient.h>

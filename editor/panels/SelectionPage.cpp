@@ -109,7 +109,8 @@ void SelectionPage::OnEndLabelEdit(wxListEvent& e)
     }
     if (!ResourceNames::Acceptable(typed)) {
         e.Veto();
-        Ui::ShowMessage(u"Error!", u"A name must have 1 to 64 characters, without quotes or control characters.", Ui::Icon::Error);
+        Ui::ShowMessage(u"Error!", u"A name must have 1 to 64 characters, without quotes or control characters.",
+                        Ui::Icon::Error);
         return;
     }
     resource->SetName(ResourceNames::FromTyped(typed).c_str());

@@ -9,8 +9,7 @@
 wxBitmap MakeThumbnail(IResource* resource, const wxColour& background)
 {
     wxImage image(kThumbnailSize, kThumbnailSize);
-    image.SetRGB(wxRect(0, 0, kThumbnailSize, kThumbnailSize), background.Red(), background.Green(),
-                 background.Blue());
+    image.SetRGB(wxRect(0, 0, kThumbnailSize, kThumbnailSize), background.Red(), background.Green(), background.Blue());
     // 0xAARRGGBB, rows top to bottom; valid until FreeThumbnail.
     const uint32_t* pixels = resource ? resource->CreateThumbnail() : nullptr;
     if (pixels) {

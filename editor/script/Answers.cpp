@@ -23,19 +23,26 @@ bool g_failed = false;
 Ui::Answer Careful(Ui::Buttons buttons)
 {
     switch (buttons) {
-    case Ui::Buttons::Ok: return Ui::Answer::Ok;
-    case Ui::Buttons::YesNo: return Ui::Answer::No;
-    default: return Ui::Answer::Cancel;
+    case Ui::Buttons::Ok:
+        return Ui::Answer::Ok;
+    case Ui::Buttons::YesNo:
+        return Ui::Answer::No;
+    default:
+        return Ui::Answer::Cancel;
     }
 }
 
 bool Fits(Ui::Answer a, Ui::Buttons buttons)
 {
     switch (buttons) {
-    case Ui::Buttons::Ok: return a == Ui::Answer::Ok;
-    case Ui::Buttons::OkCancel: return a == Ui::Answer::Ok || a == Ui::Answer::Cancel;
-    case Ui::Buttons::YesNo: return a == Ui::Answer::Yes || a == Ui::Answer::No;
-    case Ui::Buttons::YesNoCancel: return a != Ui::Answer::Ok;
+    case Ui::Buttons::Ok:
+        return a == Ui::Answer::Ok;
+    case Ui::Buttons::OkCancel:
+        return a == Ui::Answer::Ok || a == Ui::Answer::Cancel;
+    case Ui::Buttons::YesNo:
+        return a == Ui::Answer::Yes || a == Ui::Answer::No;
+    case Ui::Buttons::YesNoCancel:
+        return a != Ui::Answer::Ok;
     }
     return false;
 }
@@ -53,10 +60,10 @@ Ui::Answer ScriptedBox(const char16_t* title, const char16_t* text, Ui::Icon, Ui
     }
     const std::string word = g_messages.front();
     g_messages.pop_front();
-    Ui::Answer a = word == "Yes" ? Ui::Answer::Yes
-                 : word == "No" ? Ui::Answer::No
-                 : word == "Cancel" ? Ui::Answer::Cancel
-                                    : Ui::Answer::Ok;
+    Ui::Answer a = word == "Yes"      ? Ui::Answer::Yes
+                   : word == "No"     ? Ui::Answer::No
+                   : word == "Cancel" ? Ui::Answer::Cancel
+                                      : Ui::Answer::Ok;
     if (!Fits(a, buttons)) {
         Fail("the answer " + word + " does not fit the box \"" + t + "\"");
         return Careful(buttons);
@@ -74,7 +81,10 @@ void QueueMessageAnswer(const std::string& answer) { g_messages.push_back(answer
 
 void QueueFile(const std::string& path) { g_files.push_back(path); }
 
-void QueueDialog(const std::string& title, const std::vector<DialogStep>& steps) { g_dialogs.push_back({title, steps}); }
+void QueueDialog(const std::string& title, const std::vector<DialogStep>& steps)
+{
+    g_dialogs.push_back({title, steps});
+}
 
 bool TakeFile(std::string* path)
 {

@@ -24,7 +24,7 @@ bool Scripted();
 void InstallMessageBoxes();
 
 void QueueMessageAnswer(const std::string& answer); // "Yes", "No", "Ok", "Cancel"
-void QueueFile(const std::string& path);             // "" cancels the chooser
+void QueueFile(const std::string& path);            // "" cancels the chooser
 void QueueDialog(const std::string& title, const std::vector<DialogStep>& steps);
 
 // The next queued path for a chooser; false when the script cancels it.

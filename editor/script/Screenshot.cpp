@@ -48,8 +48,8 @@ bool SaveWindowPicture(wxWindow* window, const std::string& path)
     const int x1 = std::min(sw, r.x + r.width), y1 = std::min(sh, r.y + r.height);
     bool ok = false;
     if (x1 > x0 && y1 > y0) {
-        XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), x0, y0, unsigned(x1 - x0), unsigned(y1 - y0), AllPlanes,
-                                  ZPixmap);
+        XImage* image =
+            XGetImage(dpy, DefaultRootWindow(dpy), x0, y0, unsigned(x1 - x0), unsigned(y1 - y0), AllPlanes, ZPixmap);
         if (image) {
             wxImage out(x1 - x0, y1 - y0);
             for (int y = 0; y < y1 - y0; ++y)

@@ -1,9 +1,9 @@
 #include "editor/script/ScriptRunner.h"
 
-#include "editor/EditorProgram.h"
 #include "editor/CEditorView.h"
 #include "editor/CMainFrame.h"
 #include "editor/Commands.h"
+#include "editor/EditorProgram.h"
 #include "editor/panels/ClipboardWindow.h"
 #include "editor/panels/EditorListener.h"
 #include "editor/panels/EditorTab.h"
@@ -217,8 +217,8 @@ bool ScriptRunner::Run(const ScriptLine& line)
         return Key(w[1], c == "keydown", c == "keyup", p.view);
     if (c == "context" && n == 2) {
         const int id = w[1] == "Properties" ? Command::Properties
-                     : w[1] == "Clone"      ? Command::Clone
-                     : w[1] == "Delete"     ? Command::Delete
+                       : w[1] == "Clone"    ? Command::Clone
+                       : w[1] == "Delete"   ? Command::Delete
                                             : 0;
         if (!id)
             return false;

@@ -30,11 +30,11 @@ void QuietSoundLibraries()
 }
 
 const char16_t* const kPresetNames[Audio::kPresetCount] = {
-    u"Generic",      u"Paddedcell", u"Room",       u"Bathroom",  u"Livingroom",    u"Stoneroom",
-    u"Auditorium",   u"Concert hall", u"Cave",     u"Arena",     u"Hangar",        u"Carpetted hallway",
-    u"Hallway",      u"Stonecorridor", u"Alley",   u"Forest",    u"City",          u"Mountains",
-    u"Quarry",       u"Plain",      u"Parkinglot", u"Sewerpipe", u"Underwater",    u"Drugged",
-    u"Dizzy",        u"Psychotic",
+    u"Generic",    u"Paddedcell",    u"Room",       u"Bathroom",  u"Livingroom", u"Stoneroom",
+    u"Auditorium", u"Concert hall",  u"Cave",       u"Arena",     u"Hangar",     u"Carpetted hallway",
+    u"Hallway",    u"Stonecorridor", u"Alley",      u"Forest",    u"City",       u"Mountains",
+    u"Quarry",     u"Plain",         u"Parkinglot", u"Sewerpipe", u"Underwater", u"Drugged",
+    u"Dizzy",      u"Psychotic",
 };
 
 } // namespace

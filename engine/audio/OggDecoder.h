@@ -15,8 +15,8 @@ class OggDecoder {
 public:
     struct Sound {
         SampleBuffer samples; // frames of `channels` values each
-        int channels = 0; // 1 or 2
-        int rate = 0;     // frames per second of the stream
+        int channels = 0;     // 1 or 2
+        int rate = 0;         // frames per second of the stream
         int64_t Frames() const { return channels > 0 ? int64_t(samples.size() / size_t(channels)) : 0; }
     };
 

@@ -17,12 +17,12 @@
 #ifndef VORNHAL_DEDICATED
 #include "engine/audio/Audio.h"
 #endif
+#include "engine/net/ClientManager.h"
+#include "engine/net/ServerManager.h"
 #include "engine/web/IUpdateFile.h"
 #include "engine/web/LoginParser.h"
 #include "engine/web/MasterServices.h"
 #include "engine/web/ServerList.h"
-#include "engine/net/ClientManager.h"
-#include "engine/net/ServerManager.h"
 #include "platform/net/Net.h"
 #include "platform/os/ExitHooks.h"
 #include "platform/os/Os.h"

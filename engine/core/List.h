@@ -7,8 +7,7 @@ namespace Util {
 
 // Array of pointers that grows by 100 entries. It never owns what the
 // pointers point to: holders delete their objects before the list goes.
-template <typename T>
-class List {
+template <typename T> class List {
 public:
     List() = default;
     List(const List&) = delete;

@@ -40,8 +40,10 @@ char16_t* StrDup(const char16_t* s)
 
 int StrCompare(const char16_t* a, const char16_t* b)
 {
-    if (!a) a = u"";
-    if (!b) b = u"";
+    if (!a)
+        a = u"";
+    if (!b)
+        b = u"";
     for (;; ++a, ++b) {
         if (*a != *b)
             return *a < *b ? -1 : 1;
@@ -57,8 +59,10 @@ char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
 
 int StrCompareNoCase(const char16_t* a, const char16_t* b)
 {
-    if (!a) a = u"";
-    if (!b) b = u"";
+    if (!a)
+        a = u"";
+    if (!b)
+        b = u"";
     for (;; ++a, ++b) {
         char16_t x = ToLower(*a), y = ToLower(*b);
         if (x != y)
@@ -125,8 +129,7 @@ std::string FloatToString(double v, int decimals)
 
 std::u16string FloatToString16(double v, int decimals) { return Widen(FloatToString(v, decimals).c_str()); }
 
-template <typename C>
-static std::string AsciiOf(const C* s, bool* clean)
+template <typename C> static std::string AsciiOf(const C* s, bool* clean)
 {
     std::string out;
     *clean = true;
@@ -273,7 +276,8 @@ void Pad(std::u16string& out, const std::u16string& body, const Spec& sp, bool n
         size_t signLen = 0;
         if (!body.empty() && (body[0] == u'-' || body[0] == u'+' || body[0] == u' '))
             signLen = 1;
-        if (body.size() >= signLen + 2 && body[signLen] == u'0' && (body[signLen + 1] == u'x' || body[signLen + 1] == u'X'))
+        if (body.size() >= signLen + 2 && body[signLen] == u'0' &&
+            (body[signLen + 1] == u'x' || body[signLen + 1] == u'X'))
             signLen += 2;
         out.append(body, 0, signLen);
         out.append(fill, u'0');
@@ -358,8 +362,7 @@ std::u16string FloatBody(double v, char conv, const Spec& sp)
     return body;
 }
 
-template <typename C>
-void AppendNarrowString(std::u16string& piece, const char* s, int precision)
+template <typename C> void AppendNarrowString(std::u16string& piece, const char* s, int precision)
 {
     if (!s)
         s = "(null)";
@@ -375,8 +378,7 @@ void AppendWideString(std::u16string& piece, const char16_t* s, int precision)
         piece += s[i];
 }
 
-template <typename C>
-std::u16string FormatCore(const C* fmt, va_list args)
+template <typename C> std::u16string FormatCore(const C* fmt, va_list args)
 {
     constexpr bool wideFormat = sizeof(C) == 2;
     std::u16string out;
@@ -399,12 +401,18 @@ std::u16string FormatCore(const C* fmt, va_list args)
         Spec sp;
         for (;; ++p) {
             char16_t f = at(p);
-            if (f == u'-') sp.left = true;
-            else if (f == u'+') sp.plus = true;
-            else if (f == u' ') sp.space = true;
-            else if (f == u'#') sp.alt = true;
-            else if (f == u'0') sp.zero = true;
-            else break;
+            if (f == u'-')
+                sp.left = true;
+            else if (f == u'+')
+                sp.plus = true;
+            else if (f == u' ')
+                sp.space = true;
+            else if (f == u'#')
+                sp.alt = true;
+            else if (f == u'0')
+                sp.zero = true;
+            else
+                break;
         }
         if (at(p) == u'*') {
             sp.width = va_arg(args, int);
@@ -442,13 +450,26 @@ std::u16string FormatCore(const C* fmt, va_list args)
             sp.width = 4096;
         for (bool more = true; more && *p;) {
             char16_t m = at(p);
-            if (m == u'h') { sp.size = -1; ++p; }
-            else if (m == u'l' || m == u'w') { sp.size = sp.size == 1 ? 2 : 1; ++p; }
-            else if (m == u'L' || m == u'q' || m == u'j') { sp.size = 2; ++p; }
-            else if (m == u'z' || m == u't') { sp.size = 2; ++p; }
-            else if (m == u'I' && at(p + 1) == u'6' && at(p + 2) == u'4') { sp.size = 2; p += 3; }
-            else if (m == u'I' && at(p + 1) == u'3' && at(p + 2) == u'2') { sp.size = 0; p += 3; }
-            else more = false;
+            if (m == u'h') {
+                sp.size = -1;
+                ++p;
+            } else if (m == u'l' || m == u'w') {
+                sp.size = sp.size == 1 ? 2 : 1;
+                ++p;
+            } else if (m == u'L' || m == u'q' || m == u'j') {
+                sp.size = 2;
+                ++p;
+            } else if (m == u'z' || m == u't') {
+                sp.size = 2;
+                ++p;
+            } else if (m == u'I' && at(p + 1) == u'6' && at(p + 2) == u'4') {
+                sp.size = 2;
+                p += 3;
+            } else if (m == u'I' && at(p + 1) == u'3' && at(p + 2) == u'2') {
+                sp.size = 0;
+                p += 3;
+            } else
+                more = false;
         }
         if (!*p)
             break;
@@ -457,7 +478,8 @@ std::u16string FormatCore(const C* fmt, va_list args)
         switch (conv) {
         case u'd':
         case u'i': {
-            long long v = sp.size == 2 ? va_arg(args, long long) : (sp.size == 1 ? va_arg(args, long) : va_arg(args, int));
+            long long v =
+                sp.size == 2 ? va_arg(args, long long) : (sp.size == 1 ? va_arg(args, long) : va_arg(args, int));
             if (sp.size == -1)
                 v = (short)v;
             unsigned long long mag = v < 0 ? 0ULL - (unsigned long long)v : (unsigned long long)v;
@@ -468,8 +490,9 @@ std::u16string FormatCore(const C* fmt, va_list args)
         case u'x':
         case u'X':
         case u'o': {
-            unsigned long long v = sp.size == 2 ? va_arg(args, unsigned long long)
-                                                : (sp.size == 1 ? va_arg(args, unsigned long) : va_arg(args, unsigned int));
+            unsigned long long v = sp.size == 2
+                                       ? va_arg(args, unsigned long long)
+                                       : (sp.size == 1 ? va_arg(args, unsigned long) : va_arg(args, unsigned int));
             if (sp.size == -1)
                 v = (unsigned short)v;
             int base = conv == u'o' ? 8 : (conv == u'u' ? 10 : 16);
@@ -497,8 +520,10 @@ std::u16string FormatCore(const C* fmt, va_list args)
         case u'C': {
             int v = va_arg(args, int);
             bool wide = (conv == u'c') == wideFormat;
-            if (sp.size == -1) wide = false;
-            if (sp.size == 1) wide = true;
+            if (sp.size == -1)
+                wide = false;
+            if (sp.size == 1)
+                wide = true;
             piece += wide ? char16_t(v) : WidenByte(char(v));
             Pad(out, piece, sp, false);
             continue;
@@ -506,8 +531,10 @@ std::u16string FormatCore(const C* fmt, va_list args)
         case u's':
         case u'S': {
             bool wide = (conv == u's') == wideFormat;
-            if (sp.size == -1) wide = false;
-            if (sp.size == 1) wide = true;
+            if (sp.size == -1)
+                wide = false;
+            if (sp.size == 1)
+                wide = true;
             if (wide)
                 AppendWideString(piece, va_arg(args, const char16_t*), sp.precision);
             else

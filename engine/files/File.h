@@ -67,9 +67,9 @@ private:
     bool compressing_ = false;
     bool sectionWriting_ = false; // direction of the open section
     bool streamEnded_ = false;
-    bool streamBroken_ = false;   // zlib gave up on damaged data
+    bool streamBroken_ = false; // zlib gave up on damaged data
     z_stream zs_{};
-    std::unique_ptr<uint8_t[]> input_;  // compressed side when reading, pending block when writing
+    std::unique_ptr<uint8_t[]> input_; // compressed side when reading, pending block when writing
     int inputSize_ = 0;
     std::unique_ptr<uint8_t[]> output_; // 1 MiB: deflate output or decompressed bytes
     int pending_ = 0;

@@ -142,10 +142,7 @@ bool FileManager::DeleteFile(const char16_t* path)
     return Os::RemoveFile(path);
 }
 
-bool FileManager::MoveFile(const char16_t* from, const char16_t* to)
-{
-    return from && to && Os::RenameFile(from, to);
-}
+bool FileManager::MoveFile(const char16_t* from, const char16_t* to) { return from && to && Os::RenameFile(from, to); }
 
 bool FileManager::FileExists(const char16_t* path) { return path && Os::IsReadableFile(path); }
 

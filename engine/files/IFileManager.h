@@ -9,9 +9,9 @@ enum : int {
     kOpenWrite = 1,
 };
 enum : int {
-    kOpenFullPath = 1,      // the path is complete, not under the game directory
-    kOpenNoPackage = 2,     // never look into "game.data"
-    kOpenNumberedName = 4,  // writing: pick the first free name_N.ext
+    kOpenFullPath = 1,     // the path is complete, not under the game directory
+    kOpenNoPackage = 2,    // never look into "game.data"
+    kOpenNumberedName = 4, // writing: pick the first free name_N.ext
     // Writing: the bytes go to a temporary file beside the target, which
     // takes the target's place at Flush (or when the file is deleted) once
     // every write succeeded. Null when the target may not be written.
@@ -48,6 +48,7 @@ public:
     virtual void AddFileToPackage(const char16_t* path, int flags) = 0;
     virtual bool AddPackageToPackage(const char16_t* packagePath) = 0;
     virtual bool SavePackage(const char16_t* path, IFileProgressListener* listener) = 0;
-    virtual bool ExtractFromPackage(const char16_t* packagePath, const char16_t* innerName, const char16_t* destination) = 0;
+    virtual bool ExtractFromPackage(const char16_t* packagePath, const char16_t* innerName,
+                                    const char16_t* destination) = 0;
     virtual bool BuildPatchPackage(const char16_t* oldPackage, const char16_t* newPackage, int unused) = 0;
 };

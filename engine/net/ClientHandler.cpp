@@ -201,9 +201,9 @@ ClientHandler::Parse ClientHandler::ReadFields(PacketBuffer& p, int64_t sequence
             bool changed = p.ReadBit();
             if (!changed)
                 continue;
-            uint32_t v = type == kFieldBool ? (p.ReadBit() ? 1u : 0u)
-                                            : (type == kFieldByte ? p.ReadU8()
-                                                                  : (type == kFieldInt16 ? p.ReadU16() : p.ReadU32()));
+            uint32_t v = type == kFieldBool
+                             ? (p.ReadBit() ? 1u : 0u)
+                             : (type == kFieldByte ? p.ReadU8() : (type == kFieldInt16 ? p.ReadU16() : p.ReadU32()));
             if (p.Overrun())
                 return Parse::Stop;
             if (type == kFieldFloat && !std::isfinite(AsFloat(v)))

@@ -43,9 +43,8 @@ struct WordSink {
     }
 };
 
-template <class Sink>
-bool Emit(Sink& sink, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices, bool ownPlayer,
-          const int32_t* updateOf)
+template <class Sink> bool Emit(Sink& sink, const FieldLayout& layout, const uint32_t* values, const uint8_t* choices,
+                                bool ownPlayer, const int32_t* updateOf)
 {
     if (updateOf && (!sink.U32(uint32_t(*updateOf)) || !sink.Bits(2, 0)))
         return false;

@@ -31,7 +31,7 @@ public:
 
     // The value of field record i of object as 32 bits (a bool as 0 or 1,
     // a float as its bits).
-    static uint32_t ReadMember(Object* object, const FieldRecord& record);  // inline below
+    static uint32_t ReadMember(Object* object, const FieldRecord& record); // inline below
     static void WriteMember(Object* object, const FieldRecord& record, uint32_t value);
     // Bits of a value of this type on the wire, 0 for types that carry none.
     static int WireBits(int32_t type);

@@ -24,10 +24,7 @@ uint8_t GameStateHandler::RandomByte()
     return uint8_t(generator() >> 24);
 }
 
-double GameStateHandler::CounterSeconds()
-{
-    return double(Os::CounterNow()) / double(Os::CounterFrequency());
-}
+double GameStateHandler::CounterSeconds() { return double(Os::CounterNow()) / double(Os::CounterFrequency()); }
 
 void GameStateHandler::ClearSlot(Slot& slot)
 {

@@ -298,8 +298,8 @@ bool GameStateHandler::OnDataDatagram(const uint8_t* body, int length)
         return true;
     bool acknowledge = true;
     if (h.chunkSequence != 0)
-        acknowledge = receiveStream_.OfferChunk(h.chunkSequence, h.chunk, h.chunkLength) !=
-                      ReceiveStream::Offer::Refused;
+        acknowledge =
+            receiveStream_.OfferChunk(h.chunkSequence, h.chunk, h.chunkLength) != ReceiveStream::Offer::Refused;
     if (acknowledge && h.packetSequence != 1)
         QueueAck(h.packetSequence);
     if (h.payloadOffset < length) {

@@ -51,8 +51,8 @@ public:
         uint16_t packetSequence; // 0 acknowledgements only, 1 not to be acknowledged
         uint16_t chunkSequence;  // 0 no chunk
         int chunkLength;
-        const uint8_t* chunk;    // into the parsed body
-        int payloadOffset;       // first payload byte in the body
+        const uint8_t* chunk; // into the parsed body
+        int payloadOffset;    // first payload byte in the body
     };
 
     // Parses the packet form of a data body. False, with nothing to act on,

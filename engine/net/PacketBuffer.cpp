@@ -4,10 +4,7 @@
 
 namespace MPAPI {
 
-PacketBuffer::PacketBuffer()
-{
-    std::memset(data_, 0, sizeof data_);
-}
+PacketBuffer::PacketBuffer() { std::memset(data_, 0, sizeof data_); }
 
 void PacketBuffer::Clear()
 {
@@ -18,13 +15,9 @@ void PacketBuffer::Clear()
     overrun_ = false;
 }
 
-void PacketBuffer::SetLimit(int limit)
-{
-    limit_ = limit < 0 ? 0 : (limit > kCapacity ? kCapacity : limit);
-}
+void PacketBuffer::SetLimit(int limit) { limit_ = limit < 0 ? 0 : (limit > kCapacity ? kCapacity : limit); }
 
 // Room tests as the format gives them: they keep one byte spare at the limit.
-
 
 bool PacketBuffer::WriteU8(uint8_t value)
 {
@@ -41,7 +34,6 @@ bool PacketBuffer::WriteU16(uint16_t value)
     WriteValue(16, value);
     return true;
 }
-
 
 bool PacketBuffer::WriteFloat(float value)
 {
@@ -73,10 +65,7 @@ void PacketBuffer::RollBack()
     highWater_ = bytePos_ + 1 > kCapacity ? kCapacity : bytePos_ + 1;
 }
 
-void PacketBuffer::Finish()
-{
-    size_ = bytePos_ + (bitPos_ != 0 ? 1 : 0);
-}
+void PacketBuffer::Finish() { size_ = bytePos_ + (bitPos_ != 0 ? 1 : 0); }
 
 bool PacketBuffer::SetupReader(const void* bytes, int size)
 {

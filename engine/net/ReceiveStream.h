@@ -17,9 +17,9 @@ public:
     static constexpr int kMaxChunk = 1300;
 
     enum class Offer {
-        Taken,   // entered the stream, or waits in a re-order slot
-        Repeat,  // already had it: acknowledge again, take nothing
-        Refused  // no room, or out of the window: not acknowledged, so resent
+        Taken,  // entered the stream, or waits in a re-order slot
+        Repeat, // already had it: acknowledge again, take nothing
+        Refused // no room, or out of the window: not acknowledged, so resent
     };
 
     ReceiveStream();

@@ -12,7 +12,10 @@ constexpr int kSequenceRing = kLastSequence - kFirstSequence + 1; // 65533 value
 
 inline bool IsRingSequence(uint32_t s) { return s >= kFirstSequence && s <= kLastSequence; }
 
-inline uint16_t NextSequence(uint16_t s) { return s >= kLastSequence || s < kFirstSequence ? kFirstSequence : uint16_t(s + 1); }
+inline uint16_t NextSequence(uint16_t s)
+{
+    return s >= kLastSequence || s < kFirstSequence ? kFirstSequence : uint16_t(s + 1);
+}
 
 // Steps from 'from' forward to 'to' on the ring, 0..kSequenceRing-1; both
 // must be ring sequences. Distances past half the ring mean 'to' is behind.
@@ -22,6 +25,9 @@ inline int SequenceDistance(uint16_t from, uint16_t to)
     return d < 0 ? d + kSequenceRing : d;
 }
 
-inline bool IsSequenceBehind(uint16_t expected, uint16_t s) { return SequenceDistance(expected, s) > kSequenceRing / 2; }
+inline bool IsSequenceBehind(uint16_t expected, uint16_t s)
+{
+    return SequenceDistance(expected, s) > kSequenceRing / 2;
+}
 
 } // namespace MPAPI

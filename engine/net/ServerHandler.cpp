@@ -422,8 +422,8 @@ void ServerHandler::RemoveAllEntries(bool keepRemoves)
     }
     bySlot_.clear();
     // The player object leaves with the rest of the objects.
-    if (player && std::find(manager_->GetObjects().begin(), manager_->GetObjects().end(), player) !=
-                      manager_->GetObjects().end())
+    if (player &&
+        std::find(manager_->GetObjects().begin(), manager_->GetObjects().end(), player) != manager_->GetObjects().end())
         SetPlayerObject(nullptr);
 }
 

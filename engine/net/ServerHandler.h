@@ -66,8 +66,8 @@ public:
     void StopObjectStream();
 
     bool newConnection = false;
-    float silence = 0; // while handshaking or closing
-    float quiet = 0; // since the peer's last datagram
+    float silence = 0;         // while handshaking or closing
+    float quiet = 0;           // since the peer's last datagram
     bool quickRelease = false; // closed for never answering or never joining
     // Connected without a player object: how long, and the delivered bytes
     // counted from.

@@ -256,8 +256,9 @@ void ServerManager::UpdateSlots(float dt)
         h.quiet += dt;
         if (!h.IsHandshakeDone() || h.IsResetPending()) {
             h.silence += dt;
-            float limit = h.quickRelease ? kQuickRelease
-                                         : (h.IsHandshakeDone() || h.IsResetPending() ? kSlotTimeOut : kHandshakeTimeOut);
+            float limit = h.quickRelease
+                              ? kQuickRelease
+                              : (h.IsHandshakeDone() || h.IsResetPending() ? kSlotTimeOut : kHandshakeTimeOut);
             if (h.silence > limit) {
                 PrintAddress("Connection reset: %d.%d.%d.%d\n", h.GetRemoteAddress());
                 h.Reset();

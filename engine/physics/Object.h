@@ -65,8 +65,8 @@ private:
     // The contact of a circle with an outline of placed corners, if any:
     // point and the normal that pushes the circle (toward it) or the outline
     // body (away from it).
-    static bool CircleContact(const float* outline, size_t corners, const Object& circle,
-                              bool normalTowardCircle, Contact& contact);
+    static bool CircleContact(const float* outline, size_t corners, const Object& circle, bool normalTowardCircle,
+                              Contact& contact);
 
     // A change to a body that never moves: the world files those again.
     void NoteStillEdit()

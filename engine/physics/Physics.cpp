@@ -13,10 +13,7 @@ using WorldLock = std::lock_guard<std::recursive_mutex>;
 constexpr float kTurnPerImpulse = Object::kAngularImpulseFactor * Object::kDegreesToRadians;
 } // namespace
 
-Physics::Physics(ITimer* timer, Sleeper sleeper)
-    : timer_(timer ? timer : new Timer()), sleeper_(std::move(sleeper))
-{
-}
+Physics::Physics(ITimer* timer, Sleeper sleeper) : timer_(timer ? timer : new Timer()), sleeper_(std::move(sleeper)) {}
 
 Physics::~Physics()
 {

@@ -44,8 +44,8 @@ bool PngIdatStream::NextChunk()
             return false;
         got += n;
     }
-    const uint32_t length = (uint32_t(frame[4]) << 24) | (uint32_t(frame[5]) << 16) | (uint32_t(frame[6]) << 8) |
-                            uint32_t(frame[7]);
+    const uint32_t length =
+        (uint32_t(frame[4]) << 24) | (uint32_t(frame[5]) << 16) | (uint32_t(frame[6]) << 8) | uint32_t(frame[7]);
     if (length > 0x7FFFFFFFu || std::memcmp(frame + 8, "IDAT", 4) != 0)
         return false;
     left_ = length;

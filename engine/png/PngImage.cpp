@@ -76,8 +76,7 @@ inline uint8_t Paeth(int a, int b, int c)
 }
 
 // Undoes one row's filter in place; the bytes to the left are Bpp back.
-template <int Bpp>
-bool UndoFilter(uint8_t type, uint8_t* row, const uint8_t* prior, size_t n)
+template <int Bpp> bool UndoFilter(uint8_t type, uint8_t* row, const uint8_t* prior, size_t n)
 {
     switch (type) {
     case 0:
@@ -110,11 +109,16 @@ bool UndoFilter(uint8_t type, uint8_t* row, const uint8_t* prior, size_t n)
 bool UndoFilter(int bpp, uint8_t type, uint8_t* row, const uint8_t* prior, size_t n)
 {
     switch (bpp) {
-    case 1: return UndoFilter<1>(type, row, prior, n);
-    case 2: return UndoFilter<2>(type, row, prior, n);
-    case 3: return UndoFilter<3>(type, row, prior, n);
-    case 4: return UndoFilter<4>(type, row, prior, n);
-    default: return false;
+    case 1:
+        return UndoFilter<1>(type, row, prior, n);
+    case 2:
+        return UndoFilter<2>(type, row, prior, n);
+    case 3:
+        return UndoFilter<3>(type, row, prior, n);
+    case 4:
+        return UndoFilter<4>(type, row, prior, n);
+    default:
+        return false;
     }
 }
 

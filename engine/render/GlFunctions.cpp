@@ -26,18 +26,14 @@ void* Lookup(const char* name)
 // name), so whether an entry point works is read from the version and the
 // extension string instead.
 struct Entry {
-    const char* name;        // as the messages name it
-    int major, minor;        // the core version that has it (0: none)
-    const char* extension;   // the extension that has it
-    const char* extension2;  // a second extension it needs as well
+    const char* name;       // as the messages name it
+    int major, minor;       // the core version that has it (0: none)
+    const char* extension;  // the extension that has it
+    const char* extension2; // a second extension it needs as well
     void** slot;
 };
 
-template <typename T>
-void** Slot(T& pointer)
-{
-    return reinterpret_cast<void**>(&pointer);
-}
+template <typename T> void** Slot(T& pointer) { return reinterpret_cast<void**>(&pointer); }
 
 bool Available(const Entry& e)
 {

@@ -105,10 +105,8 @@ public:
     virtual void BeginPointLight(float x, float y, float radius, float r, float g, float b, bool floor, bool flat) = 0;
     virtual void BeginSpotLight(float x, float y, float dirX, float dirY, float radius, float r, float g, float b,
                                 bool floor, bool flat) = 0;
-    virtual void BeginSignLight(float x, float y, float dirX, float dirY, float radius, float r, float g,
-                                float b) = 0;
-    virtual void BeginTubeLight(float x, float y, float a, float b, float c, float d, float e, float f,
-                                float g) = 0;
+    virtual void BeginSignLight(float x, float y, float dirX, float dirY, float radius, float r, float g, float b) = 0;
+    virtual void BeginTubeLight(float x, float y, float a, float b, float c, float d, float e, float f, float g) = 0;
     virtual void SetShadowCaster(int value) = 0;
     virtual void BeginWallAlpha() = 0;
     virtual void EndWallAlpha() = 0;
@@ -117,8 +115,7 @@ public:
     virtual void EnableAlphaTest() = 0;
     virtual void DrawQuadShape(const Quad* quad) = 0;
     virtual void FillAlphaRect(int x0, int y0, int x1, int y1, int alpha) = 0;
-    virtual void DrawObjectShadow(float x, float y, float a, float b, float size, float px, float py,
-                                  float extent) = 0;
+    virtual void DrawObjectShadow(float x, float y, float a, float b, float size, float px, float py, float extent) = 0;
     virtual void NoOpB(float a, float b, float c, float d, float e, float f, float g, float h, float i) = 0;
     virtual void DrawVehicleShadow(const Quad* quad, float x, float y, float extent, float a, float b) = 0;
     virtual void DrawTileLit(float x, float y, int tx, int ty, float ox, float oy, float scale) = 0;
@@ -148,8 +145,7 @@ public:
     virtual void DrawSmallText(int x, int y, const char16_t* text) = 0;
 
     // Presenting.
-    virtual void PresentWindow(NativeWindow window, int sx, int sy, int sw, int sh, int dx, int dy, int dw,
-                               int dh) = 0;
+    virtual void PresentWindow(NativeWindow window, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) = 0;
     virtual void SwapWindow(NativeWindow window) = 0;
     // True when the user asked to quit.
     virtual bool Present() = 0;

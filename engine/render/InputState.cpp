@@ -15,12 +15,13 @@ InputState::InputState()
 {
     for (int& a : keyToAction_)
         a = -1;
-    struct Range { int firstKey, lastKey, firstAction; };
+    struct Range {
+        int firstKey, lastKey, firstAction;
+    };
     const Range table[] = {
-        {27, 27, 0},    {13, 13, 1},    {32, 32, 2},   {8, 8, 3},     {127, 127, 4},  {282, 293, 5},
-        {48, 54, 17},   {276, 276, 24}, {275, 275, 25}, {273, 273, 26}, {274, 274, 27}, {97, 122, 28},
-        {9, 9, 54},     {303, 303, 55}, {304, 304, 56}, {305, 305, 57}, {306, 306, 58}, {307, 307, 59},
-        {308, 308, 60}, {43, 43, 61},   {45, 45, 62},
+        {27, 27, 0},    {13, 13, 1},    {32, 32, 2},    {8, 8, 3},      {127, 127, 4},  {282, 293, 5}, {48, 54, 17},
+        {276, 276, 24}, {275, 275, 25}, {273, 273, 26}, {274, 274, 27}, {97, 122, 28},  {9, 9, 54},    {303, 303, 55},
+        {304, 304, 56}, {305, 305, 57}, {306, 306, 58}, {307, 307, 59}, {308, 308, 60}, {43, 43, 61},  {45, 45, 62},
     };
     for (const Range& r : table)
         for (int k = r.firstKey; k <= r.lastKey; ++k)
@@ -128,10 +129,17 @@ void InputState::ApplyPointer(const PointerEvent& e)
     buttonsChanged_ |= 1u << e.button;
     const int value = e.down ? 1 : 0;
     switch (e.button) {
-    case 1: left_ = value; break;
-    case 2: middle_ = value; break;
-    case 3: right_ = value; break;
-    default: break;
+    case 1:
+        left_ = value;
+        break;
+    case 2:
+        middle_ = value;
+        break;
+    case 3:
+        right_ = value;
+        break;
+    default:
+        break;
     }
 }
 
@@ -202,10 +210,14 @@ float InputState::TakeWheelDelta()
 bool InputState::IsMouseButtonDown(int button) const
 {
     switch (button) {
-    case 0: return left_ == 1;
-    case 1: return right_ == 1;
-    case 2: return middle_ == 1;
-    default: return false;
+    case 0:
+        return left_ == 1;
+    case 1:
+        return right_ == 1;
+    case 2:
+        return middle_ == 1;
+    default:
+        return false;
     }
 }
 
@@ -214,10 +226,14 @@ bool InputState::IsKeyDown(int key) const
     if (key >= 0 && key < kKeyCount)
         return keys_[key] == 1;
     switch (key) {
-    case 1000: return left_ == 1;
-    case 1001: return middle_ == 1;
-    case 1002: return right_ == 1;
-    default: return false;
+    case 1000:
+        return left_ == 1;
+    case 1001:
+        return middle_ == 1;
+    case 1002:
+        return right_ == 1;
+    default:
+        return false;
     }
 }
 

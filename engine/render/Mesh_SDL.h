@@ -31,8 +31,12 @@ public:
     const Quad& GetQuad(int i) const { return quads_[size_t(i)]; }
 
 private:
-    struct CellRect { int x0, y0, x1, y1; };
-    struct Band { int top, bottom, first, end; };
+    struct CellRect {
+        int x0, y0, x1, y1;
+    };
+    struct Band {
+        int top, bottom, first, end;
+    };
     struct Batch {
         ITexture* texture;
         int cell;

@@ -61,8 +61,7 @@ void ParticlePainter_SDL::Clear()
     unfiled_.clear();
 }
 
-IParticle* ParticlePainter_SDL::CreateParticle(float x, float y, int tx0, int ty0, int tx1, int ty1,
-                                               ITexture* texture)
+IParticle* ParticlePainter_SDL::CreateParticle(float x, float y, int tx0, int ty0, int tx1, int ty1, ITexture* texture)
 {
     auto p = std::make_unique<Particle_SDL>(x, y, tx0, ty0, tx1, ty1, texture);
     Particle_SDL* raw = p.get();

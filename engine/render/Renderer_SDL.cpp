@@ -25,26 +25,45 @@
 #include <vector>
 
 const char16_t* const Renderer_SDL::kProgramFiles[kProgramCount] = {
-    u"shaders/floors/ambient_vs.txt",   u"shaders/floors/ambient_fs.txt",    u"shaders/floors/ambient_flat_vs.txt",
-    u"shaders/floors/ambient_flat_fs.txt", u"shaders/floors/light1_vs.txt", u"shaders/floors/light1_fs.txt",
-    u"shaders/floors/spot1_fs.txt",     u"shaders/floors/light1_flat_vs.txt", u"shaders/floors/light1_flat_fs.txt",
-    u"shaders/floors/spot1_flat_fs.txt", u"shaders/ambient_obj_vs.txt",      u"shaders/ambient_obj_fs.txt",
-    u"shaders/ambient_wall_fs.txt",     u"shaders/ambient_vs.txt",           u"shaders/light1_vs.txt",
-    u"shaders/light1_fs.txt",           u"shaders/spot1_fs.txt",             u"shaders/sign_fs.txt",
-    u"shaders/tube1_vs.txt",            u"shaders/tube1_fs.txt",
+    u"shaders/floors/ambient_vs.txt",
+    u"shaders/floors/ambient_fs.txt",
+    u"shaders/floors/ambient_flat_vs.txt",
+    u"shaders/floors/ambient_flat_fs.txt",
+    u"shaders/floors/light1_vs.txt",
+    u"shaders/floors/light1_fs.txt",
+    u"shaders/floors/spot1_fs.txt",
+    u"shaders/floors/light1_flat_vs.txt",
+    u"shaders/floors/light1_flat_fs.txt",
+    u"shaders/floors/spot1_flat_fs.txt",
+    u"shaders/ambient_obj_vs.txt",
+    u"shaders/ambient_obj_fs.txt",
+    u"shaders/ambient_wall_fs.txt",
+    u"shaders/ambient_vs.txt",
+    u"shaders/light1_vs.txt",
+    u"shaders/light1_fs.txt",
+    u"shaders/spot1_fs.txt",
+    u"shaders/sign_fs.txt",
+    u"shaders/tube1_vs.txt",
+    u"shaders/tube1_fs.txt",
 };
 
 namespace {
 
 // X core fonts in the sizes and weights of the two text faces, most
 // wanted first; "fixed" is always there.
-const char* const kLargeFontNames[] = {
-    "-*-dejavu sans-bold-r-normal--17-*-*-*-p-*-iso8859-1", "-*-helvetica-bold-r-normal--17-*-*-*-p-*-iso8859-1",
-    "-*-*-bold-r-normal--17-*-*-*-*-*-iso8859-1", "-*-*-bold-r-normal--18-*-*-*-*-*-iso8859-1", "9x15bold", "fixed",
-    nullptr};
-const char* const kSmallFontNames[] = {
-    "-*-dejavu sans-medium-r-normal--12-*-*-*-p-*-iso8859-1", "-*-helvetica-medium-r-normal--12-*-*-*-p-*-iso8859-1",
-    "-*-*-medium-r-normal--12-*-*-*-*-*-iso8859-1", "6x12", "fixed", nullptr};
+const char* const kLargeFontNames[] = {"-*-dejavu sans-bold-r-normal--17-*-*-*-p-*-iso8859-1",
+                                       "-*-helvetica-bold-r-normal--17-*-*-*-p-*-iso8859-1",
+                                       "-*-*-bold-r-normal--17-*-*-*-*-*-iso8859-1",
+                                       "-*-*-bold-r-normal--18-*-*-*-*-*-iso8859-1",
+                                       "9x15bold",
+                                       "fixed",
+                                       nullptr};
+const char* const kSmallFontNames[] = {"-*-dejavu sans-medium-r-normal--12-*-*-*-p-*-iso8859-1",
+                                       "-*-helvetica-medium-r-normal--12-*-*-*-p-*-iso8859-1",
+                                       "-*-*-medium-r-normal--12-*-*-*-*-*-iso8859-1",
+                                       "6x12",
+                                       "fixed",
+                                       nullptr};
 
 // freeglut ends the process when its fonts are used before glutInit.
 void InitGlutOnce()
@@ -216,8 +235,8 @@ bool Renderer_SDL::MakeWindowCurrent(NativeWindow window, int width, int height)
     bool fresh = false;
     if (!w) {
         // Every window's context shares textures and lists with the first.
-        Gl::GlxContext* share = rootContext_ ? rootContext_
-                                             : (windows_.GetCount() > 0 ? windows_.Get(0)->context : nullptr);
+        Gl::GlxContext* share =
+            rootContext_ ? rootContext_ : (windows_.GetCount() > 0 ? windows_.Get(0)->context : nullptr);
         Gl::GlxContext* context = Gl::GlxContext::Create(window, share);
         if (!context)
             return false;
@@ -339,8 +358,10 @@ unsigned Renderer_SDL::LoadProgram(const char16_t* path, unsigned target)
 
 void Renderer_SDL::BindPrograms(unsigned vertexProgram, unsigned fragmentProgram)
 {
-    const struct { GLenum target; unsigned name; } stages[] = {
-        {GL_VERTEX_PROGRAM_ARB, vertexProgram}, {GL_FRAGMENT_PROGRAM_ARB, fragmentProgram}};
+    const struct {
+        GLenum target;
+        unsigned name;
+    } stages[] = {{GL_VERTEX_PROGRAM_ARB, vertexProgram}, {GL_FRAGMENT_PROGRAM_ARB, fragmentProgram}};
     for (const auto& s : stages) {
         if (s.name != 0)
             glEnable(s.target);

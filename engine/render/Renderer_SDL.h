@@ -27,10 +27,27 @@ class Renderer_SDL : public Renderer, public IInput {
 public:
     // The order LoadShaders fills the program slots in.
     enum Program {
-        kFloorAmbientVs, kFloorAmbientFs, kFloorAmbientFlatVs, kFloorAmbientFlatFs, kFloorLight1Vs,
-        kFloorLight1Fs, kFloorSpot1Fs, kFloorLight1FlatVs, kFloorLight1FlatFs, kFloorSpot1FlatFs,
-        kObjectAmbientVs, kObjectAmbientFs, kWallAmbientFs, kAmbientVs, kLight1Vs, kLight1Fs, kSpot1Fs, kSignFs,
-        kTube1Vs, kTube1Fs, kProgramCount
+        kFloorAmbientVs,
+        kFloorAmbientFs,
+        kFloorAmbientFlatVs,
+        kFloorAmbientFlatFs,
+        kFloorLight1Vs,
+        kFloorLight1Fs,
+        kFloorSpot1Fs,
+        kFloorLight1FlatVs,
+        kFloorLight1FlatFs,
+        kFloorSpot1FlatFs,
+        kObjectAmbientVs,
+        kObjectAmbientFs,
+        kWallAmbientFs,
+        kAmbientVs,
+        kLight1Vs,
+        kLight1Fs,
+        kSpot1Fs,
+        kSignFs,
+        kTube1Vs,
+        kTube1Fs,
+        kProgramCount
     };
     static const char16_t* const kProgramFiles[kProgramCount];
     static constexpr int kTextureUnits = 4;
@@ -114,10 +131,9 @@ public:
     void BeginLightPass() override;
     void EndLightPass() override;
     void BeginPointLight(float x, float y, float radius, float r, float g, float b, bool floor, bool flat) override;
-    void BeginSpotLight(float x, float y, float dirX, float dirY, float radius, float r, float g, float b,
-                        bool floor, bool flat) override;
-    void BeginSignLight(float x, float y, float dirX, float dirY, float radius, float r, float g,
-                        float b) override;
+    void BeginSpotLight(float x, float y, float dirX, float dirY, float radius, float r, float g, float b, bool floor,
+                        bool flat) override;
+    void BeginSignLight(float x, float y, float dirX, float dirY, float radius, float r, float g, float b) override;
     void BeginTubeLight(float x, float y, float a, float b, float c, float d, float e, float f, float g) override;
     void SetShadowCaster(int value) override;
     void BeginWallAlpha() override;
@@ -153,8 +169,7 @@ public:
     void DrawTextAligned(int x, int y, const char16_t* text, bool rightAlign) override;
     int GetTextWidth(const char16_t* text) override;
     void DrawSmallText(int x, int y, const char16_t* text) override;
-    void PresentWindow(NativeWindow window, int sx, int sy, int sw, int sh, int dx, int dy, int dw,
-                       int dh) override;
+    void PresentWindow(NativeWindow window, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) override;
     void SwapWindow(NativeWindow window) override;
     bool Present() override;
 

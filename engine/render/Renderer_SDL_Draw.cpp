@@ -11,9 +11,9 @@
 #include "engine/render/ITexture.h"
 #include "engine/render/Mesh_SDL.h"
 #include "engine/render/ParticlePainter_SDL.h"
+#include "engine/render/Quad.h"
 #include "engine/render/SpritePainter_SDL.h"
 #include "engine/render/VertexBuffer_SDL.h"
-#include "engine/render/Quad.h"
 
 #include <GL/freeglut.h>
 

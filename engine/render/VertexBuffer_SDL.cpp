@@ -3,8 +3,8 @@
 #include "engine/render/VertexBuffer_SDL.h"
 
 #include "engine/render/GlFunctions.h"
-#include "engine/render/Renderer_SDL.h"
 #include "engine/render/Quad.h"
+#include "engine/render/Renderer_SDL.h"
 
 #include <cstring>
 
@@ -59,11 +59,15 @@ VertexBuffer_SDL::~VertexBuffer_SDL()
 int VertexBuffer_SDL::FloatsPerVertex(int kind)
 {
     switch (kind) {
-    case 1: return 6;
+    case 1:
+        return 6;
     case 2:
-    case 3: return 8;
-    case 4: return 16;
-    default: return 0;
+    case 3:
+        return 8;
+    case 4:
+        return 16;
+    default:
+        return 0;
     }
 }
 
@@ -164,7 +168,9 @@ void VertexBuffer_SDL::Bind()
     glVertexPointer(3, GL_FLOAT, stride, at(0));
     glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(4, GL_UNSIGNED_BYTE, stride, at(3));
-    const struct { int unit, size, offset; } units[] = {{0, 2, 4}, {1, 2, 6}, {2, 2, 8}, {3, 2, 10}, {4, 4, 12}};
+    const struct {
+        int unit, size, offset;
+    } units[] = {{0, 2, 4}, {1, 2, 6}, {2, 2, 8}, {3, 2, 10}, {4, 4, 12}};
     const int unitCount = kind_ == 1 ? 1 : (kind_ == 4 ? 5 : 2);
     for (int i = 0; i < unitCount; ++i) {
         g_gl.ClientActiveTexture(GL_TEXTURE0 + units[i].unit);

@@ -102,10 +102,7 @@ void HTTPConnection::AddParam(const char16_t* name, const char16_t* value)
     params_.Add(p);
 }
 
-void HTTPConnection::AddParam(const char16_t* name, int value)
-{
-    AddParam(name, Util::IntToString16(value).c_str());
-}
+void HTTPConnection::AddParam(const char16_t* name, int value) { AddParam(name, Util::IntToString16(value).c_str()); }
 
 std::u16string HTTPConnection::BuildRequestUrl(const char16_t* url) const
 {
@@ -150,7 +147,8 @@ bool HTTPConnection::SplitUrl(const char16_t* url, Url* out)
     if (colon != std::u16string::npos && u.compare(colon + 1, 2, u"//") == 0)
         hostStart = colon + 3;
     size_t slash = u.find(u'/', hostStart);
-    std::u16string hostPart = u.substr(hostStart, slash == std::u16string::npos ? std::u16string::npos : slash - hostStart);
+    std::u16string hostPart =
+        u.substr(hostStart, slash == std::u16string::npos ? std::u16string::npos : slash - hostStart);
     size_t portColon = hostPart.find(u':');
     if (portColon != std::u16string::npos) {
         std::u16string digits = hostPart.substr(portColon + 1, 30);
@@ -227,7 +225,8 @@ bool HTTPConnection::Post(const char16_t* url, int length, const char* data)
     std::string head = PostRequestHead(split, length);
     bool sent = socket_->SendAll(head.data(), int(head.size()), std::min(receiveTimeoutMs_, GiveUpLeftMs()));
     for (int at = 0; sent && at < length; at += kPostPiece)
-        sent = socket_->SendAll(data + at, std::min(kPostPiece, length - at), std::min(receiveTimeoutMs_, GiveUpLeftMs()));
+        sent =
+            socket_->SendAll(data + at, std::min(kPostPiece, length - at), std::min(receiveTimeoutMs_, GiveUpLeftMs()));
     if (!sent) {
         parser_->Abort("request not sent");
         ended_ = true;
@@ -247,7 +246,8 @@ bool HTTPConnection::ReceiveMore(Clock::time_point deadline, const char* late)
     if (left > 0) {
         // One wait of the receive time-out, in slices while the owner may
         // give up meanwhile.
-        Clock::time_point quietEnd = Clock::now() + std::chrono::milliseconds(std::min<int64_t>(left, receiveTimeoutMs_));
+        Clock::time_point quietEnd =
+            Clock::now() + std::chrono::milliseconds(std::min<int64_t>(left, receiveTimeoutMs_));
         for (;;) {
             int quiet = int(std::chrono::duration_cast<std::chrono::milliseconds>(quietEnd - Clock::now()).count());
             int giveUpLeft = GiveUpLeftMs();

@@ -266,8 +266,7 @@ void MasterServerUpdater::WriteStatusFile(const Announcement& a)
     std::vector<std::u16string> names;
     for (int i = 0; i < players_.GetCount(); ++i)
         names.push_back(players_.Get(i)->name_);
-    std::string text =
-        ServerStatusFile::BuildText(a.name.c_str(), a.level.c_str(), a.players, a.maxPlayers, names);
+    std::string text = ServerStatusFile::BuildText(a.name.c_str(), a.level.c_str(), a.players, a.maxPlayers, names);
     ServerStatusFile::Write(files_, statusFilePath_.c_str(), text); // a file that cannot be opened is skipped
 }
 

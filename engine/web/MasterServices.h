@@ -28,7 +28,6 @@ struct DownloadLimits {
 
 class MasterServices {
 public:
-
     static constexpr const char16_t* kDefaultUpdateHost = u"update.vornhal.net";
 
     // The update host: the one set here, else VORNHAL_UPDATE_HOST from the

@@ -20,8 +20,8 @@ public:
     int GetStart() const { return start_; }
     int GetEnd() const { return end_; }
     int GetLine() const { return line_; }
-    int GetIntValue() const { return intValue_; }       // Integer
-    double GetRealValue() const { return realValue_; }  // Real
+    int GetIntValue() const { return intValue_; }      // Integer
+    double GetRealValue() const { return realValue_; } // Real
     char16_t GetSymbol() const { return kind_ == Symbol ? char16_t(intValue_) : 0; }
     bool IsSymbol(char16_t c) const { return kind_ == Symbol && char16_t(intValue_) == c; }
 

@@ -339,8 +339,7 @@ void TextTokenizer::SetPlaceholderTexts(const std::vector<PlaceholderText>& edit
     bool oneEach = true;
     for (size_t i = 0; i < edits.size(); ++i) {
         const TextToken* t = edits[i].place;
-        oneEach = oneEach && t && t->owner_ == this && t->start_ == t->end_ && t->start_ >= 0 &&
-                  t->start_ <= length_;
+        oneEach = oneEach && t && t->owner_ == this && t->start_ == t->end_ && t->start_ >= 0 && t->start_ <= length_;
         if (!oneEach)
             break;
         inserts.push_back(Insert{t->start_, i});
@@ -390,9 +389,7 @@ void TextTokenizer::SetPlaceholderTexts(const std::vector<PlaceholderText>& edit
     modified_ = true;
 
     // Every other position moves by what was put at or in front of it.
-    auto moved = [&](int x) {
-        return x + shift[size_t(std::upper_bound(at.begin(), at.end(), x) - at.begin())];
-    };
+    auto moved = [&](int x) { return x + shift[size_t(std::upper_bound(at.begin(), at.end(), x) - at.begin())]; };
     // A place's text also takes in the texts put at the same place after
     // it, as its end stands where they go.
     for (const Insert& i : inserts)

@@ -9,9 +9,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -241,9 +241,9 @@ void StandInServer::Serve(int fd, const std::string& peer)
 
     Reply reply = Handle(r);
     const char* reason = reply.status == 200 ? "OK" : reply.status == 404 ? "Not Found" : "Bad Request";
-    std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason + "\r\nContent-Type: " +
-                      reply.contentType + "\r\nContent-Length: " + std::to_string(reply.body.size()) +
-                      "\r\nConnection: close\r\n\r\n" + reply.body;
+    std::string out =
+        "HTTP/1.1 " + std::to_string(reply.status) + " " + reason + "\r\nContent-Type: " + reply.contentType +
+        "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + reply.body;
     SendAll(fd, out);
 }
 
@@ -336,8 +336,8 @@ StandInServer::Reply StandInServer::Servers()
     for (const AnnouncedServer& s : state_->Servers())
         reply.body += "</server name=\"" + Attr(s.name) + "\" level=\"" + Attr(s.level) + "\" mode=\"" +
                       std::to_string(s.mode) + "\" ip=\"" + s.ip + "\" port=\"" + std::to_string(s.port) +
-                      "\" players=\"" + std::to_string(s.players) + "\" maxplayers=\"" +
-                      std::to_string(s.maxPlayers) + "\">\n";
+                      "\" players=\"" + std::to_string(s.players) + "\" maxplayers=\"" + std::to_string(s.maxPlayers) +
+                      "\">\n";
     return reply;
 }
 
@@ -434,8 +434,8 @@ StandInServer::Reply StandInServer::UpdateScores(const Request& r)
     }
     state_->Save();
     reply.status = accepted ? 200 : 400;
-    reply.body = "<result><accepted>" + std::to_string(accepted) + "</accepted><rejected>" +
-                 std::to_string(rejected) + "</rejected></result>\n";
+    reply.body = "<result><accepted>" + std::to_string(accepted) + "</accepted><rejected>" + std::to_string(rejected) +
+                 "</rejected></result>\n";
     return reply;
 }
 
@@ -453,8 +453,8 @@ StandInServer::Reply StandInServer::StaticFile(const std::string& path)
     std::ostringstream content;
     content << in.rdbuf();
     reply.status = 200;
-    reply.contentType = path.size() > 4 && path.compare(path.size() - 4, 4, ".xml") == 0 ? "text/xml"
-                                                                                           : "application/octet-stream";
+    reply.contentType =
+        path.size() > 4 && path.compare(path.size() - 4, 4, ".xml") == 0 ? "text/xml" : "application/octet-stream";
     reply.body = content.str();
     return reply;
 }

@@ -158,8 +158,8 @@ std::string StandInState::Text() const
         Put(out, {"server", s.ip, N(s.port), s.name, s.level, N(s.mode), N(s.players), N(s.maxPlayers),
                   N(s.announcements), N(s.lastSeen)});
     for (const AcceptedScore& s : scores_)
-        Put(out, {"score", N(s.id), N(s.score), N(s.frags), N(s.deaths), N(s.suicides), N(s.captures), N(s.a),
-                  N(s.b), N(s.c), N(s.objective)});
+        Put(out, {"score", N(s.id), N(s.score), N(s.frags), N(s.deaths), N(s.suicides), N(s.captures), N(s.a), N(s.b),
+                  N(s.c), N(s.objective)});
     for (const std::string& r : rejections_)
         Put(out, {"rejected", r});
     return out.str();

@@ -4,30 +4,34 @@
 
 namespace Options {
 
-bool IsKeyCode(long long code)
-{
-    return code == -1 || (code >= 0 && code < 500) || (code >= 1000 && code <= 1002);
-}
+bool IsKeyCode(long long code) { return code == -1 || (code >= 0 && code < 500) || (code >= 1000 && code <= 1002); }
 
 std::u16string KeyName(int code)
 {
-    static const char16_t* const kNavigation[] = {u"Up", u"Down", u"Right", u"Left", u"Insert",
-                                                  u"Home", u"End", u"Page up", u"Page down"};
-    static const char16_t* const kKeypad[] = {u"Keypad .", u"Keypad /", u"Keypad *", u"Keypad -",
+    static const char16_t* const kNavigation[] = {u"Up",   u"Down", u"Right",   u"Left",     u"Insert",
+                                                  u"Home", u"End",  u"Page up", u"Page down"};
+    static const char16_t* const kKeypad[] = {u"Keypad .", u"Keypad /",     u"Keypad *", u"Keypad -",
                                               u"Keypad +", u"Keypad Enter", u"Keypad ="};
     static const char16_t* const kModifiers[] = {u"Right Shift", u"Left Shift", u"Right Ctrl",
-                                                 u"Left Ctrl", u"Right Alt", u"Left Alt"};
-    static const char16_t* const kMouse[] = {u"Left mouse button", u"Middle mouse button",
-                                             u"Right mouse button"};
+                                                 u"Left Ctrl",   u"Right Alt",  u"Left Alt"};
+    static const char16_t* const kMouse[] = {u"Left mouse button", u"Middle mouse button", u"Right mouse button"};
     switch (code) {
-    case -1: return u"None";
-    case 8: return u"Backspace";
-    case 9: return u"Tab";
-    case 13: return u"Enter";
-    case 27: return u"Escape";
-    case 32: return u"Space";
-    case 127: return u"Delete";
-    default: break;
+    case -1:
+        return u"None";
+    case 8:
+        return u"Backspace";
+    case 9:
+        return u"Tab";
+    case 13:
+        return u"Enter";
+    case 27:
+        return u"Escape";
+    case 32:
+        return u"Space";
+    case 127:
+        return u"Delete";
+    default:
+        break;
     }
     if (code > 32 && code < 127) {
         char16_t c = char16_t(code >= 'a' && code <= 'z' ? code - 32 : code);

@@ -23,9 +23,9 @@ struct Setting {
     const char16_t* label; // in the dialog
     Page page;
     Kind kind;
-    double low = 0, high = 0;     // Number and Decimal
-    std::vector<Choice> choices;  // Choice, in value order
-    int binding = -1;             // Key: the game action
+    double low = 0, high = 0;    // Number and Decimal
+    std::vector<Choice> choices; // Choice, in value order
+    int binding = -1;            // Key: the game action
     // Not for keys, which go through the action's binding.
     std::u16string (*read)(IGame* game) = nullptr;
     void (*write)(IGame* game, const std::u16string& value) = nullptr;

@@ -69,45 +69,69 @@ int GameKeyOf(int wxKey)
 {
     if (wxKey >= 'A' && wxKey <= 'Z')
         return wxKey + 32;
-    if (wxKey == WXK_BACK || wxKey == WXK_TAB || wxKey == WXK_RETURN || wxKey == WXK_ESCAPE ||
-        wxKey == WXK_DELETE || (wxKey >= 32 && wxKey < 127))
+    if (wxKey == WXK_BACK || wxKey == WXK_TAB || wxKey == WXK_RETURN || wxKey == WXK_ESCAPE || wxKey == WXK_DELETE ||
+        (wxKey >= 32 && wxKey < 127))
         return wxKey;
     if (wxKey >= WXK_F1 && wxKey <= WXK_F15)
         return 282 + (wxKey - WXK_F1);
     if (wxKey >= WXK_NUMPAD0 && wxKey <= WXK_NUMPAD9)
         return 256 + (wxKey - WXK_NUMPAD0);
     switch (wxKey) {
-    case WXK_UP: return 273;
-    case WXK_DOWN: return 274;
-    case WXK_RIGHT: return 275;
-    case WXK_LEFT: return 276;
-    case WXK_INSERT: return 277;
-    case WXK_HOME: return 278;
-    case WXK_END: return 279;
-    case WXK_PAGEUP: return 280;
-    case WXK_PAGEDOWN: return 281;
-    case WXK_NUMPAD_DECIMAL: return 266;
-    case WXK_NUMPAD_DIVIDE: return 267;
-    case WXK_NUMPAD_MULTIPLY: return 268;
-    case WXK_NUMPAD_SUBTRACT: return 269;
-    case WXK_NUMPAD_ADD: return 270;
-    case WXK_NUMPAD_ENTER: return 271;
-    case WXK_NUMPAD_EQUAL: return 272;
+    case WXK_UP:
+        return 273;
+    case WXK_DOWN:
+        return 274;
+    case WXK_RIGHT:
+        return 275;
+    case WXK_LEFT:
+        return 276;
+    case WXK_INSERT:
+        return 277;
+    case WXK_HOME:
+        return 278;
+    case WXK_END:
+        return 279;
+    case WXK_PAGEUP:
+        return 280;
+    case WXK_PAGEDOWN:
+        return 281;
+    case WXK_NUMPAD_DECIMAL:
+        return 266;
+    case WXK_NUMPAD_DIVIDE:
+        return 267;
+    case WXK_NUMPAD_MULTIPLY:
+        return 268;
+    case WXK_NUMPAD_SUBTRACT:
+        return 269;
+    case WXK_NUMPAD_ADD:
+        return 270;
+    case WXK_NUMPAD_ENTER:
+        return 271;
+    case WXK_NUMPAD_EQUAL:
+        return 272;
     // The game takes either side of a modifier for the other.
-    case WXK_SHIFT: return 304;
-    case WXK_CONTROL: return 306;
-    case WXK_ALT: return 308;
-    default: return 0;
+    case WXK_SHIFT:
+        return 304;
+    case WXK_CONTROL:
+        return 306;
+    case WXK_ALT:
+        return 308;
+    default:
+        return 0;
     }
 }
 
 const char16_t* PageTitle(Page page)
 {
     switch (page) {
-    case Page::Player: return u"Player";
-    case Page::Display: return u"Display and sound";
-    case Page::Keys: return u"Keys";
-    case Page::Server: return u"Server";
+    case Page::Player:
+        return u"Player";
+    case Page::Display:
+        return u"Display and sound";
+    case Page::Keys:
+        return u"Keys";
+    case Page::Server:
+        return u"Server";
     }
     return u"";
 }
@@ -157,7 +181,8 @@ OptionsDialog::OptionsDialog(IGame* game)
     buttons->Add(new wxButton(this, kSaveAndQuit, "Save and quit"), 0, wxRIGHT, 8);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
     start->SetDefault();
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(kSaveAndQuit); }, kSaveAndQuit);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(kSaveAndQuit); }, kSaveAndQuit);
     Bind(wxEVT_CHAR_HOOK, &OptionsDialog::OnCharHook, this);
 
     wxBoxSizer* top = new wxBoxSizer(wxVERTICAL);
@@ -291,7 +316,9 @@ void OptionsDialog::OnKeyMouse(wxMouseEvent& event)
         event.Skip();
         return;
     }
-    const int code = event.GetButton() == wxMOUSE_BTN_MIDDLE ? 1001 : event.GetButton() == wxMOUSE_BTN_RIGHT ? 1002 : 1000;
+    const int code = event.GetButton() == wxMOUSE_BTN_MIDDLE  ? 1001
+                     : event.GetButton() == wxMOUSE_BTN_RIGHT ? 1002
+                                                              : 1000;
     ShowKey(*capturing_, code);
     capturing_ = nullptr;
 }

@@ -35,8 +35,7 @@ public:
         std::u16string error;
         const bool answered = WantsWindow() ? Options::RunWindow(game, &answer, &error)
                                             : Options::RunScripted(game, std::getenv("VORNHAL_OPTIONS"),
-                                                                   std::getenv("VORNHAL_OPTIONS_SET"), &answer,
-                                                                   &error);
+                                                                   std::getenv("VORNHAL_OPTIONS_SET"), &answer, &error);
         if (!answered)
             return Fail(error);
         *save = answer != Options::Answer::Cancel;

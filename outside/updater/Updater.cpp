@@ -115,7 +115,8 @@ bool WaitForParentExit(pid_t parent, const std::string& folder, int seconds)
 {
     // Gone before we looked, we were handed to init or a session's reaper,
     // which works elsewhere; the game works in its folder.
-    struct stat cwd {}, game {};
+    struct stat cwd {
+    }, game{};
     const std::string link = "/proc/" + std::to_string(parent) + "/cwd";
     if (getppid() != parent || stat(link.c_str(), &cwd) != 0 || stat(folder.c_str(), &game) != 0 ||
         cwd.st_dev != game.st_dev || cwd.st_ino != game.st_ino)

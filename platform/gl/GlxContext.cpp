@@ -5,7 +5,6 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
-
 namespace Gl {
 
 namespace {
@@ -33,9 +32,23 @@ Display* SharedDisplay()
 // with 8 alpha bits (the lighting passes blend with destination alpha).
 GLXFBConfig ConfigForVisual(Display* dpy, VisualID visual)
 {
-    const int attributes[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE,
-                              GLX_RGBA_BIT, GLX_DOUBLEBUFFER, True, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
-                              GLX_BLUE_SIZE, 8, GLX_DEPTH_SIZE, 16, None};
+    const int attributes[] = {GLX_X_RENDERABLE,
+                              True,
+                              GLX_DRAWABLE_TYPE,
+                              GLX_WINDOW_BIT,
+                              GLX_RENDER_TYPE,
+                              GLX_RGBA_BIT,
+                              GLX_DOUBLEBUFFER,
+                              True,
+                              GLX_RED_SIZE,
+                              8,
+                              GLX_GREEN_SIZE,
+                              8,
+                              GLX_BLUE_SIZE,
+                              8,
+                              GLX_DEPTH_SIZE,
+                              16,
+                              None};
     int count = 0;
     GLXFBConfig* configs = glXChooseFBConfig(dpy, DefaultScreen(dpy), attributes, &count);
     GLXFBConfig chosen = nullptr;

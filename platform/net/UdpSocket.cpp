@@ -136,8 +136,8 @@ int UdpSocket::ReceiveFrom(void* buffer, int size, uint32_t* ip, int* port)
     socklen_t fromLength = sizeof from;
     std::memset(&from, 0, sizeof from);
     // MSG_TRUNC reports the real length, so an oversize datagram is seen.
-    ssize_t n = recvfrom(fd_, buffer, size_t(size), MSG_TRUNC | MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
-                         &fromLength);
+    ssize_t n =
+        recvfrom(fd_, buffer, size_t(size), MSG_TRUNC | MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromLength);
     if (n < 0)
         return errno == EAGAIN || errno == EWOULDBLOCK ? kNothingWaiting : -1;
     if (ip)

@@ -22,7 +22,7 @@ std::u16string CurrentDirectory();
 std::string NativePath(const char16_t* path);
 std::string NativePath(const std::u16string& path);
 
-bool Exists(const char16_t* path);       // a file or folder
+bool Exists(const char16_t* path); // a file or folder
 bool IsReadableFile(const char16_t* path);
 bool RemoveFile(const char16_t* path);
 bool RenameFile(const char16_t* from, const char16_t* to);

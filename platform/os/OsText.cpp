@@ -52,8 +52,10 @@ namespace Util {
 
 int StrCompareNoCase(const char* a, const char* b)
 {
-    if (!a) a = "";
-    if (!b) b = "";
+    if (!a)
+        a = "";
+    if (!b)
+        b = "";
     for (;; ++a, ++b) {
         unsigned char x = LowerAscii(*a), y = LowerAscii(*b);
         if (x != y)
@@ -63,7 +65,10 @@ int StrCompareNoCase(const char* a, const char* b)
     }
 }
 
-std::string ToOs(const char16_t* s) { return s ? Utf16ToBytes(s, std::char_traits<char16_t>::length(s), true) : std::string(); }
+std::string ToOs(const char16_t* s)
+{
+    return s ? Utf16ToBytes(s, std::char_traits<char16_t>::length(s), true) : std::string();
+}
 std::string ToOs(const std::u16string& s) { return Utf16ToBytes(s.data(), s.size(), true); }
 std::string ToUtf8(const std::u16string& s) { return Utf16ToBytes(s.data(), s.size(), false); }
 
@@ -78,10 +83,19 @@ std::u16string FromOs(const std::string& s)
         unsigned char b = p[i];
         uint32_t cp = 0;
         size_t len = 0;
-        if (b < 0x80) { cp = b; len = 1; }
-        else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; len = 2; }
-        else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; len = 3; }
-        else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; len = 4; }
+        if (b < 0x80) {
+            cp = b;
+            len = 1;
+        } else if ((b & 0xE0) == 0xC0) {
+            cp = b & 0x1F;
+            len = 2;
+        } else if ((b & 0xF0) == 0xE0) {
+            cp = b & 0x0F;
+            len = 3;
+        } else if ((b & 0xF8) == 0xF0) {
+            cp = b & 0x07;
+            len = 4;
+        }
         bool ok = len > 0 && i + len <= n;
         for (size_t k = 1; ok && k < len; ++k) {
             if ((p[i + k] & 0xC0) != 0x80)
@@ -92,7 +106,8 @@ std::u16string FromOs(const std::string& s)
         // Reject overlong forms and anything that would not come back as
         // the same bytes; such bytes stand for themselves.
         static const uint32_t minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (ok && (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000) || (cp >= 0xFF80 && cp <= 0xFFFF)))
+        if (ok &&
+            (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000) || (cp >= 0xFF80 && cp <= 0xFFFF)))
             ok = false;
         if (!ok) {
             out.push_back(char16_t(int16_t(int8_t(b)))); // the byte widened with its sign

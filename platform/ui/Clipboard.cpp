@@ -1,9 +1,9 @@
 #include "platform/ui/Clipboard.h"
 
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 
 #ifndef VORNHAL_DEDICATED
@@ -109,7 +109,9 @@ struct X11Clipboard {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
         while (std::chrono::steady_clock::now() < deadline) {
             if (XPending(dpy) == 0) {
-                struct timespec pause {0, 2000000};
+                struct timespec pause {
+                    0, 2000000
+                };
                 nanosleep(&pause, nullptr);
                 continue;
             }
@@ -134,8 +136,8 @@ struct X11Clipboard {
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(dpy, window, property, 0, kMaxPasteBytes / 4, True, AnyPropertyType, &type,
-                               &format, &count, &after, &data) != Success)
+        if (XGetWindowProperty(dpy, window, property, 0, kMaxPasteBytes / 4, True, AnyPropertyType, &type, &format,
+                               &count, &after, &data) != Success)
             return false;
         bool ok = data && format == 8 && (type == XA_STRING || type == utf8);
         if (ok) {

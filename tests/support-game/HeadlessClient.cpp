@@ -49,13 +49,19 @@ void HeadlessClient::ApplyStep(const ScriptStep& step)
 {
     ClientHandler& handler = game_.Handler();
     switch (step.kind) {
-    case ScriptStep::Move: flags_ = (flags_ & ~PlayerInputFlags::Movement) | step.moveFlags; break;
+    case ScriptStep::Move:
+        flags_ = (flags_ & ~PlayerInputFlags::Movement) | step.moveFlags;
+        break;
     case ScriptStep::Aim:
         aimX_ = step.aimX, aimY_ = step.aimY;
         flags_ |= PlayerInputFlags::Aiming;
         break;
-    case ScriptStep::Fire: flags_ |= PlayerInputFlags::Shoot; break;
-    case ScriptStep::SwitchWeapon: weapon_ = step.weapon; break;
+    case ScriptStep::Fire:
+        flags_ |= PlayerInputFlags::Shoot;
+        break;
+    case ScriptStep::SwitchWeapon:
+        weapon_ = step.weapon;
+        break;
     case ScriptStep::Chat:
         if (held_ == 0)
             handler.SendChat(step.text.c_str(), step.teamOnly);

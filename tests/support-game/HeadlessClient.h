@@ -13,13 +13,13 @@ struct ScriptStep {
     enum Kind { Move, Aim, Fire, SwitchWeapon, Chat, TeamChange };
     Kind kind = Move;
     int frames = 1;
-    uint32_t moveFlags = 0;  // Move: PlayerInputFlags movement bits
-    float aimX = 0.0f;       // Aim: the world point aimed at
+    uint32_t moveFlags = 0; // Move: PlayerInputFlags movement bits
+    float aimX = 0.0f;      // Aim: the world point aimed at
     float aimY = 0.0f;
-    int weapon = -1;         // SwitchWeapon
-    std::u16string text;     // Chat
+    int weapon = -1;     // SwitchWeapon
+    std::u16string text; // Chat
     bool teamOnly = false;
-    int team = 1;            // TeamChange: 1 Finland, 2 Russia
+    int team = 1; // TeamChange: 1 Finland, 2 Russia
 };
 
 // A headless client: the game state with its client handler joined to a

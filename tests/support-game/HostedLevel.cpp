@@ -34,8 +34,8 @@ void HostAndPlay(const std::string& dir, const std::string& name, const std::vec
     TestSupport::SetGameOption(host, "servermode", std::to_string(mode));
     const std::string cycle = "<mapcycle mode=\"" + std::to_string(mode) + "\">";
     const std::string options = TestSupport::ReadText(host + "/game.opt");
-    std::ofstream(host + "/game.opt") << std::regex_replace(
-        options, std::regex(cycle + "[^]*?</mapcycle>"), cycle + "<level>" + file + "</level></mapcycle>");
+    std::ofstream(host + "/game.opt") << std::regex_replace(options, std::regex(cycle + "[^]*?</mapcycle>"),
+                                                            cycle + "<level>" + file + "</level></mapcycle>");
     TestSupport::ChildProcess server(build + "/server", {}, host);
     ASSERT_TRUE(server.WaitFor("Playing level " + file + ".", 30000)) << server.Output();
 

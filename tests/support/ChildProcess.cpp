@@ -33,8 +33,8 @@ int64_t NowMs()
 
 } // namespace
 
-ChildProcess::ChildProcess(const std::string& binary, const std::vector<std::string>& args,
-                           const std::string& folder, Io io)
+ChildProcess::ChildProcess(const std::string& binary, const std::vector<std::string>& args, const std::string& folder,
+                           Io io)
 {
     // A test that stops typing must not die of a closed pipe.
     signal(SIGPIPE, SIG_IGN);

@@ -55,7 +55,8 @@ inline void SetGameOption(const std::string& folder, const std::string& key, con
 {
     std::regex element("<" + key + ">[^<]*</" + key + ">");
     std::string text = ReadText(folder + "/game.opt");
-    std::ofstream(folder + "/game.opt") << std::regex_replace(text, element, "<" + key + ">" + value + "</" + key + ">");
+    std::ofstream(folder + "/game.opt") << std::regex_replace(text, element,
+                                                              "<" + key + ">" + value + "</" + key + ">");
 }
 
 // Lays the folder out and returns the UDP port it is set to listen on.
@@ -82,7 +83,8 @@ inline void LayOutEditorFolder(const std::string& folder)
     namespace fs = std::filesystem;
     const fs::path build = VORNHAL_BUILD_DIR;
     fs::create_directories(folder);
-    for (const char* name : {"blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg", "game.data", "game.opt"})
+    for (const char* name :
+         {"blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg", "game.data", "game.opt"})
         fs::copy_file(build / name, fs::path(folder) / name);
     for (const char* dir : {"gfx", "sfx", "shaders", "levels", "manual"})
         fs::copy(build / dir, fs::path(folder) / dir, fs::copy_options::recursive);

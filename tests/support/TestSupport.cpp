@@ -10,8 +10,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -170,7 +170,10 @@ void WriteAll(const std::string& path, const void* data, size_t size)
         throw std::runtime_error("cannot write " + path);
 }
 
-void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) { WriteAll(path, bytes.data(), bytes.size()); }
+void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    WriteAll(path, bytes.data(), bytes.size());
+}
 
 void MakeDirs(const std::string& path) { std::filesystem::create_directories(path); }
 

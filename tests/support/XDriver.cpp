@@ -15,9 +15,9 @@
 #include "engine/png/PngImage.h"
 #include "platform/os/OsText.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -32,8 +32,7 @@ namespace {
 // The driver's thread talks to the display beside the toolkit's.
 const bool kThreads = XInitThreads() != 0;
 
-template <typename F>
-bool Within(int ms, F done)
+template <typename F> bool Within(int ms, F done)
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
@@ -71,8 +70,8 @@ bool PrivateDisplay::Start()
         close(ready[0]);
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         // The server writes its display number once it takes connections.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(ready[1]);
@@ -181,9 +180,7 @@ XWindow XDriver::WaitForWindow(const std::string& title, int ms)
 
 bool XDriver::WaitGone(XWindow w, int ms)
 {
-    return Within(ms, [&] {
-        return !Viewable(w);
-    });
+    return Within(ms, [&] { return !Viewable(w); });
 }
 
 bool XDriver::WaitUntil(XWindow w, const std::function<bool(const XShot&)>& seen, int ms)
@@ -196,12 +193,14 @@ bool XDriver::WaitUntil(XWindow w, const std::function<bool(const XShot&)>& seen
 
 bool XDriver::WaitForPixel(XWindow w, int x, int y, uint32_t rgb, int ms)
 {
-    return WaitUntil(w, [&](const XShot& s) { return s.Contains(x, y) && s.At(x, y) == rgb; }, ms);
+    return WaitUntil(
+        w, [&](const XShot& s) { return s.Contains(x, y) && s.At(x, y) == rgb; }, ms);
 }
 
 bool XDriver::WaitForChange(XWindow w, const XShot& before, int x, int y, int width, int height, int ms)
 {
-    return WaitUntil(w, [&](const XShot& s) { return !s.SameIn(before, x, y, width, height); }, ms);
+    return WaitUntil(
+        w, [&](const XShot& s) { return !s.SameIn(before, x, y, width, height); }, ms);
 }
 
 void XDriver::Focus(XWindow w)
@@ -284,10 +283,7 @@ void XDriver::Click(XWindow w, int x, int y)
     Button(false);
 }
 
-bool XDriver::Capture(XWindow w, XShot* shot)
-{
-    return Capture(w, &shot->width, &shot->height, &shot->pixels);
-}
+bool XDriver::Capture(XWindow w, XShot* shot) { return Capture(w, &shot->width, &shot->height, &shot->pixels); }
 
 bool XDriver::Capture(XWindow w, int* width, int* height, std::vector<uint32_t>* pixels)
 {

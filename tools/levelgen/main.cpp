@@ -91,8 +91,7 @@ bool Build(ResourceManager& manager, IFileManager* files, const LevelSource& src
     for (const auto& l : src.lights)
         lights.push_back({l.type, l.x * kTileSize, l.y * kTileSize, l.angle, l.size, l.power, l.r, l.g, l.b});
     for (const auto& b : src.boxes) {
-        auto* box = new World::LightBox(b.x0 * kTileSize, b.y0 * kTileSize, b.x1 * kTileSize,
-                                        b.y1 * kTileSize);
+        auto* box = new World::LightBox(b.x0 * kTileSize, b.y0 * kTileSize, b.x1 * kTileSize, b.y1 * kTileSize);
         box->SetBrightness(b.intensity);
         box->SetColor(b.r, b.g, b.b);
         world.AddLightBox(box);

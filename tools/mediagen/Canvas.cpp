@@ -16,17 +16,11 @@ uint32_t Rng::Next()
 
 namespace {
 
-uint8_t Clamp8(float v)
-{
-    return uint8_t(std::lround(std::min(255.0f, std::max(0.0f, v))));
-}
+uint8_t Clamp8(float v) { return uint8_t(std::lround(std::min(255.0f, std::max(0.0f, v)))); }
 
 } // namespace
 
-Rgb Shade(Rgb c, float factor)
-{
-    return Rgb{Clamp8(c.r * factor), Clamp8(c.g * factor), Clamp8(c.b * factor)};
-}
+Rgb Shade(Rgb c, float factor) { return Rgb{Clamp8(c.r * factor), Clamp8(c.g * factor), Clamp8(c.b * factor)}; }
 
 Rgb Mix(Rgb a, Rgb b, float t)
 {

@@ -138,9 +138,9 @@ void PanHand(Canvas& c)
 // Tool.
 Canvas Strip(bool hot)
 {
-    const std::vector<std::function<void(Canvas&)>> icons = {NewPage,  OpenFolder, SaveDisk,    BlockBrush,
-                                                             FillBucket, LightBulb, LightArea, ObjectCrate,
-                                                             MoveArrows, Scatter,  PanHand};
+    const std::vector<std::function<void(Canvas&)>> icons = {NewPage,    OpenFolder, SaveDisk,  BlockBrush,
+                                                             FillBucket, LightBulb,  LightArea, ObjectCrate,
+                                                             MoveArrows, Scatter,    PanHand};
     Canvas strip(16 * int(icons.size()), 16);
     for (size_t i = 0; i < icons.size(); ++i) {
         Canvas icon(16, 16);

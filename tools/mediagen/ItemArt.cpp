@@ -67,20 +67,28 @@ void Draw(Canvas& c, const Shape& shape, int margin)
 
 Shape Pistol()
 {
-    return {Box(0, 0, 44, 8, kMetal), Poly({8, 8, 22, 8, 18, 26, 6, 26}, Rgb{70, 56, 44}),
-            Box(40, 2, 6, 3, kMetal), Poly({22, 8, 28, 8, 26, 14, 20, 14}, Shade(kMetal, 0.8f))};
+    return {Box(0, 0, 44, 8, kMetal), Poly({8, 8, 22, 8, 18, 26, 6, 26}, Rgb{70, 56, 44}), Box(40, 2, 6, 3, kMetal),
+            Poly({22, 8, 28, 8, 26, 14, 20, 14}, Shade(kMetal, 0.8f))};
 }
 
 Shape Rifle()
 {
-    return {Poly({0, 10, 34, 7, 36, 15, 2, 20}, kWood), Box(34, 6, 44, 8, kWood), Box(40, 4, 30, 4, kMetal),
-            Box(70, 6, 54, 3, kMetal), Disc(50, 3, 2, kMetal), Poly({44, 14, 50, 14, 48, 20}, kMetal)};
+    return {Poly({0, 10, 34, 7, 36, 15, 2, 20}, kWood),
+            Box(34, 6, 44, 8, kWood),
+            Box(40, 4, 30, 4, kMetal),
+            Box(70, 6, 54, 3, kMetal),
+            Disc(50, 3, 2, kMetal),
+            Poly({44, 14, 50, 14, 48, 20}, kMetal)};
 }
 
 Shape MachineGun()
 {
-    return {Poly({0, 8, 26, 6, 28, 14, 2, 18}, kMetal), Box(26, 4, 46, 12, kMetal), Box(72, 7, 54, 4, kMetal),
-            Disc(50, 22, 8, Shade(kMetal, 0.8f)), Box(70, 5, 20, 8, Rgb{80, 82, 86}), Poly({96, 11, 98, 11, 108, 30, 106, 30}, kMetal),
+    return {Poly({0, 8, 26, 6, 28, 14, 2, 18}, kMetal),
+            Box(26, 4, 46, 12, kMetal),
+            Box(72, 7, 54, 4, kMetal),
+            Disc(50, 22, 8, Shade(kMetal, 0.8f)),
+            Box(70, 5, 20, 8, Rgb{80, 82, 86}),
+            Poly({96, 11, 98, 11, 108, 30, 106, 30}, kMetal),
             Poly({98, 11, 100, 11, 92, 30, 90, 30}, kMetal)};
 }
 
@@ -108,10 +116,7 @@ Shape RocketLauncher()
             Box(56, 14, 6, 8, kMetal), Box(40, 0, 10, 4, kMetal)};
 }
 
-Shape Mine()
-{
-    return {Box(0, 8, 48, 10, kOlive), Box(14, 4, 20, 4, Rgb{70, 76, 44}), Box(22, 1, 4, 3, kMetal)};
-}
+Shape Mine() { return {Box(0, 8, 48, 10, kOlive), Box(14, 4, 20, 4, Rgb{70, 76, 44}), Box(22, 1, 4, 3, kMetal)}; }
 
 Shape Charge()
 {
@@ -129,18 +134,45 @@ Shape Detonator()
 void Held(Canvas& c, int row)
 {
     const int y0 = row * 64;
-    auto bar = [&](float x, float top, float bottom, float width, Rgb col) { c.Line(x, y0 + top, x, y0 + bottom, width, col); };
+    auto bar = [&](float x, float top, float bottom, float width, Rgb col) {
+        c.Line(x, y0 + top, x, y0 + bottom, width, col);
+    };
     switch (row) {
-    case 0: bar(33, 18, 27, 3, kMetal); break;
-    case 1: bar(33, 6, 22, 2, kMetal); bar(33, 20, 34, 4, kWood); break;
-    case 2: bar(33, 4, 22, 3, kMetal); bar(33, 20, 34, 6, kMetal); c.FillCircle(38, y0 + 26, 4, Shade(kMetal, 0.8f)); break;
-    case 3: bar(33, 8, 22, 3, kMetal); bar(33, 20, 34, 4, kWood); break;
-    case 4: c.FillCircle(36, y0 + 24, 3, kOlive); break;
-    case 5: c.FillCircle(36, y0 + 24, 3, Rgb{150, 154, 150}); break;
-    case 6: bar(39, 2, 46, 6, kOlive); break;
-    case 7: c.FillCircle(33, y0 + 22, 5, kOlive); break;
-    case 8: c.FillRect(29, y0 + 19, 9, 6, Rgb{196, 176, 128}); break;
-    default: c.FillRect(30, y0 + 20, 6, 6, Rgb{120, 84, 50}); bar(33, 15, 20, 2, kMetal); break;
+    case 0:
+        bar(33, 18, 27, 3, kMetal);
+        break;
+    case 1:
+        bar(33, 6, 22, 2, kMetal);
+        bar(33, 20, 34, 4, kWood);
+        break;
+    case 2:
+        bar(33, 4, 22, 3, kMetal);
+        bar(33, 20, 34, 6, kMetal);
+        c.FillCircle(38, y0 + 26, 4, Shade(kMetal, 0.8f));
+        break;
+    case 3:
+        bar(33, 8, 22, 3, kMetal);
+        bar(33, 20, 34, 4, kWood);
+        break;
+    case 4:
+        c.FillCircle(36, y0 + 24, 3, kOlive);
+        break;
+    case 5:
+        c.FillCircle(36, y0 + 24, 3, Rgb{150, 154, 150});
+        break;
+    case 6:
+        bar(39, 2, 46, 6, kOlive);
+        break;
+    case 7:
+        c.FillCircle(33, y0 + 22, 5, kOlive);
+        break;
+    case 8:
+        c.FillRect(29, y0 + 19, 9, 6, Rgb{196, 176, 128});
+        break;
+    default:
+        c.FillRect(30, y0 + 20, 6, 6, Rgb{120, 84, 50});
+        bar(33, 15, 20, 2, kMetal);
+        break;
     }
 }
 
@@ -279,9 +311,15 @@ namespace ItemArt {
 void Write(MediaWriter& out)
 {
     static const WeaponArt kWeapons[] = {
-        {"pistol", Pistol, 0},          {"rifle", Rifle, 1},         {"machinegun", MachineGun, 2},
-        {"shotgun", Shotgun, 3},        {"grenade", Grenade, 4},     {"smokegrenade", SmokeGrenade, 5},
-        {"rocketlauncher", RocketLauncher, 6}, {"mine", Mine, 7},    {"charge", Charge, 8},
+        {"pistol", Pistol, 0},
+        {"rifle", Rifle, 1},
+        {"machinegun", MachineGun, 2},
+        {"shotgun", Shotgun, 3},
+        {"grenade", Grenade, 4},
+        {"smokegrenade", SmokeGrenade, 5},
+        {"rocketlauncher", RocketLauncher, 6},
+        {"mine", Mine, 7},
+        {"charge", Charge, 8},
         {"detonator", Detonator, 9},
     };
     Canvas held(64, 64 * 10);

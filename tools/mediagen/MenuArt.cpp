@@ -31,11 +31,16 @@ struct FaceColours {
 FaceColours ColoursOf(Look look)
 {
     switch (look) {
-    case Look::Active: return {kFrameLight, Rgb{74, 64, 46}, kPanel, kGold, true};
-    case Look::Hover: return {kFrameLight, Rgb{156, 122, 66}, Rgb{98, 74, 40}, Rgb{255, 244, 214}, true};
-    case Look::Pressed: return {kFrameDark, Rgb{48, 40, 26}, Rgb{86, 70, 44}, Rgb{226, 210, 170}, false};
-    case Look::Disabled: return {Rgb{44, 42, 38}, Rgb{72, 70, 64}, Rgb{54, 52, 48}, Rgb{124, 120, 110}, false};
-    case Look::Normal: break;
+    case Look::Active:
+        return {kFrameLight, Rgb{74, 64, 46}, kPanel, kGold, true};
+    case Look::Hover:
+        return {kFrameLight, Rgb{156, 122, 66}, Rgb{98, 74, 40}, Rgb{255, 244, 214}, true};
+    case Look::Pressed:
+        return {kFrameDark, Rgb{48, 40, 26}, Rgb{86, 70, 44}, Rgb{226, 210, 170}, false};
+    case Look::Disabled:
+        return {Rgb{44, 42, 38}, Rgb{72, 70, 64}, Rgb{54, 52, 48}, Rgb{124, 120, 110}, false};
+    case Look::Normal:
+        break;
     }
     return {Rgb{34, 26, 14}, Rgb{108, 90, 58}, Rgb{62, 50, 32}, Rgb{232, 220, 192}, true};
 }
@@ -146,9 +151,9 @@ void Write(MediaWriter& out)
     // The server browser's address label.
     out.Picture("join_texts.png", Strips(60, {"Address:"}));
     // The host form's labels, in the rows the form reads them from.
-    out.Picture("host_texts.png", Strips(119, {"Server name", "Level", "Max players", "Team balancing", "Frag limit",
-                                               "Team frag limit", "Time limit", "Use password", "Password",
-                                               "Time of day", "Game mode"}));
+    out.Picture("host_texts.png",
+                Strips(119, {"Server name", "Level", "Max players", "Team balancing", "Frag limit", "Team frag limit",
+                             "Time limit", "Use password", "Password", "Time of day", "Game mode"}));
     out.Picture("arrows.png", Arrows());
 }
 

@@ -18,7 +18,7 @@ constexpr Rgb kDark{40, 40, 44};
 
 Rgb TeamColour(int team)
 {
-    static const Rgb kColours[8] = {kFinland,        Rgb{90, 200, 120}, Rgb{240, 200, 70},  Rgb{80, 200, 220},
+    static const Rgb kColours[8] = {kFinland,          Rgb{90, 200, 120},  Rgb{240, 200, 70},  Rgb{80, 200, 220},
                                     Rgb{230, 140, 60}, Rgb{200, 120, 220}, Rgb{200, 200, 200}, kRussia};
     return kColours[team & 7];
 }

@@ -121,12 +121,12 @@ Canvas JeepBody()
     Canvas c(64, 96);
     const Rgb olive{88, 98, 56};
     c.FillRect(8, 6, 48, 84, olive);
-    c.FillRect(12, 10, 40, 22, Shade(olive, 0.8f));     // bonnet
-    c.FillRect(12, 34, 40, 4, Rgb{150, 190, 210});     // windscreen
-    c.FillRect(14, 44, 14, 14, Rgb{50, 44, 40});       // seats
+    c.FillRect(12, 10, 40, 22, Shade(olive, 0.8f)); // bonnet
+    c.FillRect(12, 34, 40, 4, Rgb{150, 190, 210});  // windscreen
+    c.FillRect(14, 44, 14, 14, Rgb{50, 44, 40});    // seats
     c.FillRect(36, 44, 14, 14, Rgb{50, 44, 40});
-    c.FillRect(14, 64, 36, 20, Shade(olive, 0.7f));    // load bed
-    c.FillCircle(16, 8, 3, Rgb{250, 240, 180});         // lights
+    c.FillRect(14, 64, 36, 20, Shade(olive, 0.7f)); // load bed
+    c.FillCircle(16, 8, 3, Rgb{250, 240, 180});     // lights
     c.FillCircle(48, 8, 3, Rgb{250, 240, 180});
     c.FillCircle(32, 21, 5, kWhite);
     Rng rng(41);
@@ -174,7 +174,8 @@ void Write(MediaWriter& out)
     out.Picture("player_foot_left.png", Legs(1));
     out.Picture("player_foot_right.png", Legs(2));
     for (int i = 1; i <= 6; ++i)
-        out.Picture("effects/gib0" + std::to_string(i) + ".png", Blob(16, Shade(kBlood, 0.9f + i * 0.1f), 0.8f, 200 + uint32_t(i), 3));
+        out.Picture("effects/gib0" + std::to_string(i) + ".png",
+                    Blob(16, Shade(kBlood, 0.9f + i * 0.1f), 0.8f, 200 + uint32_t(i), 3));
     out.Picture("player/ranks_fin.png", Ranks(Rgb{120, 160, 230}));
     out.Picture("player/ranks_rus.png", Ranks(Rgb{230, 120, 110}));
     out.Picture("effects/explosion02_ani.png", ExplosionSheet(300, Rgb{255, 200, 80}));
@@ -219,7 +220,8 @@ void Write(MediaWriter& out)
     }());
     out.Sound("weapons/hit_wood.ogg", Burst(501, 0.3f, 900.0f, 220.0f));
     for (int i = 1; i <= 3; ++i)
-        out.Sound("weapons/break_player_" + std::to_string(i) + ".ogg", Burst(510 + uint32_t(i), 0.5f, 500.0f + i * 150, 90.0f));
+        out.Sound("weapons/break_player_" + std::to_string(i) + ".ogg",
+                  Burst(510 + uint32_t(i), 0.5f, 500.0f + i * 150, 90.0f));
     out.Sound("weapons/explosive2.ogg", Burst(520, 1.6f, 350.0f, 60.0f));
     out.Sound("weapons/empty_shot.ogg", [] {
         SoundSynth s(0.2f, 530);

@@ -16,7 +16,9 @@ float Envelope(float t, float attack, float decay)
 
 } // namespace
 
-SoundSynth::SoundSynth(float seconds, uint32_t seed) : samples_(size_t(std::max(1, int(seconds * kRate)))), rng_(seed) {}
+SoundSynth::SoundSynth(float seconds, uint32_t seed) : samples_(size_t(std::max(1, int(seconds * kRate)))), rng_(seed)
+{
+}
 
 void SoundSynth::Noise(float start, float length, float gain, float cutoffHz, float attack, float decay)
 {
@@ -64,7 +66,8 @@ void SoundSynth::Ping(float start, float gain, float baseHz, float decay)
     static const float kRatios[] = {1.0f, 2.76f, 5.40f, 8.93f};
     static const float kGains[] = {1.0f, 0.6f, 0.35f, 0.2f};
     for (int k = 0; k < 4; ++k)
-        Tone(start, decay * 6.0f, gain * kGains[k], baseHz * kRatios[k], baseHz * kRatios[k], decay / (1.0f + k * 0.5f));
+        Tone(start, decay * 6.0f, gain * kGains[k], baseHz * kRatios[k], baseHz * kRatios[k],
+             decay / (1.0f + k * 0.5f));
 }
 
 std::vector<float> SoundSynth::Finish(float peak)

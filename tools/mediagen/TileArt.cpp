@@ -85,7 +85,8 @@ void Water(Canvas& c, int x0, int y0, int variant, Rng& rng)
 {
     for (int y = 0; y < kTile; ++y)
         for (int x = 0; x < kTile; ++x) {
-            const float w = std::sin((x + variant * 8) * 2.0f * kPi / 32.0f) + std::sin((y * 2 + x) * 2.0f * kPi / 32.0f);
+            const float w =
+                std::sin((x + variant * 8) * 2.0f * kPi / 32.0f) + std::sin((y * 2 + x) * 2.0f * kPi / 32.0f);
             Rgb col = Shade(Rgb{44, 96, 150}, 1.0f + 0.08f * w + 0.03f * rng.Signed());
             if (w > 1.6f)
                 col = Rgb{120, 170, 210};
@@ -114,7 +115,8 @@ void Bricks(Canvas& c, int x0, int y0, Rng& rng)
             const int course = y / 8;
             const int bx = (x + (course % 2) * 8) % 16;
             const bool mortar = y % 8 == 7 || bx == 15;
-            const Rgb brick = Shade(Rgb{150, 62, 46}, 0.9f + 0.1f * float((course * 5 + (x + (course % 2) * 8) / 16) % 3));
+            const Rgb brick =
+                Shade(Rgb{150, 62, 46}, 0.9f + 0.1f * float((course * 5 + (x + (course % 2) * 8) / 16) % 3));
             c.Set(x0 + x, y0 + y, mortar ? Rgb{176, 170, 156} : Shade(brick, 1.0f + 0.06f * rng.Signed()));
         }
 }
@@ -181,14 +183,30 @@ Canvas Floors()
             Rng rng(uint32_t(row * 16 + col + 1));
             const int x0 = col * kTile, y0 = row * kTile;
             switch (row) {
-            case 0: Grass(c, x0, y0, rng); break;
-            case 1: Dirt(c, x0, y0, rng); break;
-            case 2: Concrete(c, x0, y0, col, rng); break;
-            case 3: Planks(c, x0, y0, col, rng); break;
-            case 4: Sand(c, x0, y0, rng); break;
-            case 5: Water(c, x0, y0, col, rng); break;
-            case 6: Asphalt(c, x0, y0, col, rng); break;
-            default: Snow(c, x0, y0, rng); break;
+            case 0:
+                Grass(c, x0, y0, rng);
+                break;
+            case 1:
+                Dirt(c, x0, y0, rng);
+                break;
+            case 2:
+                Concrete(c, x0, y0, col, rng);
+                break;
+            case 3:
+                Planks(c, x0, y0, col, rng);
+                break;
+            case 4:
+                Sand(c, x0, y0, rng);
+                break;
+            case 5:
+                Water(c, x0, y0, col, rng);
+                break;
+            case 6:
+                Asphalt(c, x0, y0, col, rng);
+                break;
+            default:
+                Snow(c, x0, y0, rng);
+                break;
             }
         }
     return c;
@@ -207,10 +225,18 @@ Canvas Walls()
             }
             Rng face(uint32_t(200 + row)); // the same wall face in the three damage columns
             switch (row) {
-            case 0: Bricks(c, x0, y0, face); break;
-            case 1: ConcreteWall(c, x0, y0, face); break;
-            case 2: Logs(c, x0, y0, face); break;
-            default: Stones(c, x0, y0, face); break;
+            case 0:
+                Bricks(c, x0, y0, face);
+                break;
+            case 1:
+                ConcreteWall(c, x0, y0, face);
+                break;
+            case 2:
+                Logs(c, x0, y0, face);
+                break;
+            default:
+                Stones(c, x0, y0, face);
+                break;
             }
             Damage(c, x0, y0, col, rng);
         }

@@ -234,10 +234,7 @@ void Game::ShowLoadingText(const char16_t* text, bool newLine)
     DrawLoadingScreen(false);
 }
 
-const char16_t* Game::GetLoadingLine(int i) const
-{
-    return i >= 0 && i < kLoadingLines ? loadingLog_[i] : u"";
-}
+const char16_t* Game::GetLoadingLine(int i) const { return i >= 0 && i < kLoadingLines ? loadingLog_[i] : u""; }
 
 void Game::ClearLoadingLog()
 {

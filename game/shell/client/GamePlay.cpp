@@ -28,8 +28,8 @@
 #include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -49,18 +49,24 @@ const char16_t* RefusalText(int status)
     switch (status) {
     // A connect that failed before anything was sent leaves status 0.
     case MPAPI::IClient::kStatusConnected:
-    case MPAPI::IClient::kStatusNoAnswer: return u"Server doesn't respond.";
-    case MPAPI::IClient::kStatusFull: return u"Server is full.";
-    case MPAPI::IClient::kStatusWrongVersion: return u"Server version is newer.";
-    case MPAPI::IClient::kStatusWrongPassword: return u"Invalid password.";
-    case MPAPI::IClient::kStatusBanned: return u"You are banned.";
-    default: return nullptr;
+    case MPAPI::IClient::kStatusNoAnswer:
+        return u"Server doesn't respond.";
+    case MPAPI::IClient::kStatusFull:
+        return u"Server is full.";
+    case MPAPI::IClient::kStatusWrongVersion:
+        return u"Server version is newer.";
+    case MPAPI::IClient::kStatusWrongPassword:
+        return u"Invalid password.";
+    case MPAPI::IClient::kStatusBanned:
+        return u"You are banned.";
+    default:
+        return nullptr;
     }
 }
 
 const char16_t* OverlayName(OverlayMode mode)
 {
-    static const char16_t* const names[] = {u"none", u"map", u"chat", u"team chat", u"team select",
+    static const char16_t* const names[] = {u"none",          u"map",  u"chat",    u"team chat", u"team select",
                                             u"exit question", u"kick", u"balance", u"change map"};
     const int i = int(mode);
     return i >= 0 && i < int(std::size(names)) ? names[i] : u"";
@@ -68,7 +74,8 @@ const char16_t* OverlayName(OverlayMode mode)
 
 void CapFrameRate(Clock::time_point* frameStart)
 {
-    const auto shortest = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kShortestFrameSeconds));
+    const auto shortest =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kShortestFrameSeconds));
     const auto spent = Clock::now() - *frameStart;
     if (spent < shortest)
         std::this_thread::sleep_for(shortest - spent);

@@ -26,11 +26,27 @@ constexpr float kCameraDrop = 27.0f;
 
 // Keys that hold the key latch while any of them is down.
 constexpr int kLatchActions[] = {
-    GameAction::SelectExplosive, GameAction::SelectSmall, GameAction::SelectMain, GameAction::SelectGrenade,
-    GameAction::SelectFive, GameAction::ChangeTeam, GameAction::Chat, GameAction::TeamChat, GameAction::Map,
-    GameAction::QuitToMenu, GameAction::ExitAdmin, GameAction::MoveLeft, GameAction::MoveRight,
-    GameAction::KickPlayer, GameAction::BalanceTeams, GameAction::ChangeMap, GameAction::BrightDown,
-    GameAction::BrightUp, GameAction::VolumeDown, GameAction::VolumeUp, GameAction::ExecuteAdmin,
+    GameAction::SelectExplosive,
+    GameAction::SelectSmall,
+    GameAction::SelectMain,
+    GameAction::SelectGrenade,
+    GameAction::SelectFive,
+    GameAction::ChangeTeam,
+    GameAction::Chat,
+    GameAction::TeamChat,
+    GameAction::Map,
+    GameAction::QuitToMenu,
+    GameAction::ExitAdmin,
+    GameAction::MoveLeft,
+    GameAction::MoveRight,
+    GameAction::KickPlayer,
+    GameAction::BalanceTeams,
+    GameAction::ChangeMap,
+    GameAction::BrightDown,
+    GameAction::BrightUp,
+    GameAction::VolumeDown,
+    GameAction::VolumeUp,
+    GameAction::ExecuteAdmin,
 };
 
 } // namespace
@@ -180,7 +196,8 @@ uint32_t SceneStep::InputFlags(Player* player)
     uint32_t flags = 0;
     const OverlayMode overlay = scene_.overlay;
     // A player without a team walks while choosing one.
-    if (overlay == OverlayMode::None || overlay == OverlayMode::Map || (player && player->GetTeam() == Player::kNoTeam)) {
+    if (overlay == OverlayMode::None || overlay == OverlayMode::Map ||
+        (player && player->GetTeam() == Player::kNoTeam)) {
         flags |= Down(GameAction::MoveLeft) ? F::Left : 0;
         flags |= Down(GameAction::MoveRight) ? F::Right : 0;
         flags |= Down(GameAction::MoveUp) ? F::Up : 0;
@@ -232,8 +249,9 @@ void SceneStep::SendClientState(Player* player, uint32_t flags)
     float x = 0.0f, y = 0.0f, heading = 100.0f;
     if (player && !IsAdminPage(scene_.overlay)) {
         // The player as seen from the view's centre, towards the aim point.
-        heading = AngleBetweenPoints(player->GetX() - camera.x - scale * 512.0f, player->GetY() - camera.y - scale * 384.0f,
-                                     state_->aimOffsetX, state_->aimOffsetY);
+        heading =
+            AngleBetweenPoints(player->GetX() - camera.x - scale * 512.0f, player->GetY() - camera.y - scale * 384.0f,
+                               state_->aimOffsetX, state_->aimOffsetY);
         player->SetAngle(heading);
         x = player->GetX();
         y = player->GetY();

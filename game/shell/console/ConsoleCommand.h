@@ -7,5 +7,4 @@ class IMessageWriter;
 // writer (operators' chat lines) nothing is printed. levelLost, when given,
 // is set when "changemap" could not start a level: the console program then
 // shuts down, after the interpreter has returned.
-bool ExecuteConsoleCommand(const char16_t* line, IMessageWriter* writer, GameSystem* game,
-                           bool* levelLost = nullptr);
+bool ExecuteConsoleCommand(const char16_t* line, IMessageWriter* writer, GameSystem* game, bool* levelLost = nullptr);

@@ -75,7 +75,8 @@ bool RunLoginDialog(LoginDialog& dialog, IEngine* engine)
     delete[] dialog.pixels;
     dialog.pixels = nullptr;
     dialog.pictureWidth = dialog.pictureHeight = 0;
-    if (engine && !engine->LoadImagePixels(u"gfx/login.png", &dialog.pictureWidth, &dialog.pictureHeight, &dialog.pixels))
+    if (engine &&
+        !engine->LoadImagePixels(u"gfx/login.png", &dialog.pictureWidth, &dialog.pictureHeight, &dialog.pixels))
         dialog.pictureWidth = dialog.pictureHeight = 0;
     Ui::LoginView view;
     view.picture = dialog.PictureShown();

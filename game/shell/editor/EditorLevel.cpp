@@ -195,8 +195,8 @@ void EditorUI::ResizeLevel(int width, int height, int left, int top)
     // Sizes come from a typed form: a grid nobody can hold, or a corner far
     // off it, leaves the level as it is.
     const int limit = World::kMaxSide;
-    if (width < 1 || height < 1 || width > limit || height > limit || left < -limit || left > limit ||
-        top < -limit || top > limit)
+    if (width < 1 || height < 1 || width > limit || height > limit || left < -limit || left > limit || top < -limit ||
+        top > limit)
         return;
     int usedLeft, usedTop, usedRight, usedBottom;
     world->GetUsedBounds(&usedLeft, &usedTop, &usedRight, &usedBottom);
@@ -235,8 +235,8 @@ void EditorUI::PlaceObject(int definitionId, float x, float y, float angle)
     objects_.push_back(entry);
 }
 
-void EditorUI::PlaceLight(int tag, int type, float x, float y, float angle, float size, float power, float r,
-                          float g, float b)
+void EditorUI::PlaceLight(int tag, int type, float x, float y, float angle, float size, float power, float r, float g,
+                          float b)
 {
     auto* light = static_cast<Light*>(CreateLight(x, y));
     if (!light)
@@ -304,8 +304,7 @@ bool EditorUI::LoadLevelByName(const char16_t* path)
     objectBrush_.Clear();
     scatter_.Clear();
     IFileManager* files = game_->GetFileManager();
-    std::unique_ptr<IFile> file(files && path ? files->Open(path, kOpenRead, kOpenFullPath | kOpenNoPackage)
-                                              : nullptr);
+    std::unique_ptr<IFile> file(files && path ? files->Open(path, kOpenRead, kOpenFullPath | kOpenNoPackage) : nullptr);
     return LoadFrom(file.get());
 }
 

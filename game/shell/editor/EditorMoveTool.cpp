@@ -171,8 +171,7 @@ bool EditorUI::DeleteSelected()
 
 bool EditorUI::CloneSelectedLight()
 {
-    auto selected =
-        std::find_if(lights_.begin(), lights_.end(), [](const EditorLightEntry& l) { return l.selected; });
+    auto selected = std::find_if(lights_.begin(), lights_.end(), [](const EditorLightEntry& l) { return l.selected; });
     if (selected == lights_.end())
         return false;
     Light* from = selected->light;

@@ -110,8 +110,8 @@ void EditorUI::DrawOverlays(IRenderer* renderer, int screenWidth, int screenHeig
     }
 
     IResource* resource = game_->GetCurrentResource();
-    const bool block = resource && (resource->GetClassId() == ResourceClass::Floor ||
-                                    resource->GetClassId() == ResourceClass::Wall);
+    const bool block =
+        resource && (resource->GetClassId() == ResourceClass::Floor || resource->GetClassId() == ResourceClass::Wall);
     ITexture* image = resource && !block ? resource->GetImage() : nullptr;
     if (tool_ == ObjectTool && image && previewX_ >= 0.0f && previewY_ >= 0.0f) {
         Quad quad;

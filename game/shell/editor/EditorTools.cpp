@@ -214,8 +214,9 @@ bool EditorUI::LightAreaRelease()
     if (!lightAreaDrag_ || !world)
         return false;
     if (areaStartX_ != areaEndX_ && areaStartY_ != areaEndY_) {
-        auto* box = new World::LightBox(float(std::min(areaStartX_, areaEndX_)), float(std::min(areaStartY_, areaEndY_)),
-                                        float(std::max(areaStartX_, areaEndX_)), float(std::max(areaStartY_, areaEndY_)));
+        auto* box =
+            new World::LightBox(float(std::min(areaStartX_, areaEndX_)), float(std::min(areaStartY_, areaEndY_)),
+                                float(std::max(areaStartX_, areaEndX_)), float(std::max(areaStartY_, areaEndY_)));
         world->AddLightBox(box);
         world->SetLightBoxBits(box);
     }

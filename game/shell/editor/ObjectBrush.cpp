@@ -101,9 +101,8 @@ bool ObjectBrush::RoomFor(Object* object) const
 {
     float x, y;
     object->GetPosition(&x, &y);
-    return std::all_of(clipboard_.begin(), clipboard_.end(), [&](int id) {
-        return IsPlaceFreeOfDefinition(x, y, float(range_), id, object);
-    });
+    return std::all_of(clipboard_.begin(), clipboard_.end(),
+                       [&](int id) { return IsPlaceFreeOfDefinition(x, y, float(range_), id, object); });
 }
 
 void ObjectBrush::Commit(std::list<EditorObjectEntry>& placed)

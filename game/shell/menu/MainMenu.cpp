@@ -36,10 +36,14 @@ const MenuDraw::Faces kSmallFaces = {{0, 28}, {28, 56}, {56, 84}};
 const char16_t* ModeName(int mode)
 {
     switch (mode) {
-    case 0: return u"TDM";
-    case 1: return u"CTF";
-    case 2: return u"KOH";
-    default: return u"Unknown";
+    case 0:
+        return u"TDM";
+    case 1:
+        return u"CTF";
+    case 2:
+        return u"KOH";
+    default:
+        return u"Unknown";
     }
 }
 
@@ -50,9 +54,12 @@ int Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 const char16_t* JoinAddress::Refusal() const
 {
     switch (verdict) {
-    case Verdict::HostTooLong: return u"Address can't be over 255 characters";
-    case Verdict::PortTooLarge: return u"Port must be between 0 and 65535";
-    default: return nullptr;
+    case Verdict::HostTooLong:
+        return u"Address can't be over 255 characters";
+    case Verdict::PortTooLarge:
+        return u"Port must be between 0 and 65535";
+    default:
+        return nullptr;
     }
 }
 
@@ -84,10 +91,7 @@ MainMenu::MainMenu(IMenuHost* host, const ScreenContext& context, MenuSmoke* smo
 
 MainMenu::~MainMenu() = default;
 
-void MainMenu::FetchList()
-{
-    list_.reset(context_.engine ? context_.engine->GetServerList() : nullptr);
-}
+void MainMenu::FetchList() { list_.reset(context_.engine ? context_.engine->GetServerList() : nullptr); }
 
 void MainMenu::Build()
 {
@@ -209,13 +213,26 @@ const char16_t* MainMenu::GetCellText(int row, int column)
         return cell_;
     // The master server's texts may be of any length: they are cut to the cell.
     switch (column) {
-    case 0: Util::StrCopy(cell_, 256, server->GetName()); break;
-    case 1: Util::FormatTo(cell_, 256, u"%d/%d", server->GetPlayers(), server->GetMaxPlayers()); break;
-    case 2: Util::FormatTo(cell_, 256, u"%d", 0); break;
-    case 3: Util::StrCopy(cell_, 256, ModeName(server->GetGameMode())); break;
-    case 4: Util::StrCopy(cell_, 256, server->GetLevel()); break;
-    case 5: Util::FormatTo(cell_, 256, u"%s:%d", server->GetAddress(), server->GetPort()); break;
-    default: break;
+    case 0:
+        Util::StrCopy(cell_, 256, server->GetName());
+        break;
+    case 1:
+        Util::FormatTo(cell_, 256, u"%d/%d", server->GetPlayers(), server->GetMaxPlayers());
+        break;
+    case 2:
+        Util::FormatTo(cell_, 256, u"%d", 0);
+        break;
+    case 3:
+        Util::StrCopy(cell_, 256, ModeName(server->GetGameMode()));
+        break;
+    case 4:
+        Util::StrCopy(cell_, 256, server->GetLevel());
+        break;
+    case 5:
+        Util::FormatTo(cell_, 256, u"%s:%d", server->GetAddress(), server->GetPort());
+        break;
+    default:
+        break;
     }
     return cell_;
 }
@@ -227,13 +244,16 @@ int MainMenu::CompareRows(int a, int b, int column)
     if (!sa || !sb)
         return 0;
     switch (column) {
-    case 0: return Sign(Util::StrCompare(sa->GetName(), sb->GetName()));
+    case 0:
+        return Sign(Util::StrCompare(sa->GetName(), sb->GetName()));
     case 3: {
         const long long d = (long long)sa->GetGameMode() - sb->GetGameMode();
         return int(d < INT_MIN ? INT_MIN : (d > INT_MAX ? INT_MAX : d));
     }
-    case 4: return Sign(Util::StrCompare(sa->GetLevel(), sb->GetLevel()));
-    default: return 0;
+    case 4:
+        return Sign(Util::StrCompare(sa->GetLevel(), sb->GetLevel()));
+    default:
+        return 0;
     }
 }
 

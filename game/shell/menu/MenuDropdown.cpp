@@ -151,8 +151,8 @@ void MenuDropdown::DrawList(IRenderer* r)
         if (offset <= -kItemHeight || offset >= listHeight)
             continue;
         if (i == hoveredItem || (hoveredItem < 0 && i == selected))
-            FillScreenRect(r, float(x), float(top + offset), float(x + iw), float(top + offset + kItemHeight), 78,
-                           56, 22, 0.5f);
+            FillScreenRect(r, float(x), float(top + offset), float(x + iw), float(top + offset + kItemHeight), 78, 56,
+                           22, 0.5f);
         r->DrawTextAligned(x + 5, top + offset + 3, items.Get(i)->text.c_str(), false);
     }
     r->ResetClipRect();

@@ -46,8 +46,7 @@ MenuSystem::~MenuSystem()
         delete c;
 }
 
-template <typename T>
-T* MenuSystem::Adopt(T* control)
+template <typename T> T* MenuSystem::Adopt(T* control)
 {
     controls.push_back(control);
     return control;

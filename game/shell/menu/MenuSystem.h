@@ -43,6 +43,5 @@ private:
     void Pass(Loop loop, bool mouse, float wheel, float dt);
     // The typed character as a control gets it, or -1 when dropped.
     int FilterTyped(char16_t c, Loop loop) const;
-    template <typename T>
-    T* Adopt(T* control);
+    template <typename T> T* Adopt(T* control);
 };

@@ -201,9 +201,15 @@ bool ClientHandler::ProcessNetwork()
 void ClientHandler::HandleMessage(GamePacket& packet)
 {
     switch (GameMessage(packet.GetType())) {
-    case GameMessage::LevelStart: OnLevelStart(packet); return;
-    case GameMessage::PlayerId: OnPlayerId(packet); return;
-    case GameMessage::LevelReady: OnLevelReady(packet); return;
+    case GameMessage::LevelStart:
+        OnLevelStart(packet);
+        return;
+    case GameMessage::PlayerId:
+        OnPlayerId(packet);
+        return;
+    case GameMessage::LevelReady:
+        OnLevelReady(packet);
+        return;
     case GameMessage::FileChunk:
         ++joinSteps_;
         progressChanged_ = true;
@@ -213,10 +219,16 @@ void ClientHandler::HandleMessage(GamePacket& packet)
         progressChanged_ = false;
         download_.Reset();
         return;
-    case GameMessage::LevelMismatch: levelMismatch_ = true; return;
-    case GameMessage::WallState: OnWallState(packet); return;
-    case GameMessage::ObjectNotice: return;
-    default: break;
+    case GameMessage::LevelMismatch:
+        levelMismatch_ = true;
+        return;
+    case GameMessage::WallState:
+        OnWallState(packet);
+        return;
+    case GameMessage::ObjectNotice:
+        return;
+    default:
+        break;
     }
     if (HandleTableMessage(&packet) || HandleInventoryMessage(packet) || HandleWorldMessage(packet))
         return;
@@ -300,8 +312,7 @@ void ClientHandler::OnLevelReady(GamePacket& packet)
     IEngine* engine = Services().engine;
     const char16_t* uid = engine ? engine->GetLoginUid() : nullptr;
     GameOptions& options = game->Options();
-    GameMessages::WriteJoin(outgoing_, uid ? uid : u"", options.GetPlayerName(),
-                            uint32_t(options.GetMovingMode()));
+    GameMessages::WriteJoin(outgoing_, uid ? uid : u"", options.GetPlayerName(), uint32_t(options.GetMovingMode()));
     if (connection)
         outgoing_.SendOrDisconnect(connection);
     joined_ = true;

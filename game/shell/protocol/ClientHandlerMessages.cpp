@@ -115,7 +115,8 @@ bool ClientHandler::HandleInventoryMessage(GamePacket& packet)
             game->countdown = game->countdownTotal = seconds;
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -182,6 +183,7 @@ bool ClientHandler::HandleWorldMessage(GamePacket& packet)
         });
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }

@@ -73,15 +73,14 @@ void LevelDownload::Cancel()
         Fail();
 }
 
-int LevelDownload::Percent() const
-{
-    return total_ ? int(uint64_t(written_) * 100 / total_) : 0;
-}
+int LevelDownload::Percent() const { return total_ ? int(uint64_t(written_) * 100 / total_) : 0; }
 
 void LevelDownload::TakeChunk(GamePacket& packet)
 {
     switch (state_) {
-    case State::Expecting: Open(packet); return;
+    case State::Expecting:
+        Open(packet);
+        return;
     case State::Writing: {
         const uint8_t* data = nullptr;
         int size = 0;
@@ -89,7 +88,8 @@ void LevelDownload::TakeChunk(GamePacket& packet)
         Write(data, size, size < GameMessages::kChunkBytes);
         return;
     }
-    default: return; // nothing asked for, refused, or already whole
+    default:
+        return; // nothing asked for, refused, or already whole
     }
 }
 

@@ -17,8 +17,8 @@ public:
     static constexpr uint32_t kMaxTotal = 32u << 20;
 
     enum class State {
-        Idle,       // no level start: chunks are dropped
-        Expecting,  // the next chunk is a first chunk
+        Idle,      // no level start: chunks are dropped
+        Expecting, // the next chunk is a first chunk
         Writing,
         Discarding, // refused or failed: the rest of the upload is dropped
         Done,

@@ -301,10 +301,11 @@ bool MultiplayerHandler::HandleTableMessage(GamePacket* packet)
         int n = GameMessages::ReadPlayerTable(*packet, records);
         for (int i = 0; i < n; ++i)
             if (records[i].id != 0)
-                UpdatePlayer(int32_t(records[i].id), PlayerSlot::kNoPosition, PlayerSlot::kNoPosition,
-                             records[i].value, records[i].team, nullptr);
+                UpdatePlayer(int32_t(records[i].id), PlayerSlot::kNoPosition, PlayerSlot::kNoPosition, records[i].value,
+                             records[i].team, nullptr);
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }

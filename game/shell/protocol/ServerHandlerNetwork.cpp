@@ -122,8 +122,9 @@ void ServerHandler::DropLostConnection(size_t index, MPAPI::Object* object)
         roster->DropMissionItems(player);
         int32_t id = roster->GetPlayerId(player);
         std::u16string name = GetPlayerName(id);
-        BroadcastMessage(Util::Format(closed ? u"Player %s disconnected." : u"Player %s dropped.", name.c_str()).c_str(),
-                         -1, false, false);
+        BroadcastMessage(
+            Util::Format(closed ? u"Player %s disconnected." : u"Player %s dropped.", name.c_str()).c_str(), -1, false,
+            false);
         RemovePlayer(id);
         if (engine)
             engine->RemovePlayer(id);
@@ -299,11 +300,10 @@ void ServerHandler::AdvanceUploads()
 
 void ServerHandler::DropUploadsOf(MPAPI::IConnection* connection)
 {
-    uploads_.erase(std::remove_if(uploads_.begin(), uploads_.end(),
-                                  [connection](const std::unique_ptr<UploadInfo>& u) {
-                                      return u->connection == connection;
-                                  }),
-                   uploads_.end());
+    uploads_.erase(
+        std::remove_if(uploads_.begin(), uploads_.end(),
+                       [connection](const std::unique_ptr<UploadInfo>& u) { return u->connection == connection; }),
+        uploads_.end());
 }
 
 void ServerHandler::AbortUploads()

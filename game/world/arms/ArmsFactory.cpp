@@ -40,10 +40,7 @@ BulletProjectile* CreateBullet(float x, float y, float angle, int definitionId, 
     return Register(bullet, x, y, angle);
 }
 
-Trap* CreateTrap(int definitionId, float x, float y)
-{
-    return Register(new Trap(definitionId), x, y, 0.0f);
-}
+Trap* CreateTrap(int definitionId, float x, float y) { return Register(new Trap(definitionId), x, y, 0.0f); }
 
 Vehicle* CreateVehicle(int definitionId, float x, float y)
 {

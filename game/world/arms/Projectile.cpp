@@ -256,8 +256,7 @@ void MissileProjectile::Update(float dt)
     Projectile::Update(dt);
 }
 
-GrenadeProjectile::GrenadeProjectile(int definitionId, uint8_t strength)
-    : Projectile(ObjectKind::Grenade, definitionId)
+GrenadeProjectile::GrenadeProjectile(int definitionId, uint8_t strength) : Projectile(ObjectKind::Grenade, definitionId)
 {
     float s = float(strength) / 255.0f;
     speed_ *= s;

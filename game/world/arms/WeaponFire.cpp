@@ -14,10 +14,7 @@
 namespace {
 
 // u in -1..1 in steps of 1/10000.
-float Scatter()
-{
-    return float(Util::Random() % 20001 - 10000) / 10000.0f;
-}
+float Scatter() { return float(Util::Random() % 20001 - 10000) / 10000.0f; }
 
 } // namespace
 

@@ -20,8 +20,7 @@ float IntersectRayCircle(float ox, float oy, float dx, float dy, float cx, float
     return float((-b - std::sqrt(discriminant)) / (2.0 * a));
 }
 
-float IntersectRayLine(float ox, float oy, float dx, float dy, float nx, float ny, float d, float* hitX,
-                       float* hitY)
+float IntersectRayLine(float ox, float oy, float dx, float dy, float nx, float ny, float d, float* hitX, float* hitY)
 {
     float dot = dx * nx + dy * ny;
     if (!(dot < 0.0f))

@@ -9,5 +9,4 @@ float IntersectRayCircle(float ox, float oy, float dx, float dy, float cx, float
 
 // One-sided: only a ray that meets the line nx*x + ny*y + d = 0 against its
 // normal hits. -1 for a miss, and the outputs are then left alone.
-float IntersectRayLine(float ox, float oy, float dx, float dy, float nx, float ny, float d, float* hitX,
-                       float* hitY);
+float IntersectRayLine(float ox, float oy, float dx, float dy, float nx, float ny, float d, float* hitX, float* hitY);

@@ -22,8 +22,7 @@ bool SaveEditorLevel(IFile* file, IFileManager* files, const World& world, ILeve
     LevelHeader header;
     header.name = shell.GetLevelName().substr(0, LevelHeader::kNameUnits);
     header.gameMode = mode;
-    return WriteLevel(file, files, header, picture, world, shell.GetPlacedObjects(), shell.GetPlacedLights(),
-                      nullptr);
+    return WriteLevel(file, files, header, picture, world, shell.GetPlacedObjects(), shell.GetPlacedLights(), nullptr);
 }
 
 bool LoadEditorLevel(IFile* file, World& world, ILevelShell& shell)

@@ -48,10 +48,7 @@ void Light::SetSize(float size) { size_ = size > 0.0f && std::isfinite(size) ? s
 
 void Light::SetAngle(float degrees) { angle_ = std::isfinite(degrees) ? degrees : 0.0f; }
 
-void Light::SetPower(float power)
-{
-    power_ = basePower_ = power > 0.0f && std::isfinite(power) ? power : 0.0f;
-}
+void Light::SetPower(float power) { power_ = basePower_ = power > 0.0f && std::isfinite(power) ? power : 0.0f; }
 
 void Light::SetColor(float r, float g, float b)
 {

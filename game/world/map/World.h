@@ -72,7 +72,11 @@ public:
     void SetPhysics(PhysEng::PhysicsEngine* physics, IPhysics* enginePhysics);
     // The host keeps window-covered walls out of its bodies.
     void SetIsHost(bool host) { isHost_ = host; }
-    void SetCamera(float x, float y) { cameraX_ = x; cameraY_ = y; }
+    void SetCamera(float x, float y)
+    {
+        cameraX_ = x;
+        cameraY_ = y;
+    }
     IResourceManager* GetResources() const { return resources_; }
 
     int GetLighting() const { return lighting_; }
@@ -140,7 +144,11 @@ public:
     void RemoveWallBody(int tx, int ty);
     int GetWallBodyCount() const { return wallBodies_.GetCount(); }
     // The bodies belong to the physics engine; the list only lets go of them.
-    void ForgetWallBodies() { wallBodies_.Clear(); wallBodyCells_.clear(); }
+    void ForgetWallBodies()
+    {
+        wallBodies_.Clear();
+        wallBodyCells_.clear();
+    }
 
     // Blasts and the wall-damage code of the network.
     void ApplyBlastDamage(float x, float y, float power, float radius);
@@ -191,7 +199,6 @@ private:
     void DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, bool keepState);
     ITexture* WallAlphaTexture();
     float AmbientScale() const { return lighting_ == 0 ? 1.0f : 0.5f; }
-
 
     IResourceManager* resources_;
     IRenderer* renderer_ = nullptr;

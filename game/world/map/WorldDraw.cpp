@@ -45,7 +45,8 @@ bool World::MakeWallQuad(int tx, int ty, Quad* quad, ITexture** texture) const
     const uint32_t cell = At(tx, ty);
     TileQuad(quad, tx, ty);
     const int damage = int(cell >> kDamageShift);
-    *texture = resources_ ? resources_->ReadTilePixels(int(cell & kBlockMask), std::min(damage / 85, 2), quad) : nullptr;
+    *texture =
+        resources_ ? resources_->ReadTilePixels(int(cell & kBlockMask), std::min(damage / 85, 2), quad) : nullptr;
     if (!*texture)
         return false;
     if (cell & kWindow)
@@ -204,7 +205,8 @@ void World::DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, b
                 continue;
             const int column = int((cell & kVariantMask) >> kVariantShift);
             if (window) {
-                resources_->DrawTileQuad(block, block, block, block, float(x * kTileSize), float(y * kTileSize), column, 0);
+                resources_->DrawTileQuad(block, block, block, block, float(x * kTileSize), float(y * kTileSize), column,
+                                         0);
                 continue;
             }
             uint32_t nb[3] = {0, 0, 0};
@@ -213,7 +215,8 @@ void World::DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, b
             int idx[3];
             for (int k = 0; k < 3; ++k)
                 idx[k] = (flags & (1 << k)) ? int(nb[k] & kBlockMask) : block;
-            resources_->DrawTileQuad(block, idx[0], idx[1], idx[2], float(x * kTileSize), float(y * kTileSize), column, flags);
+            resources_->DrawTileQuad(block, idx[0], idx[1], idx[2], float(x * kTileSize), float(y * kTileSize), column,
+                                     flags);
         }
     if (!keepState)
         renderer_->EndFloorBlend();
@@ -263,8 +266,9 @@ void World::DrawWallAlpha()
                 continue;
             int col, row;
             GetWallAlphaCell(x, y, &col, &row);
-            resources_->DrawTileTinted(int(cell & kBlockMask), float(x * kTileSize) - cameraX_, float(y * kTileSize) - cameraY_,
-                                       int(cell >> kDamageShift) / 85, col * kTileSize, row * kTileSize);
+            resources_->DrawTileTinted(int(cell & kBlockMask), float(x * kTileSize) - cameraX_,
+                                       float(y * kTileSize) - cameraY_, int(cell >> kDamageShift) / 85, col * kTileSize,
+                                       row * kTileSize);
         }
 }
 
@@ -299,8 +303,10 @@ void World::DrawLitFloor(float x, float y, float size)
     const float h = size / 2.0f;
     if (x + h < cameraX_ || x - h > cameraX_ + viewW || y + h < cameraY_ || y - h > cameraY_ + viewH)
         return;
-    const int c0 = std::max(0, int(std::floor((x - h) / kTileSize))), c1 = std::min(width_, int(std::ceil((x + h) / kTileSize)));
-    const int r0 = std::max(0, int(std::floor((y - h) / kTileSize))), r1 = std::min(height_, int(std::ceil((y + h) / kTileSize)));
+    const int c0 = std::max(0, int(std::floor((x - h) / kTileSize))),
+              c1 = std::min(width_, int(std::ceil((x + h) / kTileSize)));
+    const int r0 = std::max(0, int(std::floor((y - h) / kTileSize))),
+              r1 = std::min(height_, int(std::ceil((y + h) / kTileSize)));
     renderer_->SetTranslation(-cameraX_, -cameraY_, 0.0f);
     renderer_->SetShadowCaster(0);
     renderer_->BeginWallAlpha();
@@ -321,7 +327,8 @@ void World::DrawLitFloor(float x, float y, float size)
                         continue;
                     column = (cell & kWindow) ? column : 3;
                 }
-                resources_->DrawTileQuad(block, block, block, block, float(tx * kTileSize), float(ty * kTileSize), column, 0);
+                resources_->DrawTileQuad(block, block, block, block, float(tx * kTileSize), float(ty * kTileSize),
+                                         column, 0);
             }
     }
     renderer_->SetBumpTexture(nullptr);
@@ -349,7 +356,9 @@ void World::DrawWallShadows(float lightX, float lightY, float size)
     if (!renderer_ || !cells_ || !std::isfinite(lightX) || !std::isfinite(lightY) || !std::isfinite(size))
         return;
     const float reach = std::min(size / 2.0f + 32.0f, float(kMaxSide * kTileSize));
-    auto clampTile = [](float v, int hi) { return int(std::max(0.0f, std::min(std::floor(v / kTileSize), float(hi)))); };
+    auto clampTile = [](float v, int hi) {
+        return int(std::max(0.0f, std::min(std::floor(v / kTileSize), float(hi))));
+    };
     const int c0 = clampTile(lightX - reach, width_ - 1), c1 = clampTile(lightX + reach, width_ - 1);
     const int r0 = clampTile(lightY - reach, height_ - 1), r1 = clampTile(lightY + reach, height_ - 1);
     // Rows: runs of intact walls cast from their top and bottom edges.

@@ -27,8 +27,8 @@ void World::SegmentNormal(float* nx, float* ny, float x0, float y0, float x1, fl
     *ny = (x1 - x0) / len;
 }
 
-bool World::IntersectSegments(float* ix, float* iy, float a0x, float a0y, float a1x, float a1y, float b0x,
-                              float b0y, float b1x, float b1y)
+bool World::IntersectSegments(float* ix, float* iy, float a0x, float a0y, float a1x, float a1y, float b0x, float b0y,
+                              float b1x, float b1y)
 {
     const float rx = a1x - a0x, ry = a1y - a0y;
     const float sx = b1x - b0x, sy = b1y - b0y;

@@ -155,10 +155,7 @@ void CaptureTheFlag::OnFlagDropped(Player* player, MissionItem* item)
         Announce(u"Player %s dropped russian flag", player);
 }
 
-void CaptureTheFlag::BeforeTeamChange(Player* player)
-{
-    player->DropMissionItems(true);
-}
+void CaptureTheFlag::BeforeTeamChange(Player* player) { player->DropMissionItems(true); }
 
 void CaptureTheFlag::SendModeInfo(MPAPI::IConnection* connection, int32_t playerId)
 {

@@ -28,10 +28,7 @@ IGameOptions* Options()
     return game ? &game->Options() : nullptr;
 }
 
-int TeamSlot(int team)
-{
-    return team == GameMod::kFinland ? 0 : 1;
-}
+int TeamSlot(int team) { return team == GameMod::kFinland ? 0 : 1; }
 
 } // namespace
 
@@ -41,10 +38,7 @@ IMultiplayerHandler* GameMod::Handler() { return ActiveHandler(); }
 
 ObjectManager* GameMod::Objects() { return Services().objects; }
 
-bool GameMod::Serving()
-{
-    return IsServing();
-}
+bool GameMod::Serving() { return IsServing(); }
 
 void GameMod::Start()
 {
@@ -70,10 +64,7 @@ void GameMod::Restart()
     gameOverTimer_ = 0.0f;
 }
 
-void GameMod::CheckLimits(float dt)
-{
-    AdvanceClientClock(dt);
-}
+void GameMod::CheckLimits(float dt) { AdvanceClientClock(dt); }
 
 void GameMod::Update(float)
 {
@@ -125,10 +116,7 @@ bool GameMod::IsGameOver()
     return clock_.GetTimeLimit() > 0.0f && clock_.GetTimeLeft() <= clock_.GetGameOverDisplay();
 }
 
-void GameMod::AdvanceServerClock(float dt)
-{
-    clock_.Advance(dt, clock_.GetOptionLimit());
-}
+void GameMod::AdvanceServerClock(float dt) { clock_.Advance(dt, clock_.GetOptionLimit()); }
 
 void GameMod::AdvanceClientClock(float dt)
 {
@@ -399,7 +387,7 @@ void GameMod::SetPlayerTeam(Player* player, int choice, bool respawn, bool force
             return;
     }
     BeforeTeamChange(player);
-    const char16_t* format = current < 0            ? u"Player %s entered the game"
+    const char16_t* format = current < 0       ? u"Player %s entered the game"
                              : team == kRussia ? u"Player %s changed team to Russia"
                                                : u"Player %s changed team to Finland";
     char16_t text[kNoticeUnits + 1];
@@ -443,10 +431,7 @@ bool GameMod::ToggleBalance()
     return balanceNow_;
 }
 
-bool GameMod::CanRespawn(Player* player)
-{
-    return !player || cooldown_[TeamSlot(player->GetTeam())] <= 0.0f;
-}
+bool GameMod::CanRespawn(Player* player) { return !player || cooldown_[TeamSlot(player->GetTeam())] <= 0.0f; }
 
 void GameMod::OnKill(Player* victim, Object* killerObject, int killDetail, int weaponId)
 {
@@ -457,12 +442,12 @@ void GameMod::OnKill(Player* victim, Object* killerObject, int killDetail, int w
     int team = victim->GetTeam();
     if ((team == kFinland || team == kRussia) && handler && handler->CountLivingTeamPlayers(team) > 1)
         cooldown_[TeamSlot(team)] = kRespawnCooldown;
-    Player* killer = killerObject && killerObject->GetKind() == ObjectKind::Player
-                         ? static_cast<Player*>(killerObject)
-                         : nullptr;
+    Player* killer =
+        killerObject && killerObject->GetKind() == ObjectKind::Player ? static_cast<Player*>(killerObject) : nullptr;
     if (!killer)
         return;
-    bool suicide = killer == victim || (killer->GetNetworkId() != 0 && killer->GetNetworkId() == victim->GetNetworkId());
+    bool suicide =
+        killer == victim || (killer->GetNetworkId() != 0 && killer->GetNetworkId() == victim->GetNetworkId());
     IPlayerScores* killerScores = killer->GetScores();
     if (suicide) {
         if (killerScores)
@@ -496,8 +481,9 @@ void GameMod::OnKill(Player* victim, Object* killerObject, int killDetail, int w
         const char16_t* killerName = PlayerName(killer);
         const char16_t* victimName = PlayerName(victim);
         if (killDetail == 1)
-            Util::FormatTo(text, units, named ? u"%s killed %s with head shot using %s" : u"%s killed %s with head shot",
-                           killerName, victimName, weaponName);
+            Util::FormatTo(text, units,
+                           named ? u"%s killed %s with head shot using %s" : u"%s killed %s with head shot", killerName,
+                           victimName, weaponName);
         else
             Util::FormatTo(text, units, named ? u"%s killed %s with %s" : u"%s killed %s", killerName, victimName,
                            weaponName);

@@ -13,10 +13,7 @@
 namespace {
 
 // A team value from the wire: anything but the two teams shows nothing.
-int32_t TeamOrNone(uint32_t value)
-{
-    return value == 0 || value == 7 ? int32_t(value) : -1;
-}
+int32_t TeamOrNone(uint32_t value) { return value == 0 || value == 7 ? int32_t(value) : -1; }
 
 } // namespace
 
@@ -158,10 +155,7 @@ bool KingOfTheHill::IsGameOver()
     return clock_.GetTimeLimit() > 0.0f && clock_.GetTimeLeft() <= clock_.GetGameOverDisplay();
 }
 
-MissionItem* KingOfTheHill::CreateFlagObject(int definitionId)
-{
-    return new MissionItemFlag(definitionId);
-}
+MissionItem* KingOfTheHill::CreateFlagObject(int definitionId) { return new MissionItemFlag(definitionId); }
 
 void KingOfTheHill::SendModeInfo(MPAPI::IConnection* connection, int32_t playerId)
 {

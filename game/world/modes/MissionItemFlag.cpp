@@ -2,7 +2,6 @@
 
 #include "engine/render/ITexture.h"
 #include "game/world/geometry/Quad.h"
-#include "game/world/geometry/Quad.h"
 #include "game/world/modes/KingOfTheHill.h"
 #include "game/world/objects/ObjectContacts.h"
 #include "game/world/objects/ObjectKind.h"
@@ -47,14 +46,10 @@ MissionItemFlag::MissionItemFlag(int definitionId) : MissionItem(definitionId)
 const MPAPI::FieldRecord* MissionItemFlag::GetFieldTable()
 {
     static const MPAPI::FieldRecord table[] = {
-        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&progress_), 0, 0, 0},
-        {MPAPI::kFieldInt32, OffsetOf(&team_), 0, 0, 0},
-        {MPAPI::kFieldInt32, OffsetOf(&capturer_), 0, 0, 0},
-        {MPAPI::kFieldBool, OffsetOf(&owned_), 0, 0, 0},
-        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},    {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0}, {MPAPI::kFieldWord, OffsetOf(&progress_), 0, 0, 0},
+        {MPAPI::kFieldInt32, OffsetOf(&team_), 0, 0, 0}, {MPAPI::kFieldInt32, OffsetOf(&capturer_), 0, 0, 0},
+        {MPAPI::kFieldBool, OffsetOf(&owned_), 0, 0, 0}, {MPAPI::kFieldEnd, 0, 0, 0, 0},
     };
     return table;
 }
@@ -108,9 +103,7 @@ void MissionItemFlag::Update(float dt)
         return;
     float cx, cy;
     GetCentre(&cx, &cy);
-    auto inReach = [&](Object* p) {
-        return std::fabs(p->GetX() - cx) < kReach && std::fabs(p->GetY() - cy) < kReach;
-    };
+    auto inReach = [&](Object* p) { return std::fabs(p->GetX() - cx) < kReach && std::fabs(p->GetY() - cy) < kReach; };
 
     Player* capturer = capturer_ ? LivePlayer(objects->FindObject(capturer_)) : nullptr;
     if (capturer && std::hypot(capturer->GetX() - cx, capturer->GetY() - cy) > kLeash)

@@ -9,8 +9,8 @@ class ITexture;
 class MissionItemFlag : public MissionItem {
 public:
     static constexpr float kCaptureSeconds = 10.0f;
-    static constexpr float kReach = 64.0f;   // half side of the square a player stands in
-    static constexpr float kLeash = 80.0f;   // a capturer farther than this gives up
+    static constexpr float kReach = 64.0f; // half side of the square a player stands in
+    static constexpr float kLeash = 80.0f; // a capturer farther than this gives up
 
     explicit MissionItemFlag(int definitionId);
     const MPAPI::FieldRecord* GetFieldTable() override;

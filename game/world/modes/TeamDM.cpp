@@ -13,10 +13,7 @@ void TeamDM::Start()
     BroadcastLimits();
 }
 
-void TeamDM::CheckLimits(float dt)
-{
-    CheckReceivedLimits(dt);
-}
+void TeamDM::CheckLimits(float dt) { CheckReceivedLimits(dt); }
 
 void TeamDM::Update(float dt)
 {

@@ -92,10 +92,7 @@ void WriteLevelStart(GamePacket& p, const char16_t* path)
     p.WriteChars(path, int(BoundedLength(path, GamePacket::kMaxPayload / 2)));
 }
 
-bool ReadLevelStart(GamePacket& p, std::u16string* path)
-{
-    return ReadRestText(p, kPathUnits * 2, kPathUnits, path);
-}
+bool ReadLevelStart(GamePacket& p, std::u16string* path) { return ReadRestText(p, kPathUnits * 2, kPathUnits, path); }
 
 void WriteJoin(GamePacket& p, const char16_t* uid, const char16_t* name, uint32_t flag)
 {

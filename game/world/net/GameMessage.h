@@ -139,7 +139,10 @@ bool ReadExplosion(GamePacket& p, float* x, float* y, uint8_t* size);
 
 inline void WritePlayerId(GamePacket& p, int32_t id) { WriteValue(p, GameMessage::PlayerId, uint32_t(id)); }
 inline void WritePlayerRemoved(GamePacket& p, int32_t id) { WriteValue(p, GameMessage::PlayerRemoved, uint32_t(id)); }
-inline void WriteWallStateRequest(GamePacket& p, uint32_t start) { WriteValue(p, GameMessage::WallStateRequest, start); }
+inline void WriteWallStateRequest(GamePacket& p, uint32_t start)
+{
+    WriteValue(p, GameMessage::WallStateRequest, start);
+}
 inline void WriteSelectWeapon(GamePacket& p, int32_t id) { WriteValue(p, GameMessage::SelectWeapon, uint32_t(id)); }
 inline void WriteRemoveWeapon(GamePacket& p, int32_t id) { WriteValue(p, GameMessage::RemoveWeapon, uint32_t(id)); }
 inline void WriteTeamChange(GamePacket& p, uint32_t choice) { WriteValue(p, GameMessage::TeamChange, choice); }
@@ -184,6 +187,9 @@ inline void WriteGameModeData(GamePacket& p, int32_t fragLimit, int32_t teamFrag
 {
     WritePair(p, GameMessage::GameModeData, uint32_t(fragLimit), uint32_t(teamFragLimit));
 }
-inline void WriteGameModeCapture(GamePacket& p, int32_t team) { WriteValue(p, GameMessage::GameModeCapture, uint32_t(team)); }
+inline void WriteGameModeCapture(GamePacket& p, int32_t team)
+{
+    WriteValue(p, GameMessage::GameModeCapture, uint32_t(team));
+}
 
 } // namespace GameMessages

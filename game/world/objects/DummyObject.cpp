@@ -20,12 +20,9 @@ const MPAPI::FieldRecord* DummyObject::GetFieldTable()
 const MPAPI::FieldRecord* DummyBreakableObject::GetFieldTable()
 {
     static const MPAPI::FieldRecord table[] = {
-        {MPAPI::kHeaderReplicated, 0, 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&health_), 0, 0, 0},
-        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+        {MPAPI::kHeaderReplicated, 0, 0, 0, 0},           {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},     {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&health_), 0, 0, 0}, {MPAPI::kFieldEnd, 0, 0, 0, 0},
     };
     return table;
 }

@@ -109,7 +109,4 @@ MissionItem* CreateMissionItemOfType(int type, float x, float y)
     return item;
 }
 
-void MissionItem::ShapeQuad(Quad* quad, ITexture* image)
-{
-    quad->SetFromTexture(image);
-}
+void MissionItem::ShapeQuad(Quad* quad, ITexture* image) { quad->SetFromTexture(image); }

@@ -73,8 +73,17 @@ Object::~Object()
 bool Object::IsAlwaysRelevant()
 {
     switch (kind_) {
-    case 0: case 1: case 3: case 12: case 13: case 14: case 15: case 17: return true;
-    default: return false;
+    case 0:
+    case 1:
+    case 3:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 17:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -202,7 +211,8 @@ void Object::LoadProperties()
     }
 
     if (image)
-        radius_ = std::sqrt(float(image->GetWidth()) * image->GetWidth() + float(image->GetHeight()) * image->GetHeight());
+        radius_ =
+            std::sqrt(float(image->GetWidth()) * image->GetWidth() + float(image->GetHeight()) * image->GetHeight());
 
     if (IsTranslucent() && image && !sprite_) {
         ObjectView::MakeSprite(&sprite_, height_);

@@ -30,10 +30,7 @@ int Pixel(float v)
     return int(v);
 }
 
-uint8_t Channel(float v)
-{
-    return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f)));
-}
+uint8_t Channel(float v) { return uint8_t(v <= 0.0f ? 0 : (v >= 1.0f ? 255 : int(v * 255.0f))); }
 
 void Light(Quad* quad, float x, float y)
 {

@@ -230,8 +230,7 @@ public:
             } else {
                 const float alpha = p.age < 1.0f ? (p.age * 0.8f + 0.2f) * 0.5f : 0.5f;
                 const int frame = std::min(int(p.age * 8.0f), 7);
-                DrawRect(media->smokeTrails[0], 32 * frame, 0, 32 * frame + 32, 32, p.x - 16, p.y - 16, 32, 32,
-                         alpha);
+                DrawRect(media->smokeTrails[0], 32 * frame, 0, 32 * frame + 32, 32, p.x - 16, p.y - 16, 32, 32, alpha);
             }
         }
     }
@@ -261,8 +260,7 @@ public:
             return false;
         for (const Puff& p : puffs_) {
             const float size = Size(p);
-            if (p.active && size > 2.0f && p.age < 29.0f &&
-                std::hypot(p.x - px, p.y - py) < size * 16.0f + r - 40.0f)
+            if (p.active && size > 2.0f && p.age < 29.0f && std::hypot(p.x - px, p.y - py) < size * 16.0f + r - 40.0f)
                 return true;
         }
         return false;
@@ -320,8 +318,12 @@ public:
                     float dx, dy;
                     Heading(float(Rand() % 360), &dx, &dy);
                     const float speed = float(Rand() % 100) / 5.0f + 4.0f;
-                    f = {x - 10 + float(Rand() % 200) / 10, y - 10 + float(Rand() % 200) / 10, dx * speed,
-                         dy * speed, float(Rand() % 100) * 0.01f * 0.3f, true};
+                    f = {x - 10 + float(Rand() % 200) / 10,
+                         y - 10 + float(Rand() % 200) / 10,
+                         dx * speed,
+                         dy * speed,
+                         float(Rand() % 100) * 0.01f * 0.3f,
+                         true};
                     ++started;
                 }
             }

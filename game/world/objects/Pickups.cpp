@@ -69,7 +69,7 @@ bool Ammo::Offer(Object* player)
 bool Item::Offer(Object* player)
 {
     return Services().contacts->OfferItem(player, this, NumberOf(definition_, u"health_add"),
-                                       NumberOf(definition_, u"armor_add"));
+                                          NumberOf(definition_, u"armor_add"));
 }
 
 const MPAPI::FieldRecord* Ammo::GetFieldTable()

@@ -19,7 +19,11 @@ public:
 
     float GetShakeStrength() const { return shakeStrength_; }
     float GetShakeTimer() const { return shakeTimer_; }
-    void GetShakeDirection(float* x, float* y) const { *x = shakeX_; *y = shakeY_; }
+    void GetShakeDirection(float* x, float* y) const
+    {
+        *x = shakeX_;
+        *y = shakeY_;
+    }
     float GetSwayPhase() const { return phase_; }
 
 private:

@@ -36,14 +36,10 @@ Fire::Fire(int definitionId) : Object(19, definitionId) {}
 const MPAPI::FieldRecord* Fire::GetFieldTable()
 {
     static const MPAPI::FieldRecord table[] = {
-        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&dirX), 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&dirY), 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&speed), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&size), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&lifetime), 0, 0, 0},
-        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},      {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&dirX), 0, 0, 0},    {MPAPI::kFieldFloat, OffsetOf(&dirY), 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&speed), 0, 0, 0},   {MPAPI::kFieldWord, OffsetOf(&size), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&lifetime), 0, 0, 0}, {MPAPI::kFieldEnd, 0, 0, 0, 0},
     };
     return table;
 }
@@ -76,8 +72,8 @@ void Fire::Update(float dt)
             particleTimer = 0.0f;
             --burstsLeft;
             if (IObjectOutput* out = Services().output)
-                out->SpawnFireParticle(x_, y_, x_ + size * dirX * speed * 0.3f, y_ + size * dirY * speed * 0.3f,
-                                       size, lifetime);
+                out->SpawnFireParticle(x_, y_, x_ + size * dirX * speed * 0.3f, y_ + size * dirY * speed * 0.3f, size,
+                                       lifetime);
         }
     }
     if (IsServing()) {
@@ -109,12 +105,9 @@ DeadPlayer::~DeadPlayer()
 const MPAPI::FieldRecord* DeadPlayer::GetFieldTable()
 {
     static const MPAPI::FieldRecord table[] = {
-        {MPAPI::kFieldWord, OffsetOf(&x_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&y_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&age_), 0, 0, 0},
-        {MPAPI::kFieldByte, OffsetOf(&playerId), 0, 0, 0},
-        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&x_), 0, 0, 0},       {MPAPI::kFieldWord, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},   {MPAPI::kFieldWord, OffsetOf(&age_), 0, 0, 0},
+        {MPAPI::kFieldByte, OffsetOf(&playerId), 0, 0, 0}, {MPAPI::kFieldEnd, 0, 0, 0, 0},
     };
     return table;
 }
@@ -162,12 +155,9 @@ Mess::Mess() : Object(4, -1) {}
 const MPAPI::FieldRecord* Mess::GetFieldTable()
 {
     static const MPAPI::FieldRecord table[] = {
-        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},
-        {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0},
-        {MPAPI::kFieldInt16, OffsetOf(&variant), 0, 0, 0},
-        {MPAPI::kFieldWord, OffsetOf(&scale), 0, 0, 0},
-        {MPAPI::kFieldEnd, 0, 0, 0, 0},
+        {MPAPI::kFieldFloat, OffsetOf(&x_), 0, 0, 0},    {MPAPI::kFieldFloat, OffsetOf(&y_), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&angle_), 0, 0, 0}, {MPAPI::kFieldInt16, OffsetOf(&variant), 0, 0, 0},
+        {MPAPI::kFieldWord, OffsetOf(&scale), 0, 0, 0},  {MPAPI::kFieldEnd, 0, 0, 0, 0},
     };
     return table;
 }

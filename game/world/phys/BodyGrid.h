@@ -24,8 +24,7 @@ public:
     void CellRange(float x0, float y0, float x1, float y1, int* cells) const;
 
     // Appends every body of the cells that the box touches.
-    template <typename Visit>
-    void ForBox(const int* cells, Visit visit) const
+    template <typename Visit> void ForBox(const int* cells, Visit visit) const
     {
         for (int cy = cells[1]; cy <= cells[3]; ++cy)
             for (int cx = cells[0]; cx <= cells[2]; ++cx)
@@ -34,8 +33,7 @@ public:
     }
     // Every body of the cells that the segment touches (whole cells, border
     // cells reaching out to infinity).
-    template <typename Visit>
-    void ForSegment(float x0, float y0, float x1, float y1, Visit visit) const;
+    template <typename Visit> void ForSegment(float x0, float y0, float x1, float y1, Visit visit) const;
 
 private:
     int CellOf(double v, double origin, int count) const;
@@ -46,8 +44,7 @@ private:
     std::vector<std::vector<Object*>> cells_ = std::vector<std::vector<Object*>>(1);
 };
 
-template <typename Visit>
-void BodyGrid::ForSegment(float x0, float y0, float x1, float y1, Visit visit) const
+template <typename Visit> void BodyGrid::ForSegment(float x0, float y0, float x1, float y1, Visit visit) const
 {
     if (x0 > x1) {
         std::swap(x0, x1);

@@ -81,8 +81,7 @@ void BoxHull::UpdateRotation(float cosine, float sine)
     maxY = std::max({0.0f, r1y, r2y, r1y + r2y});
 }
 
-bool BoxHull::Intersect(const Position& pose, float x0, float y0, float x1, float y1,
-                        IntersectionPacket* packet) const
+bool BoxHull::Intersect(const Position& pose, float x0, float y0, float x1, float y1, IntersectionPacket* packet) const
 {
     float dx = x1 - x0, dy = y1 - y0;
     float length = Normalize(&dx, &dy);
@@ -120,8 +119,8 @@ bool BoxHull::Intersect(const Position& pose, float x0, float y0, float x1, floa
     return false;
 }
 
-bool BoxHull::Sweep(float cx, float cy, float moveX, float moveY, float radius, float poseX, float poseY,
-                    float cosine, float sine, IntersectionPacket* packet, bool sideWanted) const
+bool BoxHull::Sweep(float cx, float cy, float moveX, float moveY, float radius, float poseX, float poseY, float cosine,
+                    float sine, IntersectionPacket* packet, bool sideWanted) const
 {
     Corners c = PlaceCorners(*this, poseX, poseY, cosine, sine);
     float midX, midY;

@@ -25,8 +25,7 @@ inline void SegmentNormal(float x0, float y0, float x1, float y1, float* nx, flo
 }
 
 // Projection of (px, py) on the segment, clamped to its ends.
-inline void ClosestPointOnSegment(float x0, float y0, float x1, float y1, float px, float py, float* outX,
-                                  float* outY)
+inline void ClosestPointOnSegment(float x0, float y0, float x1, float y1, float px, float py, float* outX, float* outY)
 {
     float dx = x1 - x0, dy = y1 - y0;
     float lengthSquared = dx * dx + dy * dy;

@@ -25,8 +25,8 @@ float RayLineDistance(float ax, float ay, float bx, float by, float dirX, float 
     return ((ax - originX) * nx + (ay - originY) * ny) / facing;
 }
 
-bool SweepCircleEdge(IntersectionPacket* packet, float cx, float cy, float moveX, float moveY, float radius,
-                     float sx, float sy, float ex, float ey, float centreX, float centreY, bool sideWanted)
+bool SweepCircleEdge(IntersectionPacket* packet, float cx, float cy, float moveX, float moveY, float radius, float sx,
+                     float sy, float ex, float ey, float centreX, float centreY, bool sideWanted)
 {
     float dirX = moveX, dirY = moveY;
     Normalize(&dirX, &dirY);

@@ -35,12 +35,11 @@ public:
 
 // The parameter t at which origin + t * direction meets the line through a
 // and b; -1 when the direction runs along the line.
-float RayLineDistance(float ax, float ay, float bx, float by, float dirX, float dirY, float originX,
-                      float originY);
+float RayLineDistance(float ax, float ay, float bx, float by, float dirX, float dirY, float originX, float originY);
 
 // Sweeps a circle against the edge from (sx, sy) to (ex, ey); (centreX,
 // centreY) is the middle of the shape, for the slide side.
-bool SweepCircleEdge(IntersectionPacket* packet, float cx, float cy, float moveX, float moveY, float radius,
-                     float sx, float sy, float ex, float ey, float centreX, float centreY, bool sideWanted);
+bool SweepCircleEdge(IntersectionPacket* packet, float cx, float cy, float moveX, float moveY, float radius, float sx,
+                     float sy, float ex, float ey, float centreX, float centreY, bool sideWanted);
 
 } // namespace PhysEng

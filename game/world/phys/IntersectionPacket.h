@@ -13,7 +13,7 @@ struct IntersectionPacket {
     float normalX, normalY;
     float leadingX, leadingY; // circle moves only
     Object* hitBody;
-    float side; // +1, -1 or 0: where a sweeping circle slides along the edge
+    float side;          // +1, -1 or 0: where a sweeping circle slides along the edge
     Object* ignoredBody; // circle moves: skipped, then set to what stopped the move
     float slideX, slideY;
 

@@ -29,8 +29,7 @@ public:
     virtual bool IntersectSegment(float x0, float y0, float x1, float y1, IntersectionPacket* packet);
     // The segment against the hull at this body's pose.
     virtual bool IntersectAt(float x0, float y0, float x1, float y1);
-    virtual bool IntersectCircle(float x, float y, float moveX, float moveY, float radius,
-                                 IntersectionPacket* packet);
+    virtual bool IntersectCircle(float x, float y, float moveX, float moveY, float radius, IntersectionPacket* packet);
     virtual void ApplyBlast(float, float, float) {}
     virtual void ApplyImpulse(const float*, const float*) {}
     virtual void ApplyImpulseScaled(float, float, float, float, float) {}

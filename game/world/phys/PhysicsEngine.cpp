@@ -300,8 +300,8 @@ void PhysicsEngine::MoveCircle(float x, float y, float* moveX, float* moveY, flo
     // The same reach as each body's own broad test.
     float reach = radius + 100.0f;
     float ex = x + *moveX, ey = y + *moveY;
-    for (Object* body : Near(std::min(x, ex) - reach, std::min(y, ey) - reach, std::max(x, ex) + reach,
-                             std::max(y, ey) + reach)) {
+    for (Object* body :
+         Near(std::min(x, ex) - reach, std::min(y, ey) - reach, std::max(x, ex) + reach, std::max(y, ey) + reach)) {
         if (body == ignored || !body->enabled_)
             continue;
         ::Object* owner = body->owner_;

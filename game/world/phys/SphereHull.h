@@ -13,8 +13,7 @@ public:
     void UpdateRotation(float, float) override {}
     bool Intersect(const Position&, float, float, float, float, IntersectionPacket*) const override { return false; }
     bool IntersectAt(float, float, float, float, float, float, float) const override { return false; }
-    bool Sweep(float, float, float, float, float, float, float, float, float, IntersectionPacket*,
-               bool) const override
+    bool Sweep(float, float, float, float, float, float, float, float, float, IntersectionPacket*, bool) const override
     {
         return false;
     }

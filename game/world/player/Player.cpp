@@ -106,10 +106,7 @@ void Player::SetPosition(float x, float y)
     positionCorrection_ = true;
 }
 
-void Player::SetInputState(uint32_t flags, float, int, int, float)
-{
-    inputFlags_ = flags;
-}
+void Player::SetInputState(uint32_t flags, float, int, int, float) { inputFlags_ = flags; }
 
 void Player::SetNetPosition(float x, float y, float dx, float dy)
 {
@@ -147,10 +144,7 @@ void Player::GiveAllAmmo()
             entry->amount = 999;
 }
 
-void Player::SetArmour(float armour)
-{
-    armour_ = std::clamp(armour, 0.0f, 100.0f);
-}
+void Player::SetArmour(float armour) { armour_ = std::clamp(armour, 0.0f, 100.0f); }
 
 bool Player::IsLocal()
 {
@@ -175,8 +169,8 @@ void Player::ApplyArmour(float damage, float share)
     health_ = std::min(health_, 100.0f);
 }
 
-void Player::TakeBulletDamage(float damage, float direction, Object* attacker, float hitX, float hitY,
-                              bool headShot, int weaponId)
+void Player::TakeBulletDamage(float damage, float direction, Object* attacker, float hitX, float hitY, bool headShot,
+                              int weaponId)
 {
     if (!IsServing() || !IsAlive() || GameOver() || !std::isfinite(damage))
         return;
@@ -228,8 +222,7 @@ void Player::TakeDrowningDamage(float dt)
     }
 }
 
-void Player::Kill(Object* attacker, bool headShot, int weaponId, bool blast, float blastX, float blastY,
-                  float force)
+void Player::Kill(Object* attacker, bool headShot, int weaponId, bool blast, float blastX, float blastY, float force)
 {
     // Only the server decides deaths; a client hears of them by replication.
     if (!IsServing())
@@ -293,15 +286,12 @@ void Player::PlayShotSound(const WeaponDef& weapon)
 
 void Player::PlayReloadSound(const WeaponDef& weapon)
 {
-    IResource* sound = weapon.clipChangeMode == 1 && weapon.reloadPartsSound ? weapon.reloadPartsSound
-                                                                             : weapon.reloadSound;
+    IResource* sound =
+        weapon.clipChangeMode == 1 && weapon.reloadPartsSound ? weapon.reloadPartsSound : weapon.reloadSound;
     Replay(reloadSound_, sound, GetNetworkId(), x_, y_);
 }
 
-void Player::PlayHitSound(IResource* sound, float x, float y)
-{
-    Replay(hitSound_, sound, GetNetworkId(), x, y);
-}
+void Player::PlayHitSound(IResource* sound, float x, float y) { Replay(hitSound_, sound, GetNetworkId(), x, y); }
 
 void Player::ScoreTicks(float dt)
 {

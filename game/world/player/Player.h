@@ -120,8 +120,8 @@ public:
     void ReleaseHeldExplosive();
     // Death: drops what is carried, leaves a corpse (or gibs) unless in
     // water, tells the game mode. Serving only; health still holds the blow.
-    void Kill(Object* attacker, bool headShot, int weaponId, bool blast, float blastX = 0.0f,
-              float blastY = 0.0f, float force = -1.0f);
+    void Kill(Object* attacker, bool headShot, int weaponId, bool blast, float blastX = 0.0f, float blastY = 0.0f,
+              float force = -1.0f);
     void SwitchOffLight() { stateFlags_ &= uint16_t(~FlashlightOn); }
 
     // Mission items carried (the world owns them).

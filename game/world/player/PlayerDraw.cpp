@@ -118,10 +118,7 @@ void Pose(Quad* quad, float x, float y, float angle)
     quad->Translate(x - kPivotX, y - kPivotY);
 }
 
-CommonMedia* Media()
-{
-    return Services().media;
-}
+CommonMedia* Media() { return Services().media; }
 
 // A picture packed into an atlas is drawn from the atlas.
 void BindPicture(IRenderer* renderer, ITexture* picture)

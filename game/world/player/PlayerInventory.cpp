@@ -43,10 +43,7 @@ int DetonatorTag()
 
 } // namespace
 
-bool Player::Carries(int weaponId)
-{
-    return weaponId != -1 && inventory_.HasWeapon(weaponId);
-}
+bool Player::Carries(int weaponId) { return weaponId != -1 && inventory_.HasWeapon(weaponId); }
 
 int Player::DetonatorId()
 {
@@ -56,10 +53,7 @@ int Player::DetonatorId()
     return -1;
 }
 
-void Player::ScoreAlive()
-{
-    scores_->AddRoundStats(0, 0, 1);
-}
+void Player::ScoreAlive() { scores_->AddRoundStats(0, 0, 1); }
 
 void Player::SelectWeapon(int weaponId)
 {

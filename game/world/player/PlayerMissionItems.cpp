@@ -1,5 +1,5 @@
-#include "game/world/modes/GameMod.h"
 #include "game/world/geometry/TileSize.h"
+#include "game/world/modes/GameMod.h"
 #include "game/world/net/GameMessage.h"
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/MissionItem.h"
@@ -56,10 +56,7 @@ bool Player::TakeMissionItem(MissionItem* item)
     return true;
 }
 
-void Player::RemoveMissionItem(MissionItem* item)
-{
-    missionItems_.Remove(item);
-}
+void Player::RemoveMissionItem(MissionItem* item) { missionItems_.Remove(item); }
 
 bool Player::HasMissionItemOfType(int type)
 {

@@ -92,8 +92,7 @@ Object* FindLivingPlayerNear(float x, float y, float r)
     return found;
 }
 
-void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY,
-                         int weaponId)
+void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY, int weaponId)
 {
     if (Player* real = dynamic_cast<Player*>(player)) {
         real->TakeBulletDamage(damage, angle, FindPlayerById(ownerId), hitX, hitY, false, weaponId);

@@ -16,5 +16,4 @@ Object* FindPlayerOnRay(float x, float y, float dx, float dy, float length, Obje
 // The first living player within r on both axes.
 Object* FindLivingPlayerNear(float x, float y, float r);
 // A bullet's damage to a player, credited to the owner.
-void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY,
-                         int weaponId);
+void HitPlayerWithBullet(Object* player, float damage, float angle, int ownerId, float hitX, float hitY, int weaponId);

@@ -401,8 +401,7 @@ void Player::UpdateDispersion(float dt)
     float factor;
     const bool lowWater = GetWater(&factor) && factor <= 0.6f;
     const WeaponDef* def = Weapon(currentWeapon_);
-    if (IsAlive() && !IsCrouching() && !lowWater && def &&
-        (def->dispersion[3] > 0.001f || def->dispersion[4] > 0.001f))
+    if (IsAlive() && !IsCrouching() && !lowWater && def && (def->dispersion[3] > 0.001f || def->dispersion[4] > 0.001f))
         dispersion_ = (inputFlags_ & PlayerInputFlags::Movement) ? def->dispersion[4] : def->dispersion[0];
     if ((stateFlags_ & Firing) && reloadTimer_ <= 0.0f) {
         dispersionFactor_ = 2.0f;

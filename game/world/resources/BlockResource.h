@@ -12,7 +12,6 @@
 // says which.
 class BlockResource : public Resource {
 public:
-
     BlockResource(IResourceManager* manager, ITexture* sheet, int row);
     ~BlockResource() override;
 

@@ -35,8 +35,7 @@ public:
     // "sfx\<file>", the audio object's buffer; null without audio.
     virtual IAudioBuffer* LoadSound(const char16_t* file) = 0;
     // A new resource of the manager's.
-    virtual GraphicsResource* CreateGraphicsResource(ITexture* texture, int left, int top, int right,
-                                                     int bottom) = 0;
+    virtual GraphicsResource* CreateGraphicsResource(ITexture* texture, int left, int top, int right, int bottom) = 0;
     // A new resource of the manager's.
     virtual SoundResource* CreateSoundResource() = 0;
     virtual void SetCurrentResource(IResource* resource) = 0;

@@ -13,7 +13,7 @@ public:
     struct WeaponEntry {
         int id = -1;
         int category = 0; // 4: explosive
-        int type = 0; // 8: detonator
+        int type = 0;     // 8: detonator
         int ammoType = -1;
         int clip = 0;
     };

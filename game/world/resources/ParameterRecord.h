@@ -54,7 +54,7 @@ struct FreeParameter {
     std::u16string key;
     std::u16string value;
     int health = 0;
-    int material = 0; // 0 wood, 1 metal, 2 "class"
+    int material = 0;          // 0 wood, 1 metal, 2 "class"
     std::vector<float> points; // x, y pairs
     int PointCount() const { return int(points.size() / 2); }
 };

@@ -237,8 +237,7 @@ IAudioBuffer* ResourceManager::LoadSound(const char16_t* file)
     return audio_->LoadSound(path.c_str());
 }
 
-GraphicsResource* ResourceManager::CreateGraphicsResource(ITexture* texture, int left, int top, int right,
-                                                          int bottom)
+GraphicsResource* ResourceManager::CreateGraphicsResource(ITexture* texture, int left, int top, int right, int bottom)
 {
     auto* r = new GraphicsResource(this, texture, left, top, right, bottom);
     r->SetCreationIndex(pending_.GetCount());

@@ -25,15 +25,24 @@ struct ClassKeyword {
 };
 
 const ClassKeyword kClasses[] = {
-    {"vehicle", ResourceClass::Vehicle},     {"boat", ResourceClass::Boat},
-    {"ammo", ResourceClass::Ammo},           {"ammodef", ResourceClass::AmmoDef},
-    {"weapon", ResourceClass::Weapon},       {"weaponsystem", ResourceClass::WeaponSystem},
-    {"item", ResourceClass::Item},           {"trash", ResourceClass::Trash},
-    {"plant", ResourceClass::Plant},         {"tree", ResourceClass::Tree},
-    {"lamp", ResourceClass::Lamp},           {"furniture", ResourceClass::Furniture},
-    {"startpoint", ResourceClass::StartPoint}, {"floor", ResourceClass::Floor},
-    {"wall", ResourceClass::Wall},           {"door", ResourceClass::Door},
-    {"window", ResourceClass::Window},       {"missionitem", ResourceClass::MissionItem},
+    {"vehicle", ResourceClass::Vehicle},
+    {"boat", ResourceClass::Boat},
+    {"ammo", ResourceClass::Ammo},
+    {"ammodef", ResourceClass::AmmoDef},
+    {"weapon", ResourceClass::Weapon},
+    {"weaponsystem", ResourceClass::WeaponSystem},
+    {"item", ResourceClass::Item},
+    {"trash", ResourceClass::Trash},
+    {"plant", ResourceClass::Plant},
+    {"tree", ResourceClass::Tree},
+    {"lamp", ResourceClass::Lamp},
+    {"furniture", ResourceClass::Furniture},
+    {"startpoint", ResourceClass::StartPoint},
+    {"floor", ResourceClass::Floor},
+    {"wall", ResourceClass::Wall},
+    {"door", ResourceClass::Door},
+    {"window", ResourceClass::Window},
+    {"missionitem", ResourceClass::MissionItem},
 };
 
 bool IsTileClass(int code) { return code == ResourceClass::Floor || code == ResourceClass::Wall; }
@@ -141,8 +150,8 @@ void ResourceScript::AssignPendingIds()
         int at = p.place->GetStart();
         char16_t before = at > 0 ? tokenizer_.GetText()[at - 1] : u' ';
         bool joins = (before >= u'0' && before <= u'9') || (before >= u'a' && before <= u'z') ||
-                     (before >= u'A' && before <= u'Z') || before == u'_' || before == 0xC3B7 ||
-                     before == 0xC692 || before == 0xCB86;
+                     (before >= u'A' && before <= u'Z') || before == u'_' || before == 0xC3B7 || before == 0xC692 ||
+                     before == 0xCB86;
         char16_t buffer[64];
         Util::FormatTo(buffer, 64, p.separator ? u"%d, " : joins ? u" %d " : u"%d ", id);
         edits.push_back(TextTokenizer::PlaceholderText{p.place, buffer});

@@ -20,8 +20,8 @@ namespace {
 const int kMaxPoints = 64;
 
 const char* const kSoundDestinations[] = {
-    "turning", "acceleration", "shot",     "walk", "warmup",   "boat",     "reload",
-    "reloadparts", "reloaded",  "detonate", "hit",  "hitmetal", "ricochet", "shell",
+    "turning",     "acceleration", "shot",     "walk", "warmup",   "boat",     "reload",
+    "reloadparts", "reloaded",     "detonate", "hit",  "hitmetal", "ricochet", "shell",
 };
 
 int SoundDestination(const std::string& word)
@@ -427,8 +427,7 @@ void ResourceScript::ParseBreakable(ObjectResource* block)
     }
     Expect(')');
 
-    FreeParameter* record =
-        block->AddParameter(destination->ToNarrowString().c_str(), sub->ToNarrowString().c_str());
+    FreeParameter* record = block->AddParameter(destination->ToNarrowString().c_str(), sub->ToNarrowString().c_str());
     record->health = health->ToInt(); // truncated, saturating
     record->material = materialCode;
     record->points = points;

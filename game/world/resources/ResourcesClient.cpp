@@ -41,8 +41,7 @@ void ResourceManager::DrawTileMasked(int i, float x, float y, int column, float 
     auto* block = static_cast<ObjectResource*>(index_[size_t(i)]);
     renderer->SetTexture(0, tile->GetSheet());
     renderer->SetBumpTexture(dynamic_cast<BlockResource*>(block->GetBumpGraphics()));
-    renderer->DrawTileLit(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), ox, oy,
-                          scale);
+    renderer->DrawTileLit(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), ox, oy, scale);
 }
 
 void ResourceManager::DrawTileQuad(int i0, int i1, int i2, int i3, float x, float y, int column, int blendFlags)
@@ -74,8 +73,7 @@ void ResourceManager::DrawTileTinted(int i, float x, float y, int column, int dx
     if (!tile || !renderer)
         return;
     renderer->SetTexture(0, tile->GetSheet());
-    renderer->DrawFloorTileDetail(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), dx,
-                                  dy);
+    renderer->DrawFloorTileDetail(std::trunc(x), std::trunc(y), TilePixels(column), TilePixels(tile->GetRow()), dx, dy);
 }
 
 void ResourceManager::PrepareTileTexture(int i, int)

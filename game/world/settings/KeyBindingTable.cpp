@@ -47,7 +47,7 @@ const KeyBindingInfo kTable[kKeyBindingCount] = {
 } // namespace
 
 const int kKeyBindingWriteOrder[kKeyBindingCount - 1] = {
-    0, 1, 2, 16, 19, 17, 18, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14,
+    0,  1,  2,  16, 19, 17, 18, 3,  4,  5,  6,  7,  8,  9,  10, 11, 13, 14,
     15, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36,
 };
 

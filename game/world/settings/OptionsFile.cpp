@@ -23,10 +23,7 @@ namespace {
 const int kMaxOptionsBytes = 16 * 1024 * 1024;
 const int kMapCycleModes = 100;
 
-int OpenFlags(const char16_t* path)
-{
-    return kOpenNoPackage | (path[0] == u'/' ? kOpenFullPath : 0);
-}
+int OpenFlags(const char16_t* path) { return kOpenNoPackage | (path[0] == u'/' ? kOpenFullPath : 0); }
 
 void WriteText(XMLWriter& w, const char16_t* name, const char16_t* text)
 {
@@ -158,8 +155,8 @@ bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio, 
     return damage.empty();
 }
 
-bool WriteOptionsFile(IFileManager* files, IGameOptions* options, const char16_t* masterServer,
-                      const char16_t* path, std::string* reason)
+bool WriteOptionsFile(IFileManager* files, IGameOptions* options, const char16_t* masterServer, const char16_t* path,
+                      std::string* reason)
 {
     if (!files || !options || !path || !path[0])
         return false;

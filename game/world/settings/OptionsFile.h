@@ -14,8 +14,8 @@ class IGameOptions;
 // options then hold what could be read, and fault says what is wrong and
 // where (it is empty otherwise). When audio is given, its master volume
 // follows the loaded setting.
-bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio,
-                     const char16_t* path = u"game.opt", std::string* fault = nullptr);
+bool ReadOptionsFile(IFileManager* files, IGameOptions* options, IAudio* audio, const char16_t* path = u"game.opt",
+                     std::string* fault = nullptr);
 
 // masterServer is the engine's current master-server host (may be null).
 // False, with nothing written, when the file may not be written (a

@@ -31,14 +31,40 @@ bool OutOfRange(const char16_t* text)
 
 enum Code {
     kNone = 0,
-    kRenderLights, kFloorBlending, kRenderObjShadow, kRenderEnvShadow, kWindowed, kVSync, kUseFonts,
-    kServerBalanced, kServerLocked, kServerUploading,
-    kBrightness, kMasterVolume, kMovingMode,
-    kServerMode, kServerMaxPlayers, kServerFragLimit, kServerTeamFragLimit, kServerTimeLimit, kServerPort,
-    kServerUpstream, kServerLighting,
-    kScreenshotPath, kDefaultAddress, kServerName, kServerLevel, kServerPassword, kServerInfoFile,
+    kRenderLights,
+    kFloorBlending,
+    kRenderObjShadow,
+    kRenderEnvShadow,
+    kWindowed,
+    kVSync,
+    kUseFonts,
+    kServerBalanced,
+    kServerLocked,
+    kServerUploading,
+    kBrightness,
+    kMasterVolume,
+    kMovingMode,
+    kServerMode,
+    kServerMaxPlayers,
+    kServerFragLimit,
+    kServerTeamFragLimit,
+    kServerTimeLimit,
+    kServerPort,
+    kServerUpstream,
+    kServerLighting,
+    kScreenshotPath,
+    kDefaultAddress,
+    kServerName,
+    kServerLevel,
+    kServerPassword,
+    kServerInfoFile,
     kMasterServer,
-    kMapCycle, kBans, kOperators, kLevel, kBanPlayer, kOperatorName,
+    kMapCycle,
+    kBans,
+    kOperators,
+    kLevel,
+    kBanPlayer,
+    kOperatorName,
     kButtonBase = 1000, // + binding index
 };
 
@@ -46,20 +72,37 @@ const struct {
     const char16_t* name;
     int code;
 } kElements[] = {
-    {u"renderlights", kRenderLights}, {u"floorblending", kFloorBlending},
-    {u"renderobjshadow", kRenderObjShadow}, {u"renderenvshadow", kRenderEnvShadow},
-    {u"windowed", kWindowed}, {u"vsync", kVSync}, {u"usefonts", kUseFonts},
-    {u"serverbalanced", kServerBalanced}, {u"serverlocked", kServerLocked},
-    {u"serveruploading", kServerUploading}, {u"brightness", kBrightness},
-    {u"mastervolume", kMasterVolume}, {u"movingmode", kMovingMode}, {u"servermode", kServerMode},
-    {u"servermaxplayers", kServerMaxPlayers}, {u"serverfraglimit", kServerFragLimit},
-    {u"serverteamfraglimit", kServerTeamFragLimit}, {u"servertimelimit", kServerTimeLimit},
-    {u"serverport", kServerPort}, {u"serverupstream", kServerUpstream},
-    {u"serverlighting", kServerLighting}, {u"screenshotpath", kScreenshotPath},
-    {u"defaultaddress", kDefaultAddress}, {u"servername", kServerName},
-    {u"serverlevel", kServerLevel}, {u"serverpassword", kServerPassword},
-    {u"serverInfoFile", kServerInfoFile}, {u"masterserver", kMasterServer},
-    {u"mapcycle", kMapCycle}, {u"bans", kBans}, {u"operators", kOperators},
+    {u"renderlights", kRenderLights},
+    {u"floorblending", kFloorBlending},
+    {u"renderobjshadow", kRenderObjShadow},
+    {u"renderenvshadow", kRenderEnvShadow},
+    {u"windowed", kWindowed},
+    {u"vsync", kVSync},
+    {u"usefonts", kUseFonts},
+    {u"serverbalanced", kServerBalanced},
+    {u"serverlocked", kServerLocked},
+    {u"serveruploading", kServerUploading},
+    {u"brightness", kBrightness},
+    {u"mastervolume", kMasterVolume},
+    {u"movingmode", kMovingMode},
+    {u"servermode", kServerMode},
+    {u"servermaxplayers", kServerMaxPlayers},
+    {u"serverfraglimit", kServerFragLimit},
+    {u"serverteamfraglimit", kServerTeamFragLimit},
+    {u"servertimelimit", kServerTimeLimit},
+    {u"serverport", kServerPort},
+    {u"serverupstream", kServerUpstream},
+    {u"serverlighting", kServerLighting},
+    {u"screenshotpath", kScreenshotPath},
+    {u"defaultaddress", kDefaultAddress},
+    {u"servername", kServerName},
+    {u"serverlevel", kServerLevel},
+    {u"serverpassword", kServerPassword},
+    {u"serverInfoFile", kServerInfoFile},
+    {u"masterserver", kMasterServer},
+    {u"mapcycle", kMapCycle},
+    {u"bans", kBans},
+    {u"operators", kOperators},
 };
 
 bool IsTrue(const char16_t* text) { return Util::StrEqual(text, u"true"); }
@@ -143,48 +186,106 @@ void OptionsParser::Text(const char16_t* raw)
     }
     IGameOptions* o = options_;
     switch (element_) {
-    case kRenderLights: o->SetRenderLights(IsTrue(raw)); break;
-    case kFloorBlending: o->SetFloorBlending(IsTrue(raw)); break;
-    case kRenderObjShadow: o->SetRenderObjShadow(IsTrue(raw)); break;
-    case kRenderEnvShadow: o->SetRenderEnvShadow(IsTrue(raw)); break;
-    case kWindowed: o->SetWindowed(IsTrue(raw)); break;
-    case kVSync: o->SetVSync(IsTrue(raw)); break;
-    case kUseFonts: o->SetUseFonts(IsTrue(raw)); break;
-    case kServerBalanced: o->SetServerBalanced(IsTrue(raw)); break;
-    case kServerLocked: o->SetServerLocked(IsTrue(raw)); break;
-    case kServerUploading: o->SetServerUploading(IsTrue(raw)); break;
+    case kRenderLights:
+        o->SetRenderLights(IsTrue(raw));
+        break;
+    case kFloorBlending:
+        o->SetFloorBlending(IsTrue(raw));
+        break;
+    case kRenderObjShadow:
+        o->SetRenderObjShadow(IsTrue(raw));
+        break;
+    case kRenderEnvShadow:
+        o->SetRenderEnvShadow(IsTrue(raw));
+        break;
+    case kWindowed:
+        o->SetWindowed(IsTrue(raw));
+        break;
+    case kVSync:
+        o->SetVSync(IsTrue(raw));
+        break;
+    case kUseFonts:
+        o->SetUseFonts(IsTrue(raw));
+        break;
+    case kServerBalanced:
+        o->SetServerBalanced(IsTrue(raw));
+        break;
+    case kServerLocked:
+        o->SetServerLocked(IsTrue(raw));
+        break;
+    case kServerUploading:
+        o->SetServerUploading(IsTrue(raw));
+        break;
     case kBrightness:
-    case kMasterVolume: ApplyFloat(element_, raw); break;
-    case kMovingMode: o->SetMovingMode(Util::StrEqual(raw, u"relative") ? 1 : 0); break;
-    case kServerMode: o->SetServerMode(Util::AtoI(raw)); break;
-    case kServerMaxPlayers: o->SetServerMaxPlayers(Util::AtoI(raw)); break;
-    case kServerFragLimit: o->SetServerFragLimit(Util::AtoI(raw)); break;
-    case kServerTeamFragLimit: o->SetServerTeamFragLimit(Util::AtoI(raw)); break;
-    case kServerTimeLimit: o->SetServerTimeLimit(Util::AtoI(raw)); break;
-    case kServerPort: o->SetServerPort(Util::AtoI(raw)); break;
-    case kServerUpstream: o->SetServerUpstream(Util::AtoI(raw)); break;
+    case kMasterVolume:
+        ApplyFloat(element_, raw);
+        break;
+    case kMovingMode:
+        o->SetMovingMode(Util::StrEqual(raw, u"relative") ? 1 : 0);
+        break;
+    case kServerMode:
+        o->SetServerMode(Util::AtoI(raw));
+        break;
+    case kServerMaxPlayers:
+        o->SetServerMaxPlayers(Util::AtoI(raw));
+        break;
+    case kServerFragLimit:
+        o->SetServerFragLimit(Util::AtoI(raw));
+        break;
+    case kServerTeamFragLimit:
+        o->SetServerTeamFragLimit(Util::AtoI(raw));
+        break;
+    case kServerTimeLimit:
+        o->SetServerTimeLimit(Util::AtoI(raw));
+        break;
+    case kServerPort:
+        o->SetServerPort(Util::AtoI(raw));
+        break;
+    case kServerUpstream:
+        o->SetServerUpstream(Util::AtoI(raw));
+        break;
     case kServerLighting:
         o->SetServerLighting(Util::StrEqual(raw, u"night") ? 2 : Util::StrEqual(raw, u"evening") ? 1 : 0);
         break;
-    default: break;
+    default:
+        break;
     }
     std::u16string text = UnescapeOptionText(raw);
     const char16_t* t = text.c_str();
     switch (element_) {
-    case kScreenshotPath: o->SetScreenshotPath(t); break;
-    case kDefaultAddress: o->SetDefaultAddress(t); break;
-    case kServerName: o->SetServerName(t); break;
-    case kServerLevel: o->SetServerLevel(t); break;
-    case kServerPassword: o->SetServerPassword(t); break;
-    case kServerInfoFile: o->SetServerInfoFile(t); break;
-    case kMasterServer: o->SetUpdaterString(t); break;
-    case kLevel: o->AddMapCycleLevel(mapCycleMode_, t); break;
-    case kBanPlayer: o->AddBanEntry(t); break;
+    case kScreenshotPath:
+        o->SetScreenshotPath(t);
+        break;
+    case kDefaultAddress:
+        o->SetDefaultAddress(t);
+        break;
+    case kServerName:
+        o->SetServerName(t);
+        break;
+    case kServerLevel:
+        o->SetServerLevel(t);
+        break;
+    case kServerPassword:
+        o->SetServerPassword(t);
+        break;
+    case kServerInfoFile:
+        o->SetServerInfoFile(t);
+        break;
+    case kMasterServer:
+        o->SetUpdaterString(t);
+        break;
+    case kLevel:
+        o->AddMapCycleLevel(mapCycleMode_, t);
+        break;
+    case kBanPlayer:
+        o->AddBanEntry(t);
+        break;
     case kOperatorName:
         o->AddOperator(t);
         if (operatorAccount_ > 0)
             o->SetOperatorAccount(o->GetOperatorCount() - 1, operatorAccount_);
         break;
-    default: break;
+    default:
+        break;
     }
 }

@@ -7,10 +7,18 @@ std::u16string EscapeOptionText(const char16_t* text)
     std::u16string out;
     for (const char16_t* p = text; p && *p; ++p) {
         switch (*p) {
-        case u'&': out += u"&amp;"; break;
-        case u'<': out += u"&lt;"; break;
-        case u'>': out += u"&gt;"; break;
-        default: out += *p; break;
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        default:
+            out += *p;
+            break;
         }
     }
     return out;

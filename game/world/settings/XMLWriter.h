@@ -16,8 +16,7 @@ public:
     void WriteFloat(const char16_t* name, double value);
     void WriteBool(const char16_t* name, bool value);
     // Both attribute arguments or neither; the depth rises afterwards.
-    void OpenElement(const char16_t* name, const char16_t* attrName = nullptr,
-                     const char16_t* attrValue = nullptr);
+    void OpenElement(const char16_t* name, const char16_t* attrName = nullptr, const char16_t* attrValue = nullptr);
     // The depth falls before the line is written.
     void CloseElement(const char16_t* name);
 

@@ -10,10 +10,7 @@
 
 #include <algorithm>
 
-ObjectManager::~ObjectManager()
-{
-    Clear();
-}
+ObjectManager::~ObjectManager() { Clear(); }
 
 void ObjectManager::AddObject(Object* object)
 {

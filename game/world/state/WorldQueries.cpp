@@ -278,7 +278,8 @@ void MoveWithCollision(float* x, float* y, float* dx, float* dy, float radius)
     float stepX = *dx, stepY = *dy;
     for (int pass = 0; pass < 2; ++pass) {
         if (world) {
-            float maxX = float(world->GetWidth()) * kTileSize - 16.0f, maxY = float(world->GetHeight()) * kTileSize - 16.0f;
+            float maxX = float(world->GetWidth()) * kTileSize - 16.0f,
+                  maxY = float(world->GetHeight()) * kTileSize - 16.0f;
             stepX = std::clamp(*x + stepX, 16.0f, std::max(16.0f, maxX)) - *x;
             stepY = std::clamp(*y + stepY, 16.0f, std::max(16.0f, maxY)) - *y;
         }
@@ -296,11 +297,10 @@ void MoveWithCollision(float* x, float* y, float* dx, float* dy, float radius)
                 mx /= ml, my /= ml;
                 float ax = packet->hitX - 3.0f * mx, ay = packet->hitY - 3.0f * my;
                 float bx = packet->hitX + 6.0f * mx, by = packet->hitY + 6.0f * my;
-                bool blocked =
-                    physics->IntersectSegment(nullptr, ax, ay, ax + 15.0f * sx, ay + 15.0f * sy, physics->NewPacket(),
-                                              nullptr) ||
-                    physics->IntersectSegment(nullptr, bx, by, bx + 20.0f * sx, by + 20.0f * sy, physics->NewPacket(),
-                                              nullptr);
+                bool blocked = physics->IntersectSegment(nullptr, ax, ay, ax + 15.0f * sx, ay + 15.0f * sy,
+                                                         physics->NewPacket(), nullptr) ||
+                               physics->IntersectSegment(nullptr, bx, by, bx + 20.0f * sx, by + 20.0f * sy,
+                                                         physics->NewPacket(), nullptr);
                 if (blocked)
                     slideX = slideY = 0.0f;
             }

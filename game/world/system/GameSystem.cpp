@@ -32,8 +32,7 @@ constexpr int kUnderwaterPreset = 22;
 constexpr int kForestPreset = 15;
 } // namespace
 
-GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resources, CommonMedia* media,
-                       IAudio* audio)
+GameSystem::GameSystem(IEngine* engine, World* world, IResourceManager* resources, CommonMedia* media, IAudio* audio)
     : inventory_(&ownInventory_)
 {
     packet_.Reset();
@@ -197,9 +196,8 @@ void GameSystem::DamageEverything(float amount)
 {
     if (!std::isfinite(amount))
         return;
-    objects_->ForEachPlayer([amount](Object* player) {
-        player->TakeBlastDamage(player->GetX(), player->GetY(), amount * 10.0f, 0, 0);
-    });
+    objects_->ForEachPlayer(
+        [amount](Object* player) { player->TakeBlastDamage(player->GetX(), player->GetY(), amount * 10.0f, 0, 0); });
     objects_->ForEachObject([amount](Object* object) {
         object->TakeHit(amount, false, 0, object->GetX(), object->GetY(), float(Util::Random() % 360));
     });
@@ -230,8 +228,8 @@ MPAPI::Object* GameSystem::CreateEffectObject(int typeId, int id)
     // A live object is handed back only when it is an effect of the same
     // type: anything else would be adopted, or deleted, by the networking
     // layer while the world still holds it.
-    bool effectType = typeId == ObjectKind::DeadPlayer || typeId == ObjectKind::BreakParticle ||
-                      typeId == ObjectKind::Dust;
+    bool effectType =
+        typeId == ObjectKind::DeadPlayer || typeId == ObjectKind::BreakParticle || typeId == ObjectKind::Dust;
     if (!effectType)
         return nullptr;
     if (Object* live = objects_->FindObject(id))

@@ -6,8 +6,8 @@
 #include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/resources/Inventory.h"
 #include "game/world/settings/GameOptions.h"
-#include "game/world/state/IGameState.h"
 #include "game/world/state/CameraPos.h"
+#include "game/world/state/IGameState.h"
 #include "game/world/system/MessageContainer.h"
 
 #include <cstdint>

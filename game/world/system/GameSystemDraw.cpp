@@ -60,8 +60,7 @@ bool GameSystem::InView(Object* object, float pad, bool usePad)
         return false;
     float r = usePad ? pad : object->GetRadius();
     float x = object->GetX(), y = object->GetY();
-    return camera_.x - r < x && x < camera_.x + kViewWidth + r && camera_.y - r < y &&
-           y < camera_.y + kViewHeight + r;
+    return camera_.x - r < x && x < camera_.x + kViewWidth + r && camera_.y - r < y && y < camera_.y + kViewHeight + r;
 }
 
 void GameSystem::ApplyAmbient(int surface)
@@ -129,8 +128,7 @@ void GameSystem::DrawSpriteBatch()
     IRenderer* renderer = Services().renderer;
     if (ISpritePainter* sprites = Services().spritePainter) {
         renderer->SetTranslation(-camera_.x, -camera_.y, 0.0f);
-        sprites->Draw(int(camera_.x), int(camera_.y), int(camera_.x) + kViewWidth, int(camera_.y) + kViewHeight,
-                      false);
+        sprites->Draw(int(camera_.x), int(camera_.y), int(camera_.x) + kViewWidth, int(camera_.y) + kViewHeight, false);
         renderer->ResetTranslation();
     }
     DrawParticleBatch();

@@ -162,7 +162,8 @@ bool GameSystem::LoadLevel(const char16_t* path, bool diskOnly)
     ClearLevelObjects();
     if (services.world) {
         level.world.ApplyTo(*services.world);
-        physics_->SetArea(float(services.world->GetWidth()) * kTileSize, float(services.world->GetHeight()) * kTileSize);
+        physics_->SetArea(float(services.world->GetWidth()) * kTileSize,
+                          float(services.world->GetHeight()) * kTileSize);
     }
     for (const LevelObject& placed : level.objects) {
         if (Object* object = CreateObjectByType(placed.definitionId, placed.x, placed.y))
@@ -209,10 +210,7 @@ void GameSystem::SetLevelTitle(const char16_t* name)
     CopyName(levelName_, name ? std::u16string(name) : std::u16string());
 }
 
-bool GameSystem::CheckFlagSpacing()
-{
-    return FlagSpacingHolds(levelGameMode_, LiveFlags());
-}
+bool GameSystem::CheckFlagSpacing() { return FlagSpacingHolds(levelGameMode_, LiveFlags()); }
 
 int32_t GameSystem::CreateGameMode(const char16_t* path, bool diskOnly)
 {

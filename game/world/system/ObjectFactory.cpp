@@ -39,10 +39,7 @@ IResource* Definition(int id)
 }
 
 // A definition with "health" of any value makes a breakable prop.
-bool HasHealth(IResource* definition)
-{
-    return definition->FindItem(u"health") != nullptr;
-}
+bool HasHealth(IResource* definition) { return definition->FindItem(u"health") != nullptr; }
 
 Object* MakeDummy(IResource* definition, int id)
 {
@@ -249,4 +246,3 @@ GameMod* CreateGameModeObject(int mode)
         return nullptr;
     }
 }
-

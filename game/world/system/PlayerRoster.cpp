@@ -23,15 +23,9 @@ GameMod* Mode()
 
 } // namespace
 
-Player* PlayerRoster::FindPlayer(int32_t id)
-{
-    return static_cast<Player*>(FindPlayerById(id));
-}
+Player* PlayerRoster::FindPlayer(int32_t id) { return static_cast<Player*>(FindPlayerById(id)); }
 
-int32_t PlayerRoster::GetPlayerId(Player* player)
-{
-    return player ? player->GetNetworkId() : 0;
-}
+int32_t PlayerRoster::GetPlayerId(Player* player) { return player ? player->GetNetworkId() : 0; }
 
 IPlayerRoster::Figures PlayerRoster::GetFigures(Player* player)
 {
@@ -62,10 +56,7 @@ void PlayerRoster::SendModeInfo(MPAPI::IConnection* connection)
         mode->SendModeInfo(connection, player->GetNetworkId());
 }
 
-MPAPI::Object* PlayerRoster::AsNetObject(Player* player)
-{
-    return player;
-}
+MPAPI::Object* PlayerRoster::AsNetObject(Player* player) { return player; }
 
 void PlayerRoster::SetConnection(Player* player, MPAPI::IConnection* connection)
 {

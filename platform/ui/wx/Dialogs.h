@@ -58,8 +58,8 @@ public:
 };
 
 struct LoginView {
-    Picture picture;      // shown 1:1 from the top left, as tall as given
-    std::u16string link;  // page behind "Create an account"
+    Picture picture;     // shown 1:1 from the top left, as tall as given
+    std::u16string link; // page behind "Create an account"
     std::u16string footer;
 };
 

@@ -42,7 +42,8 @@ public:
         SetSizerAndFit(top);
         cancel->SetFocus();
 
-        Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Cancel(); }, wxID_CANCEL);
+        Bind(
+            wxEVT_BUTTON, [this](wxCommandEvent&) { Cancel(); }, wxID_CANCEL);
         Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Cancel(); });
         CentreOnScreen();
     }

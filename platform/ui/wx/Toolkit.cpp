@@ -35,25 +35,46 @@ Answer WxMessage(const char16_t* title, const char16_t* text, Icon icon, Buttons
         return ConsoleMessage(title, text, icon, buttons);
     long style = wxCENTRE;
     switch (buttons) {
-    case Buttons::Ok: style |= wxOK; break;
-    case Buttons::OkCancel: style |= wxOK | wxCANCEL; break;
-    case Buttons::YesNo: style |= wxYES_NO; break;
-    case Buttons::YesNoCancel: style |= wxYES_NO | wxCANCEL; break;
+    case Buttons::Ok:
+        style |= wxOK;
+        break;
+    case Buttons::OkCancel:
+        style |= wxOK | wxCANCEL;
+        break;
+    case Buttons::YesNo:
+        style |= wxYES_NO;
+        break;
+    case Buttons::YesNoCancel:
+        style |= wxYES_NO | wxCANCEL;
+        break;
     }
     switch (icon) {
-    case Icon::None: break;
-    case Icon::Information: style |= wxICON_INFORMATION; break;
-    case Icon::Warning: style |= wxICON_WARNING; break;
-    case Icon::Error: style |= wxICON_ERROR; break;
-    case Icon::Question: style |= wxICON_QUESTION; break;
+    case Icon::None:
+        break;
+    case Icon::Information:
+        style |= wxICON_INFORMATION;
+        break;
+    case Icon::Warning:
+        style |= wxICON_WARNING;
+        break;
+    case Icon::Error:
+        style |= wxICON_ERROR;
+        break;
+    case Icon::Question:
+        style |= wxICON_QUESTION;
+        break;
     }
     wxMessageDialog box(nullptr, ToWx(text), ToWx(title), style);
     box.CentreOnScreen();
     switch (box.ShowModal()) {
-    case wxID_YES: return Answer::Yes;
-    case wxID_NO: return Answer::No;
-    case wxID_CANCEL: return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-    default: return Answer::Ok;
+    case wxID_YES:
+        return Answer::Yes;
+    case wxID_NO:
+        return Answer::No;
+    case wxID_CANCEL:
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    default:
+        return Answer::Ok;
     }
 }
 

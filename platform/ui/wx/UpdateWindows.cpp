@@ -51,12 +51,17 @@ public:
         yes->SetDefault();
         yes->SetFocus();
         SetEscapeId(wxID_NO);
-        Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_YES); }, wxID_YES);
-        Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_NO); }, wxID_NO);
-        Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-            if (handler_)
-                handler_->OnReleaseNotesPressed();
-        }, kReleaseNotesId);
+        Bind(
+            wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_YES); }, wxID_YES);
+        Bind(
+            wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_NO); }, wxID_NO);
+        Bind(
+            wxEVT_BUTTON,
+            [this](wxCommandEvent&) {
+                if (handler_)
+                    handler_->OnReleaseNotesPressed();
+            },
+            kReleaseNotesId);
         CentreOnScreen();
     }
 
@@ -69,9 +74,9 @@ class NotesWindow : public wxDialog {
 public:
     NotesWindow(wxWindow* owner, const std::u16string& notes) : wxDialog(owner, wxID_ANY, "Vornhal Release Notes")
     {
-        wxTextCtrl* text = new wxTextCtrl(this, wxID_ANY, ToWx(notes), wxDefaultPosition,
-                                          ConvertDialogToPixels(wxSize(302, 149)),
-                                          wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL);
+        wxTextCtrl* text =
+            new wxTextCtrl(this, wxID_ANY, ToWx(notes), wxDefaultPosition, ConvertDialogToPixels(wxSize(302, 149)),
+                           wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL);
         wxButton* close = new wxButton(this, wxID_CANCEL, "Close");
         const int margin = ConvertDialogToPixels(wxSize(7, 7)).x;
         wxBoxSizer* top = new wxBoxSizer(wxVERTICAL);

@@ -1,8 +1,8 @@
 // The operator's commands: replies byte for byte, and what each one asks of
 // the handler and the settings.
+#include "game/shell/console/ConsoleCommand.h"
 #include "CapturingWriter.h"
 #include "engine/core/StringKit.h"
-#include "game/shell/console/ConsoleCommand.h"
 #include "game/shell/console/ConsoleWords.h"
 #include "game/shell/console/IMessageWriter.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
@@ -43,7 +43,8 @@ public:
 };
 
 const char* const kHelp =
-    "\n\nServer commands are:\ngamemode dm/ctf/koh                 change game mode\nchangemap                           "
+    "\n\nServer commands are:\ngamemode dm/ctf/koh                 change game mode\nchangemap                         "
+    "  "
     "change to next level\nlighting noon/evening/night         change lighting for next level\nplayerinfo "
     "[playername]             show information about player/players\nchangeteam playername blue/red      move player "
     "to other team\nkick playername/ip                  kick player with name or ip\nban playername/ip                "
@@ -76,7 +77,8 @@ protected:
         std::vector<uint8_t> seed;
         for (const char16_t* c = line; *c; ++c)
             seed.insert(seed.end(), {uint8_t(*c), uint8_t(*c >> 8)});
-        TestSupport::WriteFuzzSeed("console_command", "line_" + std::to_string(std::hash<std::u16string>()(line)), seed);
+        TestSupport::WriteFuzzSeed("console_command", "line_" + std::to_string(std::hash<std::u16string>()(line)),
+                                   seed);
         bool q = ExecuteConsoleCommand(line, &writer, &game_, &levelLost_);
         for (size_t i = 0; calls && i < handler_.calls.size(); ++i)
             *calls += (i ? ";" : "") + handler_.calls[i];
@@ -101,8 +103,10 @@ TEST_F(ConsoleCommand, EveryReplyAndCallByteForByte)
         {u"gamemode CTF", "Game mode changed.\n", ""},
         {u"lighting dusk", "Command syntax is: lighting noon/evening/night\n", ""},
         {u"lighting night", "Lighting changed.\n", ""},
-        {u"playerinfo", "Bob, Blue, 0 frags, ping: 0, loss: 0.00\nIvan, Red, 0 frags, ping: 0, loss: 0.00\n"
-                        "\xC3\x84ij\xC3\xA4, Blue, 0 frags, ping: 0, loss: 0.00\n", ""},
+        {u"playerinfo",
+         "Bob, Blue, 0 frags, ping: 0, loss: 0.00\nIvan, Red, 0 frags, ping: 0, loss: 0.00\n"
+         "\xC3\x84ij\xC3\xA4, Blue, 0 frags, ping: 0, loss: 0.00\n",
+         ""},
         {u"playerinfo ivan", "\nTeam: Red\nIP: 192.168.1.4\nPort: 50123\nPing: 0\nPacket loss: 0.00\n", ""},
         {u"playerinfo nobody", "Player not found.\n", ""},
         {u"changeteam bob", "Command syntax is: changeteam playername blue/red\n", ""},
@@ -202,7 +206,7 @@ TEST(ConsoleWords, EdgeCases)
     std::u16string far = u"kick" + std::u16string(60, u' ') + u"bob";
     EXPECT_EQ(Word(65, far.c_str(), 1, false), u"b"); // starts at 64
     far = u"kick" + std::u16string(61, u' ') + u"bob";
-    EXPECT_EQ(Word(65, far.c_str(), 1, false), u"");  // starts at 65
+    EXPECT_EQ(Word(65, far.c_str(), 1, false), u""); // starts at 65
     std::u16string longWord(300, u'w');
     EXPECT_EQ(Word(65, longWord.c_str(), 0, false), longWord.substr(0, 64));
     std::u16string blanks = u"a" + std::u16string(1500, u' ') + u"b";

@@ -74,7 +74,8 @@ TEST_F(DedicatedScript, ObjectSfxTakesVolumeAndIgnoresDelayAndWords)
     for (const char* value : others) {
         SCOPED_TRACE(value);
         RecordingManager m;
-        std::string out = LoadQuietly(std::string("vehicle \"v\" (\n objectsfx(\"a.ogg\", \"e\", ") + value + "))", &ok, &m);
+        std::string out =
+            LoadQuietly(std::string("vehicle \"v\" (\n objectsfx(\"a.ogg\", \"e\", ") + value + "))", &ok, &m);
         EXPECT_FALSE(ok);
         EXPECT_EQ(out, Failure("test.cfg", 2, "unknown parameter") + "\n");
     }

@@ -64,7 +64,7 @@ inline XWindow FocusGameWindow(XDriver& x)
 // for it and declining updates: the main menu is what comes up. Sound goes
 // to the sound library's driver of that name.
 inline std::unique_ptr<TestSupport::ChildProcess> StartGame(const std::string& folder, const std::string& master,
-                                                           const std::string& login, const char* sound = "null")
+                                                            const std::string& login, const char* sound = "null")
 {
     setenv("VORNHAL_UI", "headless", 1);
     setenv("VORNHAL_UI_LOGIN", login.c_str(), 1);
@@ -89,7 +89,8 @@ public:
             args.insert(args.end(), {"--files", files});
         for (size_t i = 0; i + 4 <= accounts.size(); i += 4)
             args.insert(args.end(), {"--add-account", accounts[i], accounts[i + 1], accounts[i + 2], accounts[i + 3]});
-        process_ = std::make_unique<TestSupport::ChildProcess>(kBuild + "/outside/masterserver/masterserver", args, dir);
+        process_ =
+            std::make_unique<TestSupport::ChildProcess>(kBuild + "/outside/masterserver/masterserver", args, dir);
         if (process_->WaitFor("port ", kWait) && process_->WaitFor("\n", kWait))
             address_ = "127.0.0.1:" +
                        std::to_string(std::atoi(process_->Output().c_str() + process_->Output().find("port ") + 5));
@@ -146,9 +147,13 @@ inline bool Press(XDriver& x, XWindow w, int px, int py, const int rect[4], bool
 inline bool JoinFirstListed(XDriver& x, XWindow w, XShot* menu = nullptr)
 {
     const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
-    return x.WaitUntil(w, [](const XShot& s) {
-        return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
-    }, kWait) && (!menu || x.Capture(w, menu)) && Press(x, w, 120, 224, addressField, false) &&
+    return x.WaitUntil(
+               w,
+               [](const XShot& s) {
+                   return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
+               },
+               kWait) &&
+           (!menu || x.Capture(w, menu)) && Press(x, w, 120, 224, addressField, false) &&
            Press(x, w, 635, 724, joinButton, true);
 }
 
@@ -158,7 +163,8 @@ inline bool JoinFirstListed(XDriver& x, XWindow w, XShot* menu = nullptr)
 inline bool QuitFromMenu(XDriver& x, XWindow w, const XShot& menu)
 {
     const int quitButton[4] = {890, 21, 118, 36};
-    return x.WaitUntil(w, [&](const XShot& s) { return s.SameIn(menu, 30, 25, 430, 110); }, kWait) &&
+    return x.WaitUntil(
+               w, [&](const XShot& s) { return s.SameIn(menu, 30, 25, 430, 110); }, kWait) &&
            Press(x, w, 949, 39, quitButton, true);
 }
 

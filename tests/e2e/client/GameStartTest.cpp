@@ -167,7 +167,9 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
         const int top = 185 + 26 + 5 + 18 * row;
         return s.Contains(700, top + 17) && s.CountOther(s.At(17, top + 1), 20, top, 280, 18) > 20;
     };
-    ASSERT_TRUE(x.WaitUntil(menu, [&](const XShot& s) { return rowHasText(s, 0); }, kWait)) << game.Output();
+    ASSERT_TRUE(x.WaitUntil(
+        menu, [&](const XShot& s) { return rowHasText(s, 0); }, kWait))
+        << game.Output();
     XShot before;
     ASSERT_TRUE(x.Capture(menu, &before));
     EXPECT_FALSE(rowHasText(before, 1));

@@ -2,13 +2,12 @@
 // two headless players join the game's own server and play to the frag
 // limit, and the host, an operator by account, changes the map from chat.
 
+#include "../../engine/web/StandIn.h"
 #include "ClientRig.h"
 #include "HeadlessGame.h"
-#include "../../engine/web/StandIn.h"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
-
 
 namespace {
 
@@ -70,9 +69,8 @@ TEST(Host, FromTheFormToTheFragLimitAndAnOperatorsMapChange)
     // The host form: its tab, then the frag limit made 2.
     XShot shot;
     // The menu drawn, not the window's first black: its host tab is there.
-    ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) {
-        return s.width >= 1024 && s.CountOther(0, 201, 148, 204, 37) > 204 * 37 / 2;
-    }, kWait));
+    ASSERT_TRUE(x.WaitUntil(
+        w, [](const XShot& s) { return s.width >= 1024 && s.CountOther(0, 201, 148, 204, 37) > 204 * 37 / 2; }, kWait));
     ASSERT_TRUE(x.Capture(w, &shot));
     const XShot menu = shot;
     const int hostTab[4] = {201, 148, 204, 37}, fragLimit[4] = {175, 325, 80, 17};

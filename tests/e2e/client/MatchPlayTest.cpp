@@ -108,9 +108,10 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
 
     // The list's first row, chosen and joined.
     XShot menu;
-    ASSERT_TRUE(x.WaitUntil(w, [](const XShot& s) {
-        return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20;
-    }, kWait)) << game.Output();
+    ASSERT_TRUE(x.WaitUntil(
+        w, [](const XShot& s) { return s.Contains(700, 235) && s.CountOther(s.At(17, 217), 20, 216, 280, 18) > 20; },
+        kWait))
+        << game.Output();
     ASSERT_TRUE(x.Capture(w, &menu));
     const int addressField[4] = {400, 717, 180, 20};
     ASSERT_TRUE(Press(x, w, 120, 224, addressField, false));
@@ -154,7 +155,8 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     for (int i = 0; i < 12 && !onTarget; ++i) {
         ASSERT_TRUE(Positions(ivan, ivanAt, villeAt)) << ivan.Output();
         const int target[2] = {512 + ivanAt[0] - villeAt[0], 384 + ivanAt[1] - villeAt[1] - 27};
-        ASSERT_TRUE(x.WaitUntil(w, [&](const XShot& s) { return FindCrosshair(s, &cross[0], &cross[1]); }, kWait));
+        ASSERT_TRUE(x.WaitUntil(
+            w, [&](const XShot& s) { return FindCrosshair(s, &cross[0], &cross[1]); }, kWait));
         onTarget = std::abs(cross[0] - target[0]) <= 2 && std::abs(cross[1] - target[1]) <= 2;
         aims += std::to_string(cross[0]) + "," + std::to_string(cross[1]) + " at " + std::to_string(target[0]) + "," +
                 std::to_string(target[1]) + "\n";
@@ -198,10 +200,13 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
 
     // The scoreboard while Tab is held: the teams' flags, blue and red.
     x.Key(XK_Tab, true);
-    EXPECT_TRUE(x.WaitUntil(w, [](const XShot& s) {
-        const uint32_t blue = s.At(430, 168), red = s.At(620, 180);
-        return (blue & 0xFF) > 110 && (blue >> 16) < 60 && (red >> 16) > 130 && (red & 0xFF) < 60;
-    }, kWait));
+    EXPECT_TRUE(x.WaitUntil(
+        w,
+        [](const XShot& s) {
+            const uint32_t blue = s.At(430, 168), red = s.At(620, 180);
+            return (blue & 0xFF) > 110 && (blue >> 16) < 60 && (red >> 16) > 130 && (red & 0xFF) < 60;
+        },
+        kWait));
     Screenshot(x, w, "match", "scoreboard.png");
     x.Key(XK_Tab, false);
     // The map while M is held: the level's picture in a black frame three
@@ -212,9 +217,9 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
         mapShown = !watch.WaitFor("overlay: map", 1000).empty();
     }
     ASSERT_TRUE(mapShown) << watch.All();
-    EXPECT_TRUE(x.WaitUntil(w, [](const XShot& s) {
-        return s.At(254, 384) == 0 && s.CountOther(0, 256, 300, 512, 160) > 512 * 160 / 2;
-    }, kWait));
+    EXPECT_TRUE(x.WaitUntil(
+        w, [](const XShot& s) { return s.At(254, 384) == 0 && s.CountOther(0, 256, 300, 512, 160) > 512 * 160 / 2; },
+        kWait));
     Screenshot(x, w, "match", "map.png");
     x.Key(XK_m, false);
     ASSERT_NE(watch.WaitFor("overlay: none"), "") << watch.All();

@@ -85,7 +85,8 @@ move 300 100
 click 300 100
 expect modified 1
 wait-draw
-shot )" + shots + R"(/main_window.png
+shot )" + shots +
+           R"(/main_window.png
 dialog "Map Properties" "Name=Editor Riot" "Game mode=Team Deathmatch" press=OK
 menu Map/Properties
 file levels/editor_riot.lvl
@@ -93,7 +94,8 @@ menu "File/Save As..."
 expect modified 0
 expect title "editor_riot.lvl - Editor"
 dialog "Make Package" Version=7 press=OK
-file )" + package + R"(
+file )" + package +
+           R"(
 menu "Map/Make Package"
 exit
 )";
@@ -112,7 +114,8 @@ TEST(EditorMakesALevel, ScriptedEditorThenServerHostsItAndThePackageReadsBack)
 
     setenv("VORNHAL_UI", "headless", 1);
     setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-    TestSupport::ChildProcess editor((kBuild / "Editor").string(), {"--script", dir.File("make.script")}, folder.string());
+    TestSupport::ChildProcess editor((kBuild / "Editor").string(), {"--script", dir.File("make.script")},
+                                     folder.string());
     ASSERT_TRUE(editor.Started());
     ASSERT_EQ(editor.WaitExit(120000), 0) << editor.Output();
     EXPECT_NE(editor.Output().find("script: exit"), std::string::npos);
@@ -158,7 +161,8 @@ TEST(EditorMakesALevel, ScriptedEditorThenServerHostsItAndThePackageReadsBack)
         FileManager files;
         const std::u16string path(package.begin(), package.end());
         for (const Entry& e : entries) {
-            std::unique_ptr<IFile> in(files.OpenInPackage(std::u16string(e.name.begin(), e.name.end()).c_str(), path.c_str()));
+            std::unique_ptr<IFile> in(
+                files.OpenInPackage(std::u16string(e.name.begin(), e.name.end()).c_str(), path.c_str()));
             ASSERT_NE(in, nullptr) << e.name;
             std::vector<uint8_t> packed(size_t(in->GetSize()));
             ASSERT_EQ(in->Read(packed.data(), int(packed.size())), int(packed.size())) << e.name;

@@ -18,10 +18,11 @@ std::vector<uint8_t> MatchRig::OpenLevel(const std::string& shipped)
 }
 
 MatchRig::MatchRig(int mode, const std::vector<std::string>& levels, const std::vector<Account>& accounts)
-    : master_({}, [&](StandInState& s) {
-          for (const Account& a : accounts)
-              StandIn::AddAccount(s, a.user, "pw", a.nick, "uid-" + a.user, a.id);
-      }),
+    : master_({},
+              [&](StandInState& s) {
+                  for (const Account& a : accounts)
+                      StandIn::AddAccount(s, a.user, "pw", a.nick, "uid-" + a.user, a.id);
+              }),
       mode_(mode), levels_(levels)
 {
     const fs::path build = VORNHAL_BUILD_DIR;
@@ -56,7 +57,7 @@ void MatchRig::SetOption(const std::string& key, const std::string& value)
 bool MatchRig::StartServer()
 {
     server_ = std::make_unique<TestSupport::ChildProcess>(std::string(VORNHAL_BUILD_DIR) + "/server",
-                                                       std::vector<std::string>{}, dir_.File("server"));
+                                                          std::vector<std::string>{}, dir_.File("server"));
     return server_->Started() && server_->WaitFor("Playing level levels/" + levels_.front() + ".", 30000);
 }
 
@@ -74,9 +75,17 @@ TestSupport::ChildProcess& MatchRig::AddPlayer(const Account& who, int team, boo
     if (withLevels)
         for (size_t i = 0; i < levels_.size(); ++i)
             TestSupport::WriteAll(folder + "/levels/" + levels_[i], levelBytes_[i]);
-    std::vector<std::string> args = {"--port", std::to_string(relays_.back()->GetPort()), "--name", who.nick,
-                                     "--team", std::to_string(team), "--trace",
-                                     "--login", who.user, "pw", "127.0.0.1:" + std::to_string(master_.Port())};
+    std::vector<std::string> args = {"--port",
+                                     std::to_string(relays_.back()->GetPort()),
+                                     "--name",
+                                     who.nick,
+                                     "--team",
+                                     std::to_string(team),
+                                     "--trace",
+                                     "--login",
+                                     who.user,
+                                     "pw",
+                                     "127.0.0.1:" + std::to_string(master_.Port())};
     if (!role.empty())
         args.push_back(role);
     players_.push_back(std::make_unique<TestSupport::ChildProcess>(

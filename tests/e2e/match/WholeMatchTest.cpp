@@ -69,7 +69,8 @@ std::string ScoreBefore(const TestSupport::ChildProcess& player, const std::stri
     const std::string& out = player.Output();
     const size_t end = out.find(text);
     const size_t at = out.rfind("\nscore ", end);
-    return at == std::string::npos || end == std::string::npos ? "" : out.substr(at + 7, out.find('\n', at + 1) - at - 7);
+    return at == std::string::npos || end == std::string::npos ? ""
+                                                               : out.substr(at + 7, out.find('\n', at + 1) - at - 7);
 }
 
 void LeaveAndQuit(MatchRig& rig, const Players& players)
@@ -88,8 +89,8 @@ void LeaveAndQuit(MatchRig& rig, const Players& players)
 // the mode; Bob fetches them from the server and chases Aho or stands.
 class Round {
 public:
-    Round(int mode, const std::string& prefix) : first(prefix + "_first.lvl"), second(prefix + "_second.lvl"),
-                                                 rig(mode, {first, second}, {kAho, kBob})
+    Round(int mode, const std::string& prefix)
+        : first(prefix + "_first.lvl"), second(prefix + "_second.lvl"), rig(mode, {first, second}, {kAho, kBob})
     {
     }
 
@@ -166,8 +167,9 @@ TEST(WholeMatch, CaptureTheFlagCarriedHomeThenTheNextLevel)
     round.rig.SetOption("servertimelimit", "2");
     ASSERT_NO_FATAL_FAILURE(round.Join(""));
     TestSupport::ChildProcess& server = round.rig.Server();
-    ASSERT_TRUE(ServerShows(round.rig, {"Player Aho has taken the Russian flag[^]*Player Aho captured the Russian flag"},
-                            120000, {round.aho, round.bob}))
+    ASSERT_TRUE(ServerShows(round.rig,
+                            {"Player Aho has taken the Russian flag[^]*Player Aho captured the Russian flag"}, 120000,
+                            {round.aho, round.bob}))
         << server.Output() << round.aho->Output();
     // Over at the minute, or now when that has passed.
     server.Type("timelimit 1\n");

@@ -2,8 +2,8 @@
 // menus and its view, and the faults a level designer would lose work to.
 #include "HostedLevel.h"
 #include "support/ChildProcess.h"
-#include "support/Golden.h"
 #include "support/GameFolder.h"
+#include "support/Golden.h"
 #include "support/TestSupport.h"
 #include "support/XDriver.h"
 
@@ -13,13 +13,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <memory>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -221,14 +221,15 @@ TEST_F(EditorWindow, EveryCommandDoesWhatItSaysToTheLevel)
     setenv("VORNHAL_UI", "headless", 1);
     const std::string shots = kBuild + "/screenshots/editor";
     std::string tools;
-    const std::pair<const char*, int> entries[] = {{"Pan Tool", 1},    {"Move Tool", 4},         {"Fill Tool", 9},
-                                                   {"Light Tool", 10}, {"Object Tool", 3},       {"Light Area Tool", 7},
-                                                   {"Block Brush", 2}, {"Object Scatter Brush", 8}};
+    const std::pair<const char*, int> entries[] = {
+        {"Pan Tool", 1},    {"Move Tool", 4},       {"Fill Tool", 9},   {"Light Tool", 10},
+        {"Object Tool", 3}, {"Light Area Tool", 7}, {"Block Brush", 2}, {"Object Scatter Brush", 8}};
     for (const auto& [entry, number] : entries)
         tools += std::string("menu \"Tools/") + entry + "\"\nexpect tool " + std::to_string(number) +
                  "\nexpect checked \"Tools/" + entry + "\" 1\nexpect checked \"Tools/Pan Tool\" " +
                  (number == 1 ? "1" : "0") + (number == 10 ? "\n" : "\nclick 50 50\n");
-    auto editor = Start(R"(# New: the dialog's fields reach the empty level, which asks nothing
+    auto editor = Start(
+        R"(# New: the dialog's fields reach the empty level, which asks nothing
 dialog "Map Properties" Width=12 Height=10 "Name=Made Here" "Game mode=King of the Hill" "Compress block data=1" press=OK
 menu File/New
 expect drawn
@@ -255,15 +256,18 @@ expect checked "View/Lighting/Night" 1
 expect checked "View/Lighting/Noon" 0
 where frame
 where LevelView
-shot )" + shots + R"(/night.png
+shot )" + shots +
+            R"(/night.png
 menu "View/Lighting/Evening"
 expect checked "View/Lighting/Evening" 1
 expect checked "View/Lighting/Night" 0
-shot )" + shots + R"(/evening.png
+shot )" + shots +
+            R"(/evening.png
 menu "View/Lighting/Noon"
 expect checked "View/Lighting/Noon" 1
 expect checked "View/Lighting/Evening" 0
-shot )" + shots + R"(/noon.png
+shot )" + shots +
+            R"(/noon.png
 file levels/new.lvl
 menu "File/Save As..."
 expect modified 0
@@ -276,7 +280,8 @@ context Properties
 rpress 100 100
 rrelease 100 100
 expect modified 1
-dialog "Light Area Properties" shot=)" + shots + R"(/dialog0.png ?Light=150 ?R=0 ?G=51 ?B=255 press=Cancel
+dialog "Light Area Properties" shot=)" +
+            shots + R"(/dialog0.png ?Light=150 ?R=0 ?G=51 ?B=255 press=Cancel
 context Properties
 # a light placed, picked (no edit), set through its dialog, cloned; the clone deleted
 menu "Tools/Light Tool"
@@ -290,7 +295,8 @@ rrelease 200 248
 dialog "Light Properties" Type=Spot Size=500 Angle=90 Power=50 R=300 G=-5 B=128 press=OK
 context Properties
 expect modified 1
-dialog "Light Properties" shot=)" + shots + R"(/dialog1.png ?Type=Spot ?Size=500 ?Angle=90 ?Power=50 ?R=255 ?G=0 ?B=128 press=Cancel
+dialog "Light Properties" shot=)" +
+            shots + R"(/dialog1.png ?Type=Spot ?Size=500 ?Angle=90 ?Power=50 ?R=255 ?G=0 ?B=128 press=Cancel
 context Properties
 menu File/Save
 context Clone
@@ -349,7 +355,9 @@ key r
 click 300 150
 menu "Tools/Move Tool"
 # a bigger map with the level centred in it, by the shortcut's dialog
-dialog "Map Properties" shot=)" + shots + R"(/dialog2.png "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
+dialog "Map Properties" shot=)" +
+            shots +
+            R"(/dialog2.png "?Name=Made Here" "?Game mode=King of the Hill" "?Compress block data=1" "?Border Right=11" "?Border Bottom=9" Width=3 "press=Calculate Size" ?Width=12 ?Height=10 Width=14 Height=12 Alignment=Center ?Left=2 ?Top=2 press=OK
 menu Map/Properties
 expect drawn
 # the bars, the Clipboard, the greyed Release, the Play entries that do nothing
@@ -362,7 +370,8 @@ expect checked "View/Status Bar" 0
 menu "View/Status Bar"
 menu View/Clipboard
 expect checked View/Clipboard 1
-shot )" + shots + R"(/clipboard.png Clipboard
+shot )" + shots +
+            R"(/clipboard.png Clipboard
 expect enabled Map/Release 0
 menu File/Save
 menu "Tools/Pan Tool"
@@ -371,13 +380,18 @@ menu "Map/Play on client"
 menu "Map/Play Standalone"
 expect modified 0
 expect tool 1
-dialog "Game Map" press=Render shot=)" + shots + R"(/dialog3.png press=Export press=Close
-file )" + shots + R"(/exported.png
+dialog "Game Map" press=Render shot=)" +
+            shots + R"(/dialog3.png press=Export press=Close
+file )" + shots +
+            R"(/exported.png
 menu "Map/Game Map"
 expect modified 1
-dialog "About Editor" shot=)" + shots + R"(/dialog4.png press=OK
+dialog "About Editor" shot=)" +
+            shots + R"(/dialog4.png press=OK
 menu "Help/About Editor..."
-dialog "Environment Properties" shot=)" + shots + R"(/dialog5.png "?Environment=Generic" Size=500 Environment=Room "?Size=100.00" "?Environment size=1000" "Environment size=300" "?Size=30.00" press=Defaults "?Size=7.50" "?Environment size=75" "?Environment=Generic" press=Test press=OK
+dialog "Environment Properties" shot=)" +
+            shots +
+            R"(/dialog5.png "?Environment=Generic" Size=500 Environment=Room "?Size=100.00" "?Environment size=1000" "Environment size=300" "?Size=30.00" press=Defaults "?Size=7.50" "?Environment size=75" "?Environment=Generic" press=Test press=OK
 command 32804
 menu Help/Manual
 menu View/Clipboard
@@ -390,12 +404,14 @@ where MiniMap
 where Toolbar
 where Objects
 where StatusBar
-shot )" + shots + R"(/final.png
+shot )" + shots +
+            R"(/final.png
 menu File/Save
 # the game map's picture taken from a file; one that is none is said
 dialog "Game Map" press=Import press=Import press=Close
 file objects.cfg
-file )" + shots + R"(/exported.png
+file )" + shots +
+            R"(/exported.png
 menu "Map/Game Map"
 expect modified 1
 menu File/Save
@@ -412,7 +428,7 @@ click 40 300
 answer Yes
 exit
 )",
-                        {});
+        {});
     ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
     const std::string& out = editor->Output();
     EXPECT_NE(out.find("box: Vornhal Editor: File can't be loaded.\n"), std::string::npos);
@@ -571,7 +587,8 @@ menu "File/Save As..."
 expect modified 1
 expect title "tdm_riotcity.lvl - Editor"
 # names the script could not hold are refused
-rename Objects "metal barrel" )" + longName + R"(
+rename Objects "metal barrel" )" +
+                            longName + R"(
 rename Objects "metal barrel" "steel barrel"
 # the game map twice: each leaves nothing behind
 dialog "Game Map" press=Render press=Close

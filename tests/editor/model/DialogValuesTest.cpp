@@ -17,8 +17,8 @@ TEST(MapProperties, AlignmentPlacesTheUsedAreaAndFlagsCuts)
     struct Case {
         Alignment a;
         int left, top;
-    } cases[] = {{Alignment::Free, 7, 8},  {Alignment::Center, 20 - 4, 15 - 2}, {Alignment::Left, 0, 8},
-                 {Alignment::Top, 7, 0},   {Alignment::Right, 20 - 9, 8},        {Alignment::Bottom, 7, 15 - 5}};
+    } cases[] = {{Alignment::Free, 7, 8}, {Alignment::Center, 20 - 4, 15 - 2}, {Alignment::Left, 0, 8},
+                 {Alignment::Top, 7, 0},  {Alignment::Right, 20 - 9, 8},       {Alignment::Bottom, 7, 15 - 5}};
     for (const Case& c : cases) {
         int left = 7, top = 8;
         AlignOffsets(c.a, 40, 30, used, &left, &top);
@@ -48,7 +48,7 @@ TEST(LightAndEnvironment, ColoursClampAndTheDefaultsAreExact)
     EXPECT_EQ(ColourChannel(u"128"), 128);
 
     const AudioEnvironmentParameters p = DefaultEnvironment();
-    const AudioEnvironmentParameters want{-1000, -100, 0.0f, 1.49f, 0.83f, -2602, 0.007f,
+    const AudioEnvironmentParameters want{-1000, -100,   0.0f, 1.49f, 0.83f, -2602, 0.007f,
                                           200,   0.011f, 0,    7.5f,  1.0f,  -5.0f};
     EXPECT_EQ(std::memcmp(&p, &want, sizeof p), 0);
     EXPECT_EQ(ClampEnvironmentSize(EnvironmentSizeOf(u"500")), 100.0f);

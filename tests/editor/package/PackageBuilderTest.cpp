@@ -42,8 +42,8 @@ void LayOut(const TempDir& dir)
 
 std::vector<std::u16string> Expected()
 {
-    return {u"blocks.cfg", u"objects.cfg", u"items.cfg",  u"weapons_fin_vs_rus.cfg", u"gfx/a.png", u"gfx/b.png",
-            u"gfx/c.png",  u"gfx/world/z.png", u"sfx/s.ogg", u"levels/a.lvl", u"levels/b.lvl"};
+    return {u"blocks.cfg", u"objects.cfg",     u"items.cfg", u"weapons_fin_vs_rus.cfg", u"gfx/a.png",   u"gfx/b.png",
+            u"gfx/c.png",  u"gfx/world/z.png", u"sfx/s.ogg", u"levels/a.lvl",           u"levels/b.lvl"};
 }
 
 std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }

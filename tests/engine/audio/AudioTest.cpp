@@ -28,8 +28,8 @@ protected:
         files.files[u"sfx\\stereo22k.ogg"] = EncodeSine(2, 22050, 0.5);
         files.files[u"sfx\\long.ogg"] = EncodeSine(2, 44100, 3.0);
         files.files[u"sfx\\silence.ogg"] = AudioTest::EncodeOgg(1, 44100, 0, [](int64_t, int) { return 0.0f; });
-        files.files[u"sfx\\broken.ogg"] = std::vector<uint8_t>(files.files[u"sfx\\beep.ogg"].begin(),
-                                                              files.files[u"sfx\\beep.ogg"].begin() + 3000);
+        files.files[u"sfx\\broken.ogg"] =
+            std::vector<uint8_t>(files.files[u"sfx\\beep.ogg"].begin(), files.files[u"sfx\\beep.ogg"].begin() + 3000);
         files.files[u"sfx\\empty.ogg"] = {};
         audio = std::make_unique<Audio>(&files);
         ASSERT_TRUE(audio->Init());
@@ -319,9 +319,9 @@ TEST(AudioPresets, NamesByIndex)
 {
     Audio audio(nullptr);
     const std::pair<int, std::u16string> cases[] = {
-        {0, u"Generic"},   {1, u"Paddedcell"},         {7, u"Concert hall"}, {11, u"Carpetted hallway"},
-        {15, u"Forest"},   {22, u"Underwater"},        {25, u"Psychotic"},   {26, u""},
-        {-1, u""},         {1000, u""},
+        {0, u"Generic"}, {1, u"Paddedcell"},  {7, u"Concert hall"}, {11, u"Carpetted hallway"},
+        {15, u"Forest"}, {22, u"Underwater"}, {25, u"Psychotic"},   {26, u""},
+        {-1, u""},       {1000, u""},
     };
     for (const auto& [index, name] : cases)
         EXPECT_EQ(std::u16string(audio.GetEnvironmentPresetName(index)), name) << index;
@@ -339,7 +339,8 @@ TEST(AudioPresets, EnvironmentsKeepPresetOrCustomValues)
     auto* environment = dynamic_cast<AudioEnvironment*>(made.get());
     ASSERT_NE(environment, nullptr);
     EXPECT_FALSE(environment->IsCustom());
-    AudioEnvironmentParameters values{-1000, -100, 0.0f, 1.49f, 0.83f, -2602, 0.007f, 200, 0.011f, 3, 7.5f, 1.0f, -5.0f};
+    AudioEnvironmentParameters values{-1000, -100,   0.0f, 1.49f, 0.83f, -2602, 0.007f,
+                                      200,   0.011f, 3,    7.5f,  1.0f,  -5.0f};
     environment->SetParameters(&values);
     EXPECT_TRUE(environment->IsCustom());
     EXPECT_EQ(environment->GetParameters().reflections, -2602);

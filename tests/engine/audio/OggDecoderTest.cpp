@@ -70,14 +70,12 @@ TEST_P(DecodeMatchesVorbisfile, SampleForSample)
     EXPECT_EQ(firstDifference, expected.size()) << "first differing value at " << firstDifference;
 }
 
-INSTANTIATE_TEST_SUITE_P(Streams, DecodeMatchesVorbisfile,
-                         ::testing::Values(Stream{"mono44k.ogg", 1, 44100, 3.0}, Stream{"stereo44k.ogg", 2, 44100, 1.0},
-                                           Stream{"mono22k.ogg", 1, 22050, 0.5},
-                                           Stream{"stereo48k.ogg", 2, 48000, 0.25},
-                                           Stream{"stereo8k.ogg", 2, 8000, 2.0},
-                                           Stream{"tiny.ogg", 1, 44100, 10.0 / 44100},
-                                           Stream{"short-stereo.ogg", 2, 44100, 0.01},
-                                           Stream{"three-channels.ogg", 3, 44100, 0.5}));
+INSTANTIATE_TEST_SUITE_P(
+    Streams, DecodeMatchesVorbisfile,
+    ::testing::Values(Stream{"mono44k.ogg", 1, 44100, 3.0}, Stream{"stereo44k.ogg", 2, 44100, 1.0},
+                      Stream{"mono22k.ogg", 1, 22050, 0.5}, Stream{"stereo48k.ogg", 2, 48000, 0.25},
+                      Stream{"stereo8k.ogg", 2, 8000, 2.0}, Stream{"tiny.ogg", 1, 44100, 10.0 / 44100},
+                      Stream{"short-stereo.ogg", 2, 44100, 0.01}, Stream{"three-channels.ogg", 3, 44100, 0.5}));
 
 TEST(OggDecoder, ThreeSecondsOfMonoStayMono)
 {
@@ -96,9 +94,8 @@ TEST(OggDecoder, ThreeSecondsOfMonoStayMono)
 TEST(OggDecoder, StereoKeepsItsChannelsApart)
 {
     // Left loud, right silent.
-    std::vector<uint8_t> ogg = AudioTest::EncodeOgg(2, 44100, 22050, [](int64_t f, int c) {
-        return c == 0 ? AudioTest::Sine(f, 0, 44100, 300.0f, 0.8f) : 0.0f;
-    });
+    std::vector<uint8_t> ogg = AudioTest::EncodeOgg(
+        2, 44100, 22050, [](int64_t f, int c) { return c == 0 ? AudioTest::Sine(f, 0, 44100, 300.0f, 0.8f) : 0.0f; });
     OggDecoder::Sound sound;
     ASSERT_TRUE(OggDecoder().DecodeMemory(ogg.data(), ogg.size(), sound));
     int64_t left = 0, right = 0;
@@ -140,8 +137,8 @@ TEST(OggDecoderScaler, PeakNeverFallsBack)
     };
     // 0.7 x 32767 = 22936.9
     const Step steps[] = {
-        {0.5f, 11468},  {1.0f, 22936},  {1.5f, 22936}, {0.75f, 11468}, {-1.5f, -22936},
-        {0.3f, 4587},   {-3.0f, -22936}, {0.75f, 5734}, {0.0f, 0},
+        {0.5f, 11468}, {1.0f, 22936},   {1.5f, 22936}, {0.75f, 11468}, {-1.5f, -22936},
+        {0.3f, 4587},  {-3.0f, -22936}, {0.75f, 5734}, {0.0f, 0},
     };
     OggDecoder::Scaler scaler;
     for (const Step& s : steps)

@@ -30,8 +30,7 @@ std::vector<uint8_t> EncodeOgg(int channels, int rate, int64_t frames, const Sig
 std::vector<uint8_t> EncodeSine(int channels, int rate, double seconds, float hz, float amplitude)
 {
     int64_t frames = int64_t(std::llround(seconds * rate));
-    return EncodeOgg(channels, rate, frames,
-                     [=](int64_t f, int c) { return Sine(f, c, rate, hz, amplitude); });
+    return EncodeOgg(channels, rate, frames, [=](int64_t f, int c) { return Sine(f, c, rate, hz, amplitude); });
 }
 
 namespace {
@@ -97,7 +96,8 @@ void UseWaveDevice()
     static TestSupport::TempDir dir;
     std::string conf = dir.File("alsoft.conf");
     std::string text = "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
-                       "[wave]\nfile = " + WaveFilePath() + "\n";
+                       "[wave]\nfile = " +
+                       WaveFilePath() + "\n";
     TestSupport::WriteAll(conf, text.data(), text.size());
     setenv("ALSOFT_CONF", conf.c_str(), 1);
     setenv("ALSOFT_DRIVERS", "wave", 1);
@@ -105,7 +105,10 @@ void UseWaveDevice()
 }
 
 namespace {
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 } // namespace
 

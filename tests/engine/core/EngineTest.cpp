@@ -43,7 +43,9 @@ TEST(Engine, MasterServerOverrideKeepsSixtyThreeUnits)
 
 TEST(Engine, ScoreWeightSteps)
 {
-    struct Case { float players, bonus, weight; } cases[] = {
+    struct Case {
+        float players, bonus, weight;
+    } cases[] = {
         {0, 0, 0.2f}, {5.99f, 0, 0.2f}, {6, 0, 0.6f}, {14.9f, 0.1f, 0.7f}, {15, 0, 1.0f}, {40, 0.5f, 1.5f},
     };
     Engine* e = static_cast<Engine*>(GetEngine());

@@ -258,8 +258,8 @@ TEST_F(CompressedSection, DamagedSectionsEndShort)
         const Bytes* input;
         bool mustBeShort; // damaged stored data still comes out whole
     };
-    for (const Damaged& d : {Damaged{&truncated, true}, Damaged{&corrupted, false}, Damaged{&garbage, true},
-                             Damaged{&badHeader, true}}) {
+    for (const Damaged& d :
+         {Damaged{&truncated, true}, Damaged{&corrupted, false}, Damaged{&garbage, true}, Damaged{&badHeader, true}}) {
         const Bytes* input = d.input;
         MemoryFile f(0);
         ASSERT_TRUE(f.Write(input->data(), int(input->size())));

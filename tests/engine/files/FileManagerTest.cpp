@@ -159,7 +159,7 @@ TEST_F(FileManagerTest, FindFirstListsPackageThenDiskOnce)
     TestSupport::MakeDirs(At("levels/dir.lvl"));
 
     EXPECT_EQ(FindAll(u"levels/*.lvl"), (std::vector<std::string>{"levels/b.lvl", "levels/a.lvl", "levels/a.lvl.bak",
-                                                                    "levels/m.LVL", "levels/z.lvl"}));
+                                                                  "levels/m.LVL", "levels/z.lvl"}));
     EXPECT_EQ(fm_->FindNext(), nullptr);
     EXPECT_EQ(fm_->FindNext(), nullptr);
     // Found names open as the level list opens them.
@@ -174,8 +174,8 @@ TEST_F(FileManagerTest, FindFirstListsPackageThenDiskOnce)
 TEST_F(FileManagerTest, NestedBackslashPatternListsEachFileOnce)
 {
     // The first of two entries of one name is the one found.
-    Put("game.data", BuildPackage(1, {{u"levels/sub/s.lvl", ToBytes("first"), 0},
-                                      {u"levels/sub/s.lvl", ToBytes("second"), 0}}));
+    Put("game.data",
+        BuildPackage(1, {{u"levels/sub/s.lvl", ToBytes("first"), 0}, {u"levels/sub/s.lvl", ToBytes("second"), 0}}));
     Put("levels/sub/s.lvl", "disk s");
     Put("levels/sub/t.lvl", "disk t");
     EXPECT_EQ(FindAll(u"levels\\sub\\*.lvl"),
@@ -220,9 +220,9 @@ TEST_F(FileManagerTest, BuildPatchPackageTakesChangedEntries)
     ASSERT_TRUE(fm_->BuildPatchPackage(u"old.data", u"new.data", 0));
     ASSERT_TRUE(fm_->SavePackage(u"patch.data", nullptr));
     EXPECT_EQ(TestSupport::ReadAll(At("patch.data")), BuildPackage(6, {{u"new", ToBytes("fresh"), 0},
-                                                                         {u"a", ToBytes("1112"), 0},
-                                                                         {u"b", Bytes{'x', 0}, 0},
-                                                                         {u"d", ToBytes("Zyz"), 0}}));
+                                                                       {u"a", ToBytes("1112"), 0},
+                                                                       {u"b", Bytes{'x', 0}, 0},
+                                                                       {u"d", ToBytes("Zyz"), 0}}));
 
     EXPECT_FALSE(fm_->BuildPatchPackage(u"old.data", u"missing.data", 0));
 }

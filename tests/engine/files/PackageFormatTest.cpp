@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 using namespace FilesTest;
 
@@ -222,7 +222,8 @@ TEST_F(PackageFormat, SavingOverASourcePackageReadsItFirst)
     ASSERT_TRUE(fm_->AddPackageToPackage(u"pack.data"));
     fm_->AddFileToPackage(u"extra.txt", 0);
     ASSERT_TRUE(fm_->SavePackage(u"pack.data", nullptr));
-    Bytes expected = BuildPackage(9, {{u"big", big, 0}, {u"small", ToBytes("s"), 0}, {u"extra.txt", ToBytes("extra"), 0}});
+    Bytes expected =
+        BuildPackage(9, {{u"big", big, 0}, {u"small", ToBytes("s"), 0}, {u"extra.txt", ToBytes("extra"), 0}});
     EXPECT_EQ(TestSupport::ReadAll(At("pack.data")), expected);
 
     // The cached directory follows the new file.

@@ -1,8 +1,8 @@
 // The bits a pass keeps for an object are copied into other packets at any
 // bit position: the copy must give the bytes, and run out of room at the
 // same place, as writing the fields one by one.
-#include "MpapiTestObjects.h"
 #include "engine/net/FieldEncoding.h"
+#include "MpapiTestObjects.h"
 #include "engine/net/PacketBuffer.h"
 
 #include <gtest/gtest.h>

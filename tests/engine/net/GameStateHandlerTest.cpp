@@ -30,8 +30,14 @@ MpapiDatagram::DataHeader Parse(const Datagram& d)
 
 Datagram ChunkPacket(uint16_t packet, uint16_t chunk, const std::string& bytes)
 {
-    Datagram d = {0x40, 0x00, uint8_t(packet), uint8_t(packet >> 8), uint8_t(chunk), uint8_t(chunk >> 8),
-                  uint8_t(bytes.size()), uint8_t(bytes.size() >> 8)};
+    Datagram d = {0x40,
+                  0x00,
+                  uint8_t(packet),
+                  uint8_t(packet >> 8),
+                  uint8_t(chunk),
+                  uint8_t(chunk >> 8),
+                  uint8_t(bytes.size()),
+                  uint8_t(bytes.size() >> 8)};
     for (char c : bytes)
         d.push_back(uint8_t(c));
     return d;
@@ -364,13 +370,13 @@ TEST_F(Connected, PongWithALossThatIsNotFiniteCountsAsNoLoss)
 TEST_F(Connected, MalformedDataDatagramsAreDroppedAndTheStreamGoesOn)
 {
     const Datagram bad[] = {
-        {0x40, 0x03, 0x02, 0x00},                                 // three acks announced, one half there
-        {0x40, 0x00, 0x02, 0x00, 0x02, 0x00, 0x10, 0x00, 'a'},    // chunk longer than the datagram
-        {0x40, 0x00, 0x02, 0x00, 0x02, 0x00, 0x15, 0x05},         // chunk length 1301
-        {0x40, 0x00, 0x02, 0x00, 0x02, 0x00, 0x00, 0x00},         // empty chunk
-        {0x40, 0x00, 0x02, 0x00, 0xFF, 0xFF, 0x01, 0x00, 'a'},    // chunk sequence off the ring
-        {0x40, 0x00, 0x02, 0x00, 0x01, 0x00, 0x01, 0x00, 'a'},    // chunk sequence 1
-        {0x40, 0x00, 0x02},                                       // packet sequence cut
+        {0x40, 0x03, 0x02, 0x00},                              // three acks announced, one half there
+        {0x40, 0x00, 0x02, 0x00, 0x02, 0x00, 0x10, 0x00, 'a'}, // chunk longer than the datagram
+        {0x40, 0x00, 0x02, 0x00, 0x02, 0x00, 0x15, 0x05},      // chunk length 1301
+        {0x40, 0x00, 0x02, 0x00, 0x02, 0x00, 0x00, 0x00},      // empty chunk
+        {0x40, 0x00, 0x02, 0x00, 0xFF, 0xFF, 0x01, 0x00, 'a'}, // chunk sequence off the ring
+        {0x40, 0x00, 0x02, 0x00, 0x01, 0x00, 0x01, 0x00, 'a'}, // chunk sequence 1
+        {0x40, 0x00, 0x02},                                    // packet sequence cut
     };
     for (const Datagram& d : bad) {
         EXPECT_FALSE(server.Deliver(d));
@@ -461,7 +467,8 @@ TEST_F(Connected, DebugTextListsThePacketsInFlight)
     server.Update(0.25f);
     char16_t text[256];
     server.GetDebugText(text, 256);
-    EXPECT_EQ(Util::Narrow(text), "Packet 0 time out: 0.250, responses: 0\nSending 1 packets\nConnect time out: 0.250\n");
+    EXPECT_EQ(Util::Narrow(text),
+              "Packet 0 time out: 0.250, responses: 0\nSending 1 packets\nConnect time out: 0.250\n");
     char16_t small[8];
     server.GetDebugText(small, 8);
     EXPECT_EQ(Util::Narrow(small), "Packet ");

@@ -129,7 +129,7 @@ private:
             peerPort_ = port;
             connection.Reset();
             SendToPeer(r, D::WriteReply(r, request.version == D::kProtocolVersion ? D::kReplyAccepted
-                                                                                   : D::kReplyWrongVersion));
+                                                                                  : D::kReplyWrongVersion));
             return;
         }
         if (ip != peerIp_ || port != peerPort_ || connection.IsResetPending())
@@ -137,7 +137,8 @@ private:
         if (!connection.IsHandshakeDone()) {
             D::DataHeader h;
             bool validData = length >= 2 && data[0] == D::kData &&
-                             ((data[1] > D::kMaxAcks && data[1] < D::kFirstIgnoredCode) || D::ParseDataBody(data + 1, length - 1, &h));
+                             ((data[1] > D::kMaxAcks && data[1] < D::kFirstIgnoredCode) ||
+                              D::ParseDataBody(data + 1, length - 1, &h));
             if (D::IsConfirm(data, length) || validData)
                 connection.OnConnected();
             if (!validData)

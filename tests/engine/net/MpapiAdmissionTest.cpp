@@ -73,12 +73,12 @@ TEST(MpapiAdmission, RawRequestsGetTheirReplies)
         std::vector<uint8_t> bytes;
         int reply;
     } cases[] = {
-        {{0xB2, 0x60, 0x0B}, 2},             // wrong version
-        {{0xB2, 0x61, 0x09, 'a'}, 2},        // wrong version with a password
-        {{0xB2, 0x60, 0x0A, 0x00}, -1},      // B2 60 must be exactly 3 bytes
-        {{0xB2, 0x17}, -1},                  // ignored
-        {{0xB2, 0x60, 0x0A}, 1},             // accepted
-        {{0xB2, 0x61, 0x0A}, 1},             // password form, none set
+        {{0xB2, 0x60, 0x0B}, 2},        // wrong version
+        {{0xB2, 0x61, 0x09, 'a'}, 2},   // wrong version with a password
+        {{0xB2, 0x60, 0x0A, 0x00}, -1}, // B2 60 must be exactly 3 bytes
+        {{0xB2, 0x17}, -1},             // ignored
+        {{0xB2, 0x60, 0x0A}, 1},        // accepted
+        {{0xB2, 0x61, 0x0A}, 1},        // password form, none set
     };
     for (const Case& c : cases)
         EXPECT_EQ(RawRequest(s.Port(), c.bytes), c.reply) << int(c.bytes.size()) << " bytes";
@@ -137,7 +137,9 @@ TEST(MpapiAdmission, EveryReplyByteMapsToItsStatus)
     const struct {
         int reply;
         int status;
-    } table[] = {{0, IClient::kStatusFull}, {2, IClient::kStatusWrongVersion}, {3, IClient::kStatusWrongPassword},
+    } table[] = {{0, IClient::kStatusFull},
+                 {2, IClient::kStatusWrongVersion},
+                 {3, IClient::kStatusWrongPassword},
                  {4, IClient::kStatusBanned}};
     for (auto row : table) {
         Net::UdpSocket fake;

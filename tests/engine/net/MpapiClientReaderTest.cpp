@@ -128,8 +128,8 @@ TEST_F(ClientReader, VectorSmoothingJumpsFarAndEasesNear)
         float target, velocity, dt, expected;
         bool alone;
     } steps[] = {
-        {150.0f, 0, 0.02f, 150.0f, true},                       // 150 away: jumps
-        {200.0f, 0, 0.02f, 150.0f + 15 * 0.02f * 50.0f, false}, // standing: 15 x dt
+        {150.0f, 0, 0.02f, 150.0f, true},                          // 150 away: jumps
+        {200.0f, 0, 0.02f, 150.0f + 15 * 0.02f * 50.0f, false},    // standing: 15 x dt
         {200.0f, 10.0f, 0.02f, 165.0f + 3 * 0.02f * 35.0f, false}, // moving: 3 x dt
         // Far again: jumps, and the settled axis moves on by dt x velocity.
         {400.0f, 10.0f, 0.02f, 400.0f + 0.02f * 10.0f, false},

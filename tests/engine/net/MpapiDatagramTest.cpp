@@ -1,6 +1,6 @@
+#include "engine/net/MpapiDatagram.h"
 #include "FuzzSeeds.h"
 #include "TestConnection.h"
-#include "engine/net/MpapiDatagram.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

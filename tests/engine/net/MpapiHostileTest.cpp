@@ -76,7 +76,6 @@ IConnection* Admit(ServerManager& s, int port, uint32_t ip = kIp)
     return s.NextNewConnection();
 }
 
-
 TEST(MpapiHostile, TruncatedAndStaleClientStateBlocksAreDropped)
 {
     ServerManager s;
@@ -206,7 +205,8 @@ TEST(MpapiHostile, ConnectionsThatNeverJoinAreClosedAtTheDeadline)
     MPAPI::ClientManager late;
     EXPECT_EQ(late.Connect(u"127.0.0.1", s.GetPort(), nullptr), nullptr);
     int passes = 0;
-    ASSERT_TRUE(Pump(s, all, [&] { return ++passes, PeerCount(s) < ServerManager::kSlots; }, 60, 0.5f));
+    ASSERT_TRUE(Pump(
+        s, all, [&] { return ++passes, PeerCount(s) < ServerManager::kSlots; }, 60, 0.5f));
     EXPECT_GT(passes * 0.5f, ServerManager::kJoinDeadline) << "pings were answered: nothing else may close them";
     IConnection* up = late.Connect(u"127.0.0.1", s.GetPort(), nullptr);
     ASSERT_NE(up, nullptr);
@@ -214,7 +214,8 @@ TEST(MpapiHostile, ConnectionsThatNeverJoinAreClosedAtTheDeadline)
     ASSERT_TRUE(Pump(s, {&late}, [&] { return (down = s.NextNewConnection()) != nullptr; }));
     Thing player;
     down->SetPlayerObject(&player);
-    Pump(s, {&late}, [] { return false; }, 2 * int(ServerManager::kJoinDeadline) + 10, 0.5f);
+    Pump(
+        s, {&late}, [] { return false; }, 2 * int(ServerManager::kJoinDeadline) + 10, 0.5f);
     EXPECT_EQ(down->GetState(), IConnection::kConnected);
     EXPECT_EQ(up->GetState(), IConnection::kConnected);
 }

@@ -245,14 +245,30 @@ TEST(MpapiLongMatch, SparseChangesOfStillObjectsArriveUnderLoss)
     for (int round = 0; round < 600; ++round) {
         Thing& t = *things[random() % things.size()];
         switch (random() % 8) {
-        case 0: t.byteValue = uint8_t(random()); break;
-        case 1: t.shortValue = int16_t(random()); break;
-        case 2: t.intValue = int32_t(random()); break;
-        case 3: t.flag = !t.flag; break;
-        case 4: t.health = float(random() % 1000); break;
-        case 5: t.x += float(random() % 100) - 50.0f; break; // small: waits for a full refresh
-        case 6: t.vx = float(random() % 40) - 20.0f, t.x += t.vx * 0.02f; break;
-        default: t.x = t.x > 1500.0f ? float(random() % 500) : 3000.0f; break; // in or out of range
+        case 0:
+            t.byteValue = uint8_t(random());
+            break;
+        case 1:
+            t.shortValue = int16_t(random());
+            break;
+        case 2:
+            t.intValue = int32_t(random());
+            break;
+        case 3:
+            t.flag = !t.flag;
+            break;
+        case 4:
+            t.health = float(random() % 1000);
+            break;
+        case 5:
+            t.x += float(random() % 100) - 50.0f;
+            break; // small: waits for a full refresh
+        case 6:
+            t.vx = float(random() % 40) - 20.0f, t.x += t.vx * 0.02f;
+            break;
+        default:
+            t.x = t.x > 1500.0f ? float(random() % 500) : 3000.0f;
+            break; // in or out of range
         }
         if (round % 50 == 0)
             player.y = player.y == 0.0f ? 200.0f : 0.0f;
@@ -270,8 +286,8 @@ TEST(MpapiLongMatch, SparseChangesOfStillObjectsArriveUnderLoss)
                 continue;
             Thing* copy = w.Copy(*t);
             ASSERT_NE(copy, nullptr) << t->GetNetworkId();
-            EXPECT_TRUE(SameValues(*copy, *t)) << t->GetNetworkId() << ": " << copy->intValue << " "
-                                               << t->intValue << " x " << copy->x << " " << t->x;
+            EXPECT_TRUE(SameValues(*copy, *t))
+                << t->GetNetworkId() << ": " << copy->intValue << " " << t->intValue << " x " << copy->x << " " << t->x;
             ++checked;
         }
     };

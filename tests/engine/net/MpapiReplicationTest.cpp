@@ -138,9 +138,9 @@ TEST_F(Replication, EveryFieldTypeReachesTheClientsInRange)
     for (int i = 0; i < 10; ++i)
         server_.AddObject(NewThing(float(i) * 500.0f, 300.0f, i));
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return AllConsistent(Live()); }));
-    EXPECT_EQ(west.listener.ReadyThings(), 2);  // x = 0, 500
-    EXPECT_EQ(east.listener.ReadyThings(), 1);  // x = 4500
-    EXPECT_EQ(both.listener.ReadyThings(), 3);  // x = 2000, 2500, 3000
+    EXPECT_EQ(west.listener.ReadyThings(), 2); // x = 0, 500
+    EXPECT_EQ(east.listener.ReadyThings(), 1); // x = 4500
+    EXPECT_EQ(both.listener.ReadyThings(), 3); // x = 2000, 2500, 3000
 
     // Changes follow; the initial-only field does not.
     for (auto& t : things_) {
@@ -211,11 +211,11 @@ TEST_F(Replication, EffectsReachNearbyClientsOnceEvenUnderLoss)
         EXPECT_LT(uint32_t(sparks.back()->GetNetworkId()), 0xFFFFFFFFu);
         EXPECT_GE(uint32_t(sparks.back()->GetNetworkId()), 0x80000000u);
     }
-    ASSERT_TRUE(Pump(server_, Clients(), [&] {
-        return near.listener.effectsReady == 20 && server_.GetSlot(0)->GetEffectCount() == 0;
-    }));
+    ASSERT_TRUE(Pump(server_, Clients(),
+                     [&] { return near.listener.effectsReady == 20 && server_.GetSlot(0)->GetEffectCount() == 0; }));
     // Let resends of lost acknowledgements come and go.
-    Pump(server_, Clients(), [] { return false; }, 200);
+    Pump(
+        server_, Clients(), [] { return false; }, 200);
     EXPECT_EQ(near.listener.effectsReady, 20);
     EXPECT_EQ(near.listener.readyTwice, 0);
     EXPECT_EQ(far.listener.effectsReady, 0);
@@ -267,7 +267,8 @@ TEST_F(Replication, ObjectLeavingRangeGoesStaleOnce)
     ASSERT_NE(copy, nullptr);
     t->x = 5000;
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return copy->stales.load() == 1; }));
-    Pump(server_, Clients(), [] { return false; }, 150);
+    Pump(
+        server_, Clients(), [] { return false; }, 150);
     EXPECT_EQ(copy->stales.load(), 1);
     t->x = 200;
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return copy->x == 200.0f; }));
@@ -322,7 +323,8 @@ TEST_F(Replication, OwnPlayerVectorOnlyWhenForced)
     auto* copy = static_cast<Thing*>(p.client.GetHandler().FindObject(p.player.GetNetworkId()));
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return copy->x == p.player.x; }));
     p.player.x = 400;
-    Pump(server_, Clients(), [] { return false; }, 100);
+    Pump(
+        server_, Clients(), [] { return false; }, 100);
     EXPECT_EQ(copy->x, 0.0f);
     p.player.force = true;
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return copy->x == 400.0f; }));

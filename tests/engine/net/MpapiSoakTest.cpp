@@ -152,8 +152,8 @@ TEST(MpapiSoak, ThirtyTwoLossyClientsStayConsistent)
             t->flag = (frame / 25) % 2 == 0;
         }
         for (size_t i = 0; i < peers.size(); ++i)
-            peers[i]->client.SetClientState(frame & 3, peers[i]->player.x, peers[i]->player.y, float(frame),
-                                            int(i) + 1, frame, 0, 0);
+            peers[i]->client.SetClientState(frame & 3, peers[i]->player.x, peers[i]->player.y, float(frame), int(i) + 1,
+                                            frame, 0, 0);
         server.Update(0.02f);
         for (ClientManager* c : clients)
             c->Update(0.02f);
@@ -195,14 +195,17 @@ TEST(MpapiSoak, ThirtyTwoLossyClientsStayConsistent)
         server.RemoveObject(things[i].get());
     }
     int checks = 0;
-    EXPECT_TRUE(Pump(server, clients, [&] {
-        if (++checks % 10 != 0)
-            return false;
-        for (auto& p : peers)
-            if (!Consistent(*p, live))
+    EXPECT_TRUE(Pump(
+        server, clients,
+        [&] {
+            if (++checks % 10 != 0)
                 return false;
-        return true;
-    }, 4000));
+            for (auto& p : peers)
+                if (!Consistent(*p, live))
+                    return false;
+            return true;
+        },
+        4000));
     for (auto& p : peers) {
         EXPECT_EQ(p->listener.wrongThread, 0);
         EXPECT_EQ(p->listener.readyTwice, 0);

@@ -10,7 +10,10 @@ using MPAPI::PacketBuffer;
 
 namespace {
 
-std::vector<uint8_t> Bytes(const PacketBuffer& p) { return std::vector<uint8_t>(p.GetData(), p.GetData() + p.GetSize()); }
+std::vector<uint8_t> Bytes(const PacketBuffer& p)
+{
+    return std::vector<uint8_t>(p.GetData(), p.GetData() + p.GetSize());
+}
 
 void MoveTo(PacketBuffer& p, int bytePos, int bitPos)
 {
@@ -156,7 +159,8 @@ TEST(PacketBuffer, ReadsNeverPassTheReceivedBytes)
         {"u8 from bit 17", 17, [](PacketBuffer& r) { return int(r.ReadU8()); }},
         {"float of 3 bytes", 0, [](PacketBuffer& r) { return int(r.ReadFloat()); }},
         {"bit past the end", 24, [](PacketBuffer& r) { return int(r.ReadBit()); }},
-        {"bytes from bit 1", 1, [](PacketBuffer& r) {
+        {"bytes from bit 1", 1,
+         [](PacketBuffer& r) {
              uint8_t out[3];
              return int(r.ReadBytes(3, out));
          }},

@@ -22,8 +22,7 @@ public:
     std::vector<std::vector<uint8_t>> outbox;
 };
 
-template <class Manager>
-class Captured : public Manager {
+template <class Manager> class Captured : public Manager {
 public:
     Captured() : socket(new CaptureSocket()) { this->SetSocket(socket); }
     CaptureSocket* socket; // the manager owns it
@@ -47,7 +46,10 @@ public:
         server.socket->outbox.clear();
     }
 
-    void ToServer(const std::vector<uint8_t>& d) { server.InjectDatagram(d.data(), int(d.size()), kClientIp, kClientPort); }
+    void ToServer(const std::vector<uint8_t>& d)
+    {
+        server.InjectDatagram(d.data(), int(d.size()), kClientIp, kClientPort);
+    }
 
     // Server data datagrams handed to the client in this frame.
     int Step(float dt = 0.02f)

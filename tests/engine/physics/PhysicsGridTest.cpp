@@ -41,8 +41,8 @@ TEST(PhysicsGrid, EveryBodyMeetsWhatItRunsInto)
         ball->ApplyImpulse(face - r - 6.0f, y, 300.0f / Object::kInverseMass, 0.0f);
         targets.push_back({name, ball, face});
     };
-    const float places[][2] = {{0, 0},         {-64, -64},     {63.99f, 128},     {-1000.5f, 640},
-                               {448, -192.001f}, {2e5f, 3e5f}, {-3e5f, 1e5f},     {127.999f, -0.001f}};
+    const float places[][2] = {{0, 0},           {-64, -64},   {63.99f, 128}, {-1000.5f, 640},
+                               {448, -192.001f}, {2e5f, 3e5f}, {-3e5f, 1e5f}, {127.999f, -0.001f}};
     int n = 0;
     for (const auto& p : places) {
         float x = p[0] + 5000.0f * float(n++); // far enough apart to meet only their own

@@ -105,7 +105,7 @@ TEST(PhysicsStep, WhoBlocksWhom)
         const char* name;
         bool wallEnabled;
         bool wallExcludable;
-        float zoneX;     // the ball's exclusion zone centre, radius 100
+        float zoneX; // the ball's exclusion zone centre, radius 100
         bool bounces;
     };
     const Case cases[] = {
@@ -218,8 +218,8 @@ TEST(PhysicsStep, MovingOutlinesNeverPassThroughARestingCircle)
                     closest = std::fmin(closest, SignedDistance(corners, 60.0f, 16.0f));
                 }
                 // No deeper than about one step's travel.
-                EXPECT_GT(closest, radius - 4.0f) << (polygon ? "polygon" : "box") << ", restitution "
-                                                  << restitution << ", height " << height;
+                EXPECT_GT(closest, radius - 4.0f)
+                    << (polygon ? "polygon" : "box") << ", restitution " << restitution << ", height " << height;
             }
         }
     }

@@ -17,8 +17,7 @@ using namespace std::chrono_literals;
 
 // Waits for a condition the thread should bring about; false after a long
 // while. A wait, not a measurement.
-template <typename F>
-bool WaitFor(F done)
+template <typename F> bool WaitFor(F done)
 {
     auto deadline = std::chrono::steady_clock::now() + 20s;
     while (!done()) {

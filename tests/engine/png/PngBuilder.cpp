@@ -14,12 +14,18 @@ namespace PngTest {
 int Picture::Channels() const
 {
     switch (colorType) {
-    case 0: return 1;
-    case 2: return 3;
-    case 3: return 1;
-    case 4: return 2;
-    case 6: return 4;
-    default: return 1;
+    case 0:
+        return 1;
+    case 2:
+        return 3;
+    case 3:
+        return 1;
+    case 4:
+        return 2;
+    case 6:
+        return 4;
+    default:
+        return 1;
     }
 }
 
@@ -69,11 +75,20 @@ void FilterRow(int type, const uint8_t* row, const uint8_t* prior, size_t n, int
         uint8_t c = i >= size_t(bpp) ? prior[i - bpp] : 0;
         uint8_t predicted = 0;
         switch (type) {
-        case 1: predicted = a; break;
-        case 2: predicted = b; break;
-        case 3: predicted = uint8_t((int(a) + int(b)) / 2); break;
-        case 4: predicted = PaethPredictor(a, b, c); break;
-        default: break;
+        case 1:
+            predicted = a;
+            break;
+        case 2:
+            predicted = b;
+            break;
+        case 3:
+            predicted = uint8_t((int(a) + int(b)) / 2);
+            break;
+        case 4:
+            predicted = PaethPredictor(a, b, c);
+            break;
+        default:
+            break;
         }
         out.push_back(uint8_t(row[i] - predicted));
     }
@@ -176,8 +191,8 @@ Bytes Assemble(const Bytes& headerData, const Bytes& zlibData, size_t idatSize)
 
 Bytes BuildPng(const Picture& picture, bool interlaced, const FilterChoice& filters, size_t idatSize)
 {
-    Bytes header = HeaderData(uint32_t(picture.width), uint32_t(picture.height), picture.bitDepth,
-                              picture.colorType, interlaced ? 1 : 0);
+    Bytes header = HeaderData(uint32_t(picture.width), uint32_t(picture.height), picture.bitDepth, picture.colorType,
+                              interlaced ? 1 : 0);
     return Assemble(header, Zlib(Scanlines(picture, interlaced, filters)), idatSize);
 }
 
@@ -196,9 +211,15 @@ std::vector<uint32_t> ExpectedPixels(const Picture& picture)
     for (size_t i = 0; i < size_t(picture.width) * picture.height; ++i) {
         const uint8_t* px = &picture.samples[i * bpp];
         switch (picture.colorType) {
-        case 0: out.push_back(ExpectedPixel(px[0], px[0], px[0], 255)); break;
-        case 2: out.push_back(ExpectedPixel(px[0], px[sample], px[2 * sample], 255)); break;
-        default: out.push_back(ExpectedPixel(px[0], px[sample], px[2 * sample], px[3 * sample])); break;
+        case 0:
+            out.push_back(ExpectedPixel(px[0], px[0], px[0], 255));
+            break;
+        case 2:
+            out.push_back(ExpectedPixel(px[0], px[sample], px[2 * sample], 255));
+            break;
+        default:
+            out.push_back(ExpectedPixel(px[0], px[sample], px[2 * sample], px[3 * sample]));
+            break;
         }
     }
     return out;

@@ -56,8 +56,8 @@ bool LibpngWrite(const Picture& picture, int filters, bool interlaced, size_t bu
     }
     png_set_write_fn(png, out, AppendToBytes, NoFlush);
     png_set_IHDR(png, info, png_uint_32(picture.width), png_uint_32(picture.height), picture.bitDepth,
-                 picture.colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 picture.colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_set_filter(png, 0, filters);
     png_set_compression_buffer_size(png, bufferSize);
     png_write_info(png, info);
@@ -104,8 +104,8 @@ int CountChunks(const Bytes& png, const char* type)
 {
     int count = 0;
     for (size_t at = 8; at + 8 <= png.size();) {
-        uint32_t length = (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) |
-                          png[at + 3];
+        uint32_t length =
+            (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) | png[at + 3];
         if (std::memcmp(&png[at + 4], type, 4) == 0)
             ++count;
         at += 12 + size_t(length);

@@ -28,8 +28,8 @@ void PutBE32(Bytes& b, size_t at, uint32_t v)
 size_t FindChunk(const Bytes& png, const char* type)
 {
     for (size_t at = 8; at + 8 <= png.size();) {
-        uint32_t length = (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) |
-                          png[at + 3];
+        uint32_t length =
+            (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) | png[at + 3];
         if (std::equal(type, type + 4, png.begin() + at + 4))
             return at;
         at += 12 + length;
@@ -134,10 +134,10 @@ TEST(PngReader, ImageDataOverSeveralIdatChunks)
 
     // Empty IDAT chunks in the run, and other chunks before and after it.
     Bytes png = Signature();
-    for (const Bytes& chunk : {Chunk("IHDR", header), Chunk("tEXt", Bytes(20, 'x')), Chunk("IDAT", {}),
-                               Chunk("IDAT", Bytes(zlib.begin(), zlib.begin() + 50)), Chunk("IDAT", {}),
-                               Chunk("IDAT", Bytes(zlib.begin() + 50, zlib.end())), Chunk("tIME", Bytes(7, 1)),
-                               Chunk("IEND", {})})
+    for (const Bytes& chunk :
+         {Chunk("IHDR", header), Chunk("tEXt", Bytes(20, 'x')), Chunk("IDAT", {}),
+          Chunk("IDAT", Bytes(zlib.begin(), zlib.begin() + 50)), Chunk("IDAT", {}),
+          Chunk("IDAT", Bytes(zlib.begin() + 50, zlib.end())), Chunk("tIME", Bytes(7, 1)), Chunk("IEND", {})})
         png.insert(png.end(), chunk.begin(), chunk.end());
     Decoded d = Decode(png);
     ASSERT_TRUE(d.ok);
@@ -310,9 +310,9 @@ TEST(PngReader, RefusesDamagedImageData)
 
     // A chunk of another type inside the IDAT run ends the image data.
     Bytes split = Signature();
-    for (const Bytes& chunk : {Chunk("IHDR", header), Chunk("IDAT", Bytes(zlib.begin(), zlib.begin() + 40)),
-                               Chunk("tEXt", Bytes(5, 'z')), Chunk("IDAT", Bytes(zlib.begin() + 40, zlib.end())),
-                               Chunk("IEND", {})})
+    for (const Bytes& chunk :
+         {Chunk("IHDR", header), Chunk("IDAT", Bytes(zlib.begin(), zlib.begin() + 40)), Chunk("tEXt", Bytes(5, 'z')),
+          Chunk("IDAT", Bytes(zlib.begin() + 40, zlib.end())), Chunk("IEND", {})})
         split.insert(split.end(), chunk.begin(), chunk.end());
     EXPECT_FALSE(Decode(split).ok);
 

@@ -148,8 +148,8 @@ TEST_F(Batches, SpritesAddMoveHideAndRemoveInOneDrawCall)
     EXPECT_EQ(static_cast<Sprite_SDL*>(yellow)->GetSlot(), slot);
     EXPECT_EQ(static_cast<Sprite_SDL*>(blue)->GetSlot(), -1);
     for (int i = 0; i < painter.GetEntryCount(); ++i)
-        EXPECT_EQ(std::memcmp(painter.GetEntry(i, false), painter.GetEntry(painter.GetEntryCount() - 1 - i, true),
-                              16), 0);
+        EXPECT_EQ(std::memcmp(painter.GetEntry(i, false), painter.GetEntry(painter.GetEntryCount() - 1 - i, true), 16),
+                  0);
     EXPECT_EQ(Red(PixelAt(Read(), 1024, 510, 510)), 255);
 }
 
@@ -189,7 +189,7 @@ TEST_F(Batches, BlockMeshDrawsOnlyTheRowsInsideTheView)
     EXPECT_TRUE(mesh->Build());
     glDisable(GL_TEXTURE_2D);
     mesh->Bind();
-    mesh->DrawRect(40, 70, 200, 130); // columns 1..6, rows 2..4
+    mesh->DrawRect(40, 70, 200, 130);                                  // columns 1..6, rows 2..4
     static_cast<BlockMesh_SDL*>(mesh)->GetBuffer()->DrawRange(60, 10); // past the end: nothing
     mesh->Unbind();
     const std::vector<uint32_t> px = Read();

@@ -32,7 +32,7 @@ TEST_F(DrawOperations, QuadsLinesAndPointsMatchTheirGoldenImage)
     EXPECT_EQ(Blue(orange), 0);
     EXPECT_EQ(Green(PixelAt(px, 1024, 250, 30)), 200);
     EXPECT_EQ(Red(PixelAt(px, 1024, 150, 100)), 255);
-    EXPECT_EQ(Blue(PixelAt(px, 1024, 5, 0)), 255);   // the +0.4 line lies on row 0
+    EXPECT_EQ(Blue(PixelAt(px, 1024, 5, 0)), 255); // the +0.4 line lies on row 0
     EXPECT_EQ(Blue(PixelAt(px, 1024, 5, 1)), 0);
     EXPECT_EQ(Green(PixelAt(px, 1024, 600, 50)), 255);
     ExpectMatchesGolden("draw_primitives", px, 1024, 768);
@@ -160,8 +160,8 @@ TEST_F(DrawOperations, PointLightIsBrightestAtItsCentreAndCutByAnOccluder)
     EXPECT_GT(centre, near);
     EXPECT_GT(near, far);
     EXPECT_GT(far, 0);
-    EXPECT_EQ(Red(PixelAt(px, 1024, 250, 400)), 0);  // beyond the radius
-    EXPECT_EQ(Red(PixelAt(px, 1024, 620, 400)), 0);  // behind the occluder
-    EXPECT_GT(Red(PixelAt(px, 1024, 580, 400)), 0);  // just before it
+    EXPECT_EQ(Red(PixelAt(px, 1024, 250, 400)), 0); // beyond the radius
+    EXPECT_EQ(Red(PixelAt(px, 1024, 620, 400)), 0); // behind the occluder
+    EXPECT_GT(Red(PixelAt(px, 1024, 580, 400)), 0); // just before it
     ExpectMatchesGolden("draw_point_light", px, 1024, 768);
 }

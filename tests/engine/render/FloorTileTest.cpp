@@ -161,7 +161,7 @@ TEST_F(FloorDrawing, FloorBlendKeepsTheTileDrawnFirst)
     glGetIntegerv(GL_BLEND_DST_RGB, &dst);
     EXPECT_EQ(src, GL_ONE_MINUS_DST_ALPHA);
     EXPECT_EQ(dst, GL_DST_ALPHA);
-    renderer_->DrawFloorTile(100, 150, 0, 0, 0, 0, 0, true, 0); // window (200, 300) to (328, 428)
+    renderer_->DrawFloorTile(100, 150, 0, 0, 0, 0, 0, true, 0);  // window (200, 300) to (328, 428)
     renderer_->DrawFloorTile(132, 182, 0, 64, 0, 0, 0, true, 0); // window (264, 364) to (392, 492)
     renderer_->EndFloorBlend();
     EXPECT_FALSE(UnitEnabled(1));
@@ -173,7 +173,7 @@ TEST_F(FloorDrawing, FloorBlendKeepsTheTileDrawnFirst)
     ExpectColour(px, 360, 460, 128, 128, 128);
     EXPECT_EQ(PixelAt(px, 1024, 232, 332) >> 24, 255u); // covered
     EXPECT_EQ(PixelAt(px, 1024, 360, 460) >> 24, 255u);
-    EXPECT_EQ(PixelAt(px, 1024, 100, 100) >> 24, 0u);   // still open for the floor behind
+    EXPECT_EQ(PixelAt(px, 1024, 100, 100) >> 24, 0u); // still open for the floor behind
     ExpectMatchesGolden("floor_tiles_blend", px, 1024, 768);
 }
 

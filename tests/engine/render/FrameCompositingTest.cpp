@@ -145,7 +145,11 @@ TEST_F(FrameCompositing, WholeFrameFollowsTheBlendRules)
     const auto litFloor = [&](int x, int y, bool shadowed) {
         return floorAmbient + kFloor * l0.colour * (shadowed ? 0.0f : l0.At(x, y)) + kFloor * l1.colour * l1.At(x, y);
     };
-    const struct { const char* what; int x, y; Colour want; } checks[] = {
+    const struct {
+        const char* what;
+        int x, y;
+        Colour want;
+    } checks[] = {
         {"floor in light 0's shadow, lit by light 1", 350, 230, litFloor(350, 230, true)},
         {"floor under both lights", 300, 400, litFloor(300, 400, false)},
         {"floor at light 0's centre", 250, 300, litFloor(250, 300, false)},

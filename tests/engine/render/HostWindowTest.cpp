@@ -23,9 +23,23 @@ public:
     {
         if (!dpy_)
             return 0;
-        const int attributes[] = {GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
-                                  GLX_DOUBLEBUFFER, True, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
-                                  GLX_ALPHA_SIZE, 8, GLX_DEPTH_SIZE, 16, 0};
+        const int attributes[] = {GLX_DRAWABLE_TYPE,
+                                  GLX_WINDOW_BIT,
+                                  GLX_RENDER_TYPE,
+                                  GLX_RGBA_BIT,
+                                  GLX_DOUBLEBUFFER,
+                                  True,
+                                  GLX_RED_SIZE,
+                                  8,
+                                  GLX_GREEN_SIZE,
+                                  8,
+                                  GLX_BLUE_SIZE,
+                                  8,
+                                  GLX_ALPHA_SIZE,
+                                  8,
+                                  GLX_DEPTH_SIZE,
+                                  16,
+                                  0};
         int count = 0;
         GLXFBConfig* configs = glXChooseFBConfig(dpy_, DefaultScreen(dpy_), attributes, &count);
         if (!configs || count == 0)

@@ -10,10 +10,12 @@
 TEST(InputState, KeyTableMapsKeysToActions)
 {
     InputState in;
-    struct Case { int key, action; } cases[] = {
-        {27, 0}, {13, 1}, {32, 2}, {8, 3}, {127, 4}, {282, 5}, {293, 16}, {48, 17}, {54, 23}, {276, 24},
-        {275, 25}, {273, 26}, {274, 27}, {'a', 28}, {'n', 41}, {'y', 52}, {'z', 53}, {9, 54}, {303, 55},
-        {304, 56}, {305, 57}, {306, 58}, {307, 59}, {308, 60}, {'+', 61}, {'-', 62},
+    struct Case {
+        int key, action;
+    } cases[] = {
+        {27, 0},   {13, 1},   {32, 2},   {8, 3},    {127, 4},  {282, 5},  {293, 16}, {48, 17},  {54, 23},
+        {276, 24}, {275, 25}, {273, 26}, {274, 27}, {'a', 28}, {'n', 41}, {'y', 52}, {'z', 53}, {9, 54},
+        {303, 55}, {304, 56}, {305, 57}, {306, 58}, {307, 59}, {308, 60}, {'+', 61}, {'-', 62},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(in.GetKeyOfAction(c.action), c.key) << c.action;
@@ -295,8 +297,14 @@ TEST(RendererEvents, QueuedEventsReachInputAndText)
 TEST(RendererEvents, ViewScaleRoundsDownToEven)
 {
     REQUIRE_DISPLAY();
-    struct Case { int w, h; float s; int vw, vh; } cases[] = {
-        {1024, 768, 0.75f, 768, 576}, {1024, 768, 1.0f, 1024, 768}, {101, 77, 1.0f, 100, 76},
+    struct Case {
+        int w, h;
+        float s;
+        int vw, vh;
+    } cases[] = {
+        {1024, 768, 0.75f, 768, 576},
+        {1024, 768, 1.0f, 1024, 768},
+        {101, 77, 1.0f, 100, 76},
         {1000, 750, 1.1f, 1100, 824},
     };
     RenderTest::GameDir game(false);

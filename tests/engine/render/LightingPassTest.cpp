@@ -92,13 +92,13 @@ TEST_F(LightingPasses, SpotLightLightsItsConeAndLeavesWhatIsBehindDark)
             ExpectParam(GL_VERTEX_PROGRAM_ARB, 1, {1 / 250.0f, 1 / 250.0f, 0, 0});
             ExpectParam(GL_FRAGMENT_PROGRAM_ARB, 1, {-1, 0, 0, 0});
         });
-        EXPECT_GT(Red(PixelAt(px, 1024, 520, 400)), 240);           // in front, on the axis
-        EXPECT_GT(Red(PixelAt(px, 1024, 650, 400)), 80);            // further along it
-        EXPECT_GT(Red(PixelAt(px, 1024, 620, 430)), 60);            // off the axis, inside the cone
-        EXPECT_EQ(Red(PixelAt(px, 1024, 350, 400)), 0);             // behind
-        EXPECT_EQ(Red(PixelAt(px, 1024, 480, 400)), 0);             // just behind
-        EXPECT_EQ(Red(PixelAt(px, 1024, 500, 300)), 0);             // beside, within the radius
-        EXPECT_EQ(Red(PixelAt(px, 1024, 800, 400)), 0);             // in front, beyond the radius
+        EXPECT_GT(Red(PixelAt(px, 1024, 520, 400)), 240);                               // in front, on the axis
+        EXPECT_GT(Red(PixelAt(px, 1024, 650, 400)), 80);                                // further along it
+        EXPECT_GT(Red(PixelAt(px, 1024, 620, 430)), 60);                                // off the axis, inside the cone
+        EXPECT_EQ(Red(PixelAt(px, 1024, 350, 400)), 0);                                 // behind
+        EXPECT_EQ(Red(PixelAt(px, 1024, 480, 400)), 0);                                 // just behind
+        EXPECT_EQ(Red(PixelAt(px, 1024, 500, 300)), 0);                                 // beside, within the radius
+        EXPECT_EQ(Red(PixelAt(px, 1024, 800, 400)), 0);                                 // in front, beyond the radius
         EXPECT_EQ(Red(PixelAt(px, 1024, 520, 400)), Blue(PixelAt(px, 1024, 520, 400))); // white light
         if (!v.floor)
             ExpectMatchesGolden("light_spot", px, 1024, 768);
@@ -125,7 +125,7 @@ TEST_F(LightingPasses, SignLightLightsOnlyInFrontOfItsMovedCentre)
     EXPECT_LT(Red(PixelAt(px, 1024, 500, 440)), Red(front)); // close to the sign's plane: dimmer
     EXPECT_EQ(Red(PixelAt(px, 1024, 500, 412)), 0);          // in front of the position, behind the centre
     EXPECT_EQ(Red(PixelAt(px, 1024, 500, 350)), 0);
-    EXPECT_EQ(Red(PixelAt(px, 1024, 500, 700)), 0);          // beyond the radius
+    EXPECT_EQ(Red(PixelAt(px, 1024, 500, 700)), 0); // beyond the radius
     ExpectMatchesGolden("light_sign", px, 1024, 768);
 }
 
@@ -147,10 +147,10 @@ TEST_F(LightingPasses, TubeLightGlowsAlongItsSegmentWhereAlphaLetsIt)
     EXPECT_GE(Blue(onTube), 250);
     EXPECT_NEAR(Red(onTube), 191, 4); // the tube's own cool white
     EXPECT_EQ(Blue(PixelAt(px, 1024, 500, 360)), Blue(onTube));
-    EXPECT_GT(Blue(PixelAt(px, 1024, 500, 470)), 150);  // 20 past the end
-    EXPECT_EQ(Blue(PixelAt(px, 1024, 500, 300)), 0);    // 50 past the end
-    EXPECT_GT(Blue(PixelAt(px, 1024, 460, 400)), 10);   // 40 beside it
-    EXPECT_EQ(Blue(PixelAt(px, 1024, 540, 400)), 0);    // as far on the blocked side
+    EXPECT_GT(Blue(PixelAt(px, 1024, 500, 470)), 150); // 20 past the end
+    EXPECT_EQ(Blue(PixelAt(px, 1024, 500, 300)), 0);   // 50 past the end
+    EXPECT_GT(Blue(PixelAt(px, 1024, 460, 400)), 10);  // 40 beside it
+    EXPECT_EQ(Blue(PixelAt(px, 1024, 540, 400)), 0);   // as far on the blocked side
     EXPECT_EQ(Blue(PixelAt(px, 1024, 420, 400)), 0);
     ExpectMatchesGolden("light_tube", px, 1024, 768);
 

@@ -192,12 +192,12 @@ TEST_F(Particles, FiledParticlesDrawAndUnfiledOnesAreOnlyHeld)
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     std::vector<uint32_t> px = Read();
     EXPECT_EQ(Red(PixelAt(px, 1024, 108, 108)), 255);
-    EXPECT_EQ(Red(PixelAt(px, 1024, 112, 100)), 0);  // beyond the half-size
+    EXPECT_EQ(Red(PixelAt(px, 1024, 112, 100)), 0);   // beyond the half-size
     EXPECT_EQ(Red(PixelAt(px, 1024, 312, 100)), 255); // the turned one reaches further along x
     EXPECT_EQ(Red(PixelAt(px, 1024, 308, 108)), 0);   // and no longer fills its corners
     EXPECT_EQ(Red(PixelAt(px, 1024, 101, 301)), 255); // destroyed, still drawn
     EXPECT_EQ(Red(PixelAt(px, 1024, 106, 300)), 0);
-    EXPECT_EQ(Red(PixelAt(px, 1024, 710, 110)), 0);   // filed nowhere, drawn never
+    EXPECT_EQ(Red(PixelAt(px, 1024, 710, 110)), 0); // filed nowhere, drawn never
     ExpectMatchesGolden("particles_drawn", px, 1024, 768);
 
     // Moved particles are rebuilt; drawing with draw = false shows nothing.

@@ -112,8 +112,8 @@ TEST_F(RendererTest, AllTwentyProgramsLoadBindAndDraw)
         const unsigned program = renderer_->GetProgram(i);
         ASSERT_NE(program, 0u) << i;
         // Each with a partner of the other kind: draw one quad, which runs it.
-        const unsigned partner = renderer_->GetProgram(vertex ? Renderer_SDL::kObjectAmbientFs
-                                                               : Renderer_SDL::kObjectAmbientVs);
+        const unsigned partner =
+            renderer_->GetProgram(vertex ? Renderer_SDL::kObjectAmbientFs : Renderer_SDL::kObjectAmbientVs);
         renderer_->BindPrograms(vertex ? program : partner, vertex ? partner : program);
         g_gl.ActiveTexture(GL_TEXTURE0);
         EXPECT_TRUE(glIsEnabled(GL_VERTEX_PROGRAM_ARB));
@@ -219,9 +219,9 @@ TEST_F(RendererTest, ScreenshotIsTheFrameTopRowFirstWithNumberedNames)
         ASSERT_EQ(pw, w);
         ASSERT_EQ(ph, h);
         // 0xAARRGGBB as the reader gives them.
-        EXPECT_EQ(px[0] & 0xFFFFFFu, 0x00FF00u) << name;                       // top left
-        EXPECT_EQ(px[size_t(w - 1)] & 0xFFFFFFu, 0xFF0000u) << name;           // top right
-        EXPECT_EQ(px[size_t(h - 1) * w] & 0xFFFFFFu, 0xFF0000u) << name;       // bottom left
+        EXPECT_EQ(px[0] & 0xFFFFFFu, 0x00FF00u) << name;                 // top left
+        EXPECT_EQ(px[size_t(w - 1)] & 0xFFFFFFu, 0xFF0000u) << name;     // top right
+        EXPECT_EQ(px[size_t(h - 1) * w] & 0xFFFFFFu, 0xFF0000u) << name; // bottom left
         EXPECT_EQ(px[size_t(h / 2 - 1) * w + w / 2 - 1] & 0xFFFFFFu, 0x00FF00u);
     }
     // A folder that cannot be written to gives no file and no failure.

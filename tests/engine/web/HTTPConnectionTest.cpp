@@ -113,7 +113,8 @@ TEST(HTTPConnection, GetSendsTheRequestAndReadsTheReply)
     EXPECT_EQ(std::string(c.GetBody(), size_t(c.GetBodyLength())), "hello");
     std::string host = "127.0.0.1:" + std::to_string(server.Port());
     EXPECT_EQ(server.Request(), "GET http://127.0.0.1/addserver.php?name=a%20b%26c&port=27015 HTTP/1.1\r\n"
-                                "Host: " + host + "\r\nConnection: Close\r\n\r\n");
+                                "Host: " +
+                                    host + "\r\nConnection: Close\r\n\r\n");
 }
 
 TEST(HTTPConnection, UrlWithoutPathAsksForTheRoot)
@@ -134,8 +135,9 @@ TEST(HTTPConnection, PostSendsEveryByteOfALargeBody)
     ASSERT_TRUE(c.Post(U(server.Url("/updatescores.php")).c_str(), int(body.size()),
                        reinterpret_cast<const char*>(body.data())));
     EXPECT_TRUE(c.Succeeded());
-    std::string head = "POST http://127.0.0.1/updatescores.php HTTP/1.1\r\nHost: 127.0.0.1:" +
-                       std::to_string(server.Port()) + "\r\nConnection: Close\r\nContent-Length: 40000\r\n\r\n";
+    std::string head =
+        "POST http://127.0.0.1/updatescores.php HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
+        "\r\nConnection: Close\r\nContent-Length: 40000\r\n\r\n";
     std::string request = server.Request();
     ASSERT_EQ(request.size(), head.size() + body.size());
     EXPECT_EQ(request.substr(0, head.size()), head);
@@ -170,7 +172,8 @@ TEST(HTTPConnection, StreamedBodyComesInChunksOfAtMost1024Bytes)
 {
     std::vector<uint8_t> payload = TestSupport::PseudoRandomBytes(5000, 11);
     std::string data(payload.begin(), payload.end());
-    ScriptedServer server({"HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + data.substr(0, 3000), data.substr(3000)});
+    ScriptedServer server(
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + data.substr(0, 3000), data.substr(3000)});
     HTTPConnection c;
     ASSERT_TRUE(c.Get(U(server.Url("/f")).c_str(), false));
     std::string got;

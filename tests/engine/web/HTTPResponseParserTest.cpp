@@ -39,7 +39,8 @@ Outcome ParseBytewise(const std::string& reply, bool close)
     return {p.GetState(), p.GetStatusCode(), std::string(p.BodyData(), p.BodySize())};
 }
 
-const std::string kLengthReply = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 12\r\n\r\nhello\r\nworld";
+const std::string kLengthReply =
+    "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 12\r\n\r\nhello\r\nworld";
 const std::string kChunkedReply = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                   "5;ext=1\r\nhello\r\n6\r\n\r\nworl\r\n0\r\nX-Trailer: a\r\n\r\n";
 const std::string kCloseReply = "HTTP/1.0 200 OK\r\nServer: x\r\n\r\n\r\nbody\r\n";

@@ -1,7 +1,7 @@
+#include "engine/web/MasterServerUpdater.h"
 #include "engine/core/Engine.h"
 #include "engine/files/FileManager.h"
 #include "engine/web/Base64.h"
-#include "engine/web/MasterServerUpdater.h"
 #include "engine/web/ScoreRecord.h"
 #include "engine/web/ServerStatusFile.h"
 
@@ -21,8 +21,7 @@ std::u16string U(const std::string& s) { return std::u16string(s.begin(), s.end(
 
 // Waits for a condition the updater thread brings about; the deadline only
 // keeps a broken build from hanging.
-template <typename F>
-bool WaitFor(F done)
+template <typename F> bool WaitFor(F done)
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!done()) {
@@ -32,7 +31,6 @@ bool WaitFor(F done)
     }
     return true;
 }
-
 
 } // namespace
 
@@ -51,8 +49,8 @@ TEST(ScoreRecord, LayoutScrambleAndBase64)
     r.objectivePoints = 6;
     uint8_t raw[ScoreRecord::kSize];
     r.Write(raw);
-    const uint8_t want[ScoreRecord::kSize] = {4, 3, 2, 1, 0xFE, 0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00, 0x70,
-                                              0x11, 0xFF, 0xFF, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0};
+    const uint8_t want[ScoreRecord::kSize] = {4,    3,    2,    1, 0xFE, 0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00, 0x70,
+                                              0x11, 0xFF, 0xFF, 2, 0,    3,    0,    4,    0,    5,    0,    6,    0};
     EXPECT_EQ(std::vector<uint8_t>(raw, raw + 26), std::vector<uint8_t>(want, want + 26));
     uint8_t scrambled[ScoreRecord::kSize];
     std::copy(raw, raw + 26, scrambled);
@@ -80,7 +78,7 @@ TEST(MasterServerUpdater, ScoreIncrementIsComputedInFloat)
         float weight;
         int points;
         int add;
-    } cases[] = {{1.0f, 5, 5}, {0.2f, 1, 1}, {0.2f, 5, 1}, {0.6f, 5, 3}, {0.6f, 10, 6},
+    } cases[] = {{1.0f, 5, 5}, {0.2f, 1, 1}, {0.2f, 5, 1}, {0.6f, 5, 3},  {0.6f, 10, 6},
                  {0.7f, 3, 3}, {1.5f, 3, 5}, {0.2f, 0, 0}, {1.0f, -5, 0}, {1e10f, 1000, 2147483647}};
     for (const Case& c : cases)
         EXPECT_EQ(MasterServerUpdater::ScoreIncrement(c.weight, c.points), c.add) << c.weight << " x " << c.points;
@@ -137,7 +135,10 @@ protected:
         EXPECT_TRUE(WaitFor([&] { return updater_.IsSettled(); }));
         return server_->State().Scores();
     }
-    void Settle() { ASSERT_TRUE(WaitFor([&] { return updater_.IsSettled(); })); }
+    void Settle()
+    {
+        ASSERT_TRUE(WaitFor([&] { return updater_.IsSettled(); }));
+    }
 
     std::unique_ptr<StandIn> server_;
     FileManager files_;

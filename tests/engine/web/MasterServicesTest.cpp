@@ -1,10 +1,10 @@
+#include "engine/web/MasterServices.h"
 #include "engine/core/Engine.h"
 #include "engine/files/FileManager.h"
 #include "engine/web/IDownloadListener.h"
 #include "engine/web/IServerInfo.h"
 #include "engine/web/IUpdateFile.h"
 #include "engine/web/LoginParser.h"
-#include "engine/web/MasterServices.h"
 #include "engine/web/ServerList.h"
 #include "engine/web/ServerListParser.h"
 #include "engine/web/UpdateParser.h"
@@ -194,7 +194,8 @@ TEST_F(StandInTest, UpdateListIsRefetchedIntoTheSameList)
     std::u16string fileUrl = server_->Url("/files/p3.data");
     std::string xml = "<?xml version=\"1.0\"?>\n<updates>\n"
                       "<updateFile><name>Patch 3</name><notes>Fixes</notes><version>3</version>"
-                      "<fileUrl>" + std::string(fileUrl.begin(), fileUrl.end()) +
+                      "<fileUrl>" +
+                      std::string(fileUrl.begin(), fileUrl.end()) +
                       "</fileUrl><fileSize>12345</fileSize></updateFile>\n"
                       "<updateFile><name>Patch 4</name><version>4</version><fileSize>7</fileSize></updateFile>\n"
                       "</updates>\n";
@@ -256,7 +257,8 @@ TEST(Download, TruncatedOrChunkedReplies)
     EXPECT_FALSE(p.totals.empty());
     EXPECT_TRUE(TestSupport::ReadAll(out.File("f.data")).empty()); // no partial file left
 
-    ScriptedServer chunked({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n", "2\r\nde\r\n0\r\n\r\n"});
+    ScriptedServer chunked(
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n", "2\r\nde\r\n0\r\n\r\n"});
     EXPECT_TRUE(MasterServices::DownloadFile(&files, U(chunked.Url("/f")).c_str(), path.c_str(), nullptr));
     EXPECT_EQ(Bytes(TestSupport::ReadAll(out.File("f.data"))), "abcde");
 

@@ -72,14 +72,12 @@ TEST(ReadXml, EventSequences)
         {"text, element, attribute, text",
          u"a<b x=\"1\">hi</b>",
          {"text:a", "start:b", "attr:x=S:1", "closed", "text:hi", "end:b", "closed"}},
-        {"declaration is an element",
-         u"<?xml version=\"1.0\"?>",
-         {"start:xml", "attr:version=S:1.0", "closed"}},
+        {"declaration is an element", u"<?xml version=\"1.0\"?>", {"start:xml", "attr:version=S:1.0", "closed"}},
         {"self-closing tag has no end", u"<a/>", {"start:a", "closed"}},
         {"white space between tags is text",
          u"<a>\r\n\t<b>1</b>\r\n</a>",
-         {"start:a", "closed", "text:\r\n\t", "start:b", "closed", "text:1", "end:b", "closed", "text:\r\n",
-          "end:a", "closed"}},
+         {"start:a", "closed", "text:\r\n\t", "start:b", "closed", "text:1", "end:b", "closed", "text:\r\n", "end:a",
+          "closed"}},
         // The apostrophe is a symbol of its own: x then swallows the second one.
         {"value kinds",
          u"<m mode=3 f=1.5 s='x' w=abc>",
@@ -89,9 +87,7 @@ TEST(ReadXml, EventSequences)
         {"entities stay", u"<a>&amp; &lt;</a>", {"start:a", "closed", "text:&amp; &lt;", "end:a", "closed"}},
         {"comments are text", u"<a>//x /* y</a>", {"start:a", "closed", "text://x /* y", "end:a", "closed"}},
         {"quoted > inside a tag", u"<a x=\"1>2\">t", {"start:a", "attr:x=S:1>2", "closed", "text:t"}},
-        {"bare attribute swallows the >",
-         u"<a x><b>t</b>",
-         {"start:a"}},
+        {"bare attribute swallows the >", u"<a x><b>t</b>", {"start:a"}},
         {"missing value", u"<a x=", {"start:a", "attr:x=null"}},
         {"ends after name", u"<a x", {"start:a"}},
         {"ends after <", u"abc<", {"text:abc"}},
@@ -182,10 +178,9 @@ TEST(ReadXml, NullInputIsHarmless)
 TEST(ReadXml, SeedsForTheFuzzer)
 {
     const char* seeds[][2] = {
-        {"settings.xml",
-         "<?xml version=\"1.0\"?>\r\n<settings>\r\n\t<playerName>Bob \"the\" builder</playerName>\r\n"
-         "\t<volume>0.750000</volume>\r\n\t<mapcycle mode=\"1\">\r\n\t\t<level>dm_yard</level>\r\n"
-         "\t</mapcycle>\r\n\t<bans/>\r\n</settings>\r\n"},
+        {"settings.xml", "<?xml version=\"1.0\"?>\r\n<settings>\r\n\t<playerName>Bob \"the\" builder</playerName>\r\n"
+                         "\t<volume>0.750000</volume>\r\n\t<mapcycle mode=\"1\">\r\n\t\t<level>dm_yard</level>\r\n"
+                         "\t</mapcycle>\r\n\t<bans/>\r\n</settings>\r\n"},
         {"login.xml", "<login><status>1</status><nick>x</nick><uid>17</uid></login>"},
         {"odd.xml", "a<b x=\"1\">hi</b><c y= z><d w=1.5.3 '>&amp;<!-- c --><//>"},
         {"unclosed.xml", "<a x=\"open <b>"},

@@ -133,9 +133,9 @@ TEST(TextEdit, PlaceholdersFilledInOnePassMatchOneByOne)
         for (size_t i : {size_t(0), size_t(1), size_t(3), size_t(3), size_t(8), size_t(9), size_t(7)})
             places.push_back(l.t.AddPlaceholder(l.tokens[i]));
         TextSpan* span = l.t.AddSpan(2, 12);
-        std::vector<TextTokenizer::PlaceholderText> edits = {
-            {places[4], u"4 "}, {places[0], u"0 "}, {places[2], u"2, "}, {places[1], u" 1 "},
-            {places[3], u"3, "}, {places[5], u""}};
+        std::vector<TextTokenizer::PlaceholderText> edits = {{places[4], u"4 "},  {places[0], u"0 "},
+                                                             {places[2], u"2, "}, {places[1], u" 1 "},
+                                                             {places[3], u"3, "}, {places[5], u""}};
         if (onePass) {
             l.t.SetPlaceholderTexts(edits);
         } else {

@@ -198,7 +198,7 @@ TEST(TextTokenizer, EightBitRoundTripOfEveryByte)
     EXPECT_EQ(s->ToNarrowString(), inner);
     std::u16string wide = s->ToWideString();
     EXPECT_EQ(wide, Util::Widen(inner.data(), inner.size()));
-    EXPECT_EQ(wide[0x90], char16_t(0xFF91)); // byte 0x91 sits one place down: the quote is left out
+    EXPECT_EQ(wide[0x90], char16_t(0xFF91));                  // byte 0x91 sits one place down: the quote is left out
     EXPECT_EQ(Util::Narrow(wide.substr(1)), inner.substr(1)); // Narrow stops at the NUL
     EXPECT_EQ(t.NextToken(), nullptr);
 }

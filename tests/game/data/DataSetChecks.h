@@ -44,8 +44,7 @@ inline std::string GameDir() { return VORNHAL_BUILD_DIR; }
 // In the order the game loads them.
 inline const std::vector<std::string>& ScriptNames()
 {
-    static const std::vector<std::string> names = {"blocks.cfg", "objects.cfg", "items.cfg",
-                                                   "weapons_fin_vs_rus.cfg"};
+    static const std::vector<std::string> names = {"blocks.cfg", "objects.cfg", "items.cfg", "weapons_fin_vs_rus.cfg"};
     return names;
 }
 
@@ -167,11 +166,15 @@ inline bool IsNumber(const ParameterValue* v)
     return v && (v->type == ParameterValue::Integer || v->type == ParameterValue::Real);
 }
 
-inline float NumberOf(const ParameterValue* v) { return v->type == ParameterValue::Integer ? float(v->integer) : v->real; }
+inline float NumberOf(const ParameterValue* v)
+{
+    return v->type == ParameterValue::Integer ? float(v->integer) : v->real;
+}
 
 inline bool IsText(const ParameterValue* v, const char* text)
 {
-    return v && (v->type == ParameterValue::Word || v->type == ParameterValue::String) && Util::Narrow(v->text.c_str()) == text;
+    return v && (v->type == ParameterValue::Word || v->type == ParameterValue::String) &&
+           Util::Narrow(v->text.c_str()) == text;
 }
 
 // ----- the checks -----
@@ -388,7 +391,8 @@ inline void ExpectWeapons(ResourceManager& manager, const WeaponTable& table)
     bool missile = false;
     for (int i = 0; i < table.GetWeaponCount(); ++i) {
         const WeaponDef& w = *table.GetWeaponAt(i);
-        missile = missile || (w.type != 1 && w.type != 2 && w.type != 3 && w.type != 4 && w.type != 8 && w.hasProjectile);
+        missile =
+            missile || (w.type != 1 && w.type != 2 && w.type != 3 && w.type != 4 && w.type != 8 && w.hasProjectile);
     }
     EXPECT_TRUE(missile);
 }
@@ -477,7 +481,8 @@ inline void ExpectLevelObjects(ResourceManager& manager, bool withShadows)
         if (!IsBlock(b))
             continue;
         SCOPED_TRACE(Describe(b));
-        if (const ParameterValue* health = FirstValue(b, u"health"); health && b->GetClassId() != ResourceClass::Weapon) {
+        if (const ParameterValue* health = FirstValue(b, u"health");
+            health && b->GetClassId() != ResourceClass::Weapon) {
             EXPECT_TRUE(IsNumber(health));
             const ParameterValue* material = FirstValue(b, u"material");
             ASSERT_NE(material, nullptr) << "a breakable object without a material";
@@ -520,7 +525,8 @@ inline void ExpectDefaultLevels(ResourceManager& manager, IFileManager* files)
         const char16_t* path;
         int mode;
     };
-    const Expected levels[] = {{u"levels/tdm_riotcity.lvl", 0}, {u"levels/ctf_harbour.lvl", 1}, {u"levels/koh_quarry.lvl", 2}};
+    const Expected levels[] = {
+        {u"levels/tdm_riotcity.lvl", 0}, {u"levels/ctf_harbour.lvl", 1}, {u"levels/koh_quarry.lvl", 2}};
     const std::u16string package = Util::Widen((GameDir() + "/game.data").c_str());
     for (const Expected& e : levels) {
         SCOPED_TRACE(Narrow(e.path));

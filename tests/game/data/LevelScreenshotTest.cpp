@@ -38,8 +38,7 @@ TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
             game.Camera().y = float(world.GetHeight() * 16 - 384);
             double brightness[2] = {0, 0};
             for (int lighting : {0, 2}) {
-                const std::string dir =
-                    gameDir + "/screenshots/" + level + (lighting == 0 ? "_noon" : "_night");
+                const std::string dir = gameDir + "/screenshots/" + level + (lighting == 0 ? "_noon" : "_night");
                 fs::remove_all(dir);
                 fs::create_directories(dir);
                 world.SetLighting(lighting);

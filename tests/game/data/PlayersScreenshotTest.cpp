@@ -78,7 +78,12 @@ TEST(PlayersScreenshot, BothTeamsWithFlashlightsAndANameTagAtNight)
 
     // On screen: the local Finn and his crouching mate on the left, a
     // wounded Russian and one firing on the right; every light on.
-    struct Placed { int team; float x, y, angle; uint32_t input; const char16_t* name; };
+    struct Placed {
+        int team;
+        float x, y, angle;
+        uint32_t input;
+        const char16_t* name;
+    };
     const uint32_t light = PlayerInputFlags::Light;
     const Placed placed[] = {
         {0, 380, 384, 90, light, u"Aho"},

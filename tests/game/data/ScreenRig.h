@@ -22,7 +22,8 @@
 inline double MeanBrightness(const std::string& path)
 {
     FileManager files;
-    std::unique_ptr<IFile> file(files.Open(Util::Widen(path.c_str()).c_str(), kOpenRead, kOpenFullPath | kOpenNoPackage));
+    std::unique_ptr<IFile> file(
+        files.Open(Util::Widen(path.c_str()).c_str(), kOpenRead, kOpenFullPath | kOpenNoPackage));
     if (!file)
         return -1.0;
     PngImage png(file.get());
@@ -36,7 +37,6 @@ inline double MeanBrightness(const std::string& path)
     }
     return n ? sum / double(3 * n) : -1.0;
 }
-
 
 struct ScreenRig {
     static bool HaveDisplay()

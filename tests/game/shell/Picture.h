@@ -5,9 +5,9 @@
 #include "engine/png/PngImage.h"
 #include "support/Golden.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,8 +84,7 @@ public:
         int top = 0;
         for (const Part& part : parts_) {
             for (int j = 0; j < part.h; ++j)
-                std::copy_n(part.pixels.begin() + long(j) * part.w, part.w,
-                            pixels.begin() + long(top + j) * width);
+                std::copy_n(part.pixels.begin() + long(j) * part.w, part.w, pixels.begin() + long(top + j) * width);
             top += part.h;
         }
         TestSupport::ExpectMatchesGolden(folder, name, pixels, width, height, tolerance);

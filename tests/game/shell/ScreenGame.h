@@ -259,4 +259,3 @@ private:
     bool acted_ = false;
     int frames_ = 0;
 };
-

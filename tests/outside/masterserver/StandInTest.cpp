@@ -167,8 +167,8 @@ TEST(StandInService, AccountsFromTheCommandLine)
     EXPECT_FALSE(ParseStandInArguments({"--state", "f", "--add-account", "u", "p", "n"}, &o, &error));
     EXPECT_FALSE(ParseStandInArguments({"--add-account", "u", "p", "n", "i"}, &o, &error)); // no state
     EXPECT_FALSE(ParseStandInArguments({"--state", "f", "--port", "70000"}, &o, &error));
-    ASSERT_TRUE(ParseStandInArguments({"--state", "f", "--add-account", "u", "p", "n", "i", "--port", "5"}, &o,
-                                      &error));
+    ASSERT_TRUE(
+        ParseStandInArguments({"--state", "f", "--add-account", "u", "p", "n", "i", "--port", "5"}, &o, &error));
     ASSERT_EQ(o.accounts.size(), 1u);
     EXPECT_EQ(o.accounts[0].uid, "i");
     EXPECT_EQ(o.port, 5);

@@ -64,8 +64,9 @@ TEST(Updater, WaitsForTheGameThenInstallsAndStartsItAgain)
     const std::string& path = folder.dir.Path();
     // The game that downloaded the update starts the updater and ends when
     // the test lets it.
-    WriteScript(folder.dir.File("running-game"),
-                "#!/bin/sh\n\"$1\" \"$2\" &\necho $! > updater.pid.tmp && mv updater.pid.tmp updater.pid\nread go || true\n");
+    WriteScript(
+        folder.dir.File("running-game"),
+        "#!/bin/sh\n\"$1\" \"$2\" &\necho $! > updater.pid.tmp && mv updater.pid.tmp updater.pid\nread go || true\n");
     TestSupport::ChildProcess game(folder.dir.File("running-game"), {kUpdater, "/tmp/vnupdate1|" + path}, path);
     const std::string waiting = "updater: waiting for the game (process " + std::to_string(game.Pid()) + ") to end\n";
     ASSERT_TRUE(game.WaitFor(waiting, 15000)) << game.Output();

@@ -135,7 +135,8 @@ TEST_F(DialogWindows, LoginTakesTypedTextAndClosesOnlyWhenAccepted)
     }
     EXPECT_TRUE(shown);
     EXPECT_TRUE(accepted);
-    EXPECT_EQ(handler.attempts, (std::vector<std::pair<std::string, std::string>>{{"ann", "wrong"}, {"ann", "secret"}}));
+    EXPECT_EQ(handler.attempts,
+              (std::vector<std::pair<std::string, std::string>>{{"ann", "wrong"}, {"ann", "secret"}}));
     EXPECT_EQ(handler.answers, std::vector<Ui::Answer>{Ui::Answer::Ok});
 
     LoginRecorder untouched;

@@ -66,7 +66,8 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
     server.Type("quit\r");
     EXPECT_EQ(server.WaitExit(), 0);
     EXPECT_NE(server.Output().find("quit\nServer closed.\n"), std::string::npos) << server.Unread();
-    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<servertimelimit>7</servertimelimit>"), std::string::npos);
+    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<servertimelimit>7</servertimelimit>"),
+              std::string::npos);
 
     StandInState state = master.State();
     ASSERT_EQ(state.Servers().size(), 1u);

@@ -61,7 +61,7 @@ TEST_F(ServerProgram, DamagedSettingsAreShownWhereAndNeverWrittenOver)
         {cut, "game.opt, line " + std::to_string(line) + ": <serverport> is not closed.\n"},
         {"This is no settings file.\n", "game.opt, line 1: text outside any element.\n"},
         {whole + "</bans>\n", "game.opt, line " + std::to_string(std::count(whole.begin(), whole.end(), '\n') + 1) +
-                                 ": </bans> closes no element.\n"},
+                                  ": </bans> closes no element.\n"},
     };
     for (const auto& c : cases) {
         std::ofstream(dir_.File("game.opt"), std::ios::trunc) << c.text;
@@ -84,13 +84,15 @@ TEST_F(ServerProgram, SettingsThatCannotBeSavedFailTheExitAndStayWhole)
         server.Type("timelimit 9\rquit\r");
         EXPECT_EQ(server.WaitExit(), 255);
         EXPECT_NE(server.Output().find("quit\ncould not write game.opt: Permission denied\nServer closed.\n"),
-                  std::string::npos) << server.Output();
+                  std::string::npos)
+            << server.Output();
     }
     EXPECT_EQ(TestSupport::ReadText(dir_.File("game.opt")), before);
     // A full disk (the file size limit stands in) at Ctrl+C.
     ASSERT_EQ(chmod(dir_.File("game.opt").c_str(), 0644), 0);
-    TestSupport::ChildProcess server("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 1; exec " + std::string(VORNHAL_BUILD_DIR) + "/server"},
-                                     dir_.Path(), TestSupport::ChildProcess::Terminal);
+    TestSupport::ChildProcess server(
+        "/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 1; exec " + std::string(VORNHAL_BUILD_DIR) + "/server"}, dir_.Path(),
+        TestSupport::ChildProcess::Terminal);
     ASSERT_TRUE(server.WaitFor("> ")) << server.Output();
     server.Type("timelimit 9\r\x03");
     EXPECT_EQ(server.WaitExit(), 255);
@@ -143,8 +145,8 @@ TEST_F(ServerProgram, PortInUseEndsWithMinusOne)
 
 TEST_F(ServerProgram, MissingFirstLevelWaitsForAKeyAndEndsWithMinusOne)
 {
-    std::string text = std::regex_replace(TestSupport::ReadText(dir_.File("game.opt")), std::regex("levels/[a-z_]+\\.lvl"),
-                                          "levels/missing.lvl");
+    std::string text = std::regex_replace(TestSupport::ReadText(dir_.File("game.opt")),
+                                          std::regex("levels/[a-z_]+\\.lvl"), "levels/missing.lvl");
     std::ofstream(dir_.File("game.opt")) << text;
     ServerProcess server(dir_.Path());
     ASSERT_TRUE(server.WaitFor("Unable to load level.\n")) << server.Output();
@@ -192,7 +194,8 @@ TEST_F(ServerProgram, InterruptShutsDownOnTheMainThreadWithZero)
     server.Type("\x03");
     EXPECT_EQ(server.WaitExit(), 0);
     EXPECT_NE(server.Output().find("Server closed.\n"), std::string::npos) << server.Output();
-    EXPECT_NE(TestSupport::ReadText(dir_.File("game.opt")).find("<serverlighting>night</serverlighting>"), std::string::npos);
+    EXPECT_NE(TestSupport::ReadText(dir_.File("game.opt")).find("<serverlighting>night</serverlighting>"),
+              std::string::npos);
 }
 
 } // namespace

@@ -30,10 +30,7 @@ constexpr float kPointBlank = 48.0f;
 constexpr float kFuse = 3.5f;
 constexpr float kMineDelay = 2.2f;
 
-float Distance(float ax, float ay, float bx, float by)
-{
-    return std::hypot(bx - ax, by - ay);
-}
+float Distance(float ax, float ay, float bx, float by) { return std::hypot(bx - ax, by - ay); }
 
 // Where to stand to touch an object lying about: the middle of a picture
 // of 32 pixels, within reach of the middle of any up to twice that.
@@ -198,8 +195,7 @@ void Fighter::Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt
             o->aimX = target->GetX(), o->aimY = target->GetY();
         return;
     }
-    const bool close =
-        target && Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY()) < kFiringRange;
+    const bool close = target && Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY()) < kFiringRange;
     const int grenade = Explosive(client, 1, false), mine = Explosive(client, 2, false);
     // Armed before the fight: a mine for the third kill, and grenades for
     // the second when they are gone.
@@ -287,8 +283,7 @@ void Fighter::LureOnto(Player* own, Player* target, int mine, float dt, Orders* 
     Walker::TileCentre(at, &cx, &cy);
     // Onto the middle of the tile, for a while: at a slow frame rate a step
     // overshoots it.
-    if ((std::fabs(cx - own->GetX()) > 3.0f || std::fabs(cy - own->GetY()) > 3.0f) &&
-        clock_ - waitingSince_ < 2.0f) {
+    if ((std::fabs(cx - own->GetX()) > 3.0f || std::fabs(cy - own->GetY()) > 3.0f) && clock_ - waitingSince_ < 2.0f) {
         GoTo(own, cx, cy, dt, true, false, o);
         return;
     }
@@ -325,7 +320,8 @@ void Fighter::Reposition(Player* own, Player* target)
         float y = std::clamp(own->GetY() + way[1] * reach, kTile, float(world->GetHeight() - 1) * kTile);
         Walker::NearestOpen(&x, &y);
         fleeX_ = x, fleeY_ = y;
-        if (Distance(own->GetX(), own->GetY(), x, y) > 6.0f * kTile && Distance(target->GetX(), target->GetY(), x, y) > here)
+        if (Distance(own->GetX(), own->GetY(), x, y) > 6.0f * kTile &&
+            Distance(target->GetX(), target->GetY(), x, y) > here)
             break;
     }
     fleeing_ = true, fledAt_ = clock_, waitingSince_ = -1.0f;

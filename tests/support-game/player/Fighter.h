@@ -38,7 +38,6 @@ private:
         int throwPower = -1; // throws (or lays) the explosive held
     };
 
-
     // The modes.
     void Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt, Orders* o);
     void Chase(Player* own, float dt, Orders* o);

@@ -191,15 +191,15 @@ uint32_t Walker::Unstick(Player* own, uint32_t walk, float dt)
     return walk;
 }
 
-bool Walker::WantsUse()
-{
-    return useFrames_ > 0 && useFrames_-- > 0;
-}
+bool Walker::WantsUse() { return useFrames_ > 0 && useFrames_-- > 0; }
 
 uint32_t Walker::Way()
 {
-    static const uint32_t ways[] = {PlayerInputFlags::Up, PlayerInputFlags::Down, PlayerInputFlags::Left,
-                                    PlayerInputFlags::Right, PlayerInputFlags::Up | PlayerInputFlags::Left,
+    static const uint32_t ways[] = {PlayerInputFlags::Up,
+                                    PlayerInputFlags::Down,
+                                    PlayerInputFlags::Left,
+                                    PlayerInputFlags::Right,
+                                    PlayerInputFlags::Up | PlayerInputFlags::Left,
                                     PlayerInputFlags::Up | PlayerInputFlags::Right,
                                     PlayerInputFlags::Down | PlayerInputFlags::Left,
                                     PlayerInputFlags::Down | PlayerInputFlags::Right};

@@ -22,10 +22,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <vector>
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -96,15 +96,17 @@ void Say(const std::string& line)
     std::fflush(stdout);
 }
 
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     Settings s;
     if (!Parse(argc, argv, &s)) {
-        std::fprintf(stderr, "usage: %s --port N [--host H] [--name N] [--levels] [--fight | --chase] [--seconds S] [--team 1|2] [--trace] [--chat MS] "
-                             "[--login USER PASSWORD MASTER]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s --port N [--host H] [--name N] [--levels] [--fight | --chase] [--seconds S] [--team "
+                     "1|2] [--trace] [--chat MS] "
+                     "[--login USER PASSWORD MASTER]\n",
+                     argv[0]);
         return 2;
     }
     std::signal(SIGTERM, RequestStop);
@@ -212,7 +214,8 @@ int main(int argc, char** argv)
             if (ObjectManager* objects = Services().objects)
                 for (Object* p : objects->Players())
                     if (p != own)
-                        line += " | " + std::to_string(int(p->GetX())) + " " + std::to_string(int(p->GetY())) + " h" + std::to_string(int(p->GetHealth()));
+                        line += " | " + std::to_string(int(p->GetX())) + " " + std::to_string(int(p->GetY())) + " h" +
+                                std::to_string(int(p->GetHealth()));
             Say(line);
         }
         if (now >= nextSample) {

@@ -34,7 +34,9 @@ public:
     static const std::string& Path()
     {
         static const std::string path = [] {
-            std::string p = (std::filesystem::temp_directory_path() / ("vornhal-screen-" + std::to_string(getpid()) + ".log")).string();
+            std::string p =
+                (std::filesystem::temp_directory_path() / ("vornhal-screen-" + std::to_string(getpid()) + ".log"))
+                    .string();
             setenv("VORNHAL_SCREEN_LOG", p.c_str(), 1);
             return p;
         }();

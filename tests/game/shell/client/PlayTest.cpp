@@ -116,8 +116,8 @@ TEST(Play, JoinsWithThePasswordFetchesTheLevelOnceAndLeavesOnEscape)
     std::string shown;
     for (const std::string& line : lines)
         shown += line + "\n";
-    const auto firstLoading = std::find_if(lines.begin(), lines.end(),
-                                           [](const std::string& l) { return l.compare(0, 8, "loading:") == 0; });
+    const auto firstLoading =
+        std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.compare(0, 8, "loading:") == 0; });
     ASSERT_NE(firstLoading, lines.end());
     EXPECT_EQ(*firstLoading, "loading: Connecting...");
     // Refused without a password, asked once, let in with it.
@@ -172,7 +172,8 @@ TEST(Play, IsTurnedAwayWithTheServersReason)
         GTEST_SKIP() << "no X display";
     TestSupport::TempDir serverDir;
     const int port = TestSupport::LayOutGameFolder(serverDir.Path());
-    for (auto [key, value] : {std::pair<const char*, const char*>{"serverlocked", "true"}, {"serverpassword", "secret"},
+    for (auto [key, value] : {std::pair<const char*, const char*>{"serverlocked", "true"},
+                              {"serverpassword", "secret"},
                               {"servermaxplayers", "1"}})
         TestSupport::SetGameOption(serverDir.Path(), key, value);
     TestSupport::ChildProcess server(VORNHAL_BUILD_DIR "/server", {}, serverDir.Path());
@@ -209,8 +210,10 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
         GTEST_SKIP() << "no X display";
     TestSupport::TempDir dir;
     const int port = TestSupport::LayOutGameFolder(dir.Path());
-    for (auto [key, value] : {std::pair<std::string, std::string>{"servermaxplayers", "3"}, {"serverlocked", "true"},
-                              {"serverpassword", "pw"}, {"serverInfoFile", dir.File("status.xml")}})
+    for (auto [key, value] : {std::pair<std::string, std::string>{"servermaxplayers", "3"},
+                              {"serverlocked", "true"},
+                              {"serverpassword", "pw"},
+                              {"serverInfoFile", dir.File("status.xml")}})
         TestSupport::SetGameOption(dir.Path(), key, value);
     ScreenGame rig;
     ScreenWatch::Path();
@@ -240,7 +243,9 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
         if (watch.WaitFor("playing", 60000)) {
             MPAPI::ClientManager first, second, third;
             for (auto [client, password] : {std::pair<MPAPI::ClientManager*, const char16_t*>{&first, nullptr},
-                                            {&first, u"pw"}, {&second, u"pw"}, {&third, u"pw"}}) {
+                                            {&first, u"pw"},
+                                            {&second, u"pw"},
+                                            {&third, u"pw"}}) {
                 client->Connect(u"127.0.0.1", port, password);
                 statuses.push_back(client->GetStatus());
             }
@@ -281,7 +286,8 @@ TEST(Play, HostsBehindItsPasswordWithoutCountingItsOwnPlayerAndLeavesWhenClosed)
     // What the launcher's options dialog changes is written back.
     options.SetServerTimeLimit(13);
     EXPECT_TRUE(rig.GetGame().SaveOptions());
-    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<servertimelimit>13</servertimelimit>"), std::string::npos);
+    EXPECT_NE(TestSupport::ReadText(dir.File("game.opt")).find("<servertimelimit>13</servertimelimit>"),
+              std::string::npos);
 
     // The settings' bans hold from the start.
     options.AddBan(u"Local", 0x0100007F);

@@ -279,8 +279,8 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
         }
         return leave;
     };
-    const int kF1 = 282, kF2 = 283, kF3 = 284, kF5 = 286, kF6 = 287, kF7 = 288, kF8 = 289, kReturn = 13,
-              kEscape = 27, kT = 116, kY = 121, kW = 119;
+    const int kF1 = 282, kF2 = 283, kF3 = 284, kF5 = 286, kF6 = 287, kF7 = 288, kF8 = 289, kReturn = 13, kEscape = 27,
+              kT = 116, kY = 121, kW = 119;
     SceneState& scene = game.Scene();
 
     // The table is sorted by name: Aino, Host, Olli, Ville. Round once,
@@ -331,8 +331,7 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
 
     // A line to all, one to the team, and an empty one that says nothing.
     MenuEdit* line = game.GetChatMenu()->edit;
-    for (auto [key, text] :
-         {std::pair<int, const char16_t*>{kT, u"hello all"}, {kY, u"psst"}, {kT, u""}, {kT, u"k"}}) {
+    for (auto [key, text] : {std::pair<int, const char16_t*>{kT, u"hello all"}, {kY, u"psst"}, {kT, u""}, {kT, u"k"}}) {
         press({key});
         EXPECT_EQ(scene.overlay, key == kT ? OverlayMode::Chat : OverlayMode::TeamChat);
         line->SetText(text);

@@ -7,8 +7,8 @@ using namespace DialogRig;
 class Login : public Rig {
 protected:
     // The stand-in's accounts, made before the engine asks.
-    StandIn accounts_{{"--add-account", "ann", "secret", "Ann", "u-ann", "--add-account", "J\xC3\xA4\xC3\xA4k\xC3\xA4ri",
-                       "sisu", "Jaakari", "u-j"},
+    StandIn accounts_{{"--add-account", "ann", "secret", "Ann", "u-ann", "--add-account",
+                       "J\xC3\xA4\xC3\xA4k\xC3\xA4ri", "sisu", "Jaakari", "u-j"},
                       [](StandInState& s) { StandIn::AddAccount(s, "bob", "pw", "Bob", "u-bob", 9, false); }};
 
     bool Run(const char* script)
@@ -37,7 +37,7 @@ TEST_F(Login, RefusalsKeepTheDialogOpenUntilTheServiceAccepts)
     EXPECT_EQ(std::u16string(game_->engine.GetLoginUid()), u"u-ann");
 
     Boxes().clear();
-    EXPECT_FALSE(Run("ann:wrong"));  // then the player cancels
+    EXPECT_FALSE(Run("ann:wrong")); // then the player cancels
     EXPECT_FALSE(Run("cancel"));
     EXPECT_EQ(Boxes(), (std::vector<std::string>{"Login Failed: Password is incorrect."}));
     // Only a wrong password is selected for typing again.

@@ -1,7 +1,7 @@
 #include "engine/web/UpdateFile.h"
+#include "game/shell/dialogs/PatchProgressListener.h"
 #include "game/shell/dialogs/UpdateCheck.h"
 #include "game/shell/dialogs/UpdateFilesDialog.h"
-#include "game/shell/dialogs/PatchProgressListener.h"
 #include "game/shell/dialogs/UpdateProgressListener.h"
 #include "support/EngineFakes.h"
 

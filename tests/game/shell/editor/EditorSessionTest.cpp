@@ -262,9 +262,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
             const char16_t* name;
             float x, y;
         };
-        const Place places[] = {{u"finland start", 96, 96},  {u"russia start", 896, 640},
-                                {u"finland flag", 160, 100}, {u"russian flag", 832, 640},
-                                {u"wooden door", 384, 512},  {u"window", 320, 384},
+        const Place places[] = {{u"finland start", 96, 96},  {u"russia start", 896, 640}, {u"finland flag", 160, 100},
+                                {u"russian flag", 832, 640}, {u"wooden door", 384, 512},  {u"window", 320, 384},
                                 {u"metal barrel", 704, 192}};
         std::map<std::u16string, IResource*> placed;
         for (const Place& p : places) {
@@ -555,7 +554,9 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
         ASSERT_NE(r, nullptr);
         r->SelectInManager();
     };
-    auto variant = [&](int x, int y) { return int((world->GetCell(x, y) & World::kVariantMask) >> World::kVariantShift); };
+    auto variant = [&](int x, int y) {
+        return int((world->GetCell(x, y) & World::kVariantMask) >> World::kVariantShift);
+    };
     ui->NewLevel();
     ui->ResizeLevel(60, 40, 0, 0);
 
@@ -749,8 +750,9 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     Ui::SetMessageBackend(RecordBox);
     EXPECT_TRUE(SaveTo(ui, dir.File("close.lvl")));
     Ui::SetMessageBackend(nullptr);
-    EXPECT_EQ(g_boxes, std::vector<std::u16string>(
-                           {u"Save level: Flag's distance to other flag must be at least 320 pixels.\nLevel can't be played"}));
+    EXPECT_EQ(g_boxes,
+              std::vector<std::u16string>(
+                  {u"Save level: Flag's distance to other flag must be at least 320 pixels.\nLevel can't be played"}));
 
     // The grid's line at 1600 pixels and the map's top and right edges,
     // with the camera at (1408, -96).

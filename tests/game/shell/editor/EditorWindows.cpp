@@ -18,9 +18,23 @@ Windows::~Windows()
 unsigned long Windows::Make(int width, int height)
 {
     auto* dpy = static_cast<Display*>(display_);
-    const int attributes[] = {GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DOUBLEBUFFER, True,
-                              GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8,
-                              GLX_DEPTH_SIZE, 16, 0};
+    const int attributes[] = {GLX_DRAWABLE_TYPE,
+                              GLX_WINDOW_BIT,
+                              GLX_RENDER_TYPE,
+                              GLX_RGBA_BIT,
+                              GLX_DOUBLEBUFFER,
+                              True,
+                              GLX_RED_SIZE,
+                              8,
+                              GLX_GREEN_SIZE,
+                              8,
+                              GLX_BLUE_SIZE,
+                              8,
+                              GLX_ALPHA_SIZE,
+                              8,
+                              GLX_DEPTH_SIZE,
+                              16,
+                              0};
     int count = 0;
     GLXFBConfig* configs = dpy ? glXChooseFBConfig(dpy, DefaultScreen(dpy), attributes, &count) : nullptr;
     if (!configs || count == 0)

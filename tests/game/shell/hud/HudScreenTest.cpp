@@ -267,7 +267,7 @@ TEST_F(HudScreen, HeldKeysBecomeInputBitsAndStepBrightnessAndVolume)
     const struct {
         int key;
         float brightness, volume;
-    } steps[] = {{SDLK_F5, 0.35f, 95.0f}, {SDLK_F5, 0.25f, 95.0f}, {SDLK_F6, 0.35f, 95.0f}, {SDLK_F6, 0.45f, 95.0f},
+    } steps[] = {{SDLK_F5, 0.35f, 95.0f},  {SDLK_F5, 0.25f, 95.0f},  {SDLK_F6, 0.35f, 95.0f}, {SDLK_F6, 0.45f, 95.0f},
                  {SDLK_F8, 0.45f, 100.0f}, {SDLK_F8, 0.45f, 100.0f}, {SDLK_F7, 0.45f, 95.0f}};
     for (const auto& step : steps) {
         Tap(step.key);

@@ -7,7 +7,6 @@
 #include "game/shell/menu/MenuList.h"
 #include "game/world/system/GameSystem.h"
 
-
 #include <ctime>
 
 namespace {

@@ -1,3 +1,4 @@
+#include "../ScreenGame.h"
 #include "engine/core/IEngine.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
@@ -14,7 +15,6 @@
 #include "game/shell/menu/MenuSystem.h"
 #include "platform/ui/Clipboard.h"
 #include "support/TestSupport.h"
-#include "../ScreenGame.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -221,11 +221,11 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
         quit.type = SDL_QUIT;
         SDL_PushEvent(&quit);
     };
-    Drag(114, 210, 130, 210, script, 11); // select a few letters
+    Drag(114, 210, 130, 210, script, 11);   // select a few letters
     Click(100 + 250 - 10, 308, script, 17); // open the drop-down
     // The pointer leaves and comes back with the button up: still open.
     script[20] = [] { Push(SDL_MOUSEMOTION, 700, 600); };
-    script[21] = [] { Push(SDL_MOUSEBUTTONDOWN, 0, 0, 5); }; // the wheel down a step
+    script[21] = [] { Push(SDL_MOUSEBUTTONDOWN, 0, 0, 5); };              // the wheel down a step
     Drag(100 + 250 - 10, 317 + 60, 100 + 250 - 10, 317 + 80, script, 22); // the thumb down
     // Held on the second item shown, then below the list: it scrolls.
     script[28] = [] { Push(SDL_MOUSEMOTION, 150, 317 + 18 + 9); };
@@ -249,13 +249,13 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     shoot(34);
     script[36] = [] { Push(SDL_MOUSEMOTION, 150, 317 + 100); };
     script[37] = [] { Push(SDL_MOUSEBUTTONUP, 0, 0); }; // chooses the item under it
-    Click(460 + 200, 110, script, 39); // sort by order
-    Click(460 + 200, 110, script, 42); // and the other way
+    Click(460 + 200, 110, script, 39);                  // sort by order
+    Click(460 + 200, 110, script, 42);                  // and the other way
     // The vertical thumb down, the horizontal one right.
     Drag(450 + 500 - 10, 126 + 20, 450 + 500 - 10, 126 + 80, script, 45);
     Drag(450 + 40, 126 + 254 + 10, 450 + 90, 126 + 254 + 10, script, 51);
-    Click(600, 126 + 5 + 18 + 4, script, 57); // the second row shown
-    Click(100 + 250 - 10, 308, script, 60); // the drop-down again: its choice lit
+    Click(600, 126 + 5 + 18 + 4, script, 57);             // the second row shown
+    Click(100 + 250 - 10, 308, script, 60);               // the drop-down again: its choice lit
     script[63] = [] { Push(SDL_MOUSEMOTION, 500, 110); }; // over a header
     shoot(65);
     script[68] = [&] { screen.result = 5; };
@@ -295,7 +295,8 @@ TEST(MenuClipboard, TextCrossesProcessesThroughTheXServer)
     ASSERT_GE(child, 0);
     if (child == 0) {
         close(ready[0]);
-        Ui::SetClipboardBytes("gr\xFC\xDF" "e 1");
+        Ui::SetClipboardBytes("gr\xFC\xDF"
+                              "e 1");
         (void)!write(ready[1], "x", 1);
         for (int i = 0; i < 1500; ++i) {
             Ui::PumpClipboard();
@@ -308,7 +309,8 @@ TEST(MenuClipboard, TextCrossesProcessesThroughTheXServer)
     ASSERT_EQ(read(ready[0], &c, 1), 1);
     std::string got;
     EXPECT_TRUE(Ui::GetClipboardBytes(&got));
-    EXPECT_EQ(got, "gr\xFC\xDF" "e 1");
+    EXPECT_EQ(got, "gr\xFC\xDF"
+                   "e 1");
     kill(child, SIGTERM);
     waitpid(child, nullptr, 0);
     // Owning it ourselves, we read our own copy.

@@ -57,7 +57,8 @@ std::function<void(GamePacket&)> Pair(uint32_t a, uint32_t b)
 std::vector<Row> Rows()
 {
     return {
-        {"LevelStart", [](GamePacket& p) { WriteLevelStart(p, u"ab"); },
+        {"LevelStart",
+         [](GamePacket& p) { WriteLevelStart(p, u"ab"); },
          {0x01, 0x00, 0x04, 0x00, 'a', 0, 'b', 0},
          [](GamePacket& p) {
              std::u16string s;
@@ -73,9 +74,12 @@ std::vector<Row> Rows()
              EXPECT_EQ(j.name, u"Bo");
              EXPECT_EQ(j.flag, 1u);
          }},
-        {"PlayerId", [](GamePacket& p) { WritePlayerId(p, 42); }, {0x03, 0x00, 0x04, 0x00, 42, 0, 0, 0},
+        {"PlayerId",
+         [](GamePacket& p) { WritePlayerId(p, 42); },
+         {0x03, 0x00, 0x04, 0x00, 42, 0, 0, 0},
          [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 42u); }},
-        {"Message", [](GamePacket& p) { WriteFlaggedText(p, GameMessage::Message, 1, u"hi"); },
+        {"Message",
+         [](GamePacket& p) { WriteFlaggedText(p, GameMessage::Message, 1, u"hi"); },
          {0x04, 0x00, 0x05, 0x00, 0x01, 'h', 0, 'i', 0},
          [](GamePacket& p) {
              uint8_t flag = 0;
@@ -84,7 +88,8 @@ std::vector<Row> Rows()
              EXPECT_EQ(flag, 1);
              EXPECT_EQ(s, u"hi");
          }},
-        {"Chat", [](GamePacket& p) { WriteFlaggedText(p, GameMessage::Chat, 0, u"ok"); },
+        {"Chat",
+         [](GamePacket& p) { WriteFlaggedText(p, GameMessage::Chat, 0, u"ok"); },
          {0x05, 0x00, 0x05, 0x00, 0x00, 'o', 0, 'k', 0},
          [](GamePacket& p) {
              uint8_t flag = 9;
@@ -93,7 +98,8 @@ std::vector<Row> Rows()
              EXPECT_EQ(flag, 0);
              EXPECT_EQ(s, u"ok");
          }},
-        {"AmmoUpdate", [](GamePacket& p) { WriteAmmoUpdate(p, 3, -2); },
+        {"AmmoUpdate",
+         [](GamePacket& p) { WriteAmmoUpdate(p, 3, -2); },
          {0x06, 0x00, 0x06, 0x00, 3, 0, 0, 0, 0xFE, 0xFF},
          [](GamePacket& p) {
              uint32_t type = 0;
@@ -102,7 +108,8 @@ std::vector<Row> Rows()
              EXPECT_EQ(type, 3u);
              EXPECT_EQ(amount, -2);
          }},
-        {"WeaponUpdate", [](GamePacket& p) { WriteWeaponUpdate(p, 7, 30, -1); },
+        {"WeaponUpdate",
+         [](GamePacket& p) { WriteWeaponUpdate(p, 7, 30, -1); },
          {0x07, 0x00, 0x08, 0x00, 7, 0, 0, 0, 30, 0, 0xFF, 0xFF},
          [](GamePacket& p) {
              uint32_t id = 0;
@@ -112,7 +119,8 @@ std::vector<Row> Rows()
              EXPECT_EQ(ammo, 30);
              EXPECT_EQ(clip, -1);
          }},
-        {"PlayerEntry", [](GamePacket& p) { WritePlayerEntry(p, 101, u"Al"); },
+        {"PlayerEntry",
+         [](GamePacket& p) { WritePlayerEntry(p, 101, u"Al"); },
          {0x08, 0x00, 0x08, 0x00, 101, 0, 0, 0, 'A', 0, 'l', 0},
          [](GamePacket& p) {
              uint32_t id = 0;
@@ -121,7 +129,8 @@ std::vector<Row> Rows()
              EXPECT_EQ(id, 101u);
              EXPECT_EQ(name, u"Al");
          }},
-        {"PlayerSlotUpdate", [](GamePacket& p) { WritePlayerSlotUpdate(p, 101, 55, 7); },
+        {"PlayerSlotUpdate",
+         [](GamePacket& p) { WritePlayerSlotUpdate(p, 101, 55, 7); },
          {0x09, 0x00, 0x08, 0x00, 101, 0, 0, 0, 55, 0, 7, 0},
          [](GamePacket& p) {
              SlotRecord r;
@@ -130,12 +139,16 @@ std::vector<Row> Rows()
              EXPECT_EQ(r.value, 55);
              EXPECT_EQ(r.team, 7);
          }},
-        {"PlayerRemoved", [](GamePacket& p) { WritePlayerRemoved(p, 101); }, {0x0A, 0x00, 0x04, 0x00, 101, 0, 0, 0},
+        {"PlayerRemoved",
+         [](GamePacket& p) { WritePlayerRemoved(p, 101); },
+         {0x0A, 0x00, 0x04, 0x00, 101, 0, 0, 0},
          [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 101u); }},
         {"Blast", [](GamePacket& p) { WriteBlast(p, 1.5f, 2.0f, 100.0f, 0.5f); },
          Bytes{0x0B, 0x00, 0x10, 0x00} + F1_5 + F2 + F100 + F0_5, Floats({1.5f, 2.0f, 100.0f, 0.5f})},
-        {"WallStateRequest", [](GamePacket& p) { WriteWallStateRequest(p, 9); },
-         {0x0C, 0x00, 0x04, 0x00, 9, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 9u); }},
+        {"WallStateRequest",
+         [](GamePacket& p) { WriteWallStateRequest(p, 9); },
+         {0x0C, 0x00, 0x04, 0x00, 9, 0, 0, 0},
+         [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 9u); }},
         {"WallState",
          [](GamePacket& p) {
              const uint8_t pairs[2] = {0xFF, 0x02};
@@ -152,14 +165,21 @@ std::vector<Row> Rows()
              ASSERT_EQ(size, 2);
              EXPECT_EQ(data[0], 0xFF);
          }},
-        {"InventoryClear", [](GamePacket& p) { WriteEmpty(p, GameMessage::InventoryClear); },
-         {0x0E, 0x00, 0x00, 0x00}, [](GamePacket& p) { EXPECT_EQ(p.GetLength(), 0); }},
-        {"ThrowRequest", [](GamePacket& p) { WriteThrowRequest(p, 200); }, {0x10, 0x00, 0x01, 0x00, 200},
+        {"InventoryClear",
+         [](GamePacket& p) { WriteEmpty(p, GameMessage::InventoryClear); },
+         {0x0E, 0x00, 0x00, 0x00},
+         [](GamePacket& p) { EXPECT_EQ(p.GetLength(), 0); }},
+        {"ThrowRequest",
+         [](GamePacket& p) { WriteThrowRequest(p, 200); },
+         {0x10, 0x00, 0x01, 0x00, 200},
          [](GamePacket& p) { EXPECT_EQ(ReadThrowRequest(p), 200); }},
-        {"SelectWeapon", [](GamePacket& p) { WriteSelectWeapon(p, -1); },
+        {"SelectWeapon",
+         [](GamePacket& p) { WriteSelectWeapon(p, -1); },
          {0x11, 0x00, 0x04, 0x00, 0xFF, 0xFF, 0xFF, 0xFF},
          [](GamePacket& p) { EXPECT_EQ(int32_t(ReadValue(p)), -1); }},
-        {"RemoveWeapon", [](GamePacket& p) { WriteRemoveWeapon(p, 5); }, {0x12, 0x00, 0x04, 0x00, 5, 0, 0, 0},
+        {"RemoveWeapon",
+         [](GamePacket& p) { WriteRemoveWeapon(p, 5); },
+         {0x12, 0x00, 0x04, 0x00, 5, 0, 0, 0},
          [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 5u); }},
         {"PlayerStatus",
          [](GamePacket& p) {
@@ -178,18 +198,25 @@ std::vector<Row> Rows()
              EXPECT_EQ(r[0].y, 2.0f);
              EXPECT_EQ(r[0].value, 80);
          }},
-        {"Notice", [](GamePacket& p) { WriteNotice(p, u"go"); }, {0x14, 0x00, 0x04, 0x00, 'g', 0, 'o', 0},
+        {"Notice",
+         [](GamePacket& p) { WriteNotice(p, u"go"); },
+         {0x14, 0x00, 0x04, 0x00, 'g', 0, 'o', 0},
          [](GamePacket& p) {
              std::u16string s;
              EXPECT_TRUE(ReadNotice(p, &s));
              EXPECT_EQ(s, u"go");
          }},
-        {"TeamChange", [](GamePacket& p) { WriteTeamChange(p, 2); }, {0x15, 0x00, 0x04, 0x00, 2, 0, 0, 0},
+        {"TeamChange",
+         [](GamePacket& p) { WriteTeamChange(p, 2); },
+         {0x15, 0x00, 0x04, 0x00, 2, 0, 0, 0},
          [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 2u); }},
-        {"LevelCheck", [](GamePacket& p) { WriteLevelCheck(p, 0xDEADBEEF); },
+        {"LevelCheck",
+         [](GamePacket& p) { WriteLevelCheck(p, 0xDEADBEEF); },
          {0x16, 0x00, 0x04, 0x00, 0xEF, 0xBE, 0xAD, 0xDE},
          [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 0xDEADBEEFu); }},
-        {"LevelReady", [](GamePacket& p) { WriteLevelReady(p, 2); }, {0x17, 0x00, 0x04, 0x00, 2, 0, 0, 0},
+        {"LevelReady",
+         [](GamePacket& p) { WriteLevelReady(p, 2); },
+         {0x17, 0x00, 0x04, 0x00, 2, 0, 0, 0},
          [](GamePacket& p) { EXPECT_EQ(ReadLevelReady(p), 2u); }},
         {"FileChunk first",
          [](GamePacket& p) {
@@ -218,16 +245,26 @@ std::vector<Row> Rows()
              ASSERT_EQ(size, 2);
              EXPECT_EQ(data[1], 8);
          }},
-        {"DownloadAbort", [](GamePacket& p) { WriteEmpty(p, GameMessage::DownloadAbort); },
-         {0x19, 0x00, 0x00, 0x00}, [](GamePacket&) {}},
-        {"LevelMismatch", [](GamePacket& p) { WriteEmpty(p, GameMessage::LevelMismatch); },
-         {0x1A, 0x00, 0x00, 0x00}, [](GamePacket&) {}},
-        {"MissionItemTaken", [](GamePacket& p) { WriteMissionItemTaken(p, 101, 300); },
-         {0x1B, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0}, Pair(101, 300)},
-        {"MissionItemRemoved", [](GamePacket& p) { WriteMissionItemRemoved(p, 101, 300); },
-         {0x1C, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0}, Pair(101, 300)},
-        {"MissionItemsDropped", [](GamePacket& p) { WriteMissionItemsDropped(p, 101); },
-         {0x1D, 0x00, 0x04, 0x00, 101, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 101u); }},
+        {"DownloadAbort",
+         [](GamePacket& p) { WriteEmpty(p, GameMessage::DownloadAbort); },
+         {0x19, 0x00, 0x00, 0x00},
+         [](GamePacket&) {}},
+        {"LevelMismatch",
+         [](GamePacket& p) { WriteEmpty(p, GameMessage::LevelMismatch); },
+         {0x1A, 0x00, 0x00, 0x00},
+         [](GamePacket&) {}},
+        {"MissionItemTaken",
+         [](GamePacket& p) { WriteMissionItemTaken(p, 101, 300); },
+         {0x1B, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0},
+         Pair(101, 300)},
+        {"MissionItemRemoved",
+         [](GamePacket& p) { WriteMissionItemRemoved(p, 101, 300); },
+         {0x1C, 0x00, 0x08, 0x00, 101, 0, 0, 0, 0x2C, 0x01, 0, 0},
+         Pair(101, 300)},
+        {"MissionItemsDropped",
+         [](GamePacket& p) { WriteMissionItemsDropped(p, 101); },
+         {0x1D, 0x00, 0x04, 0x00, 101, 0, 0, 0},
+         [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 101u); }},
         {"PlayerTable",
          [](GamePacket& p) {
              SlotRecord r;
@@ -242,7 +279,8 @@ std::vector<Row> Rows()
              ASSERT_EQ(ReadPlayerTable(p, r), 1);
              EXPECT_EQ(r[0].team, 7);
          }},
-        {"Countdown", [](GamePacket& p) { WriteCountdown(p, 2.0f); }, Bytes{0x1F, 0x00, 0x04, 0x00} + F2, Floats({2.0f})},
+        {"Countdown", [](GamePacket& p) { WriteCountdown(p, 2.0f); }, Bytes{0x1F, 0x00, 0x04, 0x00} + F2,
+         Floats({2.0f})},
         {"Explosion", [](GamePacket& p) { WriteExplosion(p, 1.5f, 2.0f, 3); },
          Bytes{0xE8, 0x03, 0x09, 0x00} + F1_5 + F2 + Bytes{3},
          [](GamePacket& p) {
@@ -256,13 +294,20 @@ std::vector<Row> Rows()
          Bytes{0xE9, 0x03, 0x0C, 0x00} + F1_5 + F2 + F0_5, Floats({1.5f, 2.0f, 0.5f})},
         {"Smoke", [](GamePacket& p) { WriteSmoke(p, 1.5f, 2.0f, 100.0f); },
          Bytes{0xEA, 0x03, 0x0C, 0x00} + F1_5 + F2 + F100, Floats({1.5f, 2.0f, 100.0f})},
-        {"ObjectNotice", [](GamePacket& p) { WriteValue(p, GameMessage::ObjectNotice, 7); },
-         {0xEB, 0x03, 0x04, 0x00, 7, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 7u); }},
-        {"GameModeTime", [](GamePacket& p) { WriteGameModeTime(p, 2.0f); }, Bytes{0xD1, 0x07, 0x04, 0x00} + F2, Floats({2.0f})},
-        {"GameModeData", [](GamePacket& p) { WriteGameModeData(p, 20, 100); },
-         {0xD2, 0x07, 0x08, 0x00, 20, 0, 0, 0, 100, 0, 0, 0}, Pair(20, 100)},
-        {"GameModeCapture", [](GamePacket& p) { WriteGameModeCapture(p, 7); },
-         {0xD4, 0x07, 0x04, 0x00, 7, 0, 0, 0}, [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 7u); }},
+        {"ObjectNotice",
+         [](GamePacket& p) { WriteValue(p, GameMessage::ObjectNotice, 7); },
+         {0xEB, 0x03, 0x04, 0x00, 7, 0, 0, 0},
+         [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 7u); }},
+        {"GameModeTime", [](GamePacket& p) { WriteGameModeTime(p, 2.0f); }, Bytes{0xD1, 0x07, 0x04, 0x00} + F2,
+         Floats({2.0f})},
+        {"GameModeData",
+         [](GamePacket& p) { WriteGameModeData(p, 20, 100); },
+         {0xD2, 0x07, 0x08, 0x00, 20, 0, 0, 0, 100, 0, 0, 0},
+         Pair(20, 100)},
+        {"GameModeCapture",
+         [](GamePacket& p) { WriteGameModeCapture(p, 7); },
+         {0xD4, 0x07, 0x04, 0x00, 7, 0, 0, 0},
+         [](GamePacket& p) { EXPECT_EQ(ReadValue(p), 7u); }},
     };
 }
 

@@ -106,9 +106,7 @@ TEST(LevelDownload, ALevelLargerThanTheStreamWindowArrivesWholeUnderLoss)
     script[4].kind = ScriptStep::TeamChange, script[4].team = 2;
     client.SetScript(script);
     client.Throw(200);
-    auto has = [&](GameMessage type) {
-        return std::count(fake.received.begin(), fake.received.end(), uint16_t(type));
-    };
+    auto has = [&](GameMessage type) { return std::count(fake.received.begin(), fake.received.end(), uint16_t(type)); };
     for (int frame = 0; frame < 3000 && !(has(GameMessage::Chat) == 2 && has(GameMessage::TeamChange)); ++frame) {
         client.Frame(0.02f);
         fake.Step();

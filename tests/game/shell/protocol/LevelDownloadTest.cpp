@@ -153,9 +153,9 @@ protected:
 TEST_F(Download, LevelPathsOutsideTheLevelsFolderAreRefused)
 {
     const std::set<std::string> before = Listing();
-    for (const char16_t* path : {u"../evil.lvl", u"/tmp/evil.lvl", u"levels/../evil.lvl", u"levels\\..\\evil.lvl",
-                                 u"levels/sub/evil.lvl", u"levels/a\\b.lvl", u"levels/.x.lvl", u"levels/",
-                                 u"C:\\evil.lvl", u"levels/c:evil.lvl"}) {
+    for (const char16_t* path :
+         {u"../evil.lvl", u"/tmp/evil.lvl", u"levels/../evil.lvl", u"levels\\..\\evil.lvl", u"levels/sub/evil.lvl",
+          u"levels/a\\b.lvl", u"levels/.x.lvl", u"levels/", u"C:\\evil.lvl", u"levels/c:evil.lvl"}) {
         Reconnect();
         LevelStart(path);
         First(3, u"../../evil.lvl", {1, 2, 3}, 0, 3);
@@ -282,10 +282,9 @@ TEST_F(Download, ProgressIsShownOnOneLineAsTheWaitSeesEachChunk)
     for (const auto& line : lines_.history)
         if (line.first.rfind(u"Downloading", 0) == 0)
             progress.push_back(line);
-    const std::vector<std::pair<std::u16string, bool>> expected = {
-        {u"Downloading levels/abcdefghi.lvl: 32%", true},
-        {u"Downloading levels/abcdefghi.lvl: 65%", false},
-        {u"Downloading levels/abcdefghi.lvl: 99%", false}};
+    const std::vector<std::pair<std::u16string, bool>> expected = {{u"Downloading levels/abcdefghi.lvl: 32%", true},
+                                                                   {u"Downloading levels/abcdefghi.lvl: 65%", false},
+                                                                   {u"Downloading levels/abcdefghi.lvl: 99%", false}};
     EXPECT_EQ(progress, expected);
 }
 

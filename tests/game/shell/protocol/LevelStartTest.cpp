@@ -115,12 +115,12 @@ TEST_F(Joined, AJoinIsAnsweredOnlyOnceTheLevelIsReadyAndEveryoneHearsOfIt)
     ASSERT_NE(boris->GetPlayerObject(), nullptr);
     // Ready, its id, the table and the names of everybody, itself included.
     std::vector<Msg> m = Drain(boris);
-    ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::LevelReady, GameMessage::PlayerId,
-                                                   GameMessage::PlayerTable, GameMessage::PlayerEntry,
-                                                   GameMessage::PlayerEntry}));
+    ASSERT_EQ(Types(m),
+              (std::vector<GameMessage>{GameMessage::LevelReady, GameMessage::PlayerId, GameMessage::PlayerTable,
+                                        GameMessage::PlayerEntry, GameMessage::PlayerEntry}));
     EXPECT_EQ(m[1].payload, Le(uint32_t(borisId)));
-    EXPECT_EQ(m[2].payload, Le(uint32_t(annaId)) + Le(33, 2) + Le(0, 2) + Le(uint32_t(borisId)) + Le(12, 2) +
-                                Le(1000, 2));
+    EXPECT_EQ(m[2].payload,
+              Le(uint32_t(annaId)) + Le(33, 2) + Le(0, 2) + Le(uint32_t(borisId)) + Le(12, 2) + Le(1000, 2));
     EXPECT_EQ(m[3].payload, Le(uint32_t(annaId)) + Text(u"anna"));
     EXPECT_EQ(m[4].payload, Le(uint32_t(borisId)) + Text(u"boris"));
     // The others hear of the newcomer, still without a team.
@@ -173,7 +173,7 @@ TEST_F(Joined, ALevelStartAbortsUploadsFirstAndLoadsBeforeItAnnounces)
     EXPECT_EQ(server_->removeAll, removals + 1) << "the old level's objects stay replicated";
     std::vector<Msg> m = Drain(c);
     ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::DownloadAbort, GameMessage::LevelStart,
-                                                   GameMessage::GameModeData}));
+                                                  GameMessage::GameModeData}));
     EXPECT_EQ(handler_->CountUploads(), 0);
 
     // Nothing loads: no client is told of a level the server does not hold.
@@ -215,7 +215,7 @@ TEST_F(Joined, LostConnectionsAreHandledOneAFrameWithTheirTexts)
     EXPECT_EQ(Services().objects->CountPlayers(), 1);
     std::vector<Msg> m = Drain(watcher);
     ASSERT_EQ(Types(m), (std::vector<GameMessage>{GameMessage::Message, GameMessage::PlayerRemoved,
-                                                   GameMessage::Message, GameMessage::PlayerRemoved}));
+                                                  GameMessage::Message, GameMessage::PlayerRemoved}));
     EXPECT_EQ(m[0].payload, Bytes{0} + Text(u"Player anna disconnected."));
     EXPECT_EQ(m[1].payload, Le(uint32_t(annaId)));
     EXPECT_EQ(m[2].payload, Bytes{0} + Text(u"Player boris dropped."));
@@ -283,7 +283,8 @@ TEST_F(Joined, WhatIsMeantForOnePlayerReachesThatPlayerOnly)
     // A blast is everybody's; an emptied inventory its owner's.
     handler_->BroadcastBlast(1.5f, 2.0f, 100.0f, 0.5f);
     handler_->SendInventoryClear(roster->PlayerOf(carl->GetPlayerObject()));
-    const Bytes blast = {0x00, 0x00, 0xC0, 0x3F, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0x00, 0x3F};
+    const Bytes blast = {0x00, 0x00, 0xC0, 0x3F, 0x00, 0x00, 0x00, 0x40,
+                         0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0x00, 0x3F};
     for (Link* l : {anna, boris, carl}) {
         std::vector<Msg> m = Drain(l);
         std::vector<GameMessage> expected = {GameMessage::Blast};
@@ -308,7 +309,8 @@ TEST_F(Joined, WhatIsMeantForOnePlayerReachesThatPlayerOnly)
         ExecuteConsoleCommand(line, &writer, game_.get());
         return writer.text;
     };
-    EXPECT_EQ(reply(u"playerinfo"), "anna, Blue, 0 frags, ping: 21, loss: 0.00\nboris, Red, 0 frags, ping: 34, loss: 0.00\n");
+    EXPECT_EQ(reply(u"playerinfo"),
+              "anna, Blue, 0 frags, ping: 21, loss: 0.00\nboris, Red, 0 frags, ping: 34, loss: 0.00\n");
     anna->debugText = u"Sending 0 packets\n";
     EXPECT_EQ(reply(u"playerinfo ANNA"),
               "\nTeam: Blue\nIP: 10.0.0.10\nPort: 50123\nPing: 21\nPacket loss: 0.00\nSending 0 packets\n");
@@ -439,7 +441,10 @@ TEST_F(Joined, AMatchEndWithoutALoadableLevelPlaysOnAndRetriesEveryFewSeconds)
     const std::vector<uint8_t> b = TestSupport::ReadAll(dir_.File("levels/b.lvl"));
     for (const char* bad : {"levels/a.lvl", "levels/b.lvl"})
         TestSupport::WriteAll(dir_.File(bad), std::vector<uint8_t>(100, 0xAB));
-    auto run = [&](float s) { for (int i = 0; i < int(s * 20.0f + 0.5f); ++i) handler_->Update(0.05f); };
+    auto run = [&](float s) {
+        for (int i = 0; i < int(s * 20.0f + 0.5f); ++i)
+            handler_->Update(0.05f);
+    };
     run(72.0f); // the time limit ends the match at 60 s; retries at 65 and 70
     EXPECT_EQ(out, u"[levels/b.lvl]: Invalid map file\n[levels/a.lvl]: Invalid map file\n");
     EXPECT_EQ(game_->GetGameMode(), mode) << "the match played was torn down";

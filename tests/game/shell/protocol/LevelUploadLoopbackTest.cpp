@@ -57,8 +57,11 @@ TEST_F(Serving, AClientWithoutTheLevelGetsItInChunksOverLoopback)
                 }
                 got.insert(got.end(), data, data + size);
                 break;
-            case GameMessage::LevelReady: ++ready; break;
-            default: ADD_FAILURE() << "unexpected message " << p->GetType();
+            case GameMessage::LevelReady:
+                ++ready;
+                break;
+            default:
+                ADD_FAILURE() << "unexpected message " << p->GetType();
             }
         }
         Os::SleepMs(1);

@@ -48,31 +48,34 @@ TEST(MessageFraming, CoalescedAndSplitUnderLossThenAnOverlongHeaderDisconnects)
 
     RecordingHandler handler;
     size_t sent = 0, read = 0;
-    bool ok = Pump(server, {&client}, [&] {
-        GamePacket out;
-        while (sent < plan.size()) {
-            out.Begin(plan[sent].type);
-            for (int i = 0; i < plan[sent].length; ++i)
-                out.WriteByte(PayloadByte(int(sent), i));
-            if (!out.Send(up))
-                break; // the stream is full: again next frame
-            ++sent;
-        }
-        while (GamePacket* in = handler.ReceiveNext(down)) {
-            EXPECT_LT(read, plan.size());
-            if (read >= plan.size())
-                return true;
-            EXPECT_EQ(in->GetType(), plan[read].type);
-            EXPECT_EQ(in->GetLength(), plan[read].length);
-            for (int i = 0; i < in->GetLength(); ++i)
-                if (in->GetPayload()[i] != PayloadByte(int(read), i)) {
-                    ADD_FAILURE() << "message " << read << " byte " << i;
+    bool ok = Pump(
+        server, {&client},
+        [&] {
+            GamePacket out;
+            while (sent < plan.size()) {
+                out.Begin(plan[sent].type);
+                for (int i = 0; i < plan[sent].length; ++i)
+                    out.WriteByte(PayloadByte(int(sent), i));
+                if (!out.Send(up))
+                    break; // the stream is full: again next frame
+                ++sent;
+            }
+            while (GamePacket* in = handler.ReceiveNext(down)) {
+                EXPECT_LT(read, plan.size());
+                if (read >= plan.size())
                     return true;
-                }
-            ++read;
-        }
-        return read == plan.size();
-    }, 20000);
+                EXPECT_EQ(in->GetType(), plan[read].type);
+                EXPECT_EQ(in->GetLength(), plan[read].length);
+                for (int i = 0; i < in->GetLength(); ++i)
+                    if (in->GetPayload()[i] != PayloadByte(int(read), i)) {
+                        ADD_FAILURE() << "message " << read << " byte " << i;
+                        return true;
+                    }
+                ++read;
+            }
+            return read == plan.size();
+        },
+        20000);
     ASSERT_TRUE(ok) << read << " of " << plan.size();
     EXPECT_GT(relay.GetCounts(true).dropped, 0);
     EXPECT_EQ(down->GetState(), MPAPI::IConnection::kConnected);

@@ -90,8 +90,8 @@ TEST(PlayerOverLoopback, PredictionAgreesWithTheServerAtATenthLoss)
 
     // Ten seconds: along the top, down past the wall, into it from the
     // right, sprinting up along it, away to the right, then standing.
-    const std::pair<int, uint32_t> legs[] = {{100, Right}, {100, Down},  {75, Left},
-                                             {75, Up | Left | Sprint}, {100, Right}, {50, 0}};
+    const std::pair<int, uint32_t> legs[] = {{100, Right}, {100, Down}, {75, Left}, {75, Up | Left | Sprint},
+                                             {100, Right}, {50, 0}};
     std::vector<std::pair<float, float>> ends;
     float worst = 0.0f;
     for (auto [frames, legFlags] : legs) {

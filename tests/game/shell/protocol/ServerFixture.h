@@ -38,7 +38,11 @@ public:
     int SetMaxPlayers(int n) override { return n; }
     void SetUpstreamBandwidth(int) override {}
     void SetPassword(const char16_t*) override {}
-    int AddBan(uint32_t ip) override { bans.push_back(ip); return 0; }
+    int AddBan(uint32_t ip) override
+    {
+        bans.push_back(ip);
+        return 0;
+    }
     void RemoveBan(uint32_t ip) override { bans.erase(std::remove(bans.begin(), bans.end(), ip), bans.end()); }
     MPAPI::IConnection* NextNewConnection() override
     {
@@ -51,7 +55,11 @@ public:
     bool Listen(int) override { return true; }
     void DisconnectAll() override {}
     void Update(float) override {}
-    void ResetObjectStreams() override { if (onResetStreams) onResetStreams(); }
+    void ResetObjectStreams() override
+    {
+        if (onResetStreams)
+            onResetStreams();
+    }
     void AddObject(MPAPI::Object* o) override { o->SetNetworkId(nextId++); }
     void AddObjectUnlocked(MPAPI::Object*) override {}
     void RemoveObject(MPAPI::Object*) override {}
@@ -74,7 +82,9 @@ struct Msg {
     std::vector<uint8_t> payload;
     uint32_t U32(size_t at = 0) const
     {
-        return payload.size() < at + 4 ? 0 : uint32_t(payload[at] | payload[at + 1] << 8 | payload[at + 2] << 16 | payload[at + 3] << 24);
+        return payload.size() < at + 4
+                   ? 0
+                   : uint32_t(payload[at] | payload[at + 1] << 8 | payload[at + 2] << 16 | payload[at + 3] << 24);
     }
 };
 
@@ -167,7 +177,8 @@ protected:
         const std::vector<uint8_t>& b = link->sent;
         for (size_t at = 0; at + 4 <= b.size();) {
             size_t n = size_t(b[at + 2] | b[at + 3] << 8);
-            out.push_back({GameMessage(b[at] | b[at + 1] << 8), {b.begin() + long(at + 4), b.begin() + long(at + 4 + n)}});
+            out.push_back(
+                {GameMessage(b[at] | b[at + 1] << 8), {b.begin() + long(at + 4), b.begin() + long(at + 4 + n)}});
             at += 4 + n;
         }
         link->sent.clear();

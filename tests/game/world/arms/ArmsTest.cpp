@@ -87,9 +87,8 @@ TEST(Arms, GrenadeBlastReachesThePlayerInTheOpenNotTheOneBehindAWall)
 TEST(Arms, MineGoesOffForWhoeverStepsOnItOnceArmed)
 {
     Match m;
-    int mine = m.Weapon(7002, {{u"w_damage", {Int(50)}},
-                               {u"w_range", {Int(3)}},
-                               {u"w_behaviour", {Word(u"explode"), Int(3), Int(0)}}});
+    int mine = m.Weapon(
+        7002, {{u"w_damage", {Int(50)}}, {u"w_range", {Int(3)}}, {u"w_behaviour", {Word(u"explode"), Int(3), Int(0)}}});
     m.resources.BuildIndex();
     m.Ready();
     m.Player(21, 0, 500.0f, 300.0f);
@@ -118,8 +117,8 @@ TEST(Arms, RemoteChargeGoesOffOnItsHoldersKeyOnce)
     int charge = m.Weapon(7003, {{u"w_damage", {Int(50)}},
                                  {u"w_behaviour", {Word(u"explode"), Int(3), Int(0)}},
                                  {u"w_detonation", {Word(u"click"), Int(0)}}});
-    int flare = m.Weapon(7004, {{u"w_behaviour", {Word(u"light"), Int(3), Int(0)}},
-                                {u"w_detonation", {Word(u"click"), Int(0)}}});
+    int flare = m.Weapon(
+        7004, {{u"w_behaviour", {Word(u"light"), Int(3), Int(0)}}, {u"w_detonation", {Word(u"click"), Int(0)}}});
     m.resources.BuildIndex();
     m.Ready();
     Trap* trap = CreateTrap(charge, 100.0f, 100.0f);

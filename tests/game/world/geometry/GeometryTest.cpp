@@ -182,14 +182,14 @@ TEST(IntersectTest, RayCircle)
         float ox, oy, dx, dy, cx, cy, r;
         float expected; // NAN: only the sign is checked (negative)
     } cases[] = {
-        {0, 0, 1, 0, 20, 0, 10, 10.0f},     // through the centre
-        {0, 10, 1, 0, 20, 0, 10, -1.0f},    // tangent
-        {0, 50, 1, 0, 20, 0, 10, -1.0f},    // miss
-        {20, 0, 1, 0, 20, 0, 10, NAN},      // inside: the smaller root is negative
-        {40, 0, 1, 0, 20, 0, 10, -30.0f},   // circle behind the ray
-        {0, 0, 0, 0, 20, 0, 10, -1.0f},     // no direction
-        {0, 0, 1, 0, 20, 0, 0, -1.0f},      // radius 0
-        {0, 0, 1, 0, 20, 0, -5, -1.0f},     // negative radius
+        {0, 0, 1, 0, 20, 0, 10, 10.0f},   // through the centre
+        {0, 10, 1, 0, 20, 0, 10, -1.0f},  // tangent
+        {0, 50, 1, 0, 20, 0, 10, -1.0f},  // miss
+        {20, 0, 1, 0, 20, 0, 10, NAN},    // inside: the smaller root is negative
+        {40, 0, 1, 0, 20, 0, 10, -30.0f}, // circle behind the ray
+        {0, 0, 0, 0, 20, 0, 10, -1.0f},   // no direction
+        {0, 0, 1, 0, 20, 0, 0, -1.0f},    // radius 0
+        {0, 0, 1, 0, 20, 0, -5, -1.0f},   // negative radius
     };
     for (const Case& c : cases) {
         float t = IntersectRayCircle(c.ox, c.oy, c.dx, c.dy, c.cx, c.cy, c.r);

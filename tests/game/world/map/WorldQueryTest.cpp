@@ -139,9 +139,9 @@ TEST(WorldBlast, DamageReachesOnlyOpenWallsAndDestroysBodies)
     World& w = *map.world;
     PhysEng::PhysicsEngine physics;
     w.SetPhysics(&physics, nullptr);
-    map.Wall(5, 5);  // centre (176, 176)
-    map.Wall(6, 5);  // behind (5, 5) seen from the left
-    map.Wall(5, 8);  // far away
+    map.Wall(5, 5); // centre (176, 176)
+    map.Wall(6, 5); // behind (5, 5) seen from the left
+    map.Wall(5, 8); // far away
     ASSERT_TRUE(w.BuildWallBodies());
     ASSERT_EQ(w.GetWallBodyCount(), 3);
     ASSERT_EQ(physics.GetBodyCount(), 3);

@@ -76,7 +76,8 @@ struct ModeWorld {
     // Server frames of 0.1 s until `seconds` have passed or a level starts.
     void Run(float seconds)
     {
-        for (int i = 0, starts = server.levelStarts; i < int(seconds * 10.0f + 0.5f) && server.levelStarts == starts; ++i)
+        for (int i = 0, starts = server.levelStarts; i < int(seconds * 10.0f + 0.5f) && server.levelStarts == starts;
+             ++i)
             Mode()->Update(0.1f);
     }
 

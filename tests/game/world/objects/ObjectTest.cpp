@@ -1,7 +1,7 @@
+#include "game/world/phys/Object.h"
 #include "engine/core/Random.h"
 #include "engine/net/FieldLayout.h"
 #include "game/world/objects/ObjectFixture.h"
-#include "game/world/phys/Object.h"
 #include "game/world/phys/PhysicsEngine.h"
 #include "game/world/state/WorldServices.h"
 

@@ -1,7 +1,7 @@
 // A pass's particle quads reach the renderer in one upload and one draw per
 // run of a texture, in the order they came, each with its alpha.
-#include "engine/render/IVertexBuffer.h"
 #include "game/world/objects/ParticleBatch.h"
+#include "engine/render/IVertexBuffer.h"
 #include "game/world/resources/RecordingRenderer.h"
 #include "support/EngineFakes.h"
 
@@ -32,8 +32,11 @@ TEST(ParticleBatch, DrawsRunsOfATextureInOrderWithTheirAlpha)
     {
         ParticleBatch batch;
         Quad q;
-        for (auto [texture, alpha] : {std::pair<ITexture*, float>{&smoke, 0.5f}, {&smoke, 1.0f}, {&flame, 0.0f},
-                                      {&flame, 1.0f}, {&smoke, 3.0f}}) {
+        for (auto [texture, alpha] : {std::pair<ITexture*, float>{&smoke, 0.5f},
+                                      {&smoke, 1.0f},
+                                      {&flame, 0.0f},
+                                      {&flame, 1.0f},
+                                      {&smoke, 3.0f}}) {
             q.topLeft.x += 1.0f;
             batch.Add(texture, q, alpha);
         }

@@ -32,17 +32,28 @@ enum : int { kGun = 40 << 18, kGrenade = 41 << 18, kMine = 42 << 18, kRemote = 4
 struct Armed : PlayerWorld {
     Armed()
     {
-        Arm(kGun, {{u"w_category", {Int(2)}}, {u"w_clip", {Int(10)}}, {u"w_pickclip", {Int(10)}},
-                   {u"w_shspeed", {Int(100)}}, {u"w_damage", {Int(600)}}});
-        Arm(kGrenade, {{u"w_category", {Int(4)}}, {u"w_type", {Int(1)}}, {u"w_clip", {Int(1)}},
-                       {u"w_pickclip", {Int(1)}}, {u"w_damage", {Int(300)}},
-                       {u"w_behaviour", {Word(u"explode"), Int(4)}}, {u"w_detonation", {Word(u"time"), Int(1000)}}});
+        Arm(kGun, {{u"w_category", {Int(2)}},
+                   {u"w_clip", {Int(10)}},
+                   {u"w_pickclip", {Int(10)}},
+                   {u"w_shspeed", {Int(100)}},
+                   {u"w_damage", {Int(600)}}});
+        Arm(kGrenade, {{u"w_category", {Int(4)}},
+                       {u"w_type", {Int(1)}},
+                       {u"w_clip", {Int(1)}},
+                       {u"w_pickclip", {Int(1)}},
+                       {u"w_damage", {Int(300)}},
+                       {u"w_behaviour", {Word(u"explode"), Int(4)}},
+                       {u"w_detonation", {Word(u"time"), Int(1000)}}});
         for (int id : {kMine, kRemote})
-            Arm(id, {{u"w_category", {Int(4)}}, {u"w_type", {Int(id == kMine ? 2 : 3)}}, {u"w_clip", {Int(1)}},
-                     {u"w_pickclip", {Int(1)}}, {u"w_damage", {Int(300)}}, {u"w_range", {Int(3)}},
+            Arm(id, {{u"w_category", {Int(4)}},
+                     {u"w_type", {Int(id == kMine ? 2 : 3)}},
+                     {u"w_clip", {Int(1)}},
+                     {u"w_pickclip", {Int(1)}},
+                     {u"w_damage", {Int(300)}},
+                     {u"w_range", {Int(3)}},
                      {u"w_detonation", {Word(u"click")}}});
-        Arm(kPistol, {{u"w_category", {Int(1)}}, {u"w_clip", {Int(7)}}, {u"w_pickclip", {Int(7)}},
-                      {u"w_addonspawn", {Int(1)}}});
+        Arm(kPistol,
+            {{u"w_category", {Int(1)}}, {u"w_clip", {Int(7)}}, {u"w_pickclip", {Int(7)}}, {u"w_addonspawn", {Int(1)}}});
         resources.BuildIndex();
     }
     void Arm(int id, std::initializer_list<std::pair<const char16_t*, std::initializer_list<ParameterValue>>> params)
@@ -284,8 +295,7 @@ TEST(PlayerArms, AFlagIsCarriedUntilDeathAndAVehicleSeatNeverOutlivesItsPlayer)
     EXPECT_EQ(carrier->GetMissionItemCount(), 0);
     EXPECT_FLOAT_EQ(item->GetX(), 112.0f) << "dropped on the centre of the tile underfoot";
     EXPECT_FLOAT_EQ(item->GetY(), 144.0f);
-    EXPECT_NE(std::find(w.server.sent.begin(), w.server.sent.end(),
-                        int(GameMessage::MissionItemsDropped)),
+    EXPECT_NE(std::find(w.server.sent.begin(), w.server.sent.end(), int(GameMessage::MissionItemsDropped)),
               w.server.sent.end());
 
     // Seats and players let go of each other whichever goes first.

@@ -68,7 +68,10 @@ TEST(PlayerDrawing, MatesWholeEnemiesOnlyInSightAndTheDiverOnlyToHimself)
     };
     auto lights = [] {
         std::vector<ILight*> on;
-        Services().objects->ForEachLight([&](ILight* l) { if (l->IsEnabled()) on.push_back(l); });
+        Services().objects->ForEachLight([&](ILight* l) {
+            if (l->IsEnabled())
+                on.push_back(l);
+        });
         return on;
     };
     auto drawAs = [&](Player* viewer) {

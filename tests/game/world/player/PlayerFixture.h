@@ -24,9 +24,18 @@
 namespace playertest {
 
 enum : int {
-    kGrass = 1, kWater = 6, kBrick = 51,
-    kRifle = 10 << 18, kShotgun = 11 << 18, kCharge = 12 << 18, kDetonator = 13 << 18,
-    kRifleAmmo = 20 << 18, kShells = 21 << 18, kRifleBox = 22 << 18, kCharges = 23 << 18, kMedkit = 30 << 18,
+    kGrass = 1,
+    kWater = 6,
+    kBrick = 51,
+    kRifle = 10 << 18,
+    kShotgun = 11 << 18,
+    kCharge = 12 << 18,
+    kDetonator = 13 << 18,
+    kRifleAmmo = 20 << 18,
+    kShells = 21 << 18,
+    kRifleBox = 22 << 18,
+    kCharges = 23 << 18,
+    kMedkit = 30 << 18,
 };
 
 // Counts kills; places spawning players at a fixed point of their team.

@@ -266,7 +266,7 @@ TEST_F(InventoryTest, HeldCycleKeyMovesOncePerHalfSecondStartingAtOnce)
     std::vector<int> seen;
     for (int frame = 0; frame < 12; ++frame)
         seen.push_back(inventory.CycleWeapon(2));
-    const std::vector<int> expected = {kRifle, kRifle, kRifle, kRifle, kSmg, kSmg,
+    const std::vector<int> expected = {kRifle, kRifle, kRifle, kRifle, kSmg,   kSmg,
                                        kSmg,   kSmg,   kRifle, kRifle, kRifle, kRifle};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(inventory.GetCurrentCategory(), 2);

@@ -51,54 +51,166 @@ public:
 
     // Everything else.
     void SetUseFonts(bool) override { Note("SetUseFonts"); }
-    bool MakeWindowCurrent(NativeWindow, int, int) override { Note("MakeWindowCurrent"); return false; }
+    bool MakeWindowCurrent(NativeWindow, int, int) override
+    {
+        Note("MakeWindowCurrent");
+        return false;
+    }
     void ReleaseWindow(NativeWindow) override { Note("ReleaseWindow"); }
-    bool Init(int, int, int, bool, bool) override { Note("Init"); return false; }
-    bool InitForWindow(int, int, NativeWindow) override { Note("InitForWindow"); return false; }
-    bool LoadShaders() override { Note("LoadShaders"); return false; }
-    bool IsReady() override { Note("IsReady"); return false; }
-    bool PrepareMiniMapTarget() override { Note("PrepareMiniMapTarget"); return false; }
+    bool Init(int, int, int, bool, bool) override
+    {
+        Note("Init");
+        return false;
+    }
+    bool InitForWindow(int, int, NativeWindow) override
+    {
+        Note("InitForWindow");
+        return false;
+    }
+    bool LoadShaders() override
+    {
+        Note("LoadShaders");
+        return false;
+    }
+    bool IsReady() override
+    {
+        Note("IsReady");
+        return false;
+    }
+    bool PrepareMiniMapTarget() override
+    {
+        Note("PrepareMiniMapTarget");
+        return false;
+    }
     void CreateAtlas(int, int) override { Note("CreateAtlas"); }
     void Shutdown() override { Note("Shutdown"); }
     void SaveScreenshot(const char16_t*) override { Note("SaveScreenshot"); }
     void SetBrightness(float) override { Note("SetBrightness"); }
-    IVertexBuffer* CreateVertexBuffer(int) override { Note("CreateVertexBuffer"); return nullptr; }
-    IMesh* CreateMesh(int) override { Note("CreateMesh"); return nullptr; }
-    IBlockMesh* CreateBlockMesh(int, int, int) override { Note("CreateBlockMesh"); return nullptr; }
-    ISpritePainter* CreateSpritePainter() override { Note("CreateSpritePainter"); return nullptr; }
-    IParticlePainter* CreateParticlePainter() override { Note("CreateParticlePainter"); return nullptr; }
+    IVertexBuffer* CreateVertexBuffer(int) override
+    {
+        Note("CreateVertexBuffer");
+        return nullptr;
+    }
+    IMesh* CreateMesh(int) override
+    {
+        Note("CreateMesh");
+        return nullptr;
+    }
+    IBlockMesh* CreateBlockMesh(int, int, int) override
+    {
+        Note("CreateBlockMesh");
+        return nullptr;
+    }
+    ISpritePainter* CreateSpritePainter() override
+    {
+        Note("CreateSpritePainter");
+        return nullptr;
+    }
+    IParticlePainter* CreateParticlePainter() override
+    {
+        Note("CreateParticlePainter");
+        return nullptr;
+    }
     void NoOpA(int, int) override { Note("NoOpA"); }
-    int GetGameMapWidth() override { Note("GetGameMapWidth"); return 0; }
-    int GetGameMapHeight() override { Note("GetGameMapHeight"); return 0; }
-    bool BindMiniMapTexture() override { Note("BindMiniMapTexture"); return false; }
+    int GetGameMapWidth() override
+    {
+        Note("GetGameMapWidth");
+        return 0;
+    }
+    int GetGameMapHeight() override
+    {
+        Note("GetGameMapHeight");
+        return 0;
+    }
+    bool BindMiniMapTexture() override
+    {
+        Note("BindMiniMapTexture");
+        return false;
+    }
     void BindGameMapTexture() override { Note("BindGameMapTexture"); }
-    bool BeginMiniMapRender() override { Note("BeginMiniMapRender"); return false; }
+    bool BeginMiniMapRender() override
+    {
+        Note("BeginMiniMapRender");
+        return false;
+    }
     void BeginGameMapRender() override { Note("BeginGameMapRender"); }
     void EndTargetRender() override { Note("EndTargetRender"); }
     void CaptureGameMap() override { Note("CaptureGameMap"); }
-    bool SaveGameMapImage(const char16_t*) override { Note("SaveGameMapImage"); return false; }
-    bool LoadGameMapImage(const char16_t*) override { Note("LoadGameMapImage"); return false; }
-    bool EncodeGameMapImage(void**, int*) override { Note("EncodeGameMapImage"); return false; }
-    bool DecodeGameMapImage(const void*, int) override { Note("DecodeGameMapImage"); return false; }
+    bool SaveGameMapImage(const char16_t*) override
+    {
+        Note("SaveGameMapImage");
+        return false;
+    }
+    bool LoadGameMapImage(const char16_t*) override
+    {
+        Note("LoadGameMapImage");
+        return false;
+    }
+    bool EncodeGameMapImage(void**, int*) override
+    {
+        Note("EncodeGameMapImage");
+        return false;
+    }
+    bool DecodeGameMapImage(const void*, int) override
+    {
+        Note("DecodeGameMapImage");
+        return false;
+    }
     void SetCursorVisible(bool) override { Note("SetCursorVisible"); }
     void GetMousePosition(int*, int*) override { Note("GetMousePosition"); }
-    int SetViewScale(float) override { Note("SetViewScale"); return 0; }
-    int GetViewWidth() override { Note("GetViewWidth"); return 0; }
-    int GetViewHeight() override { Note("GetViewHeight"); return 0; }
+    int SetViewScale(float) override
+    {
+        Note("SetViewScale");
+        return 0;
+    }
+    int GetViewWidth() override
+    {
+        Note("GetViewWidth");
+        return 0;
+    }
+    int GetViewHeight() override
+    {
+        Note("GetViewHeight");
+        return 0;
+    }
     void SetTextLine(const char16_t*) override { Note("SetTextLine"); }
     void ClearTextLine() override { Note("ClearTextLine"); }
-    bool TakeEnterPressed() override { Note("TakeEnterPressed"); return false; }
-    const char16_t* GetTextLine() override { Note("GetTextLine"); return nullptr; }
-    short GetLastKey() override { Note("GetLastKey"); return 0; }
-    const char16_t* GetTypedChars() override { Note("GetTypedChars"); return nullptr; }
-    int GetTypedCharCount() override { Note("GetTypedCharCount"); return 0; }
+    bool TakeEnterPressed() override
+    {
+        Note("TakeEnterPressed");
+        return false;
+    }
+    const char16_t* GetTextLine() override
+    {
+        Note("GetTextLine");
+        return nullptr;
+    }
+    short GetLastKey() override
+    {
+        Note("GetLastKey");
+        return 0;
+    }
+    const char16_t* GetTypedChars() override
+    {
+        Note("GetTypedChars");
+        return nullptr;
+    }
+    int GetTypedCharCount() override
+    {
+        Note("GetTypedCharCount");
+        return 0;
+    }
     void ClearTypedChars() override { Note("ClearTypedChars"); }
     void BindAtlas(int, int) override { Note("BindAtlas"); }
     void SetTranslation(float, float, float) override { Note("SetTranslation"); }
     void SetTextureTransform(int, float, float, float, float) override { Note("SetTextureTransform"); }
     void ResetTranslation() override { Note("ResetTranslation"); }
     void ResetTextureTransform(int) override { Note("ResetTextureTransform"); }
-    bool PrepareTextures() override { Note("PrepareTextures"); return false; }
+    bool PrepareTextures() override
+    {
+        Note("PrepareTextures");
+        return false;
+    }
     void EndScene() override { Note("EndScene"); }
     void ClearColor(int, int, int, int) override { Note("ClearColor"); }
     void BeginScene() override { Note("BeginScene"); }
@@ -114,10 +226,14 @@ public:
     void EndLightPass() override { Note("EndLightPass"); }
     void BeginPointLight(float, float, float, float, float, float, bool, bool) override { Note("BeginPointLight"); }
     void BeginSpotLight(float, float, float, float, float, float, float, float, bool, bool) override
-    { Note("BeginSpotLight"); }
+    {
+        Note("BeginSpotLight");
+    }
     void BeginSignLight(float, float, float, float, float, float, float, float) override { Note("BeginSignLight"); }
     void BeginTubeLight(float, float, float, float, float, float, float, float, float) override
-    { Note("BeginTubeLight"); }
+    {
+        Note("BeginTubeLight");
+    }
     void SetShadowCaster(int) override { Note("SetShadowCaster"); }
     void BeginWallAlpha() override { Note("BeginWallAlpha"); }
     void EndWallAlpha() override { Note("EndWallAlpha"); }
@@ -126,8 +242,7 @@ public:
     void EnableAlphaTest() override { Note("EnableAlphaTest"); }
     void DrawQuadShape(const Quad*) override { Note("DrawQuadShape"); }
     void FillAlphaRect(int, int, int, int, int) override { Note("FillAlphaRect"); }
-    void DrawObjectShadow(float, float, float, float, float, float, float, float) override
-    { Note("DrawObjectShadow"); }
+    void DrawObjectShadow(float, float, float, float, float, float, float, float) override { Note("DrawObjectShadow"); }
     void NoOpB(float, float, float, float, float, float, float, float, float) override { Note("NoOpB"); }
     void DrawVehicleShadow(const Quad*, float, float, float, float, float) override { Note("DrawVehicleShadow"); }
     void SetLightBlend() override { Note("SetLightBlend"); }
@@ -147,11 +262,19 @@ public:
     void DrawPoint(int, int, int, int, int, float) override { Note("DrawPoint"); }
     void DrawText(int, int, const char16_t*, int, int, int) override { Note("DrawText"); }
     void DrawTextAligned(int, int, const char16_t*, bool) override { Note("DrawTextAligned"); }
-    int GetTextWidth(const char16_t*) override { Note("GetTextWidth"); return 0; }
+    int GetTextWidth(const char16_t*) override
+    {
+        Note("GetTextWidth");
+        return 0;
+    }
     void DrawSmallText(int, int, const char16_t*) override { Note("DrawSmallText"); }
     void PresentWindow(NativeWindow, int, int, int, int, int, int, int, int) override { Note("PresentWindow"); }
     void SwapWindow(NativeWindow) override { Note("SwapWindow"); }
-    bool Present() override { Note("Present"); return false; }
+    bool Present() override
+    {
+        Note("Present");
+        return false;
+    }
 
 private:
     void Note(const char* name) { calls.push_back({name, {}, {}, {}}); }

@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <vector>
 #include <string>
+#include <vector>
 
 TEST(ResourceManagerIds, TileIdsAvoidTheEmptyCellAndEveryPendingId)
 {

@@ -208,9 +208,9 @@ TEST_F(ScriptParse, EmptyScriptsAndSmallBlocks)
 
 TEST_F(ScriptParse, EveryClassKeywordGivesItsCode)
 {
-    const char* words[] = {"vehicle", "boat",      "ammo",       "ammodef", "weapon", "weaponsystem", "item",
-                           "trash",   "plant",     "tree",       "lamp",    "furniture", "startpoint", "floor",
-                           "wall",    "door",      "window",     "missionitem"};
+    const char* words[] = {"vehicle",    "boat",  "ammo",  "ammodef", "weapon", "weaponsystem",
+                           "item",       "trash", "plant", "tree",    "lamp",   "furniture",
+                           "startpoint", "floor", "wall",  "door",    "window", "missionitem"};
     const int codes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 19};
     std::string text;
     for (int i = 0; i < 18; ++i)
@@ -351,8 +351,8 @@ TEST_F(ScriptParse, SoundsCollectSamplesAndOnlyTheFirstTakesValues)
         EXPECT_TRUE(i == 1 || Block(1)->GetIndexedLink(i) == nullptr);
 
     // Every destination word has its index.
-    const char* words[] = {"turning", "acceleration", "shot", "walk", "warmup", "boat", "reload",
-                           "reloadparts", "reloaded", "detonate", "hit", "hitmetal", "ricochet", "shell"};
+    const char* words[] = {"turning",     "acceleration", "shot",     "walk", "warmup",   "boat",     "reload",
+                           "reloadparts", "reloaded",     "detonate", "hit",  "hitmetal", "ricochet", "shell"};
     std::string text = "vehicle 3 \"w\" ( objectsfx(\"a.ogg\", \"s\")";
     for (const char* w : words)
         text += std::string(" linksfx(\"s\", ") + w + ")";

@@ -140,8 +140,12 @@ TEST_F(SaveBack, ReadsAreBoundedAndCompleteOrNothing)
     };
     const int kLimit = 16 * 1024 * 1024;
     const Case cases[] = {
-        {-1, 0, false},       {-2147483647 - 1, 0, false}, {kLimit + 1, kLimit + 1, false},
-        {2147483647, 0, false}, {100, 10, false},          {0, 0, true},
+        {-1, 0, false},
+        {-2147483647 - 1, 0, false},
+        {kLimit + 1, kLimit + 1, false},
+        {2147483647, 0, false},
+        {100, 10, false},
+        {0, 0, true},
         {kLimit, kLimit, true},
     };
     for (const Case& c : cases) {

@@ -91,8 +91,8 @@ inline std::vector<ErrorCase> ErrorCases()
         {"weapon \"a\" (\n objectsfx(\"s.ogg\", \"s\") linksfx(\"s\", shot x))", 2, "'(' expected", false},
         {"weapon \"a\" (\n objectsfx(\"s.ogg\", \"s\") linksfx(\"s\", shot, x))", 2, "unknown destination object name",
          false},
-        {"weapon \"a\" (\n objectsfx(\"s.ogg\", \"s\") linksfx(\"s\", shot, \"o\" x))", 2,
-         "')' expected. 'x' parsed.", false},
+        {"weapon \"a\" (\n objectsfx(\"s.ogg\", \"s\") linksfx(\"s\", shot, \"o\" x))", 2, "')' expected. 'x' parsed.",
+         false},
         // floorgfx and wallgfx.
         {"floor \"f\" (\n floorgfx(x, \"tiles.png\", \"n\", main, row(0)))", 2, "object id must be number", false},
         {"floor \"f\" (\n floorgfx(1, 2, \"n\", main, row(0)))", 2, "filename must be string", false},
@@ -139,8 +139,8 @@ inline std::vector<ErrorCase> ErrorCases()
         {"weapon 1", 1, "Unexpected end of script", false},
         {"weapon \"a\" (\n objectgfx(\"body.png\",", 2, "Unexpected end of script", false},
         {"tree \"t\" (\n bounding(1, 2,\n", 2, "Unexpected end of script", false},
-        {"tree \"t\" (\n breakable(\"d\", \"s\", 1, wood, <(1, 2)\n /* unclosed ) )", 2,
-         "Unexpected end of script", false},
+        {"tree \"t\" (\n breakable(\"d\", \"s\", 1, wood, <(1, 2)\n /* unclosed ) )", 2, "Unexpected end of script",
+         false},
     };
 }
 

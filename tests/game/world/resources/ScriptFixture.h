@@ -39,10 +39,7 @@ class RecordingManager : public IResourceManager {
 public:
     RecordingManager() : real_(nullptr, nullptr, nullptr) {}
 
-    void AddTexture(const std::string& file, int w, int h)
-    {
-        textures_[file] = std::make_unique<FakeTexture>(w, h);
-    }
+    void AddTexture(const std::string& file, int w, int h) { textures_[file] = std::make_unique<FakeTexture>(w, h); }
     void AddSample(const std::string& file) { samples_[file] = std::make_unique<FakeAudioBuffer>(); }
     IAudioBuffer* Sample(const std::string& file) { return samples_.count(file) ? samples_[file].get() : nullptr; }
     ITexture* Texture(const std::string& file) { return textures_.count(file) ? textures_[file].get() : nullptr; }
@@ -164,7 +161,10 @@ protected:
     }
     ~ScriptFixture() override { Ui::SetMessageBackend(nullptr); }
 
-    void Write(const std::string& name, const std::string& text) { TestSupport::WriteAll(dir_.File(name), text.data(), text.size()); }
+    void Write(const std::string& name, const std::string& text)
+    {
+        TestSupport::WriteAll(dir_.File(name), text.data(), text.size());
+    }
 
     // The images and sound the error cases rely on.
     static void Stock(RecordingManager& m)

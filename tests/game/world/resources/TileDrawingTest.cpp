@@ -15,13 +15,13 @@ namespace {
 
 // Index positions of the fixture's resources.
 enum {
-    kFloor = 0,      // floor block on sheet row 2, with a bump tile
-    kWall = 1,       // wall block on sheet row 1, no bump
-    kImage = 2,      // a graphics resource: no block at all
-    kTree = 3,       // a block whose main graphics is an image
-    kBare = 4,       // a block without main graphics
-    kNoSheet = 5,    // a floor whose tile sheet failed to load
-    kPastSheet = 6,  // a floor whose row lies below the sheet
+    kFloor = 0,     // floor block on sheet row 2, with a bump tile
+    kWall = 1,      // wall block on sheet row 1, no bump
+    kImage = 2,     // a graphics resource: no block at all
+    kTree = 3,      // a block whose main graphics is an image
+    kBare = 4,      // a block without main graphics
+    kNoSheet = 5,   // a floor whose tile sheet failed to load
+    kPastSheet = 6, // a floor whose row lies below the sheet
 };
 
 class TileDrawing : public ::testing::Test {

@@ -138,7 +138,7 @@ TEST(GameOptionsTest, RealResolverTakesDottedQuads)
 TEST(GameOptionsTest, IsKeyBoundLetsQuitAndExitAdminShare)
 {
     GameOptions o;
-    EXPECT_TRUE(o.IsKeyBound(0, 27));  // Escape is bound
+    EXPECT_TRUE(o.IsKeyBound(0, 27)); // Escape is bound
     o.SetKeyBinding(30, 500);
     o.SetKeyBinding(35, 501);
     EXPECT_FALSE(o.IsKeyBound(30, 501));

@@ -1,7 +1,7 @@
+#include "game/world/settings/OptionsFile.h"
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
 #include "game/world/settings/GameOptions.h"
-#include "game/world/settings/OptionsFile.h"
 #include "support/EngineFakes.h"
 #include "support/TestSupport.h"
 
@@ -61,8 +61,7 @@ uint32_t OfflineResolve(const char16_t* host)
     unsigned a, b, c, d;
     std::string h(Util::Narrow(host));
     char tail;
-    if (std::sscanf(h.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4 || a > 255 || b > 255 ||
-        c > 255 || d > 255)
+    if (std::sscanf(h.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4 || a > 255 || b > 255 || c > 255 || d > 255)
         return 0;
     return a | b << 8 | c << 16 | d << 24;
 }
@@ -264,15 +263,15 @@ TEST_F(OptionsFileTest, ReadingRules)
         GameOptions o;
         Load(o, c.file);
         std::string what = c.check;
-        int got = what == "port"          ? o.GetServerPort()
-                  : what == "lighting"    ? o.GetServerLighting()
-                  : what == "chat"        ? o.GetKeyBinding(1)
-                  : what == "zoom"        ? o.GetKeyBinding(12)
-                  : what == "windowed"    ? int(o.GetWindowed())
-                  : what == "usefonts"    ? o.GetUseFonts()
-                  : what == "lists"       ? o.GetMapCycleCount(0) + o.GetBanCount() + o.GetOperatorCount()
-                  : what == "cycle3"      ? o.GetMapCycleCount(3) + o.GetMapCycleCount(0)
-                                          : int(o.GetBrightness() * 100 + 0.5f);
+        int got = what == "port"       ? o.GetServerPort()
+                  : what == "lighting" ? o.GetServerLighting()
+                  : what == "chat"     ? o.GetKeyBinding(1)
+                  : what == "zoom"     ? o.GetKeyBinding(12)
+                  : what == "windowed" ? int(o.GetWindowed())
+                  : what == "usefonts" ? o.GetUseFonts()
+                  : what == "lists"    ? o.GetMapCycleCount(0) + o.GetBanCount() + o.GetOperatorCount()
+                  : what == "cycle3"   ? o.GetMapCycleCount(3) + o.GetMapCycleCount(0)
+                                       : int(o.GetBrightness() * 100 + 0.5f);
         EXPECT_EQ(got, c.expected) << c.file;
         TestSupport::WriteFuzzSeed("options_file", "rule_" + std::to_string(&c - cases), c.file,
                                    std::string(c.file).size());
@@ -383,8 +382,8 @@ TEST_F(OptionsFileTest, HostileFilesLoadWithoutHarm)
     // Huge names and many entries.
     std::string huge(1 << 20, 'A');
     std::string file = "<servername>" + huge + "</servername><operators><name>" + huge +
-                       "</name></operators><bans><banplayer>" + huge + ":1.2.3.4</banplayer></bans><" + huge +
-                       ">x</" + huge + "><serverport>42</serverport>";
+                       "</name></operators><bans><banplayer>" + huge + ":1.2.3.4</banplayer></bans><" + huge + ">x</" +
+                       huge + "><serverport>42</serverport>";
     GameOptions o;
     ASSERT_TRUE(Load(o, file));
     EXPECT_EQ(std::u16string(o.GetServerName()).size(), 64u);

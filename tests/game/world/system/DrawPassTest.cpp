@@ -58,10 +58,10 @@ TEST_F(GameState, LightPassesKeepTheirOrderAndBalance)
     Services().objects->AddLight(new FakeLight(0));
     Services().objects->AddLight(new FakeLight(4));
     game_->DrawLightsAndOverlays();
-    const std::vector<std::string> expected = {
-        "SetClipRect",     "BeginOccluderPass", "EndOccluderPass", "BeginPointLight", "BeginLightPass",
-        "BeginPointLight", "EndLightPass",      "ResetClipRect",   "SetClipRect",     "BeginOccluderPass",
-        "EndOccluderPass", "ResetClipRect"};
+    const std::vector<std::string> expected = {"SetClipRect",       "BeginOccluderPass", "EndOccluderPass",
+                                               "BeginPointLight",   "BeginLightPass",    "BeginPointLight",
+                                               "EndLightPass",      "ResetClipRect",     "SetClipRect",
+                                               "BeginOccluderPass", "EndOccluderPass",   "ResetClipRect"};
     EXPECT_EQ(LightCalls(recording), expected);
 
     // Without the light passes the frame only clears its alpha.

@@ -45,10 +45,11 @@ TEST_F(HandlerMatch, ClientsSeeTheFlagCarriedAndDroppedWhenItsCarrierDiesOrLeave
 
     KillBy(Server(1), Server(0));
     ASSERT_TRUE(Run(5.0f, [&] { return carried(0) == 0 && carried(1) == 0; }));
-    EXPECT_EQ(OnPeer<int>(0, [&] {
-        Object* o = Services().objects->FindObject(flagId);
-        return o ? static_cast<MissionItem*>(o)->GetCarrierId() : -1;
-    }),
+    EXPECT_EQ(OnPeer<int>(0,
+                          [&] {
+                              Object* o = Services().objects->FindObject(flagId);
+                              return o ? static_cast<MissionItem*>(o)->GetCarrierId() : -1;
+                          }),
               0);
 
     // A carrier that leaves leaves the flag where it stood.
@@ -71,10 +72,13 @@ TEST_F(HandlerMatch, FlagLevelsWithFlagsTooCloseAreRefused)
     game_->SetHandlers(handler_.get(), &client_);
     ASSERT_TRUE(handler_->StartLevel());
     EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/h_ctf_far.lvl");
-    for (auto [level, loads] : {std::pair{u"levels/h_ctf_near.lvl", false}, {u"levels/h_ctf_far.lvl", true},
-                                {u"levels/h_koh_near.lvl", false}, {u"levels/h_koh_far.lvl", true}}) {
+    for (auto [level, loads] : {std::pair{u"levels/h_ctf_near.lvl", false},
+                                {u"levels/h_ctf_far.lvl", true},
+                                {u"levels/h_koh_near.lvl", false},
+                                {u"levels/h_koh_far.lvl", true}}) {
         ASSERT_NE(game_->CreateGameMode(level), 0);
-        EXPECT_EQ(game_->LoadLevel(level), loads) << std::string(level, level + std::char_traits<char16_t>::length(level));
+        EXPECT_EQ(game_->LoadLevel(level), loads)
+            << std::string(level, level + std::char_traits<char16_t>::length(level));
     }
 }
 

@@ -63,15 +63,13 @@ TEST_F(HandlerMatch, HillMatchPlaysAlikeOnServerAndClientsOverLoopback)
     players[1]->SetPosition(40.0f, 40.0f);
     ASSERT_TRUE(run(6.0f, [&] { return serverMode->GetRoundWinner() == -1; }));
     EXPECT_TRUE(run(2.0f, [&] {
-        return clientsSee([](MissionItemFlag* f, KingOfTheHill* m) {
-            return f->GetTeam() == -1 && m->GetRoundWinner() == -1;
-        });
+        return clientsSee(
+            [](MissionItemFlag* f, KingOfTheHill* m) { return f->GetTeam() == -1 && m->GetRoundWinner() == -1; });
     }));
 
     // The time runs out alike everywhere; then the level starts again.
-    EXPECT_TRUE(run(50.0f, [&] {
-        return clientsSee([](MissionItemFlag*, KingOfTheHill* m) { return m->IsGameOver(); });
-    }));
+    EXPECT_TRUE(
+        run(50.0f, [&] { return clientsSee([](MissionItemFlag*, KingOfTheHill* m) { return m->IsGameOver(); }); }));
     EXPECT_TRUE(run(25.0f, [&] { return !game_->GetGameMode()->IsGameOver(); }));
 }
 

@@ -6,8 +6,7 @@
 
 namespace StateTest {
 
-LoopbackPair::LoopbackPair(Engine* engine, ResourceManager* resources, GameSystem* serverGame, float viewX,
-                           float viewY)
+LoopbackPair::LoopbackPair(Engine* engine, ResourceManager* resources, GameSystem* serverGame, float viewX, float viewY)
     : engine_(engine), resources_(resources), serverGame_(serverGame), oldServer_(serverGame->GetServerHandler()),
       viewer_(kStartPoint)
 {

@@ -23,10 +23,12 @@ TEST_F(HandlerMatch, TeamMatchEndsAlikeOnServerAndClientsOverLoopback)
     // Ten kills would have ended a client's match under its old default.
     for (int kill = 1; kill <= 12; ++kill) {
         KillBy(Server(1), Server(0));
-        ASSERT_TRUE(Run(5.0f, [&] {
-            return OnPeer<int>(0, [&] { return peers_[0].handler->GetTeamFrags(0); }) == kill &&
-                   OnPeer<int>(1, [&] { return peers_[1].handler->GetTeamFrags(0); }) == kill;
-        })) << "kill " << kill;
+        ASSERT_TRUE(Run(5.0f,
+                        [&] {
+                            return OnPeer<int>(0, [&] { return peers_[0].handler->GetTeamFrags(0); }) == kill &&
+                                   OnPeer<int>(1, [&] { return peers_[1].handler->GetTeamFrags(0); }) == kill;
+                        }))
+            << "kill " << kill;
         for (int i = 0; i < 2; ++i)
             EXPECT_EQ(clientMode(i)->IsGameOver(), kill == 12) << "client " << i << " kill " << kill;
     }

@@ -25,17 +25,14 @@
 namespace StateTest {
 namespace {
 
-constexpr int kWindow = 34078720;    // health 20
+constexpr int kWindow = 34078720; // health 20
 constexpr int kPine = 36700160;
 constexpr int kRussiaStart = 26476544; // team_id 8
 constexpr int kFinnishFlag = 29097984;
 constexpr int kAmmoBox = 55050240;
-constexpr int kMedkit = 57671680;   // health_add 50
+constexpr int kMedkit = 57671680; // health_add 50
 
-template <class T> T* Make(int id, float x, float y)
-{
-    return dynamic_cast<T*>(CreateObjectByType(id, x, y));
-}
+template <class T> T* Make(int id, float x, float y) { return dynamic_cast<T*>(CreateObjectByType(id, x, y)); }
 
 // By address only: the object may be gone.
 bool Registered(const void* o)
@@ -68,8 +65,9 @@ protected:
 // the leaf while closed, and break for good.
 TEST_F(WorldObjects, DoorTurnsOpensClosesAndBreaks)
 {
-    const struct { float angle, closed, opening; } table[] = {
-        {120, 90, 30.0f / 90}, {95, 90, 0}, {85, 90, 0}, {5, 0, 0}, {-30, 270, 60.0f / 90}};
+    const struct {
+        float angle, closed, opening;
+    } table[] = {{120, 90, 30.0f / 90}, {95, 90, 0}, {85, 90, 0}, {5, 0, 0}, {-30, 270, 60.0f / 90}};
     for (const auto& row : table) {
         Door* door = Make<Door>(kDoor, 0, 0);
         ASSERT_NE(door, nullptr);
@@ -307,8 +305,8 @@ TEST_F(WorldObjects, DroppedFlagsGoWhenTaken)
 // run and drawn: nothing may crash or reach outside its arrays.
 TEST_F(WorldObjects, HostileMembersNeverCrashAClient)
 {
-    const std::pair<int, int> kinds[] = {{3, -1}, {4, -1}, {13, kWindow}, {14, kDoor}, {15, kAmmoBox},
-                                         {16, kMedkit}, {19, 0}, {21, kFinnishFlag}, {21, 4}, {12, kPine}};
+    const std::pair<int, int> kinds[] = {{3, -1},       {4, -1}, {13, kWindow},      {14, kDoor}, {15, kAmmoBox},
+                                         {16, kMedkit}, {19, 0}, {21, kFinnishFlag}, {21, 4},     {12, kPine}};
     const uint32_t patterns[] = {0xFFFFFFFFu, 0x7F800000u, 0xFF800000u, 0x4F000000u, 0xCF000000u, 0x7FFFFFFFu, 7u};
     game_->SetActiveHandler(&client_);
     for (uint32_t pattern : patterns) {
@@ -339,9 +337,10 @@ TEST_F(WorldObjects, HostileMembersNeverCrashAClient)
 // sequence and structures are its own; all that once the objects are ready.
 TEST_F(WorldObjects, ReceiveThreadFactoryOnlyMakesObjects)
 {
-    const std::pair<int, int> kinds[] = {{2, -1}, {3, -1}, {4, -1}, {7, -1}, {8, -1}, {9, -1}, {11, -1},
-                                         {12, kPine}, {13, kWindow}, {14, kDoor}, {15, kAmmoBox}, {16, kMedkit},
-                                         {18, -1}, {19, 0}, {21, kFinnishFlag}, {21, 4}, {0, kTable}};
+    const std::pair<int, int> kinds[] = {{2, -1},        {3, -1},       {4, -1},     {7, -1},       {8, -1},
+                                         {9, -1},        {11, -1},      {12, kPine}, {13, kWindow}, {14, kDoor},
+                                         {15, kAmmoBox}, {16, kMedkit}, {18, -1},    {19, 0},       {21, kFinnishFlag},
+                                         {21, 4},        {0, kTable}};
     game_->SetActiveHandler(&client_);
     game_->SetGameMode(CreateGameModeObject(2)); // its flags are the mode's own
     Util::SeedRandom(4321);

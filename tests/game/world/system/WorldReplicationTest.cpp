@@ -73,9 +73,17 @@ void ExpectSame(Object* s, Object* c)
 TEST_F(GameState, WorldObjectsReachAClientMemberByMember)
 {
     WriteTestLevel("r_world.lvl", 20, 15, u"World", 0,
-                   {{kDoor, 200, 200, 90}, {kWindow, 260, 120, 0}, {kPine, 120, 300, 0}, {kTable, 300, 260, 45},
-                    {kBush, 340, 200, 0}, {kAmmoBox, 150, 150, 0}, {kMedkit, 250, 320, 0}, {kPistol, 400, 300, 0},
-                    {kRussiaStart, 500, 100, 180}, {kFinnishFlag, 450, 380, 0}, {kJeep, 520, 220, 0}});
+                   {{kDoor, 200, 200, 90},
+                    {kWindow, 260, 120, 0},
+                    {kPine, 120, 300, 0},
+                    {kTable, 300, 260, 45},
+                    {kBush, 340, 200, 0},
+                    {kAmmoBox, 150, 150, 0},
+                    {kMedkit, 250, 320, 0},
+                    {kPistol, 400, 300, 0},
+                    {kRussiaStart, 500, 100, 180},
+                    {kFinnishFlag, 450, 380, 0},
+                    {kJeep, 520, 220, 0}});
     LoopbackPair pair(engine_, resources_, game_, 300, 250);
     ASSERT_TRUE(pair.Start(u"levels/r_world.lvl"));
     pair.ServerSide();
