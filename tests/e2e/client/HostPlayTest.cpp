@@ -16,13 +16,27 @@ namespace fs = std::filesystem;
 
 const int kVilleAccount = 71;
 
-// Both players' output read meanwhile, so that neither's pipe fills.
+size_t CountOf(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Both players' output read meanwhile, so that neither's pipe fills. A
+// fight slowed by a busy machine still scores: each score seen gives the
+// wait its full time again.
 bool BothShow(TestSupport::ChildProcess& a, TestSupport::ChildProcess& b, const std::string& text)
 {
     bool seenA = false, seenB = false;
+    size_t scores = 0;
     for (int waited = 0; waited < 2 * kWait && !(seenA && seenB); waited += 200) {
         seenA = seenA || a.WaitFor(text, 100);
         seenB = seenB || b.WaitFor(text, 100);
+        const size_t now = CountOf(a.Output(), "score ") + CountOf(b.Output(), "score ");
+        if (now != scores)
+            scores = now, waited = 0;
     }
     return seenA && seenB;
 }
