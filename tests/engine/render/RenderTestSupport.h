@@ -3,6 +3,7 @@
 #include "engine/core/IEngine.h"
 #include "engine/files/FileManager.h"
 #include "engine/render/Renderer_SDL.h"
+#include "support/DisplayCheck.h"
 
 #include "support/Golden.h"
 #include "support/TestSupport.h"
@@ -14,8 +15,6 @@
 
 namespace RenderTest {
 
-// Whether an X display can be reached (xvfb-run sets DISPLAY).
-bool HaveDisplay();
 // The project's shader programs, next to the sources.
 std::string ShaderSourceDir();
 // Copies data/shaders to dir/shaders.
@@ -37,6 +36,6 @@ private:
 
 #define REQUIRE_DISPLAY()                                                                                              \
     do {                                                                                                               \
-        if (!RenderTest::HaveDisplay())                                                                                \
+        if (!HaveDisplay())                                                                                            \
             GTEST_SKIP() << "no X display: run under xvfb-run -a -s \"-screen 0 1280x1024x24\"";                       \
     } while (0)

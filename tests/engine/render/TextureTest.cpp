@@ -152,7 +152,7 @@ class TextureGlTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!RenderTest::HaveDisplay())
+        if (!HaveDisplay())
             GTEST_SKIP() << "no X display: run under xvfb-run -a -s \"-screen 0 1280x1024x24\"";
         renderer_.reset(new Renderer_SDL(GetEngine(), game_.Files()));
         renderer_->SetUseFonts(false);

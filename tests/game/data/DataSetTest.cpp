@@ -2,6 +2,7 @@
 // pictures become textures), sounds on OpenAL's silent device, failures in
 // message boxes.
 #include "DataSetSuite.h"
+#include "support/DisplayCheck.h"
 
 #include "engine/audio/IAudio.h"
 #include "engine/render/IRenderer.h"
@@ -11,9 +12,6 @@
 
 #include <cstdlib>
 
-// Last: Xlib defines macros such as None and Bool.
-#include <X11/Xlib.h>
-
 namespace {
 
 std::vector<std::string>* reported = new std::vector<std::string>;
@@ -22,15 +20,6 @@ Ui::Answer Capture(const char16_t* title, const char16_t* text, Ui::Icon, Ui::Bu
 {
     reported->push_back(DataSet::Narrow(title) + ": " + DataSet::Narrow(text));
     return Ui::Answer::Ok;
-}
-
-bool HaveDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    Display* display = name && *name ? XOpenDisplay(name) : nullptr;
-    if (display)
-        XCloseDisplay(display);
-    return display != nullptr;
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 
 TEST(DoorShadow, TheLeafCastsTheSunsShadowBeyondIt)
 {
-    if (!ScreenRig::HaveDisplay())
+    if (!HaveDisplay())
         GTEST_SKIP() << "no display";
     ScreenRig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Open());

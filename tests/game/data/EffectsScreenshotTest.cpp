@@ -31,7 +31,7 @@ double Brightness(const std::string& dir)
 
 TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
 {
-    if (!ScreenRig::HaveDisplay())
+    if (!HaveDisplay())
         GTEST_SKIP() << "no display";
     const std::string gameDir = DataSet::GameDir();
     ScreenRig rig;

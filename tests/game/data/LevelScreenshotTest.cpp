@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
 {
-    if (!ScreenRig::HaveDisplay())
+    if (!HaveDisplay())
         GTEST_SKIP() << "no display";
     const std::string gameDir = DataSet::GameDir();
     ScreenRig rig;

@@ -46,7 +46,7 @@ struct Frame {
 
 TEST(PlayersScreenshot, BothTeamsWithFlashlightsAndANameTagAtNight)
 {
-    if (!ScreenRig::HaveDisplay())
+    if (!HaveDisplay())
         GTEST_SKIP() << "no display";
     ScreenRig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Open());

@@ -3,6 +3,7 @@
 // A 1024 x 768 window over the build tree's game folder with the shipped
 // scripts loaded, for the tests that look at drawn frames.
 #include "DataSetChecks.h"
+#include "support/DisplayCheck.h"
 
 #include "engine/core/Engine.h"
 #include "engine/render/IRenderer.h"
@@ -11,8 +12,6 @@
 #include "engine/core/StringKit.h"
 #include "engine/files/FileManager.h"
 #include "engine/png/PngImage.h"
-
-#include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <memory>
@@ -39,15 +38,6 @@ inline double MeanBrightness(const std::string& path)
 }
 
 struct ScreenRig {
-    static bool HaveDisplay()
-    {
-        const char* name = std::getenv("DISPLAY");
-        Display* display = name && *name ? XOpenDisplay(name) : nullptr;
-        if (display)
-            XCloseDisplay(display);
-        return display != nullptr;
-    }
-
     // Fails the test when anything does not start; call with ASSERT_NO_FATAL_FAILURE.
     void Open()
     {

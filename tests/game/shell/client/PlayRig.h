@@ -4,6 +4,7 @@
 // arrives as the window's events, pushed from another thread while the game
 // runs; what the game shows is read back from its screen log.
 #include "../ScreenGame.h"
+#include "support/DisplayCheck.h"
 #include "support/GameFolder.h"
 
 #include <SDL/SDL.h>
@@ -20,12 +21,6 @@
 #include <vector>
 
 namespace PlayTest {
-
-inline bool HaveDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    return name && *name;
-}
 
 // The lines the game has shown since the watch began.
 class ScreenWatch {

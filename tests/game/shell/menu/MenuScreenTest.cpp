@@ -14,6 +14,7 @@
 #include "game/shell/menu/MenuList.h"
 #include "game/shell/menu/MenuSystem.h"
 #include "platform/ui/Clipboard.h"
+#include "support/DisplayCheck.h"
 #include "support/TestSupport.h"
 
 #include <SDL/SDL.h>
@@ -28,12 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool HaveDisplay()
-{
-    const char* d = std::getenv("DISPLAY");
-    return d && *d;
-}
 
 void Push(Uint8 type, int x, int y, Uint8 button = SDL_BUTTON_LEFT)
 {

@@ -11,13 +11,13 @@
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/system/GameSystem.h"
 #include "support-game/FakeResourceHost.h"
+#include "support/DisplayCheck.h"
 #include "support/Golden.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-#include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <memory>
@@ -25,15 +25,6 @@
 namespace {
 
 constexpr int kW = 8, kH = 6;
-
-bool HaveDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    Display* display = name && *name ? XOpenDisplay(name) : nullptr;
-    if (display)
-        XCloseDisplay(display);
-    return display != nullptr;
-}
 
 std::vector<uint32_t> ReadRect(int x, int y, int w, int h)
 {

@@ -7,6 +7,7 @@
 #include "engine/core/Engine.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/SoundResource.h"
+#include "support/DisplayCheck.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,6 @@ namespace EffectsTest {
 
 constexpr int kGlass = 0x4000001;
 constexpr int kWood = 0x4000002;
-
-bool HaveDisplay();
 
 inline SoundResource* AddSound(ResourceManager* resources, int id, const char16_t* file)
 {

@@ -1,4 +1,5 @@
 #include "StateFixture.h"
+#include "support/DisplayCheck.h"
 
 #include "engine/core/StringKit.h"
 #include "engine/files/IFile.h"
@@ -6,7 +7,6 @@
 #include "game/world/resources/ResourceScript.h"
 
 #include <GL/gl.h>
-#include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -21,15 +21,6 @@ ResourceManager* GameState::resources_ = nullptr;
 World* GameState::world_ = nullptr;
 
 namespace {
-
-bool HaveDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    Display* display = name && *name ? XOpenDisplay(name) : nullptr;
-    if (display)
-        XCloseDisplay(display);
-    return display != nullptr;
-}
 
 } // namespace
 
