@@ -4,6 +4,7 @@
 // tool's flood fill over a whole 256 x 256 map. In milliseconds.
 #include "engine/core/StringKit.h"
 #include "game/world/map/World.h"
+#include "support/DisplayCheck.h"
 #include "support/GameFolder.h"
 #include "tests/game/shell/editor/EditorRig.h"
 
@@ -19,8 +20,7 @@ EditorTest::Session* g_session = nullptr;
 // The session on the largest default level, or null without a display.
 EditorTest::Session* OpenSession(const std::string& folder)
 {
-    EditorTest::Windows probe;
-    if (!probe.HaveDisplay())
+    if (!HaveDisplay())
         return nullptr;
     TestSupport::LayOutGameFolder(folder);
     auto* s = new EditorTest::Session();

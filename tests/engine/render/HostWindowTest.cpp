@@ -1,74 +1,15 @@
 #include "RenderTestSupport.h"
+#include "support/GlWindows.h"
 
 #include <gtest/gtest.h>
 
 // Last: Xlib defines macros such as None and Bool.
 #include <GL/glx.h>
 
-namespace {
-
-// An X window of a double-buffered RGBA visual with alpha, as a host
-// toolkit's GL canvas would make.
-class HostWindows {
-public:
-    HostWindows() : dpy_(XOpenDisplay(nullptr)) {}
-    ~HostWindows()
-    {
-        for (Window w : windows_)
-            XDestroyWindow(dpy_, w);
-        if (dpy_)
-            XCloseDisplay(dpy_);
-    }
-    Window Make(int w, int h)
-    {
-        if (!dpy_)
-            return 0;
-        const int attributes[] = {GLX_DRAWABLE_TYPE,
-                                  GLX_WINDOW_BIT,
-                                  GLX_RENDER_TYPE,
-                                  GLX_RGBA_BIT,
-                                  GLX_DOUBLEBUFFER,
-                                  True,
-                                  GLX_RED_SIZE,
-                                  8,
-                                  GLX_GREEN_SIZE,
-                                  8,
-                                  GLX_BLUE_SIZE,
-                                  8,
-                                  GLX_ALPHA_SIZE,
-                                  8,
-                                  GLX_DEPTH_SIZE,
-                                  16,
-                                  0};
-        int count = 0;
-        GLXFBConfig* configs = glXChooseFBConfig(dpy_, DefaultScreen(dpy_), attributes, &count);
-        if (!configs || count == 0)
-            return 0;
-        XVisualInfo* vi = glXGetVisualFromFBConfig(dpy_, configs[0]);
-        XFree(configs);
-        XSetWindowAttributes swa = {};
-        swa.colormap = XCreateColormap(dpy_, RootWindow(dpy_, vi->screen), vi->visual, AllocNone);
-        swa.border_pixel = 0;
-        Window win = XCreateWindow(dpy_, RootWindow(dpy_, vi->screen), 0, 0, w, h, 0, vi->depth, InputOutput,
-                                   vi->visual, CWColormap | CWBorderPixel, &swa);
-        XFree(vi);
-        XMapWindow(dpy_, win);
-        XSync(dpy_, False);
-        windows_.push_back(win);
-        return win;
-    }
-
-private:
-    Display* dpy_;
-    std::vector<Window> windows_;
-};
-
-} // namespace
-
 TEST(HostWindow, ContextsOnHostWindowsShareTextures)
 {
     REQUIRE_DISPLAY();
-    HostWindows host;
+    GlWindows host;
     const Window frame = host.Make(200, 150), view = host.Make(120, 90), other = host.Make(64, 64);
     ASSERT_NE(frame, 0u);
     RenderTest::GameDir game(true);

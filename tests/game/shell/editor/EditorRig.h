@@ -11,6 +11,7 @@
 #include "game/shell/editor/IEditorUI.h"
 #include "game/shell/editor/IEditorView.h"
 #include "support-game/FakeResourceHost.h"
+#include "support/GlWindows.h"
 #include "support/TestSupport.h"
 
 #include <memory>
@@ -18,23 +19,6 @@
 #include <vector>
 
 namespace EditorTest {
-
-// Windows of a double-buffered RGBA visual with alpha, as a toolkit's GL
-// canvas makes them (EditorWindows.cpp).
-class Windows {
-public:
-    Windows();
-    ~Windows();
-    Windows(const Windows&) = delete;
-    Windows& operator=(const Windows&) = delete;
-    bool HaveDisplay() const { return display_ != nullptr; }
-    // 0 when no such window can be made.
-    unsigned long Make(int width, int height);
-
-private:
-    void* display_;
-    std::vector<unsigned long> windows_;
-};
 
 struct View : IEditorView {
     explicit View(unsigned long w) : window(w) {}
@@ -92,7 +76,7 @@ struct Session {
             ui->Shutdown();
     }
 
-    Windows windows;
+    GlWindows windows;
     std::unique_ptr<Engine> engine;
     IRenderer* renderer = nullptr;
     Game* game = nullptr;

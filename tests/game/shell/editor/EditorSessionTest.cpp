@@ -5,6 +5,7 @@
 // as made, the real server hosts it and headless players download it and
 // play.
 #include "EditorRig.h"
+#include "support/DisplayCheck.h"
 
 #include "HostedLevel.h"
 #include "engine/core/Random.h"
@@ -129,8 +130,7 @@ Object* OnlyObjectOf(IResource* definition)
 
 TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
 {
-    EditorTest::Windows probe;
-    if (!probe.HaveDisplay())
+    if (!HaveDisplay())
         GTEST_SKIP() << "no display";
     TestSupport::TempDir dir;
     const std::string folder = dir.File("editor");
@@ -536,8 +536,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
 // window's own view and the minimap's pace, on a 60 x 40 map.
 TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
 {
-    EditorTest::Windows probe;
-    if (!probe.HaveDisplay())
+    if (!HaveDisplay())
         GTEST_SKIP() << "no display";
     TestSupport::TempDir dir;
     const std::string folder = dir.File("editor");

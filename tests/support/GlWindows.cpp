@@ -1,12 +1,11 @@
-#include "EditorRig.h"
+#include "support/GlWindows.h"
 
+// Last: Xlib defines macros such as None and Bool.
 #include <GL/glx.h>
 
-namespace EditorTest {
+GlWindows::GlWindows() : display_(XOpenDisplay(nullptr)) {}
 
-Windows::Windows() : display_(XOpenDisplay(nullptr)) {}
-
-Windows::~Windows()
+GlWindows::~GlWindows()
 {
     auto* dpy = static_cast<Display*>(display_);
     for (unsigned long w : windows_)
@@ -15,7 +14,7 @@ Windows::~Windows()
         XCloseDisplay(dpy);
 }
 
-unsigned long Windows::Make(int width, int height)
+unsigned long GlWindows::Make(int width, int height)
 {
     auto* dpy = static_cast<Display*>(display_);
     const int attributes[] = {GLX_DRAWABLE_TYPE,
@@ -43,6 +42,7 @@ unsigned long Windows::Make(int width, int height)
     XFree(configs);
     XSetWindowAttributes swa = {};
     swa.colormap = XCreateColormap(dpy, RootWindow(dpy, vi->screen), vi->visual, AllocNone);
+    swa.border_pixel = 0;
     ::Window win = XCreateWindow(dpy, RootWindow(dpy, vi->screen), 0, 0, unsigned(width), unsigned(height), 0,
                                  vi->depth, InputOutput, vi->visual, CWColormap | CWBorderPixel, &swa);
     XFree(vi);
@@ -51,5 +51,3 @@ unsigned long Windows::Make(int width, int height)
     windows_.push_back(win);
     return win;
 }
-
-} // namespace EditorTest
