@@ -259,3 +259,16 @@ private:
     bool acted_ = false;
     int frames_ = 0;
 };
+
+// A menu worked by its script, a step each frame; a script that waits too
+// long ends the menu with 5.
+template <class Menu> struct Driven : Menu {
+    using Menu::Menu;
+    void Frame() override
+    {
+        Menu::Frame();
+        if (!script.Frame())
+            this->result = 5;
+    }
+    Script script;
+};

@@ -107,17 +107,6 @@ TEST(HostForm, ChecksNumbersAndTextsBeforeWriting)
     game.Shutdown();
 }
 
-struct DrivenHostMenu : HostMenu {
-    using HostMenu::HostMenu;
-    void Frame() override
-    {
-        HostMenu::Frame();
-        if (!script.Frame())
-            result = 5;
-    }
-    Script script;
-};
-
 // The form worked in a real window through its events: King of the Hill
 // chosen greys the frag limits and lists its levels, a password typed, a
 // short name refused; the form's picture then, with the level list open over
@@ -137,7 +126,7 @@ TEST(HostFormScreen, ChoosesAModeTypesAPasswordIsRefusedAndStarts)
     options.SetServerLocked(false);
     options.SetServerBalanced(true);
     options.SetServerLighting(1);
-    DrivenHostMenu menu(&game, game.GetScreenContext());
+    Driven<HostMenu> menu(&game, game.GetScreenContext());
     IRenderer* r = screen.renderer;
     IInput* in = screen.input;
     Script& s = menu.script;

@@ -42,17 +42,6 @@ TEST(JoinAddress, HostPortAndRefusals)
     }
 }
 
-struct DrivenMainMenu : MainMenu {
-    using MainMenu::MainMenu;
-    void Frame() override
-    {
-        MainMenu::Frame();
-        if (!script.Frame())
-            result = 5;
-    }
-    Script script;
-};
-
 // The server browser in a real window over the stand-in master service,
 // worked through the window's events: thirty servers sorted by mode both
 // ways, both thumbs dragged, a row clicked; the picture then against a
@@ -81,7 +70,7 @@ TEST(MainMenuScreen, ListsTheMasterServersAndJoinsTheOneClicked)
     GameSystem* state = game.GetGameSystem();
     state->Options().SetDefaultAddress(u"");
 
-    DrivenMainMenu menu(&game, game.GetScreenContext(), &game.GetScreens().smoke);
+    Driven<MainMenu> menu(&game, game.GetScreenContext(), &game.GetScreens().smoke);
     IRenderer* r = screen.renderer;
     IInput* in = screen.input;
     Script& s = menu.script;
