@@ -590,11 +590,16 @@ expect title "tdm_riotcity.lvl - Editor"
 rename Objects "metal barrel" )" +
                             longName + R"(
 rename Objects "metal barrel" "steel barrel"
-# the game map twice: each leaves nothing behind
-dialog "Game Map" press=Render press=Close
+# the game map twice: each leaves nothing behind; an export that cannot be
+# written is said
+dialog "Game Map" press=Render press=Export press=Close
+file /nonexistent/folder/map.png
 menu "Map/Game Map"
 dialog "Game Map" press=Close
 menu "Map/Game Map"
+# sides out of range are refused, the dialog kept open
+dialog "Map Properties" Width=0 press=OK Width=12 Height=4097 press=OK press=Cancel
+menu Map/Properties
 # the package: the version is checked before anything is asked or written,
 # and the game.data the editor reads is never the target
 dialog "Make Package" Version=2000000 press=OK press=Cancel
@@ -615,6 +620,10 @@ exit
     EXPECT_NE(out.find("rename: refused\n"), std::string::npos) << out;
     EXPECT_NE(out.find("rename: taken\n"), std::string::npos) << out;
     EXPECT_NE(out.find("box: Editor: Save changes to tdm_riotcity.lvl?"), std::string::npos) << out;
+    EXPECT_NE(out.find("box: Vornhal Editor: File can't be saved."), std::string::npos) << out;
+    const size_t side = out.find("box: Error!: Width and height must be between 1 and 4096.");
+    EXPECT_NE(out.find("box: Error!: Width and height must be between 1 and 4096.", side + 1), std::string::npos)
+        << out;
     EXPECT_NE(out.find("box: Error!: Enter a version between 0 and 1000000."), std::string::npos) << out;
     EXPECT_NE(out.find("box: Error!: The editor reads its data from this game.data"), std::string::npos) << out;
     EXPECT_EQ(TestSupport::ReadAll(folder_ + "/game.data"), data);
