@@ -337,6 +337,18 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ui->MouseMove(view, 560, 420);
         ui->LeftButtonUp(view, 560, 420);
         EXPECT_EQ(ui->GetSelectedLight()->GetX(), 560.0f);
+        // The clone takes all the light's properties say; they are put back
+        // after, for the picture.
+        ILight* first = ui->GetSelectedLight();
+        const int type = first->GetType();
+        const float angle = first->GetAngle(), power = first->GetPower(), size = first->GetSize();
+        float red = 0, green = 0, blue = 0;
+        first->GetColor(&red, &green, &blue);
+        first->SetType(type + 1);
+        first->SetAngle(angle + 90.0f);
+        first->SetPower(power / 2);
+        first->SetSize(size + 50.0f);
+        first->SetColor(0.25f, 0.5f, 0.75f);
         ui->RightButtonDown(view, 560, 420);
         EXPECT_EQ(view->objectMenus, 1);
         drive.Key(Clone);
@@ -345,6 +357,23 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ui->LeftButtonDown(view, 610, 420);
         ui->LeftButtonUp(view, 610, 420);
         EXPECT_FALSE(ui->TakeLevelEdit());
+        {
+            ILight* clone = ui->GetSelectedLight();
+            ASSERT_NE(clone, nullptr);
+            ASSERT_NE(clone, first);
+            float cr = 0, cg = 0, cb = 0;
+            clone->GetColor(&cr, &cg, &cb);
+            EXPECT_EQ(clone->GetType(), type + 1);
+            EXPECT_EQ(clone->GetAngle(), angle + 90.0f);
+            EXPECT_EQ(clone->GetPower(), power / 2);
+            EXPECT_EQ(clone->GetSize(), size + 50.0f);
+            EXPECT_EQ(std::vector<float>({cr, cg, cb}), std::vector<float>({0.25f, 0.5f, 0.75f}));
+            first->SetType(type);
+            first->SetAngle(angle);
+            first->SetPower(power);
+            first->SetSize(size);
+            first->SetColor(red, green, blue);
+        }
         drive.Key(Delete);
         EXPECT_EQ(Services().objects->CountLights(), 1);
         EXPECT_TRUE(ui->TakeLevelEdit());
