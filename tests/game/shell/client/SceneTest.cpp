@@ -419,9 +419,13 @@ TEST_F(Scene, TheHostsKeysKickTheChosenPlayerChatAndLeave)
     ASSERT_GE(ville->sent.size(), 4u);
     EXPECT_EQ(ville->sent[0], uint8_t(GameMessage::LevelStart));
 
-    // No, then yes.
-    EXPECT_FALSE(press({kEscape}));
+    // No, then yes. Escape held asks once: the question stays.
+    keys.keys = {kEscape};
+    EXPECT_FALSE(game.StepScene());
+    EXPECT_FALSE(game.StepScene());
     EXPECT_EQ(scene.overlay, OverlayMode::ExitQuestion);
+    keys.keys.clear();
+    EXPECT_FALSE(game.StepScene());
     EXPECT_FALSE(press({}, {FixedKey::N}));
     EXPECT_EQ(scene.overlay, OverlayMode::None);
     EXPECT_FALSE(press({kEscape}));
