@@ -292,7 +292,7 @@ click 200 248
 expect modified 0
 rpress 200 248
 rrelease 200 248
-dialog "Light Properties" Type=Spot Size=500 Angle=90 Power=50 R=300 G=-5 B=128 press=OK
+dialog "Light Properties" Size=2000 ?Size=1024 Size=1 ?Size=32 Type=Spot Size=500 Angle=90 Power=50 R=300 G=-5 B=128 press=OK
 context Properties
 expect modified 1
 dialog "Light Properties" shot=)" +
