@@ -240,7 +240,9 @@ class Session:
             tries = 2 if case.slow else 1
             if all(self.runner.run_one(case, self.timeout(case))[0] != casesmod.PASSED for _ in range(tries)):
                 return outcome, case
-            rest = [c for c in chosen if c.name not in results]
+            # The others that failed beside it are asked again too.
+            rest = [c for c in chosen
+                    if c is not case and results.get(c.name, (None,))[0] != casesmod.PASSED]
             return self._run_stage(rest) if rest else None
         return None
 

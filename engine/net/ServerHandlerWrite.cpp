@@ -388,7 +388,8 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
         // asked for while this one is written.
         if (k + 4 < entries_.size() && entries_[k + 4])
             __builtin_prefetch(entries_[k + 4].get());
-        if (k + 2 < entries_.size() && entries_[k + 2]) {
+        // A removed object's entry has sent nothing: no end to point at.
+        if (k + 2 < entries_.size() && entries_[k + 2] && !entries_[k + 2]->sent.empty()) {
             const Entry& next = *entries_[k + 2];
             __builtin_prefetch(next.sent.data());
             __builtin_prefetch(next.sent.data() + next.sent.size() - 1);

@@ -46,10 +46,10 @@ int kill(pid_t pid, int sig)
         if (waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
             if (info.si_pid == pid)
                 return 0;
-        } else if (errno != ECHILD || next(pid, 0) != 0) {
+        } else if (errno != ECHILD) {
             return next(pid, sig);
-        } else {
-            return 0;
+        } else if (next(pid, 0) != 0) {
+            return 0; /* not ours to wait for, and gone */
         }
         nanosleep(&pause, 0);
     }

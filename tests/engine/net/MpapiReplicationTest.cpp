@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 #include <memory>
 
@@ -278,7 +280,7 @@ TEST_F(Replication, ObjectLeavingRangeGoesStaleOnce)
 TEST_F(Replication, LevelAndRunTimeIdsAndJoiningClientRemovesGoneLevelObjects)
 {
     std::vector<Thing*> level;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         level.push_back(NewThing(float(i) * 10.0f, 0, i));
         server_.AddObjectUnlocked(level.back());
         EXPECT_EQ(level.back()->GetNetworkId(), 100 + i);
@@ -286,21 +288,29 @@ TEST_F(Replication, LevelAndRunTimeIdsAndJoiningClientRemovesGoneLevelObjects)
     Thing* dynamic = NewThing(0, 0, 9);
     server_.AddObject(dynamic);
     EXPECT_EQ(uint32_t(dynamic->GetNetworkId()), 0x80000000u);
-    server_.RemoveObject(level[1]);
+    // Three gone before the client comes: their entries stand side by side.
+    for (int i = 1; i < 4; ++i)
+        server_.RemoveObject(level[size_t(i)]);
 
     // The client builds the same level itself; its copies get the same ids.
     Peer& p = AddPeer(0, 0);
     std::vector<std::unique_ptr<Thing>> copies;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         copies.push_back(std::make_unique<Thing>());
         copies.back()->onGone = [&p](Thing* gone) { p.listener.Gone(gone); };
         p.client.AddObject(copies.back().get());
         p.listener.ready_.insert(copies.back().get());
         EXPECT_EQ(copies.back()->GetNetworkId(), 100 + i);
     }
-    Thing* gone = copies[1].release();
-    ASSERT_TRUE(Pump(server_, Clients(), [&] { return p.listener.ready_.count(gone) == 0; }));
-    EXPECT_EQ(p.client.GetHandler().FindObject(101), nullptr);
+    std::vector<Thing*> gone;
+    for (int i = 1; i < 4; ++i)
+        gone.push_back(copies[size_t(i)].release());
+    ASSERT_TRUE(Pump(server_, Clients(), [&] {
+        return std::none_of(gone.begin(), gone.end(), [&](Thing* t) { return p.listener.ready_.count(t) != 0; });
+    }));
+    for (int id = 101; id < 104; ++id)
+        EXPECT_EQ(p.client.GetHandler().FindObject(id), nullptr) << id;
+    EXPECT_NE(p.client.GetHandler().FindObject(104), nullptr);
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return copies[0]->intValue == level[0]->intValue; }));
 
     server_.RemoveAllObjects();
