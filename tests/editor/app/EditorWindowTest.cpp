@@ -415,11 +415,14 @@ file )" + shots +
 menu "Map/Game Map"
 expect modified 1
 menu File/Save
-# a new level asks nothing; the recent file brings the saved one back
+# a new level asks nothing and starts empty; the recent file brings the
+# saved one back
 dialog "Map Properties" press=Cancel
 menu File/New
 expect title "Untitled - Editor"
-menu "File/Recent File/1 new.lvl"
+file levels/empty.lvl
+menu "File/Save As..."
+menu "File/Recent File/2 new.lvl"
 expect title "new.lvl - Editor"
 # a second light, kept by the answer when leaving
 menu "Tools/Light Tool"
@@ -432,6 +435,12 @@ exit
     ASSERT_EQ(editor->WaitExit(90000), 0) << editor->Output();
     const std::string& out = editor->Output();
     EXPECT_NE(out.find("box: Vornhal Editor: File can't be loaded.\n"), std::string::npos);
+    LevelContents empty;
+    ASSERT_TRUE(TestGame::ReadLevelFile(Level("empty.lvl"), &empty));
+    EXPECT_TRUE(empty.objects.empty() && empty.lights.empty() && empty.world.boxes.empty());
+    EXPECT_EQ(std::count_if(empty.world.cells.begin(), empty.world.cells.end(),
+                            [](uint32_t cell) { return (cell & World::kWall) != 0; }),
+              0);
     LevelContents made;
     ASSERT_TRUE(TestGame::ReadLevelFile(Level("new.lvl"), &made));
     EXPECT_EQ(made.header.name, u"Made Here");
