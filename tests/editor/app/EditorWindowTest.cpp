@@ -545,6 +545,10 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
         EXPECT_EQ(unanswered->WaitExit(30000), 1) << script;
         EXPECT_NE(unanswered->Output().find("script: no "), std::string::npos) << unanswered->Output();
     }
+    // So does a dialog that shows other than the script looks for.
+    auto differs = Start("dialog \"Map Properties\" ?Width=999 press=Cancel\nmenu Map/Properties\nexit\n", {});
+    EXPECT_EQ(differs->WaitExit(30000), 1);
+    EXPECT_NE(differs->Output().find("shows Width="), std::string::npos) << differs->Output();
     // A level whose path, 4090 characters long, leaves no room for the name
     // of the file a save writes first.
     std::string deep = "deep";
