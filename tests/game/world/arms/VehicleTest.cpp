@@ -32,16 +32,21 @@ TEST(Arms, VehicleFollowsItsBodyWhenServingAndLeadsItOnAClient)
     ObjectResource* jeep = m.resources.CreateObjectResource(ResourceClass::Vehicle);
     jeep->SetId(300 << 18);
     jeep->SetGraphics(hull);
+    ObjectResource* bare = m.resources.CreateObjectResource(ResourceClass::Vehicle);
+    bare->SetId(301 << 18);
     m.resources.BuildIndex();
     m.Ready();
 
     Vehicle* v = CreateVehicle(300 << 18, 100.0f, 120.0f);
+    v->SetHealth(100.0f);
     ASSERT_TRUE(v->GetBody());
     // All children of the hull come before the turret's gun.
     ASSERT_EQ(v->GetPartCount(), 3);
     EXPECT_EQ(v->GetPart(2)->resource, gun);
     EXPECT_EQ(v->GetPart(2)->parent, v->GetPart(0));
     EXPECT_EQ(v->GetBody()->GetPose().x, 100.0f);
+    // One without graphics has no parts.
+    EXPECT_EQ(CreateVehicle(301 << 18, 0.0f, 0.0f)->GetPartCount(), 0);
 
     v->GetBody()->SetAngle(30.0f);
     v->GetBody()->MoveBy(50.0f, -20.0f);
@@ -50,6 +55,7 @@ TEST(Arms, VehicleFollowsItsBodyWhenServingAndLeadsItOnAClient)
     EXPECT_FLOAT_EQ(v->GetY(), 100.0f);
     EXPECT_FLOAT_EQ(v->GetAngle(), 30.0f);
 
+    EXPECT_FALSE(v->IsWrecked());
     v->SetHealth(-5.0f);
     m.Frames(1);
     v->SetHealth(50.0f);
