@@ -77,6 +77,17 @@ TEST(WorldEdit, PaintFillAndOutline)
     for (int i = 0; i < 64; ++i)
         EXPECT_EQ(same.world->GetCell(i % 8, i / 8), uint32_t(MapFixture::kGrass));
 
+    // From the bottom row an outline and a fill reach the top one: the
+    // cells beside a pool there are its border, and the corner is filled.
+    MapFixture open(8, 8);
+    World& o = *open.world;
+    o.SetTileVariant(4, 0, MapFixture::kWater, 0);
+    o.PaintRegionOutline(3, 7, MapFixture::kStone);
+    EXPECT_EQ(std::vector<int>({o.GetBlockAt(3, 0), o.GetBlockAt(5, 0), o.GetBlockAt(4, 1), o.GetBlockAt(0, 7)}),
+              std::vector<int>({MapFixture::kStone, MapFixture::kStone, MapFixture::kStone, MapFixture::kGrass}));
+    o.FillRegion(3, 7, MapFixture::kWater);
+    EXPECT_EQ(o.GetBlockAt(0, 0), MapFixture::kWater);
+
     // Outlining a uniform grid changes nothing; a lone cell is its own border.
     same.world->PaintRegionOutline(0, 0, MapFixture::kStone);
     EXPECT_EQ(same.world->GetBlockAt(0, 0), MapFixture::kGrass);
