@@ -393,6 +393,15 @@ TEST(GameMessageGolden, ShortAndOverlongPayloads)
     EXPECT_EQ(p.GetLength(), 68 + 126);
     for (int i = 0; i < 64; ++i)
         ASSERT_EQ(p.GetPayload()[i], 'k');
+    // A join received shorter than its fixed part, or with a name past 63
+    // units, is refused before anything is read.
+    JoinRequest j;
+    p.SetReceived(uint16_t(GameMessage::Join), 68 + 126);
+    EXPECT_TRUE(ReadJoin(p, &j));
+    for (int length : {67, 68 + 128}) {
+        p.SetReceived(uint16_t(GameMessage::Join), length);
+        EXPECT_FALSE(ReadJoin(p, &j)) << length;
+    }
 }
 
 } // namespace
