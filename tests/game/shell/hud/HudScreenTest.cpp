@@ -160,6 +160,7 @@ TEST_F(HudScreen, AnArmedPlayerJustHurt)
     state->Messages(0).AddMessage(u"Ville: forward", false);
     state->Messages(0).AddMessage(u"", false);
     state->Messages(0).AddMessage(u"\x01Player Aino entered the game", false);
+    state->Messages(1).AddMessage(u"Picked up armour", false);
     state->Messages(1).AddMessage(u"Picked up grenades", false);
     state->Messages(2).AddMessage(u"Finland leads 3 - 1", false);
     state->Messages(2).AddMessage(u"Time left 4:00", false);
