@@ -170,6 +170,14 @@ TEST_F(GameState, WorldObjectsReachAClientMemberByMember)
     Window* window = FindFirst<Window>();
     window->TakeHit(1000, false, 0, 260, 120, 0);
     EXPECT_TRUE(pair.Run([&] { return static_cast<Window*>(copyOf(window))->IsBroken(); }));
+
+    // The jeep driven away on the server: the client's goes along.
+    pair.ServerSide();
+    Vehicle* jeep = FindFirst<Vehicle>();
+    jeep->SetPosition(540, 260);
+    jeep->SetAngle(30);
+    Object* jeepCopy = copyOf(jeep);
+    EXPECT_TRUE(pair.Run([&] { return jeepCopy->GetX() == 540 && jeepCopy->GetY() == 260; }));
 }
 
 } // namespace StateTest
