@@ -147,6 +147,12 @@ TEST(PlayerArms, AThrownGrenadeKillsInTheOpenButNotThroughAWall)
     thrower->RequestThrow(255);
     w.Frames(1);
     EXPECT_EQ(w.CountKind(ObjectKind::Grenade), 1);
+    Object* grenade = nullptr;
+    Services().objects->ForEachObject([&](Object* o) { grenade = o->GetKind() == ObjectKind::Grenade ? o : grenade; });
+    ASSERT_NE(grenade, nullptr);
+    // It leaves 20 units ahead, along the facing turned with the game's 3.1516.
+    EXPECT_NEAR(grenade->GetX(), 199.9f, 0.01f);
+    EXPECT_NEAR(grenade->GetY(), 120.0f, 0.01f);
     w.server.sent.clear();
     w.Frames(70); // a one-second fuse
     EXPECT_EQ(w.CountKind(ObjectKind::Grenade), 0);
