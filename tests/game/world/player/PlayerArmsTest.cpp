@@ -131,6 +131,19 @@ TEST(PlayerArms, AShotKillsTheEnemyOnceOnTheServerAndStopsAtAWall)
     w.Frames(20);
     EXPECT_FLOAT_EQ(covered->GetHealth(), 100.0f);
     EXPECT_EQ(w.mode->kills, 1);
+
+    // A shot scattered over 2.5 degrees off the facing flies only 200 units;
+    // one less far off goes the aimed distance.
+    w.game->SetActiveHandler(&w.server);
+    Player* far = w.Spawn(7, 380, 480);
+    shooter->SetPositionAngle(80, 470, 90);
+    const WeaponDef& gun = *Services().weapons->FindWeapon(kGun);
+    CreateProjectile(gun, shooter, 80, 470, 93, 0, 400);
+    w.Frames(20);
+    EXPECT_FLOAT_EQ(far->GetHealth(), 100.0f);
+    CreateProjectile(gun, shooter, 80, 470, 92, 0, 400);
+    w.Frames(20);
+    EXPECT_FALSE(far->IsAlive());
 }
 
 TEST(PlayerArms, AThrownGrenadeKillsInTheOpenButNotThroughAWall)
