@@ -15,6 +15,7 @@ TEST(WorldSight, LineVisibilityCases)
 
     map.Wall(5, 5); // box 159..193 on both axes
     EXPECT_FLOAT_EQ(w.GetLineVisibility(176, 100, 176, 260), 0.0f) << "through the wall, top to bottom";
+    EXPECT_FLOAT_EQ(w.GetLineVisibility(10, 176, 300, 176), 0.0f) << "from the leftmost column";
     // Cuts off the top-left corner (159, 159), which lies 8 px from the line.
     const float c = 318.0f + 8.0f * std::sqrt(2.0f);
     EXPECT_NEAR(w.GetLineVisibility(100, c - 100, c - 100, 100), 0.5f, 0.01f);
@@ -23,6 +24,11 @@ TEST(WorldSight, LineVisibilityCases)
     // The same corner with a wall beside it: the line may not pass.
     map.Wall(4, 5);
     EXPECT_FLOAT_EQ(w.GetLineVisibility(100, c - 100, c - 100, 100), 0.0f);
+    // Cuts off the bottom side 3 px deep at the bottom-left corner (319, 353);
+    // the wall up and to the left is no neighbour of that side.
+    map.Wall(10, 10);
+    map.Wall(9, 9);
+    EXPECT_NEAR(w.GetLineVisibility(257, 344, 381, 356), 1.0f - 2.99f / 16.0f, 0.01f);
 
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     EXPECT_FLOAT_EQ(w.GetLineVisibility(nan, 0, 100, 100), 0.0f);
