@@ -18,6 +18,7 @@ TEST(CaptureTheFlag, FlagTakenDroppedReturnedRetakenAndCapturedThenTimeEndsTheMa
     MissionItem* rusFlag = Place(kFlagRus, 900.0f, 100.0f);
     ASSERT_TRUE(finFlag && rusFlag);
     w.Mode()->Start();
+    EXPECT_EQ(w.Mode()->GetTimeLeft(), 120.0f) << "the whole limit from the start";
     Player* anna = w.Join(u"Anna", 1);
     Player* boris = w.Join(u"Boris", 2);
     Player* dmitri = w.Join(u"Dmitri", 2);
