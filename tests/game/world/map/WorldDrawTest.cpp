@@ -1,12 +1,15 @@
 // A small level of the shipped blocks drawn whole, by the game (meshes) and
 // by the editor (tile by tile), at night under a lamp and at noon with the
 // sun's shadows, compared with a golden picture.
+#include "MapFixture.h"
+
 #include "engine/core/Engine.h"
 #include "engine/core/StringKit.h"
 #include "engine/render/IRenderer.h"
 #include "game/world/map/Light.h"
 #include "game/world/map/World.h"
 #include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/RecordingRenderer.h"
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/system/GameSystem.h"
@@ -145,4 +148,19 @@ TEST(WorldDraw, ASmallLevelAtNightAndAtNoonByGameAndEditor)
     }
     renderer->Shutdown();
     engine->Shutdown();
+}
+
+// A lamp on a lone wall's top-left corner: the bottom and right sides cast
+// shadows; the top edge starts at the lamp and casts none.
+TEST(WorldDraw, AnEdgeStartingAtTheLightCastsNoShadow)
+{
+    MapFixture map;
+    RecordingRenderer recording;
+    map.world->SetRenderer(&recording);
+    map.Wall(10, 7); // top y 224 and bottom y 255 from x 319; right x 351
+    map.world->DrawWallShadows(319, 224, 256);
+    std::vector<RecordingRenderer::Call> quads = recording.Named("DrawQuadShape");
+    ASSERT_EQ(quads.size(), 2u);
+    EXPECT_EQ(quads[0].floats[1], 255.0f);
+    EXPECT_EQ(quads[1].floats[0], 351.0f);
 }

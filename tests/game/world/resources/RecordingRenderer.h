@@ -1,12 +1,13 @@
 #pragma once
 
 #include "engine/render/IRenderer.h"
+#include "engine/render/Quad.h"
 
 #include <string>
 #include <vector>
 
 // A renderer that draws nothing and remembers every call in order. The
-// texture and tile-drawing calls keep their arguments as well; every other
+// texture, tile-drawing and shape calls keep their arguments as well; every other
 // call keeps only its name, so a test can still see that it happened.
 class RecordingRenderer : public IRenderer {
 public:
@@ -240,7 +241,14 @@ public:
     void DrawPlayerExtra(float, float, float, float) override { Note("DrawPlayerExtra"); }
     void SetStencilRef(int) override { Note("SetStencilRef"); }
     void EnableAlphaTest() override { Note("EnableAlphaTest"); }
-    void DrawQuadShape(const Quad*) override { Note("DrawQuadShape"); }
+    void DrawQuadShape(const Quad* q) override
+    {
+        calls.push_back({"DrawQuadShape",
+                         {},
+                         {q->topLeft.x, q->topLeft.y, q->topRight.x, q->topRight.y, q->bottomLeft.x, q->bottomLeft.y,
+                          q->bottomRight.x, q->bottomRight.y},
+                         {}});
+    }
     void FillAlphaRect(int, int, int, int, int) override { Note("FillAlphaRect"); }
     void DrawObjectShadow(float, float, float, float, float, float, float, float) override { Note("DrawObjectShadow"); }
     void NoOpB(float, float, float, float, float, float, float, float, float) override { Note("NoOpB"); }
