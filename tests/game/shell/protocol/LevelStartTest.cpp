@@ -474,6 +474,13 @@ TEST_F(Joined, ALevelFailingItsLoadAfterTheOldOneIsGoneFallsBackToTheOldOne)
     EXPECT_TRUE(OfType(Drain(c), GameMessage::LevelStart).empty());
     Link* late = Connect();
     EXPECT_EQ(late->state, MPAPI::IConnection::kClosed);
+
+    // With no old level to go back to, the cycle's next one is played.
+    WriteLevelFile("levels/a.lvl");
+    WriteLevelFile("levels/b.lvl");
+    server_->onResetStreams = [&] { TestSupport::WriteAll(dir_.File("levels/b.lvl"), std::vector<uint8_t>(9, 1)); };
+    ASSERT_TRUE(handler_->StartLevel());
+    EXPECT_EQ(std::u16string(handler_->GetLevelPath()), u"levels/a.lvl");
 }
 
 TEST_F(Joined, APlayerMovedByTheBalanceAtRespawnIsMovedInThePlayerTable)
