@@ -3,6 +3,7 @@
 
 #include "engine/files/FileManager.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace ServerTest;
@@ -62,6 +63,14 @@ TEST_F(Serving, RepeatedChecksStartOneUpload)
     std::vector<Msg> m = Drain(c);
     ASSERT_EQ(m.size(), 1u) << "each check read the level again";
     EXPECT_EQ(m[0].U32(), uint32_t(level.size()));
+    // Starting it again replaces it: the client hears of one level ready.
+    ASSERT_TRUE(handler_->StartUpload(c, u"levels/a.lvl"));
+    c->sendSpace = 5000;
+    for (int i = 0; i < 10 && handler_->CountUploads() > 0; ++i)
+        Frame();
+    std::vector<Msg> after = Drain(c);
+    EXPECT_EQ(std::count_if(after.begin(), after.end(), [](const Msg& x) { return x.type == GameMessage::LevelReady; }),
+              1);
 }
 
 TEST_F(Serving, AnUploadDiesWithItsConnectionAndNeverReachesTheNextInTheSlot)
