@@ -39,6 +39,14 @@ TEST(HostForm, ChecksNumbersAndTextsBeforeWriting)
     Game game;
     game.Init(engine.get());
     IGameOptions& options = game.GetGameSystem()->Options();
+    // The form opens on the configured level's mode: here the first listed.
+    options.SetServerLevel(u"levels/ctf_harbour.lvl");
+    {
+        MenuHost host;
+        HostMenu menu(&host, game.GetScreenContext());
+        menu.Build();
+        EXPECT_EQ(menu.gameMode->selected, 1);
+    }
     const std::u16string n64(64, u'n'), n65(65, u'n');
     const Form forms[] = {
         {u"abc", u"8", u"10", u"20", u"15", 0, false, u"", u"Server name must be at least 4 characters"},
