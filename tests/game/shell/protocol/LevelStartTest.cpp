@@ -520,6 +520,13 @@ TEST_F(Joined, RequestsAClientCanRepeatAtWillAreBudgeted)
     a->sendSpace = 13000;
     Frame();
     EXPECT_EQ(OfType(Drain(a), GameMessage::WallState).at(0).U32(0), 49u);
+    // A second on, chat has refilled at two lines a second.
+    for (int i = 0; i < 100; ++i)
+        Frame();
+    for (int i = 0; i < 10; ++i)
+        GameMessages::WriteFlaggedText(packet_, GameMessage::Chat, 0, u"spam"), Deliver(a, packet_);
+    Frame();
+    EXPECT_EQ(OfType(Drain(watcher), GameMessage::Message).size(), 2u);
 }
 
 // An operator is an account the master service confirmed: "op" binds the
