@@ -454,6 +454,8 @@ TEST_F(Download, AJoinedClientTakesEachServerMessageIntoItsState)
         GameMessages::WriteExplosion(packet_, float(waterX * 32 + 16), float(waterY * 32 + 16), 2), Queue(packet_);
     GameMessages::WriteBlood(packet_, fx, fy, 1.0f), Queue(packet_);
     GameMessages::WriteSmoke(packet_, fx, fy, 90.0f), Queue(packet_);
+    // Four bytes: y and the size are missing.
+    packet_.Begin(uint16_t(GameMessage::Explosion)), packet_.WriteFloat(fx), Queue(packet_);
     EXPECT_TRUE(handler().ProcessNetwork());
 
     EXPECT_EQ(std::u16string(game.Messages(0).GetLine(0)), u"to all");
@@ -494,11 +496,13 @@ TEST_F(Download, AJoinedClientTakesEachServerMessageIntoItsState)
     EXPECT_EQ(after[1], 2);
     ASSERT_GE(encoded, 2);
     EXPECT_EQ(before[0], 0);
-    // An explosion, blood and smoke; a mess where the explosion was, none on water.
-    EXPECT_EQ(Services().particles->Count(), particles + 3 + (waterX >= 0 ? 1 : 0));
+    // Explosions, blood and smoke; a mess where each explosion was (the short
+    // one at y 0), none on water.
+    EXPECT_EQ(Services().particles->Count(), particles + 4 + (waterX >= 0 ? 1 : 0));
     std::vector<std::pair<float, float>> placed = messes();
-    ASSERT_EQ(placed.size(), messesBefore + 1);
-    EXPECT_EQ(placed.back(), std::make_pair(fx, fy));
+    ASSERT_EQ(placed.size(), messesBefore + 2);
+    EXPECT_EQ(placed[placed.size() - 2], std::make_pair(fx, fy));
+    EXPECT_EQ(placed.back(), std::make_pair(fx, 0.0f));
 
     // A player and an item as replication brings them.
     auto replicate = [&](int type, int subType, int id) {
