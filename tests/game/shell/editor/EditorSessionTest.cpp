@@ -279,6 +279,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_EQ(flag->GetX(), 192.0f);
         ui->ResizeLevel(0, 30, 5, 5);
         ui->ResizeLevel(5000, 30, 5, 5);
+        ui->ResizeLevel(40, 5000, 5, 5);
         ui->ResizeLevel(40, 30, 0, 0);
         EXPECT_EQ(flag->GetX(), 160.0f);
         EXPECT_EQ(flag->GetY(), 96.0f);
