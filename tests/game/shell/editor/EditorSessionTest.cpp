@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <map>
@@ -524,6 +525,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ASSERT_NE(pine, nullptr);
         ui->AddClipboardItem(pine->GetId());
         ui->SetScatterOptions(true, 0, 2, 32);
+        Util::SeedRandom(2); // a draw that turns it
         drive.Key(Letter('S'));
         for (int stroke = 0; stroke < 2; ++stroke) {
             drive.Click(700, 300);
@@ -532,8 +534,15 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         }
         drive.Key(Letter('B'));
         int pines = 0;
-        Services().objects->ForEachObject([&](Object* o) { pines += o->GetDefinitionId() == pine->GetId(); });
+        float pineAngle = -1.0f;
+        Services().objects->ForEachObject([&](Object* o) {
+            if (o->GetDefinitionId() == pine->GetId())
+                ++pines, pineAngle = o->GetAngle();
+        });
         EXPECT_EQ(pines, 1);
+        // Jittered to one of the eight directions.
+        EXPECT_EQ(std::fmod(pineAngle, 45.0f), 0.0f) << pineAngle;
+        EXPECT_NE(pineAngle, 0.0f) << "not turned";
         finland = placed[u"finland start"]->GetId();
         russia = placed[u"russia start"]->GetId();
     }
