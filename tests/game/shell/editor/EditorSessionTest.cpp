@@ -409,6 +409,8 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         ui->MouseMove(view, 501, 400);
         ui->LeftButtonUp(view, 500, 400);
         EXPECT_TRUE(view->captured) << "Space still held";
+        EXPECT_FALSE(ui->RightButtonDown(view, 520, 410)) << "a tool took a press while Space pans";
+        ui->RightButtonUp(view, 520, 410);
         ui->KeyUp(view, Space);
         EXPECT_FALSE(view->captured);
         EXPECT_EQ(view->cursor, 0);
