@@ -165,9 +165,17 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     EXPECT_EQ(shot.CountOther(0xffffff, objects.x + 4, barY, objects.w - 8, 1), objects.w - 8);
     x.Click(x.Screen(), objects.x + objects.w - 12, barY);
     EXPECT_TRUE(x.WaitForChange(x.Screen(), shot, objects.x, objects.y, objects.w, objects.h - 20));
-    // Ctrl+B in the view shows the Clipboard; the pan click there changed
-    // nothing, so leaving asks nothing.
-    x.Click(x.Screen(), view.x + 300, view.y + 300);
+    // A pan drag in the view moves the minimap's frame with it; Ctrl+B there
+    // shows the Clipboard; the pan changed nothing, so leaving asks nothing.
+    ASSERT_TRUE(x.Capture(x.Screen(), &shot));
+    x.MoveTo(x.Screen(), view.x + 300, view.y + 300);
+    x.Button(true);
+    int step = 0;
+    EXPECT_TRUE(x.WaitUntil(x.Screen(), [&](const XShot& s) {
+        x.MoveTo(x.Screen(), view.x + 300 - ++step % 2 * 40, view.y + 300);
+        return !s.SameIn(shot, map.x, map.y, map.w, map.h);
+    }));
+    x.Button(false);
     x.Chord("Control_L", "b");
     EXPECT_NE(x.WaitForWindow("Clipboard"), 0u);
     x.Focus(main);
