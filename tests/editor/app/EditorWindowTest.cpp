@@ -659,12 +659,18 @@ exit
 TEST_F(EditorWindow, StopSignalsEndItAtOnce)
 {
     unsetenv("VORNHAL_UI");
+    // Without XDG_CONFIG_HOME the settings go to the home folder's .config.
+    unsetenv("XDG_CONFIG_HOME");
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", dir_.Path().c_str(), 1);
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         auto editor = Start("stay\n", {"levels/tdm_riotcity.lvl"});
         ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
         editor->Signal(signal);
         EXPECT_EQ(editor->WaitExit(30000), 128 + signal) << editor->Output();
     }
+    setenv("HOME", home.c_str(), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(dir_.File(".config/vornhal")));
 }
 
 } // namespace
