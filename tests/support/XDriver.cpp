@@ -254,9 +254,9 @@ void XDriver::MoveTo(XWindow w, int x, int y)
     XSync(dpy_, False);
 }
 
-void XDriver::Button(bool down)
+void XDriver::Button(bool down, unsigned button)
 {
-    XTestFakeButtonEvent(dpy_, 1, down ? True : False, CurrentTime);
+    XTestFakeButtonEvent(dpy_, button, down ? True : False, CurrentTime);
     XSync(dpy_, False);
 }
 

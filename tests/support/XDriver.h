@@ -81,9 +81,10 @@ public:
     // Letters (capitals with Shift), digits, blanks and "\n" for Return.
     void Type(const std::string& text);
 
-    // The pointer to (x, y) of the window, and the first mouse button.
+    // The pointer to (x, y) of the window, and a mouse button (the first
+    // unless told).
     void MoveTo(XWindow w, int x, int y);
-    void Button(bool down);
+    void Button(bool down, unsigned button = 1);
     void Click(XWindow w, int x, int y);
 
     // For a test that runs the game in its own process: aims MoveTo(x, y)

@@ -74,7 +74,9 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     unsetenv("VORNHAL_UI");
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     ASSERT_EQ(chmod(Level("tdm_riotcity.lvl").c_str(), 0751), 0);
-    auto editor = Start("where LevelView\nwhere Floors\ntab Objects\nstay\n", {"levels/tdm_riotcity.lvl"});
+    auto editor = Start("where LevelView\nwhere Floors\ntab Objects\nmenu \"Tools/Light Tool\"\nclick 200 250\n"
+                        "menu \"Tools/Move Tool\"\nclick 200 248\nstay\n",
+                        {"levels/tdm_riotcity.lvl"});
     ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
     const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors"),
                objectsTab = Where(editor->Output(), "Objects tab");
@@ -86,6 +88,15 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     const XWindow main = x.WaitForWindow("tdm_riotcity.lvl - Editor");
     ASSERT_NE(main, 0u);
     x.Focus(main);
+    // A right click on the light placed and picked brings its menu, where C
+    // clones it.
+    XShot shot;
+    x.MoveTo(x.Screen(), view.x + 200, view.y + 248);
+    ASSERT_TRUE(x.Capture(x.Screen(), &shot));
+    x.Button(true, 3);
+    x.Button(false, 3);
+    EXPECT_TRUE(x.WaitForChange(x.Screen(), shot, view.x + 210, view.y + 258, 40, 20));
+    x.Key("c");
     // The first floor of the palette, then a stroke across the view.
     x.MoveTo(x.Screen(), floors.x + 40, floors.y + 40);
     x.Button(true);
@@ -132,6 +143,7 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     ASSERT_EQ(stat(Level("tdm_riotcity.lvl").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0751u) << "a saved level keeps its file's mode";
     EXPECT_EQ(now.objects.size(), old.objects.size());
+    EXPECT_EQ(now.lights.size(), old.lights.size() + 2);
     EXPECT_EQ(now.header.name, old.header.name);
 }
 
