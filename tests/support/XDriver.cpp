@@ -210,6 +210,19 @@ void XDriver::Focus(XWindow w)
     XSync(dpy_, False);
 }
 
+void XDriver::Close(XWindow w)
+{
+    XEvent e = {};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(dpy_, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(dpy_, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy_, w, False, NoEventMask, &e);
+    XSync(dpy_, False);
+}
+
 void XDriver::Key(const char* keysym)
 {
     KeyCode code = XKeysymToKeycode(dpy_, XStringToKeysym(keysym));

@@ -74,6 +74,8 @@ public:
 
     // Gives the window the keyboard, as a window manager would.
     void Focus(XWindow w);
+    // Asks the window to close, as a window manager's close box does.
+    void Close(XWindow w);
     // A press and release of the key with this X key symbol name ("Return").
     void Key(const char* keysym);
     // The key pressed and released while the modifier ("Control_L") is held.

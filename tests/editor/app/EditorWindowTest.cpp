@@ -189,7 +189,11 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     }));
     x.Button(false);
     x.Chord("Control_L", "b");
-    EXPECT_NE(x.WaitForWindow("Clipboard"), 0u);
+    const XWindow clipboard = x.WaitForWindow("Clipboard");
+    ASSERT_NE(clipboard, 0u);
+    // Its close box hides it.
+    x.Close(clipboard);
+    EXPECT_TRUE(x.WaitGone(clipboard));
     x.Focus(main);
     x.Chord("Alt_L", "f");
     x.Key("x");
