@@ -563,11 +563,15 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     auto refused = Start("stay\n", {"levels/missing.lvl"});
     EXPECT_NE(refused->WaitExit(30000), 0);
     EXPECT_NE(refused->Output().find("box: Error!: Cannot open levels/missing.lvl"), std::string::npos);
-    // A question or a file chooser the script did not answer fails the run.
-    for (const char* script : {"menu \"Tools/Light Tool\"\nclick 10 10\nexit\n", "menu File/Open...\nexit\n"}) {
+    // A question or a file chooser the script did not answer fails the run,
+    // and so does a menu entry other than the script expects.
+    for (const auto& [script, said] :
+         {std::pair{"menu \"Tools/Light Tool\"\nclick 10 10\nexit\n", "script: no "},
+          {"menu File/Open...\nexit\n", "script: no "},
+          {"expect checked View/Toolbar 0\nexit\n", "script: line 1: View/Toolbar is not checked 0\n"}}) {
         auto unanswered = Start(script, {});
         EXPECT_EQ(unanswered->WaitExit(30000), 1) << script;
-        EXPECT_NE(unanswered->Output().find("script: no "), std::string::npos) << unanswered->Output();
+        EXPECT_NE(unanswered->Output().find(said), std::string::npos) << unanswered->Output();
     }
     // So does a dialog that shows other than the script looks for.
     auto differs = Start("dialog \"Map Properties\" ?Width=999 press=Cancel\nmenu Map/Properties\nexit\n", {});
@@ -611,6 +615,15 @@ key v in Floors
 expect tool 4
 key p
 expect tool 1
+# a modifier held by its own lines holds for the keys between; one pressed
+# and let go holds nothing
+keydown Control_L
+key b
+keyup Control_L
+expect tool 1
+key Control_L
+key b
+expect tool 2
 # a key that edits marks the level changed
 menu "Tools/Block Brush"
 move 200 200
