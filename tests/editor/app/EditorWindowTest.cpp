@@ -390,6 +390,7 @@ expect checked View/Toolbar 0
 menu View/Toolbar
 expect checked View/Toolbar 1
 menu "View/Status Bar"
+where LevelView
 expect checked "View/Status Bar" 0
 menu "View/Status Bar"
 menu View/Clipboard
@@ -515,6 +516,11 @@ exit
     // the move after the button went up moved nothing.
     EXPECT_NE(out.find("status 4: X: 9, Y: 6\n"), std::string::npos);
     const Rect last = Where(out, "LevelView");
+    // Without the status bar the view had its room.
+    const size_t bare = out.find("script: menu \"View/Status Bar\"");
+    EXPECT_GT(
+        Where(out.substr(bare, out.find("script: expect checked \"View/Status Bar\"", bare) - bare), "LevelView").h,
+        last.h);
     const std::string tile = "status 4: X: " + std::to_string((624 - last.w / 2) / 32) +
                              ", Y: " + std::to_string((624 - last.h / 2) / 32) + "\n";
     EXPECT_NE(out.find(tile), std::string::npos) << tile;
