@@ -566,6 +566,12 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     TestSupport::ChildProcess unread(kBuild + "/Editor", {"--script", dir_.File("none.script")}, folder_);
     EXPECT_NE(unread.WaitExit(30000), 0);
     EXPECT_NE(unread.Output().find("Editor: "), std::string::npos);
+    // So does a renderer without its GL drivers, said first.
+    setenv("LIBGL_DRIVERS_PATH", "/nonexistent", 1);
+    auto noGl = Start("exit\n", {});
+    unsetenv("LIBGL_DRIVERS_PATH");
+    EXPECT_NE(noGl->WaitExit(30000), 0);
+    EXPECT_NE(noGl->Output().find("box: Error!: Failed to initialize renderer\n"), std::string::npos);
     auto refused = Start("stay\n", {"levels/missing.lvl"});
     EXPECT_NE(refused->WaitExit(30000), 0);
     EXPECT_NE(refused->Output().find("box: Error!: Cannot open levels/missing.lvl"), std::string::npos);
