@@ -267,10 +267,70 @@ void XDriver::MoveTo(XWindow w, int x, int y)
     XSync(dpy_, False);
 }
 
-void XDriver::Button(bool down, unsigned button)
+void XDriver::Button(bool down)
 {
-    XTestFakeButtonEvent(dpy_, button, down ? True : False, CurrentTime);
+    XTestFakeButtonEvent(dpy_, 1, down ? True : False, CurrentTime);
     XSync(dpy_, False);
+}
+
+bool XDriver::DropFile(XWindow w, int x, int y, const std::string& path)
+{
+    auto atom = [&](const char* name) { return XInternAtom(dpy_, name, False); };
+    const Window source = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(dpy_, source, NoEventMask);
+    XSetSelectionOwner(dpy_, atom("XdndSelection"), source, CurrentTime);
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy_, w, DefaultRootWindow(dpy_), x, y, &rootX, &rootY, &child);
+    auto send = [&](const char* type, long l1, long l2, long l3, long l4) {
+        XEvent e = {};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = atom(type);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = long(source);
+        e.xclient.data.l[1] = l1;
+        e.xclient.data.l[2] = l2;
+        e.xclient.data.l[3] = l3;
+        e.xclient.data.l[4] = l4;
+        XSendEvent(dpy_, w, False, NoEventMask, &e);
+        XFlush(dpy_);
+    };
+    const std::string uri = "file://" + path + "\r\n";
+    send("XdndEnter", 5L << 24, long(atom("text/uri-list")), 0, 0);
+    send("XdndPosition", 0, (long(rootX) << 16) | rootY, CurrentTime, long(atom("XdndActionCopy")));
+    // The target answers the position, asks for the data after the drop,
+    // and says when it is done with it.
+    bool dropped = false, finished = false;
+    Within(15000, [&] {
+        while (XPending(dpy_)) {
+            XEvent e;
+            XNextEvent(dpy_, &e);
+            if (e.type == ClientMessage && e.xclient.message_type == atom("XdndStatus") && !dropped) {
+                dropped = true;
+                send("XdndDrop", 0, CurrentTime, 0, 0);
+            } else if (e.type == ClientMessage && e.xclient.message_type == atom("XdndFinished")) {
+                finished = true;
+            } else if (e.type == SelectionRequest) {
+                const XSelectionRequestEvent& r = e.xselectionrequest;
+                XChangeProperty(dpy_, r.requestor, r.property, r.target, 8, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(uri.data()), int(uri.size()));
+                XEvent reply = {};
+                reply.xselection.type = SelectionNotify;
+                reply.xselection.requestor = r.requestor;
+                reply.xselection.selection = r.selection;
+                reply.xselection.target = r.target;
+                reply.xselection.property = r.property;
+                reply.xselection.time = r.time;
+                XSendEvent(dpy_, r.requestor, False, NoEventMask, &reply);
+                XFlush(dpy_);
+            }
+        }
+        return finished;
+    });
+    XDestroyWindow(dpy_, source);
+    XSync(dpy_, False);
+    return finished;
 }
 
 bool XDriver::Open()

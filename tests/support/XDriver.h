@@ -76,6 +76,9 @@ public:
     void Focus(XWindow w);
     // Asks the window to close, as a window manager's close box does.
     void Close(XWindow w);
+    // Drops the file (an absolute path) on (x, y) of the top-level window w,
+    // as a file manager's drag does (XDND); true once the window took it.
+    bool DropFile(XWindow w, int x, int y, const std::string& path);
     // A press and release of the key with this X key symbol name ("Return").
     void Key(const char* keysym);
     // The key pressed and released while the modifier ("Control_L") is held.
@@ -83,10 +86,9 @@ public:
     // Letters (capitals with Shift), digits, blanks and "\n" for Return.
     void Type(const std::string& text);
 
-    // The pointer to (x, y) of the window, and a mouse button (the first
-    // unless told).
+    // The pointer to (x, y) of the window, and the first mouse button.
     void MoveTo(XWindow w, int x, int y);
-    void Button(bool down, unsigned button = 1);
+    void Button(bool down);
     void Click(XWindow w, int x, int y);
 
     // For a test that runs the game in its own process: aims MoveTo(x, y)

@@ -75,7 +75,7 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     ASSERT_EQ(chmod(Level("tdm_riotcity.lvl").c_str(), 0751), 0);
     auto editor = Start("where LevelView\nwhere Floors\ntab Objects\nmenu \"Tools/Light Tool\"\nclick 200 250\n"
-                        "menu \"Tools/Move Tool\"\nclick 200 248\nstay\n",
+                        "menu \"Tools/Move Tool\"\nclick 200 248\nrpress 200 248\nrrelease 200 248\nstay\n",
                         {"levels/tdm_riotcity.lvl"});
     ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
     const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors"),
@@ -87,16 +87,12 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     ASSERT_TRUE(x.Ok());
     const XWindow main = x.WaitForWindow("tdm_riotcity.lvl - Editor");
     ASSERT_NE(main, 0u);
-    x.Focus(main);
-    // A right click on the light placed and picked brings its menu, where C
-    // clones it.
-    XShot shot;
-    x.MoveTo(x.Screen(), view.x + 200, view.y + 248);
-    ASSERT_TRUE(x.Capture(x.Screen(), &shot));
-    x.Button(true, 3);
-    x.Button(false, 3);
-    EXPECT_TRUE(x.WaitForChange(x.Screen(), shot, view.x + 210, view.y + 258, 40, 20));
+    // A right click on the light placed and picked brought its menu (white
+    // below its top edge), where C clones it.
+    EXPECT_TRUE(x.WaitUntil(
+        x.Screen(), [&](const XShot& s) { return s.CountOther(0xffffff, view.x + 204, view.y + 252, 100, 1) == 0; }));
     x.Key("c");
+    x.Focus(main);
     // The first floor of the palette, then a stroke across the view.
     x.MoveTo(x.Screen(), floors.x + 40, floors.y + 40);
     x.Button(true);
@@ -194,6 +190,9 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     // Its close box hides it.
     x.Close(clipboard);
     EXPECT_TRUE(x.WaitGone(clipboard));
+    // A level file dropped on the window opens.
+    EXPECT_TRUE(x.DropFile(main, 400, 300, Level("ctf_harbour.lvl")));
+    EXPECT_NE(x.WaitForWindow("ctf_harbour.lvl - Editor"), 0u);
     x.Focus(main);
     x.Chord("Alt_L", "f");
     x.Key("x");
