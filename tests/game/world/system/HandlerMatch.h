@@ -91,6 +91,7 @@ protected:
             p.game->Options().SetPlayerName(i == 0 ? u"Anna" : u"Boris");
             // The clients' own settings are not the server's.
             p.game->Options().SetServerTimeLimit(20);
+            p.game->Options().SetMovingMode(i == 0 ? 1 : 0);
             p.handler = std::make_unique<ClientHandler>(p.game.get());
             p.game->SetHandlers(nullptr, p.handler.get());
             p.client.reset(engine_->CreateClient());

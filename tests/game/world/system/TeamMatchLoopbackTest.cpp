@@ -14,6 +14,10 @@ TEST_F(HandlerMatch, TeamMatchEndsAlikeOnServerAndClientsOverLoopback)
     ASSERT_NO_FATAL_FAILURE(Serve(0));
     auto clientMode = [&](int i) { return OnPeer<GameMod*>(i, [] { return Services().game->GetGameMode(); }); };
 
+    // Each server player moves as its client asked on joining.
+    EXPECT_TRUE(Server(0)->GetStateFlags() & Player::RelativeMoving);
+    EXPECT_FALSE(Server(1)->GetStateFlags() & Player::RelativeMoving);
+
     // The first time messages arrive: the clients' clocks do not run out.
     Run(6.0f, [] { return false; });
     for (int i = 0; i < 2; ++i) {
