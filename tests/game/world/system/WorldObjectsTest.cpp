@@ -13,6 +13,7 @@
 #include "game/world/objects/WorldEffects.h"
 #include "game/world/phys/Object.h"
 #include "game/world/phys/PhysicsEngine.h"
+#include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
@@ -127,6 +128,16 @@ TEST_F(WorldObjects, HitBlastAndCoverByKind)
     Tree* tree = Make<Tree>(kPine, 300, 100);
     Ammo* ammo = Make<Ammo>(kAmmoBox, 400, 100);
     ASSERT_TRUE(door && window && tree && ammo);
+    // The glass slot holds a sound of the data set that a window's hit has not.
+    CommonMedia media;
+    media.sounds[0] = door->GetDefinition()->GetIndexedLink(10);
+    ASSERT_NE(media.sounds[0], window->GetDefinition()->GetIndexedLink(10));
+    Services().media = &media;
+    const int glassId = media.sounds[0]->GetId();
+    auto glass = [&] {
+        return std::count_if(server_.added.begin(), server_.added.end(),
+                             [&](MPAPI::Object* o) { return o->GetSubTypeId() == glassId; });
+    };
     for (Object* o : std::initializer_list<Object*>{door, window, tree, ammo}) {
         o->TakeHit(5, false, 0, o->GetX(), o->GetY(), 0);
         o->TakeBlastDamage(o->GetX(), o->GetY(), 5, 0, 0);
@@ -135,6 +146,11 @@ TEST_F(WorldObjects, HitBlastAndCoverByKind)
     }
     EXPECT_FLOAT_EQ(door->GetHealth(), 140.0f);
     EXPECT_FLOAT_EQ(window->GetHealth(), 10.0f);
+    // Glass rings only for a hit that asks for its sound.
+    EXPECT_EQ(glass(), 0);
+    window->TakeHit(1, true, 0, 200, 100, 0);
+    EXPECT_EQ(glass(), 1);
+    Services().media = nullptr;
     EXPECT_TRUE(tree->IsAlive());
     EXPECT_FLOAT_EQ(tree->GetHealth(), 0.0f);
     EXPECT_FALSE(ammo->IsBreakable());
