@@ -1,10 +1,9 @@
 // Blood on the ground, through a sprite painter that only keeps what it is
 // given: a corpse's pool and a blood patch lie centred where they were left.
-#include "engine/render/ISprite.h"
-#include "engine/render/ISpritePainter.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/objects/WorldEffects.h"
 #include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/KeptSprites.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
@@ -18,25 +17,6 @@
 #include <vector>
 
 namespace {
-
-struct KeptSprite : ISprite {
-    void Set(const Quad* q, float) override { quad = *q; }
-    void SetCorners(const Quad* q) override { quad = *q; }
-    void SetParams(float, float, float) override {}
-    void SetVisible(bool v) override { visible = v; }
-    bool IsVisible() override { return visible; }
-    Quad quad;
-    bool visible = false;
-};
-
-struct KeptPainter : ISpritePainter {
-    bool Init(int) override { return true; }
-    void Clear() override {}
-    ISprite* CreateSprite(int) override { return sprites.emplace_back(new KeptSprite()).get(); }
-    void DestroySprite(ISprite*) override {}
-    void Draw(int, int, int, int, bool) override {}
-    std::vector<std::unique_ptr<KeptSprite>> sprites;
-};
 
 void ExpectCentredSquare(const Quad& q, float x, float y, float half)
 {

@@ -2,36 +2,16 @@
 // sprite painter that only keeps what it is given.
 #include "PlayerFixture.h"
 
-#include "engine/render/ISprite.h"
-#include "engine/render/ISpritePainter.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/map/ILight.h"
 #include "game/world/resources/CommonMedia.h"
+#include "game/world/resources/KeptSprites.h"
 #include "game/world/state/ObjectManager.h"
 #include "support/EngineFakes.h"
 
 using namespace playertest;
 
 namespace {
-
-struct KeptSprite : ISprite {
-    void Set(const Quad* q, float) override { quad = *q; }
-    void SetCorners(const Quad* q) override { quad = *q; }
-    void SetParams(float, float, float) override {}
-    void SetVisible(bool v) override { visible = v; }
-    bool IsVisible() override { return visible; }
-    Quad quad;
-    bool visible = false;
-};
-
-struct KeptPainter : ISpritePainter {
-    bool Init(int) override { return true; }
-    void Clear() override {}
-    ISprite* CreateSprite(int) override { return sprites.emplace_back(new KeptSprite()).get(); }
-    void DestroySprite(ISprite*) override {}
-    void Draw(int, int, int, int, bool) override {}
-    std::vector<std::unique_ptr<KeptSprite>> sprites;
-};
 
 KeptSprite* Body(Player* p) { return static_cast<KeptSprite*>(p->GetSprite()); }
 
