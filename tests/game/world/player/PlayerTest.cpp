@@ -2,6 +2,7 @@
 
 #include "game/world/arms/WeaponFire.h"
 #include "game/world/net/GameMessage.h"
+#include "game/world/resources/WeaponTable.h"
 
 #include <cmath>
 #include <limits>
@@ -121,6 +122,10 @@ TEST(PlayerFiring, RateClipChangeAndSpreadFollowTheWeapon)
     for (int i = 0; i < 8; ++i, q->SetFireCooldown(0))
         FireWeapon(q, kRifle, 0, 0);
     EXPECT_FLOAT_EQ(q->GetDispersionValue(), 4.0f);
+    q->SetInputState(In::Sprint, 0, 0, 0, 0);
+    q->GetInventory().FindWeapon(kRifle, false)->clip = 1;
+    ASSERT_TRUE(FireWeapon(q, kRifle, 0, 0, &spread));
+    EXPECT_FLOAT_EQ(spread, 10.0f) << "sprinting doubles the player's part";
 
     // A round-by-round clip change loads one round per change while held.
     Player* s = w.Spawn(7, 200, 100);
@@ -133,6 +138,21 @@ TEST(PlayerFiring, RateClipChangeAndSpreadFollowTheWeapon)
     Frames(s, In::Reload, 100);
     EXPECT_EQ(Clip(s, kShotgun, &ammo), 6);
     EXPECT_EQ(ammo, 2);
+
+    // Extended values set the spread at rest, in shallow water too.
+    enum : int { kShallow = 7, kSteady = 14 << 18 };
+    Param(w.Block(ResourceClass::Floor, kShallow), u"water", {0.8f});
+    w.Weapon(kSteady, 2, 0, u"rifle_ammo", 5, 100, 500);
+    w.resources.BuildIndex();
+    auto* steady = static_cast<ObjectResource*>(w.resources.GetById(kSteady));
+    Param(steady, u"w_dispersion_ex", {1.0f, 3.0f, 5.0f});
+    Services().weapons->AddWeapon(steady);
+    w.world->SetTileVariant(12, 12, w.resources.GetIndexOfId(kShallow), 0);
+    Player* r = w.Spawn(0, 400, 400);
+    r->PickUpWeapon(kSteady, -1);
+    r->SelectWeapon(kSteady);
+    Frames(r, 0, 1);
+    EXPECT_FLOAT_EQ(r->GetDispersionValue(), 3.0f - 20.0f * kFrame) << "the stand value, less a frame's drop";
 
     // Nothing fires on a client.
     w.game->SetActiveHandler(&w.client);
@@ -194,7 +214,11 @@ TEST(PlayerPickUps, WeaponAmmunitionAndItemRules)
 {
     PlayerWorld w;
     Player* p = w.Spawn(0, 100, 100);
+    Inventory* host = w.game->GetInventory();
+    host->SetWeapon(kShotgun, 6, 0);
+    host->SelectWeapon(kShotgun);
     p->PickUpWeapon(kRifle, -1);
+    EXPECT_EQ(host->GetSelectedWeapon(), kShotgun) << "another player's first firearm leaves the host's choice";
     EXPECT_FALSE(p->PickUpWeapon(kRifle, -1)) << "the same firearm with rounds left";
     p->GetInventory().FindWeapon(kRifle, false)->clip = 0;
     p->GetInventory().FindAmmo(kRifleAmmo)->amount = 0;
