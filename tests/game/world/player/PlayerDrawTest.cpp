@@ -6,8 +6,11 @@
 #include "game/world/map/ILight.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/KeptSprites.h"
+#include "game/world/resources/RecordingRenderer.h"
 #include "game/world/state/ObjectManager.h"
 #include "support/EngineFakes.h"
+
+#include <utility>
 
 using namespace playertest;
 
@@ -81,4 +84,15 @@ TEST(PlayerDrawing, MatesWholeEnemiesOnlyInSightAndTheDiverOnlyToHimself)
     drawAs(spectator);
     EXPECT_TRUE(Body(hidden)->visible && legs(hidden)->visible);
     EXPECT_EQ(lights().size(), 2u);
+
+    // Out of the water, the crouching diver casts the shadow of his crouching picture.
+    FakeTexture crouched(64, 64);
+    media.playerBodies[1] = &crouched;
+    RecordingRenderer renderer;
+    IRenderer* none = std::exchange(Services().renderer, &renderer);
+    diver->SetPosition(100, 300);
+    diver->DrawShadowCaster(0, 0, 0);
+    Services().renderer = none;
+    ASSERT_EQ(renderer.Named("BindTexture").size(), 1u);
+    EXPECT_EQ(renderer.Named("BindTexture")[0].pointers[0], static_cast<ITexture*>(&crouched));
 }
