@@ -162,6 +162,9 @@ TEST(GameOptionsTest, IsActionDownPairsModifiersAndFallsBack)
     input.keys.insert(304);
     EXPECT_TRUE(o.IsActionDown(&input, 21));
     EXPECT_FALSE(o.IsActionDown(&input, 22)); // Ctrl up
+    o.SetKeyBinding(21, 304);
+    input.keys = {303};
+    EXPECT_TRUE(o.IsActionDown(&input, 21)) << "and the other way round";
 
     input.keys.insert(1000);
     EXPECT_TRUE(o.IsActionDown(&input, 3));

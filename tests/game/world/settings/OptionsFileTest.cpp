@@ -276,6 +276,10 @@ TEST_F(OptionsFileTest, ReadingRules)
         TestSupport::WriteFuzzSeed("options_file", "rule_" + std::to_string(&c - cases), c.file,
                                    std::string(c.file).size());
     }
+    // A declaration and comments are no damage.
+    GameOptions o;
+    EXPECT_TRUE(Load(o, "<?xml version=\"1.0\"?>\r\n<!-- mine -->\r\n<serverport>11</serverport>\r\n"));
+    EXPECT_EQ(o.GetServerPort(), 11);
 }
 
 TEST_F(OptionsFileTest, UseFontsAndZoomOnlyWrittenWhenTheyShould)
