@@ -6,6 +6,7 @@
 #include "game/world/arms/Vehicle.h"
 #include "game/world/phys/Object.h"
 #include "game/world/resources/GraphicsResource.h"
+#include "game/world/state/WorldQueries.h"
 
 #include <cmath>
 
@@ -32,6 +33,7 @@ TEST(Arms, VehicleFollowsItsBodyWhenServingAndLeadsItOnAClient)
     ObjectResource* jeep = m.resources.CreateObjectResource(ResourceClass::Vehicle);
     jeep->SetId(300 << 18);
     jeep->SetGraphics(hull);
+    weapontest::AddParam(jeep, u"height", {weapontest::Int(40)});
     ObjectResource* bare = m.resources.CreateObjectResource(ResourceClass::Vehicle);
     bare->SetId(301 << 18);
     m.resources.BuildIndex();
@@ -45,6 +47,7 @@ TEST(Arms, VehicleFollowsItsBodyWhenServingAndLeadsItOnAClient)
     EXPECT_EQ(v->GetPart(2)->resource, gun);
     EXPECT_EQ(v->GetPart(2)->parent, v->GetPart(0));
     EXPECT_EQ(v->GetBody()->GetPose().x, 100.0f);
+    EXPECT_FLOAT_EQ(GetLineOfSight(100.0f, 60.0f, 100.0f, 180.0f), 0.0f) << "no seeing through a vehicle";
     // One without graphics has no parts.
     EXPECT_EQ(CreateVehicle(301 << 18, 0.0f, 0.0f)->GetPartCount(), 0);
 
