@@ -290,6 +290,9 @@ TEST(PlayerClientState, UntrustedValuesAreRejectedAndHeldKeysSendOnce)
     EXPECT_EQ(Types(c.sent), std::vector<int>{int(GameMessage::RemoveWeapon)});
     EXPECT_FALSE(p->GetInventory().HasWeapon(kDetonator));
 
+    // The facing towards an aim point half a unit below is down, not the default 0.
+    EXPECT_FLOAT_EQ(AngleBetweenPoints(0, 0, 0, 0.5f), 180.0f);
+
     // Replication makes a player for type id 2.
     std::unique_ptr<Object> replica(CreateReplicatedObject(2, -1));
     ASSERT_NE(replica, nullptr);
