@@ -85,7 +85,11 @@ TEST(CaptureTheFlag, FlagTakenDroppedReturnedRetakenAndCapturedThenTimeEndsTheMa
     CaptureTheFlag clientView;
     w.Deliver(w.connections[0].get(), &clientView);
     EXPECT_EQ(clientView.GetScoringTeam(), 7);
-    clientView.CheckLimits(7.05f);
+    clientView.CheckLimits(6.4f);
+    EXPECT_FLOAT_EQ(clientView.GetBannerAlpha(), 0.7f);
+    clientView.CheckLimits(0.35f); // fading over its last half second
+    EXPECT_NEAR(clientView.GetBannerAlpha(), 0.35f, 1e-4f);
+    clientView.CheckLimits(0.3f);
     EXPECT_EQ(clientView.GetScoringTeam(), -1);
 
     // A team change drops what the player carries.
