@@ -579,7 +579,11 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     for (const auto& [script, said] :
          {std::pair{"menu \"Tools/Light Tool\"\nclick 10 10\nexit\n", "script: no "},
           {"menu File/Open...\nexit\n", "script: no "},
-          {"expect checked View/Toolbar 0\nexit\n", "script: line 1: View/Toolbar is not checked 0\n"}}) {
+          {"expect checked View/Toolbar 0\nexit\n", "script: line 1: View/Toolbar is not checked 0\n"},
+          // The package's list, the scripts first, one name a line.
+          {"dialog \"Make Package\" \"?Following files will be packed:=\" press=Cancel\nmenu \"Map/Make "
+           "Package\"\nexit\n",
+           "packed:=blocks.cfg\nobjects.cfg\nitems.cfg\nweapons_fin_vs_rus.cfg\ngfx/"}}) {
         auto unanswered = Start(script, {});
         EXPECT_EQ(unanswered->WaitExit(30000), 1) << script;
         EXPECT_NE(unanswered->Output().find(said), std::string::npos) << unanswered->Output();
