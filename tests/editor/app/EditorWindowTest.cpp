@@ -592,6 +592,8 @@ TEST_F(EditorWindow, FailuresAreReportedAndNoEditIsLostOrMisrouted)
     auto differs = Start("dialog \"Map Properties\" ?Width=999 press=Cancel\nmenu Map/Properties\nexit\n", {});
     EXPECT_EQ(differs->WaitExit(30000), 1);
     EXPECT_NE(differs->Output().find("shows Width="), std::string::npos) << differs->Output();
+    // Said after the line that showed it, as the lines are said when they run.
+    EXPECT_LT(differs->Output().find("script: menu Map/Properties\n"), differs->Output().find("shows Width="));
     // A level whose path, 4090 characters long, leaves no room for the name
     // of the file a save writes first.
     std::string deep = "deep";
