@@ -135,6 +135,8 @@ TEST(MainMenuScreen, ListsTheMasterServersAndJoinsTheOneClicked)
     EXPECT_EQ(std::u16string(menu.GetCellText(menu.table->GetDataRow(0), 0)), u"Server B15");
     EXPECT_EQ(std::u16string(menu.GetCellText(menu.table->GetDataRow(29), 3)), u"TDM");
     ASSERT_EQ(shots.size(), 6u);
+    // The refusal stands on the panel's own colour, over whatever rows.
+    EXPECT_TRUE(NearAround(shots[2], 685, 670, 0x181612, 0));
     Sheet sheet;
     sheet.Add(shots[0], 15, 185, 692, 80);
     sheet.Add(shots[1], 10, 140, 702, 610);

@@ -253,7 +253,12 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     Click(100 + 250 - 10, 308, script, 60);               // the drop-down again: its choice lit
     script[63] = [] { Push(SDL_MOUSEMOTION, 500, 110); }; // over a header
     shoot(65);
-    script[68] = [&] { screen.result = 5; };
+    // The pointer on the drop-down's thumb lights it.
+    script[67] = [&] {
+        Push(SDL_MOUSEMOTION, 340, 317 + 10 + screen.drop->bar.ThumbPosition(screen.drop->listHeight));
+    };
+    shoot(69);
+    script[72] = [&] { screen.result = 5; };
     MenuSystem::Run(&screen);
 
     EXPECT_EQ(host.runMode, 5);
@@ -269,9 +274,13 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     // The row under the click, the rows scrolled up.
     EXPECT_EQ(screen.list->selectedRow, (18 + 4 + screen.list->vbar.scroll) / 18);
     EXPECT_EQ(screen.teams.selected, screen.list->GetDataRow(screen.list->selectedRow));
-    ASSERT_EQ(shots.size(), 2u);
+    ASSERT_EQ(shots.size(), 3u);
+    // The drop-down's colours exactly: the arrow box's frame, the lit thumb.
+    EXPECT_TRUE(NearAround(shots[1], 330, 308, 0x412E16, 0));
+    EXPECT_TRUE(
+        NearAround(shots[2], 340, 317 + 10 + screen.drop->bar.ThumbPosition(screen.drop->listHeight), 0x704723, 0));
     Sheet sheet;
-    for (const Picture& shot : shots)
+    for (const Picture& shot : {shots[0], shots[1]})
         sheet.Add(shot, 0, 0, 1024, 768);
     sheet.ExpectGolden("game/shell/menu/golden", "controls");
     r.Shutdown();
