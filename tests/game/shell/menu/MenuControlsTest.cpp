@@ -219,9 +219,9 @@ TEST_F(MenuTest, DropdownOpensChoosesScrollsAndCloses)
     screen.Frame(arrowX, arrowY, true);
     screen.Frame(arrowX, arrowY, false);
     ASSERT_TRUE(d->open);
-    // The thumb is 19 pixels wide: a drag from just right of it scrolls
-    // nothing, one from its last column scrolls to the end.
-    for (const auto [thumbX, scroll] : {std::pair{350, 0}, {349, 16}}) {
+    // A drag from just right of the thumb scrolls nothing, one from its
+    // last column scrolls to the end.
+    for (const auto& [thumbX, scroll] : {std::pair{350, 0}, {349, 16}}) {
         screen.Frame(thumbX, top + 50, true);
         screen.Frame(thumbX, top + 60, true);
         EXPECT_EQ(d->bar.scroll, scroll) << thumbX;
