@@ -33,6 +33,8 @@ from mutation.trees import COVERAGE_FLAGS, Workspace
 
 SOURCE_SUFFIXES = (".cpp", ".cc", ".h", ".hpp")
 NOT_MEASURED = ("tests/", "fuzz/", "bench/", "build")
+# Faults that cannot change what the program does; reasons kept beside them.
+EQUIVALENTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "mutation", "equivalent.txt")
 
 
 class Stopped(Exception):
@@ -293,9 +295,14 @@ def main(argv):
             for f in chosen:
                 say("%s:%d  %s  [%s]" % (f.path, f.line, f.describe(), " ".join(sorted(reach[f.key()])) or "no test"))
             return 0
+        equivalents = reportmod.read_equivalents(EQUIVALENTS)
         journal = reportmod.Journal(os.path.join(ws.state, "journal.jsonl"), args.resume)
         session.run_clean({p for f in chosen for p in reach[f.key()]})
         for number, fault in enumerate(chosen, 1):
+            why = equivalents.get((fault.path, fault.original.strip(), fault.mutated.strip()))
+            if why:
+                records.append(reportmod.Result(fault, reportmod.EQUIVALENT, why).record())
+                continue
             digest = hashlib.sha1(texts[fault.path].encode("utf-8", errors="surrogateescape")).hexdigest()
             done = journal.done.get(fault.key())
             if done and done.get("sha") == digest:

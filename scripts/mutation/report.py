@@ -6,6 +6,7 @@ import os
 
 CAUGHT, TIMED_OUT, BUILD_FAILED = "caught", "caught (hang)", "build failed"
 MISSED, UNREACHED = "missed", "missed (no test runs the line)"
+EQUIVALENT = "equivalent"
 BROKEN = "missed (the tests that run the line fail without a fault)"
 COUNTED_CAUGHT = (CAUGHT, TIMED_OUT)
 COUNTED_MISSED = (MISSED, UNREACHED, BROKEN)
@@ -22,6 +23,19 @@ class Result:
                 "seconds": round(self.seconds, 1)}
 
 
+def read_equivalents(path):
+    """{(file, line as it stands, line as the fault leaves it): why} from
+    the list of faults that cannot change what the program does."""
+    marks = {}
+    if not os.path.exists(path):
+        return marks
+    with open(path) as f:
+        lines = [l.strip() for l in f if l.strip() and not l.startswith("#")]
+    for i in range(0, len(lines) - 3, 4):
+        marks[tuple(lines[i:i + 3])] = lines[i + 3]
+    return marks
+
+
 def _rate(caught, missed):
     total = caught + missed
     return "%d%%" % round(100.0 * caught / total) if total else "-"
@@ -32,7 +46,8 @@ def _counts(records):
     missed = sum(r["outcome"] in (MISSED, BROKEN) for r in records)
     unreached = sum(r["outcome"] == UNREACHED for r in records)
     failed = sum(r["outcome"] == BUILD_FAILED for r in records)
-    return caught, missed, unreached, failed
+    equivalent = sum(r["outcome"] == EQUIVALENT for r in records)
+    return caught, missed, unreached, failed, equivalent
 
 
 def render(records, groups):
@@ -42,7 +57,8 @@ def render(records, groups):
     by_path = {}
     for r in records:
         by_path.setdefault(r["path"], []).append(r)
-    head = "%-58s %6s %6s %6s %6s %6s %5s" % ("file", "faults", "caught", "missed", "unrun", "nobld", "rate")
+    row = "%-58s %6s %6s %6s %6s %6s %6s %5s"
+    head = row % ("file", "faults", "caught", "missed", "unrun", "equiv", "nobld", "rate")
     for name, paths in groups:
         _, _, line = name.partition(":")
 
@@ -59,10 +75,10 @@ def render(records, groups):
             rs = of(path)
             if not rs:
                 continue
-            c, m, u, b = _counts(rs)
-            out.append("%-58s %6d %6d %6d %6d %6d %5s" % (path, len(rs), c, m, u, b, _rate(c, m + u)))
-        c, m, u, b = _counts(mine)
-        out.append("%-58s %6d %6d %6d %6d %6d %5s" % ("total", len(mine), c, m, u, b, _rate(c, m + u)))
+            c, m, u, b, e = _counts(rs)
+            out.append(row % (path, len(rs), c, m, u, e, b, _rate(c, m + u)))
+        c, m, u, b, e = _counts(mine)
+        out.append(row % ("total", len(mine), c, m, u, e, b, _rate(c, m + u)))
     survivors = [r for r in records if r["outcome"] in COUNTED_MISSED]
     if survivors:
         out.append("")
@@ -71,6 +87,13 @@ def render(records, groups):
             tag = r["outcome"][len(MISSED):]
             out.append("%s:%d  %s%s" % (r["path"], r["line"], r["fault"], tag))
             out.append("    %s" % r["mutated"][:150])
+    same = [r for r in records if r["outcome"] == EQUIVALENT]
+    if same:
+        out.append("")
+        out.append("== Faults marked equivalent (not planted, not counted)")
+        for r in sorted(same, key=lambda r: (r["path"], r["line"])):
+            out.append("%s:%d  %s" % (r["path"], r["line"], r["fault"]))
+            out.append("    %s" % r["by"])
     failed = [r for r in records if r["outcome"] == BUILD_FAILED]
     if failed:
         out.append("")
