@@ -14,8 +14,19 @@
 #include "support/GlWindows.h"
 #include "support/TestSupport.h"
 
+#include "engine/core/StringKit.h"
+#include "platform/ui/Ui.h"
+#include "support/Golden.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace EditorTest {
@@ -85,5 +96,69 @@ struct Session {
     unsigned long window = 0;
     std::unique_ptr<View> view;
 };
+
+// What message boxes said, once RecordBox is the message backend.
+inline std::vector<std::u16string> boxes;
+inline Ui::Answer RecordBox(const char16_t* title, const char16_t* text, Ui::Icon, Ui::Buttons)
+{
+    boxes.push_back(std::u16string(title) + u": " + text);
+    return Ui::Answer::Ok;
+}
+
+// The file through a descriptor, as the editor's document opens it.
+inline bool SaveTo(IEditorUI* ui, const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+    const bool saved = fd >= 0 && ui->SaveLevel(fd);
+    if (fd >= 0)
+        ::close(fd);
+    return saved;
+}
+
+struct Driver {
+    IEditorUI* ui;
+    EditorTest::View* view;
+    void Click(float x, float y)
+    {
+        ui->MouseMove(view, x, y);
+        ui->LeftButtonDown(view, x, y);
+        ui->LeftButtonUp(view, x, y);
+    }
+    void Drag(float x0, float y0, float x1, float y1)
+    {
+        ui->MouseMove(view, x0, y0);
+        ui->LeftButtonDown(view, x0, y0);
+        ui->MouseMove(view, x1, y1);
+        ui->LeftButtonUp(view, x1, y1);
+    }
+    void Key(unsigned key)
+    {
+        ui->KeyDown(view, key);
+        ui->KeyUp(view, key);
+    }
+};
+
+// The view's next frame, drawn as soon as the 20 ms pace lets it:
+// 0xAABBGGRR, rows top down.
+inline std::vector<uint32_t> NextFrame(Session& s, const std::string& dir, int* w, int* h)
+{
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    s.renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string file;
+    while (file.empty() && std::chrono::steady_clock::now() < deadline) {
+        s.ui->Draw(s.window);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            file = entry.path().string();
+    }
+    std::vector<uint32_t> pixels;
+    if (!TestSupport::ReadPng(file, w, h, &pixels))
+        return {};
+    for (uint32_t& p : pixels)
+        p = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+    return pixels;
+}
 
 } // namespace EditorTest
