@@ -296,10 +296,14 @@ def main(argv):
                 say("%s:%d  %s  [%s]" % (f.path, f.line, f.describe(), " ".join(sorted(reach[f.key()])) or "no test"))
             return 0
         equivalents = reportmod.read_equivalents(EQUIVALENTS)
+
+        def same(fault):
+            return equivalents.get((fault.path, fault.original.strip(), fault.mutated.strip()))
+
         journal = reportmod.Journal(os.path.join(ws.state, "journal.jsonl"), args.resume)
-        session.run_clean({p for f in chosen for p in reach[f.key()]})
+        session.run_clean({p for f in chosen if not same(f) for p in reach[f.key()]})
         for number, fault in enumerate(chosen, 1):
-            why = equivalents.get((fault.path, fault.original.strip(), fault.mutated.strip()))
+            why = same(fault)
             if why:
                 records.append(reportmod.Result(fault, reportmod.EQUIVALENT, why).record())
                 continue
