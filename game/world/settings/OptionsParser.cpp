@@ -6,6 +6,7 @@
 #include "game/world/settings/KeyBindingTable.h"
 #include "game/world/settings/OptionsText.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -164,7 +165,7 @@ void OptionsParser::ApplyFloat(int code, const char16_t* text)
     if (OutOfRange(text))
         return;
     double v = Util::AtoF(text);
-    if (!std::isfinite(v) || std::fabs(v) > 3.4e38)
+    if (!std::isfinite(v) || std::fabs(v) > FLT_MAX)
         return;
     if (code == kBrightness)
         options_->SetBrightness(float(v));

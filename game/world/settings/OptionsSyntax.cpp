@@ -1,12 +1,101 @@
 #include "game/world/settings/OptionsSyntax.h"
 
+#include "game/world/settings/KeyBindingTable.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
-#include <utility>
 #include <vector>
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The reader takes this much of an element's text.
+const size_t kReadTextLimit = 2047;
+
+struct WholeRange {
+    const char* name;
+    long long low, high;
+};
+
+const WholeRange kWholeSettings[] = {
+    {"serverport", 1, 65535},
+    {"serverupstream", 0, INT32_MAX},
+    {"servermode", INT32_MIN, INT32_MAX},
+    {"servermaxplayers", INT32_MIN, INT32_MAX},
+    {"serverfraglimit", INT32_MIN, INT32_MAX},
+    {"serverteamfraglimit", INT32_MIN, INT32_MAX},
+    {"servertimelimit", INT32_MIN, INT32_MAX},
+};
+
+const char* const kFloatSettings[] = {"brightness", "mastervolume"};
+
+bool IsKeyBinding(const std::string& name)
+{
+    for (int i = 0; i < kKeyBindingCount; ++i)
+        if (std::u16string(GetKeyBindingInfo(i)->element) == std::u16string(name.begin(), name.end()))
+            return true;
+    return false;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    size_t from = 0, to = text.size();
+    while (from < to && IsBlank(text[from]))
+        ++from;
+    while (to > from && IsBlank(text[to - 1]))
+        --to;
+    return text.substr(from, to - from);
+}
+
+bool ReadsAsWhole(const std::string& text, long long low, long long high)
+{
+    const std::string t = Trimmed(text);
+    const size_t from = !t.empty() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
+    if (t.size() == from || t.find_first_not_of("0123456789", from) != std::string::npos)
+        return false;
+    // Past its leading zeros, a number this long is beyond every range here.
+    const size_t first = std::min(t.find_first_not_of('0', from), t.size());
+    if (t.size() - first > 12)
+        return false;
+    const long long v = (t[0] == '-' ? -1 : 1) * (first == t.size() ? 0 : std::stoll(t.substr(first)));
+    return v >= low && v <= high;
+}
+
+bool ReadsAsFloat(const std::string& text)
+{
+    std::string t = Trimmed(text);
+    if (!t.empty() && t[0] == '+')
+        t.erase(0, 1);
+    double v = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    return r.ec == std::errc() && r.ptr == t.data() + t.size() && v >= -FLT_MAX && v <= FLT_MAX;
+}
+
+// Why a number setting's text is not a value the setting holds; empty when
+// it is, or when the element is no number setting. No text at all keeps the
+// setting as it was.
+std::string NumberFault(const std::string& name, const std::string& text)
+{
+    if (text.empty())
+        return std::string();
+    for (const WholeRange& r : kWholeSettings)
+        if (name == r.name && !ReadsAsWhole(text, r.low, r.high))
+            return "<" + name + "> must be " + std::to_string(r.low) + " to " + std::to_string(r.high);
+    if (IsKeyBinding(name) && !ReadsAsWhole(text, INT32_MIN, INT32_MAX))
+        return "<" + name + "> must be " + std::to_string(INT32_MIN) + " to " + std::to_string(INT32_MAX);
+    for (const char* f : kFloatSettings) {
+        if (name == f && !ReadsAsFloat(text)) {
+            char range[64];
+            std::snprintf(range, sizeof range, "%g to %g", double(-FLT_MAX), double(FLT_MAX));
+            return "<" + name + "> must be " + range;
+        }
+    }
+    return std::string();
+}
 
 bool IsNameChar(char c)
 {
@@ -38,8 +127,8 @@ public:
             }
         }
         if (fault_.empty() && !open_.empty()) {
-            line_ = open_.back().second;
-            Fail("<" + open_.back().first + "> is not closed");
+            line_ = open_.back().line;
+            Fail("<" + open_.back().name + "> is not closed");
         }
         return fault_;
     }
@@ -83,6 +172,7 @@ private:
     void Tag()
     {
         const int startLine = line_;
+        const size_t tagAt = at_;
         if (t_.compare(at_, 4, "<!--") == 0) {
             if (!SkipPast("-->"))
                 line_ = startLine, Fail("a comment is not closed");
@@ -108,7 +198,9 @@ private:
                 break;
             if (!closing && t_.compare(at_, 2, "/>") == 0) {
                 at_ += 2;
-                return;
+                // The reader gives such an element the text that follows it.
+                const size_t next = std::min(t_.find('<', at_), t_.size());
+                return CheckValue(name, at_, next, startLine);
             }
             const std::string attribute = closing ? std::string() : Name();
             SkipBlanks();
@@ -127,23 +219,38 @@ private:
         }
         ++at_;
         if (!closing) {
-            open_.emplace_back(name, startLine);
+            open_.push_back({name, startLine, at_});
             return;
         }
         if (open_.empty())
             return line_ = startLine, Fail(shown + " closes no element");
-        if (open_.back().first != name) {
+        const Open element = open_.back();
+        if (element.name != name) {
             line_ = startLine;
-            return Fail(shown + " where <" + open_.back().first + "> of line " + std::to_string(open_.back().second) +
-                        " is open");
+            return Fail(shown + " where <" + element.name + "> of line " + std::to_string(element.line) + " is open");
         }
         open_.pop_back();
+        CheckValue(name, element.content, tagAt, element.line);
     }
+
+    // The text from..to as far as the reader takes it.
+    void CheckValue(const std::string& name, size_t from, size_t to, int line)
+    {
+        const std::string fault = NumberFault(name, t_.substr(from, std::min(to - from, kReadTextLimit)));
+        if (!fault.empty())
+            line_ = line, Fail(fault);
+    }
+
+    struct Open {
+        std::string name;
+        int line;
+        size_t content; // where its text starts
+    };
 
     const std::string& t_;
     size_t at_ = 0;
     int line_ = 1;
-    std::vector<std::pair<std::string, int>> open_;
+    std::vector<Open> open_;
     std::string fault_;
 };
 

@@ -15,6 +15,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,21 +57,26 @@ TEST_F(ServerProgram, DamagedSettingsAreShownWhereAndNeverWrittenOver)
     const size_t port = whole.find("<serverport>");
     const std::string cut = whole.substr(0, port + 15); // the port's value half written
     const int line = int(std::count(cut.begin(), cut.end(), '\n')) + 1;
-    const struct {
-        std::string text, says;
-    } cases[] = {
+    auto withPort = [&](const std::string& value) {
+        return whole.substr(0, port) + "<serverport>" + value + whole.substr(whole.find("</serverport>"));
+    };
+    const std::string portRange = "game.opt, line " + std::to_string(line) + ": <serverport> must be 1 to 65535.\n";
+    std::vector<std::pair<std::string, std::string>> cases = {
         {cut, "game.opt, line " + std::to_string(line) + ": <serverport> is not closed.\n"},
         {"This is no settings file.\n", "game.opt, line 1: text outside any element.\n"},
         {whole + "</bans>\n", "game.opt, line " + std::to_string(std::count(whole.begin(), whole.end(), '\n') + 1) +
                                   ": </bans> closes no element.\n"},
     };
-    for (const auto& c : cases) {
-        std::ofstream(dir_.File("game.opt"), std::ios::trunc) << c.text;
+    // A port no socket can have is no port to be changed into another.
+    for (const char* value : {"99999", "-1", "eight", "0"})
+        cases.emplace_back(withPort(value), portRange);
+    for (const auto& [text, says] : cases) {
+        std::ofstream(dir_.File("game.opt"), std::ios::trunc) << text;
         ServerProcess server(dir_.Path());
         server.Type("quit\r");
         EXPECT_EQ(server.WaitExit(), 255);
-        EXPECT_NE(server.Output().find(c.says + "Loading game.opt failed.\n"), std::string::npos) << server.Output();
-        EXPECT_EQ(TestSupport::ReadText(dir_.File("game.opt")), c.text);
+        EXPECT_NE(server.Output().find(says + "Loading game.opt failed.\n"), std::string::npos) << server.Output();
+        EXPECT_EQ(TestSupport::ReadText(dir_.File("game.opt")), text);
     }
 }
 

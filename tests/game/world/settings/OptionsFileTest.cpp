@@ -12,7 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cfloat>
 #include <csignal>
+#include <cstring>
 
 #include <cstdio>
 #include <string>
@@ -280,6 +282,43 @@ TEST_F(OptionsFileTest, ReadingRules)
     GameOptions o;
     EXPECT_TRUE(Load(o, "<?xml version=\"1.0\"?>\r\n<!-- mine -->\r\n<serverport>11</serverport>\r\n"));
     EXPECT_EQ(o.GetServerPort(), 11);
+}
+
+// A number its setting cannot hold makes the file one that does not read
+// whole; every value the game writes reads back.
+TEST_F(OptionsFileTest, NumbersTheirSettingsCannotHoldAreRefused)
+{
+    const struct {
+        const char* file;
+        const char* fault;
+    } refused[] = {
+        {"<brightness>dim</brightness>", "line 1: <brightness> must be -3.40282e+38 to 3.40282e+38"},
+        {"\n<chatbutton>2147483648</chatbutton>", "line 2: <chatbutton> must be -2147483648 to 2147483647"},
+        {"<serverupstream>-1</serverupstream>", "line 1: <serverupstream> must be 0 to 2147483647"},
+        {"<servertimelimit>20 min</servertimelimit>", "line 1: <servertimelimit> must be -2147483648 to 2147483647"},
+        {"<serverport/>\n", "line 1: <serverport> must be 1 to 65535"},
+        {"<serverport><x>9</x></serverport>", "line 1: <serverport> must be 1 to 65535"},
+    };
+    for (const auto& c : refused) {
+        WriteAll(dir_.File("game.opt"), c.file, std::strlen(c.file));
+        GameOptions o;
+        std::string fault;
+        EXPECT_FALSE(ReadOptionsFile(&files_, &o, nullptr, u"game.opt", &fault)) << c.file;
+        EXPECT_EQ(fault, c.fault);
+    }
+    GameOptions edge;
+    edge.SetBrightness(-FLT_MAX);
+    edge.SetMasterVolume(FLT_MAX);
+    edge.SetKeyBinding(1, INT32_MIN);
+    edge.SetServerPort(65535);
+    edge.SetServerUpstream(INT32_MAX);
+    edge.SetServerFragLimit(INT32_MIN);
+    const std::string written = Written(edge);
+    GameOptions back;
+    EXPECT_TRUE(Load(back, written));
+    EXPECT_EQ(Written(back), written);
+    EXPECT_TRUE(Load(back, " <serverport> +0080 </serverport><serverport></serverport>"));
+    EXPECT_EQ(back.GetServerPort(), 80);
 }
 
 TEST_F(OptionsFileTest, UseFontsAndZoomOnlyWrittenWhenTheyShould)
