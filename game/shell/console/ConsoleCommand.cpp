@@ -35,6 +35,8 @@ const char* const kHelpText =
     "kick playername/ip                  kick player with name or ip\n"
     "ban playername/ip                   kick player with name or ip and disable connections from player's ip\n"
     "unban playername/ip                 enable connections from player's IP\n"
+    "op playername                       make player's account an operator\n"
+    "deop playername                     remove operator\n"
     "balance                             balance teams\n"
     "autobalance 0/1                     set autobalance off/on\n"
     "password [password]                 set server password or remove it with empty password\n"
@@ -213,6 +215,13 @@ void RemovePlayer(Command& c, bool ban)
     handler->KickPlayer(id);
 }
 
+void SayOperator(Command& c, int32_t entry)
+{
+    IGameOptions& o = c.Options();
+    c.PrintText(o.GetOperator(entry), kWordUnits);
+    c.Print(" is an operator (account %d).\n", int(o.GetOperatorAccount(entry)));
+}
+
 // The account the master service confirmed for the player who holds the
 // name becomes an operator: a name alone anybody may join under.
 void MakeOperator(Command& c)
@@ -238,10 +247,11 @@ void MakeOperator(Command& c)
         if (bound == 0)
             o.SetOperatorAccount(i, account);
         if (bound == 0 || bound == account)
-            return;
+            return SayOperator(c, i);
     }
     o.AddOperator(c.First());
     o.SetOperatorAccount(o.GetOperatorCount() - 1, account);
+    SayOperator(c, o.GetOperatorCount() - 1);
 }
 
 void SetPassword(Command& c)

@@ -86,7 +86,7 @@ TEST(WalkThrough, HostThenPlayFromTheListToAnOperatorsCommand)
 
     // The host makes the player an operator; the player changes the map.
     host.Type("op player\r");
-    ASSERT_TRUE(host.WaitFor("op player\n> ")) << host.Unread();
+    ASSERT_TRUE(host.WaitFor("op player\nplayer is an operator (account ")) << host.Unread();
     ASSERT_TRUE(watch.Hold(x, XK_t, "overlay: chat")) << watch.All();
     x.Type("!changemap\n");
     EXPECT_TRUE(host.WaitFor("Playing level levels/tdm_riotcity.lvl.", kWait)) << host.Unread();

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
@@ -19,7 +20,7 @@ namespace {
 
 TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
 {
-    StandIn master;
+    StandIn master({}, [](StandInState& s) { StandIn::AddAccount(s, "boss", "pw", "Boss", "uid-boss", 77); });
     ASSERT_TRUE(master.Running());
     TestSupport::TempDir dir;
     const int port = TestSupport::LayOutGameFolder(dir.Path());
@@ -63,6 +64,26 @@ TEST(HostedMatch, ConsoleCommandsWhileAClientComesAndGoes)
         << server.Unread();
     server.Type("timelimit 7\r");
     ASSERT_TRUE(server.WaitFor("Time limit changed to 7\n> "));
+
+    // "op" answers with the account it bound, once the service has confirmed it.
+    std::filesystem::create_directories(dir.File("boss"));
+    TestSupport::ChildProcess boss(std::string(VORNHAL_BUILD_DIR) + "/tests/headless_player",
+                                   {"--port", std::to_string(port), "--name", "Boss", "--levels", "--login", "boss",
+                                    "pw", "127.0.0.1:" + std::to_string(master.Port())},
+                                   dir.File("boss"));
+    ASSERT_TRUE(boss.WaitFor("joined")) << boss.Output();
+    bool bound = false;
+    for (int i = 0; i < 100 && !bound; ++i) {
+        server.Type("op boss\r");
+        ASSERT_TRUE(server.WaitFor("op boss\n")) << server.Unread();
+        ASSERT_TRUE(server.WaitFor("> ")) << server.Unread();
+        const std::string reply = server.Output().substr(server.Output().rfind("op boss\n") + 8);
+        bound = reply == "boss is an operator (account 77).\n> ";
+        ASSERT_TRUE(bound || reply == "Player has no confirmed account.\n> ") << reply;
+        if (!bound)
+            boss.Drain(50);
+    }
+    EXPECT_TRUE(bound) << server.Output();
     server.Type("quit\r");
     EXPECT_EQ(server.WaitExit(), 0);
     EXPECT_NE(server.Output().find("quit\nServer closed.\n"), std::string::npos) << server.Unread();
