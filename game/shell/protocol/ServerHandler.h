@@ -129,6 +129,9 @@ private:
     // level; false when none does.
     bool ChooseLoadableLevel(std::u16string* path);
     bool LevelParses(const std::u16string& path);
+    // Says so when the game folder's own copy of the level played would
+    // not be played.
+    void ReportDamagedDiskCopy(const std::u16string& path);
     // Makes the mode and loads the level; after a failure, the level played
     // before, then the rest of the cycle. False when none loaded.
     bool LoadWithFallback(std::u16string* path, const std::u16string& previous);

@@ -103,6 +103,7 @@ bool ServerHandler::StartLevel()
         roster->StartMatch();
     if (hostsOwnPlayer_)
         JoinOwnPlayer();
+    ReportDamagedDiskCopy(levelPath_);
     Print(Util::Format(u"Playing level %s.\n", levelPath_.c_str()));
     if (IEngine* engine = Services().engine)
         engine->ForceHeartbeat();
@@ -164,19 +165,18 @@ bool ServerHandler::ChooseLoadableLevel(std::u16string* path)
     return false;
 }
 
-bool ServerHandler::LevelParses(const std::u16string& path)
+// Why the level in the file would not be played; null when it would.
+static const char16_t* LevelFault(IFile* file)
 {
-    IEngine* engine = Services().engine;
-    IFileManager* files = engine ? engine->GetFileManager() : nullptr;
-    if (!files || path.size() > size_t(kMaxPathUnits))
-        return false;
-    IFile* file = files->Open(path.c_str(), kOpenRead, 0);
     IResourceManager* resources = Services().resources;
     LevelContents level;
-    bool read = file && ReadLevel(file, resources, &level);
-    delete file;
-    if (!read || level.header.gameMode < 0 || level.header.gameMode > 2)
-        return false;
+    LevelReadFailure why = LevelReadFailure::None;
+    if (!ReadLevel(file, resources, &level, &why))
+        return why == LevelReadFailure::Magic          ? u"is no level file"
+               : why == LevelReadFailure::WorldVersion ? u"has a world version no level has"
+                                                       : u"does not read whole";
+    if (level.header.gameMode < 0 || level.header.gameMode > 2)
+        return u"has a game mode no level has";
     // Loading would refuse it too, but only after the level played had gone.
     std::vector<FlagPlace> flags;
     for (const LevelObject& placed : level.objects) {
@@ -184,7 +184,32 @@ bool ServerHandler::LevelParses(const std::u16string& path)
         if (definition && definition->GetClassId() == ResourceClass::MissionItem)
             flags.push_back({MissionItem::TypeOf(definition), placed.x, placed.y});
     }
-    return FlagSpacingHolds(level.header.gameMode, flags);
+    return FlagSpacingHolds(level.header.gameMode, flags) ? nullptr : u"has its flags too close together";
+}
+
+bool ServerHandler::LevelParses(const std::u16string& path)
+{
+    IEngine* engine = Services().engine;
+    IFileManager* files = engine ? engine->GetFileManager() : nullptr;
+    if (!files || path.size() > size_t(kMaxPathUnits))
+        return false;
+    IFile* file = files->Open(path.c_str(), kOpenRead, 0);
+    const bool parses = file && !LevelFault(file);
+    delete file;
+    return parses;
+}
+
+void ServerHandler::ReportDamagedDiskCopy(const std::u16string& path)
+{
+    // The package's copy is found first: one on disk beside it is not read
+    // unless looked for.
+    IEngine* engine = Services().engine;
+    IFileManager* files = engine ? engine->GetFileManager() : nullptr;
+    IFile* file = files ? files->Open(path.c_str(), kOpenRead, kOpenNoPackage) : nullptr;
+    const char16_t* fault = file ? LevelFault(file) : nullptr;
+    delete file;
+    if (fault)
+        Print(Util::Format(u"%s in the game folder %s; the package's copy is played and sent.\n", path.c_str(), fault));
 }
 
 void ServerHandler::ReportInvalidLevel(const std::u16string& path)

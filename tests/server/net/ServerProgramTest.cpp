@@ -126,7 +126,9 @@ TEST_F(ServerProgram, ThePackagesLevelIsUploadedWhenTheOneOnDiskIsDamaged)
     const std::string port = std::regex_replace(TestSupport::ReadText(dir_.File("game.opt")),
                                                 std::regex("[^]*<serverport>([0-9]+)</serverport>[^]*"), "$1");
     ServerProcess server(dir_.Path());
-    ASSERT_TRUE(server.WaitFor("Playing level levels/tdm_riotcity.lvl.\n")) << server.Output();
+    ASSERT_TRUE(server.WaitFor("levels/tdm_riotcity.lvl in the game folder does not read whole; the package's copy "
+                               "is played and sent.\n\rPlaying level levels/tdm_riotcity.lvl.\n"))
+        << server.Output();
     std::filesystem::create_directories(dir_.File("player"));
     TestSupport::ChildProcess player(std::string(VORNHAL_BUILD_DIR) + "/tests/headless_player", {"--port", port},
                                      dir_.File("player"));
