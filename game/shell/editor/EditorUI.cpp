@@ -219,6 +219,19 @@ bool EditorUI::HandlePanMove(IEditorView* view)
     return false;
 }
 
+namespace {
+// An edge scroll stops where the view shows the level's edge (0 .. far); a
+// view already past it, by a pan, is not pulled back.
+float EdgeStep(float at, float step, float far)
+{
+    if (step > 0.0f)
+        return std::max(0.0f, std::min(at + step, std::max(far, 0.0f)) - at);
+    if (step < 0.0f)
+        return std::min(0.0f, std::max(at + step, 0.0f) - at);
+    return 0.0f;
+}
+} // namespace
+
 bool EditorUI::HandleEdgeScroll()
 {
     UpdateHoverCell();
@@ -237,8 +250,13 @@ bool EditorUI::HandleEdgeScroll()
     // line off the level: it scrolls once the pointer has left the edges.
     if (dx == 0.0f && dy == 0.0f)
         edgeScrollArmed_ = true;
-    if (edgeScrollArmed_)
-        MoveCamera(dx, dy);
+    if (edgeScrollArmed_) {
+        World* world = game_->GetWorld();
+        const float x = camera_ ? camera_->x : 0.0f, y = camera_ ? camera_->y : 0.0f;
+        const float levelW = world ? float(world->GetWidth() * kTileSize) : 0.0f;
+        const float levelH = world ? float(world->GetHeight() * kTileSize) : 0.0f;
+        MoveCamera(EdgeStep(x, dx, levelW - float(viewWidth_)), EdgeStep(y, dy, levelH - float(viewHeight_)));
+    }
     return true;
 }
 

@@ -29,6 +29,9 @@ void Game::DrawEditorView(NativeWindow window)
     if (!renderer_->PrepareTextures())
         return;
     renderer_->BeginScene();
+    IMultiplayerHandler* active = game_->GetActiveHandler();
+    if (!active || (active != game_->GetServerHandler() && active != game_->GetClientHandler()))
+        game_->PlaceBodies();
     game_->DrawWorld();
     game_->DrawLightsAndOverlays();
     DrawEditorGrid();

@@ -356,6 +356,15 @@ void Object::PrefetchParts() const
         body_->PrefetchPlacement();
 }
 
+void Object::PlaceBody()
+{
+    if (body_ && definition_) {
+        float px = 0.0f, py = 0.0f;
+        definition_->GetPivot(&px, &py);
+        body_->Place(px, py, angle_, x_, y_);
+    }
+}
+
 void Object::Update(float)
 {
     if (breakable_ && definition_ && !(health_ == damageLookedAt_)) {
@@ -366,11 +375,7 @@ void Object::Update(float)
         }
         damageLookedAt_ = health_;
     }
-    if (body_ && definition_) {
-        float px = 0.0f, py = 0.0f;
-        definition_->GetPivot(&px, &py);
-        body_->Place(px, py, angle_, x_, y_);
-    }
+    PlaceBody();
     // The cheap tests first: asking whether this machine serves is not.
     if (breakable_ && health_ <= 0.0f && kind_ != ObjectKind::Window && kind_ != ObjectKind::Door &&
         kind_ != ObjectKind::Player && IsServing())

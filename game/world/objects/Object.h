@@ -76,6 +76,8 @@ public:
     // Clients only, before Update.
     virtual void ServerUpdate(float) {}
     virtual void Update(float dt);
+    // The body at the object's position and angle; each update does it.
+    void PlaceBody();
     virtual void Draw();
     virtual void DrawExtra() {}
     virtual void DrawShadowCaster(float lightX, float lightY, float extra);

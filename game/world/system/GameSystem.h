@@ -98,6 +98,9 @@ public:
     // none).
     void SetRenderer(IRenderer* renderer);
     void InitObjectRenderBuffers();
+    // Without a running frame (the editor) nothing else puts the bodies
+    // where their objects stand; the shadows are cast from them.
+    void PlaceBodies();
     void DrawWorld();
     void DrawLightsAndOverlays();
 

@@ -86,6 +86,11 @@ void GameSystem::ApplyAmbient(int surface)
     renderer->BeginAmbientPass(r, g, b, surface, !options_.GetFloorBlending());
 }
 
+void GameSystem::PlaceBodies()
+{
+    objects_->ForEach([](Object* object) { object->PlaceBody(); });
+}
+
 void GameSystem::DrawWorld()
 {
     WorldServices& services = Services();

@@ -720,3 +720,51 @@ TEST_F(EditorWindow, StopSignalsEndItAtOnce)
 }
 
 } // namespace
+
+TEST_F(EditorWindow, ADoorShadowsWhereItStandsAndAnEdgeDragStopsAtTheLevelsEdge)
+{
+    setenv("VORNHAL_UI", "headless", 1); // the script answers the dialog
+    auto editor = Start("dialog \"Map Properties\" Width=40 Height=30 press=OK\nmenu File/New\npick Floors grass\n"
+                        "menu \"Tools/Fill Tool\"\nclick 200 200\nmenu \"View/Lighting/Noon\"\n"
+                        "pick Objects \"wooden door\"\nmenu \"Tools/Object Tool\"\nwhere LevelView\nstay\n",
+                        {});
+    ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
+    const Rect v = Where(editor->Output(), "LevelView");
+    XDriver x;
+    ASSERT_TRUE(x.Ok() && v.w > 400 && v.h > 400);
+    x.Focus(x.WaitForWindow("Untitled - Editor"));
+    auto pastLevel = [&](const XShot& s) { return s.CountOther(0, v.x + v.w - 40, v.y + v.h - 40, 30, 30) < 900; };
+    XShot before, placed, last;
+    const int doorX = v.x + v.w - 200, doorY = v.y + v.h - 200;
+    ASSERT_TRUE(x.Capture(x.Screen(), &before));
+    x.Click(x.Screen(), doorX, doorY);
+    // Its shadow falls below it; the rest of the view keeps its grass.
+    ASSERT_TRUE(x.WaitUntil(
+        x.Screen(), [&](const XShot& s) { return !(placed = s).SameIn(before, doorX + 20, doorY + 40, 30, 30); }));
+    SavePng(kBuild + "/screenshots/editor/door_at_noon.png", placed);
+    EXPECT_TRUE(placed.SameIn(before, v.x + 10, v.y + 10, 300, 300)) << "the door's shadow lies beside it";
+    // A rectangle drag between the middle and the corner: it scrolls at the
+    // corner once it has left the edges.
+    x.Key(0xffe3 /* Control_L */, true);
+    x.MoveTo(x.Screen(), v.x + v.w / 2, v.y + v.h / 2);
+    x.Button(true);
+    int still = 0, step = 0;
+    last = placed;
+    EXPECT_TRUE(x.WaitUntil(
+        x.Screen(),
+        [&](const XShot& s) {
+            still = s.SameIn(last, v.x, v.y, v.w, v.h) ? still + 1 : 0;
+            last = s;
+            const bool corner = ++step % 2 != 0;
+            x.MoveTo(x.Screen(), corner ? v.x + v.w - 3 : v.x + v.w / 2 + step % 4,
+                     corner ? v.y + v.h - 3 : v.y + v.h / 2);
+            return pastLevel(s) || (still >= 40 && !s.SameIn(placed, v.x, v.y, v.w / 3, v.h / 3));
+        },
+        60000));
+    x.Button(false);
+    x.Key(0xffe3, false);
+    SavePng(kBuild + "/screenshots/editor/edge_drag.png", last);
+    EXPECT_FALSE(pastLevel(last)) << "the view scrolled past the level";
+    editor->Signal(SIGTERM);
+    EXPECT_NE(editor->WaitExit(30000), -1);
+}

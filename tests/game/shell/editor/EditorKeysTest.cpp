@@ -203,7 +203,8 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     EXPECT_EQ(ui->GetSelectedLight()->GetSize(), 1024.0f);
 
     // A rectangle drag scrolls 32 pixels a move within 20 pixels of the
-    // left and top and past 10 of the right and bottom, once it left them.
+    // left and top and past 10 of the right and bottom, once it left them,
+    // and not past the level's edge.
     ui->SetViewSize(640, 480);
     drive.Key(Letter('B'));
     ui->KeyDown(view, Ctrl);
@@ -214,7 +215,7 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     ui->LeftButtonUp(view, 630, 470);
     ui->KeyUp(view, Ctrl);
     const std::vector<std::pair<int, int>> tiles(view->coordinates.end() - 5, view->coordinates.end());
-    EXPECT_EQ(tiles, (std::vector<std::pair<int, int>>{{0, 0}, {0, 0}, {0, 0}, {18, 13}, {19, 14}}));
+    EXPECT_EQ(tiles, (std::vector<std::pair<int, int>>{{0, 0}, {0, 0}, {0, 0}, {19, 14}, {20, 15}}));
     // A second window pans alone.
     const unsigned long second = s.windows.Make(320, 240);
     ASSERT_NE(second, 0u);
@@ -226,7 +227,7 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     ui->MouseMove(&other, 50, 50);
     ui->MouseMove(view, 0, 0);
     EXPECT_EQ(other.coordinates.back(), std::make_pair(2, 2));
-    EXPECT_EQ(view->coordinates.back(), std::make_pair(0, 0));
+    EXPECT_EQ(view->coordinates.back(), std::make_pair(1, 1));
 
     // The minimap draws a resized level at once, a changed tile at the
     // hundredth quiet tick, and its frame again once the view moved.
