@@ -23,9 +23,10 @@ Route Decide(const Key& key, bool inputAttached, Focus focus)
         return r;
     case Focus::TextField:
         // Typed text is the field's: a letter must not switch tools, nor
-        // Delete remove what is selected in the level. A shown shortcut
-        // with Ctrl acts nowhere.
+        // Delete remove what is selected in the level. Ctrl+B still does
+        // what the View menu's entry does, once.
         r.swallow = key.shownShortcut && key.ctrlHeld;
+        r.toggleClipboard = key.down && key.ctrlHeld && key.code == EditorKeys::Letter('B');
         return r;
     case Focus::OtherWindow:
         return r;

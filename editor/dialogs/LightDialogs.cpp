@@ -84,6 +84,14 @@ template <typename Target> wxSizer* AddColourEdits(wxWindow* parent, Target* tar
     return row;
 }
 
+// OK takes what the edits show, also from an edit that still has the
+// keyboard (Return) or whose leaving the toolkit never reported.
+template <typename Target> void ApplyColourEdits(wxTextCtrl* const edits[3], Target* target)
+{
+    for (int c = 0; c < 3; ++c)
+        ApplyColourEdit(edits[c], c, target);
+}
+
 } // namespace
 
 LightAreaDialog::LightAreaDialog(wxWindow* parent, ILightBox* box)
@@ -104,6 +112,12 @@ LightAreaDialog::LightAreaDialog(wxWindow* parent, ILightBox* box)
         MarkLevelModified();
         DrawView();
     });
+}
+
+bool LightAreaDialog::AcceptOk()
+{
+    ApplyColourEdits(colour_, box_);
+    return true;
 }
 
 LightDialog::LightDialog(wxWindow* parent, ILight* light) : EditorDialog(parent, "Light Properties"), light_(light)
@@ -150,4 +164,10 @@ LightDialog::LightDialog(wxWindow* parent, ILight* light) : EditorDialog(parent,
         light_->SetPower(float(power_->GetValue()) / 10.0f);
         changed();
     });
+}
+
+bool LightDialog::AcceptOk()
+{
+    ApplyColourEdits(colour_, light_);
+    return true;
 }

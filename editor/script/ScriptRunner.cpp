@@ -278,8 +278,13 @@ bool ScriptRunner::Run(const ScriptLine& line)
         }
         settleTicks_ = 0;
         wxWindow* window = WindowNamed(w[1]);
-        if (!window)
-            return false;
+        // A window that a person's input is still to open (a dialog picked
+        // from a context menu) is waited for.
+        if (!window || !window->IsShownOnScreen()) {
+            again_ = absentTicks_++ < 4000;
+            return again_;
+        }
+        absentTicks_ = 0;
         const wxRect r = window->GetScreenRect();
         std::printf("where %s %d %d %d %d\n", w[1].c_str(), r.x, r.y, r.width, r.height);
         std::fflush(stdout);

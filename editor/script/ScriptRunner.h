@@ -25,7 +25,7 @@ class wxWindow;
 //   context Properties|Clone|Delete
 //   dialog TITLE name=value... press=BUTTON shot=FILE
 //   answer Yes|No|Cancel|Ok   file PATH (or "" to cancel)
-//   wait-draw   shot FILE   where WINDOW   tab TITLE (a palette tab)   print TEXT
+//   wait-draw   shot FILE   where WINDOW (waits for it)   tab TITLE (a palette tab)   print TEXT
 //   status N (prints the status bar's pane N)
 //   expect tool N | modified 0|1 | title TEXT | checked|enabled MENU/ENTRY 0|1 | drawn
 //   exit   stay
@@ -53,6 +53,7 @@ private:
     // The line runs again at the next turn (it waits on the view).
     bool again_ = false;
     int settleTicks_ = 0;
+    int absentTicks_ = 0;
     // The view's draws when the last line and the one before it began.
     long drawsAtLine_ = 0, drawsBefore_ = 0;
     bool ctrl_ = false, shift_ = false, alt_ = false;

@@ -172,7 +172,10 @@ public:
     static float DistanceToSegment(float ax, float ay, float bx, float by, float px, float py);
 
     // Drawing passes.
-    void DrawTiles(bool keepState);
+    // ambient: the colour the floor's ambient pass runs with. Without a
+    // floor mesh the light boxes' cells are drawn under it times their own
+    // colour, as the mesh colours them.
+    void DrawTiles(bool keepState, const float* ambient = nullptr);
     void DrawWallAlpha();
     void DrawRubble(ITexture* rubble);
     void DrawLitFloor(float x, float y, float size);

@@ -4,7 +4,7 @@
 
 void World::BuildMeshes(bool) {}
 void World::RefreshWallQuad(int, int) {}
-void World::DrawTiles(bool) {}
+void World::DrawTiles(bool, const float*) {}
 void World::DrawWallAlpha() {}
 void World::DrawRubble(ITexture*) {}
 void World::DrawLitFloor(float, float, float) {}

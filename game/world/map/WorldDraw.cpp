@@ -222,7 +222,7 @@ void World::DrawFloorRange(int c0, int r0, int c1, int r1, bool lightBoxCells, b
         renderer_->EndFloorBlend();
 }
 
-void World::DrawTiles(bool keepState)
+void World::DrawTiles(bool keepState, const float* ambient)
 {
     if (!renderer_ || !cells_ || !resources_)
         return;
@@ -230,15 +230,24 @@ void World::DrawTiles(bool keepState)
     VisibleRange(&c0, &r0, &c1, &r1);
     renderer_->SetTranslation(-cameraX_, -cameraY_, 0.0f);
     DrawFloorRange(c0, r0, c1, r1, false, keepState);
-    if (!floorMesh_)
+    if (!floorMesh_) {
+        const float k = AmbientScale();
         for (const auto& box : lightBoxes_) {
             int x0, y0, x1, y1;
             box->GetTileRange(&x0, &y0, &x1, &y1);
             x0 = std::max(x0, c0), y0 = std::max(y0, r0);
             x1 = std::min(x1 + 1, c1), y1 = std::min(y1 + 1, r1);
-            if (x0 < x1 && y0 < y1)
-                DrawFloorRange(x0, y0, x1, y1, true, true);
+            if (x0 >= x1 || y0 >= y1)
+                continue;
+            const float tint = box->intensity * k;
+            if (ambient)
+                renderer_->SetAmbientColor(ambient[0] * box->red * tint, ambient[1] * box->green * tint,
+                                           ambient[2] * box->blue * tint);
+            DrawFloorRange(x0, y0, x1, y1, true, true);
         }
+        if (ambient)
+            renderer_->SetAmbientColor(ambient[0], ambient[1], ambient[2]);
+    }
     renderer_->ResetTranslation();
 }
 

@@ -151,7 +151,9 @@ private:
     // The level's map picture into a client's renderer, and mapPictureMissing
     // set when it shows none; the dedicated server leaves the flag alone.
     void ReadMapPicture(const std::vector<uint8_t>& picture);
-    void ApplyAmbient(int surface);
+    // Begins the ambient pass of the lighting mode; colour, when given, takes
+    // its colour.
+    void ApplyAmbient(int surface, float* colour = nullptr);
     void DrawObjectLayers();
     void DrawParticleBatch();
     // The object sprites, then the particles.

@@ -63,7 +63,7 @@ bool GameSystem::InView(Object* object, float pad, bool usePad)
     return camera_.x - r < x && x < camera_.x + kViewWidth + r && camera_.y - r < y && y < camera_.y + kViewHeight + r;
 }
 
-void GameSystem::ApplyAmbient(int surface)
+void GameSystem::ApplyAmbient(int surface, float* colour)
 {
     World* world = Services().world;
     IRenderer* renderer = Services().renderer;
@@ -84,6 +84,8 @@ void GameSystem::ApplyAmbient(int surface)
         return;
     }
     renderer->BeginAmbientPass(r, g, b, surface, !options_.GetFloorBlending());
+    if (colour)
+        colour[0] = r, colour[1] = g, colour[2] = b;
 }
 
 void GameSystem::PlaceBodies()
@@ -110,9 +112,10 @@ void GameSystem::DrawWorld()
     renderer->SetLightBlend();
     renderer->BindAtlas(0, 1);
     world->DrawRubble(services.media ? services.media->fragmentWall : nullptr);
-    ApplyAmbient(kSurfaceFloor);
+    float ambient[3] = {1.0f, 1.0f, 1.0f};
+    ApplyAmbient(kSurfaceFloor, ambient);
     renderer->BindAtlas(0, 1);
-    world->DrawTiles(false);
+    world->DrawTiles(false, ambient);
     renderer->EndAmbientPass();
 }
 

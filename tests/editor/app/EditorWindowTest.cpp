@@ -146,17 +146,45 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
 TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipboardAreReached)
 {
     unsetenv("VORNHAL_UI");
-    auto editor = Start("pick Objects \"metal barrel\"\nmenu \"Tools/Pan Tool\"\nwhere MiniMap\nwhere Objects\n"
-                        "where LevelView\nstay\n",
+    const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
+    auto editor = Start("pick Objects \"metal barrel\"\nwhere MiniMap\nwhere Objects\nwhere LevelView\n"
+                        "menu \"Tools/Light Area Tool\"\ndrag 40 40 200 200\nrpress 100 100\nrrelease 100 100\n"
+                        "where OK\nwhere R\nstay\n",
                         {"levels/tdm_riotcity.lvl"});
-    ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
+    ASSERT_TRUE(editor->WaitFor("script: menu \"Tools/Light Area Tool\"", 60000)) << editor->Output();
     const Rect map = Where(editor->Output(), "MiniMap"), objects = Where(editor->Output(), "Objects"),
                view = Where(editor->Output(), "LevelView");
     XDriver x;
     ASSERT_TRUE(x.Ok());
     const XWindow main = x.WaitForWindow("tdm_riotcity.lvl - Editor");
     ASSERT_NE(main, 0u);
+    // A light area's colour typed, each field left by Tab, OK clicked.
+    EXPECT_TRUE(x.WaitUntil(
+        x.Screen(), [&](const XShot& s) { return s.CountOther(0xffffff, view.x + 104, view.y + 104, 20, 1) == 0; }));
+    x.Key("p");
+    ASSERT_TRUE(editor->WaitFor("script: staying", 30000)) << editor->Output();
+    const XWindow dialog = x.WaitForWindow("Light Area Properties");
+    ASSERT_NE(dialog, 0u);
+    const Rect ok = Where(editor->Output(), "OK"), red = Where(editor->Output(), "R");
+    x.Focus(dialog);
+    x.Click(x.Screen(), red.x + red.w / 2, red.y + red.h / 2);
+    x.Chord("Control_L", "a");
+    for (const char* channel : {"0", "0", "255"})
+        x.Type(channel), x.Key("Tab");
+    x.Click(x.Screen(), ok.x + ok.w / 2, ok.y + ok.h / 2);
+    EXPECT_TRUE(x.WaitGone(dialog));
+    // Drawn in its colour, under the level's lights: blue inside it.
+    EXPECT_TRUE(x.WaitUntil(x.Screen(), [&](const XShot& s) {
+        int blue = 0;
+        for (int i = 0; i < 80 * 80; ++i) {
+            const uint32_t p = s.At(view.x + 72 + i % 80, view.y + 72 + i / 80);
+            blue += int(p & 0xff) >= int(std::max(p >> 16, p >> 8 & 0xff)) + 8;
+        }
+        return blue > 80 * 80 / 2;
+    }));
     x.Focus(main);
+    x.MoveTo(x.Screen(), view.x + 300, view.y + 300);
+    x.Key("p");
     x.MoveTo(x.Screen(), view.x + 300, view.y + 300);
     // The level's picture comes while the designer keeps typing: it does not
     // wait for the editor to go quiet.
@@ -190,7 +218,11 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     // Its close box hides it.
     x.Close(clipboard);
     EXPECT_TRUE(x.WaitGone(clipboard));
-    // A level file dropped on the window opens.
+    // Saved, a level file dropped on the window opens.
+    x.Focus(main);
+    x.Chord("Control_L", "s");
+    for (int i = 0; i < 300 && TestSupport::ReadAll(Level("tdm_riotcity.lvl")) == before; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(x.DropFile(main, 400, 300, Level("ctf_harbour.lvl")));
     EXPECT_NE(x.WaitForWindow("ctf_harbour.lvl - Editor"), 0u);
     x.Focus(main);

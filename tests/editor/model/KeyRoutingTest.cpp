@@ -37,11 +37,11 @@ TEST(KeyRouting, TypedTextStaysInItsFieldAndTheLevelGetsTheRest)
         {true, V, false, false, Focus::View, true, true, false, false, false},
         {true, B, false, true, Focus::View, true, false, false, false, false},
         // B toggles the Clipboard only while it has the focus, Ctrl+B from where the level's
-        // keys go (once: not also as the menu's accelerator), never from a text field.
+        // keys go and from a text field (once: not also as the menu's accelerator).
         {true, B, false, false, Focus::Clipboard, true, false, false, false, true},
         {false, B, false, false, Focus::Clipboard, true, false, false, false, false},
         {true, B, true, false, Focus::View, true, false, true, true, true},
-        {true, B, true, false, Focus::TextField, true, false, false, true, false},
+        {true, B, true, false, Focus::TextField, true, false, false, true, true},
     };
     for (const auto& c : cases) {
         KeyRouting::Key k;
