@@ -96,14 +96,19 @@ Canvas MuzzleFlashes()
     return c;
 }
 
+// Eight 64-pixel cells: the body sinks and the blood spreads frame by frame.
 Canvas Fallen(Rgb uniform)
 {
-    Canvas c(64, 64);
-    c.FillEllipse(32, 34, 10, 20, uniform);
-    c.FillCircle(32, 14, 7, Rgb{214, 170, 140});
-    c.FillEllipse(20, 40, 4, 10, Shade(uniform, 0.8f));
-    c.FillEllipse(44, 40, 4, 10, Shade(uniform, 0.8f));
-    c.FillCircle(38, 46, 9, kBlood);
+    Canvas c(512, 64);
+    for (int f = 0; f < 8; ++f) {
+        const float x = float(f * 64 + 32);
+        const float sink = float(f);
+        c.FillEllipse(x, 34, 10 + sink * 0.5f, 20, uniform);
+        c.FillCircle(x, 14 + sink * 0.5f, 7, Rgb{214, 170, 140});
+        c.FillEllipse(x - 12 - sink * 0.5f, 40, 4, 10, Shade(uniform, 0.8f));
+        c.FillEllipse(x + 12 + sink * 0.5f, 40, 4, 10, Shade(uniform, 0.8f));
+        c.FillCircle(x + 6, 46, 3 + sink, kBlood);
+    }
     c.Outline(0.5f);
     return c;
 }

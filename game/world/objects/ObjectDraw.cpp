@@ -297,7 +297,10 @@ void DeadPlayer::Draw()
         pool_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
         pool_->Set(&quad, height_ / 256.0f);
     }
-    ITexture* body = definition_ ? definition_->GetImage() : nullptr;
+    // The victim's team picks the picture; the handler knows it on every peer.
+    IMultiplayerHandler* handler = ActiveHandler();
+    int team = handler ? handler->GetPlayerTeam(playerId) : -1;
+    ITexture* body = media && (team == 0 || team == 1) ? media->deadBodies[team] : nullptr;
     if (sprite_ && body) {
         Quad quad;
         quad.SetFromTextureRect(body, frame * 64, 0, frame * 64 + 64, body->GetHeight());

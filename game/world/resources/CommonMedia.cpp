@@ -157,6 +157,8 @@ void CommonMedia::Load()
     const char16_t* const rusDie[] = {u"gfx/player/player_rus_die01.png"};
     LoadGroup(engine, finDie, &gFinDieLoaded);
     LoadGroup(engine, rusDie, &gRusDieLoaded);
+    deadBodies[0] = engine->LoadTexture(finDie[0], true, 2);
+    deadBodies[1] = engine->LoadTexture(rusDie[0], true, 2);
 
     // The insignia of the ranks, Finland's and Russia's.
     teamIcons[0] = textures[35];

@@ -67,6 +67,8 @@ struct CommonMedia {
     ITexture* dust[2] = {};
     // By team: a rank's insignia in each 11 x 32 cell.
     ITexture* teamIcons[2] = {};
+    // The fallen body's eight frames, Finland's and Russia's.
+    ITexture* deadBodies[2] = {};
     ITexture* fragmentWood = nullptr;
     ITexture* fragmentMetal = nullptr;
     ITexture* fragmentWall = nullptr;

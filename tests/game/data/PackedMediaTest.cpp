@@ -102,7 +102,8 @@ const Size kPictures[] = {
     {"gfx/shadow.png", 64, 64},
     {"gfx/objects/startpoint1.png", 32, 32},
     {"gfx/objects/startpoint8.png", 32, 32},
-    {"gfx/player/player_rus_die01.png", 64, 64},
+    {"gfx/player/player_fin_die01.png", 512, 64},
+    {"gfx/player/player_rus_die01.png", 512, 64},
 };
 
 const char* const kSounds[] = {

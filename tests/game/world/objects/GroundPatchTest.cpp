@@ -1,6 +1,8 @@
 // Blood on the ground, through a sprite painter that only keeps what it is
 // given: a corpse's pool and a blood patch lie centred where they were left.
 #include "game/world/geometry/Quad.h"
+#include "game/world/net/GamePacket.h"
+#include "game/world/net/IMultiplayerHandler.h"
 #include "game/world/objects/WorldEffects.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/KeptSprites.h"
@@ -25,6 +27,37 @@ void ExpectCentredSquare(const Quad& q, float x, float y, float half)
     EXPECT_NEAR(q.bottomRight.x, x + half, 1e-3f);
     EXPECT_NEAR(q.bottomRight.y, y + half, 1e-3f);
 }
+
+// Knows one player, on the Russian side.
+class OneRussian : public IMultiplayerHandler {
+public:
+    void RemoveObject(MPAPI::Object*) override {}
+    void AddObject(MPAPI::Object*) override {}
+    void AddLevelObject(MPAPI::Object*) override {}
+    GamePacket& Outgoing() override { return packet; }
+    void Broadcast(GamePacket*, MPAPI::IConnection*) override {}
+    void SendMessageTo(Player*, const char16_t*) override {}
+    void BroadcastMessage(const char16_t*, int, bool, bool) override {}
+    void SendInventoryClear(Player*) override {}
+    bool StartLevel() override { return true; }
+    void UpdatePlayer(int32_t, float, float, int, int, MPAPI::IConnection*) override {}
+    const PlayerSlot* GetSlot(int) const override { return nullptr; }
+    int32_t GetLocalPlayerId() const override { return 0; }
+    const char16_t* GetPlayerName(int32_t) override { return u""; }
+    int GetPlayerTeam(int32_t id) override { return id == 7 ? 1 : -1; }
+    int CountPlayers() override { return 1; }
+    int GetPlayerFragsAt(int) override { return 0; }
+    int GetPlayerCapturesAt(int) override { return 0; }
+    int GetPlayerRankAt(int) override { return 0; }
+    int GetTeamFrags(int) override { return 0; }
+    int GetTeamCaptures(int) override { return 0; }
+    int CountTeamPlayers(int) override { return 0; }
+    int CountLivingTeamPlayers(int) override { return 0; }
+    int GetTopFrags() override { return 0; }
+    int GetLeadingTeam() override { return -1; }
+    void SetRoster(IPlayerRoster*) override {}
+    GamePacket packet;
+};
 
 } // namespace
 
@@ -65,5 +98,30 @@ TEST(GroundPatches, PoolsAndPatchesLieCentredWhereTheyWereLeft)
     }
     EXPECT_EQ(*tenths.begin(), 10);
     EXPECT_EQ(*tenths.rbegin(), 24);
+
+    // The body is the victim's team's picture, the cell of its age, turned
+    // by the corpse's angle about its middle.
+    OneRussian handler;
+    game.SetActiveHandler(&handler);
+    FakeTexture fallen(512, 64);
+    media.deadBodies[1] = &fallen;
+    auto* body = new DeadPlayer();
+    body->SetPositionAngle(500, 500, 180.0f);
+    body->playerId = 7;
+    body->LoadProperties();
+    Services().objects->AddObject(body);
+    body->Update(0.3f);
+    body->Draw();
+    const KeptSprite* shown = painter->sprites[painter->sprites.size() - 2].get();
+    ASSERT_TRUE(shown->visible);
+    EXPECT_NEAR(shown->quad.texLeft, 2.0f / 8.0f, 1e-3f);
+    EXPECT_NEAR(shown->quad.texRight, 3.0f / 8.0f, 1e-3f);
+    EXPECT_NEAR(shown->quad.topLeft.x, 532, 1e-2f);
+    EXPECT_NEAR(shown->quad.topLeft.y, 537, 1e-2f);
+    media.deadBodies[1] = nullptr;
+    media.deadBodies[0] = &fallen;
+    body->Draw();
+    EXPECT_FALSE(shown->visible);
+    game.SetActiveHandler(nullptr);
     Services().media = nullptr;
 }
