@@ -234,6 +234,16 @@ TEST(GameStart, StopSignalsEndTheLogInAtOnceAndAPackageThatCannotBeReadIsNamed)
         login.Signal(SIGHUP);
         EXPECT_EQ(login.WaitExit(kWait), 128 + SIGHUP) << login.Output();
     }
+    // A crash says which signal, and what the game was at.
+    {
+        TestSupport::ChildProcess crashed(folder + "/game", {}, folder);
+        ASSERT_NE(x.WaitForWindow("Login To Vornhal", kWait), 0u) << crashed.Output();
+        crashed.Signal(SIGSEGV);
+        EXPECT_EQ(crashed.WaitExit(kWait), 3) << crashed.Output();
+        EXPECT_NE(crashed.Output().find("game: the game crashed: segmentation fault (SIGSEGV) while logging in\n"),
+                  std::string::npos)
+            << crashed.Output();
+    }
 
     // Without a sound device one line says so; a damaged package is named.
     TestSupport::WriteAll(folder + "/game.data", TestSupport::PseudoRandomBytes(4096, 3));
