@@ -16,6 +16,7 @@
 #include "platform/os/OsText.h"
 #include "platform/os/StopSignals.h"
 #include "platform/ui/Ui.h"
+#include "platform/ui/wx/Dialogs.h"
 
 #include <unistd.h>
 
@@ -93,11 +94,17 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
             // unreadable is what failed, not the script it holds.
             std::unique_ptr<IFile> package(files_->Open(kDataPackage, kOpenRead, kOpenNoPackage));
             const char16_t* dir = files_->GetGameDir();
-            if (package && !files_->HasDataPackage())
-                std::fprintf(stderr, "The package %s could not be read: it is damaged or no package.\n",
-                             Util::ToOs(std::u16string(dir && *dir ? dir : u".") + u"/" + kDataPackage).c_str());
-            else
+            if (package && !files_->HasDataPackage()) {
+                const std::string why =
+                    "The package " + Util::ToOs(std::u16string(dir && *dir ? dir : u".") + u"/" + kDataPackage) +
+                    " could not be read: it is damaged or no package.";
+                // A box that went to the console already said it there.
+                ErrorBox(Util::FromOs(why).c_str());
+                if (!Ui::DialogsScripted())
+                    std::fprintf(stderr, "%s\n", why.c_str());
+            } else {
                 std::fprintf(stderr, "The resource script %s could not be loaded.\n", Util::Narrow(name).c_str());
+            }
             std::fflush(nullptr);
             _exit(255);
         }

@@ -245,10 +245,22 @@ TEST(GameStart, StopSignalsEndTheLogInAtOnceAndAPackageThatCannotBeReadIsNamed)
             << crashed.Output();
     }
 
-    // Without a sound device one line says so; a damaged package is named.
+    // Without a sound device one line says so; a damaged package is named,
+    // in a box as well.
     TestSupport::WriteAll(folder + "/game.data", TestSupport::PseudoRandomBytes(4096, 3));
-    std::unique_ptr<TestSupport::ChildProcess> game = StartGame(folder, master.Address(), "ville:sisu1939", "alsa");
-    TestSupport::ChildProcess& damaged = *game;
+    setenv("ALSOFT_DRIVERS", "alsa", 1);
+    TestSupport::ChildProcess damaged(folder + "/game", {}, folder);
+    const XWindow login = x.WaitForWindow("Login To Vornhal", kWait);
+    ASSERT_NE(login, 0u) << damaged.Output();
+    x.Focus(login);
+    x.Type("ville");
+    x.Key("Tab");
+    x.Type("sisu1939\n");
+    const XWindow box = x.WaitForWindow("Error!", kWait);
+    ASSERT_NE(box, 0u) << damaged.Output();
+    Screenshot(x, box, "damaged_package.png");
+    x.Focus(box);
+    x.Key("Return");
     EXPECT_EQ(damaged.WaitExit(kWait), 255) << damaged.Output();
     EXPECT_NE(damaged.Output().find("The package " + folder + "/game.data could not be read"), std::string::npos)
         << damaged.Output();
