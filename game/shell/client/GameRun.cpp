@@ -95,9 +95,9 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
             std::unique_ptr<IFile> package(files_->Open(kDataPackage, kOpenRead, kOpenNoPackage));
             const char16_t* dir = files_->GetGameDir();
             if (package && !files_->HasDataPackage()) {
-                const std::string why =
-                    "The package " + Util::ToOs(std::u16string(dir && *dir ? dir : u".") + u"/" + kDataPackage) +
-                    " could not be read: it is damaged or no package.";
+                const std::string why = "The package " +
+                                        Util::ToOs(std::u16string(dir && *dir ? dir : u".") + u"/" + kDataPackage) +
+                                        " could not be read: it is damaged or no package.";
                 // A box that went to the console already said it there.
                 ErrorBox(Util::FromOs(why).c_str());
                 if (!Ui::DialogsScripted())
