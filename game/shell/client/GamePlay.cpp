@@ -16,11 +16,14 @@
 #include "game/shell/protocol/ClientHandler.h"
 #include "game/shell/protocol/ServerHandler.h"
 #include "game/world/map/World.h"
+#include "game/world/modes/GameMod.h"
 #include "game/world/objects/ObjectKind.h"
 #include "game/world/player/Player.h"
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
+#include "platform/os/CrashReport.h"
+#include "platform/os/OsText.h"
 #include "platform/os/StopSignals.h"
 
 #include <algorithm>
@@ -119,6 +122,7 @@ private:
     void EaseViewScale(float dt);
     void DropPointerMoves();
     void RunOperatorCommands();
+    void TrackCrashContext(MultiplayerHandler* handler);
     MultiplayerHandler* Handler();
 
     Game& game_;
@@ -130,6 +134,9 @@ private:
     ServerHandler* server_;
     ClientHandler* client_;
     std::shared_ptr<std::vector<std::u16string>> commands_ = std::make_shared<std::vector<std::u16string>>();
+    // What a crash report says play was at, as last told.
+    std::u16string contextLevel_;
+    bool contextRoundOver_ = false;
 };
 
 MultiplayerHandler* PlayRunner::Handler()
@@ -144,6 +151,7 @@ MultiplayerHandler* PlayRunner::Handler()
 
 bool PlayRunner::Join()
 {
+    Os::SetCrashContext("joining a server");
     game_.ShowLoadingText(u"Connecting...", true);
     if (Connect(nullptr))
         return Arrive();
@@ -226,6 +234,7 @@ bool PlayRunner::Refuse(int status)
 
 bool PlayRunner::Host()
 {
+    Os::SetCrashContext("starting a server");
     GameOptions& options = state_->Options();
     const int port = options.GetServerPort();
     if (!state_->StartServer(port)) {
@@ -291,6 +300,7 @@ void PlayRunner::Frames()
                 ScreenLog::Write("left");
                 return;
             }
+            TrackCrashContext(handler);
             state_->Update(play_.gameTime);
             play_.gameTime = 0.0f;
         }
@@ -349,6 +359,8 @@ bool PlayRunner::LevelLost(MultiplayerHandler* handler)
 
 bool PlayRunner::AwaitLevelChange()
 {
+    Os::SetCrashContext("loading the next level");
+    contextLevel_.clear();
     if (!client_->AwaitLevel())
         return false;
     state_->SetInventory(nullptr);
@@ -373,8 +385,23 @@ void PlayRunner::RunOperatorCommands()
 {
     std::vector<std::u16string> lines;
     lines.swap(*commands_);
-    for (const std::u16string& line : lines)
+    for (const std::u16string& line : lines) {
+        Os::SetCrashContext(("running the operator's command " + Util::ToOs(line)).c_str());
+        contextLevel_.clear();
         ExecuteConsoleCommand(line.c_str(), nullptr, state_);
+    }
+}
+
+void PlayRunner::TrackCrashContext(MultiplayerHandler* handler)
+{
+    const char16_t* level = handler == server_ ? server_->GetLevelPath() : client_->GetLevelPath();
+    GameMod* mode = state_->GetGameMode();
+    const bool roundOver = mode && mode->IsGameOver();
+    if (contextLevel_ == level && contextRoundOver_ == roundOver)
+        return;
+    contextLevel_ = level;
+    contextRoundOver_ = roundOver;
+    Os::SetCrashContext(((roundOver ? "at the round's end on " : "playing ") + Util::ToOs(contextLevel_)).c_str());
 }
 
 void PlayRunner::DropPointerMoves()

@@ -12,11 +12,12 @@
 #include "game/world/settings/OptionsFile.h"
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
+#include "platform/os/CrashReport.h"
 #include "platform/os/OsText.h"
 #include "platform/os/StopSignals.h"
 #include "platform/ui/Ui.h"
+#include "platform/ui/wx/Dialogs.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -30,17 +31,7 @@ constexpr const char16_t* kDefaultServerAddress = u"127.0.0.1";
 constexpr int kDefaultServerPort = 8887;
 constexpr const char16_t* kDataPackage = u"game.data";
 
-void CrashExit(int) { _exit(3); }
-
-void InstallCrashHandlers()
-{
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = CrashExit;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGSEGV, &action, nullptr);
-    sigaction(SIGILL, &action, nullptr);
-}
+constexpr int kCrashExitCode = 3;
 
 void ErrorBox(const char16_t* text) { Ui::ShowMessage(u"Error!", text, Ui::Icon::Error); }
 
@@ -56,7 +47,8 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
     }
     first = first ? first : u"";
     second = second ? second : u"";
-    InstallCrashHandlers();
+    Os::CatchCrashes(kCrashExitCode);
+    Os::SetCrashContext("starting");
     fullScreen_ = fullScreen;
     engine_->OpenLog();
     engine_->SetStatusText("Initializing winsock");
@@ -74,12 +66,15 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
         arguments.push_back(first);
     if (second[0])
         arguments.push_back(second);
+    Os::SetCrashContext("checking for updates");
     RunUpdateCheck(arguments);
+    Os::SetCrashContext("logging in");
     if (!RunLogin())
         return;
     IGameOptions& options = game_->Options();
     options.SetPlayerName(engine_->GetLoginNick());
 
+    Os::SetCrashContext("starting the renderer");
     const bool debug = Util::StrEqual(second, u"debug");
     IRenderer* renderer = engine_->CreateRenderer(debug ? 4 : 2);
     if (!renderer) {
@@ -99,11 +94,17 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
             // unreadable is what failed, not the script it holds.
             std::unique_ptr<IFile> package(files_->Open(kDataPackage, kOpenRead, kOpenNoPackage));
             const char16_t* dir = files_->GetGameDir();
-            if (package && !files_->HasDataPackage())
-                std::fprintf(stderr, "The package %s could not be read: it is damaged or no package.\n",
-                             Util::ToOs(std::u16string(dir && *dir ? dir : u".") + u"/" + kDataPackage).c_str());
-            else
+            if (package && !files_->HasDataPackage()) {
+                const std::string why = "The package " +
+                                        Util::ToOs(std::u16string(dir && *dir ? dir : u".") + u"/" + kDataPackage) +
+                                        " could not be read: it is damaged or no package.";
+                // A box that went to the console already said it there.
+                ErrorBox(Util::FromOs(why).c_str());
+                if (!Ui::DialogsScripted())
+                    std::fprintf(stderr, "%s\n", why.c_str());
+            } else {
                 std::fprintf(stderr, "The resource script %s could not be loaded.\n", Util::Narrow(name).c_str());
+            }
             std::fflush(nullptr);
             _exit(255);
         }
@@ -152,10 +153,12 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
     while (game_->runMode >= 0 && game_->runMode <= 4 && game_->runMode != 2 && !Os::StopRequested()) {
         switch (game_->runMode) {
         case 0:
+            Os::SetCrashContext("in the main menu");
             renderer_->SetCursorVisible(true);
             RunMainMenu();
             break;
         case 1:
+            Os::SetCrashContext("in the host menu");
             renderer_->SetCursorVisible(true);
             RunHostMenu();
             break;
@@ -164,6 +167,7 @@ void Game::Run(const char16_t* first, const char16_t* second, bool fullScreen)
             break;
         }
     }
+    Os::SetCrashContext("ending");
     engine_->FlushScores();
     if (!optionsLocked_)
         WriteOptionsFile(files_, &options, engine_->GetMasterServer());

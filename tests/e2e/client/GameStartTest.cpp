@@ -234,11 +234,33 @@ TEST(GameStart, StopSignalsEndTheLogInAtOnceAndAPackageThatCannotBeReadIsNamed)
         login.Signal(SIGHUP);
         EXPECT_EQ(login.WaitExit(kWait), 128 + SIGHUP) << login.Output();
     }
+    // A crash says which signal, and what the game was at.
+    {
+        TestSupport::ChildProcess crashed(folder + "/game", {}, folder);
+        ASSERT_NE(x.WaitForWindow("Login To Vornhal", kWait), 0u) << crashed.Output();
+        crashed.Signal(SIGSEGV);
+        EXPECT_EQ(crashed.WaitExit(kWait), 3) << crashed.Output();
+        EXPECT_NE(crashed.Output().find("game: the game crashed: segmentation fault (SIGSEGV) while logging in\n"),
+                  std::string::npos)
+            << crashed.Output();
+    }
 
-    // Without a sound device one line says so; a damaged package is named.
+    // Without a sound device one line says so; a damaged package is named,
+    // in a box as well.
     TestSupport::WriteAll(folder + "/game.data", TestSupport::PseudoRandomBytes(4096, 3));
-    std::unique_ptr<TestSupport::ChildProcess> game = StartGame(folder, master.Address(), "ville:sisu1939", "alsa");
-    TestSupport::ChildProcess& damaged = *game;
+    setenv("ALSOFT_DRIVERS", "alsa", 1);
+    TestSupport::ChildProcess damaged(folder + "/game", {}, folder);
+    const XWindow login = x.WaitForWindow("Login To Vornhal", kWait);
+    ASSERT_NE(login, 0u) << damaged.Output();
+    x.Focus(login);
+    x.Type("ville");
+    x.Key("Tab");
+    x.Type("sisu1939\n");
+    const XWindow box = x.WaitForWindow("Error!", kWait);
+    ASSERT_NE(box, 0u) << damaged.Output();
+    Screenshot(x, box, "damaged_package.png");
+    x.Focus(box);
+    x.Key("Return");
     EXPECT_EQ(damaged.WaitExit(kWait), 255) << damaged.Output();
     EXPECT_NE(damaged.Output().find("The package " + folder + "/game.data could not be read"), std::string::npos)
         << damaged.Output();
