@@ -26,6 +26,7 @@ import time
 
 from mutation import cases as casesmod
 from mutation import coverage as coveragemod
+from mutation import equivalents as equivalentsmod
 from mutation import faults as faultsmod
 from mutation import report as reportmod
 from mutation.display import OwnDisplay
@@ -285,6 +286,7 @@ def main(argv):
     display = OwnDisplay(os.path.join(ws.state, "xvfb.log"))
     session = Session(ws, args, display)
     records = []
+    moved = []
     status = 0
     try:
         session.prepare()
@@ -295,10 +297,11 @@ def main(argv):
             for f in chosen:
                 say("%s:%d  %s  [%s]" % (f.path, f.line, f.describe(), " ".join(sorted(reach[f.key()])) or "no test"))
             return 0
-        equivalents = reportmod.read_equivalents(EQUIVALENTS)
+        equivalents = equivalentsmod.Equivalents(EQUIVALENTS)
+        moved = equivalents.moved(texts)
 
         def same(fault):
-            return equivalents.get((fault.path, fault.original.strip(), fault.mutated.strip()))
+            return equivalents.why(fault, texts[fault.path])
 
         journal = reportmod.Journal(os.path.join(ws.state, "journal.jsonl"), args.resume)
         session.run_clean({p for f in chosen if not same(f) for p in reach[f.key()]})
@@ -332,7 +335,7 @@ def main(argv):
         session.runner.stop_everything()
         session.restore()
         display.close()
-    text = reportmod.render(records, [(name, files) for name, files in groups])
+    text = reportmod.render(records, [(name, files) for name, files in groups], moved)
     sys.stdout.write(text)
     if args.report:
         with open(args.report, "w") as f:

@@ -112,266 +112,430 @@ void ScriptRunner::OnTick(wxTimerEvent&)
     }
 }
 
+namespace {
+
+// The clipboard window's number fields by the names a script gives them.
+bool ClipboardFieldNamed(const std::string& name, ClipboardModel::Field* field)
+{
+    const char* const fields[] = {"Scatter", "Count", "Range"};
+    for (int f = 0; f < ClipboardModel::kFields; ++f)
+        if (name == fields[f]) {
+            *field = ClipboardModel::Field(f);
+            return true;
+        }
+    return false;
+}
+
+void PrintNow(const std::string& text)
+{
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+const ScriptRunner::Handler ScriptRunner::kHandlers[] = {
+    {"menu", &ScriptRunner::DoMenu},         {"command", &ScriptRunner::DoCommand},
+    {"pick", &ScriptRunner::DoPick},         {"drop", &ScriptRunner::DoDrop},
+    {"rename", &ScriptRunner::DoRename},     {"clipboard", &ScriptRunner::DoClipboard},
+    {"move", &ScriptRunner::DoMouse},        {"press", &ScriptRunner::DoMouse},
+    {"release", &ScriptRunner::DoMouse},     {"click", &ScriptRunner::DoMouse},
+    {"rpress", &ScriptRunner::DoMouse},      {"rrelease", &ScriptRunner::DoMouse},
+    {"drag", &ScriptRunner::DoDrag},         {"minimap", &ScriptRunner::DoMinimap},
+    {"key", &ScriptRunner::DoKey},           {"keydown", &ScriptRunner::DoKeyDownOrUp},
+    {"keyup", &ScriptRunner::DoKeyDownOrUp}, {"context", &ScriptRunner::DoContext},
+    {"dialog", &ScriptRunner::DoDialog},     {"answer", &ScriptRunner::DoAnswer},
+    {"file", &ScriptRunner::DoFile},         {"wait-draw", &ScriptRunner::DoWaitDraw},
+    {"shot", &ScriptRunner::DoShot},         {"where", &ScriptRunner::DoWhere},
+    {"tab", &ScriptRunner::DoTab},           {"status", &ScriptRunner::DoStatus},
+    {"print", &ScriptRunner::DoPrint},       {"expect", &ScriptRunner::DoExpect},
+    {"exit", &ScriptRunner::DoExit},         {"stay", &ScriptRunner::DoStay},
+};
+
 bool ScriptRunner::Run(const ScriptLine& line)
 {
+    for (const Handler& h : kHandlers)
+        if (line.words[0] == h.name)
+            return (this->*h.run)(line);
+    return false;
+}
+
+bool ScriptRunner::DoMenu(const ScriptLine& line)
+{
     const std::vector<std::string>& w = line.words;
-    const std::string& c = w[0];
+    if (w.size() != 2)
+        return false;
+    const int id = frame_->FindCommand(wxString::FromUTF8(w[1]));
+    if (id == wxID_NONE)
+        return false;
+    wxCommandEvent e(wxEVT_MENU, id);
+    e.SetEventObject(frame_);
+    frame_->GetEventHandler()->ProcessEvent(e);
+    return true;
+}
+
+bool ScriptRunner::DoCommand(const ScriptLine& line)
+{
+    if (line.words.size() != 2)
+        return false;
+    wxCommandEvent e(wxEVT_MENU, Number(line.words[1]) - Command::kBase);
+    frame_->GetEventHandler()->ProcessEvent(e);
+    return true;
+}
+
+// The palette page and item a pick, drop or rename names (item -1 for none).
+long ScriptRunner::PageItem(const ScriptLine& line, SelectionPage** page)
+{
+    const std::vector<std::string>& w = line.words;
+    *page = w.size() >= 3 ? PageNamed(w[1]) : nullptr;
+    return *page ? (*page)->FindItem(wxString::FromUTF8(w[2])) : -1;
+}
+
+bool ScriptRunner::DoPick(const ScriptLine& line)
+{
+    SelectionPage* page = nullptr;
+    const long item = PageItem(line, &page);
+    return item >= 0 && page->PickItem(item);
+}
+
+bool ScriptRunner::DoDrop(const ScriptLine& line)
+{
+    SelectionPage* page = nullptr;
+    const long item = PageItem(line, &page);
+    if (item < 0 || !Program().clipboard)
+        return false;
+    Program().clipboard->AddResource(page->GetResource(item));
+    return true;
+}
+
+bool ScriptRunner::DoRename(const ScriptLine& line)
+{
+    SelectionPage* page = nullptr;
+    const long item = PageItem(line, &page);
+    if (item < 0 || line.words.size() != 4)
+        return false;
+    const wxString name = wxString::FromUTF8(line.words[3]);
+    // As a label edit ends with the typed text.
+    wxListEvent e(wxEVT_LIST_END_LABEL_EDIT, page->GetList()->GetId());
+    e.SetEventObject(page->GetList());
+    e.SetIndex(item);
+    e.m_item.SetId(item);
+    e.m_item.SetText(name);
+    page->GetList()->GetEventHandler()->ProcessEvent(e);
+    if (e.IsAllowed())
+        page->GetList()->SetItemText(item, name);
+    std::printf("rename: %s\n", e.IsAllowed() ? "taken" : "refused");
+    return true;
+}
+
+bool ScriptRunner::DoClipboard(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    ClipboardWindow* clipboard = Program().clipboard;
+    ClipboardModel::Field field;
+    if (!clipboard)
+        return false;
+    if (w.size() == 4 && w[1] == "key") {
+        const int code = w[3] == "Delete" ? WXK_DELETE : w[3] == "Return" ? WXK_RETURN : 0;
+        return code && clipboard->KeyOnItem(wxString::FromUTF8(w[2]), code);
+    }
+    if (w.size() == 4 && w[1] == "spin") {
+        if (!ClipboardFieldNamed(w[2], &field))
+            return false;
+        clipboard->PressSpin(field, Number(w[3]) > 0 ? 1 : -1);
+        return true;
+    }
+    if (w.size() != 3)
+        return false;
+    if (w[1] == "Angle jitter") {
+        clipboard->SetAngleJitter(w[2] == "1");
+        return true;
+    }
+    if (!ClipboardFieldNamed(w[1], &field))
+        return false;
+    clipboard->TypeField(field, wxString::FromUTF8(w[2]));
+    return true;
+}
+
+bool ScriptRunner::DoMouse(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    return w.size() == 3 && Mouse(w[0], Number(w[1]), Number(w[2]));
+}
+
+bool ScriptRunner::DoDrag(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    const size_t n = w.size();
+    if (n != 5 && n != 6)
+        return false;
+    const int x0 = Number(w[1]), y0 = Number(w[2]), x1 = Number(w[3]), y1 = Number(w[4]);
+    const int steps = n == 6 ? std::max(1, Number(w[5])) : 8;
+    Mouse("move", x0, y0);
+    Mouse("press", x0, y0);
+    for (int i = 1; i <= steps; ++i)
+        Mouse("move", x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
+    return Mouse("release", x1, y1);
+}
+
+bool ScriptRunner::DoMinimap(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    const size_t n = w.size();
+    EditorTab* tab = Program().tab;
+    if ((n != 3 && n != 5) || !tab)
+        return false;
+    // A click, or a drag to the second point.
+    wxMouseEvent press(wxEVT_LEFT_DOWN), motion(wxEVT_MOTION), release(wxEVT_LEFT_UP);
+    press.m_x = Number(w[1]);
+    press.m_y = Number(w[2]);
+    motion.m_x = release.m_x = Number(w[n - 2]);
+    motion.m_y = release.m_y = Number(w[n - 1]);
+    tab->GetMiniMap()->OnLeftDown(press);
+    tab->GetMiniMap()->OnMotion(motion);
+    tab->GetMiniMap()->OnLeftUp(release);
+    tab->GetMiniMap()->OnMotion(press);
+    return true;
+}
+
+bool ScriptRunner::DoKey(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    const size_t n = w.size();
+    if (n != 2 && !(n == 4 && w[2] == "in"))
+        return false;
+    wxWindow* focus = n == 4 ? WindowNamed(w[3]) : Program().view;
+    return focus && Key(w[1], true, true, focus);
+}
+
+bool ScriptRunner::DoKeyDownOrUp(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    return w.size() == 2 && Key(w[1], w[0] == "keydown", w[0] == "keyup", Program().view);
+}
+
+bool ScriptRunner::DoContext(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    if (w.size() != 2)
+        return false;
+    const int id = w[1] == "Properties" ? Command::Properties
+                   : w[1] == "Clone"    ? Command::Clone
+                   : w[1] == "Delete"   ? Command::Delete
+                                        : 0;
+    if (!id)
+        return false;
+    frame_->RunCommand(id);
+    return true;
+}
+
+bool ScriptRunner::DoDialog(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    if (w.size() < 2)
+        return false;
+    std::vector<Answers::DialogStep> steps;
+    for (size_t i = 2; i < w.size(); ++i) {
+        const size_t eq = w[i].find('=');
+        if (eq == std::string::npos)
+            return false;
+        steps.push_back({w[i].substr(0, eq), w[i].substr(eq + 1)});
+    }
+    Answers::QueueDialog(w[1], steps);
+    return true;
+}
+
+bool ScriptRunner::DoAnswer(const ScriptLine& line)
+{
+    if (line.words.size() != 2)
+        return false;
+    Answers::QueueMessageAnswer(line.words[1]);
+    return true;
+}
+
+bool ScriptRunner::DoFile(const ScriptLine& line)
+{
+    if (line.words.size() != 2)
+        return false;
+    Answers::QueueFile(line.words[1]);
+    return true;
+}
+
+bool ScriptRunner::DoWaitDraw(const ScriptLine& line)
+{
+    CEditorView* view = Program().view;
+    if (line.words.size() != 1 || !view)
+        return false;
+    waitDraws_ = view->GetDrawCount();
+    view->Refresh(false);
+    return true;
+}
+
+bool ScriptRunner::DoShot(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
     const size_t n = w.size();
     EditorProgram& p = Program();
-    if (c == "menu" && n == 2) {
-        const int id = frame_->FindCommand(wxString::FromUTF8(w[1]));
-        if (id == wxID_NONE)
-            return false;
-        wxCommandEvent e(wxEVT_MENU, id);
-        e.SetEventObject(frame_);
-        frame_->GetEventHandler()->ProcessEvent(e);
-        return true;
-    }
-    if (c == "command" && n == 2) {
-        wxCommandEvent e(wxEVT_MENU, Number(w[1]) - Command::kBase);
-        frame_->GetEventHandler()->ProcessEvent(e);
-        return true;
-    }
-    if ((c == "pick" || c == "drop" || c == "rename") && n >= 3) {
-        SelectionPage* page = PageNamed(w[1]);
-        const long item = page ? page->FindItem(wxString::FromUTF8(w[2])) : -1;
-        if (item < 0)
-            return false;
-        if (c == "pick")
-            return page->PickItem(item);
-        if (c == "drop") {
-            if (!p.clipboard)
-                return false;
-            p.clipboard->AddResource(page->GetResource(item));
-            return true;
-        }
-        if (n != 4)
-            return false;
-        // As a label edit ends with the typed text.
-        wxListEvent e(wxEVT_LIST_END_LABEL_EDIT, page->GetList()->GetId());
-        e.SetEventObject(page->GetList());
-        e.SetIndex(item);
-        e.m_item.SetId(item);
-        e.m_item.SetText(wxString::FromUTF8(w[3]));
-        page->GetList()->GetEventHandler()->ProcessEvent(e);
-        if (e.IsAllowed())
-            page->GetList()->SetItemText(item, wxString::FromUTF8(w[3]));
-        std::printf("rename: %s\n", e.IsAllowed() ? "taken" : "refused");
-        return true;
-    }
-    if (c == "clipboard" && n == 4 && p.clipboard && (w[1] == "spin" || w[1] == "key")) {
-        if (w[1] == "key") {
-            const int code = w[3] == "Delete" ? WXK_DELETE : w[3] == "Return" ? WXK_RETURN : 0;
-            return code && p.clipboard->KeyOnItem(wxString::FromUTF8(w[2]), code);
-        }
-        const char* const fields[] = {"Scatter", "Count", "Range"};
-        for (int f = 0; f < ClipboardModel::kFields; ++f)
-            if (w[2] == fields[f]) {
-                p.clipboard->PressSpin(ClipboardModel::Field(f), Number(w[3]) > 0 ? 1 : -1);
-                return true;
-            }
+    if (n != 2 && n != 3)
         return false;
-    }
-    if (c == "clipboard" && n == 3 && p.clipboard) {
-        if (w[1] == "Angle jitter") {
-            p.clipboard->SetAngleJitter(w[2] == "1");
-            return true;
-        }
-        const char* const fields[] = {"Scatter", "Count", "Range"};
-        for (int f = 0; f < ClipboardModel::kFields; ++f)
-            if (w[1] == fields[f]) {
-                p.clipboard->TypeField(ClipboardModel::Field(f), wxString::FromUTF8(w[2]));
-                return true;
-            }
-        return false;
-    }
-    if ((c == "move" || c == "press" || c == "release" || c == "click" || c == "rpress" || c == "rrelease") && n == 3)
-        return Mouse(c, Number(w[1]), Number(w[2]));
-    if (c == "drag" && (n == 5 || n == 6)) {
-        const int x0 = Number(w[1]), y0 = Number(w[2]), x1 = Number(w[3]), y1 = Number(w[4]);
-        const int steps = n == 6 ? std::max(1, Number(w[5])) : 8;
-        Mouse("move", x0, y0);
-        Mouse("press", x0, y0);
-        for (int i = 1; i <= steps; ++i)
-            Mouse("move", x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
-        return Mouse("release", x1, y1);
-    }
-    if (c == "minimap" && (n == 3 || n == 5) && p.tab) {
-        // A click, or a drag to the second point.
-        wxMouseEvent press(wxEVT_LEFT_DOWN), motion(wxEVT_MOTION), release(wxEVT_LEFT_UP);
-        press.m_x = Number(w[1]);
-        press.m_y = Number(w[2]);
-        motion.m_x = release.m_x = Number(w[n - 2]);
-        motion.m_y = release.m_y = Number(w[n - 1]);
-        p.tab->GetMiniMap()->OnLeftDown(press);
-        p.tab->GetMiniMap()->OnMotion(motion);
-        p.tab->GetMiniMap()->OnLeftUp(release);
-        p.tab->GetMiniMap()->OnMotion(press);
-        return true;
-    }
-    if (c == "key" && (n == 2 || (n == 4 && w[2] == "in"))) {
-        wxWindow* focus = n == 4 ? WindowNamed(w[3]) : p.view;
-        return focus && Key(w[1], true, true, focus);
-    }
-    if ((c == "keydown" || c == "keyup") && n == 2)
-        return Key(w[1], c == "keydown", c == "keyup", p.view);
-    if (c == "context" && n == 2) {
-        const int id = w[1] == "Properties" ? Command::Properties
-                       : w[1] == "Clone"    ? Command::Clone
-                       : w[1] == "Delete"   ? Command::Delete
-                                            : 0;
-        if (!id)
-            return false;
-        frame_->RunCommand(id);
-        return true;
-    }
-    if (c == "dialog" && n >= 2) {
-        std::vector<Answers::DialogStep> steps;
-        for (size_t i = 2; i < n; ++i) {
-            const size_t eq = w[i].find('=');
-            if (eq == std::string::npos)
-                return false;
-            steps.push_back({w[i].substr(0, eq), w[i].substr(eq + 1)});
-        }
-        Answers::QueueDialog(w[1], steps);
-        return true;
-    }
-    if (c == "answer" && n == 2) {
-        Answers::QueueMessageAnswer(w[1]);
-        return true;
-    }
-    if (c == "file" && n == 2) {
-        Answers::QueueFile(w[1]);
-        return true;
-    }
-    if (c == "wait-draw" && n == 1 && p.view) {
-        waitDraws_ = p.view->GetDrawCount();
-        p.view->Refresh(false);
-        return true;
-    }
-    if (c == "shot" && (n == 2 || n == 3)) {
-        // A draw the 20 ms pace put off is made first: the picture shows
-        // what the last line did to the view.
-        if (p.view && p.ui) {
-            p.view->Draw();
-            if (p.ui->Update()) {
-                again_ = true;
-                return true;
-            }
-        }
-        // The main window, or the top-level window of that title.
-        wxWindow* window = frame_;
-        if (n == 3) {
-            window = nullptr;
-            for (wxWindow* top : wxTopLevelWindows)
-                if (top->GetLabel() == wxString::FromUTF8(w[2]))
-                    window = top;
-        }
-        return window && SaveWindowPicture(window, w[1]);
-    }
-    if (c == "where" && n == 2) {
-        // Where the window is once the toolkit laid the windows out: not
-        // while its events, layout among them, wait.
-        if (wxTheApp && wxTheApp->Pending() && settleTicks_++ < 400) {
+    // A draw the 20 ms pace put off is made first: the picture shows
+    // what the last line did to the view.
+    if (p.view && p.ui) {
+        p.view->Draw();
+        if (p.ui->Update()) {
             again_ = true;
             return true;
         }
-        settleTicks_ = 0;
-        wxWindow* window = WindowNamed(w[1]);
-        // A window that a person's input is still to open (a dialog picked
-        // from a context menu) is waited for.
-        if (!window || !window->IsShownOnScreen()) {
-            again_ = absentTicks_++ < 4000;
-            return again_;
-        }
-        absentTicks_ = 0;
-        const wxRect r = window->GetScreenRect();
-        std::printf("where %s %d %d %d %d\n", w[1].c_str(), r.x, r.y, r.width, r.height);
-        std::fflush(stdout);
+    }
+    // The main window, or the top-level window of that title.
+    wxWindow* window = frame_;
+    if (n == 3) {
+        window = nullptr;
+        for (wxWindow* top : wxTopLevelWindows)
+            if (top->GetLabel() == wxString::FromUTF8(w[2]))
+                window = top;
+    }
+    return window && SaveWindowPicture(window, w[1]);
+}
+
+bool ScriptRunner::DoWhere(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    if (w.size() != 2)
+        return false;
+    // Where the window is once the toolkit laid the windows out: not
+    // while its events, layout among them, wait.
+    if (wxTheApp && wxTheApp->Pending() && settleTicks_++ < 400) {
+        again_ = true;
         return true;
     }
-    if (c == "tab" && n == 2 && p.tab) {
-        // Where the toolkit finds the tab of that title along the middle of
-        // the tab row: a tab scrolled out of sight is found nowhere.
-        wxNotebook* book = p.tab->GetNotebook();
-        int page = 0;
-        while (page < int(book->GetPageCount()) && book->GetPageText(size_t(page)) != wxString::FromUTF8(w[1]))
-            ++page;
-        const int rowHeight = page < int(book->GetPageCount())
-                                  ? book->GetPage(size_t(page))->GetScreenPosition().y - book->GetScreenPosition().y
-                                  : 0;
-        int from = -1, to = -1;
-        for (int x = 0; x < book->GetClientSize().x; ++x)
-            if (rowHeight > 0 && book->HitTest(wxPoint(x, rowHeight / 2)) == page)
-                to = x, from = from < 0 ? x : from;
-        if (from < 0)
-            return false;
-        const wxPoint at = book->ClientToScreen(wxPoint(from, 0));
-        std::printf("where %s tab %d %d %d %d\n", w[1].c_str(), at.x, at.y, to - from + 1, rowHeight);
-        std::fflush(stdout);
-        return true;
+    settleTicks_ = 0;
+    wxWindow* window = WindowNamed(w[1]);
+    // A window that a person's input is still to open (a dialog picked
+    // from a context menu) is waited for.
+    if (!window || !window->IsShownOnScreen()) {
+        again_ = absentTicks_++ < 4000;
+        return again_;
     }
-    if (c == "status" && n == 2 && frame_->GetStatusBar()) {
-        const int pane = Number(w[1]);
-        if (pane < 0 || pane >= frame_->GetStatusBar()->GetFieldsCount())
-            return false;
-        std::printf("status %d: %s\n", pane, frame_->GetStatusBar()->GetStatusText(pane).utf8_string().c_str());
-        std::fflush(stdout);
-        return true;
-    }
-    if (c == "print") {
-        std::printf("%s\n", line.text.substr(line.text.find("print") + 6).c_str());
-        std::fflush(stdout);
-        return true;
-    }
-    if (c == "expect" && n == 4 && (w[1] == "checked" || w[1] == "enabled")) {
-        // As the menu shows the entry when it opens.
-        wxMenuItem* item = frame_->GetMenuBar()->FindItem(frame_->FindCommand(wxString::FromUTF8(w[2])));
-        if (!item || !item->GetMenu())
-            return false;
-        item->GetMenu()->UpdateUI(frame_);
-        const bool on = w[1] == "checked" ? item->IsChecked() : item->IsEnabled();
-        if (on != (w[3] == "1"))
-            Answers::Fail("line " + std::to_string(line.number) + ": " + w[2] + " is not " + w[1] + " " + w[3]);
-        return on == (w[3] == "1");
-    }
-    if (c == "expect" && n == 2 && w[1] == "drawn") {
+    absentTicks_ = 0;
+    const wxRect r = window->GetScreenRect();
+    std::printf("where %s %d %d %d %d\n", w[1].c_str(), r.x, r.y, r.width, r.height);
+    std::fflush(stdout);
+    return true;
+}
+
+bool ScriptRunner::DoTab(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    if (w.size() != 2 || !Program().tab)
+        return false;
+    // Where the toolkit finds the tab of that title along the middle of
+    // the tab row: a tab scrolled out of sight is found nowhere.
+    wxNotebook* book = Program().tab->GetNotebook();
+    int page = 0;
+    while (page < int(book->GetPageCount()) && book->GetPageText(size_t(page)) != wxString::FromUTF8(w[1]))
+        ++page;
+    const int rowHeight = page < int(book->GetPageCount())
+                              ? book->GetPage(size_t(page))->GetScreenPosition().y - book->GetScreenPosition().y
+                              : 0;
+    int from = -1, to = -1;
+    for (int x = 0; x < book->GetClientSize().x; ++x)
+        if (rowHeight > 0 && book->HitTest(wxPoint(x, rowHeight / 2)) == page)
+            to = x, from = from < 0 ? x : from;
+    if (from < 0)
+        return false;
+    const wxPoint at = book->ClientToScreen(wxPoint(from, 0));
+    std::printf("where %s tab %d %d %d %d\n", w[1].c_str(), at.x, at.y, to - from + 1, rowHeight);
+    std::fflush(stdout);
+    return true;
+}
+
+bool ScriptRunner::DoStatus(const ScriptLine& line)
+{
+    wxStatusBar* bar = frame_->GetStatusBar();
+    if (line.words.size() != 2 || !bar)
+        return false;
+    const int pane = Number(line.words[1]);
+    if (pane < 0 || pane >= bar->GetFieldsCount())
+        return false;
+    std::printf("status %d: %s\n", pane, bar->GetStatusText(pane).utf8_string().c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+bool ScriptRunner::DoPrint(const ScriptLine& line)
+{
+    PrintNow(line.text.substr(line.text.find("print") + 6));
+    return true;
+}
+
+bool ScriptRunner::DoExpect(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    if (w.size() == 4 && (w[1] == "checked" || w[1] == "enabled"))
+        return ExpectMenuEntry(line);
+    if (w.size() == 2 && w[1] == "drawn") {
         // The line before drew the view (or asked the 20 ms pace for it).
         if (drawsAtLine_ > drawsBefore_)
             return true;
         Answers::Fail("line " + std::to_string(line.number) + ": the view was not drawn");
         return false;
     }
-    if (c == "expect" && n == 3) {
-        std::string actual;
-        if (w[1] == "tool")
-            actual = std::to_string(p.ui ? p.ui->GetTool() : -1);
-        else if (w[1] == "modified")
-            actual = frame_->GetDocument().IsModified() ? "1" : "0";
-        else if (w[1] == "title")
-            actual = frame_->GetTitle().utf8_string();
-        else
-            return false;
-        if (actual != w[2])
-            Answers::Fail("line " + std::to_string(line.number) + ": " + w[1] + " is " + actual + ", not " + w[2]);
-        return actual == w[2];
+    return w.size() == 3 && ExpectValue(line);
+}
+
+bool ScriptRunner::ExpectMenuEntry(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    // As the menu shows the entry when it opens.
+    wxMenuItem* item = frame_->GetMenuBar()->FindItem(frame_->FindCommand(wxString::FromUTF8(w[2])));
+    if (!item || !item->GetMenu())
+        return false;
+    item->GetMenu()->UpdateUI(frame_);
+    const bool on = w[1] == "checked" ? item->IsChecked() : item->IsEnabled();
+    if (on != (w[3] == "1"))
+        Answers::Fail("line " + std::to_string(line.number) + ": " + w[2] + " is not " + w[1] + " " + w[3]);
+    return on == (w[3] == "1");
+}
+
+bool ScriptRunner::ExpectValue(const ScriptLine& line)
+{
+    const std::vector<std::string>& w = line.words;
+    const EditorProgram& p = Program();
+    std::string actual;
+    if (w[1] == "tool")
+        actual = std::to_string(p.ui ? p.ui->GetTool() : -1);
+    else if (w[1] == "modified")
+        actual = frame_->GetDocument().IsModified() ? "1" : "0";
+    else if (w[1] == "title")
+        actual = frame_->GetTitle().utf8_string();
+    else
+        return false;
+    if (actual != w[2])
+        Answers::Fail("line " + std::to_string(line.number) + ": " + w[1] + " is " + actual + ", not " + w[2]);
+    return actual == w[2];
+}
+
+bool ScriptRunner::DoExit(const ScriptLine& line)
+{
+    if (line.words.size() != 1)
+        return false;
+    Stop(false);
+    // A close the answers kept open ends the run here.
+    if (!frame_->Close()) {
+        Answers::Fail("the editor did not close");
+        return false;
     }
-    if (c == "exit" && n == 1) {
-        Stop(false);
-        // A close the answers kept open ends the run here.
-        if (!frame_->Close()) {
-            Answers::Fail("the editor did not close");
-            return false;
-        }
-        return true;
-    }
-    if (c == "stay" && n == 1) {
-        Stop(false);
-        std::printf("script: staying\n");
-        std::fflush(stdout);
-        return true;
-    }
-    return false;
+    return true;
+}
+
+bool ScriptRunner::DoStay(const ScriptLine& line)
+{
+    if (line.words.size() != 1)
+        return false;
+    Stop(false);
+    PrintNow("script: staying");
+    return true;
 }
 
 bool ScriptRunner::Mouse(const std::string& what, int x, int y)

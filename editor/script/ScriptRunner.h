@@ -9,6 +9,7 @@
 #include <vector>
 
 class CMainFrame;
+class SelectionPage;
 class wxWindow;
 
 // Plays a script against the running editor, one line per turn of the
@@ -40,6 +41,39 @@ private:
     void OnTick(wxTimerEvent& e);
     // False: the line failed (the run ends).
     bool Run(const ScriptLine& line);
+    // Each command's line, by its first word.
+    struct Handler {
+        const char* name;
+        bool (ScriptRunner::*run)(const ScriptLine& line);
+    };
+    static const Handler kHandlers[];
+    bool DoMenu(const ScriptLine& line);
+    bool DoCommand(const ScriptLine& line);
+    long PageItem(const ScriptLine& line, SelectionPage** page);
+    bool DoPick(const ScriptLine& line);
+    bool DoDrop(const ScriptLine& line);
+    bool DoRename(const ScriptLine& line);
+    bool DoClipboard(const ScriptLine& line);
+    bool DoMouse(const ScriptLine& line);
+    bool DoDrag(const ScriptLine& line);
+    bool DoMinimap(const ScriptLine& line);
+    bool DoKey(const ScriptLine& line);
+    bool DoKeyDownOrUp(const ScriptLine& line);
+    bool DoContext(const ScriptLine& line);
+    bool DoDialog(const ScriptLine& line);
+    bool DoAnswer(const ScriptLine& line);
+    bool DoFile(const ScriptLine& line);
+    bool DoWaitDraw(const ScriptLine& line);
+    bool DoShot(const ScriptLine& line);
+    bool DoWhere(const ScriptLine& line);
+    bool DoTab(const ScriptLine& line);
+    bool DoStatus(const ScriptLine& line);
+    bool DoPrint(const ScriptLine& line);
+    bool DoExpect(const ScriptLine& line);
+    bool ExpectMenuEntry(const ScriptLine& line);
+    bool ExpectValue(const ScriptLine& line);
+    bool DoExit(const ScriptLine& line);
+    bool DoStay(const ScriptLine& line);
     bool Mouse(const std::string& what, int x, int y);
     bool Key(const std::string& name, bool down, bool up, wxWindow* focus);
     void Stop(bool failed);

@@ -141,9 +141,7 @@ bool ServerHandler::VectorsPending(Entry& e)
 
 void ServerHandler::Fold(size_t k)
 {
-    const std::vector<uint64_t>& changed = manager_->GetChangePasses();
-    uint32_t slot = slotAt_[k];
-    if (slot < changed.size() && changed[slot] > looked_[k])
+    if (ChangedSince(k, manager_->GetChangePasses()))
         dirty_[k] = 1;
     looked_[k] = manager_->GetPass();
 }

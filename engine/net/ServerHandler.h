@@ -139,6 +139,11 @@ private:
     // Makes the entry at k dirty if its object changed since it was last
     // looked at; every reading of dirty_ comes after.
     void Fold(size_t k);
+    bool ChangedSince(size_t k, const std::vector<uint64_t>& changed) const
+    {
+        uint32_t slot = slotAt_[k];
+        return slot < changed.size() && changed[slot] > looked_[k];
+    }
     // Whether every entry's change is folded already.
     bool AllFolded() const;
     void MarkAllDirty();
@@ -163,6 +168,27 @@ private:
                          bool* deferred);
     void Send(int field, uint32_t value);
     void CommitFields(Entry& e, uint16_t sequence);
+    // One packet's object section while it is written: full once an entry
+    // or effect found no room.
+    struct Section {
+        PacketBuffer& p;
+        uint16_t sequence;
+        Object* only;
+        SentPacket& record;
+        const std::vector<uint64_t>& changed; // the manager's change passes
+        uint64_t pass;
+        bool full = false;
+    };
+    class EntryRollback;
+    // False when an effect found no room.
+    bool WriteEffects(PacketBuffer& p, uint16_t sequence, SentPacket& record);
+    void PrefetchAhead(size_t k) const;
+    void StopAt(Section& s, size_t k);
+    // False when the entry is not one WriteMotion writes.
+    bool VisitMotion(Section& s, Entry& e, size_t k);
+    void VisitWhole(Section& s, Entry& e, size_t k);
+    void VisitEntry(Section& s, size_t k);
+    void VisitDirty(Section& s);
     void FreeEntries();
     SentPacket* FindSent(uint16_t sequence);
     SentPacket& StartSent(uint16_t sequence);

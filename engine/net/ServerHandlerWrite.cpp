@@ -344,6 +344,176 @@ ServerHandler::Written ServerHandler::WriteEntry(PacketBuffer& p, Entry& e, uint
     return Written::Something;
 }
 
+// The fields of an entry that writing it may change, put back unless the
+// entry stays in the packet.
+class ServerHandler::EntryRollback {
+public:
+    EntryRollback(ServerHandler& handler, Entry& e)
+        : handler_(handler), e_(e), flags_(e.flags), ackedFlags_(e.ackedFlags), formSequence_(e.formSequence),
+          removeSent_(e.removeSent), since_(e.since)
+    {
+        handler_.changeSaved_ = false;
+    }
+    EntryRollback(const EntryRollback&) = delete;
+    EntryRollback& operator=(const EntryRollback&) = delete;
+    ~EntryRollback()
+    {
+        if (kept_)
+            return;
+        e_.flags = flags_;
+        e_.ackedFlags = ackedFlags_;
+        e_.formSequence = formSequence_;
+        e_.removeSent = removeSent_;
+        e_.since = since_;
+        if (!handler_.changeSaved_)
+            return;
+        const std::vector<uint16_t>& packets = handler_.savedChange_;
+        for (size_t i = 0; i < e_.sent.size() && i < packets.size(); ++i)
+            e_.sent[i].packet = packets[i];
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    ServerHandler& handler_;
+    Entry& e_;
+    int flags_, ackedFlags_;
+    uint16_t formSequence_;
+    bool removeSent_;
+    double since_;
+    bool kept_ = false;
+};
+
+bool ServerHandler::WriteEffects(PacketBuffer& p, uint16_t sequence, SentPacket& record)
+{
+    for (size_t k = 0; k < effects_.size(); ++k) {
+        ServerEffectObject& fx = *effects_[k];
+        if (fx.sequence != 0)
+            continue;
+        if (!fx.Write(p))
+            return false;
+        fx.sequence = sequence;
+        record.effects = true;
+    }
+    return true;
+}
+
+void ServerHandler::PrefetchAhead(size_t k) const
+{
+    // The entries ahead are most likely visited too: their memory is
+    // asked for while this one is written.
+    if (k + 4 < entries_.size() && entries_[k + 4])
+        __builtin_prefetch(entries_[k + 4].get());
+    // A removed object's entry has sent nothing: no end to point at.
+    if (k + 2 < entries_.size() && entries_[k + 2] && !entries_[k + 2]->sent.empty()) {
+        const Entry& next = *entries_[k + 2];
+        __builtin_prefetch(next.sent.data());
+        __builtin_prefetch(next.sent.data() + next.sent.size() - 1);
+    }
+}
+
+void ServerHandler::StopAt(Section& s, size_t k)
+{
+    s.full = true;
+    // The next packet starts with the entry that did not fit.
+    if (!s.only)
+        cursor_ = k;
+}
+
+bool ServerHandler::VisitMotion(Section& s, Entry& e, size_t k)
+{
+    s.p.SavePosition();
+    bool deferred = false;
+    switch (WriteMotion(s.p, e, s.sequence, &deferred)) {
+    case kNotMotion:
+        return false;
+    case kWrote: {
+        // Only its vector groups took this packet's number.
+        const FieldLayout& layout = e.layout;
+        const int last = layout.GetVectorAt(layout.GetVectorCount() - 1);
+        s.record.entries.push_back(Carried{&e, uint16_t(layout.GetVectorAt(0)), uint16_t(last + 4)});
+        dirty_[k] = 1;
+        return true;
+    }
+    case kNothing:
+        s.p.RollBack();
+        if (!deferred)
+            dirty_[k] = 0;
+        return true;
+    case kNoRoom:
+        s.p.RollBack();
+        StopAt(s, k);
+        return true;
+    }
+    return false;
+}
+
+void ServerHandler::VisitWhole(Section& s, Entry& e, size_t k)
+{
+    EntryRollback rollback(*this, e);
+    s.p.SavePosition();
+    bool settled = false;
+    Written w = WriteEntry(s.p, e, s.sequence, &settled);
+    if (w == Written::Something) {
+        rollback.Keep();
+        s.record.entries.push_back(Carried{&e, 0, uint16_t(e.sent.size())});
+        MarkDirty(e);
+        return;
+    }
+    s.p.RollBack();
+    if (settled || e.parked)
+        dirty_[k] = 0;
+    if (w == Written::NoRoom)
+        StopAt(s, k);
+}
+
+void ServerHandler::VisitEntry(Section& s, size_t k)
+{
+    PrefetchAhead(k);
+    if (ChangedSince(k, s.changed))
+        dirty_[k] = 1;
+    looked_[k] = s.pass;
+    if (!entries_[k]) {
+        dirty_[k] = 0;
+        return;
+    }
+    Entry& e = *entries_[k];
+    // Most entries of a busy pass.
+    if (!VisitMotion(s, e, k))
+        VisitWhole(s, e, k);
+}
+
+void ServerHandler::VisitDirty(Section& s)
+{
+    // The dirty entries from the cursor on, round to it: found a run of
+    // clean ones at a time once every change is folded.
+    const size_t n = entries_.size();
+    const size_t start = n == 0 ? 0 : cursor_ % n;
+    const uint8_t* dirty = dirty_.data();
+    const bool folded = AllFolded();
+    for (int part = 0; part < 2 && !s.full; ++part) {
+        size_t at = part == 0 ? start : 0;
+        const size_t end = part == 0 ? n : start;
+        while (at < end && !s.full) {
+            if (!dirty[at]) {
+                if (!folded) {
+                    if (!ChangedSince(at, s.changed)) {
+                        ++at;
+                        continue;
+                    }
+                } else {
+                    const void* hit = std::memchr(dirty + at, 1, end - at);
+                    if (!hit)
+                        break;
+                    at = size_t(static_cast<const uint8_t*>(hit) - dirty);
+                }
+            }
+            VisitEntry(s, at++);
+        }
+    }
+    if (!folded && !s.full)
+        foldedAll_ = s.pass;
+}
+
 bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object* only)
 {
     if (!IsStreaming()) {
@@ -357,142 +527,20 @@ bool ServerHandler::WriteObjects(PacketBuffer& p, int, uint16_t sequence, Object
     }
     if (!only && refreshNow_ && PlayerObjectUnlocked())
         RelevancePass();
-    SentPacket& record = StartSent(sequence);
+    Section s{p, sequence, only, StartSent(sequence), manager_->GetChangePasses(), manager_->GetPass()};
     int limit = p.GetLimit();
     int startBits = p.GetBytePosition() * 8 + p.GetBitPosition();
     // Room for the terminator: a u32 needs its byte position 5 below the
     // limit once the last entry may have ended on a byte boundary.
     p.SetLimit(limit - 5);
-    bool full = false;
     // Effects are few and one-shot; they go first so moving objects cannot
     // hold them back.
-    for (size_t k = 0; k < effects_.size(); ++k) {
-        ServerEffectObject& fx = *effects_[k];
-        if (fx.sequence != 0)
-            continue;
-        if (!fx.Write(p)) {
-            full = true;
-            break;
-        }
-        fx.sequence = sequence;
-        record.effects = true;
-    }
-    const std::vector<uint64_t>& changed = manager_->GetChangePasses();
-    const uint64_t pass = manager_->GetPass();
-    auto changedSince = [&](size_t k) {
-        uint32_t slot = slotAt_[k];
-        return slot < changed.size() && changed[slot] > looked_[k];
-    };
-    auto visit = [&](size_t k) {
-        // The entries ahead are most likely visited too: their memory is
-        // asked for while this one is written.
-        if (k + 4 < entries_.size() && entries_[k + 4])
-            __builtin_prefetch(entries_[k + 4].get());
-        // A removed object's entry has sent nothing: no end to point at.
-        if (k + 2 < entries_.size() && entries_[k + 2] && !entries_[k + 2]->sent.empty()) {
-            const Entry& next = *entries_[k + 2];
-            __builtin_prefetch(next.sent.data());
-            __builtin_prefetch(next.sent.data() + next.sent.size() - 1);
-        }
-        if (changedSince(k))
-            dirty_[k] = 1;
-        looked_[k] = pass;
-        if (!entries_[k]) {
-            dirty_[k] = 0;
-            return;
-        }
-        Entry& e = *entries_[k];
-        // Most entries of a busy pass.
-        p.SavePosition();
-        bool deferred = false;
-        switch (WriteMotion(p, e, sequence, &deferred)) {
-        case kNotMotion:
-            break;
-        case kWrote: {
-            // Only its vector groups took this packet's number.
-            const FieldLayout& layout = e.layout;
-            const int last = layout.GetVectorAt(layout.GetVectorCount() - 1);
-            record.entries.push_back(Carried{&e, uint16_t(layout.GetVectorAt(0)), uint16_t(last + 4)});
-            dirty_[k] = 1;
-            return;
-        }
-        case kNothing:
-            p.RollBack();
-            if (!deferred)
-                dirty_[k] = 0;
-            return;
-        case kNoRoom:
-            p.RollBack();
-            full = true;
-            if (!only)
-                cursor_ = k;
-            return;
-        }
-        struct {
-            int flags, ackedFlags;
-            uint16_t formSequence;
-            bool removeSent;
-            double since;
-        } saved{e.flags, e.ackedFlags, e.formSequence, e.removeSent, e.since};
-        p.SavePosition();
-        changeSaved_ = false;
-        bool settled = false;
-        Written w = WriteEntry(p, e, sequence, &settled);
-        if (w == Written::Something) {
-            record.entries.push_back(Carried{&e, 0, uint16_t(e.sent.size())});
-            MarkDirty(e);
-            return;
-        }
-        p.RollBack();
-        e.flags = saved.flags;
-        e.ackedFlags = saved.ackedFlags;
-        e.formSequence = saved.formSequence;
-        e.removeSent = saved.removeSent;
-        e.since = saved.since;
-        if (changeSaved_)
-            for (size_t i = 0; i < e.sent.size() && i < savedChange_.size(); ++i)
-                e.sent[i].packet = savedChange_[i];
-        if (settled || e.parked)
-            dirty_[k] = 0;
-        if (w == Written::NoRoom) {
-            full = true;
-            // The next packet starts with the entry that did not fit.
-            if (!only)
-                cursor_ = k;
-        }
-    };
-    const size_t n = entries_.size();
+    s.full = !WriteEffects(p, sequence, s.record);
     if (only) {
-        if (Entry* e = FindEntry(only); e && !full)
-            visit(e->pos);
+        if (Entry* e = FindEntry(only); e && !s.full)
+            VisitEntry(s, e->pos);
     } else {
-        // The dirty entries from the cursor on, round to it: found a run of
-        // clean ones at a time once every change is folded.
-        const size_t start = n == 0 ? 0 : cursor_ % n;
-        const uint8_t* dirty = dirty_.data();
-        const bool folded = AllFolded();
-        for (int part = 0; part < 2 && !full; ++part) {
-            size_t at = part == 0 ? start : 0;
-            const size_t end = part == 0 ? n : start;
-            while (at < end && !full) {
-                if (!dirty[at]) {
-                    if (!folded) {
-                        if (!changedSince(at)) {
-                            ++at;
-                            continue;
-                        }
-                    } else {
-                        const void* hit = std::memchr(dirty + at, 1, end - at);
-                        if (!hit)
-                            break;
-                        at = size_t(static_cast<const uint8_t*>(hit) - dirty);
-                    }
-                }
-                visit(at++);
-            }
-        }
-        if (!folded && !full)
-            foldedAll_ = pass;
+        VisitDirty(s);
     }
     p.SetLimit(limit);
     int bits = p.GetBytePosition() * 8 + p.GetBitPosition() - startBits;

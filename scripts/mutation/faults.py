@@ -77,9 +77,10 @@ def find(path, text):
         for m in NUMBER.finditer(code):
             if label and m.start() < label.end():
                 continue  # another label may hold the moved value
-            moved = _plus_one(m.group(1))
-            if moved is not None:
-                add("constant", m.start(1), m.end(1), moved)
+            for step in (1, -1):
+                moved = _moved(m.group(1), step)
+                if moved is not None:
+                    add("constant", m.start(1), m.end(1), moved)
         if info.statement and info.in_body:
             _drop_call(masked, index, info, add)
         if info.first_in_block and info.function in ("void", "bool"):
@@ -157,18 +158,27 @@ def _next_is_else(masked, j, end):
     return re.match(r"\s*else\b", rest) is not None
 
 
-def _plus_one(literal):
+def _moved(literal, step):
+    """`literal` moved by `step` (1 or -1), written as it was; None when it
+    cannot be, or when moving it down would take it below 0 (a minus sign
+    where there was none may not even parse)."""
     if re.match(r"0[xX]", literal):
-        value = int(literal, 16) + 1
+        value = int(literal, 16) + step
+        if value < 0:
+            return None
         digits = "%x" % value
         return literal[:2] + (digits.upper() if literal[2:].isupper() else digits)
     if re.fullmatch(r"\d+", literal):
-        if len(literal) > 1 and literal.startswith("0"):
-            return "0" + "%o" % (int(literal, 8) + 1)
-        return str(int(literal) + 1)
+        octal = len(literal) > 1 and literal.startswith("0")
+        value = int(literal, 8 if octal else 10) + step
+        if value < 0:
+            return None
+        return "0" + "%o" % value if octal else str(value)
     try:
-        value = Decimal(literal) + 1
+        value = Decimal(literal) + step
     except InvalidOperation:
+        return None
+    if value < 0:
         return None
     text = format(value, "f")
     if "." not in text:

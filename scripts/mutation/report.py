@@ -23,19 +23,6 @@ class Result:
                 "seconds": round(self.seconds, 1)}
 
 
-def read_equivalents(path):
-    """{(file, line as it stands, line as the fault leaves it): why} from
-    the list of faults that cannot change what the program does."""
-    marks = {}
-    if not os.path.exists(path):
-        return marks
-    with open(path) as f:
-        lines = [l.strip() for l in f if l.strip() and not l.startswith("#")]
-    for i in range(0, len(lines) - 3, 4):
-        marks[tuple(lines[i:i + 3])] = lines[i + 3]
-    return marks
-
-
 def _rate(caught, missed):
     total = caught + missed
     return "%d%%" % round(100.0 * caught / total) if total else "-"
@@ -50,9 +37,10 @@ def _counts(records):
     return caught, missed, unreached, failed, equivalent
 
 
-def render(records, groups):
+def render(records, groups, moved=()):
     """A plain-text report; `groups` is [(name, [paths])] in the order the
-    folders were asked for."""
+    folders were asked for, `moved` the equivalent-list entries that no
+    longer stand where they say."""
     out = []
     by_path = {}
     for r in records:
@@ -94,6 +82,10 @@ def render(records, groups):
         for r in sorted(same, key=lambda r: (r["path"], r["line"])):
             out.append("%s:%d  %s" % (r["path"], r["line"], r["fault"]))
             out.append("    %s" % r["by"])
+    if moved:
+        out.append("")
+        out.append("== Entries of the equivalent list that moved (mend them: they may no longer match)")
+        out.extend(moved)
     failed = [r for r in records if r["outcome"] == BUILD_FAILED]
     if failed:
         out.append("")
