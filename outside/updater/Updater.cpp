@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -98,6 +99,27 @@ bool ParseCommand(const std::string& text, std::string* package, std::string* fo
     *package = text.substr(0, bar);
     *folder = text.substr(bar + 1);
     return true;
+}
+
+void RemoveDownloadFolder(const std::string& package)
+{
+    const size_t slash = package.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return;
+    const std::string folder = package.substr(0, slash);
+    if (folder.compare(folder.rfind('/') + 1, 8, "vnupdate") != 0)
+        return;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    // A running program's file can go: we are started from this folder.
+    while (const dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, 8, "vnupdate") == 0 || name == "vnupd.exe")
+            unlink((folder + "/" + name).c_str());
+    }
+    closedir(dir);
+    rmdir(folder.c_str());
 }
 
 bool CheckFolder(const std::string& folder, std::string* error)

@@ -11,6 +11,11 @@ namespace Updater {
 // "<downloaded package>|<game folder>", split at the first "|".
 bool ParseCommand(const std::string& text, std::string* package, std::string* folder, std::string* error);
 
+// The folder the game downloaded into and started us from: its downloads
+// are merged into "game_new.data" already. Only a folder of the game's own
+// making ("vnupdate..."), and only the files the game puts there, go.
+void RemoveDownloadFolder(const std::string& package);
+
 // "game_new.data" is a whole package and the folder has a "game" to start.
 bool CheckFolder(const std::string& folder, std::string* error);
 

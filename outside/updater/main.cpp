@@ -49,6 +49,7 @@ int main(int argc, char** argv)
     std::string package, folder, error;
     if (!Updater::ParseCommand(command, &package, &folder, &error))
         return Fail(1, error);
+    Updater::RemoveDownloadFolder(package);
     if (!Updater::CheckFolder(folder, &error))
         return Fail(3, error);
     if (!Updater::WaitForParentExit(parent, folder, WaitSeconds()))

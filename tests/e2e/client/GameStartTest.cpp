@@ -127,6 +127,9 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     setenv("VORNHAL_UPDATE_HOST", masterAddress.c_str(), 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
     unsetenv("VORNHAL_UI");
+    const std::string temporary = dir.File("tmp");
+    fs::create_directories(temporary);
+    setenv("TMPDIR", temporary.c_str(), 1);
     TestSupport::ChildProcess game(folder + "/game", {"-windowed", "Aapo"}, folder);
     XDriver x;
     ASSERT_TRUE(x.Ok());
@@ -141,6 +144,8 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
 
     Adopted updater("vnupd.exe");
     EXPECT_EQ(updater.WaitExit(), 0) << game.Output();
+    // Nothing of the download is left in the temporary folder.
+    EXPECT_TRUE(fs::is_empty(temporary));
     EXPECT_EQ(PackageVersion(folder + "/game.data"), 2);
     EXPECT_EQ(PackageVersion(folder + "/game.data.bak"), 1);
     Adopted again("game");
