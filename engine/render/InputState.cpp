@@ -64,12 +64,12 @@ void InputState::KeyUp(int key)
 
 void InputState::KeyState(int key, bool down)
 {
-    // A press after a release of the same key in this batch waits, and
-    // what follows it: the frame sees the key let go before it is pressed
-    // again. A press let go in the same batch is never seen held.
+    // A key changes at most once a batch and what follows waits, in order:
+    // a press let go before the frame is still seen held by that frame, and
+    // a release before a new press is seen let go.
     const bool behind = std::any_of(keysWaiting_.begin(), keysWaiting_.end(),
                                     [key](const std::pair<int, bool>& w) { return w.first == key; });
-    if (behind || (down && keysReleased_.test(size_t(key)))) {
+    if (behind || keysChanged_.test(size_t(key))) {
         keysWaiting_.emplace_back(key, down);
         if (keysWaiting_.size() > kMaxWaiting) {
             for (const auto& w : keysWaiting_)
@@ -79,8 +79,7 @@ void InputState::KeyState(int key, bool down)
         return;
     }
     SetKey(key, down);
-    if (!down)
-        keysReleased_.set(size_t(key));
+    keysChanged_.set(size_t(key));
 }
 
 void InputState::SetKey(int key, bool down)
@@ -164,7 +163,7 @@ void InputState::ButtonUp(int button)
 void InputState::BeginEvents()
 {
     actionsPressed_.reset();
-    keysReleased_.reset();
+    keysChanged_.reset();
     std::vector<std::pair<int, bool>> keys;
     keys.swap(keysWaiting_);
     for (const auto& k : keys)

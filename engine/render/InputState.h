@@ -27,10 +27,9 @@ public:
     // Called before each batch of events. The buttons change at most once a
     // batch, and the pointer stays where that change happened: what comes
     // after it waits for the next batch. So a frame that polls them sees
-    // every press and release where it was made, however quick. Keys follow
-    // the events at once (typing must not linger into play), but for a
-    // press after a release of the same key, which waits for the next
-    // batch; their presses are kept for a batch besides.
+    // every press and release where it was made, however quick. Keys too
+    // change at most once a batch, so a press shorter than a frame is seen
+    // held by one frame; their presses are kept for a batch besides.
     void BeginEvents();
 
     bool IsActionDown(int action) const;
@@ -72,7 +71,7 @@ private:
     int actions_[kActionCount] = {};
     int left_ = 0, right_ = 0, middle_ = 0;
     std::bitset<kActionCount> actionsPressed_;
-    std::bitset<kKeyCount> keysReleased_;
+    std::bitset<kKeyCount> keysChanged_;
     std::vector<std::pair<int, bool>> keysWaiting_;
     // Pointer events after this batch's button change wait, in order, for
     // later batches; motions between two changes are merged into one.
