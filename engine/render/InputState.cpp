@@ -3,6 +3,7 @@
 #include "engine/render/InputState.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -70,6 +71,8 @@ void InputState::KeyState(int key, bool down)
     const bool behind = std::any_of(keysWaiting_.begin(), keysWaiting_.end(),
                                     [key](const std::pair<int, bool>& w) { return w.first == key; });
     if (behind || keysChanged_.test(size_t(key))) {
+        if (!down && DropRepeatedTap(key))
+            return;
         keysWaiting_.emplace_back(key, down);
         if (keysWaiting_.size() > kMaxWaiting) {
             for (const auto& w : keysWaiting_)
@@ -80,6 +83,23 @@ void InputState::KeyState(int key, bool down)
     }
     SetKey(key, down);
     keysChanged_.set(size_t(key));
+}
+
+bool InputState::DropRepeatedTap(int key)
+{
+    // A key tapped again in a batch that already saw it pressed is not
+    // played back: typing would otherwise go on pressing keys a frame at a
+    // time after the line has closed. Its text has been taken already.
+    auto last = std::find_if(keysWaiting_.rbegin(), keysWaiting_.rend(),
+                             [key](const std::pair<int, bool>& w) { return w.first == key; });
+    if (last == keysWaiting_.rend() || !last->second)
+        return false;
+    bool pressed = keysChanged_.test(size_t(key)) && keys_[key] == 1;
+    for (auto w = std::next(last); w != keysWaiting_.rend() && !pressed; ++w)
+        pressed = w->first == key && w->second;
+    if (pressed)
+        keysWaiting_.erase(std::next(last).base());
+    return pressed;
 }
 
 void InputState::SetKey(int key, bool down)

@@ -64,6 +64,7 @@ private:
     void Pointer(const PointerEvent& e);
     void ApplyPointer(const PointerEvent& e);
     void KeyState(int key, bool down);
+    bool DropRepeatedTap(int key);
     void SetKey(int key, bool down);
 
     int keyToAction_[kKeyCount];

@@ -46,6 +46,17 @@ TEST(InputState, KeyTableMapsKeysToActions)
     in.KeyUp('e');
     in.BeginEvents();
     EXPECT_FALSE(in.IsKeyDown('e'));
+    // A letter typed three times in a batch is held by it, and let go by
+    // the next: nothing of the typing lingers.
+    for (int i = 0; i < 3; ++i) {
+        in.KeyDown('o', u'o');
+        in.KeyUp('o');
+    }
+    EXPECT_TRUE(in.IsKeyDown('o'));
+    for (int i = 0; i < 2; ++i) {
+        in.BeginEvents();
+        EXPECT_FALSE(in.IsKeyDown('o')) << i;
+    }
     EXPECT_EQ(in.GetKeyOfAction(63), -1);
     EXPECT_EQ(in.GetKeyOfAction(-1), -1);
     EXPECT_EQ(in.GetKeyOfAction(255), -1);
