@@ -331,8 +331,8 @@ void Renderer_SDL::DrawTextWith(int x, int y, const char16_t* text, bool small)
         char bytes[kFontChars + 1];
         const int n = LowBytes(text, bytes, kFontChars);
         // A font taller than the built-in one keeps its ascent below y.
-        const int baseline = small ? std::max(kSmallBaseline, font.GetAscent() - 1)
-                                   : std::max(kLargeBaseline, font.GetAscent());
+        const int baseline =
+            small ? std::max(kSmallBaseline, font.GetAscent() - 1) : std::max(kLargeBaseline, font.GetAscent());
         glRasterPos2i(x, y + baseline);
         glListBase(GLuint(small ? kSmallFontBase : kLargeFontBase));
         glCallLists(n, GL_UNSIGNED_BYTE, bytes);

@@ -72,8 +72,8 @@ bool PrivateDisplay::Start()
         // The server writes its display number once it takes connections.
         // The font path is scripts/with-display.sh's, so one setting gives
         // every display of a run a desktop's fonts.
-        std::vector<const char*> args = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                                         "-nolisten", "tcp", "-noreset"};
+        std::vector<const char*> args = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+                                         "1280x1024x24", "-nolisten",  "tcp",      "-noreset"};
         const char* fontPath = std::getenv("VORNHAL_FONT_PATH");
         if (fontPath && *fontPath) {
             args.push_back("-fp");

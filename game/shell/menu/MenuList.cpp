@@ -227,8 +227,8 @@ void MenuList::Draw(IRenderer* r, ITexture* arrows)
             if (off <= -rowHeight || off >= vh)
                 continue;
             if (row == selectedRow)
-                FillScreenRect(r, float(x), float(rowsTop + off - 4), float(x + vw), float(rowsTop + off + 14 + textExtra_), 78, 56,
-                               22, 0.5f);
+                FillScreenRect(r, float(x), float(rowsTop + off - 4), float(x + vw),
+                               float(rowsTop + off + 14 + textExtra_), 78, 56, 22, 0.5f);
             const char16_t* text = data->GetCellText(rowOrder[size_t(row)], i);
             r->DrawTextAligned(x + rawStart + 3, rowsTop + off, text ? text : u"", false);
         }
