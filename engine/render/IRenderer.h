@@ -143,6 +143,9 @@ public:
     virtual void DrawTextAligned(int x, int y, const char16_t* text, bool rightAlign) = 0;
     virtual int GetTextWidth(const char16_t* text) = 0;
     virtual void DrawSmallText(int x, int y, const char16_t* text) = 0;
+    // The height of a line of text (the font's ascent and descent): a text
+    // drawn at y lies within y .. y + height.
+    virtual int GetTextHeight() = 0;
 
     // Presenting.
     virtual void PresentWindow(NativeWindow window, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) = 0;

@@ -168,6 +168,7 @@ public:
     void DrawText(int x, int y, const char16_t* text, int r, int g, int b) override;
     void DrawTextAligned(int x, int y, const char16_t* text, bool rightAlign) override;
     int GetTextWidth(const char16_t* text) override;
+    int GetTextHeight() override;
     void DrawSmallText(int x, int y, const char16_t* text) override;
     void PresentWindow(NativeWindow window, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) override;
     void SwapWindow(NativeWindow window) override;

@@ -25,6 +25,11 @@ namespace {
 
 constexpr int kFontChars = 255;
 constexpr int kGlutChars = 2048;
+// Where the baselines lie below a text's y, and the GLUT font's line.
+constexpr int kLargeBaseline = 11;
+constexpr int kSmallBaseline = 10;
+constexpr int kGlutBaseline = 10;
+constexpr int kGlutHeight = 13;
 
 void EmitQuad(const Quad* q, float z)
 {
@@ -325,12 +330,15 @@ void Renderer_SDL::DrawTextWith(int x, int y, const char16_t* text, bool small)
     if (useFonts_ && font.IsBuilt()) {
         char bytes[kFontChars + 1];
         const int n = LowBytes(text, bytes, kFontChars);
-        glRasterPos2i(x, y + (small ? 10 : 11));
+        // A font taller than the built-in one keeps its ascent below y.
+        const int baseline =
+            small ? std::max(kSmallBaseline, font.GetAscent() - 1) : std::max(kLargeBaseline, font.GetAscent());
+        glRasterPos2i(x, y + baseline);
         glListBase(GLuint(small ? kSmallFontBase : kLargeFontBase));
         glCallLists(n, GL_UNSIGNED_BYTE, bytes);
         glListBase(0);
     } else {
-        GlutText(x, y + 10, text);
+        GlutText(x, y + kGlutBaseline, text);
     }
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
@@ -360,6 +368,13 @@ int Renderer_SDL::GetTextWidth(const char16_t* text)
     for (int i = 0; text[i]; ++i)
         bytes.push_back(char(text[i] & 0xFF));
     return largeFont_.TextWidth(bytes.data(), int(bytes.size()));
+}
+
+int Renderer_SDL::GetTextHeight()
+{
+    if (!(useFonts_ && largeFont_.IsBuilt()))
+        return kGlutHeight;
+    return std::max(kLargeBaseline, largeFont_.GetAscent()) + largeFont_.GetDescent();
 }
 
 void Renderer_SDL::DrawSmallText(int x, int y, const char16_t* text)

@@ -68,6 +68,8 @@ int XBitmapFont::TextWidth(const char* bytes, int count) const
 
 int XBitmapFont::GetAscent() const { return font_ ? static_cast<XFontStruct*>(font_)->ascent : 0; }
 
+int XBitmapFont::GetDescent() const { return font_ ? static_cast<XFontStruct*>(font_)->descent : 0; }
+
 } // namespace Gl
 
 #endif

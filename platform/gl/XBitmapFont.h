@@ -24,6 +24,7 @@ public:
     int GetListBase() const { return listBase_; }
     int TextWidth(const char* bytes, int count) const;
     int GetAscent() const;
+    int GetDescent() const;
 
 private:
     void* font_ = nullptr; // XFontStruct

@@ -70,8 +70,17 @@ bool PrivateDisplay::Start()
         close(ready[0]);
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         // The server writes its display number once it takes connections.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
-               static_cast<char*>(nullptr));
+        // The font path is scripts/with-display.sh's, so one setting gives
+        // every display of a run a desktop's fonts.
+        std::vector<const char*> args = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+                                         "1280x1024x24", "-nolisten",  "tcp",      "-noreset"};
+        const char* fontPath = std::getenv("VORNHAL_FONT_PATH");
+        if (fontPath && *fontPath) {
+            args.push_back("-fp");
+            args.push_back(fontPath);
+        }
+        args.push_back(nullptr);
+        execvp("Xvfb", const_cast<char* const*>(args.data()));
         _exit(127);
     }
     close(ready[1]);

@@ -6,6 +6,7 @@
 #include "engine/render/IInput.h"
 #include "engine/render/IRenderer.h"
 #include "engine/render/ITexture.h"
+#include "engine/render/TextLayout.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/geometry/TileSize.h"
@@ -78,6 +79,7 @@ void DrawMessages(HudFrame& f)
 {
     const MessageContainer& chat = f.game->Messages(0);
     const int count = std::min(std::max(chat.linesInUse, 0), MessageContainer::kMaxLines);
+    const int step = TextLayout::Step(f.r, 15);
     int y = 580;
     for (int i = count - 1; i >= 0; --i) {
         const char16_t* line = chat.GetLine(i);
@@ -87,13 +89,13 @@ void DrawMessages(HudFrame& f)
             f.r->DrawText(2, y, line + 1, 240, 226, 0);
         else
             Text(f, 2, y, line);
-        y -= 15;
+        y -= step;
     }
     const MessageContainer& pickups = f.game->Messages(1);
     const MessageContainer& notices = f.game->Messages(2);
     for (int i = 0; i < 5; ++i) {
-        Text(f, 2, 695 - 15 * i, pickups.GetLine(i));
-        f.r->DrawTextAligned(1022, 7 + 15 * i, notices.GetLine(i), true);
+        Text(f, 2, 695 - step * i, pickups.GetLine(i));
+        f.r->DrawTextAligned(1022, 7 + step * i, notices.GetLine(i), true);
     }
 }
 
@@ -167,20 +169,29 @@ void DrawAdminMenu(HudFrame& f)
     if (!IsAdminPage(s.overlay))
         return;
     FillScreenRect(f.r, 50, 50, 470, 430, 0, 0, 0, 0.3f);
-    const int tabs[3][2] = {{50, 185}, {185, 335}, {335, 470}};
     const OverlayMode pages[3] = {OverlayMode::AdminKick, OverlayMode::AdminBalance, OverlayMode::AdminChangeMap};
-    for (int i = 0; i < 3; ++i)
-        f.r->DrawRect(tabs[i][0], s.overlay == pages[i] ? 45 : 50, tabs[i][1], 70, 190, 139, 66);
-    Text(f, 55, 55, u"Kick player (F1)");
-    Text(f, 190, 55, u"Balance teams (F2)");
-    Text(f, 340, 55, u"Change map (F3)");
+    const char16_t* titles[3] = {u"Kick player (F1)", u"Balance teams (F2)", u"Change map (F3)"};
+    // Each tab is at least as wide as its title; a wider title pushes the
+    // tabs after it right.
+    const int rights[3] = {185, 335, 470};
+    const int tabBottom = 70 + TextLayout::Extra(f.r), top = tabBottom + 5;
+    int left = 50, shift = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int textX = left + 5;
+        const int right = std::max(rights[i] + shift, textX + f.r->GetTextWidth(titles[i]) + 1);
+        shift = right - rights[i];
+        f.r->DrawRect(left, s.overlay == pages[i] ? 45 : 50, right, tabBottom, 190, 139, 66);
+        Text(f, textX, 55, titles[i]);
+        left = right;
+    }
     if (s.overlay == OverlayMode::AdminKick) {
         if (s.stepKickMenu)
             s.stepKickMenu();
     } else if (s.overlay == OverlayMode::AdminBalance) {
         const int item = std::min(std::max(s.balanceItem, 0), 2);
-        auto bar = [&f](int line, int r, int g, int b) {
-            FillScreenRect(f.r, 50, float(75 + 15 * line), 470, float(90 + 15 * line), r, g, b, 0.5f);
+        const int step = TextLayout::Step(f.r, 15);
+        auto bar = [&f, top, step](int line, int r, int g, int b) {
+            FillScreenRect(f.r, 50, float(top + step * line), 470, float(top + step * (line + 1)), r, g, b, 0.5f);
         };
         bar(item, 0, 94, 250);
         int current = f.game->Options().GetServerBalanced() ? 1 : 2;
@@ -188,11 +199,11 @@ void DrawAdminMenu(HudFrame& f)
             current = 0;
         if (current != item)
             bar(current, 250, 47, 0);
-        Text(f, 55, 75, u"Balance now");
-        Text(f, 55, 90, u"Auto-balance on");
-        Text(f, 55, 105, u"Auto-balance off");
+        Text(f, 55, top, u"Balance now");
+        Text(f, 55, top + step, u"Auto-balance on");
+        Text(f, 55, top + 2 * step, u"Auto-balance off");
     } else {
-        Text(f, 55, 75, u"Change map");
+        Text(f, 55, top, u"Change map");
     }
 }
 

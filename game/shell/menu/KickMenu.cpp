@@ -1,6 +1,7 @@
 #include "game/shell/menu/KickMenu.h"
 
 #include "engine/core/StringKit.h"
+#include "engine/render/TextLayout.h"
 #include "game/shell/menu/IMenuHost.h"
 #include "game/shell/menu/MenuList.h"
 #include "game/shell/protocol/MultiplayerHandler.h"
@@ -37,6 +38,12 @@ void KickMenu::Step()
     // Rows of a handler that is gone are dropped, not drawn.
     if (!handler || handler->CountPlayers() != lastCount_)
         Rebuild();
+    // Under the admin page's tabs, which grow with a taller font.
+    if (table) {
+        const int extra = TextLayout::Extra(host->GetMenuRenderer());
+        table->y = 70 + extra;
+        table->height = 360 - extra;
+    }
     MenuSystem::Step(this, true);
 }
 

@@ -1,6 +1,7 @@
 #include "game/shell/menu/MenuDropdown.h"
 
 #include "engine/render/IRenderer.h"
+#include "engine/render/TextLayout.h"
 #include "game/shell/menu/MenuDraw.h"
 #include "game/world/geometry/Quad.h"
 
@@ -28,6 +29,16 @@ void MenuDropdown::Clear()
     mouseMode = 0;
     selected = hoveredItem = -1;
     edgeRemainder = 0.0f;
+    Measure();
+}
+
+void MenuDropdown::Fit(IRenderer* r)
+{
+    const int extra = TextLayout::Extra(r);
+    if (!r || extra == textExtra_)
+        return;
+    height += extra - textExtra_;
+    textExtra_ = extra;
     Measure();
 }
 
@@ -81,8 +92,9 @@ void MenuDropdown::EdgeScroll(int my)
     bar.ScrollBy(my < Top() ? -whole : whole);
 }
 
-void MenuDropdown::OnMouse(IRenderer*, int mx, int my, bool down, float wheel)
+void MenuDropdown::OnMouse(IRenderer* r, int mx, int my, bool down, float wheel)
 {
+    Fit(r);
     if (!down) {
         if (arrowPressed)
             open = !open;
@@ -95,7 +107,7 @@ void MenuDropdown::OnMouse(IRenderer*, int mx, int my, bool down, float wheel)
         hovered = PassArrowAndThumb(mx, my, down);
     const bool inItems = mx >= x && mx <= x + ItemWidth() && my > Top() && my < Top() + listHeight;
     if (down && open && inItems && !bar.dragging && mouseMode != 1) {
-        const int i = (my - Top() + bar.scroll) / kItemHeight;
+        const int i = (my - Top() + bar.scroll) / ItemHeight();
         if (i >= 0 && i < items.GetCount())
             hoveredItem = i;
     }
@@ -121,6 +133,7 @@ void MenuDropdown::OnMouse(IRenderer*, int mx, int my, bool down, float wheel)
 
 void MenuDropdown::Draw(IRenderer* r, ITexture* arrows)
 {
+    Fit(r);
     const int ax = x + width - 20;
     if (arrowHovered && arrowPressed)
         FillScreenRect(r, float(ax), float(y), float(x + width), float(y + height), 65, 46, 22, 1.0f);
@@ -142,16 +155,17 @@ void MenuDropdown::DrawList(IRenderer* r)
 {
     if (!open)
         return;
-    const int top = Top(), iw = ItemWidth();
+    Fit(r);
+    const int top = Top(), iw = ItemWidth(), itemHeight = ItemHeight();
     FillScreenRect(r, float(x), float(top), float(x + iw), float(top + listHeight), 54, 48, 42, 1.0f);
     FillScreenRect(r, float(x + iw), float(top), float(x + iw + 20), float(top + listHeight), 10, 9, 8, 1.0f);
     r->SetClipRect(x, top, x + iw, top + listHeight);
     for (int i = 0; i < items.GetCount(); ++i) {
-        const int offset = kItemHeight * i - bar.scroll;
-        if (offset <= -kItemHeight || offset >= listHeight)
+        const int offset = itemHeight * i - bar.scroll;
+        if (offset <= -itemHeight || offset >= listHeight)
             continue;
         if (i == hoveredItem || (hoveredItem < 0 && i == selected))
-            FillScreenRect(r, float(x), float(top + offset), float(x + iw), float(top + offset + kItemHeight), 78, 56,
+            FillScreenRect(r, float(x), float(top + offset), float(x + iw), float(top + offset + itemHeight), 78, 56,
                            22, 0.5f);
         r->DrawTextAligned(x + 5, top + offset + 3, items.Get(i)->text.c_str(), false);
     }

@@ -50,9 +50,13 @@ private:
     static constexpr int kItemHeight = 18;
     int Top() const { return y + height; }
     int ItemWidth() const { return bar.needed ? width - 20 : width; }
-    void Measure() { bar.Measure(items.GetCount() * kItemHeight, listHeight, 20); }
+    int ItemHeight() const { return kItemHeight + textExtra_; }
+    void Measure() { bar.Measure(items.GetCount() * ItemHeight(), listHeight, 20); }
+    // The box and the items grow with a font taller than the design's.
+    void Fit(IRenderer* r);
     bool PassArrowAndThumb(int mx, int my, bool down);
     void EdgeScroll(int my);
 
     float frameTime_ = 0.0f;
+    int textExtra_ = 0;
 };

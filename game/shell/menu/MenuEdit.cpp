@@ -1,6 +1,7 @@
 #include "game/shell/menu/MenuEdit.h"
 
 #include "engine/render/IRenderer.h"
+#include "engine/render/TextLayout.h"
 #include "game/world/geometry/Quad.h"
 #include "platform/ui/Clipboard.h"
 
@@ -129,6 +130,13 @@ int MenuEdit::PrefixWidth(IRenderer* r, int count) const
     return r->GetTextWidth(prefix.c_str());
 }
 
+void MenuEdit::Fit(IRenderer* r)
+{
+    const int extra = TextLayout::Extra(r);
+    height += extra - textExtra_;
+    textExtra_ = extra;
+}
+
 void MenuEdit::PlaceCaret(IRenderer* r, int mx)
 {
     if (!dragging)
@@ -144,6 +152,7 @@ void MenuEdit::PlaceCaret(IRenderer* r, int mx)
 
 void MenuEdit::OnMouse(IRenderer* r, int mx, int my, bool down, float)
 {
+    Fit(r);
     const bool inRows = my >= y && my <= y + height;
     const bool inside = inRows && mx >= x && mx <= x + width;
     if (!inside && !dragging) {
@@ -182,6 +191,7 @@ void MenuEdit::Update(float dt)
 
 void MenuEdit::Draw(IRenderer* r)
 {
+    Fit(r);
     r->SetClipRect(x, y, x + width, y + height);
     const int wc = PrefixWidth(r, cursor);
     if (caretMoved) {
@@ -197,11 +207,11 @@ void MenuEdit::Draw(IRenderer* r)
         FillScreenRect(r, x + 5 + lo - scroll, float(y + 2), x + 5 + hi - scroll, float(y + height - 2), 0, 49, 230,
                        0.5f);
     }
-    const int tx = int(float(x + 5) - scroll);
+    const int tx = int(float(x + 5) - scroll), ty = y + height - 15 - textExtra_;
     if (enabled)
-        r->DrawTextAligned(tx, y + height - 15, text_.c_str(), false);
+        r->DrawTextAligned(tx, ty, text_.c_str(), false);
     else
-        r->DrawText(tx, y + height - 15, text_.c_str(), 120, 120, 120);
+        r->DrawText(tx, ty, text_.c_str(), 120, 120, 120);
     if (blink < 0.5f && focused && enabled)
         r->DrawLine(x + wc + 7 - scroll, float(y + 3), x + wc + 6 - scroll, float(y + height - 4), 207, 169, 115);
     r->ResetClipRect();

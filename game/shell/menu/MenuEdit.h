@@ -44,4 +44,7 @@ private:
     std::u16string text_;
     // The last frame's time, which the drag scroll runs on.
     float frameTime_ = 0.0f;
+    // The box grows with a font taller than the design's.
+    void Fit(IRenderer* r);
+    int textExtra_ = 0;
 };

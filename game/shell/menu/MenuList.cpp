@@ -1,6 +1,7 @@
 #include "game/shell/menu/MenuList.h"
 
 #include "engine/render/IRenderer.h"
+#include "engine/render/TextLayout.h"
 #include "game/shell/menu/IMenuListData.h"
 #include "game/shell/menu/MenuDraw.h"
 #include "game/world/geometry/Quad.h"
@@ -31,8 +32,27 @@ void MenuList::MeasureBars()
     // Each bar narrows the other's view, so measuring twice settles both.
     for (int pass = 0; pass < 2; ++pass) {
         hbar.Measure(TotalWidth(), ViewWidth(), 50);
-        vbar.Measure(int(rowOrder.size()) * kRowHeight, ViewHeight(), 50);
+        vbar.Measure(int(rowOrder.size()) * RowHeight(), ViewHeight(), 50);
     }
+}
+
+void MenuList::Fit(IRenderer* r)
+{
+    if (!r)
+        return;
+    bool changed = TextLayout::Extra(r) != textExtra_ || height != fittedHeight_;
+    textExtra_ = TextLayout::Extra(r);
+    fittedHeight_ = height;
+    for (int i = 0; i < columns.GetCount(); ++i) {
+        Column* c = columns.Get(i);
+        const int least = r->GetTextWidth(c->title.c_str()) + 6;
+        if (c->width < least) {
+            c->width = least;
+            changed = true;
+        }
+    }
+    if (changed)
+        MeasureBars();
 }
 
 void MenuList::AddColumn(const char16_t* title, int width)
@@ -78,7 +98,7 @@ void MenuList::Sort()
 bool MenuList::PassThumbs(int mx, int my, bool down)
 {
     bool hovered = false;
-    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + kHeader;
+    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + Header();
     if (hbar.needed && (hoverTarget == 0 || hoverTarget == 1)) {
         const int t0 = x + 1 + hbar.ThumbPosition(vw), ty = rowsTop + vh + 1;
         const bool on = mx >= t0 && mx <= t0 + hbar.thumbLength && my >= ty && my <= ty + 19;
@@ -122,7 +142,7 @@ bool MenuList::PassHeaders(int mx, int my, bool down)
         const int w = columns.Get(i)->width, end = start + w;
         if (start > vw)
             break;
-        if (end >= 0 && mx >= x + start && mx <= x + end && my >= y && my <= y + kHeader) {
+        if (end >= 0 && mx >= x + start && mx <= x + end && my >= y && my <= y + Header()) {
             hoveredColumn = i;
             hoverTarget = 3;
             if (down && !heldFlag) {
@@ -145,12 +165,12 @@ void MenuList::PassRows(int mx, int my, bool down)
     if (clickLatch)
         return;
     clickLatch = true;
-    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + kHeader;
+    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + Header();
     if (mx < x || mx > x + vw || my < rowsTop || my > rowsTop + vh)
         return;
     for (int i = 0; i < int(rowOrder.size()); ++i) {
-        const int band = rowsTop + 5 + kRowHeight * i - vbar.scroll;
-        if (my >= band && my < band + kRowHeight) {
+        const int band = rowsTop + 5 + RowHeight() * i - vbar.scroll;
+        if (my >= band && my < band + RowHeight()) {
             if (i != selectedRow) {
                 selectedRow = i;
                 data->OnRowSelected(rowOrder[size_t(i)]);
@@ -160,8 +180,9 @@ void MenuList::PassRows(int mx, int my, bool down)
     }
 }
 
-void MenuList::OnMouse(IRenderer*, int mx, int my, bool down, float)
+void MenuList::OnMouse(IRenderer* r, int mx, int my, bool down, float)
 {
+    Fit(r);
     if (!down) {
         heldFlag = false;
         hbar.dragging = vbar.dragging = false;
@@ -178,8 +199,10 @@ void MenuList::OnMouse(IRenderer*, int mx, int my, bool down, float)
 
 void MenuList::Draw(IRenderer* r, ITexture* arrows)
 {
-    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + kHeader;
-    FillScreenRect(r, float(x), float(y), float(x + width), float(y + kHeader), 117, 98, 71, 0.5f);
+    Fit(r);
+    const int header = Header(), rowHeight = RowHeight();
+    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + Header();
+    FillScreenRect(r, float(x), float(y), float(x + width), float(y + header), 117, 98, 71, 0.5f);
     int start = -hbar.scroll;
     for (int i = 0; i < columns.GetCount(); ++i) {
         const Column* c = columns.Get(i);
@@ -190,35 +213,35 @@ void MenuList::Draw(IRenderer* r, ITexture* arrows)
         if (rawStart > vw)
             break;
         const int s = std::max(rawStart, 0), e = std::min(rawEnd, vw);
-        r->SetClipRect(x + s, y, x + e, y + kHeader);
+        r->SetClipRect(x + s, y, x + e, y + header);
         if (i == hoveredColumn)
-            FillScreenRect(r, float(x + s), float(y), float(x + e), float(y + kHeader), 112, 71, 35, 1.0f);
+            FillScreenRect(r, float(x + s), float(y), float(x + e), float(y + header), 112, 71, 35, 1.0f);
         r->DrawTextAligned(x + rawStart + 3, y + 5, c->title.c_str(), false);
         if (!columnOrder.empty() && columnOrder[0] == i && c->sort != 0)
-            MenuDraw::Arrow(r, arrows, c->sort == 2 ? 0 : 9, x + e - 12, y + 10);
+            MenuDraw::Arrow(r, arrows, c->sort == 2 ? 0 : 9, x + e - 12, y + 10 + textExtra_ / 2);
         r->ResetClipRect();
-        r->DrawRect(x + s, y, x + e, y + kHeader, 190, 139, 66);
+        r->DrawRect(x + s, y, x + e, y + header, 190, 139, 66);
         r->SetClipRect(x + s, rowsTop, x + e, rowsTop + vh);
         for (int row = 0; row < int(rowOrder.size()); ++row) {
-            const int off = kRowHeight * row - vbar.scroll + 5;
-            if (off <= -kRowHeight || off >= vh)
+            const int off = rowHeight * row - vbar.scroll + 5;
+            if (off <= -rowHeight || off >= vh)
                 continue;
             if (row == selectedRow)
-                FillScreenRect(r, float(x), float(rowsTop + off - 4), float(x + vw), float(rowsTop + off + 14), 78, 56,
-                               22, 0.5f);
+                FillScreenRect(r, float(x), float(rowsTop + off - 4), float(x + vw),
+                               float(rowsTop + off + 14 + textExtra_), 78, 56, 22, 0.5f);
             const char16_t* text = data->GetCellText(rowOrder[size_t(row)], i);
             r->DrawTextAligned(x + rawStart + 3, rowsTop + off, text ? text : u"", false);
         }
         r->ResetClipRect();
     }
     if (TotalWidth() < width)
-        r->DrawRect(x + TotalWidth(), y, x + width, y + kHeader, 190, 139, 66);
+        r->DrawRect(x + TotalWidth(), y, x + width, y + header, 190, 139, 66);
     DrawBars(r);
 }
 
 void MenuList::DrawBars(IRenderer* r)
 {
-    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + kHeader;
+    const int vw = ViewWidth(), vh = ViewHeight(), rowsTop = y + Header();
     auto thumb = [r](const ScrollBar& bar, bool hovered, float x0, float y0, float x1, float y1) {
         if (bar.dragging)
             FillScreenRect(r, x0, y0, x1, y1, 65, 46, 22, 1.0f);

@@ -50,10 +50,16 @@ public:
 private:
     static constexpr int kHeader = 26;
     static constexpr int kRowHeight = 18;
+    // The header and the rows grow with a font taller than the design's.
+    int Header() const { return kHeader + textExtra_; }
+    int RowHeight() const { return kRowHeight + textExtra_; }
     // The vertical bar takes its 20 pixels from the view so it lies inside
     // the list.
     int ViewWidth() const { return vbar.needed ? width - 20 : width; }
-    int ViewHeight() const { return height - kHeader - (hbar.needed || vbar.needed ? 20 : 0); }
+    int ViewHeight() const { return height - Header() - (hbar.needed || vbar.needed ? 20 : 0); }
+    // Takes the renderer's font: rows as tall as its lines, columns at
+    // least as wide as their titles.
+    void Fit(IRenderer* r);
     int TotalWidth() const;
     void MeasureBars();
     bool PassThumbs(int mx, int my, bool down);
@@ -61,4 +67,7 @@ private:
     void PassRows(int mx, int my, bool down);
     void ClickColumn(int column);
     void DrawBars(IRenderer* r);
+
+    int textExtra_ = 0;
+    int fittedHeight_ = -1;
 };

@@ -7,6 +7,7 @@
 #include "engine/render/IRenderer.h"
 #include "engine/render/ITexture.h"
 #include "engine/render/Quad.h"
+#include "engine/render/TextLayout.h"
 #include "game/world/geometry/Quad.h"
 #include "game/world/modes/CaptureTheFlag.h"
 #include "game/world/modes/KingOfTheHill.h"
@@ -74,12 +75,14 @@ void GameMod::DrawTeamSelect()
     if (!renderer)
         return;
     char16_t line[65];
+    const int step = TextLayout::Step(renderer, 15);
     Text(renderer, 50, 150, u"Select team", kYellow);
+    const int first = 150 + TextLayout::Step(renderer, 20);
     Util::FormatTo(line, 65, u"1. Finland (%d)", CountTeam(kFinland));
-    Text(renderer, 50, 170, line, kFinlandRgb);
+    Text(renderer, 50, first, line, kFinlandRgb);
     Util::FormatTo(line, 65, u"2. Russia (%d)", CountTeam(kRussia));
-    Text(renderer, 50, 185, line, kRussiaRgb);
-    Text(renderer, 50, 200, u"0. Exit", kYellow);
+    Text(renderer, 50, first + step, line, kRussiaRgb);
+    Text(renderer, 50, first + 2 * step, u"0. Exit", kYellow);
 }
 
 void GameMod::DrawScoreboardFrame(int finlandNumber, int russiaNumber)
@@ -101,6 +104,7 @@ void GameMod::DrawScoreboardFrame(int finlandNumber, int russiaNumber)
     if (!handler)
         return;
     int rows[2] = {0, 0};
+    const int step = TextLayout::Step(renderer, 15);
     int n = 0; // the used slot's index, as the handler counts them
     for (int i = 0; i < IMultiplayerHandler::kSlotCount; ++i) {
         const PlayerSlot* slot = handler->GetSlot(i);
@@ -110,7 +114,7 @@ void GameMod::DrawScoreboardFrame(int finlandNumber, int russiaNumber)
         bool russian = slot->team == kRussia;
         int frags = handler->GetPlayerFragsAt(n), captures = CapturesOf(slot->id);
         ++n;
-        int y = 281 + 15 * rows[russian ? 1 : 0]++;
+        int y = 281 + step * rows[russian ? 1 : 0]++;
         const int* rgb = russian ? kRussiaRgb : kFinlandRgb;
         Text(renderer, russian ? 523 : 313, y, slot->name, rgb);
         Util::FormatTo(line, 64, u"%d (%d)", ScoreboardScore(slot->id, frags, captures), int(slot->value));

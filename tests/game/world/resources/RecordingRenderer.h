@@ -276,6 +276,7 @@ public:
         return 0;
     }
     void DrawSmallText(int, int, const char16_t*) override { Note("DrawSmallText"); }
+    int GetTextHeight() override { return 13; }
     void PresentWindow(NativeWindow, int, int, int, int, int, int, int, int) override { Note("PresentWindow"); }
     void SwapWindow(NativeWindow) override { Note("SwapWindow"); }
     bool Present() override
