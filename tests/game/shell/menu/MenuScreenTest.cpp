@@ -5,6 +5,7 @@
 #include "engine/files/IFile.h"
 #include "engine/png/PngImage.h"
 #include "engine/render/Renderer_SDL.h"
+#include "engine/render/TextLayout.h"
 #include "engine/render/Texture_SDL.h"
 #include "game/shell/menu/IMenuHost.h"
 #include "game/shell/menu/IMenuListData.h"
@@ -184,7 +185,7 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     r.SetUseFonts(true);
     ASSERT_TRUE(r.Init(1024, 768, 32, false, false));
     // The drop-down's items and the list's rows grow with a taller font.
-    const int extra = std::max(0, r.GetTextHeight() - 13), item = 18 + extra, top = 317 + extra;
+    const int extra = TextLayout::Extra(&r), item = 18 + extra, top = 317 + extra;
     Texture_SDL* arrows = r.NewTexture();
     arrows->SetImagePath(u"gfx/arrows.png");
     arrows->SetSize(18, 8);
@@ -286,7 +287,7 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     EXPECT_TRUE(
         NearAround(shots[2], 340, top + 10 + screen.drop->bar.ThumbPosition(screen.drop->listHeight), 0x704723, 0));
     // A picture of text holds only on the font it was taken with.
-    if (r.GetTextHeight() == 13) {
+    if (r.GetTextHeight() == TextLayout::kDesignHeight) {
         Sheet sheet;
         for (const Picture& shot : {shots[0], shots[1]})
             sheet.Add(shot, 0, 0, 1024, 768);
