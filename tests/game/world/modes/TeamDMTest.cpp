@@ -98,8 +98,8 @@ TEST(TeamDM, EitherTeamEndsTheMatchAtTheTeamFragLimit)
         w.Limits(0, 0, 3);
         w.Options().SetServerBalanced(false);
         w.Mode()->Start();
-        Player* a = w.Join(u"Anna", scoring), *b = w.Join(u"Aino", scoring);
-        Player* foe = w.Join(u"Boris", 3 - scoring), *mate = w.Join(u"Vera", 3 - scoring);
+        Player *a = w.Join(u"Anna", scoring), *b = w.Join(u"Aino", scoring);
+        Player *foe = w.Join(u"Boris", 3 - scoring), *mate = w.Join(u"Vera", 3 - scoring);
         w.Kill(foe, a), w.Kill(foe, b), w.Kill(a, foe), w.Kill(b, mate);
         w.Run(0.1f);
         EXPECT_FALSE(w.Mode()->IsGameOver()) << "two each: " << scoring;
