@@ -89,6 +89,26 @@ TEST(TeamDM, MatchScoredOnlyOnTheServerPlaysToTheFragLimitThenTwentySecondsOfGam
     EXPECT_EQ(static_cast<TeamDM*>(w.Mode())->GetResultImage(), std::u16string(u"gui/finland_wins.png"));
 }
 
+// Either team's frags, summed over its players, end the match at the team
+// frag limit and not one before; the other team's frags are not added.
+TEST(TeamDM, EitherTeamEndsTheMatchAtTheTeamFragLimit)
+{
+    for (int scoring : {1, 2}) {
+        ModeWorld w(0);
+        w.Limits(0, 0, 3);
+        w.Options().SetServerBalanced(false);
+        w.Mode()->Start();
+        Player *a = w.Join(u"Anna", scoring), *b = w.Join(u"Aino", scoring);
+        Player *foe = w.Join(u"Boris", 3 - scoring), *mate = w.Join(u"Vera", 3 - scoring);
+        w.Kill(foe, a), w.Kill(foe, b), w.Kill(a, foe), w.Kill(b, mate);
+        w.Run(0.1f);
+        EXPECT_FALSE(w.Mode()->IsGameOver()) << "two each: " << scoring;
+        w.Kill(mate, b);
+        w.Run(0.1f);
+        EXPECT_TRUE(w.Mode()->IsGameOver()) << "three: " << scoring;
+    }
+}
+
 TEST(TeamDM, MatchEndsByTimeWithPhasesAndAKeptPlayedTime)
 {
     ModeWorld w(0);
