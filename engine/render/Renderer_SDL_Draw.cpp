@@ -61,9 +61,19 @@ int GlutWidth(const char16_t* text)
     return width;
 }
 
+// A raster position left of the window would be invalid and the whole text
+// dropped: start at the edge and move left, so a scrolled field still shows
+// its visible part.
+void PlaceRaster(int x, int y)
+{
+    glRasterPos2i(std::max(x, 0), y);
+    if (x < 0)
+        glBitmap(0, 0, 0, 0, GLfloat(x), 0, nullptr);
+}
+
 void GlutText(int x, int y, const char16_t* text)
 {
-    glRasterPos2i(x, y);
+    PlaceRaster(x, y);
     for (int i = 0; text && text[i] && i < kGlutChars; ++i)
         glutBitmapCharacter(GLUT_BITMAP_8_BY_13, text[i] & 0xFF);
 }
@@ -333,7 +343,7 @@ void Renderer_SDL::DrawTextWith(int x, int y, const char16_t* text, bool small)
         // A font taller than the built-in one keeps its ascent below y.
         const int baseline =
             small ? std::max(kSmallBaseline, font.GetAscent() - 1) : std::max(kLargeBaseline, font.GetAscent());
-        glRasterPos2i(x, y + baseline);
+        PlaceRaster(x, y + baseline);
         glListBase(GLuint(small ? kSmallFontBase : kLargeFontBase));
         glCallLists(n, GL_UNSIGNED_BYTE, bytes);
         glListBase(0);

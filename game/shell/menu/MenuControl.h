@@ -8,6 +8,7 @@ enum MenuCode {
     kMenuPaste = 2,
     kMenuLeft = 3,
     kMenuRight = 4,
+    kMenuEnd = 5,
     kMenuBackspace = 8,
     kMenuEnter = 13,
     kMenuDelete = 127,

@@ -110,6 +110,11 @@ void MenuEdit::OnChar(int code)
         anchor = -1;
         caretMoved = true;
         break;
+    case kMenuEnd:
+        cursor = GetLength();
+        anchor = -1;
+        caretMoved = true;
+        break;
     case kMenuEnter:
         submitted = true;
         break;

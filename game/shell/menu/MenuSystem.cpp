@@ -35,6 +35,9 @@ constexpr HeldKey kHeldKeys[] = {
     {kActionRight, kMenuRight},
 };
 
+// End has no action of its own: it is read by its key.
+constexpr int kKeyEnd = 279;
+
 constexpr float kRepeatFirst = 0.15f;
 constexpr float kRepeatNext = 0.02f;
 
@@ -99,7 +102,12 @@ void MenuSystem::Pass(Loop loop, bool mouse, float wheel, float dt)
     const bool button = in->IsMouseButtonDown(0);
     const char16_t* typed = r->GetTypedChars();
     const int typedCount = typed ? r->GetTypedCharCount() : 0;
+    const bool endDown = in->IsKeyDown(kKeyEnd);
+    const bool endPressed = endDown && !endHeld;
+    endHeld = endDown;
     for (MenuControl* c : controls) {
+        if (endPressed)
+            c->OnChar(kMenuEnd);
         if (mouse)
             c->OnMouse(r, mx, my, button, wheel);
         c->Update(dt);

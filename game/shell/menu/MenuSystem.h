@@ -37,6 +37,7 @@ public:
     int result = kRunning;
     float repeatTimer = 0.0f;
     bool freshPress = true;
+    bool endHeld = false;
 
 private:
     enum class Loop { Full, InPlay };

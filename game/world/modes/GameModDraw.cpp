@@ -23,7 +23,9 @@
 #include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldServices.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -94,31 +96,49 @@ void GameMod::DrawScoreboardFrame(int finlandNumber, int russiaNumber)
     FillScreenRect(renderer, 300.0f, 115.0f, 700.0f, 495.0f, 0, 0, 0, 0.5f);
     DrawImage(Image(u"finland.png"), 330.0f, 115.0f, 1.0f);
     DrawImage(Image(u"soviet.png"), 536.0f, 115.0f, 1.0f);
-    char16_t line[64];
-    Text(renderer, 337, 250, u"FINLAND", kFinlandRgb);
-    Util::FormatTo(line, 64, u"%d", finlandNumber);
-    Text(renderer, 429, 250, line, kFinlandRgb);
-    Text(renderer, 555, 250, u"RUSSIA", kRussiaRgb);
-    Util::FormatTo(line, 64, u"%d", russiaNumber);
-    Text(renderer, 639, 250, line, kRussiaRgb);
-    if (!handler)
-        return;
-    int rows[2] = {0, 0};
-    const int step = TextLayout::Step(renderer, 15);
+    struct Row {
+        const char16_t* name;
+        char16_t score[64];
+        bool russian;
+    };
+    std::vector<Row> rows;
     int n = 0; // the used slot's index, as the handler counts them
-    for (int i = 0; i < IMultiplayerHandler::kSlotCount; ++i) {
+    for (int i = 0; handler && i < IMultiplayerHandler::kSlotCount; ++i) {
         const PlayerSlot* slot = handler->GetSlot(i);
         if (!slot || !slot->IsUsed())
             continue;
         // Teams outside 0..7 are listed with Finland.
-        bool russian = slot->team == kRussia;
-        int frags = handler->GetPlayerFragsAt(n), captures = CapturesOf(slot->id);
-        ++n;
-        int y = 281 + step * rows[russian ? 1 : 0]++;
-        const int* rgb = russian ? kRussiaRgb : kFinlandRgb;
-        Text(renderer, russian ? 523 : 313, y, slot->name, rgb);
-        Util::FormatTo(line, 64, u"%d (%d)", ScoreboardScore(slot->id, frags, captures), int(slot->value));
-        Text(renderer, russian ? 667 : 457, y, line, rgb);
+        Row row{slot->name, {}, slot->team == kRussia};
+        const int frags = handler->GetPlayerFragsAt(n++), captures = CapturesOf(slot->id);
+        Util::FormatTo(row.score, 64, u"%d (%d)", ScoreboardScore(slot->id, frags, captures), int(slot->value));
+        rows.push_back(row);
+    }
+    // The designed columns, pushed right where a wider font needs the room.
+    constexpr int kGap = 8;
+    int widest[2][2] = {{0, 0}, {0, 0}};
+    for (const Row& row : rows) {
+        int* w = widest[row.russian ? 1 : 0];
+        w[0] = std::max(w[0], renderer->GetTextWidth(row.name));
+        w[1] = std::max(w[1], renderer->GetTextWidth(row.score));
+    }
+    const int finScore = std::max(457, 313 + widest[0][0] + kGap);
+    const int shift = std::max(0, finScore + widest[0][1] + kGap - 523);
+    const int rusName = 523 + shift, rusScore = std::max(667 + shift, rusName + widest[1][0] + kGap);
+    char16_t line[64];
+    Text(renderer, 337, 250, u"FINLAND", kFinlandRgb);
+    Util::FormatTo(line, 64, u"%d", finlandNumber);
+    Text(renderer, std::max(429, 337 + renderer->GetTextWidth(u"FINLAND") + kGap), 250, line, kFinlandRgb);
+    Text(renderer, 555 + shift, 250, u"RUSSIA", kRussiaRgb);
+    Util::FormatTo(line, 64, u"%d", russiaNumber);
+    Text(renderer, std::max(639 + shift, 555 + shift + renderer->GetTextWidth(u"RUSSIA") + kGap), 250, line,
+         kRussiaRgb);
+    int used[2] = {0, 0};
+    const int step = TextLayout::Step(renderer, 15);
+    for (const Row& row : rows) {
+        const int y = 281 + step * used[row.russian ? 1 : 0]++;
+        const int* rgb = row.russian ? kRussiaRgb : kFinlandRgb;
+        Text(renderer, row.russian ? rusName : 313, y, row.name, rgb);
+        Text(renderer, row.russian ? rusScore : finScore, y, row.score, rgb);
     }
 }
 

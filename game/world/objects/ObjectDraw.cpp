@@ -27,6 +27,7 @@
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/state/CameraPos.h"
+#include "game/world/state/ObjectManager.h"
 #include "game/world/state/WorldQueries.h"
 #include "game/world/state/WorldServices.h"
 
@@ -299,8 +300,9 @@ void DeadPlayer::Draw()
     }
     // The victim's team picks the picture; the handler knows it on every peer.
     IMultiplayerHandler* handler = ActiveHandler();
-    int team = handler ? handler->GetPlayerTeam(playerId) : -1;
-    ITexture* body = media && (team == 0 || team == 1) ? media->deadBodies[team] : nullptr;
+    int team = handler ? handler->GetPlayerTeam(VictimId()) : -1;
+    // As a player is drawn: any team but the first is Russia.
+    ITexture* body = media && team >= 0 ? media->deadBodies[team == 0 ? 0 : 1] : nullptr;
     if (sprite_ && body) {
         Quad quad;
         quad.SetFromTextureRect(body, frame * 64, 0, frame * 64 + 64, body->GetHeight());
@@ -311,6 +313,16 @@ void DeadPlayer::Draw()
         sprite_->SetParams(x_ - 32.0f, y_ - 32.0f, 64.0f);
         sprite_->Set(&quad, height_ / 256.0f);
     }
+}
+
+int32_t DeadPlayer::VictimId() const
+{
+    // The corpse carries only the low byte of its player's network id.
+    if (ObjectManager* objects = Services().objects)
+        for (Object* player : objects->Players())
+            if (player && uint8_t(player->GetNetworkId()) == playerId)
+                return player->GetNetworkId();
+    return playerId;
 }
 
 void Mess::Draw()

@@ -49,6 +49,8 @@ public:
     uint8_t playerId = 0;
 
 private:
+    int32_t VictimId() const;
+
     float age_ = 0.0f;
     int32_t variant_;
     uint8_t gibbed_ = 0;

@@ -142,11 +142,12 @@ inline bool Press(XDriver& x, XWindow w, int px, int py, const int rect[4], bool
     return seen;
 }
 
-// The main menu's list once its first row is drawn: that row chosen, and
-// Join pressed. menu, when given, gets the menu as it was drawn then.
+// The main menu's list once its first row is drawn: that row chosen, the
+// address field taken and Return tapped there. menu, when given, gets the
+// menu as it was drawn then.
 inline bool JoinFirstListed(XDriver& x, XWindow w, XShot* menu = nullptr)
 {
-    const int addressField[4] = {400, 717, 180, 20}, joinButton[4] = {590, 710, 91, 28};
+    const int addressField[4] = {400, 717, 180, 20};
     return x.WaitUntil(
                w,
                [](const XShot& s) {
@@ -154,7 +155,7 @@ inline bool JoinFirstListed(XDriver& x, XWindow w, XShot* menu = nullptr)
                },
                kWait) &&
            (!menu || x.Capture(w, menu)) && Press(x, w, 120, 224, addressField, false) &&
-           Press(x, w, 635, 724, joinButton, true);
+           Press(x, w, 560, 727, addressField, false) && (x.Key("Return"), true);
 }
 
 // Back in the main menu after play (its logo drawn as in menu, a picture
@@ -213,6 +214,14 @@ public:
             seen = seen || !WaitFor(prefix, 200).empty();
         }
         return seen;
+    }
+
+    // A press let go at once, quicker than any frame, and the line it
+    // brings waited for.
+    bool Tap(XDriver& x, const char* keysym, const std::string& prefix)
+    {
+        x.Key(keysym);
+        return !WaitFor(prefix).empty();
     }
 
     std::string All() const { return TestSupport::ReadText(path_); }

@@ -63,6 +63,20 @@ int Lit(const XShot& s, int x, int y)
     return n;
 }
 
+// The pixels within a little of a colour in the square of 96 about a point.
+int Near(const XShot& s, const int at[2], uint32_t rgb)
+{
+    int n = 0;
+    for (int j = at[1] - 48; j < at[1] + 48; ++j)
+        for (int i = at[0] - 48; i < at[0] + 48; ++i) {
+            bool near = s.Contains(i, j);
+            for (int shift = 0; shift <= 16 && near; shift += 8)
+                near = std::abs(int((s.At(i, j) >> shift) & 0xFF) - int((rgb >> shift) & 0xFF)) <= 12;
+            n += near;
+        }
+    return n;
+}
+
 } // namespace
 
 TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
@@ -132,9 +146,9 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     ASSERT_NE(watch.WaitFor("playing"), "") << watch.All() << game.Output();
     EXPECT_TRUE(fs::exists(folder + "/levels/tdm_lakeside.lvl"));
 
-    // No team yet: the menu is up; Finland.
+    // No team yet: the menu is up; Finland, by a tap.
     ASSERT_NE(watch.WaitFor("overlay: team select"), "") << watch.All();
-    ASSERT_TRUE(watch.Hold(x, XK_1, "overlay: none")) << watch.All();
+    ASSERT_TRUE(watch.Tap(x, "1", "overlay: none")) << watch.All();
 
     // A few steps to the right, seen by the other player.
     int ivanAt[2] = {0, 0}, villeAt[2] = {0, 0};
@@ -191,9 +205,20 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     }
     x.Button(false);
     EXPECT_TRUE(fragged) << server.Output() << ivan.Output();
+    // His body where he fell, from the Russians' death picture: its
+    // uniform, and the skin of its head that his standing picture lacks.
+    const int fell[2] = {512 + ivanAt[0] - villeAt[0], 384 + ivanAt[1] - villeAt[1] - 27};
+    EXPECT_TRUE(x.WaitUntil(
+        w,
+        [&](const XShot& s) {
+            return Near(s, fell, 0xD6AA8C) > 60 && Near(s, fell, 0x605A3C) > 150 && Near(s, fell, 0xC8C8C4) < 30;
+        },
+        kWait))
+        << game.Output();
+    Screenshot(x, w, "match", "corpse.png");
 
     // A chat line, on the server's console.
-    ASSERT_TRUE(watch.Hold(x, XK_t, "overlay: chat")) << watch.All();
+    ASSERT_TRUE(watch.Tap(x, "t", "overlay: chat")) << watch.All();
     x.Type("moro from the lake\n");
     EXPECT_TRUE(server.WaitFor("moro from the lake", kWait)) << server.Output();
     ASSERT_NE(watch.WaitFor("overlay: none"), "") << watch.All();
@@ -224,8 +249,13 @@ TEST(Match, JoinedFromTheListPlayedToAFragAndLeft)
     x.Key(XK_m, false);
     ASSERT_NE(watch.WaitFor("overlay: none"), "") << watch.All();
 
-    // Escape asks, Y leaves to the main menu, Quit ends the game.
-    ASSERT_TRUE(watch.Hold(x, XK_Escape, "overlay: exit question")) << watch.All();
+    // Escape asks and a tap of it again takes the question back; held, it
+    // asks again; Y leaves to the main menu, Quit ends the game.
+    ASSERT_TRUE(watch.Tap(x, "Escape", "overlay: exit question")) << watch.All();
+    ASSERT_TRUE(watch.Tap(x, "Escape", "overlay: none")) << watch.All();
+    x.Key(XK_Escape, true);
+    ASSERT_NE(watch.WaitFor("overlay: exit question"), "") << watch.All();
+    x.Key(XK_Escape, false);
     ASSERT_TRUE(watch.Hold(x, XK_y, "left")) << watch.All();
     ASSERT_TRUE(QuitFromMenu(x, w, menu));
     EXPECT_EQ(game.WaitExit(kWait), 0) << game.Output();

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <sstream>
@@ -177,6 +178,11 @@ TEST_F(UpdateFlow, EveryFailureAfterYesGoesOnWithTheOldData)
          "yes",
          "cancel-after:5",
          nullptr},
+        {"no temporary folder",
+         {{5, "good5.data", SizeOf("good5.data")}},
+         "yes",
+         nullptr,
+         "Error: No temporary directory"},
         {"no", {{5, "good5.data", SizeOf("good5.data")}}, "notes,no", nullptr, nullptr},
         // As new as installed: nothing is asked, so nothing is fetched.
         {"not newer", {{3, "missing.data", 100}}, "yes", nullptr, nullptr},
@@ -193,10 +199,20 @@ TEST_F(UpdateFlow, EveryFailureAfterYesGoesOnWithTheOldData)
         const bool blocked = std::string(c.what) == "merge cannot be written";
         if (blocked)
             fs::create_directory(game_.File("game_new.data"));
+        // A folder whose path leaves no room for a name inside it.
+        std::string deep = game_.File("d");
+        while (std::string(c.what) == "no temporary folder" && deep.size() + 2 < 4090)
+            deep += "/" + std::string(std::min<size_t>(200, 4089 - deep.size()), 'd');
+        if (deep.size() > 4000) {
+            fs::create_directories(deep);
+            ::setenv("TMPDIR", deep.c_str(), 1);
+        }
         {
             std::unique_ptr<InGame> game = Start();
             EXPECT_FALSE(RunUpdateCheck(&game->engine)); // the client goes on
         }
+        ::setenv("TMPDIR", tmp_.Path().c_str(), 1);
+        fs::remove_all(game_.File("d"));
         if (blocked)
             fs::remove(game_.File("game_new.data"));
         if (c.box) {

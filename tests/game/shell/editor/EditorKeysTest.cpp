@@ -180,6 +180,10 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     drive.Key(Letter('V'));
     drive.Key(Letter('A'));
     EXPECT_EQ(ui->GetLightBoxAtCursor(), nullptr);
+    // The level's only area goes too.
+    ui->MouseMove(view, 400, 100);
+    drive.Key(Delete);
+    EXPECT_EQ(world->GetLightBoxCount(), 0);
 
     // The light tool's size stops at 16 and 1024, a placed light's at 32.
     drive.Key(Letter('L'));

@@ -195,6 +195,7 @@ TEST_F(HudScreen, AnArmedPlayerJustHurt)
     inventory->SelectWeapon(kMine);
     Draw();
     EXPECT_FALSE(inventory->HasWeapon(kMine));
+    EXPECT_EQ(inventory->GetSelectedExplosive(), -1);
     Draw();
     EXPECT_NE(inventory->GetSelectedExplosive(), -1);
 }

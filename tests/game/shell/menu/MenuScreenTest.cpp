@@ -261,14 +261,28 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
         Push(SDL_MOUSEMOTION, 340, top + 10 + screen.drop->bar.ThumbPosition(screen.drop->listHeight));
     };
     shoot(69);
-    script[72] = [&] { screen.result = 5; };
+    // A text far wider than its field, the caret at its start; End shows its end.
+    std::u16string typed;
+    int typedAnchor = 0, typedCursor = 0;
+    script[71] = [&] {
+        typed = screen.edit->GetText();
+        typedAnchor = screen.edit->anchor;
+        typedCursor = screen.edit->cursor;
+        screen.edit->SetText(std::u16string(8 * 10, u'8').c_str());
+        screen.edit->cursor = 0;
+        screen.edit->focused = true;
+    };
+    script[72] = [] { Key(SDLK_END, 0); };
+    shoot(74);
+    script[77] = [&] { screen.result = 5; };
     MenuSystem::Run(&screen);
 
     EXPECT_EQ(host.runMode, 5);
     EXPECT_TRUE(screen.box->checked);
     EXPECT_FALSE(screen.button->clicked);
-    EXPECT_EQ(std::u16string(screen.edit->GetText()), u"hi therok");
-    EXPECT_NE(screen.edit->anchor, screen.edit->cursor);
+    EXPECT_EQ(typed, u"hi therok");
+    EXPECT_NE(typedAnchor, typedCursor);
+    EXPECT_EQ(screen.edit->cursor, 80) << "End";
     EXPECT_TRUE(screen.drop->open);
     // Item heights other than the built-in font's scroll by other steps.
     if (extra == 0)
@@ -281,7 +295,12 @@ TEST(MenuScreen, SynthesisedEventsDriveARealScreenAndItsPicture)
     // The row under the click, the rows scrolled up.
     EXPECT_EQ(screen.list->selectedRow, (item + 4 + screen.list->vbar.scroll) / item);
     EXPECT_EQ(screen.teams.selected, screen.list->GetDataRow(screen.list->selectedRow));
-    ASSERT_EQ(shots.size(), 3u);
+    ASSERT_EQ(shots.size(), 4u);
+    int inked = 0;
+    for (int y = 203; y < 220; ++y)
+        for (int x = 175; x < 245; ++x)
+            inked += !Near(shots[3].At(x, y), shots[3].At(102, 202), 60);
+    EXPECT_GT(inked, 60) << "the text's end beside the caret";
     // The drop-down's colours exactly: the arrow box's frame, the lit thumb.
     EXPECT_TRUE(NearAround(shots[1], 330, 308, 0x412E16, 0));
     EXPECT_TRUE(

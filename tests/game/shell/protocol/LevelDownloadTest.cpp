@@ -230,10 +230,15 @@ TEST_F(Download, AHugeTotalOrAFailedCreateNeverLetsAChunkNameAFile)
     TestSupport::MakeDirs(tmp_.File("game/levels/blocked.lvl"));
     const std::set<std::string> before = Listing();
     const std::vector<uint8_t> bytes = TestSupport::PseudoRandomBytes(1000, 3);
+    // The largest total allowed is still fetched; one byte more is not.
+    LevelStart(u"levels/big.lvl");
+    First(LevelDownload::kMaxTotal, u"x.lvl", bytes, 0, 10);
+    handler().ProcessNetwork();
+    EXPECT_TRUE(handler().GetDownload().IsOpen());
     for (const char16_t* path : {u"levels/huge.lvl", u"levels/blocked.lvl"}) {
         Reconnect();
         LevelStart(path);
-        First(path[7] == u'h' ? 0xFFFFFFFFu : 10u, u"x.lvl", bytes, 0, 10);
+        First(path[7] == u'h' ? LevelDownload::kMaxTotal + 1 : 10u, u"x.lvl", bytes, 0, 10);
         // Laid out as a first chunk naming another file.
         First(10, u"../pwn.lvl", bytes, 0, 10);
         First(10, u"levels/pwn.lvl", bytes, 0, 10);

@@ -1,4 +1,5 @@
 #include "ModeFixture.h"
+#include "game/world/resources/RecordingRenderer.h"
 
 #include "game/world/modes/TeamDM.h"
 #include "game/world/net/GameMessage.h"
@@ -89,6 +90,26 @@ TEST(TeamDM, MatchScoredOnlyOnTheServerPlaysToTheFragLimitThenTwentySecondsOfGam
     EXPECT_EQ(static_cast<TeamDM*>(w.Mode())->GetResultImage(), std::u16string(u"gui/finland_wins.png"));
 }
 
+// Either team's frags, summed over its players, end the match at the team
+// frag limit and not one before; the other team's frags are not added.
+TEST(TeamDM, EitherTeamEndsTheMatchAtTheTeamFragLimit)
+{
+    for (int scoring : {1, 2}) {
+        ModeWorld w(0);
+        w.Limits(0, 0, 3);
+        w.Options().SetServerBalanced(false);
+        w.Mode()->Start();
+        Player *a = w.Join(u"Anna", scoring), *b = w.Join(u"Aino", scoring);
+        Player *foe = w.Join(u"Boris", 3 - scoring), *mate = w.Join(u"Vera", 3 - scoring);
+        w.Kill(foe, a), w.Kill(foe, b), w.Kill(a, foe), w.Kill(b, mate);
+        w.Run(0.1f);
+        EXPECT_FALSE(w.Mode()->IsGameOver()) << "two each: " << scoring;
+        w.Kill(mate, b);
+        w.Run(0.1f);
+        EXPECT_TRUE(w.Mode()->IsGameOver()) << "three: " << scoring;
+    }
+}
+
 TEST(TeamDM, MatchEndsByTimeWithPhasesAndAKeptPlayedTime)
 {
     ModeWorld w(0);
@@ -166,11 +187,34 @@ TEST(TeamDM, ClientLearnsTheServersLimitsAtEveryLevel)
 
 // The score weight's rank bonus reads the ranks of the player table: each
 // the rank the master gave the player's account.
-TEST(TeamDM, PlayerTableCarriesTheAccountsRank)
+// A desktop's font, wider and taller than the built-in one.
+struct WideFont : RecordingRenderer {
+    struct Box {
+        int x, y, w;
+    };
+    std::vector<Box> texts;
+    int GetTextWidth(const char16_t* t) override { return 16 * int(std::u16string(t).size()); }
+    int GetTextHeight() override { return 20; }
+    void DrawText(int x, int y, const char16_t* t, int, int, int) override { texts.push_back({x, y, GetTextWidth(t)}); }
+};
+
+TEST(TeamDM, PlayerTableCarriesTheAccountsRankAndItsScoreboardFitsAWideFont)
 {
     ModeWorld w(0);
-    Player* anna = w.Join(u"Anna", 1);
+    Player* anna = w.Join(u"Aleksanteri", 1);
     w.ScoresOf(anna).rank = 6;
     anna->Update(0.01f);
     EXPECT_EQ(w.server.GetPlayerRankAt(0), 6);
+
+    w.Join(u"Bot2", 1), w.Join(u"Vladimir", 2);
+    WideFont font;
+    w.game->SetRenderer(&font);
+    w.Mode()->DrawScoreboard();
+    ASSERT_EQ(font.texts.size(), 10u);
+    for (size_t i = 0; i < font.texts.size(); ++i)
+        for (size_t j = i + 1; j < font.texts.size(); ++j) {
+            const WideFont::Box &a = font.texts[i], &b = font.texts[j];
+            EXPECT_FALSE(a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + 20 && b.y < a.y + 20)
+                << "texts " << i << " and " << j << " overlap";
+        }
 }

@@ -13,6 +13,7 @@
 #include "game/world/objects/WorldEffects.h"
 #include "game/world/phys/Object.h"
 #include "game/world/phys/PhysicsEngine.h"
+#include "game/world/player/Player.h"
 #include "game/world/resources/CommonMedia.h"
 #include "game/world/resources/IResource.h"
 #include "game/world/state/ObjectManager.h"
@@ -55,15 +56,42 @@ protected:
         Services().physics->SetArea(640.0f, 640.0f);
         game_->SetActiveHandler(&server_);
         // The game state installs the real player side; the scripted one
-        // stands in for it here.
+        // stands in for it here, unless a test plays with real players.
+        real_ = Services().contacts;
         Services().contacts = &players_;
     }
+
+    // A player of the game state, standing still, and the side that
+    // finds it.
+    Player* Soldier(int team, float x, float y)
+    {
+        Services().contacts = real_;
+        Player* p = CreatePlayer();
+        p->SetNetworkId(++lastId_);
+        p->SetTeam(team);
+        p->SetPositionAngle(x, y, 0.0f);
+        p->SetInputState(0, 0, 0, 0, 0);
+        return p;
+    }
+    // Whole game frames of 1/64 s, exact in binary.
+    void Frames(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            game_->Update(kFrame);
+    }
+    static constexpr float kFrame = 1.0f / 64;
+
     FakePlayers players_;
+    IPlayerContacts* real_ = nullptr;
+    int32_t lastId_ = 1000;
 };
 
-// Doors quantise the angle they are set to once a handler is active, open
-// and close at the use bit, are solid below half open, hide what is behind
-// the leaf while closed, and break for good.
+// Doors quantise the angle they are set to once a handler is active. A
+// player whose box reaches within 50 of the leaf and holds the use key
+// opens it in a third of a second (3 a second) and, still holding it, sends
+// it back the frame after it is full open; let go, it stays. It is solid
+// below half open, its leaf hides what is behind up to 0.7 open, and it
+// breaks for good.
 TEST_F(WorldObjects, DoorTurnsOpensClosesAndBreaks)
 {
     const struct {
@@ -78,41 +106,65 @@ TEST_F(WorldObjects, DoorTurnsOpensClosesAndBreaks)
         delete door;
     }
 
-    Door* door = Make<Door>(kDoor, 100, 100);
+    Door* door = Make<Door>(kDoor, 200, 200);
     ASSERT_NE(door, nullptr);
     door->SetAngle(0);
     ITexture* leaf = door->GetDefinition()->GetImage();
     ASSERT_NE(leaf, nullptr);
-    const float across = 100 + leaf->GetHeight() / 2.0f;
-    door->Update(0);
-    EXPECT_EQ(door->GetVisibility(0, across, 400, across), 0.0f);
+    // The leaf turns about its hinge at (200, 204); the hull's bottom edge is 2 below it.
+    const float across = 200 + leaf->GetHeight() / 2.0f, bottom = 200 + leaf->GetHeight() + 2.0f;
+    const float c = std::cos(55 * 3.14159265f / 180), s = std::sin(55 * 3.14159265f / 180);
+    auto seen = [&] { return GetLineOfSight(150, across, 350, across); };
+    auto seenAlongLeafAt55 = [&] { return GetLineOfSight(200 + 40 * c, 204 + 40 * s, 200 + 100 * c, 204 + 100 * s); };
+    Player* user = Soldier(0, 232, bottom + 50.01f);
+    user->SetInputState(Door::kUseBit, 0, 0, 0, 0);
+    Frames(10);
+    EXPECT_TRUE(door->IsClosing()) << "out of reach";
+    EXPECT_EQ(seen(), 0.0f);
+    EXPECT_EQ(seenAlongLeafAt55(), 1.0f);
 
-    players_.touching = true;
-    players_.bits = Door::kUseBit;
-    door->Update(1.0f / 60);
-    EXPECT_FALSE(door->IsClosing());
-    players_.bits = 0; // the cooldown keeps a held key from flipping it back
-    for (int i = 0; i < 60; ++i)
-        door->Update(1.0f / 60);
+    user->SetPosition(232, bottom + 49.99f);
+    Frames(1);
+    ASSERT_FALSE(door->IsClosing());
+    for (int frame = 1; frame <= 21; ++frame) {
+        Frames(1); // opening 3 / 64 a frame
+        if (frame == 10 || frame == 11) {
+            EXPECT_EQ(door->IsSolid(), frame == 10) << "solid below half open: " << door->GetOpening();
+        }
+        if (frame == 14 || frame == 15) {
+            EXPECT_EQ(seenAlongLeafAt55(), frame == 14 ? 0.0f : 1.0f) << "at " << door->GetOpening();
+        }
+    }
+    EXPECT_FLOAT_EQ(door->GetOpening(), 63.0f / 64) << "not yet full open";
+    EXPECT_FALSE(door->IsClosing()) << "the held key does not flip it back midway";
+    Frames(1);
     EXPECT_FLOAT_EQ(door->GetOpening(), 1.0f);
+    EXPECT_FALSE(door->IsClosing());
+    Frames(1);
+    EXPECT_TRUE(door->IsClosing()) << "still held: back the frame after full open";
     EXPECT_FLOAT_EQ(door->GetAngle(), 90.0f); // "cw"
     EXPECT_FALSE(door->IsSolid());
-    EXPECT_EQ(door->GetVisibility(0, across, 400, across), 1.0f);
+    EXPECT_EQ(seen(), 1.0f);
+
+    user->SetInputState(0, 0, 0, 0, 0);
+    Frames(21);
+    EXPECT_FLOAT_EQ(door->GetOpening(), 1.0f / 64);
+    Frames(1);
+    EXPECT_FLOAT_EQ(door->GetOpening(), 0.0f);
+    EXPECT_TRUE(door->IsSolid());
+    EXPECT_EQ(seen(), 0.0f);
+    user->SetInputState(Door::kUseBit, 0, 0, 0, 0);
+    Frames(1);
+    user->SetInputState(0, 0, 0, 0, 0);
+    Frames(5 * 64);
+    EXPECT_FLOAT_EQ(door->GetOpening(), 1.0f) << "an open door stays open";
     for (float opening : {0.49f, 0.5f}) {
         door->SetOpening(opening);
         door->Update(0);
         EXPECT_EQ(door->IsSolid(), opening < 0.5f);
     }
-    players_.bits = Door::kUseBit;
-    door->Update(1.0f / 60);
-    players_.bits = 0;
-    for (int i = 0; i < 60; ++i)
-        door->Update(1.0f / 60);
-    EXPECT_TRUE(door->IsClosing());
-    EXPECT_FLOAT_EQ(door->GetOpening(), 0.0f);
-    EXPECT_TRUE(door->IsSolid());
 
-    door->TakeHit(1000, false, 0, 100, 100, 0);
+    door->TakeHit(1000, false, 0, 200, 200, 0);
     door->Update(1.0f / 60);
     EXPECT_TRUE(door->IsBroken());
     EXPECT_TRUE(Registered(door));
