@@ -3,6 +3,7 @@
 // A 1024 x 768 window over the build tree's game folder with the shipped
 // scripts loaded, for the tests that look at drawn frames.
 #include "DataSetChecks.h"
+#include "support-game/RendererRig.h"
 #include "support/DisplayCheck.h"
 
 #include "engine/core/Engine.h"
@@ -37,25 +38,12 @@ inline double MeanBrightness(const std::string& path)
     return n ? sum / double(3 * n) : -1.0;
 }
 
-struct ScreenRig {
+struct ScreenRig : RendererRig {
     // Fails the test when anything does not start; call with ASSERT_NO_FATAL_FAILURE.
     void Open()
     {
         ASSERT_TRUE(std::filesystem::exists(DataSet::GameDir() + "/game.data"));
-        {
-            TestSupport::ScopedChdir in(DataSet::GameDir());
-            engine.reset(new Engine());
-        }
-        ASSERT_TRUE(engine->Init());
-        renderer = engine->CreateRenderer(2);
-        ASSERT_NE(renderer, nullptr);
-        renderer->SetUseFonts(false);
-        ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
-        ASSERT_TRUE(renderer->LoadShaders());
-        renderer->CreateAtlas(0, 0);
-        renderer->CreateAtlas(1, 1);
-        renderer->CreateAtlas(2, 1);
-        host.renderer = renderer;
+        ASSERT_NO_FATAL_FAILURE(RendererRig::Open(DataSet::GameDir()));
         resources = std::make_unique<ResourceManager>(&host, engine.get(), nullptr);
         for (const std::string& name : DataSet::ScriptNames()) {
             std::string message;
@@ -64,17 +52,8 @@ struct ScreenRig {
         resources->BuildIndex();
     }
 
-    ~ScreenRig()
-    {
-        resources.reset();
-        if (renderer)
-            renderer->Shutdown();
-        if (engine)
-            engine->Shutdown();
-    }
+    // The resources go before the renderer that holds their pictures.
+    ~ScreenRig() { resources.reset(); }
 
-    std::unique_ptr<Engine> engine;
-    IRenderer* renderer = nullptr;
-    FakeHost host;
     std::unique_ptr<ResourceManager> resources;
 };

@@ -136,6 +136,38 @@ void Fighter::Patrol(Player* own, float dt, Orders* o)
     GoTo(own, gx, gy, dt, false, false, o);
 }
 
+void Fighter::Seek(Player* own, float dt, Orders* o)
+{
+    // A stale enemy's place is the last the server told; a dead one comes
+    // back at its side's start.
+    bool lastKnown = false, start = false;
+    float lx = 0.0f, ly = 0.0f, sx = 0.0f, sy = 0.0f, best = 0.0f;
+    if (ObjectManager* objects = Services().objects) {
+        for (Object* object : objects->Players()) {
+            Player* p = static_cast<Player*>(object);
+            const float d = p ? Distance(own->GetX(), own->GetY(), p->GetX(), p->GetY()) : 0.0f;
+            if (p && p != own && p->IsAlive() && p->GetTeam() != own->GetTeam() && (!lastKnown || d < best))
+                lx = p->GetX(), ly = p->GetY(), best = d, lastKnown = true;
+        }
+        objects->ForEachObject([&](Object* object) {
+            StartPoint* point = dynamic_cast<StartPoint*>(object);
+            if (!start && point && point->GetTeam() != own->GetTeam())
+                sx = point->GetX(), sy = point->GetY(), start = true;
+        });
+    }
+    if (!lastKnown && !start) {
+        Patrol(own, dt, o);
+        return;
+    }
+    if (!lastKnown || (seekStart_ && start))
+        lx = sx, ly = sy;
+    Walker::NearestOpen(&lx, &ly);
+    if (Distance(own->GetX(), own->GetY(), lx, ly) < kStandOff && lastKnown && start)
+        seekStart_ = !seekStart_;
+    o->aimX = lx, o->aimY = ly;
+    GoTo(own, lx, ly, dt, false, false, o);
+}
+
 void Fighter::Engage(TestGame::HeadlessClient& client, Player* own, Player* target, float dt, bool fire, Orders* o)
 {
     const float d = Distance(own->GetX(), own->GetY(), target->GetX(), target->GetY());
@@ -171,7 +203,7 @@ void Fighter::Chase(Player* own, float dt, Orders* o)
 {
     Player* target = Nearest(own);
     if (!target) {
-        Patrol(own, dt, o);
+        Seek(own, dt, o);
         return;
     }
     o->aimX = target->GetX(), o->aimY = target->GetY();
@@ -204,7 +236,7 @@ void Fighter::Deathmatch(TestGame::HeadlessClient& client, Player* own, float dt
     if (stage_ == 1 && grenade < 0 && Fetch(own, 1, true, dt, o))
         return;
     if (!target) {
-        Patrol(own, dt, o);
+        Seek(own, dt, o);
         return;
     }
     if (stage_ == 1 && grenade >= 0) {

@@ -17,8 +17,8 @@
 // - king of the hill: stands at each hill flag its team does not hold until
 //   the flag is taken.
 // A chaser only walks at the nearest enemy it sees and never fires. With
-// nobody to go for, either goes back and forth between its start and the
-// other side's.
+// nobody in sight, either makes for where an enemy was last known and where
+// the enemy side starts.
 class Fighter {
 public:
     enum class Role { Fight, Chase };
@@ -49,6 +49,9 @@ private:
     // Away from a point, facing it.
     void StepBack(Player* own, float fromX, float fromY, float dt, Orders* o);
     void Patrol(Player* own, float dt, Orders* o);
+    // With no enemy in sight: to where one was last known, then to where
+    // the enemy side starts, by turns; a patrol when neither is known.
+    void Seek(Player* own, float dt, Orders* o);
     void GoTo(Player* own, float x, float y, float dt, bool exact, bool sprint, Orders* o);
     // Goes for a weapon of that type lying about, within 40 tiles or, told
     // to go anywhere, wherever one lies or will be back; false when there is
@@ -80,6 +83,8 @@ private:
     float heldFor_ = 0.0f;
     // Patrol.
     bool patrolSet_ = false, outbound_ = true;
+    // Seek: heading for the enemy's start rather than its last known place.
+    bool seekStart_ = false;
     float homeX_ = 0.0f, homeY_ = 0.0f, awayX_ = 0.0f, awayY_ = 0.0f;
     // Deathmatch: 0 bullets, 1 grenade, 2 mine, 3 anything; moves on with
     // each frag.

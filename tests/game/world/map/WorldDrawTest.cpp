@@ -13,7 +13,7 @@
 #include "game/world/resources/ResourceManager.h"
 #include "game/world/resources/ResourceScript.h"
 #include "game/world/system/GameSystem.h"
-#include "support-game/FakeResourceHost.h"
+#include "support-game/RendererRig.h"
 #include "support/DisplayCheck.h"
 #include "support/Golden.h"
 #include "support/TestSupport.h"
@@ -45,24 +45,12 @@ TEST(WorldDraw, ASmallLevelAtNightAndAtNoonByGameAndEditor)
 {
     if (!HaveDisplay())
         GTEST_SKIP() << "no display";
-    std::unique_ptr<Engine> engine;
+    RendererRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open(VORNHAL_BUILD_DIR));
+    Engine* engine = rig.engine.get();
+    IRenderer* renderer = rig.renderer;
     {
-        TestSupport::ScopedChdir in(VORNHAL_BUILD_DIR);
-        engine.reset(new Engine());
-    }
-    ASSERT_TRUE(engine->Init());
-    IRenderer* renderer = engine->CreateRenderer(2);
-    ASSERT_NE(renderer, nullptr);
-    renderer->SetUseFonts(false);
-    ASSERT_TRUE(renderer->Init(1024, 768, 32, false, false));
-    ASSERT_TRUE(renderer->LoadShaders());
-    renderer->CreateAtlas(0, 0);
-    renderer->CreateAtlas(1, 1);
-    renderer->CreateAtlas(2, 1);
-    FakeHost host;
-    host.renderer = renderer;
-    {
-        ResourceManager resources(&host, engine.get(), nullptr);
+        ResourceManager resources(&rig.host, engine, nullptr);
         {
             ResourceScript blocks(&resources, engine->GetFileManager());
             ASSERT_TRUE(blocks.Load(u"blocks.cfg"));
@@ -81,7 +69,7 @@ TEST(WorldDraw, ASmallLevelAtNightAndAtNoonByGameAndEditor)
         const int snow = block(8), dirt = block(2), wood = block(4), brick = block(51), concrete = block(52);
 
         World world(&resources);
-        GameSystem game(engine.get(), &world, &resources, &media, nullptr);
+        GameSystem game(engine, &world, &resources, &media, nullptr);
         game.SetRenderer(renderer);
         game.InitObjectRenderBuffers();
         world.Resize(kW, kH, 0, 0, 0, 0, -1, -1);
@@ -146,8 +134,6 @@ TEST(WorldDraw, ASmallLevelAtNightAndAtNoonByGameAndEditor)
         px.insert(px.end(), editor.begin(), editor.end());
         TestSupport::ExpectMatchesGolden("game/world/map/golden", "world_draw", px, kW * 64, kH * 64);
     }
-    renderer->Shutdown();
-    engine->Shutdown();
 }
 
 // A lamp on a lone wall's top-left corner: the bottom and right sides cast

@@ -1,4 +1,5 @@
 #include "StateFixture.h"
+#include "support-game/RendererRig.h"
 #include "support/DisplayCheck.h"
 
 #include "engine/core/StringKit.h"
@@ -37,20 +38,9 @@ void GameState::SetUpTestSuite()
         ASSERT_EQ(symlink(from.c_str(), dir_->File(entry).c_str()), 0) << from;
     }
     TestSupport::MakeDirs(dir_->File("levels"));
-    {
-        TestSupport::ScopedChdir in(dir_->Path());
-        engine_ = new Engine();
-    }
-    ASSERT_TRUE(engine_->Init());
+    engine_ = NewEngineIn(dir_->Path());
     host_ = new FakeHost();
-    renderer_ = engine_->CreateRenderer(2);
-    ASSERT_NE(renderer_, nullptr);
-    renderer_->SetUseFonts(false);
-    ASSERT_TRUE(renderer_->Init(1024, 768, 32, false, false));
-    ASSERT_TRUE(renderer_->LoadShaders());
-    renderer_->CreateAtlas(0, 0);
-    renderer_->CreateAtlas(1, 1);
-    renderer_->CreateAtlas(2, 1);
+    ASSERT_NO_FATAL_FAILURE(StartRenderer(engine_, &renderer_));
     host_->renderer = renderer_;
     resources_ = new ResourceManager(host_, engine_, nullptr);
     for (const char16_t* script : {u"blocks.cfg", u"objects.cfg", u"items.cfg", u"weapons_fin_vs_rus.cfg"}) {
