@@ -99,6 +99,8 @@ struct SceneState {
     OverlayMode overlay = OverlayMode::None;
     // An overlay key acted: none acts again until every one of them is up.
     bool keyLatch = false;
+    // Which keys of the latch's set were down at the last step, one bit each.
+    uint64_t latchKeysDown = 0;
     // The shoot and throw bits are held back: the player is dead, or the
     // weapon was switched under a held trigger.
     bool fireLatch = false;

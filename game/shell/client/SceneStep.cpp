@@ -14,6 +14,7 @@
 #include "game/world/system/GameSystem.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 namespace {
@@ -48,6 +49,8 @@ constexpr int kLatchActions[] = {
     GameAction::VolumeUp,
     GameAction::ExecuteAdmin,
 };
+// With the fixed keys 0 to 5, F1 to F8, Return, plus and minus, one bit each.
+static_assert(std::size(kLatchActions) + 6 + 8 + 3 <= 64);
 
 } // namespace
 
@@ -122,14 +125,20 @@ void SceneStep::ReleaseLatches()
 {
     if (!Down(GameAction::Shoot) && !Down(GameAction::ThrowGrenade))
         scene_.fireLatch = false;
-    bool held = std::any_of(std::begin(kLatchActions), std::end(kLatchActions), [this](int a) { return Down(a); });
-    for (int key = FixedKey::Digit0; key <= FixedKey::Digit5 && !held; ++key)
-        held = Fixed(key);
-    for (int key = FixedKey::F1; key <= FixedKey::F8 && !held; ++key)
-        held = Fixed(key);
-    held = held || Fixed(FixedKey::Return) || Fixed(FixedKey::Plus) || Fixed(FixedKey::Minus);
-    if (!held)
+    uint64_t down = 0, bit = 1;
+    for (int action : kLatchActions)
+        down |= Down(action) ? bit : 0, bit <<= 1;
+    for (int key = FixedKey::Digit0; key <= FixedKey::Digit5; ++key)
+        down |= Fixed(key) ? bit : 0, bit <<= 1;
+    for (int key = FixedKey::F1; key <= FixedKey::F8; ++key)
+        down |= Fixed(key) ? bit : 0, bit <<= 1;
+    for (int key : {FixedKey::Return, FixedKey::Plus, FixedKey::Minus})
+        down |= Fixed(key) ? bit : 0, bit <<= 1;
+    // A key first seen down in this step was pressed after every key had
+    // been let go since the last one: the latch is free, and that press acts.
+    if ((down & scene_.latchKeysDown) == 0)
         scene_.keyLatch = false;
+    scene_.latchKeysDown = down;
 }
 
 void SceneStep::MoveCursor()
