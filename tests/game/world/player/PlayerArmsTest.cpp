@@ -275,6 +275,15 @@ TEST(PlayerArms, APickUpGoesOnceToTheFirstOfTwoPlayers)
     EXPECT_EQ(second->GetInventory().FindAmmo(kRifleAmmo)->amount, 0);
     w.Frames(30);
     EXPECT_EQ(first->GetInventory().FindAmmo(kRifleAmmo)->amount, taken) << "taken once";
+
+    // With six explosives carried a charge on the ground is refused and stays.
+    static_cast<ObjectResource*>(w.resources.GetById(kCharge))->SetGraphics(box->GetDefinition()->GetGraphics());
+    for (int i = 0; i < 3; ++i)
+        second->PickUpWeapon(kCharge, -1);
+    auto* charge = static_cast<::Weapon*>(CreateObjectByType(kCharge, 102, 102));
+    w.Frames(2);
+    EXPECT_FALSE(charge->IsTaken());
+    EXPECT_EQ(second->GetInventory().CountExplosives(), 6);
 }
 
 namespace {
