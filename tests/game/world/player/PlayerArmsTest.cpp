@@ -180,9 +180,9 @@ TEST(PlayerArms, AThrownGrenadeKillsInTheOpenButNotThroughAWall)
 TEST(PlayerArms, ABlastFallsOffToItsRadiusCracksWallsAndGibsBelowMinusForty)
 {
     Armed w;
-    Player* edge = w.Spawn(0, 48, 208);        // 128 off the blast at (176, 208)
-    Player* grazed = w.Spawn(0, 176, 335.5f);  // 127.5 off
-    Player* killed = w.Spawn(0, 176, 144);     // 64 off
+    Player* edge = w.Spawn(0, 48, 208);       // 128 off the blast at (176, 208)
+    Player* grazed = w.Spawn(0, 176, 335.5f); // 127.5 off
+    Player* killed = w.Spawn(0, 176, 144);    // 64 off
     CreateGrenade(kGrenade, 176, 208, 0);
     w.Frames(70);
     ASSERT_EQ(w.CountKind(ObjectKind::Grenade), 0);
