@@ -175,6 +175,30 @@ TEST(PlayerArms, AThrownGrenadeKillsInTheOpenButNotThroughAWall)
     EXPECT_FLOAT_EQ(covered->GetHealth(), 100.0f);
 }
 
+// A blast falls off from its damage at the centre to nothing at its radius
+// (4 tiles: 128); walls take a quarter of it; below -40 health a blast gibs.
+TEST(PlayerArms, ABlastFallsOffToItsRadiusCracksWallsAndGibsBelowMinusForty)
+{
+    Armed w;
+    Player* edge = w.Spawn(0, 48, 208);       // 128 off the blast at (176, 208)
+    Player* grazed = w.Spawn(0, 176, 335.5f); // 127.5 off
+    Player* killed = w.Spawn(0, 176, 144);    // 64 off
+    CreateGrenade(kGrenade, 176, 208, 0);
+    w.Frames(70);
+    ASSERT_EQ(w.CountKind(ObjectKind::Grenade), 0);
+    EXPECT_FLOAT_EQ(edge->GetHealth(), 100.0f);
+    EXPECT_FLOAT_EQ(grazed->GetHealth(), 100.0f - 300.0f * 0.5f / 128);
+    EXPECT_FALSE(killed->IsAlive());
+    EXPECT_EQ(w.world->GetDamage(8, 6), 18); // 96 off
+    EXPECT_EQ(w.world->GetDamage(8, 8), 7);  // 115.4 off
+
+    // 140 everywhere at once: 100 health is left lying at -40, 98.8 gibbed.
+    const int debris = w.CountKind(ObjectKind::Mess);
+    w.game->DamageEverything(14);
+    EXPECT_EQ(w.CountKind(ObjectKind::DeadPlayer), 1);
+    EXPECT_EQ(w.CountKind(ObjectKind::Mess), debris + 6);
+}
+
 TEST(PlayerArms, AMineGoesOffForWhoeverStepsOnIt)
 {
     Armed w;
@@ -235,10 +259,15 @@ TEST(PlayerArms, APickUpGoesOnceToTheFirstOfTwoPlayers)
     FakeTexture texture;
     static_cast<ObjectResource*>(w.resources.GetById(kRifleBox))
         ->SetGraphics(w.resources.CreateGraphicsResource(&texture, 0, 0, 32, 32));
-    Player* first = w.Spawn(0, 116, 116);
-    Player* second = w.Spawn(7, 118, 118);
+    // Reach is a square of 15 about the box's centre (116, 116), its edge outside.
+    Player* first = w.Spawn(0, 131, 116);
+    Player* second = w.Spawn(7, 116, 101);
     auto* box = static_cast<Ammo*>(CreateObjectByType(kRifleBox, 100, 100));
     ASSERT_NE(box, nullptr);
+    w.Frames(2);
+    EXPECT_FALSE(box->IsTaken());
+    first->SetPosition(130.5f, 101.5f); // a corner, beyond a circle of 15
+    second->SetPosition(118, 118);
     w.Frames(30);
     EXPECT_TRUE(box->IsTaken());
     const int taken = first->GetInventory().FindAmmo(kRifleAmmo)->amount;
@@ -246,6 +275,15 @@ TEST(PlayerArms, APickUpGoesOnceToTheFirstOfTwoPlayers)
     EXPECT_EQ(second->GetInventory().FindAmmo(kRifleAmmo)->amount, 0);
     w.Frames(30);
     EXPECT_EQ(first->GetInventory().FindAmmo(kRifleAmmo)->amount, taken) << "taken once";
+
+    // With six explosives carried a charge on the ground is refused and stays.
+    static_cast<ObjectResource*>(w.resources.GetById(kCharge))->SetGraphics(box->GetDefinition()->GetGraphics());
+    for (int i = 0; i < 3; ++i)
+        second->PickUpWeapon(kCharge, -1);
+    auto* charge = static_cast<::Weapon*>(CreateObjectByType(kCharge, 102, 102));
+    w.Frames(2);
+    EXPECT_FALSE(charge->IsTaken());
+    EXPECT_EQ(second->GetInventory().CountExplosives(), 6);
 }
 
 namespace {
@@ -299,9 +337,12 @@ TEST(PlayerArms, AFlagIsCarriedUntilDeathAndAVehicleSeatNeverOutlivesItsPlayer)
     flag->SetGraphics(w.resources.CreateGraphicsResource(&texture, 0, 0, 32, 32));
     Param(flag, u"type", {}, u"flag_blank");
     w.resources.BuildIndex();
-    Player* carrier = w.Spawn(0, 216, 116);
+    Player* carrier = w.Spawn(0, 216, 101);
     Object* item = CreateObjectByType(60 << 18, 200, 100);
     ASSERT_NE(item, nullptr);
+    w.Frames(2);
+    EXPECT_EQ(carrier->GetMissionItemCount(), 0) << "15 off the flag's centre is out of reach";
+    carrier->SetPosition(230.5f, 130.5f);
     w.Frames(1);
     ASSERT_EQ(carrier->GetMissionItemCount(), 1);
     EXPECT_EQ(static_cast<Object*>(carrier->GetMissionItem(0)), item);

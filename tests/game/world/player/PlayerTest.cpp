@@ -229,7 +229,9 @@ TEST(PlayerPickUps, WeaponAmmunitionAndItemRules)
 
     EXPECT_TRUE(p->PickUpWeapon(kCharge, -1));
     EXPECT_TRUE(p->PickUpWeapon(kCharge, -1));
-    EXPECT_TRUE(p->PickUpWeapon(kCharge, -1));
+    p->GetInventory().FindAmmo(kCharges)->amount += 1; // five carried
+    EXPECT_TRUE(p->PickUpWeapon(kCharge, -1)) << "one of the two, up to six";
+    EXPECT_EQ(p->GetInventory().CountExplosives(), 6);
     EXPECT_FALSE(p->PickUpWeapon(kCharge, -1)) << "six explosives at most";
 
     Player* first = w.Spawn(0, 100, 100);

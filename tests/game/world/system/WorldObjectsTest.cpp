@@ -33,6 +33,7 @@ constexpr int kRussiaStart = 26476544; // team_id 8
 constexpr int kFinnishFlag = 29097984;
 constexpr int kAmmoBox = 55050240;
 constexpr int kMedkit = 57671680; // health_add 50
+constexpr int kPistol = 78643200, kMine = 80478208, kRemote = 80740352;
 
 template <class T> T* Make(int id, float x, float y) { return dynamic_cast<T*>(CreateObjectByType(id, x, y)); }
 
@@ -273,6 +274,33 @@ TEST_F(WorldObjects, PickupsComeBackAfterSeventySeconds)
     medkit->Update(0.5f);
     EXPECT_TRUE(medkit->IsTaken());
     EXPECT_FLOAT_EQ(players_.healthAdded, 50.0f);
+}
+
+// An empty weapon clicks once per pull of the trigger; a mine or a charge never.
+TEST_F(WorldObjects, AnEmptyWeaponClicksOncePerPull)
+{
+    ASSERT_TRUE(resources_->ApplyItemDefinitions(Services().weapons));
+    CommonMedia media;
+    media.sounds[6] = resources_->GetById(850395136); // any sound of the data set
+    ASSERT_NE(media.sounds[6], nullptr);
+    Services().media = &media;
+    auto clicks = [&] {
+        return std::count_if(server_.added.begin(), server_.added.end(),
+                             [&](MPAPI::Object* o) { return o->GetSubTypeId() == 850395136; });
+    };
+    Player* p = Soldier(0, 200, 200);
+    for (int weapon : {kPistol, kMine, kRemote}) {
+        ASSERT_TRUE(p->GetInventory().SetWeapon(weapon, 0, 0));
+        p->SelectWeapon(weapon);
+        for (int pull = 0; pull < 2; ++pull) {
+            p->SetInputState(PlayerInputFlags::Shoot, 0, 0, 0, 0);
+            Frames(4);
+            p->SetInputState(0, 0, 0, 0, 0);
+            Frames(1);
+        }
+    }
+    EXPECT_EQ(clicks(), 2);
+    Services().media = nullptr;
 }
 
 // Windows keep the window bit in the cell under their centre: placed,
