@@ -65,6 +65,15 @@ void PaletteList::Select(int item)
 {
     selected_ = item >= 0 && item < GetCount() ? item : -1;
     Refresh();
+    if (selected_ < 0)
+        return;
+    // The choice is in sight, however it was made.
+    const wxRect cell = CellRect(item);
+    const int top = CalcUnscrolledPosition(wxPoint(0, 0)).y, height = GetClientSize().y;
+    if (cell.y < top)
+        Scroll(-1, cell.y / kScrollStep);
+    else if (cell.GetBottom() >= top + height)
+        Scroll(-1, (cell.GetBottom() - height) / kScrollStep + 1);
 }
 
 int PaletteList::Columns() const
@@ -150,13 +159,6 @@ void PaletteList::ChooseAndPick(int item)
     if (item < 0 || item >= GetCount() || item == selected_)
         return;
     Select(item);
-    // Keys move the choice out of sight: bring it back.
-    const wxRect cell = CellRect(item);
-    const int top = CalcUnscrolledPosition(wxPoint(0, 0)).y, height = GetClientSize().y;
-    if (cell.y < top)
-        Scroll(-1, cell.y / kScrollStep);
-    else if (cell.GetBottom() >= top + height)
-        Scroll(-1, (cell.GetBottom() - height) / kScrollStep + 1);
     if (onPick)
         onPick(item);
 }

@@ -147,6 +147,7 @@ const ScriptRunner::Handler ScriptRunner::kHandlers[] = {
     {"file", &ScriptRunner::DoFile},         {"wait-draw", &ScriptRunner::DoWaitDraw},
     {"shot", &ScriptRunner::DoShot},         {"where", &ScriptRunner::DoWhere},
     {"tab", &ScriptRunner::DoTab},           {"status", &ScriptRunner::DoStatus},
+    {"items", &ScriptRunner::DoItems},
     {"print", &ScriptRunner::DoPrint},       {"expect", &ScriptRunner::DoExpect},
     {"exit", &ScriptRunner::DoExit},         {"stay", &ScriptRunner::DoStay},
 };
@@ -391,8 +392,6 @@ bool ScriptRunner::DoShot(const ScriptLine& line)
 bool ScriptRunner::DoWhere(const ScriptLine& line)
 {
     const std::vector<std::string>& w = line.words;
-    if (w.size() == 3 && w[2] == "items")
-        return WhereItems(w[1]);
     if (w.size() != 2)
         return false;
     // Where the window is once the toolkit laid the windows out: not
@@ -416,13 +415,14 @@ bool ScriptRunner::DoWhere(const ScriptLine& line)
     return true;
 }
 
-// Each item of a palette page: its picture as "<page>/<item>", its label
-// as "<page>/<item>/label", on the screen.
-bool ScriptRunner::WhereItems(const std::string& title)
+// Where each item of a palette page is on the screen: its picture as
+// "<page>/<item>", its label as "<page>/<item>/label".
+bool ScriptRunner::DoItems(const ScriptLine& line)
 {
-    SelectionPage* page = PageNamed(title);
+    SelectionPage* page = line.words.size() == 2 ? PageNamed(line.words[1]) : nullptr;
     if (!page)
         return false;
+    const std::string& title = line.words[1];
     PaletteList* list = page->GetList();
     for (int i = 0; i < list->GetCount(); ++i) {
         const wxRect p = list->PictureRect(i), l = list->LabelRect(i);
