@@ -2,10 +2,10 @@
 
 #include "editor/panels/Thumbnail.h"
 
+#include <wx/arrstr.h>
 #include <wx/dcbuffer.h>
 #include <wx/settings.h>
 #include <wx/textctrl.h>
-#include <wx/arrstr.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -76,10 +76,7 @@ void PaletteList::Select(int item)
         Scroll(-1, (cell.GetBottom() - height) / kScrollStep + 1);
 }
 
-int PaletteList::Columns() const
-{
-    return std::max(1, (GetClientSize().x - 2 * kEdge) / std::max(1, cellWidth_));
-}
+int PaletteList::Columns() const { return std::max(1, (GetClientSize().x - 2 * kEdge) / std::max(1, cellWidth_)); }
 
 // The row's spare width shared out among its cells.
 wxRect PaletteList::CellRect(int item) const
@@ -229,19 +226,17 @@ void PaletteList::OnMouse(wxMouseEvent& e)
 
 void PaletteList::OnKey(wxKeyEvent& e)
 {
-    const int columns = Columns();
-    switch (e.GetKeyCode()) {
-    case WXK_F2: StartRename(selected_); break;
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-        if (selected_ >= 0 && onPick)
+    const int key = e.GetKeyCode(), columns = Columns();
+    if (key == WXK_F2) {
+        StartRename(selected_);
+    } else if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && selected_ >= 0) {
+        if (onPick)
             onPick(selected_);
-        break;
-    case WXK_LEFT: ChooseAndPick(std::max(0, selected_ - 1)); break;
-    case WXK_RIGHT: ChooseAndPick(std::min(GetCount() - 1, selected_ + 1)); break;
-    case WXK_UP: ChooseAndPick(selected_ < 0 ? 0 : selected_ - columns); break;
-    case WXK_DOWN: ChooseAndPick(selected_ < 0 ? 0 : std::min(GetCount() - 1, selected_ + columns)); break;
-    default: e.Skip();
+    } else if (key == WXK_LEFT || key == WXK_RIGHT || key == WXK_UP || key == WXK_DOWN) {
+        const int to = selected_ + (key == WXK_LEFT ? -1 : key == WXK_RIGHT ? 1 : key == WXK_UP ? -columns : columns);
+        ChooseAndPick(selected_ < 0 ? 0 : to >= 0 && to < GetCount() ? to : selected_);
+    } else {
+        e.Skip();
     }
 }
 

@@ -147,9 +147,9 @@ const ScriptRunner::Handler ScriptRunner::kHandlers[] = {
     {"file", &ScriptRunner::DoFile},         {"wait-draw", &ScriptRunner::DoWaitDraw},
     {"shot", &ScriptRunner::DoShot},         {"where", &ScriptRunner::DoWhere},
     {"tab", &ScriptRunner::DoTab},           {"status", &ScriptRunner::DoStatus},
-    {"items", &ScriptRunner::DoItems},
-    {"print", &ScriptRunner::DoPrint},       {"expect", &ScriptRunner::DoExpect},
-    {"exit", &ScriptRunner::DoExit},         {"stay", &ScriptRunner::DoStay},
+    {"items", &ScriptRunner::DoItems},       {"print", &ScriptRunner::DoPrint},
+    {"expect", &ScriptRunner::DoExpect},     {"exit", &ScriptRunner::DoExit},
+    {"stay", &ScriptRunner::DoStay},
 };
 
 bool ScriptRunner::Run(const ScriptLine& line)

@@ -23,8 +23,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
