@@ -36,37 +36,31 @@ void PickResource(IResource* resource)
 
 wxString LabelOf(IResource* resource) { return Ui::ToWx(resource ? resource->GetName() : u""); }
 
-SelectionPage::SelectionPage(wxWindow* parent, int pageIndex)
-    : wxPanel(parent), pageIndex_(pageIndex), images_(kThumbnailSize, kThumbnailSize, false, 1)
+SelectionPage::SelectionPage(wxWindow* parent, int pageIndex) : wxPanel(parent), pageIndex_(pageIndex)
 {
-    list_ = new wxListCtrl(this, wxID_ANY, wxPoint(kMargin, kMargin), wxSize(160, 160),
-                           wxLC_ICON | wxLC_SINGLE_SEL | wxLC_EDIT_LABELS | wxLC_AUTOARRANGE);
-    list_->SetImageList(&images_, wxIMAGE_LIST_NORMAL);
+    list_ = new PaletteList(this);
+    list_->SetSize(kMargin, kMargin, 160, 160);
+    list_->onPick = [this](int item) { PickResource(GetResource(item)); };
+    list_->onRename = [this](int item, const wxString& typed) { return Rename(item, typed); };
+    list_->onDrag = [this](int item) { Drag(item); };
     Bind(wxEVT_SIZE, &SelectionPage::OnSize, this);
-    list_->Bind(wxEVT_LIST_ITEM_SELECTED, &SelectionPage::OnSelected, this);
-    list_->Bind(wxEVT_LIST_ITEM_ACTIVATED, &SelectionPage::OnSelected, this);
-    list_->Bind(wxEVT_LIST_END_LABEL_EDIT, &SelectionPage::OnEndLabelEdit, this);
-    list_->Bind(wxEVT_LIST_BEGIN_DRAG, &SelectionPage::OnBeginDrag, this);
 }
 
 void SelectionPage::AddItem(IResource* resource)
 {
-    const int image = images_.Add(MakeThumbnail(resource, list_->GetBackgroundColour()));
-    const long item = list_->InsertItem(list_->GetItemCount(), LabelOf(resource), image);
-    list_->SetItemPtrData(item, wxUIntPtr(resource));
+    list_->Append(MakeThumbnail(resource, list_->GetBackgroundColour()), LabelOf(resource));
+    resources_.push_back(resource);
 }
 
 IResource* SelectionPage::GetResource(long item) const
 {
-    if (item < 0 || item >= list_->GetItemCount())
-        return nullptr;
-    return reinterpret_cast<IResource*>(list_->GetItemData(item));
+    return item >= 0 && size_t(item) < resources_.size() ? resources_[size_t(item)] : nullptr;
 }
 
 long SelectionPage::FindItem(const wxString& label) const
 {
-    for (long i = 0; i < list_->GetItemCount(); ++i)
-        if (list_->GetItemText(i) == label)
+    for (int i = 0; i < list_->GetCount(); ++i)
+        if (list_->GetLabel(i) == label)
             return i;
     return -1;
 }
@@ -78,12 +72,8 @@ bool SelectionPage::PickItem(long item)
     // A person picks from the page shown.
     if (auto* book = dynamic_cast<wxNotebook*>(GetParent()); book && book->FindPage(this) != wxNOT_FOUND)
         book->SetSelection(size_t(book->FindPage(this)));
-    list_->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
-                        wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-    wxListEvent e(wxEVT_LIST_ITEM_ACTIVATED, list_->GetId());
-    e.SetEventObject(list_);
-    e.SetIndex(item);
-    list_->GetEventHandler()->ProcessEvent(e);
+    list_->Select(int(item));
+    PickResource(GetResource(item));
     return true;
 }
 
@@ -95,33 +85,29 @@ void SelectionPage::OnSize(wxSizeEvent& e)
     e.Skip();
 }
 
-void SelectionPage::OnSelected(wxListEvent& e) { PickResource(GetResource(e.GetIndex())); }
-
-void SelectionPage::OnEndLabelEdit(wxListEvent& e)
+bool SelectionPage::Rename(long item, const wxString& typed)
 {
-    IResource* resource = GetResource(e.GetIndex());
-    if (e.IsEditCancelled() || !resource)
-        return;
-    const std::string typed = Ui::FromWx(e.GetLabel());
-    if (typed.empty()) {
-        e.Veto();
-        return;
-    }
-    if (!ResourceNames::Acceptable(typed)) {
-        e.Veto();
+    IResource* resource = GetResource(item);
+    const std::string text = Ui::FromWx(typed);
+    if (!resource || text.empty())
+        return false;
+    if (!ResourceNames::Acceptable(text)) {
         Ui::ShowMessage(u"Error!", u"A name must have 1 to 64 characters, without quotes or control characters.",
                         Ui::Icon::Error);
-        return;
+        return false;
     }
-    resource->SetName(ResourceNames::FromTyped(typed).c_str());
+    resource->SetName(ResourceNames::FromTyped(text).c_str());
+    // The typed text, not the name read back: the script keeps one byte a unit.
+    list_->SetLabel(int(item), typed);
+    return true;
 }
 
-void SelectionPage::OnBeginDrag(wxListEvent& e)
+void SelectionPage::Drag(int item)
 {
-    if (!GetResource(e.GetIndex()))
+    if (!GetResource(item))
         return;
     wxCustomDataObject data{wxDataFormat(kPaletteItemFormat)};
-    const wxString text = wxString::Format("%d %ld", pageIndex_, e.GetIndex());
+    const wxString text = wxString::Format("%d %d", pageIndex_, item);
     const wxScopedCharBuffer bytes = text.utf8_str();
     data.SetData(bytes.length(), bytes.data());
     wxDropSource source(data, list_);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <wx/imaglist.h>
-#include <wx/listctrl.h>
+#include "editor/panels/PaletteList.h"
+
 #include <wx/panel.h>
 
-#include <string>
+#include <vector>
 
 class IResource;
 
@@ -18,29 +18,29 @@ void PickResource(IResource* resource);
 // The label as the list shows it.
 wxString LabelOf(IResource* resource);
 
-// One palette page: an icon list of 64 x 64 thumbnails of the resources
-// the game added, from which a resource is picked, renamed or dragged to
-// the Clipboard window.
+// One palette page: the 64 x 64 thumbnails of the resources the game
+// added, from which a resource is picked, renamed or dragged to the
+// Clipboard window.
 class SelectionPage : public wxPanel {
 public:
     SelectionPage(wxWindow* parent, int pageIndex);
 
     void AddItem(IResource* resource);
-    int GetItemCount() const { return list_->GetItemCount(); }
+    int GetItemCount() const { return list_->GetCount(); }
     IResource* GetResource(long item) const;
     // The first item with this label, -1 when none.
     long FindItem(const wxString& label) const;
     // As a double click on the item does.
     bool PickItem(long item);
-    wxListCtrl* GetList() { return list_; }
+    // As a label edit ending with this text does; false when refused.
+    bool Rename(long item, const wxString& typed);
+    PaletteList* GetList() { return list_; }
 
 private:
     void OnSize(wxSizeEvent& e);
-    void OnSelected(wxListEvent& e);
-    void OnEndLabelEdit(wxListEvent& e);
-    void OnBeginDrag(wxListEvent& e);
+    void Drag(int item);
 
     int pageIndex_;
-    wxListCtrl* list_;
-    wxImageList images_;
+    PaletteList* list_;
+    std::vector<IResource*> resources_;
 };

@@ -17,7 +17,6 @@
 #include "platform/ui/wx/WxText.h"
 
 #include <wx/app.h>
-#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/statusbr.h>
@@ -148,8 +147,9 @@ const ScriptRunner::Handler ScriptRunner::kHandlers[] = {
     {"file", &ScriptRunner::DoFile},         {"wait-draw", &ScriptRunner::DoWaitDraw},
     {"shot", &ScriptRunner::DoShot},         {"where", &ScriptRunner::DoWhere},
     {"tab", &ScriptRunner::DoTab},           {"status", &ScriptRunner::DoStatus},
-    {"print", &ScriptRunner::DoPrint},       {"expect", &ScriptRunner::DoExpect},
-    {"exit", &ScriptRunner::DoExit},         {"stay", &ScriptRunner::DoStay},
+    {"items", &ScriptRunner::DoItems},       {"print", &ScriptRunner::DoPrint},
+    {"expect", &ScriptRunner::DoExpect},     {"exit", &ScriptRunner::DoExit},
+    {"stay", &ScriptRunner::DoStay},
 };
 
 bool ScriptRunner::Run(const ScriptLine& line)
@@ -214,17 +214,8 @@ bool ScriptRunner::DoRename(const ScriptLine& line)
     const long item = PageItem(line, &page);
     if (item < 0 || line.words.size() != 4)
         return false;
-    const wxString name = wxString::FromUTF8(line.words[3]);
-    // As a label edit ends with the typed text.
-    wxListEvent e(wxEVT_LIST_END_LABEL_EDIT, page->GetList()->GetId());
-    e.SetEventObject(page->GetList());
-    e.SetIndex(item);
-    e.m_item.SetId(item);
-    e.m_item.SetText(name);
-    page->GetList()->GetEventHandler()->ProcessEvent(e);
-    if (e.IsAllowed())
-        page->GetList()->SetItemText(item, name);
-    std::printf("rename: %s\n", e.IsAllowed() ? "taken" : "refused");
+    const bool taken = page->Rename(item, wxString::FromUTF8(line.words[3]));
+    std::printf("rename: %s\n", taken ? "taken" : "refused");
     return true;
 }
 
@@ -420,6 +411,25 @@ bool ScriptRunner::DoWhere(const ScriptLine& line)
     absentTicks_ = 0;
     const wxRect r = window->GetScreenRect();
     std::printf("where %s %d %d %d %d\n", w[1].c_str(), r.x, r.y, r.width, r.height);
+    std::fflush(stdout);
+    return true;
+}
+
+// Where each item of a palette page is on the screen: its picture as
+// "<page>/<item>", its label as "<page>/<item>/label".
+bool ScriptRunner::DoItems(const ScriptLine& line)
+{
+    SelectionPage* page = line.words.size() == 2 ? PageNamed(line.words[1]) : nullptr;
+    if (!page)
+        return false;
+    const std::string& title = line.words[1];
+    PaletteList* list = page->GetList();
+    for (int i = 0; i < list->GetCount(); ++i) {
+        const wxRect p = list->PictureRect(i), l = list->LabelRect(i);
+        const wxPoint pa = list->ClientToScreen(p.GetPosition()), la = list->ClientToScreen(l.GetPosition());
+        std::printf("where %s/%d %d %d %d %d\n", title.c_str(), i, pa.x, pa.y, p.width, p.height);
+        std::printf("where %s/%d/label %d %d %d %d\n", title.c_str(), i, la.x, la.y, l.width, l.height);
+    }
     std::fflush(stdout);
     return true;
 }

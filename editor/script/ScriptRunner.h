@@ -66,6 +66,7 @@ private:
     bool DoWaitDraw(const ScriptLine& line);
     bool DoShot(const ScriptLine& line);
     bool DoWhere(const ScriptLine& line);
+    bool DoItems(const ScriptLine& line);
     bool DoTab(const ScriptLine& line);
     bool DoStatus(const ScriptLine& line);
     bool DoPrint(const ScriptLine& line);

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -395,6 +396,8 @@ bool SavePng(const std::string& path, int width, int height, const std::vector<u
             rows[size_t(y) * size_t(width) + size_t(x)] =
                 ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16) | 0xFF000000u;
         }
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     FileManager files;
     std::unique_ptr<IFile> out(files.Open(Util::FromOs(path).c_str(), kOpenWrite, kOpenFullPath | kOpenNoPackage));
     if (!out)

@@ -79,7 +79,7 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
 {
     unsetenv("VORNHAL_UI");
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
-    auto editor = Start("pick Objects \"metal barrel\"\nwhere MiniMap\nwhere Objects\nwhere LevelView\n"
+    auto editor = Start("pick Objects \"metal barrel\"\nwhere MiniMap\nwhere Objects\nitems Objects\nwhere LevelView\n"
                         "menu \"Tools/Light Area Tool\"\ndrag 40 40 200 200\nrpress 100 100\nrrelease 100 100\n"
                         "where OK\nwhere R\nstay\n",
                         {"levels/tdm_riotcity.lvl"});
@@ -127,12 +127,39 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     XShot shot;
     ASSERT_TRUE(x.Capture(main, &shot));
     SavePng(kBuild + "/screenshots/editor/opened_level.png", shot);
-    // The palette's scroll bar shows at rest across the list, and scrolls it.
+    // The palette's items fill rows from the left and wrap at the pane's
+    // width, each label drawn under its picture; its scroll bar runs down
+    // the list at rest, and scrolls it.
     ASSERT_TRUE(x.Capture(x.Screen(), &shot));
-    const int barY = objects.y + objects.h - 7;
-    EXPECT_EQ(shot.CountOther(0xffffff, objects.x + 4, barY, objects.w - 8, 1), objects.w - 8);
-    x.Click(x.Screen(), objects.x + objects.w - 12, barY);
-    EXPECT_TRUE(x.WaitForChange(x.Screen(), shot, objects.x, objects.y, objects.w, objects.h - 20));
+    const auto item = [&](int i, const char* part) {
+        return Where(editor->Output(), "Objects/" + std::to_string(i) + part);
+    };
+    const Rect first = item(0, "");
+    int i = 1, lowest = 0;
+    for (; item(i, "").w > 0; ++i) {
+        const Rect p = item(i, ""), before = item(i - 1, ""), label = item(i, "/label");
+        if (p.y == before.y) {
+            EXPECT_GT(p.x, before.x + before.w) << i;
+        } else {
+            EXPECT_EQ(p.x, first.x) << i;
+            EXPECT_GE(p.y, item(i - 1, "/label").y + item(i - 1, "/label").h) << i;
+            EXPECT_GT(before.x + item(1, "").x - first.x + before.w, objects.x + objects.w) << "wrapped early at " << i;
+        }
+        EXPECT_LE(std::max(p.x + p.w, label.x + label.w), objects.x + objects.w) << i;
+        EXPECT_TRUE(label.y >= p.y + p.h && label.y < p.y + p.h + 10) << i;
+        EXPECT_LE(std::abs(2 * label.x + label.w - 2 * p.x - p.w), 2) << i;
+        if (label.y >= objects.y && label.y + label.h < objects.y + objects.h) {
+            EXPECT_GT(shot.CountOther(0xffffff, label.x, label.y, label.w, label.h), 0) << i;
+        }
+        lowest = std::max(lowest, label.y + label.h);
+    }
+    EXPECT_GT(i, 12);
+    EXPECT_GT(lowest - first.y, objects.h) << "the rows end short of the pane's foot";
+    // Up, when picking the barrel scrolled it into sight.
+    const int barX = objects.x + objects.w - 7;
+    EXPECT_EQ(shot.CountOther(0xffffff, barX, objects.y + 4, 1, objects.h - 8), objects.h - 8);
+    x.Click(x.Screen(), barX, first.y < objects.y ? objects.y + 12 : objects.y + objects.h - 12);
+    EXPECT_TRUE(x.WaitForChange(x.Screen(), shot, objects.x, objects.y, objects.w - 20, objects.h));
     // A pan drag in the view moves the minimap's frame with it; Ctrl+B there
     // shows the Clipboard; the pan changed nothing, so leaving asks nothing.
     ASSERT_TRUE(x.Capture(x.Screen(), &shot));
