@@ -46,6 +46,8 @@ private:
     void BuildMenus();
     void BuildToolbar();
     void BuildStatusBar();
+    // False when the view is not shown and realised in good time.
+    bool WaitForViewShown();
     void OnCommand(wxCommandEvent& e);
     void OnUpdateUi(wxUpdateUIEvent& e);
     void OnRecentFile(wxCommandEvent& e);
