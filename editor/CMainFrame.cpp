@@ -352,16 +352,40 @@ int CMainFrame::FilterKey(wxKeyEvent& e, wxWindow* focus)
     k.forMenu = menusOpen_ > 0 || (e.AltDown() && key != EditorKeys::Alt && key != EditorKeys::Shift);
     k.shownShortcut = IsShownShortcut(key, e.ControlDown(), e.AltDown());
     const KeyRouting::Route route = KeyRouting::Decide(k, p.ui->IsInputAttached(), FocusOf(focus, this));
+    ReleaseLostModifiers(e.ControlDown() || key == EditorKeys::Ctrl, e.ShiftDown() || key == EditorKeys::Shift);
     if (route.toggleClipboard && p.clipboard)
         p.clipboard->ToggleShown();
     if (route.toLevel) {
         IEditorView* view = p.view->Callbacks();
+        if (key == EditorKeys::Ctrl)
+            levelCtrl_ = down;
+        else if (key == EditorKeys::Shift)
+            levelShift_ = down;
         const bool redraw = down ? p.ui->KeyDown(view, key) : p.ui->KeyUp(view, key);
         NoteLevelEdits();
         if (redraw)
             DrawView();
     }
     return route.swallow ? 1 : -1;
+}
+
+void CMainFrame::ReleaseLostModifiers(bool ctrlDown, bool shiftDown)
+{
+    EditorProgram& p = Program();
+    if (!p.ui || !p.view || shutDown_ || p.ui->IsInputAttached())
+        return;
+    bool redraw = false;
+    if (levelCtrl_ && !ctrlDown) {
+        levelCtrl_ = false;
+        redraw = p.ui->KeyUp(p.view->Callbacks(), EditorKeys::Ctrl);
+    }
+    if (levelShift_ && !shiftDown) {
+        levelShift_ = false;
+        redraw = p.ui->KeyUp(p.view->Callbacks(), EditorKeys::Shift) || redraw;
+    }
+    NoteLevelEdits();
+    if (redraw)
+        DrawView();
 }
 
 void CMainFrame::OnClose(wxCloseEvent& e)
