@@ -177,6 +177,8 @@ void CEditorView::Answered(bool redraw)
 void CEditorView::OnLeftDown(wxMouseEvent& e)
 {
     SetFocus();
+    if (CMainFrame* frame = Program().frame)
+        frame->ReleaseLostModifiers(e.ControlDown(), e.ShiftDown());
     IEditorUI* ui = EditUi();
     if (ui && !ui->IsInputAttached())
         Answered(ui->LeftButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())));
@@ -192,6 +194,8 @@ void CEditorView::OnLeftUp(wxMouseEvent& e)
 void CEditorView::OnRightDown(wxMouseEvent& e)
 {
     SetFocus();
+    if (CMainFrame* frame = Program().frame)
+        frame->ReleaseLostModifiers(e.ControlDown(), e.ShiftDown());
     IEditorUI* ui = EditUi();
     if (ui && !ui->IsInputAttached())
         Answered(ui->RightButtonDown(callbacks_.get(), float(e.GetX()), float(e.GetY())));

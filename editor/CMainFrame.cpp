@@ -26,6 +26,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -262,14 +263,12 @@ void CMainFrame::BuildStatusBar()
 bool CMainFrame::Start()
 {
     Show();
-    // The view's window must exist on the display before a context is made on it.
-    for (int i = 0; i < 20 && !GetXWindowOfView(); ++i)
-        wxTheApp->Yield(true);
+    const bool viewShown = WaitForViewShown();
     if (!StartEditorInterfaces())
         return false;
     EditorProgram& p = Program();
     const unsigned long window = p.view->GetWindowHandle();
-    if (!p.renderer->InitForWindow(1024, 768, window)) {
+    if (!viewShown || !p.renderer->InitForWindow(1024, 768, window)) {
         Ui::ShowMessage(u"Error!", u"Failed to initialize renderer", Ui::Icon::Error);
         return false;
     }
@@ -282,6 +281,23 @@ bool CMainFrame::Start()
     clipboard->Move(GetPosition().x + 250, GetPosition().y);
     clipboard->Hide();
     p.view->Refresh(false);
+    return true;
+}
+
+bool CMainFrame::WaitForViewShown()
+{
+    // A context is made on the view's window once it is on the display; a
+    // window manager maps the frame only when it has taken it, which may be
+    // long after Show() returned.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until = Clock::now() + std::chrono::seconds(30);
+    auto shown = [this] { return GetXWindowOfView() && Program().view->IsShownOnScreen(); };
+    while (!shown()) {
+        if (Clock::now() > until)
+            return false;
+        wxTheApp->Yield(true);
+        wxMilliSleep(5);
+    }
     return true;
 }
 
@@ -336,16 +352,40 @@ int CMainFrame::FilterKey(wxKeyEvent& e, wxWindow* focus)
     k.forMenu = menusOpen_ > 0 || (e.AltDown() && key != EditorKeys::Alt && key != EditorKeys::Shift);
     k.shownShortcut = IsShownShortcut(key, e.ControlDown(), e.AltDown());
     const KeyRouting::Route route = KeyRouting::Decide(k, p.ui->IsInputAttached(), FocusOf(focus, this));
+    ReleaseLostModifiers(e.ControlDown() || key == EditorKeys::Ctrl, e.ShiftDown() || key == EditorKeys::Shift);
     if (route.toggleClipboard && p.clipboard)
         p.clipboard->ToggleShown();
     if (route.toLevel) {
         IEditorView* view = p.view->Callbacks();
+        if (key == EditorKeys::Ctrl)
+            levelCtrl_ = down;
+        else if (key == EditorKeys::Shift)
+            levelShift_ = down;
         const bool redraw = down ? p.ui->KeyDown(view, key) : p.ui->KeyUp(view, key);
         NoteLevelEdits();
         if (redraw)
             DrawView();
     }
     return route.swallow ? 1 : -1;
+}
+
+void CMainFrame::ReleaseLostModifiers(bool ctrlDown, bool shiftDown)
+{
+    EditorProgram& p = Program();
+    if (!p.ui || !p.view || shutDown_ || p.ui->IsInputAttached())
+        return;
+    bool redraw = false;
+    if (levelCtrl_ && !ctrlDown) {
+        levelCtrl_ = false;
+        redraw = p.ui->KeyUp(p.view->Callbacks(), EditorKeys::Ctrl);
+    }
+    if (levelShift_ && !shiftDown) {
+        levelShift_ = false;
+        redraw = p.ui->KeyUp(p.view->Callbacks(), EditorKeys::Shift) || redraw;
+    }
+    NoteLevelEdits();
+    if (redraw)
+        DrawView();
 }
 
 void CMainFrame::OnClose(wxCloseEvent& e)

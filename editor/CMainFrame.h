@@ -34,6 +34,9 @@ public:
     // The key filter of the whole program, for a key while focus has the
     // keyboard (-1: on to the toolkit as usual, 1: kept from it).
     int FilterKey(wxKeyEvent& e, wxWindow* focus);
+    // Ctrl or Shift let go where the editor does not hear it (a system
+    // message box) is let go in the level once an event shows it up.
+    void ReleaseLostModifiers(bool ctrlDown, bool shiftDown);
     // The menu entry with this label path ("Tools/Block Brush"), wxID_NONE
     // when there is none.
     int FindCommand(const wxString& path) const;
@@ -46,6 +49,8 @@ private:
     void BuildMenus();
     void BuildToolbar();
     void BuildStatusBar();
+    // False when the view is not shown and realised in good time.
+    bool WaitForViewShown();
     void OnCommand(wxCommandEvent& e);
     void OnUpdateUi(wxUpdateUIEvent& e);
     void OnRecentFile(wxCommandEvent& e);
@@ -71,6 +76,7 @@ private:
     CEditorDoc document_;
     bool shutDown_ = false;
     int menusOpen_ = 0;
+    bool levelCtrl_ = false, levelShift_ = false; // as last sent to the level
     struct LastKey {
         int type = 0;
         unsigned raw = 0;

@@ -567,6 +567,10 @@ bool ScriptRunner::Mouse(const std::string& what, int x, int y)
         wxMouseEvent e(pass == 1 ? wxEventType(wxEVT_LEFT_UP) : type);
         e.m_x = x;
         e.m_y = y;
+        // The keys the script holds, as a pointer event carries them.
+        e.SetControlDown(ctrl_);
+        e.SetShiftDown(shift_);
+        e.SetAltDown(alt_);
         e.SetEventObject(view);
         view->GetEventHandler()->ProcessEvent(e);
     }

@@ -91,6 +91,18 @@ struct Stack {
     }
 };
 
+// Whether most of the square at (x, y) has 8 more of one channel (shift 0
+// blue, 8 green, 16 red) than of either other.
+inline bool MostlyOf(const XShot& s, int shift, int x, int y, int side)
+{
+    int n = 0;
+    for (int i = 0; i < side * side; ++i) {
+        const uint32_t p = s.At(x + i % side, y + i / side);
+        n += (p >> shift & 0xff) >= std::max(p >> (shift + 8) % 24 & 0xff, p >> (shift + 16) % 24 & 0xff) + 8;
+    }
+    return n > side * side / 2;
+}
+
 // The mean of one colour channel over the view's middle in a picture of the
 // main window; -1 when the picture does not read.
 inline double ViewMean(const std::string& png, const Rect& frame, const Rect& view, int shift)

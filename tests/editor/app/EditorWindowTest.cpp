@@ -6,9 +6,10 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
     unsetenv("VORNHAL_UI");
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     ASSERT_EQ(chmod(Level("tdm_riotcity.lvl").c_str(), 0751), 0);
-    auto editor = Start("where LevelView\nwhere Floors\ntab Objects\nmenu \"Tools/Light Tool\"\nclick 200 250\n"
-                        "menu \"Tools/Move Tool\"\nclick 200 248\nrpress 200 248\nrrelease 200 248\nstay\n",
-                        {"levels/tdm_riotcity.lvl"});
+    auto editor =
+        Start("where LevelView\nwhere Floors\ntab Objects\npick Floors grass\nmenu \"Tools/Light Tool\"\n"
+              "click 200 250\nmenu \"Tools/Move Tool\"\nclick 200 248\nrpress 200 248\nrrelease 200 248\nstay\n",
+              {"levels/tdm_riotcity.lvl"});
     ASSERT_TRUE(editor->WaitFor("script: staying", 60000)) << editor->Output();
     const Rect view = Where(editor->Output(), "LevelView"), floors = Where(editor->Output(), "Floors"),
                objectsTab = Where(editor->Output(), "Objects tab");
@@ -36,6 +37,20 @@ TEST_F(EditorWindow, RealKeysAndMouseDriveTheMenusAndTheView)
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
     x.Button(false);
+    // Ctrl+N let go in the question box, which Escape closes: no Ctrl stays
+    // held, so B takes the brush, which made 2 wide paints a square of grass.
+    x.Key(0xffe3 /* Control_L */, true);
+    x.Key("n");
+    const XWindow ask = x.WaitForWindow("Editor");
+    x.Focus(ask);
+    x.Key(0xffe3, false);
+    x.Key("Escape");
+    EXPECT_TRUE(x.WaitGone(ask));
+    x.Focus(main);
+    x.Type("b=");
+    x.Click(x.Screen(), view.x + 100, view.y + 200);
+    EXPECT_TRUE(x.WaitUntil(x.Screen(), [&](const XShot& s) { return MostlyOf(s, 8, view.x + 136, view.y + 232, 16); }))
+        << "the grass of the brush's square, not its corner alone";
     // All tabs show at the side bar's first width: the Objects tab brings its page.
     XShot palette;
     ASSERT_TRUE(x.Capture(x.Screen(), &palette));
@@ -106,14 +121,7 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     x.Click(x.Screen(), ok.x + ok.w / 2, ok.y + ok.h / 2);
     EXPECT_TRUE(x.WaitGone(dialog));
     // Drawn in its colour, under the level's lights: blue inside it.
-    EXPECT_TRUE(x.WaitUntil(x.Screen(), [&](const XShot& s) {
-        int blue = 0;
-        for (int i = 0; i < 80 * 80; ++i) {
-            const uint32_t p = s.At(view.x + 72 + i % 80, view.y + 72 + i / 80);
-            blue += int(p & 0xff) >= int(std::max(p >> 16, p >> 8 & 0xff)) + 8;
-        }
-        return blue > 80 * 80 / 2;
-    }));
+    EXPECT_TRUE(x.WaitUntil(x.Screen(), [&](const XShot& s) { return MostlyOf(s, 0, view.x + 72, view.y + 72, 80); }));
     x.Focus(main);
     x.MoveTo(x.Screen(), view.x + 300, view.y + 300);
     x.Key("p");
