@@ -67,6 +67,9 @@ int EditorDialog::Run()
     code_ = wxID_CANCEL;
     if (Answers::Scripted())
         return RunScripted();
+    // Return in a field presses OK, as in any dialog.
+    if (auto* ok = dynamic_cast<wxButton*>(FindWindow(wxID_OK)))
+        ok->SetDefault();
     modal_ = true;
     ShowModal();
     modal_ = false;

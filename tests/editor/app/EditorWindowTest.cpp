@@ -96,7 +96,7 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     const std::vector<uint8_t> before = TestSupport::ReadAll(Level("tdm_riotcity.lvl"));
     auto editor = Start("pick Objects \"metal barrel\"\nwhere MiniMap\nwhere Objects\nitems Objects\nwhere LevelView\n"
                         "menu \"Tools/Light Area Tool\"\ndrag 40 40 200 200\nrpress 100 100\nrrelease 100 100\n"
-                        "where OK\nwhere R\nstay\n",
+                        "where R\nstay\n",
                         {"levels/tdm_riotcity.lvl"});
     ASSERT_TRUE(editor->WaitFor("script: menu \"Tools/Light Area Tool\"", 60000)) << editor->Output();
     const Rect map = Where(editor->Output(), "MiniMap"), objects = Where(editor->Output(), "Objects"),
@@ -105,20 +105,21 @@ TEST_F(EditorWindow, AnOpenedLevelShowsItsMinimapAndEveryPaletteItemAndTheClipbo
     ASSERT_TRUE(x.Ok());
     const XWindow main = x.WaitForWindow("tdm_riotcity.lvl - Editor");
     ASSERT_NE(main, 0u);
-    // A light area's colour typed, each field left by Tab, OK clicked.
+    // A light area's colour typed, Return pressed in the last field.
     EXPECT_TRUE(x.WaitUntil(
         x.Screen(), [&](const XShot& s) { return s.CountOther(0xffffff, view.x + 104, view.y + 104, 20, 1) == 0; }));
     x.Key("p");
     ASSERT_TRUE(editor->WaitFor("script: staying", 30000)) << editor->Output();
     const XWindow dialog = x.WaitForWindow("Light Area Properties");
     ASSERT_NE(dialog, 0u);
-    const Rect ok = Where(editor->Output(), "OK"), red = Where(editor->Output(), "R");
+    const Rect red = Where(editor->Output(), "R");
     x.Focus(dialog);
     x.Click(x.Screen(), red.x + red.w / 2, red.y + red.h / 2);
     x.Chord("Control_L", "a");
-    for (const char* channel : {"0", "0", "255"})
+    for (const char* channel : {"0", "0"})
         x.Type(channel), x.Key("Tab");
-    x.Click(x.Screen(), ok.x + ok.w / 2, ok.y + ok.h / 2);
+    x.Type("255");
+    x.Key("Return");
     EXPECT_TRUE(x.WaitGone(dialog));
     // Drawn in its colour, under the level's lights: blue inside it.
     EXPECT_TRUE(x.WaitUntil(x.Screen(), [&](const XShot& s) { return MostlyOf(s, 0, view.x + 72, view.y + 72, 80); }));
