@@ -33,8 +33,16 @@ public:
     // Block sequences run 1..0xFFFF, then 1.
     static uint32_t NextSequence(uint32_t sequence) { return sequence >= 0xFFFF ? 1 : sequence + 1; }
     // A block older than the last one by less than 32,000 is stale; past
-    // that distance the sequence has wrapped and counts as newer.
-    static bool IsStale(uint32_t sequence, uint32_t last) { return sequence < last && last - sequence < 32000; }
+    // that distance the sequence has wrapped and counts as newer. Older is
+    // counted back round the ring, so a late block from just before the wrap
+    // is stale after one from just after it.
+    static bool IsStale(uint32_t sequence, uint32_t last)
+    {
+        if (sequence < 1 || sequence > 0xFFFF || last < 1 || last > 0xFFFF)
+            return sequence < last && last - sequence < 32000;
+        uint32_t behind = (last + 0xFFFF - sequence) % 0xFFFF;
+        return behind != 0 && behind < 32000;
+    }
 };
 
 } // namespace MPAPI

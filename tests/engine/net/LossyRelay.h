@@ -61,6 +61,9 @@ public:
 
     static uint32_t Loopback() { return htonl(0x7F000001u); }
 
+    // Sends a datagram on its way now, as a late one held back by a filter.
+    void Inject(const std::vector<uint8_t>& b, bool toServer) { Send(b, toServer ? 0 : 1); }
+
 private:
     struct Held {
         std::chrono::steady_clock::time_point due;
@@ -122,17 +125,21 @@ private:
         auto now = std::chrono::steady_clock::now();
         for (size_t i = 0; i < w.held.size();) {
             if (all || w.held[i].due <= now) {
-                const std::vector<uint8_t>& b = w.held[i].bytes;
-                if (way == 0)
-                    back_.SendTo(b.data(), int(b.size()), Loopback(), serverPort_);
-                else if (clientPort_ != 0)
-                    front_.SendTo(b.data(), int(b.size()), Loopback(), clientPort_);
+                Send(w.held[i].bytes, way);
                 Count(w, &Counts::forwarded);
                 w.held.erase(w.held.begin() + long(i));
             } else {
                 ++i;
             }
         }
+    }
+
+    void Send(const std::vector<uint8_t>& b, int way)
+    {
+        if (way == 0)
+            back_.SendTo(b.data(), int(b.size()), Loopback(), serverPort_);
+        else if (clientPort_ != 0)
+            front_.SendTo(b.data(), int(b.size()), Loopback(), clientPort_);
     }
 
     void Count(Way& w, int Counts::*field)

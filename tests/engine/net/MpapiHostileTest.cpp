@@ -94,9 +94,13 @@ TEST(MpapiHostile, TruncatedAndStaleClientStateBlocksAreDropped)
     EXPECT_EQ(c->GetClientX(), 5.0f);
     Inject(s, StateDatagram(4, 0x33), 4000); // older: skipped
     EXPECT_EQ(c->GetClientFlags(), 0x11);
-    Inject(s, StateDatagram(6, 0x44), 4000);
+    for (uint32_t q : {6u, 30000u, 60000u, 0xFFFFu})
+        Inject(s, StateDatagram(q, 0x44), 4000);
     EXPECT_EQ(c->GetClientFlags(), 0x44);
-    EXPECT_EQ(sl.changes.load(), 2);
+    Inject(s, StateDatagram(1, 0x55), 4000);      // wrapped: newer
+    Inject(s, StateDatagram(0xFFFE, 0x66), 4000); // late from before the wrap: skipped
+    EXPECT_EQ(c->GetClientFlags(), 0x55);
+    EXPECT_EQ(sl.changes.load(), 3);
 }
 
 TEST(MpapiHostile, MalformedDataDatagramsDoNotHurt)
