@@ -89,8 +89,15 @@ TEST_F(UpdateFlow, TwoNewerVersionsAreMergedInListOrderAndTheNewestsUpdaterStart
     WritePackage(Offered("patch7.data"), 7, {{"data/a.txt", "a of 7"}, {"updater.exe", kRecordingUpdater}});
 
     std::unique_ptr<InGame> game = Start();
-    ASSERT_TRUE(RunUpdateCheck(&game->engine));
+    testing::internal::CaptureStderr();
+    const bool started = RunUpdateCheck(&game->engine);
+    // The window's status lines, in the order it showed them.
+    const std::string shown = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(started);
     EXPECT_TRUE(Boxes().empty()) << Boxes().front();
+    const size_t five = shown.find("Downloading patch5\n"), seven = shown.find("Downloading patch7\n");
+    const size_t patching = shown.find("Patching data file\n");
+    EXPECT_TRUE(five < seven && seven < patching && patching != std::string::npos) << shown;
 
     const std::string merged = game_.File("game_new.data");
     EXPECT_EQ(PackageVersion(merged), 7);
