@@ -130,7 +130,8 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     const std::string temporary = dir.File("tmp");
     fs::create_directories(temporary);
     setenv("TMPDIR", temporary.c_str(), 1);
-    TestSupport::ChildProcess game(folder + "/game", {"-windowed", "Aapo"}, folder);
+    // Windowed by "game.opt" alone.
+    TestSupport::ChildProcess game(folder + "/game", {"Aapo"}, folder);
     XDriver x;
     ASSERT_TRUE(x.Ok());
 
@@ -153,7 +154,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     // Started as the player started it.
     std::string line;
     std::getline(std::ifstream("/proc/" + std::to_string(again.pid) + "/cmdline"), line);
-    EXPECT_EQ(line, std::string("game\0-windowed\0Aapo\0", 20));
+    EXPECT_EQ(line, std::string("game\0Aapo\0", 10));
 
     // Started again on version 2: no question this time, the log-in.
     const XWindow login = x.WaitForWindow("Login To Vornhal", kWait);
@@ -177,6 +178,9 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
         << game.Output();
     XShot before;
     ASSERT_TRUE(x.Capture(menu, &before));
+    // Windowed: the configured size, not the screen's.
+    EXPECT_EQ(before.width, 1024);
+    EXPECT_EQ(before.height, 768);
     // Rows are as tall as the font the game got: count the lines of text.
     int textLines = 0;
     for (int y = 185 + 26 + 5, inText = 0; y < 185 + 26 + 5 + 200; ++y) {
