@@ -6,6 +6,7 @@
 // VORNHAL_BUILD_DIR.
 
 #include <arpa/inet.h>
+#include <cstdint>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -23,6 +24,13 @@ inline std::string ReadText(const std::string& path)
 {
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The data version in a package's header; -1 without one.
+inline int PackageVersion(const std::string& path)
+{
+    const std::string b = ReadText(path);
+    return b.size() < 12 ? -1 : int(uint8_t(b[8]) | uint8_t(b[9]) << 8 | uint8_t(b[10]) << 16 | uint8_t(b[11]) << 24);
 }
 
 // A free UDP port a program binds later. Found below the kernel's range for

@@ -1,5 +1,7 @@
 #include "platform/ui/wx/Scripted.h"
 
+#include "platform/os/OsText.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,7 +36,15 @@ class ScriptedDownload : public DownloadWindow {
 public:
     ScriptedDownload(DownloadHandler* handler, long cancelAfter) : handler_(handler), cancelAfter_(cancelAfter) {}
 
-    void SetStatus(const std::u16string&) override {}
+    // What the window would show goes to stderr, as a box's text does.
+    void SetStatus(const std::u16string& text) override
+    {
+        if (text == status_)
+            return;
+        status_ = text;
+        std::fprintf(stderr, "%s\n", Util::ToOs(text).c_str());
+        std::fflush(stderr);
+    }
     void SetProgress(int) override {}
     void Pump() override
     {
@@ -47,6 +57,7 @@ private:
     DownloadHandler* handler_;
     long cancelAfter_;
     long pumps_ = 0;
+    std::u16string status_;
 };
 
 } // namespace

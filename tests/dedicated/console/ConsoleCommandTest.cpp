@@ -115,6 +115,7 @@ TEST_F(ConsoleCommand, EveryReplyAndCallByteForByte)
         {u"changeteam nobody red", "Player not found.\n", ""},
         {u"kick", "Command syntax is: kick playername/ip\n", ""},
         {u"kick BOB", "", "kick 3"},
+        {u"kick nobody", "Player not found.\n", ""},
         {u"ban", "Command syntax is: ban playername/ip\n", ""},
         {u"ban ivan", "", "ban ivan;kick 9"},
         {u"ban nobody", "Player not found.\n", ""},

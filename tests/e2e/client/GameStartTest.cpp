@@ -29,14 +29,6 @@ namespace {
 
 using namespace ClientRig;
 
-// The data version in a package's header.
-int PackageVersion(const std::string& path)
-{
-    const std::vector<uint8_t> b = TestSupport::ReadAll(path);
-    return b.size() < 12 ? -1
-                         : int(uint32_t(b[8]) | uint32_t(b[9]) << 8 | uint32_t(b[10]) << 16 | uint32_t(b[11]) << 24);
-}
-
 // A process the test took over (it is the subreaper) when the program that
 // started it ended, found by its name; killed unless it ended.
 struct Adopted {
@@ -130,7 +122,8 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     const std::string temporary = dir.File("tmp");
     fs::create_directories(temporary);
     setenv("TMPDIR", temporary.c_str(), 1);
-    TestSupport::ChildProcess game(folder + "/game", {"-windowed", "Aapo"}, folder);
+    // Windowed by "game.opt" alone.
+    TestSupport::ChildProcess game(folder + "/game", {"Aapo"}, folder);
     XDriver x;
     ASSERT_TRUE(x.Ok());
 
@@ -146,14 +139,14 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
     EXPECT_EQ(updater.WaitExit(), 0) << game.Output();
     // Nothing of the download is left in the temporary folder.
     EXPECT_TRUE(fs::is_empty(temporary));
-    EXPECT_EQ(PackageVersion(folder + "/game.data"), 2);
-    EXPECT_EQ(PackageVersion(folder + "/game.data.bak"), 1);
+    EXPECT_EQ(TestSupport::PackageVersion(folder + "/game.data"), 2);
+    EXPECT_EQ(TestSupport::PackageVersion(folder + "/game.data.bak"), 1);
     Adopted again("game");
     ASSERT_GT(again.pid, 0) << game.Output();
     // Started as the player started it.
     std::string line;
     std::getline(std::ifstream("/proc/" + std::to_string(again.pid) + "/cmdline"), line);
-    EXPECT_EQ(line, std::string("game\0-windowed\0Aapo\0", 20));
+    EXPECT_EQ(line, std::string("game\0Aapo\0", 10));
 
     // Started again on version 2: no question this time, the log-in.
     const XWindow login = x.WaitForWindow("Login To Vornhal", kWait);
@@ -177,6 +170,7 @@ TEST(GameStart, FromAFreshFolderThroughTheUpdateAndTheLogInToTheServerList)
         << game.Output();
     XShot before;
     ASSERT_TRUE(x.Capture(menu, &before));
+    EXPECT_EQ(std::make_pair(before.width, before.height), std::make_pair(1024, 768)) << "not the screen's size";
     // Rows are as tall as the font the game got: count the lines of text.
     int textLines = 0;
     for (int y = 185 + 26 + 5, inText = 0; y < 185 + 26 + 5 + 200; ++y) {

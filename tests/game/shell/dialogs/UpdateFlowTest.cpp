@@ -30,12 +30,6 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-int PackageVersion(const std::string& path)
-{
-    std::string b = ReadText(path);
-    return b.size() < 12 ? -1 : int(uint8_t(b[8]) | uint8_t(b[9]) << 8 | uint8_t(b[10]) << 16 | uint8_t(b[11]) << 24);
-}
-
 std::string Entry(const std::string& package, const char16_t* name)
 {
     FileManager files;
@@ -89,11 +83,17 @@ TEST_F(UpdateFlow, TwoNewerVersionsAreMergedInListOrderAndTheNewestsUpdaterStart
     WritePackage(Offered("patch7.data"), 7, {{"data/a.txt", "a of 7"}, {"updater.exe", kRecordingUpdater}});
 
     std::unique_ptr<InGame> game = Start();
-    ASSERT_TRUE(RunUpdateCheck(&game->engine));
+    testing::internal::CaptureStderr();
+    const bool started = RunUpdateCheck(&game->engine);
+    // The window's status lines, in the order it showed them.
+    const std::string shown = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(started);
     EXPECT_TRUE(Boxes().empty()) << Boxes().front();
+    const size_t seven = shown.find("Downloading patch7\n", shown.find("Downloading patch5\n"));
+    EXPECT_NE(shown.find("Patching data file\n", seven), std::string::npos) << shown;
 
     const std::string merged = game_.File("game_new.data");
-    EXPECT_EQ(PackageVersion(merged), 7);
+    EXPECT_EQ(TestSupport::PackageVersion(merged), 7);
     EXPECT_EQ(Entry(merged, u"data/a.txt"), "a of 7");
     EXPECT_EQ(Entry(merged, u"data/five.txt"), "only in 5");
     EXPECT_EQ(Entry(merged, u"data/keep.txt"), "kept");
