@@ -274,4 +274,22 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     for (int y = 40; y < 160; ++y)
         crop.insert(crop.end(), &pixels[size_t(y * w + 100)], &pixels[size_t(y * w + 580)]);
     TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "grid", crop, 480, 120);
+
+    // A level smaller than the minimap frames the view a pixel a pixel: the
+    // frame's corner is the camera's (160, 96), not (166, 100).
+    ui->CenterViewOnMiniMap(70, 50);
+    ui->ResizeLevel(6, 4, 0, 0);
+    const unsigned long mini = s.windows.Make(200, 200);
+    ASSERT_NE(mini, 0u);
+    ui->MiniMapTick(mini);
+    const std::vector<uint32_t> map =
+        NextFrame(s, dir.File("minimap"), &w, &h, [&] { ui->DrawMiniMap(mini, 200, 200); });
+    ASSERT_EQ(map.size(), size_t(200 * 200));
+    int column = 200, top = 200;
+    for (int i = 0; i < 200 * 200; ++i)
+        if ((map[size_t(i)] & 0xFFFFFFu) == 0x0000FFu)
+            column = std::min(column, i % 200), top = std::min(top, i / 200);
+    // A line's pixels may fall on either side of it.
+    EXPECT_NEAR(column, 160, 1);
+    EXPECT_NEAR(top, 96, 1);
 }
