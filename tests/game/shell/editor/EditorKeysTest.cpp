@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 TEST(EditorKeys, KeysymsBecomeTheEditorsCodes)
@@ -265,11 +266,15 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
 
     // The grid's line at 1600 pixels and the map's top and right edges,
     // with the camera at (1408, -96).
+    // A size not yet told to the interface: the frame takes its window's.
     ui->SetViewSize(1024, 768);
     ui->CenterViewOnMiniMap(200, 30);
+    ui->SetViewSize(640, 480);
     int w = 0, h = 0;
     const std::vector<uint32_t> pixels = NextFrame(s, dir.File("frame"), &w, &h);
     ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
+    EXPECT_NE(std::count(&pixels[size_t(760 * w + 188)], &pixels[size_t(760 * w + 196)], 0xFF0000B4u), 0)
+        << "the grid's line reaches the window's foot";
     std::vector<uint32_t> crop;
     for (int y = 40; y < 160; ++y)
         crop.insert(crop.end(), &pixels[size_t(y * w + 100)], &pixels[size_t(y * w + 580)]);
