@@ -279,6 +279,19 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
     for (int y = 40; y < 160; ++y)
         crop.insert(crop.end(), &pixels[size_t(y * w + 100)], &pixels[size_t(y * w + 580)]);
     TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "grid", crop, 480, 120);
+    // Light areas less than a pixel past the view's top and right edges are
+    // not outlined on them.
+    drive.Key(Letter('A'));
+    world->AddLightBox(new World::LightBox(1500, -200, 1600, -96.5f));
+    world->AddLightBox(new World::LightBox(1408 + 1024.5f, 0, 2500, 100));
+    const std::vector<uint32_t> edges = NextFrame(s, dir.File("edges"), &w, &h);
+    ASSERT_EQ(edges.size(), pixels.size());
+    int yellow = 0;
+    for (int i = 0; i < w; ++i)
+        yellow += (edges[size_t(i)] & 0xFFFFFFu) == 0x01EAFFu;
+    for (int y = 0; y < h; ++y)
+        yellow += (edges[size_t(y * w + w - 1)] & 0xFFFFFFu) == 0x01EAFFu;
+    EXPECT_EQ(yellow, 0);
 
     // A level smaller than the minimap frames the view a pixel a pixel: the
     // frame's corner is the camera's (160, 96), not (166, 100).
