@@ -265,8 +265,8 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
                   {u"Save level: Flag's distance to other flag must be at least 320 pixels.\nLevel can't be played"}));
 
     // The grid's line at 1600 pixels and the map's top and right edges,
-    // with the camera at (1408, -96).
-    // A size not yet told to the interface: the frame takes its window's.
+    // with the camera at (1408, -96); a size the interface was not told of
+    // yet gives way to the window's own.
     ui->SetViewSize(1024, 768);
     ui->CenterViewOnMiniMap(200, 30);
     ui->SetViewSize(640, 480);
