@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 TEST(EditorKeys, KeysymsBecomeTheEditorsCodes)
@@ -264,14 +265,49 @@ TEST(EditorSession, KeysStepTheToolsAndEachWindowKeepsItsView)
                   {u"Save level: Flag's distance to other flag must be at least 320 pixels.\nLevel can't be played"}));
 
     // The grid's line at 1600 pixels and the map's top and right edges,
-    // with the camera at (1408, -96).
+    // with the camera at (1408, -96); a size the interface was not told of
+    // yet gives way to the window's own.
     ui->SetViewSize(1024, 768);
     ui->CenterViewOnMiniMap(200, 30);
+    ui->SetViewSize(640, 480);
     int w = 0, h = 0;
     const std::vector<uint32_t> pixels = NextFrame(s, dir.File("frame"), &w, &h);
     ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
+    EXPECT_NE(std::count(&pixels[size_t(760 * w + 188)], &pixels[size_t(760 * w + 196)], 0xFF0000B4u), 0)
+        << "the grid's line reaches the window's foot";
     std::vector<uint32_t> crop;
     for (int y = 40; y < 160; ++y)
         crop.insert(crop.end(), &pixels[size_t(y * w + 100)], &pixels[size_t(y * w + 580)]);
     TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "grid", crop, 480, 120);
+    // Light areas less than a pixel past the view's top and right edges are
+    // not outlined on them.
+    drive.Key(Letter('A'));
+    world->AddLightBox(new World::LightBox(1500, -200, 1600, -96.5f));
+    world->AddLightBox(new World::LightBox(1408 + 1024.5f, 0, 2500, 100));
+    const std::vector<uint32_t> edges = NextFrame(s, dir.File("edges"), &w, &h);
+    ASSERT_EQ(edges.size(), pixels.size());
+    int yellow = 0;
+    for (int i = 0; i < w; ++i)
+        yellow += (edges[size_t(i)] & 0xFFFFFFu) == 0x01EAFFu;
+    for (int y = 0; y < h; ++y)
+        yellow += (edges[size_t(y * w + w - 1)] & 0xFFFFFFu) == 0x01EAFFu;
+    EXPECT_EQ(yellow, 0);
+
+    // A level smaller than the minimap frames the view a pixel a pixel: the
+    // frame's corner is the camera's (160, 96), not (166, 100).
+    ui->CenterViewOnMiniMap(70, 50);
+    ui->ResizeLevel(6, 4, 0, 0);
+    const unsigned long mini = s.windows.Make(200, 200);
+    ASSERT_NE(mini, 0u);
+    ui->MiniMapTick(mini);
+    const std::vector<uint32_t> map =
+        NextFrame(s, dir.File("minimap"), &w, &h, [&] { ui->DrawMiniMap(mini, 200, 200); });
+    ASSERT_EQ(map.size(), size_t(200 * 200));
+    int column = 200, top = 200;
+    for (int i = 0; i < 200 * 200; ++i)
+        if ((map[size_t(i)] & 0xFFFFFFu) == 0x0000FFu)
+            column = std::min(column, i % 200), top = std::min(top, i / 200);
+    // A line's pixels may fall on either side of it.
+    EXPECT_NEAR(column, 160, 1);
+    EXPECT_NEAR(top, 96, 1);
 }

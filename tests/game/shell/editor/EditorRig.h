@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -138,9 +139,10 @@ struct Driver {
     }
 };
 
-// The view's next frame, drawn as soon as the 20 ms pace lets it:
-// 0xAABBGGRR, rows top down.
-inline std::vector<uint32_t> NextFrame(Session& s, const std::string& dir, int* w, int* h)
+// The view's next frame, drawn as soon as the 20 ms pace lets it, or what
+// `draw` presents: 0xAABBGGRR, rows top down.
+inline std::vector<uint32_t> NextFrame(Session& s, const std::string& dir, int* w, int* h,
+                                       const std::function<void()>& draw = {})
 {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
@@ -148,7 +150,7 @@ inline std::vector<uint32_t> NextFrame(Session& s, const std::string& dir, int* 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     std::string file;
     while (file.empty() && std::chrono::steady_clock::now() < deadline) {
-        s.ui->Draw(s.window);
+        draw ? draw() : s.ui->Draw(s.window);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         for (const auto& entry : std::filesystem::directory_iterator(dir))
             file = entry.path().string();

@@ -43,8 +43,8 @@ using namespace EditorKeys;
 using namespace EditorTest;
 
 constexpr struct {
-    int w, h;
-} kCrop{240, 180};
+    int w, h, count;
+} kCrop{240, 180, 8};
 
 int CountObjects()
 {
@@ -361,7 +361,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         EXPECT_TRUE(ui->Update());
         // The view with each tool's marks on the level, against its golden
         // picture; the camera stands at (-200, -100).
-        std::vector<uint32_t> strip(size_t(kCrop.w) * 7 * kCrop.h);
+        std::vector<uint32_t> strip(size_t(kCrop.w) * kCrop.count * kCrop.h);
         int crops = 0;
         auto frame = [&](int x, int y) {
             int w = 0, h = 0;
@@ -369,7 +369,7 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
             ASSERT_EQ(std::make_pair(w, h), std::make_pair(1024, 768));
             for (int row = 0; row < kCrop.h; ++row)
                 std::copy_n(&pixels[size_t(y + row) * size_t(w) + size_t(x)], kCrop.w,
-                            &strip[size_t(row) * kCrop.w * 7 + size_t(crops) * kCrop.w]);
+                            &strip[size_t(row) * kCrop.w * kCrop.count + size_t(crops) * kCrop.w]);
             ++crops;
         };
         // The selected door's outline, the light's circle and red mark.
@@ -416,8 +416,13 @@ TEST(EditorSession, ALevelFromNothingIsSavedHostedAndPlayed)
         drive.Key(Letter('L'));
         ui->MouseMove(view, 260, 190);
         frame(180, 80);
-        ASSERT_EQ(crops, 7);
-        TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "view_tools", strip, kCrop.w * 7, kCrop.h);
+        // A light area's start cross on the level's top-left corner.
+        drive.Key(Letter('A'));
+        ui->MouseMove(view, 200, 100);
+        frame(180, 80);
+        ASSERT_EQ(crops, kCrop.count);
+        TestSupport::ExpectMatchesGolden("game/shell/editor/golden", "view_tools", strip, kCrop.w * kCrop.count,
+                                         kCrop.h);
         drive.Key(Letter('V'));
         EXPECT_TRUE(ui->ExportGameMap(Util::Widen((shots + "/gamemap.png").c_str()).c_str()));
 

@@ -138,7 +138,10 @@ TEST(WorldQueries, WaterAmbientAndNegativePixels)
     first->SetColor(1.0f, 0.5f, 2.0f);
     first->SetBrightness(0.8f);
     w.AddLightBox(first);
-    w.AddLightBox(new World::LightBox(32, 32, 100, 100));
+    auto* second = new World::LightBox(32, 32, 100, 100);
+    w.AddLightBox(second);
+    w.SetLightBoxBits(second);
+    EXPECT_TRUE(w.GetCell(3, 3) & World::kInLightBox) << "the level's last column and row";
     float r, g, b;
     w.GetFloorTintAt(40, 40, &r, &g, &b);
     EXPECT_FLOAT_EQ(r, 0.4f);
