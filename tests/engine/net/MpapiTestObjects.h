@@ -185,7 +185,6 @@ public:
             n += o->GetTypeId() == kThingType ? 1 : 0;
         return n;
     }
-    void Rebind(std::thread::id id) { gameThread_ = id; }
 
     std::set<MPAPI::Object*> ready_;
     std::atomic<int> effectsMade{0};

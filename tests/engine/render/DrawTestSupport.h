@@ -20,6 +20,11 @@ uint32_t PixelAt(const std::vector<uint32_t>& pixels, int w, int x, int y);
 inline int Red(uint32_t p) { return int(p & 255); }
 inline int Green(uint32_t p) { return int((p >> 8) & 255); }
 inline int Blue(uint32_t p) { return int((p >> 16) & 255); }
+// An opaque pixel in the same layout.
+constexpr uint32_t Rgb(int r, int g, int b)
+{
+    return 0xFF000000u | uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
+}
 // Compares with tests/engine/render/golden/<name>.png within a per-channel
 // tolerance; a missing golden is written and kept, except under CI=true
 // or after a failure in the test, where it fails.

@@ -11,11 +11,6 @@ namespace {
 
 using FloorDrawing = DrawFixture;
 
-constexpr uint32_t Rgb(int r, int g, int b)
-{
-    return 0xFF000000u | uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
-}
-
 // Fills the w x h rectangle at (x, y) of a picture of the given width.
 void Fill(std::vector<uint32_t>& pixels, int width, int x, int y, int w, int h, uint32_t colour)
 {

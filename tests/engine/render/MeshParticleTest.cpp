@@ -16,11 +16,6 @@ namespace {
 using QuadMeshes = DrawFixture;
 using Particles = DrawFixture;
 
-constexpr uint32_t Rgb(int r, int g, int b)
-{
-    return 0xFF000000u | uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
-}
-
 std::vector<uint32_t> Solid(int w, int h, uint32_t colour) { return std::vector<uint32_t>(size_t(w) * h, colour); }
 
 // Pixels of the window that are not black.

@@ -18,11 +18,6 @@ namespace {
 using MapTargets = DrawFixture;
 using GameMapSave = DrawFixture;
 
-constexpr uint32_t Rgb(int r, int g, int b)
-{
-    return 0xFF000000u | uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
-}
-
 GLint FramebufferBinding()
 {
     GLint fb = -1;

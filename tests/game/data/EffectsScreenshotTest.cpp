@@ -3,7 +3,6 @@
 // must brighten the night frame they are drawn into.
 #include "ScreenRig.h"
 
-#include "engine/files/FileManager.h"
 #include "game/world/map/Light.h"
 #include "game/world/objects/ParticleSystem.h"
 #include "game/world/objects/WorldEffects.h"
@@ -12,28 +11,10 @@
 #include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
 
-#include <GL/gl.h>
-
-namespace {
-
-namespace fs = std::filesystem;
-
-// The picture a screenshot call wrote into an empty folder.
-double Brightness(const std::string& dir)
-{
-    std::string path;
-    for (const auto& entry : fs::directory_iterator(dir))
-        path = entry.path().string();
-    return MeanBrightness(path);
-}
-
-} // namespace
-
 TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
 {
     if (!HaveDisplay())
         GTEST_SKIP() << "no display";
-    const std::string gameDir = DataSet::GameDir();
     ScreenRig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Open());
     IRenderer* renderer = rig.renderer;
@@ -58,22 +39,7 @@ TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
         game.Camera().x = cx - 512.0f;
         game.Camera().y = cy - 384.0f;
 
-        auto shoot = [&](const char* name) {
-            const std::string dir = gameDir + "/screenshots/" + name;
-            fs::remove_all(dir);
-            fs::create_directories(dir);
-            while (glGetError() != GL_NO_ERROR) {
-            }
-            renderer->BeginScene();
-            game.DrawWorld();
-            game.DrawLightsAndOverlays();
-            renderer->EndScene();
-            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << name;
-            renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
-            renderer->Present();
-            return Brightness(dir);
-        };
-        const double plain = shoot("effects_night_plain");
+        const double plain = ShootWorld(renderer, game, "effects_night_plain");
 
         const float colours[4][3] = {{1, 0.3f, 0.2f}, {0.2f, 1, 0.3f}, {0.3f, 0.4f, 1}, {1, 0.9f, 0.4f}};
         for (int i = 0; i < 4; ++i) {
@@ -99,7 +65,7 @@ TEST(EffectsScreenshot, NightLevelWithLightsFireSmokeExplosionAndDebris)
         for (int i = 0; i < 15; ++i)
             game.Update(0.02f);
         EXPECT_GT(Services().particles->Count(), 3);
-        const double lit = shoot("effects_night");
+        const double lit = ShootWorld(renderer, game, "effects_night");
         EXPECT_GT(lit, plain + 2.0) << "the lights and flames did not brighten the night";
     }
 }

@@ -3,23 +3,13 @@
 // under <build>/screenshots/<level>_<time>/ for anyone to look at.
 #include "ScreenRig.h"
 
-#include "engine/files/FileManager.h"
 #include "game/world/map/World.h"
 #include "game/world/system/GameSystem.h"
-
-#include <GL/gl.h>
-
-namespace {
-
-namespace fs = std::filesystem;
-
-} // namespace
 
 TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
 {
     if (!HaveDisplay())
         GTEST_SKIP() << "no display";
-    const std::string gameDir = DataSet::GameDir();
     ScreenRig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Open());
     IRenderer* renderer = rig.renderer;
@@ -38,24 +28,9 @@ TEST(LevelScreenshots, EveryDefaultLevelAtNoonAndAtNight)
             game.Camera().y = float(world.GetHeight() * 16 - 384);
             double brightness[2] = {0, 0};
             for (int lighting : {0, 2}) {
-                const std::string dir = gameDir + "/screenshots/" + level + (lighting == 0 ? "_noon" : "_night");
-                fs::remove_all(dir);
-                fs::create_directories(dir);
                 world.SetLighting(lighting);
-                while (glGetError() != GL_NO_ERROR) {
-                }
-                renderer->BeginScene();
-                game.DrawWorld();
-                game.DrawLightsAndOverlays();
-                renderer->EndScene();
-                EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << level << " " << lighting;
-                renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
-                renderer->Present();
-                std::string shot;
-                for (const auto& entry : fs::directory_iterator(dir))
-                    shot = entry.path().string();
-                ASSERT_FALSE(shot.empty()) << dir;
-                brightness[lighting / 2] = MeanBrightness(shot);
+                brightness[lighting / 2] =
+                    ShootWorld(renderer, game, std::string(level) + (lighting == 0 ? "_noon" : "_night"));
             }
             EXPECT_GT(brightness[0], 20.0) << level << ": the map shows at noon";
             EXPECT_LT(brightness[1], brightness[0]) << level << ": night is darker than noon";

@@ -14,7 +14,10 @@
 #include "engine/files/FileManager.h"
 #include "engine/png/PngImage.h"
 
+#include <GL/gl.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -36,6 +39,30 @@ inline double MeanBrightness(const std::string& path)
         sum += ((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff);
     }
     return n ? sum / double(3 * n) : -1.0;
+}
+
+// Draws the world and its lights, saves the frame into a fresh
+// <game>/screenshots/<name>/ and gives the picture's mean brightness.
+inline double ShootWorld(IRenderer* renderer, GameSystem& game, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    const std::string dir = DataSet::GameDir() + "/screenshots/" + name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    renderer->BeginScene();
+    game.DrawWorld();
+    game.DrawLightsAndOverlays();
+    renderer->EndScene();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << name;
+    renderer->SaveScreenshot(Util::Widen(dir.c_str()).c_str());
+    renderer->Present();
+    std::string shot;
+    for (const auto& entry : fs::directory_iterator(dir))
+        shot = entry.path().string();
+    EXPECT_FALSE(shot.empty()) << dir;
+    return MeanBrightness(shot);
 }
 
 struct ScreenRig : RendererRig {

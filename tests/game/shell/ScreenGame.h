@@ -172,14 +172,6 @@ public:
         EXPECT_TRUE(p.Read(engine_->GetFileManager(), Util::FromOs(path), kOpenFullPath | kOpenNoPackage)) << path;
         return p;
     }
-    // A picture of the shipped data set.
-    Picture Shipped(const char16_t* path)
-    {
-        Picture p;
-        EXPECT_TRUE(p.Read(engine_->GetFileManager(), path, 0)) << Util::Narrow(path);
-        return p;
-    }
-
     // Presents the frame drawn and reads its picture back.
     Picture Frame(const std::string& area, const std::string& name) { return Shot(KeepScreenshot(area, name)); }
 

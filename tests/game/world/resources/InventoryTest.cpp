@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace weapontest;
@@ -72,6 +73,13 @@ protected:
         return entry ? entry->amount : -12345;
     }
 
+    std::pair<int, int> ClipAndAmmo(int id)
+    {
+        int ammo = -1, clip = -1;
+        EXPECT_TRUE(inventory.GetWeaponAmmo(id, &ammo, &clip)) << id;
+        return {clip, ammo};
+    }
+
     Blocks blocks;
     WeaponTable table;
     RecordingEngine engine;
@@ -106,47 +114,30 @@ TEST_F(InventoryTest, EntriesTakeTheirDefinition)
 TEST_F(InventoryTest, AddAmmoMovesClipOverflowToAmmunitionUpToTheMaximum)
 {
     EXPECT_TRUE(inventory.AddAmmo(kRifle, 12, 0));
-    int ammo = -1;
-    int clip = -1;
-    ASSERT_TRUE(inventory.GetWeaponAmmo(kRifle, &ammo, &clip));
-    EXPECT_EQ(clip, 8);
-    EXPECT_EQ(ammo, 4);
-
+    EXPECT_EQ(ClipAndAmmo(kRifle), std::make_pair(8, 4));
     inventory.AddAmmo(kRifle, 3, 40);
-    inventory.GetWeaponAmmo(kRifle, &ammo, &clip);
-    EXPECT_EQ(clip, 8);
-    EXPECT_EQ(ammo, 47);
-
+    EXPECT_EQ(ClipAndAmmo(kRifle), std::make_pair(8, 47));
     inventory.AddAmmo(kRifle, 0, 100);
-    inventory.GetWeaponAmmo(kRifle, &ammo, &clip);
-    EXPECT_EQ(ammo, 50);
+    EXPECT_EQ(ClipAndAmmo(kRifle), std::make_pair(8, 50));
 
     // The smg shares the rifle's ammunition.
     inventory.AddAmmo(kSmg, 5, 0);
-    inventory.GetWeaponAmmo(kSmg, &ammo, &clip);
-    EXPECT_EQ(clip, 5);
-    EXPECT_EQ(ammo, 50);
+    EXPECT_EQ(ClipAndAmmo(kSmg), std::make_pair(5, 50));
 
     // Hostile sizes saturate instead of wrapping round.
     inventory.AddAmmo(kPistol, 0x7fffffff, 0x7fffffff);
-    inventory.GetWeaponAmmo(kPistol, &ammo, &clip);
-    EXPECT_EQ(clip, 12);
-    EXPECT_EQ(ammo, 30);
+    EXPECT_EQ(ClipAndAmmo(kPistol), std::make_pair(12, 30));
 }
 
 TEST_F(InventoryTest, SetWeaponReportsNewWeaponsAndSetsAmmunition)
 {
     EXPECT_TRUE(inventory.SetWeapon(kPistol, 7, 99));
     EXPECT_FALSE(inventory.SetWeapon(kPistol, 3, 9));
-    int ammo = 0;
-    int clip = 0;
-    ASSERT_TRUE(inventory.GetWeaponAmmo(kPistol, &ammo, &clip));
-    EXPECT_EQ(clip, 3);
-    EXPECT_EQ(ammo, 9);
+    EXPECT_EQ(ClipAndAmmo(kPistol), std::make_pair(3, 9));
     EXPECT_EQ(inventory.GetWeaponCount(), 1);
     EXPECT_EQ(inventory.GetAmmoCount(), 1);
 
-    ammo = clip = 5;
+    int ammo = 5, clip = 5;
     EXPECT_FALSE(inventory.GetWeaponAmmo(kRifle, &ammo, &clip));
     EXPECT_EQ(ammo, 0);
     EXPECT_EQ(clip, 0);

@@ -16,10 +16,22 @@
 #include <string>
 #include <vector>
 
-TEST(ResourceManagerIds, TileIdsAvoidTheEmptyCellAndEveryPendingId)
-{
+namespace {
+
+// A manager with no host over a recording engine.
+struct BareManager : testing::Test {
     RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
+    ResourceManager m{nullptr, &engine, nullptr};
+};
+using ResourceManagerIds = BareManager;
+using ResourceManagerLookups = BareManager;
+using ResourceManagerFactories = BareManager;
+using ResourceManagerItems = BareManager;
+
+} // namespace
+
+TEST_F(ResourceManagerIds, TileIdsAvoidTheEmptyCellAndEveryPendingId)
+{
     std::set<int> seen;
     for (int i = 0; i < 10000; ++i) {
         const int id = m.NewId(true);
@@ -31,10 +43,8 @@ TEST(ResourceManagerIds, TileIdsAvoidTheEmptyCellAndEveryPendingId)
     }
 }
 
-TEST(ResourceManagerIds, OtherIdsHaveTheLow18BitsZero)
+TEST_F(ResourceManagerIds, OtherIdsHaveTheLow18BitsZero)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     std::set<int> seen;
     for (int i = 0; i < 2000; ++i) {
         const int id = m.NewId(false);
@@ -45,10 +55,8 @@ TEST(ResourceManagerIds, OtherIdsHaveTheLow18BitsZero)
     }
 }
 
-TEST(ResourceManagerIds, ExhaustedIdSpaceGivesMinusOne)
+TEST_F(ResourceManagerIds, ExhaustedIdSpaceGivesMinusOne)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     for (int k = 0; k < 0x2000; ++k)
         m.CreateSoundResource()->SetId(k << 18);
     EXPECT_EQ(m.NewId(false), kNoId);
@@ -56,10 +64,8 @@ TEST(ResourceManagerIds, ExhaustedIdSpaceGivesMinusOne)
     EXPECT_NE(m.NewId(true), kNoId);
 }
 
-TEST(ResourceManagerIds, LastFreeTileIdIsFoundAndThenTheSpaceIsFull)
+TEST_F(ResourceManagerIds, LastFreeTileIdIsFoundAndThenTheSpaceIsFull)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     const int spare = 0x12345;
     for (int id = 0; id < kNoTile; ++id)
         if (id != spare)
@@ -69,20 +75,16 @@ TEST(ResourceManagerIds, LastFreeTileIdIsFoundAndThenTheSpaceIsFull)
     EXPECT_EQ(m.NewId(true), kNoId) << "0x3ffff is never handed out";
 }
 
-TEST(ResourceManagerIds, IndexedIdsAreTakenToo)
+TEST_F(ResourceManagerIds, IndexedIdsAreTakenToo)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     for (int k = 0; k < 0x1fff; ++k)
         m.CreateSoundResource()->SetId(k << 18);
     m.BuildIndex();
     EXPECT_EQ(m.NewId(false), 0x1fff << 18);
 }
 
-TEST(ResourceManagerIds, IdsGivenAtOnceAreDistinctUntilTheSpaceIsFull)
+TEST_F(ResourceManagerIds, IdsGivenAtOnceAreDistinctUntilTheSpaceIsFull)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     for (int k = 2; k < 0x2000; ++k)
         m.CreateSoundResource()->SetId(k << 18);
     m.CreateObjectResource(ResourceClass::Floor)->SetId(7);
@@ -105,10 +107,8 @@ TEST(ResourceManagerIds, IdsGivenAtOnceAreDistinctUntilTheSpaceIsFull)
     EXPECT_EQ(tileIds.size(), 3000u);
 }
 
-TEST(ResourceManagerLookups, ByIdByNameAndContainsFollowPendingThenIndex)
+TEST_F(ResourceManagerLookups, ByIdByNameAndContainsFollowPendingThenIndex)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     ObjectResource* unnamed = m.CreateObjectResource(ResourceClass::Tree);
     ObjectResource* first = m.CreateObjectResource(ResourceClass::Tree);
     ObjectResource* second = m.CreateObjectResource(ResourceClass::Plant);
@@ -141,10 +141,8 @@ TEST(ResourceManagerLookups, ByIdByNameAndContainsFollowPendingThenIndex)
     EXPECT_EQ(m.GetPendingCount(), 1);
 }
 
-TEST(ResourceManagerLookups, PositionsIdsAndClassesStayInRange)
+TEST_F(ResourceManagerLookups, PositionsIdsAndClassesStayInRange)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     m.CreateObjectResource(ResourceClass::Door)->SetId(3 << 18);
     m.CreateBlockResource(nullptr, 0)->SetId(42);
 
@@ -172,10 +170,8 @@ TEST(ResourceManagerLookups, PositionsIdsAndClassesStayInRange)
     EXPECT_EQ(m.NoOpA(), 0);
 }
 
-TEST(ResourceManagerFactories, KindsClassesAndCreationIndex)
+TEST_F(ResourceManagerFactories, KindsClassesAndCreationIndex)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     FakeTexture tex(64, 64);
     SoundResource* s = m.CreateSoundResource();
     BlockResource* b = m.CreateBlockResource(&tex, 5);
@@ -284,10 +280,8 @@ TEST(ResourceManagerLifecycle, SecondBuildIndexKeepsTheFirstIndexedResources)
     EXPECT_EQ(m.GetPendingCount(), 0);
 }
 
-TEST(ResourceManagerItems, ItemDefinitionsRunPerClassInManagerOrder)
+TEST_F(ResourceManagerItems, ItemDefinitionsRunPerClassInManagerOrder)
 {
-    RecordingEngine engine;
-    ResourceManager m(nullptr, &engine, nullptr);
     m.CreateObjectResource(ResourceClass::Weapon)->SetId(10 << 18);
     m.CreateObjectResource(ResourceClass::Ammo)->SetId(11 << 18);
     m.CreateObjectResource(ResourceClass::Tree)->SetId(12 << 18);

@@ -11,16 +11,6 @@ namespace {
 
 constexpr int kHillFlag = 28835840; // "white flag"
 
-MissionItemFlag* HillFlag()
-{
-    MissionItemFlag* flag = nullptr;
-    Services().objects->ForEachObject([&](Object* o) {
-        if (!flag)
-            flag = dynamic_cast<MissionItemFlag*>(o);
-    });
-    return flag;
-}
-
 } // namespace
 
 TEST_F(HandlerMatch, HillMatchPlaysAlikeOnServerAndClientsOverLoopback)
@@ -31,7 +21,7 @@ TEST_F(HandlerMatch, HillMatchPlaysAlikeOnServerAndClientsOverLoopback)
     ASSERT_NO_FATAL_FAILURE(Serve(2));
     auto* serverMode = dynamic_cast<KingOfTheHill*>(game_->GetGameMode());
     ASSERT_NE(serverMode, nullptr);
-    MissionItemFlag* serverFlag = HillFlag();
+    MissionItemFlag* serverFlag = FirstObject<MissionItemFlag>();
     ASSERT_NE(serverFlag, nullptr);
     Player* players[2] = {Server(0), Server(1)};
     auto run = [&](float seconds, const std::function<bool()>& done) { return Run(seconds, done); };
@@ -40,7 +30,7 @@ TEST_F(HandlerMatch, HillMatchPlaysAlikeOnServerAndClientsOverLoopback)
         bool seen = true;
         for (int i = 0; i < 2; ++i)
             seen = seen && OnPeer<bool>(i, [&] {
-                       MissionItemFlag* flag = HillFlag();
+                       MissionItemFlag* flag = FirstObject<MissionItemFlag>();
                        return flag && check(flag, static_cast<KingOfTheHill*>(Services().game->GetGameMode()));
                    });
         return seen;

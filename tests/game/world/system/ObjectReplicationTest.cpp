@@ -14,19 +14,6 @@
 #include <GL/gl.h>
 
 namespace StateTest {
-namespace {
-
-Door* FindDoor()
-{
-    Door* door = nullptr;
-    Services().objects->ForEachObject([&](Object* o) {
-        if (!door)
-            door = dynamic_cast<Door*>(o);
-    });
-    return door;
-}
-
-} // namespace
 
 TEST_F(GameState, DoorReplicatesToAClientOverLoopback)
 {
@@ -34,9 +21,9 @@ TEST_F(GameState, DoorReplicatesToAClientOverLoopback)
     // The server's viewer stands at the door.
     LoopbackPair pair(engine_, resources_, game_, 200, 200);
     ASSERT_TRUE(pair.Start(u"levels/r_door.lvl"));
-    Door* clientDoor = FindDoor();
+    Door* clientDoor = FirstObject<Door>();
     pair.ServerSide();
-    Door* serverDoor = FindDoor();
+    Door* serverDoor = FirstObject<Door>();
     ASSERT_NE(serverDoor, nullptr);
     ASSERT_NE(clientDoor, nullptr);
     ASSERT_NE(clientDoor, serverDoor);

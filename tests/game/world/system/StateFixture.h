@@ -8,6 +8,8 @@
 #include "game/world/map/LevelFile.h"
 #include "game/world/map/World.h"
 #include "game/world/resources/ResourceManager.h"
+#include "game/world/state/ObjectManager.h"
+#include "game/world/state/WorldServices.h"
 #include "game/world/system/GameSystem.h"
 #include "support-game/FakeResourceHost.h"
 #include "support-game/RecordingHandlers.h"
@@ -52,5 +54,16 @@ protected:
     RecordingServer server_;
     RecordingClient client_;
 };
+
+// The first object of type T on the side whose services are current.
+template <typename T> T* FirstObject()
+{
+    T* found = nullptr;
+    Services().objects->ForEachObject([&](Object* o) {
+        if (!found)
+            found = dynamic_cast<T*>(o);
+    });
+    return found;
+}
 
 } // namespace StateTest
