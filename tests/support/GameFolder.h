@@ -5,6 +5,8 @@
 // port and to announce nowhere. The including target defines
 // VORNHAL_BUILD_DIR.
 
+#include "support/TestSupport.h"
+
 #include <arpa/inet.h>
 #include <cstdint>
 #include <netinet/in.h>
@@ -19,12 +21,6 @@
 #include <string>
 
 namespace TestSupport {
-
-inline std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The data version in a package's header; -1 without one.
 inline int PackageVersion(const std::string& path)

@@ -162,6 +162,12 @@ std::vector<uint8_t> ReadAll(const std::string& path)
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::string ReadText(const std::string& path)
+{
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 void WriteAll(const std::string& path, const void* data, size_t size)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -34,6 +34,8 @@ private:
 };
 
 std::vector<uint8_t> ReadAll(const std::string& path);
+// The file's bytes as they are; empty when it cannot be read.
+std::string ReadText(const std::string& path);
 void WriteAll(const std::string& path, const void* data, size_t size);
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes);
 void MakeDirs(const std::string& path);

@@ -88,11 +88,7 @@ inline std::vector<FileReference> ReferencedFiles(const std::string& script, con
     return out;
 }
 
-inline std::string ReadText(const std::string& path)
-{
-    const std::vector<uint8_t> bytes = TestSupport::ReadAll(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+using TestSupport::ReadText;
 
 inline std::vector<FileReference> AllReferencedFiles()
 {

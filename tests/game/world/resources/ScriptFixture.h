@@ -135,11 +135,7 @@ inline Ui::Answer CaptureMessage(const char16_t* title, const char16_t* text, Ui
 
 inline std::string Narrow(const std::u16string& s) { return Util::Narrow(s); }
 
-inline std::string ReadText(const std::string& path)
-{
-    std::vector<uint8_t> bytes = TestSupport::ReadAll(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+using TestSupport::ReadText;
 
 inline std::string ScriptText(const ResourceScript& script)
 {
