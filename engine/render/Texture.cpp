@@ -8,11 +8,7 @@
 
 Texture::Texture(IFileManager* files) : files_(files) {}
 
-Texture::~Texture()
-{
-    for (int i = 0; i < freeAreas_.GetCount(); ++i)
-        delete freeAreas_.Get(i);
-}
+Texture::~Texture() { freeAreas_.DeleteAll(); }
 
 ITexture* Texture::GetAtlas() { return nullptr; }
 
@@ -93,9 +89,7 @@ void Texture::Upload() {}
 
 void Texture::ResetFreeAreas(int width, int height)
 {
-    for (int i = 0; i < freeAreas_.GetCount(); ++i)
-        delete freeAreas_.Get(i);
-    freeAreas_.Clear();
+    freeAreas_.DeleteAll();
     if (width > 0 && height > 0)
         freeAreas_.Add(new FreeArea_t{0, 0, width - 1, height - 1});
 }

@@ -335,6 +335,9 @@ TEST_F(Replication, LevelAndRunTimeIdsAndJoiningClientRemovesGoneLevelObjects)
         EXPECT_EQ(p.client.GetHandler().FindObject(id), nullptr) << id;
     EXPECT_NE(p.client.GetHandler().FindObject(104), nullptr);
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return copies[0]->intValue == level[0]->intValue; }));
+    // The game drops its own copy: the client no longer holds it.
+    p.client.RemoveObject(copies[4].get());
+    EXPECT_EQ(p.client.GetHandler().FindObject(104), nullptr);
 
     server_.RemoveAllObjects();
     Thing* again = NewThing(0, 0, 4);
@@ -363,6 +366,23 @@ TEST_F(Replication, OwnPlayerVectorOnlyWhenForced)
     ASSERT_TRUE(Pump(server_, Clients(), [&] { return copy->x == 400.0f; }));
     server_.RemoveObject(&p.player);
     EXPECT_EQ(p.server->GetPlayerObject(), nullptr);
+}
+
+// Only a move sends out of turn: a value changing every pass goes out
+// every other one.
+TEST_F(Replication, OnlyAMoveSendsOutOfTurn)
+{
+    Peer& p = AddPeer(0, 0);
+    Thing* t = NewThing(100, 0, 3);
+    server_.AddObject(t);
+    ASSERT_TRUE(Pump(server_, Clients(), [&] { return AllConsistent(Live()); }));
+    const int sent = p.server->GetPacketsSent();
+    auto change = [&] {
+        ++t->intValue;
+        return false;
+    };
+    Pump(server_, Clients(), change, 40);
+    EXPECT_LE(p.server->GetPacketsSent() - sent, 30);
 }
 
 TEST_F(Replication, ClientStateReachesTheServer)

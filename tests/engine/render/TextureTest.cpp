@@ -45,6 +45,9 @@ TEST(TextureAtlas, BestFitSplitsAsSpecified)
     EXPECT_FALSE(atlas.AllocateArea(0, 10, &x, &y));
     EXPECT_FALSE(atlas.AllocateArea(10, -1, &x, &y));
     EXPECT_EQ(atlas.GetFreeAreaCount(), 1);
+    // A reset gives the whole atlas back.
+    atlas.ResetFreeAreas(1024, 1024);
+    EXPECT_EQ(atlas.GetFreeAreaCount(), 1);
 }
 
 TEST(TextureAtlas, EqualAreasGoToTheEarlierOne)

@@ -131,6 +131,13 @@ TEST(HTTPResponseParser, BadFramingFailsWithoutOverReading)
 
 TEST(HTTPResponseParser, ShortBodiesAndLongHeadersAreErrors)
 {
+    // A chunk line past its cap fails at the byte that overran it.
+    HTTPResponseParser p;
+    const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    EXPECT_EQ(p.Feed(head.data(), head.size()), head.size());
+    const std::string line = std::string(1025, '0') + "\r\n";
+    EXPECT_EQ(p.Feed(line.data(), line.size()), 1025u);
+    EXPECT_TRUE(p.HasError());
     EXPECT_EQ(Parse("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", 5, true).state,
               HTTPResponseParser::State::Error);
     EXPECT_EQ(Parse("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab", 5, true).state,
