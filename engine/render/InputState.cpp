@@ -32,6 +32,7 @@ InputState::InputState()
 void InputState::KeyDown(int key, char16_t unicode)
 {
     if (key >= 0 && key < kKeyCount) {
+        textKeys_.set(size_t(key), unicode >= 32 && unicode != 127);
         KeyState(key, true);
         if (keyToAction_[key] >= 0)
             actionsPressed_.set(size_t(keyToAction_[key]));
@@ -89,7 +90,11 @@ bool InputState::DropRepeatedTap(int key)
 {
     // A key tapped again in a batch that already saw it pressed is not
     // played back: typing would otherwise go on pressing keys a frame at a
-    // time after the line has closed. Its text has been taken already.
+    // time after the line has closed. Its text has been taken already. A
+    // key without text (Backspace, an arrow) acts only by being held, so
+    // each tap is played back.
+    if (!textKeys_.test(size_t(key)))
+        return false;
     auto last = std::find_if(keysWaiting_.rbegin(), keysWaiting_.rend(),
                              [key](const std::pair<int, bool>& w) { return w.first == key; });
     if (last == keysWaiting_.rend() || !last->second)

@@ -73,6 +73,8 @@ private:
     int left_ = 0, right_ = 0, middle_ = 0;
     std::bitset<kActionCount> actionsPressed_;
     std::bitset<kKeyCount> keysChanged_;
+    // Keys whose last press typed a character of text.
+    std::bitset<kKeyCount> textKeys_;
     std::vector<std::pair<int, bool>> keysWaiting_;
     // Pointer events after this batch's button change wait, in order, for
     // later batches; motions between two changes are merged into one.

@@ -353,9 +353,9 @@ bool XDriver::Open()
     return true;
 }
 
-void XDriver::Key(unsigned long keysym, bool down)
+void XDriver::Key(unsigned long keysym, bool down, unsigned long delayMs)
 {
-    XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, keysym), down ? True : False, CurrentTime);
+    XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, keysym), down ? True : False, delayMs);
     XSync(dpy_, False);
 }
 

@@ -95,8 +95,11 @@ public:
     // at the window SDL made there; false without a display or one.
     bool Open();
     void MoveTo(int x, int y) { MoveTo(sdlWindow_, x, y); }
-    // A press or release of the key with this X key symbol (XK_Tab, ...).
-    void Key(unsigned long keysym, bool down);
+    // A press or release of the key with this X key symbol (XK_Tab, ...),
+    // which the server may hold back a few milliseconds: a release and a
+    // press of one key in the same millisecond are taken for the key's own
+    // repeat.
+    void Key(unsigned long keysym, bool down, unsigned long delayMs = 0);
 
     bool Capture(XWindow w, XShot* shot);
     bool Capture(XWindow w, int* width, int* height, std::vector<uint32_t>* pixels);

@@ -57,6 +57,14 @@ TEST(InputState, KeyTableMapsKeysToActions)
         in.BeginEvents();
         EXPECT_FALSE(in.IsKeyDown('o')) << i;
     }
+    // Backspace tapped twice in a batch types no text: held by this batch
+    // and again by the one after the next.
+    for (int i = 0; i < 2; ++i)
+        in.KeyDown(8, 8), in.KeyUp(8);
+    for (bool held : {true, false, true, false}) {
+        EXPECT_EQ(in.IsKeyDown(8), held);
+        in.BeginEvents();
+    }
     EXPECT_EQ(in.GetKeyOfAction(63), -1);
     EXPECT_EQ(in.GetKeyOfAction(-1), -1);
     EXPECT_EQ(in.GetKeyOfAction(255), -1);
